@@ -1,0 +1,122 @@
+#include "common/NumberText.h"
+
+#include <locale.h>
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <system_error>
+
+namespace korvane {
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The "C" locale, created once; strtod_l with it never looks at the process locale.
+locale_t ClassicLocale() {
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+struct Extent {
+    std::size_t numberBegin = 0;  // first character after the white space
+    std::size_t end = 0;          // one past the last character of the number; 0 if none
+};
+
+Extent ScanDecimal(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsSpace(text[i])) {
+        ++i;
+    }
+    Extent extent;
+    extent.numberBegin = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    std::size_t digits = 0;
+    while (i < text.size() && IsDigit(text[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i])) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        return extent;  // no number: end stays 0
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+            ++j;
+        }
+        if (j < text.size() && IsDigit(text[j])) {
+            while (j < text.size() && IsDigit(text[j])) {
+                ++j;
+            }
+            i = j;
+        }
+    }
+    extent.end = i;
+    return extent;
+}
+
+}  // namespace
+
+std::size_t DecimalExtent(std::string_view text) { return ScanDecimal(text).end; }
+
+double ReadDecimal(std::string_view text) {
+    const Extent extent = ScanDecimal(text);
+    if (extent.end == 0) {
+        return 0.0;
+    }
+    // The scan has already fixed which characters form the number, so hexadecimal forms,
+    // "inf" and "nan" can never reach the converter. A copy gives it its terminating NUL.
+    const std::string number(text.substr(extent.numberBegin, extent.end - extent.numberBegin));
+    return strtod_l(number.c_str(), nullptr, ClassicLocale());
+}
+
+std::string FormatFixed(double value, int decimals) {
+    // The longest fixed form of a double has 309 integer digits; decimals are small here.
+    char buffer[400 + 64];
+    if (decimals < 0) {
+        decimals = 0;
+    }
+    if (decimals > 60) {
+        decimals = 60;
+    }
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return std::string(buffer, result.ptr);
+}
+
+std::string FormatExponent(double value) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 6);
+    return std::string(buffer, result.ptr);
+}
+
+int TruncateToInt(double value) {
+    if (std::isnan(value)) {
+        return 0;
+    }
+    if (value >= 2147483647.0) {
+        return INT_MAX;
+    }
+    if (value <= -2147483648.0) {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
+}
+
+std::string FormatInteger(double value) { return std::to_string(TruncateToInt(value)); }
+
+}  // namespace korvane

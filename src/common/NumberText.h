@@ -1,0 +1,37 @@
+#pragma once
+// Reading and writing numbers as text, independent of the process locale.
+//
+// Every number that Korvane reads from a file or a box, and every number it writes into a
+// file, a box or a picture, goes through these functions: a desktop session under a German
+// locale must still read "1.5" as one and a half and write it with a point.
+
+#include <string>
+#include <string_view>
+
+namespace korvane {
+
+// The decimal number at the start of `text`, read by the classic atof rule: leading white
+// space is skipped, then an optional sign, digits, an optional point with digits and an
+// optional exponent; reading stops at the first character that does not fit. Text without a
+// number reads as 0. No hexadecimal, no "inf" or "nan". A value too large for a double
+// reads as an infinity of its sign.
+double ReadDecimal(std::string_view text);
+
+// How many characters of `text` ReadDecimal consumes (white space included); 0 when the
+// text holds no number at its start.
+std::size_t DecimalExtent(std::string_view text);
+
+// printf("%.<decimals>f", value) in the "C" locale ("%.03f" is decimals = 3, "%.0lf" is 0).
+std::string FormatFixed(double value, int decimals);
+
+// printf("%e", value) in the "C" locale: 1.000000e+03.
+std::string FormatExponent(double value);
+
+// The value truncated toward zero to a 32-bit integer; values beyond the range are clamped
+// to it and NaN gives 0, so no input is undefined behaviour.
+int TruncateToInt(double value);
+
+// printf("%d", TruncateToInt(value)).
+std::string FormatInteger(double value);
+
+}  // namespace korvane

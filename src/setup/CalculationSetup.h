@@ -1,0 +1,68 @@
+#pragma once
+// The record of one calculation's settings, the axes a direction of view selects, and the
+// values a run derives from them.
+
+#include <string>
+
+namespace korvane {
+
+// One calculation as the user set it up. Every number is a double, the switches (0 or 1),
+// counts and the direction too. A, B and C always stand for x, y and z.
+struct CalculationSetup {
+    std::string FilePath;        // full path of the event file
+    double Direction = 0;        // direction of view: 0 x, 1 y, 2 z, 3 perspective
+    double Amin = 0;             // x range, coordinate units
+    double Amax = 0;
+    double Bmin = 0;             // y range
+    double Bmax = 0;
+    double Timestart = 0;        // time scale, seconds
+    double Timeend = 0;
+    double Fixedsize = 0;        // switch: use Width and Height
+    double Width = 0;            // picture size, pixels
+    double Height = 0;
+    double Fixeddensity = 0;     // switch: use Maxdensity as the top of the colour scale
+    double Maxdensity = 0;       // fixed density maximum
+    double Gaussiandistance = 0; // switch: Gaussian distance weighting
+    double NoOfPictures = 0;     // pictures of a series
+    double Cmin = 0;             // z range
+    double Cmax = 0;
+    double Cumulative = 0;       // switch: cumulative time plot
+    double Radius = 0;           // calculation radius, in pixel (and slice) steps
+
+    bool operator==(const CalculationSetup&) const = default;
+};
+
+// Which event columns (0 x, 1 y, 2 z) a direction of view puts across, up and in depth.
+struct AxisMap {
+    int horizontal;
+    int vertical;
+    int depth;
+};
+
+// Direction 0 (along x): y across, z up; 1 (along y): x across, z up; 2 (along z): x
+// across, y up. Only for directions 0..2.
+AxisMap ViewAxes(int direction);
+
+// World units per pixel, or per step: (high - low) / divisor, and 1000 when the range is
+// empty (high equals low).
+double ScaleOrStep(double low, double high, double divisor);
+
+// The values one calculation runs with, derived from the dialog's boxes by the Calculate
+// command. A value a mode does not set keeps what an earlier calculation left in it.
+struct RunParameters {
+    int Direction = -1;             // selected radio button 0..3, -1 when none
+    double hMin = 0, hMax = 0;      // horizontal picture axis
+    double vMin = 0, vMax = 0;      // vertical picture axis
+    double depthMin = 0, depthMax = 0;  // stepping axis of the spatial series
+    double Timestart = 0, Timeend = 0;  // time range of the time series
+    double pictureWidth = 0, pictureHeight = 0;  // pixels; only used to derive the scales
+    double hScale = 0, vScale = 0;  // world units per pixel column / row
+    double depthStep = 0;           // slice step of the spatial series
+    double timeStep = 0;            // window length of the time series
+    double Radius = 0;              // calculation radius in steps
+    bool Gaussiandistance = false;  // Gaussian distance weighting
+    bool Cumulative = false;        // cumulative time plot
+    double DensityMaximum = 0;      // density at the top of the colour scale
+};
+
+}  // namespace korvane
