@@ -1,0 +1,203 @@
+#include "events/EventFile.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string_view>
+#include <system_error>
+
+#include "common/NumberText.h"
+
+namespace korvane {
+namespace {
+
+// The file is read in blocks of this size; a line that spans blocks is carried over.
+constexpr std::size_t BlockSize = 1 << 16;
+
+// Commas turned into points before a line is split, so that a decimal comma works in every
+// field; a further comma stays and ends the number that holds it.
+constexpr int CommasTurnedIntoPoints = 5;
+
+std::string ErrorText(int error) {
+    return std::generic_category().message(error);
+}
+
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+// Closes the descriptor however the reading ends.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+  private:
+    int m_fd;
+};
+
+bool IsBlankLine(std::string_view line) {
+    return std::all_of(line.begin(), line.end(),
+                       [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
+}
+
+// Fills the table line by line. A line is handed over without its line feed, and may be
+// rewritten in place (the comma rule), which is why it arrives as a mutable range.
+class EventLineReader {
+  public:
+    EventLineReader(EventTable& table, const std::string& path) : m_table(table), m_path(path) {}
+
+    // False when the file must be refused; message() then says why.
+    bool AddLine(char* begin, std::size_t length) {
+        ++m_lineNumber;
+        if (length > 0 && begin[length - 1] == '\r') {
+            --length;  // the carriage return of a CR LF line end
+        }
+        if (length < 2) {
+            return true;
+        }
+        char* const end = begin + length;
+        char* searchFrom = begin;
+        for (int i = 0; i < CommasTurnedIntoPoints; ++i) {
+            char* comma = std::find(searchFrom, end, ',');
+            if (comma == end) {
+                break;
+            }
+            *comma = '.';
+            searchFrom = comma + 1;  // every comma before this one is already a point
+        }
+
+        char* const tab1 = std::find(begin, end, '\t');
+        char* const tab2 = tab1 == end ? end : std::find(tab1 + 1, end, '\t');
+        char* const tab3 = tab2 == end ? end : std::find(tab2 + 1, end, '\t');
+        if (tab3 == end) {
+            if (IsBlankLine(std::string_view(begin, length))) {
+                return true;
+            }
+            m_message = "Line " + std::to_string(m_lineNumber) + " of the event file " +
+                        Quoted(m_path) +
+                        " does not hold the four values x, y, z and t separated by TABs.";
+            return false;
+        }
+        if (m_table.count >= MaxEvents) {
+            m_message = "The event file " + Quoted(m_path) + " holds more than " +
+                        std::to_string(MaxEvents) + " events; at most " +
+                        std::to_string(MaxEvents) + " can be read.";
+            return false;
+        }
+        // x, y and z each run up to the next TAB; the TAB that opens a field is white space
+        // that the number reader skips. The time runs to the end of the line: a fourth TAB
+        // stops its number like any other character that is not part of one.
+        EventRecord& row = m_table.rows[static_cast<std::size_t>(m_table.count)];
+        row.x = ReadDecimal(std::string_view(begin, tab1 - begin));
+        row.y = ReadDecimal(std::string_view(tab1, tab2 - tab1));
+        row.z = ReadDecimal(std::string_view(tab2, tab3 - tab2));
+        row.t = ReadDecimal(std::string_view(tab3, end - tab3));
+        ++m_table.count;
+        return true;
+    }
+
+    const std::string& message() const { return m_message; }
+
+  private:
+    EventTable& m_table;
+    const std::string& m_path;
+    long long m_lineNumber = 0;
+    std::string m_message;
+};
+
+Status ReadLines(int fd, const std::string& path, EventTable& table) {
+    EventLineReader reader(table, path);
+    // Holds the unfinished line at its start, followed by the block just read.
+    std::string buffer;
+    buffer.reserve(2 * BlockSize);
+    std::size_t carried = 0;
+    for (;;) {
+        if (buffer.size() < carried + BlockSize) {
+            buffer.resize(carried + BlockSize);
+        }
+        const ssize_t got = read(fd, buffer.data() + carried, BlockSize);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return Status::Error("The event file " + Quoted(path) + " could not be read (" +
+                                 ErrorText(errno) + ").");
+        }
+        if (got == 0) {
+            break;
+        }
+        char* const data = buffer.data();
+        const std::size_t filled = carried + static_cast<std::size_t>(got);
+        std::size_t lineStart = 0;
+        // Only the new bytes can hold a line feed: the carried part had none.
+        std::size_t scanFrom = carried;
+        for (;;) {
+            void* found = std::memchr(data + scanFrom, '\n', filled - scanFrom);
+            if (found == nullptr) {
+                break;
+            }
+            const std::size_t feed = static_cast<std::size_t>(static_cast<char*>(found) - data);
+            if (!reader.AddLine(data + lineStart, feed - lineStart)) {
+                return Status::Error(reader.message());
+            }
+            lineStart = feed + 1;
+            scanFrom = lineStart;
+        }
+        carried = filled - lineStart;
+        if (lineStart > 0 && carried > 0) {
+            std::memmove(data, data + lineStart, carried);
+        }
+    }
+    if (carried > 0 && !reader.AddLine(buffer.data(), carried)) {  // last line without LF
+        return Status::Error(reader.message());
+    }
+    return Status::Ok();
+}
+
+}  // namespace
+
+Status ReadEventFile(const std::string& path, EventTable& table) {
+    table.count = 0;
+    if (table.rows.size() < static_cast<std::size_t>(MaxEvents)) {
+        table.rows.resize(MaxEvents);
+    }
+    int fd;
+    do {
+        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return Status::Error("The event file " + Quoted(path) + " could not be opened (" +
+                             ErrorText(errno) + ").");
+    }
+    FileDescriptor file(fd);
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        return Status::Error(Quoted(path) + " is a folder, not an event file.");
+    }
+    Status status = Status::Ok();
+    try {
+        status = ReadLines(fd, path, table);
+    } catch (const std::bad_alloc&) {
+        status = Status::Error("The event file " + Quoted(path) +
+                               " could not be read: not enough memory for one of its lines.");
+    }
+    if (!status.ok()) {
+        table.count = 0;
+    }
+    return status;
+}
+
+}  // namespace korvane

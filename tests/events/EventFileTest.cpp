@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/NumberText.h"
+#include "events/EventFile.h"
+#include "support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+using namespace std::string_literals;
+using testing::TempDir;
+
+struct Row {
+    double x, y, z, t;
+};
+
+void ExpectRows(const EventTable& table, const std::vector<Row>& rows, const std::string& what) {
+    ASSERT_EQ(table.count, static_cast<int>(rows.size())) << what;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const EventRecord& got = table.rows[i];
+        EXPECT_EQ(got.x, rows[i].x) << what << " row " << i;
+        EXPECT_EQ(got.y, rows[i].y) << what << " row " << i;
+        EXPECT_EQ(got.z, rows[i].z) << what << " row " << i;
+        EXPECT_EQ(got.t, rows[i].t) << what << " row " << i;
+    }
+}
+
+TEST(ReadEventFile, ReadsTheLinesOfTheFormat) {
+    struct Case {
+        const char* name;
+        std::string content;
+        std::vector<Row> rows;
+    };
+    const Case cases[] = {
+        {"decimal commas", "1,5\t2,25\t-3\t4,0\n", {{1.5, 2.25, -3, 4.0}}},
+        {"fifth field ignored", "0.1\t0.2\t0.3\t7.5\t99\n", {{0.1, 0.2, 0.3, 7.5}}},
+        {"heading line is an event at the origin",
+         "x\ty\tz\tt\n1\t2\t3\t4\n",
+         {{0, 0, 0, 0}, {1, 2, 3, 4}}},
+        {"only five commas become points", "1,0,,\t2,0\t3,0\t4,5\n", {{1, 2, 3, 4}}},
+        {"empty and one-character lines add nothing", "\n\nA\n1\t2\t3\t4\n\n;\n", {{1, 2, 3, 4}}},
+        {"CR LF line ends", "1\t2\t3\t4\r\n5\t6\t7\t8\r\n", {{1, 2, 3, 4}, {5, 6, 7, 8}}},
+        {"last line without line feed", "1\t2\t3\t4\n5\t6\t7\t8", {{1, 2, 3, 4}, {5, 6, 7, 8}}},
+        {"last line ending in a lone CR", "1\t2\t3\t4\r", {{1, 2, 3, 4}}},
+        {"lines of blanks are skipped", "  \n\t\t\n \t \r\n1\t2\t3\t4\n", {{1, 2, 3, 4}}},
+        {"three TABs and nothing else is an event", "\t\t\t\n", {{0, 0, 0, 0}}},
+        {"a blank field reads as zero, not as the next field", "  \t5\t\t7\n", {{0, 5, 0, 7}}},
+        {"white space, signs and exponents", " -1e2\t +2.5E-1 \t3.\t.5\n", {{-100, 0.25, 3, 0.5}}},
+        {"the time runs to the end of the line", "1\t2\t3\t\t9\n", {{1, 2, 3, 9}}},
+        {"NUL bytes end a number", "1\0002\t3\t\0004\t5\n"s, {{1, 3, 0, 5}}},
+        {"empty file", "", {}},
+    };
+    TempDir dir;
+    EventTable table;
+    for (const Case& c : cases) {
+        const Status status = ReadEventFile(dir.write("events.dat", c.content), table);
+        EXPECT_TRUE(status.ok()) << c.name << ": " << status.message();
+        ExpectRows(table, c.rows, c.name);
+    }
+}
+
+TEST(ReadEventFile, RefusesALineWithoutFourFieldsAndNamesIt) {
+    struct Case {
+        std::string content;
+        const char* lineText;
+    };
+    const Case cases[] = {
+        {"1\t2\t3\t4\n\n5\t6\n", "Line 3 "},
+        {"12\n", "Line 1 "},
+        {"1\t2\t3\t4\r\n\r\nx\r\n1 2 3 4\r\n", "Line 4 "},
+        {"1\t2\t3\t4\n1\t2\t3", "Line 2 "},
+    };
+    TempDir dir;
+    EventTable table;
+    for (const Case& c : cases) {
+        const std::string path = dir.write("bad.dat", c.content);
+        const Status status = ReadEventFile(path, table);
+        ASSERT_FALSE(status.ok()) << c.content;
+        EXPECT_EQ(status.message().rfind(c.lineText, 0), 0u) << status.message();
+        EXPECT_NE(status.message().find(path), std::string::npos) << status.message();
+        EXPECT_EQ(table.count, 0);
+    }
+}
+
+std::string ManyEvents(int count) {
+    std::string content;
+    for (int i = 0; i < count; ++i) {
+        const std::string n = FormatInteger(i);
+        content += n + "\t" + n + ",5\t-" + n + "\t" + n + "e-3\n";
+    }
+    return content;
+}
+
+TEST(ReadEventFile, HoldsAtMostMaxEventsAndRefusesMore) {
+    TempDir dir;
+    EventTable table;
+    const std::string full = ManyEvents(MaxEvents);
+
+    ASSERT_TRUE(ReadEventFile(dir.write("full.dat", full + "\n \n"), table).ok());
+    ASSERT_EQ(table.count, MaxEvents);
+    const EventRecord& last = table.rows[MaxEvents - 1];
+    EXPECT_EQ(last.x, 49999.0);
+    EXPECT_EQ(last.y, 49999.5);
+    EXPECT_EQ(last.z, -49999.0);
+    EXPECT_EQ(last.t, 49.999);
+
+    const Status status = ReadEventFile(dir.write("over.dat", full + "1\t2\t3\t4"), table);
+    ASSERT_FALSE(status.ok());
+    EXPECT_NE(status.message().find("more than 50000 events"), std::string::npos)
+        << status.message();
+    EXPECT_EQ(table.count, 0);
+    EXPECT_EQ(table.rows.size(), static_cast<std::size_t>(MaxEvents));
+}
+
+TEST(ReadEventFile, ReadingAgainEmptiesTheTableFirst) {
+    TempDir dir;
+    EventTable table;
+    const std::string three = dir.write("three.dat", "1\t1\t1\t1\n2\t2\t2\t2\n3\t3\t3\t3\n");
+    const std::string one = dir.write("one.dat", "9\t9\t9\t9\n");
+    ASSERT_TRUE(ReadEventFile(three, table).ok());
+    ASSERT_TRUE(ReadEventFile(three, table).ok());
+    EXPECT_EQ(table.count, 3);
+    ASSERT_TRUE(ReadEventFile(one, table).ok());
+    ExpectRows(table, {{9, 9, 9, 9}}, "second file");
+}
+
+TEST(ReadEventFile, ReportsFilesThatCannotBeReadAndLeavesTheTableEmpty) {
+    TempDir dir;
+    EventTable table;
+    const std::string good = dir.write("good.dat", "1\t2\t3\t4\n");
+
+    ASSERT_TRUE(ReadEventFile(good, table).ok());
+    const std::string missing = dir.file("missing.dat");
+    Status status = ReadEventFile(missing, table);
+    ASSERT_FALSE(status.ok());
+    EXPECT_NE(status.message().find("\"" + missing + "\" could not be opened"), std::string::npos)
+        << status.message();
+    EXPECT_EQ(table.count, 0);
+
+    ASSERT_TRUE(ReadEventFile(good, table).ok());
+    status = ReadEventFile(dir.path().string(), table);
+    ASSERT_FALSE(status.ok());
+    EXPECT_NE(status.message().find("is a folder, not an event file"), std::string::npos)
+        << status.message();
+    EXPECT_EQ(table.count, 0);
+}
+
+// Lines of every length, so that many of them straddle the blocks the file is read in.
+TEST(ReadEventFile, LinesAcrossReadBlocksAndVeryLongLines) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> padding(0, 3000);
+    std::uniform_int_distribution<int> value(-100000, 100000);
+    std::string content;
+    std::vector<Row> rows;
+    for (int i = 0; i < 400; ++i) {
+        const Row row{value(random) / 8.0, value(random) / 4.0, value(random) / 2.0,
+                      value(random) / 16.0};
+        rows.push_back(row);
+        content += std::string(static_cast<std::size_t>(padding(random)), ' ') +
+                   FormatFixed(row.x, 3) + "\t" + FormatFixed(row.y, 2) + "\t" +
+                   FormatFixed(row.z, 1) + "\t" + FormatFixed(row.t, 4) + "\t" +
+                   std::string(static_cast<std::size_t>(padding(random)), 'x') + "\r\n";
+    }
+    const std::string megabyte(1 << 20, '7');
+    content += "1\t2\t3\t4" + megabyte + "\n";  // a number of a million digits
+    rows.push_back({1, 2, 3, std::numeric_limits<double>::infinity()});
+    content += "5\t6\t7\t8" + std::string(1 << 20, 'q') + "\n";
+    rows.push_back({5, 6, 7, 8});
+
+    TempDir dir;
+    EventTable table;
+    const Status status = ReadEventFile(dir.write("long.dat", content), table);
+    ASSERT_TRUE(status.ok()) << status.message();
+    ExpectRows(table, rows, "long lines");
+
+    // A single megabyte line without TABs is refused, not read past.
+    EXPECT_FALSE(ReadEventFile(dir.write("one-line.dat", megabyte), table).ok());
+    EXPECT_EQ(table.count, 0);
+}
+
+TEST(ReadEventFile, SurvivesBinaryGarbage) {
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> byte(0, 255);
+    TempDir dir;
+    EventTable table;
+    for (int round = 0; round < 20; ++round) {
+        std::string content(200000, '\0');
+        for (char& c : content) {
+            const int b = byte(random);
+            // Plenty of TABs and line feeds, so that some lines are events.
+            c = static_cast<char>(b < 40 ? '\t' : b < 60 ? '\n' : b);
+        }
+        const Status status = ReadEventFile(dir.write("garbage.dat", content), table);
+        EXPECT_GE(table.count, 0);
+        EXPECT_LE(table.count, MaxEvents);
+        if (!status.ok()) {
+            EXPECT_EQ(table.count, 0);
+            EXPECT_FALSE(status.message().empty());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvane
