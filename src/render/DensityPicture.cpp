@@ -1,0 +1,206 @@
+#include "render/DensityPicture.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+#include <vector>
+
+#include "common/NumberText.h"
+#include "common/Paths.h"
+#include "render/ColourScale.h"
+
+namespace korvane {
+
+namespace {
+
+// Where the raster sits on the canvas, and the canvas margins around it.
+constexpr int RasterLeft = 150;
+constexpr int RasterTop = 100;
+constexpr int ExtraWidth = 300;
+constexpr int ExtraHeight = 200;
+
+struct Font {
+    double scale;
+};
+constexpr Font LabelFont{0.35};
+constexpr Font TitleFont{0.5};
+
+void Text(cv::Mat& canvas, const std::string& text, int x, int y, Font font,
+          const cv::Scalar& colour) {
+    cv::putText(canvas, text, cv::Point(x, y), cv::FONT_HERSHEY_SIMPLEX, font.scale, colour, 1,
+                cv::LINE_8, false);
+}
+
+void Line(cv::Mat& canvas, int x1, int y1, int x2, int y2, const cv::Scalar& colour) {
+    cv::line(canvas, cv::Point(x1, y1), cv::Point(x2, y2), colour, 1, cv::LINE_8, 0);
+}
+
+struct AxisTexts {
+    const char* horizontal;
+    const char* vertical;
+    const char* captionAxis;  // "x", "y" or "z": the caption names the slice position
+};
+
+AxisTexts TextsFor(int direction) {
+    switch (direction) {
+        case 0:
+            return {"y [m]", "z [m]", "x"};
+        case 1:
+            return {"x [m]", "z [m]", "y"};
+        case 2:
+            return {"x [m]", "y [m]", "z"};
+        default:
+            return {"", "", ""};
+    }
+}
+
+// A tick step of W / 10 pixels is zero for rasters under 10 pixels; one pixel then keeps
+// the tick loop moving.
+int TickStep(int size) {
+    return size / 10 > 0 ? size / 10 : 1;
+}
+
+void DrawAxes(cv::Mat& canvas, int W, int H, double hMin, double hMax, double vMin, double vMax,
+              double captionValue, int direction, PictureKind kind) {
+    const cv::Scalar black(0, 0, 0);
+    const AxisTexts texts = TextsFor(direction);
+
+    const int sx = TickStep(W);
+    // The counter bounds the loop as well as x, so it ends even for an absurd width.
+    for (long long i = 0; RasterLeft + i * sx <= static_cast<long long>(W) + RasterLeft; ++i) {
+        const int x = static_cast<int>(RasterLeft + i * sx);
+        Line(canvas, x, H + RasterTop, x, H + RasterTop + 10, black);
+        const double value = hMin + (hMax - hMin) * static_cast<double>(i) / 10;
+        Text(canvas, FormatFixed(value, 3), x, H + RasterTop + 20, LabelFont, black);
+    }
+    Text(canvas, texts.horizontal, W / 2 + RasterLeft, H + RasterTop + 60, TitleFont, black);
+
+    const int sy = TickStep(H);
+    for (long long i = 0; RasterTop + i * sy <= static_cast<long long>(H) + RasterTop; ++i) {
+        const int y = static_cast<int>(RasterTop + i * sy);
+        Line(canvas, RasterLeft - 10, y, RasterLeft, y, black);
+        const double value = vMax - (vMax - vMin) * static_cast<double>(i) / 10;
+        Text(canvas, FormatFixed(value, 3), 100, y, LabelFont, black);
+    }
+    // Half the height plus 150, not plus the raster's top: the title sits a little low.
+    Text(canvas, texts.vertical, 20, H / 2 + 150, TitleFont, black);
+
+    std::string caption;
+    if (kind == PictureKind::Spatial) {
+        if (texts.captionAxis[0] != '\0') {
+            caption = std::string(texts.captionAxis) + ": " + FormatFixed(captionValue, 4) + " m";
+        }
+    } else {
+        caption = "Time: " + FormatFixed(captionValue, 1) + " sec";
+    }
+    if (!caption.empty()) {
+        Text(canvas, caption, W, 60, TitleFont, black);
+    }
+}
+
+// The colour scale bar right of the raster: black (0) at the top, the maximum at the bottom,
+// with six labels in fifths of the maximum.
+void DrawColourBar(cv::Mat& canvas, int W, int H, double densityMaximum) {
+    const float maximum = static_cast<float>(densityMaximum);
+    int j = 0;
+    for (int y = RasterTop; y <= H + RasterTop; ++y) {
+        const double value = static_cast<double>(y - RasterTop) / H * densityMaximum;
+        const cv::Scalar colour = DensityToColour(value, maximum);
+        Line(canvas, W + 190, y, W + 200, y, colour);
+        if (std::fabs((y - RasterTop) - static_cast<double>(j) * H / 5) < 1) {
+            Text(canvas, FormatFixed(j / 5.0 * densityMaximum, 2), W + 210, y, TitleFont, colour);
+            ++j;
+        }
+    }
+}
+
+std::string SystemReason(int error) {
+    char buffer[256];
+    // GNU strerror_r returns the message (maybe not in buffer).
+    return std::string(strerror_r(error, buffer, sizeof buffer));
+}
+
+// Writes `bytes` to `path` so that `path` never holds a half-written picture: the bytes go
+// to a temporary file beside it, which replaces `path` only once every byte is on disk.
+Status WriteFileWhole(const std::string& path, const std::vector<uchar>& bytes) {
+    // The temporary name does not end in ".bmp", so a folder listing of pictures never
+    // picks it up.
+    const std::string temporary = path + ".part";
+    auto failure = [&](int error) {
+        ::unlink(temporary.c_str());
+        return Status::Error("Cannot write the picture " + path + ": " + SystemReason(error));
+    };
+
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        const int error = errno;
+        return Status::Error("Cannot write the picture " + path + ": " + SystemReason(error));
+    }
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const int error = errno;
+            ::close(fd);
+            return failure(error);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        return failure(errno);
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        return failure(errno);
+    }
+    return Status::Ok();
+}
+
+}  // namespace
+
+Status WriteDensityPicture(const cv::Mat& raster, double hMin, double hMax, double vMin,
+                           double vMax, double captionValue, std::string fileName, int direction,
+                           PictureKind kind, std::string eventFilePath, double densityMaximum,
+                           cv::Mat& canvas) {
+    const std::string path = JoinPath(FolderOf(eventFilePath), fileName);
+    try {
+        const int W = raster.cols;
+        const int H = raster.rows;
+
+        // Mat::create keeps the buffer when size and type already match.
+        canvas.create(H + ExtraHeight, W + ExtraWidth, raster.type());
+        canvas.setTo(cv::Scalar(255, 255, 255, 255));
+        if (W > 0 && H > 0) {
+            raster.copyTo(canvas(cv::Rect(RasterLeft, RasterTop, W, H)));
+        }
+
+        if (kind != PictureKind::Perspective) {
+            DrawAxes(canvas, W, H, hMin, hMax, vMin, vMax, captionValue, direction, kind);
+        }
+        if (H > 0) {
+            DrawColourBar(canvas, W, H, densityMaximum);
+        }
+
+        std::vector<uchar> bytes;
+        if (!cv::imencode(".bmp", canvas, bytes)) {
+            return Status::Error("Cannot write the picture " + path +
+                                 ": the picture could not be encoded");
+        }
+        return WriteFileWhole(path, bytes);
+    } catch (const cv::Exception& e) {
+        return Status::Error("Cannot write the picture " + path + ": " + e.what());
+    } catch (const std::bad_alloc&) {
+        return Status::Error("Cannot write the picture " + path + ": not enough memory");
+    }
+}
+
+}  // namespace korvane

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <opencv2/imgcodecs.hpp>
+#include <set>
+
+#include "render/ColourScale.h"
+#include "render/DensityPicture.h"
+#include "support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+using testing::TempDir;
+
+const cv::Vec3b White(255, 255, 255);
+const cv::Vec3b Black(0, 0, 0);
+
+// A raster whose pixels are all different from white and black, so its placement shows.
+cv::Mat PatternRaster(int width, int height) {
+    cv::Mat raster(height, width, CV_8UC3);
+    for (int r = 0; r < height; ++r) {
+        for (int c = 0; c < width; ++c) {
+            raster.at<cv::Vec3b>(r, c) =
+                cv::Vec3b(static_cast<uchar>(1 + c % 200), static_cast<uchar>(1 + r % 200), 77);
+        }
+    }
+    return raster;
+}
+
+std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+struct Rendered {
+    Status status = Status::Ok();
+    cv::Mat canvas;
+    cv::Mat onDisk;
+};
+
+Rendered Render(const TempDir& dir, const cv::Mat& raster, PictureKind kind,
+                double densityMaximum = 6.0, int direction = 2) {
+    Rendered out;
+    out.status = WriteDensityPicture(raster, 0.0, 1.0, 0.0, 1.0, 12.5, "space0001.bmp", direction,
+                                     kind, dir.file("events.dat"), densityMaximum, out.canvas);
+    out.onDisk = cv::imread(dir.file("space0001.bmp"), cv::IMREAD_UNCHANGED);
+    return out;
+}
+
+TEST(WriteDensityPicture, SavesTheCanvasExactlyBesideTheEventFile) {
+    TempDir dir;
+    const cv::Mat raster = PatternRaster(37, 23);
+    const Rendered r = Render(dir, raster, PictureKind::TimeResolved);
+    ASSERT_TRUE(r.status.ok()) << r.status.message();
+    ASSERT_EQ(r.canvas.cols, 37 + 300);
+    ASSERT_EQ(r.canvas.rows, 23 + 200);
+    ASSERT_EQ(r.onDisk.type(), CV_8UC3);
+    ASSERT_EQ(r.onDisk.size(), r.canvas.size());
+    EXPECT_EQ(cv::norm(r.onDisk, r.canvas, cv::NORM_INF), 0.0);
+    // The raster sits at column 150, row 100; the left ticks run from column 140 up to and
+    // including 150, so they cover the raster's first column on their rows (every 2 rows).
+    EXPECT_EQ(cv::norm(r.canvas(cv::Rect(151, 100, 36, 23)), raster.colRange(1, 37), cv::NORM_INF),
+              0.0);
+    for (int row = 0; row < 23; ++row) {
+        const cv::Vec3b expected = row % 2 == 0 ? Black : raster.at<cv::Vec3b>(row, 0);
+        EXPECT_EQ(r.canvas.at<cv::Vec3b>(100 + row, 150), expected) << row;
+    }
+    // Only the picture is left in the folder (no temporary file).
+    EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"space0001.bmp"});
+}
+
+TEST(WriteDensityPicture, TicksOfAn802PixelRasterEvery80Pixels) {
+    TempDir dir;
+    const int W = 802, H = 802;
+    const Rendered r =
+        Render(dir, cv::Mat(H, W, CV_8UC3, cv::Scalar(40, 40, 40)), PictureKind::Spatial);
+    ASSERT_TRUE(r.status.ok()) << r.status.message();
+
+    std::set<int> tickColumns, tickRows;
+    for (int i = 0; i <= 10; ++i) {
+        tickColumns.insert(150 + 80 * i);
+        tickRows.insert(100 + 80 * i);
+    }
+    // The tick marks hang 10 pixels below the raster; row H + 105 crosses them and nothing
+    // else (the labels sit lower).
+    for (int x = 100; x < W + 180; ++x) {
+        const cv::Vec3b expected = tickColumns.count(x) ? Black : White;
+        ASSERT_EQ(r.canvas.at<cv::Vec3b>(H + 105, x), expected) << "column " << x;
+    }
+    // The ticks on the left edge, column 145; their labels end before it.
+    for (int y = 95; y < H + 110; ++y) {
+        const cv::Vec3b expected = tickRows.count(y) ? Black : White;
+        ASSERT_EQ(r.canvas.at<cv::Vec3b>(y, 145), expected) << "row " << y;
+    }
+    // The raster's last column, canvas column 951, lies right of the last tick at 950.
+    EXPECT_EQ(r.canvas.at<cv::Vec3b>(H + 100, 951), White);
+}
+
+TEST(WriteDensityPicture, ColourBarRunsFromBlackToTheMaximum) {
+    TempDir dir;
+    const int W = 60, H = 47;
+    const double maximum = 3.7;
+    const Rendered r = Render(dir, PatternRaster(W, H), PictureKind::TimeResolved, maximum);
+    ASSERT_TRUE(r.status.ok()) << r.status.message();
+    for (int y = 100; y <= H + 100; ++y) {
+        const cv::Vec3b colour =
+            DensityToPixel(static_cast<double>(y - 100) / H * maximum, static_cast<float>(maximum));
+        for (int x = W + 190; x <= W + 200; ++x) {
+            ASSERT_EQ(r.canvas.at<cv::Vec3b>(y, x), colour) << "row " << y << " column " << x;
+        }
+        ASSERT_EQ(r.canvas.at<cv::Vec3b>(y, W + 189), White) << "row " << y;
+        ASSERT_EQ(r.canvas.at<cv::Vec3b>(y, W + 201), White) << "row " << y;
+    }
+    EXPECT_EQ(r.canvas.at<cv::Vec3b>(100, W + 195), Black);
+    EXPECT_EQ(r.canvas.at<cv::Vec3b>(99, W + 195), White);
+    EXPECT_EQ(r.canvas.at<cv::Vec3b>(H + 101, W + 195), White);
+}
+
+// Golden test: a perspective picture holds only the raster and the colour bar with its
+// labels; everything else is white. The expected canvas is built here pixel by pixel.
+TEST(WriteDensityPicture, PerspectiveKindHasOnlyRasterAndBar) {
+    TempDir dir;
+    const int W = 12, H = 9;
+    const double maximum = 2.0;
+    const cv::Mat raster = PatternRaster(W, H);
+    const Rendered r = Render(dir, raster, PictureKind::Perspective, maximum, 3);
+    ASSERT_TRUE(r.status.ok()) << r.status.message();
+
+    cv::Mat expected(H + 200, W + 300, CV_8UC3);
+    for (int y = 0; y < expected.rows; ++y) {
+        for (int x = 0; x < expected.cols; ++x) {
+            cv::Vec3b pixel = White;
+            if (x >= 150 && x < 150 + W && y >= 100 && y < 100 + H) {
+                pixel = raster.at<cv::Vec3b>(y - 100, x - 150);
+            } else if (x >= W + 190 && x <= W + 200 && y >= 100 && y <= H + 100) {
+                pixel = DensityToPixel((y - 100) / static_cast<double>(H) * maximum,
+                                       static_cast<float>(maximum));
+            }
+            expected.at<cv::Vec3b>(y, x) = pixel;
+        }
+    }
+    // Left of the bar labels the pictures agree byte for byte.
+    const cv::Rect checked(0, 0, W + 205, H + 200);
+    EXPECT_EQ(cv::norm(r.onDisk(checked), expected(checked), cv::NORM_INF), 0.0);
+    // The labels themselves are there, right of the bar.
+    const cv::Mat labels = r.onDisk(cv::Rect(W + 205, 0, 95, H + 200));
+    EXPECT_GT(cv::norm(labels, cv::Mat(labels.size(), CV_8UC3, cv::Scalar::all(255)), cv::NORM_L1),
+              0.0);
+}
+
+TEST(WriteDensityPicture, TinyRastersFinish) {
+    const cv::Size sizes[] = {{1, 1}, {1, 9}, {9, 1}, {2, 2}, {10, 3}};
+    for (const cv::Size size : sizes) {
+        TempDir dir;
+        const Rendered r =
+            Render(dir, PatternRaster(size.width, size.height), PictureKind::Spatial, 1.0, 0);
+        ASSERT_TRUE(r.status.ok()) << r.status.message();
+        EXPECT_EQ(r.onDisk.cols, size.width + 300);
+        EXPECT_EQ(r.onDisk.rows, size.height + 200);
+        // With a one-pixel step every column of the raster and the one after get a tick.
+        for (int x = 150; x <= size.width + 150; ++x) {
+            EXPECT_EQ(r.canvas.at<cv::Vec3b>(size.height + 105, x), Black) << x;
+        }
+    }
+}
+
+TEST(WriteDensityPicture, ReusesTheCallersCanvas) {
+    TempDir dir;
+    const cv::Mat raster = PatternRaster(20, 20);
+    cv::Mat canvas;
+    ASSERT_TRUE(WriteDensityPicture(raster, 0, 1, 0, 1, 0, "a.bmp", 0, PictureKind::Spatial,
+                                    dir.file("e.dat"), 1.0, canvas)
+                    .ok());
+    const uchar* buffer = canvas.data;
+    ASSERT_TRUE(WriteDensityPicture(raster, 0, 1, 0, 1, 0, "b.bmp", 0, PictureKind::Spatial,
+                                    dir.file("e.dat"), 1.0, canvas)
+                    .ok());
+    EXPECT_EQ(canvas.data, buffer);
+}
+
+TEST(WriteDensityPicture, MissingFolderIsAnErrorNamingTheFile) {
+    TempDir dir;
+    cv::Mat canvas;
+    const std::string eventFile = dir.file("gone/events.dat");
+    const Status status = WriteDensityPicture(PatternRaster(5, 5), 0, 1, 0, 1, 0, "time0003.bmp", 1,
+                                              PictureKind::TimeResolved, eventFile, 1.0, canvas);
+    ASSERT_FALSE(status.ok());
+    EXPECT_NE(status.message().find("Cannot write the picture " + dir.file("gone/time0003.bmp")),
+              std::string::npos)
+        << status.message();
+    EXPECT_TRUE(FilesIn(dir.path()).empty());
+}
+
+TEST(WriteDensityPicture, FailedRenameLeavesNoTemporaryFile) {
+    TempDir dir;
+    // A folder in the picture's place cannot be replaced by a file.
+    std::filesystem::create_directory(dir.path() / "space0001.bmp");
+    const Rendered r = Render(dir, PatternRaster(5, 5), PictureKind::Spatial);
+    ASSERT_FALSE(r.status.ok());
+    EXPECT_NE(r.status.message().find("space0001.bmp"), std::string::npos);
+    EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"space0001.bmp"});
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "space0001.bmp"));
+}
+
+TEST(WriteDensityPicture, ReadOnlyFolderIsAnError) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "the superuser may write into read-only folders";
+    }
+    TempDir dir;
+    std::filesystem::permissions(
+        dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const Rendered r = Render(dir, PatternRaster(5, 5), PictureKind::Spatial);
+    EXPECT_FALSE(r.status.ok());
+    EXPECT_TRUE(FilesIn(dir.path()).empty());
+}
+
+TEST(WriteDensityPicture, ReplacesAnEarlierPicture) {
+    TempDir dir;
+    dir.write("space0001.bmp", "old");
+    const Rendered r = Render(dir, PatternRaster(8, 8), PictureKind::Spatial);
+    ASSERT_TRUE(r.status.ok()) << r.status.message();
+    EXPECT_EQ(cv::norm(r.onDisk, r.canvas, cv::NORM_INF), 0.0);
+}
+
+TEST(WriteDensityPicture, EventFileWithoutFolderWritesIntoTheCurrentFolder) {
+    TempDir dir;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    cv::Mat canvas;
+    const Status status = WriteDensityPicture(PatternRaster(4, 4), 0, 1, 0, 1, 0, "time0001.bmp", 2,
+                                              PictureKind::TimeResolved, "events.dat", 1.0, canvas);
+    std::filesystem::current_path(before);
+    ASSERT_TRUE(status.ok()) << status.message();
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "time0001.bmp"));
+}
+
+}  // namespace
+}  // namespace korvane
