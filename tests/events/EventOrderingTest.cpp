@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <limits>
+#include <random>
+
+#include "events/EventOrdering.h"
+#include "reference/ReferenceSort.h"
+
+namespace korvane {
+namespace {
+
+constexpr double Inf = std::numeric_limits<double>::infinity();
+
+// Rows compared bit for bit, so that 0 and -0 (equal keys) are still told apart.
+bool SameRow(const EventRecord& a, const EventRecord& b) {
+    return std::bit_cast<std::uint64_t>(a.x) == std::bit_cast<std::uint64_t>(b.x) &&
+           std::bit_cast<std::uint64_t>(a.y) == std::bit_cast<std::uint64_t>(b.y) &&
+           std::bit_cast<std::uint64_t>(a.z) == std::bit_cast<std::uint64_t>(b.z) &&
+           std::bit_cast<std::uint64_t>(a.t) == std::bit_cast<std::uint64_t>(b.t);
+}
+
+EventTable TableOf(std::initializer_list<EventRecord> rows) {
+    EventTable table;
+    for (const EventRecord& row : rows) {
+        table.rows[static_cast<std::size_t>(table.count++)] = row;
+    }
+    return table;
+}
+
+TEST(SortEventsByColumn, EqualKeysEndInTheSelectionSortsOrder) {
+    // (1,a), (0,b), (1,c), (0,d) with the letters in the second column.
+    EventTable table = TableOf({{1, 'a', 0, 0}, {0, 'b', 0, 0}, {1, 'c', 0, 0}, {0, 'd', 0, 0}});
+    SortEventsByColumn(table, 0);
+    const double letters[] = {'b', 'd', 'c', 'a'};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(table.rows[i].y, letters[i]) << i;
+    }
+}
+
+TEST(SortEventsByColumn, ShortAndOrderedTablesStayAsTheyAre) {
+    EventTable empty;
+    empty.rows[0] = {5, 4, 3, 2};
+    SortEventsByColumn(empty, 0);
+    EXPECT_EQ(empty.count, 0);
+    EXPECT_EQ(empty.rows[0].x, 5);
+
+    EventTable one = TableOf({{3, 2, 1, 0}});
+    EventTable tail = one;
+    tail.rows[1] = {-1, -1, -1, -1};  // beyond the count: must stay where it is
+    SortEventsByColumn(tail, 3);
+    EXPECT_TRUE(SameRow(tail.rows[0], one.rows[0]));
+    EXPECT_EQ(tail.rows[1].x, -1);
+
+    EventTable ordered = TableOf({{0, 9, 0, -Inf}, {1, 8, 0, -2}, {2, 7, 0, 0}, {3, 6, 0, Inf}});
+    const EventTable before = ordered;
+    SortEventsByColumn(ordered, 3);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(SameRow(ordered.rows[i], before.rows[i])) << i;
+    }
+}
+
+// Random tables full of ties (a handful of keys, infinities, 0 and -0), every column, row by
+// row against the literal selection sort.
+TEST(SortEventsByColumn, MatchesTheSelectionSortOnRandomTables) {
+    std::mt19937_64 random(2024);
+    const double keys[] = {-Inf, -2.5, -0.0, 0.0, 1.0, 1.0 + 1e-15, 7.0, Inf};
+    std::uniform_int_distribution<int> pick(0, 7);
+    std::uniform_int_distribution<int> size(0, 300);
+    std::uniform_int_distribution<int> keyCount(1, 8);
+    // Allocated once: a table is a block of MaxEvents rows, and only n of them matter here.
+    EventTable input;
+    EventTable fast;
+    EventTable literal;
+    for (int round = 0; round < 400; ++round) {
+        const int n = round < 301 ? round : size(random);
+        const int distinct = keyCount(random);  // few distinct keys: many ties
+        input.count = n;
+        for (int i = 0; i < n; ++i) {
+            EventRecord& row = input.rows[static_cast<std::size_t>(i)];
+            row.x = keys[pick(random) % distinct];
+            row.y = keys[pick(random) % distinct];
+            row.z = keys[pick(random) % distinct];
+            row.t = keys[pick(random) % distinct] + 0.0;
+            // A tag that tells rows of equal keys apart, in a column not sorted on.
+            const int tagColumn = round % 4;
+            (tagColumn == 0   ? row.x
+             : tagColumn == 1 ? row.y
+             : tagColumn == 2 ? row.z
+                              : row.t) = 1000.0 + i;
+        }
+        for (int column = 0; column < 4; ++column) {
+            std::copy_n(input.rows.begin(), n, fast.rows.begin());
+            std::copy_n(input.rows.begin(), n, literal.rows.begin());
+            fast.count = literal.count = n;
+            SortEventsByColumn(fast, column);
+            reference::SelectionSortByColumn(literal, column);
+            ASSERT_EQ(fast.count, n);
+            for (int i = 0; i < n; ++i) {
+                ASSERT_TRUE(SameRow(fast.rows[i], literal.rows[i]))
+                    << "round " << round << ", column " << column << ", row " << i;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvane
