@@ -1,0 +1,76 @@
+// Which codecs this OpenCV build can really write into an AVI file. There is no codec dialog
+// of the video library on this system, so the program offers the user the codecs that pass
+// a trial: open a writer on a small temporary movie, write a frame, read the movie back.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <new>
+#include <opencv2/core.hpp>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "movie/AviWriter.h"
+#include "movie/MovieConversion.h"
+
+namespace korvane {
+namespace {
+
+// The candidates in the order they are offered: MJPG first (the default, readable
+// everywhere), then the lossless ones, then the common lossy ones.
+const char* const CandidateCodecs[] = {"MJPG", "FFV1", "HFYU", "XVID", "DIVX", "H264", "IYUV"};
+
+bool CodecWorks(const std::string& name, const std::filesystem::path& probeFolder) {
+    int fourcc = 0;
+    if (!ParseFourcc(name, fourcc)) {
+        return false;
+    }
+    const std::filesystem::path probe =
+        probeFolder / ("korvane-codec-probe-" + std::to_string(getpid()) + "-" + name + ".avi");
+    // An odd frame size, since the pictures of a fixed-size series may have one.
+    const cv::Size size(65, 49);
+    bool works = false;
+    try {
+        cv::VideoWriter writer;
+        int backend = 0;
+        if (OpenAviWriter(writer, probe.string(), fourcc, size, backend)) {
+            const cv::Mat frame(size, CV_8UC3, cv::Scalar(40, 160, 220));
+            writer.write(frame);
+            writer.release();
+            works = CountMovieFrames(probe.string(), backend) == 1;
+        }
+    } catch (const cv::Exception&) {
+        works = false;
+    } catch (const std::bad_alloc&) {
+        works = false;
+    }
+    std::error_code ignored;
+    std::filesystem::remove(probe, ignored);
+    return works;
+}
+
+std::vector<std::string> ProbeAviCodecs() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    std::vector<std::string> codecs;
+    if (error) {
+        return codecs;
+    }
+    for (const char* name : CandidateCodecs) {
+        if (CodecWorks(name, folder)) {
+            codecs.emplace_back(name);
+        }
+    }
+    return codecs;
+}
+
+}  // namespace
+
+std::vector<std::string> AvailableAviCodecs() {
+    // Probed once per process; the initialisation of a local static is thread-safe.
+    static const std::vector<std::string> codecs = ProbeAviCodecs();
+    return codecs;
+}
+
+}  // namespace korvane
