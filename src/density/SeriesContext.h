@@ -15,18 +15,20 @@ namespace korvane {
 // Buffers a series allocates once and reuses for every picture (a fresh page costs more to
 // touch than a unit-weight picture costs to compute).
 struct SeriesWorkspace {
-    cv::Mat raster;                // the picture raster, 8-bit BGR
-    cv::Mat canvas;                // the labelled picture written to disk
-    std::vector<double> densities; // per-pixel sums of the picture in progress
-    std::vector<int> counts;       // per-pixel counts (unit weights)
+    cv::Mat raster;                       // the picture raster, 8-bit BGR
+    cv::Mat canvas;                       // the labelled picture written to disk
+    std::vector<double> densities;        // per-pixel sums of the picture in progress
+    std::vector<int> counts;              // per-pixel counts (unit weights)
+    std::vector<cv::Vec3b> countColours;  // colour of each count, for the picture in progress
 };
 
 struct SeriesContext {
     Host& host;
     EventTable& events;
     const RunParameters& run;
-    std::string eventFilePath;      // text of the event file box: pictures go beside it
-    double numberOfPictures = 0;    // value of the number-of-pictures box (progress range)
+    std::string eventFilePath;    // text of the event file box: pictures go beside it
+    double numberOfPictures = 0;  // value of the number-of-pictures box (progress range);
+                                  // a series writes at most trunc(value) + 1 pictures
     SeriesWorkspace& work;
 };
 

@@ -7,8 +7,8 @@ namespace korvane {
 
 // Writes time0001.bmp, time0002.bmp, ... beside the event file. Sorts the event table on
 // time first. Reads Radius, Gaussiandistance, Cumulative and DensityMaximum from ctx.run.
-SeriesResult RunTimeSeries(SeriesContext& ctx, int direction, double hMin, double hMax,
-                           double vMin, double vMax, double timeStep, double hScale,
-                           double vScale, double Timestart, double Timeend);
+SeriesResult RunTimeSeries(SeriesContext& ctx, int direction, double hMin, double hMax, double vMin,
+                           double vMax, double timeStep, double hScale, double vScale,
+                           double Timestart, double Timeend);
 
 }  // namespace korvane

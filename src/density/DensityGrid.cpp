@@ -1,0 +1,80 @@
+#include "density/DensityGrid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <string>
+
+#include "common/NumberText.h"
+
+namespace korvane {
+
+namespace {
+
+// Positions from `low` upward by repeated addition while they stay <= `high`, never more
+// than `limit` of them (with coordinates far from the origin the sums can drift past the
+// raster, or a step below their precision never advances them).
+std::vector<double> WalkPositions(double low, double high, double step, int limit) {
+    std::vector<double> positions;
+    positions.reserve(static_cast<std::size_t>(limit));
+    double position = low;
+    for (int k = 0; position <= high && k < limit; ++k) {
+        positions.push_back(position);
+        position = position + step;
+    }
+    return positions;
+}
+
+std::string SizeText(double width, double height) {
+    return FormatFixed(width, 0) + " x " + FormatFixed(height, 0);
+}
+
+}  // namespace
+
+Status MakeDensityGrid(double hMin, double hMax, double hScale, double vMin, double vMax,
+                       double vScale, DensityGrid& grid) {
+    const double across = std::trunc((hMax - hMin) / hScale) + 2.0;
+    const double up = std::trunc((vMax - vMin) / vScale) + 2.0;
+    if (!std::isfinite(across) || !std::isfinite(up)) {
+        return Status::Error("The picture size cannot be computed from these ranges.");
+    }
+    if (across < 1.0 || up < 1.0) {
+        return Status::Error("A picture of " + SizeText(across, up) +
+                             " pixels cannot be computed.");
+    }
+    if (across * up > MaxRasterPixels) {
+        return Status::Error("A picture of " + SizeText(across, up) +
+                             " pixels is too large to compute.");
+    }
+    grid.width = static_cast<int>(across);
+    grid.height = static_cast<int>(up);
+    try {
+        grid.columnPositions = WalkPositions(hMin, hMax, hScale, grid.width);
+        grid.rowPositions = WalkPositions(vMin, vMax, vScale, grid.height);
+    } catch (const std::bad_alloc&) {
+        return Status::Error("A picture of " + SizeText(across, up) +
+                             " pixels is too large to compute.");
+    }
+    grid.columnsAscending =
+        std::is_sorted(grid.columnPositions.begin(), grid.columnPositions.end());
+    grid.rowsAscending = std::is_sorted(grid.rowPositions.begin(), grid.rowPositions.end());
+    return Status::Ok();
+}
+
+Status PrepareRaster(const DensityGrid& grid, cv::Mat& raster) {
+    try {
+        raster.create(grid.height, grid.width, CV_8UC3);
+        raster.setTo(cv::Scalar::all(0));
+    } catch (const cv::Exception&) {
+        raster.release();
+    } catch (const std::bad_alloc&) {
+        raster.release();
+    }
+    if (raster.empty()) {
+        return Status::Error("A picture of " + SizeText(grid.width, grid.height) +
+                             " pixels is too large to compute.");
+    }
+    return Status::Ok();
+}
+
+}  // namespace korvane
