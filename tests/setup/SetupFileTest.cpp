@@ -1,0 +1,326 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+
+#include "setup/SetupFile.h"
+#include "support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+using testing::ReadWholeFile;
+using testing::TempDir;
+namespace fs = std::filesystem;
+
+// Every field different from its default and from every other field.
+CalculationSetup DistinctSetup() {
+    CalculationSetup setup;
+    setup.FilePath = "/data/before.dat";
+    setup.Direction = 1;
+    setup.Amin = -11;
+    setup.Amax = 12;
+    setup.Bmin = -13;
+    setup.Bmax = 14;
+    setup.Cmin = -15;
+    setup.Cmax = 16;
+    setup.Timestart = 17;
+    setup.Timeend = 18;
+    setup.Fixedsize = 1;
+    setup.Width = 640;
+    setup.Height = 480;
+    setup.Fixeddensity = 1;
+    setup.Maxdensity = 19;
+    setup.Gaussiandistance = 1;
+    setup.NoOfPictures = 20;
+    setup.Cumulative = 1;
+    setup.Radius = 21;
+    return setup;
+}
+
+std::size_t FilesIn(const fs::path& folder) {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST(SaveSetupFile, WritesTheNineteenLinesByteForByte) {
+    CalculationSetup setup;
+    setup.FilePath = "/data/run 1\tb.dat";
+    setup.Direction = 2;
+    setup.Amin = -1.5;
+    setup.Amax = 1000;
+    setup.Bmin = 0.000123456789;
+    setup.Bmax = 1e300;
+    setup.Cmin = -0.0;
+    setup.Cmax = 2.5;
+    setup.Timestart = 0;
+    setup.Timeend = 3600;
+    setup.Fixedsize = 1;
+    setup.Width = 640.9;
+    setup.Height = -480.9;
+    setup.Fixeddensity = 0;
+    setup.Maxdensity = 12.5;
+    setup.Gaussiandistance = 1;
+    setup.NoOfPictures = 25;
+    setup.Cumulative = 0;
+    setup.Radius = 3;
+    TempDir dir;
+    const std::string path = dir.file("Setup");  // no extension is added
+    ASSERT_TRUE(SaveSetupFile(setup, path));
+    EXPECT_EQ(ReadWholeFile(path),
+              "[File-Path]\t/data/run 1\tb.dat\r\n"
+              "[Direction]\t2\r\n"
+              "[Amin]\t-1.500000e+00\r\n"
+              "[Amax]\t1.000000e+03\r\n"
+              "[Bmin]\t1.234568e-04\r\n"
+              "[Bmax]\t1.000000e+300\r\n"
+              "[Cmin]\t-0.000000e+00\r\n"
+              "[Cmax]\t2.500000e+00\r\n"
+              "[Timestart]\t0.000000e+00\r\n"
+              "[Timeend]\t3.600000e+03\r\n"
+              "[Fixedsize]\t1\r\n"
+              "[Width]\t640\r\n"
+              "[Height]\t-480\r\n"
+              "[Fixeddensity]\t0\r\n"
+              "[Maxdensity]\t1.250000e+01\r\n"
+              "[Gaussiandistance]\t1\r\n"
+              "[NoOfPictures]\t2.500000e+01\r\n"
+              "[Cumulative]\t0\r\n"
+              "[Radius]\t3.000000e+00\r\n");
+    EXPECT_EQ(FilesIn(dir.path()), 1u);  // no temporary file left behind
+}
+
+TEST(SetupFile, RoundTripKeepsSevenDigitsAndTruncatesWholeNumbers) {
+    std::mt19937_64 random(3);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-8, 8);
+    auto number = [&] { return mantissa(random) * std::pow(10.0, exponent(random)); };
+    TempDir dir;
+    const std::string path = dir.file("round.ini");
+    for (int round = 0; round < 60; ++round) {
+        CalculationSetup saved;
+        saved.FilePath = round % 2 ? "  /a folder/with\ttab.dat " : "";
+        for (double* field :
+             {&saved.Direction, &saved.Amin, &saved.Amax, &saved.Bmin, &saved.Bmax, &saved.Cmin,
+              &saved.Cmax, &saved.Timestart, &saved.Timeend, &saved.Fixedsize, &saved.Width,
+              &saved.Height, &saved.Fixeddensity, &saved.Maxdensity, &saved.Gaussiandistance,
+              &saved.NoOfPictures, &saved.Cumulative, &saved.Radius}) {
+            *field = number();
+        }
+        ASSERT_TRUE(SaveSetupFile(saved, path));
+        CalculationSetup loaded = DistinctSetup();
+        ASSERT_TRUE(LoadSetupFile(loaded, path));
+        EXPECT_EQ(loaded.FilePath, saved.FilePath);
+        for (auto field :
+             {&CalculationSetup::Direction, &CalculationSetup::Fixedsize, &CalculationSetup::Width,
+              &CalculationSetup::Height, &CalculationSetup::Fixeddensity,
+              &CalculationSetup::Gaussiandistance, &CalculationSetup::Cumulative}) {
+            EXPECT_EQ(loaded.*field, std::trunc(saved.*field)) << saved.*field;
+        }
+        for (auto field :
+             {&CalculationSetup::Amin, &CalculationSetup::Amax, &CalculationSetup::Bmin,
+              &CalculationSetup::Bmax, &CalculationSetup::Cmin, &CalculationSetup::Cmax,
+              &CalculationSetup::Timestart, &CalculationSetup::Timeend,
+              &CalculationSetup::Maxdensity, &CalculationSetup::NoOfPictures,
+              &CalculationSetup::Radius}) {
+            EXPECT_NEAR(loaded.*field, saved.*field, std::fabs(saved.*field) * 5.0001e-7)
+                << saved.*field;
+        }
+    }
+}
+
+TEST(LoadSetupFile, ChangesOnlyTheFieldsOfKeysItMeets) {
+    struct Case {
+        const char* name;
+        std::string content;
+        std::function<void(CalculationSetup&)> change;
+    };
+    const Case cases[] = {
+        {"only the radius", "[Radius]\t5", [](auto& s) { s.Radius = 5; }},
+        {"keys are matched with case", "[radius]\t5\n", [](auto&) {}},
+        {"a key needs its TAB", "[File-Path]\n[Radius] 5\n", [](auto&) {}},
+        {"a TAB and nothing empties the path", "[File-Path]\t\r\n",
+         [](auto& s) { s.FilePath.clear(); }},
+        {"the path keeps its spaces and TABs", "[File-Path]\t C:\\a b\t c \r\n",
+         [](auto& s) { s.FilePath = " C:\\a b\t c "; }},
+        {"a decimal comma ends the number", "[Radius]\t2,5\r\n", [](auto& s) { s.Radius = 2; }},
+        {"three-digit exponents", "[Maxdensity]\t1.000000e+003\r\n[Amin]\t-2.5E-003\n",
+         [](auto& s) {
+             s.Maxdensity = 1000;
+             s.Amin = -0.0025;
+         }},
+        {"the last of a repeated key wins", "[Radius]\t1\n[Width]\t7\n[Radius]\t9",
+         [](auto& s) {
+             s.Radius = 9;
+             s.Width = 7;
+         }},
+        {"white space around the key is part of it", " [Width]\t5\n[Width] \t5\n", [](auto&) {}},
+        {"text that is no number reads as zero", "junk\tvalue\n\n[Height]\tabc\n",
+         [](auto& s) { s.Height = 0; }},
+        {"whole-number keys are not truncated on reading", "[Direction]\t1.9\n",
+         [](auto& s) { s.Direction = 1.9; }},
+        {"keys in any order, LF line ends", "[Cumulative]\t0\n[Cmax]\t-1\n[Timestart]\t 4\n",
+         [](auto& s) {
+             s.Cumulative = 0;
+             s.Cmax = -1;
+             s.Timestart = 4;
+         }},
+        {"empty file", "", [](auto&) {}},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        CalculationSetup loaded = DistinctSetup();
+        CalculationSetup expected = DistinctSetup();
+        c.change(expected);
+        ASSERT_TRUE(LoadSetupFile(loaded, dir.write("case.ini", c.content))) << c.name;
+        EXPECT_TRUE(loaded == expected) << c.name;
+    }
+}
+
+TEST(LoadSetupFile, FailsWithoutChangeWhenTheFileCannotBeOpened) {
+    TempDir dir;
+    CalculationSetup setup = DistinctSetup();
+    EXPECT_FALSE(LoadSetupFile(setup, dir.file("missing.ini")));
+    EXPECT_FALSE(LoadSetupFile(setup, dir.path().string()));
+    EXPECT_TRUE(setup == DistinctSetup());
+}
+
+TEST(SaveSetupFile, ReplacesAnExistingFileAndKeepsALinkToIt) {
+    TempDir dir;
+    const std::string real = dir.write("real.ini", "old content that is longer than a setup\n");
+    chmod(real.c_str(), 0640);
+    const std::string link = dir.file("link.ini");
+    fs::create_symlink("real.ini", link);
+    ASSERT_TRUE(SaveSetupFile(DistinctSetup(), link));
+    EXPECT_TRUE(fs::is_symlink(link));
+    CalculationSetup loaded;
+    ASSERT_TRUE(LoadSetupFile(loaded, real));
+    EXPECT_TRUE(loaded == DistinctSetup());
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(FilesIn(dir.path()), 2u);
+}
+
+TEST(SaveSetupFile, FailsSilentlyWhenTheFileCannotBeCreated) {
+    TempDir dir;
+    ::testing::internal::CaptureStdout();
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), dir.file("no such folder/Setup.ini")));
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), dir.path().string()));
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), ""));
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(FilesIn(dir.path()), 0u);
+}
+
+TEST(SaveSetupFile, ReadOnlyFolderKeepsThePreviousFile) {
+    TempDir dir;
+    const std::string old = dir.write("Setup.ini", "[Radius]\t4\r\n");
+    chmod(dir.path().c_str(), 0555);
+    if (access(dir.path().c_str(), W_OK) == 0) {
+        GTEST_SKIP() << "this user may write into read-only folders";
+    }
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), old));
+    EXPECT_EQ(ReadWholeFile(old), "[Radius]\t4\r\n");
+}
+
+// Holds the size of files this process may write at `bytes` while it lives: a write beyond
+// it fails as on a full disk.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_oldHandler = signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        signal(SIGXFSZ, m_oldHandler);
+    }
+
+  private:
+    rlimit m_old{};
+    sighandler_t m_oldHandler;
+};
+
+TEST(SaveSetupFile, AFailedWriteReportsItAndKeepsThePreviousFile) {
+    TempDir dir;
+    const std::string old = dir.write("Setup.ini", "[Radius]\t4\r\n");
+    ::testing::internal::CaptureStdout();
+    bool saved;
+    {
+        FileSizeLimit limit(64);
+        saved = SaveSetupFile(DistinctSetup(), old);
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "File open NOT succesfull\n");
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ReadWholeFile(old), "[Radius]\t4\r\n");
+    EXPECT_EQ(FilesIn(dir.path()), 1u);  // the unfinished new file is gone
+}
+
+TEST(SaveSetupFile, AFullDeviceReportsTheFailure) {
+    if (access("/dev/full", W_OK) != 0) {
+        GTEST_SKIP() << "no /dev/full";
+    }
+    ::testing::internal::CaptureStdout();
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), "/dev/full"));
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "File open NOT succesfull\n");
+}
+
+// Sets or removes an environment variable for one scope.
+class ScopedEnvironment {
+  public:
+    ScopedEnvironment(const char* name, std::optional<std::string> value) : m_name(name) {
+        if (const char* old = getenv(name)) {
+            m_old = old;
+        }
+        Set(value);
+    }
+    ~ScopedEnvironment() { Set(m_old); }
+
+  private:
+    void Set(const std::optional<std::string>& value) {
+        if (value) {
+            setenv(m_name, value->c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST(SetupIniPath, BesideTheProgramWhenItsFolderIsWritable) {
+    TempDir dir;
+    EXPECT_EQ(SetupIniPath(dir.file("korvane")), dir.file("Setup.ini"));
+}
+
+TEST(SetupIniPath, InTheUsersConfigurationFolderOtherwise) {
+    TempDir dir;
+    const std::string program = dir.file("not installed here/bin/korvane");
+    {
+        ScopedEnvironment xdg("XDG_CONFIG_HOME", dir.file("config"));
+        EXPECT_EQ(SetupIniPath(program), dir.file("config/Korvane/Setup.ini"));
+        EXPECT_TRUE(fs::is_directory(dir.file("config/Korvane")));
+    }
+    for (const std::optional<std::string>& unusable :
+         {std::optional<std::string>(), std::optional<std::string>(""),
+          std::optional<std::string>("relative/config")}) {
+        ScopedEnvironment xdg("XDG_CONFIG_HOME", unusable);
+        ScopedEnvironment home("HOME", dir.file("home"));
+        EXPECT_EQ(SetupIniPath(program), dir.file("home/.config/Korvane/Setup.ini"));
+        EXPECT_TRUE(fs::is_directory(dir.file("home/.config/Korvane")));
+    }
+}
+
+}  // namespace
+}  // namespace korvane
