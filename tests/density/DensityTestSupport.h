@@ -1,0 +1,62 @@
+#pragma once
+// Small helpers shared by the density tests: run the engine's fill on a run of events, and
+// compare rasters byte for byte.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <opencv2/core.hpp>
+
+#include "density/DensityFill.h"
+#include "density/DensityGrid.h"
+#include "reference/ReferenceDensity.h"
+#include "setup/CalculationSetup.h"
+
+namespace korvane::testing {
+
+inline bool SameBytes(const cv::Mat& a, const cv::Mat& b) {
+    if (a.size() != b.size() || a.type() != b.type()) {
+        return false;
+    }
+    for (int r = 0; r < a.rows; ++r) {
+        if (!std::equal(a.ptr<uchar>(r), a.ptr<uchar>(r) + a.cols * a.elemSize(),
+                        b.ptr<uchar>(r))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+inline PixelTests TestsFor(const reference::Frame& f, int direction, bool spatial, double p = 0,
+                           double depthStep = 1) {
+    const AxisMap axes = ViewAxes(direction);
+    PixelTests tests;
+    tests.hColumn = axes.horizontal;
+    tests.vColumn = axes.vertical;
+    tests.horizontalInclusive = spatial;
+    tests.radius = f.radius;
+    tests.hScale = f.hScale;
+    tests.vScale = f.vScale;
+    tests.gaussian = f.gaussian;
+    tests.withDepth = spatial;
+    tests.depthColumn = axes.depth;
+    tests.slicePosition = p;
+    tests.depthStep = depthStep;
+    return tests;
+}
+
+// The engine's picture of run[0..count), on a black raster (or `background` when given).
+inline cv::Mat FastPicture(const reference::Frame& f, const PixelTests& tests,
+                           const EventRecord* run, int count,
+                           cv::Scalar background = cv::Scalar::all(0)) {
+    DensityGrid grid;
+    const Status made = MakeDensityGrid(f.hMin, f.hMax, f.hScale, f.vMin, f.vMax, f.vScale, grid);
+    EXPECT_TRUE(made.ok()) << made.message();
+    SeriesWorkspace work;
+    EXPECT_TRUE(PrepareRaster(grid, work.raster).ok());
+    work.raster.setTo(background);
+    FillDensityGrid(grid, run, count, tests, f.densityMaximum, work);
+    return work.raster;
+}
+
+}  // namespace korvane::testing

@@ -1,0 +1,71 @@
+#pragma once
+// Random event clouds for the density tests and benchmarks: uniform, clustered, with
+// duplicated events and with coordinates snapped to a lattice, so events fall exactly on
+// pixel positions and box edges.
+
+#include <algorithm>
+#include <random>
+
+#include "events/EventTable.h"
+
+namespace korvane::testing {
+
+enum class CloudShape { Uniform, Clustered, Duplicated, Lattice };
+
+struct CloudSpec {
+    CloudShape shape = CloudShape::Uniform;
+    int count = 200;
+    double low = 0.0;  // every coordinate starts in [low, high]
+    double high = 10.0;
+    double timeLow = 0.0;
+    double timeHigh = 10.0;
+    double lattice = 0.25;  // Lattice: coordinates are multiples of this
+    unsigned seed = 1;
+};
+
+inline EventTable MakeCloud(const CloudSpec& spec) {
+    std::mt19937_64 random(spec.seed);
+    std::uniform_real_distribution<double> across(spec.low, spec.high);
+    std::uniform_real_distribution<double> when(spec.timeLow, spec.timeHigh);
+    EventTable table;
+    table.count = std::min(spec.count, MaxEvents);
+    const double span = spec.high - spec.low;
+    std::vector<EventRecord> centres(6);
+    for (EventRecord& c : centres) {
+        c = {across(random), across(random), across(random), when(random)};
+    }
+    std::normal_distribution<double> spread(0.0, span / 40.0);
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(centres.size()) - 1);
+    for (int i = 0; i < table.count; ++i) {
+        EventRecord& e = table.rows[i];
+        switch (spec.shape) {
+            case CloudShape::Uniform:
+                e = {across(random), across(random), across(random), when(random)};
+                break;
+            case CloudShape::Clustered: {
+                const EventRecord& c = centres[pick(random)];
+                e = {c.x + spread(random), c.y + spread(random), c.z + spread(random),
+                     c.t + spread(random)};
+                break;
+            }
+            case CloudShape::Duplicated:
+                if (i > 0 && random() % 3 == 0) {
+                    e = table.rows[random() % i];
+                } else {
+                    e = {across(random), across(random), across(random), when(random)};
+                }
+                break;
+            case CloudShape::Lattice: {
+                auto snap = [&](double value) {
+                    return spec.low + std::round((value - spec.low) / spec.lattice) * spec.lattice;
+                };
+                e = {snap(across(random)), snap(across(random)), snap(across(random)),
+                     std::round(when(random))};
+                break;
+            }
+        }
+    }
+    return table;
+}
+
+}  // namespace korvane::testing

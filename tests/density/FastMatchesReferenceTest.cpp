@@ -1,0 +1,180 @@
+// The engine's fast fill and cell-grid estimates against the literal per-pixel walk and the
+// all-pairs loops, on many random clouds: rasters must agree byte for byte and estimates
+// to the last bit.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "density/DensityEstimate.h"
+#include "density/DensityTestSupport.h"
+#include "density/EventClouds.h"
+#include "reference/ReferenceDensity.h"
+
+namespace korvane::testing {
+namespace {
+
+const CloudShape kShapes[] = {CloudShape::Uniform, CloudShape::Clustered, CloudShape::Duplicated,
+                              CloudShape::Lattice};
+const double kRadii[] = {0.0, 0.5, 1.0, 7.0};
+
+std::string Describe(CloudShape shape, double radius, bool gaussian, unsigned seed) {
+    return "shape " + std::to_string(static_cast<int>(shape)) + " radius " +
+           std::to_string(radius) + (gaussian ? " gaussian" : " unit") + " seed " +
+           std::to_string(seed);
+}
+
+// A cloud that reaches a little beyond the picture, so edge pixels see outside events.
+EventTable Cloud(CloudShape shape, unsigned seed, int count = 250) {
+    CloudSpec spec;
+    spec.shape = shape;
+    spec.count = count;
+    spec.low = -1.0;
+    spec.high = 11.0;
+    spec.seed = seed;
+    return MakeCloud(spec);
+}
+
+// Two frames: one whose scales are exact in binary (events fall exactly on pixel positions
+// and box edges), one whose scales are not.
+std::vector<reference::Frame> Frames(double radius, bool gaussian) {
+    reference::Frame exact;
+    exact.hMin = 0, exact.hMax = 10, exact.vMin = 0, exact.vMax = 10;
+    exact.hScale = 0.25, exact.vScale = 0.5;
+    exact.radius = radius, exact.gaussian = gaussian, exact.densityMaximum = 4.0;
+    reference::Frame awkward = exact;
+    awkward.hMin = 0.1, awkward.vMin = -0.3;
+    awkward.hScale = (10 - 0.1) / 37.0, awkward.vScale = (10 + 0.3) / 29.0;
+    awkward.densityMaximum = 2.7;
+    return {exact, awkward};
+}
+
+TEST(FastFillMatchesReference, SpatialAndTimePicturesOnRandomClouds) {
+    for (CloudShape shape : kShapes) {
+        for (double radius : kRadii) {
+            for (bool gaussian : {false, true}) {
+                for (unsigned seed = 1; seed <= 2; ++seed) {
+                    const EventTable cloud = Cloud(shape, seed);
+                    for (const reference::Frame& f : Frames(radius, gaussian)) {
+                        const int direction = static_cast<int>(seed % 3);
+                        const std::string what = Describe(shape, radius, gaussian, seed);
+                        const double p = 5.0, depthStep = 0.5;
+                        cv::Mat expected = reference::BlackRaster(f);
+                        reference::FillSpatialPicture(expected, f, direction, cloud.rows.data(),
+                                                      cloud.count, p, depthStep);
+                        const cv::Mat spatial =
+                            FastPicture(f, TestsFor(f, direction, true, p, depthStep),
+                                        cloud.rows.data(), cloud.count);
+                        EXPECT_TRUE(SameBytes(spatial, expected)) << "spatial, " << what;
+
+                        expected = reference::BlackRaster(f);
+                        reference::FillTimePicture(expected, f, direction, cloud.rows.data(),
+                                                   cloud.count);
+                        const cv::Mat time = FastPicture(f, TestsFor(f, direction, false),
+                                                         cloud.rows.data(), cloud.count);
+                        EXPECT_TRUE(SameBytes(time, expected)) << "time, " << what;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(FastFillMatchesReference, AnyNumberOfStrips) {
+    const EventTable cloud = Cloud(CloudShape::Clustered, 7, 400);
+    reference::Frame f = Frames(1.5, true)[1];
+    cv::Mat expected = reference::BlackRaster(f);
+    reference::FillSpatialPicture(expected, f, 2, cloud.rows.data(), cloud.count, 4.0, 0.7);
+    const int threads = cv::getNumThreads();
+    for (int n : {1, 3, 8}) {
+        cv::setNumThreads(n);
+        const cv::Mat fast =
+            FastPicture(f, TestsFor(f, 2, true, 4.0, 0.7), cloud.rows.data(), cloud.count);
+        EXPECT_TRUE(SameBytes(fast, expected)) << n << " threads";
+    }
+    cv::setNumThreads(threads);
+}
+
+TEST(FastFillMatchesReference, EventsWithCoordinatesThatAreNotFinite) {
+    EventTable cloud = Cloud(CloudShape::Uniform, 3, 60);
+    cloud.rows[3].y = INFINITY;
+    cloud.rows[4].z = -INFINITY;
+    cloud.rows[5].y = NAN;
+    cloud.rows[6].x = NAN;
+    for (bool gaussian : {false, true}) {
+        const reference::Frame f = Frames(2.0, gaussian)[0];
+        cv::Mat expected = reference::BlackRaster(f);
+        reference::FillSpatialPicture(expected, f, 0, cloud.rows.data(), cloud.count, 5.0, 1.0);
+        EXPECT_TRUE(SameBytes(
+            FastPicture(f, TestsFor(f, 0, true, 5.0, 1.0), cloud.rows.data(), cloud.count),
+            expected));
+    }
+}
+
+TEST(FastEstimatesMatchAllPairs, SpatialAndTimeOnRandomClouds) {
+    for (CloudShape shape : kShapes) {
+        for (double radius : kRadii) {
+            for (bool gaussian : {false, true}) {
+                for (unsigned seed = 1; seed <= 3; ++seed) {
+                    const EventTable cloud = Cloud(shape, seed, 300);
+                    const std::string what = Describe(shape, radius, gaussian, seed);
+                    const int direction = static_cast<int>(seed % 3);
+                    const double hScale = seed == 2 ? 0.25 : 0.31, vScale = 0.5, step = 0.5;
+                    EXPECT_EQ(EstimateSpatialMaximum(cloud, radius, hScale, vScale, step, direction,
+                                                     gaussian),
+                              reference::EstimateSpatialMaximumAllPairs(
+                                  cloud, radius, hScale, vScale, step, direction, gaussian))
+                        << what;
+                    for (bool cumulative : {false, true}) {
+                        EXPECT_EQ(EstimateTimeMaximum(cloud, radius, hScale, vScale, 1.0, direction,
+                                                      cumulative, gaussian),
+                                  reference::EstimateTimeMaximumAllPairs(cloud, radius, hScale,
+                                                                         vScale, 1.0, direction,
+                                                                         cumulative, gaussian))
+                            << what << (cumulative ? " cumulative" : "");
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(FastEstimatesMatchAllPairs, WideRangesNonFiniteCoordinatesAndOddSteps) {
+    struct Case {
+        const char* name;
+        double radius, hScale, vScale, step;
+    };
+    const Case cases[] = {
+        {"range far wider than the box", 1.0, 1e-9, 1e-9, 1e-9},
+        {"unbounded box", 1.0, INFINITY, 1.0, 1.0},
+        {"radius not a number", NAN, 1.0, 1.0, 1.0},
+        {"negative radius", -1.0, 1.0, 1.0, 1.0},
+        {"zero time step", 1.0, 1.0, 1.0, 0.0},
+    };
+    EventTable cloud = Cloud(CloudShape::Duplicated, 11, 200);
+    cloud.rows[0].x = 1e12;
+    cloud.rows[1].y = INFINITY;
+    cloud.rows[2].z = NAN;
+    cloud.rows[3].t = -INFINITY;
+    cloud.rows[4].t = NAN;
+    for (const Case& c : cases) {
+        for (bool gaussian : {false, true}) {
+            EXPECT_EQ(
+                EstimateSpatialMaximum(cloud, c.radius, c.hScale, c.vScale, c.step, 1, gaussian),
+                reference::EstimateSpatialMaximumAllPairs(cloud, c.radius, c.hScale, c.vScale,
+                                                          c.step, 1, gaussian))
+                << c.name;
+            for (bool cumulative : {false, true}) {
+                EXPECT_EQ(EstimateTimeMaximum(cloud, c.radius, c.hScale, c.vScale, c.step, 2,
+                                              cumulative, gaussian),
+                          reference::EstimateTimeMaximumAllPairs(
+                              cloud, c.radius, c.hScale, c.vScale, c.step, 2, cumulative, gaussian))
+                    << c.name << (cumulative ? " cumulative" : "");
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvane::testing
