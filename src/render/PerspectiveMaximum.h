@@ -1,0 +1,15 @@
+#pragma once
+// The automatic top of the colour scale of a perspective calculation.
+
+#include "render/PerspectiveFrame.h"
+
+namespace korvane {
+
+// The highest density found at a kept event's own place on the picture plane: over every
+// kept event i, the sum over the kept events j (in time order) with |u(i) - u(j)| < R du
+// and |w(i) - w(j)| < R dw of KernelWeight(d), d the distance in pixels, where j also has
+// to be strictly earlier than i (cumulative) or within |t(i) - t(j)| < dt.
+double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double dt, double radius,
+                                         bool cumulative, bool gaussian);
+
+}  // namespace korvane
