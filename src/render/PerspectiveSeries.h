@@ -9,9 +9,9 @@ namespace korvane {
 // The box, window and picture size, as read from the dialog's boxes.
 struct PerspectiveBox {
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0, zmin = 0, zmax = 0;
-    double start = 0, end = 0;  // time range
-    int width = 0, height = 0;  // density area, pixels (the boxes truncated)
-    double windows = 0;         // number of pictures N
+    double start = 0, end = 0;   // time range
+    int width = 0, height = 0;   // density area, pixels (the boxes truncated)
+    double windows = 0;          // number of pictures N
 };
 
 // Writes perspective0001.bmp, ... beside the event file. Sorts the event table on time.
