@@ -1,0 +1,519 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "setup/CalculateCommand.h"
+#include "support/RecordingHost.h"
+#include "support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+using testing::RecordedMessage;
+using testing::RecordingHost;
+using testing::TempDir;
+
+const std::string MissingFile = "Input file does not exist! Check filepath!";
+const std::string PerspectiveInSpatial =
+    "Perspective view only possible for time resolved plots: \n\n  choose other direction "
+    "\n\n  choose time resolved";
+const std::string NotNumbers =
+    "Check input boxes wether: \n\n  they contain nothing but numbers \n\n  decimal numbers "
+    "are written with '.' not ',' ";
+const std::string OutOfRange =
+    "Check input boxes wether: \n\n  x/y/z: minima <= maxima \n\n  0 < number of pictures < "
+    "9999 \n\n  width and height > 0";
+const std::string Finished = "Calculation finished successfully.";
+
+// A small cloud in the box 0..10 on every axis, times 0..10 s.
+const char* const SmallEventFile =
+    "1.0\t1.0\t1.0\t0.5\n"
+    "2.0\t2.5\t3.0\t1.5\n"
+    "2.2\t2.4\t3.1\t1.6\n"
+    "5.0\t5.0\t5.0\t4.5\n"
+    "5.1\t5.2\t4.9\t4.6\n"
+    "7.5\t2.0\t8.0\t7.0\n"
+    "9.0\t9.0\t9.0\t9.5\n";
+
+DialogValues ValidValues(const std::string& eventFile) {
+    DialogValues values;
+    values.eventFilePath = eventFile;
+    values.xMin = "0.000";
+    values.xMax = "10.000";
+    values.yMin = "0.000";
+    values.yMax = "10.000";
+    values.zMin = "0.000";
+    values.zMax = "10.000";
+    values.timeStart = "0";
+    values.timeEnd = "10";
+    values.width = "40";
+    values.height = "30";
+    values.densityMaximum = "3";
+    values.numberOfPictures = "5";
+    values.radius = "2";
+    values.direction = 0;
+    values.fixedSizeState = 1;
+    values.fixedDensityState = 1;
+    return values;
+}
+
+using Box = std::string DialogValues::*;
+
+struct NamedBox {
+    const char* name;
+    Box box;
+};
+
+// The thirteen boxes in the order they are tested.
+const NamedBox AllBoxes[] = {
+    {"x-min", &DialogValues::xMin},
+    {"x-max", &DialogValues::xMax},
+    {"y-min", &DialogValues::yMin},
+    {"y-max", &DialogValues::yMax},
+    {"z-min", &DialogValues::zMin},
+    {"z-max", &DialogValues::zMax},
+    {"start", &DialogValues::timeStart},
+    {"end", &DialogValues::timeEnd},
+    {"number of pictures", &DialogValues::numberOfPictures},
+    {"height", &DialogValues::height},
+    {"width", &DialogValues::width},
+    {"density maximum", &DialogValues::densityMaximum},
+    {"radius", &DialogValues::radius},
+};
+
+class CalculateCommandTest : public ::testing::Test {
+  protected:
+    CalculateCommandTest() : eventFile(folder.write("events.dat", SmallEventFile)) {}
+
+    // The message the test run showed, or "" when the input passed.
+    std::string ValidationMessage(const DialogValues& values, int mode) {
+        RecordingHost host;
+        const bool passed = ValidateInput(values, mode, host);
+        if (passed) {
+            EXPECT_TRUE(host.messages.empty());
+            return "";
+        }
+        EXPECT_EQ(host.messages.size(), 1u);
+        if (host.messages.empty()) {
+            return "(no message)";
+        }
+        EXPECT_EQ(host.messages[0].caption, "Invalid input!");
+        EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
+        return host.messages[0].text;
+    }
+
+    bool PictureExists(const std::string& name) const {
+        return std::filesystem::is_regular_file(folder.path() / name);
+    }
+
+    std::vector<std::string> PicturesInFolder() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            if (entry.path().extension() == ".bmp") {
+                names.push_back(entry.path().filename().string());
+            }
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir folder;
+    std::string eventFile;
+    // A workspace holds the whole event table; keep it off the stack.
+    std::unique_ptr<CalculationWorkspace> workspace = std::make_unique<CalculationWorkspace>();
+};
+
+TEST(IsNumberText, AcceptsDigitsPointsAndMinusSignsOnly) {
+    struct Row {
+        const char* text;
+        bool expected;
+    };
+    const Row rows[] = {
+        {"", true},     {"0", true},     {"-12.50", true}, {"1.2.3", true}, {"3-4", true},
+        {"-", true},    {".", true},     {"1e3", false},   {"1E3", false},  {"+1", false},
+        {" 1", false},  {"1 ", false},   {"1,5", false},   {"\t1", false},  {"0x10", false},
+        {"inf", false}, {"1.5f", false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(IsNumberText(row.text), row.expected) << '"' << row.text << '"';
+    }
+}
+
+TEST_F(CalculateCommandTest, ValidInputPassesInBothModes) {
+    EXPECT_EQ(ValidationMessage(ValidValues(eventFile), SpatialResolvedMode), "");
+    EXPECT_EQ(ValidationMessage(ValidValues(eventFile), TimeResolvedMode), "");
+}
+
+TEST_F(CalculateCommandTest, AMissingEventFileIsReportedBeforeAnythingElse) {
+    const std::string noFile = folder.file("absent.dat");
+    struct Row {
+        const char* what;
+        std::string path;
+    };
+    const Row rows[] = {
+        {"absent file", noFile},
+        {"empty path", ""},
+        {"a folder", folder.path().string()},
+    };
+    for (const Row& row : rows) {
+        DialogValues values = ValidValues(row.path);
+        values.direction = 3;           // would fail in spatial mode
+        values.xMin = "1,5";            // would fail the number test
+        values.numberOfPictures = "0";  // would fail the range test
+        EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), MissingFile) << row.what;
+        EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), MissingFile) << row.what;
+    }
+}
+
+TEST_F(CalculateCommandTest, PerspectiveIsRefusedInSpatialModeBeforeTheNumberTests) {
+    DialogValues values = ValidValues(eventFile);
+    values.direction = 3;
+    EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), "");
+    values.radius = "1,5";
+    EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), PerspectiveInSpatial);
+    EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), NotNumbers);
+}
+
+TEST_F(CalculateCommandTest, EveryBoxIsTestedForNumbersEvenWhenGreyed) {
+    // Fixed size and fixed maximum off, spatial mode: the width, height, density maximum and
+    // time boxes are greyed and still tested.
+    for (const NamedBox& named : AllBoxes) {
+        for (const char* bad : {"1,5", "1e3", "+1", " 1", "1 000"}) {
+            DialogValues values = ValidValues(eventFile);
+            values.fixedSizeState = 0;
+            values.fixedDensityState = 0;
+            values.*named.box = bad;
+            EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), NotNumbers)
+                << named.name << " = \"" << bad << '"';
+        }
+    }
+}
+
+TEST_F(CalculateCommandTest, ANumberTooLongForADoubleFailsTheNumberTest) {
+    for (const NamedBox& named : AllBoxes) {
+        DialogValues values = ValidValues(eventFile);
+        values.*named.box = std::string(400, '9');
+        EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), NotNumbers) << named.name;
+    }
+}
+
+TEST_F(CalculateCommandTest, TheNumberTestComesBeforeTheRangeTest) {
+    DialogValues values = ValidValues(eventFile);
+    values.xMin = "20";  // above x-max
+    values.radius = "2,0";
+    EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), NotNumbers);
+}
+
+TEST_F(CalculateCommandTest, RangesCountsAndSizesAreTestedByValue) {
+    struct Row {
+        const char* what;
+        Box box;
+        const char* text;
+        bool passes;
+    };
+    const Row rows[] = {
+        {"9999 pictures", &DialogValues::numberOfPictures, "9999", true},
+        {"9999.5 pictures", &DialogValues::numberOfPictures, "9999.5", false},
+        {"10000 pictures", &DialogValues::numberOfPictures, "10000", false},
+        {"0 pictures", &DialogValues::numberOfPictures, "0", false},
+        {"no pictures typed", &DialogValues::numberOfPictures, "", false},
+        {"-1 pictures", &DialogValues::numberOfPictures, "-1", false},
+        {"0.5 pictures", &DialogValues::numberOfPictures, "0.5", true},
+        {"x-min equal to x-max", &DialogValues::xMin, "10", true},
+        {"x-min above x-max", &DialogValues::xMin, "10.001", false},
+        {"y-max below y-min", &DialogValues::yMax, "-1", false},
+        {"z-max equal to z-min", &DialogValues::zMax, "0", true},
+        {"z-max below z-min", &DialogValues::zMax, "-0.5", false},
+        {"end before start", &DialogValues::timeEnd, "-3", false},
+        {"end equal to start", &DialogValues::timeEnd, "0", true},
+        {"x-max 3-4 reads as 3", &DialogValues::xMax, "3-4", true},
+        {"x-max 1.2.3 reads as 1.2", &DialogValues::xMax, "1.2.3", true},
+        {"x-max - reads as 0", &DialogValues::xMax, "-", true},
+        {"empty width", &DialogValues::width, "", false},
+        {"zero height", &DialogValues::height, "0", false},
+        {"negative height", &DialogValues::height, "-5", false},
+    };
+    for (const Row& row : rows) {
+        for (const int fixedSize : {0, 1}) {
+            DialogValues values = ValidValues(eventFile);
+            values.fixedSizeState = fixedSize;
+            values.*row.box = row.text;
+            EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), row.passes ? "" : OutOfRange)
+                << row.what << ", fixed size " << fixedSize;
+        }
+    }
+}
+
+TEST_F(CalculateCommandTest, NoSelectedDirectionIsRefusedAfterTheOtherTests) {
+    DialogValues values = ValidValues(eventFile);
+    values.direction = -1;
+    const std::string message = ValidationMessage(values, TimeResolvedMode);
+    EXPECT_NE(message, "");
+    EXPECT_NE(message, OutOfRange);
+    values.numberOfPictures = "0";
+    EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), OutOfRange);
+}
+
+TEST_F(CalculateCommandTest, FailedValidationRunsNothing) {
+    DialogValues values = ValidValues(eventFile);
+    values.width = "0";
+    RecordingHost host;
+    EXPECT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace),
+              CalculateOutcome::InvalidInput);
+    EXPECT_EQ(host.rangeCalls, 0);
+    EXPECT_TRUE(PicturesInFolder().empty());
+}
+
+// --- The run's values and the series each mode and direction selects -------------------
+
+struct DerivationRow {
+    const char* what;
+    int direction;
+    // Expected picture axes and depth axis as (min, max) pairs of the boxes below.
+    double hMin, hMax, vMin, vMax, depthMin, depthMax;
+};
+
+// x 0..10, y 2..6, z -4..4 so that every axis is told apart.
+DialogValues DistinctRanges(DialogValues values) {
+    values.xMin = "0";
+    values.xMax = "10";
+    values.yMin = "2";
+    values.yMax = "6";
+    values.zMin = "-4";
+    values.zMax = "4";
+    return values;
+}
+
+TEST_F(CalculateCommandTest, SpatialRunTakesItsAxesFromTheDirection) {
+    const DerivationRow rows[] = {
+        {"along x", 0, 2, 6, -4, 4, 0, 10},
+        {"along y", 1, 0, 10, -4, 4, 2, 6},
+        {"along z", 2, 0, 10, 2, 6, -4, 4},
+    };
+    for (const DerivationRow& row : rows) {
+        DialogValues values = DistinctRanges(ValidValues(eventFile));
+        values.direction = row.direction;
+        values.numberOfPictures = "4";
+        values.radius = "1";
+        values.gaussianState = 1;
+        RecordingHost host;
+        ASSERT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace),
+                  CalculateOutcome::Finished)
+            << row.what;
+        const RunParameters& run = workspace->run;
+        EXPECT_EQ(run.Direction, row.direction);
+        EXPECT_EQ(run.hMin, row.hMin) << row.what;
+        EXPECT_EQ(run.hMax, row.hMax) << row.what;
+        EXPECT_EQ(run.vMin, row.vMin) << row.what;
+        EXPECT_EQ(run.vMax, row.vMax) << row.what;
+        EXPECT_EQ(run.depthMin, row.depthMin) << row.what;
+        EXPECT_EQ(run.depthMax, row.depthMax) << row.what;
+        EXPECT_EQ(run.pictureWidth, 40.0);
+        EXPECT_EQ(run.pictureHeight, 30.0);
+        EXPECT_EQ(run.hScale, (row.hMax - row.hMin) / 40.0) << row.what;
+        EXPECT_EQ(run.vScale, (row.vMax - row.vMin) / 30.0) << row.what;
+        EXPECT_EQ(run.depthStep, (row.depthMax - row.depthMin) / 4.0) << row.what;
+        EXPECT_EQ(run.Radius, 1.0);
+        EXPECT_TRUE(run.Gaussiandistance);
+        EXPECT_EQ(run.DensityMaximum, 3.0);  // the fixed maximum, taken as it is
+        EXPECT_EQ(workspace->events.count, 7);
+
+        // Four slices, progress 0..5, the finish message last.
+        EXPECT_EQ(PicturesInFolder(), (std::vector<std::string>{"space0001.bmp", "space0002.bmp",
+                                                                "space0003.bmp", "space0004.bmp"}))
+            << row.what;
+        EXPECT_EQ(host.rangeLower, 0);
+        EXPECT_EQ(host.rangeUpper, 5);
+        EXPECT_EQ(host.positions, (std::vector<int>{2, 3, 4, 5}));
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].text, Finished);
+        EXPECT_EQ(host.messages[0].caption, "Information");
+        EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
+        for (const std::string& name : PicturesInFolder()) {
+            std::filesystem::remove(folder.path() / name);
+        }
+    }
+}
+
+TEST_F(CalculateCommandTest, WithoutFixedSizeThePicturesAre800PixelsWhateverTheBoxesHold) {
+    DialogValues values = DistinctRanges(ValidValues(eventFile));
+    values.fixedSizeState = 0;
+    values.width = "40";
+    values.height = "30";
+    values.direction = 2;
+    values.numberOfPictures = "1";
+    RecordingHost host;
+    ASSERT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace), CalculateOutcome::Finished);
+    EXPECT_EQ(workspace->run.pictureWidth, 800.0);
+    EXPECT_EQ(workspace->run.pictureHeight, 800.0);
+    EXPECT_EQ(workspace->run.hScale, 10.0 / 800.0);
+    EXPECT_EQ(workspace->run.vScale, 4.0 / 800.0);
+}
+
+TEST_F(CalculateCommandTest, AFixedSizeStateOtherThanOneCountsAsUnchecked) {
+    DialogValues values = DistinctRanges(ValidValues(eventFile));
+    values.fixedSizeState = 2;
+    values.fixedDensityState = 2;
+    values.direction = 2;
+    values.numberOfPictures = "1";
+    RecordingHost host;
+    ASSERT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace), CalculateOutcome::Finished);
+    EXPECT_EQ(workspace->run.pictureWidth, 800.0);
+    EXPECT_NE(workspace->run.DensityMaximum, 3.0);  // estimated, not the box's value
+}
+
+TEST_F(CalculateCommandTest, EmptyRangesGiveAScaleOf1000) {
+    DialogValues values = ValidValues(eventFile);
+    values.direction = 1;
+    values.xMin = "2";
+    values.xMax = "2";
+    values.numberOfPictures = "3";
+    RecordingHost host;
+    ASSERT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace), CalculateOutcome::Finished);
+    EXPECT_EQ(workspace->run.hScale, 1000.0);
+    EXPECT_EQ(workspace->run.vScale, 10.0 / 30.0);
+    EXPECT_EQ(workspace->run.depthStep, 10.0 / 3.0);
+}
+
+TEST_F(CalculateCommandTest, TimeRunTakesItsAxesFromTheDirectionAndKeepsTheDepthRange) {
+    const DerivationRow rows[] = {
+        {"along x", 0, 2, 6, -4, 4, 0, 0},
+        {"along y", 1, 0, 10, -4, 4, 0, 0},
+        {"along z", 2, 0, 10, 2, 6, 0, 0},
+    };
+    for (const DerivationRow& row : rows) {
+        for (const int cumulative : {0, 1}) {
+            DialogValues values = DistinctRanges(ValidValues(eventFile));
+            values.direction = row.direction;
+            values.cumulativeState = cumulative;
+            values.timeStart = "0";
+            values.timeEnd = "10";
+            values.numberOfPictures = "5";
+            workspace->run.depthMin = -99;  // a time run leaves the depth axis alone
+            workspace->run.depthStep = -98;
+            RecordingHost host;
+            ASSERT_EQ(Calculate(values, TimeResolvedMode, host, *workspace),
+                      CalculateOutcome::Finished)
+                << row.what;
+            const RunParameters& run = workspace->run;
+            EXPECT_EQ(run.hMin, row.hMin) << row.what;
+            EXPECT_EQ(run.hMax, row.hMax) << row.what;
+            EXPECT_EQ(run.vMin, row.vMin) << row.what;
+            EXPECT_EQ(run.vMax, row.vMax) << row.what;
+            EXPECT_EQ(run.depthMin, -99.0);
+            EXPECT_EQ(run.depthStep, -98.0);
+            EXPECT_EQ(run.Timestart, 0.0);
+            EXPECT_EQ(run.Timeend, 10.0);
+            EXPECT_EQ(run.timeStep, 2.0);
+            EXPECT_EQ(run.Cumulative, cumulative == 1);
+            EXPECT_EQ(PicturesInFolder(),
+                      (std::vector<std::string>{"time0001.bmp", "time0002.bmp", "time0003.bmp",
+                                                "time0004.bmp", "time0005.bmp"}))
+                << row.what;
+            ASSERT_FALSE(host.messages.empty());
+            EXPECT_EQ(host.messages.back().text, Finished);
+            for (const std::string& name : PicturesInFolder()) {
+                std::filesystem::remove(folder.path() / name);
+            }
+        }
+    }
+}
+
+TEST_F(CalculateCommandTest, PerspectiveRunWritesPerspectivePictures) {
+    for (const int fixedDensity : {0, 1}) {
+        DialogValues values = ValidValues(eventFile);
+        values.direction = 3;
+        values.fixedDensityState = fixedDensity;
+        values.fixedSizeState = 0;  // the perspective picture uses the boxes all the same
+        values.numberOfPictures = "2";
+        RecordingHost host;
+        ASSERT_EQ(Calculate(values, TimeResolvedMode, host, *workspace),
+                  CalculateOutcome::Finished);
+        EXPECT_EQ(workspace->run.Direction, 3);
+        EXPECT_EQ(workspace->run.timeStep, 5.0);
+        if (fixedDensity == 1) {
+            EXPECT_EQ(workspace->run.DensityMaximum, 3.0);
+        } else {
+            EXPECT_GT(workspace->run.DensityMaximum, 0.0);
+        }
+        EXPECT_EQ(PicturesInFolder(),
+                  (std::vector<std::string>{"perspective0001.bmp", "perspective0002.bmp"}));
+        ASSERT_FALSE(host.messages.empty());
+        EXPECT_EQ(host.messages.back().text, Finished);
+        for (const std::string& name : PicturesInFolder()) {
+            std::filesystem::remove(folder.path() / name);
+        }
+    }
+}
+
+TEST_F(CalculateCommandTest, AnEventFileThatCannotBeReadRunsNoSeries) {
+    struct Row {
+        const char* what;
+        std::string content;
+    };
+    std::string tooMany;
+    for (int i = 0; i <= MaxEvents; ++i) {
+        tooMany += "1\t2\t3\t4\n";
+    }
+    const Row rows[] = {
+        {"a line without its four fields", "1\t2\t3\t4\n5\t6\n"},
+        {"more events than the table holds", tooMany},
+    };
+    for (const Row& row : rows) {
+        const std::string path = folder.write("bad.dat", row.content);
+        for (const int mode : {SpatialResolvedMode, TimeResolvedMode}) {
+            DialogValues values = ValidValues(path);
+            RecordingHost host;
+            EXPECT_EQ(Calculate(values, mode, host, *workspace), CalculateOutcome::InvalidInput)
+                << row.what;
+            ASSERT_EQ(host.messages.size(), 1u) << row.what;
+            EXPECT_EQ(host.messages[0].caption, "Invalid input!");
+            EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
+            EXPECT_FALSE(host.messages[0].text.empty());
+            EXPECT_EQ(host.rangeCalls, 0) << row.what;
+            EXPECT_TRUE(PicturesInFolder().empty()) << row.what;
+        }
+    }
+}
+
+TEST_F(CalculateCommandTest, APictureThatCannotBeWrittenEndsWithAnErrorBox) {
+    // A folder where the first picture should go: the picture cannot be saved.
+    std::filesystem::create_directory(folder.path() / "space0001.bmp");
+    DialogValues values = ValidValues(eventFile);
+    RecordingHost host;
+    EXPECT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace), CalculateOutcome::Failed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].caption, "Error");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
+    EXPECT_NE(host.messages[0].text.find("space0001.bmp"), std::string::npos)
+        << host.messages[0].text;
+}
+
+TEST_F(CalculateCommandTest, APictureTooLargeForTheMemoryEndsWithAnErrorBox) {
+    DialogValues values = ValidValues(eventFile);
+    values.width = "99999999999";
+    values.height = "99999999999";
+    RecordingHost host;
+    EXPECT_EQ(Calculate(values, TimeResolvedMode, host, *workspace), CalculateOutcome::Failed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].caption, "Error");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
+    EXPECT_TRUE(PicturesInFolder().empty());
+}
+
+TEST_F(CalculateCommandTest, ClosingTheWindowStopsAfterThePictureInProgress) {
+    DialogValues values = ValidValues(eventFile);
+    values.numberOfPictures = "8";
+    RecordingHost host;
+    host.cancelAfterDrain = 2;  // closed while picture 3 is computed
+    EXPECT_EQ(Calculate(values, TimeResolvedMode, host, *workspace), CalculateOutcome::Cancelled);
+    EXPECT_EQ(PicturesInFolder(),
+              (std::vector<std::string>{"time0001.bmp", "time0002.bmp", "time0003.bmp"}));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+}  // namespace
+}  // namespace korvane
