@@ -1,0 +1,22 @@
+#pragma once
+// The commands of korvane-batch; each returns the exit status.
+
+#include <string>
+#include <vector>
+
+namespace korvane::batch {
+
+// "spatial SETUP.ini" or "time SETUP.ini": `mode` is the run mode, `arguments` what follows
+// the command word.
+int RunCalculationCommand(int mode, const std::vector<std::string>& arguments);
+
+// "movie FOLDER MOVIE.avi [--codec FOURCC]".
+int RunMovieCommand(const std::vector<std::string>& arguments);
+
+// The text of --help.
+std::string HelpText();
+
+// One line on standard error that says how the program is called, for wrong usage.
+void ReportUsageError(const std::string& problem);
+
+}  // namespace korvane::batch

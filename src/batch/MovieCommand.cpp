@@ -1,0 +1,129 @@
+// korvane-batch movie FOLDER MOVIE.avi [--codec FOURCC]: the "Create Movie" conversion with
+// the folder and movie file given on the command line instead of chosen in dialogs.
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "BatchHost.h"
+#include "Commands.h"
+#include "ExitStatus.h"
+#include "Interrupt.h"
+#include "movie/MovieConversion.h"
+
+namespace korvane::batch {
+namespace {
+
+const char* const DefaultCodec = "MJPG";
+
+void Say(const std::string& line) {
+    std::fprintf(stderr, "korvane-batch: %s\n", line.c_str());
+}
+
+std::string Upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+std::string Listed(const std::vector<std::string>& codecs) {
+    std::string list;
+    for (const std::string& codec : codecs) {
+        list += (list.empty() ? "" : " ") + codec;
+    }
+    return list;
+}
+
+// The codec as this build lists it: an exact match, else one that differs only in case
+// ("mjpg" for MJPG). Empty when there is none.
+std::string FindCodec(const std::vector<std::string>& codecs, const std::string& wanted) {
+    if (std::find(codecs.begin(), codecs.end(), wanted) != codecs.end()) {
+        return wanted;
+    }
+    for (const std::string& codec : codecs) {
+        if (Upper(codec) == Upper(wanted)) {
+            return codec;
+        }
+    }
+    return "";
+}
+
+struct MovieArguments {
+    std::vector<std::string> paths;
+    std::string codec;
+    bool codecGiven = false;
+    std::string problem;  // empty when the arguments make sense
+};
+
+MovieArguments ParseArguments(const std::vector<std::string>& arguments) {
+    MovieArguments parsed;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--codec") {
+            if (i + 1 >= arguments.size()) {
+                parsed.problem = "--codec needs a four-letter code, e.g. --codec MJPG";
+                return parsed;
+            }
+            parsed.codec = arguments[++i];
+            parsed.codecGiven = true;
+        } else if (argument.rfind("--codec=", 0) == 0) {
+            parsed.codec = argument.substr(8);
+            parsed.codecGiven = true;
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            parsed.problem = "unknown option " + argument;
+            return parsed;
+        } else {
+            parsed.paths.push_back(argument);
+        }
+    }
+    if (parsed.paths.size() != 2) {
+        parsed.problem = "movie needs a picture folder and a movie file";
+    }
+    return parsed;
+}
+
+}  // namespace
+
+int RunMovieCommand(const std::vector<std::string>& arguments) {
+    const MovieArguments parsed = ParseArguments(arguments);
+    if (!parsed.problem.empty()) {
+        ReportUsageError(parsed.problem);
+        return ExitInvalidInput;
+    }
+    const std::vector<std::string> codecs = AvailableAviCodecs();
+    if (codecs.empty()) {
+        Say("this build cannot write AVI movies with any codec");
+        return ExitFailure;
+    }
+    std::string codec = FindCodec(codecs, parsed.codecGiven ? parsed.codec : DefaultCodec);
+    if (codec.empty() && !parsed.codecGiven) {
+        codec = codecs.front();
+    }
+    if (codec.empty()) {
+        Say("the codec \"" + parsed.codec +
+            "\" cannot write AVI movies here; choose one of: " + Listed(codecs));
+        return ExitInvalidInput;
+    }
+
+    const std::string& folder = parsed.paths[0];
+    const std::string& moviePath = parsed.paths[1];
+    // The conversion cannot stop half-way; Ctrl-C ends it at once and leaves no movie.
+    RemoveOnInterrupt(moviePath);
+    BatchHost host("frame", 0);
+    const ConversionOutcome outcome = ConvertPicturesToMovie(folder, moviePath, codec, host);
+    host.FinishLine();
+    switch (outcome) {
+        case ConversionOutcome::Written:
+            Say("movie written: " + moviePath + " (" + codec + ", 10 frames per second)");
+            return ExitSuccess;
+        case ConversionOutcome::EmptyFolder:
+            return ExitInvalidInput;
+        case ConversionOutcome::Failed:
+            break;
+    }
+    return ExitFailure;
+}
+
+}  // namespace korvane::batch

@@ -1,0 +1,312 @@
+// korvane-batch as a user runs it: setup files and event files in a temporary folder, the
+// program started as a child process, its exit status, messages and pictures checked.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/videoio.hpp>
+#include <string>
+#include <vector>
+
+#include "BatchRun.h"
+#include "support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+using testing::BatchProcess;
+using testing::BatchResult;
+using testing::RunBatch;
+using testing::TempDir;
+
+const char* const EventLines =
+    "1.0\t1.0\t1.0\t0.5\n"
+    "2.0\t2.5\t3.0\t1.5\n"
+    "2.2\t2.4\t3.1\t1.6\n"
+    "5.0\t5.0\t5.0\t4.5\n"
+    "5.1\t5.2\t4.9\t4.6\n"
+    "7.5\t2.0\t8.0\t7.0\n"
+    "9.0\t9.0\t9.0\t9.5\n";
+
+using SetupLines = std::map<std::string, std::string>;
+
+// A setup that passes every test: a 10-unit cube, 0..10 s, 60 x 40 pictures.
+SetupLines ValidSetup(const std::string& eventFile) {
+    return {
+        {"[File-Path]", eventFile},
+        {"[Direction]", "2"},
+        {"[Amin]", "0.000000e+00"},
+        {"[Amax]", "1.000000e+01"},
+        {"[Bmin]", "0.000000e+00"},
+        {"[Bmax]", "1.000000e+01"},
+        {"[Cmin]", "0.000000e+00"},
+        {"[Cmax]", "1.000000e+01"},
+        {"[Timestart]", "0.000000e+00"},
+        {"[Timeend]", "1.000000e+01"},
+        {"[Fixedsize]", "1"},
+        {"[Width]", "60"},
+        {"[Height]", "40"},
+        {"[Fixeddensity]", "0"},
+        {"[Maxdensity]", "0.000000e+00"},
+        {"[Gaussiandistance]", "1"},
+        {"[NoOfPictures]", "4.000000e+00"},
+        {"[Cumulative]", "0"},
+        {"[Radius]", "2.000000e+00"},
+    };
+}
+
+std::string SetupText(const SetupLines& setup) {
+    std::string text;
+    for (const auto& [key, value] : setup) {
+        text += key + "\t" + value + "\r\n";
+    }
+    return text;
+}
+
+class BatchTest : public ::testing::Test {
+  protected:
+    BatchTest() {
+        std::filesystem::create_directory(work.path() / "data");
+        eventFile = work.write("data/events.dat", EventLines);
+    }
+
+    BatchResult Run(const std::vector<std::string>& arguments) {
+        return RunBatch(arguments, work.path().string());
+    }
+
+    // Writes the setup and runs `command` on it.
+    BatchResult RunSetup(const std::string& command, const SetupLines& setup) {
+        work.write("setup.ini", SetupText(setup));
+        return Run({command, "setup.ini"});
+    }
+
+    std::vector<std::string> Pictures(const std::string& folder = "data") const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(work.path() / folder)) {
+            if (entry.path().extension() == ".bmp") {
+                names.push_back(entry.path().filename().string());
+            }
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    static std::vector<std::string> Numbered(const std::string& prefix, int count) {
+        std::vector<std::string> names;
+        for (int n = 1; n <= count; ++n) {
+            const std::string digits = std::to_string(n);
+            names.push_back(prefix + std::string(4 - std::min<std::size_t>(4, digits.size()), '0') +
+                            digits + ".bmp");
+        }
+        return names;
+    }
+
+    TempDir work;
+    std::string eventFile;
+};
+
+TEST_F(BatchTest, HelpExplainsTheCommandsAndExitStatuses) {
+    for (const char* flag : {"--help", "-h"}) {
+        const BatchResult result = Run({flag});
+        EXPECT_EQ(result.exitStatus, 0) << flag;
+        for (const char* part : {"spatial SETUP.ini", "time SETUP.ini", "movie FOLDER", "--codec",
+                                 "Exit status", "130", "folder of the event file", "Example"}) {
+            EXPECT_NE(result.out.find(part), std::string::npos) << flag << ": " << part;
+        }
+    }
+}
+
+TEST_F(BatchTest, WrongUsageExitsWithOne) {
+    const std::vector<std::vector<std::string>> calls = {
+        {},
+        {"draw"},
+        {"spatial"},
+        {"time", "a.ini", "b.ini"},
+        {"spatial", "no-such-setup.ini"},
+        {"time", "data"},  // a folder, not a setup file
+        {"movie", "data"},
+        {"movie", "data", "m.avi", "--codec"},
+        {"movie", "data", "m.avi", "--speed", "2"},
+    };
+    for (const auto& call : calls) {
+        const BatchResult result = Run(call);
+        std::string shown;
+        for (const std::string& word : call) {
+            shown += word + " ";
+        }
+        EXPECT_EQ(result.exitStatus, 1) << shown;
+        EXPECT_NE(result.err.find("korvane-batch: "), std::string::npos) << shown;
+    }
+    EXPECT_NE(Run({"spatial", "no-such-setup.ini"}).err.find("cannot read the setup file"),
+              std::string::npos);
+}
+
+TEST_F(BatchTest, SpatialSeriesWritesItsPicturesBesideTheEventFile) {
+    const BatchResult result = RunSetup("spatial", ValidSetup("data/events.dat"));
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(Pictures(), Numbered("space", 4));
+    EXPECT_NE(result.err.find("picture 1 of 4\npicture 2 of 4\npicture 3 of 4\npicture 4 of 4\n"
+                              "Information: Calculation finished successfully.\n"),
+              std::string::npos)
+        << result.err;
+    const cv::Mat first = cv::imread((work.path() / "data" / "space0001.bmp").string());
+    EXPECT_FALSE(first.empty());
+}
+
+TEST_F(BatchTest, TimeSeriesPlainCumulativeAndPerspective) {
+    struct Row {
+        const char* what;
+        const char* direction;
+        const char* cumulative;
+        const char* prefix;
+    };
+    const Row rows[] = {
+        {"plain", "2", "0", "time"},
+        {"cumulative", "0", "1", "time"},
+        {"perspective", "3", "0", "perspective"},
+    };
+    for (const Row& row : rows) {
+        SetupLines setup = ValidSetup(eventFile);  // an absolute path works as well
+        setup["[Direction]"] = row.direction;
+        setup["[Cumulative]"] = row.cumulative;
+        const BatchResult result = RunSetup("time", setup);
+        EXPECT_EQ(result.exitStatus, 0) << row.what << "\n" << result.err;
+        EXPECT_EQ(Pictures(), Numbered(row.prefix, 4)) << row.what;
+        for (const std::string& name : Pictures()) {
+            std::filesystem::remove(work.path() / "data" / name);
+        }
+    }
+}
+
+TEST_F(BatchTest, ValuesAreRoundedAsTheDialogShowsThem) {
+    // 3.4 pictures show as "3" in the box: windows of 4 s over 0..12 s give three pictures,
+    // where 3.4 itself would give windows of 3.53 s and four pictures.
+    SetupLines setup = ValidSetup("data/events.dat");
+    setup["[Timeend]"] = "12";
+    setup["[NoOfPictures]"] = "3.4";
+    const BatchResult result = RunSetup("time", setup);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(Pictures(), Numbered("time", 3));
+}
+
+TEST_F(BatchTest, RejectedInputExitsWithOneAndWritesNoPicture) {
+    const std::string notNumbers =
+        "Invalid input!: Check input boxes wether: \n\n  they contain nothing but numbers";
+    const std::string outOfRange =
+        "Invalid input!: Check input boxes wether: \n\n  x/y/z: minima <= maxima";
+    struct Row {
+        const char* what;
+        const char* command;
+        std::string key;
+        std::string value;
+        std::string message;
+    };
+    const Row rows[] = {
+        {"missing event file", "time", "[File-Path]", "data/absent.dat",
+         "Invalid input!: Input file does not exist! Check filepath!"},
+        {"no event file at all", "time", "[File-Path]", "",
+         "Invalid input!: Input file does not exist! Check filepath!"},
+        {"perspective in spatial mode", "spatial", "[Direction]", "3",
+         "Invalid input!: Perspective view only possible for time resolved plots: \n\n  choose "
+         "other direction \n\n  choose time resolved\n"},
+        {"a radius beyond any double", "time", "[Radius]", "1e999", notNumbers},
+        {"10000 pictures", "time", "[NoOfPictures]", "10000", outOfRange},
+        {"no pictures", "spatial", "[NoOfPictures]", "0", outOfRange},
+        {"x-max below x-min", "spatial", "[Amax]", "-1", outOfRange},
+        {"end before start", "spatial", "[Timeend]", "-1", outOfRange},
+        {"zero width without a fixed size", "spatial", "[Width]", "0", outOfRange},
+        {"a direction without a radio button", "time", "[Direction]", "7", "Invalid input!: "},
+    };
+    for (const Row& row : rows) {
+        SetupLines setup = ValidSetup("data/events.dat");
+        setup["[Fixedsize]"] = "0";
+        setup[row.key] = row.value;
+        const BatchResult result = RunSetup(row.command, setup);
+        EXPECT_EQ(result.exitStatus, 1) << row.what << "\n" << result.err;
+        EXPECT_NE(result.err.find(row.message), std::string::npos) << row.what << "\n"
+                                                                   << result.err;
+        EXPECT_TRUE(Pictures().empty()) << row.what;
+    }
+}
+
+TEST_F(BatchTest, AnEventFileThatCannotBeReadExitsWithOne) {
+    work.write("data/broken.dat", "1\t2\t3\t4\nthis line has no fields\n");
+    const BatchResult result = RunSetup("spatial", ValidSetup("data/broken.dat"));
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_NE(result.err.find("Invalid input!: "), std::string::npos) << result.err;
+    EXPECT_TRUE(Pictures().empty());
+}
+
+TEST_F(BatchTest, APictureThatCannotBeWrittenExitsWithTwo) {
+    std::filesystem::create_directory(work.path() / "data" / "time0002.bmp");
+    const BatchResult result = RunSetup("time", ValidSetup("data/events.dat"));
+    EXPECT_EQ(result.exitStatus, 2) << result.err;
+    EXPECT_NE(result.err.find("Error: "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("time0002.bmp"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("finished successfully"), std::string::npos) << result.err;
+}
+
+TEST_F(BatchTest, CtrlCStopsAfterThePictureInProgressAndExitsWith130) {
+    SetupLines setup = ValidSetup("data/events.dat");
+    setup["[NoOfPictures]"] = "5000";
+    setup["[Width]"] = "300";
+    setup["[Height]"] = "300";
+    work.write("setup.ini", SetupText(setup));
+    TempDir output;
+    BatchProcess process({"time", "setup.ini"}, work.path().string(), output.path().string());
+    ASSERT_TRUE(process.WaitForError("picture 2 of 5000", 120.0));
+    process.Signal(SIGINT);
+    const BatchResult result = process.Finish(120.0);
+    EXPECT_EQ(result.exitStatus, 130) << result.err;
+    EXPECT_EQ(result.err.find("finished successfully"), std::string::npos);
+
+    // Every picture on disk is whole, and the series did stop.
+    const std::vector<std::string> written = Pictures();
+    ASSERT_GE(written.size(), 2u);
+    EXPECT_LT(written.size(), 5000u);
+    EXPECT_EQ(written, Numbered("time", static_cast<int>(written.size())));
+    const cv::Mat first = cv::imread((work.path() / "data" / written.front()).string());
+    ASSERT_FALSE(first.empty());
+    for (const std::string& name : written) {
+        const cv::Mat picture = cv::imread((work.path() / "data" / name).string());
+        ASSERT_FALSE(picture.empty()) << name;
+        EXPECT_EQ(picture.size(), first.size()) << name;
+    }
+}
+
+TEST_F(BatchTest, MovieOfASeries) {
+    ASSERT_EQ(RunSetup("spatial", ValidSetup("data/events.dat")).exitStatus, 0);
+    const BatchResult result = Run({"movie", "data", "series.avi"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.err.find("frame 4 of 4"), std::string::npos) << result.err;
+    cv::VideoCapture movie((work.path() / "series.avi").string());
+    ASSERT_TRUE(movie.isOpened());
+    EXPECT_EQ(movie.get(cv::CAP_PROP_FRAME_COUNT), 4.0);
+    EXPECT_EQ(movie.get(cv::CAP_PROP_FPS), 10.0);
+}
+
+TEST_F(BatchTest, MovieInputsThatAreRefused) {
+    std::filesystem::create_directory(work.path() / "empty");
+    const BatchResult empty = Run({"movie", "empty", "empty.avi"});
+    EXPECT_EQ(empty.exitStatus, 1) << empty.err;
+    EXPECT_NE(empty.err.find("Empty folder!: Folder does not contain pictures!"), std::string::npos)
+        << empty.err;
+    EXPECT_FALSE(std::filesystem::exists(work.path() / "empty.avi"));
+
+    ASSERT_EQ(RunSetup("spatial", ValidSetup("data/events.dat")).exitStatus, 0);
+    const BatchResult codec = Run({"movie", "data", "m.avi", "--codec", "QQQQ"});
+    EXPECT_EQ(codec.exitStatus, 1) << codec.err;
+    EXPECT_NE(codec.err.find("MJPG"), std::string::npos) << codec.err;  // the choices
+    EXPECT_FALSE(std::filesystem::exists(work.path() / "m.avi"));
+
+    // A codec named in other letter case is the listed one.
+    const BatchResult lower = Run({"movie", "data", "m.avi", "--codec=mjpg"});
+    EXPECT_EQ(lower.exitStatus, 0) << lower.err;
+}
+
+}  // namespace
+}  // namespace korvane
