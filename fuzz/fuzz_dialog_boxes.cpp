@@ -1,0 +1,213 @@
+// The input checks and the run values on arbitrary box texts. The input is split at line
+// feeds into the thirteen boxes; its first bytes choose the mode, the direction, the check
+// boxes and the event file. Whatever the boxes hold, the checks give exactly one message or
+// none, pass only what a calculation can run on, and the run values derived from what
+// passes give a raster the engine either makes or refuses with a reason.
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "common/NumberText.h"
+#include "density/DensityEstimate.h"
+#include "density/DensityGrid.h"
+#include "setup/CalculateCommand.h"
+#include "setup/DialogValues.h"
+
+using korvane::DialogValues;
+using korvane::ReadDecimal;
+using korvane::fuzzing::Require;
+
+namespace {
+
+struct Files {
+    std::string events;   // a small event file
+    std::string missing;  // a name that does not exist
+    std::string folder;   // a folder
+};
+
+const Files& TestFiles() {
+    static const Files files = [] {
+        Files f;
+        const std::uint8_t content[] = "1\t2\t3\t4\n1.5\t2.5\t3.5\t4.5\n";
+        f.events = korvane::fuzzing::WriteScratchFile(content, sizeof content - 1);
+        f.missing = korvane::fuzzing::ScratchPath("missing.dat");
+        f.folder = std::filesystem::path(f.events).parent_path().string();
+        return f;
+    }();
+    return files;
+}
+
+// A small table with ties, far-away and negative events, for the density estimates.
+const korvane::EventTable& Events() {
+    static const korvane::EventTable table = [] {
+        korvane::EventTable t;
+        const double coordinates[][4] = {{0, 0, 0, 0},   {0, 0, 0, 0},      {1, 1, 1, 1},
+                                         {-5, 2, 7, 3},  {1e6, -1e6, 3, 9}, {0.5, 0.5, 0.5, 2},
+                                         {2, 2, 2, 2.5}, {3, -3, 3, -3},    {1e-9, 0, 0, 5}};
+        for (const auto& c : coordinates) {
+            t.rows[static_cast<std::size_t>(t.count++)] = {c[0], c[1], c[2], c[3]};
+        }
+        return t;
+    }();
+    return table;
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t feed = text.find('\n', start);
+        parts.emplace_back(text.substr(start, feed - start));
+        if (feed == std::string_view::npos)
+            break;
+        start = feed + 1;
+    }
+    return parts;
+}
+
+bool Checked(int state) {
+    return state == 1;
+}
+
+void CheckPassedValues(const DialogValues& v, int mode) {
+    const std::string* const boxes[] = {&v.xMin,      &v.xMax,    &v.yMin,
+                                        &v.yMax,      &v.zMin,    &v.zMax,
+                                        &v.timeStart, &v.timeEnd, &v.numberOfPictures,
+                                        &v.height,    &v.width,   &v.densityMaximum,
+                                        &v.radius};
+    for (const std::string* box : boxes) {
+        Require(korvane::IsNumberText(*box), "a box that is not a number passed");
+        Require(std::isfinite(ReadDecimal(*box)), "a box of no finite value passed");
+    }
+    Require(ReadDecimal(v.xMin) <= ReadDecimal(v.xMax) &&
+                ReadDecimal(v.yMin) <= ReadDecimal(v.yMax) &&
+                ReadDecimal(v.zMin) <= ReadDecimal(v.zMax) &&
+                ReadDecimal(v.timeStart) <= ReadDecimal(v.timeEnd),
+            "a reversed range passed");
+    const double pictures = ReadDecimal(v.numberOfPictures);
+    Require(pictures > 0 && pictures <= 9999, "a number of pictures out of range passed");
+    Require(ReadDecimal(v.width) > 0 && ReadDecimal(v.height) > 0, "a picture size <= 0 passed");
+    Require(v.direction >= 0 && v.direction <= 3, "no direction passed");
+    Require(!(mode == korvane::SpatialResolvedMode && v.direction == 3),
+            "perspective passed in the spatial mode");
+}
+
+// The run values as the Calculate command derives them, then the raster and the estimates
+// the engine works out from them.
+void DeriveAndRun(const DialogValues& v, int mode) {
+    if (v.direction == 3) {
+        return;  // the perspective series reads the boxes itself
+    }
+    const korvane::AxisMap axes = korvane::ViewAxes(v.direction);
+    const std::string* const mins[] = {&v.xMin, &v.yMin, &v.zMin};
+    const std::string* const maxs[] = {&v.xMax, &v.yMax, &v.zMax};
+    const double hMin = ReadDecimal(*mins[axes.horizontal]);
+    const double hMax = ReadDecimal(*maxs[axes.horizontal]);
+    const double vMin = ReadDecimal(*mins[axes.vertical]);
+    const double vMax = ReadDecimal(*maxs[axes.vertical]);
+    const bool fixed = Checked(v.fixedSizeState);
+    const double width = fixed ? ReadDecimal(v.width) : 800.0;
+    const double height = fixed ? ReadDecimal(v.height) : 800.0;
+    const double pictures = ReadDecimal(v.numberOfPictures);
+    const double hScale = korvane::ScaleOrStep(hMin, hMax, width);
+    const double vScale = korvane::ScaleOrStep(vMin, vMax, height);
+    const double depthStep = korvane::ScaleOrStep(ReadDecimal(*mins[axes.depth]),
+                                                  ReadDecimal(*maxs[axes.depth]), pictures);
+    const double timeStep =
+        korvane::ScaleOrStep(ReadDecimal(v.timeStart), ReadDecimal(v.timeEnd), pictures);
+    const double radius = ReadDecimal(v.radius);
+    const bool gaussian = Checked(v.gaussianState);
+
+    // Positions are worked out per column, so only rasters of a sensible size are made here.
+    if (width * height <= 4.0e6) {
+        korvane::DensityGrid grid;
+        const korvane::Status made =
+            korvane::MakeDensityGrid(hMin, hMax, hScale, vMin, vMax, vScale, grid);
+        if (made.ok()) {
+            Require(grid.width >= 1 && grid.height >= 1, "an empty raster was made");
+            Require(static_cast<double>(grid.width) * grid.height <= korvane::MaxRasterPixels,
+                    "a raster beyond the limit was made");
+            Require(grid.columnPositions.size() <= static_cast<std::size_t>(grid.width) &&
+                        grid.rowPositions.size() <= static_cast<std::size_t>(grid.height),
+                    "the walk leaves the raster");
+        } else {
+            Require(!made.message().empty(), "a raster refused without a reason");
+        }
+    }
+
+    double estimate = 0;
+    if (mode == korvane::SpatialResolvedMode) {
+        estimate = korvane::EstimateSpatialMaximum(Events(), radius, hScale, vScale, depthStep,
+                                                   v.direction, gaussian);
+    } else {
+        estimate = korvane::EstimateTimeMaximum(Events(), radius, hScale, vScale, timeStep,
+                                                v.direction, Checked(v.cumulativeState), gaussian);
+    }
+    Require(!std::isnan(estimate) && estimate >= 0, "a density estimate is not a number >= 0");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 3) {
+        return 0;
+    }
+    const Files& files = TestFiles();
+    const int mode = (data[0] & 1) ? korvane::TimeResolvedMode : korvane::SpatialResolvedMode;
+    DialogValues values;
+    values.direction = static_cast<int>((data[0] >> 1) % 6) - 1;  // -1 .. 4
+    values.fixedSizeState = data[1] & 3;
+    values.fixedDensityState = (data[1] >> 2) & 3;
+    values.gaussianState = (data[1] >> 4) & 3;
+    values.cumulativeState = (data[1] >> 6) & 3;
+    switch (data[2] & 3) {
+        case 0:
+            values.eventFilePath = files.events;
+            break;
+        case 1:
+            values.eventFilePath = files.missing;
+            break;
+        case 2:
+            values.eventFilePath = files.folder;
+            break;
+        default:
+            values.eventFilePath.clear();
+            break;
+    }
+    const std::vector<std::string> parts =
+        SplitLines(std::string_view(reinterpret_cast<const char*>(data) + 3, size - 3));
+    std::string* const boxes[] = {&values.xMin,      &values.xMax,    &values.yMin,
+                                  &values.yMax,      &values.zMin,    &values.zMax,
+                                  &values.timeStart, &values.timeEnd, &values.numberOfPictures,
+                                  &values.width,     &values.height,  &values.densityMaximum,
+                                  &values.radius};
+    for (std::size_t i = 0; i < std::size(boxes) && i < parts.size(); ++i) {
+        *boxes[i] = parts[i];
+    }
+
+    korvane::fuzzing::SilentHost host;
+    const bool passed = korvane::ValidateInput(values, mode, host);
+    if (!passed) {
+        Require(host.messages.size() == 1, "a refusal without exactly one message");
+        Require(host.messages[0].caption == "Invalid input!", "a refusal with another caption");
+        Require(host.messages[0].icon == korvane::MessageIcon::Stop, "a refusal without stop");
+        return 0;
+    }
+    Require(host.messages.empty(), "a pass with a message");
+    Require(values.eventFilePath == files.events, "a missing event file passed");
+    CheckPassedValues(values, mode);
+    DeriveAndRun(values, mode);
+
+    // The setup the boxes hold shows again as boxes that pass the same checks.
+    const DialogValues shown =
+        korvane::DialogValuesFromSetup(korvane::SetupFromDialogValues(values));
+    korvane::fuzzing::SilentHost again;
+    (void)korvane::ValidateInput(shown, mode, again);
+    Require(again.messages.size() <= 1, "more than one message");
+    return 0;
+}
