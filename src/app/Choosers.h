@@ -1,0 +1,36 @@
+#pragma once
+// The choosers the program asks the user with: a file, a folder, a video codec. The dialogs
+// call them through this interface, so a test can answer them instead of a person.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace korvane {
+
+enum class FileDialogKind { Open, Save };
+
+class Choosers {
+  public:
+    virtual ~Choosers() = default;
+
+    // A file dialog with no initial name. The open kind does not insist that the file exists
+    // (a setup may be saved under a new name through it); the save kind never asks before
+    // replacing a file and adds `defaultExtension` to a name typed without one. `filter` is
+    // in the classic "Description|*.ext||" form. Gives the full path when the user confirms.
+    virtual std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
+                                                  const std::string& defaultExtension,
+                                                  const std::string& filter) = 0;
+
+    // A folder; nothing when the user cancels.
+    virtual std::optional<std::string> BrowseForFolder(QWidget* owner,
+                                                       const std::string& title) = 0;
+
+    // One of `codecs` (FOURCC codes, the first is the default); nothing when the user cancels.
+    virtual std::optional<std::string> ChooseCodec(QWidget* owner,
+                                                   const std::vector<std::string>& codecs) = 0;
+};
+
+}  // namespace korvane

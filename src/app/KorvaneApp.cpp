@@ -1,0 +1,66 @@
+#include "app/KorvaneApp.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include "app/AboutDlg.h"
+#include "app/Artwork.h"
+#include "app/MainFrame.h"
+#include "movie/ConversionDlg.h"
+
+namespace korvane {
+
+CKorvaneApp::CKorvaneApp(WindowServices services, OptionsDlgFiles files)
+    : m_services(services),
+      m_files(std::move(files)),
+      m_workspace(std::make_unique<CalculationWorkspace>()) {}
+
+CKorvaneApp::~CKorvaneApp() = default;
+
+bool CKorvaneApp::InitInstance() {
+    // The settings store gets its name; the program keeps nothing there.
+    QCoreApplication::setOrganizationName("Korvane-temporary");
+    QCoreApplication::setApplicationName("Korvane");
+
+    m_mainFrame = std::make_unique<CMainFrame>();
+    const QIcon icon = MakeAppIcon();
+    QGuiApplication::setWindowIcon(icon);
+    m_mainFrame->setWindowIcon(icon);
+
+    connect(m_mainFrame->m_spatialResolved, &QAction::triggered, this,
+            &CKorvaneApp::OnSpatialResolved);
+    connect(m_mainFrame->m_timeResolved, &QAction::triggered, this, &CKorvaneApp::OnTimeResolved);
+    connect(m_mainFrame->m_createMovie, &QAction::triggered, this, &CKorvaneApp::OnCreateMovie);
+    connect(m_mainFrame->m_about, &QAction::triggered, this, &CKorvaneApp::OnAppAbout);
+
+    m_mainFrame->show();
+    return true;
+}
+
+void CKorvaneApp::OnSpatialResolved() {
+    RunOptionsDialog(SpatialResolvedMode);
+}
+
+void CKorvaneApp::OnTimeResolved() {
+    RunOptionsDialog(TimeResolvedMode);
+}
+
+void CKorvaneApp::RunOptionsDialog(int mode) {
+    m_calculationMode = mode;
+    COptionsDlg dialog(m_calculationMode, *m_workspace, m_services, m_files, m_mainFrame.get());
+    dialog.DoModal();
+}
+
+void CKorvaneApp::OnCreateMovie() {
+    m_calculationMode = MovieConversionMode;
+    CConversionDlg dialog(m_services, m_mainFrame.get());
+    dialog.DoModal();
+}
+
+void CKorvaneApp::OnAppAbout() {
+    CAboutDlg dialog(m_mainFrame.get());
+    dialog.DoModal();
+}
+
+}  // namespace korvane

@@ -1,0 +1,49 @@
+#pragma once
+// The application object: owns what the program keeps for its whole life (the run mode, the
+// calculation's workspace, the main window) and turns the menu commands into dialogs.
+
+#include <QObject>
+#include <memory>
+#include <string>
+
+#include "app/WindowServices.h"
+#include "setup/CalculateCommand.h"
+#include "setup/OptionsDlg.h"
+
+namespace korvane {
+
+class CMainFrame;
+
+class CKorvaneApp : public QObject {
+    Q_OBJECT
+  public:
+    // `files` tells the Options dialog where "Setup.ini" and the bundled example are.
+    CKorvaneApp(WindowServices services, OptionsDlgFiles files = DefaultOptionsDlgFiles());
+    ~CKorvaneApp() override;
+
+    // Start-up: the settings name, the main window with its icons, shown. False if the
+    // window could not be made.
+    bool InitInstance();
+
+    CMainFrame* mainFrame() const { return m_mainFrame.get(); }
+    int calculationMode() const { return m_calculationMode; }
+    CalculationWorkspace& workspace() { return *m_workspace; }
+
+    // The menu's program commands. Each builds its dialog, runs it modally and lets it go.
+    void OnSpatialResolved();
+    void OnTimeResolved();
+    void OnCreateMovie();
+    void OnAppAbout();
+
+  private:
+    void RunOptionsDialog(int mode);
+
+    WindowServices m_services;
+    OptionsDlgFiles m_files;
+    // 0 at start; 1 spatial resolved, 2 time resolved, 101 movie conversion. Never reset.
+    int m_calculationMode = 0;
+    std::unique_ptr<CalculationWorkspace> m_workspace;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+};
+
+}  // namespace korvane

@@ -1,0 +1,119 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "app/SplashView.h"
+
+namespace korvane {
+
+namespace {
+
+QAction* AddCommand(QMenu* menu, const char* caption, const char* name, int command,
+                    const char* prompt) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setData(command);
+    action->setStatusTip(prompt);
+    return action;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                              Qt::WindowCloseButtonHint) {
+    setObjectName("CMainFrame");
+    setWindowTitle("Korvane");
+    // No sizing border: the user cannot drag the window to another size.
+    setFixedSize(FrameWidth, FrameHeight);
+
+    m_wndView = new CSplashView(this);
+    setCentralWidget(m_wndView);
+    // Focus given to the frame goes on to the view.
+    setFocusProxy(m_wndView);
+
+    CreateMenu();
+    CreateStatusBar();
+    CreateAccelerators();
+}
+
+void CMainFrame::CreateMenu() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->setObjectName("MenuFile");
+    m_exit = AddCommand(file, "E&xit", "ID_APP_EXIT", 57665,
+                        "Quit the application; prompts to save documents");
+    connect(m_exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* calculation = menuBar()->addMenu("&Calculation");
+    calculation->setObjectName("MenuCalculation");
+    m_spatialResolved =
+        AddCommand(calculation, "Spatial Resolved", "ID_SPATIAL_RESOLVED", 32775, "");
+    m_timeResolved = AddCommand(calculation, "Time Resolved", "ID_TIME_RESOLVED", 32776, "");
+
+    QMenu* conversion = menuBar()->addMenu("&Conversion");
+    conversion->setObjectName("MenuConversion");
+    m_createMovie = AddCommand(conversion, "Create Movie", "ID_CREATE_MOVIE", 32782, "");
+
+    QMenu* view = menuBar()->addMenu("&View");
+    view->setObjectName("MenuView");
+    m_statusBarToggle =
+        AddCommand(view, "&Status Bar", "ID_VIEW_STATUS_BAR", 59393, "Show or hide the status bar");
+    m_statusBarToggle->setCheckable(true);
+    m_statusBarToggle->setChecked(true);
+    connect(m_statusBarToggle, &QAction::toggled, this,
+            [this](bool shown) { m_wndStatusBar->setVisible(shown); });
+
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->setObjectName("MenuHelp");
+    m_about = AddCommand(help, "&About Korvane...", "ID_APP_ABOUT", 57664,
+                         "Display the program's name and version number");
+}
+
+void CMainFrame::CreateStatusBar() {
+    m_wndStatusBar = statusBar();
+    m_wndStatusBar->setObjectName("StatusBar");
+    m_wndStatusBar->setSizeGripEnabled(false);
+
+    // The message pane: "Ready" while idle. A menu item's prompt covers it while the item is
+    // highlighted (Qt shows the status tip as a temporary message over normal widgets).
+    auto* ready = new QLabel("Ready", m_wndStatusBar);
+    ready->setObjectName("ID_SEPARATOR");
+    m_wndStatusBar->addWidget(ready, 1);
+
+    // The lock-key indicators. Qt tells nothing about the lock keys' state, so they stay
+    // dimmed rather than claim a state they do not know.
+    const struct {
+        const char* caption;
+        const char* name;
+    } indicators[] = {
+        {"CAP", "ID_INDICATOR_CAPS"}, {"NUM", "ID_INDICATOR_NUM"}, {"SCRL", "ID_INDICATOR_SCRL"}};
+    for (const auto& indicator : indicators) {
+        auto* pane = new QLabel(indicator.caption, m_wndStatusBar);
+        pane->setObjectName(indicator.name);
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance("SCRL") + 12);
+        pane->setEnabled(false);
+        m_wndStatusBar->addPermanentWidget(pane);
+    }
+}
+
+void CMainFrame::CreateAccelerators() {
+    m_nextPane = new QAction(this);
+    m_nextPane->setObjectName("ID_NEXT_PANE");
+    m_nextPane->setData(57680);
+    m_nextPane->setShortcut(Qt::Key_F6);
+    addAction(m_nextPane);
+
+    m_previousPane = new QAction(this);
+    m_previousPane->setObjectName("ID_PREV_PANE");
+    m_previousPane->setData(57681);
+    m_previousPane->setShortcut(Qt::SHIFT | Qt::Key_F6);
+    addAction(m_previousPane);
+}
+
+}  // namespace korvane

@@ -1,0 +1,18 @@
+#pragma once
+// The choosers on Qt's own dialogs.
+
+#include "app/Choosers.h"
+
+namespace korvane {
+
+class QtChoosers : public Choosers {
+  public:
+    std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
+                                          const std::string& defaultExtension,
+                                          const std::string& filter) override;
+    std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title) override;
+    std::optional<std::string> ChooseCodec(QWidget* owner,
+                                           const std::vector<std::string>& codecs) override;
+};
+
+}  // namespace korvane

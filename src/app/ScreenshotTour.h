@@ -1,0 +1,18 @@
+#pragma once
+// Pictures of the program's windows for its documentation. Set KORVANE_SCREENSHOT_DIR to a
+// folder and the program, once started, saves the main window, the Options dialog in both
+// modes and the About box there as PNG files, then ends.
+
+#include <QString>
+
+namespace korvane {
+
+class CKorvaneApp;
+
+// The folder KORVANE_SCREENSHOT_DIR names, or empty when no tour was asked for.
+QString ScreenshotFolder();
+
+// Queues the tour; it runs once the event loop has shown the main window.
+void StartScreenshotTour(CKorvaneApp& app, const QString& folder);
+
+}  // namespace korvane

@@ -1,0 +1,25 @@
+#pragma once
+// The window-system services the dialogs use, bundled so the application can hand them over
+// (and a test can hand over fakes).
+
+class QProgressBar;
+
+namespace korvane {
+
+class Choosers;
+class MessageBoxes;
+
+struct WindowServices {
+    Choosers& choosers;
+    MessageBoxes& messageBoxes;
+};
+
+// Handles every pending event (repaints, a close request) and returns at once; never waits.
+void DrainMessageQueue();
+
+// The progress bar of a dialog. Positions outside the range are clamped to it, as a classic
+// progress control does, instead of being dropped.
+void SetProgressRange(QProgressBar& bar, int lower, int upper);
+void SetProgressPosition(QProgressBar& bar, int position);
+
+}  // namespace korvane

@@ -1,0 +1,76 @@
+#include "movie/ConversionDlg.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <exception>
+
+#include "app/Choosers.h"
+#include "app/DialogUnits.h"
+#include "app/MessageBoxes.h"
+#include "movie/MovieConversion.h"
+
+namespace korvane {
+
+CConversionDlg::CConversionDlg(WindowServices services, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      m_services(services) {
+    setObjectName("IDD_CONVERSION");
+    setWindowTitle("Conversion Progress");
+    setFont(DialogFont());
+    const DialogBaseUnits units = BaseUnitsOf(font());
+    setFixedSize(DialogSizeToPixels(units, 301, 34));
+
+    auto* abort = new QPushButton("Abort", this);
+    abort->setObjectName("IDCANCEL");
+    abort->setGeometry(DialogRectToPixels(units, 244, 10, 50, 14));
+    connect(abort, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName("IDC_1049");
+    m_progress->setGeometry(DialogRectToPixels(units, 7, 12, 233, 9));
+    m_progress->setTextVisible(false);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+}
+
+int CConversionDlg::DoModal() {
+    // Run the flow once the modal loop stands and the dialog is shown, behind the choosers.
+    QMetaObject::invokeMethod(this, &CConversionDlg::OnInitDialog, Qt::QueuedConnection);
+    return exec();
+}
+
+void CConversionDlg::OnInitDialog() {
+    if (std::optional<std::string> folder = m_services.choosers.BrowseForFolder(nullptr, "")) {
+        m_strFolder = *folder;
+        if (std::optional<std::string> movie = m_services.choosers.ChooseFile(
+                this, FileDialogKind::Save, ".avi", "Movie-Files(*.avi)|*.avi||")) {
+            m_strMovie = *movie;
+            // Choosing no codec is a cancel like the two choosers before: no movie, no box.
+            if (std::optional<std::string> codec =
+                    m_services.choosers.ChooseCodec(this, AvailableAviCodecs())) {
+                try {
+                    ConvertPicturesToMovie(m_strFolder, m_strMovie, *codec, *this);
+                } catch (const std::exception& error) {
+                    MessageBoxA(error.what(), "Conversion Progress", MessageIcon::Stop);
+                }
+            }
+        }
+    }
+    done(1);
+}
+
+void CConversionDlg::SetProgressRange(int lower, int upper) {
+    korvane::SetProgressRange(*m_progress, lower, upper);
+}
+
+void CConversionDlg::SetProgressPosition(int position) {
+    korvane::SetProgressPosition(*m_progress, position);
+}
+
+void CConversionDlg::MessageBoxA(const std::string& text, const std::string& caption,
+                                 MessageIcon icon) {
+    m_services.messageBoxes.Show(this, text, caption, icon);
+}
+
+}  // namespace korvane

@@ -1,0 +1,116 @@
+#pragma once
+// The Options dialog: where the user sets up a calculation and starts it. It keeps its last
+// setup in "Setup.ini", and while a series runs it is the series' window: its progress bar
+// shows the progress and closing it cancels the run.
+
+#include <QDialog>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/WindowServices.h"
+#include "common/Host.h"
+#include "setup/CalculateCommand.h"
+#include "setup/CalculationSetup.h"
+#include "setup/DialogValues.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace korvane {
+
+// The files the dialog works with besides the user's own.
+struct OptionsDlgFiles {
+    std::string setupIniPath;   // "Setup.ini": read when the dialog opens, written when it closes
+    std::string exampleFolder;  // shown the first time, when there is no "Setup.ini" yet;
+                                // holds events.dat and perhaps spatial.ini (empty: none)
+};
+
+// "Setup.ini" beside the program and the bundled example.
+OptionsDlgFiles DefaultOptionsDlgFiles();
+
+class COptionsDlg : public QDialog, public Host {
+    Q_OBJECT
+  public:
+    COptionsDlg(int calculationMode, CalculationWorkspace& workspace, WindowServices services,
+                OptionsDlgFiles files = DefaultOptionsDlgFiles(), QWidget* parent = nullptr);
+    ~COptionsDlg() override;
+
+    int DoModal() { return exec(); }
+
+    // Shows a setup in the controls and applies the enable rules.
+    void ShowSetup(const CalculationSetup& setup);
+    // Fills a setup from the controls.
+    void TakeSetup(CalculationSetup& setup);
+
+    const CalculationSetup& setup() const { return m_setup; }
+    bool IsCalculating() const { return m_calculating; }
+
+    // The series' window.
+    void SetProgressRange(int lower, int upper) override;
+    void SetProgressPosition(int position) override;
+    void DrainMessageQueue() override;
+    bool CancelRequested() const override { return m_cancel != 0; }
+    void MessageBoxA(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override;
+
+    // Set to 1 when the dialog is asked to close or goes; 0 at the start of a calculation.
+    int m_cancel = 0;
+
+  public slots:
+    void reject() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void CreateControls();
+    void OnInitDialog();
+    void ShowFirstExample();
+
+    // The exchanged values: box texts and the direction (check states are read, not written).
+    void ReadControls();
+    void WriteExchangedValues();
+
+    void ApplyModeRules();
+    void ApplySizeRule();
+    void ApplyDensityRule();
+    void ApplyDirectionRule(int direction);
+    void EnableRangeGroup(int axis, bool enabled);
+
+    void OnLoad();
+    void OnDirection(int direction);
+    void OnLoadSetup();
+    void OnSaveSetup();
+    void OnCalculate();
+    void SaveOnClose();
+
+    // While a series runs only closing the dialog stays possible.
+    void DisableCommandsDuringRun();
+    void RestoreCommandsAfterRun();
+
+    QWidget* Control(int id) const;
+    QLineEdit* Edit(int id) const;
+    QCheckBox* Check(int id) const;
+    int CheckState(int id) const;
+
+    const int m_calculationMode;
+    CalculationWorkspace& m_workspace;
+    WindowServices m_services;
+    OptionsDlgFiles m_files;
+
+    CalculationSetup m_setup;
+    DialogValues m_values;
+    bool m_calculating = false;
+    std::vector<std::pair<QWidget*, bool>> m_enabledBeforeRun;
+
+    std::map<int, QWidget*> m_controls;
+    QButtonGroup* m_directionGroup = nullptr;
+    QProgressBar* m_progress = nullptr;
+};
+
+}  // namespace korvane
