@@ -1,0 +1,308 @@
+// Whole spatial and time series: picture counts and names, which events each picture shows,
+// progress, cancel, the closing message, the trace lines, and failures.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iostream>
+#include <opencv2/imgcodecs.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "density/DensityTestSupport.h"
+#include "density/EventClouds.h"
+#include "density/SpatialSeries.h"
+#include "density/TimeSeries.h"
+#include "render/PictureFileName.h"
+#include "support/RecordingHost.h"
+#include "support/TempDir.h"
+
+namespace korvane::testing {
+namespace {
+
+// Collects what a series writes on the standard output.
+class CapturedOutput {
+  public:
+    CapturedOutput() : m_old(std::cout.rdbuf(m_text.rdbuf())) {}
+    ~CapturedOutput() { std::cout.rdbuf(m_old); }
+    std::string text() const { return m_text.str(); }
+
+  private:
+    std::ostringstream m_text;
+    std::streambuf* m_old;
+};
+
+// One series run: a folder for the pictures, a recording window, a table, the run values.
+struct Bench {
+    TempDir dir;
+    RecordingHost host;
+    EventTable events;
+    RunParameters run;
+    SeriesWorkspace work;
+    std::string eventFile = dir.file("events.dat");
+
+    Bench() {
+        run.Radius = 1;
+        run.DensityMaximum = 1;
+    }
+    void Add(double x, double y, double z, double t) { events.rows[events.count++] = {x, y, z, t}; }
+
+    SeriesResult Spatial(double numberOfPictures, int direction, double depthMin, double depthMax,
+                         double hMin = 0, double hMax = 10, double vMin = 0, double vMax = 10,
+                         double scale = 1) {
+        SeriesContext ctx{host, events, run, eventFile, numberOfPictures, work};
+        const double step =
+            depthMax == depthMin ? 1000.0 : (depthMax - depthMin) / numberOfPictures;
+        CapturedOutput out;
+        const SeriesResult result = RunSpatialSeries(ctx, direction, vMax, vMin, hMin, hMax,
+                                                     depthMin, depthMax, scale, scale, step);
+        trace = out.text();
+        return result;
+    }
+    SeriesResult Time(double numberOfPictures, double start, double end, bool cumulative,
+                      int direction = 2) {
+        run.Cumulative = cumulative;
+        SeriesContext ctx{host, events, run, eventFile, numberOfPictures, work};
+        const double step = end == start ? 1000.0 : (end - start) / numberOfPictures;
+        CapturedOutput out;
+        const SeriesResult result =
+            RunTimeSeries(ctx, direction, 0, 10, 0, 10, step, 1, 1, start, end);
+        trace = out.text();
+        return result;
+    }
+
+    std::vector<std::string> Pictures() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // The raster part of a saved picture.
+    cv::Mat Raster(const std::string& name, int width, int height) const {
+        const cv::Mat canvas = cv::imread(dir.file(name), cv::IMREAD_UNCHANGED);
+        EXPECT_FALSE(canvas.empty()) << name;
+        if (canvas.empty()) {
+            return cv::Mat();
+        }
+        return canvas(cv::Rect(150, 100, width, height)).clone();
+    }
+    // Whether picture `name` (rasters of 12 x 12 for 0..10 at one unit per pixel) shows
+    // density at (h, v).
+    bool Shows(const std::string& name, int h, int v) const {
+        const cv::Mat raster = Raster(name, 12, 12);
+        return !raster.empty() && raster.at<cv::Vec3b>(11 - v, h) != cv::Vec3b(0, 0, 0);
+    }
+
+    std::string trace;
+};
+
+std::vector<std::string> Names(const std::string& prefix, int count) {
+    std::vector<std::string> names;
+    for (int n = 1; n <= count; ++n) {
+        names.push_back(PictureFileName(prefix, n));
+    }
+    return names;
+}
+
+TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
+    struct Case {
+        const char* name;
+        bool spatial;
+        double pictures, start, end;
+        int expected;
+        int progressTop;
+    };
+    const Case cases[] = {
+        {"ten windows of one second", false, 10, 0, 10, 10, 11},
+        {"0 to 1 in ten slices accumulates just below 1", true, 10, 0, 1, 11, 11},
+        {"2.5 pictures: positions 0, 4 and 8", true, 2.5, 0, 10, 3, 3},
+        {"empty range", true, 5, 3, 3, 0, 6},
+        {"empty time range", false, 5, 3, 3, 0, 6},
+        {"twelve pictures", false, 12, 0, 12, 12, 13},
+    };
+    for (const Case& c : cases) {
+        Bench bench;
+        const SeriesResult result = c.spatial ? bench.Spatial(c.pictures, 2, c.start, c.end)
+                                              : bench.Time(c.pictures, c.start, c.end, false);
+        EXPECT_EQ(result.outcome, SeriesOutcome::Finished) << c.name;
+        EXPECT_EQ(bench.Pictures(), Names(c.spatial ? "space" : "time", c.expected)) << c.name;
+        EXPECT_EQ(bench.host.rangeLower, 0) << c.name;
+        EXPECT_EQ(bench.host.rangeUpper, c.progressTop) << c.name;
+        std::vector<int> positions;
+        for (int n = 2; n <= c.expected + 1; ++n) {
+            positions.push_back(n);
+        }
+        EXPECT_EQ(bench.host.positions, positions) << c.name;
+        EXPECT_EQ(bench.host.drains, c.expected) << c.name;
+        ASSERT_EQ(bench.host.messages.size(), 1u) << c.name;
+        EXPECT_EQ(bench.host.messages[0].text, "Calculation finished successfully.");
+        EXPECT_EQ(bench.host.messages[0].caption, "Information");
+        EXPECT_EQ(bench.host.messages[0].icon, MessageIcon::Information);
+    }
+}
+
+TEST(SeriesPictureCount, StepBelowThePrecisionOfThePositionStopsAfterNPlusOne) {
+    Bench bench;
+    SeriesContext ctx{bench.host, bench.events, bench.run, bench.eventFile, 4, bench.work};
+    CapturedOutput out;
+    const SeriesResult result = RunSpatialSeries(ctx, 2, 10, 0, 0, 10, 1e9, 1e9 + 1e-6, 1, 1, 1e-8);
+    EXPECT_EQ(result.outcome, SeriesOutcome::Finished);
+    EXPECT_EQ(bench.Pictures(), Names("space", 5));
+    EXPECT_EQ(bench.host.messages.size(), 1u);
+}
+
+TEST(SpatialSeries, SliceBoundsAreIncluded) {
+    // View along x, x from 0 to 10 in 5 slices of 2, radius 1: slice n takes
+    // p - 2 <= x <= p + 2 with p = 0, 2, 4, 6, 8.
+    Bench bench;
+    bench.Add(-2.0, 1, 1, 0);  // first slice only
+    bench.Add(2.0, 3, 3, 0);   // slices 1, 2 and 3
+    bench.Add(-2.5, 5, 5, 0);  // none
+    bench.Add(8.0, 7, 7, 0);   // slices 4 and 5
+    ASSERT_EQ(bench.Spatial(5, 0, 0, 10).outcome, SeriesOutcome::Finished);
+    EXPECT_EQ(bench.trace, "input[][] sorted by direction!\n");
+    const bool expected[4][5] = {{true, false, false, false, false},
+                                 {true, true, true, false, false},
+                                 {false, false, false, false, false},
+                                 {false, false, false, true, true}};
+    const int at[4] = {1, 3, 5, 7};
+    for (int e = 0; e < 4; ++e) {
+        for (int n = 1; n <= 5; ++n) {
+            EXPECT_EQ(bench.Shows(PictureFileName("space", n), at[e], at[e]), expected[e][n - 1])
+                << "event " << e << " picture " << n;
+        }
+    }
+    // The table stays sorted on the depth column.
+    EXPECT_EQ(bench.events.rows[0].x, -2.5);
+    EXPECT_EQ(bench.events.rows[3].x, 8.0);
+}
+
+TEST(TimeSeries, WindowsExcludeTheirBoundsUnlessCumulative) {
+    struct Case {
+        double time;
+        int first, last;      // pictures that show the event, not cumulative (0: none)
+        int cumulativeFirst;  // first cumulative picture showing it (then to the last)
+    };
+    const Case cases[] = {{3.5, 4, 4, 4}, {3.0, 0, 0, 4}, {-5.0, 0, 0, 1}, {10.0, 0, 0, 0}};
+    for (bool cumulative : {false, true}) {
+        Bench bench;
+        for (int e = 0; e < 4; ++e) {
+            bench.Add(2 * e + 1, 2 * e + 1, 100.0 * e, cases[e].time);  // depth plays no part
+        }
+        ASSERT_EQ(bench.Time(10, 0, 10, cumulative).outcome, SeriesOutcome::Finished);
+        EXPECT_EQ(bench.trace, "input[][] sorted by time!\n");
+        for (int e = 0; e < 4; ++e) {
+            for (int n = 1; n <= 10; ++n) {
+                const Case& c = cases[e];
+                const bool expected = cumulative ? (c.cumulativeFirst > 0 && n >= c.cumulativeFirst)
+                                                 : (n >= c.first && n <= c.last && c.first > 0);
+                EXPECT_EQ(bench.Shows(PictureFileName("time", n), 2 * e + 1, 2 * e + 1), expected)
+                    << "time " << c.time << " picture " << n << (cumulative ? " cumulative" : "");
+            }
+        }
+    }
+}
+
+TEST(Series, CancelAfterPictureNWritesOneMore) {
+    for (bool spatial : {true, false}) {
+        Bench bench;
+        bench.host.cancelAfterDrain = 3;
+        const SeriesResult result =
+            spatial ? bench.Spatial(10, 2, 0, 10) : bench.Time(10, 0, 10, false);
+        EXPECT_EQ(result.outcome, SeriesOutcome::Cancelled);
+        EXPECT_EQ(bench.Pictures(), Names(spatial ? "space" : "time", 4));
+        EXPECT_EQ(bench.host.positions, (std::vector<int>{2, 3, 4, 5}));
+        EXPECT_TRUE(bench.host.messages.empty());
+    }
+}
+
+TEST(Series, PictureThatCannotBeWrittenStopsTheSeries) {
+    Bench bench;
+    bench.eventFile = bench.dir.file("missing-folder/events.dat");
+    const SeriesResult result = bench.Spatial(5, 2, 0, 10);
+    EXPECT_EQ(result.outcome, SeriesOutcome::Failed);
+    EXPECT_NE(result.message.find("space0001.bmp"), std::string::npos) << result.message;
+    EXPECT_TRUE(bench.host.positions.empty());
+    EXPECT_TRUE(bench.host.messages.empty());
+}
+
+TEST(Series, RasterTooLargeFailsBeforeAnything) {
+    Bench bench;
+    bench.Add(1, 2, 3, 4);
+    bench.Add(0, 0, 0, 1);
+    const SeriesResult result = bench.Spatial(5, 2, 0, 10, 0, 1e6, 0, 1e6, 1e-3);
+    EXPECT_EQ(result.outcome, SeriesOutcome::Failed);
+    EXPECT_NE(result.message.find("too large"), std::string::npos) << result.message;
+    EXPECT_TRUE(bench.Pictures().empty());
+    EXPECT_EQ(bench.host.rangeCalls, 0);
+    EXPECT_TRUE(bench.host.messages.empty());
+}
+
+// The saved rasters of whole series against the literal series, on random clouds. With
+// fewer than 20 rows the picture has a tick on every row, drawn over the raster's first
+// column, so that column is left out of the comparison.
+TEST(Series, SavedPicturesMatchTheLiteralSeries) {
+    reference::Frame f;
+    f.hMin = 0.5, f.hMax = 9.5, f.vMin = -1, f.vMax = 10;
+    f.hScale = 9.0 / 23, f.vScale = 11.0 / 17, f.radius = 1.5, f.densityMaximum = 3;
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        CloudSpec spec;
+        spec.shape = seed % 2 ? CloudShape::Clustered : CloudShape::Lattice;
+        spec.count = 150;
+        spec.low = -1, spec.high = 11, spec.seed = seed;
+        f.gaussian = seed > 2;
+        const int direction = static_cast<int>(seed % 3);
+        const bool cumulative = seed % 2 == 0;
+        const double step = 10.0 / 6;
+
+        Bench spatial;
+        spatial.events = MakeCloud(spec);
+        spatial.run.Radius = f.radius;
+        spatial.run.Gaussiandistance = f.gaussian;
+        spatial.run.DensityMaximum = f.densityMaximum;
+        SeriesContext sctx{spatial.host, spatial.events, spatial.run, spatial.eventFile, 6,
+                           spatial.work};
+        {
+            CapturedOutput out;
+            ASSERT_EQ(RunSpatialSeries(sctx, direction, f.vMax, f.vMin, f.hMin, f.hMax, 0, 10,
+                                       f.hScale, f.vScale, step)
+                          .outcome,
+                      SeriesOutcome::Finished);
+        }
+        const auto spatialPictures =
+            reference::SpatialSeries(MakeCloud(spec), f, direction, 0, 10, step, 7);
+        ASSERT_EQ(spatial.Pictures().size(), spatialPictures.size());
+        for (const auto& picture : spatialPictures) {
+            EXPECT_TRUE(SameBytes(spatial.Raster(picture.fileName, 25, 19).colRange(1, 25),
+                                  picture.raster.colRange(1, 25)))
+                << picture.fileName << " seed " << seed;
+        }
+
+        Bench time;
+        time.events = MakeCloud(spec);
+        time.run = spatial.run;
+        time.run.Cumulative = cumulative;
+        SeriesContext tctx{time.host, time.events, time.run, time.eventFile, 6, time.work};
+        {
+            CapturedOutput out;
+            ASSERT_EQ(RunTimeSeries(tctx, direction, f.hMin, f.hMax, f.vMin, f.vMax, step, f.hScale,
+                                    f.vScale, 0, 10)
+                          .outcome,
+                      SeriesOutcome::Finished);
+        }
+        const auto timePictures =
+            reference::TimeSeries(MakeCloud(spec), f, direction, step, 0, 10, cumulative, 7);
+        ASSERT_EQ(time.Pictures().size(), timePictures.size());
+        for (const auto& picture : timePictures) {
+            EXPECT_TRUE(SameBytes(time.Raster(picture.fileName, 25, 19).colRange(1, 25),
+                                  picture.raster.colRange(1, 25)))
+                << picture.fileName << " seed " << seed;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvane::testing
