@@ -1,0 +1,19 @@
+// Runs every registered QTest class on Qt's off-screen platform; fails if any of them fails.
+
+#include <QApplication>
+#include <QTest>
+
+#include "AppTestRegistry.h"
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    int failures = 0;
+    for (const auto& makeTest : korvane::testing::AppTests()) {
+        const std::unique_ptr<QObject> test = makeTest();
+        failures += QTest::qExec(test.get(), argc, argv) != 0 ? 1 : 0;
+    }
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,108 @@
+// The "Create Movie" dialog: its choosers, each way of cancelling, and a conversion.
+
+#include <QProgressBar>
+#include <QTest>
+#include <filesystem>
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+
+#include "AppTestRegistry.h"
+#include "FakeWindowServices.h"
+#include "movie/ConversionDlg.h"
+#include "support/TempDir.h"
+
+namespace korvane::testing {
+namespace {
+
+void WritePictures(const TempDir& dir, int count) {
+    for (int n = 1; n <= count; ++n) {
+        cv::Mat picture(24, 32, CV_8UC3, cv::Scalar(10 * n, 0, 255 - 10 * n));
+        char name[32];
+        std::snprintf(name, sizeof name, "space%04d.bmp", n);
+        cv::imwrite(dir.file(name), picture);
+    }
+}
+
+class ConversionDlgTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void eachCancelClosesWithoutMovieOrBox_data() {
+        QTest::addColumn<int>("answered");  // how many choosers the user answers
+        QTest::newRow("folder cancelled") << 0;
+        QTest::newRow("movie file cancelled") << 1;
+        QTest::newRow("codec cancelled") << 2;
+    }
+    void eachCancelClosesWithoutMovieOrBox() {
+        QFETCH(int, answered);
+        TempDir pictures;
+        TempDir output;
+        WritePictures(pictures, 2);
+        FakeChoosers choosers;
+        FakeMessageBoxes boxes;
+        if (answered >= 1) {
+            choosers.folderAnswers.push_back(pictures.path().string());
+        }
+        if (answered >= 2) {
+            choosers.fileAnswers.push_back(output.file("movie.avi"));
+        }
+        CConversionDlg dialog({choosers, boxes});
+        QCOMPARE(dialog.DoModal(), 1);
+
+        QCOMPARE(choosers.folderQuestions, 1);
+        QCOMPARE(choosers.fileQuestions.size(), size_t(answered >= 1 ? 1 : 0));
+        QCOMPARE(choosers.codecLists.size(), size_t(answered >= 2 ? 1 : 0));
+        QVERIFY(boxes.shown.empty());
+        QVERIFY(std::filesystem::is_empty(output.path()));
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void convertsTheFolderWithTheChosenCodec() {
+        TempDir pictures;
+        TempDir output;
+        WritePictures(pictures, 3);
+        FakeChoosers choosers;
+        FakeMessageBoxes boxes;
+        choosers.folderAnswers.push_back(pictures.path().string());
+        choosers.fileAnswers.push_back(output.file("movie.avi"));
+        choosers.codecAnswers.push_back("MJPG");
+        CConversionDlg dialog({choosers, boxes});
+        QCOMPARE(dialog.windowTitle(), QString("Conversion Progress"));
+        QCOMPARE(dialog.DoModal(), 1);
+
+        QCOMPARE(choosers.fileQuestions[0].kind, FileDialogKind::Save);
+        QCOMPARE(choosers.fileQuestions[0].defaultExtension, std::string(".avi"));
+        QCOMPARE(choosers.fileQuestions[0].filter, std::string("Movie-Files(*.avi)|*.avi||"));
+        QVERIFY(!choosers.codecLists[0].empty());
+        QCOMPARE(choosers.codecLists[0].front(), std::string("MJPG"));
+        QVERIFY2(boxes.shown.empty(), boxes.shown.empty() ? "" : boxes.shown.front().text.c_str());
+        QVERIFY(std::filesystem::file_size(output.file("movie.avi")) > 0);
+        QCOMPARE(dialog.m_progress->minimum(), 1);
+        QCOMPARE(dialog.m_progress->maximum(), 3);
+        QCOMPARE(dialog.m_progress->value(), 3);
+        QCOMPARE(dialog.m_strFolder, pictures.path().string());
+    }
+
+    void emptyFolderIsReported() {
+        TempDir pictures;
+        TempDir output;
+        FakeChoosers choosers;
+        FakeMessageBoxes boxes;
+        choosers.folderAnswers.push_back(pictures.path().string());
+        choosers.fileAnswers.push_back(output.file("movie.avi"));
+        choosers.codecAnswers.push_back("MJPG");
+        CConversionDlg dialog({choosers, boxes});
+        dialog.DoModal();
+        QCOMPARE(boxes.shown.size(), size_t{1});
+        QCOMPARE(boxes.shown[0].text, std::string("Folder does not contain pictures!"));
+        QCOMPARE(boxes.shown[0].caption, std::string("Empty folder!"));
+        QCOMPARE(boxes.shown[0].icon, MessageIcon::Stop);
+        QVERIFY(!std::filesystem::exists(output.file("movie.avi")));
+    }
+};
+
+const bool registered = RegisterAppTest<ConversionDlgTest>();
+
+}  // namespace
+}  // namespace korvane::testing
+
+#include "ConversionDlgTest.moc"

@@ -1,0 +1,41 @@
+#include "FakeWindowServices.h"
+
+namespace korvane::testing {
+
+namespace {
+
+std::optional<std::string> NextAnswer(std::deque<std::optional<std::string>>& answers) {
+    if (answers.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+}  // namespace
+
+std::optional<std::string> FakeChoosers::ChooseFile(QWidget*, FileDialogKind kind,
+                                                    const std::string& defaultExtension,
+                                                    const std::string& filter) {
+    fileQuestions.push_back({kind, defaultExtension, filter});
+    return NextAnswer(fileAnswers);
+}
+
+std::optional<std::string> FakeChoosers::BrowseForFolder(QWidget*, const std::string&) {
+    ++folderQuestions;
+    return NextAnswer(folderAnswers);
+}
+
+std::optional<std::string> FakeChoosers::ChooseCodec(QWidget*,
+                                                     const std::vector<std::string>& codecs) {
+    codecLists.push_back(codecs);
+    return NextAnswer(codecAnswers);
+}
+
+void FakeMessageBoxes::Show(QWidget*, const std::string& text, const std::string& caption,
+                            MessageIcon icon) {
+    shown.push_back({text, caption, icon});
+}
+
+}  // namespace korvane::testing

@@ -1,0 +1,51 @@
+#pragma once
+// Choosers and message boxes for tests: the answers are queued beforehand, every question
+// and every box is recorded, and nothing ever waits for a person.
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Choosers.h"
+#include "app/MessageBoxes.h"
+#include "app/WindowServices.h"
+#include "support/RecordingHost.h"
+
+namespace korvane::testing {
+
+struct FileQuestion {
+    FileDialogKind kind;
+    std::string defaultExtension;
+    std::string filter;
+};
+
+class FakeChoosers : public Choosers {
+  public:
+    // Answers in order; when a queue runs dry the user cancels.
+    std::deque<std::optional<std::string>> fileAnswers;
+    std::deque<std::optional<std::string>> folderAnswers;
+    std::deque<std::optional<std::string>> codecAnswers;
+
+    std::vector<FileQuestion> fileQuestions;
+    int folderQuestions = 0;
+    std::vector<std::vector<std::string>> codecLists;
+
+    std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
+                                          const std::string& defaultExtension,
+                                          const std::string& filter) override;
+    std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title) override;
+    std::optional<std::string> ChooseCodec(QWidget* owner,
+                                           const std::vector<std::string>& codecs) override;
+};
+
+class FakeMessageBoxes : public MessageBoxes {
+  public:
+    std::vector<RecordedMessage> shown;
+
+    void Show(QWidget* owner, const std::string& text, const std::string& caption,
+              MessageIcon icon) override;
+};
+
+}  // namespace korvane::testing

@@ -1,0 +1,182 @@
+// The main window, and the application's menu commands.
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "AppTestRegistry.h"
+#include "FakeWindowServices.h"
+#include "app/AboutDlg.h"
+#include "app/Artwork.h"
+#include "app/KorvaneApp.h"
+#include "app/MainFrame.h"
+#include "app/SplashView.h"
+#include "setup/OptionsDlg.h"
+#include "support/TempDir.h"
+
+namespace korvane::testing {
+namespace {
+
+// Runs `inspect` on the modal dialog the next command opens, then closes it.
+void InspectNextModalDialog(std::function<void(QWidget*)> inspect) {
+    QTimer::singleShot(0, [inspect] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        inspect(dialog);
+        if (dialog) {
+            dialog->close();
+        }
+    });
+}
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void windowSizeCaptionAndFixedBorder() {
+        CMainFrame frame;
+        frame.show();
+        QCOMPARE(frame.size(), QSize(700, 500));
+        QCOMPARE(frame.minimumSize(), frame.maximumSize());
+        QCOMPARE(frame.windowTitle(), QString("Korvane"));
+        QVERIFY(frame.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(frame.windowFlags() & Qt::WindowMaximizeButtonHint);
+    }
+
+    void menusWithTheirMnemonicsAndNoSeparators() {
+        CMainFrame frame;
+        const QStringList expected[] = {{"&File", "E&xit"},
+                                        {"&Calculation", "Spatial Resolved", "Time Resolved"},
+                                        {"&Conversion", "Create Movie"},
+                                        {"&View", "&Status Bar"},
+                                        {"&Help", "&About Korvane..."}};
+        const QList<QAction*> popups = frame.menuBar()->actions();
+        QCOMPARE(popups.size(), 5);
+        for (int i = 0; i < popups.size(); ++i) {
+            QStringList seen{popups[i]->text()};
+            for (QAction* item : popups[i]->menu()->actions()) {
+                QVERIFY(!item->isSeparator());
+                seen << item->text();
+            }
+            QCOMPARE(seen, expected[i]);
+        }
+        QCOMPARE(frame.m_spatialResolved->data().toInt(), 32775);
+        QCOMPARE(frame.m_createMovie->data().toInt(), 32782);
+    }
+
+    void statusBarShowsReadyPromptsAndIndicators() {
+        CMainFrame frame;
+        frame.show();
+        QCOMPARE(frame.findChild<QLabel*>("ID_SEPARATOR")->text(), QString("Ready"));
+        for (const char* name : {"ID_INDICATOR_CAPS", "ID_INDICATOR_NUM", "ID_INDICATOR_SCRL"}) {
+            QVERIFY(frame.findChild<QLabel*>(name)->isVisible());
+        }
+        frame.m_exit->showStatusText(&frame);
+        QCOMPARE(frame.statusBar()->currentMessage(),
+                 QString("Quit the application; prompts to save documents"));
+        frame.m_spatialResolved->showStatusText(&frame);  // no prompt: back to "Ready"
+        QCOMPARE(frame.statusBar()->currentMessage(), QString());
+    }
+
+    void statusBarToggleHidesAndShowsWithCheckMark() {
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(frame.m_statusBarToggle->isChecked());
+        frame.m_statusBarToggle->trigger();
+        QVERIFY(!frame.statusBar()->isVisible());
+        QVERIFY(!frame.m_statusBarToggle->isChecked());
+        frame.m_statusBarToggle->trigger();
+        QVERIFY(frame.statusBar()->isVisible());
+        QVERIFY(frame.m_statusBarToggle->isChecked());
+    }
+
+    void paneKeysDoNothing() {
+        CMainFrame frame;
+        frame.show();
+        QCOMPARE(frame.m_nextPane->shortcut(), QKeySequence(Qt::Key_F6));
+        QCOMPARE(frame.m_previousPane->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
+        QTest::keyClick(&frame, Qt::Key_F6);
+        QTest::keyClick(&frame, Qt::Key_F6, Qt::ShiftModifier);
+        QVERIFY(frame.isVisible());
+        QVERIFY(frame.statusBar()->isVisible());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    void bannerStandsAtItsPlace() {
+        CMainFrame frame;
+        frame.show();
+        CSplashView* view = frame.m_wndView;
+        const QImage shown = view->grab().toImage();
+        const QImage banner = MakeBanner();
+        const QPoint origin = view->contentsRect().topLeft() +
+                              QPoint(CSplashView::BannerLeft, CSplashView::BannerTop);
+        // Corners of the frame and a point of the rule above the name.
+        for (const QPoint& p : {QPoint(12, 12), QPoint(586, 348), QPoint(300, 111), QPoint(5, 5)}) {
+            QCOMPARE(shown.pixelColor(origin + p), banner.pixelColor(p));
+        }
+        QCOMPARE(banner.pixelColor(12, 12), QColor(Qt::black));
+        QCOMPARE(banner.pixelColor(5, 5), QColor(Qt::white));
+    }
+
+    void iconComesInBothSizes() {
+        const QList<QSize> sizes = MakeAppIcon().availableSizes();
+        QVERIFY(sizes.contains(QSize(32, 32)));
+        QVERIFY(sizes.contains(QSize(16, 16)));
+    }
+
+    void commandsSetTheModeAndOpenTheirDialogs() {
+        TempDir dir;
+        FakeChoosers choosers;
+        FakeMessageBoxes boxes;
+        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+        QVERIFY(app.InitInstance());
+        QCOMPARE(app.calculationMode(), 0);
+        QCOMPARE(QCoreApplication::organizationName(), QString("Korvane-temporary"));
+
+        bool perspectiveEnabled = true;
+        InspectNextModalDialog([&](QWidget* dialog) {
+            QVERIFY(qobject_cast<COptionsDlg*>(dialog));
+            perspectiveEnabled = dialog->findChild<QWidget*>("IDC_1057")->isEnabled();
+        });
+        app.mainFrame()->m_spatialResolved->trigger();
+        QCOMPARE(app.calculationMode(), 1);
+        QVERIFY(!perspectiveEnabled);
+        QVERIFY(std::filesystem::exists(dir.file("Setup.ini")));
+
+        InspectNextModalDialog([&](QWidget* dialog) {
+            perspectiveEnabled = dialog->findChild<QWidget*>("IDC_1057")->isEnabled();
+        });
+        app.mainFrame()->m_timeResolved->trigger();
+        QCOMPARE(app.calculationMode(), 2);
+        QVERIFY(perspectiveEnabled);
+
+        // The folder chooser is cancelled: the conversion dialog closes by itself, silently.
+        app.mainFrame()->m_createMovie->trigger();
+        QCOMPARE(app.calculationMode(), 101);
+        QCOMPARE(choosers.folderQuestions, 1);
+        QVERIFY(boxes.shown.empty());
+
+        QString aboutTitle;
+        QString version;
+        InspectNextModalDialog([&](QWidget* dialog) {
+            aboutTitle = dialog->windowTitle();
+            version = dialog->findChild<QLabel*>("IDC_VERSION")->text();
+        });
+        app.mainFrame()->m_about->trigger();
+        QCOMPARE(aboutTitle, QString("About Korvane"));
+        QCOMPARE(version, QString("Korvane Version 1.0"));
+        QCOMPARE(app.calculationMode(), 101);  // the About box leaves the mode alone
+    }
+};
+
+const bool registered = RegisterAppTest<MainFrameTest>();
+
+}  // namespace
+}  // namespace korvane::testing
+
+#include "MainFrameTest.moc"

@@ -1,0 +1,71 @@
+#pragma once
+// An Options dialog opened on a temporary "Setup.ini", with fake choosers and message boxes.
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <memory>
+#include <string>
+
+#include "FakeWindowServices.h"
+#include "setup/CalculateCommand.h"
+#include "setup/OptionsDlg.h"
+#include "setup/SetupFile.h"
+#include "support/TempDir.h"
+
+namespace korvane::testing {
+
+// A setup that passes every input test, for an event file in `folder`.
+inline CalculationSetup RunnableSetup(const std::string& eventFile) {
+    CalculationSetup setup;
+    setup.FilePath = eventFile;
+    setup.Direction = 2;
+    setup.Amax = 10;
+    setup.Bmax = 10;
+    setup.Cmax = 10;
+    setup.Timeend = 10;
+    setup.Fixedsize = 1;
+    setup.Width = 40;
+    setup.Height = 40;
+    setup.NoOfPictures = 3;
+    setup.Radius = 1;
+    return setup;
+}
+
+class OptionsDialogFixture {
+  public:
+    TempDir dir;
+    FakeChoosers choosers;
+    FakeMessageBoxes boxes;
+    std::unique_ptr<CalculationWorkspace> workspace = std::make_unique<CalculationWorkspace>();
+    std::unique_ptr<COptionsDlg> dialog;
+
+    std::string iniPath() const { return dir.file("Setup.ini"); }
+
+    // Writes `setup` as "Setup.ini", then opens the dialog in `mode`.
+    COptionsDlg& OpenWith(int mode, const CalculationSetup& setup) {
+        SaveSetupFile(setup, iniPath());
+        return Open(mode);
+    }
+
+    // Opens the dialog in `mode` on whatever "Setup.ini" the folder holds.
+    COptionsDlg& Open(int mode, const std::string& exampleFolder = "") {
+        dialog = std::make_unique<COptionsDlg>(mode, *workspace, WindowServices{choosers, boxes},
+                                               OptionsDlgFiles{iniPath(), exampleFolder});
+        dialog->show();
+        return *dialog;
+    }
+
+    template <typename Widget>
+    Widget* Find(int id) const {
+        return dialog->findChild<Widget*>(QString("IDC_%1").arg(id));
+    }
+    QLineEdit* Edit(int id) const { return Find<QLineEdit>(id); }
+    QString Text(int id) const { return Edit(id)->text(); }
+    bool Enabled(int id) const { return Find<QWidget>(id)->isEnabled(); }
+    void Click(int id) const { Find<QAbstractButton>(id)->click(); }
+};
+
+}  // namespace korvane::testing

@@ -1,0 +1,161 @@
+// "Calculate!" in the Options dialog: the input tests' messages, a whole series, and a series
+// cancelled by closing the dialog.
+
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+#include <functional>
+
+#include "AppTestRegistry.h"
+#include "OptionsDialogFixture.h"
+
+namespace korvane::testing {
+namespace {
+
+const char kMissingFile[] = "Input file does not exist! Check filepath!";
+const char kPerspective[] =
+    "Perspective view only possible for time resolved plots: \n\n  choose other direction "
+    "\n\n  choose time resolved";
+const char kNotNumbers[] =
+    "Check input boxes wether: \n\n  they contain nothing but numbers \n\n  decimal numbers "
+    "are written with '.' not ',' ";
+const char kOutOfRange[] =
+    "Check input boxes wether: \n\n  x/y/z: minima <= maxima \n\n  0 < number of pictures < "
+    "9999 \n\n  width and height > 0";
+
+// Twenty events spread over a 10 x 10 x 10 box and ten seconds.
+std::string TinyEventFile(const TempDir& dir) {
+    std::string text;
+    for (int i = 0; i < 20; ++i) {
+        const int x = (i * 7) % 10, y = (i * 3) % 10, z = i / 2;
+        text += std::to_string(x) + ".5\t" + std::to_string(y) + ".25\t" + std::to_string(z) +
+                ".5\t" + std::to_string(i / 2) + "\n";
+    }
+    return dir.write("events.dat", text);
+}
+
+int PicturesIn(const TempDir& dir) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        count += entry.path().extension() == ".bmp" ? 1 : 0;
+    }
+    return count;
+}
+
+class OptionsDlgCalculateTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void eachFailedTestShowsItsMessageAndClosesTheDialog_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("box");  // 0: none, -1: the event file is missing
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing event file") << 1 << -1 << "" << 2 << kMissingFile;
+        QTest::newRow("missing file before bad numbers") << 1 << -1 << "" << 3 << kMissingFile;
+        QTest::newRow("perspective in spatial mode") << 1 << 1011 << "1,5" << 3 << kPerspective;
+        QTest::newRow("comma in a greyed box") << 1 << 1016 << "0,5" << 2 << kNotNumbers;
+        QTest::newRow("exponent") << 2 << 1027 << "1e2" << 2 << kNotNumbers;
+        QTest::newRow("x-max below x-min") << 1 << 1012 << "-1" << 2 << kOutOfRange;
+        QTest::newRow("no pictures") << 2 << 1024 << "0" << 2 << kOutOfRange;
+        QTest::newRow("10000 pictures") << 1 << 1024 << "10000" << 2 << kOutOfRange;
+        QTest::newRow("empty width with fixed size off") << 1 << 1017 << "" << 2 << kOutOfRange;
+    }
+    void eachFailedTestShowsItsMessageAndClosesTheDialog() {
+        QFETCH(int, mode);
+        QFETCH(int, box);
+        QFETCH(QString, typed);
+        QFETCH(int, direction);
+        QFETCH(QString, message);
+        OptionsDialogFixture fixture;
+        CalculationSetup setup = RunnableSetup(TinyEventFile(fixture.dir));
+        setup.Direction = direction;
+        if (box == 1017) {
+            setup.Fixedsize = 0;
+        }
+        COptionsDlg& dialog = fixture.OpenWith(mode, setup);
+        if (box == -1) {
+            fixture.Edit(1006)->setText(QString::fromStdString(fixture.dir.file("gone.dat")));
+        } else if (box != 0) {
+            fixture.Edit(box)->setText(typed);
+        }
+        fixture.Click(1000);
+
+        QCOMPARE(fixture.boxes.shown.size(), size_t{1});
+        QCOMPARE(QString::fromStdString(fixture.boxes.shown[0].text), message);
+        QCOMPARE(fixture.boxes.shown[0].caption, std::string("Invalid input!"));
+        QCOMPARE(fixture.boxes.shown[0].icon, MessageIcon::Stop);
+        QCOMPARE(PicturesIn(fixture.dir), 0);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), 1);
+    }
+
+    void aSeriesRunsToItsEnd() {
+        OptionsDialogFixture fixture;
+        COptionsDlg& dialog =
+            fixture.OpenWith(SpatialResolvedMode, RunnableSetup(TinyEventFile(fixture.dir)));
+        auto* progress = fixture.Find<QProgressBar>(1005);
+        // Pressing Enter or "Calculate!" while the series runs starts nothing.
+        bool busyButtonSeen = false;
+        connect(progress, &QProgressBar::valueChanged, &dialog, [&](int value) {
+            if (value == 2) {
+                busyButtonSeen = !fixture.Enabled(1000) && !fixture.Enabled(1010) &&
+                                 !fixture.Enabled(1054) && dialog.IsCalculating();
+                QTest::keyClick(&dialog, Qt::Key_Return);
+                fixture.Click(1000);
+            }
+        });
+        fixture.Click(1000);
+
+        QVERIFY(busyButtonSeen);
+        QCOMPARE(fixture.boxes.shown.size(), size_t{1});
+        QCOMPARE(fixture.boxes.shown[0].text, std::string("Calculation finished successfully."));
+        QCOMPARE(fixture.boxes.shown[0].caption, std::string("Information"));
+        QCOMPARE(fixture.boxes.shown[0].icon, MessageIcon::Information);
+        for (const char* name : {"space0001.bmp", "space0002.bmp", "space0003.bmp"}) {
+            QVERIFY2(std::filesystem::exists(fixture.dir.file(name)), name);
+        }
+        QCOMPARE(PicturesIn(fixture.dir), 3);
+        QCOMPARE(progress->maximum(), 4);
+        QCOMPARE(progress->value(), 4);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), 1);
+        QVERIFY(fixture.Enabled(1000));  // commands are given back before the dialog ends
+    }
+
+    void closingTheDialogStopsTheSeriesAfterThePictureInProgress() {
+        OptionsDialogFixture fixture;
+        CalculationSetup setup = RunnableSetup(TinyEventFile(fixture.dir));
+        setup.Direction = 0;
+        setup.NoOfPictures = 6;
+        COptionsDlg& dialog = fixture.OpenWith(TimeResolvedMode, setup);
+        fixture.Edit(1027)->setText("2");
+        // The user closes the window once picture 2 is written; the close reaches the dialog
+        // when the series lets it handle its messages.
+        connect(fixture.Find<QProgressBar>(1005), &QProgressBar::valueChanged, &dialog,
+                [&](int value) {
+                    if (value == 3) {
+                        QMetaObject::invokeMethod(&dialog, &QWidget::close, Qt::QueuedConnection);
+                    }
+                });
+        fixture.Click(1000);
+
+        QVERIFY(fixture.boxes.shown.empty());
+        QCOMPARE(PicturesIn(fixture.dir), 3);
+        QCOMPARE(dialog.m_cancel, 1);
+        QVERIFY(!dialog.IsCalculating());
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), 1);
+        // The close saved what the boxes held.
+        CalculationSetup saved;
+        LoadSetupFile(saved, fixture.iniPath());
+        QCOMPARE(saved.Radius, 2.0);
+    }
+};
+
+const bool registered = RegisterAppTest<OptionsDlgCalculateTest>();
+
+}  // namespace
+}  // namespace korvane::testing
+
+#include "OptionsDlgCalculateTest.moc"

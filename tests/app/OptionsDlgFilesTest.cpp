@@ -1,0 +1,154 @@
+// The Options dialog's files: the event file chooser, setup files, "Setup.ini" and the
+// example a new user sees first.
+
+#include <QTest>
+#include <filesystem>
+
+#include "AppTestRegistry.h"
+#include "OptionsDialogFixture.h"
+
+namespace korvane::testing {
+namespace {
+
+CalculationSetup LoadedFrom(const std::string& path) {
+    CalculationSetup setup;
+    setup.Radius = -1;  // a value no saved file here holds, to see that the file was read
+    LoadSetupFile(setup, path);
+    return setup;
+}
+
+class OptionsDlgFilesTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void loadPutsTheChosenFileInItsBox() {
+        OptionsDialogFixture fixture;
+        CalculationSetup setup;
+        setup.Amin = 2;
+        fixture.OpenWith(SpatialResolvedMode, setup);
+        fixture.Edit(1011)->setText("typed");
+        fixture.choosers.fileAnswers.push_back("/data/run 7/events.dat");
+        fixture.Click(1023);
+
+        QCOMPARE(fixture.choosers.fileQuestions.size(), size_t{1});
+        QCOMPARE(fixture.choosers.fileQuestions[0].kind, FileDialogKind::Open);
+        QCOMPARE(fixture.choosers.fileQuestions[0].filter,
+                 std::string("ASCII-Files (*.dat)|*.dat||"));
+        QCOMPARE(fixture.Text(1006), QString("/data/run 7/events.dat"));
+        // All exchanged values are written back, so the typed text gives way.
+        QCOMPARE(fixture.Text(1011), QString("2.000"));
+
+        fixture.Click(1023);  // cancelled: nothing changes
+        QCOMPARE(fixture.Text(1006), QString("/data/run 7/events.dat"));
+    }
+
+    void loadSetupChangesOnlyTheKeysOfTheFile() {
+        OptionsDialogFixture fixture;
+        CalculationSetup setup;
+        setup.Bmax = 7;
+        setup.Radius = 2;
+        fixture.OpenWith(TimeResolvedMode, setup);
+        const std::string chosen = fixture.dir.write("radius.ini", "[Radius]\t5\r\n");
+        fixture.choosers.fileAnswers.push_back(chosen);
+        fixture.Click(1010);
+
+        QCOMPARE(fixture.choosers.fileQuestions.back().filter,
+                 std::string("Korvane Ini-Files(*.ini)|*.ini||"));
+        QCOMPARE(fixture.Text(1027), QString("5"));
+        QCOMPARE(fixture.Text(1014), QString("7.000"));
+    }
+
+    void saveSetupWritesExactlyTheChosenName() {
+        OptionsDialogFixture fixture;
+        fixture.OpenWith(SpatialResolvedMode, RunnableSetup("/data/events.dat"));
+        fixture.Edit(1027)->setText("6");
+        fixture.Click(1018);  // "Fixed image size" off
+        const std::string chosen = fixture.dir.file("mine");
+        fixture.choosers.fileAnswers.push_back(chosen);
+        fixture.Click(1002);
+
+        QCOMPARE(fixture.choosers.fileQuestions.back().kind, FileDialogKind::Open);
+        QVERIFY(std::filesystem::exists(chosen));
+        QVERIFY(!std::filesystem::exists(chosen + ".ini"));
+        const CalculationSetup saved = LoadedFrom(chosen);
+        QCOMPARE(saved.Radius, 6.0);
+        QCOMPARE(saved.Fixedsize, 0.0);
+        QCOMPARE(saved.Width, 40.0);  // the greyed box is saved all the same
+        QCOMPARE(saved.FilePath, std::string("/data/events.dat"));
+
+        fixture.Click(1002);  // cancelled: nothing written
+        QCOMPARE(fixture.choosers.fileQuestions.size(), size_t{2});
+    }
+
+    void closingWritesSetupIniAndSetsTheCancelFlag() {
+        OptionsDialogFixture fixture;
+        COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, CalculationSetup{});
+        fixture.Edit(1027)->setText("7");
+        fixture.Edit(1006)->setText("/somewhere/else.dat");
+        std::filesystem::remove(fixture.iniPath());
+        dialog.close();
+
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.m_cancel, 1);
+        const CalculationSetup saved = LoadedFrom(fixture.iniPath());
+        QCOMPARE(saved.Radius, 7.0);
+        QCOMPARE(saved.FilePath, std::string("/somewhere/else.dat"));
+
+        // Reopened in the other mode, the dialog shows what was in the boxes at the close.
+        fixture.dialog.reset();
+        fixture.Open(TimeResolvedMode);
+        QCOMPARE(fixture.Text(1027), QString("7"));
+        QCOMPARE(fixture.Text(1006), QString("/somewhere/else.dat"));
+    }
+
+    void escapeAndDestructionWriteSetupIniToo() {
+        OptionsDialogFixture fixture;
+        COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, CalculationSetup{});
+        fixture.Edit(1024)->setText("12");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+        fixture.Edit(1024)->setText("13");  // still in the boxes when the dialog goes
+        fixture.dialog.reset();
+        QCOMPARE(LoadedFrom(fixture.iniPath()).NoOfPictures, 13.0);
+    }
+
+    void firstOpeningShowsTheBundledExample() {
+        OptionsDialogFixture fixture;
+        TempDir example;
+        example.write("events.dat", "1\t2\t3\t4\n");
+        CalculationSetup exampleSetup = RunnableSetup("elsewhere/events.dat");
+        exampleSetup.Radius = 4;
+        SaveSetupFile(exampleSetup, example.file("spatial.ini"));
+
+        fixture.Open(SpatialResolvedMode, example.path().string());
+        QCOMPARE(fixture.Text(1006), QString::fromStdString(example.file("events.dat")));
+        QCOMPARE(fixture.Text(1027), QString("4"));
+        QVERIFY(fixture.Find<QRadioButton>(1056)->isChecked());
+    }
+
+    void withoutSetupIniOrExampleEverythingIsZero() {
+        OptionsDialogFixture fixture;
+        fixture.Open(SpatialResolvedMode);
+        QCOMPARE(fixture.Text(1006), QString());
+        QCOMPARE(fixture.Text(1011), QString("0.000"));
+        QCOMPARE(fixture.Text(1024), QString("0"));
+        QVERIFY(fixture.Find<QRadioButton>(1054)->isChecked());
+    }
+
+    void anExistingSetupIniWinsOverTheExample() {
+        OptionsDialogFixture fixture;
+        TempDir example;
+        example.write("events.dat", "1\t2\t3\t4\n");
+        CalculationSetup setup;
+        setup.FilePath = "/mine.dat";
+        SaveSetupFile(setup, fixture.iniPath());
+        fixture.Open(SpatialResolvedMode, example.path().string());
+        QCOMPARE(fixture.Text(1006), QString("/mine.dat"));
+    }
+};
+
+const bool registered = RegisterAppTest<OptionsDlgFilesTest>();
+
+}  // namespace
+}  // namespace korvane::testing
+
+#include "OptionsDlgFilesTest.moc"
