@@ -38,8 +38,8 @@ are replaced.
 Progress goes to standard error, one line per picture ("picture 3 of 10"), or a bar
 when standard error is a terminal; every message the desktop program would show in a
 box is printed as "caption: text". Ctrl-C stops a calculation after the picture in
-progress (the pictures written are complete); a second Ctrl-C stops at once. Ctrl-C
-during a movie stops at once and removes the unfinished movie.
+progress (the pictures written are complete), and a movie after the frame in progress
+(no movie is left); a second Ctrl-C stops at once.
 
 Exit status:
   0    the series finished, or the movie is written

@@ -1,9 +1,6 @@
 #pragma once
-// Ctrl-C. During a calculation the first one asks the series to stop after the picture in
-// progress; a second one ends the program at once, as usual. During a movie conversion,
-// which cannot stop half-way, it ends the program at once and removes the unfinished movie.
-
-#include <string>
+// Ctrl-C: the first one asks the series or the movie conversion to stop after the picture
+// in progress; a second one ends the program at once, as usual.
 
 namespace korvane::batch {
 
@@ -12,8 +9,5 @@ void WatchForInterrupt();
 
 // True once Ctrl-C was pressed.
 bool InterruptRequested();
-
-// Installs a handler that removes `path` and ends the program with the interrupted status.
-void RemoveOnInterrupt(const std::string& path);
 
 }  // namespace korvane::batch

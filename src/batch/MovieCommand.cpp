@@ -109,8 +109,8 @@ int RunMovieCommand(const std::vector<std::string>& arguments) {
 
     const std::string& folder = parsed.paths[0];
     const std::string& moviePath = parsed.paths[1];
-    // The conversion cannot stop half-way; Ctrl-C ends it at once and leaves no movie.
-    RemoveOnInterrupt(moviePath);
+    // Ctrl-C stops the conversion after the frame in progress; it then leaves no movie.
+    WatchForInterrupt();
     BatchHost host("frame", 0);
     const ConversionOutcome outcome = ConvertPicturesToMovie(folder, moviePath, codec, host);
     host.FinishLine();
@@ -122,6 +122,10 @@ int RunMovieCommand(const std::vector<std::string>& arguments) {
             return ExitInvalidInput;
         case ConversionOutcome::Failed:
             break;
+    }
+    if (InterruptRequested()) {
+        Say("interrupted; no movie was written");
+        return ExitInterrupted;
     }
     return ExitFailure;
 }

@@ -278,6 +278,30 @@ TEST_F(BatchTest, CtrlCStopsAfterThePictureInProgressAndExitsWith130) {
     }
 }
 
+TEST_F(BatchTest, CtrlCDuringAMovieLeavesNoMovieAndExitsWith130) {
+    std::filesystem::create_directory(work.path() / "frames");
+    const cv::Mat frame(48, 64, CV_8UC3, cv::Scalar(40, 80, 120));
+    const int count = 3000;
+    for (const std::string& name : Numbered("frame", count)) {
+        ASSERT_TRUE(cv::imwrite((work.path() / "frames" / name).string(), frame));
+    }
+    TempDir output;
+    BatchProcess process({"movie", "frames", "frames.avi"}, work.path().string(),
+                         output.path().string());
+    ASSERT_TRUE(process.WaitForError("frame 2 of", 120.0));
+    process.Signal(SIGINT);
+    const BatchResult result = process.Finish(120.0);
+    EXPECT_EQ(result.exitStatus, 130) << result.err;
+    EXPECT_EQ(result.err.find("frame 3000 of 3000"), std::string::npos);
+    // Neither the movie nor a part of it is left behind.
+    for (const auto& entry : std::filesystem::directory_iterator(work.path())) {
+        EXPECT_NE(entry.path().extension(), ".avi") << entry.path();
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(work.path() / "frames")) {
+        EXPECT_EQ(entry.path().extension(), ".bmp") << entry.path();
+    }
+}
+
 TEST_F(BatchTest, MovieOfASeries) {
     ASSERT_EQ(RunSetup("spatial", ValidSetup("data/events.dat")).exitStatus, 0);
     const BatchResult result = Run({"movie", "data", "series.avi"});
