@@ -14,49 +14,68 @@ namespace korvane {
 
 namespace {
 
-// One axis of the box around an event: the event column and the strict half width.
-struct BoxAxis {
-    int column;
-    double halfWidth;
-};
-
-// Cells a little larger than the box, so that two events closer than the half width along
-// an axis always lie in the same or in neighbouring cells, even after the rounding of
-// (x - origin) / cell. That rounding stays far below the margin while the range spans fewer
-// than MaxCellsPerAxis cells.
+// Cells along the gridded axes are a little wider than half a box (CellsPerHalfWidth of them
+// per half width), so two events closer than the half width along an axis always lie at
+// most CellsPerHalfWidth cells apart, even after the rounding of (x - origin) / cell. That
+// rounding stays far below the margin while the range spans fewer than MaxCellsPerAxis cells.
+constexpr int CellsPerHalfWidth = 1;
 constexpr double CellMargin = 1.0 + 1.0 / 1048576.0;  // 1 + 2^-20
 constexpr double MaxCellsPerAxis = 1073741824.0;      // 2^30
 
+// An event's coordinates on the box axes, and its time.
 template <int Dims>
-using CellKey = std::array<int, Dims>;
+struct Point {
+    std::array<double, Dims> c;
+    double t;
+};
 
-// The highest kernel sum over the events, each sum adding the weights of the events j that
-// pass `passes(i, j)` in ascending j, as the plain all-pairs loop does; so the result is
-// that loop's to the last bit. `weight(i, j)` is only called for passing pairs.
-template <int Dims, class Passes, class Weight>
+// The highest kernel sum over the events of a table. Event j counts for event i when it
+// lies in the strict box around i on every axis and passes `extra(i, j)`; each sum adds the
+// weights of i's events in ascending j, exactly as the plain all-pairs loop does, so the
+// result is that loop's to the last bit.
+//
+// The first Dims - 1 axes are cut into cells; within a column of cells the events are sorted
+// on the last axis, where an event's partners form one run found by bisection with the
+// exact test (the difference x_i - x_j never grows as x_j grows).
+template <int Dims, class Extra, class Weight>
 class HighestSum {
   public:
-    HighestSum(const EventTable& events, const std::array<BoxAxis, Dims>& axes, bool unit,
-               Passes passes, Weight weight)
-        : m_events(events), m_axes(axes), m_unit(unit), m_passes(passes), m_weight(weight) {}
+    static constexpr int Gridded = Dims - 1;
+    using Key = std::array<int, Gridded>;
+
+    HighestSum(const EventTable& events, const std::array<int, Dims>& columns,
+               const std::array<double, Dims>& halfWidths, bool unit, Extra extra, Weight weight)
+        : m_events(events),
+          m_columns(columns),
+          m_half(halfWidths),
+          m_unit(unit),
+          m_extra(extra),
+          m_weight(weight) {}
 
     double Compute() {
         const int n = m_events.count;
         if (n == 0) {
             return 0.0;
         }
-        for (const BoxAxis& axis : m_axes) {
+        for (double half : m_half) {
             // A strict test against a half width of zero, below or not a number never
             // passes: every sum stays 0.
-            if (!(axis.halfWidth > 0.0)) {
+            if (!(half > 0.0)) {
                 return 0.0;
             }
         }
+        m_points.resize(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            for (int a = 0; a < Dims; ++a) {
+                m_points[i].c[a] = m_events.rows[i].Column(m_columns[a]);
+            }
+            m_points[i].t = m_events.rows[i].t;
+        }
         m_sums.assign(static_cast<std::size_t>(n), 0.0);
-        if (!BuildCells()) {
-            SumAllPairs();
+        if (BuildColumns()) {
+            SumByColumns();
         } else {
-            SumByCells();
+            SumAllPairs();
         }
         double result = 0.0;
         for (double sum : m_sums) {
@@ -68,16 +87,36 @@ class HighestSum {
     }
 
   private:
-    double Coordinate(int i, int axis) const {
-        return m_events.rows[i].Column(m_axes[axis].column);
+    struct Member {
+        Key key;
+        double last;
+        int index;
+        bool operator<(const Member& other) const {
+            if (key != other.key) {
+                return key < other.key;
+            }
+            if (last != other.last) {
+                return last < other.last;
+            }
+            return index < other.index;
+        }
+    };
+
+    bool Passes(const Point<Dims>& a, const Point<Dims>& b) const {
+        for (int axis = 0; axis < Dims; ++axis) {
+            if (!WithinStrict(a.c[axis], b.c[axis], m_half[axis])) {
+                return false;
+            }
+        }
+        return m_extra(a, b);
     }
 
-    // Sorts the events with finite coordinates into cells; false when the box is unbounded
-    // or the range too wide for safe cell indices, and the plain loop must do.
-    bool BuildCells() {
+    // Sorts the events with finite box coordinates into columns of cells; false when a box
+    // is unbounded or the range too wide for safe cell indices, and the plain loop must do.
+    bool BuildColumns() {
         const int n = m_events.count;
-        std::array<double, Dims> low;
-        std::array<double, Dims> high;
+        std::array<double, Gridded> low;
+        std::array<double, Gridded> high;
         low.fill(INFINITY);
         high.fill(-INFINITY);
         std::vector<int> kept;
@@ -85,121 +124,147 @@ class HighestSum {
         for (int i = 0; i < n; ++i) {
             bool finite = true;
             for (int a = 0; a < Dims; ++a) {
-                finite = finite && std::isfinite(Coordinate(i, a));
+                finite = finite && std::isfinite(m_points[i].c[a]);
             }
-            // An event with a coordinate that is not finite passes no strict test against
-            // anything (the differences are infinite or not a number): its sum stays 0 and
-            // it adds to no one's.
+            // An event with a box coordinate that is not finite passes no strict test
+            // against anything (the differences are infinite or not a number): its sum
+            // stays 0 and it adds to no one's.
             if (!finite) {
                 continue;
             }
             kept.push_back(i);
-            for (int a = 0; a < Dims; ++a) {
-                low[a] = std::min(low[a], Coordinate(i, a));
-                high[a] = std::max(high[a], Coordinate(i, a));
+            for (int a = 0; a < Gridded; ++a) {
+                low[a] = std::min(low[a], m_points[i].c[a]);
+                high[a] = std::max(high[a], m_points[i].c[a]);
             }
         }
-        if (kept.empty()) {
-            return true;  // no cells, every sum 0
-        }
-        std::array<double, Dims> cell;
-        for (int a = 0; a < Dims; ++a) {
-            cell[a] = m_axes[a].halfWidth * CellMargin;
-            const double span = (high[a] - low[a]) / cell[a];
-            if (!std::isfinite(cell[a]) || !(span < MaxCellsPerAxis)) {
+        for (double half : m_half) {
+            if (!std::isfinite(half)) {
                 return false;
             }
         }
-        std::vector<std::pair<CellKey<Dims>, int>> placed;
-        placed.reserve(kept.size());
+        if (kept.empty()) {
+            return true;  // no columns, every sum 0
+        }
+        std::array<double, Gridded> cell;
+        for (int a = 0; a < Gridded; ++a) {
+            cell[a] = m_half[a] * CellMargin / CellsPerHalfWidth;
+            const double span = (high[a] - low[a]) / cell[a];
+            if (!(cell[a] > 0.0) || !std::isfinite(cell[a]) || !(span < MaxCellsPerAxis)) {
+                return false;
+            }
+        }
+        std::vector<Member> members;
+        members.reserve(kept.size());
         for (int i : kept) {
-            CellKey<Dims> key;
-            for (int a = 0; a < Dims; ++a) {
-                key[a] = static_cast<int>(std::floor((Coordinate(i, a) - low[a]) / cell[a]));
+            Member m;
+            for (int a = 0; a < Gridded; ++a) {
+                m.key[a] = static_cast<int>(std::floor((m_points[i].c[a] - low[a]) / cell[a]));
             }
-            placed.emplace_back(key, i);
+            m.last = m_points[i].c[Dims - 1];
+            m.index = i;
+            members.push_back(m);
         }
-        std::sort(placed.begin(), placed.end());
-        m_members.clear();
-        m_cellKeys.clear();
-        m_cellStarts.clear();
-        for (std::size_t p = 0; p < placed.size(); ++p) {
-            if (p == 0 || placed[p].first != placed[p - 1].first) {
-                m_cellKeys.push_back(placed[p].first);
-                m_cellStarts.push_back(static_cast<int>(p));
+        std::sort(members.begin(), members.end());
+        m_keys.clear();
+        m_starts.clear();
+        m_memberPoints.clear();
+        m_memberIndex.clear();
+        m_memberLast.clear();
+        for (std::size_t p = 0; p < members.size(); ++p) {
+            if (p == 0 || members[p].key != members[p - 1].key) {
+                m_keys.push_back(members[p].key);
+                m_starts.push_back(static_cast<int>(p));
             }
-            m_members.push_back(placed[p].second);
+            m_memberPoints.push_back(m_points[members[p].index]);
+            m_memberIndex.push_back(members[p].index);
+            m_memberLast.push_back(members[p].last);
         }
-        m_cellStarts.push_back(static_cast<int>(placed.size()));
+        m_starts.push_back(static_cast<int>(members.size()));
         return true;
     }
 
-    // Sum over `candidates` (ascending) for event i.
-    double SumFor(int i, const std::vector<int>& candidates) const {
-        if (m_unit) {
-            int count = 0;
-            for (int j : candidates) {
-                count += m_passes(i, j) ? 1 : 0;
-            }
-            return static_cast<double>(count);
-        }
-        double sum = 0.0;
-        for (int j : candidates) {
-            if (m_passes(i, j)) {
-                sum += m_weight(i, j);
-            }
-        }
-        return sum;
-    }
-
-    void SumByCells() {
-        const int cells = static_cast<int>(m_cellKeys.size());
-        cv::parallel_for_(cv::Range(0, cells), [&](const cv::Range& range) {
-            std::vector<int> candidates;
-            for (int c = range.start; c < range.end; ++c) {
-                GatherNeighbours(m_cellKeys[c], candidates);
-                for (int p = m_cellStarts[c]; p < m_cellStarts[c + 1]; ++p) {
-                    const int i = m_members[p];
-                    m_sums[i] = SumFor(i, candidates);
-                }
-            }
-        });
-    }
-
-    // Every event of the cells next to `key` (itself included), in ascending table order.
-    void GatherNeighbours(const CellKey<Dims>& key, std::vector<int>& candidates) const {
-        candidates.clear();
-        CellKey<Dims> offset;
-        offset.fill(-1);
+    // The member ranges of the columns within CellsPerHalfWidth cells of column `c`.
+    void NeighbourColumns(int c, std::vector<std::pair<int, int>>& ranges) const {
+        ranges.clear();
+        Key offset;
+        offset.fill(-CellsPerHalfWidth);
         while (true) {
-            CellKey<Dims> next;
+            Key next;
             bool valid = true;
-            for (int a = 0; a < Dims; ++a) {
-                const long long index = static_cast<long long>(key[a]) + offset[a];
+            for (int a = 0; a < Gridded; ++a) {
+                const long long index = static_cast<long long>(m_keys[c][a]) + offset[a];
                 valid = valid && index >= 0 && index <= MaxCellsPerAxis;
                 next[a] = static_cast<int>(index);
             }
             if (valid) {
-                const auto found = std::lower_bound(m_cellKeys.begin(), m_cellKeys.end(), next);
-                if (found != m_cellKeys.end() && *found == next) {
-                    const std::size_t c = static_cast<std::size_t>(found - m_cellKeys.begin());
-                    candidates.insert(candidates.end(), m_members.begin() + m_cellStarts[c],
-                                      m_members.begin() + m_cellStarts[c + 1]);
+                const auto found = std::lower_bound(m_keys.begin(), m_keys.end(), next);
+                if (found != m_keys.end() && *found == next) {
+                    const std::size_t k = static_cast<std::size_t>(found - m_keys.begin());
+                    ranges.emplace_back(m_starts[k], m_starts[k + 1]);
                 }
             }
             int a = 0;
-            while (a < Dims && offset[a] == 1) {
-                offset[a] = -1;
+            while (a < Gridded && offset[a] == CellsPerHalfWidth) {
+                offset[a] = -CellsPerHalfWidth;
                 ++a;
             }
-            if (a == Dims) {
+            if (a == Gridded) {
                 break;
             }
             ++offset[a];
         }
-        if (!m_unit) {
-            std::sort(candidates.begin(), candidates.end());
-        }
+    }
+
+    // The members of [begin, end) (sorted on the last axis) that pass the last axis' test
+    // against x.
+    std::pair<int, int> LastAxisRun(int begin, int end, double x) const {
+        const double half = m_half[Dims - 1];
+        const double* values = m_memberLast.data();
+        const double* lo = std::partition_point(values + begin, values + end,
+                                                [&](double y) { return x - y >= half; });
+        const double* hi =
+            std::partition_point(lo, values + end, [&](double y) { return x - y > -half; });
+        return {static_cast<int>(lo - values), static_cast<int>(hi - values)};
+    }
+
+    void SumByColumns() {
+        const int columns = static_cast<int>(m_keys.size());
+        cv::parallel_for_(cv::Range(0, columns), [&](const cv::Range& range) {
+            std::vector<std::pair<int, int>> neighbours;
+            std::vector<int> partners;
+            for (int c = range.start; c < range.end; ++c) {
+                NeighbourColumns(c, neighbours);
+                for (int m = m_starts[c]; m < m_starts[c + 1]; ++m) {
+                    const Point<Dims>& p = m_memberPoints[m];
+                    const int i = m_memberIndex[m];
+                    int count = 0;
+                    partners.clear();
+                    for (const auto& [begin, end] : neighbours) {
+                        const auto [lo, hi] = LastAxisRun(begin, end, p.c[Dims - 1]);
+                        for (int q = lo; q < hi; ++q) {
+                            if (Passes(p, m_memberPoints[q])) {
+                                if (m_unit) {
+                                    ++count;
+                                } else {
+                                    partners.push_back(m_memberIndex[q]);
+                                }
+                            }
+                        }
+                    }
+                    if (m_unit) {
+                        m_sums[i] = static_cast<double>(count);
+                        continue;
+                    }
+                    std::sort(partners.begin(), partners.end());
+                    double sum = 0.0;
+                    for (int j : partners) {
+                        sum += m_weight(m_points[i], m_points[j]);
+                    }
+                    m_sums[i] = sum;
+                }
+            }
+        });
     }
 
     void SumAllPairs() {
@@ -208,8 +273,8 @@ class HighestSum {
             for (int i = range.start; i < range.end; ++i) {
                 double sum = 0.0;
                 for (int j = 0; j < n; ++j) {
-                    if (m_passes(i, j)) {
-                        sum += m_weight(i, j);
+                    if (Passes(m_points[i], m_points[j])) {
+                        sum += m_unit ? 1.0 : m_weight(m_points[i], m_points[j]);
                     }
                 }
                 m_sums[i] = sum;
@@ -218,20 +283,25 @@ class HighestSum {
     }
 
     const EventTable& m_events;
-    std::array<BoxAxis, Dims> m_axes;
+    std::array<int, Dims> m_columns;
+    std::array<double, Dims> m_half;
     bool m_unit;
-    Passes m_passes;
+    Extra m_extra;
     Weight m_weight;
-    std::vector<double> m_sums;
-    std::vector<CellKey<Dims>> m_cellKeys;  // occupied cells, ascending
-    std::vector<int> m_cellStarts;          // members of cell c: [starts[c], starts[c + 1])
-    std::vector<int> m_members;             // event indices, ascending within each cell
+    std::vector<Point<Dims>> m_points;        // table order
+    std::vector<double> m_sums;               // table order
+    std::vector<Key> m_keys;                  // occupied columns, ascending
+    std::vector<int> m_starts;                // members of column c: [starts[c], starts[c + 1])
+    std::vector<Point<Dims>> m_memberPoints;  // by column, then on the last axis
+    std::vector<int> m_memberIndex;
+    std::vector<double> m_memberLast;
 };
 
-template <int Dims, class Passes, class Weight>
-double Highest(const EventTable& events, const std::array<BoxAxis, Dims>& axes, bool unit,
-               Passes passes, Weight weight) {
-    return HighestSum<Dims, Passes, Weight>(events, axes, unit, passes, weight).Compute();
+template <int Dims, class Extra, class Weight>
+double Highest(const EventTable& events, const std::array<int, Dims>& columns,
+               const std::array<double, Dims>& halfWidths, bool unit, Extra extra, Weight weight) {
+    return HighestSum<Dims, Extra, Weight>(events, columns, halfWidths, unit, extra, weight)
+        .Compute();
 }
 
 bool KnownDirection(int direction) {
@@ -246,29 +316,17 @@ double EstimateSpatialMaximum(const EventTable& events, double radius, double hS
         return 0.0;
     }
     const AxisMap axes = ViewAxes(direction);
-    const double hHalf = BoxHalfWidth(radius, hScale);
-    const double vHalf = BoxHalfWidth(radius, vScale);
-    const double dHalf = BoxHalfWidth(radius, depthStep);
-    const EventRecord* rows = events.rows.data();
-    auto passes = [=](int i, int j) {
-        const EventRecord& a = rows[i];
-        const EventRecord& b = rows[j];
-        return WithinStrict(a.Column(axes.horizontal), b.Column(axes.horizontal), hHalf) &&
-               WithinStrict(a.Column(axes.vertical), b.Column(axes.vertical), vHalf) &&
-               WithinStrict(a.Column(axes.depth), b.Column(axes.depth), dHalf);
-    };
-    auto weight = [=](int i, int j) {
-        const EventRecord& a = rows[i];
-        const EventRecord& b = rows[j];
-        const double d = DistanceInSpace(
-            StepsSquared(a.Column(axes.horizontal), b.Column(axes.horizontal), hScale),
-            StepsSquared(a.Column(axes.vertical), b.Column(axes.vertical), vScale),
-            StepsSquared(a.Column(axes.depth), b.Column(axes.depth), depthStep));
+    auto anyTime = [](const Point<3>&, const Point<3>&) { return true; };
+    auto weight = [=](const Point<3>& a, const Point<3>& b) {
+        const double d = DistanceInSpace(StepsSquared(a.c[0], b.c[0], hScale),
+                                         StepsSquared(a.c[1], b.c[1], vScale),
+                                         StepsSquared(a.c[2], b.c[2], depthStep));
         return KernelWeight(d, radius, gaussian);
     };
-    const std::array<BoxAxis, 3> box = {BoxAxis{axes.horizontal, hHalf},
-                                        BoxAxis{axes.vertical, vHalf}, BoxAxis{axes.depth, dHalf}};
-    return Highest<3>(events, box, !gaussian, passes, weight);
+    return Highest<3>(events, {axes.horizontal, axes.vertical, axes.depth},
+                      {BoxHalfWidth(radius, hScale), BoxHalfWidth(radius, vScale),
+                       BoxHalfWidth(radius, depthStep)},
+                      !gaussian, anyTime, weight);
 }
 
 double EstimateTimeMaximum(const EventTable& events, double radius, double hScale, double vScale,
@@ -279,33 +337,25 @@ double EstimateTimeMaximum(const EventTable& events, double radius, double hScal
     const AxisMap axes = ViewAxes(direction);
     const double hHalf = BoxHalfWidth(radius, hScale);
     const double vHalf = BoxHalfWidth(radius, vScale);
-    const EventRecord* rows = events.rows.data();
-    auto inPlane = [=](const EventRecord& a, const EventRecord& b) {
-        return WithinStrict(a.Column(axes.horizontal), b.Column(axes.horizontal), hHalf) &&
-               WithinStrict(a.Column(axes.vertical), b.Column(axes.vertical), vHalf);
-    };
-    auto weight = [=](int i, int j) {
-        const EventRecord& a = rows[i];
-        const EventRecord& b = rows[j];
-        const double d = DistanceInPlane(
-            StepsSquared(a.Column(axes.horizontal), b.Column(axes.horizontal), hScale),
-            StepsSquared(a.Column(axes.vertical), b.Column(axes.vertical), vScale));
+    if (cumulative) {
+        auto earlier = [](const Point<2>& a, const Point<2>& b) { return b.t < a.t; };
+        auto weight = [=](const Point<2>& a, const Point<2>& b) {
+            const double d = DistanceInPlane(StepsSquared(a.c[0], b.c[0], hScale),
+                                             StepsSquared(a.c[1], b.c[1], vScale));
+            return KernelWeight(d, radius, gaussian);
+        };
+        return Highest<2>(events, {axes.horizontal, axes.vertical}, {hHalf, vHalf}, !gaussian,
+                          earlier, weight);
+    }
+    // The time is the third box axis, with the window length as its half width.
+    auto anyTime = [](const Point<3>&, const Point<3>&) { return true; };
+    auto weight = [=](const Point<3>& a, const Point<3>& b) {
+        const double d = DistanceInPlane(StepsSquared(a.c[0], b.c[0], hScale),
+                                         StepsSquared(a.c[1], b.c[1], vScale));
         return KernelWeight(d, radius, gaussian);
     };
-    if (cumulative) {
-        auto passes = [=](int i, int j) {
-            return inPlane(rows[i], rows[j]) && rows[j].t < rows[i].t;
-        };
-        const std::array<BoxAxis, 2> box = {BoxAxis{axes.horizontal, hHalf},
-                                            BoxAxis{axes.vertical, vHalf}};
-        return Highest<2>(events, box, !gaussian, passes, weight);
-    }
-    auto passes = [=](int i, int j) {
-        return inPlane(rows[i], rows[j]) && WithinStrict(rows[i].t, rows[j].t, timeStep);
-    };
-    const std::array<BoxAxis, 3> box = {BoxAxis{axes.horizontal, hHalf},
-                                        BoxAxis{axes.vertical, vHalf}, BoxAxis{3, timeStep}};
-    return Highest<3>(events, box, !gaussian, passes, weight);
+    return Highest<3>(events, {axes.horizontal, axes.vertical, 3}, {hHalf, vHalf, timeStep},
+                      !gaussian, anyTime, weight);
 }
 
 double SelectDensityMaximum(bool fixedDensity, double maxDensity,

@@ -1,0 +1,230 @@
+// The density engine against the literal algorithms, on 50,000 clustered events, an
+// 800 x 800 picture and a radius of 5 pixels. Run with
+//   build/bench/korvane_bench --benchmark_filter=Density
+// and compare each Fast/Reference pair of one run.
+
+#include <benchmark/benchmark.h>
+
+#include <iostream>
+#include <opencv2/core.hpp>
+#include <sstream>
+
+#include "density/DensityEstimate.h"
+#include "density/DensityFill.h"
+#include "density/DensityGrid.h"
+#include "density/EventClouds.h"
+#include "density/EventRuns.h"
+#include "density/SpatialSeries.h"
+#include "events/EventOrdering.h"
+#include "reference/ReferenceDensity.h"
+#include "render/DensityPicture.h"
+#include "render/PictureFileName.h"
+#include "setup/CalculationSetup.h"
+#include "support/RecordingHost.h"
+#include "support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+constexpr double Radius = 5.0;
+constexpr int Direction = 2;  // view along z: x across, y up
+
+const EventTable& Cloud() {
+    static const EventTable cloud = [] {
+        testing::CloudSpec spec;
+        spec.shape = testing::CloudShape::Clustered;
+        spec.count = 50000;
+        spec.low = 0;
+        spec.high = 800;
+        spec.timeLow = 0;
+        spec.timeHigh = 100;
+        spec.seed = 2024;
+        return testing::MakeCloud(spec);
+    }();
+    return cloud;
+}
+
+reference::Frame Frame(bool gaussian) {
+    reference::Frame f;
+    f.hMin = 0, f.hMax = 800, f.vMin = 0, f.vMax = 800;
+    f.hScale = 1, f.vScale = 1;
+    f.radius = Radius, f.gaussian = gaussian, f.densityMaximum = 40;
+    return f;
+}
+
+PixelTests TimeTests(bool gaussian) {
+    const AxisMap axes = ViewAxes(Direction);
+    PixelTests tests;
+    tests.hColumn = axes.horizontal;
+    tests.vColumn = axes.vertical;
+    tests.radius = Radius;
+    tests.hScale = 1;
+    tests.vScale = 1;
+    tests.gaussian = gaussian;
+    return tests;
+}
+
+// One picture of every event (a time picture, the largest run a picture can have).
+void FastFill(benchmark::State& state, bool gaussian) {
+    const reference::Frame f = Frame(gaussian);
+    DensityGrid grid;
+    MakeDensityGrid(f.hMin, f.hMax, f.hScale, f.vMin, f.vMax, f.vScale, grid);
+    SeriesWorkspace work;
+    PrepareRaster(grid, work.raster);
+    const PixelTests tests = TimeTests(gaussian);
+    for (auto _ : state) {
+        FillDensityGrid(grid, Cloud().rows.data(), Cloud().count, tests, f.densityMaximum, work);
+        benchmark::ClobberMemory();
+    }
+}
+
+void ReferenceFill(benchmark::State& state, bool gaussian) {
+    const reference::Frame f = Frame(gaussian);
+    cv::Mat raster = reference::BlackRaster(f);
+    for (auto _ : state) {
+        reference::FillTimePicture(raster, f, Direction, Cloud().rows.data(), Cloud().count);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_DensityFillUnitFast(benchmark::State& state) {
+    FastFill(state, false);
+}
+void BM_DensityFillUnitReference(benchmark::State& state) {
+    ReferenceFill(state, false);
+}
+BENCHMARK(BM_DensityFillUnitFast)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensityFillUnitReference)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_DensityEstimateSpatialFast(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            EstimateSpatialMaximum(Cloud(), Radius, 1, 1, 8, Direction, false));
+    }
+}
+void BM_DensityEstimateSpatialAllPairs(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            reference::EstimateSpatialMaximumAllPairs(Cloud(), Radius, 1, 1, 8, Direction, false));
+    }
+}
+void BM_DensityEstimateTimeFast(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            EstimateTimeMaximum(Cloud(), Radius, 1, 1, 1, Direction, false, true));
+    }
+}
+void BM_DensityEstimateTimeAllPairs(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(reference::EstimateTimeMaximumAllPairs(Cloud(), Radius, 1, 1, 1,
+                                                                        Direction, false, true));
+    }
+}
+void BM_DensityEstimateCumulativeFast(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            EstimateTimeMaximum(Cloud(), Radius, 1, 1, 1, Direction, true, false));
+    }
+}
+void BM_DensityEstimateCumulativeAllPairs(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(reference::EstimateTimeMaximumAllPairs(Cloud(), Radius, 1, 1, 1,
+                                                                        Direction, true, false));
+    }
+}
+BENCHMARK(BM_DensityEstimateSpatialFast)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensityEstimateSpatialAllPairs)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_DensityEstimateTimeFast)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensityEstimateTimeAllPairs)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_DensityEstimateCumulativeFast)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensityEstimateCumulativeAllPairs)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A 100-picture unit-weight spatial series along z, split into its two halves: computing
+// (runs and fills) and rendering plus writing the BMP files; and the whole series.
+constexpr double SeriesStep = 8.0;  // 0..800 in 100 slices
+
+void BM_DensitySeries100Compute(benchmark::State& state) {
+    EventTable events = Cloud();
+    SortEventsByColumn(events, Direction);
+    const reference::Frame f = Frame(false);
+    DensityGrid grid;
+    MakeDensityGrid(f.hMin, f.hMax, f.hScale, f.vMin, f.vMax, f.vScale, grid);
+    SeriesWorkspace work;
+    PrepareRaster(grid, work.raster);
+    PixelTests tests = TimeTests(false);
+    tests.horizontalInclusive = true;
+    tests.withDepth = true;
+    tests.depthColumn = Direction;
+    tests.depthStep = SeriesStep;
+    for (auto _ : state) {
+        double p = 0;
+        for (int n = 0; n < 100; ++n) {
+            const EventRun run =
+                SliceRun(events, Direction, p - Radius * SeriesStep, p + Radius * SeriesStep);
+            tests.slicePosition = p;
+            FillDensityGrid(grid, events.rows.data() + run.begin, run.size(), tests,
+                            f.densityMaximum, work);
+            p = p + SeriesStep;
+        }
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_DensitySeries100RenderAndWrite(benchmark::State& state) {
+    testing::TempDir dir;
+    const std::string eventFile = dir.file("events.dat");
+    const reference::Frame f = Frame(false);
+    DensityGrid grid;
+    MakeDensityGrid(f.hMin, f.hMax, f.hScale, f.vMin, f.vMax, f.vScale, grid);
+    SeriesWorkspace work;
+    PrepareRaster(grid, work.raster);
+    FillDensityGrid(grid, Cloud().rows.data(), Cloud().count, TimeTests(false), f.densityMaximum,
+                    work);
+    for (auto _ : state) {
+        for (int n = 1; n <= 100; ++n) {
+            WriteDensityPicture(work.raster, 0, 800, 0, 800, n * SeriesStep,
+                                PictureFileName("space", n), Direction, PictureKind::Spatial,
+                                eventFile, f.densityMaximum, work.canvas);
+        }
+    }
+}
+
+void BM_DensitySeries100Whole(benchmark::State& state) {
+    testing::TempDir dir;
+    RunParameters run;
+    run.Radius = Radius;
+    run.DensityMaximum = 40;
+    SeriesWorkspace work;
+    for (auto _ : state) {
+        state.PauseTiming();
+        EventTable events = Cloud();
+        testing::RecordingHost host;
+        SeriesContext ctx{host, events, run, dir.file("events.dat"), 100, work};
+        std::ostringstream trace;
+        std::streambuf* old = std::cout.rdbuf(trace.rdbuf());
+        state.ResumeTiming();
+        RunSpatialSeries(ctx, Direction, 800, 0, 0, 800, 0, 800, 1, 1, SeriesStep);
+        state.PauseTiming();
+        std::cout.rdbuf(old);
+        state.ResumeTiming();
+    }
+}
+
+BENCHMARK(BM_DensitySeries100Compute)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensitySeries100RenderAndWrite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensitySeries100Whole)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Gaussian weights on one core: the exponential dominates both sides. Registered last, as
+// the thread limit stays with the process's parallel back end.
+void BM_DensityFillGaussianFastOneCore(benchmark::State& state) {
+    cv::setNumThreads(1);
+    FastFill(state, true);
+}
+void BM_DensityFillGaussianReference(benchmark::State& state) {
+    ReferenceFill(state, true);
+}
+BENCHMARK(BM_DensityFillGaussianFastOneCore)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensityFillGaussianReference)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace
+}  // namespace korvane
