@@ -1,0 +1,143 @@
+// Bad input at the setup file: LoadSetupFile takes only the lines it understands, leaves the
+// rest of the setup as it was, and refuses what is not a readable file; what it took shows in
+// the boxes, where the input checks catch values no calculation can use.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "catalogue/CatalogueSupport.h"
+#include "setup/CalculateCommand.h"
+#include "setup/DialogValues.h"
+#include "setup/SetupFile.h"
+#include "support/RecordingHost.h"
+#include "support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+using testing::ReadWholeFile;
+using testing::RecordingHost;
+using testing::TempDir;
+
+CalculationSetup KnownSetup() {
+    CalculationSetup setup;
+    setup.FilePath = "/data/events.dat";
+    setup.Direction = 2;
+    setup.Amax = 10;
+    setup.Bmax = 10;
+    setup.Cmax = 10;
+    setup.Timeend = 10;
+    setup.Width = 800;
+    setup.Height = 800;
+    setup.NoOfPictures = 10;
+    setup.Radius = 3;
+    return setup;
+}
+
+struct SetupFileCase {
+    const char* label;
+    std::string content;
+    void (*expect)(CalculationSetup& setup);  // the changes the file makes to KnownSetup()
+};
+
+std::string BinaryBytes() {
+    std::string bytes;
+    for (int i = 0; i < 4096; ++i) {
+        bytes += static_cast<char>((i * 131 + 7) % 256);
+    }
+    return bytes;
+}
+
+// A NUL ends the number that holds it, and a key with a NUL in it is no key.
+std::string NulBytes() {
+    const char bytes[] =
+        "[Radius]\t5\0"
+        "9\n[Wid\0th]\t7\n";
+    return std::string(bytes, sizeof bytes - 1);
+}
+
+class SetupFileInput : public ::testing::TestWithParam<SetupFileCase> {};
+
+TEST_P(SetupFileInput, ChangesOnlyTheKeysItHolds) {
+    const SetupFileCase& c = GetParam();
+    TempDir folder;
+    const std::string path = folder.write("setup.ini", c.content);
+    CalculationSetup setup = KnownSetup();
+    CalculationSetup expected = KnownSetup();
+    c.expect(expected);
+
+    EXPECT_TRUE(LoadSetupFile(setup, path));
+
+    EXPECT_EQ(setup.FilePath.size(), expected.FilePath.size());
+    EXPECT_TRUE(setup == expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Catalogue, SetupFileInput,
+    ::testing::Values(
+        SetupFileCase{"EmptyFile", "", [](CalculationSetup&) {}},
+        SetupFileCase{"BinaryFile", BinaryBytes(), [](CalculationSetup&) {}},
+        SetupFileCase{"NoTabs", "[Radius] 5\r\n[Width]=640\r\n", [](CalculationSetup&) {}},
+        SetupFileCase{"MegabytePath", "[File-Path]\t" + std::string(1 << 20, 'p') + "\r\n",
+                      [](CalculationSetup& s) { s.FilePath = std::string(1 << 20, 'p'); }},
+        SetupFileCase{"MegabyteLineWithoutTab", std::string(1 << 20, 'q') + "\n[Radius]\t4\n",
+                      [](CalculationSetup& s) { s.Radius = 4; }},
+        SetupFileCase{"NulBytes", NulBytes(), [](CalculationSetup& s) { s.Radius = 5; }},
+        SetupFileCase{"Number400Digits", "[Width]\t" + std::string(400, '9') + "\n",
+                      [](CalculationSetup& s) { s.Width = HUGE_VAL; }},
+        SetupFileCase{"NegativeAndZeroRadius", "[Radius]\t-2\n[Cmin]\t0\n",
+                      [](CalculationSetup& s) { s.Radius = -2; }},
+        SetupFileCase{"DecimalComma", "[Radius]\t2,5\n",
+                      [](CalculationSetup& s) { s.Radius = 2; }}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(SetupFileInputs, WhatIsNoReadableFileIsRefusedAndChangesNothing) {
+    TempDir folder;
+    const std::string blocker = folder.write("plain", "x");
+    for (const std::string& path : {folder.path().string(), folder.file("missing.ini"),
+                                    blocker + "/setup.ini", std::string()}) {
+        CalculationSetup setup = KnownSetup();
+        EXPECT_FALSE(LoadSetupFile(setup, path)) << path;
+        EXPECT_TRUE(setup == KnownSetup()) << path;
+    }
+}
+
+// A value no calculation can use is loaded as it is, shows in its box as a text that is no
+// number, and the input checks refuse it before anything is computed.
+TEST(SetupFileInputs, HugeValueIsCaughtByTheInputChecks) {
+    TempDir folder;
+    const std::string events = folder.write("events.dat", "1\t1\t1\t1\n");
+    CalculationSetup setup = KnownSetup();
+    setup.FilePath = events;
+    ASSERT_TRUE(
+        LoadSetupFile(setup, folder.write("setup.ini", "[Amax]\t" + std::string(400, '9') + "\n")));
+    const DialogValues shown = DialogValuesFromSetup(setup);
+
+    RecordingHost host;
+    EXPECT_FALSE(ValidateInput(shown, SpatialResolvedMode, host));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, catalogue::NotNumbersMessage);
+    EXPECT_EQ(host.messages[0].caption, "Invalid input!");
+}
+
+// A save that cannot be made leaves no file, and an existing setup file is either replaced
+// whole or left as it was.
+TEST(SetupFileInputs, FailedSaveLeavesNothingHalfWritten) {
+    TempDir folder;
+    const std::string blocker = folder.write("plain", "x");
+    EXPECT_FALSE(SaveSetupFile(KnownSetup(), blocker + "/setup.ini"));
+    EXPECT_FALSE(SaveSetupFile(KnownSetup(), folder.path().string()));
+    EXPECT_EQ(catalogue::FolderNames(folder.path().string()), std::vector<std::string>{"plain"});
+    EXPECT_EQ(ReadWholeFile(blocker), "x");
+
+    const std::string existing = folder.write("setup.ini", "[Radius]\t9\r\n");
+    ASSERT_TRUE(SaveSetupFile(KnownSetup(), existing));
+    CalculationSetup loaded;
+    ASSERT_TRUE(LoadSetupFile(loaded, existing));
+    EXPECT_TRUE(loaded == KnownSetup());
+}
+
+}  // namespace
+}  // namespace korvane
