@@ -121,6 +121,40 @@ TEST(WriteDensityPicture, ColourBarRunsFromBlackToTheMaximum) {
     EXPECT_EQ(r.canvas.at<cv::Vec3b>(H + 101, W + 195), White);
 }
 
+// Six labels in fifths of the maximum, each on its row (baseline) and in that row's colour.
+TEST(WriteDensityPicture, ColourBarLabelsSitOnTheirRowsInTheirColours) {
+    TempDir dir;
+    const int W = 50, H = 100;
+    const double maximum = 5.0;
+    const Rendered r = Render(dir, PatternRaster(W, H), PictureKind::Perspective, maximum, 3);
+    ASSERT_TRUE(r.status.ok()) << r.status.message();
+    for (int y = 80; y < H + 120; ++y) {
+        int label = -1;
+        for (int j = 0; j <= 5; ++j) {
+            const int baseline = 100 + j * H / 5;
+            if (y >= baseline - 10 && y <= baseline) {
+                label = j;  // the digits stand 10 pixels above their baseline
+            }
+        }
+        const cv::Vec3b colour =
+            label < 0 ? White
+                      : DensityToPixel(static_cast<double>(label * H / 5) / H * maximum,
+                                       static_cast<float>(maximum));
+        int ink = 0;
+        for (int x = W + 205; x < W + 300; ++x) {
+            const cv::Vec3b pixel = r.canvas.at<cv::Vec3b>(y, x);
+            if (pixel != White) {
+                ++ink;
+                ASSERT_EQ(pixel, colour) << "row " << y << " column " << x;
+            }
+        }
+        EXPECT_EQ(ink > 0, label >= 0) << "row " << y;
+    }
+    // The bottom label is the maximum in red: the single-precision third puts 5 just above
+    // three thirds.
+    EXPECT_EQ(DensityToPixel(maximum, static_cast<float>(maximum)), cv::Vec3b(0, 0, 255));
+}
+
 // Golden test: a perspective picture holds only the raster and the colour bar with its
 // labels; everything else is white. The expected canvas is built here pixel by pixel.
 TEST(WriteDensityPicture, PerspectiveKindHasOnlyRasterAndBar) {
