@@ -15,6 +15,7 @@
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "render/ColourScale.h"
+#include "render/FloatNarrowing.h"
 
 namespace korvane {
 
@@ -108,7 +109,7 @@ void DrawAxes(cv::Mat& canvas, int W, int H, double hMin, double hMax, double vM
 // The colour scale bar right of the raster: black (0) at the top, the maximum at the bottom,
 // with six labels in fifths of the maximum.
 void DrawColourBar(cv::Mat& canvas, int W, int H, double densityMaximum) {
-    const float maximum = static_cast<float>(densityMaximum);
+    const float maximum = NarrowToFloat(densityMaximum);
     int j = 0;
     for (int y = RasterTop; y <= H + RasterTop; ++y) {
         const double value = static_cast<double>(y - RasterTop) / H * densityMaximum;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/FloatNarrowing.h"
+
 namespace korvane {
 
 PerspectiveView FixedPerspectiveView() {
@@ -73,10 +75,10 @@ void BuildPerspectiveFrame(const EventTable& events, const PerspectiveBox& box,
     for (const ProjectedPoint& p : frame.edgeEnd) {
         include(p.u, p.w);
     }
-    frame.uMin = static_cast<float>(uLow);
-    frame.uMax = static_cast<float>(uHigh);
-    frame.wMin = static_cast<float>(wLow);
-    frame.wMax = static_cast<float>(wHigh);
+    frame.uMin = NarrowToFloat(uLow);
+    frame.uMax = NarrowToFloat(uHigh);
+    frame.wMin = NarrowToFloat(wLow);
+    frame.wMax = NarrowToFloat(wHigh);
 
     frame.du = (static_cast<double>(frame.uMax) - static_cast<double>(frame.uMin)) / box.width;
     frame.dw = (static_cast<double>(frame.wMax) - static_cast<double>(frame.wMin)) / box.height;

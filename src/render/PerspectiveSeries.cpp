@@ -7,6 +7,7 @@
 #include "density/DensityGrid.h"
 #include "events/EventOrdering.h"
 #include "render/DensityPicture.h"
+#include "render/FloatNarrowing.h"
 #include "render/PerspectiveFill.h"
 #include "render/PerspectiveFrame.h"
 #include "render/PictureFileName.h"
@@ -75,7 +76,7 @@ SeriesResult RunSeries(SeriesContext& ctx, const PerspectiveBox& box) {
     window.cumulative = ctx.run.Cumulative;
     window.radius = ctx.run.Radius;
     window.gaussian = ctx.run.Gaussiandistance;
-    window.maximum = static_cast<float>(ctx.run.DensityMaximum);
+    window.maximum = NarrowToFloat(ctx.run.DensityMaximum);
 
     for (double t0 = box.start; t0 < box.end && n <= mostPictures; t0 += dt) {
         window.t0 = t0;

@@ -101,3 +101,28 @@ TEST(PictureFileName, PadsToFourDigits) {
 
 }  // namespace
 }  // namespace korvane
+
+#include "render/FloatNarrowing.h"
+
+namespace korvane {
+namespace {
+
+TEST(NarrowToFloat, RoundsLikeTheProcessorAndNeverOverflowsACast) {
+    const float big = std::numeric_limits<float>::max();
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(NarrowToFloat(1e300), inf);
+    EXPECT_EQ(NarrowToFloat(-1e300), -inf);
+    EXPECT_EQ(NarrowToFloat(0x1.ffffffp127), inf);         // halfway: to the even 2^128
+    EXPECT_EQ(NarrowToFloat(0x1.fffffefffffffp127), big);  // just below halfway
+    EXPECT_EQ(NarrowToFloat(-0x1.fffffefffffffp127), -big);
+    EXPECT_TRUE(std::isnan(NarrowToFloat(std::numeric_limits<double>::quiet_NaN())));
+    std::mt19937_64 random(3);
+    std::uniform_real_distribution<double> exponent(-40, 38);
+    for (int n = 0; n < 10000; ++n) {
+        const double value = std::pow(10.0, exponent(random)) * (n % 2 ? 1 : -1);
+        ASSERT_EQ(NarrowToFloat(value), static_cast<float>(value)) << value;
+    }
+}
+
+}  // namespace
+}  // namespace korvane

@@ -322,3 +322,53 @@ TEST(PerspectiveSeries, TinyStepStopsAfterOneExtraPicture) {
 
 }  // namespace
 }  // namespace korvane
+
+namespace korvane {
+namespace {
+
+// Degenerate and extreme inputs finish with pictures and never reach undefined behaviour
+// (the sanitizer build runs these too).
+TEST(PerspectiveSeries, DegenerateAndExtremeInputsFinish) {
+    struct Case {
+        const char* what;
+        PerspectiveBox box;
+        double radius;
+        double maximum;
+        EventRecord event;
+    };
+    const Case cases[] = {
+        {"box of one point", {0, 0, 0, 0, 0, 0, 0, 1, 20, 10, 2}, 1, 1, {0, 0, 0, 0.5}},
+        {"no density area", {0, 1, 0, 1, 0, 1, 0, 1, 0, 0, 2}, 1, 1, {0.5, 0.5, 0.5, 0.5}},
+        {"huge coordinates",
+         {0, 1e307, 0, 1e307, 0, 1e307, 0, 1, 30, 20, 2},
+         2,
+         1,
+         {1e307, 1e307, 1e307, 0.5}},
+        {"beyond single precision",
+         {0, 1e300, 0, 1e300, 0, 1e300, 0, 1, 30, 20, 2},
+         2,
+         1e300,
+         {5e299, 5e299, 5e299, 0.5}},
+        {"negative radius", {0, 1, 0, 1, 0, 1, 0, 1, 30, 20, 2}, -2, 1, {0.5, 0.5, 0.5, 0.5}},
+        {"huge radius", {0, 1, 0, 1, 0, 1, 0, 1, 30, 20, 2}, 1e308, 1, {0.5, 0.5, 0.5, 0.5}},
+    };
+    for (const Case& c : cases) {
+        for (bool gaussian : {false, true}) {
+            Calculation calc;
+            calc.box = c.box;
+            calc.run.Radius = c.radius;
+            calc.run.DensityMaximum = c.maximum;
+            calc.run.Gaussiandistance = gaussian;
+            calc.Add(c.event.x, c.event.y, c.event.z, c.event.t);
+            const SeriesResult result = calc.Run();
+            EXPECT_EQ(result.outcome, SeriesOutcome::Finished) << c.what << result.message;
+            EXPECT_EQ(calc.PictureCount(), 2) << c.what;
+            EXPECT_GE(EstimatePerspectiveMaximum(calc.events, c.box, c.radius, false, gaussian),
+                      0.0)
+                << c.what;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvane
