@@ -26,6 +26,9 @@ BatchHost::BatchHost(std::string unit, int positionOffset)
 
 void BatchHost::SetProgressRange(int /*lower*/, int upper) {
     m_upper = upper;
+    if (m_terminal) {
+        DrawBar(0, std::max(m_upper - m_offset, 0));  // an empty bar while the first is made
+    }
 }
 
 void BatchHost::SetProgressPosition(int position) {

@@ -50,7 +50,8 @@ Exit status:
        written, not enough memory)
   130  interrupted with Ctrl-C
 
-Example, from the repository's folder:
+Example, from the repository's folder (examples/ holds a setup for each kind of series:
+spatial.ini, time.ini, time-cumulative.ini, perspective.ini, all for examples/events.dat):
   build/src/batch/korvane-batch spatial examples/spatial.ini
   build/src/batch/korvane-batch movie examples examples/space.avi
 )";
