@@ -130,6 +130,7 @@ class OptionsDlgCalculateTest : public QObject {
         setup.NoOfPictures = 6;
         COptionsDlg& dialog = fixture.OpenWith(TimeResolvedMode, setup);
         fixture.Edit(1027)->setText("2");
+        bool visibleAfterClose = false;
         // The user closes the window once picture 2 is written; the close reaches the dialog
         // when the series lets it handle its messages.
         connect(fixture.Find<QProgressBar>(1005), &QProgressBar::valueChanged, &dialog,
@@ -137,9 +138,14 @@ class OptionsDlgCalculateTest : public QObject {
                     if (value == 3) {
                         QMetaObject::invokeMethod(&dialog, &QWidget::close, Qt::QueuedConnection);
                     }
+                    if (value == 4) {
+                        // Picture 3 is written after the close: the window waited for the run.
+                        visibleAfterClose = dialog.isVisible() && dialog.m_cancel == 1;
+                    }
                 });
         fixture.Click(1000);
 
+        QVERIFY(visibleAfterClose);
         QVERIFY(fixture.boxes.shown.empty());
         QCOMPARE(PicturesIn(fixture.dir), 3);
         QCOMPARE(dialog.m_cancel, 1);
