@@ -216,41 +216,73 @@ class HighestSum {
         }
     }
 
-    // The members of [begin, end) (sorted on the last axis) that pass the last axis' test
-    // against x.
-    std::pair<int, int> LastAxisRun(int begin, int end, double x) const {
+    // The box tests on the gridded axes and the extra test; the last axis is settled by the
+    // run the members are taken from.
+    // Evaluated without early exits: about half the pairs pass, and a branch per test
+    // would be mispredicted as often.
+    bool PassesGridded(const Point<Dims>& a, const Point<Dims>& b) const {
+        bool passes = m_extra(a, b);
+        for (int axis = 0; axis < Gridded; ++axis) {
+            passes &= WithinStrict(a.c[axis], b.c[axis], m_half[axis]);
+        }
+        return passes;
+    }
+
+    // The members of a neighbouring column that pass the last axis' test against x. Within
+    // the column the members are sorted on the last axis, so they form one run [lo, hi):
+    // lo is the first member with x - y < half, hi the first from there with x - y <= -half.
+    // The events of a column are visited in ascending x, and x - y never shrinks as x
+    // grows, so both ends only move forward.
+    struct NeighbourRun {
+        int lo;
+        int hi;
+        int end;
+    };
+
+    void AdvanceRun(NeighbourRun& run, double x) const {
         const double half = m_half[Dims - 1];
         const double* values = m_memberLast.data();
-        const double* lo = std::partition_point(values + begin, values + end,
-                                                [&](double y) { return x - y >= half; });
-        const double* hi =
-            std::partition_point(lo, values + end, [&](double y) { return x - y > -half; });
-        return {static_cast<int>(lo - values), static_cast<int>(hi - values)};
+        while (run.lo < run.end && x - values[run.lo] >= half) {
+            ++run.lo;
+        }
+        run.hi = std::max(run.hi, run.lo);
+        while (run.hi < run.end && x - values[run.hi] > -half) {
+            ++run.hi;
+        }
     }
 
     void SumByColumns() {
         const int columns = static_cast<int>(m_keys.size());
         cv::parallel_for_(cv::Range(0, columns), [&](const cv::Range& range) {
             std::vector<std::pair<int, int>> neighbours;
+            std::vector<NeighbourRun> runs;
             std::vector<int> partners;
             for (int c = range.start; c < range.end; ++c) {
                 NeighbourColumns(c, neighbours);
+                runs.clear();
+                for (const auto& [begin, end] : neighbours) {
+                    runs.push_back({begin, begin, end});
+                }
                 for (int m = m_starts[c]; m < m_starts[c + 1]; ++m) {
                     const Point<Dims>& p = m_memberPoints[m];
                     const int i = m_memberIndex[m];
                     int count = 0;
                     partners.clear();
-                    for (const auto& [begin, end] : neighbours) {
-                        const auto [lo, hi] = LastAxisRun(begin, end, p.c[Dims - 1]);
-                        for (int q = lo; q < hi; ++q) {
-                            if (Passes(p, m_memberPoints[q])) {
-                                if (m_unit) {
-                                    ++count;
-                                } else {
-                                    partners.push_back(m_memberIndex[q]);
-                                }
+                    for (NeighbourRun& run : runs) {
+                        AdvanceRun(run, m_memberLast[m]);
+                        if (m_unit) {
+                            for (int q = run.lo; q < run.hi; ++q) {
+                                count += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
                             }
+                            continue;
                         }
+                        std::size_t n = partners.size();
+                        partners.resize(n + static_cast<std::size_t>(run.hi - run.lo));
+                        for (int q = run.lo; q < run.hi; ++q) {
+                            partners[n] = m_memberIndex[q];
+                            n += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
+                        }
+                        partners.resize(n);
                     }
                     if (m_unit) {
                         m_sums[i] = static_cast<double>(count);
