@@ -36,9 +36,11 @@ std::string SizeText(const cv::Size& size) {
 std::filesystem::path TemporaryMoviePath(const std::filesystem::path& moviePath) {
     static std::atomic<unsigned> counter{0};
     const std::filesystem::path folder = moviePath.parent_path();
+    // A long movie name is shortened, so the temporary name stays within the file system's
+    // limit on a name's length.
+    const std::string stem = moviePath.stem().string().substr(0, 120);
     for (;;) {
-        const std::string name = "." + moviePath.stem().string() + ".part-" +
-                                 std::to_string(getpid()) + "-" +
+        const std::string name = "." + stem + ".part-" + std::to_string(getpid()) + "-" +
                                  std::to_string(counter.fetch_add(1)) + ".avi";
         std::filesystem::path candidate = folder / name;
         std::error_code error;

@@ -265,6 +265,18 @@ INSTANTIATE_TEST_SUITE_P(
                                   "time0001.bmp\" does not exist"}),
     [](const auto& info) { return std::string(info.param.label); });
 
+TEST(MovieConversion, AcceptsTheLongestMovieName) {
+    TempDir pictures;
+    TempDir movies;
+    WriteFrameSeries(pictures.path().string(), "space", 1, 2);
+    const std::string name = std::string(251, 'm') + ".avi";  // 255 characters
+    RecordingHost host;
+
+    EXPECT_EQ(ConvertPicturesToMovie(pictures.path().string(), movies.file(name), "MJPG", host),
+              ConversionOutcome::Written);
+    EXPECT_EQ(FolderNames(movies.path().string()), std::vector<std::string>{name});
+}
+
 TEST(MovieConversion, ReportsATargetThatCannotBeWritten) {
     TempDir pictures;
     TempDir movies;
