@@ -31,15 +31,15 @@ constexpr int Direction = 2;  // view along z: x across, y up
 
 const EventTable& Cloud() {
     static const EventTable cloud = [] {
-        testing::CloudSpec spec;
-        spec.shape = testing::CloudShape::Clustered;
-        spec.count = 50000;
-        spec.low = 0;
-        spec.high = 800;
-        spec.timeLow = 0;
-        spec.timeHigh = 100;
-        spec.seed = 2024;
-        return testing::MakeCloud(spec);
+        testing::CloudRecipe recipe;
+        recipe.shape = testing::CloudShape::Clustered;
+        recipe.count = 50000;
+        recipe.low = 0;
+        recipe.high = 800;
+        recipe.timeLow = 0;
+        recipe.timeHigh = 100;
+        recipe.seed = 2024;
+        return testing::MakeCloud(recipe);
     }();
     return cloud;
 }

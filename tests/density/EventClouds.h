@@ -12,7 +12,7 @@ namespace korvane::testing {
 
 enum class CloudShape { Uniform, Clustered, Duplicated, Lattice };
 
-struct CloudSpec {
+struct CloudRecipe {
     CloudShape shape = CloudShape::Uniform;
     int count = 200;
     double low = 0.0;  // every coordinate starts in [low, high]
@@ -23,13 +23,13 @@ struct CloudSpec {
     unsigned seed = 1;
 };
 
-inline EventTable MakeCloud(const CloudSpec& spec) {
-    std::mt19937_64 random(spec.seed);
-    std::uniform_real_distribution<double> across(spec.low, spec.high);
-    std::uniform_real_distribution<double> when(spec.timeLow, spec.timeHigh);
+inline EventTable MakeCloud(const CloudRecipe& recipe) {
+    std::mt19937_64 random(recipe.seed);
+    std::uniform_real_distribution<double> across(recipe.low, recipe.high);
+    std::uniform_real_distribution<double> when(recipe.timeLow, recipe.timeHigh);
     EventTable table;
-    table.count = std::min(spec.count, MaxEvents);
-    const double span = spec.high - spec.low;
+    table.count = std::min(recipe.count, MaxEvents);
+    const double span = recipe.high - recipe.low;
     std::vector<EventRecord> centres(6);
     for (EventRecord& c : centres) {
         c = {across(random), across(random), across(random), when(random)};
@@ -38,7 +38,7 @@ inline EventTable MakeCloud(const CloudSpec& spec) {
     std::uniform_int_distribution<int> pick(0, static_cast<int>(centres.size()) - 1);
     for (int i = 0; i < table.count; ++i) {
         EventRecord& e = table.rows[i];
-        switch (spec.shape) {
+        switch (recipe.shape) {
             case CloudShape::Uniform:
                 e = {across(random), across(random), across(random), when(random)};
                 break;
@@ -57,7 +57,8 @@ inline EventTable MakeCloud(const CloudSpec& spec) {
                 break;
             case CloudShape::Lattice: {
                 auto snap = [&](double value) {
-                    return spec.low + std::round((value - spec.low) / spec.lattice) * spec.lattice;
+                    return recipe.low +
+                           std::round((value - recipe.low) / recipe.lattice) * recipe.lattice;
                 };
                 e = {snap(across(random)), snap(across(random)), snap(across(random)),
                      std::round(when(random))};

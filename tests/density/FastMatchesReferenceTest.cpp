@@ -27,13 +27,13 @@ std::string Describe(CloudShape shape, double radius, bool gaussian, unsigned se
 
 // A cloud that reaches a little beyond the picture, so edge pixels see outside events.
 EventTable Cloud(CloudShape shape, unsigned seed, int count = 250) {
-    CloudSpec spec;
-    spec.shape = shape;
-    spec.count = count;
-    spec.low = -1.0;
-    spec.high = 11.0;
-    spec.seed = seed;
-    return MakeCloud(spec);
+    CloudRecipe recipe;
+    recipe.shape = shape;
+    recipe.count = count;
+    recipe.low = -1.0;
+    recipe.high = 11.0;
+    recipe.seed = seed;
+    return MakeCloud(recipe);
 }
 
 // Two frames: one whose scales are exact in binary (events fall exactly on pixel positions

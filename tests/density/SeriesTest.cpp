@@ -249,17 +249,17 @@ TEST(Series, SavedPicturesMatchTheLiteralSeries) {
     f.hMin = 0.5, f.hMax = 9.5, f.vMin = -1, f.vMax = 10;
     f.hScale = 9.0 / 23, f.vScale = 11.0 / 17, f.radius = 1.5, f.densityMaximum = 3;
     for (unsigned seed = 1; seed <= 4; ++seed) {
-        CloudSpec spec;
-        spec.shape = seed % 2 ? CloudShape::Clustered : CloudShape::Lattice;
-        spec.count = 150;
-        spec.low = -1, spec.high = 11, spec.seed = seed;
+        CloudRecipe recipe;
+        recipe.shape = seed % 2 ? CloudShape::Clustered : CloudShape::Lattice;
+        recipe.count = 150;
+        recipe.low = -1, recipe.high = 11, recipe.seed = seed;
         f.gaussian = seed > 2;
         const int direction = static_cast<int>(seed % 3);
         const bool cumulative = seed % 2 == 0;
         const double step = 10.0 / 6;
 
         Bench spatial;
-        spatial.events = MakeCloud(spec);
+        spatial.events = MakeCloud(recipe);
         spatial.run.Radius = f.radius;
         spatial.run.Gaussiandistance = f.gaussian;
         spatial.run.DensityMaximum = f.densityMaximum;
@@ -273,7 +273,7 @@ TEST(Series, SavedPicturesMatchTheLiteralSeries) {
                       SeriesOutcome::Finished);
         }
         const auto spatialPictures =
-            reference::SpatialSeries(MakeCloud(spec), f, direction, 0, 10, step, 7);
+            reference::SpatialSeries(MakeCloud(recipe), f, direction, 0, 10, step, 7);
         ASSERT_EQ(spatial.Pictures().size(), spatialPictures.size());
         for (const auto& picture : spatialPictures) {
             EXPECT_TRUE(SameBytes(spatial.Raster(picture.fileName, 25, 19).colRange(1, 25),
@@ -282,7 +282,7 @@ TEST(Series, SavedPicturesMatchTheLiteralSeries) {
         }
 
         Bench time;
-        time.events = MakeCloud(spec);
+        time.events = MakeCloud(recipe);
         time.run = spatial.run;
         time.run.Cumulative = cumulative;
         SeriesContext tctx{time.host, time.events, time.run, time.eventFile, 6, time.work};
@@ -294,7 +294,7 @@ TEST(Series, SavedPicturesMatchTheLiteralSeries) {
                       SeriesOutcome::Finished);
         }
         const auto timePictures =
-            reference::TimeSeries(MakeCloud(spec), f, direction, step, 0, 10, cumulative, 7);
+            reference::TimeSeries(MakeCloud(recipe), f, direction, step, 0, 10, cumulative, 7);
         ASSERT_EQ(time.Pictures().size(), timePictures.size());
         for (const auto& picture : timePictures) {
             EXPECT_TRUE(SameBytes(time.Raster(picture.fileName, 25, 19).colRange(1, 25),
