@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <functional>
 
@@ -202,6 +203,20 @@ TEST(Estimates, SingleAndCoincidentEvents) {
     EXPECT_EQ(EstimateSpatialMaximum(same, 0, 1, 1, 1, 0, false), 0.0);
     EventTable none;
     EXPECT_EQ(EstimateSpatialMaximum(none, 1, 1, 1, 1, 0, false), 0.0);
+}
+
+}  // namespace
+}  // namespace korvane::testing
+
+namespace korvane::testing {
+namespace {
+
+TEST(ColourScaleMaximum, NarrowsToNearestFloatAndSaturatesToInfinity) {
+    EXPECT_EQ(ColourScaleMaximum(0.8), 0.8f);
+    EXPECT_EQ(ColourScaleMaximum(1e300), INFINITY);
+    EXPECT_EQ(ColourScaleMaximum(-1e300), -INFINITY);
+    EXPECT_EQ(ColourScaleMaximum(static_cast<double>(FLT_MAX) * (1 + 1e-9)), FLT_MAX);
+    EXPECT_TRUE(std::isnan(ColourScaleMaximum(NAN)));
 }
 
 }  // namespace
