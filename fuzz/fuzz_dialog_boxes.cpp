@@ -4,6 +4,7 @@
 // none, pass only what a calculation can run on, and the run values derived from what
 // passes give a raster the engine either makes or refuses with a reason.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -123,8 +124,10 @@ void DeriveAndRun(const DialogValues& v, int mode) {
     const double radius = ReadDecimal(v.radius);
     const bool gaussian = Checked(v.gaussianState);
 
-    // Positions are worked out per column, so only rasters of a sensible size are made here.
-    if (width * height <= 4.0e6) {
+    // Positions are worked out per column and row, so only rasters of a sensible size are made
+    // here.
+    // The raster is about (width + 2) x (height + 2) pixels, at least 2 x 2.
+    if ((std::max(width, 0.0) + 2.0) * (std::max(height, 0.0) + 2.0) <= 4.0e6) {
         korvane::DensityGrid grid;
         const korvane::Status made =
             korvane::MakeDensityGrid(hMin, hMax, hScale, vMin, vMax, vScale, grid);
