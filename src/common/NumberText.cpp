@@ -14,7 +14,9 @@ namespace {
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The "C" locale, created once; strtod_l with it never looks at the process locale.
 locale_t ClassicLocale() {
@@ -70,7 +72,9 @@ Extent ScanDecimal(std::string_view text) {
 
 }  // namespace
 
-std::size_t DecimalExtent(std::string_view text) { return ScanDecimal(text).end; }
+std::size_t DecimalExtent(std::string_view text) {
+    return ScanDecimal(text).end;
+}
 
 double ReadDecimal(std::string_view text) {
     const Extent extent = ScanDecimal(text);
@@ -78,9 +82,22 @@ double ReadDecimal(std::string_view text) {
         return 0.0;
     }
     // The scan has already fixed which characters form the number, so hexadecimal forms,
-    // "inf" and "nan" can never reach the converter. A copy gives it its terminating NUL.
-    const std::string number(text.substr(extent.numberBegin, extent.end - extent.numberBegin));
-    return strtod_l(number.c_str(), nullptr, ClassicLocale());
+    // "inf" and "nan" can never reach the converters. from_chars rounds exactly as strtod
+    // does but takes no '+' and leaves values outside the double range to us; those rare
+    // ones go to strtod_l (infinity, or the nearest subnormal or zero), which needs a copy
+    // for its terminating NUL.
+    std::string_view number = text.substr(extent.numberBegin, extent.end - extent.numberBegin);
+    const bool negative = number.front() == '-';
+    if (number.front() == '+' || negative) {
+        number.remove_prefix(1);
+    }
+    double magnitude = 0.0;
+    const auto [rest, error] =
+        std::from_chars(number.data(), number.data() + number.size(), magnitude);
+    if (error != std::errc() || rest != number.data() + number.size()) {
+        magnitude = strtod_l(std::string(number).c_str(), nullptr, ClassicLocale());
+    }
+    return negative ? -magnitude : magnitude;
 }
 
 std::string FormatFixed(double value, int decimals) {
@@ -117,6 +134,8 @@ int TruncateToInt(double value) {
     return static_cast<int>(value);
 }
 
-std::string FormatInteger(double value) { return std::to_string(TruncateToInt(value)); }
+std::string FormatInteger(double value) {
+    return std::to_string(TruncateToInt(value));
+}
 
 }  // namespace korvane

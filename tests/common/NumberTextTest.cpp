@@ -1,5 +1,3 @@
-#include "common/NumberText.h"
-
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -7,6 +5,8 @@
 #include <cstdio>
 #include <limits>
 #include <random>
+
+#include "common/NumberText.h"
 
 namespace korvane {
 namespace {
@@ -17,11 +17,16 @@ TEST(ReadDecimal, FollowsTheAtofRule) {
         double value;
     };
     const Case cases[] = {
-        {"1.5", 1.5},        {"  \t-2.25xyz", -2.25}, {"+7", 7.0},       {"3e2", 300.0},
-        {"3e", 3.0},         {"3e+", 3.0},            {"2,5", 2.0},      {"1.2.3", 1.2},
-        {"3-4", 3.0},        {".5", 0.5},             {"5.", 5.0},       {"", 0.0},
-        {".", 0.0},          {"-", 0.0},              {"abc", 0.0},      {"0x1A", 0.0},
-        {"inf", 0.0},        {"nan", 0.0},            {"-infinity", 0.0}, {"1.000000e+003", 1000.0},
+        {"1.5", 1.5},        {"  \t-2.25xyz", -2.25},
+        {"+7", 7.0},         {"3e2", 300.0},
+        {"3e", 3.0},         {"3e+", 3.0},
+        {"2,5", 2.0},        {"1.2.3", 1.2},
+        {"3-4", 3.0},        {".5", 0.5},
+        {"5.", 5.0},         {"", 0.0},
+        {".", 0.0},          {"-", 0.0},
+        {"abc", 0.0},        {"0x1A", 0.0},
+        {"inf", 0.0},        {"nan", 0.0},
+        {"-infinity", 0.0},  {"1.000000e+003", 1000.0},
         {"\n\v\f\r 4", 4.0}, {"1E-2", 0.01},
     };
     for (const Case& c : cases) {
@@ -35,6 +40,35 @@ TEST(ReadDecimal, HugeValuesBecomeInfinityAndTinyOnesZero) {
     EXPECT_EQ(ReadDecimal("-" + fourHundredDigits), -std::numeric_limits<double>::infinity());
     EXPECT_EQ(ReadDecimal("1e-400"), 0.0);
     EXPECT_EQ(ReadDecimal("1e99999999999999999999"), std::numeric_limits<double>::infinity());
+}
+
+// Random decimal texts, long mantissas and extreme exponents included: the value must be the
+// bits that the C library's reader gives (the program runs in the "C" locale here).
+TEST(ReadDecimal, RoundsExactlyAsTheCLibrary) {
+    std::mt19937_64 random(11);
+    std::uniform_int_distribution<int> digitCount(1, 25);
+    std::uniform_int_distribution<int> digit(0, 9);
+    std::uniform_int_distribution<int> exponent(-330, 330);
+    std::uniform_int_distribution<int> coin(0, 3);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = coin(random) == 0 ? "-" : (coin(random) == 0 ? "+" : "");
+        for (int d = digitCount(random); d > 0; --d) {
+            text += static_cast<char>('0' + digit(random));
+        }
+        if (coin(random) != 0) {
+            text += '.';
+            for (int d = digitCount(random); d > 0; --d) {
+                text += static_cast<char>('0' + digit(random));
+            }
+        }
+        if (coin(random) != 0) {
+            text += 'e' + std::to_string(exponent(random));
+        }
+        const double expected = std::strtod(text.c_str(), nullptr);
+        const double actual = ReadDecimal(text);
+        ASSERT_EQ(std::signbit(actual), std::signbit(expected)) << text;
+        ASSERT_EQ(actual, expected) << text;
+    }
 }
 
 TEST(ReadDecimal, ExtentStopsWhereTheNumberEnds) {
