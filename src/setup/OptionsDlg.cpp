@@ -100,9 +100,9 @@ constexpr int kCommands[] = {1023, 1054, 1055, 1056, 1057, 1018,
 constexpr char kEventFileFilter[] = "ASCII-Files (*.dat)|*.dat||";
 constexpr char kSetupFileFilter[] = "Korvane Ini-Files(*.ini)|*.ini||";
 
-QWidget* MakeControl(const ControlSpec& spec, QWidget* parent) {
-    const QString caption = QString::fromUtf8(spec.caption);
-    switch (spec.kind) {
+QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
+    const QString caption = QString::fromUtf8(entry.caption);
+    switch (entry.kind) {
         case Kind::Group:
             return new QGroupBox(caption, parent);
         case Kind::HiddenGroup: {
@@ -171,21 +171,21 @@ COptionsDlg::~COptionsDlg() {
 void COptionsDlg::CreateControls() {
     const DialogBaseUnits units = BaseUnitsOf(font());
     m_directionGroup = new QButtonGroup(this);
-    for (const ControlSpec& spec : kControls) {
-        QWidget* control = MakeControl(spec, this);
-        control->setObjectName(spec.id != 0 ? QString("IDC_%1").arg(spec.id)
-                                            : QString(spec.nameWithoutId));
-        QRect place = DialogRectToPixels(units, spec.x, spec.y, spec.width, spec.height);
-        if (GrowsToFitCaption(spec.kind)) {
+    for (const ControlSpec& entry : kControls) {
+        QWidget* control = MakeControl(entry, this);
+        control->setObjectName(entry.id != 0 ? QString("IDC_%1").arg(entry.id)
+                                             : QString(entry.nameWithoutId));
+        QRect place = DialogRectToPixels(units, entry.x, entry.y, entry.width, entry.height);
+        if (GrowsToFitCaption(entry.kind)) {
             place.setWidth(std::max(place.width(), control->sizeHint().width()));
         }
         control->setGeometry(place);
-        control->setEnabled(!spec.greyed);
-        if (spec.id != 0) {
-            m_controls[spec.id] = control;
+        control->setEnabled(!entry.greyed);
+        if (entry.id != 0) {
+            m_controls[entry.id] = control;
         }
-        if (spec.kind == Kind::Radio) {
-            m_directionGroup->addButton(static_cast<QRadioButton*>(control), spec.id - 1054);
+        if (entry.kind == Kind::Radio) {
+            m_directionGroup->addButton(static_cast<QRadioButton*>(control), entry.id - 1054);
         }
     }
     m_progress = static_cast<QProgressBar*>(Control(1005));
