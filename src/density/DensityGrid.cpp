@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/NumberText.h"
+#include "render/DensityPicture.h"
 
 namespace korvane {
 
@@ -42,7 +43,10 @@ Status MakeDensityGrid(double hMin, double hMax, double hScale, double vMin, dou
         return Status::Error("A picture of " + SizeText(across, up) +
                              " pixels cannot be computed.");
     }
-    if (across * up > MaxRasterPixels) {
+    // The labelled picture around the raster must fit as well: a raster of 1 x 80,000,000
+    // pixels is allowed by itself, but its canvas would need tens of gigabytes.
+    if (across * up > MaxRasterPixels ||
+        (across + CanvasExtraWidth) * (up + CanvasExtraHeight) > MaxRasterPixels) {
         return Status::Error("A picture of " + SizeText(across, up) +
                              " pixels is too large to compute.");
     }

@@ -8,7 +8,8 @@
 
 namespace korvane {
 
-// A raster never holds more pixels than this; a larger one is refused before allocation.
+// Neither a raster nor its labelled canvas ever holds more pixels than this; a larger one is
+// refused before allocation.
 constexpr double MaxRasterPixels = 268435456.0;  // 2^28
 
 // The size of the raster and the positions the pixel walk visits. Positions are summed by

@@ -24,8 +24,6 @@ namespace {
 // Where the raster sits on the canvas, and the canvas margins around it.
 constexpr int RasterLeft = 150;
 constexpr int RasterTop = 100;
-constexpr int ExtraWidth = 300;
-constexpr int ExtraHeight = 200;
 
 struct Font {
     double scale;
@@ -178,7 +176,7 @@ Status WriteDensityPicture(const cv::Mat& raster, double hMin, double hMax, doub
         const int H = raster.rows;
 
         // Mat::create keeps the buffer when size and type already match.
-        canvas.create(H + ExtraHeight, W + ExtraWidth, raster.type());
+        canvas.create(H + CanvasExtraHeight, W + CanvasExtraWidth, raster.type());
         canvas.setTo(cv::Scalar(255, 255, 255, 255));
         if (W > 0 && H > 0) {
             raster.copyTo(canvas(cv::Rect(RasterLeft, RasterTop, W, H)));

@@ -175,6 +175,8 @@ TEST(DensityGrid, AbsurdSizesAreRefusedWithAReason) {
     const Case cases[] = {
         {"too many pixels", 1e6, 1e-3,
          "A picture of 1000000002 x 12 pixels is too large to compute."},
+        // The raster alone would fit; with the margins for axes and bar it would not.
+        {"canvas too large", 2e6, 1, "A picture of 2000002 x 12 pixels is too large to compute."},
         {"scale not a number", 10, NAN, "The picture size cannot be computed from these ranges."},
         {"zero scale", 10, 0, "The picture size cannot be computed from these ranges."},
         {"range running backwards", -10, 1, "A picture of -8 x 12 pixels cannot be computed."},
