@@ -120,12 +120,11 @@ int RunMovieCommand(const std::vector<std::string>& arguments) {
             return ExitSuccess;
         case ConversionOutcome::EmptyFolder:
             return ExitInvalidInput;
+        case ConversionOutcome::Cancelled:
+            Say("interrupted; no movie was written");
+            return ExitInterrupted;
         case ConversionOutcome::Failed:
             break;
-    }
-    if (InterruptRequested()) {
-        Say("interrupted; no movie was written");
-        return ExitInterrupted;
     }
     return ExitFailure;
 }

@@ -118,7 +118,7 @@ std::string UnreadablePictureText(const std::string& path) {
 }
 
 // The conversion proper. Returns the outcome; for Failed, `failure` holds the text of the
-// error box (empty when the user cancelled).
+// error box.
 ConversionOutcome Convert(const std::string& folder, const std::string& moviePath,
                           const std::string& fourccText, Host& host, std::string& failure,
                           std::string& currentPicture) {
@@ -188,8 +188,7 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
         host.DrainMessageQueue();
         if (host.CancelRequested()) {
             // The user closed the window: no movie, and no box either (the user asked).
-            failure.clear();
-            return ConversionOutcome::Failed;
+            return ConversionOutcome::Cancelled;
         }
     }
     currentPicture.clear();

@@ -14,7 +14,8 @@ std::vector<std::string> AvailableAviCodecs();
 enum class ConversionOutcome {
     Written,      // the movie is complete
     EmptyFolder,  // no numbered picture; "Folder does not contain pictures!" was shown
-    Failed        // an error box naming the file or reason was shown; no movie file is left
+    Failed,       // an error box naming the file or reason was shown; no movie file is left
+    Cancelled     // the host asked to stop after a frame; no movie file is left, no box
 };
 
 ConversionOutcome ConvertPicturesToMovie(const std::string& folder, const std::string& moviePath,

@@ -333,7 +333,7 @@ TEST(MovieConversion, CancelStopsAfterTheFrameAndLeavesNoMovie) {
     host.cancelAfterDrain = 2;
 
     EXPECT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "MJPG", host),
-              ConversionOutcome::Failed);
+              ConversionOutcome::Cancelled);
 
     EXPECT_EQ(host.positions, (std::vector<int>{1, 2}));
     EXPECT_TRUE(host.messages.empty());
