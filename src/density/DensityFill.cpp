@@ -6,6 +6,7 @@
 #include "density/Distance.h"
 #include "density/Kernel.h"
 #include "render/ColourScale.h"
+#include "render/FloatNarrowing.h"
 
 namespace korvane {
 
@@ -236,7 +237,7 @@ void FillDensityGrid(const DensityGrid& grid, const EventRecord* run, int count,
     if (columns == 0 || rows == 0) {
         return;
     }
-    const float maximum = ColourScaleMaximum(densityMaximum);
+    const float maximum = NarrowToFloat(densityMaximum);
     cv::Mat& raster = work.raster;
     const int strips = StripCount(rows);
     auto stripRows = [rows, strips](int strip) {

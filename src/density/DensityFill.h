@@ -2,9 +2,6 @@
 // Filling one picture's raster: every pixel the walk reaches gets the colour of the summed
 // kernel weights of the events in its box.
 
-#include <cfloat>
-#include <cmath>
-
 #include "density/DensityGrid.h"
 #include "density/SeriesContext.h"
 #include "events/EventTable.h"
@@ -32,19 +29,5 @@ struct PixelTests {
 // Pixels the walk does not reach keep their colour.
 void FillDensityGrid(const DensityGrid& grid, const EventRecord* run, int count,
                      const PixelTests& tests, double densityMaximum, SeriesWorkspace& work);
-
-// The top of the colour scale as the colour scale takes it: narrowed to single precision,
-// rounded to nearest; a value beyond the float range becomes the infinity the hardware gives
-// rather than undefined behaviour.
-inline float ColourScaleMaximum(double densityMaximum) {
-    constexpr double overflow = 0x1.ffffffp127;  // halfway between FLT_MAX and 2^128
-    if (std::fabs(densityMaximum) >= overflow) {
-        return static_cast<float>(std::copysign(HUGE_VAL, densityMaximum));
-    }
-    if (std::fabs(densityMaximum) > static_cast<double>(FLT_MAX)) {
-        return static_cast<float>(std::copysign(static_cast<double>(FLT_MAX), densityMaximum));
-    }
-    return static_cast<float>(densityMaximum);
-}
 
 }  // namespace korvane

@@ -81,4 +81,10 @@ Status PrepareRaster(const DensityGrid& grid, cv::Mat& raster) {
     return Status::Ok();
 }
 
+Status MakeGridAndRaster(double hMin, double hMax, double hScale, double vMin, double vMax,
+                         double vScale, DensityGrid& grid, cv::Mat& raster) {
+    const Status made = MakeDensityGrid(hMin, hMax, hScale, vMin, vMax, vScale, grid);
+    return made.ok() ? PrepareRaster(grid, raster) : made;
+}
+
 }  // namespace korvane

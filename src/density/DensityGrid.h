@@ -38,4 +38,8 @@ Status MakeDensityGrid(double hMin, double hMax, double hScale, double vMin, dou
 // memory when the size is unchanged. Fails instead of throwing when memory runs out.
 Status PrepareRaster(const DensityGrid& grid, cv::Mat& raster);
 
+// Both of the above, as a series starts: the grid of its pictures and its black raster.
+Status MakeGridAndRaster(double hMin, double hMax, double hScale, double vMin, double vMax,
+                         double vScale, DensityGrid& grid, cv::Mat& raster);
+
 }  // namespace korvane

@@ -18,10 +18,8 @@ SeriesResult RunSpatialSeries(SeriesContext& ctx, int direction, double vMax, do
     }
     return GuardSeries([&]() -> SeriesResult {
         DensityGrid grid;
-        Status ready = MakeDensityGrid(hMin, hMax, hScale, vMin, vMax, vScale, grid);
-        if (ready.ok()) {
-            ready = PrepareRaster(grid, ctx.work.raster);
-        }
+        const Status ready =
+            MakeGridAndRaster(hMin, hMax, hScale, vMin, vMax, vScale, grid, ctx.work.raster);
         if (!ready.ok()) {
             return SeriesFailure(ready.message());
         }

@@ -22,10 +22,8 @@ SeriesResult RunTimeSeries(SeriesContext& ctx, int direction, double hMin, doubl
     }
     return GuardSeries([&]() -> SeriesResult {
         DensityGrid grid;
-        Status ready = MakeDensityGrid(hMin, hMax, hScale, vMin, vMax, vScale, grid);
-        if (ready.ok()) {
-            ready = PrepareRaster(grid, ctx.work.raster);
-        }
+        const Status ready =
+            MakeGridAndRaster(hMin, hMax, hScale, vMin, vMax, vScale, grid, ctx.work.raster);
         if (!ready.ok()) {
             return SeriesFailure(ready.message());
         }

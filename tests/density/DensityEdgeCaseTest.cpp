@@ -10,6 +10,7 @@
 #include "density/DensityTestSupport.h"
 #include "density/Kernel.h"
 #include "render/ColourScale.h"
+#include "render/FloatNarrowing.h"
 
 namespace korvane::testing {
 namespace {
@@ -213,12 +214,12 @@ TEST(Estimates, SingleAndCoincidentEvents) {
 namespace korvane::testing {
 namespace {
 
-TEST(ColourScaleMaximum, NarrowsToNearestFloatAndSaturatesToInfinity) {
-    EXPECT_EQ(ColourScaleMaximum(0.8), 0.8f);
-    EXPECT_EQ(ColourScaleMaximum(1e300), INFINITY);
-    EXPECT_EQ(ColourScaleMaximum(-1e300), -INFINITY);
-    EXPECT_EQ(ColourScaleMaximum(static_cast<double>(FLT_MAX) * (1 + 1e-9)), FLT_MAX);
-    EXPECT_TRUE(std::isnan(ColourScaleMaximum(NAN)));
+TEST(NarrowToFloat, NarrowsTheColourScaleMaximumToNearestFloatOrInfinity) {
+    EXPECT_EQ(NarrowToFloat(0.8), 0.8f);
+    EXPECT_EQ(NarrowToFloat(1e300), INFINITY);
+    EXPECT_EQ(NarrowToFloat(-1e300), -INFINITY);
+    EXPECT_EQ(NarrowToFloat(static_cast<double>(FLT_MAX) * (1 + 1e-9)), FLT_MAX);
+    EXPECT_TRUE(std::isnan(NarrowToFloat(NAN)));
 }
 
 }  // namespace
