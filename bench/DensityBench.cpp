@@ -14,14 +14,15 @@
 #include "density/DensityGrid.h"
 #include "density/EventClouds.h"
 #include "density/EventRuns.h"
-#include "density/SpatialSeries.h"
+#include "series/SpatialSeries.h"
 #include "events/EventOrdering.h"
 #include "reference/ReferenceDensity.h"
-#include "render/DensityPicture.h"
-#include "render/PictureFileName.h"
+#include "picture/DensityPicture.h"
+#include "picture/PictureFileName.h"
 #include "setup/CalculationSetup.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
+#include "events/ViewAxes.h"
 
 namespace korvane {
 namespace {
@@ -53,7 +54,7 @@ reference::Frame Frame(bool gaussian) {
 }
 
 PixelTests TimeTests(bool gaussian) {
-    const AxisMap axes = ViewAxes(Direction);
+    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(Direction));
     PixelTests tests;
     tests.hColumn = axes.horizontal;
     tests.vColumn = axes.vertical;

@@ -18,6 +18,7 @@
 #include "density/DensityGrid.h"
 #include "setup/CalculateCommand.h"
 #include "setup/DialogValues.h"
+#include "events/ViewAxes.h"
 
 using korvane::DialogValues;
 using korvane::ReadDecimal;
@@ -104,7 +105,7 @@ void DeriveAndRun(const DialogValues& v, int mode) {
     if (v.direction == 3) {
         return;  // the perspective series reads the boxes itself
     }
-    const korvane::AxisMap axes = korvane::ViewAxes(v.direction);
+    const korvane::AxisMap axes = korvane::ViewAxes(static_cast<korvane::ViewDirection>(v.direction));
     const std::string* const mins[] = {&v.xMin, &v.yMin, &v.zMin};
     const std::string* const maxs[] = {&v.xMax, &v.yMax, &v.zMax};
     const double hMin = ReadDecimal(*mins[axes.horizontal]);

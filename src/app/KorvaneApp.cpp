@@ -7,7 +7,7 @@
 #include "app/AboutDlg.h"
 #include "app/Artwork.h"
 #include "app/MainFrame.h"
-#include "movie/ConversionDlg.h"
+#include "app/ConversionDlg.h"
 
 namespace korvane {
 

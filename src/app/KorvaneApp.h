@@ -8,7 +8,7 @@
 
 #include "app/WindowServices.h"
 #include "setup/CalculateCommand.h"
-#include "setup/OptionsDlg.h"
+#include "app/OptionsDlg.h"
 
 namespace korvane {
 

@@ -8,7 +8,7 @@
 
 #include "density/Distance.h"
 #include "density/Kernel.h"
-#include "setup/CalculationSetup.h"
+#include "events/ViewAxes.h"
 
 namespace korvane {
 
@@ -347,7 +347,7 @@ double EstimateSpatialMaximum(const EventTable& events, double radius, double hS
     if (!KnownDirection(direction)) {
         return 0.0;
     }
-    const AxisMap axes = ViewAxes(direction);
+    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
     auto anyTime = [](const Point<3>&, const Point<3>&) { return true; };
     auto weight = [=](const Point<3>& a, const Point<3>& b) {
         const double d = DistanceInSpace(StepsSquared(a.c[0], b.c[0], hScale),
@@ -366,7 +366,7 @@ double EstimateTimeMaximum(const EventTable& events, double radius, double hScal
     if (!KnownDirection(direction)) {
         return 0.0;
     }
-    const AxisMap axes = ViewAxes(direction);
+    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
     const double hHalf = BoxHalfWidth(radius, hScale);
     const double vHalf = BoxHalfWidth(radius, vScale);
     if (cumulative) {

@@ -5,8 +5,8 @@
 
 #include "density/Distance.h"
 #include "density/Kernel.h"
-#include "render/ColourScale.h"
-#include "render/FloatNarrowing.h"
+#include "picture/ColourScale.h"
+#include "common/FloatNarrowing.h"
 
 namespace korvane {
 

@@ -3,7 +3,7 @@
 // kernel weights of the events in its box.
 
 #include "density/DensityGrid.h"
-#include "density/SeriesContext.h"
+#include "series/SeriesContext.h"
 #include "events/EventTable.h"
 
 namespace korvane {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/NumberText.h"
-#include "render/DensityPicture.h"
+#include "picture/DensityPicture.h"
 
 namespace korvane {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/Paths.h"
-#include "render/PictureFileName.h"
+#include "picture/PictureFileName.h"
 
 namespace korvane {
 namespace {

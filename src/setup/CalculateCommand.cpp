@@ -10,10 +10,12 @@
 
 #include "common/NumberText.h"
 #include "density/DensityEstimate.h"
-#include "density/SpatialSeries.h"
-#include "density/TimeSeries.h"
+#include "series/SpatialSeries.h"
+#include "series/TimeSeries.h"
 #include "events/EventFile.h"
-#include "render/PerspectiveSeries.h"
+#include "density/PerspectiveMaximum.h"
+#include "series/PerspectiveSeries.h"
+#include "events/ViewAxes.h"
 
 namespace korvane {
 namespace {
@@ -124,7 +126,7 @@ CalculateOutcome CalculateSpatial(const DialogValues& values, Host& host,
     RunParameters& run = workspace.run;
     run.Direction = values.direction;
     if (IsAxisDirection(run.Direction)) {
-        const AxisMap axes = ViewAxes(run.Direction);
+        const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(run.Direction));
         const BoxRange vertical = RangeOfColumn(values, axes.vertical);
         const BoxRange horizontal = RangeOfColumn(values, axes.horizontal);
         const BoxRange depth = RangeOfColumn(values, axes.depth);
@@ -184,7 +186,7 @@ CalculateOutcome CalculateTime(const DialogValues& values, Host& host,
     RunParameters& run = workspace.run;
     run.Direction = values.direction;
     if (IsAxisDirection(run.Direction)) {
-        const AxisMap axes = ViewAxes(run.Direction);
+        const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(run.Direction));
         const BoxRange horizontal = RangeOfColumn(values, axes.horizontal);
         const BoxRange vertical = RangeOfColumn(values, axes.vertical);
         run.hMin = horizontal.min;

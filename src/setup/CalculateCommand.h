@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "common/Host.h"
-#include "density/SeriesContext.h"
+#include "series/SeriesContext.h"
 #include "events/EventTable.h"
 #include "setup/CalculationSetup.h"
 #include "setup/DialogValues.h"

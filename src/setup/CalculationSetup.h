@@ -32,17 +32,6 @@ struct CalculationSetup {
     bool operator==(const CalculationSetup&) const = default;
 };
 
-// Which event columns (0 x, 1 y, 2 z) a direction of view puts across, up and in depth.
-struct AxisMap {
-    int horizontal;
-    int vertical;
-    int depth;
-};
-
-// Direction 0 (along x): y across, z up; 1 (along y): x across, z up; 2 (along z): x
-// across, y up. Only for directions 0..2.
-AxisMap ViewAxes(int direction);
-
 // World units per pixel, or per step: (high - low) / divisor, and 1000 when the range is
 // empty (high equals low).
 double ScaleOrStep(double low, double high, double divisor);

@@ -8,7 +8,7 @@
 
 #include "AppTestRegistry.h"
 #include "FakeWindowServices.h"
-#include "movie/ConversionDlg.h"
+#include "app/ConversionDlg.h"
 #include "support/TempDir.h"
 
 namespace korvane::testing {

@@ -18,7 +18,7 @@
 #include "app/KorvaneApp.h"
 #include "app/MainFrame.h"
 #include "app/SplashView.h"
-#include "setup/OptionsDlg.h"
+#include "app/OptionsDlg.h"
 #include "support/TempDir.h"
 
 namespace korvane::testing {

@@ -7,7 +7,7 @@
 
 #include "AppTestRegistry.h"
 #include "OptionsDialogFixture.h"
-#include "movie/ConversionDlg.h"
+#include "app/ConversionDlg.h"
 
 namespace korvane::testing {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "FakeWindowServices.h"
 #include "setup/CalculateCommand.h"
-#include "setup/OptionsDlg.h"
+#include "app/OptionsDlg.h"
 #include "setup/SetupFile.h"
 #include "support/TempDir.h"
 

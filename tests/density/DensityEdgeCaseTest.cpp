@@ -9,8 +9,8 @@
 #include "density/DensityEstimate.h"
 #include "density/DensityTestSupport.h"
 #include "density/Kernel.h"
-#include "render/ColourScale.h"
-#include "render/FloatNarrowing.h"
+#include "picture/ColourScale.h"
+#include "common/FloatNarrowing.h"
 
 namespace korvane::testing {
 namespace {

@@ -11,6 +11,7 @@
 #include "density/DensityGrid.h"
 #include "reference/ReferenceDensity.h"
 #include "setup/CalculationSetup.h"
+#include "events/ViewAxes.h"
 
 namespace korvane::testing {
 
@@ -29,7 +30,7 @@ inline bool SameBytes(const cv::Mat& a, const cv::Mat& b) {
 
 inline PixelTests TestsFor(const reference::Frame& f, int direction, bool spatial, double p = 0,
                            double depthStep = 1) {
-    const AxisMap axes = ViewAxes(direction);
+    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
     PixelTests tests;
     tests.hColumn = axes.horizontal;
     tests.vColumn = axes.vertical;

@@ -7,7 +7,7 @@
 #include <opencv2/videoio.hpp>
 #include <stdexcept>
 
-#include "render/PictureFileName.h"
+#include "picture/PictureFileName.h"
 
 namespace korvane::testing {
 

@@ -5,9 +5,10 @@
 #include "density/Distance.h"
 #include "density/Kernel.h"
 #include "reference/ReferenceSort.h"
-#include "render/ColourScale.h"
-#include "render/PictureFileName.h"
+#include "picture/ColourScale.h"
+#include "picture/PictureFileName.h"
 #include "setup/CalculationSetup.h"
+#include "events/ViewAxes.h"
 
 namespace korvane::reference {
 
@@ -32,7 +33,7 @@ cv::Mat BlackRaster(const Frame& frame) {
 
 void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const EventRecord* run,
                         int count, double p, double depthStep) {
-    const AxisMap axes = ViewAxes(direction);
+    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
     std::vector<EventRecord> columnCandidates;
     int k = 0;
     double h = f.hMin;
@@ -68,7 +69,7 @@ void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const Ev
 
 void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const EventRecord* run,
                      int count) {
-    const AxisMap axes = ViewAxes(direction);
+    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
     std::vector<EventRecord> columnCandidates;
     int k = 0;
     double h = f.hMin;
@@ -103,7 +104,7 @@ void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const Event
 double EstimateSpatialMaximumAllPairs(const EventTable& events, double radius, double hScale,
                                       double vScale, double depthStep, int direction,
                                       bool gaussian) {
-    const AxisMap axes = ViewAxes(direction);
+    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
     double result = 0;
     for (int i = 0; i < events.count; ++i) {
         const EventRecord& a = events.rows[i];
@@ -133,7 +134,7 @@ double EstimateSpatialMaximumAllPairs(const EventTable& events, double radius, d
 double EstimateTimeMaximumAllPairs(const EventTable& events, double radius, double hScale,
                                    double vScale, double timeStep, int direction, bool cumulative,
                                    bool gaussian) {
-    const AxisMap axes = ViewAxes(direction);
+    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
     double result = 0;
     for (int i = 0; i < events.count; ++i) {
         const EventRecord& a = events.rows[i];

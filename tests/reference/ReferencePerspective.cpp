@@ -5,7 +5,7 @@
 
 #include "common/NumberText.h"
 #include "density/Kernel.h"
-#include "render/ColourScale.h"
+#include "picture/ColourScale.h"
 
 namespace korvane::reference {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "events/EventTable.h"
-#include "render/PerspectiveFrame.h"
-#include "render/PerspectiveSeries.h"
+#include "density/PerspectiveFrame.h"
+#include "series/PerspectiveSeries.h"
 
 namespace korvane::reference {
 

@@ -1,4 +1,4 @@
-#include "render/ColourScale.h"
+#include "picture/ColourScale.h"
 
 namespace korvane {
 

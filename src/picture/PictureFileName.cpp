@@ -1,4 +1,4 @@
-#include "render/PictureFileName.h"
+#include "picture/PictureFileName.h"
 
 namespace korvane {
 

@@ -1,18 +1,15 @@
-#include "density/TimeSeries.h"
+#include "series/TimeSeries.h"
 
 #include <iostream>
 
 #include "density/DensityFill.h"
 #include "density/DensityGrid.h"
 #include "density/EventRuns.h"
-#include "density/SeriesLoop.h"
+#include "series/SeriesLoop.h"
 #include "events/EventOrdering.h"
+#include "events/ViewAxes.h"
 
 namespace korvane {
-
-namespace {
-constexpr int TimeColumn = 3;
-}
 
 SeriesResult RunTimeSeries(SeriesContext& ctx, int direction, double hMin, double hMax, double vMin,
                            double vMax, double timeStep, double hScale, double vScale,
@@ -31,7 +28,7 @@ SeriesResult RunTimeSeries(SeriesContext& ctx, int direction, double hMin, doubl
         SortEventsByColumn(ctx.events, TimeColumn);
         std::cout << "input[][] sorted by time!" << std::endl;
 
-        const AxisMap axes = ViewAxes(direction);
+        const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
         PixelTests tests;
         tests.hColumn = axes.horizontal;
         tests.vColumn = axes.vertical;

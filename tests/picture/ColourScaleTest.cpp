@@ -4,8 +4,8 @@
 #include <limits>
 #include <random>
 
-#include "render/ColourScale.h"
-#include "render/PictureFileName.h"
+#include "picture/ColourScale.h"
+#include "picture/PictureFileName.h"
 
 namespace korvane {
 namespace {
@@ -102,7 +102,7 @@ TEST(PictureFileName, PadsToFourDigits) {
 }  // namespace
 }  // namespace korvane
 
-#include "render/FloatNarrowing.h"
+#include "common/FloatNarrowing.h"
 
 namespace korvane {
 namespace {

@@ -1,11 +1,11 @@
-#include "density/SeriesLoop.h"
+#include "series/SeriesLoop.h"
 
 #include <algorithm>
 #include <climits>
 #include <new>
 
 #include "common/NumberText.h"
-#include "render/PictureFileName.h"
+#include "picture/PictureFileName.h"
 
 namespace korvane {
 

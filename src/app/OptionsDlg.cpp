@@ -1,4 +1,4 @@
-#include "setup/OptionsDlg.h"
+#include "app/OptionsDlg.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "render/PerspectiveSeries.h"
+#include "series/PerspectiveSeries.h"
 
 #include <new>
 #include <opencv2/imgproc.hpp>
@@ -6,11 +6,11 @@
 #include "common/NumberText.h"
 #include "density/DensityGrid.h"
 #include "events/EventOrdering.h"
-#include "render/DensityPicture.h"
-#include "render/FloatNarrowing.h"
-#include "render/PerspectiveFill.h"
-#include "render/PerspectiveFrame.h"
-#include "render/PictureFileName.h"
+#include "picture/DensityPicture.h"
+#include "common/FloatNarrowing.h"
+#include "density/PerspectiveFill.h"
+#include "density/PerspectiveFrame.h"
+#include "picture/PictureFileName.h"
 
 namespace korvane {
 

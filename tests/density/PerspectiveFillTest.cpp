@@ -8,8 +8,8 @@
 
 #include "events/EventOrdering.h"
 #include "reference/ReferencePerspective.h"
-#include "render/PerspectiveFill.h"
-#include "render/PerspectiveMaximum.h"
+#include "density/PerspectiveFill.h"
+#include "density/PerspectiveMaximum.h"
 
 namespace korvane {
 namespace {

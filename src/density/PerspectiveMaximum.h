@@ -1,7 +1,7 @@
 #pragma once
 // The automatic top of the colour scale of a perspective calculation.
 
-#include "render/PerspectiveFrame.h"
+#include "density/PerspectiveFrame.h"
 
 namespace korvane {
 
@@ -11,5 +11,11 @@ namespace korvane {
 // to be strictly earlier than i (cumulative) or within |t(i) - t(j)| < dt.
 double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double dt, double radius,
                                          bool cumulative, bool gaussian);
+
+// The density maximum of a perspective calculation without a fixed maximum, before the
+// 0.8 factor: the highest kernel sum over kept events in the projected plane (see the
+// implementation for the exact rule). Sorts the event table on time.
+double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box, double radius,
+                                  bool cumulative, bool gaussian);
 
 }  // namespace korvane

@@ -1,9 +1,9 @@
-#include "render/PerspectiveFrame.h"
+#include "density/PerspectiveFrame.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "render/FloatNarrowing.h"
+#include "common/FloatNarrowing.h"
 
 namespace korvane {
 

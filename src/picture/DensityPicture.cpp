@@ -1,4 +1,4 @@
-#include "render/DensityPicture.h"
+#include "picture/DensityPicture.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -14,8 +14,8 @@
 
 #include "common/NumberText.h"
 #include "common/Paths.h"
-#include "render/ColourScale.h"
-#include "render/FloatNarrowing.h"
+#include "picture/ColourScale.h"
+#include "common/FloatNarrowing.h"
 
 namespace korvane {
 

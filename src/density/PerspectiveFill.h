@@ -4,7 +4,7 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
-#include "render/PerspectiveFrame.h"
+#include "density/PerspectiveFrame.h"
 
 namespace korvane {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The time-resolved series: one picture per time window (or up to its end, cumulative).
 
-#include "density/SeriesContext.h"
+#include "series/SeriesContext.h"
 
 namespace korvane {
 

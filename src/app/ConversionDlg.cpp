@@ -1,4 +1,4 @@
-#include "movie/ConversionDlg.h"
+#include "app/ConversionDlg.h"
 
 #include <QProgressBar>
 #include <QPushButton>

@@ -12,9 +12,9 @@
 
 #include "density/DensityTestSupport.h"
 #include "density/EventClouds.h"
-#include "density/SpatialSeries.h"
-#include "density/TimeSeries.h"
-#include "render/PictureFileName.h"
+#include "series/SpatialSeries.h"
+#include "series/TimeSeries.h"
+#include "picture/PictureFileName.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 

@@ -7,8 +7,9 @@
 
 #include "events/EventOrdering.h"
 #include "reference/ReferencePerspective.h"
-#include "render/PerspectiveFrame.h"
-#include "render/PerspectiveSeries.h"
+#include "density/PerspectiveFrame.h"
+#include "density/PerspectiveMaximum.h"
+#include "series/PerspectiveSeries.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 

@@ -5,8 +5,8 @@
 #include <opencv2/imgcodecs.hpp>
 #include <set>
 
-#include "render/ColourScale.h"
-#include "render/DensityPicture.h"
+#include "picture/ColourScale.h"
+#include "picture/DensityPicture.h"
 #include "support/TempDir.h"
 
 namespace korvane {

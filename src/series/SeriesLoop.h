@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "density/SeriesContext.h"
-#include "render/DensityPicture.h"
+#include "series/SeriesContext.h"
+#include "picture/DensityPicture.h"
 
 namespace korvane {
 

@@ -1,11 +1,11 @@
-#include "render/PerspectiveFill.h"
+#include "density/PerspectiveFill.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "density/Distance.h"
 #include "density/Kernel.h"
-#include "render/ColourScale.h"
+#include "picture/ColourScale.h"
 
 namespace korvane {
 

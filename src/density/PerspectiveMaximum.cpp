@@ -1,4 +1,4 @@
-#include "render/PerspectiveMaximum.h"
+#include "density/PerspectiveMaximum.h"
 
 #include <algorithm>
 #include <cmath>

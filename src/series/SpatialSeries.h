@@ -1,7 +1,7 @@
 #pragma once
 // The spatial-resolved series: one picture per slice along the direction of view.
 
-#include "density/SeriesContext.h"
+#include "series/SeriesContext.h"
 
 namespace korvane {
 

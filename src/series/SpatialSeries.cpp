@@ -1,12 +1,13 @@
-#include "density/SpatialSeries.h"
+#include "series/SpatialSeries.h"
 
 #include <iostream>
 
 #include "density/DensityFill.h"
 #include "density/DensityGrid.h"
 #include "density/EventRuns.h"
-#include "density/SeriesLoop.h"
+#include "series/SeriesLoop.h"
 #include "events/EventOrdering.h"
+#include "events/ViewAxes.h"
 
 namespace korvane {
 
@@ -24,7 +25,7 @@ SeriesResult RunSpatialSeries(SeriesContext& ctx, int direction, double vMax, do
             return SeriesFailure(ready.message());
         }
 
-        const AxisMap axes = ViewAxes(direction);
+        const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
         SortEventsByColumn(ctx.events, axes.depth);
         std::cout << "input[][] sorted by direction!" << std::endl;
 
