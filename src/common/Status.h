@@ -1,25 +1,45 @@
 #pragma once
-// Errors are values: the engine returns them and the window (or the batch front end) shows
-// them. Nothing in the engine throws past its edge.
+// Errors are values: the engine returns them and the front end (the desktop program or the
+// batch) shows them. Nothing in the engine throws past its edge, shows a box or prints.
 
 #include <string>
 #include <utility>
 
 namespace korvane {
 
-class Status {
+class [[nodiscard]] Status {
 public:
-    static Status Ok() { return Status(); }
-    static Status Error(std::string message) { return Status(std::move(message)); }
+    enum class Code {
+        Ok,
+        InvalidInput,  // the user's input cannot be used: a box, an event file, a folder
+        IoError,       // a file could not be read or written
+        NoMemory,      // a picture or a table too large for the memory
+        Cancelled,     // the user asked to stop; what was finished stays
+        Internal       // a library failed in a way the program does not expect
+    };
 
-    bool ok() const { return !m_failed; }
+    static Status Ok() { return Status(); }
+    static Status InvalidInput(std::string message) {
+        return Status(Code::InvalidInput, std::move(message));
+    }
+    static Status IoError(std::string message) { return Status(Code::IoError, std::move(message)); }
+    static Status NoMemory(std::string message) {
+        return Status(Code::NoMemory, std::move(message));
+    }
+    static Status Cancelled() { return Status(Code::Cancelled, "cancelled"); }
+    static Status Internal(std::string message) {
+        return Status(Code::Internal, std::move(message));
+    }
+
+    bool ok() const { return m_code == Code::Ok; }
+    Code code() const { return m_code; }
     const std::string& message() const { return m_message; }
 
 private:
     Status() = default;
-    explicit Status(std::string message) : m_failed(true), m_message(std::move(message)) {}
+    Status(Code code, std::string message) : m_code(code), m_message(std::move(message)) {}
 
-    bool m_failed = false;
+    Code m_code = Code::Ok;
     std::string m_message;
 };
 

@@ -37,17 +37,17 @@ Status MakeDensityGrid(double hMin, double hMax, double hScale, double vMin, dou
     const double across = std::trunc((hMax - hMin) / hScale) + 2.0;
     const double up = std::trunc((vMax - vMin) / vScale) + 2.0;
     if (!std::isfinite(across) || !std::isfinite(up)) {
-        return Status::Error("The picture size cannot be computed from these ranges.");
+        return Status::Internal("The picture size cannot be computed from these ranges.");
     }
     if (across < 1.0 || up < 1.0) {
-        return Status::Error("A picture of " + SizeText(across, up) +
+        return Status::Internal("A picture of " + SizeText(across, up) +
                              " pixels cannot be computed.");
     }
     // The labelled picture around the raster must fit as well: a raster of 1 x 80,000,000
     // pixels is allowed by itself, but its canvas would need tens of gigabytes.
     if (across * up > MaxRasterPixels ||
         (across + CanvasExtraWidth) * (up + CanvasExtraHeight) > MaxRasterPixels) {
-        return Status::Error("A picture of " + SizeText(across, up) +
+        return Status::NoMemory("A picture of " + SizeText(across, up) +
                              " pixels is too large to compute.");
     }
     grid.width = static_cast<int>(across);
@@ -56,7 +56,7 @@ Status MakeDensityGrid(double hMin, double hMax, double hScale, double vMin, dou
         grid.columnPositions = WalkPositions(hMin, hMax, hScale, grid.width);
         grid.rowPositions = WalkPositions(vMin, vMax, vScale, grid.height);
     } catch (const std::bad_alloc&) {
-        return Status::Error("A picture of " + SizeText(across, up) +
+        return Status::NoMemory("A picture of " + SizeText(across, up) +
                              " pixels is too large to compute.");
     }
     grid.columnsAscending =
@@ -75,7 +75,7 @@ Status PrepareRaster(const DensityGrid& grid, cv::Mat& raster) {
         raster.release();
     }
     if (raster.empty()) {
-        return Status::Error("A picture of " + SizeText(grid.width, grid.height) +
+        return Status::NoMemory("A picture of " + SizeText(grid.width, grid.height) +
                              " pixels is too large to compute.");
     }
     return Status::Ok();

@@ -133,7 +133,7 @@ Status ReadLines(int fd, const std::string& path, EventTable& table) {
             if (errno == EINTR) {
                 continue;
             }
-            return Status::Error("The event file " + Quoted(path) + " could not be read (" +
+            return Status::IoError("The event file " + Quoted(path) + " could not be read (" +
                                  ErrorText(errno) + ").");
         }
         if (got == 0) {
@@ -151,7 +151,7 @@ Status ReadLines(int fd, const std::string& path, EventTable& table) {
             }
             const std::size_t feed = static_cast<std::size_t>(static_cast<char*>(found) - data);
             if (!reader.AddLine(data + lineStart, feed - lineStart)) {
-                return Status::Error(reader.message());
+                return Status::InvalidInput(reader.message());
             }
             lineStart = feed + 1;
             scanFrom = lineStart;
@@ -162,7 +162,7 @@ Status ReadLines(int fd, const std::string& path, EventTable& table) {
         }
     }
     if (carried > 0 && !reader.AddLine(buffer.data(), carried)) {  // last line without LF
-        return Status::Error(reader.message());
+        return Status::InvalidInput(reader.message());
     }
     return Status::Ok();
 }
@@ -179,19 +179,19 @@ Status ReadEventFile(const std::string& path, EventTable& table) {
         fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        return Status::Error("The event file " + Quoted(path) + " could not be opened (" +
+        return Status::IoError("The event file " + Quoted(path) + " could not be opened (" +
                              ErrorText(errno) + ").");
     }
     FileDescriptor file(fd);
     struct stat info {};
     if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        return Status::Error(Quoted(path) + " is a folder, not an event file.");
+        return Status::InvalidInput(Quoted(path) + " is a folder, not an event file.");
     }
     Status status = Status::Ok();
     try {
         status = ReadLines(fd, path, table);
     } catch (const std::bad_alloc&) {
-        status = Status::Error("The event file " + Quoted(path) +
+        status = Status::InvalidInput("The event file " + Quoted(path) +
                                " could not be read: not enough memory for one of its lines.");
     }
     if (!status.ok()) {

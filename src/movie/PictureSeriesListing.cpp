@@ -59,7 +59,7 @@ Status ListPictureSeries(const std::string& folder, PictureSeries& series) {
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
     if (error) {
-        return Status::Error("The folder \"" + folder + "\" cannot be read (" + error.message() +
+        return Status::IoError("The folder \"" + folder + "\" cannot be read (" + error.message() +
                              ").");
     }
 
@@ -77,7 +77,7 @@ Status ListPictureSeries(const std::string& folder, PictureSeries& series) {
         }
     }
     if (error) {
-        return Status::Error("The folder \"" + folder + "\" cannot be read (" + error.message() +
+        return Status::IoError("The folder \"" + folder + "\" cannot be read (" + error.message() +
                              ").");
     }
     if (names.empty()) {

@@ -134,13 +134,13 @@ Status WriteFileWhole(const std::string& path, const std::vector<uchar>& bytes) 
     const std::string temporary = path + ".part";
     auto failure = [&](int error) {
         ::unlink(temporary.c_str());
-        return Status::Error("Cannot write the picture " + path + ": " + SystemReason(error));
+        return Status::IoError("Cannot write the picture " + path + ": " + SystemReason(error));
     };
 
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         const int error = errno;
-        return Status::Error("Cannot write the picture " + path + ": " + SystemReason(error));
+        return Status::IoError("Cannot write the picture " + path + ": " + SystemReason(error));
     }
     std::size_t written = 0;
     while (written < bytes.size()) {
@@ -191,14 +191,14 @@ Status WriteDensityPicture(const cv::Mat& raster, double hMin, double hMax, doub
 
         std::vector<uchar> bytes;
         if (!cv::imencode(".bmp", canvas, bytes)) {
-            return Status::Error("Cannot write the picture " + path +
+            return Status::Internal("Cannot write the picture " + path +
                                  ": the picture could not be encoded");
         }
         return WriteFileWhole(path, bytes);
     } catch (const cv::Exception& e) {
-        return Status::Error("Cannot write the picture " + path + ": " + e.what());
+        return Status::Internal("Cannot write the picture " + path + ": " + e.what());
     } catch (const std::bad_alloc&) {
-        return Status::Error("Cannot write the picture " + path + ": not enough memory");
+        return Status::NoMemory("Cannot write the picture " + path + ": not enough memory");
     }
 }
 
