@@ -69,7 +69,7 @@ PixelTests TimeTests(bool gaussian) {
 void FastFill(benchmark::State& state, bool gaussian) {
     const reference::Frame f = Frame(gaussian);
     DensityGrid grid;
-    MakeDensityGrid(f.hMin, f.hMax, f.hScale, f.vMin, f.vMax, f.vScale, grid);
+    MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}}, PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid);
     SeriesWorkspace work;
     PrepareRaster(grid, work.raster);
     const PixelTests tests = TimeTests(gaussian);
@@ -100,7 +100,7 @@ BENCHMARK(BM_DensityFillUnitReference)->Unit(benchmark::kMillisecond)->Iteration
 void BM_DensityEstimateSpatialFast(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            EstimateSpatialMaximum(Cloud(), Radius, 1, 1, 8, Direction, false));
+            EstimateSpatialMaximum(Cloud(), static_cast<ViewDirection>(Direction), PlaneScale{1, 1}, 8, Weighting{Radius, false}));
     }
 }
 void BM_DensityEstimateSpatialAllPairs(benchmark::State& state) {
@@ -112,7 +112,7 @@ void BM_DensityEstimateSpatialAllPairs(benchmark::State& state) {
 void BM_DensityEstimateTimeFast(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            EstimateTimeMaximum(Cloud(), Radius, 1, 1, 1, Direction, false, true));
+            EstimateTimeMaximum(Cloud(), static_cast<ViewDirection>(Direction), PlaneScale{1, 1}, 1, false, Weighting{Radius, true}));
     }
 }
 void BM_DensityEstimateTimeAllPairs(benchmark::State& state) {
@@ -124,7 +124,7 @@ void BM_DensityEstimateTimeAllPairs(benchmark::State& state) {
 void BM_DensityEstimateCumulativeFast(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            EstimateTimeMaximum(Cloud(), Radius, 1, 1, 1, Direction, true, false));
+            EstimateTimeMaximum(Cloud(), static_cast<ViewDirection>(Direction), PlaneScale{1, 1}, 1, true, Weighting{Radius, false}));
     }
 }
 void BM_DensityEstimateCumulativeAllPairs(benchmark::State& state) {
@@ -149,7 +149,7 @@ void BM_DensitySeries100Compute(benchmark::State& state) {
     SortEventsByColumn(events, Direction);
     const reference::Frame f = Frame(false);
     DensityGrid grid;
-    MakeDensityGrid(f.hMin, f.hMax, f.hScale, f.vMin, f.vMax, f.vScale, grid);
+    MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}}, PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid);
     SeriesWorkspace work;
     PrepareRaster(grid, work.raster);
     PixelTests tests = TimeTests(false);
@@ -176,7 +176,7 @@ void BM_DensitySeries100RenderAndWrite(benchmark::State& state) {
     const std::string eventFile = dir.file("events.dat");
     const reference::Frame f = Frame(false);
     DensityGrid grid;
-    MakeDensityGrid(f.hMin, f.hMax, f.hScale, f.vMin, f.vMax, f.vScale, grid);
+    MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}}, PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid);
     SeriesWorkspace work;
     PrepareRaster(grid, work.raster);
     FillDensityGrid(grid, Cloud().rows.data(), Cloud().count, TimeTests(false), f.densityMaximum,

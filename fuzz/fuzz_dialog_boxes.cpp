@@ -131,7 +131,7 @@ void DeriveAndRun(const DialogValues& v, int mode) {
     if ((std::max(width, 0.0) + 2.0) * (std::max(height, 0.0) + 2.0) <= 4.0e6) {
         korvane::DensityGrid grid;
         const korvane::Status made =
-            korvane::MakeDensityGrid(hMin, hMax, hScale, vMin, vMax, vScale, grid);
+            korvane::MakeDensityGrid({{hMin, hMax}, {vMin, vMax}}, {hScale, vScale}, {300, 200}, grid);
         if (made.ok()) {
             Require(grid.width >= 1 && grid.height >= 1, "an empty raster was made");
             Require(static_cast<double>(grid.width) * grid.height <= korvane::MaxRasterPixels,

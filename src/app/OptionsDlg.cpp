@@ -17,6 +17,8 @@
 #include "app/DialogUnits.h"
 #include "app/ExampleFolder.h"
 #include "app/MessageBoxes.h"
+#include "app/TraceLine.h"
+#include "series/ProgressSeriesObserver.h"
 #include "common/Paths.h"
 #include "setup/SetupFile.h"
 
@@ -392,7 +394,12 @@ void COptionsDlg::OnCalculate() {
     m_calculating = true;
     DisableCommandsDuringRun();
     try {
-        Calculate(m_values, m_calculationMode, *this, m_workspace);
+        ProgressSeriesObserver observer(*this, PrintTraceLine);
+        const CalculationOutcome outcome =
+            Calculate(m_values, m_calculationMode, observer, m_workspace);
+        if (outcome.message) {
+            MessageBoxA(outcome.message->text, outcome.message->caption, outcome.message->icon);
+        }
     } catch (const std::exception& error) {
         // Nothing may escape into the event loop.
         MessageBoxA(error.what(), "Korvane", MessageIcon::Stop);

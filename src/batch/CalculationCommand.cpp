@@ -12,6 +12,7 @@
 #include "ExitStatus.h"
 #include "Interrupt.h"
 #include "common/Paths.h"
+#include "series/ProgressSeriesObserver.h"
 #include "setup/CalculateCommand.h"
 #include "setup/DialogValues.h"
 #include "setup/SetupFile.h"
@@ -47,23 +48,29 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     BatchHost host("picture", 1);
     // The event table alone is 1.6 MB: keep it off the stack.
     auto workspace = std::make_unique<CalculationWorkspace>();
-    const CalculateOutcome outcome = Calculate(values, mode, host, *workspace);
+    ProgressSeriesObserver observer(host, [](const std::string& line) {
+        std::fputs((line + "\n").c_str(), stdout);
+        std::fflush(stdout);
+    });
+    const CalculationOutcome outcome = Calculate(values, mode, observer, *workspace);
     host.FinishLine();
+    if (outcome.message) {
+        host.MessageBoxA(outcome.message->text, outcome.message->caption, outcome.message->icon);
+    }
 
     const std::string folder = FolderOf(values.eventFilePath);
-    switch (outcome) {
-        case CalculateOutcome::Finished:
+    switch (outcome.status.code()) {
+        case Status::Code::Ok:
             Say("the pictures are in " + folder);
             return ExitSuccess;
-        case CalculateOutcome::Cancelled:
+        case Status::Code::Cancelled:
             Say("interrupted; the pictures written so far are complete, in " + folder);
             return ExitInterrupted;
-        case CalculateOutcome::InvalidInput:
+        case Status::Code::InvalidInput:
             return ExitInvalidInput;
-        case CalculateOutcome::Failed:
-            break;
+        default:
+            return ExitFailure;
     }
-    return ExitFailure;
 }
 
 }  // namespace korvane::batch

@@ -5,10 +5,9 @@
 
 #include <string>
 
-namespace korvane {
+#include "common/UserMessage.h"
 
-// Message box icons, with the values of the classic message box types.
-enum class MessageIcon { Stop = 16, Information = 64 };
+namespace korvane {
 
 class Host {
 public:

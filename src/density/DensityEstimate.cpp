@@ -336,18 +336,23 @@ double Highest(const EventTable& events, const std::array<int, Dims>& columns,
         .Compute();
 }
 
-bool KnownDirection(int direction) {
-    return direction >= 0 && direction <= 2;
+bool KnownDirection(ViewDirection direction) {
+    return direction == ViewDirection::AlongX || direction == ViewDirection::AlongY ||
+           direction == ViewDirection::AlongZ;
 }
 
 }  // namespace
 
-double EstimateSpatialMaximum(const EventTable& events, double radius, double hScale, double vScale,
-                              double depthStep, int direction, bool gaussian) {
+double EstimateSpatialMaximum(const EventTable& events, ViewDirection direction,
+                              const PlaneScale& scale, double depthStep, const Weighting& weighting) {
     if (!KnownDirection(direction)) {
         return 0.0;
     }
-    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
+    const double radius = weighting.radius;
+    const bool gaussian = weighting.gaussian;
+    const double hScale = scale.horizontal;
+    const double vScale = scale.vertical;
+    const AxisMap axes = ViewAxes(direction);
     auto anyTime = [](const Point<3>&, const Point<3>&) { return true; };
     auto weight = [=](const Point<3>& a, const Point<3>& b) {
         const double d = DistanceInSpace(StepsSquared(a.c[0], b.c[0], hScale),
@@ -361,12 +366,17 @@ double EstimateSpatialMaximum(const EventTable& events, double radius, double hS
                       !gaussian, anyTime, weight);
 }
 
-double EstimateTimeMaximum(const EventTable& events, double radius, double hScale, double vScale,
-                           double timeStep, int direction, bool cumulative, bool gaussian) {
+double EstimateTimeMaximum(const EventTable& events, ViewDirection direction,
+                           const PlaneScale& scale, double timeStep, bool cumulative,
+                           const Weighting& weighting) {
     if (!KnownDirection(direction)) {
         return 0.0;
     }
-    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
+    const double radius = weighting.radius;
+    const bool gaussian = weighting.gaussian;
+    const double hScale = scale.horizontal;
+    const double vScale = scale.vertical;
+    const AxisMap axes = ViewAxes(direction);
     const double hHalf = BoxHalfWidth(radius, hScale);
     const double vHalf = BoxHalfWidth(radius, vScale);
     if (cumulative) {

@@ -3,19 +3,25 @@
 
 #include <functional>
 
+#include "common/Ranges.h"
+#include "density/Kernel.h"
 #include "events/EventTable.h"
+#include "events/ViewAxes.h"
 
 namespace korvane {
 
 // Highest sum of KernelWeight over the events j in the strict box around event i (all
 // three axes of the direction, 3-D distance), over every event i of the table.
-double EstimateSpatialMaximum(const EventTable& events, double radius, double hScale, double vScale,
-                              double depthStep, int direction, bool gaussian);
+// `direction` along an axis; `depthStep` is the slice step.
+double EstimateSpatialMaximum(const EventTable& events, ViewDirection direction,
+                              const PlaneScale& scale, double depthStep, const Weighting& weighting);
 
 // As above in the picture plane (2-D), j counting for i only if, cumulative: j is strictly
 // earlier; else |t(i) - t(j)| < timeStep.
-double EstimateTimeMaximum(const EventTable& events, double radius, double hScale, double vScale,
-                           double timeStep, int direction, bool cumulative, bool gaussian);
+// `timeStep` is the window length.
+double EstimateTimeMaximum(const EventTable& events, ViewDirection direction,
+                           const PlaneScale& scale, double timeStep, bool cumulative,
+                           const Weighting& weighting);
 
 // The user's fixed maximum, or 0.8 times the estimate (computed only when needed).
 double SelectDensityMaximum(bool fixedDensity, double maxDensity,

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "common/NumberText.h"
-#include "picture/DensityPicture.h"
 
 namespace korvane {
 
@@ -32,8 +31,14 @@ std::string SizeText(double width, double height) {
 
 }  // namespace
 
-Status MakeDensityGrid(double hMin, double hMax, double hScale, double vMin, double vMax,
-                       double vScale, DensityGrid& grid) {
+Status MakeDensityGrid(const PlaneRange& ranges, const PlaneScale& scale,
+                       const CanvasMargins& margins, DensityGrid& grid) {
+    const double hMin = ranges.horizontal.min;
+    const double hMax = ranges.horizontal.max;
+    const double vMin = ranges.vertical.min;
+    const double vMax = ranges.vertical.max;
+    const double hScale = scale.horizontal;
+    const double vScale = scale.vertical;
     const double across = std::trunc((hMax - hMin) / hScale) + 2.0;
     const double up = std::trunc((vMax - vMin) / vScale) + 2.0;
     if (!std::isfinite(across) || !std::isfinite(up)) {
@@ -46,7 +51,7 @@ Status MakeDensityGrid(double hMin, double hMax, double hScale, double vMin, dou
     // The labelled picture around the raster must fit as well: a raster of 1 x 80,000,000
     // pixels is allowed by itself, but its canvas would need tens of gigabytes.
     if (across * up > MaxRasterPixels ||
-        (across + CanvasExtraWidth) * (up + CanvasExtraHeight) > MaxRasterPixels) {
+        (across + margins.columns) * (up + margins.rows) > MaxRasterPixels) {
         return Status::NoMemory("A picture of " + SizeText(across, up) +
                              " pixels is too large to compute.");
     }
@@ -81,10 +86,5 @@ Status PrepareRaster(const DensityGrid& grid, cv::Mat& raster) {
     return Status::Ok();
 }
 
-Status MakeGridAndRaster(double hMin, double hMax, double hScale, double vMin, double vMax,
-                         double vScale, DensityGrid& grid, cv::Mat& raster) {
-    const Status made = MakeDensityGrid(hMin, hMax, hScale, vMin, vMax, vScale, grid);
-    return made.ok() ? PrepareRaster(grid, raster) : made;
-}
 
 }  // namespace korvane

@@ -4,6 +4,7 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
+#include "common/Ranges.h"
 #include "common/Status.h"
 
 namespace korvane {
@@ -29,17 +30,20 @@ struct DensityGrid {
     bool rowsAscending = true;
 };
 
+// The columns and rows a picture adds around its raster (axes, labels, colour bar).
+struct CanvasMargins {
+    double columns = 0;
+    double rows = 0;
+};
+
 // Works out the raster size and positions. Fails, saying why, when the ranges give no
-// sensible raster (a size that is not a number, not positive, or more than MaxRasterPixels).
-Status MakeDensityGrid(double hMin, double hMax, double hScale, double vMin, double vMax,
-                       double vScale, DensityGrid& grid);
+// sensible raster (a size that is not a number, not positive, or more than MaxRasterPixels,
+// alone or with its margins), before anything large is allocated.
+Status MakeDensityGrid(const PlaneRange& ranges, const PlaneScale& scale,
+                       const CanvasMargins& margins, DensityGrid& grid);
 
 // (Re)allocates `raster` as width x height, 8-bit BGR, and makes it black. Reuses the
 // memory when the size is unchanged. Fails instead of throwing when memory runs out.
 Status PrepareRaster(const DensityGrid& grid, cv::Mat& raster);
-
-// Both of the above, as a series starts: the grid of its pictures and its black raster.
-Status MakeGridAndRaster(double hMin, double hMax, double hScale, double vMin, double vMax,
-                         double vScale, DensityGrid& grid, cv::Mat& raster);
 
 }  // namespace korvane

@@ -206,13 +206,14 @@ double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double d
     return result;
 }
 
-double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box, double radius,
-                                  bool cumulative, bool gaussian) {
+double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box,
+                                  const Weighting& weighting, bool cumulative) {
     SortEventsByColumn(events, 3);
     PerspectiveFrame frame;
     BuildPerspectiveFrame(events, box, frame);
     const double dt = (box.end - box.start) / box.windows;
-    return EstimatePerspectiveMaximumOfFrame(frame, dt, radius, cumulative, gaussian);
+    return EstimatePerspectiveMaximumOfFrame(frame, dt, weighting.radius, cumulative,
+                                             weighting.gaussian);
 }
 
 }  // namespace korvane

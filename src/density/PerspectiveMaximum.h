@@ -1,6 +1,7 @@
 #pragma once
 // The automatic top of the colour scale of a perspective calculation.
 
+#include "density/Kernel.h"
 #include "density/PerspectiveFrame.h"
 
 namespace korvane {
@@ -15,7 +16,7 @@ double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double d
 // The density maximum of a perspective calculation without a fixed maximum, before the
 // 0.8 factor: the highest kernel sum over kept events in the projected plane (see the
 // implementation for the exact rule). Sorts the event table on time.
-double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box, double radius,
-                                  bool cumulative, bool gaussian);
+double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box,
+                                  const Weighting& weighting, bool cumulative);
 
 }  // namespace korvane

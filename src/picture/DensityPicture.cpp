@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "common/NumberText.h"
-#include "common/Paths.h"
 #include "picture/ColourScale.h"
 #include "common/FloatNarrowing.h"
 
@@ -47,13 +46,13 @@ struct AxisTexts {
     const char* captionAxis;  // "x", "y" or "z": the caption names the slice position
 };
 
-AxisTexts TextsFor(int direction) {
+AxisTexts TextsFor(ViewDirection direction) {
     switch (direction) {
-        case 0:
+        case ViewDirection::AlongX:
             return {"y [m]", "z [m]", "x"};
-        case 1:
+        case ViewDirection::AlongY:
             return {"x [m]", "z [m]", "y"};
-        case 2:
+        case ViewDirection::AlongZ:
             return {"x [m]", "y [m]", "z"};
         default:
             return {"", "", ""};
@@ -66,10 +65,14 @@ int TickStep(int size) {
     return size / 10 > 0 ? size / 10 : 1;
 }
 
-void DrawAxes(cv::Mat& canvas, int W, int H, double hMin, double hMax, double vMin, double vMax,
-              double captionValue, int direction, PictureKind kind) {
+void DrawAxes(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
     const cv::Scalar black(0, 0, 0);
-    const AxisTexts texts = TextsFor(direction);
+    const AxisTexts texts = TextsFor(labels.direction);
+    const double hMin = labels.ranges.horizontal.min;
+    const double hMax = labels.ranges.horizontal.max;
+    const double vMin = labels.ranges.vertical.min;
+    const double vMax = labels.ranges.vertical.max;
+    const double captionValue = labels.captionValue;
 
     const int sx = TickStep(W);
     // The counter bounds the loop as well as x, so it ends even for an absurd width.
@@ -92,7 +95,7 @@ void DrawAxes(cv::Mat& canvas, int W, int H, double hMin, double hMax, double vM
     Text(canvas, texts.vertical, 20, H / 2 + 150, TitleFont, black);
 
     std::string caption;
-    if (kind == PictureKind::Spatial) {
+    if (labels.kind == PictureKind::Spatial) {
         if (texts.captionAxis[0] != '\0') {
             caption = std::string(texts.captionAxis) + ": " + FormatFixed(captionValue, 4) + " m";
         }
@@ -166,11 +169,8 @@ Status WriteFileWhole(const std::string& path, const std::vector<uchar>& bytes) 
 
 }  // namespace
 
-Status WriteDensityPicture(const cv::Mat& raster, double hMin, double hMax, double vMin,
-                           double vMax, double captionValue, std::string fileName, int direction,
-                           PictureKind kind, std::string eventFilePath, double densityMaximum,
-                           cv::Mat& canvas) {
-    const std::string path = JoinPath(FolderOf(eventFilePath), fileName);
+Status WriteDensityPicture(const cv::Mat& raster, const PictureLabels& labels,
+                           const std::string& path, cv::Mat& canvas) {
     try {
         const int W = raster.cols;
         const int H = raster.rows;
@@ -182,11 +182,11 @@ Status WriteDensityPicture(const cv::Mat& raster, double hMin, double hMax, doub
             raster.copyTo(canvas(cv::Rect(RasterLeft, RasterTop, W, H)));
         }
 
-        if (kind != PictureKind::Perspective) {
-            DrawAxes(canvas, W, H, hMin, hMax, vMin, vMax, captionValue, direction, kind);
+        if (labels.kind != PictureKind::Perspective) {
+            DrawAxes(canvas, W, H, labels);
         }
         if (H > 0) {
-            DrawColourBar(canvas, W, H, densityMaximum);
+            DrawColourBar(canvas, W, H, labels.densityMaximum);
         }
 
         std::vector<uchar> bytes;

@@ -1,6 +1,5 @@
 #include "series/PerspectiveSeries.h"
 
-#include <new>
 #include <opencv2/imgproc.hpp>
 
 #include "common/NumberText.h"
@@ -10,7 +9,7 @@
 #include "common/FloatNarrowing.h"
 #include "density/PerspectiveFill.h"
 #include "density/PerspectiveFrame.h"
-#include "picture/PictureFileName.h"
+#include "series/SeriesLoop.h"
 
 namespace korvane {
 
@@ -44,20 +43,36 @@ void DrawAxes(const PerspectiveFrame& frame, cv::Mat& picture) {
     }
 }
 
-SeriesResult Failed(std::string message) {
-    return {SeriesOutcome::Failed, std::move(message)};
+}  // namespace
+
+PerspectiveBox PerspectiveBoxOf(const CalculationRequest& request) {
+    PerspectiveBox box;
+    box.xmin = request.box.x.min;
+    box.xmax = request.box.x.max;
+    box.ymin = request.box.y.min;
+    box.ymax = request.box.y.max;
+    box.zmin = request.box.z.min;
+    box.zmax = request.box.z.max;
+    box.start = request.time.min;
+    box.end = request.time.max;
+    box.width = TruncateToInt(request.pictureWidth);
+    box.height = TruncateToInt(request.pictureHeight);
+    box.windows = request.numberOfPictures;
+    return box;
 }
 
-SeriesResult RunSeries(SeriesContext& ctx, const PerspectiveBox& box) {
+Status RunPerspectiveSeries(SeriesContext& ctx) {
+    const PerspectiveBox box = PerspectiveBoxOf(ctx.request);
     const double pixels = (static_cast<double>(box.width) + 2 * Frame) *
                           (static_cast<double>(box.height) + 2 * Frame);
     if (box.width < 0 || box.height < 0 || pixels > MaxRasterPixels) {
-        return Failed("The perspective picture of " + FormatInteger(box.width) + " x " +
-                      FormatInteger(box.height) +
-                      " pixels is too large to be made. Choose a smaller width and height.");
+        return Status::NoMemory("The perspective picture of " + FormatInteger(box.width) + " x " +
+                                FormatInteger(box.height) +
+                                " pixels is too large to be made. Choose a smaller width and "
+                                "height.");
     }
 
-    SortEventsByColumn(ctx.events, 3);
+    SortEventsByColumn(ctx.events, TimeColumn);
     PerspectiveFrame frame;
     BuildPerspectiveFrame(ctx.events, box, frame);
     const double dt = (box.end - box.start) / box.windows;
@@ -67,54 +82,32 @@ SeriesResult RunSeries(SeriesContext& ctx, const PerspectiveBox& box) {
     PerspectiveFillWork fill;
     PreparePerspectiveFill(frame, fill);
 
-    ctx.host.SetProgressRange(0, TruncateToInt(box.windows + 1));
-    int n = 1;
-    // A window length below the precision of the start would never move it on: the
-    // series then stops after one picture more than asked for, as rounding allows.
-    const long long mostPictures = static_cast<long long>(TruncateToInt(box.windows)) + 1;
     PerspectiveWindow window;
-    window.cumulative = ctx.run.Cumulative;
-    window.radius = ctx.run.Radius;
-    window.gaussian = ctx.run.Gaussiandistance;
-    window.maximum = NarrowToFloat(ctx.run.DensityMaximum);
+    window.cumulative = ctx.request.cumulative;
+    window.radius = ctx.request.weighting.radius;
+    window.gaussian = ctx.request.weighting.gaussian;
+    window.maximum = NarrowToFloat(ctx.densityMaximum);
 
-    for (double t0 = box.start; t0 < box.end && n <= mostPictures; t0 += dt) {
+    PictureLabels labels;
+    labels.direction = ViewDirection::Perspective;
+    labels.kind = PictureKind::Perspective;
+    labels.densityMaximum = ctx.densityMaximum;
+
+    SeriesSteps steps;
+    steps.prefix = "perspective";
+    steps.start = box.start;
+    steps.end = box.end;
+    steps.step = dt;
+    steps.shown = &picture;
+    return RunSeriesLoop(ctx, steps, [&](double t0, const std::string& path) {
         window.t0 = t0;
         window.end = t0 + dt;
         picture.setTo(cv::Scalar(0, 0, 0));
         FillPerspectiveWindow(frame, window, picture, fill);
         DrawAxes(frame, picture);
         Label(picture, "Time: " + FormatFixed(window.end, 1) + " sec", box.width - 100, 50);
-
-        const std::string name = PictureFileName("perspective", n);
-        n = n + 1;
-        const Status written =
-            WriteDensityPicture(picture, 0, 0, 0, 0, 0, name, 3, PictureKind::Perspective,
-                                ctx.eventFilePath, ctx.run.DensityMaximum, ctx.work.canvas);
-        if (!written.ok()) {
-            return Failed(written.message());
-        }
-        ctx.host.SetProgressPosition(n);
-        if (ctx.host.CancelRequested()) {
-            return {SeriesOutcome::Cancelled, ""};
-        }
-        ctx.host.DrainMessageQueue();
-    }
-    ctx.host.MessageBoxA("Calculation finished successfully.", "Information",
-                         MessageIcon::Information);
-    return {SeriesOutcome::Finished, ""};
-}
-
-}  // namespace
-
-SeriesResult WritePerspectiveSeries(SeriesContext& ctx, const PerspectiveBox& box) {
-    try {
-        return RunSeries(ctx, box);
-    } catch (const cv::Exception& e) {
-        return Failed(std::string("The perspective series stopped: ") + e.what());
-    } catch (const std::bad_alloc&) {
-        return Failed("The perspective series stopped: not enough memory for its pictures.");
-    }
+        return WriteDensityPicture(picture, labels, path, ctx.work.canvas);
+    });
 }
 
 }  // namespace korvane

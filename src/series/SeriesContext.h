@@ -1,14 +1,14 @@
 #pragma once
-// What a picture series works with: the window (through Host), the event table, the run's
-// values, and buffers reused from picture to picture.
+// What a picture series works with: the front end (through its observer), the event table,
+// the request, the density at the top of the colour scale, and buffers reused from picture
+// to picture.
 
 #include <opencv2/core.hpp>
-#include <string>
 #include <vector>
 
-#include "common/Host.h"
 #include "events/EventTable.h"
-#include "setup/CalculationSetup.h"
+#include "series/CalculationRequest.h"
+#include "series/SeriesObserver.h"
 
 namespace korvane {
 
@@ -22,25 +22,19 @@ struct SeriesWorkspace {
     std::vector<cv::Vec3b> countColours;  // colour of each count, for the picture in progress
 };
 
+// What a calculation keeps between runs: one instance in the application (or the batch
+// front end, or a test), overwritten by each calculation.
+struct CalculationWorkspace {
+    EventTable events;
+    SeriesWorkspace series;
+};
+
 struct SeriesContext {
-    Host& host;
+    SeriesObserver& observer;
     EventTable& events;
-    const RunParameters& run;
-    std::string eventFilePath;    // text of the event file box: pictures go beside it
-    double numberOfPictures = 0;  // value of the number-of-pictures box (progress range);
-                                  // a series writes at most trunc(value) + 1 pictures
+    const CalculationRequest& request;
+    double densityMaximum = 0;  // the top of the colour scale
     SeriesWorkspace& work;
-};
-
-enum class SeriesOutcome {
-    Finished,   // every picture written, "Calculation finished successfully." shown
-    Cancelled,  // the user closed the window; the pictures written stay on disk
-    Failed      // a picture could not be written or a raster not allocated; see message
-};
-
-struct SeriesResult {
-    SeriesOutcome outcome = SeriesOutcome::Finished;
-    std::string message;  // for Failed: what went wrong, naming the file where there is one
 };
 
 }  // namespace korvane

@@ -32,10 +32,6 @@ struct CalculationSetup {
     bool operator==(const CalculationSetup&) const = default;
 };
 
-// World units per pixel, or per step: (high - low) / divisor, and 1000 when the range is
-// empty (high equals low).
-double ScaleOrStep(double low, double high, double divisor);
-
 // The values one calculation runs with, derived from the dialog's boxes by the Calculate
 // command. A value a mode does not set keeps what an earlier calculation left in it.
 struct RunParameters {

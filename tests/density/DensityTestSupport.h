@@ -51,7 +51,7 @@ inline cv::Mat FastPicture(const reference::Frame& f, const PixelTests& tests,
                            const EventRecord* run, int count,
                            cv::Scalar background = cv::Scalar::all(0)) {
     DensityGrid grid;
-    const Status made = MakeDensityGrid(f.hMin, f.hMax, f.hScale, f.vMin, f.vMax, f.vScale, grid);
+    const Status made = MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}}, PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid);
     EXPECT_TRUE(made.ok()) << made.message();
     SeriesWorkspace work;
     EXPECT_TRUE(PrepareRaster(grid, work.raster).ok());

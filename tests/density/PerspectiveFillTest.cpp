@@ -201,22 +201,22 @@ TEST(PerspectiveMaximum, SingleAndCoincidentEvents) {
     table.rows[0] = {5, 5, 5, 3};
     const PerspectiveBox box = TestBox(100, 100, 8);
     // One event counts for itself only when the window rule admits equal times.
-    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, 1.0, false, false), 1.0);
-    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, 1.0, true, false), 0.0);
-    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, 0.0, false, false), 0.0);
+    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, Weighting{1.0, false}, false), 1.0);
+    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, Weighting{1.0, false}, true), 0.0);
+    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, Weighting{0.0, false}, false), 0.0);
     // Two at the same place and instant never count for each other cumulatively.
     table.count = 2;
     table.rows[1] = table.rows[0];
-    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, 1.0, true, false), 0.0);
-    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, 1.0, false, true), 2.0);
+    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, Weighting{1.0, false}, true), 0.0);
+    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, Weighting{1.0, true}, false), 2.0);
     // Half a window later: counted cumulatively by the later one, and within one window
     // length of each other.
     table.rows[1].t = 3.5;
-    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, 1.0, true, false), 1.0);
-    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, 1.0, false, false), 2.0);
+    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, Weighting{1.0, false}, true), 1.0);
+    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, Weighting{1.0, false}, false), 2.0);
     // An event outside the box does not count.
     table.rows[1].x = 10.5;
-    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, 1.0, false, false), 1.0);
+    EXPECT_EQ(EstimatePerspectiveMaximum(table, box, Weighting{1.0, false}, false), 1.0);
 }
 
 }  // namespace

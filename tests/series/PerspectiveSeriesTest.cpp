@@ -364,7 +364,7 @@ TEST(PerspectiveSeries, DegenerateAndExtremeInputsFinish) {
             const SeriesResult result = calc.Run();
             EXPECT_EQ(result.outcome, SeriesOutcome::Finished) << c.what << result.message;
             EXPECT_EQ(calc.PictureCount(), 2) << c.what;
-            EXPECT_GE(EstimatePerspectiveMaximum(calc.events, c.box, c.radius, false, gaussian),
+            EXPECT_GE(EstimatePerspectiveMaximum(calc.events, c.box, Weighting{c.radius, gaussian}, false),
                       0.0)
                 << c.what;
         }

@@ -1,0 +1,46 @@
+#pragma once
+// One calculation as typed values: what the Options dialog's boxes mean once they passed
+// the input tests. The engine runs on this, never on dialog text.
+
+#include <optional>
+#include <string>
+
+#include "common/Ranges.h"
+#include "density/Kernel.h"
+#include "events/ViewAxes.h"
+
+namespace korvane {
+
+enum class CalculationKind {
+    Spatial,  // slices along the direction of view
+    Time      // time windows; perspective pictures when the direction is Perspective
+};
+
+// The event box: the x, y and z ranges.
+struct SpaceBox {
+    AxisRange x;
+    AxisRange y;
+    AxisRange z;
+
+    const AxisRange& Column(int column) const { return column == 0 ? x : column == 1 ? y : z; }
+};
+
+struct CalculationRequest {
+    CalculationKind kind = CalculationKind::Spatial;
+    ViewDirection direction = ViewDirection::AlongZ;
+    std::string eventFilePath;  // the pictures go into its folder
+    SpaceBox box;               // x, y and z ranges
+    AxisRange time;             // time range, seconds (time series)
+    // Picture size in pixels: 800 x 800 unless fixed; the perspective's density area takes
+    // the width and height as given, whether fixed or not.
+    double pictureWidth = 800;
+    double pictureHeight = 800;
+    // N: slices or windows. A fraction is allowed: the step is range / N and a series
+    // writes at most trunc(N) + 1 pictures.
+    double numberOfPictures = 1;
+    Weighting weighting;
+    bool cumulative = false;                   // windows from the first event on
+    std::optional<double> fixedDensityMaximum;  // top of the colour scale, else estimated
+};
+
+}  // namespace korvane

@@ -1,0 +1,113 @@
+#include "series/PlaneSeries.h"
+
+#include "density/DensityFill.h"
+#include "density/DensityGrid.h"
+#include "density/EventRuns.h"
+#include "events/EventOrdering.h"
+#include "picture/DensityPicture.h"
+#include "series/SeriesLoop.h"
+
+namespace korvane {
+
+namespace {
+
+// What tells the spatial series from the time series.
+struct PlaneSeriesKind {
+    const char* prefix;
+    PictureKind pictureKind;
+    const char* sortedTrace;   // the diagnostic line after sorting
+    int sortColumn;            // the column the events are sorted on
+    AxisRange positions;       // depth range, or time range
+    double step;               // slice step, or window length
+    bool horizontalInclusive;  // a slice's box includes its horizontal bound, a window's not
+};
+
+Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
+    const CalculationRequest& request = ctx.request;
+    if (request.direction == ViewDirection::Perspective) {
+        return Status::Internal("A series of slices or windows needs a direction along x, y or z.");
+    }
+    const PlaneRange ranges = PictureRanges(request);
+    const PlaneScale scale = PictureScale(request);
+    DensityGrid grid;
+    const Status gridMade =
+        MakeDensityGrid(ranges, scale, {CanvasExtraWidth, CanvasExtraHeight}, grid);
+    if (!gridMade.ok()) {
+        return gridMade;
+    }
+    const Status rasterMade = PrepareRaster(grid, ctx.work.raster);
+    if (!rasterMade.ok()) {
+        return rasterMade;
+    }
+
+    SortEventsByColumn(ctx.events, kind.sortColumn);
+    ctx.observer.Trace(kind.sortedTrace);
+
+    const AxisMap axes = ViewAxes(request.direction);
+    const bool spatial = kind.pictureKind == PictureKind::Spatial;
+    PixelTests tests;
+    tests.hColumn = axes.horizontal;
+    tests.vColumn = axes.vertical;
+    tests.horizontalInclusive = kind.horizontalInclusive;
+    tests.radius = request.weighting.radius;
+    tests.hScale = scale.horizontal;
+    tests.vScale = scale.vertical;
+    tests.gaussian = request.weighting.gaussian;
+    tests.withDepth = spatial;
+    tests.depthColumn = axes.depth;
+    tests.depthStep = kind.step;
+    const double slabHalfWidth = request.weighting.radius * kind.step;
+
+    PictureLabels labels;
+    labels.ranges = ranges;
+    labels.direction = request.direction;
+    labels.kind = kind.pictureKind;
+    labels.densityMaximum = ctx.densityMaximum;
+
+    SeriesSteps steps;
+    steps.prefix = kind.prefix;
+    steps.start = kind.positions.min;
+    steps.end = kind.positions.max;
+    steps.step = kind.step;
+    steps.shown = &ctx.work.raster;
+    steps.ranges = ranges;
+    return RunSeriesLoop(ctx, steps, [&](double position, const std::string& path) {
+        const EventRun run =
+            spatial ? SliceRun(ctx.events, axes.depth, position - slabHalfWidth,
+                               position + slabHalfWidth)
+                    : WindowRun(ctx.events, position, position + kind.step, request.cumulative);
+        tests.slicePosition = position;
+        FillDensityGrid(grid, ctx.events.rows.data() + run.begin, run.size(), tests,
+                        ctx.densityMaximum, ctx.work);
+        labels.captionValue = position + kind.step;
+        return WriteDensityPicture(ctx.work.raster, labels, path, ctx.work.canvas);
+    });
+}
+
+}  // namespace
+
+PlaneRange PictureRanges(const CalculationRequest& request) {
+    const AxisMap axes = ViewAxes(request.direction);
+    return {request.box.Column(axes.horizontal), request.box.Column(axes.vertical)};
+}
+
+PlaneScale PictureScale(const CalculationRequest& request) {
+    const PlaneRange ranges = PictureRanges(request);
+    return {ScaleOrStep(ranges.horizontal, request.pictureWidth),
+            ScaleOrStep(ranges.vertical, request.pictureHeight)};
+}
+
+Status RunSpatialSeries(SeriesContext& ctx) {
+    const AxisRange depth = ctx.request.box.Column(ViewAxes(ctx.request.direction).depth);
+    const double step = ScaleOrStep(depth, ctx.request.numberOfPictures);
+    return RunPlaneSeries(ctx, {"space", PictureKind::Spatial, "input[][] sorted by direction!",
+                                ViewAxes(ctx.request.direction).depth, depth, step, true});
+}
+
+Status RunTimeSeries(SeriesContext& ctx) {
+    const double step = ScaleOrStep(ctx.request.time, ctx.request.numberOfPictures);
+    return RunPlaneSeries(ctx, {"time", PictureKind::TimeResolved, "input[][] sorted by time!",
+                                TimeColumn, ctx.request.time, step, false});
+}
+
+}  // namespace korvane

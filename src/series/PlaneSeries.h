@@ -1,0 +1,21 @@
+#pragma once
+// The two series along a direction of view: slices of space (spatial) and windows of time.
+
+#include "common/Status.h"
+#include "series/SeriesContext.h"
+
+namespace korvane {
+
+// Sorts the events on the depth column and writes space0001.bmp, ... one slice per picture.
+Status RunSpatialSeries(SeriesContext& ctx);
+
+// Sorts the events on time and writes time0001.bmp, ... one window per picture (or,
+// cumulative, every event up to the window's end).
+Status RunTimeSeries(SeriesContext& ctx);
+
+// The ranges across and up of a direction of view along an axis, and the world units per
+// pixel of a picture of the request's size.
+PlaneRange PictureRanges(const CalculationRequest& request);
+PlaneScale PictureScale(const CalculationRequest& request);
+
+}  // namespace korvane

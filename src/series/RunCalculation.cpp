@@ -1,0 +1,69 @@
+#include "series/RunCalculation.h"
+
+#include <new>
+#include <opencv2/core.hpp>
+
+#include "density/DensityEstimate.h"
+#include "density/PerspectiveMaximum.h"
+#include "events/EventFile.h"
+#include "series/PerspectiveSeries.h"
+#include "series/PlaneSeries.h"
+
+namespace korvane {
+
+namespace {
+
+double EstimatedMaximum(const CalculationRequest& request, EventTable& events) {
+    if (request.kind == CalculationKind::Spatial) {
+        const AxisRange depth = request.box.Column(ViewAxes(request.direction).depth);
+        return EstimateSpatialMaximum(events, request.direction, PictureScale(request),
+                                      ScaleOrStep(depth, request.numberOfPictures),
+                                      request.weighting);
+    }
+    if (request.direction == ViewDirection::Perspective) {
+        return EstimatePerspectiveMaximum(events, PerspectiveBoxOf(request), request.weighting,
+                                          request.cumulative);
+    }
+    return EstimateTimeMaximum(events, request.direction, PictureScale(request),
+                               ScaleOrStep(request.time, request.numberOfPictures),
+                               request.cumulative, request.weighting);
+}
+
+Status Calculate(const CalculationRequest& request, SeriesObserver& observer,
+                 CalculationWorkspace& workspace) {
+    // The event file passed the input tests, but it may have changed since, or not fit the
+    // table: no series runs on a table that does not hold the file.
+    const Status read = ReadEventFile(request.eventFilePath, workspace.events);
+    if (!read.ok()) {
+        return Status::InvalidInput(read.message());
+    }
+    const double maximum = SelectDensityMaximum(
+        request.fixedDensityMaximum.has_value(), request.fixedDensityMaximum.value_or(0.0),
+        [&] { return EstimatedMaximum(request, workspace.events); });
+
+    SeriesContext context{observer, workspace.events, request, maximum, workspace.series};
+    if (request.kind == CalculationKind::Spatial) {
+        return RunSpatialSeries(context);
+    }
+    if (request.direction == ViewDirection::Perspective) {
+        return RunPerspectiveSeries(context);
+    }
+    return RunTimeSeries(context);
+}
+
+}  // namespace
+
+Status RunCalculation(const CalculationRequest& request, SeriesObserver& observer,
+                      CalculationWorkspace& workspace) {
+    try {
+        return Calculate(request, observer, workspace);
+    } catch (const std::bad_alloc&) {
+        return Status::NoMemory(
+            "Not enough memory for this calculation. Choose a smaller picture size or fewer "
+            "events.");
+    } catch (const cv::Exception& error) {
+        return Status::Internal("The calculation stopped: " + error.msg);
+    }
+}
+
+}  // namespace korvane

@@ -1,0 +1,46 @@
+#pragma once
+// How a front end follows a calculation: the series' start, each picture as it is written,
+// the user's cancel, a chance to handle window messages, and the engine's trace lines. The
+// Options dialog, korvane-batch and the tests each implement it.
+
+#include <opencv2/core.hpp>
+#include <string>
+
+#include "common/Ranges.h"
+
+namespace korvane {
+
+// One picture just written to disk.
+struct WrittenPicture {
+    int number = 0;             // 1 for the first picture of the series
+    const std::string& path;    // the file written
+    const cv::Mat& raster;      // its density raster (the perspective: its whole picture)
+    PlaneRange ranges;          // world ranges across and up (zero for the perspective)
+    double captionValue = 0;    // slice position or window end, as the caption shows it
+};
+
+class SeriesObserver {
+public:
+    virtual ~SeriesObserver() = default;
+
+    // The series is about to write its first picture. Progress runs from 0 to
+    // `lastPosition` (the number of pictures plus one, truncated); after picture n it
+    // stands at n + 1.
+    virtual void SeriesStarted(int lastPosition) = 0;
+
+    virtual void PictureWritten(const WrittenPicture& picture) = 0;
+
+    // Asked after each picture: true once the user closed the window that runs the work.
+    // The series then stops; the pictures written stay.
+    virtual bool CancelRequested() = 0;
+
+    // After each picture, unless the series stops there for a cancel: let the window handle every pending
+    // message (repaint, a close request) and return at once.
+    virtual void HandleWindowMessages() = 0;
+
+    // A diagnostic line ("input[][] sorted by direction!"); the desktop program sends it to
+    // its standard output.
+    virtual void Trace(const std::string& line) = 0;
+};
+
+}  // namespace korvane
