@@ -1,9 +1,9 @@
 #pragma once
-// Filling one picture's raster: every pixel the walk reaches gets the colour of the summed
-// kernel weights of the events in its box.
+// The densities of one plane picture: the events of a run seen along an axis, on the pixel
+// positions of a density grid.
 
+#include "density/BoxFill.h"
 #include "density/DensityGrid.h"
-#include "series/SeriesContext.h"
 #include "events/EventTable.h"
 
 namespace korvane {
@@ -23,11 +23,9 @@ struct PixelTests {
     double depthStep = 1;              // slice step (withDepth only)
 };
 
-// Colours every pixel the walk reaches in work.raster (already prepared for `grid`) from the
-// events run[0..count) (the vertical test is always strict). Each pixel adds its events'
-// weights in table order, so the sums are those of a plain per-pixel scan to the last bit.
-// Pixels the walk does not reach keep their colour.
-void FillDensityGrid(const DensityGrid& grid, const EventRecord* run, int count,
-                     const PixelTests& tests, double densityMaximum, SeriesWorkspace& work);
+// The densities of the pixels the walk reaches (the grid's positions; the vertical test is
+// always strict) from the events run[0..count), in table order.
+void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int count,
+                           const PixelTests& tests, DensityField& field);
 
 }  // namespace korvane

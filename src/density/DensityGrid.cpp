@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/NumberText.h"
+#include "density/BoxFill.h"
 
 namespace korvane {
 
@@ -64,9 +65,8 @@ Status MakeDensityGrid(const PlaneRange& ranges, const PlaneScale& scale,
         return Status::NoMemory("A picture of " + SizeText(across, up) +
                              " pixels is too large to compute.");
     }
-    grid.columnsAscending =
-        std::is_sorted(grid.columnPositions.begin(), grid.columnPositions.end());
-    grid.rowsAscending = std::is_sorted(grid.rowPositions.begin(), grid.rowPositions.end());
+    grid.columnsAscending = PositionsOrdered(grid.columnPositions);
+    grid.rowsAscending = PositionsOrdered(grid.rowPositions);
     return Status::Ok();
 }
 

@@ -24,8 +24,8 @@ struct DensityGrid {
     // v(k) of the k-th row from the bottom (raster row height - 1 - k), while v(k) <= vMax
     // and k < height.
     std::vector<double> rowPositions;
-    // Whether the positions never decrease; the engine then finds an event's columns and
-    // rows by bisection instead of testing every one.
+    // Whether the positions are finite and never decrease; the fill then finds an event's
+    // columns and rows by bisection instead of testing every one.
     bool columnsAscending = true;
     bool rowsAscending = true;
 };

@@ -1,9 +1,9 @@
 #pragma once
 // Filling the density area of one perspective picture.
 
-#include <opencv2/core.hpp>
 #include <vector>
 
+#include "density/BoxFill.h"
 #include "density/PerspectiveFrame.h"
 
 namespace korvane {
@@ -15,7 +15,7 @@ struct PerspectiveWindow {
     bool cumulative = false;
     double radius = 0;  // box half width and kernel width, in pixels
     bool gaussian = false;
-    float maximum = 0;  // top of the colour scale, single precision
+    float maximum = 0;  // top of the colour scale, single precision (for the colours)
 };
 
 // The time test of a window: strictly inside it, or (cumulative) strictly before its end.
@@ -23,28 +23,22 @@ inline bool InPerspectiveWindow(double t, const PerspectiveWindow& window) {
     return window.cumulative ? t < window.end : (window.t0 < t && t < window.end);
 }
 
-// Buffers of the fill, allocated for the first window and reused for the others.
+// Pixel positions of a perspective series, worked out once per series.
 struct PerspectiveFillWork {
-    std::vector<double> columnU;                // U of each column i: uMin + i du
-    std::vector<double> rowW;                   // W of each row k: wMax - k dw
-    bool columnsOrdered = false;                // U finite and never decreasing
-    bool rowsOrdered = false;                   // W finite and never increasing
-    std::vector<int> counts;                    // unit weights: difference array, then counts
-    std::vector<double> sums;                   // Gaussian weights: per-pixel sums
-    std::vector<double> columnShare, rowShare;  // squared distances in pixels of one event
-    std::vector<int> columnList, rowList;       // columns and rows of one event's box
-    std::vector<cv::Vec3b> countColours;        // colour of each count, for unit weights
-    std::vector<int> windowEvents;              // indices of the kept events in the window
+    std::vector<double> columnU;  // U of each column i: uMin + i du
+    std::vector<double> rowW;     // W of each row from the bottom: wMax - (height - 1 - j) dw
+    bool columnsOrdered = false;  // U finite and never decreasing
+    bool rowsOrdered = false;     // W finite and never decreasing from the bottom up
+    DensityField field;           // the densities of the window in progress
 };
 
 // Works out the pixel positions of `frame`; call once per series, before the first fill.
 void PreparePerspectiveFill(const PerspectiveFrame& frame, PerspectiveFillWork& work);
 
-// Sets every pixel of the density area (columns 100 .. width + 99, rows 100 .. height + 99
-// of `picture`) to the colour of its density: the sum of the weights of the window's kept
-// events in its strict box of `radius` pixels. Each pixel adds its events' weights in time
+// work.field: the densities of the density area (row 0 at the bottom): for each pixel the sum of the
+// weights of the window's kept events in its strict box of `radius` pixels, added in time
 // order, as a scan of the kept events per pixel does, so the sums agree to the last bit.
-void FillPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindow& window,
-                           cv::Mat& picture, PerspectiveFillWork& work);
+void ComputePerspectiveDensities(const PerspectiveFrame& frame, const PerspectiveWindow& window,
+                                 PerspectiveFillWork& work);
 
 }  // namespace korvane

@@ -7,7 +7,7 @@
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
 #include "common/FloatNarrowing.h"
-#include "density/PerspectiveFill.h"
+#include "picture/DensityRaster.h"
 #include "density/PerspectiveFrame.h"
 #include "series/SeriesLoop.h"
 

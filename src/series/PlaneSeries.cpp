@@ -1,6 +1,6 @@
 #include "series/PlaneSeries.h"
 
-#include "density/DensityFill.h"
+#include "picture/DensityRaster.h"
 #include "density/DensityGrid.h"
 #include "density/EventRuns.h"
 #include "events/EventOrdering.h"

@@ -4,9 +4,9 @@
 // to picture.
 
 #include <opencv2/core.hpp>
-#include <vector>
 
 #include "events/EventTable.h"
+#include "picture/DensityRaster.h"
 #include "series/CalculationRequest.h"
 #include "series/SeriesObserver.h"
 
@@ -14,12 +14,8 @@ namespace korvane {
 
 // Buffers a series allocates once and reuses for every picture (a fresh page costs more to
 // touch than a unit-weight picture costs to compute).
-struct SeriesWorkspace {
-    cv::Mat raster;                       // the picture raster, 8-bit BGR
-    cv::Mat canvas;                       // the labelled picture written to disk
-    std::vector<double> densities;        // per-pixel sums of the picture in progress
-    std::vector<int> counts;              // per-pixel counts (unit weights)
-    std::vector<cv::Vec3b> countColours;  // colour of each count, for the picture in progress
+struct SeriesWorkspace : RasterWork {
+    cv::Mat canvas;  // the labelled picture written to disk
 };
 
 // What a calculation keeps between runs: one instance in the application (or the batch

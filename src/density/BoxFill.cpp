@@ -1,0 +1,264 @@
+#include "density/BoxFill.h"
+
+#include <algorithm>
+#include <cmath>
+#include <opencv2/core.hpp>
+
+#include "density/Distance.h"
+
+namespace korvane {
+
+namespace {
+
+// Indices [lo, hi) of the positions whose test passes; empty when lo >= hi.
+struct IndexRange {
+    int lo = 0;
+    int hi = 0;
+    bool empty() const { return lo >= hi; }
+};
+
+// The first index in [0, n) where `pred` is false, `pred` being true on a prefix of the
+// positions; searched outward from `guess` so a good guess costs a step or two.
+template <class Pred>
+int PartitionNear(const double* positions, int n, int guess, Pred pred) {
+    guess = std::clamp(guess, 0, n);
+    int lo = guess;
+    int hi = guess;
+    int step = 1;
+    if (guess < n && pred(positions[guess])) {
+        lo = guess + 1;
+        hi = lo;
+        while (hi < n && pred(positions[hi])) {
+            lo = hi + 1;
+            hi = std::min(n, lo + step);
+            step *= 2;
+        }
+    } else {
+        while (lo > 0 && !pred(positions[lo - 1])) {
+            hi = lo - 1;
+            lo = std::max(0, hi - step);
+            step *= 2;
+        }
+    }
+    return static_cast<int>(std::partition_point(positions + lo, positions + hi, pred) - positions);
+}
+
+// Where a point at `x` probably starts to count: only a hint, the search checks it.
+int GuessIndex(const std::vector<double>& positions, double x, double scale) {
+    const double guess = std::floor((x - positions.front()) / scale);
+    if (!(guess > 0.0)) {
+        return 0;
+    }
+    if (guess >= static_cast<double>(positions.size())) {
+        return static_cast<int>(positions.size());
+    }
+    return static_cast<int>(guess);
+}
+
+bool Passes(const FillAxis& axis, double x, double position) {
+    return axis.inclusive ? WithinInclusive(x, position, axis.halfWidth)
+                          : WithinStrict(x, position, axis.halfWidth);
+}
+
+// Whether a point's box along `axis` is one run of positions that bisection finds.
+bool IsRun(const FillAxis& axis, double x) {
+    return axis.ordered && std::isfinite(x);
+}
+
+// The positions p that pass the box test for x, on ordered positions. As the positions grow,
+// x - p never grows (rounding keeps subtraction monotone), so the passing positions form one
+// run whose ends follow from the two one-sided tests, which together are exactly the
+// absolute-value test.
+IndexRange RunOf(const FillAxis& axis, double x) {
+    const std::vector<double>& positions = *axis.positions;
+    const int n = static_cast<int>(positions.size());
+    IndexRange range;
+    if (n == 0) {
+        return range;
+    }
+    const double* p = positions.data();
+    const double half = axis.halfWidth;
+    const int guess = GuessIndex(positions, x - half, axis.scale);
+    if (axis.inclusive) {
+        range.lo = PartitionNear(p, n, guess, [&](double q) { return x - q > half; });
+        range.hi = PartitionNear(p + range.lo, n - range.lo, 0,
+                                 [&](double q) { return x - q >= -half; }) +
+                   range.lo;
+    } else {
+        range.lo = PartitionNear(p, n, guess, [&](double q) { return x - q >= half; });
+        range.hi = PartitionNear(p + range.lo, n - range.lo, 0,
+                                 [&](double q) { return x - q > -half; }) +
+                   range.lo;
+    }
+    return range;
+}
+
+// Every index whose position passes, one by one: for positions that are not finite or not
+// in order, or a point that is not finite.
+void ListOf(const FillAxis& axis, double x, std::vector<int>& out) {
+    out.clear();
+    const std::vector<double>& positions = *axis.positions;
+    for (std::size_t k = 0; k < positions.size(); ++k) {
+        if (Passes(axis, x, positions[k])) {
+            out.push_back(static_cast<int>(k));
+        }
+    }
+}
+
+// The indices of a point's box along one axis, as a run or a list.
+void IndicesOf(const FillAxis& axis, double x, std::vector<int>& out) {
+    if (IsRun(axis, x)) {
+        const IndexRange run = RunOf(axis, x);
+        out.clear();
+        for (int k = run.lo; k < run.hi; ++k) {
+            out.push_back(k);
+        }
+    } else {
+        ListOf(axis, x, out);
+    }
+}
+
+// Unit weights: a point whose box is a rectangle of pixels adds 1 to the corners of a
+// difference array, which prefix sums turn into counts (exactly the sum of ones); any other
+// point adds 1 to each of its pixels afterwards.
+void CountPoints(const FillAxis& columns, const FillAxis& rows, DensityField& field) {
+    const int C = field.columns;
+    const int R = field.rows;
+    const std::size_t stride = static_cast<std::size_t>(C) + 1;
+    field.counts.assign(stride * (static_cast<std::size_t>(R) + 1), 0);
+    int* counts = field.counts.data();
+    bool scattered = false;
+    for (const BoxPoint& point : field.points) {
+        if (!IsRun(columns, point.across) || !IsRun(rows, point.up)) {
+            scattered = true;
+            continue;
+        }
+        const IndexRange r = RunOf(rows, point.up);
+        if (r.empty()) {
+            continue;
+        }
+        const IndexRange c = RunOf(columns, point.across);
+        if (c.empty()) {
+            continue;
+        }
+        counts[r.lo * stride + c.lo] += 1;
+        counts[r.lo * stride + c.hi] -= 1;
+        counts[r.hi * stride + c.lo] -= 1;
+        counts[r.hi * stride + c.hi] += 1;
+    }
+    for (int j = 0; j < R; ++j) {
+        int* row = counts + j * stride;
+        for (int k = 1; k < C; ++k) {
+            row[k] += row[k - 1];
+        }
+        if (j > 0) {
+            const int* below = row - stride;
+            for (int k = 0; k < C; ++k) {
+                row[k] += below[k];
+            }
+        }
+    }
+    if (scattered) {
+        std::vector<int> columnList;
+        std::vector<int> rowList;
+        for (const BoxPoint& point : field.points) {
+            if (IsRun(columns, point.across) && IsRun(rows, point.up)) {
+                continue;
+            }
+            IndicesOf(columns, point.across, columnList);
+            IndicesOf(rows, point.up, rowList);
+            for (int j : rowList) {
+                for (int k : columnList) {
+                    counts[j * stride + k] += 1;
+                }
+            }
+        }
+    }
+    int highest = 0;
+    for (int j = 0; j < R; ++j) {
+        const int* row = counts + j * stride;
+        highest = std::max(highest, *std::max_element(row, row + C));
+    }
+    field.highestCount = highest;
+}
+
+// Gaussian weights for the rows [rowBegin, rowEnd): every point, in order, adds its weight
+// to each pixel of its box within those rows.
+void SumWeights(const FillAxis& columns, const FillAxis& rows, double radius, int rowBegin,
+                int rowEnd, DensityField& field) {
+    const int C = field.columns;
+    double* sums = field.sums.data();
+    std::fill(sums + static_cast<std::size_t>(rowBegin) * C,
+              sums + static_cast<std::size_t>(rowEnd) * C, 0.0);
+    const double* h = columns.positions->data();
+    const double* v = rows.positions->data();
+    std::vector<double> across(static_cast<std::size_t>(C));
+    std::vector<int> columnList;
+    std::vector<int> rowList;
+    for (const BoxPoint& point : field.points) {
+        IndicesOf(rows, point.up, rowList);
+        const auto first = std::lower_bound(rowList.begin(), rowList.end(), rowBegin);
+        const auto last = std::lower_bound(first, rowList.end(), rowEnd);
+        if (first == last) {
+            continue;
+        }
+        IndicesOf(columns, point.across, columnList);
+        if (columnList.empty()) {
+            continue;
+        }
+        for (int k : columnList) {
+            across[k] = StepsSquared(point.across, h[k], columns.scale);
+        }
+        for (auto j = first; j != last; ++j) {
+            const double up = StepsSquared(point.up, v[*j], rows.scale);
+            double* row = sums + static_cast<std::size_t>(*j) * C;
+            for (int k : columnList) {
+                row[k] += KernelWeight(DistanceInSpace(across[k], up, point.depthSquared), radius,
+                                       true);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool PositionsOrdered(const std::vector<double>& positions) {
+    for (std::size_t k = 0; k < positions.size(); ++k) {
+        if (!std::isfinite(positions[k]) || (k > 0 && positions[k] < positions[k - 1])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
+               DensityField& field) {
+    field.columns = static_cast<int>(columns.positions->size());
+    field.rows = static_cast<int>(rows.positions->size());
+    field.counted = !weighting.gaussian;
+    field.highestCount = 0;
+    if (field.columns == 0 || field.rows == 0) {
+        return;
+    }
+    if (field.counted) {
+        CountPoints(columns, rows, field);
+        return;
+    }
+    field.sums.resize(static_cast<std::size_t>(field.rows) * field.columns);
+    // Row strips for the worker threads; every pixel still adds its points in their order.
+    const int rowCount = field.rows;
+    const int strips = std::max(1, std::min(rowCount, cv::getNumThreads()));
+    cv::parallel_for_(
+        cv::Range(0, strips),
+        [&](const cv::Range& range) {
+            for (int strip = range.start; strip < range.end; ++strip) {
+                const int begin = static_cast<int>(static_cast<long long>(rowCount) * strip / strips);
+                const int end =
+                    static_cast<int>(static_cast<long long>(rowCount) * (strip + 1) / strips);
+                SumWeights(columns, rows, weighting.radius, begin, end, field);
+            }
+        },
+        strips);
+}
+
+}  // namespace korvane

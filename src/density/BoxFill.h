@@ -1,0 +1,53 @@
+#pragma once
+// The one density fill of the program: every point adds its weight to each pixel whose box
+// holds it, for the plane pictures (events seen along an axis) and the perspective pictures
+// (events projected onto the picture plane) alike. Numbers only; picture/ colours them.
+
+#include <vector>
+
+#include "density/Kernel.h"
+
+namespace korvane {
+
+// One picture axis: the world position of each pixel column (left to right) or row (bottom
+// to top), and the box test along it.
+struct FillAxis {
+    const std::vector<double>* positions = nullptr;
+    bool ordered = false;     // every position finite and none below the one before
+    double halfWidth = 0;     // the box's half width in world units
+    bool inclusive = false;   // |x - position| <= halfWidth, else strictly below it
+    double scale = 1;         // world units per pixel step, for the Gaussian distance
+};
+
+// A point to add: its coordinates along the column and row axes, and the square of its
+// distance in steps along the third axis (0 for a point in the picture plane).
+struct BoxPoint {
+    double across = 0;
+    double up = 0;
+    double depthSquared = 0;
+};
+
+// The densities of one picture, row 0 at the bottom. Kept from picture to picture.
+struct DensityField {
+    int columns = 0;
+    int rows = 0;
+    bool counted = true;        // unit weights: counts, else Gaussian sums
+    std::vector<int> counts;    // (columns + 1) per row: the difference array, then counts
+    std::vector<double> sums;   // columns per row
+    int highestCount = 0;       // the largest count (unit weights)
+    std::vector<BoxPoint> points;  // the points of the picture in progress, in their order
+
+    int CountAt(int column, int row) const { return counts[static_cast<std::size_t>(row) * (columns + 1) + column]; }
+    double SumAt(int column, int row) const { return sums[static_cast<std::size_t>(row) * columns + column]; }
+};
+
+// Fills `field` from `field.points`. Each pixel adds its points' weights in the points'
+// order, so the sums are those of a plain per-pixel scan of the points to the last bit.
+void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
+               DensityField& field);
+
+// Whether positions are finite and never decrease (the fill then finds a point's columns or
+// rows by bisection).
+bool PositionsOrdered(const std::vector<double>& positions);
+
+}  // namespace korvane
