@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "density/Distance.h"
+#include "density/HighestSum.h"
 #include "density/Kernel.h"
 #include "events/ViewAxes.h"
 
@@ -14,326 +15,25 @@ namespace korvane {
 
 namespace {
 
-// Cells along the gridded axes are a little wider than half a box (CellsPerHalfWidth of them
-// per half width), so two events closer than the half width along an axis always lie at
-// most CellsPerHalfWidth cells apart, even after the rounding of (x - origin) / cell. That
-// rounding stays far below the margin while the range spans fewer than MaxCellsPerAxis cells.
-constexpr int CellsPerHalfWidth = 1;
-constexpr double CellMargin = 1.0 + 1.0 / 1048576.0;  // 1 + 2^-20
-constexpr double MaxCellsPerAxis = 1073741824.0;      // 2^30
-
-// An event's coordinates on the box axes, and its time.
+// The events' coordinates on the box axes `columns`, and their times, in table order.
 template <int Dims>
-struct Point {
-    std::array<double, Dims> c;
-    double t;
-};
-
-// The highest kernel sum over the events of a table. Event j counts for event i when it
-// lies in the strict box around i on every axis and passes `extra(i, j)`; each sum adds the
-// weights of i's events in ascending j, exactly as the plain all-pairs loop does, so the
-// result is that loop's to the last bit.
-//
-// The first Dims - 1 axes are cut into cells; within a column of cells the events are sorted
-// on the last axis, where an event's partners form one run found by bisection with the
-// exact test (the difference x_i - x_j never grows as x_j grows).
-template <int Dims, class Extra, class Weight>
-class HighestSum {
-  public:
-    static constexpr int Gridded = Dims - 1;
-    using Key = std::array<int, Gridded>;
-
-    HighestSum(const EventTable& events, const std::array<int, Dims>& columns,
-               const std::array<double, Dims>& halfWidths, bool unit, Extra extra, Weight weight)
-        : m_events(events),
-          m_columns(columns),
-          m_half(halfWidths),
-          m_unit(unit),
-          m_extra(extra),
-          m_weight(weight) {}
-
-    double Compute() {
-        const int n = m_events.count;
-        if (n == 0) {
-            return 0.0;
+std::vector<estimate::Point<Dims>> PointsOf(const EventTable& events,
+                                            const std::array<int, Dims>& columns) {
+    std::vector<estimate::Point<Dims>> points(static_cast<std::size_t>(events.count));
+    for (int i = 0; i < events.count; ++i) {
+        for (int a = 0; a < Dims; ++a) {
+            points[i].c[a] = events.rows[i].Column(columns[a]);
         }
-        for (double half : m_half) {
-            // A strict test against a half width of zero, below or not a number never
-            // passes: every sum stays 0.
-            if (!(half > 0.0)) {
-                return 0.0;
-            }
-        }
-        m_points.resize(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i) {
-            for (int a = 0; a < Dims; ++a) {
-                m_points[i].c[a] = m_events.rows[i].Column(m_columns[a]);
-            }
-            m_points[i].t = m_events.rows[i].t;
-        }
-        m_sums.assign(static_cast<std::size_t>(n), 0.0);
-        if (BuildColumns()) {
-            SumByColumns();
-        } else {
-            SumAllPairs();
-        }
-        double result = 0.0;
-        for (double sum : m_sums) {
-            if (sum > result) {
-                result = sum;
-            }
-        }
-        return result;
+        points[i].t = events.rows[i].t;
     }
-
-  private:
-    struct Member {
-        Key key;
-        double last;
-        int index;
-        bool operator<(const Member& other) const {
-            if (key != other.key) {
-                return key < other.key;
-            }
-            if (last != other.last) {
-                return last < other.last;
-            }
-            return index < other.index;
-        }
-    };
-
-    bool Passes(const Point<Dims>& a, const Point<Dims>& b) const {
-        for (int axis = 0; axis < Dims; ++axis) {
-            if (!WithinStrict(a.c[axis], b.c[axis], m_half[axis])) {
-                return false;
-            }
-        }
-        return m_extra(a, b);
-    }
-
-    // Sorts the events with finite box coordinates into columns of cells; false when a box
-    // is unbounded or the range too wide for safe cell indices, and the plain loop must do.
-    bool BuildColumns() {
-        const int n = m_events.count;
-        std::array<double, Gridded> low;
-        std::array<double, Gridded> high;
-        low.fill(INFINITY);
-        high.fill(-INFINITY);
-        std::vector<int> kept;
-        kept.reserve(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i) {
-            bool finite = true;
-            for (int a = 0; a < Dims; ++a) {
-                finite = finite && std::isfinite(m_points[i].c[a]);
-            }
-            // An event with a box coordinate that is not finite passes no strict test
-            // against anything (the differences are infinite or not a number): its sum
-            // stays 0 and it adds to no one's.
-            if (!finite) {
-                continue;
-            }
-            kept.push_back(i);
-            for (int a = 0; a < Gridded; ++a) {
-                low[a] = std::min(low[a], m_points[i].c[a]);
-                high[a] = std::max(high[a], m_points[i].c[a]);
-            }
-        }
-        for (double half : m_half) {
-            if (!std::isfinite(half)) {
-                return false;
-            }
-        }
-        if (kept.empty()) {
-            return true;  // no columns, every sum 0
-        }
-        std::array<double, Gridded> cell;
-        for (int a = 0; a < Gridded; ++a) {
-            cell[a] = m_half[a] * CellMargin / CellsPerHalfWidth;
-            const double span = (high[a] - low[a]) / cell[a];
-            if (!(cell[a] > 0.0) || !std::isfinite(cell[a]) || !(span < MaxCellsPerAxis)) {
-                return false;
-            }
-        }
-        std::vector<Member> members;
-        members.reserve(kept.size());
-        for (int i : kept) {
-            Member m;
-            for (int a = 0; a < Gridded; ++a) {
-                m.key[a] = static_cast<int>(std::floor((m_points[i].c[a] - low[a]) / cell[a]));
-            }
-            m.last = m_points[i].c[Dims - 1];
-            m.index = i;
-            members.push_back(m);
-        }
-        std::sort(members.begin(), members.end());
-        m_keys.clear();
-        m_starts.clear();
-        m_memberPoints.clear();
-        m_memberIndex.clear();
-        m_memberLast.clear();
-        for (std::size_t p = 0; p < members.size(); ++p) {
-            if (p == 0 || members[p].key != members[p - 1].key) {
-                m_keys.push_back(members[p].key);
-                m_starts.push_back(static_cast<int>(p));
-            }
-            m_memberPoints.push_back(m_points[members[p].index]);
-            m_memberIndex.push_back(members[p].index);
-            m_memberLast.push_back(members[p].last);
-        }
-        m_starts.push_back(static_cast<int>(members.size()));
-        return true;
-    }
-
-    // The member ranges of the columns within CellsPerHalfWidth cells of column `c`.
-    void NeighbourColumns(int c, std::vector<std::pair<int, int>>& ranges) const {
-        ranges.clear();
-        Key offset;
-        offset.fill(-CellsPerHalfWidth);
-        while (true) {
-            Key next;
-            bool valid = true;
-            for (int a = 0; a < Gridded; ++a) {
-                const long long index = static_cast<long long>(m_keys[c][a]) + offset[a];
-                valid = valid && index >= 0 && index <= MaxCellsPerAxis;
-                next[a] = static_cast<int>(index);
-            }
-            if (valid) {
-                const auto found = std::lower_bound(m_keys.begin(), m_keys.end(), next);
-                if (found != m_keys.end() && *found == next) {
-                    const std::size_t k = static_cast<std::size_t>(found - m_keys.begin());
-                    ranges.emplace_back(m_starts[k], m_starts[k + 1]);
-                }
-            }
-            int a = 0;
-            while (a < Gridded && offset[a] == CellsPerHalfWidth) {
-                offset[a] = -CellsPerHalfWidth;
-                ++a;
-            }
-            if (a == Gridded) {
-                break;
-            }
-            ++offset[a];
-        }
-    }
-
-    // The box tests on the gridded axes and the extra test; the last axis is settled by the
-    // run the members are taken from.
-    // Evaluated without early exits: about half the pairs pass, and a branch per test
-    // would be mispredicted as often.
-    bool PassesGridded(const Point<Dims>& a, const Point<Dims>& b) const {
-        bool passes = m_extra(a, b);
-        for (int axis = 0; axis < Gridded; ++axis) {
-            passes &= WithinStrict(a.c[axis], b.c[axis], m_half[axis]);
-        }
-        return passes;
-    }
-
-    // The members of a neighbouring column that pass the last axis' test against x. Within
-    // the column the members are sorted on the last axis, so they form one run [lo, hi):
-    // lo is the first member with x - y < half, hi the first from there with x - y <= -half.
-    // The events of a column are visited in ascending x, and x - y never shrinks as x
-    // grows, so both ends only move forward.
-    struct NeighbourRun {
-        int lo;
-        int hi;
-        int end;
-    };
-
-    void AdvanceRun(NeighbourRun& run, double x) const {
-        const double half = m_half[Dims - 1];
-        const double* values = m_memberLast.data();
-        while (run.lo < run.end && x - values[run.lo] >= half) {
-            ++run.lo;
-        }
-        run.hi = std::max(run.hi, run.lo);
-        while (run.hi < run.end && x - values[run.hi] > -half) {
-            ++run.hi;
-        }
-    }
-
-    void SumByColumns() {
-        const int columns = static_cast<int>(m_keys.size());
-        cv::parallel_for_(cv::Range(0, columns), [&](const cv::Range& range) {
-            std::vector<std::pair<int, int>> neighbours;
-            std::vector<NeighbourRun> runs;
-            std::vector<int> partners;
-            for (int c = range.start; c < range.end; ++c) {
-                NeighbourColumns(c, neighbours);
-                runs.clear();
-                for (const auto& [begin, end] : neighbours) {
-                    runs.push_back({begin, begin, end});
-                }
-                for (int m = m_starts[c]; m < m_starts[c + 1]; ++m) {
-                    const Point<Dims>& p = m_memberPoints[m];
-                    const int i = m_memberIndex[m];
-                    int count = 0;
-                    partners.clear();
-                    for (NeighbourRun& run : runs) {
-                        AdvanceRun(run, m_memberLast[m]);
-                        if (m_unit) {
-                            for (int q = run.lo; q < run.hi; ++q) {
-                                count += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
-                            }
-                            continue;
-                        }
-                        std::size_t n = partners.size();
-                        partners.resize(n + static_cast<std::size_t>(run.hi - run.lo));
-                        for (int q = run.lo; q < run.hi; ++q) {
-                            partners[n] = m_memberIndex[q];
-                            n += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
-                        }
-                        partners.resize(n);
-                    }
-                    if (m_unit) {
-                        m_sums[i] = static_cast<double>(count);
-                        continue;
-                    }
-                    std::sort(partners.begin(), partners.end());
-                    double sum = 0.0;
-                    for (int j : partners) {
-                        sum += m_weight(m_points[i], m_points[j]);
-                    }
-                    m_sums[i] = sum;
-                }
-            }
-        });
-    }
-
-    void SumAllPairs() {
-        const int n = m_events.count;
-        cv::parallel_for_(cv::Range(0, n), [&](const cv::Range& range) {
-            for (int i = range.start; i < range.end; ++i) {
-                double sum = 0.0;
-                for (int j = 0; j < n; ++j) {
-                    if (Passes(m_points[i], m_points[j])) {
-                        sum += m_unit ? 1.0 : m_weight(m_points[i], m_points[j]);
-                    }
-                }
-                m_sums[i] = sum;
-            }
-        });
-    }
-
-    const EventTable& m_events;
-    std::array<int, Dims> m_columns;
-    std::array<double, Dims> m_half;
-    bool m_unit;
-    Extra m_extra;
-    Weight m_weight;
-    std::vector<Point<Dims>> m_points;        // table order
-    std::vector<double> m_sums;               // table order
-    std::vector<Key> m_keys;                  // occupied columns, ascending
-    std::vector<int> m_starts;                // members of column c: [starts[c], starts[c + 1])
-    std::vector<Point<Dims>> m_memberPoints;  // by column, then on the last axis
-    std::vector<int> m_memberIndex;
-    std::vector<double> m_memberLast;
-};
+    return points;
+}
 
 template <int Dims, class Extra, class Weight>
 double Highest(const EventTable& events, const std::array<int, Dims>& columns,
                const std::array<double, Dims>& halfWidths, bool unit, Extra extra, Weight weight) {
-    return HighestSum<Dims, Extra, Weight>(events, columns, halfWidths, unit, extra, weight)
-        .Compute();
+    return estimate::Highest<Dims>(PointsOf<Dims>(events, columns), halfWidths, unit, extra,
+                                   weight);
 }
 
 bool KnownDirection(ViewDirection direction) {
@@ -353,8 +53,8 @@ double EstimateSpatialMaximum(const EventTable& events, ViewDirection direction,
     const double hScale = scale.horizontal;
     const double vScale = scale.vertical;
     const AxisMap axes = ViewAxes(direction);
-    auto anyTime = [](const Point<3>&, const Point<3>&) { return true; };
-    auto weight = [=](const Point<3>& a, const Point<3>& b) {
+    auto anyTime = [](const estimate::Point<3>&, const estimate::Point<3>&) { return true; };
+    auto weight = [=](const estimate::Point<3>& a, const estimate::Point<3>& b) {
         const double d = DistanceInSpace(StepsSquared(a.c[0], b.c[0], hScale),
                                          StepsSquared(a.c[1], b.c[1], vScale),
                                          StepsSquared(a.c[2], b.c[2], depthStep));
@@ -380,8 +80,8 @@ double EstimateTimeMaximum(const EventTable& events, ViewDirection direction,
     const double hHalf = BoxHalfWidth(radius, hScale);
     const double vHalf = BoxHalfWidth(radius, vScale);
     if (cumulative) {
-        auto earlier = [](const Point<2>& a, const Point<2>& b) { return b.t < a.t; };
-        auto weight = [=](const Point<2>& a, const Point<2>& b) {
+        auto earlier = [](const estimate::Point<2>& a, const estimate::Point<2>& b) { return b.t < a.t; };
+        auto weight = [=](const estimate::Point<2>& a, const estimate::Point<2>& b) {
             const double d = DistanceInPlane(StepsSquared(a.c[0], b.c[0], hScale),
                                              StepsSquared(a.c[1], b.c[1], vScale));
             return KernelWeight(d, radius, gaussian);
@@ -390,8 +90,8 @@ double EstimateTimeMaximum(const EventTable& events, ViewDirection direction,
                           earlier, weight);
     }
     // The time is the third box axis, with the window length as its half width.
-    auto anyTime = [](const Point<3>&, const Point<3>&) { return true; };
-    auto weight = [=](const Point<3>& a, const Point<3>& b) {
+    auto anyTime = [](const estimate::Point<3>&, const estimate::Point<3>&) { return true; };
+    auto weight = [=](const estimate::Point<3>& a, const estimate::Point<3>& b) {
         const double d = DistanceInPlane(StepsSquared(a.c[0], b.c[0], hScale),
                                          StepsSquared(a.c[1], b.c[1], vScale));
         return KernelWeight(d, radius, gaussian);
