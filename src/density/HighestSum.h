@@ -34,8 +34,9 @@ struct Point {
 // that loop's to the last bit.
 //
 // The first Dims - 1 axes are cut into cells; within a column of cells the events are sorted
-// on the last axis, where an event's partners form one run found by bisection with the
-// exact test (the difference x_i - x_j never grows as x_j grows).
+// on the last axis, where an event's partners form one run; as the events of a column are
+// visited in order, both ends of each neighbouring column's run only move forward, tested
+// with the exact comparison (the difference x_i - x_j never grows as x_j grows).
 template <int Dims, class Extra, class Weight>
 class HighestSum {
   public:

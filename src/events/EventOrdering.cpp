@@ -74,11 +74,8 @@ void SortEventsByColumn(EventTable& table, int column) {
     if (n < 2) {
         return;
     }
-    // Work buffers kept between calls: the table is sorted once per series, and fresh pages
-    // cost more than the sort itself.
-    thread_local std::vector<double> keys;
-    thread_local std::vector<int> nodes;
-    keys.resize(static_cast<std::size_t>(n));
+    std::vector<double> keys(static_cast<std::size_t>(n));
+    std::vector<int> nodes;
     for (int i = 0; i < n; ++i) {
         keys[static_cast<std::size_t>(i)] = table.rows[static_cast<std::size_t>(i)].Column(column);
     }

@@ -1,11 +1,10 @@
 #include "series/PerspectiveSeries.h"
 
-#include <opencv2/imgproc.hpp>
-
 #include "common/NumberText.h"
 #include "density/DensityGrid.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
+#include "picture/PerspectiveLabels.h"
 #include "common/FloatNarrowing.h"
 #include "picture/DensityRaster.h"
 #include "density/PerspectiveFrame.h"
@@ -17,31 +16,6 @@ namespace {
 
 // The density area sits 100 pixels inside the picture on every side.
 constexpr int Frame = 100;
-
-const cv::Scalar AxisColour(250, 250, 250);
-
-void Label(cv::Mat& picture, const std::string& text, int column, int row) {
-    cv::putText(picture, text, cv::Point(column, row), cv::FONT_HERSHEY_SIMPLEX, 1.0, AxisColour, 2,
-                cv::LINE_8, false);
-}
-
-// The three box edges from the minimum corner, each with its name at the far end.
-void DrawAxes(const PerspectiveFrame& frame, cv::Mat& picture) {
-    static const char* const Names[3] = {"x", "y", "z"};
-    for (int edge = 0; edge < 3; ++edge) {
-        const ProjectedPoint& from = frame.edgeStart[static_cast<std::size_t>(edge)];
-        const ProjectedPoint& to = frame.edgeEnd[static_cast<std::size_t>(edge)];
-        cv::line(picture, cv::Point(PictureColumnOf(frame, from.u), PictureRowOf(frame, from.w)),
-                 cv::Point(PictureColumnOf(frame, to.u), PictureRowOf(frame, to.w)), AxisColour, 2,
-                 cv::LINE_8, 0);
-    }
-    for (int edge = 0; edge < 3; ++edge) {
-        const ProjectedPoint& to = frame.edgeEnd[static_cast<std::size_t>(edge)];
-        // The label stands ten pixels right of the edge's end (added before truncating).
-        const int column = TruncatePixel((to.u - frame.uMin) / frame.du + 110);
-        Label(picture, Names[edge], column, PictureRowOf(frame, to.w));
-    }
-}
 
 }  // namespace
 
@@ -104,8 +78,7 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
         window.end = t0 + dt;
         picture.setTo(cv::Scalar(0, 0, 0));
         FillPerspectiveWindow(frame, window, picture, fill);
-        DrawAxes(frame, picture);
-        Label(picture, "Time: " + FormatFixed(window.end, 1) + " sec", box.width - 100, 50);
+        DrawPerspectiveLabels(frame, window.end, picture);
         return WriteDensityPicture(picture, labels, path, ctx.work.canvas);
     });
 }
