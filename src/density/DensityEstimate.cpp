@@ -66,38 +66,53 @@ double EstimateSpatialMaximum(const EventTable& events, ViewDirection direction,
                       !gaussian, anyTime, weight);
 }
 
+double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
+                                 const PlaneScale& scale, double timeStep, bool cumulative,
+                                 const Weighting& weighting) {
+    const double radius = weighting.radius;
+    const bool gaussian = weighting.gaussian;
+    const double hScale = scale.horizontal;
+    const double vScale = scale.vertical;
+    const double hHalf = BoxHalfWidth(radius, hScale);
+    const double vHalf = BoxHalfWidth(radius, vScale);
+    auto weight = [=](const auto& a, const auto& b) {
+        const double d = DistanceInPlane(StepsSquared(a.c[0], b.c[0], hScale),
+                                         StepsSquared(a.c[1], b.c[1], vScale));
+        return KernelWeight(d, radius, gaussian);
+    };
+    if (cumulative) {
+        std::vector<estimate::Point<2>> plane(points.size());
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            plane[i] = {{points[i].across, points[i].up}, points[i].t};
+        }
+        auto earlier = [](const estimate::Point<2>& a, const estimate::Point<2>& b) {
+            return b.t < a.t;
+        };
+        return estimate::Highest<2>(plane, {hHalf, vHalf}, !gaussian, earlier, weight);
+    }
+    // The time is the third box axis, with the window length as its half width.
+    std::vector<estimate::Point<3>> timed(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        timed[i] = {{points[i].across, points[i].up, points[i].t}, points[i].t};
+    }
+    auto anyTime = [](const estimate::Point<3>&, const estimate::Point<3>&) { return true; };
+    return estimate::Highest<3>(timed, {hHalf, vHalf, timeStep}, !gaussian, anyTime, weight);
+}
+
 double EstimateTimeMaximum(const EventTable& events, ViewDirection direction,
                            const PlaneScale& scale, double timeStep, bool cumulative,
                            const Weighting& weighting) {
     if (!KnownDirection(direction)) {
         return 0.0;
     }
-    const double radius = weighting.radius;
-    const bool gaussian = weighting.gaussian;
-    const double hScale = scale.horizontal;
-    const double vScale = scale.vertical;
     const AxisMap axes = ViewAxes(direction);
-    const double hHalf = BoxHalfWidth(radius, hScale);
-    const double vHalf = BoxHalfWidth(radius, vScale);
-    if (cumulative) {
-        auto earlier = [](const estimate::Point<2>& a, const estimate::Point<2>& b) { return b.t < a.t; };
-        auto weight = [=](const estimate::Point<2>& a, const estimate::Point<2>& b) {
-            const double d = DistanceInPlane(StepsSquared(a.c[0], b.c[0], hScale),
-                                             StepsSquared(a.c[1], b.c[1], vScale));
-            return KernelWeight(d, radius, gaussian);
-        };
-        return Highest<2>(events, {axes.horizontal, axes.vertical}, {hHalf, vHalf}, !gaussian,
-                          earlier, weight);
+    std::vector<TimedPlanePoint> points(static_cast<std::size_t>(events.count));
+    for (int i = 0; i < events.count; ++i) {
+        const EventRecord& e = events.rows[static_cast<std::size_t>(i)];
+        points[static_cast<std::size_t>(i)] = {e.Column(axes.horizontal), e.Column(axes.vertical),
+                                               e.t};
     }
-    // The time is the third box axis, with the window length as its half width.
-    auto anyTime = [](const estimate::Point<3>&, const estimate::Point<3>&) { return true; };
-    auto weight = [=](const estimate::Point<3>& a, const estimate::Point<3>& b) {
-        const double d = DistanceInPlane(StepsSquared(a.c[0], b.c[0], hScale),
-                                         StepsSquared(a.c[1], b.c[1], vScale));
-        return KernelWeight(d, radius, gaussian);
-    };
-    return Highest<3>(events, {axes.horizontal, axes.vertical, 3}, {hHalf, vHalf, timeStep},
-                      !gaussian, anyTime, weight);
+    return EstimateTimedPlaneMaximum(points, scale, timeStep, cumulative, weighting);
 }
 
 double SelectDensityMaximum(bool fixedDensity, double maxDensity,

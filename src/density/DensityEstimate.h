@@ -2,6 +2,7 @@
 // The automatic top of the colour scale: the highest density at an event's own position.
 
 #include <functional>
+#include <vector>
 
 #include "common/Ranges.h"
 #include "density/Kernel.h"
@@ -22,6 +23,20 @@ double EstimateSpatialMaximum(const EventTable& events, ViewDirection direction,
 double EstimateTimeMaximum(const EventTable& events, ViewDirection direction,
                            const PlaneScale& scale, double timeStep, bool cumulative,
                            const Weighting& weighting);
+
+// A point in a picture plane with its time.
+struct TimedPlanePoint {
+    double across = 0;
+    double up = 0;
+    double t = 0;
+};
+
+// The highest sum of KernelWeight over the points j in the strict box around point i in the
+// plane (2-D distance in steps of `scale`), j counting only if, cumulative: j is strictly
+// earlier; else |t(i) - t(j)| < timeStep; over every point i, each sum added in point order.
+double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
+                                 const PlaneScale& scale, double timeStep, bool cumulative,
+                                 const Weighting& weighting);
 
 // The user's fixed maximum, or 0.8 times the estimate (computed only when needed).
 double SelectDensityMaximum(bool fixedDensity, double maxDensity,

@@ -1,45 +1,21 @@
 #include "density/PerspectiveMaximum.h"
 
-#include <array>
 #include <vector>
 
-#include "density/Distance.h"
-#include "density/HighestSum.h"
-#include "density/Kernel.h"
+#include "density/DensityEstimate.h"
 #include "events/EventOrdering.h"
 
 namespace korvane {
 
 double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double dt, double radius,
                                          bool cumulative, bool gaussian) {
-    const double du = frame.du;
-    const double dw = frame.dw;
-    const std::array<double, 2> halves{BoxHalfWidth(radius, du), BoxHalfWidth(radius, dw)};
-    auto planeWeight = [=](const auto& i, const auto& j) {
-        const double d =
-            DistanceInPlane(StepsSquared(i.c[0], j.c[0], du), StepsSquared(i.c[1], j.c[1], dw));
-        return KernelWeight(d, radius, gaussian);
-    };
-    if (cumulative) {
-        std::vector<estimate::Point<2>> points;
-        points.reserve(frame.kept.size());
-        for (const ProjectedEvent& e : frame.kept) {
-            points.push_back({{e.u, e.w}, e.t});
-        }
-        auto earlier = [](const estimate::Point<2>& i, const estimate::Point<2>& j) {
-            return j.t < i.t;
-        };
-        return estimate::Highest<2>(points, halves, !gaussian, earlier, planeWeight);
-    }
-    // The window rule |t(i) - t(j)| < dt is a third box axis.
-    std::vector<estimate::Point<3>> points;
+    std::vector<TimedPlanePoint> points;
     points.reserve(frame.kept.size());
     for (const ProjectedEvent& e : frame.kept) {
-        points.push_back({{e.u, e.w, e.t}, e.t});
+        points.push_back({e.u, e.w, e.t});
     }
-    auto anyTime = [](const estimate::Point<3>&, const estimate::Point<3>&) { return true; };
-    return estimate::Highest<3>(points, {halves[0], halves[1], dt}, !gaussian, anyTime,
-                                planeWeight);
+    return EstimateTimedPlaneMaximum(points, {frame.du, frame.dw}, dt, cumulative,
+                                     {radius, gaussian});
 }
 
 double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box,
