@@ -26,7 +26,7 @@ using KeepFunction = void (*)(OptionsControls&, QWidget*);
 template <auto member>
 void Keep(OptionsControls& controls, QWidget* control) {
     using Pointer = std::remove_reference_t<decltype(controls.*member)>;
-    controls.*member = static_cast<Pointer>(control);
+    controls.*member = qobject_cast<Pointer>(control);  // null if the kinds disagree
 }
 
 // One control: its name, kind, caption, place and size in dialog units, whether it is

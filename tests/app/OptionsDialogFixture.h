@@ -17,7 +17,7 @@
 
 namespace korvane::testing {
 
-// A setup that passes every input test, for an event file in `folder`.
+// A setup that passes every input test, for the event file `eventFile`.
 inline CalculationSetup RunnableSetup(const std::string& eventFile) {
     CalculationSetup setup;
     setup.FilePath = eventFile;
