@@ -4,22 +4,16 @@
 // shows the progress and closing it cancels the run.
 
 #include <QDialog>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/OptionsControls.h"
 #include "app/WindowServices.h"
 #include "common/Host.h"
 #include "setup/CalculateCommand.h"
 #include "setup/CalculationSetup.h"
 #include "setup/DialogValues.h"
-
-class QButtonGroup;
-class QCheckBox;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
 
 namespace korvane {
 
@@ -68,22 +62,16 @@ class COptionsDlg : public QDialog, public Host {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void CreateControls();
+    void ConnectCommands();
     void OnInitDialog();
     void ShowFirstExample();
 
-    // The exchanged values: box texts and the direction (check states are read, not written).
-    void ReadControls();
-    void WriteExchangedValues();
-
-    void ApplyModeRules();
-    void ApplySizeRule();
-    void ApplyDensityRule();
-    void ApplyDirectionRule(int direction);
-    void EnableRangeGroup(int axis, bool enabled);
+    // Greys or enables the controls for the mode, the direction and the switches of m_values.
+    void ApplyEnableRules();
 
     void OnLoad();
     void OnDirection(int direction);
+    void OnSwitch();
     void OnLoadSetup();
     void OnSaveSetup();
     void OnCalculate();
@@ -93,24 +81,19 @@ class COptionsDlg : public QDialog, public Host {
     void DisableCommandsDuringRun();
     void RestoreCommandsAfterRun();
 
-    QWidget* Control(int id) const;
-    QLineEdit* Edit(int id) const;
-    QCheckBox* Check(int id) const;
-    int CheckState(int id) const;
-
     const int m_calculationMode;
     CalculationWorkspace& m_workspace;
     WindowServices m_services;
     OptionsDlgFiles m_files;
 
     CalculationSetup m_setup;
+    // The box texts and the direction as last shown or read (typed text counts once it is
+    // read); the check states as the boxes hold them now.
     DialogValues m_values;
     bool m_calculating = false;
     std::vector<std::pair<QWidget*, bool>> m_enabledBeforeRun;
 
-    std::map<int, QWidget*> m_controls;
-    QButtonGroup* m_directionGroup = nullptr;
-    QProgressBar* m_progress = nullptr;
+    OptionsControls m_controls;
 };
 
 }  // namespace korvane

@@ -141,7 +141,7 @@ class MainFrameTest : public QObject {
         bool perspectiveEnabled = true;
         InspectNextModalDialog([&](QWidget* dialog) {
             QVERIFY(qobject_cast<COptionsDlg*>(dialog));
-            perspectiveEnabled = dialog->findChild<QWidget*>("IDC_1057")->isEnabled();
+            perspectiveEnabled = dialog->findChild<QWidget*>("perspectiveRadio")->isEnabled();
         });
         app.mainFrame()->m_spatialResolved->trigger();
         QCOMPARE(app.calculationMode(), 1);
@@ -149,7 +149,7 @@ class MainFrameTest : public QObject {
         QVERIFY(std::filesystem::exists(dir.file("Setup.ini")));
 
         InspectNextModalDialog([&](QWidget* dialog) {
-            perspectiveEnabled = dialog->findChild<QWidget*>("IDC_1057")->isEnabled();
+            perspectiveEnabled = dialog->findChild<QWidget*>("perspectiveRadio")->isEnabled();
         });
         app.mainFrame()->m_timeResolved->trigger();
         QCOMPARE(app.calculationMode(), 2);

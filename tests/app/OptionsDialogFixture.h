@@ -17,7 +17,7 @@
 
 namespace korvane::testing {
 
-// A setup that passes every input test, for an event file in `folder`.
+// A setup that passes every input test, for the event file `eventFile`.
 inline CalculationSetup RunnableSetup(const std::string& eventFile) {
     CalculationSetup setup;
     setup.FilePath = eventFile;
@@ -58,14 +58,15 @@ class OptionsDialogFixture {
         return *dialog;
     }
 
+    // The dialog's control of that object name.
     template <typename Widget>
-    Widget* Find(int id) const {
-        return dialog->findChild<Widget*>(QString("IDC_%1").arg(id));
+    Widget* Find(const QString& name) const {
+        return dialog->findChild<Widget*>(name);
     }
-    QLineEdit* Edit(int id) const { return Find<QLineEdit>(id); }
-    QString Text(int id) const { return Edit(id)->text(); }
-    bool Enabled(int id) const { return Find<QWidget>(id)->isEnabled(); }
-    void Click(int id) const { Find<QAbstractButton>(id)->click(); }
+    QLineEdit* Edit(const QString& name) const { return Find<QLineEdit>(name); }
+    QString Text(const QString& name) const { return Edit(name)->text(); }
+    bool Enabled(const QString& name) const { return Find<QWidget>(name)->isEnabled(); }
+    void Click(const QString& name) const { Find<QAbstractButton>(name)->click(); }
 };
 
 }  // namespace korvane::testing

@@ -47,39 +47,46 @@ class OptionsDlgCalculateTest : public QObject {
   private slots:
     void eachFailedTestShowsItsMessageAndClosesTheDialog_data() {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("box");  // 0: none, -1: the event file is missing
+        QTest::addColumn<QString>("box");  // empty: none; "missing": the event file is gone
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("direction");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing event file") << 1 << -1 << "" << 2 << kMissingFile;
-        QTest::newRow("missing file before bad numbers") << 1 << -1 << "" << 3 << kMissingFile;
-        QTest::newRow("perspective in spatial mode") << 1 << 1011 << "1,5" << 3 << kPerspective;
-        QTest::newRow("comma in a greyed box") << 1 << 1016 << "0,5" << 2 << kNotNumbers;
-        QTest::newRow("exponent") << 2 << 1027 << "1e2" << 2 << kNotNumbers;
-        QTest::newRow("x-max below x-min") << 1 << 1012 << "-1" << 2 << kOutOfRange;
-        QTest::newRow("no pictures") << 2 << 1024 << "0" << 2 << kOutOfRange;
-        QTest::newRow("10000 pictures") << 1 << 1024 << "10000" << 2 << kOutOfRange;
-        QTest::newRow("empty width with fixed size off") << 1 << 1017 << "" << 2 << kOutOfRange;
+        const auto row = [](const char* name, int mode, const char* box, const char* typed,
+                            int direction, const char* message) {
+            QTest::newRow(name) << mode << QString(box) << QString(typed) << direction
+                                << QString(message);
+        };
+        row("missing event file", 1, "missing", "", 2, kMissingFile);
+        row("missing file before bad numbers", 1, "missing", "", 3, kMissingFile);
+        row("perspective in spatial mode", 1, "xMinBox", "1,5", 3, kPerspective);
+        row("comma in a greyed box", 1, "timeStartBox", "0,5", 2, kNotNumbers);
+        row("exponent", 2, "radiusBox", "1e2", 2, kNotNumbers);
+        row("x-max below x-min", 1, "xMaxBox", "-1", 2, kOutOfRange);
+        row("no pictures", 2, "numberOfPicturesBox", "0", 2, kOutOfRange);
+        row("10000 pictures", 1, "numberOfPicturesBox", "10000", 2, kOutOfRange);
+        row("empty width with fixed size off", 1, "widthBox", "", 2, kOutOfRange);
     }
     void eachFailedTestShowsItsMessageAndClosesTheDialog() {
         QFETCH(int, mode);
-        QFETCH(int, box);
+        QFETCH(QString, box);
         QFETCH(QString, typed);
         QFETCH(int, direction);
         QFETCH(QString, message);
         OptionsDialogFixture fixture;
         CalculationSetup setup = RunnableSetup(TinyEventFile(fixture.dir));
         setup.Direction = direction;
-        if (box == 1017) {
+        if (box == "widthBox") {
             setup.Fixedsize = 0;
         }
         COptionsDlg& dialog = fixture.OpenWith(mode, setup);
-        if (box == -1) {
-            fixture.Edit(1006)->setText(QString::fromStdString(fixture.dir.file("gone.dat")));
-        } else if (box != 0) {
+        if (box == "missing") {
+            fixture.Edit("eventFileBox")
+                ->setText(QString::fromStdString(fixture.dir.file("gone.dat")));
+        } else if (!box.isEmpty()) {
+            QVERIFY(fixture.Edit(box));
             fixture.Edit(box)->setText(typed);
         }
-        fixture.Click(1000);
+        fixture.Click("calculateButton");
 
         QCOMPARE(fixture.boxes.shown.size(), size_t{1});
         QCOMPARE(QString::fromStdString(fixture.boxes.shown[0].text), message);
@@ -94,18 +101,19 @@ class OptionsDlgCalculateTest : public QObject {
         OptionsDialogFixture fixture;
         COptionsDlg& dialog =
             fixture.OpenWith(SpatialResolvedMode, RunnableSetup(TinyEventFile(fixture.dir)));
-        auto* progress = fixture.Find<QProgressBar>(1005);
+        auto* progress = fixture.Find<QProgressBar>("progressBar");
         // Pressing Enter or "Calculate!" while the series runs starts nothing.
         bool busyButtonSeen = false;
         connect(progress, &QProgressBar::valueChanged, &dialog, [&](int value) {
             if (value == 2) {
-                busyButtonSeen = !fixture.Enabled(1000) && !fixture.Enabled(1010) &&
-                                 !fixture.Enabled(1054) && dialog.IsCalculating();
+                busyButtonSeen = !fixture.Enabled("calculateButton") &&
+                                 !fixture.Enabled("loadSetupButton") &&
+                                 !fixture.Enabled("xDirectionRadio") && dialog.IsCalculating();
                 QTest::keyClick(&dialog, Qt::Key_Return);
-                fixture.Click(1000);
+                fixture.Click("calculateButton");
             }
         });
-        fixture.Click(1000);
+        fixture.Click("calculateButton");
 
         QVERIFY(busyButtonSeen);
         QCOMPARE(fixture.boxes.shown.size(), size_t{1});
@@ -120,7 +128,8 @@ class OptionsDlgCalculateTest : public QObject {
         QCOMPARE(progress->value(), 4);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), 1);
-        QVERIFY(fixture.Enabled(1000));  // commands are given back before the dialog ends
+        // The commands are given back before the dialog ends.
+        QVERIFY(fixture.Enabled("calculateButton"));
     }
 
     void closingTheDialogStopsTheSeriesAfterThePictureInProgress() {
@@ -129,11 +138,11 @@ class OptionsDlgCalculateTest : public QObject {
         setup.Direction = 0;
         setup.NoOfPictures = 6;
         COptionsDlg& dialog = fixture.OpenWith(TimeResolvedMode, setup);
-        fixture.Edit(1027)->setText("2");
+        fixture.Edit("radiusBox")->setText("2");
         bool visibleAfterClose = false;
         // The user closes the window once picture 2 is written; the close reaches the dialog
         // when the series lets it handle its messages.
-        connect(fixture.Find<QProgressBar>(1005), &QProgressBar::valueChanged, &dialog,
+        connect(fixture.Find<QProgressBar>("progressBar"), &QProgressBar::valueChanged, &dialog,
                 [&](int value) {
                     if (value == 3) {
                         QMetaObject::invokeMethod(&dialog, &QWidget::close, Qt::QueuedConnection);
@@ -143,7 +152,7 @@ class OptionsDlgCalculateTest : public QObject {
                         visibleAfterClose = dialog.isVisible() && dialog.m_cancel == 1;
                     }
                 });
-        fixture.Click(1000);
+        fixture.Click("calculateButton");
 
         QVERIFY(visibleAfterClose);
         QVERIFY(fixture.boxes.shown.empty());

@@ -25,20 +25,20 @@ class OptionsDlgFilesTest : public QObject {
         CalculationSetup setup;
         setup.Amin = 2;
         fixture.OpenWith(SpatialResolvedMode, setup);
-        fixture.Edit(1011)->setText("typed");
+        fixture.Edit("xMinBox")->setText("typed");
         fixture.choosers.fileAnswers.push_back("/data/run 7/events.dat");
-        fixture.Click(1023);
+        fixture.Click("loadEventFileButton");
 
         QCOMPARE(fixture.choosers.fileQuestions.size(), size_t{1});
         QCOMPARE(fixture.choosers.fileQuestions[0].kind, FileDialogKind::Open);
         QCOMPARE(fixture.choosers.fileQuestions[0].filter,
                  std::string("ASCII-Files (*.dat)|*.dat||"));
-        QCOMPARE(fixture.Text(1006), QString("/data/run 7/events.dat"));
+        QCOMPARE(fixture.Text("eventFileBox"), QString("/data/run 7/events.dat"));
         // All exchanged values are written back, so the typed text gives way.
-        QCOMPARE(fixture.Text(1011), QString("2.000"));
+        QCOMPARE(fixture.Text("xMinBox"), QString("2.000"));
 
-        fixture.Click(1023);  // cancelled: nothing changes
-        QCOMPARE(fixture.Text(1006), QString("/data/run 7/events.dat"));
+        fixture.Click("loadEventFileButton");  // cancelled: nothing changes
+        QCOMPARE(fixture.Text("eventFileBox"), QString("/data/run 7/events.dat"));
     }
 
     void loadSetupChangesOnlyTheKeysOfTheFile() {
@@ -49,22 +49,22 @@ class OptionsDlgFilesTest : public QObject {
         fixture.OpenWith(TimeResolvedMode, setup);
         const std::string chosen = fixture.dir.write("radius.ini", "[Radius]\t5\r\n");
         fixture.choosers.fileAnswers.push_back(chosen);
-        fixture.Click(1010);
+        fixture.Click("loadSetupButton");
 
         QCOMPARE(fixture.choosers.fileQuestions.back().filter,
                  std::string("Korvane Ini-Files(*.ini)|*.ini||"));
-        QCOMPARE(fixture.Text(1027), QString("5"));
-        QCOMPARE(fixture.Text(1014), QString("7.000"));
+        QCOMPARE(fixture.Text("radiusBox"), QString("5"));
+        QCOMPARE(fixture.Text("yMaxBox"), QString("7.000"));
     }
 
     void saveSetupWritesExactlyTheChosenName() {
         OptionsDialogFixture fixture;
         fixture.OpenWith(SpatialResolvedMode, RunnableSetup("/data/events.dat"));
-        fixture.Edit(1027)->setText("6");
-        fixture.Click(1018);  // "Fixed image size" off
+        fixture.Edit("radiusBox")->setText("6");
+        fixture.Click("fixedSizeCheck");  // "Fixed image size" off
         const std::string chosen = fixture.dir.file("mine");
         fixture.choosers.fileAnswers.push_back(chosen);
-        fixture.Click(1002);
+        fixture.Click("saveSetupButton");
 
         QCOMPARE(fixture.choosers.fileQuestions.back().kind, FileDialogKind::Open);
         QVERIFY(std::filesystem::exists(chosen));
@@ -75,15 +75,15 @@ class OptionsDlgFilesTest : public QObject {
         QCOMPARE(saved.Width, 40.0);  // the greyed box is saved all the same
         QCOMPARE(saved.FilePath, std::string("/data/events.dat"));
 
-        fixture.Click(1002);  // cancelled: nothing written
+        fixture.Click("saveSetupButton");  // cancelled: nothing written
         QCOMPARE(fixture.choosers.fileQuestions.size(), size_t{2});
     }
 
     void closingWritesSetupIniAndSetsTheCancelFlag() {
         OptionsDialogFixture fixture;
         COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, CalculationSetup{});
-        fixture.Edit(1027)->setText("7");
-        fixture.Edit(1006)->setText("/somewhere/else.dat");
+        fixture.Edit("radiusBox")->setText("7");
+        fixture.Edit("eventFileBox")->setText("/somewhere/else.dat");
         std::filesystem::remove(fixture.iniPath());
         dialog.close();
 
@@ -96,17 +96,18 @@ class OptionsDlgFilesTest : public QObject {
         // Reopened in the other mode, the dialog shows what was in the boxes at the close.
         fixture.dialog.reset();
         fixture.Open(TimeResolvedMode);
-        QCOMPARE(fixture.Text(1027), QString("7"));
-        QCOMPARE(fixture.Text(1006), QString("/somewhere/else.dat"));
+        QCOMPARE(fixture.Text("radiusBox"), QString("7"));
+        QCOMPARE(fixture.Text("eventFileBox"), QString("/somewhere/else.dat"));
     }
 
     void escapeAndDestructionWriteSetupIniToo() {
         OptionsDialogFixture fixture;
         COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, CalculationSetup{});
-        fixture.Edit(1024)->setText("12");
+        fixture.Edit("numberOfPicturesBox")->setText("12");
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QVERIFY(!dialog.isVisible());
-        fixture.Edit(1024)->setText("13");  // still in the boxes when the dialog goes
+        // Still in the boxes when the dialog goes.
+        fixture.Edit("numberOfPicturesBox")->setText("13");
         fixture.dialog.reset();
         QCOMPARE(LoadedFrom(fixture.iniPath()).NoOfPictures, 13.0);
     }
@@ -120,18 +121,18 @@ class OptionsDlgFilesTest : public QObject {
         SaveSetupFile(exampleSetup, example.file("spatial.ini"));
 
         fixture.Open(SpatialResolvedMode, example.path().string());
-        QCOMPARE(fixture.Text(1006), QString::fromStdString(example.file("events.dat")));
-        QCOMPARE(fixture.Text(1027), QString("4"));
-        QVERIFY(fixture.Find<QRadioButton>(1056)->isChecked());
+        QCOMPARE(fixture.Text("eventFileBox"), QString::fromStdString(example.file("events.dat")));
+        QCOMPARE(fixture.Text("radiusBox"), QString("4"));
+        QVERIFY(fixture.Find<QRadioButton>("zDirectionRadio")->isChecked());
     }
 
     void withoutSetupIniOrExampleEverythingIsZero() {
         OptionsDialogFixture fixture;
         fixture.Open(SpatialResolvedMode);
-        QCOMPARE(fixture.Text(1006), QString());
-        QCOMPARE(fixture.Text(1011), QString("0.000"));
-        QCOMPARE(fixture.Text(1024), QString("0"));
-        QVERIFY(fixture.Find<QRadioButton>(1054)->isChecked());
+        QCOMPARE(fixture.Text("eventFileBox"), QString());
+        QCOMPARE(fixture.Text("xMinBox"), QString("0.000"));
+        QCOMPARE(fixture.Text("numberOfPicturesBox"), QString("0"));
+        QVERIFY(fixture.Find<QRadioButton>("xDirectionRadio")->isChecked());
     }
 
     void anExistingSetupIniWinsOverTheExample() {
@@ -142,7 +143,7 @@ class OptionsDlgFilesTest : public QObject {
         setup.FilePath = "/mine.dat";
         SaveSetupFile(setup, fixture.iniPath());
         fixture.Open(SpatialResolvedMode, example.path().string());
-        QCOMPARE(fixture.Text(1006), QString("/mine.dat"));
+        QCOMPARE(fixture.Text("eventFileBox"), QString("/mine.dat"));
     }
 };
 

@@ -9,9 +9,13 @@
 namespace korvane::testing {
 namespace {
 
-constexpr int kRangeGroups[3][4] = {
-    {1038, 1039, 1011, 1012}, {1041, 1042, 1013, 1014}, {1048, 1049, 1025, 1026}};
-constexpr int kTimeControls[] = {1037, 1044, 1046, 1016, 1022, 1028};
+const char* const kRangeGroups[3][4] = {{"xMinLabel", "xMaxLabel", "xMinBox", "xMaxBox"},
+                                        {"yMinLabel", "yMaxLabel", "yMinBox", "yMaxBox"},
+                                        {"zMinLabel", "zMaxLabel", "zMinBox", "zMaxBox"}};
+const char* const kTimeControls[] = {"timeScaleLabel", "timeStartLabel", "timeEndLabel",
+                                     "timeStartBox",   "timeEndBox",     "cumulativeCheck"};
+const char* const kDirections[] = {"xDirectionRadio", "yDirectionRadio", "zDirectionRadio",
+                                   "perspectiveRadio"};
 
 class OptionsDlgRulesTest : public QObject {
     Q_OBJECT
@@ -33,35 +37,73 @@ class OptionsDlgRulesTest : public QObject {
         QCOMPARE(dialog.windowTitle(), QString("Options"));
 
         const struct {
-            int id, x, y, w, h;
-        } boxes[] = {{1006, 15, 33, 275, 12},  {1023, 292, 33, 24, 12},  {1011, 56, 122, 50, 12},
-                     {1026, 259, 137, 50, 12}, {1024, 183, 166, 24, 12}, {1019, 129, 251, 78, 12},
-                     {1002, 342, 13, 50, 15},  {1000, 341, 265, 50, 14}, {1005, 5, 305, 390, 15},
-                     {1033, 7, 7, 320, 195}};
+            const char* name;
+            int x, y, w, h;
+        } boxes[] = {{"eventFileBox", 15, 33, 275, 12},
+                     {"loadEventFileButton", 292, 33, 24, 12},
+                     {"xMinBox", 56, 122, 50, 12},
+                     {"zMaxBox", 259, 137, 50, 12},
+                     {"numberOfPicturesBox", 183, 166, 24, 12},
+                     {"densityMaximumBox", 129, 251, 78, 12},
+                     {"saveSetupButton", 342, 13, 50, 15},
+                     {"calculateButton", 341, 265, 50, 14},
+                     {"progressBar", 5, 305, 390, 15},
+                     {"calculationFrame", 7, 7, 320, 195}};
         for (const auto& box : boxes) {
-            QWidget* control = fixture.Find<QWidget>(box.id);
-            QVERIFY2(control, qPrintable(QString::number(box.id)));
+            QWidget* control = fixture.Find<QWidget>(box.name);
+            QVERIFY2(control, box.name);
             QCOMPARE(control->geometry(), DialogRectToPixels(units, box.x, box.y, box.w, box.h));
         }
         // Captions keep their place and may only grow to the right.
         const struct {
-            int id;
+            const char* name;
             const char* caption;
             int x, y, w;
-        } captions[] = {{1031, "Path to file(s):", 14, 19, 44},
-                        {1038, "x-min:", 20, 123, 19},
-                        {1047, "Number of pictures:", 119, 168, 62},
-                        {1057, "Perspective", 22, 91, 53},
-                        {1021, "Gaussian distance weighting", 19, 261, 111}};
+        } captions[] = {{"eventFileLabel", "Path to file(s):", 14, 19, 44},
+                        {"xMinLabel", "x-min:", 20, 123, 19},
+                        {"numberOfPicturesLabel", "Number of pictures:", 119, 168, 62},
+                        {"perspectiveRadio", "Perspective", 22, 91, 53},
+                        {"gaussianCheck", "Gaussian distance weighting", 19, 261, 111}};
         for (const auto& caption : captions) {
-            QWidget* control = fixture.Find<QWidget>(caption.id);
+            QWidget* control = fixture.Find<QWidget>(caption.name);
+            QVERIFY2(control, caption.name);
             const QRect place = DialogRectToPixels(units, caption.x, caption.y, caption.w, 8);
             QCOMPARE(control->property("text").toString(), QString(caption.caption));
             QCOMPARE(control->pos(), place.topLeft());
             QVERIFY(control->width() >= place.width());
         }
-        QVERIFY(fixture.Find<QPushButton>(1000)->isDefault());
-        QCOMPARE(fixture.Find<QPushButton>(1000)->text(), QString("Calculate!"));
+        QVERIFY(fixture.Find<QPushButton>("calculateButton")->isDefault());
+        QCOMPARE(fixture.Find<QPushButton>("calculateButton")->text(), QString("Calculate!"));
+    }
+
+    void everyControlHasItsOwnNameInTabOrder() {
+        OptionsDialogFixture fixture;
+        COptionsDlg& dialog = fixture.Open(TimeResolvedMode);
+        // Children in creation order, which is the order the Tab key walks them.
+        QStringList names;
+        for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            names << child->objectName();
+        }
+        const QStringList expected =
+            QString(
+                "calculationFrame eventFileLabel eventFileBox loadEventFileButton directionLabel "
+                "directionFrame xDirectionRadio yDirectionRadio zDirectionRadio perspectiveRadio "
+                "rangeLabel xMinLabel xMaxLabel xMinBox xMaxBox yMinLabel yMaxLabel yMinBox "
+                "yMaxBox zMinLabel zMaxLabel zMinBox zMaxBox timeScaleLabel timeStartLabel "
+                "timeEndLabel timeStartBox timeEndBox numberOfPicturesLabel numberOfPicturesBox "
+                "radiusLabel radiusBox pictureSizeFrame fixedSizeCheck widthLabel heightLabel "
+                "widthBox heightBox densityFrame fixedDensityCheck densityMaximumBox "
+                "gaussianCheck cumulativeCheck saveSetupButton loadSetupButton calculateButton "
+                "progressLabel progressBar")
+                .split(' ');
+        QCOMPARE(names, expected);
+        // The Tab key goes from box to box in that order.
+        QWidget* box = fixture.Find<QWidget>("xMaxBox");
+        QWidget* next = box->nextInFocusChain();
+        while (next->focusPolicy() == Qt::NoFocus) {
+            next = next->nextInFocusChain();
+        }
+        QCOMPARE(next->objectName(), QString("yMinBox"));
     }
 
     void enableRulesOfBothModesAndEveryDirection_data() {
@@ -84,22 +126,22 @@ class OptionsDlgRulesTest : public QObject {
         for (int axis = 0; axis < 3; ++axis) {
             // A time series projects along its viewing axis, so that range is greyed.
             const bool expected = mode == SpatialResolvedMode || axis != direction;
-            for (int id : kRangeGroups[axis]) {
-                QVERIFY2(fixture.Enabled(id) == expected, qPrintable(QString::number(id)));
+            for (const char* name : kRangeGroups[axis]) {
+                QVERIFY2(fixture.Enabled(name) == expected, name);
             }
         }
-        QCOMPARE(fixture.Enabled(1057), mode == TimeResolvedMode);
-        for (int id : kTimeControls) {
-            QCOMPARE(fixture.Enabled(id), mode == TimeResolvedMode);
+        QCOMPARE(fixture.Enabled("perspectiveRadio"), mode == TimeResolvedMode);
+        for (const char* name : kTimeControls) {
+            QCOMPARE(fixture.Enabled(name), mode == TimeResolvedMode);
         }
-        QCOMPARE(fixture.Find<QRadioButton>(1054 + direction)->isChecked(), true);
+        QCOMPARE(fixture.Find<QRadioButton>(kDirections[direction])->isChecked(), true);
 
         // Choosing each direction in turn applies the same rule.
         for (int chosen = 0; chosen <= 3; ++chosen) {
-            if (!fixture.Enabled(1054 + chosen)) {
+            if (!fixture.Enabled(kDirections[chosen])) {
                 continue;
             }
-            fixture.Click(1054 + chosen);
+            fixture.Click(kDirections[chosen]);
             for (int axis = 0; axis < 3; ++axis) {
                 const bool expected = mode == SpatialResolvedMode || chosen == 3 || axis != chosen;
                 QCOMPARE(fixture.Enabled(kRangeGroups[axis][2]), expected);
@@ -112,8 +154,8 @@ class OptionsDlgRulesTest : public QObject {
         CalculationSetup setup;
         setup.Direction = 7;
         fixture.OpenWith(TimeResolvedMode, setup);
-        for (int id = 1054; id <= 1057; ++id) {
-            QVERIFY(!fixture.Find<QRadioButton>(id)->isChecked());
+        for (const char* name : kDirections) {
+            QVERIFY(!fixture.Find<QRadioButton>(name)->isChecked());
         }
         // No rule applies: every range group keeps its state from creation.
         for (const auto& group : kRangeGroups) {
@@ -126,8 +168,8 @@ class OptionsDlgRulesTest : public QObject {
         CalculationSetup setup;
         setup.Direction = 3;
         fixture.OpenWith(SpatialResolvedMode, setup);
-        QVERIFY(fixture.Find<QRadioButton>(1057)->isChecked());
-        QVERIFY(!fixture.Enabled(1057));
+        QVERIFY(fixture.Find<QRadioButton>("perspectiveRadio")->isChecked());
+        QVERIFY(!fixture.Enabled("perspectiveRadio"));
     }
 
     void checkBoxesEnableTheirBoxesAndKeepTheText() {
@@ -137,23 +179,24 @@ class OptionsDlgRulesTest : public QObject {
         setup.Height = 480;
         setup.Maxdensity = 12;
         fixture.OpenWith(SpatialResolvedMode, setup);
-        for (int id : {1040, 1043, 1017, 1020, 1019}) {
-            QVERIFY(!fixture.Enabled(id));
+        for (const char* name :
+             {"widthLabel", "heightLabel", "widthBox", "heightBox", "densityMaximumBox"}) {
+            QVERIFY2(!fixture.Enabled(name), name);
         }
-        fixture.Click(1018);
-        for (int id : {1040, 1043, 1017, 1020}) {
-            QVERIFY(fixture.Enabled(id));
+        fixture.Click("fixedSizeCheck");
+        for (const char* name : {"widthLabel", "heightLabel", "widthBox", "heightBox"}) {
+            QVERIFY2(fixture.Enabled(name), name);
         }
-        fixture.Click(1018);
-        QVERIFY(!fixture.Enabled(1017));
-        QCOMPARE(fixture.Text(1017), QString("640"));
-        QCOMPARE(fixture.Text(1020), QString("480"));
+        fixture.Click("fixedSizeCheck");
+        QVERIFY(!fixture.Enabled("widthBox"));
+        QCOMPARE(fixture.Text("widthBox"), QString("640"));
+        QCOMPARE(fixture.Text("heightBox"), QString("480"));
 
-        fixture.Click(1015);
-        QVERIFY(fixture.Enabled(1019));
-        fixture.Click(1015);
-        QVERIFY(!fixture.Enabled(1019));
-        QCOMPARE(fixture.Text(1019), QString("12"));
+        fixture.Click("fixedDensityCheck");
+        QVERIFY(fixture.Enabled("densityMaximumBox"));
+        fixture.Click("fixedDensityCheck");
+        QVERIFY(!fixture.Enabled("densityMaximumBox"));
+        QCOMPARE(fixture.Text("densityMaximumBox"), QString("12"));
     }
 
     void changingTheDirectionBringsBackTheLastShownValues() {
@@ -163,16 +206,16 @@ class OptionsDlgRulesTest : public QObject {
         setup.Radius = 3;
         setup.Direction = 0;
         fixture.OpenWith(TimeResolvedMode, setup);
-        fixture.Edit(1011)->setText("99");
-        fixture.Edit(1027)->setText("8");
-        fixture.Click(1055);
-        QCOMPARE(fixture.Text(1011), QString("1.500"));
-        QCOMPARE(fixture.Text(1027), QString("3"));
-        QVERIFY(fixture.Find<QRadioButton>(1055)->isChecked());
+        fixture.Edit("xMinBox")->setText("99");
+        fixture.Edit("radiusBox")->setText("8");
+        fixture.Click("yDirectionRadio");
+        QCOMPARE(fixture.Text("xMinBox"), QString("1.500"));
+        QCOMPARE(fixture.Text("radiusBox"), QString("3"));
+        QVERIFY(fixture.Find<QRadioButton>("yDirectionRadio")->isChecked());
         // Clicking the button already selected does the same.
-        fixture.Edit(1011)->setText("42");
-        fixture.Click(1055);
-        QCOMPARE(fixture.Text(1011), QString("1.500"));
+        fixture.Edit("xMinBox")->setText("42");
+        fixture.Click("yDirectionRadio");
+        QCOMPARE(fixture.Text("xMinBox"), QString("1.500"));
     }
 };
 

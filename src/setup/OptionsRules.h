@@ -1,0 +1,34 @@
+#pragma once
+// Which controls of the Options dialog are enabled: a function of the run mode, the selected
+// direction of view and the two switches that unlock boxes.
+
+#include <array>
+#include <optional>
+
+namespace korvane {
+
+// What the enable rules look at.
+struct OptionsRuleInput {
+    int calculationMode = 0;    // SpatialResolvedMode or TimeResolvedMode
+    int direction = -1;         // selected direction 0..3, -1 when none is selected
+    int fixedSizeState = 0;     // state of "Fixed image size"; 1 is checked
+    int fixedDensityState = 0;  // state of "Fixed Density Maximum"; 1 is checked
+};
+
+// Enabled (true) or greyed (false), per group of controls.
+struct OptionsEnables {
+    bool perspective = true;      // the "Perspective" radio button
+    bool timeScale = false;       // "Time scale [sec]:", "Start:", "End:", their boxes and
+                                  // "Cumulative time plot"
+    bool pictureSize = false;     // "Width [px]:", "Height [px]:" and their boxes
+    bool densityMaximum = false;  // the density maximum box
+    // The x, y and z range groups (two labels and two boxes each); none when no direction is
+    // selected: the groups then keep the state they had.
+    std::optional<std::array<bool, 3>> ranges;
+
+    bool operator==(const OptionsEnables&) const = default;
+};
+
+OptionsEnables OptionsEnablesFor(const OptionsRuleInput& input);
+
+}  // namespace korvane
