@@ -187,8 +187,7 @@ Status WriteFileAtomically(const std::string& target, std::string_view bytes,
     return file.Commit();
 }
 
-TemporaryFolder::TemporaryFolder(std::string target, FailureText failureText,
-                                 std::string fileName)
+TemporaryFolder::TemporaryFolder(std::string target, FailureText failureText, std::string fileName)
     : m_target(std::move(target)),
       m_failureText(failureText != nullptr ? failureText : DefaultFailureText),
       m_fileName(std::move(fileName)) {

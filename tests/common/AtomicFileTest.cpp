@@ -1,8 +1,6 @@
 // The one writer of every file the program makes: whole or not at all, never through a
 // name someone else planted beside the target.
 
-#include "common/AtomicFile.h"
-
 #include <errno.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/AtomicFile.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -104,8 +103,8 @@ TEST(AtomicFile, WritesUnderAHiddenRandomNameBesideTheTargetThenRenames) {
     AtomicFileOptions options;
     options.write = RecordingWrite;
     for (int round = 0; round < 3; ++round) {
-        ASSERT_TRUE(WriteFileAtomically(seen.target, "picture " + std::to_string(round), options)
-                        .ok());
+        ASSERT_TRUE(
+            WriteFileAtomically(seen.target, "picture " + std::to_string(round), options).ok());
         EXPECT_EQ(ReadWholeFile(seen.target), "picture " + std::to_string(round));
         fs::remove(seen.target);
     }
@@ -142,8 +141,8 @@ TEST(AtomicFile, FailedWriteKeepsTheOlderTargetAndLeavesNoTemporary) {
         WriteCall write;
         std::string reason;
     };
-    for (const Case& c : {Case{FullDiskWrite, "No space left on device"},
-                          Case{StuckWrite, "Input/output error"}}) {
+    for (const Case& c :
+         {Case{FullDiskWrite, "No space left on device"}, Case{StuckWrite, "Input/output error"}}) {
         fullDiskCalls = 0;
         AtomicFileOptions options;
         options.write = c.write;
