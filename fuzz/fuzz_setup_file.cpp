@@ -61,11 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
 
     CalculationSetup first = Sentinel(-7.0);
-    Require(korvane::LoadSetupFile(first, input), "a readable setup file was not loaded");
+    Require(korvane::LoadSetupFile(first, input).ok(), "a readable setup file was not loaded");
     // Only fields whose key the file holds change; which ones is the same whatever they held
     // before.
     CalculationSetup second = Sentinel(1000.0);
-    Require(korvane::LoadSetupFile(second, input), "a second load failed");
+    Require(korvane::LoadSetupFile(second, input).ok(), "a second load failed");
     if (text.find("[File-Path]\t") == std::string::npos) {
         Require(first.FilePath == "sentinel", "the path changed without its key");
     }
@@ -80,16 +80,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string& saved = korvane::fuzzing::ScratchPath("saved.ini");
-    Require(korvane::SaveSetupFile(first, saved), "saving failed");
+    Require(korvane::SaveSetupFile(first, saved).ok(), "saving failed");
     CalculationSetup reloadedA = Sentinel(3.0);
     CalculationSetup reloadedB = Sentinel(-3000.0);
-    Require(korvane::LoadSetupFile(reloadedA, saved) && korvane::LoadSetupFile(reloadedB, saved),
+    Require(korvane::LoadSetupFile(reloadedA, saved).ok() &&
+                korvane::LoadSetupFile(reloadedB, saved).ok(),
             "the saved file was not loaded");
     Require(reloadedA == reloadedB, "the saved file lacks a key");
     Require(reloadedA.FilePath == first.FilePath, "the path changed on the round trip");
-    Require(korvane::SaveSetupFile(reloadedA, saved), "saving again failed");
+    Require(korvane::SaveSetupFile(reloadedA, saved).ok(), "saving again failed");
     CalculationSetup again = Sentinel(5.0);
-    Require(korvane::LoadSetupFile(again, saved), "the second save was not loaded");
+    Require(korvane::LoadSetupFile(again, saved).ok(), "the second save was not loaded");
     Require(again == reloadedA, "a second round trip changed the setup");
     return 0;
 }

@@ -64,7 +64,7 @@ void COptionsDlg::ConnectCommands() {
 }
 
 void COptionsDlg::OnInitDialog() {
-    if (!LoadSetupFile(m_setup, m_files.setupIniPath)) {
+    if (!LoadSetupFile(m_setup, m_files.setupIniPath).ok()) {
         ShowFirstExample();
     }
     ShowSetup(m_setup);
@@ -76,7 +76,8 @@ void COptionsDlg::ShowFirstExample() {
     if (m_files.exampleFolder.empty()) {
         return;
     }
-    LoadSetupFile(m_setup, JoinPath(m_files.exampleFolder, "spatial.ini"));
+    // Without the example file the dialog shows its defaults.
+    (void)LoadSetupFile(m_setup, JoinPath(m_files.exampleFolder, "spatial.ini"));
     m_setup.FilePath = JoinPath(m_files.exampleFolder, "events.dat");
 }
 
@@ -137,7 +138,8 @@ void COptionsDlg::OnLoadSetup() {
     const std::optional<std::string> path =
         m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kSetupFileFilter);
     if (path) {
-        LoadSetupFile(m_setup, *path);
+        // A file that cannot be read changes nothing; the dialog says nothing either.
+        (void)LoadSetupFile(m_setup, *path);
         ShowSetup(m_setup);
     }
 }
@@ -152,7 +154,8 @@ void COptionsDlg::OnSaveSetup() {
         m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kSetupFileFilter);
     if (path) {
         TakeSetup(m_setup);
-        SaveSetupFile(m_setup, *path);
+        // A setup that cannot be saved is not reported, as when the dialog closes.
+        (void)SaveSetupFile(m_setup, *path);
     }
 }
 
@@ -202,7 +205,7 @@ void COptionsDlg::RestoreCommandsAfterRun() {
 
 void COptionsDlg::SaveOnClose() {
     TakeSetup(m_setup);
-    SaveSetupFile(m_setup, m_files.setupIniPath);
+    (void)SaveSetupFile(m_setup, m_files.setupIniPath);
     m_cancel = 1;
 }
 

@@ -36,7 +36,8 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     // What the dialog shows when a setup file lacks a key: zero, an empty path, direction x.
     CalculationSetup setup;
     std::error_code ignored;
-    if (std::filesystem::is_directory(setupPath, ignored) || !LoadSetupFile(setup, setupPath)) {
+    if (std::filesystem::is_directory(setupPath, ignored) ||
+        !LoadSetupFile(setup, setupPath).ok()) {
         Say("cannot read the setup file \"" + setupPath + "\"");
         return ExitInvalidInput;
     }

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/AtomicFile.h"
 #include "movie/AviWriter.h"
 #include "movie/MovieConversion.h"
 
@@ -26,27 +27,30 @@ bool CodecWorks(const std::string& name, const std::filesystem::path& probeFolde
     if (!ParseFourcc(name, fourcc)) {
         return false;
     }
-    const std::filesystem::path probe =
-        probeFolder / ("korvane-codec-probe-" + std::to_string(getpid()) + "-" + name + ".avi");
+    // The shared temporary folder is open to everyone: the trial movie goes into a private
+    // folder of its own, so no name planted there can redirect it.
+    TemporaryFolder probe(
+        (probeFolder / ("korvane-codec-probe-" + std::to_string(getpid()) + ".avi")).string());
+    if (!probe.Create().ok()) {
+        return false;
+    }
     // An odd frame size, since the pictures of a fixed-size series may have one.
     const cv::Size size(65, 49);
     bool works = false;
     try {
         cv::VideoWriter writer;
         int backend = 0;
-        if (OpenAviWriter(writer, probe.string(), fourcc, size, backend)) {
+        if (OpenAviWriter(writer, probe.file(), fourcc, size, backend)) {
             const cv::Mat frame(size, CV_8UC3, cv::Scalar(40, 160, 220));
             writer.write(frame);
             writer.release();
-            works = CountMovieFrames(probe.string(), backend) == 1;
+            works = CountMovieFrames(probe.file(), backend) == 1;
         }
     } catch (const cv::Exception&) {
         works = false;
     } catch (const std::bad_alloc&) {
         works = false;
     }
-    std::error_code ignored;
-    std::filesystem::remove(probe, ignored);
     return works;
 }
 

@@ -1,8 +1,5 @@
 #include "movie/MovieConversion.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <filesystem>
 #include <new>
 #include <opencv2/core.hpp>
@@ -12,6 +9,7 @@
 #include <string>
 #include <system_error>
 
+#include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "movie/AviWriter.h"
 #include "movie/ConversionProgress.h"
@@ -30,47 +28,9 @@ std::string SizeText(const cv::Size& size) {
     return FormatInteger(size.width) + " x " + FormatInteger(size.height);
 }
 
-// A name beside the movie, unique to this conversion, that keeps the ".avi" extension so the
-// writer still chooses the AVI container. The movie is written there and renamed at the end,
-// so an existing file of the movie's name is never half-overwritten.
-std::filesystem::path TemporaryMoviePath(const std::filesystem::path& moviePath) {
-    static std::atomic<unsigned> counter{0};
-    const std::filesystem::path folder = moviePath.parent_path();
-    // A long movie name is shortened, so the temporary name stays within the file system's
-    // limit on a name's length.
-    const std::string stem = moviePath.stem().string().substr(0, 120);
-    for (;;) {
-        const std::string name = "." + stem + ".part-" + std::to_string(getpid()) + "-" +
-                                 std::to_string(counter.fetch_add(1)) + ".avi";
-        std::filesystem::path candidate = folder / name;
-        std::error_code error;
-        if (!std::filesystem::exists(candidate, error)) {
-            return candidate;
-        }
-    }
+std::string MovieSaveFailureText(const std::string& moviePath, const std::string& reason) {
+    return "The movie cannot be saved as " + Quoted(moviePath) + " (" + reason + ").";
 }
-
-// Removes the temporary movie unless the conversion completed it. Declared before the
-// writer, so the writer is closed first.
-class TemporaryMovie {
-  public:
-    explicit TemporaryMovie(std::filesystem::path path) : m_path(std::move(path)) {}
-    ~TemporaryMovie() {
-        if (!m_kept) {
-            std::error_code ignored;
-            std::filesystem::remove(m_path, ignored);
-        }
-    }
-    TemporaryMovie(const TemporaryMovie&) = delete;
-    TemporaryMovie& operator=(const TemporaryMovie&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-    void Keep() { m_kept = true; }
-
-  private:
-    std::filesystem::path m_path;
-    bool m_kept = false;
-};
 
 // The movie's frame size for pictures of `pictureSize`: the video library writes only even
 // widths and heights and would crop an odd picture's last column or row, so odd sizes grow by
@@ -151,10 +111,19 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
     }
     const cv::Size frameSize = MovieFrameSize(pictureSize);
 
-    TemporaryMovie temporary(TemporaryMoviePath(moviePath));
+    // The writer opens its file by name: it writes into a private folder beside the movie,
+    // and the finished movie is renamed onto the movie's name, so an existing file of that
+    // name is never half-overwritten. The folder goes when `temporary` goes, after the
+    // writer (declared after it) is closed. The name inside keeps ".avi", so the writer
+    // chooses the AVI container whatever the movie's own name.
+    TemporaryFolder temporary(moviePath, MovieSaveFailureText, "movie.avi");
+    if (const Status made = temporary.Create(); !made.ok()) {
+        failure = made.message();
+        return ConversionOutcome::Failed;
+    }
     cv::VideoWriter writer;
     int backend = 0;
-    if (!OpenAviWriter(writer, temporary.path().string(), fourcc, frameSize, backend)) {
+    if (!OpenAviWriter(writer, temporary.file(), fourcc, frameSize, backend)) {
         failure = "The movie " + Quoted(moviePath) + " cannot be created with the codec " +
                   fourccText + " for pictures of " + SizeText(pictureSize) + " pixels.";
         return ConversionOutcome::Failed;
@@ -195,7 +164,7 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
     writer.release();
 
     // The writer reports no failed frame; reading the movie back proves it is complete.
-    const long long written = CountMovieFrames(temporary.path().string(), backend);
+    const long long written = CountMovieFrames(temporary.file(), backend);
     if (written != frames) {
         failure = "The movie " + Quoted(moviePath) + " could not be completed (" +
                   (written < 0 ? std::string("it cannot be read back")
@@ -205,14 +174,10 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
         return ConversionOutcome::Failed;
     }
 
-    std::error_code error;
-    std::filesystem::rename(temporary.path(), moviePath, error);
-    if (error) {
-        failure =
-            "The movie cannot be saved as " + Quoted(moviePath) + " (" + error.message() + ").";
+    if (const Status saved = temporary.Commit(); !saved.ok()) {
+        failure = saved.message();
         return ConversionOutcome::Failed;
     }
-    temporary.Keep();
     return ConversionOutcome::Written;
 }
 

@@ -1,17 +1,13 @@
 #include "picture/DensityPicture.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <new>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
+#include <string_view>
 #include <vector>
 
+#include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "picture/ColourScale.h"
 #include "common/FloatNarrowing.h"
@@ -123,48 +119,8 @@ void DrawColourBar(cv::Mat& canvas, int W, int H, double densityMaximum) {
     }
 }
 
-std::string SystemReason(int error) {
-    char buffer[256];
-    // GNU strerror_r returns the message (maybe not in buffer).
-    return std::string(strerror_r(error, buffer, sizeof buffer));
-}
-
-// Writes `bytes` to `path` so that `path` never holds a half-written picture: the bytes go
-// to a temporary file beside it, which replaces `path` only once every byte is on disk.
-Status WriteFileWhole(const std::string& path, const std::vector<uchar>& bytes) {
-    // The temporary name does not end in ".bmp", so a folder listing of pictures never
-    // picks it up.
-    const std::string temporary = path + ".part";
-    auto failure = [&](int error) {
-        ::unlink(temporary.c_str());
-        return Status::IoError("Cannot write the picture " + path + ": " + SystemReason(error));
-    };
-
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        const int error = errno;
-        return Status::IoError("Cannot write the picture " + path + ": " + SystemReason(error));
-    }
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
-            ::close(fd);
-            return failure(error);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0) {
-        return failure(errno);
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        return failure(errno);
-    }
-    return Status::Ok();
+std::string PictureFailureText(const std::string& path, const std::string& reason) {
+    return "Cannot write the picture " + path + ": " + reason;
 }
 
 }  // namespace
@@ -194,7 +150,11 @@ Status WriteDensityPicture(const cv::Mat& raster, const PictureLabels& labels,
             return Status::Internal("Cannot write the picture " + path +
                                  ": the picture could not be encoded");
         }
-        return WriteFileWhole(path, bytes);
+        AtomicFileOptions options;
+        options.failureText = PictureFailureText;
+        return WriteFileAtomically(
+            path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+            options);
     } catch (const cv::Exception& e) {
         return Status::Internal("Cannot write the picture " + path + ": " + e.what());
     } catch (const std::bad_alloc&) {

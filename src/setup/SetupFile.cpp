@@ -7,12 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <filesystem>
 #include <iostream>
 #include <new>
 #include <string_view>
 
+#include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
 
@@ -100,20 +100,6 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
     return fd;
 }
 
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t done = write(fd, text.data(), text.size());
-        if (done < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(done));
-    }
-    return true;
-}
-
 // False if the whole file could not be read; `text` then holds nothing useful.
 bool ReadAll(int fd, std::string& text) {
     char block[1 << 14];
@@ -146,55 +132,60 @@ std::filesystem::path FollowLinks(std::filesystem::path target) {
     return target;
 }
 
-// Writes straight into a file that cannot be replaced by a new one (a device, a pipe).
-bool WriteInPlace(const std::string& target, const std::string& text) {
-    const int fd = OpenRetrying(target.c_str(), O_WRONLY | O_TRUNC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool written = WriteAll(fd, text);
-    const bool closed = close(fd) == 0;
-    if (!written || !closed) {
-        ReportFileFailure();
-        return false;
-    }
-    return true;
+std::string SaveFailureText(const std::string& path, const std::string& reason) {
+    return "Cannot write the setup file " + path + ": " + reason;
 }
 
-// A name beside the target that no other save uses at the same moment.
-std::string TemporaryName(const std::filesystem::path& target, int attempt) {
-    static std::atomic<unsigned> counter{0};
-    const std::filesystem::path folder = target.parent_path();
-    const std::string name = "." + target.filename().string() + ".saving-" +
-                             std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
-                             std::to_string(attempt);
-    return (folder.empty() ? std::filesystem::path(name) : folder / name).string();
+Status SaveFailure(const std::string& path, int error) {
+    return Status::IoError(SaveFailureText(path, SystemReason(error)));
+}
+
+Status LoadFailure(const std::string& path, int error) {
+    return Status::IoError("Cannot read the setup file " + path + ": " + SystemReason(error));
+}
+
+// Writes straight into a file that cannot be replaced by a new one (a device, a pipe).
+Status WriteInPlace(const std::string& target, const std::string& text) {
+    const int fd = OpenRetrying(target.c_str(), O_WRONLY | O_TRUNC);
+    if (fd < 0) {
+        return SaveFailure(target, errno);
+    }
+    int error = WriteEveryByte(fd, text);
+    if (close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ReportFileFailure();
+        return SaveFailure(target, error);
+    }
+    return Status::Ok();
 }
 
 }  // namespace
 
-bool LoadSetupFile(CalculationSetup& setup, const std::string& path) {
+Status LoadSetupFile(CalculationSetup& setup, const std::string& path) {
     const int fd = OpenRetrying(path.c_str(), O_RDONLY);
     if (fd < 0) {
-        return false;
+        return LoadFailure(path, errno);
     }
     struct stat info {};
     if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
         close(fd);
-        return false;  // a folder is not a setup file: it cannot be opened as one
+        return LoadFailure(path, error);  // a folder is not a setup file
     }
     std::string text;
-    bool read = false;
+    int error = 0;
     try {
-        read = ReadAll(fd, text);
+        error = ReadAll(fd, text) ? 0 : errno;
     } catch (const std::bad_alloc&) {
-        read = false;
+        error = ENOMEM;
     }
     close(fd);
-    if (!read) {
+    if (error != 0) {
         // Nothing is taken from a file that could not be read to its end.
         ReportFileFailure();
-        return false;
+        return LoadFailure(path, error);
     }
     std::string_view rest = text;
     while (!rest.empty()) {
@@ -206,61 +197,47 @@ bool LoadSetupFile(CalculationSetup& setup, const std::string& path) {
         }
         ApplyLine(setup, line);
     }
-    return true;
+    return Status::Ok();
 }
 
-bool SaveSetupFile(const CalculationSetup& setup, const std::string& path) {
+Status SaveSetupFile(const CalculationSetup& setup, const std::string& path) {
     if (path.empty()) {
-        return false;
+        return SaveFailure(path, ENOENT);
     }
     const std::string text = SetupText(setup);
-    const std::filesystem::path target = FollowLinks(path);
-    const std::string targetName = target.string();
+    const std::string target = FollowLinks(path).string();
 
     // The new setup goes into a fresh file beside the old one, which is then renamed over
     // it: a save that fails half-way (a full disk) leaves the previous setup as it was.
-    mode_t mode = 0666;  // narrowed by the process's umask, as for any new file
-    bool keepMode = false;
+    AtomicFileOptions options;
+    options.syncBeforeRename = true;
+    options.failureText = SaveFailureText;
     struct stat info {};
-    if (stat(targetName.c_str(), &info) == 0) {
+    if (stat(target.c_str(), &info) == 0) {
         if (S_ISDIR(info.st_mode)) {
-            return false;
+            return SaveFailure(target, EISDIR);
         }
         if (!S_ISREG(info.st_mode)) {
-            return WriteInPlace(targetName, text);
+            return WriteInPlace(target, text);
         }
-        if (access(targetName.c_str(), W_OK) != 0) {
-            return false;  // a write-protected setup file stays as it is
+        if (access(target.c_str(), W_OK) != 0) {
+            return SaveFailure(target, errno);  // a write-protected setup file stays as it is
         }
-        mode = info.st_mode & 07777;
-        keepMode = true;
+        options.permissions = static_cast<int>(info.st_mode & 07777);
     }
 
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = TemporaryName(target, attempt);
-        fd = OpenRetrying(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
-        if (fd < 0 && errno != EEXIST) {
-            return false;  // the folder does not exist or cannot be written
-        }
+    AtomicFile file(target, options);
+    if (Status created = file.Create(); !created.ok()) {
+        return created;  // the folder does not exist or cannot be written: no line printed
     }
-    if (fd < 0) {
-        return false;
+    Status saved = file.Write(text);
+    if (saved.ok()) {
+        saved = file.Commit();
     }
-    bool ok = WriteAll(fd, text);
-    if (ok && keepMode) {
-        ok = fchmod(fd, mode) == 0;
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temporary.c_str(), targetName.c_str()) == 0;
-    if (!ok) {
-        unlink(temporary.c_str());
+    if (!saved.ok()) {
         ReportFileFailure();
-        return false;
     }
-    return true;
+    return saved;
 }
 
 std::string SetupIniPath(const std::string& programFilePath) {

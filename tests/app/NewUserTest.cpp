@@ -28,7 +28,7 @@ class NewUserTest : public QObject {
             std::filesystem::copy_file(bundled / name, example.path() / name);
         }
         CalculationSetup expected;
-        LoadSetupFile(expected, example.file("spatial.ini"));
+        QVERIFY(LoadSetupFile(expected, example.file("spatial.ini")).ok());
 
         OptionsDialogFixture fixture;
         COptionsDlg& dialog = fixture.Open(SpatialResolvedMode, example.path().string());

@@ -46,7 +46,9 @@ class OptionsDialogFixture {
 
     // Writes `setup` as "Setup.ini", then opens the dialog in `mode`.
     COptionsDlg& OpenWith(int mode, const CalculationSetup& setup) {
-        SaveSetupFile(setup, iniPath());
+        if (!SaveSetupFile(setup, iniPath()).ok()) {
+            qFatal("cannot write the test's Setup.ini");
+        }
         return Open(mode);
     }
 

@@ -163,7 +163,7 @@ class OptionsDlgCalculateTest : public QObject {
         QCOMPARE(dialog.result(), 1);
         // The close saved what the boxes held.
         CalculationSetup saved;
-        LoadSetupFile(saved, fixture.iniPath());
+        QVERIFY(LoadSetupFile(saved, fixture.iniPath()).ok());
         QCOMPARE(saved.Radius, 2.0);
     }
 };

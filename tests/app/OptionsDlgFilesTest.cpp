@@ -13,7 +13,7 @@ namespace {
 CalculationSetup LoadedFrom(const std::string& path) {
     CalculationSetup setup;
     setup.Radius = -1;  // a value no saved file here holds, to see that the file was read
-    LoadSetupFile(setup, path);
+    (void)LoadSetupFile(setup, path);  // the radius shows whether the file was read
     return setup;
 }
 
@@ -118,7 +118,7 @@ class OptionsDlgFilesTest : public QObject {
         example.write("events.dat", "1\t2\t3\t4\n");
         CalculationSetup exampleSetup = RunnableSetup("elsewhere/events.dat");
         exampleSetup.Radius = 4;
-        SaveSetupFile(exampleSetup, example.file("spatial.ini"));
+        QVERIFY(SaveSetupFile(exampleSetup, example.file("spatial.ini")).ok());
 
         fixture.Open(SpatialResolvedMode, example.path().string());
         QCOMPARE(fixture.Text("eventFileBox"), QString::fromStdString(example.file("events.dat")));
@@ -141,7 +141,7 @@ class OptionsDlgFilesTest : public QObject {
         example.write("events.dat", "1\t2\t3\t4\n");
         CalculationSetup setup;
         setup.FilePath = "/mine.dat";
-        SaveSetupFile(setup, fixture.iniPath());
+        QVERIFY(SaveSetupFile(setup, fixture.iniPath()).ok());
         fixture.Open(SpatialResolvedMode, example.path().string());
         QCOMPARE(fixture.Text("eventFileBox"), QString("/mine.dat"));
     }

@@ -68,7 +68,7 @@ TEST_P(SetupFileInput, ChangesOnlyTheKeysItHolds) {
     CalculationSetup expected = KnownSetup();
     c.expect(expected);
 
-    EXPECT_TRUE(LoadSetupFile(setup, path));
+    EXPECT_TRUE(LoadSetupFile(setup, path).ok());
 
     EXPECT_EQ(setup.FilePath.size(), expected.FilePath.size());
     EXPECT_TRUE(setup == expected);
@@ -99,7 +99,7 @@ TEST(SetupFileInputs, WhatIsNoReadableFileIsRefusedAndChangesNothing) {
     for (const std::string& path : {folder.path().string(), folder.file("missing.ini"),
                                     blocker + "/setup.ini", std::string()}) {
         CalculationSetup setup = KnownSetup();
-        EXPECT_FALSE(LoadSetupFile(setup, path)) << path;
+        EXPECT_FALSE(LoadSetupFile(setup, path).ok()) << path;
         EXPECT_TRUE(setup == KnownSetup()) << path;
     }
 }
@@ -112,7 +112,8 @@ TEST(SetupFileInputs, HugeValueIsCaughtByTheInputChecks) {
     CalculationSetup setup = KnownSetup();
     setup.FilePath = events;
     ASSERT_TRUE(
-        LoadSetupFile(setup, folder.write("setup.ini", "[Amax]\t" + std::string(400, '9') + "\n")));
+        LoadSetupFile(setup, folder.write("setup.ini", "[Amax]\t" + std::string(400, '9') + "\n"))
+            .ok());
     const DialogValues shown = DialogValuesFromSetup(setup);
 
     RecordingHost host;
@@ -127,15 +128,15 @@ TEST(SetupFileInputs, HugeValueIsCaughtByTheInputChecks) {
 TEST(SetupFileInputs, FailedSaveLeavesNothingHalfWritten) {
     TempDir folder;
     const std::string blocker = folder.write("plain", "x");
-    EXPECT_FALSE(SaveSetupFile(KnownSetup(), blocker + "/setup.ini"));
-    EXPECT_FALSE(SaveSetupFile(KnownSetup(), folder.path().string()));
+    EXPECT_FALSE(SaveSetupFile(KnownSetup(), blocker + "/setup.ini").ok());
+    EXPECT_FALSE(SaveSetupFile(KnownSetup(), folder.path().string()).ok());
     EXPECT_EQ(catalogue::FolderNames(folder.path().string()), std::vector<std::string>{"plain"});
     EXPECT_EQ(ReadWholeFile(blocker), "x");
 
     const std::string existing = folder.write("setup.ini", "[Radius]\t9\r\n");
-    ASSERT_TRUE(SaveSetupFile(KnownSetup(), existing));
+    ASSERT_TRUE(SaveSetupFile(KnownSetup(), existing).ok());
     CalculationSetup loaded;
-    ASSERT_TRUE(LoadSetupFile(loaded, existing));
+    ASSERT_TRUE(LoadSetupFile(loaded, existing).ok());
     EXPECT_TRUE(loaded == KnownSetup());
 }
 

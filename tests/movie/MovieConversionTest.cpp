@@ -265,6 +265,38 @@ INSTANTIATE_TEST_SUITE_P(
                                   "time0001.bmp\" does not exist"}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// Links planted at the names a conversion used to write first (".movie.part-<pid>-<n>.avi"),
+// dangling or pointing at a file outside the folder: the conversion writes past them, the
+// file outside stays as it was and the movie is a complete file of its own.
+TEST(MovieConversion, LinksPlantedBesideTheMovieAreNotFollowed) {
+    TempDir pictures;
+    TempDir movies;
+    TempDir outside;
+    WriteFrameSeries(pictures.path().string(), "space", 1, 3);
+    const std::string victim = outside.write("victim.avi", "not a movie of yours");
+    std::vector<std::string> planted;
+    for (int n = 0; n < 64; ++n) {
+        planted.push_back(".movie.part-" + std::to_string(getpid()) + "-" + std::to_string(n) +
+                          ".avi");
+        std::filesystem::create_symlink(
+            n % 2 ? victim : outside.file("dangling" + std::to_string(n) + ".avi"),
+            movies.path() / planted.back());
+    }
+    const std::string movie = movies.file("movie.avi");
+    for (int run = 0; run < 2; ++run) {
+        RecordingHost host;
+        ASSERT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "MJPG", host),
+                  ConversionOutcome::Written);
+    }
+    EXPECT_EQ(ReadWholeFile(victim), "not a movie of yours");
+    EXPECT_EQ(FolderNames(outside.path().string()), std::vector<std::string>{"victim.avi"});
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(movie)));
+    EXPECT_EQ(ReadMovie(movie).centres.size(), 3u);
+    planted.push_back("movie.avi");
+    std::sort(planted.begin(), planted.end());
+    EXPECT_EQ(FolderNames(movies.path().string()), planted);  // and no private folder left
+}
+
 TEST(MovieConversion, AcceptsTheLongestMovieName) {
     TempDir pictures;
     TempDir movies;
@@ -358,8 +390,8 @@ TEST(AviCodecs, OffersMjpgFirstAndEveryCodecOfferedWritesAMovie) {
             << codec;
         EXPECT_EQ(ReadMovie(movies.file("m.avi")).centres.size(), 3u) << codec;
     }
-    // The trial movies of this process are gone.
-    const std::string probePrefix = "korvane-codec-probe-" + std::to_string(getpid()) + "-";
+    // The trial movies of this process and their private folders are gone.
+    const std::string probePrefix = ".korvane-codec-probe-" + std::to_string(getpid()) + ".";
     for (const auto& entry :
          std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
         EXPECT_NE(entry.path().filename().string().rfind(probePrefix, 0), 0u);

@@ -229,6 +229,32 @@ TEST(Series, PictureThatCannotBeWrittenStopsTheSeries) {
     EXPECT_TRUE(bench.host.messages.empty());
 }
 
+// Links planted where pictures used to be written first (space0001.bmp.part, ...), some
+// dangling, some pointing at a file outside the folder: the series writes past them.
+TEST(Series, LinksPlantedBesideThePicturesAreNotFollowed) {
+    Bench bench;
+    bench.Add(5, 5, 5, 1);
+    TempDir outside;
+    const std::string victim = outside.write("victim.bmp", "not a picture of this series");
+    const std::vector<std::string> names = Names("space", 5);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string target = i % 2 ? victim : outside.file("dangling" + names[i]);
+        std::filesystem::create_symlink(target, bench.dir.file(names[i] + ".part"));
+    }
+    ASSERT_EQ(bench.Spatial(5, 2, 0, 10).outcome, SeriesOutcome::Finished);
+    EXPECT_EQ(ReadWholeFile(victim), "not a picture of this series");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(outside.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+    for (const std::string& name : names) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(
+            std::filesystem::symlink_status(bench.dir.file(name))))
+            << name;
+        EXPECT_FALSE(cv::imread(bench.dir.file(name), cv::IMREAD_UNCHANGED).empty()) << name;
+        EXPECT_TRUE(std::filesystem::is_symlink(bench.dir.file(name + ".part"))) << name;
+    }
+}
+
 TEST(Series, RasterTooLargeFailsBeforeAnything) {
     Bench bench;
     bench.Add(1, 2, 3, 4);

@@ -75,7 +75,7 @@ TEST(SaveSetupFile, WritesTheNineteenLinesByteForByte) {
     setup.Radius = 3;
     TempDir dir;
     const std::string path = dir.file("Setup");  // no extension is added
-    ASSERT_TRUE(SaveSetupFile(setup, path));
+    ASSERT_TRUE(SaveSetupFile(setup, path).ok());
     EXPECT_EQ(ReadWholeFile(path),
               "[File-Path]\t/data/run 1\tb.dat\r\n"
               "[Direction]\t2\r\n"
@@ -116,9 +116,9 @@ TEST(SetupFile, RoundTripKeepsSevenDigitsAndTruncatesWholeNumbers) {
               &saved.NoOfPictures, &saved.Cumulative, &saved.Radius}) {
             *field = number();
         }
-        ASSERT_TRUE(SaveSetupFile(saved, path));
+        ASSERT_TRUE(SaveSetupFile(saved, path).ok());
         CalculationSetup loaded = DistinctSetup();
-        ASSERT_TRUE(LoadSetupFile(loaded, path));
+        ASSERT_TRUE(LoadSetupFile(loaded, path).ok());
         EXPECT_EQ(loaded.FilePath, saved.FilePath);
         for (auto field :
              {&CalculationSetup::Direction, &CalculationSetup::Fixedsize, &CalculationSetup::Width,
@@ -181,7 +181,7 @@ TEST(LoadSetupFile, ChangesOnlyTheFieldsOfKeysItMeets) {
         CalculationSetup loaded = DistinctSetup();
         CalculationSetup expected = DistinctSetup();
         c.change(expected);
-        ASSERT_TRUE(LoadSetupFile(loaded, dir.write("case.ini", c.content))) << c.name;
+        ASSERT_TRUE(LoadSetupFile(loaded, dir.write("case.ini", c.content)).ok()) << c.name;
         EXPECT_TRUE(loaded == expected) << c.name;
     }
 }
@@ -189,8 +189,8 @@ TEST(LoadSetupFile, ChangesOnlyTheFieldsOfKeysItMeets) {
 TEST(LoadSetupFile, FailsWithoutChangeWhenTheFileCannotBeOpened) {
     TempDir dir;
     CalculationSetup setup = DistinctSetup();
-    EXPECT_FALSE(LoadSetupFile(setup, dir.file("missing.ini")));
-    EXPECT_FALSE(LoadSetupFile(setup, dir.path().string()));
+    EXPECT_FALSE(LoadSetupFile(setup, dir.file("missing.ini")).ok());
+    EXPECT_FALSE(LoadSetupFile(setup, dir.path().string()).ok());
     EXPECT_TRUE(setup == DistinctSetup());
 }
 
@@ -200,22 +200,72 @@ TEST(SaveSetupFile, ReplacesAnExistingFileAndKeepsALinkToIt) {
     chmod(real.c_str(), 0640);
     const std::string link = dir.file("link.ini");
     fs::create_symlink("real.ini", link);
-    ASSERT_TRUE(SaveSetupFile(DistinctSetup(), link));
+    ASSERT_TRUE(SaveSetupFile(DistinctSetup(), link).ok());
     EXPECT_TRUE(fs::is_symlink(link));
     CalculationSetup loaded;
-    ASSERT_TRUE(LoadSetupFile(loaded, real));
+    ASSERT_TRUE(LoadSetupFile(loaded, real).ok());
     EXPECT_TRUE(loaded == DistinctSetup());
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(FilesIn(dir.path()), 2u);
 }
 
+// Links planted at the names a save used to write first (".Setup.ini.saving-<pid>-<n>-<k>"),
+// at "Setup.ini.part" and in the folder of a linked setup file, dangling or pointing at a
+// file outside: the save writes past them and the file outside stays as it was.
+TEST(SaveSetupFile, LinksPlantedBesideTheFileAreNotFollowed) {
+    TempDir dir;
+    TempDir outside;
+    const std::string victim = outside.write("victim", "not a setup");
+    const std::string dangling = outside.file("made-through-a-link");
+    const std::string pid = std::to_string(getpid());
+    int planted = 0;
+    for (const char* name : {"Setup.ini", "real.ini"}) {
+        for (int n = 0; n < 20; ++n) {
+            for (int k = 0; k < 3; ++k) {
+                const std::string link = "." + std::string(name) + ".saving-" + pid + "-" +
+                                         std::to_string(n) + "-" + std::to_string(k);
+                fs::create_symlink(planted++ % 2 ? victim : dangling, dir.path() / link);
+            }
+        }
+        fs::create_symlink(victim, dir.path() / (std::string(name) + ".part"));
+    }
+    fs::create_symlink("real.ini", dir.path() / "link.ini");
+    for (const char* name : {"Setup.ini", "link.ini", "Setup.ini", "link.ini"}) {
+        ASSERT_TRUE(SaveSetupFile(DistinctSetup(), dir.file(name)).ok()) << name;
+    }
+    EXPECT_EQ(ReadWholeFile(victim), "not a setup");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dangling)));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir.file("Setup.ini"))));
+    EXPECT_TRUE(fs::is_symlink(dir.file("link.ini")));
+    for (const char* name : {"Setup.ini", "real.ini"}) {
+        CalculationSetup loaded;
+        ASSERT_TRUE(LoadSetupFile(loaded, dir.file(name)).ok());
+        EXPECT_TRUE(loaded == DistinctSetup()) << name;
+    }
+    EXPECT_EQ(FilesIn(dir.path()), static_cast<std::size_t>(planted) + 2 + 3);
+}
+
+TEST(SetupFile, FailuresNameTheFileAndTheReason) {
+    TempDir dir;
+    CalculationSetup setup;
+    const std::string missing = dir.file("missing.ini");
+    Status status = LoadSetupFile(setup, missing);
+    EXPECT_EQ(status.code(), Status::Code::IoError);
+    EXPECT_EQ(status.message(),
+              "Cannot read the setup file " + missing + ": No such file or directory");
+    status = SaveSetupFile(setup, dir.file("gone/Setup.ini"));
+    EXPECT_EQ(status.code(), Status::Code::IoError);
+    EXPECT_EQ(status.message(), "Cannot write the setup file " + dir.file("gone/Setup.ini") +
+                                    ": No such file or directory");
+}
+
 TEST(SaveSetupFile, FailsSilentlyWhenTheFileCannotBeCreated) {
     TempDir dir;
     ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), dir.file("no such folder/Setup.ini")));
-    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), dir.path().string()));
-    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), ""));
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), dir.file("no such folder/Setup.ini")).ok());
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), dir.path().string()).ok());
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), "").ok());
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(FilesIn(dir.path()), 0u);
 }
@@ -227,7 +277,7 @@ TEST(SaveSetupFile, ReadOnlyFolderKeepsThePreviousFile) {
     if (access(dir.path().c_str(), W_OK) == 0) {
         GTEST_SKIP() << "this user may write into read-only folders";
     }
-    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), old));
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), old).ok());
     EXPECT_EQ(ReadWholeFile(old), "[Radius]\t4\r\n");
 }
 
@@ -259,7 +309,7 @@ TEST(SaveSetupFile, AFailedWriteReportsItAndKeepsThePreviousFile) {
     bool saved;
     {
         FileSizeLimit limit(64);
-        saved = SaveSetupFile(DistinctSetup(), old);
+        saved = SaveSetupFile(DistinctSetup(), old).ok();
     }
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "File open NOT succesfull\n");
     EXPECT_FALSE(saved);
@@ -272,7 +322,7 @@ TEST(SaveSetupFile, AFullDeviceReportsTheFailure) {
         GTEST_SKIP() << "no /dev/full";
     }
     ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), "/dev/full"));
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), "/dev/full").ok());
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "File open NOT succesfull\n");
 }
 

@@ -1,0 +1,107 @@
+#pragma once
+// Every file the program makes (pictures, setup files, movies) appears whole or not at all:
+// it is written under a hidden temporary name beside its target, every byte checked, and
+// then renamed onto the target in one step. The temporary name is random and the file is
+// created exclusively and never through a symbolic link, so a name planted in a folder that
+// others can write (a link, a file) can neither redirect the write nor be replaced.
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "common/Status.h"
+
+namespace korvane {
+
+// The words of a failure: the caller's own text around the target and the reason (the
+// system's text, such as "No space left on device").
+using FailureText = std::string (*)(const std::string& target, const std::string& reason);
+
+// The write(2) that the bytes go through; tests put in one that writes short or fails.
+using WriteCall = ssize_t (*)(int fd, const void* data, std::size_t size);
+
+struct AtomicFileOptions {
+    // The permission bits of the new file: -1 for those of any new file (0666 narrowed by
+    // the umask); otherwise exactly these (a save that keeps the old file's permissions).
+    int permissions = -1;
+    // Flush the new file to the disk before it replaces the target.
+    bool syncBeforeRename = false;
+    // nullptr: "Cannot write <target>: <reason>".
+    FailureText failureText = nullptr;
+    // nullptr: the system's write(2).
+    WriteCall write = nullptr;
+    // What follows the hidden name; nullptr: sixteen random hex digits. Tests put in names
+    // they can plant something at.
+    std::string (*nameSuffix)() = nullptr;
+};
+
+// Writes all of `bytes` through `write` (or write(2)), again after an interruption and after
+// a short write. Returns 0, or the errno of the failed write.
+int WriteEveryByte(int fd, std::string_view bytes, WriteCall write = nullptr);
+
+// The system's text for an errno value.
+std::string SystemReason(int error);
+
+// One new file for `target`. Create(), Write() as often as needed, Commit(). A failure in
+// any step removes the temporary file (so does the destructor of an uncommitted file) and
+// leaves the target as it was.
+class AtomicFile {
+  public:
+    AtomicFile(std::string target, AtomicFileOptions options = {});
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    Status Create();
+    Status Write(std::string_view bytes);
+    // Closes the file and renames it onto the target.
+    Status Commit();
+
+    // The temporary file's path while it exists ("" before Create and after Commit).
+    const std::string& temporaryPath() const { return m_temporary; }
+
+  private:
+    Status Fail(int error);
+    void Discard();
+
+    std::string m_target;
+    AtomicFileOptions m_options;
+    std::string m_temporary;
+    int m_fd = -1;
+};
+
+// Create, Write and Commit in one call.
+Status WriteFileAtomically(const std::string& target, std::string_view bytes,
+                           const AtomicFileOptions& options = {});
+
+// For a library that must open its output by name (the video writer): a private folder
+// (mode 0700, hidden, random name) beside the target, in which the file is written (under
+// `fileName`, by default the target's own name) and from which it is renamed onto the
+// target. The folder and anything left in it go when the object goes.
+class TemporaryFolder {
+  public:
+    explicit TemporaryFolder(std::string target, FailureText failureText = nullptr,
+                             std::string fileName = {});
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    Status Create();
+    // Where the library writes (after Create).
+    const std::string& file() const { return m_file; }
+    // Renames file() onto the target.
+    Status Commit();
+
+  private:
+    Status Fail(int error) const;
+
+    std::string m_target;
+    FailureText m_failureText;
+    std::string m_fileName;
+    std::string m_folder;
+    std::string m_file;
+};
+
+}  // namespace korvane
