@@ -64,7 +64,7 @@ void COptionsDlg::ConnectCommands() {
 }
 
 void COptionsDlg::OnInitDialog() {
-    if (!LoadSetupFile(m_setup, m_files.setupIniPath).ok()) {
+    if (!LoadSetupFile(m_setup, m_files.setupIniPath, PrintTraceLine).ok()) {
         ShowFirstExample();
     }
     ShowSetup(m_setup);
@@ -77,7 +77,7 @@ void COptionsDlg::ShowFirstExample() {
         return;
     }
     // Without the example file the dialog shows its defaults.
-    (void)LoadSetupFile(m_setup, JoinPath(m_files.exampleFolder, "spatial.ini"));
+    (void)LoadSetupFile(m_setup, JoinPath(m_files.exampleFolder, "spatial.ini"), PrintTraceLine);
     m_setup.FilePath = JoinPath(m_files.exampleFolder, "events.dat");
 }
 
@@ -139,7 +139,7 @@ void COptionsDlg::OnLoadSetup() {
         m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kSetupFileFilter);
     if (path) {
         // A file that cannot be read changes nothing; the dialog says nothing either.
-        (void)LoadSetupFile(m_setup, *path);
+        (void)LoadSetupFile(m_setup, *path, PrintTraceLine);
         ShowSetup(m_setup);
     }
 }
@@ -154,8 +154,7 @@ void COptionsDlg::OnSaveSetup() {
         m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kSetupFileFilter);
     if (path) {
         TakeSetup(m_setup);
-        // A setup that cannot be saved is not reported, as when the dialog closes.
-        (void)SaveSetupFile(m_setup, *path);
+        SaveSetupReporting(*path);
     }
 }
 
@@ -203,9 +202,16 @@ void COptionsDlg::RestoreCommandsAfterRun() {
     m_enabledBeforeRun.clear();
 }
 
+void COptionsDlg::SaveSetupReporting(const std::string& path) {
+    const Status saved = SaveSetupFile(m_setup, path, PrintTraceLine);
+    if (!saved.ok()) {
+        MessageBoxA(saved.message(), "Error", MessageIcon::Stop);
+    }
+}
+
 void COptionsDlg::SaveOnClose() {
     TakeSetup(m_setup);
-    (void)SaveSetupFile(m_setup, m_files.setupIniPath);
+    SaveSetupReporting(m_files.setupIniPath);
     m_cancel = 1;
 }
 

@@ -75,6 +75,8 @@ class COptionsDlg : public QDialog, public Host {
     void OnLoadSetup();
     void OnSaveSetup();
     void OnCalculate();
+    // Saves the setup to `path`; a failure is shown in an error box naming the file.
+    void SaveSetupReporting(const std::string& path);
     void SaveOnClose();
 
     // While a series runs only closing the dialog stays possible.

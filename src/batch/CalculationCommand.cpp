@@ -24,6 +24,12 @@ void Say(const std::string& line) {
     std::fprintf(stderr, "korvane-batch: %s\n", line.c_str());
 }
 
+// The engine's trace lines go to standard output, as in the desktop program.
+void PrintLine(const std::string& line) {
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
@@ -37,7 +43,7 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     CalculationSetup setup;
     std::error_code ignored;
     if (std::filesystem::is_directory(setupPath, ignored) ||
-        !LoadSetupFile(setup, setupPath).ok()) {
+        !LoadSetupFile(setup, setupPath, PrintLine).ok()) {
         Say("cannot read the setup file \"" + setupPath + "\"");
         return ExitInvalidInput;
     }
@@ -49,10 +55,7 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     BatchHost host("picture", 1);
     // The event table alone is 1.6 MB: keep it off the stack.
     auto workspace = std::make_unique<CalculationWorkspace>();
-    ProgressSeriesObserver observer(host, [](const std::string& line) {
-        std::fputs((line + "\n").c_str(), stdout);
-        std::fflush(stdout);
-    });
+    ProgressSeriesObserver observer(host, PrintLine);
     const CalculationOutcome outcome = Calculate(values, mode, observer, *workspace);
     host.FinishLine();
     if (outcome.message) {

@@ -2,18 +2,16 @@
 // A series observer for a front end that shows a progress bar: the bar runs from 0 to the
 // number of pictures plus one and stands at n + 1 after picture n, as it always has.
 
-#include <functional>
 #include <string>
 
 #include "common/Host.h"
+#include "common/Trace.h"
 #include "series/SeriesObserver.h"
 
 namespace korvane {
 
 class ProgressSeriesObserver : public SeriesObserver {
 public:
-    using TraceSink = std::function<void(const std::string& line)>;
-
     // `host` shows the progress and answers cancel; `trace` receives the trace lines.
     ProgressSeriesObserver(Host& host, TraceSink trace)
         : m_host(host), m_trace(std::move(trace)) {}

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <iostream>
 #include <new>
 #include <string_view>
 
@@ -51,9 +50,11 @@ constexpr NumberKey NumberKeys[] = {
     {"[Radius]", &CalculationSetup::Radius, Written::Exponent},
 };
 
-// The one line the program writes when a file operation fails after the file was opened.
-void ReportFileFailure() {
-    std::cout << "File open NOT succesfull" << std::endl;
+// The one line the program traces when a file operation fails after the file was opened.
+void ReportFileFailure(const TraceSink& trace) {
+    if (trace) {
+        trace("File open NOT succesfull");
+    }
 }
 
 std::string SetupText(const CalculationSetup& setup) {
@@ -145,7 +146,7 @@ Status LoadFailure(const std::string& path, int error) {
 }
 
 // Writes straight into a file that cannot be replaced by a new one (a device, a pipe).
-Status WriteInPlace(const std::string& target, const std::string& text) {
+Status WriteInPlace(const std::string& target, const std::string& text, const TraceSink& trace) {
     const int fd = OpenRetrying(target.c_str(), O_WRONLY | O_TRUNC);
     if (fd < 0) {
         return SaveFailure(target, errno);
@@ -155,7 +156,7 @@ Status WriteInPlace(const std::string& target, const std::string& text) {
         error = errno;
     }
     if (error != 0) {
-        ReportFileFailure();
+        ReportFileFailure(trace);
         return SaveFailure(target, error);
     }
     return Status::Ok();
@@ -163,7 +164,7 @@ Status WriteInPlace(const std::string& target, const std::string& text) {
 
 }  // namespace
 
-Status LoadSetupFile(CalculationSetup& setup, const std::string& path) {
+Status LoadSetupFile(CalculationSetup& setup, const std::string& path, const TraceSink& trace) {
     const int fd = OpenRetrying(path.c_str(), O_RDONLY);
     if (fd < 0) {
         return LoadFailure(path, errno);
@@ -184,7 +185,7 @@ Status LoadSetupFile(CalculationSetup& setup, const std::string& path) {
     close(fd);
     if (error != 0) {
         // Nothing is taken from a file that could not be read to its end.
-        ReportFileFailure();
+        ReportFileFailure(trace);
         return LoadFailure(path, error);
     }
     std::string_view rest = text;
@@ -200,7 +201,8 @@ Status LoadSetupFile(CalculationSetup& setup, const std::string& path) {
     return Status::Ok();
 }
 
-Status SaveSetupFile(const CalculationSetup& setup, const std::string& path) {
+Status SaveSetupFile(const CalculationSetup& setup, const std::string& path,
+                     const TraceSink& trace) {
     if (path.empty()) {
         return SaveFailure(path, ENOENT);
     }
@@ -218,7 +220,7 @@ Status SaveSetupFile(const CalculationSetup& setup, const std::string& path) {
             return SaveFailure(target, EISDIR);
         }
         if (!S_ISREG(info.st_mode)) {
-            return WriteInPlace(target, text);
+            return WriteInPlace(target, text, trace);
         }
         if (access(target.c_str(), W_OK) != 0) {
             return SaveFailure(target, errno);  // a write-protected setup file stays as it is
@@ -235,7 +237,7 @@ Status SaveSetupFile(const CalculationSetup& setup, const std::string& path) {
         saved = file.Commit();
     }
     if (!saved.ok()) {
-        ReportFileFailure();
+        ReportFileFailure(trace);
     }
     return saved;
 }

@@ -4,20 +4,24 @@
 #include <string>
 
 #include "common/Status.h"
+#include "common/Trace.h"
 #include "setup/CalculationSetup.h"
 
 namespace korvane {
 
 // Changes the fields of `setup` whose keys the file holds. Fails, naming the file and the
-// reason, if it cannot be opened or read to its end (then no field changes).
-Status LoadSetupFile(CalculationSetup& setup, const std::string& path);
+// reason, if it cannot be opened or read to its end (then no field changes, and a file that
+// opened but could not be read traces "File open NOT succesfull").
+Status LoadSetupFile(CalculationSetup& setup, const std::string& path,
+                     const TraceSink& trace = {});
 
 // Writes the nineteen lines (CR LF line ends) into a new file that then replaces `path`; a
 // link at `path` stays and the file it names is replaced, keeping its permissions; a device
 // is written in place. Fails, naming the file and the reason, if it cannot be created, or
-// if a write fails (then "File open NOT succesfull" goes to standard output and the previous
-// file stays as it was).
-Status SaveSetupFile(const CalculationSetup& setup, const std::string& path);
+// if a write fails (then "File open NOT succesfull" is traced and the previous file stays as
+// it was).
+Status SaveSetupFile(const CalculationSetup& setup, const std::string& path,
+                     const TraceSink& trace = {});
 
 // Where "Setup.ini" lives: beside the program file when that folder can be written, else in
 // the user's configuration folder ($XDG_CONFIG_HOME/Korvane, or ~/.config/Korvane).
