@@ -50,7 +50,12 @@ void CConversionDlg::OnInitDialog() {
             if (std::optional<std::string> codec =
                     m_services.choosers.ChooseCodec(this, AvailableAviCodecs())) {
                 try {
-                    ConvertPicturesToMovie(m_strFolder, m_strMovie, *codec, *this);
+                    const ConversionResult result =
+                        ConvertPicturesToMovie(m_strFolder, m_strMovie, *codec, *this);
+                    if (result.message) {
+                        MessageBoxA(result.message->text, result.message->caption,
+                                    result.message->icon);
+                    }
                 } catch (const std::exception& error) {
                     MessageBoxA(error.what(), "Conversion Progress", MessageIcon::Stop);
                 }

@@ -112,9 +112,12 @@ int RunMovieCommand(const std::vector<std::string>& arguments) {
     // Ctrl-C stops the conversion after the frame in progress; it then leaves no movie.
     WatchForInterrupt();
     BatchHost host("frame", 0);
-    const ConversionOutcome outcome = ConvertPicturesToMovie(folder, moviePath, codec, host);
+    const ConversionResult result = ConvertPicturesToMovie(folder, moviePath, codec, host);
     host.FinishLine();
-    switch (outcome) {
+    if (result.message) {
+        host.MessageBoxA(result.message->text, result.message->caption, result.message->icon);
+    }
+    switch (result.outcome) {
         case ConversionOutcome::Written:
             Say("movie written: " + moviePath + " (" + codec + ", 10 frames per second)");
             return ExitSuccess;

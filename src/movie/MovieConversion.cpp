@@ -88,7 +88,6 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
         return ConversionOutcome::Failed;
     }
     if (series.count == 0) {
-        host.MessageBoxA("Folder does not contain pictures!", "Empty folder!", MessageIcon::Stop);
         return ConversionOutcome::EmptyFolder;
     }
 
@@ -183,8 +182,8 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
 
 }  // namespace
 
-ConversionOutcome ConvertPicturesToMovie(const std::string& folder, const std::string& moviePath,
-                                         const std::string& fourcc, Host& host) {
+ConversionResult ConvertPicturesToMovie(const std::string& folder, const std::string& moviePath,
+                                        const std::string& fourcc, Host& host) {
     std::string failure;
     std::string currentPicture;
     ConversionOutcome outcome = ConversionOutcome::Failed;
@@ -203,10 +202,14 @@ ConversionOutcome ConvertPicturesToMovie(const std::string& folder, const std::s
                                           : " for the picture " + Quoted(currentPicture)) +
                   ".";
     }
-    if (outcome == ConversionOutcome::Failed && !failure.empty()) {
-        host.MessageBoxA(failure, FailureCaption, MessageIcon::Stop);
+    ConversionResult result{outcome, std::nullopt};
+    if (outcome == ConversionOutcome::EmptyFolder) {
+        result.message =
+            UserMessage{"Folder does not contain pictures!", "Empty folder!", MessageIcon::Stop};
+    } else if (outcome == ConversionOutcome::Failed && !failure.empty()) {
+        result.message = UserMessage{failure, FailureCaption, MessageIcon::Stop};
     }
-    return outcome;
+    return result;
 }
 
 }  // namespace korvane

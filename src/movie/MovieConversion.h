@@ -1,10 +1,12 @@
 #pragma once
 // A folder of numbered pictures (space0001.bmp, ...) into one AVI movie at 10 frames/s.
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/Host.h"
+#include "common/UserMessage.h"
 
 namespace korvane {
 
@@ -13,12 +15,20 @@ std::vector<std::string> AvailableAviCodecs();
 
 enum class ConversionOutcome {
     Written,      // the movie is complete
-    EmptyFolder,  // no numbered picture; "Folder does not contain pictures!" was shown
-    Failed,       // an error box naming the file or reason was shown; no movie file is left
+    EmptyFolder,  // no numbered picture: "Folder does not contain pictures!"
+    Failed,       // a box names the file or reason; no movie file is left
     Cancelled     // the host asked to stop after a frame; no movie file is left, no box
 };
 
-ConversionOutcome ConvertPicturesToMovie(const std::string& folder, const std::string& moviePath,
-                                         const std::string& fourcc, Host& host);
+struct ConversionResult {
+    ConversionOutcome outcome = ConversionOutcome::Failed;
+    std::optional<UserMessage> message;  // the box the front end shows; none when written
+                                         // or cancelled
+};
+
+// Converts the numbered pictures of `folder` into `moviePath`, reporting progress to `host`
+// and stopping when it asks to cancel. Shows nothing: the result says what to show.
+ConversionResult ConvertPicturesToMovie(const std::string& folder, const std::string& moviePath,
+                                        const std::string& fourcc, Host& host);
 
 }  // namespace korvane

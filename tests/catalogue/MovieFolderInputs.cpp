@@ -12,6 +12,7 @@
 #include "catalogue/CatalogueSupport.h"
 #include "movie/MovieConversion.h"
 #include "setup/CalculateCommand.h"
+#include "support/MovieRun.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -55,7 +56,7 @@ TEST_P(MovieFolderInput, GivesItsBoxAndLeavesNoMovie) {
     const std::string movie = movies.write("movie.avi", "older movie");
     RecordingHost host;
 
-    EXPECT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "MJPG", host), c.outcome);
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host), c.outcome);
 
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].caption, c.caption);
@@ -102,7 +103,7 @@ TEST(MovieFolderInputs, FolderThatIsNoFolder) {
     const std::string plain = movies.write("plain", "x");
     for (const std::string& folder : {plain, movies.file("missing"), plain + "/sub"}) {
         RecordingHost host;
-        EXPECT_EQ(ConvertPicturesToMovie(folder, movies.file("movie.avi"), "MJPG", host),
+        EXPECT_EQ(testing::ConvertShowingMessages(folder, movies.file("movie.avi"), "MJPG", host),
                   ConversionOutcome::Failed);
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_NE(host.messages[0].text.find(folder), std::string::npos);
@@ -118,7 +119,7 @@ TEST(MovieFolderInputs, MovieThatCannotBeWrittenLeavesNothing) {
     std::filesystem::create_directory(movies.file("taken.avi"));
     for (const std::string& movie : {plain + "/movie.avi", movies.file("taken.avi")}) {
         RecordingHost host;
-        EXPECT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "MJPG", host),
+        EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
                   ConversionOutcome::Failed);
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].caption, "Movie not written");
@@ -135,7 +136,7 @@ TEST(MovieFolderInputs, OnePixelPictures) {
         WritePicture(pictures, "space000" + std::to_string(n) + ".bmp", 1, 1);
     }
     RecordingHost host;
-    ASSERT_EQ(ConvertPicturesToMovie(pictures.path().string(), movies.file("m.avi"), "MJPG", host),
+    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movies.file("m.avi"), "MJPG", host),
               ConversionOutcome::Written);
     EXPECT_EQ(MovieFrames(movies.file("m.avi")), 3);
 }
@@ -155,14 +156,14 @@ TEST(MovieFolderInputs, SeriesOfTheProgramWithAPictureRemoved) {
 
     RecordingHost whole;
     ASSERT_EQ(
-        ConvertPicturesToMovie(folder.path().string(), movies.file("whole.avi"), "MJPG", whole),
+        testing::ConvertShowingMessages(folder.path().string(), movies.file("whole.avi"), "MJPG", whole),
         ConversionOutcome::Written);
     EXPECT_EQ(MovieFrames(movies.file("whole.avi")), 5);
 
     std::filesystem::remove(folder.file("time0004.bmp"));
     RecordingHost damaged;
     EXPECT_EQ(
-        ConvertPicturesToMovie(folder.path().string(), movies.file("damaged.avi"), "MJPG", damaged),
+        testing::ConvertShowingMessages(folder.path().string(), movies.file("damaged.avi"), "MJPG", damaged),
         ConversionOutcome::Failed);
     ASSERT_EQ(damaged.messages.size(), 1u);
     EXPECT_NE(damaged.messages[0].text.find("time0004.bmp"), std::string::npos);

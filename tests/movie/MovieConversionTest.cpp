@@ -9,6 +9,7 @@
 
 #include "movie/MovieConversion.h"
 #include "movie/MovieTestPictures.h"
+#include "support/MovieRun.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -68,7 +69,7 @@ TEST_P(WholeSeries, BecomesOneFramePerPictureInNumberOrder) {
     const std::string movie = movies.file("movie.avi");
     RecordingHost host;
 
-    EXPECT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "FFV1", host),
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "FFV1", host),
               ConversionOutcome::Written);
 
     EXPECT_TRUE(host.messages.empty());
@@ -112,7 +113,7 @@ TEST(MovieConversion, DefaultCodecWritesTheColoursOfThePictures) {
     const std::string movie = movies.file("movie.avi");
     RecordingHost host;
 
-    ASSERT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "MJPG", host),
+    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
               ConversionOutcome::Written);
 
     const testing::MovieContent content = ReadMovie(movie);
@@ -140,7 +141,7 @@ TEST(MovieConversion, OnlyTheFirstSeriesAndOnlyNumberedPicturesCount) {
     const std::string movie = movies.file("movie.avi");
     RecordingHost host;
 
-    ASSERT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "FFV1", host),
+    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "FFV1", host),
               ConversionOutcome::Written);
 
     EXPECT_EQ(FrameNumbers(ReadMovie(movie)), OneTo(3));
@@ -155,7 +156,7 @@ TEST(MovieConversion, GreyAndFourChannelPicturesBecomeColourFrames) {
     const std::string movie = movies.file("movie.avi");
     RecordingHost host;
 
-    ASSERT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "MJPG", host),
+    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
               ConversionOutcome::Written);
 
     const testing::MovieContent content = ReadMovie(movie);
@@ -170,7 +171,7 @@ TEST(MovieConversion, ReplacesAnOlderMovieOfTheSameName) {
     const std::string movie = movies.write("movie.avi", "an older movie");
     RecordingHost host;
 
-    ASSERT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "MJPG", host),
+    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
               ConversionOutcome::Written);
 
     EXPECT_EQ(ReadMovie(movie).centres.size(), 2u);
@@ -192,7 +193,7 @@ TEST(MovieConversion, FolderWithoutNumberedPicturesShowsTheEmptyFolderBox) {
         const std::string movie = movies.file("movie.avi");
         RecordingHost host;
 
-        EXPECT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "MJPG", host),
+        EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
                   ConversionOutcome::EmptyFolder);
 
         ASSERT_EQ(host.messages.size(), 1u);
@@ -242,7 +243,7 @@ TEST_P(BrokenSeries, StopsWithABoxAndLeavesNoMovie) {
     const std::string movie = movies.write("movie.avi", "an older movie");
     RecordingHost host;
 
-    EXPECT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "MJPG", host),
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
               ConversionOutcome::Failed);
 
     ASSERT_EQ(host.messages.size(), 1u);
@@ -285,7 +286,7 @@ TEST(MovieConversion, LinksPlantedBesideTheMovieAreNotFollowed) {
     const std::string movie = movies.file("movie.avi");
     for (int run = 0; run < 2; ++run) {
         RecordingHost host;
-        ASSERT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "MJPG", host),
+        ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
                   ConversionOutcome::Written);
     }
     EXPECT_EQ(ReadWholeFile(victim), "not a movie of yours");
@@ -304,7 +305,7 @@ TEST(MovieConversion, AcceptsTheLongestMovieName) {
     const std::string name = std::string(251, 'm') + ".avi";  // 255 characters
     RecordingHost host;
 
-    EXPECT_EQ(ConvertPicturesToMovie(pictures.path().string(), movies.file(name), "MJPG", host),
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movies.file(name), "MJPG", host),
               ConversionOutcome::Written);
     EXPECT_EQ(FolderNames(movies.path().string()), std::vector<std::string>{name});
 }
@@ -318,7 +319,7 @@ TEST(MovieConversion, ReportsATargetThatCannotBeWritten) {
     RecordingHost host;
 
     EXPECT_EQ(
-        ConvertPicturesToMovie(pictures.path().string(), blocker + "/sub/movie.avi", "MJPG", host),
+        testing::ConvertShowingMessages(pictures.path().string(), blocker + "/sub/movie.avi", "MJPG", host),
         ConversionOutcome::Failed);
 
     ASSERT_EQ(host.messages.size(), 1u);
@@ -330,7 +331,7 @@ TEST(MovieConversion, ReportsAFolderThatCannotBeListed) {
     TempDir movies;
     for (const std::string& folder : {movies.file("no-such-folder"), movies.write("a-file", "")}) {
         RecordingHost host;
-        EXPECT_EQ(ConvertPicturesToMovie(folder, movies.file("movie.avi"), "MJPG", host),
+        EXPECT_EQ(testing::ConvertShowingMessages(folder, movies.file("movie.avi"), "MJPG", host),
                   ConversionOutcome::Failed);
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_NE(host.messages[0].text.find("cannot be read"), std::string::npos);
@@ -346,7 +347,7 @@ TEST(MovieConversion, RefusesACodecThatIsNoFourCharacterCode) {
          std::vector<std::string>{"", "MJP", "MJPGX", std::string("MJ\0G", 4)}) {
         RecordingHost host;
         EXPECT_EQ(
-            ConvertPicturesToMovie(pictures.path().string(), movies.file("movie.avi"), codec, host),
+            testing::ConvertShowingMessages(pictures.path().string(), movies.file("movie.avi"), codec, host),
             ConversionOutcome::Failed);
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_NE(host.messages[0].text.find("codec"), std::string::npos);
@@ -364,7 +365,7 @@ TEST(MovieConversion, CancelStopsAfterTheFrameAndLeavesNoMovie) {
     RecordingHost host;
     host.cancelAfterDrain = 2;
 
-    EXPECT_EQ(ConvertPicturesToMovie(pictures.path().string(), movie, "MJPG", host),
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
               ConversionOutcome::Cancelled);
 
     EXPECT_EQ(host.positions, (std::vector<int>{1, 2}));
@@ -385,7 +386,7 @@ TEST(AviCodecs, OffersMjpgFirstAndEveryCodecOfferedWritesAMovie) {
         TempDir movies;
         RecordingHost host;
         EXPECT_EQ(
-            ConvertPicturesToMovie(pictures.path().string(), movies.file("m.avi"), codec, host),
+            testing::ConvertShowingMessages(pictures.path().string(), movies.file("m.avi"), codec, host),
             ConversionOutcome::Written)
             << codec;
         EXPECT_EQ(ReadMovie(movies.file("m.avi")).centres.size(), 3u) << codec;
