@@ -9,6 +9,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
+#include "picture/BmpEncoder.h"
 #include "picture/ColourScale.h"
 #include "common/FloatNarrowing.h"
 
@@ -61,6 +62,23 @@ int TickStep(int size) {
     return size / 10 > 0 ? size / 10 : 1;
 }
 
+// The caption above the raster: the slice position, or the window's end.
+void DrawCaption(cv::Mat& canvas, int W, const PictureLabels& labels, double captionValue) {
+    const AxisTexts texts = TextsFor(labels.direction);
+    std::string caption;
+    if (labels.kind == PictureKind::Spatial) {
+        if (texts.captionAxis[0] != '\0') {
+            caption = std::string(texts.captionAxis) + ": " + FormatFixed(captionValue, 4) + " m";
+        }
+    } else {
+        caption = "Time: " + FormatFixed(captionValue, 1) + " sec";
+    }
+    if (!caption.empty()) {
+        Text(canvas, caption, W, 60, TitleFont, cv::Scalar(0, 0, 0));
+    }
+}
+
+// Ticks, tick labels and titles of both axes.
 void DrawAxes(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
     const cv::Scalar black(0, 0, 0);
     const AxisTexts texts = TextsFor(labels.direction);
@@ -68,7 +86,6 @@ void DrawAxes(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
     const double hMax = labels.ranges.horizontal.max;
     const double vMin = labels.ranges.vertical.min;
     const double vMax = labels.ranges.vertical.max;
-    const double captionValue = labels.captionValue;
 
     const int sx = TickStep(W);
     // The counter bounds the loop as well as x, so it ends even for an absurd width.
@@ -89,18 +106,6 @@ void DrawAxes(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
     }
     // Half the height plus 150, not plus the raster's top: the title sits a little low.
     Text(canvas, texts.vertical, 20, H / 2 + 150, TitleFont, black);
-
-    std::string caption;
-    if (labels.kind == PictureKind::Spatial) {
-        if (texts.captionAxis[0] != '\0') {
-            caption = std::string(texts.captionAxis) + ": " + FormatFixed(captionValue, 4) + " m";
-        }
-    } else {
-        caption = "Time: " + FormatFixed(captionValue, 1) + " sec";
-    }
-    if (!caption.empty()) {
-        Text(canvas, caption, W, 60, TitleFont, black);
-    }
 }
 
 // The colour scale bar right of the raster: black (0) at the top, the maximum at the bottom,
@@ -123,38 +128,102 @@ std::string PictureFailureText(const std::string& path, const std::string& reaso
     return "Cannot write the picture " + path + ": " + reason;
 }
 
+// The frame on a canvas for rasters of `rasterSize` whose raster area is `background`.
+void DrawFrame(cv::Size rasterSize, const PictureLabels& labels, const cv::Scalar& background,
+               cv::Mat& frame) {
+    const int W = rasterSize.width;
+    const int H = rasterSize.height;
+    frame.create(H + CanvasExtraHeight, W + CanvasExtraWidth, CV_8UC3);
+    frame.setTo(cv::Scalar(255, 255, 255));
+    if (W > 0 && H > 0) {
+        frame(cv::Rect(RasterLeft, RasterTop, W, H)).setTo(background);
+    }
+    if (labels.kind != PictureKind::Perspective) {
+        DrawAxes(frame, W, H, labels);
+    }
+    if (H > 0) {
+        DrawColourBar(frame, W, H, labels.densityMaximum);
+    }
+}
+
 }  // namespace
+
+void SeriesCanvas::Prepare(cv::Size rasterSize, const PictureLabels& labels) {
+    m_labels = labels;
+    m_raster = rasterSize;
+    DrawFrame(rasterSize, labels, cv::Scalar(255, 255, 255), m_frame);
+    // The frame draws a few pixels over the raster (the left ticks reach its first column,
+    // tick labels its first columns). Drawing sets pixels without blending, so they are the
+    // pixels that come out the same on a white and on a black raster area.
+    m_overlay.clear();
+    if (rasterSize.area() > 0) {
+        cv::Mat onBlack;
+        DrawFrame(rasterSize, labels, cv::Scalar(0, 0, 0), onBlack);
+        const cv::Rect area(RasterLeft, RasterTop, rasterSize.width, rasterSize.height);
+        for (int r = 0; r < area.height; ++r) {
+            const cv::Vec3b* white = m_frame.ptr<cv::Vec3b>(area.y + r) + area.x;
+            const cv::Vec3b* black = onBlack.ptr<cv::Vec3b>(area.y + r) + area.x;
+            for (int c = 0; c < area.width; ++c) {
+                if (white[c] == black[c]) {
+                    m_overlay.push_back({cv::Point(c, r), white[c]});
+                }
+            }
+        }
+    }
+    for (Slot& slot : m_slots) {
+        slot.framed = false;
+    }
+}
+
+const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, double captionValue) {
+    Slot& slot = m_slots[slotIndex % 2];
+    const int W = m_raster.width;
+    if (!slot.framed) {
+        m_frame.copyTo(slot.canvas);
+        slot.framed = true;
+    } else {
+        // Only the caption changes above the raster: its band gets the frame's pixels back.
+        const cv::Rect band(0, 0, m_frame.cols, RasterTop);
+        m_frame(band).copyTo(slot.canvas(band));
+    }
+    if (raster.size() == m_raster && m_raster.area() > 0) {
+        cv::Mat area = slot.canvas(cv::Rect(RasterLeft, RasterTop, m_raster.width, m_raster.height));
+        raster.copyTo(area);
+        for (const OverlayPixel& pixel : m_overlay) {
+            area.at<cv::Vec3b>(pixel.at) = pixel.colour;
+        }
+    }
+    if (m_labels.kind != PictureKind::Perspective) {
+        DrawCaption(slot.canvas, W, m_labels, captionValue);
+    }
+    return slot.canvas;
+}
+
+cv::Rect SeriesCanvas::RasterArea() const {
+    return cv::Rect(RasterLeft, RasterTop, m_raster.width, m_raster.height);
+}
+
+Status WritePictureFile(const cv::Mat& canvas, const std::string& path,
+                        std::vector<unsigned char>& bytes) {
+    if (!EncodeBmp(canvas, bytes)) {
+        return Status::Internal("Cannot write the picture " + path +
+                                ": the picture could not be encoded");
+    }
+    AtomicFileOptions options;
+    options.failureText = PictureFailureText;
+    return WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+        options);
+}
 
 Status WriteDensityPicture(const cv::Mat& raster, const PictureLabels& labels,
                            const std::string& path, cv::Mat& canvas) {
     try {
-        const int W = raster.cols;
-        const int H = raster.rows;
-
-        // Mat::create keeps the buffer when size and type already match.
-        canvas.create(H + CanvasExtraHeight, W + CanvasExtraWidth, raster.type());
-        canvas.setTo(cv::Scalar(255, 255, 255, 255));
-        if (W > 0 && H > 0) {
-            raster.copyTo(canvas(cv::Rect(RasterLeft, RasterTop, W, H)));
-        }
-
-        if (labels.kind != PictureKind::Perspective) {
-            DrawAxes(canvas, W, H, labels);
-        }
-        if (H > 0) {
-            DrawColourBar(canvas, W, H, labels.densityMaximum);
-        }
-
-        std::vector<uchar> bytes;
-        if (!cv::imencode(".bmp", canvas, bytes)) {
-            return Status::Internal("Cannot write the picture " + path +
-                                 ": the picture could not be encoded");
-        }
-        AtomicFileOptions options;
-        options.failureText = PictureFailureText;
-        return WriteFileAtomically(
-            path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-            options);
+        SeriesCanvas series;
+        series.Prepare(raster.size(), labels);
+        canvas = series.Compose(0, raster, labels.captionValue);
+        std::vector<unsigned char> bytes;
+        return WritePictureFile(canvas, path, bytes);
     } catch (const cv::Exception& e) {
         return Status::Internal("Cannot write the picture " + path + ": " + e.what());
     } catch (const std::bad_alloc&) {

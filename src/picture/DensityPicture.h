@@ -4,6 +4,7 @@
 
 #include <opencv2/core.hpp>
 #include <string>
+#include <vector>
 
 #include "common/Ranges.h"
 #include "common/Status.h"
@@ -25,6 +26,43 @@ struct PictureLabels {
     PictureKind kind = PictureKind::Spatial;
     double densityMaximum = 0;  // the colour bar's bottom label
 };
+
+// The labelled pictures of one series. The frame (white canvas, ticks, tick labels, titles,
+// colour bar) is drawn once; each picture then puts in its raster and its caption. Two
+// canvases take turns, so one can be written while the next is composed.
+class SeriesCanvas {
+public:
+    // Draws the frame for rasters of `rasterSize` (labels.captionValue is not used).
+    void Prepare(cv::Size rasterSize, const PictureLabels& labels);
+
+    // The labelled picture of `raster` with the caption of `captionValue`, composed in
+    // canvas `slot` (0 or 1), which stays as it is until that slot is composed again.
+    const cv::Mat& Compose(int slot, const cv::Mat& raster, double captionValue);
+
+    // Where the raster sits on the canvas.
+    cv::Rect RasterArea() const;
+
+private:
+    struct OverlayPixel {
+        cv::Point at;  // in the raster
+        cv::Vec3b colour;
+    };
+    struct Slot {
+        cv::Mat canvas;
+        bool framed = false;  // holds the frame of the current series
+    };
+
+    PictureLabels m_labels;
+    cv::Size m_raster;
+    cv::Mat m_frame;
+    std::vector<OverlayPixel> m_overlay;  // frame pixels drawn over the raster
+    Slot m_slots[2];
+};
+
+// Encodes `canvas` as BMP into `bytes` (kept between calls) and writes it to `path` whole or
+// not at all. Fails naming the file and the reason.
+Status WritePictureFile(const cv::Mat& canvas, const std::string& path,
+                        std::vector<unsigned char>& bytes);
 
 // Writes the labelled picture of `raster` to `path`. `canvas` is a buffer the caller keeps
 // for the whole series (reallocated only when the size changes). Fails, naming the file,

@@ -62,24 +62,22 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
     window.gaussian = ctx.request.weighting.gaussian;
     window.maximum = NarrowToFloat(ctx.densityMaximum);
 
-    PictureLabels labels;
-    labels.direction = ViewDirection::Perspective;
-    labels.kind = PictureKind::Perspective;
-    labels.densityMaximum = ctx.densityMaximum;
-
     SeriesSteps steps;
     steps.prefix = "perspective";
     steps.start = box.start;
     steps.end = box.end;
     steps.step = dt;
-    steps.shown = &picture;
-    return RunSeriesLoop(ctx, steps, [&](double t0, const std::string& path) {
+    steps.raster = &picture;
+    steps.labels.direction = ViewDirection::Perspective;
+    steps.labels.kind = PictureKind::Perspective;
+    steps.labels.densityMaximum = ctx.densityMaximum;
+    return RunSeriesLoop(ctx, steps, [&](double t0) {
         window.t0 = t0;
         window.end = t0 + dt;
         picture.setTo(cv::Scalar(0, 0, 0));
         FillPerspectiveWindow(frame, window, picture, fill);
         DrawPerspectiveLabels(frame, window.end, picture);
-        return WriteDensityPicture(picture, labels, path, ctx.work.canvas);
+        return Status::Ok();
     });
 }
 

@@ -58,20 +58,17 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     tests.depthStep = kind.step;
     const double slabHalfWidth = request.weighting.radius * kind.step;
 
-    PictureLabels labels;
-    labels.ranges = ranges;
-    labels.direction = request.direction;
-    labels.kind = kind.pictureKind;
-    labels.densityMaximum = ctx.densityMaximum;
-
     SeriesSteps steps;
     steps.prefix = kind.prefix;
     steps.start = kind.positions.min;
     steps.end = kind.positions.max;
     steps.step = kind.step;
-    steps.shown = &ctx.work.raster;
-    steps.ranges = ranges;
-    return RunSeriesLoop(ctx, steps, [&](double position, const std::string& path) {
+    steps.raster = &ctx.work.raster;
+    steps.labels.ranges = ranges;
+    steps.labels.direction = request.direction;
+    steps.labels.kind = kind.pictureKind;
+    steps.labels.densityMaximum = ctx.densityMaximum;
+    return RunSeriesLoop(ctx, steps, [&](double position) {
         const EventRun run =
             spatial ? SliceRun(ctx.events, axes.depth, position - slabHalfWidth,
                                position + slabHalfWidth)
@@ -79,8 +76,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         tests.slicePosition = position;
         FillDensityGrid(grid, ctx.events.rows.data() + run.begin, run.size(), tests,
                         ctx.densityMaximum, ctx.work);
-        labels.captionValue = position + kind.step;
-        return WriteDensityPicture(ctx.work.raster, labels, path, ctx.work.canvas);
+        return Status::Ok();
     });
 }
 

@@ -14,7 +14,9 @@ namespace korvane {
 struct WrittenPicture {
     int number = 0;             // 1 for the first picture of the series
     const std::string& path;    // the file written
-    const cv::Mat& raster;      // its density raster (the perspective: its whole picture)
+    const cv::Mat& raster;      // its density raster as the picture shows it (the perspective:
+                                // its whole density picture)
+    const cv::Mat& canvas;      // the labelled picture as written
     PlaneRange ranges;          // world ranges across and up (zero for the perspective)
     double captionValue = 0;    // slice position or window end, as the caption shows it
 };

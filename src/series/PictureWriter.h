@@ -1,0 +1,44 @@
+#pragma once
+// Writes the pictures of a series on a thread of its own, so the next picture is computed
+// while the last one is encoded and written. At most one picture is in hand at a time.
+
+#include <condition_variable>
+#include <mutex>
+#include <opencv2/core.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/Status.h"
+
+namespace korvane {
+
+class PictureWriter {
+public:
+    PictureWriter();
+    ~PictureWriter();  // waits for the picture in hand
+    PictureWriter(const PictureWriter&) = delete;
+    PictureWriter& operator=(const PictureWriter&) = delete;
+
+    // Starts writing `canvas` to `path`. The canvas must stay unchanged until Wait returns;
+    // the previous picture must have been waited for.
+    void Start(const cv::Mat& canvas, std::string path);
+
+    // Waits until the picture in hand is written; its Status (Ok when there is none).
+    Status Wait();
+
+private:
+    void Run();
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    const cv::Mat* m_canvas = nullptr;  // the picture in hand, or none
+    std::string m_path;
+    Status m_result = Status::Ok();
+    bool m_busy = false;
+    bool m_stopping = false;
+    std::vector<unsigned char> m_bytes;  // the encoded picture, kept for the whole series
+    std::thread m_thread;                // last: starts once the members above exist
+};
+
+}  // namespace korvane
