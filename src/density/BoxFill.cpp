@@ -118,66 +118,57 @@ void IndicesOf(const FillAxis& axis, double x, std::vector<int>& out) {
     }
 }
 
-// Unit weights: a point whose box is a rectangle of pixels adds 1 to the corners of a
-// difference array, which prefix sums turn into counts (exactly the sum of ones); any other
-// point adds 1 to each of its pixels afterwards.
-void CountPoints(const FillAxis& columns, const FillAxis& rows, DensityField& field) {
+// Unit weights: each point adds 1 to the corners of a difference array for every rectangle
+// of pixels its box covers (one rectangle, or one per pixel for a box that is not a run of
+// columns and rows); prefix sums then give every pixel's count, exactly the sum of ones.
+void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
+                 DensityField& field) {
     const int C = field.columns;
     const int R = field.rows;
     const std::size_t stride = static_cast<std::size_t>(C) + 1;
-    field.counts.assign(stride * (static_cast<std::size_t>(R) + 1), 0);
-    int* counts = field.counts.data();
-    bool scattered = false;
+    const std::size_t cells = stride * (static_cast<std::size_t>(R) + 1);
+    if (!continuing || field.differences.size() != cells) {
+        field.differences.assign(cells, 0);
+    }
+    int* differences = field.differences.data();
+    auto addRectangle = [&](IndexRange r, IndexRange c) {
+        differences[r.lo * stride + c.lo] += 1;
+        differences[r.lo * stride + c.hi] -= 1;
+        differences[r.hi * stride + c.lo] -= 1;
+        differences[r.hi * stride + c.hi] += 1;
+    };
+    std::vector<int> columnList;
+    std::vector<int> rowList;
     for (const BoxPoint& point : field.points) {
-        if (!IsRun(columns, point.across) || !IsRun(rows, point.up)) {
-            scattered = true;
+        if (IsRun(columns, point.across) && IsRun(rows, point.up)) {
+            const IndexRange r = RunOf(rows, point.up);
+            const IndexRange c = RunOf(columns, point.across);
+            if (!r.empty() && !c.empty()) {
+                addRectangle(r, c);
+            }
             continue;
         }
-        const IndexRange r = RunOf(rows, point.up);
-        if (r.empty()) {
-            continue;
-        }
-        const IndexRange c = RunOf(columns, point.across);
-        if (c.empty()) {
-            continue;
-        }
-        counts[r.lo * stride + c.lo] += 1;
-        counts[r.lo * stride + c.hi] -= 1;
-        counts[r.hi * stride + c.lo] -= 1;
-        counts[r.hi * stride + c.hi] += 1;
-    }
-    for (int j = 0; j < R; ++j) {
-        int* row = counts + j * stride;
-        for (int k = 1; k < C; ++k) {
-            row[k] += row[k - 1];
-        }
-        if (j > 0) {
-            const int* below = row - stride;
-            for (int k = 0; k < C; ++k) {
-                row[k] += below[k];
+        IndicesOf(columns, point.across, columnList);
+        IndicesOf(rows, point.up, rowList);
+        for (int j : rowList) {
+            for (int k : columnList) {
+                addRectangle({j, j + 1}, {k, k + 1});
             }
         }
     }
-    if (scattered) {
-        std::vector<int> columnList;
-        std::vector<int> rowList;
-        for (const BoxPoint& point : field.points) {
-            if (IsRun(columns, point.across) && IsRun(rows, point.up)) {
-                continue;
-            }
-            IndicesOf(columns, point.across, columnList);
-            IndicesOf(rows, point.up, rowList);
-            for (int j : rowList) {
-                for (int k : columnList) {
-                    counts[j * stride + k] += 1;
-                }
-            }
-        }
-    }
+    field.counts.resize(cells);
+    int* counts = field.counts.data();
     int highest = 0;
     for (int j = 0; j < R; ++j) {
-        const int* row = counts + j * stride;
-        highest = std::max(highest, *std::max_element(row, row + C));
+        const int* difference = differences + j * stride;
+        int* row = counts + j * stride;
+        const int* below = j > 0 ? row - stride : nullptr;
+        int across = 0;
+        for (int k = 0; k < C; ++k) {
+            across += difference[k];
+            row[k] = below != nullptr ? across + below[k] : across;
+            highest = std::max(highest, row[k]);
+        }
     }
     field.highestCount = highest;
 }
@@ -188,8 +179,6 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, double radius, in
                 int rowEnd, DensityField& field) {
     const int C = field.columns;
     double* sums = field.sums.data();
-    std::fill(sums + static_cast<std::size_t>(rowBegin) * C,
-              sums + static_cast<std::size_t>(rowEnd) * C, 0.0);
     const double* h = columns.positions->data();
     const double* v = rows.positions->data();
     std::vector<double> across(static_cast<std::size_t>(C));
@@ -232,19 +221,26 @@ bool PositionsOrdered(const std::vector<double>& positions) {
 }
 
 void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-               DensityField& field) {
-    field.columns = static_cast<int>(columns.positions->size());
-    field.rows = static_cast<int>(rows.positions->size());
+               DensityField& field, bool continuing) {
+    const int C = static_cast<int>(columns.positions->size());
+    const int R = static_cast<int>(rows.positions->size());
+    continuing = continuing && field.columns == C && field.rows == R &&
+                 field.counted == !weighting.gaussian;
+    field.columns = C;
+    field.rows = R;
     field.counted = !weighting.gaussian;
     field.highestCount = 0;
-    if (field.columns == 0 || field.rows == 0) {
+    if (C == 0 || R == 0) {
         return;
     }
     if (field.counted) {
-        CountPoints(columns, rows, field);
+        CountPoints(columns, rows, continuing, field);
         return;
     }
-    field.sums.resize(static_cast<std::size_t>(field.rows) * field.columns);
+    const std::size_t cells = static_cast<std::size_t>(R) * C;
+    if (!continuing || field.sums.size() != cells) {
+        field.sums.assign(cells, 0.0);
+    }
     // Row strips for the worker threads; every pixel still adds its points in their order.
     const int rowCount = field.rows;
     const int strips = std::max(1, std::min(rowCount, cv::getNumThreads()));

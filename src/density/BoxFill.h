@@ -32,7 +32,9 @@ struct DensityField {
     int columns = 0;
     int rows = 0;
     bool counted = true;        // unit weights: counts, else Gaussian sums
-    std::vector<int> counts;    // (columns + 1) per row: the difference array, then counts
+    std::vector<int> differences;  // (columns + 1) per row (unit weights): every box's corners
+    std::vector<int> counts;       // (columns + 1) per row: the counts, the prefix sums of
+                                   // the differences
     std::vector<double> sums;   // columns per row
     int highestCount = 0;       // the largest count (unit weights)
     std::vector<BoxPoint> points;  // the points of the picture in progress, in their order
@@ -43,8 +45,11 @@ struct DensityField {
 
 // Fills `field` from `field.points`. Each pixel adds its points' weights in the points'
 // order, so the sums are those of a plain per-pixel scan of the points to the last bit.
+// `continuing`: the points come after those of the field's last fill (same axes and
+// weighting), whose densities they add to; the result is that of one fill of all of them,
+// as a cumulative series needs it.
 void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-               DensityField& field);
+               DensityField& field, bool continuing = false);
 
 // Whether positions are finite and never decrease (the fill then finds a point's columns or
 // rows by bisection).

@@ -21,7 +21,7 @@ void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int 
                            tests.hScale};
     const FillAxis rows{&grid.rowPositions, grid.rowsAscending,
                         BoxHalfWidth(tests.radius, tests.vScale), false, tests.vScale};
-    FillBoxes(columns, rows, {tests.radius, tests.gaussian}, field);
+    FillBoxes(columns, rows, {tests.radius, tests.gaussian}, field, tests.addToPrevious);
 }
 
 }  // namespace korvane

@@ -21,6 +21,8 @@ struct PixelTests {
     int depthColumn = 2;               // event column of the slice axis (withDepth only)
     double slicePosition = 0;          // p of the slice (withDepth only)
     double depthStep = 1;              // slice step (withDepth only)
+    bool addToPrevious = false;        // the run's events come after those of the picture
+                                       // before and add to its densities (cumulative windows)
 };
 
 // The densities of the pixels the walk reaches (the grid's positions; the vertical test is

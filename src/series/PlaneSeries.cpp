@@ -68,14 +68,24 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.labels.direction = request.direction;
     steps.labels.kind = kind.pictureKind;
     steps.labels.densityMaximum = ctx.densityMaximum;
+    EventRun previous;
+    bool first = true;
     return RunSeriesLoop(ctx, steps, [&](double position) {
         const EventRun run =
             spatial ? SliceRun(ctx.events, axes.depth, position - slabHalfWidth,
-                               position + slabHalfWidth)
-                    : WindowRun(ctx.events, position, position + kind.step, request.cumulative);
+                               position + slabHalfWidth, previous)
+                    : WindowRun(ctx.events, position, position + kind.step, request.cumulative,
+                                previous);
         tests.slicePosition = position;
-        FillDensityGrid(grid, ctx.events.rows.data() + run.begin, run.size(), tests,
+        // A cumulative window holds the one before it and the events after: only those are
+        // added to the densities it had.
+        const bool growing = request.cumulative && !spatial && !first;
+        const EventRun added = growing ? EventRun{previous.end, run.end} : run;
+        tests.addToPrevious = growing;
+        FillDensityGrid(grid, ctx.events.rows.data() + added.begin, added.size(), tests,
                         ctx.densityMaximum, ctx.work);
+        previous = run;
+        first = false;
         return Status::Ok();
     });
 }
