@@ -19,6 +19,7 @@ namespace korvane {
 namespace {
 
 using testing::ReadWholeFile;
+using testing::CalculateOutcome;
 using testing::RecordingHost;
 using testing::TempDir;
 
@@ -150,7 +151,7 @@ TEST(MovieFolderInputs, SeriesOfTheProgramWithAPictureRemoved) {
     values.numberOfPictures = "5";
     RecordingHost calculation;
     CalculationWorkspace workspace;
-    ASSERT_EQ(Calculate(values, TimeResolvedMode, calculation, workspace),
+    ASSERT_EQ(CalculateRecorded(values, TimeResolvedMode, calculation, workspace),
               CalculateOutcome::Finished);
 
     RecordingHost whole;
