@@ -5,20 +5,19 @@
 
 #include <benchmark/benchmark.h>
 
-#include <iostream>
 #include <opencv2/core.hpp>
-#include <sstream>
 
 #include "density/DensityEstimate.h"
 #include "density/DensityFill.h"
 #include "density/DensityGrid.h"
 #include "density/EventClouds.h"
 #include "density/EventRuns.h"
-#include "series/SpatialSeries.h"
+#include "series/PlaneSeries.h"
 #include "events/EventOrdering.h"
 #include "reference/ReferenceDensity.h"
 #include "picture/DensityPicture.h"
 #include "picture/PictureFileName.h"
+#include "common/Paths.h"
 #include "setup/CalculationSetup.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -183,31 +182,39 @@ void BM_DensitySeries100RenderAndWrite(benchmark::State& state) {
                     work);
     for (auto _ : state) {
         for (int n = 1; n <= 100; ++n) {
-            WriteDensityPicture(work.raster, 0, 800, 0, 800, n * SeriesStep,
-                                PictureFileName("space", n), Direction, PictureKind::Spatial,
-                                eventFile, f.densityMaximum, work.canvas);
+            const PictureLabels labels{{{0, 800}, {0, 800}},
+                                       n * SeriesStep,
+                                       static_cast<ViewDirection>(Direction),
+                                       PictureKind::Spatial,
+                                       f.densityMaximum};
+            benchmark::DoNotOptimize(
+                WriteDensityPicture(work.raster, labels,
+                                    JoinPath(FolderOf(eventFile), PictureFileName("space", n)),
+                                    work.canvas)
+                    .ok());
         }
     }
 }
 
 void BM_DensitySeries100Whole(benchmark::State& state) {
     testing::TempDir dir;
-    RunParameters run;
-    run.Radius = Radius;
-    run.DensityMaximum = 40;
+    CalculationRequest request;
+    request.kind = CalculationKind::Spatial;
+    request.direction = static_cast<ViewDirection>(Direction);
+    request.eventFilePath = dir.file("events.dat");
+    request.box = {{0, 800}, {0, 800}, {0, 800}};
+    request.pictureWidth = 800;  // one world unit per pixel
+    request.pictureHeight = 800;
+    request.numberOfPictures = 800 / SeriesStep;
+    request.weighting.radius = Radius;
     SeriesWorkspace work;
     for (auto _ : state) {
         state.PauseTiming();
         EventTable events = Cloud();
         testing::RecordingHost host;
-        SeriesContext ctx{host, events, run, dir.file("events.dat"), 100, work};
-        std::ostringstream trace;
-        std::streambuf* old = std::cout.rdbuf(trace.rdbuf());
+        SeriesContext ctx{host.Observer(), events, request, 40, work};
         state.ResumeTiming();
-        RunSpatialSeries(ctx, Direction, 800, 0, 0, 800, 0, 800, 1, 1, SeriesStep);
-        state.PauseTiming();
-        std::cout.rdbuf(old);
-        state.ResumeTiming();
+        benchmark::DoNotOptimize(RunSpatialSeries(ctx).ok());
     }
 }
 

@@ -1,13 +1,14 @@
 // The input checks and the run values on arbitrary box texts. The input is split at line
 // feeds into the thirteen boxes; its first bytes choose the mode, the direction, the check
-// boxes and the event file. Whatever the boxes hold, the checks give exactly one message or
-// none, pass only what a calculation can run on, and the run values derived from what
-// passes give a raster the engine either makes or refuses with a reason.
+// boxes and the event file. Whatever the boxes hold, the checks refuse with one message or
+// pass, pass only what a calculation can run on, and the request of what passes holds the
+// values the boxes give and a raster the engine either makes or refuses with a reason.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "common/NumberText.h"
 #include "density/DensityEstimate.h"
 #include "density/DensityGrid.h"
+#include "series/PlaneSeries.h"
 #include "setup/CalculateCommand.h"
 #include "setup/DialogValues.h"
 #include "events/ViewAxes.h"
@@ -76,6 +78,11 @@ bool Checked(int state) {
     return state == 1;
 }
 
+korvane::CalculationKind KindOf(int mode) {
+    return mode == korvane::SpatialResolvedMode ? korvane::CalculationKind::Spatial
+                                                : korvane::CalculationKind::Time;
+}
+
 void CheckPassedValues(const DialogValues& v, int mode) {
     const std::string* const boxes[] = {&v.xMin,      &v.xMax,    &v.yMin,
                                         &v.yMax,      &v.zMin,    &v.zMax,
@@ -99,11 +106,11 @@ void CheckPassedValues(const DialogValues& v, int mode) {
             "perspective passed in the spatial mode");
 }
 
-// The run values as the Calculate command derives them, then the raster and the estimates
-// the engine works out from them.
-void DeriveAndRun(const DialogValues& v, int mode) {
+// The run values derived from the boxes, which the request that passed must give, then the
+// raster and the estimates the engine works out from them.
+void DeriveAndRun(const DialogValues& v, int mode, const korvane::CalculationRequest& request) {
     if (v.direction == 3) {
-        return;  // the perspective series reads the boxes itself
+        return;  // the perspective series has no plane ranges
     }
     const korvane::AxisMap axes = korvane::ViewAxes(static_cast<korvane::ViewDirection>(v.direction));
     const std::string* const mins[] = {&v.xMin, &v.yMin, &v.zMin};
@@ -116,14 +123,28 @@ void DeriveAndRun(const DialogValues& v, int mode) {
     const double width = fixed ? ReadDecimal(v.width) : 800.0;
     const double height = fixed ? ReadDecimal(v.height) : 800.0;
     const double pictures = ReadDecimal(v.numberOfPictures);
-    const double hScale = korvane::ScaleOrStep(hMin, hMax, width);
-    const double vScale = korvane::ScaleOrStep(vMin, vMax, height);
-    const double depthStep = korvane::ScaleOrStep(ReadDecimal(*mins[axes.depth]),
-                                                  ReadDecimal(*maxs[axes.depth]), pictures);
+    const double hScale = korvane::ScaleOrStep({hMin, hMax}, width);
+    const double vScale = korvane::ScaleOrStep({vMin, vMax}, height);
+    const double depthStep = korvane::ScaleOrStep(
+        {ReadDecimal(*mins[axes.depth]), ReadDecimal(*maxs[axes.depth])}, pictures);
     const double timeStep =
-        korvane::ScaleOrStep(ReadDecimal(v.timeStart), ReadDecimal(v.timeEnd), pictures);
+        korvane::ScaleOrStep({ReadDecimal(v.timeStart), ReadDecimal(v.timeEnd)}, pictures);
     const double radius = ReadDecimal(v.radius);
     const bool gaussian = Checked(v.gaussianState);
+
+    const korvane::PlaneRange ranges = korvane::PictureRanges(request);
+    const korvane::PlaneScale scale = korvane::PictureScale(request);
+    Require(ranges.horizontal.min == hMin && ranges.horizontal.max == hMax &&
+                ranges.vertical.min == vMin && ranges.vertical.max == vMax,
+            "the request's picture ranges differ from the boxes");
+    Require(scale.horizontal == hScale && scale.vertical == vScale,
+            "the request's scales differ from the boxes");
+    Require(korvane::ScaleOrStep(request.box.Column(axes.depth), request.numberOfPictures) ==
+                    depthStep &&
+                korvane::ScaleOrStep(request.time, request.numberOfPictures) == timeStep,
+            "the request's steps differ from the boxes");
+    Require(request.weighting.radius == radius && request.weighting.gaussian == gaussian,
+            "the request's weighting differs from the boxes");
 
     // Positions are worked out per column and row, so only rasters of a sensible size are made
     // here.
@@ -146,11 +167,11 @@ void DeriveAndRun(const DialogValues& v, int mode) {
 
     double estimate = 0;
     if (mode == korvane::SpatialResolvedMode) {
-        estimate = korvane::EstimateSpatialMaximum(Events(), radius, hScale, vScale, depthStep,
-                                                   v.direction, gaussian);
+        estimate = korvane::EstimateSpatialMaximum(Events(), request.direction, scale, depthStep,
+                                                   request.weighting);
     } else {
-        estimate = korvane::EstimateTimeMaximum(Events(), radius, hScale, vScale, timeStep,
-                                                v.direction, Checked(v.cumulativeState), gaussian);
+        estimate = korvane::EstimateTimeMaximum(Events(), request.direction, scale, timeStep,
+                                                request.cumulative, request.weighting);
     }
     Require(!std::isnan(estimate) && estimate >= 0, "a density estimate is not a number >= 0");
 }
@@ -194,24 +215,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         *boxes[i] = parts[i];
     }
 
-    korvane::fuzzing::SilentHost host;
-    const bool passed = korvane::ValidateInput(values, mode, host);
-    if (!passed) {
-        Require(host.messages.size() == 1, "a refusal without exactly one message");
-        Require(host.messages[0].caption == "Invalid input!", "a refusal with another caption");
-        Require(host.messages[0].icon == korvane::MessageIcon::Stop, "a refusal without stop");
+    korvane::CalculationRequest request;
+    const korvane::Status parsed = korvane::ParseCalculation(values, KindOf(mode), &request);
+    if (!parsed.ok()) {
+        Require(parsed.code() == korvane::Status::Code::InvalidInput,
+                "a refusal that is not invalid input");
+        const std::optional<korvane::UserMessage> box = korvane::MessageOfCalculation(parsed);
+        Require(box.has_value() && !box->text.empty(), "a refusal without a message");
+        Require(box->caption == "Invalid input!", "a refusal with another caption");
+        Require(box->icon == korvane::MessageIcon::Stop, "a refusal without stop");
         return 0;
     }
-    Require(host.messages.empty(), "a pass with a message");
     Require(values.eventFilePath == files.events, "a missing event file passed");
     CheckPassedValues(values, mode);
-    DeriveAndRun(values, mode);
+    DeriveAndRun(values, mode, request);
 
-    // The setup the boxes hold shows again as boxes that pass the same checks.
+    // The setup the boxes hold shows again as boxes that the same checks pass or refuse.
     const DialogValues shown =
         korvane::DialogValuesFromSetup(korvane::SetupFromDialogValues(values));
-    korvane::fuzzing::SilentHost again;
-    (void)korvane::ValidateInput(shown, mode, again);
-    Require(again.messages.size() <= 1, "more than one message");
+    korvane::CalculationRequest again;
+    const korvane::Status reparsed = korvane::ParseCalculation(shown, KindOf(mode), &again);
+    Require(reparsed.ok() || reparsed.code() == korvane::Status::Code::InvalidInput,
+            "a second refusal that is not invalid input");
     return 0;
 }

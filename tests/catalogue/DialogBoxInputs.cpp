@@ -17,6 +17,7 @@ namespace {
 using catalogue::FinishedMessage;
 using catalogue::PassingValues;
 using catalogue::PictureNames;
+using testing::CalculateOutcome;
 using testing::RecordingHost;
 using testing::TempDir;
 
@@ -54,7 +55,7 @@ TEST_P(DialogBoxInput, GivesItsMessageAndOnlyWholePictures) {
     host.cancelAfterDrain = c.cancelAfterDrain;
     CalculationWorkspace workspace;
 
-    EXPECT_EQ(Calculate(values, c.mode, host, workspace), c.outcome);
+    EXPECT_EQ(CalculateRecorded(values, c.mode, host, workspace), c.outcome);
 
     if (c.message == nullptr) {
         EXPECT_TRUE(host.messages.empty());
@@ -228,7 +229,8 @@ TEST(DialogBoxInputs, FiftyThousandEventsRunToTheEnd) {
     RecordingHost host;
     CalculationWorkspace workspace;
 
-    EXPECT_EQ(Calculate(values, TimeResolvedMode, host, workspace), CalculateOutcome::Finished);
+    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, host, workspace),
+              CalculateOutcome::Finished);
     EXPECT_EQ(workspace.events.count, 50000);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, FinishedMessage);

@@ -18,6 +18,7 @@ namespace {
 
 using catalogue::EventLines;
 using catalogue::PictureNames;
+using testing::CalculateOutcome;
 using testing::RecordingHost;
 using testing::TempDir;
 
@@ -150,7 +151,8 @@ TEST(EventFileInputs, RefusedFileStopsTheCalculationBeforeAnyPicture) {
         const std::string path = folder.write("events.dat", c.content);
         RecordingHost host;
         CalculationWorkspace workspace;
-        EXPECT_EQ(Calculate(catalogue::PassingValues(path), SpatialResolvedMode, host, workspace),
+        EXPECT_EQ(CalculateRecorded(catalogue::PassingValues(path),
+                                    SpatialResolvedMode, host, workspace),
                   CalculateOutcome::InvalidInput)
             << c.label;
         ASSERT_EQ(host.messages.size(), 1u) << c.label;
@@ -171,7 +173,7 @@ TEST(EventFileInputs, InfiniteCoordinatesDoNotDisturbTheSeries) {
         values.fixedDensityState = 0;  // the estimate sees the infinite events too
         RecordingHost host;
         CalculationWorkspace workspace;
-        EXPECT_EQ(Calculate(values, mode, host, workspace), CalculateOutcome::Finished);
+        EXPECT_EQ(CalculateRecorded(values, mode, host, workspace), CalculateOutcome::Finished);
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].text, catalogue::FinishedMessage);
         EXPECT_EQ(PictureNames(folder.path().string()).size(), 2u);

@@ -20,6 +20,7 @@ namespace korvane {
 namespace {
 
 using testing::ReadWholeFile;
+using testing::CalculateOutcome;
 using testing::RecordingHost;
 using testing::TempDir;
 
@@ -151,7 +152,7 @@ TEST(MovieFolderInputs, SeriesOfTheProgramWithAPictureRemoved) {
     values.numberOfPictures = "5";
     RecordingHost calculation;
     CalculationWorkspace workspace;
-    ASSERT_EQ(Calculate(values, TimeResolvedMode, calculation, workspace),
+    ASSERT_EQ(CalculateRecorded(values, TimeResolvedMode, calculation, workspace),
               CalculateOutcome::Finished);
 
     RecordingHost whole;

@@ -19,6 +19,7 @@ namespace {
 
 using catalogue::PassingValues;
 using catalogue::PictureNames;
+using testing::CalculateOutcome;
 using testing::RecordingHost;
 using testing::TempDir;
 
@@ -36,7 +37,7 @@ TEST(PictureFolderInputs, ReadOnlyFolderEndsWithABoxAndNoPicture) {
     CalculationWorkspace workspace;
 
     const CalculateOutcome outcome =
-        Calculate(PassingValues(events), SpatialResolvedMode, host, workspace);
+        CalculateRecorded(PassingValues(events), SpatialResolvedMode, host, workspace);
     chmod(folder.path().c_str(), 0755);
 
     EXPECT_EQ(outcome, CalculateOutcome::Failed);
@@ -59,7 +60,7 @@ TEST(PictureFolderInputs, PictureNameTakenByAFolderStopsTheSeriesThere) {
         RecordingHost host;
         CalculationWorkspace workspace;
 
-        EXPECT_EQ(Calculate(values, mode, host, workspace), CalculateOutcome::Failed);
+        EXPECT_EQ(CalculateRecorded(values, mode, host, workspace), CalculateOutcome::Failed);
 
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_NE(host.messages[0].text.find(prefix + "0002.bmp"), std::string::npos)
@@ -81,7 +82,8 @@ TEST(PictureFolderInputs, PerspectivePictureNameTakenByAFolder) {
     RecordingHost host;
     CalculationWorkspace workspace;
 
-    EXPECT_EQ(Calculate(values, TimeResolvedMode, host, workspace), CalculateOutcome::Failed);
+    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, host, workspace),
+              CalculateOutcome::Failed);
 
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].text.find("perspective0001.bmp"), std::string::npos);
@@ -98,7 +100,7 @@ TEST(PictureFolderInputs, DamagedOlderPicturesAreReplacedWhole) {
     RecordingHost host;
     CalculationWorkspace workspace;
 
-    EXPECT_EQ(Calculate(PassingValues(events), SpatialResolvedMode, host, workspace),
+    EXPECT_EQ(CalculateRecorded(PassingValues(events), SpatialResolvedMode, host, workspace),
               CalculateOutcome::Finished);
 
     for (const char* name : {"space0001.bmp", "space0002.bmp"}) {

@@ -117,7 +117,7 @@ TEST(SetupFileInputs, HugeValueIsCaughtByTheInputChecks) {
     const DialogValues shown = DialogValuesFromSetup(setup);
 
     RecordingHost host;
-    EXPECT_FALSE(ValidateInput(shown, SpatialResolvedMode, host));
+    EXPECT_FALSE(testing::InputPasses(shown, SpatialResolvedMode, host));
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, catalogue::NotNumbersMessage);
     EXPECT_EQ(host.messages[0].caption, "Invalid input!");

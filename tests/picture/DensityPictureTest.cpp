@@ -5,6 +5,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <set>
 
+#include "common/Paths.h"
 #include "picture/ColourScale.h"
 #include "picture/DensityPicture.h"
 #include "support/TempDir.h"
@@ -37,6 +38,20 @@ std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
     return names;
 }
 
+// The labels of a picture over 0..1 across and up.
+PictureLabels Labels(double captionValue, int direction, PictureKind kind, double densityMaximum) {
+    return {{{0.0, 1.0}, {0.0, 1.0}},
+            captionValue,
+            static_cast<ViewDirection>(direction),
+            kind,
+            densityMaximum};
+}
+
+// Where a series puts the picture `name` of the event file `eventFile`: beside it.
+std::string Beside(const std::string& eventFile, const std::string& name) {
+    return JoinPath(FolderOf(eventFile), name);
+}
+
 struct Rendered {
     Status status = Status::Ok();
     cv::Mat canvas;
@@ -46,8 +61,8 @@ struct Rendered {
 Rendered Render(const TempDir& dir, const cv::Mat& raster, PictureKind kind,
                 double densityMaximum = 6.0, int direction = 2) {
     Rendered out;
-    out.status = WriteDensityPicture(raster, 0.0, 1.0, 0.0, 1.0, 12.5, "space0001.bmp", direction,
-                                     kind, dir.file("events.dat"), densityMaximum, out.canvas);
+    out.status = WriteDensityPicture(raster, Labels(12.5, direction, kind, densityMaximum),
+                                     Beside(dir.file("events.dat"), "space0001.bmp"), out.canvas);
     out.onDisk = cv::imread(dir.file("space0001.bmp"), cv::IMREAD_UNCHANGED);
     return out;
 }
@@ -207,12 +222,12 @@ TEST(WriteDensityPicture, ReusesTheCallersCanvas) {
     TempDir dir;
     const cv::Mat raster = PatternRaster(20, 20);
     cv::Mat canvas;
-    ASSERT_TRUE(WriteDensityPicture(raster, 0, 1, 0, 1, 0, "a.bmp", 0, PictureKind::Spatial,
-                                    dir.file("e.dat"), 1.0, canvas)
+    ASSERT_TRUE(WriteDensityPicture(raster, Labels(0, 0, PictureKind::Spatial, 1.0),
+                                    Beside(dir.file("e.dat"), "a.bmp"), canvas)
                     .ok());
     const uchar* buffer = canvas.data;
-    ASSERT_TRUE(WriteDensityPicture(raster, 0, 1, 0, 1, 0, "b.bmp", 0, PictureKind::Spatial,
-                                    dir.file("e.dat"), 1.0, canvas)
+    ASSERT_TRUE(WriteDensityPicture(raster, Labels(0, 0, PictureKind::Spatial, 1.0),
+                                    Beside(dir.file("e.dat"), "b.bmp"), canvas)
                     .ok());
     EXPECT_EQ(canvas.data, buffer);
 }
@@ -221,8 +236,9 @@ TEST(WriteDensityPicture, MissingFolderIsAnErrorNamingTheFile) {
     TempDir dir;
     cv::Mat canvas;
     const std::string eventFile = dir.file("gone/events.dat");
-    const Status status = WriteDensityPicture(PatternRaster(5, 5), 0, 1, 0, 1, 0, "time0003.bmp", 1,
-                                              PictureKind::TimeResolved, eventFile, 1.0, canvas);
+    const Status status =
+        WriteDensityPicture(PatternRaster(5, 5), Labels(0, 1, PictureKind::TimeResolved, 1.0),
+                            Beside(eventFile, "time0003.bmp"), canvas);
     ASSERT_FALSE(status.ok());
     EXPECT_NE(status.message().find("Cannot write the picture " + dir.file("gone/time0003.bmp")),
               std::string::npos)
@@ -266,8 +282,9 @@ TEST(WriteDensityPicture, EventFileWithoutFolderWritesIntoTheCurrentFolder) {
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
     cv::Mat canvas;
-    const Status status = WriteDensityPicture(PatternRaster(4, 4), 0, 1, 0, 1, 0, "time0001.bmp", 2,
-                                              PictureKind::TimeResolved, "events.dat", 1.0, canvas);
+    const Status status =
+        WriteDensityPicture(PatternRaster(4, 4), Labels(0, 2, PictureKind::TimeResolved, 1.0),
+                            Beside("events.dat", "time0001.bmp"), canvas);
     std::filesystem::current_path(before);
     ASSERT_TRUE(status.ok()) << status.message();
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "time0001.bmp"));

@@ -10,6 +10,7 @@
 #include "density/PerspectiveFrame.h"
 #include "density/PerspectiveMaximum.h"
 #include "series/PerspectiveSeries.h"
+#include "setup/CalculateCommand.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -24,7 +25,8 @@ struct Calculation {
     TempDir dir;
     RecordingHost host;
     EventTable events;
-    RunParameters run;
+    CalculationRequest request;  // the weighting and the cumulative switch; Run() adds the box
+    double densityMaximum = 3;
     SeriesWorkspace work;
     PerspectiveBox box;
 
@@ -40,17 +42,25 @@ struct Calculation {
         box.width = 60;
         box.height = 40;
         box.windows = 4;
-        run.Radius = 2;
-        run.DensityMaximum = 3;
+        request.kind = CalculationKind::Time;
+        request.direction = ViewDirection::Perspective;
+        request.eventFilePath = dir.file("events.dat");
+        request.weighting.radius = 2;
     }
 
     void Add(double x, double y, double z, double t) {
         events.rows[static_cast<std::size_t>(events.count++)] = {x, y, z, t};
     }
 
-    SeriesResult Run() {
-        SeriesContext ctx{host, events, run, dir.file("events.dat"), box.windows, work};
-        return WritePerspectiveSeries(ctx, box);
+    // The series of `box`: the request holds its ranges, size and number of windows.
+    Status Run() {
+        request.box = {{box.xmin, box.xmax}, {box.ymin, box.ymax}, {box.zmin, box.zmax}};
+        request.time = {box.start, box.end};
+        request.pictureWidth = box.width;
+        request.pictureHeight = box.height;
+        request.numberOfPictures = box.windows;
+        SeriesContext ctx{host.Observer(), events, request, densityMaximum, work};
+        return RunPerspectiveSeries(ctx);
     }
 
     std::string Picture(int n) const {
@@ -122,16 +132,15 @@ TEST(PerspectiveSeries, PicturesMatchThePlainStepList) {
             calc.Add(unit(random) * 11 - 0.5, unit(random) * 11 - 0.5, unit(random) * 11 - 0.5,
                      n % 7 == 0 ? std::floor(unit(random) * 5) : unit(random) * 4.2 - 0.1);
         }
-        calc.run.Cumulative = c.cumulative;
-        calc.run.Gaussiandistance = c.gaussian;
-        calc.run.Radius = c.radius;
-        calc.run.DensityMaximum = c.gaussian ? 2.5 : 7;
+        calc.request.cumulative = c.cumulative;
+        calc.request.weighting = {c.radius, c.gaussian};
+        calc.densityMaximum = c.gaussian ? 2.5 : 7;
 
-        const SeriesResult result = calc.Run();
-        ASSERT_EQ(result.outcome, SeriesOutcome::Finished) << result.message;
+        const Status result = calc.Run();
+        ASSERT_TRUE(result.ok()) << result.message();
         // The series sorted the table on time; the plain steps start from that table.
         const std::vector<cv::Mat> expected = reference::PerspectivePicturesLiteral(
-            calc.events, calc.box, c.radius, c.cumulative, c.gaussian, calc.run.DensityMaximum);
+            calc.events, calc.box, c.radius, c.cumulative, c.gaussian, calc.densityMaximum);
         ASSERT_EQ(expected.size(), 4u);
         ASSERT_EQ(calc.PictureCount(), 4);
         for (int n = 1; n <= 4; ++n) {
@@ -146,8 +155,8 @@ TEST(PerspectiveSeries, PicturesMatchThePlainStepList) {
 TEST(PerspectiveSeries, SavedPictureSizeProgressAndFinalMessage) {
     Calculation calc;
     calc.Add(5, 5, 5, 1.5);
-    const SeriesResult result = calc.Run();
-    ASSERT_EQ(result.outcome, SeriesOutcome::Finished);
+    const Status result = calc.Run();
+    ASSERT_TRUE(result.ok()) << result.message();
     const cv::Mat canvas = cv::imread(calc.Picture(1), cv::IMREAD_UNCHANGED);
     EXPECT_EQ(canvas.cols, 60 + 500);
     EXPECT_EQ(canvas.rows, 40 + 400);
@@ -155,10 +164,13 @@ TEST(PerspectiveSeries, SavedPictureSizeProgressAndFinalMessage) {
     EXPECT_EQ(calc.host.rangeUpper, 5);
     EXPECT_EQ(calc.host.positions, (std::vector<int>{2, 3, 4, 5}));
     EXPECT_EQ(calc.host.drains, 4);
-    ASSERT_EQ(calc.host.messages.size(), 1u);
-    EXPECT_EQ(calc.host.messages[0].text, "Calculation finished successfully.");
-    EXPECT_EQ(calc.host.messages[0].caption, "Information");
-    EXPECT_EQ(calc.host.messages[0].icon, MessageIcon::Information);
+    // The series shows nothing itself; the front end shows the box of its status.
+    EXPECT_TRUE(calc.host.messages.empty());
+    const std::optional<UserMessage> box = MessageOfCalculation(result);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, "Calculation finished successfully.");
+    EXPECT_EQ(box->caption, "Information");
+    EXPECT_EQ(box->icon, MessageIcon::Information);
     // The one event lies in the second window only.
     EXPECT_FALSE(ShowsDensity(calc.DensityArea(1)));
     EXPECT_TRUE(ShowsDensity(calc.DensityArea(2)));
@@ -168,10 +180,10 @@ TEST(PerspectiveSeries, SavedPictureSizeProgressAndFinalMessage) {
 TEST(PerspectiveSeries, WindowBoundariesAndCumulative) {
     for (bool cumulative : {false, true}) {
         Calculation calc;
-        calc.run.Cumulative = cumulative;
+        calc.request.cumulative = cumulative;
         calc.Add(5, 5, 5, 0.0);  // exactly the start
         calc.Add(5, 5, 5, 2.0);  // exactly the start of window 3
-        ASSERT_EQ(calc.Run().outcome, SeriesOutcome::Finished);
+        ASSERT_TRUE(calc.Run().ok());
         for (int n = 1; n <= 4; ++n) {
             // Both window bounds are strict: the events lie in no window. Cumulatively every
             // event before a window's end counts.
@@ -186,11 +198,14 @@ TEST(PerspectiveSeries, EndEqualToStartGivesOnlyTheMessage) {
     Calculation calc;
     calc.Add(5, 5, 5, 0);
     calc.box.end = 0;
-    ASSERT_EQ(calc.Run().outcome, SeriesOutcome::Finished);
+    const Status result = calc.Run();
+    ASSERT_TRUE(result.ok()) << result.message();
     EXPECT_EQ(calc.PictureCount(), 0);
     EXPECT_EQ(calc.host.rangeCalls, 1);
-    ASSERT_EQ(calc.host.messages.size(), 1u);
-    EXPECT_EQ(calc.host.messages[0].text, "Calculation finished successfully.");
+    EXPECT_TRUE(calc.host.messages.empty());
+    const std::optional<UserMessage> box = MessageOfCalculation(result);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, "Calculation finished successfully.");
 }
 
 TEST(PerspectiveSeries, NoEventsOrRadiusZeroLeaveTheAreaBlackWithAxes) {
@@ -199,9 +214,9 @@ TEST(PerspectiveSeries, NoEventsOrRadiusZeroLeaveTheAreaBlackWithAxes) {
         calc.box.windows = 1;
         if (withEvent) {
             calc.Add(5, 5, 5, 1);
-            calc.run.Radius = 0;
+            calc.request.weighting.radius = 0;
         }
-        ASSERT_EQ(calc.Run().outcome, SeriesOutcome::Finished);
+        ASSERT_TRUE(calc.Run().ok());
         const cv::Mat saved = calc.Saved(1);
         ASSERT_FALSE(saved.empty());
         // Everything but the grey axes, labels and caption is black.
@@ -262,18 +277,17 @@ TEST(PerspectiveSeries, AxisEdgesPointTheFixedWays) {
 TEST(PerspectiveSeries, CancelIsNoticedAfterTheNextPicture) {
     Calculation calc;
     calc.host.cancelAfterDrain = 1;
-    EXPECT_EQ(calc.Run().outcome, SeriesOutcome::Cancelled);
+    EXPECT_EQ(calc.Run().code(), Status::Code::Cancelled);
     EXPECT_EQ(calc.PictureCount(), 2);
     EXPECT_TRUE(calc.host.messages.empty());
 }
 
 TEST(PerspectiveSeries, WriteFailureStopsWithTheRenderersMessage) {
     Calculation calc;
-    SeriesContext ctx{calc.host,        calc.events, calc.run, calc.dir.file("gone/events.dat"),
-                      calc.box.windows, calc.work};
-    const SeriesResult result = WritePerspectiveSeries(ctx, calc.box);
-    EXPECT_EQ(result.outcome, SeriesOutcome::Failed);
-    EXPECT_NE(result.message.find("perspective0001.bmp"), std::string::npos) << result.message;
+    calc.request.eventFilePath = calc.dir.file("gone/events.dat");
+    const Status result = calc.Run();
+    EXPECT_EQ(result.code(), Status::Code::IoError);
+    EXPECT_NE(result.message().find("perspective0001.bmp"), std::string::npos) << result.message();
     EXPECT_TRUE(calc.host.positions.empty());
     EXPECT_TRUE(calc.host.messages.empty());
 }
@@ -282,9 +296,9 @@ TEST(PerspectiveSeries, AbsurdPictureSizeFailsBeforeAnything) {
     Calculation calc;
     calc.box.width = 2000000000;
     calc.box.height = 2000000000;
-    const SeriesResult result = calc.Run();
-    EXPECT_EQ(result.outcome, SeriesOutcome::Failed);
-    EXPECT_FALSE(result.message.empty());
+    const Status result = calc.Run();
+    EXPECT_EQ(result.code(), Status::Code::NoMemory);
+    EXPECT_FALSE(result.message().empty());
     EXPECT_EQ(calc.PictureCount(), 0);
     EXPECT_EQ(calc.host.rangeCalls, 0);
 }
@@ -292,12 +306,12 @@ TEST(PerspectiveSeries, AbsurdPictureSizeFailsBeforeAnything) {
 TEST(PerspectiveSeries, KeepsMoreThanTwentyThousandEvents) {
     Calculation calc;
     calc.box.windows = 1;
-    calc.run.Radius = 1;
-    calc.run.DensityMaximum = 30000;
+    calc.request.weighting.radius = 1;
+    calc.densityMaximum = 30000;
     for (int n = 0; n < 25000; ++n) {
         calc.Add(5, 5, 5, 1 + n * 1e-5);
     }
-    ASSERT_EQ(calc.Run().outcome, SeriesOutcome::Finished);
+    ASSERT_TRUE(calc.Run().ok());
     PerspectiveFrame frame;
     BuildPerspectiveFrame(calc.events, calc.box, frame);
     EXPECT_EQ(frame.kept.size(), 25000u);
@@ -317,7 +331,7 @@ TEST(PerspectiveSeries, TinyStepStopsAfterOneExtraPicture) {
     calc.box.windows = 3;
     calc.box.width = 4;
     calc.box.height = 4;
-    ASSERT_EQ(calc.Run().outcome, SeriesOutcome::Finished);
+    ASSERT_TRUE(calc.Run().ok());
     EXPECT_EQ(calc.PictureCount(), 4);
 }
 
@@ -357,12 +371,11 @@ TEST(PerspectiveSeries, DegenerateAndExtremeInputsFinish) {
         for (bool gaussian : {false, true}) {
             Calculation calc;
             calc.box = c.box;
-            calc.run.Radius = c.radius;
-            calc.run.DensityMaximum = c.maximum;
-            calc.run.Gaussiandistance = gaussian;
+            calc.request.weighting = {c.radius, gaussian};
+            calc.densityMaximum = c.maximum;
             calc.Add(c.event.x, c.event.y, c.event.z, c.event.t);
-            const SeriesResult result = calc.Run();
-            EXPECT_EQ(result.outcome, SeriesOutcome::Finished) << c.what << result.message;
+            const Status result = calc.Run();
+            EXPECT_TRUE(result.ok()) << c.what << result.message();
             EXPECT_EQ(calc.PictureCount(), 2) << c.what;
             EXPECT_GE(EstimatePerspectiveMaximum(calc.events, c.box, Weighting{c.radius, gaussian}, false),
                       0.0)

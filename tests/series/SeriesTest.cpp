@@ -4,72 +4,85 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <iostream>
 #include <opencv2/imgcodecs.hpp>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "density/DensityTestSupport.h"
 #include "density/EventClouds.h"
-#include "series/SpatialSeries.h"
-#include "series/TimeSeries.h"
+#include "series/PlaneSeries.h"
 #include "picture/PictureFileName.h"
+#include "setup/CalculateCommand.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
 namespace korvane::testing {
 namespace {
 
-// Collects what a series writes on the standard output.
-class CapturedOutput {
-  public:
-    CapturedOutput() : m_old(std::cout.rdbuf(m_text.rdbuf())) {}
-    ~CapturedOutput() { std::cout.rdbuf(m_old); }
-    std::string text() const { return m_text.str(); }
+AxisRange& ColumnOf(SpaceBox& box, int column) {
+    return column == 0 ? box.x : column == 1 ? box.y : box.z;
+}
 
-  private:
-    std::ostringstream m_text;
-    std::streambuf* m_old;
-};
-
-// One series run: a folder for the pictures, a recording window, a table, the run values.
+// One series run: a folder for the pictures, a recording window, a table, the request.
 struct Bench {
     TempDir dir;
     RecordingHost host;
     EventTable events;
-    RunParameters run;
+    CalculationRequest request;
+    double densityMaximum = 1;
     SeriesWorkspace work;
-    std::string eventFile = dir.file("events.dat");
 
     Bench() {
-        run.Radius = 1;
-        run.DensityMaximum = 1;
+        request.eventFilePath = dir.file("events.dat");
+        request.weighting.radius = 1;
     }
     void Add(double x, double y, double z, double t) { events.rows[events.count++] = {x, y, z, t}; }
 
-    SeriesResult Spatial(double numberOfPictures, int direction, double depthMin, double depthMax,
-                         double hMin = 0, double hMax = 10, double vMin = 0, double vMax = 10,
-                         double scale = 1) {
-        SeriesContext ctx{host, events, run, eventFile, numberOfPictures, work};
-        const double step =
-            depthMax == depthMin ? 1000.0 : (depthMax - depthMin) / numberOfPictures;
-        CapturedOutput out;
-        const SeriesResult result = RunSpatialSeries(ctx, direction, vMax, vMin, hMin, hMax,
-                                                     depthMin, depthMax, scale, scale, step);
-        trace = out.text();
-        return result;
+    // The request's box, picture size and count for pictures of (hMin..hMax) x (vMin..vMax)
+    // at `scale` world units per pixel, viewed along `direction`.
+    void Frame(double numberOfPictures, int direction, double hMin, double hMax, double vMin,
+               double vMax, double scale) {
+        request.direction = static_cast<ViewDirection>(direction);
+        const AxisMap axes = ViewAxes(request.direction);
+        ColumnOf(request.box, axes.horizontal) = {hMin, hMax};
+        ColumnOf(request.box, axes.vertical) = {vMin, vMax};
+        request.pictureWidth = (hMax - hMin) / scale;
+        request.pictureHeight = (vMax - vMin) / scale;
+        request.numberOfPictures = numberOfPictures;
     }
-    SeriesResult Time(double numberOfPictures, double start, double end, bool cumulative,
-                      int direction = 2) {
-        run.Cumulative = cumulative;
-        SeriesContext ctx{host, events, run, eventFile, numberOfPictures, work};
-        const double step = end == start ? 1000.0 : (end - start) / numberOfPictures;
-        CapturedOutput out;
-        const SeriesResult result =
-            RunTimeSeries(ctx, direction, 0, 10, 0, 10, step, 1, 1, start, end);
-        trace = out.text();
-        return result;
+
+    Status Spatial(double numberOfPictures, int direction, double depthMin, double depthMax,
+                   double hMin = 0, double hMax = 10, double vMin = 0, double vMax = 10,
+                   double scale = 1) {
+        request.kind = CalculationKind::Spatial;
+        Frame(numberOfPictures, direction, hMin, hMax, vMin, vMax, scale);
+        ColumnOf(request.box, ViewAxes(request.direction).depth) = {depthMin, depthMax};
+        return RunSpatial();
+    }
+    Status RunSpatial() {
+        SeriesContext ctx{host.Observer(), events, request, densityMaximum, work};
+        return Traced(RunSpatialSeries(ctx));
+    }
+    Status Time(double numberOfPictures, double start, double end, bool cumulative,
+                int direction = 2) {
+        request.kind = CalculationKind::Time;
+        request.cumulative = cumulative;
+        request.time = {start, end};
+        Frame(numberOfPictures, direction, 0, 10, 0, 10, 1);
+        return RunTime();
+    }
+    Status RunTime() {
+        SeriesContext ctx{host.Observer(), events, request, densityMaximum, work};
+        return Traced(RunTimeSeries(ctx));
+    }
+    // Keeps the trace lines of the run as the standard output shows them.
+    Status Traced(Status status) {
+        trace.clear();
+        for (const std::string& line : host.traces) {
+            trace += line + "\n";
+        }
+        return status;
     }
 
     std::vector<std::string> Pictures() const {
@@ -99,6 +112,17 @@ struct Bench {
     std::string trace;
 };
 
+// The box a front end shows after a series that ran to its end. The series itself shows
+// nothing.
+void ExpectFinishedBox(const Status& status, const RecordingHost& host, const char* what = "") {
+    EXPECT_TRUE(host.messages.empty()) << what;
+    const std::optional<UserMessage> box = MessageOfCalculation(status);
+    ASSERT_TRUE(box.has_value()) << what;
+    EXPECT_EQ(box->text, "Calculation finished successfully.") << what;
+    EXPECT_EQ(box->caption, "Information") << what;
+    EXPECT_EQ(box->icon, MessageIcon::Information) << what;
+}
+
 std::vector<std::string> Names(const std::string& prefix, int count) {
     std::vector<std::string> names;
     for (int n = 1; n <= count; ++n) {
@@ -125,9 +149,9 @@ TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
     };
     for (const Case& c : cases) {
         Bench bench;
-        const SeriesResult result = c.spatial ? bench.Spatial(c.pictures, 2, c.start, c.end)
-                                              : bench.Time(c.pictures, c.start, c.end, false);
-        EXPECT_EQ(result.outcome, SeriesOutcome::Finished) << c.name;
+        const Status result = c.spatial ? bench.Spatial(c.pictures, 2, c.start, c.end)
+                                        : bench.Time(c.pictures, c.start, c.end, false);
+        EXPECT_TRUE(result.ok()) << c.name;
         EXPECT_EQ(bench.Pictures(), Names(c.spatial ? "space" : "time", c.expected)) << c.name;
         EXPECT_EQ(bench.host.rangeLower, 0) << c.name;
         EXPECT_EQ(bench.host.rangeUpper, c.progressTop) << c.name;
@@ -137,21 +161,17 @@ TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
         }
         EXPECT_EQ(bench.host.positions, positions) << c.name;
         EXPECT_EQ(bench.host.drains, c.expected) << c.name;
-        ASSERT_EQ(bench.host.messages.size(), 1u) << c.name;
-        EXPECT_EQ(bench.host.messages[0].text, "Calculation finished successfully.");
-        EXPECT_EQ(bench.host.messages[0].caption, "Information");
-        EXPECT_EQ(bench.host.messages[0].icon, MessageIcon::Information);
+        ExpectFinishedBox(result, bench.host, c.name);
     }
 }
 
 TEST(SeriesPictureCount, StepBelowThePrecisionOfThePositionStopsAfterNPlusOne) {
+    // One unit in the last place in four slices: a quarter of it never adds up.
     Bench bench;
-    SeriesContext ctx{bench.host, bench.events, bench.run, bench.eventFile, 4, bench.work};
-    CapturedOutput out;
-    const SeriesResult result = RunSpatialSeries(ctx, 2, 10, 0, 0, 10, 1e9, 1e9 + 1e-6, 1, 1, 1e-8);
-    EXPECT_EQ(result.outcome, SeriesOutcome::Finished);
+    const Status result = bench.Spatial(4, 2, 1e9, 1e9 + 1e-7);
+    EXPECT_TRUE(result.ok()) << result.message();
     EXPECT_EQ(bench.Pictures(), Names("space", 5));
-    EXPECT_EQ(bench.host.messages.size(), 1u);
+    ExpectFinishedBox(result, bench.host);
 }
 
 TEST(SpatialSeries, SliceBoundsAreIncluded) {
@@ -162,7 +182,7 @@ TEST(SpatialSeries, SliceBoundsAreIncluded) {
     bench.Add(2.0, 3, 3, 0);   // slices 1, 2 and 3
     bench.Add(-2.5, 5, 5, 0);  // none
     bench.Add(8.0, 7, 7, 0);   // slices 4 and 5
-    ASSERT_EQ(bench.Spatial(5, 0, 0, 10).outcome, SeriesOutcome::Finished);
+    ASSERT_TRUE(bench.Spatial(5, 0, 0, 10).ok());
     EXPECT_EQ(bench.trace, "input[][] sorted by direction!\n");
     const bool expected[4][5] = {{true, false, false, false, false},
                                  {true, true, true, false, false},
@@ -192,7 +212,7 @@ TEST(TimeSeries, WindowsExcludeTheirBoundsUnlessCumulative) {
         for (int e = 0; e < 4; ++e) {
             bench.Add(2 * e + 1, 2 * e + 1, 100.0 * e, cases[e].time);  // depth plays no part
         }
-        ASSERT_EQ(bench.Time(10, 0, 10, cumulative).outcome, SeriesOutcome::Finished);
+        ASSERT_TRUE(bench.Time(10, 0, 10, cumulative).ok());
         EXPECT_EQ(bench.trace, "input[][] sorted by time!\n");
         for (int e = 0; e < 4; ++e) {
             for (int n = 1; n <= 10; ++n) {
@@ -210,9 +230,8 @@ TEST(Series, CancelAfterPictureNWritesOneMore) {
     for (bool spatial : {true, false}) {
         Bench bench;
         bench.host.cancelAfterDrain = 3;
-        const SeriesResult result =
-            spatial ? bench.Spatial(10, 2, 0, 10) : bench.Time(10, 0, 10, false);
-        EXPECT_EQ(result.outcome, SeriesOutcome::Cancelled);
+        const Status result = spatial ? bench.Spatial(10, 2, 0, 10) : bench.Time(10, 0, 10, false);
+        EXPECT_EQ(result.code(), Status::Code::Cancelled);
         EXPECT_EQ(bench.Pictures(), Names(spatial ? "space" : "time", 4));
         EXPECT_EQ(bench.host.positions, (std::vector<int>{2, 3, 4, 5}));
         EXPECT_TRUE(bench.host.messages.empty());
@@ -221,10 +240,10 @@ TEST(Series, CancelAfterPictureNWritesOneMore) {
 
 TEST(Series, PictureThatCannotBeWrittenStopsTheSeries) {
     Bench bench;
-    bench.eventFile = bench.dir.file("missing-folder/events.dat");
-    const SeriesResult result = bench.Spatial(5, 2, 0, 10);
-    EXPECT_EQ(result.outcome, SeriesOutcome::Failed);
-    EXPECT_NE(result.message.find("space0001.bmp"), std::string::npos) << result.message;
+    bench.request.eventFilePath = bench.dir.file("missing-folder/events.dat");
+    const Status result = bench.Spatial(5, 2, 0, 10);
+    EXPECT_EQ(result.code(), Status::Code::IoError);
+    EXPECT_NE(result.message().find("space0001.bmp"), std::string::npos) << result.message();
     EXPECT_TRUE(bench.host.positions.empty());
     EXPECT_TRUE(bench.host.messages.empty());
 }
@@ -259,9 +278,9 @@ TEST(Series, RasterTooLargeFailsBeforeAnything) {
     Bench bench;
     bench.Add(1, 2, 3, 4);
     bench.Add(0, 0, 0, 1);
-    const SeriesResult result = bench.Spatial(5, 2, 0, 10, 0, 1e6, 0, 1e6, 1e-3);
-    EXPECT_EQ(result.outcome, SeriesOutcome::Failed);
-    EXPECT_NE(result.message.find("too large"), std::string::npos) << result.message;
+    const Status result = bench.Spatial(5, 2, 0, 10, 0, 1e6, 0, 1e6, 1e-3);
+    EXPECT_EQ(result.code(), Status::Code::NoMemory);
+    EXPECT_NE(result.message().find("too large"), std::string::npos) << result.message();
     EXPECT_TRUE(bench.Pictures().empty());
     EXPECT_EQ(bench.host.rangeCalls, 0);
     EXPECT_TRUE(bench.host.messages.empty());
@@ -286,18 +305,18 @@ TEST(Series, SavedPicturesMatchTheLiteralSeries) {
 
         Bench spatial;
         spatial.events = MakeCloud(recipe);
-        spatial.run.Radius = f.radius;
-        spatial.run.Gaussiandistance = f.gaussian;
-        spatial.run.DensityMaximum = f.densityMaximum;
-        SeriesContext sctx{spatial.host, spatial.events, spatial.run, spatial.eventFile, 6,
-                           spatial.work};
-        {
-            CapturedOutput out;
-            ASSERT_EQ(RunSpatialSeries(sctx, direction, f.vMax, f.vMin, f.hMin, f.hMax, 0, 10,
-                                       f.hScale, f.vScale, step)
-                          .outcome,
-                      SeriesOutcome::Finished);
-        }
+        spatial.request.weighting = {f.radius, f.gaussian};
+        spatial.densityMaximum = f.densityMaximum;
+        spatial.Frame(6, direction, f.hMin, f.hMax, f.vMin, f.vMax, 1);
+        // Pictures of 23 x 17 give the frame's scales to the last bit.
+        spatial.request.pictureWidth = 23;
+        spatial.request.pictureHeight = 17;
+        ASSERT_EQ(PictureScale(spatial.request).horizontal, f.hScale);
+        ASSERT_EQ(PictureScale(spatial.request).vertical, f.vScale);
+        ASSERT_EQ(ScaleOrStep({0, 10}, 6), step);
+        spatial.request.kind = CalculationKind::Spatial;
+        ColumnOf(spatial.request.box, ViewAxes(spatial.request.direction).depth) = {0, 10};
+        ASSERT_TRUE(spatial.RunSpatial().ok());
         const auto spatialPictures =
             reference::SpatialSeries(MakeCloud(recipe), f, direction, 0, 10, step, 7);
         ASSERT_EQ(spatial.Pictures().size(), spatialPictures.size());
@@ -309,16 +328,13 @@ TEST(Series, SavedPicturesMatchTheLiteralSeries) {
 
         Bench time;
         time.events = MakeCloud(recipe);
-        time.run = spatial.run;
-        time.run.Cumulative = cumulative;
-        SeriesContext tctx{time.host, time.events, time.run, time.eventFile, 6, time.work};
-        {
-            CapturedOutput out;
-            ASSERT_EQ(RunTimeSeries(tctx, direction, f.hMin, f.hMax, f.vMin, f.vMax, step, f.hScale,
-                                    f.vScale, 0, 10)
-                          .outcome,
-                      SeriesOutcome::Finished);
-        }
+        time.request = spatial.request;
+        time.request.eventFilePath = time.dir.file("events.dat");
+        time.request.kind = CalculationKind::Time;
+        time.request.time = {0, 10};
+        time.request.cumulative = cumulative;
+        time.densityMaximum = spatial.densityMaximum;
+        ASSERT_TRUE(time.RunTime().ok());
         const auto timePictures =
             reference::TimeSeries(MakeCloud(recipe), f, direction, step, 0, 10, cumulative, 7);
         ASSERT_EQ(time.Pictures().size(), timePictures.size());

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "density/DensityEstimate.h"
+#include "density/PerspectiveMaximum.h"
+#include "events/EventFile.h"
+#include "series/PerspectiveSeries.h"
+#include "series/PlaneSeries.h"
 #include "setup/CalculateCommand.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -12,6 +19,7 @@
 namespace korvane {
 namespace {
 
+using testing::CalculateOutcome;
 using testing::RecordedMessage;
 using testing::RecordingHost;
 using testing::TempDir;
@@ -88,21 +96,76 @@ class CalculateCommandTest : public ::testing::Test {
   protected:
     CalculateCommandTest() : eventFile(folder.write("events.dat", SmallEventFile)) {}
 
-    // The message the test run showed, or "" when the input passed.
+    // The message of the first failed input test, or "" when the input passed.
     std::string ValidationMessage(const DialogValues& values, int mode) {
-        RecordingHost host;
-        const bool passed = ValidateInput(values, mode, host);
-        if (passed) {
-            EXPECT_TRUE(host.messages.empty());
+        CalculationRequest request;
+        const Status status = ParseCalculation(values, KindOf(mode), &request);
+        if (status.ok()) {
             return "";
         }
-        EXPECT_EQ(host.messages.size(), 1u);
-        if (host.messages.empty()) {
+        EXPECT_EQ(status.code(), Status::Code::InvalidInput);
+        const std::optional<UserMessage> box = MessageOfCalculation(status);
+        if (!box) {
+            ADD_FAILURE() << "no box for a failed input test";
             return "(no message)";
         }
-        EXPECT_EQ(host.messages[0].caption, "Invalid input!");
-        EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
-        return host.messages[0].text;
+        EXPECT_EQ(box->caption, "Invalid input!");
+        EXPECT_EQ(box->icon, MessageIcon::Stop);
+        EXPECT_EQ(box->text, status.message());
+        return box->text;
+    }
+
+    static CalculationKind KindOf(int mode) {
+        return mode == SpatialResolvedMode ? CalculationKind::Spatial : CalculationKind::Time;
+    }
+
+    // The request the boxes give; the input tests must pass.
+    static CalculationRequest RequestOf(const DialogValues& values, int mode) {
+        CalculationRequest request;
+        const Status status = ParseCalculation(values, KindOf(mode), &request);
+        EXPECT_TRUE(status.ok()) << status.message();
+        return request;
+    }
+
+    // The bytes of every picture in the folder, by name; the pictures are removed.
+    std::map<std::string, std::string> TakePictures() {
+        std::map<std::string, std::string> pictures;
+        for (const std::string& name : PicturesInFolder()) {
+            pictures[name] = testing::ReadWholeFile(folder.file(name));
+            std::filesystem::remove(folder.path() / name);
+        }
+        return pictures;
+    }
+
+    static std::vector<std::string> NamesOf(const std::map<std::string, std::string>& pictures) {
+        std::vector<std::string> names;
+        for (const auto& [name, bytes] : pictures) {
+            names.push_back(name);
+        }
+        return names;
+    }
+
+    // The event table of the calculation's event file, read afresh.
+    std::unique_ptr<CalculationWorkspace> FreshTable(const CalculationRequest& request) {
+        auto fresh = std::make_unique<CalculationWorkspace>();
+        const Status read = ReadEventFile(request.eventFilePath, fresh->events);
+        EXPECT_TRUE(read.ok()) << read.message();
+        return fresh;
+    }
+
+    // The pictures the series of `request` draws with `maximum` at the top of the colour
+    // scale, run directly on a fresh table (the folder must be empty before; it is after).
+    std::map<std::string, std::string> PicturesWithMaximum(const CalculationRequest& request,
+                                                           double maximum) {
+        const std::unique_ptr<CalculationWorkspace> fresh = FreshTable(request);
+        RecordingHost host;
+        SeriesContext context{host.Observer(), fresh->events, request, maximum, fresh->series};
+        const Status status = request.kind == CalculationKind::Spatial ? RunSpatialSeries(context)
+                              : request.direction == ViewDirection::Perspective
+                                  ? RunPerspectiveSeries(context)
+                                  : RunTimeSeries(context);
+        EXPECT_TRUE(status.ok()) << status.message();
+        return TakePictures();
     }
 
     bool PictureExists(const std::string& name) const {
@@ -261,7 +324,7 @@ TEST_F(CalculateCommandTest, FailedValidationRunsNothing) {
     DialogValues values = ValidValues(eventFile);
     values.width = "0";
     RecordingHost host;
-    EXPECT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace),
+    EXPECT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
               CalculateOutcome::InvalidInput);
     EXPECT_EQ(host.rangeCalls, 0);
     EXPECT_TRUE(PicturesInFolder().empty());
@@ -299,31 +362,38 @@ TEST_F(CalculateCommandTest, SpatialRunTakesItsAxesFromTheDirection) {
         values.numberOfPictures = "4";
         values.radius = "1";
         values.gaussianState = 1;
+        const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
+        EXPECT_EQ(request.kind, CalculationKind::Spatial);
+        EXPECT_EQ(request.direction, static_cast<ViewDirection>(row.direction));
+        const PlaneRange ranges = PictureRanges(request);
+        EXPECT_EQ(ranges.horizontal.min, row.hMin) << row.what;
+        EXPECT_EQ(ranges.horizontal.max, row.hMax) << row.what;
+        EXPECT_EQ(ranges.vertical.min, row.vMin) << row.what;
+        EXPECT_EQ(ranges.vertical.max, row.vMax) << row.what;
+        const AxisRange depth = request.box.Column(ViewAxes(request.direction).depth);
+        EXPECT_EQ(depth.min, row.depthMin) << row.what;
+        EXPECT_EQ(depth.max, row.depthMax) << row.what;
+        EXPECT_EQ(request.pictureWidth, 40.0);
+        EXPECT_EQ(request.pictureHeight, 30.0);
+        const PlaneScale scale = PictureScale(request);
+        EXPECT_EQ(scale.horizontal, (row.hMax - row.hMin) / 40.0) << row.what;
+        EXPECT_EQ(scale.vertical, (row.vMax - row.vMin) / 30.0) << row.what;
+        EXPECT_EQ(ScaleOrStep(depth, request.numberOfPictures), (row.depthMax - row.depthMin) / 4.0)
+            << row.what;
+        EXPECT_EQ(request.weighting.radius, 1.0);
+        EXPECT_TRUE(request.weighting.gaussian);
+        EXPECT_EQ(request.fixedDensityMaximum, std::optional<double>(3.0));
+
         RecordingHost host;
-        ASSERT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace),
+        ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
                   CalculateOutcome::Finished)
             << row.what;
-        const RunParameters& run = workspace->run;
-        EXPECT_EQ(run.Direction, row.direction);
-        EXPECT_EQ(run.hMin, row.hMin) << row.what;
-        EXPECT_EQ(run.hMax, row.hMax) << row.what;
-        EXPECT_EQ(run.vMin, row.vMin) << row.what;
-        EXPECT_EQ(run.vMax, row.vMax) << row.what;
-        EXPECT_EQ(run.depthMin, row.depthMin) << row.what;
-        EXPECT_EQ(run.depthMax, row.depthMax) << row.what;
-        EXPECT_EQ(run.pictureWidth, 40.0);
-        EXPECT_EQ(run.pictureHeight, 30.0);
-        EXPECT_EQ(run.hScale, (row.hMax - row.hMin) / 40.0) << row.what;
-        EXPECT_EQ(run.vScale, (row.vMax - row.vMin) / 30.0) << row.what;
-        EXPECT_EQ(run.depthStep, (row.depthMax - row.depthMin) / 4.0) << row.what;
-        EXPECT_EQ(run.Radius, 1.0);
-        EXPECT_TRUE(run.Gaussiandistance);
-        EXPECT_EQ(run.DensityMaximum, 3.0);  // the fixed maximum, taken as it is
         EXPECT_EQ(workspace->events.count, 7);
 
         // Four slices, progress 0..5, the finish message last.
-        EXPECT_EQ(PicturesInFolder(), (std::vector<std::string>{"space0001.bmp", "space0002.bmp",
-                                                                "space0003.bmp", "space0004.bmp"}))
+        const std::map<std::string, std::string> written = TakePictures();
+        EXPECT_EQ(NamesOf(written), (std::vector<std::string>{"space0001.bmp", "space0002.bmp",
+                                                              "space0003.bmp", "space0004.bmp"}))
             << row.what;
         EXPECT_EQ(host.rangeLower, 0);
         EXPECT_EQ(host.rangeUpper, 5);
@@ -332,9 +402,8 @@ TEST_F(CalculateCommandTest, SpatialRunTakesItsAxesFromTheDirection) {
         EXPECT_EQ(host.messages[0].text, Finished);
         EXPECT_EQ(host.messages[0].caption, "Information");
         EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
-        for (const std::string& name : PicturesInFolder()) {
-            std::filesystem::remove(folder.path() / name);
-        }
+        // The fixed maximum, taken as it is, tops the colour scale.
+        EXPECT_TRUE(written == PicturesWithMaximum(request, 3.0)) << row.what;
     }
 }
 
@@ -346,11 +415,13 @@ TEST_F(CalculateCommandTest, WithoutFixedSizeThePicturesAre800PixelsWhateverTheB
     values.direction = 2;
     values.numberOfPictures = "1";
     RecordingHost host;
-    ASSERT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace), CalculateOutcome::Finished);
-    EXPECT_EQ(workspace->run.pictureWidth, 800.0);
-    EXPECT_EQ(workspace->run.pictureHeight, 800.0);
-    EXPECT_EQ(workspace->run.hScale, 10.0 / 800.0);
-    EXPECT_EQ(workspace->run.vScale, 4.0 / 800.0);
+    ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
+              CalculateOutcome::Finished);
+    const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
+    EXPECT_EQ(request.pictureWidth, 800.0);
+    EXPECT_EQ(request.pictureHeight, 800.0);
+    EXPECT_EQ(PictureScale(request).horizontal, 10.0 / 800.0);
+    EXPECT_EQ(PictureScale(request).vertical, 4.0 / 800.0);
 }
 
 TEST_F(CalculateCommandTest, AFixedSizeStateOtherThanOneCountsAsUnchecked) {
@@ -360,9 +431,22 @@ TEST_F(CalculateCommandTest, AFixedSizeStateOtherThanOneCountsAsUnchecked) {
     values.direction = 2;
     values.numberOfPictures = "1";
     RecordingHost host;
-    ASSERT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace), CalculateOutcome::Finished);
-    EXPECT_EQ(workspace->run.pictureWidth, 800.0);
-    EXPECT_NE(workspace->run.DensityMaximum, 3.0);  // estimated, not the box's value
+    ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
+              CalculateOutcome::Finished);
+    const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
+    EXPECT_EQ(request.pictureWidth, 800.0);
+    EXPECT_FALSE(request.fixedDensityMaximum.has_value());
+    // Estimated, not the box's value: 0.8 times the highest sum.
+    const std::unique_ptr<CalculationWorkspace> fresh = FreshTable(request);
+    const double estimated =
+        0.8 * EstimateSpatialMaximum(fresh->events, request.direction, PictureScale(request),
+                                     ScaleOrStep(request.box.z, request.numberOfPictures),
+                                     request.weighting);
+    EXPECT_NE(estimated, 3.0);
+    const std::map<std::string, std::string> written = TakePictures();
+    EXPECT_EQ(NamesOf(written), std::vector<std::string>{"space0001.bmp"});
+    EXPECT_TRUE(written == PicturesWithMaximum(request, estimated));
+    EXPECT_FALSE(written == PicturesWithMaximum(request, 3.0));
 }
 
 TEST_F(CalculateCommandTest, EmptyRangesGiveAScaleOf1000) {
@@ -372,17 +456,19 @@ TEST_F(CalculateCommandTest, EmptyRangesGiveAScaleOf1000) {
     values.xMax = "2";
     values.numberOfPictures = "3";
     RecordingHost host;
-    ASSERT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace), CalculateOutcome::Finished);
-    EXPECT_EQ(workspace->run.hScale, 1000.0);
-    EXPECT_EQ(workspace->run.vScale, 10.0 / 30.0);
-    EXPECT_EQ(workspace->run.depthStep, 10.0 / 3.0);
+    ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
+              CalculateOutcome::Finished);
+    const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
+    EXPECT_EQ(PictureScale(request).horizontal, 1000.0);
+    EXPECT_EQ(PictureScale(request).vertical, 10.0 / 30.0);
+    EXPECT_EQ(ScaleOrStep(request.box.y, request.numberOfPictures), 10.0 / 3.0);
 }
 
 TEST_F(CalculateCommandTest, TimeRunTakesItsAxesFromTheDirectionAndKeepsTheDepthRange) {
     const DerivationRow rows[] = {
-        {"along x", 0, 2, 6, -4, 4, 0, 0},
-        {"along y", 1, 0, 10, -4, 4, 0, 0},
-        {"along z", 2, 0, 10, 2, 6, 0, 0},
+        {"along x", 0, 2, 6, -4, 4, 0, 10},
+        {"along y", 1, 0, 10, -4, 4, 2, 6},
+        {"along z", 2, 0, 10, 2, 6, -4, 4},
     };
     for (const DerivationRow& row : rows) {
         for (const int cumulative : {0, 1}) {
@@ -392,23 +478,25 @@ TEST_F(CalculateCommandTest, TimeRunTakesItsAxesFromTheDirectionAndKeepsTheDepth
             values.timeStart = "0";
             values.timeEnd = "10";
             values.numberOfPictures = "5";
-            workspace->run.depthMin = -99;  // a time run leaves the depth axis alone
-            workspace->run.depthStep = -98;
+            const CalculationRequest request = RequestOf(values, TimeResolvedMode);
+            EXPECT_EQ(request.kind, CalculationKind::Time);
+            const PlaneRange ranges = PictureRanges(request);
+            EXPECT_EQ(ranges.horizontal.min, row.hMin) << row.what;
+            EXPECT_EQ(ranges.horizontal.max, row.hMax) << row.what;
+            EXPECT_EQ(ranges.vertical.min, row.vMin) << row.what;
+            EXPECT_EQ(ranges.vertical.max, row.vMax) << row.what;
+            // The depth range goes along untouched; no time picture uses it.
+            const AxisRange depth = request.box.Column(ViewAxes(request.direction).depth);
+            EXPECT_EQ(depth.min, row.depthMin) << row.what;
+            EXPECT_EQ(depth.max, row.depthMax) << row.what;
+            EXPECT_EQ(request.time.min, 0.0);
+            EXPECT_EQ(request.time.max, 10.0);
+            EXPECT_EQ(ScaleOrStep(request.time, request.numberOfPictures), 2.0);
+            EXPECT_EQ(request.cumulative, cumulative == 1);
             RecordingHost host;
-            ASSERT_EQ(Calculate(values, TimeResolvedMode, host, *workspace),
+            ASSERT_EQ(CalculateRecorded(values, TimeResolvedMode, host, *workspace),
                       CalculateOutcome::Finished)
                 << row.what;
-            const RunParameters& run = workspace->run;
-            EXPECT_EQ(run.hMin, row.hMin) << row.what;
-            EXPECT_EQ(run.hMax, row.hMax) << row.what;
-            EXPECT_EQ(run.vMin, row.vMin) << row.what;
-            EXPECT_EQ(run.vMax, row.vMax) << row.what;
-            EXPECT_EQ(run.depthMin, -99.0);
-            EXPECT_EQ(run.depthStep, -98.0);
-            EXPECT_EQ(run.Timestart, 0.0);
-            EXPECT_EQ(run.Timeend, 10.0);
-            EXPECT_EQ(run.timeStep, 2.0);
-            EXPECT_EQ(run.Cumulative, cumulative == 1);
             EXPECT_EQ(PicturesInFolder(),
                       (std::vector<std::string>{"time0001.bmp", "time0002.bmp", "time0003.bmp",
                                                 "time0004.bmp", "time0005.bmp"}))
@@ -430,22 +518,28 @@ TEST_F(CalculateCommandTest, PerspectiveRunWritesPerspectivePictures) {
         values.fixedSizeState = 0;  // the perspective picture uses the boxes all the same
         values.numberOfPictures = "2";
         RecordingHost host;
-        ASSERT_EQ(Calculate(values, TimeResolvedMode, host, *workspace),
+        ASSERT_EQ(CalculateRecorded(values, TimeResolvedMode, host, *workspace),
                   CalculateOutcome::Finished);
-        EXPECT_EQ(workspace->run.Direction, 3);
-        EXPECT_EQ(workspace->run.timeStep, 5.0);
-        if (fixedDensity == 1) {
-            EXPECT_EQ(workspace->run.DensityMaximum, 3.0);
-        } else {
-            EXPECT_GT(workspace->run.DensityMaximum, 0.0);
-        }
-        EXPECT_EQ(PicturesInFolder(),
+        const CalculationRequest request = RequestOf(values, TimeResolvedMode);
+        EXPECT_EQ(request.direction, ViewDirection::Perspective);
+        EXPECT_EQ(ScaleOrStep(request.time, request.numberOfPictures), 5.0);
+        const std::map<std::string, std::string> written = TakePictures();
+        EXPECT_EQ(NamesOf(written),
                   (std::vector<std::string>{"perspective0001.bmp", "perspective0002.bmp"}));
+        if (fixedDensity == 1) {
+            EXPECT_EQ(request.fixedDensityMaximum, std::optional<double>(3.0));
+            EXPECT_TRUE(written == PicturesWithMaximum(request, 3.0));
+        } else {
+            EXPECT_FALSE(request.fixedDensityMaximum.has_value());
+            const std::unique_ptr<CalculationWorkspace> fresh = FreshTable(request);
+            const double estimated =
+                0.8 * EstimatePerspectiveMaximum(fresh->events, PerspectiveBoxOf(request),
+                                                 request.weighting, request.cumulative);
+            EXPECT_GT(estimated, 0.0);
+            EXPECT_TRUE(written == PicturesWithMaximum(request, estimated));
+        }
         ASSERT_FALSE(host.messages.empty());
         EXPECT_EQ(host.messages.back().text, Finished);
-        for (const std::string& name : PicturesInFolder()) {
-            std::filesystem::remove(folder.path() / name);
-        }
     }
 }
 
@@ -467,7 +561,8 @@ TEST_F(CalculateCommandTest, AnEventFileThatCannotBeReadRunsNoSeries) {
         for (const int mode : {SpatialResolvedMode, TimeResolvedMode}) {
             DialogValues values = ValidValues(path);
             RecordingHost host;
-            EXPECT_EQ(Calculate(values, mode, host, *workspace), CalculateOutcome::InvalidInput)
+            EXPECT_EQ(CalculateRecorded(values, mode, host, *workspace),
+                      CalculateOutcome::InvalidInput)
                 << row.what;
             ASSERT_EQ(host.messages.size(), 1u) << row.what;
             EXPECT_EQ(host.messages[0].caption, "Invalid input!");
@@ -484,7 +579,8 @@ TEST_F(CalculateCommandTest, APictureThatCannotBeWrittenEndsWithAnErrorBox) {
     std::filesystem::create_directory(folder.path() / "space0001.bmp");
     DialogValues values = ValidValues(eventFile);
     RecordingHost host;
-    EXPECT_EQ(Calculate(values, SpatialResolvedMode, host, *workspace), CalculateOutcome::Failed);
+    EXPECT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
+              CalculateOutcome::Failed);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].caption, "Error");
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
@@ -497,7 +593,8 @@ TEST_F(CalculateCommandTest, APictureTooLargeForTheMemoryEndsWithAnErrorBox) {
     values.width = "99999999999";
     values.height = "99999999999";
     RecordingHost host;
-    EXPECT_EQ(Calculate(values, TimeResolvedMode, host, *workspace), CalculateOutcome::Failed);
+    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, host, *workspace),
+              CalculateOutcome::Failed);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].caption, "Error");
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
@@ -509,7 +606,8 @@ TEST_F(CalculateCommandTest, ClosingTheWindowStopsAfterThePictureInProgress) {
     values.numberOfPictures = "8";
     RecordingHost host;
     host.cancelAfterDrain = 2;  // closed while picture 3 is computed
-    EXPECT_EQ(Calculate(values, TimeResolvedMode, host, *workspace), CalculateOutcome::Cancelled);
+    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, host, *workspace),
+              CalculateOutcome::Cancelled);
     EXPECT_EQ(PicturesInFolder(),
               (std::vector<std::string>{"time0001.bmp", "time0002.bmp", "time0003.bmp"}));
     EXPECT_TRUE(host.messages.empty());
