@@ -8,7 +8,7 @@
 #include <opencv2/core.hpp>
 
 #include "density/DensityEstimate.h"
-#include "density/DensityFill.h"
+#include "picture/DensityRaster.h"
 #include "density/DensityGrid.h"
 #include "density/EventClouds.h"
 #include "density/EventRuns.h"

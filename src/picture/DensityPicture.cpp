@@ -221,7 +221,7 @@ Status WriteDensityPicture(const cv::Mat& raster, const PictureLabels& labels,
     try {
         SeriesCanvas series;
         series.Prepare(raster.size(), labels);
-        canvas = series.Compose(0, raster, labels.captionValue);
+        series.Compose(0, raster, labels.captionValue).copyTo(canvas);
         std::vector<unsigned char> bytes;
         return WritePictureFile(canvas, path, bytes);
     } catch (const cv::Exception& e) {

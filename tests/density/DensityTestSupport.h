@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <opencv2/core.hpp>
 
-#include "density/DensityFill.h"
+#include "picture/DensityRaster.h"
 #include "density/DensityGrid.h"
 #include "reference/ReferenceDensity.h"
 #include "setup/CalculationSetup.h"
@@ -53,7 +53,7 @@ inline cv::Mat FastPicture(const reference::Frame& f, const PixelTests& tests,
     DensityGrid grid;
     const Status made = MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}}, PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid);
     EXPECT_TRUE(made.ok()) << made.message();
-    SeriesWorkspace work;
+    RasterWork work;
     EXPECT_TRUE(PrepareRaster(grid, work.raster).ok());
     work.raster.setTo(background);
     FillDensityGrid(grid, run, count, tests, f.densityMaximum, work);

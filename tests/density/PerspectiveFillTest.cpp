@@ -8,7 +8,7 @@
 
 #include "events/EventOrdering.h"
 #include "reference/ReferencePerspective.h"
-#include "density/PerspectiveFill.h"
+#include "picture/DensityRaster.h"
 #include "density/PerspectiveMaximum.h"
 
 namespace korvane {

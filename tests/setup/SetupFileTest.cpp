@@ -305,13 +305,14 @@ class FileSizeLimit {
 TEST(SaveSetupFile, AFailedWriteReportsItAndKeepsThePreviousFile) {
     TempDir dir;
     const std::string old = dir.write("Setup.ini", "[Radius]\t4\r\n");
-    ::testing::internal::CaptureStdout();
+    std::vector<std::string> traced;
+    const TraceSink trace = [&](const std::string& line) { traced.push_back(line); };
     bool saved;
     {
         FileSizeLimit limit(64);
-        saved = SaveSetupFile(DistinctSetup(), old).ok();
+        saved = SaveSetupFile(DistinctSetup(), old, trace).ok();
     }
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "File open NOT succesfull\n");
+    EXPECT_EQ(traced, std::vector<std::string>{"File open NOT succesfull"});
     EXPECT_FALSE(saved);
     EXPECT_EQ(ReadWholeFile(old), "[Radius]\t4\r\n");
     EXPECT_EQ(FilesIn(dir.path()), 1u);  // the unfinished new file is gone
@@ -321,9 +322,11 @@ TEST(SaveSetupFile, AFullDeviceReportsTheFailure) {
     if (access("/dev/full", W_OK) != 0) {
         GTEST_SKIP() << "no /dev/full";
     }
-    ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), "/dev/full").ok());
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "File open NOT succesfull\n");
+    std::vector<std::string> traced;
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), "/dev/full",
+                               [&](const std::string& line) { traced.push_back(line); })
+                     .ok());
+    EXPECT_EQ(traced, std::vector<std::string>{"File open NOT succesfull"});
 }
 
 // Sets or removes an environment variable for one scope.
