@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/Paths.h"
 #include "setup/SetupFile.h"
 
 namespace korvane {
@@ -136,8 +137,18 @@ std::string BundledExampleFolder() {
     return own;
 }
 
+std::string SetupIniPathFor(const std::string& programFilePath) {
+    if (!InstalledExampleFolder(FolderOf(programFilePath)).empty()) {
+        const std::string own = UserSetupIniPath();
+        if (!own.empty()) {
+            return own;
+        }
+    }
+    return SetupIniPath(programFilePath);
+}
+
 std::string DefaultSetupIniPath() {
-    return SetupIniPath(QCoreApplication::applicationFilePath().toStdString());
+    return SetupIniPathFor(QCoreApplication::applicationFilePath().toStdString());
 }
 
 }  // namespace korvane

@@ -28,7 +28,13 @@ std::string UserExampleFolder();
 // written.
 bool CopyExampleOnce(const std::string& from, const std::string& to);
 
-// "Setup.ini" for this program file (see SetupIniPath).
+// "Setup.ini" for this program file: an installed program (one with share/korvane/examples
+// beside its bin folder) keeps it in the user's configuration folder, also when it may write
+// to its own folder (as root), so removing the package leaves no file behind; a program run
+// from elsewhere keeps it as SetupIniPath says.
+std::string SetupIniPathFor(const std::string& programFilePath);
+
+// SetupIniPathFor this program file.
 std::string DefaultSetupIniPath();
 
 }  // namespace korvane

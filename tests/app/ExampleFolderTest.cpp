@@ -117,6 +117,19 @@ class ExampleFolderTest : public QObject {
         QVERIFY(!fs::exists(dir.path() / "own/events.dat"));
     }
 
+    void anInstalledProgramKeepsSetupIniInTheConfigFolderEvenWhenItMayWriteItsOwn() {
+        TempDir dir;
+        MakeInstalledExample(dir);
+        ScopedEnv xdg("XDG_CONFIG_HOME", QByteArray(dir.file("config").c_str()));
+        // The temporary bin folder is writable, as /usr/bin is for root.
+        QCOMPARE(SetupIniPathFor(dir.file("usr/bin/korvane")),
+                 dir.file("config/Korvane/Setup.ini"));
+        // Run from a build folder it stays beside the program.
+        fs::create_directories(dir.path() / "build/src/app");
+        QCOMPARE(SetupIniPathFor(dir.file("build/src/app/korvane")),
+                 dir.file("build/src/app/Setup.ini"));
+    }
+
     void fromTheBuildFolderTheSourceTreeExampleIsUsed() {
         // The test program is not installed: no share/korvane beside it.
         QCOMPARE(BundledExampleFolder(),
