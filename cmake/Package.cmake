@@ -14,6 +14,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KORVANE_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The banner of the main window is drawn in DejaVu Serif (another serif stands in without it).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
 # The extended description; CPack puts the summary above it and indents every line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Korvane shows where and when a cloud of located events is dense, as from
 seismic, micro-seismic or acoustic-emission monitoring. It reads an ASCII
