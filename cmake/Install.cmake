@@ -16,21 +16,24 @@ install(FILES ${PROJECT_SOURCE_DIR}/examples/events.dat ${KORVANE_EXAMPLE_SETUPS
     DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane/examples)
 
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
-install(FILES ${packaging}/${KORVANE_DESKTOP_ID}.desktop
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-foreach(size 16 32 48 64 128 256)
-    install(FILES ${packaging}/icons/korvane-${size}.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-        RENAME ${KORVANE_DESKTOP_ID}.png)
-endforeach()
-install(FILES ${packaging}/icons/korvane.svg
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
-    RENAME ${KORVANE_DESKTOP_ID}.svg)
+# The desktop side: its menu entry, icons and AppStream data.
+if(KORVANE_BUILD_GUI)
+    install(FILES ${packaging}/${KORVANE_DESKTOP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    foreach(size 16 32 48 64 128 256)
+        install(FILES ${packaging}/icons/korvane-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME ${KORVANE_DESKTOP_ID}.png)
+    endforeach()
+    install(FILES ${packaging}/icons/korvane.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME ${KORVANE_DESKTOP_ID}.svg)
 
-configure_file(${packaging}/${KORVANE_DESKTOP_ID}.metainfo.xml.in
-    ${PROJECT_BINARY_DIR}/packaging/${KORVANE_DESKTOP_ID}.metainfo.xml @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/packaging/${KORVANE_DESKTOP_ID}.metainfo.xml
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    configure_file(${packaging}/${KORVANE_DESKTOP_ID}.metainfo.xml.in
+        ${PROJECT_BINARY_DIR}/packaging/${KORVANE_DESKTOP_ID}.metainfo.xml @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/${KORVANE_DESKTOP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endif()
 
 install(FILES ${packaging}/completion/korvane-batch
     DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
@@ -44,11 +47,15 @@ function(korvane_gzip source target)
         DEPENDS ${source} VERBATIM)
     set(KORVANE_COMPRESSED ${KORVANE_COMPRESSED} ${target} PARENT_SCOPE)
 endfunction()
-foreach(page korvane korvane-batch)
-    configure_file(${packaging}/man/${page}.1.in ${PROJECT_BINARY_DIR}/packaging/${page}.1 @ONLY)
-    korvane_gzip(${PROJECT_BINARY_DIR}/packaging/${page}.1 ${PROJECT_BINARY_DIR}/packaging/${page}.1.gz)
-    install(FILES ${PROJECT_BINARY_DIR}/packaging/${page}.1.gz
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+set(KORVANE_MAN_PAGES korvane-batch)
+if(KORVANE_BUILD_GUI)
+    list(APPEND KORVANE_MAN_PAGES korvane)
+endif()
+foreach(page ${KORVANE_MAN_PAGES})
+    set(page_file ${PROJECT_BINARY_DIR}/packaging/${page}.1)
+    configure_file(${packaging}/man/${page}.1.in ${page_file} @ONLY)
+    korvane_gzip(${page_file} ${page_file}.gz)
+    install(FILES ${page_file}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 korvane_gzip(${packaging}/changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
 add_custom_target(korvane_compressed_docs ALL DEPENDS ${KORVANE_COMPRESSED})
