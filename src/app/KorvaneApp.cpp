@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include "app/AboutDlg.h"
 #include "app/Artwork.h"
 #include "app/MainFrame.h"
+#include "app/CommandLine.h"
 #include "app/ConversionDlg.h"
+#include "setup/SetupFile.h"
 
 namespace korvane {
 
@@ -46,9 +49,27 @@ void CKorvaneApp::OnTimeResolved() {
     RunOptionsDialog(TimeResolvedMode);
 }
 
-void CKorvaneApp::RunOptionsDialog(int mode) {
+void CKorvaneApp::OpenFile(const std::string& path) {
+    const std::string full =
+        QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+    RunOptionsDialog(SpatialResolvedMode, [&full](COptionsDlg& dialog) {
+        // As "Load Setup" and "Load" would do it: a setup that cannot be read changes nothing.
+        CalculationSetup setup = dialog.setup();
+        if (IsSetupFileName(full)) {
+            LoadSetupFile(setup, full);
+        } else {
+            setup.FilePath = full;
+        }
+        dialog.ShowSetup(setup);
+    });
+}
+
+void CKorvaneApp::RunOptionsDialog(int mode, const std::function<void(COptionsDlg&)>& prepare) {
     m_calculationMode = mode;
     COptionsDlg dialog(m_calculationMode, *m_workspace, m_services, m_files, m_mainFrame.get());
+    if (prepare) {
+        prepare(dialog);
+    }
     dialog.DoModal();
 }
 

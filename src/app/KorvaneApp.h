@@ -3,6 +3,7 @@
 // calculation's workspace, the main window) and turns the menu commands into dialogs.
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -35,8 +36,13 @@ class CKorvaneApp : public QObject {
     void OnCreateMovie();
     void OnAppAbout();
 
+    // A file named on the command line: the Options dialog of a spatial series with `path`
+    // (made absolute) as its event file, or, for a setup file (*.ini), that setup loaded.
+    void OpenFile(const std::string& path);
+
   private:
-    void RunOptionsDialog(int mode);
+    // Sets the mode and runs the Options dialog; `prepare` sees it before it is shown.
+    void RunOptionsDialog(int mode, const std::function<void(COptionsDlg&)>& prepare = {});
 
     WindowServices m_services;
     OptionsDlgFiles m_files;

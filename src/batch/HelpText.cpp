@@ -12,7 +12,7 @@ Usage:
   korvane-batch spatial SETUP.ini
   korvane-batch time SETUP.ini
   korvane-batch movie FOLDER MOVIE.avi [--codec FOURCC]
-  korvane-batch --help
+  korvane-batch --help | --version
 
 Commands:
   spatial   Cuts the event cloud into slices along the direction of view and writes one
@@ -54,6 +54,10 @@ Example, from the repository's folder (examples/ holds a setup for each kind of 
 spatial.ini, time.ini, time-cumulative.ini, perspective.ini, all for examples/events.dat):
   build/src/batch/korvane-batch spatial examples/spatial.ini
   build/src/batch/korvane-batch movie examples examples/space.avi
+An installed program keeps the example in )" KORVANE_EXAMPLES_DIR R"(, where
+no pictures can be written: copy the folder into one of yours and run the commands there:
+  cp -r )" KORVANE_EXAMPLES_DIR R"( .
+  korvane-batch spatial examples/spatial.ini
 )";
 }
 
@@ -62,7 +66,7 @@ void ReportUsageError(const std::string& problem) {
                  "korvane-batch: %s\n"
                  "usage: korvane-batch spatial|time SETUP.ini\n"
                  "       korvane-batch movie FOLDER MOVIE.avi [--codec FOURCC]\n"
-                 "       korvane-batch --help\n",
+                 "       korvane-batch --help | --version\n",
                  problem.c_str());
 }
 

@@ -21,6 +21,10 @@ int main(int argc, char** argv) {
         std::fputs(HelpText().c_str(), stdout);
         return ExitSuccess;
     }
+    if (command == "--version") {
+        std::fputs("korvane-batch " KORVANE_VERSION "\n", stdout);
+        return ExitSuccess;
+    }
     if (command == "spatial") {
         return RunCalculationCommand(korvane::SpatialResolvedMode, rest);
     }

@@ -249,7 +249,13 @@ std::string SetupIniPath(const std::string& programFilePath) {
         return besideProgram;
     }
     // An installed program's folder is not the user's to write: keep the setup in the
-    // user's configuration folder. A relative XDG_CONFIG_HOME is not a valid setting.
+    // user's configuration folder.
+    const std::string own = UserSetupIniPath();
+    return own.empty() ? besideProgram : own;
+}
+
+std::string UserSetupIniPath() {
+    // A relative XDG_CONFIG_HOME is not a valid setting.
     std::filesystem::path configFolder;
     const char* xdg = getenv("XDG_CONFIG_HOME");
     if (xdg != nullptr && xdg[0] == '/') {
@@ -261,7 +267,7 @@ std::string SetupIniPath(const std::string& programFilePath) {
             home = user != nullptr ? user->pw_dir : nullptr;
         }
         if (home == nullptr || home[0] == '\0') {
-            return besideProgram;
+            return {};
         }
         configFolder = std::filesystem::path(home) / ".config";
     }

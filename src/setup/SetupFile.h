@@ -27,4 +27,8 @@ Status SaveSetupFile(const CalculationSetup& setup, const std::string& path,
 // the user's configuration folder ($XDG_CONFIG_HOME/Korvane, or ~/.config/Korvane).
 std::string SetupIniPath(const std::string& programFilePath);
 
+// "Setup.ini" in the user's configuration folder ($XDG_CONFIG_HOME/Korvane, or
+// ~/.config/Korvane), which it creates; empty when the user has no home folder.
+std::string UserSetupIniPath();
+
 }  // namespace korvane
