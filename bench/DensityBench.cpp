@@ -12,7 +12,7 @@
 #include "density/DensityEstimate.h"
 #include "density/DensityFill.h"
 #include "density/DensityGrid.h"
-#include "density/EventClouds.h"
+#include "support/EventClouds.h"
 #include "density/EventRuns.h"
 #include "series/SpatialSeries.h"
 #include "events/EventOrdering.h"

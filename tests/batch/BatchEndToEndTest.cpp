@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BatchRun.h"
+#include "support/Folders.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -85,14 +86,7 @@ class BatchTest : public ::testing::Test {
     }
 
     std::vector<std::string> Pictures(const std::string& folder = "data") const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(work.path() / folder)) {
-            if (entry.path().extension() == ".bmp") {
-                names.push_back(entry.path().filename().string());
-            }
-        }
-        std::sort(names.begin(), names.end());
-        return names;
+        return testing::PictureNames(work.path() / folder);
     }
 
     static std::vector<std::string> Numbered(const std::string& prefix, int count) {

@@ -1,6 +1,5 @@
 #include "movie/MovieTestPictures.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <opencv2/imgcodecs.hpp>
@@ -57,15 +56,6 @@ MovieContent ReadMovie(const std::string& path) {
         content.centres.push_back(frame.at<cv::Vec3b>(frame.rows / 2, frame.cols / 2));
     }
     return content;
-}
-
-std::vector<std::string> FolderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 }  // namespace korvane::testing

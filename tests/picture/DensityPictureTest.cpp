@@ -2,16 +2,17 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <opencv2/imgcodecs.hpp>
 #include <set>
 
 #include "picture/ColourScale.h"
 #include "picture/DensityPicture.h"
+#include "support/Folders.h"
 #include "support/TempDir.h"
 
 namespace korvane {
 namespace {
 
+using testing::FolderNames;
 using testing::TempDir;
 
 const cv::Vec3b White(255, 255, 255);
@@ -29,14 +30,6 @@ cv::Mat PatternRaster(int width, int height) {
     return raster;
 }
 
-std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
-}
-
 struct Rendered {
     Status status = Status::Ok();
     cv::Mat canvas;
@@ -48,7 +41,7 @@ Rendered Render(const TempDir& dir, const cv::Mat& raster, PictureKind kind,
     Rendered out;
     out.status = WriteDensityPicture(raster, 0.0, 1.0, 0.0, 1.0, 12.5, "space0001.bmp", direction,
                                      kind, dir.file("events.dat"), densityMaximum, out.canvas);
-    out.onDisk = cv::imread(dir.file("space0001.bmp"), cv::IMREAD_UNCHANGED);
+    out.onDisk = testing::ReadPicture(dir.file("space0001.bmp"));
     return out;
 }
 
@@ -71,7 +64,7 @@ TEST(WriteDensityPicture, SavesTheCanvasExactlyBesideTheEventFile) {
         EXPECT_EQ(r.canvas.at<cv::Vec3b>(100 + row, 150), expected) << row;
     }
     // Only the picture is left in the folder (no temporary file).
-    EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"space0001.bmp"});
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"space0001.bmp"});
 }
 
 TEST(WriteDensityPicture, TicksOfAn802PixelRasterEvery80Pixels) {
@@ -227,7 +220,7 @@ TEST(WriteDensityPicture, MissingFolderIsAnErrorNamingTheFile) {
     EXPECT_NE(status.message().find("Cannot write the picture " + dir.file("gone/time0003.bmp")),
               std::string::npos)
         << status.message();
-    EXPECT_TRUE(FilesIn(dir.path()).empty());
+    EXPECT_TRUE(FolderNames(dir.path()).empty());
 }
 
 TEST(WriteDensityPicture, FailedRenameLeavesNoTemporaryFile) {
@@ -237,7 +230,7 @@ TEST(WriteDensityPicture, FailedRenameLeavesNoTemporaryFile) {
     const Rendered r = Render(dir, PatternRaster(5, 5), PictureKind::Spatial);
     ASSERT_FALSE(r.status.ok());
     EXPECT_NE(r.status.message().find("space0001.bmp"), std::string::npos);
-    EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"space0001.bmp"});
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"space0001.bmp"});
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "space0001.bmp"));
 }
 
@@ -250,7 +243,7 @@ TEST(WriteDensityPicture, ReadOnlyFolderIsAnError) {
         dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     const Rendered r = Render(dir, PatternRaster(5, 5), PictureKind::Spatial);
     EXPECT_FALSE(r.status.ok());
-    EXPECT_TRUE(FilesIn(dir.path()).empty());
+    EXPECT_TRUE(FolderNames(dir.path()).empty());
 }
 
 TEST(WriteDensityPicture, ReplacesAnEarlierPicture) {

@@ -3,18 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <iostream>
-#include <opencv2/imgcodecs.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "density/DensityTestSupport.h"
-#include "density/EventClouds.h"
+#include "support/EventClouds.h"
 #include "series/SpatialSeries.h"
 #include "series/TimeSeries.h"
 #include "picture/PictureFileName.h"
+#include "support/Folders.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -72,22 +71,12 @@ struct Bench {
         return result;
     }
 
-    std::vector<std::string> Pictures() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Pictures() const { return FolderNames(dir.path()); }
     // The raster part of a saved picture.
     cv::Mat Raster(const std::string& name, int width, int height) const {
-        const cv::Mat canvas = cv::imread(dir.file(name), cv::IMREAD_UNCHANGED);
-        EXPECT_FALSE(canvas.empty()) << name;
-        if (canvas.empty()) {
-            return cv::Mat();
-        }
-        return canvas(cv::Rect(150, 100, width, height)).clone();
+        const cv::Mat raster = ReadPictureBlock(dir.file(name), 150, 100, width, height);
+        EXPECT_FALSE(raster.empty()) << name;
+        return raster;
     }
     // Whether picture `name` (rasters of 12 x 12 for 0..10 at one unit per pixel) shows
     // density at (h, v).

@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "setup/CalculateCommand.h"
+#include "support/Folders.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
 namespace korvane {
 namespace {
 
+using testing::PictureNames;
 using testing::RecordedMessage;
 using testing::RecordingHost;
 using testing::TempDir;
@@ -109,16 +111,7 @@ class CalculateCommandTest : public ::testing::Test {
         return std::filesystem::is_regular_file(folder.path() / name);
     }
 
-    std::vector<std::string> PicturesInFolder() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
-            if (entry.path().extension() == ".bmp") {
-                names.push_back(entry.path().filename().string());
-            }
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> PicturesInFolder() const { return PictureNames(folder.path()); }
 
     TempDir folder;
     std::string eventFile;
