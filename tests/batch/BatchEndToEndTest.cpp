@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BatchRun.h"
+#include "reference/ReferenceRules.h"
 #include "support/Folders.h"
 #include "support/TempDir.h"
 
@@ -90,13 +91,7 @@ class BatchTest : public ::testing::Test {
     }
 
     static std::vector<std::string> Numbered(const std::string& prefix, int count) {
-        std::vector<std::string> names;
-        for (int n = 1; n <= count; ++n) {
-            const std::string digits = std::to_string(n);
-            names.push_back(prefix + std::string(4 - std::min<std::size_t>(4, digits.size()), '0') +
-                            digits + ".bmp");
-        }
-        return names;
+        return reference::NumberedNames(prefix, count);
     }
 
     TempDir work;

@@ -6,7 +6,7 @@
 #include <opencv2/videoio.hpp>
 #include <stdexcept>
 
-#include "picture/PictureFileName.h"
+#include "reference/ReferenceRules.h"
 
 namespace korvane::testing {
 
@@ -35,8 +35,8 @@ void WriteFramePicture(const std::string& path, int n, cv::Size size) {
 void WriteFrameSeries(const std::string& folder, const std::string& prefix, int first, int last,
                       cv::Size size) {
     for (int n = last; n >= first; --n) {
-        WriteFramePicture(PictureFileName((std::filesystem::path(folder) / prefix).string(), n), n,
-                          size);
+        const std::string name = (std::filesystem::path(folder) / prefix).string();
+        WriteFramePicture(reference::PictureName(name, n), n, size);
     }
 }
 

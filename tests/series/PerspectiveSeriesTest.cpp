@@ -5,6 +5,7 @@
 
 #include "events/EventOrdering.h"
 #include "reference/ReferencePerspective.h"
+#include "reference/ReferenceRules.h"
 #include "density/PerspectiveFrame.h"
 #include "density/PerspectiveMaximum.h"
 #include "series/PerspectiveSeries.h"
@@ -52,9 +53,7 @@ struct Calculation {
         return WritePerspectiveSeries(ctx, box);
     }
 
-    std::string Picture(int n) const {
-        return dir.file("perspective000" + std::to_string(n) + ".bmp");
-    }
+    std::string Picture(int n) const { return dir.file(reference::PictureName("perspective", n)); }
 
     // The perspective picture as it sits on the saved canvas.
     cv::Mat Saved(int n) const {

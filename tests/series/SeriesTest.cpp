@@ -12,7 +12,7 @@
 #include "support/EventClouds.h"
 #include "series/SpatialSeries.h"
 #include "series/TimeSeries.h"
-#include "picture/PictureFileName.h"
+#include "reference/ReferenceRules.h"
 #include "support/Folders.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -88,13 +88,8 @@ struct Bench {
     std::string trace;
 };
 
-std::vector<std::string> Names(const std::string& prefix, int count) {
-    std::vector<std::string> names;
-    for (int n = 1; n <= count; ++n) {
-        names.push_back(PictureFileName(prefix, n));
-    }
-    return names;
-}
+using reference::PictureName;
+using reference::NumberedNames;
 
 TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
     struct Case {
@@ -117,7 +112,8 @@ TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
         const SeriesResult result = c.spatial ? bench.Spatial(c.pictures, 2, c.start, c.end)
                                               : bench.Time(c.pictures, c.start, c.end, false);
         EXPECT_EQ(result.outcome, SeriesOutcome::Finished) << c.name;
-        EXPECT_EQ(bench.Pictures(), Names(c.spatial ? "space" : "time", c.expected)) << c.name;
+        EXPECT_EQ(bench.Pictures(), NumberedNames(c.spatial ? "space" : "time", c.expected))
+            << c.name;
         EXPECT_EQ(bench.host.rangeLower, 0) << c.name;
         EXPECT_EQ(bench.host.rangeUpper, c.progressTop) << c.name;
         std::vector<int> positions;
@@ -139,7 +135,7 @@ TEST(SeriesPictureCount, StepBelowThePrecisionOfThePositionStopsAfterNPlusOne) {
     CapturedOutput out;
     const SeriesResult result = RunSpatialSeries(ctx, 2, 10, 0, 0, 10, 1e9, 1e9 + 1e-6, 1, 1, 1e-8);
     EXPECT_EQ(result.outcome, SeriesOutcome::Finished);
-    EXPECT_EQ(bench.Pictures(), Names("space", 5));
+    EXPECT_EQ(bench.Pictures(), NumberedNames("space", 5));
     EXPECT_EQ(bench.host.messages.size(), 1u);
 }
 
@@ -160,7 +156,7 @@ TEST(SpatialSeries, SliceBoundsAreIncluded) {
     const int at[4] = {1, 3, 5, 7};
     for (int e = 0; e < 4; ++e) {
         for (int n = 1; n <= 5; ++n) {
-            EXPECT_EQ(bench.Shows(PictureFileName("space", n), at[e], at[e]), expected[e][n - 1])
+            EXPECT_EQ(bench.Shows(PictureName("space", n), at[e], at[e]), expected[e][n - 1])
                 << "event " << e << " picture " << n;
         }
     }
@@ -188,7 +184,7 @@ TEST(TimeSeries, WindowsExcludeTheirBoundsUnlessCumulative) {
                 const Case& c = cases[e];
                 const bool expected = cumulative ? (c.cumulativeFirst > 0 && n >= c.cumulativeFirst)
                                                  : (n >= c.first && n <= c.last && c.first > 0);
-                EXPECT_EQ(bench.Shows(PictureFileName("time", n), 2 * e + 1, 2 * e + 1), expected)
+                EXPECT_EQ(bench.Shows(PictureName("time", n), 2 * e + 1, 2 * e + 1), expected)
                     << "time " << c.time << " picture " << n << (cumulative ? " cumulative" : "");
             }
         }
@@ -202,7 +198,7 @@ TEST(Series, CancelAfterPictureNWritesOneMore) {
         const SeriesResult result =
             spatial ? bench.Spatial(10, 2, 0, 10) : bench.Time(10, 0, 10, false);
         EXPECT_EQ(result.outcome, SeriesOutcome::Cancelled);
-        EXPECT_EQ(bench.Pictures(), Names(spatial ? "space" : "time", 4));
+        EXPECT_EQ(bench.Pictures(), NumberedNames(spatial ? "space" : "time", 4));
         EXPECT_EQ(bench.host.positions, (std::vector<int>{2, 3, 4, 5}));
         EXPECT_TRUE(bench.host.messages.empty());
     }
