@@ -37,7 +37,7 @@ void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const Ev
     while (h <= f.hMax && k < raster.cols) {
         columnCandidates.clear();
         for (int i = 0; i < count; ++i) {
-            if (std::fabs(run[i].Column(axes.horizontal) - h) <= f.radius * f.hScale) {
+            if (std::fabs(Coordinate(run[i], axes.horizontal) - h) <= f.radius * f.hScale) {
                 columnCandidates.push_back(run[i]);
             }
         }
@@ -46,10 +46,10 @@ void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const Ev
         while (v <= f.vMax && r >= 0) {
             double density = 0;
             for (const EventRecord& e : columnCandidates) {
-                if (std::fabs(e.Column(axes.vertical) - v) < f.radius * f.vScale) {
-                    const double d = std::sqrt(Share(e.Column(axes.horizontal), h, f.hScale) +
-                                               Share(e.Column(axes.vertical), v, f.vScale) +
-                                               Share(e.Column(axes.depth), p, depthStep));
+                if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * f.vScale) {
+                    const double d = std::sqrt(Share(Coordinate(e, axes.horizontal), h, f.hScale) +
+                                               Share(Coordinate(e, axes.vertical), v, f.vScale) +
+                                               Share(Coordinate(e, axes.depth), p, depthStep));
                     density += Weight(d, f.radius, f.gaussian);
                 }
             }
@@ -71,7 +71,7 @@ void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const Event
     while (h <= f.hMax && k < raster.cols) {
         columnCandidates.clear();
         for (int i = 0; i < count; ++i) {
-            if (std::fabs(run[i].Column(axes.horizontal) - h) < f.radius * f.hScale) {
+            if (std::fabs(Coordinate(run[i], axes.horizontal) - h) < f.radius * f.hScale) {
                 columnCandidates.push_back(run[i]);
             }
         }
@@ -80,9 +80,9 @@ void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const Event
         while (v <= f.vMax && r >= 0) {
             double density = 0;
             for (const EventRecord& e : columnCandidates) {
-                if (std::fabs(e.Column(axes.vertical) - v) < f.radius * f.vScale) {
-                    const double d = std::sqrt(Share(e.Column(axes.horizontal), h, f.hScale) +
-                                               Share(e.Column(axes.vertical), v, f.vScale));
+                if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * f.vScale) {
+                    const double d = std::sqrt(Share(Coordinate(e, axes.horizontal), h, f.hScale) +
+                                               Share(Coordinate(e, axes.vertical), v, f.vScale));
                     density += Weight(d, f.radius, f.gaussian);
                 }
             }
@@ -101,18 +101,18 @@ double EstimateSpatialMaximumAllPairs(const EventTable& events, double radius, d
     const Axes axes = AxesOf(direction);
     double result = 0;
     for (int i = 0; i < events.count; ++i) {
-        const EventRecord& a = events.rows[i];
+        const double ah = Coordinate(events.rows[i], axes.horizontal);
+        const double av = Coordinate(events.rows[i], axes.vertical);
+        const double ad = Coordinate(events.rows[i], axes.depth);
         double sum = 0;
         for (int j = 0; j < events.count; ++j) {
-            const EventRecord& b = events.rows[j];
-            if (std::fabs(a.Column(axes.horizontal) - b.Column(axes.horizontal)) <
-                    radius * hScale &&
-                std::fabs(a.Column(axes.vertical) - b.Column(axes.vertical)) < radius * vScale &&
-                std::fabs(a.Column(axes.depth) - b.Column(axes.depth)) < radius * depthStep) {
-                const double d =
-                    std::sqrt(Share(a.Column(axes.horizontal), b.Column(axes.horizontal), hScale) +
-                              Share(a.Column(axes.vertical), b.Column(axes.vertical), vScale) +
-                              Share(a.Column(axes.depth), b.Column(axes.depth), depthStep));
+            const double bh = Coordinate(events.rows[j], axes.horizontal);
+            const double bv = Coordinate(events.rows[j], axes.vertical);
+            const double bd = Coordinate(events.rows[j], axes.depth);
+            if (std::fabs(ah - bh) < radius * hScale && std::fabs(av - bv) < radius * vScale &&
+                std::fabs(ad - bd) < radius * depthStep) {
+                const double d = std::sqrt(Share(ah, bh, hScale) + Share(av, bv, vScale) +
+                                           Share(ad, bd, depthStep));
                 sum += Weight(d, radius, gaussian);
             }
         }
@@ -129,18 +129,18 @@ double EstimateTimeMaximumAllPairs(const EventTable& events, double radius, doub
     const Axes axes = AxesOf(direction);
     double result = 0;
     for (int i = 0; i < events.count; ++i) {
-        const EventRecord& a = events.rows[i];
+        const double ah = Coordinate(events.rows[i], axes.horizontal);
+        const double av = Coordinate(events.rows[i], axes.vertical);
+        const double at = Coordinate(events.rows[i], 3);
         double sum = 0;
         for (int j = 0; j < events.count; ++j) {
-            const EventRecord& b = events.rows[j];
-            const bool inTime = cumulative ? b.t < a.t : std::fabs(a.t - b.t) < timeStep;
-            if (std::fabs(a.Column(axes.horizontal) - b.Column(axes.horizontal)) <
-                    radius * hScale &&
-                std::fabs(a.Column(axes.vertical) - b.Column(axes.vertical)) < radius * vScale &&
+            const double bh = Coordinate(events.rows[j], axes.horizontal);
+            const double bv = Coordinate(events.rows[j], axes.vertical);
+            const double bt = Coordinate(events.rows[j], 3);
+            const bool inTime = cumulative ? bt < at : std::fabs(at - bt) < timeStep;
+            if (std::fabs(ah - bh) < radius * hScale && std::fabs(av - bv) < radius * vScale &&
                 inTime) {
-                const double d =
-                    std::sqrt(Share(a.Column(axes.horizontal), b.Column(axes.horizontal), hScale) +
-                              Share(a.Column(axes.vertical), b.Column(axes.vertical), vScale));
+                const double d = std::sqrt(Share(ah, bh, hScale) + Share(av, bv, vScale));
                 sum += Weight(d, radius, gaussian);
             }
         }
@@ -163,11 +163,11 @@ std::vector<Picture> SpatialSeries(EventTable table, const Frame& frame, int dir
         const double low = p - frame.radius * depthStep;
         const double high = p + frame.radius * depthStep;
         int start = 0;
-        while (start < table.count && !(table.rows[start].Column(direction) >= low)) {
+        while (start < table.count && !(Coordinate(table.rows[start], direction) >= low)) {
             ++start;
         }
         int end = start;
-        while (end < table.count && table.rows[end].Column(direction) <= high) {
+        while (end < table.count && Coordinate(table.rows[end], direction) <= high) {
             ++end;
         }
         FillSpatialPicture(raster, frame, direction, table.rows.data() + start, end - start, p,

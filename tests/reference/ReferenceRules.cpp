@@ -3,8 +3,22 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <system_error>
 
 namespace korvane::reference {
+
+double Coordinate(const EventRecord& e, int column) {
+    if (column == 0) {
+        return e.x;
+    }
+    if (column == 1) {
+        return e.y;
+    }
+    if (column == 2) {
+        return e.z;
+    }
+    return e.t;
+}
 
 Axes AxesOf(int direction) {
     if (direction == 0) {
@@ -123,6 +137,9 @@ std::string FixedText(double value, int decimals) {
     char text[400];
     const std::to_chars_result end =
         std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    if (end.ec != std::errc()) {
+        return "(too long)";
+    }
     return std::string(text, end.ptr);
 }
 

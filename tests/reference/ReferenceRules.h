@@ -9,7 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "events/EventTable.h"
+
 namespace korvane::reference {
+
+// Column 0, 1, 2 or 3 of an event: x, y, z or t.
+double Coordinate(const EventRecord& e, int column);
 
 // The event columns (0 x, 1 y, 2 z, 3 t) across, up and in depth of a view along an axis.
 struct Axes {
