@@ -10,7 +10,7 @@
 #include "density/DensityEstimate.h"
 #include "picture/DensityRaster.h"
 #include "density/DensityGrid.h"
-#include "density/EventClouds.h"
+#include "support/EventClouds.h"
 #include "density/EventRuns.h"
 #include "series/PlaneSeries.h"
 #include "events/EventOrdering.h"

@@ -63,11 +63,11 @@ bool CopyFileWhole(const fs::path& from, const fs::path& to) {
 // A setup of the example, with [File-Path] turned into the full path of the copied events.
 bool CopySetup(const fs::path& from, const fs::path& to, const fs::path& eventFile) {
     CalculationSetup setup;
-    if (!LoadSetupFile(setup, from.string())) {
+    if (!LoadSetupFile(setup, from.string()).ok()) {
         return false;
     }
     setup.FilePath = eventFile.string();
-    return SaveSetupFile(setup, to.string());
+    return SaveSetupFile(setup, to.string()).ok();
 }
 
 }  // namespace

@@ -40,9 +40,9 @@ Opened OpenAndRead(const std::string& file, const TempDir& dir) {
         const auto text = [dialog](const char* name) {
             return dialog->findChild<QLineEdit*>(name)->text();
         };
-        seen.path = text("IDC_1006");
-        seen.xMin = text("IDC_1011");
-        seen.radius = text("IDC_1027");
+        seen.path = text("eventFileBox");
+        seen.xMin = text("xMinBox");
+        seen.radius = text("radiusBox");
         dialog->close();
     });
     app.OpenFile(file);

@@ -81,7 +81,7 @@ class ExampleFolderTest : public QObject {
         QCOMPARE(ReadWholeFile((own / "events.dat").string()), std::string("1\t2\t3\t4\n"));
         for (const char* name : {"spatial.ini", "time.ini"}) {
             CalculationSetup copied;
-            QVERIFY(LoadSetupFile(copied, (own / name).string()));
+            QVERIFY(LoadSetupFile(copied, (own / name).string()).ok());
             QCOMPARE(copied.FilePath, (own / "events.dat").string());
             QCOMPARE(copied.Radius, 8.0);
         }
@@ -104,7 +104,7 @@ class ExampleFolderTest : public QObject {
         QVERIFY(CopyExampleOnce(installed.string(), own.string()));
         QVERIFY(fs::exists(own / "events.dat"));
         CalculationSetup copied;
-        QVERIFY(LoadSetupFile(copied, (own / "spatial.ini").string()));
+        QVERIFY(LoadSetupFile(copied, (own / "spatial.ini").string()).ok());
         QCOMPARE(copied.Radius, 8.0);
     }
 

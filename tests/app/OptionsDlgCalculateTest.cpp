@@ -8,6 +8,7 @@
 
 #include "AppTestRegistry.h"
 #include "OptionsDialogFixture.h"
+#include "support/Folders.h"
 
 namespace korvane::testing {
 namespace {
@@ -35,11 +36,7 @@ std::string TinyEventFile(const TempDir& dir) {
 }
 
 int PicturesIn(const TempDir& dir) {
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-        count += entry.path().extension() == ".bmp" ? 1 : 0;
-    }
-    return count;
+    return static_cast<int>(PictureNames(dir.path()).size());
 }
 
 class OptionsDlgCalculateTest : public QObject {

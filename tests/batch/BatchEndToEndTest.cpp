@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "BatchRun.h"
+#include "reference/ReferenceRules.h"
+#include "support/Folders.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -85,24 +87,11 @@ class BatchTest : public ::testing::Test {
     }
 
     std::vector<std::string> Pictures(const std::string& folder = "data") const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(work.path() / folder)) {
-            if (entry.path().extension() == ".bmp") {
-                names.push_back(entry.path().filename().string());
-            }
-        }
-        std::sort(names.begin(), names.end());
-        return names;
+        return testing::PictureNames(work.path() / folder);
     }
 
     static std::vector<std::string> Numbered(const std::string& prefix, int count) {
-        std::vector<std::string> names;
-        for (int n = 1; n <= count; ++n) {
-            const std::string digits = std::to_string(n);
-            names.push_back(prefix + std::string(4 - std::min<std::size_t>(4, digits.size()), '0') +
-                            digits + ".bmp");
-        }
-        return names;
+        return reference::NumberedNames(prefix, count);
     }
 
     TempDir work;

@@ -3,10 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <opencv2/imgcodecs.hpp>
-
 #include "common/NumberText.h"
 
 namespace korvane::catalogue {
@@ -54,31 +50,6 @@ std::string EventLines(int count) {
                 FormatFixed(t, 2) + "\n";
     }
     return text;
-}
-
-std::vector<std::string> FolderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        names.push_back(it->path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::vector<std::string> PictureNames(const std::string& folder) {
-    std::vector<std::string> pictures;
-    for (const std::string& name : FolderNames(folder)) {
-        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".bmp") == 0) {
-            pictures.push_back(name);
-        }
-    }
-    return pictures;
-}
-
-cv::Mat ReadPicture(const std::string& path) {
-    return cv::imread(path, cv::IMREAD_UNCHANGED);
 }
 
 bool PermissionsDoNotStopWrites(const std::string& readOnlyFolder) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "setup/DialogValues.h"
+#include "support/Folders.h"
 
 namespace korvane::catalogue {
 
@@ -23,14 +24,10 @@ DialogValues PassingValues(const std::string& eventFile);
 // `count` events, one a line, x y z t spread over 0..10.
 std::string EventLines(int count);
 
-// The sorted names in `folder` (empty if it cannot be listed).
-std::vector<std::string> FolderNames(const std::string& folder);
-
-// The names of `folder` that end in ".bmp".
-std::vector<std::string> PictureNames(const std::string& folder);
-
-// Reads the picture at `path` as stored (empty if it cannot be read).
-cv::Mat ReadPicture(const std::string& path);
+// What a folder holds, and pictures read back: the helpers every test folder shares.
+using testing::FolderNames;
+using testing::PictureNames;
+using testing::ReadPicture;
 
 // True when the running user can still create files in a folder whose write permission was
 // taken away (the superuser can): such a test then has nothing to prove.

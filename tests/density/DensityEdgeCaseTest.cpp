@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cfloat>
 #include <cmath>
 #include <functional>
 
 #include "density/DensityEstimate.h"
 #include "density/DensityTestSupport.h"
 #include "density/Kernel.h"
-#include "picture/ColourScale.h"
-#include "common/FloatNarrowing.h"
 
 namespace korvane::testing {
 namespace {
@@ -63,7 +60,7 @@ TEST(DensityFill, OneEventCountsForEveryPixelWhoseBoxHoldsIt) {
     EXPECT_EQ(maximum, 0.8);
     const reference::Frame f = QuarterFrame(1.0, false, maximum);
     const cv::Mat spatial = FastPicture(f, TestsFor(f, 2, true, 5.0, 1.0), one.rows.data(), 1);
-    const cv::Vec3b one_ = DensityToPixel(1.0, static_cast<float>(maximum));
+    const cv::Vec3b one_(0, 0, 255);  // a density of 1 is above the maximum 0.8: red
     // Horizontal bound included: h = 4.75, 5, 5.25; vertical bound excluded: v = 5 only.
     EXPECT_EQ(At(spatial, 4.75, 5.0), one_);
     EXPECT_EQ(At(spatial, 5.0, 5.0), one_);
@@ -79,13 +76,14 @@ TEST(DensityFill, GaussianWeightAtThePixelAndOneRadiusAcross) {
     const EventTable one = OneEvent(5.0, 5.0, 5.0, 1.0);
     const double maximum = 0.3;  // a third of 0.1: 0.0432 shows as a clear blue
     const reference::Frame f = QuarterFrame(1.0, true, maximum);
-    const float m = static_cast<float>(maximum);
+    const cv::Vec3b red(0, 0, 255);
+    // exp(-0.5 x 2.506628^2) = 0.0432139 of a third of 0.1: 255 x 0.432139 = 110.2 blue.
+    const cv::Vec3b oneRadiusAway(110, 0, 0);
     const cv::Mat spatial = FastPicture(f, TestsFor(f, 2, true, 5.0, 1.0), one.rows.data(), 1);
-    EXPECT_EQ(At(spatial, 5.0, 5.0), DensityToPixel(1.0, m));
-    EXPECT_EQ(At(spatial, 5.25, 5.0), DensityToPixel(KernelWeight(1.0, 1.0, true), m));
-    EXPECT_NE(At(spatial, 5.25, 5.0), cv::Vec3b(0, 0, 0));
+    EXPECT_EQ(At(spatial, 5.0, 5.0), red);
+    EXPECT_EQ(At(spatial, 5.25, 5.0), oneRadiusAway);
     const cv::Mat time = FastPicture(f, TestsFor(f, 2, false), one.rows.data(), 1);
-    EXPECT_EQ(At(time, 5.0, 5.0), DensityToPixel(1.0, m));
+    EXPECT_EQ(At(time, 5.0, 5.0), red);
     EXPECT_EQ(At(time, 5.25, 5.0), cv::Vec3b(0, 0, 0));
 }
 
@@ -107,7 +105,7 @@ TEST(DensityFill, TwoEventsAtOnePlaceCountTwice) {
     two.count = 2;
     const reference::Frame f = QuarterFrame(1.0, false, 6.0);
     const cv::Mat time = FastPicture(f, TestsFor(f, 2, false), two.rows.data(), 2);
-    EXPECT_EQ(At(time, 5.0, 5.0), DensityToPixel(2.0, 6.0f));
+    EXPECT_EQ(At(time, 5.0, 5.0), cv::Vec3b(255, 0, 0));  // 2 is a third of 6: full blue
 }
 
 TEST(DensityGrid, ExactQuotientLeavesOneSpareColumnAndRow) {
@@ -206,20 +204,6 @@ TEST(Estimates, SingleAndCoincidentEvents) {
     EXPECT_EQ(EstimateSpatialMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, Weighting{0, false}), 0.0);
     EventTable none;
     EXPECT_EQ(EstimateSpatialMaximum(none, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, Weighting{1, false}), 0.0);
-}
-
-}  // namespace
-}  // namespace korvane::testing
-
-namespace korvane::testing {
-namespace {
-
-TEST(NarrowToFloat, NarrowsTheColourScaleMaximumToNearestFloatOrInfinity) {
-    EXPECT_EQ(NarrowToFloat(0.8), 0.8f);
-    EXPECT_EQ(NarrowToFloat(1e300), INFINITY);
-    EXPECT_EQ(NarrowToFloat(-1e300), -INFINITY);
-    EXPECT_EQ(NarrowToFloat(static_cast<double>(FLT_MAX) * (1 + 1e-9)), FLT_MAX);
-    EXPECT_TRUE(std::isnan(NarrowToFloat(NAN)));
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include "picture/DensityRaster.h"
 #include "density/DensityGrid.h"
 #include "reference/ReferenceDensity.h"
+#include "reference/ReferenceRules.h"
 #include "setup/CalculationSetup.h"
-#include "events/ViewAxes.h"
 
 namespace korvane::testing {
 
@@ -30,7 +30,8 @@ inline bool SameBytes(const cv::Mat& a, const cv::Mat& b) {
 
 inline PixelTests TestsFor(const reference::Frame& f, int direction, bool spatial, double p = 0,
                            double depthStep = 1) {
-    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
+    // The columns come from the tests' own table of directions, not from the program's.
+    const reference::Axes axes = reference::AxesOf(direction);
     PixelTests tests;
     tests.hColumn = axes.horizontal;
     tests.vColumn = axes.vertical;

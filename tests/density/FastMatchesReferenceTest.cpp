@@ -9,7 +9,7 @@
 
 #include "density/DensityEstimate.h"
 #include "density/DensityTestSupport.h"
-#include "density/EventClouds.h"
+#include "support/EventClouds.h"
 #include "reference/ReferenceDensity.h"
 
 namespace korvane::testing {

@@ -10,6 +10,7 @@
 #include "movie/MovieConversion.h"
 #include "movie/MovieTestPictures.h"
 #include "support/MovieRun.h"
+#include "support/Folders.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 

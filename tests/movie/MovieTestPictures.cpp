@@ -1,13 +1,12 @@
 #include "movie/MovieTestPictures.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
 #include <stdexcept>
 
-#include "picture/PictureFileName.h"
+#include "reference/ReferenceRules.h"
 
 namespace korvane::testing {
 
@@ -36,8 +35,8 @@ void WriteFramePicture(const std::string& path, int n, cv::Size size) {
 void WriteFrameSeries(const std::string& folder, const std::string& prefix, int first, int last,
                       cv::Size size) {
     for (int n = last; n >= first; --n) {
-        WriteFramePicture(PictureFileName((std::filesystem::path(folder) / prefix).string(), n), n,
-                          size);
+        const std::string name = (std::filesystem::path(folder) / prefix).string();
+        WriteFramePicture(reference::PictureName(name, n), n, size);
     }
 }
 
@@ -57,15 +56,6 @@ MovieContent ReadMovie(const std::string& path) {
         content.centres.push_back(frame.at<cv::Vec3b>(frame.rows / 2, frame.cols / 2));
     }
     return content;
-}
-
-std::vector<std::string> FolderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 }  // namespace korvane::testing

@@ -32,7 +32,4 @@ struct MovieContent {
 
 MovieContent ReadMovie(const std::string& path);
 
-// The names in a folder, sorted.
-std::vector<std::string> FolderNames(const std::string& folder);
-
 }  // namespace korvane::testing

@@ -3,9 +3,11 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "picture/ColourScale.h"
 #include "picture/PictureFileName.h"
+#include "reference/ReferenceRules.h"
 
 namespace korvane {
 namespace {
@@ -45,6 +47,9 @@ TEST(DensityToPixel, BandsBoundariesAndHalves) {
     for (const PixelCase& c : cases) {
         EXPECT_EQ(DensityToPixel(c.density, c.maximum), c.expected)
             << "density " << c.density << " maximum " << c.maximum;
+        // The tests' own transcription of the scale reads the table the same way.
+        EXPECT_EQ(reference::Pixel(c.density, c.maximum), c.expected)
+            << "reference, density " << c.density << " maximum " << c.maximum;
     }
 }
 
@@ -96,31 +101,39 @@ TEST(PictureFileName, PadsToFourDigits) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PictureFileName(c.prefix, c.n), c.expected);
+        EXPECT_EQ(reference::PictureName(c.prefix, c.n), c.expected);
     }
 }
 
-}  // namespace
-}  // namespace korvane
-
-#include "common/FloatNarrowing.h"
-
-namespace korvane {
-namespace {
-
-TEST(NarrowToFloat, RoundsLikeTheProcessorAndNeverOverflowsACast) {
-    const float big = std::numeric_limits<float>::max();
-    const float inf = std::numeric_limits<float>::infinity();
-    EXPECT_EQ(NarrowToFloat(1e300), inf);
-    EXPECT_EQ(NarrowToFloat(-1e300), -inf);
-    EXPECT_EQ(NarrowToFloat(0x1.ffffffp127), inf);         // halfway: to the even 2^128
-    EXPECT_EQ(NarrowToFloat(0x1.fffffefffffffp127), big);  // just below halfway
-    EXPECT_EQ(NarrowToFloat(-0x1.fffffefffffffp127), -big);
-    EXPECT_TRUE(std::isnan(NarrowToFloat(std::numeric_limits<double>::quiet_NaN())));
-    std::mt19937_64 random(3);
-    std::uniform_real_distribution<double> exponent(-40, 38);
-    for (int n = 0; n < 10000; ++n) {
-        const double value = std::pow(10.0, exponent(random)) * (n % 2 ? 1 : -1);
-        ASSERT_EQ(NarrowToFloat(value), static_cast<float>(value)) << value;
+// The colour and the pixel, bit for bit, against the tests' own transcription of the scale,
+// on densities around every band edge and maxima of every size (also 0, negative, infinite).
+TEST(DensityToColour, SameAsTheReferenceScale) {
+    std::mt19937_64 random(21);
+    std::uniform_real_distribution<double> unit(-0.1, 1.2);
+    const float maxima[] = {1.0f, 3.0f, 0.8f, 2.4f, 765.0f, 1e-30f, 3e38f, 0.0f, -2.0f,
+                            std::numeric_limits<float>::infinity()};
+    for (float maximum : maxima) {
+        const double t = maximum / 3.0f;
+        std::vector<double> densities = {0.0, t, 2 * t, 3 * t, std::nextafter(t, 0.0),
+                                         std::nextafter(2 * t, 0.0), std::nextafter(3 * t, 0.0),
+                                         std::nextafter(3 * t, INFINITY)};
+        for (int n = 0; n < 5000; ++n) {
+            densities.push_back(unit(random) * (std::isfinite(maximum) ? maximum : 1e30));
+        }
+        for (double density : densities) {
+            const cv::Scalar colour = DensityToColour(density, maximum);
+            const cv::Scalar expected = reference::Colour(density, maximum);
+            for (int c = 0; c < 4; ++c) {
+                // An infinite density on an infinite scale is not a number on both sides.
+                if (std::isnan(colour[c]) && std::isnan(expected[c])) {
+                    continue;
+                }
+                ASSERT_EQ(colour[c], expected[c])
+                    << "density " << density << " maximum " << maximum << " component " << c;
+            }
+            ASSERT_EQ(DensityToPixel(density, maximum), reference::Pixel(density, maximum))
+                << "density " << density << " maximum " << maximum;
+        }
     }
 }
 

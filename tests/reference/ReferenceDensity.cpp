@@ -2,25 +2,22 @@
 
 #include <cmath>
 
-#include "density/Distance.h"
-#include "density/Kernel.h"
+#include "reference/ReferenceRules.h"
 #include "reference/ReferenceSort.h"
-#include "picture/ColourScale.h"
-#include "picture/PictureFileName.h"
-#include "setup/CalculationSetup.h"
-#include "events/ViewAxes.h"
 
 namespace korvane::reference {
 
 namespace {
 
-// Sets one pixel the way a scalar colour is stored into an 8-bit image: each component
-// rounded and saturated.
+// Colours one pixel, with the maximum narrowed to single precision.
 void SetPixel(cv::Mat& raster, int row, int column, double density, double densityMaximum) {
-    const cv::Scalar colour = DensityToColour(density, static_cast<float>(densityMaximum));
-    raster.at<cv::Vec3b>(row, column) =
-        cv::Vec3b(cv::saturate_cast<uchar>(colour[0]), cv::saturate_cast<uchar>(colour[1]),
-                  cv::saturate_cast<uchar>(colour[2]));
+    raster.at<cv::Vec3b>(row, column) = Pixel(density, ToSingle(densityMaximum));
+}
+
+// (|a - b| / scale)^2: one axis' share of the squared distance in steps.
+double Share(double a, double b, double scale) {
+    const double steps = std::fabs(a - b) / scale;
+    return steps * steps;
 }
 
 }  // namespace
@@ -33,15 +30,14 @@ cv::Mat BlackRaster(const Frame& frame) {
 
 void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const EventRecord* run,
                         int count, double p, double depthStep) {
-    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
+    const Axes axes = AxesOf(direction);
     std::vector<EventRecord> columnCandidates;
     int k = 0;
     double h = f.hMin;
     while (h <= f.hMax && k < raster.cols) {
         columnCandidates.clear();
         for (int i = 0; i < count; ++i) {
-            if (WithinInclusive(run[i].Column(axes.horizontal), h,
-                                BoxHalfWidth(f.radius, f.hScale))) {
+            if (std::fabs(Coordinate(run[i], axes.horizontal) - h) <= f.radius * f.hScale) {
                 columnCandidates.push_back(run[i]);
             }
         }
@@ -50,12 +46,11 @@ void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const Ev
         while (v <= f.vMax && r >= 0) {
             double density = 0;
             for (const EventRecord& e : columnCandidates) {
-                if (WithinStrict(e.Column(axes.vertical), v, BoxHalfWidth(f.radius, f.vScale))) {
-                    const double d =
-                        DistanceInSpace(StepsSquared(e.Column(axes.horizontal), h, f.hScale),
-                                        StepsSquared(e.Column(axes.vertical), v, f.vScale),
-                                        StepsSquared(e.Column(axes.depth), p, depthStep));
-                    density += KernelWeight(d, f.radius, f.gaussian);
+                if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * f.vScale) {
+                    const double d = std::sqrt(Share(Coordinate(e, axes.horizontal), h, f.hScale) +
+                                               Share(Coordinate(e, axes.vertical), v, f.vScale) +
+                                               Share(Coordinate(e, axes.depth), p, depthStep));
+                    density += Weight(d, f.radius, f.gaussian);
                 }
             }
             SetPixel(raster, r, k, density, f.densityMaximum);
@@ -69,14 +64,14 @@ void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const Ev
 
 void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const EventRecord* run,
                      int count) {
-    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
+    const Axes axes = AxesOf(direction);
     std::vector<EventRecord> columnCandidates;
     int k = 0;
     double h = f.hMin;
     while (h <= f.hMax && k < raster.cols) {
         columnCandidates.clear();
         for (int i = 0; i < count; ++i) {
-            if (WithinStrict(run[i].Column(axes.horizontal), h, BoxHalfWidth(f.radius, f.hScale))) {
+            if (std::fabs(Coordinate(run[i], axes.horizontal) - h) < f.radius * f.hScale) {
                 columnCandidates.push_back(run[i]);
             }
         }
@@ -85,11 +80,10 @@ void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const Event
         while (v <= f.vMax && r >= 0) {
             double density = 0;
             for (const EventRecord& e : columnCandidates) {
-                if (WithinStrict(e.Column(axes.vertical), v, BoxHalfWidth(f.radius, f.vScale))) {
-                    const double d =
-                        DistanceInPlane(StepsSquared(e.Column(axes.horizontal), h, f.hScale),
-                                        StepsSquared(e.Column(axes.vertical), v, f.vScale));
-                    density += KernelWeight(d, f.radius, f.gaussian);
+                if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * f.vScale) {
+                    const double d = std::sqrt(Share(Coordinate(e, axes.horizontal), h, f.hScale) +
+                                               Share(Coordinate(e, axes.vertical), v, f.vScale));
+                    density += Weight(d, f.radius, f.gaussian);
                 }
             }
             SetPixel(raster, r, k, density, f.densityMaximum);
@@ -104,24 +98,22 @@ void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const Event
 double EstimateSpatialMaximumAllPairs(const EventTable& events, double radius, double hScale,
                                       double vScale, double depthStep, int direction,
                                       bool gaussian) {
-    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
+    const Axes axes = AxesOf(direction);
     double result = 0;
     for (int i = 0; i < events.count; ++i) {
-        const EventRecord& a = events.rows[i];
+        const double ah = Coordinate(events.rows[i], axes.horizontal);
+        const double av = Coordinate(events.rows[i], axes.vertical);
+        const double ad = Coordinate(events.rows[i], axes.depth);
         double sum = 0;
         for (int j = 0; j < events.count; ++j) {
-            const EventRecord& b = events.rows[j];
-            if (WithinStrict(a.Column(axes.horizontal), b.Column(axes.horizontal),
-                             BoxHalfWidth(radius, hScale)) &&
-                WithinStrict(a.Column(axes.vertical), b.Column(axes.vertical),
-                             BoxHalfWidth(radius, vScale)) &&
-                WithinStrict(a.Column(axes.depth), b.Column(axes.depth),
-                             BoxHalfWidth(radius, depthStep))) {
-                const double d = DistanceInSpace(
-                    StepsSquared(a.Column(axes.horizontal), b.Column(axes.horizontal), hScale),
-                    StepsSquared(a.Column(axes.vertical), b.Column(axes.vertical), vScale),
-                    StepsSquared(a.Column(axes.depth), b.Column(axes.depth), depthStep));
-                sum += KernelWeight(d, radius, gaussian);
+            const double bh = Coordinate(events.rows[j], axes.horizontal);
+            const double bv = Coordinate(events.rows[j], axes.vertical);
+            const double bd = Coordinate(events.rows[j], axes.depth);
+            if (std::fabs(ah - bh) < radius * hScale && std::fabs(av - bv) < radius * vScale &&
+                std::fabs(ad - bd) < radius * depthStep) {
+                const double d = std::sqrt(Share(ah, bh, hScale) + Share(av, bv, vScale) +
+                                           Share(ad, bd, depthStep));
+                sum += Weight(d, radius, gaussian);
             }
         }
         if (sum > result) {
@@ -134,23 +126,22 @@ double EstimateSpatialMaximumAllPairs(const EventTable& events, double radius, d
 double EstimateTimeMaximumAllPairs(const EventTable& events, double radius, double hScale,
                                    double vScale, double timeStep, int direction, bool cumulative,
                                    bool gaussian) {
-    const AxisMap axes = ViewAxes(static_cast<korvane::ViewDirection>(direction));
+    const Axes axes = AxesOf(direction);
     double result = 0;
     for (int i = 0; i < events.count; ++i) {
-        const EventRecord& a = events.rows[i];
+        const double ah = Coordinate(events.rows[i], axes.horizontal);
+        const double av = Coordinate(events.rows[i], axes.vertical);
+        const double at = Coordinate(events.rows[i], 3);
         double sum = 0;
         for (int j = 0; j < events.count; ++j) {
-            const EventRecord& b = events.rows[j];
-            const bool inTime = cumulative ? b.t < a.t : WithinStrict(a.t, b.t, timeStep);
-            if (WithinStrict(a.Column(axes.horizontal), b.Column(axes.horizontal),
-                             BoxHalfWidth(radius, hScale)) &&
-                WithinStrict(a.Column(axes.vertical), b.Column(axes.vertical),
-                             BoxHalfWidth(radius, vScale)) &&
+            const double bh = Coordinate(events.rows[j], axes.horizontal);
+            const double bv = Coordinate(events.rows[j], axes.vertical);
+            const double bt = Coordinate(events.rows[j], 3);
+            const bool inTime = cumulative ? bt < at : std::fabs(at - bt) < timeStep;
+            if (std::fabs(ah - bh) < radius * hScale && std::fabs(av - bv) < radius * vScale &&
                 inTime) {
-                const double d = DistanceInPlane(
-                    StepsSquared(a.Column(axes.horizontal), b.Column(axes.horizontal), hScale),
-                    StepsSquared(a.Column(axes.vertical), b.Column(axes.vertical), vScale));
-                sum += KernelWeight(d, radius, gaussian);
+                const double d = std::sqrt(Share(ah, bh, hScale) + Share(av, bv, vScale));
+                sum += Weight(d, radius, gaussian);
             }
         }
         if (sum > result) {
@@ -172,16 +163,16 @@ std::vector<Picture> SpatialSeries(EventTable table, const Frame& frame, int dir
         const double low = p - frame.radius * depthStep;
         const double high = p + frame.radius * depthStep;
         int start = 0;
-        while (start < table.count && !(table.rows[start].Column(direction) >= low)) {
+        while (start < table.count && !(Coordinate(table.rows[start], direction) >= low)) {
             ++start;
         }
         int end = start;
-        while (end < table.count && table.rows[end].Column(direction) <= high) {
+        while (end < table.count && Coordinate(table.rows[end], direction) <= high) {
             ++end;
         }
         FillSpatialPicture(raster, frame, direction, table.rows.data() + start, end - start, p,
                            depthStep);
-        pictures.push_back({PictureFileName("space", n), p + depthStep, raster.clone()});
+        pictures.push_back({PictureName("space", n), p + depthStep, raster.clone()});
         n = n + 1;
         p = p + depthStep;
     }
@@ -208,7 +199,7 @@ std::vector<Picture> TimeSeries(EventTable table, const Frame& frame, int direct
             ++end;
         }
         FillTimePicture(raster, frame, direction, table.rows.data() + start, end - start);
-        pictures.push_back({PictureFileName("time", n), T + timeStep, raster.clone()});
+        pictures.push_back({PictureName("time", n), T + timeStep, raster.clone()});
         n = n + 1;
         T = T + timeStep;
     }

@@ -3,9 +3,7 @@
 #include <cmath>
 #include <opencv2/imgproc.hpp>
 
-#include "common/NumberText.h"
-#include "density/Kernel.h"
-#include "picture/ColourScale.h"
+#include "reference/ReferenceRules.h"
 
 namespace korvane::reference {
 
@@ -29,11 +27,10 @@ void FillPerspectiveWindowLiteral(const PerspectiveFrame& frame, double t0, doub
                     const double a = std::fabs(e.u - U) / du;
                     const double b = std::fabs(e.w - W) / dw;
                     const double d = std::sqrt(a * a + b * b);
-                    density += KernelWeight(d, radius, gaussian);
+                    density += Weight(d, radius, gaussian);
                 }
             }
-            picture.at<cv::Vec3b>(k + 100, i + 100) =
-                DensityToPixel(density, static_cast<float>(densityMaximum));
+            picture.at<cv::Vec3b>(k + 100, i + 100) = Pixel(density, ToSingle(densityMaximum));
         }
     }
 }
@@ -51,7 +48,7 @@ double EstimatePerspectiveMaximumAllPairs(const PerspectiveFrame& frame, double 
                 timeCounts) {
                 const double a = std::fabs(i.u - j.u) / du;
                 const double b = std::fabs(i.w - j.w) / dw;
-                sum += KernelWeight(std::sqrt(a * a + b * b), radius, gaussian);
+                sum += Weight(std::sqrt(a * a + b * b), radius, gaussian);
             }
         }
         if (sum > result) {
@@ -109,17 +106,17 @@ std::vector<cv::Mat> PerspectivePicturesLiteral(const EventTable& events, const 
         axisW[p] = projectW(axis[p].x, axis[p].y, axis[p].z);
     }
     // 5. Bounds in single precision, running extremes.
-    float uMin = static_cast<float>(axisU[0]), uMax = uMin;
-    float wMin = static_cast<float>(axisW[0]), wMax = wMin;
+    float uMin = ToSingle(axisU[0]), uMax = uMin;
+    float wMin = ToSingle(axisW[0]), wMax = wMin;
     auto include = [&](double u, double w) {
         if (u < uMin)
-            uMin = static_cast<float>(u);
+            uMin = ToSingle(u);
         if (u > uMax)
-            uMax = static_cast<float>(u);
+            uMax = ToSingle(u);
         if (w < wMin)
-            wMin = static_cast<float>(w);
+            wMin = ToSingle(w);
         if (w > wMax)
-            wMax = static_cast<float>(w);
+            wMax = ToSingle(w);
     };
     for (const ProjectedEvent& e : frame.kept)
         include(e.u, e.w);
@@ -136,8 +133,10 @@ std::vector<cv::Mat> PerspectivePicturesLiteral(const EventTable& events, const 
     // 6, 7. The pictures.
     std::vector<cv::Mat> pictures;
     const cv::Scalar grey(250, 250, 250);
-    const std::size_t most = static_cast<std::size_t>(TruncateToInt(box.windows)) + 1;
-    for (double t0 = box.start; t0 < box.end && pictures.size() < most; t0 += dt) {
+    // At most N + 1 pictures, the top of the progress range.
+    const double most = std::trunc(box.windows) + 1;
+    for (double t0 = box.start; t0 < box.end && static_cast<double>(pictures.size()) < most;
+         t0 += dt) {
         cv::Mat picture(box.height + 200, box.width + 200, CV_8UC3, cv::Scalar(0, 0, 0));
         FillPerspectiveWindowLiteral(frame, t0, dt, cumulative, radius, gaussian, densityMaximum,
                                      picture);
@@ -155,7 +154,7 @@ std::vector<cv::Mat> PerspectivePicturesLiteral(const EventTable& events, const 
             cv::putText(picture, names[p / 2], at, cv::FONT_HERSHEY_SIMPLEX, 1.0, grey, 2,
                         cv::LINE_8, false);
         }
-        cv::putText(picture, "Time: " + FormatFixed(t0 + dt, 1) + " sec",
+        cv::putText(picture, "Time: " + FixedText(t0 + dt, 1) + " sec",
                     cv::Point(box.width - 100, 50), cv::FONT_HERSHEY_SIMPLEX, 1.0, grey, 2,
                     cv::LINE_8, false);
         pictures.push_back(picture);

@@ -7,7 +7,6 @@
 
 #include "events/EventTable.h"
 #include "density/PerspectiveFrame.h"
-#include "series/PerspectiveSeries.h"
 
 namespace korvane::reference {
 

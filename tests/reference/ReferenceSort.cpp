@@ -2,13 +2,15 @@
 
 #include <utility>
 
+#include "reference/ReferenceRules.h"
+
 namespace korvane::reference {
 
 void SelectionSortByColumn(EventTable& table, int column) {
     for (int i = 0; i < table.count; ++i) {
         int m = i;
         for (int j = i; j < table.count; ++j) {
-            if (table.rows[j].Column(column) < table.rows[m].Column(column)) {
+            if (Coordinate(table.rows[j], column) < Coordinate(table.rows[m], column)) {
                 m = j;
             }
         }

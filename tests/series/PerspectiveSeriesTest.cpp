@@ -1,16 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <opencv2/imgcodecs.hpp>
 #include <random>
 
 #include "events/EventOrdering.h"
 #include "reference/ReferencePerspective.h"
+#include "reference/ReferenceRules.h"
 #include "density/PerspectiveFrame.h"
 #include "density/PerspectiveMaximum.h"
 #include "series/PerspectiveSeries.h"
 #include "setup/CalculateCommand.h"
+#include "support/Folders.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -63,31 +63,18 @@ struct Calculation {
         return RunPerspectiveSeries(ctx);
     }
 
-    std::string Picture(int n) const {
-        return dir.file("perspective000" + std::to_string(n) + ".bmp");
-    }
+    std::string Picture(int n) const { return dir.file(reference::PictureName("perspective", n)); }
 
     // The perspective picture as it sits on the saved canvas.
     cv::Mat Saved(int n) const {
-        const cv::Mat canvas = cv::imread(Picture(n), cv::IMREAD_UNCHANGED);
-        if (canvas.empty()) {
-            return canvas;
-        }
-        return canvas(cv::Rect(150, 100, box.width + 200, box.height + 200)).clone();
+        return testing::ReadPictureBlock(Picture(n), 150, 100, box.width + 200, box.height + 200);
     }
 
     cv::Mat DensityArea(int n) const {
         return Saved(n)(cv::Rect(100, 100, box.width, box.height)).clone();
     }
 
-    int PictureCount() const {
-        int count = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-            (void)entry;
-            ++count;
-        }
-        return count;
-    }
+    int PictureCount() const { return static_cast<int>(testing::FolderNames(dir.path()).size()); }
 };
 
 bool AllBlack(const cv::Mat& image) {
@@ -157,7 +144,7 @@ TEST(PerspectiveSeries, SavedPictureSizeProgressAndFinalMessage) {
     calc.Add(5, 5, 5, 1.5);
     const Status result = calc.Run();
     ASSERT_TRUE(result.ok()) << result.message();
-    const cv::Mat canvas = cv::imread(calc.Picture(1), cv::IMREAD_UNCHANGED);
+    const cv::Mat canvas = testing::ReadPicture(calc.Picture(1));
     EXPECT_EQ(canvas.cols, 60 + 500);
     EXPECT_EQ(canvas.rows, 40 + 400);
     EXPECT_EQ(calc.host.rangeLower, 0);

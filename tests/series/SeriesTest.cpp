@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "density/DensityTestSupport.h"
-#include "density/EventClouds.h"
+#include "support/EventClouds.h"
 #include "series/PlaneSeries.h"
-#include "picture/PictureFileName.h"
 #include "setup/CalculateCommand.h"
+#include "reference/ReferenceRules.h"
+#include "support/Folders.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -85,22 +86,12 @@ struct Bench {
         return status;
     }
 
-    std::vector<std::string> Pictures() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Pictures() const { return FolderNames(dir.path()); }
     // The raster part of a saved picture.
     cv::Mat Raster(const std::string& name, int width, int height) const {
-        const cv::Mat canvas = cv::imread(dir.file(name), cv::IMREAD_UNCHANGED);
-        EXPECT_FALSE(canvas.empty()) << name;
-        if (canvas.empty()) {
-            return cv::Mat();
-        }
-        return canvas(cv::Rect(150, 100, width, height)).clone();
+        const cv::Mat raster = ReadPictureBlock(dir.file(name), 150, 100, width, height);
+        EXPECT_FALSE(raster.empty()) << name;
+        return raster;
     }
     // Whether picture `name` (rasters of 12 x 12 for 0..10 at one unit per pixel) shows
     // density at (h, v).
@@ -123,13 +114,8 @@ void ExpectFinishedBox(const Status& status, const RecordingHost& host, const ch
     EXPECT_EQ(box->icon, MessageIcon::Information) << what;
 }
 
-std::vector<std::string> Names(const std::string& prefix, int count) {
-    std::vector<std::string> names;
-    for (int n = 1; n <= count; ++n) {
-        names.push_back(PictureFileName(prefix, n));
-    }
-    return names;
-}
+using reference::PictureName;
+using reference::NumberedNames;
 
 TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
     struct Case {
@@ -152,7 +138,7 @@ TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
         const Status result = c.spatial ? bench.Spatial(c.pictures, 2, c.start, c.end)
                                         : bench.Time(c.pictures, c.start, c.end, false);
         EXPECT_TRUE(result.ok()) << c.name;
-        EXPECT_EQ(bench.Pictures(), Names(c.spatial ? "space" : "time", c.expected)) << c.name;
+        EXPECT_EQ(bench.Pictures(), NumberedNames(c.spatial ? "space" : "time", c.expected)) << c.name;
         EXPECT_EQ(bench.host.rangeLower, 0) << c.name;
         EXPECT_EQ(bench.host.rangeUpper, c.progressTop) << c.name;
         std::vector<int> positions;
@@ -170,7 +156,7 @@ TEST(SeriesPictureCount, StepBelowThePrecisionOfThePositionStopsAfterNPlusOne) {
     Bench bench;
     const Status result = bench.Spatial(4, 2, 1e9, 1e9 + 1e-7);
     EXPECT_TRUE(result.ok()) << result.message();
-    EXPECT_EQ(bench.Pictures(), Names("space", 5));
+    EXPECT_EQ(bench.Pictures(), NumberedNames("space", 5));
     ExpectFinishedBox(result, bench.host);
 }
 
@@ -191,7 +177,7 @@ TEST(SpatialSeries, SliceBoundsAreIncluded) {
     const int at[4] = {1, 3, 5, 7};
     for (int e = 0; e < 4; ++e) {
         for (int n = 1; n <= 5; ++n) {
-            EXPECT_EQ(bench.Shows(PictureFileName("space", n), at[e], at[e]), expected[e][n - 1])
+            EXPECT_EQ(bench.Shows(PictureName("space", n), at[e], at[e]), expected[e][n - 1])
                 << "event " << e << " picture " << n;
         }
     }
@@ -219,7 +205,7 @@ TEST(TimeSeries, WindowsExcludeTheirBoundsUnlessCumulative) {
                 const Case& c = cases[e];
                 const bool expected = cumulative ? (c.cumulativeFirst > 0 && n >= c.cumulativeFirst)
                                                  : (n >= c.first && n <= c.last && c.first > 0);
-                EXPECT_EQ(bench.Shows(PictureFileName("time", n), 2 * e + 1, 2 * e + 1), expected)
+                EXPECT_EQ(bench.Shows(PictureName("time", n), 2 * e + 1, 2 * e + 1), expected)
                     << "time " << c.time << " picture " << n << (cumulative ? " cumulative" : "");
             }
         }
@@ -232,7 +218,7 @@ TEST(Series, CancelAfterPictureNWritesOneMore) {
         bench.host.cancelAfterDrain = 3;
         const Status result = spatial ? bench.Spatial(10, 2, 0, 10) : bench.Time(10, 0, 10, false);
         EXPECT_EQ(result.code(), Status::Code::Cancelled);
-        EXPECT_EQ(bench.Pictures(), Names(spatial ? "space" : "time", 4));
+        EXPECT_EQ(bench.Pictures(), NumberedNames(spatial ? "space" : "time", 4));
         EXPECT_EQ(bench.host.positions, (std::vector<int>{2, 3, 4, 5}));
         EXPECT_TRUE(bench.host.messages.empty());
     }
@@ -255,7 +241,7 @@ TEST(Series, LinksPlantedBesideThePicturesAreNotFollowed) {
     bench.Add(5, 5, 5, 1);
     TempDir outside;
     const std::string victim = outside.write("victim.bmp", "not a picture of this series");
-    const std::vector<std::string> names = Names("space", 5);
+    const std::vector<std::string> names = NumberedNames("space", 5);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string target = i % 2 ? victim : outside.file("dangling" + names[i]);
         std::filesystem::create_symlink(target, bench.dir.file(names[i] + ".part"));

@@ -13,6 +13,7 @@
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
 #include "setup/CalculateCommand.h"
+#include "support/Folders.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -20,6 +21,7 @@ namespace korvane {
 namespace {
 
 using testing::CalculateOutcome;
+using testing::PictureNames;
 using testing::RecordedMessage;
 using testing::RecordingHost;
 using testing::TempDir;
@@ -172,16 +174,7 @@ class CalculateCommandTest : public ::testing::Test {
         return std::filesystem::is_regular_file(folder.path() / name);
     }
 
-    std::vector<std::string> PicturesInFolder() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
-            if (entry.path().extension() == ".bmp") {
-                names.push_back(entry.path().filename().string());
-            }
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> PicturesInFolder() const { return PictureNames(folder.path()); }
 
     TempDir folder;
     std::string eventFile;

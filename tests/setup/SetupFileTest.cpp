@@ -13,6 +13,7 @@
 #include <string>
 
 #include "setup/SetupFile.h"
+#include "support/Folders.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -48,8 +49,7 @@ CalculationSetup DistinctSetup() {
 }
 
 std::size_t FilesIn(const fs::path& folder) {
-    return static_cast<std::size_t>(
-        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+    return testing::FolderNames(folder).size();
 }
 
 TEST(SaveSetupFile, WritesTheNineteenLinesByteForByte) {

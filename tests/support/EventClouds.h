@@ -1,5 +1,5 @@
 #pragma once
-// Random event clouds for the density tests and benchmarks: uniform, clustered, with
+// Random event clouds for the engine tests and benchmarks: uniform, clustered, with
 // duplicated events and with coordinates snapped to a lattice, so events fall exactly on
 // pixel positions and box edges.
 
