@@ -5,6 +5,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <opencv2/core.hpp>
 
 #include "density/DensityEstimate.h"
@@ -25,6 +28,14 @@
 
 namespace korvane {
 namespace {
+
+// A benchmark whose setup fails measures nothing: stop at once.
+void RequireOk(const Status& status) {
+    if (!status.ok()) {
+        std::fprintf(stderr, "%s\n", status.message().c_str());
+        std::abort();
+    }
+}
 
 constexpr double Radius = 5.0;
 constexpr int Direction = 2;  // view along z: x across, y up
@@ -68,9 +79,10 @@ PixelTests TimeTests(bool gaussian) {
 void FastFill(benchmark::State& state, bool gaussian) {
     const reference::Frame f = Frame(gaussian);
     DensityGrid grid;
-    MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}}, PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid);
+    RequireOk(MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}},
+                              PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid));
     SeriesWorkspace work;
-    PrepareRaster(grid, work.raster);
+    RequireOk(PrepareRaster(grid, work.raster));
     const PixelTests tests = TimeTests(gaussian);
     for (auto _ : state) {
         FillDensityGrid(grid, Cloud().rows.data(), Cloud().count, tests, f.densityMaximum, work);
@@ -148,9 +160,10 @@ void BM_DensitySeries100Compute(benchmark::State& state) {
     SortEventsByColumn(events, Direction);
     const reference::Frame f = Frame(false);
     DensityGrid grid;
-    MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}}, PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid);
+    RequireOk(MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}},
+                              PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid));
     SeriesWorkspace work;
-    PrepareRaster(grid, work.raster);
+    RequireOk(PrepareRaster(grid, work.raster));
     PixelTests tests = TimeTests(false);
     tests.horizontalInclusive = true;
     tests.withDepth = true;
@@ -175,9 +188,10 @@ void BM_DensitySeries100RenderAndWrite(benchmark::State& state) {
     const std::string eventFile = dir.file("events.dat");
     const reference::Frame f = Frame(false);
     DensityGrid grid;
-    MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}}, PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid);
+    RequireOk(MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}},
+                              PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid));
     SeriesWorkspace work;
-    PrepareRaster(grid, work.raster);
+    RequireOk(PrepareRaster(grid, work.raster));
     FillDensityGrid(grid, Cloud().rows.data(), Cloud().count, TimeTests(false), f.densityMaximum,
                     work);
     for (auto _ : state) {

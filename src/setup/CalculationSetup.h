@@ -1,6 +1,5 @@
 #pragma once
-// The record of one calculation's settings, the axes a direction of view selects, and the
-// values a run derives from them.
+// The record of one calculation's settings, as the setup file stores it.
 
 #include <string>
 
@@ -30,24 +29,6 @@ struct CalculationSetup {
     double Radius = 0;           // calculation radius, in pixel (and slice) steps
 
     bool operator==(const CalculationSetup&) const = default;
-};
-
-// The values one calculation runs with, derived from the dialog's boxes by the Calculate
-// command. A value a mode does not set keeps what an earlier calculation left in it.
-struct RunParameters {
-    int Direction = -1;             // selected radio button 0..3, -1 when none
-    double hMin = 0, hMax = 0;      // horizontal picture axis
-    double vMin = 0, vMax = 0;      // vertical picture axis
-    double depthMin = 0, depthMax = 0;  // stepping axis of the spatial series
-    double Timestart = 0, Timeend = 0;  // time range of the time series
-    double pictureWidth = 0, pictureHeight = 0;  // pixels; only used to derive the scales
-    double hScale = 0, vScale = 0;  // world units per pixel column / row
-    double depthStep = 0;           // slice step of the spatial series
-    double timeStep = 0;            // window length of the time series
-    double Radius = 0;              // calculation radius in steps
-    bool Gaussiandistance = false;  // Gaussian distance weighting
-    bool Cumulative = false;        // cumulative time plot
-    double DensityMaximum = 0;      // density at the top of the colour scale
 };
 
 }  // namespace korvane
