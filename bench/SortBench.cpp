@@ -21,7 +21,7 @@ const EventTable& UnsortedEvents() {
         EventTable events;
         std::mt19937_64 random(42);
         std::uniform_int_distribution<int> cell(0, 999);
-        events.count = MaxEvents;
+        events.count = InitialEventRows;
         for (EventRecord& row : events.rows) {
             row.x = cell(random) * 0.25;
             row.y = cell(random) * 0.5;
@@ -64,7 +64,7 @@ void BM_SortReferenceSelectionSort(benchmark::State& state) {
     }
     CopyRows(UnsortedEvents(), fast);
     SortEventsByColumn(fast, column);
-    if (std::memcmp(fast.rows.data(), table.rows.data(), sizeof(EventRecord) * MaxEvents) != 0) {
+    if (std::memcmp(fast.rows.data(), table.rows.data(), sizeof(EventRecord) * InitialEventRows) != 0) {
         state.SkipWithError("the fast sort left the rows in another order");
     }
 }

@@ -44,8 +44,9 @@ progress (the pictures written are complete), and a movie after the frame in pro
 Exit status:
   0    the series finished, or the movie is written
   1    invalid input: a box value fails a test ("Invalid input!"), the event file is
-       missing or cannot be read, the setup file cannot be read, the movie folder holds
-       no pictures, an unknown codec, or wrong usage
+       missing, cannot be read or holds more events than the memory takes, the setup
+       file cannot be read, the movie folder holds no pictures, an unknown codec, or
+       wrong usage
   2    any other failure after the work began (a picture or movie that cannot be
        written, not enough memory)
   130  interrupted with Ctrl-C

@@ -2,10 +2,12 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -57,7 +59,8 @@ bool IsBlankLine(std::string_view line) {
 // rewritten in place (the comma rule), which is why it arrives as a mutable range.
 class EventLineReader {
   public:
-    EventLineReader(EventTable& table, const std::string& path) : m_table(table), m_path(path) {}
+    EventLineReader(EventTable& table, const std::string& path, long long maxEvents)
+        : m_table(table), m_path(path), m_maxEvents(maxEvents) {}
 
     // False when the file must be refused; message() then says why.
     bool AddLine(char* begin, std::size_t length) {
@@ -91,10 +94,15 @@ class EventLineReader {
                         " does not hold the four values x, y, z and t separated by TABs.";
             return false;
         }
-        if (m_table.count >= MaxEvents) {
+        if (m_table.count >= m_maxEvents) {
             m_message = "The event file " + Quoted(m_path) + " holds more than " +
-                        std::to_string(MaxEvents) + " events; at most " +
-                        std::to_string(MaxEvents) + " can be read.";
+                        std::to_string(m_maxEvents) +
+                        " events, more than this computer's memory can take for a "
+                        "calculation; at most " +
+                        std::to_string(m_maxEvents) + " can be read.";
+            return false;
+        }
+        if (static_cast<std::size_t>(m_table.count) == m_table.rows.size() && !Grow()) {
             return false;
         }
         // x, y and z each run up to the next TAB; the TAB that opens a field is white space
@@ -112,14 +120,34 @@ class EventLineReader {
     const std::string& message() const { return m_message; }
 
   private:
+    // Room for more rows: the table doubles, within the budget. False, with the message, when
+    // the memory runs out.
+    bool Grow() {
+        const long long have = static_cast<long long>(m_table.rows.size());
+        const long long wanted = std::min(std::max<long long>(2 * have, 1024), m_maxEvents);
+        try {
+            m_table.rows.resize(static_cast<std::size_t>(wanted));
+        } catch (const std::bad_alloc&) {
+            m_message = "The event file " + Quoted(m_path) +
+                        " holds more events than the memory can hold: " +
+                        std::to_string(m_table.count) + " were read when it ran out.";
+            return false;
+        } catch (const std::length_error&) {
+            m_message = "The event file " + Quoted(m_path) + " holds more events than can be read.";
+            return false;
+        }
+        return true;
+    }
+
     EventTable& m_table;
     const std::string& m_path;
+    long long m_maxEvents;
     long long m_lineNumber = 0;
     std::string m_message;
 };
 
-Status ReadLines(int fd, const std::string& path, EventTable& table) {
-    EventLineReader reader(table, path);
+Status ReadLines(int fd, const std::string& path, EventTable& table, long long maxEvents) {
+    EventLineReader reader(table, path, maxEvents);
     // Holds the unfinished line at its start, followed by the block just read.
     std::string buffer;
     buffer.reserve(2 * BlockSize);
@@ -169,10 +197,24 @@ Status ReadLines(int fd, const std::string& path, EventTable& table) {
 
 }  // namespace
 
-Status ReadEventFile(const std::string& path, EventTable& table) {
+long long EventMemoryBudget() {
+    constexpr long long BytesPerEvent = 200;
+    const long long pages = sysconf(_SC_PHYS_PAGES);
+    const long long pageSize = sysconf(_SC_PAGE_SIZE);
+    long long memory = pages > 0 && pageSize > 0 ? pages * pageSize : (1LL << 32);
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        memory = std::min(memory, static_cast<long long>(limit.rlim_cur));
+    }
+    // The event count is an int throughout the engine.
+    return std::min<long long>(memory / 2 / BytesPerEvent, INT_MAX / 2);
+}
+
+Status ReadEventFile(const std::string& path, EventTable& table, long long maxEvents) {
     table.count = 0;
-    if (table.rows.size() < static_cast<std::size_t>(MaxEvents)) {
-        table.rows.resize(MaxEvents);
+    // A table left large by a long file shrinks back when a short one follows.
+    if (table.rows.size() > static_cast<std::size_t>(InitialEventRows)) {
+        std::vector<EventRecord>(InitialEventRows).swap(table.rows);
     }
     int fd;
     do {
@@ -189,7 +231,7 @@ Status ReadEventFile(const std::string& path, EventTable& table) {
     }
     Status status = Status::Ok();
     try {
-        status = ReadLines(fd, path, table);
+        status = ReadLines(fd, path, table, maxEvents);
     } catch (const std::bad_alloc&) {
         status = Status::InvalidInput("The event file " + Quoted(path) +
                                " could not be read: not enough memory for one of its lines.");

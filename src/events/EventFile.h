@@ -8,9 +8,16 @@
 
 namespace korvane {
 
-// Empties `table` and reads the event file at `path` into it. On failure the status names
-// what went wrong (file missing, too many events, a line without its four fields) and the
+// The most events a calculation may hold: what half of this computer's memory (or of the
+// process's address space limit, if lower) takes at about 200 bytes per event, for the
+// table and the work of the sort, the estimate and the pictures.
+long long EventMemoryBudget();
+
+// Empties `table` and reads the event file at `path` into it, growing the table as it
+// goes, up to `maxEvents` events. On failure the status names what went wrong (file
+// missing, more events than the memory takes, a line without its four fields) and the
 // table is left empty.
-Status ReadEventFile(const std::string& path, EventTable& table);
+Status ReadEventFile(const std::string& path, EventTable& table,
+                     long long maxEvents = EventMemoryBudget());
 
 }  // namespace korvane

@@ -5,8 +5,8 @@
 
 namespace korvane {
 
-// The table never holds more events than this; a longer file is refused.
-constexpr int MaxEvents = 50000;
+// Room the table starts with; a longer event file makes it grow.
+constexpr int InitialEventRows = 50000;
 
 // One located event. Column indices 0..3 are x, y, z, t (see Column()).
 struct EventRecord {
@@ -26,9 +26,10 @@ struct EventRecord {
 };
 
 struct EventTable {
-    // A fixed block of MaxEvents rows, allocated once and reused by every calculation.
-    std::vector<EventRecord> rows = std::vector<EventRecord>(MaxEvents);
-    int count = 0;  // rows in use, 0..MaxEvents
+    // The first `count` rows are in use. The rows are reused by every calculation; reading
+    // a longer event file adds rows.
+    std::vector<EventRecord> rows = std::vector<EventRecord>(InitialEventRows);
+    int count = 0;
 };
 
 }  // namespace korvane

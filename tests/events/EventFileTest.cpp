@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <limits>
 #include <random>
@@ -96,25 +97,48 @@ std::string ManyEvents(int count) {
     return content;
 }
 
-TEST(ReadEventFile, HoldsAtMostMaxEventsAndRefusesMore) {
+TEST(ReadEventFile, GrowsForLongFilesAndRefusesMoreThanTheBudget) {
     TempDir dir;
     EventTable table;
-    const std::string full = ManyEvents(MaxEvents);
+    const std::string many = ManyEvents(120000);  // beyond the rows the table starts with
+    ASSERT_TRUE(ReadEventFile(dir.write("many.dat", many + "\n \n"), table).ok());
+    ASSERT_EQ(table.count, 120000);
+    const EventRecord& last = table.rows[119999];
+    EXPECT_EQ(last.x, 119999.0);
+    EXPECT_EQ(last.y, 119999.5);
+    EXPECT_EQ(last.z, -119999.0);
+    EXPECT_EQ(last.t, 119.999);
 
-    ASSERT_TRUE(ReadEventFile(dir.write("full.dat", full + "\n \n"), table).ok());
-    ASSERT_EQ(table.count, MaxEvents);
-    const EventRecord& last = table.rows[MaxEvents - 1];
-    EXPECT_EQ(last.x, 49999.0);
-    EXPECT_EQ(last.y, 49999.5);
-    EXPECT_EQ(last.z, -49999.0);
-    EXPECT_EQ(last.t, 49.999);
-
-    const Status status = ReadEventFile(dir.write("over.dat", full + "1\t2\t3\t4"), table);
+    const std::string full = dir.write("full.dat", ManyEvents(1000));
+    ASSERT_TRUE(ReadEventFile(full, table, 1000).ok());
+    EXPECT_EQ(table.count, 1000);
+    const Status status =
+        ReadEventFile(dir.write("over.dat", ManyEvents(1000) + "1\t2\t3\t4"), table, 1000);
     ASSERT_FALSE(status.ok());
-    EXPECT_NE(status.message().find("more than 50000 events"), std::string::npos)
+    EXPECT_EQ(status.code(), Status::Code::InvalidInput);
+    EXPECT_NE(status.message().find(dir.file("over.dat")), std::string::npos) << status.message();
+    EXPECT_NE(status.message().find("more than 1000 events"), std::string::npos)
         << status.message();
     EXPECT_EQ(table.count, 0);
-    EXPECT_EQ(table.rows.size(), static_cast<std::size_t>(MaxEvents));
+    // A short file after a long one gives the memory back.
+    ASSERT_TRUE(ReadEventFile(full, table).ok());
+    EXPECT_EQ(table.rows.size(), static_cast<std::size_t>(InitialEventRows));
+}
+
+TEST(ReadEventFile, TheBudgetFollowsTheAddressSpaceLimit) {
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    const long long unlimited = EventMemoryBudget();
+    EXPECT_GT(unlimited, 1000000);  // a million events fit on any machine that runs this
+    rlimit small = old;
+    small.rlim_cur = 1ULL << 32;  // 4 GiB
+    if (old.rlim_max != RLIM_INFINITY && old.rlim_max < small.rlim_cur) {
+        GTEST_SKIP() << "the hard limit is below 4 GiB";
+    }
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &small), 0);
+    const long long limited = EventMemoryBudget();
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &old), 0);
+    EXPECT_EQ(limited, (1LL << 32) / 2 / 200);
 }
 
 TEST(ReadEventFile, ReadingAgainEmptiesTheTableFirst) {
@@ -197,7 +221,7 @@ TEST(ReadEventFile, SurvivesBinaryGarbage) {
         }
         const Status status = ReadEventFile(dir.write("garbage.dat", content), table);
         EXPECT_GE(table.count, 0);
-        EXPECT_LE(table.count, MaxEvents);
+        EXPECT_LE(static_cast<std::size_t>(table.count), table.rows.size());
         if (!status.ok()) {
             EXPECT_EQ(table.count, 0);
             EXPECT_FALSE(status.message().empty());

@@ -541,13 +541,14 @@ TEST_F(CalculateCommandTest, AnEventFileThatCannotBeReadRunsNoSeries) {
         const char* what;
         std::string content;
     };
-    std::string tooMany;
-    for (int i = 0; i <= MaxEvents; ++i) {
-        tooMany += "1\t2\t3\t4\n";
+    std::string lateFault;
+    for (int i = 0; i < 60000; ++i) {
+        lateFault += "1\t2\t3\t4\n";
     }
+    lateFault += "5\t6\n";
     const Row rows[] = {
         {"a line without its four fields", "1\t2\t3\t4\n5\t6\n"},
-        {"more events than the table holds", tooMany},
+        {"a fault after the table has grown", lateFault},
     };
     for (const Row& row : rows) {
         const std::string path = folder.write("bad.dat", row.content);

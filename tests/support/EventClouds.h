@@ -28,7 +28,7 @@ inline EventTable MakeCloud(const CloudRecipe& recipe) {
     std::uniform_real_distribution<double> across(recipe.low, recipe.high);
     std::uniform_real_distribution<double> when(recipe.timeLow, recipe.timeHigh);
     EventTable table;
-    table.count = std::min(recipe.count, MaxEvents);
+    table.count = std::min(recipe.count, InitialEventRows);
     const double span = recipe.high - recipe.low;
     std::vector<EventRecord> centres(6);
     for (EventRecord& c : centres) {
