@@ -7,6 +7,8 @@ set(KORVANE_SCREENSHOT_URL "https://korvane.org/docs" CACHE STRING
     "Web folder that holds the pictures of docs/, for the AppStream screenshots")
 
 install(TARGETS korvane-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The movie command of korvane-batch, a program of its own (see src/batch/CMakeLists.txt).
+install(TARGETS korvane-batch-movie RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/korvane)
 if(KORVANE_BUILD_GUI)
     install(TARGETS korvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

@@ -6,6 +6,7 @@
 
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "MovieProgram.h"
 #include "setup/CalculateCommand.h"
 
 int main(int argc, char** argv) {
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
         return RunCalculationCommand(korvane::TimeResolvedMode, rest);
     }
     if (command == "movie") {
-        return RunMovieCommand(rest);
+        return ExecMovieProgram(rest);
     }
     ReportUsageError("unknown command \"" + command + "\"");
     return ExitInvalidInput;
