@@ -101,6 +101,9 @@ CPictureViewer::CPictureViewer(QWidget* parent) : QWidget(parent) {
     m_timer->setObjectName("PlayTimer");
     m_timer->setInterval(1000 / PicturesPerSecond);
     connect(m_timer, &QTimer::timeout, this, &CPictureViewer::OnTick);
+    m_liveTimer = new QTimer(this);
+    m_liveTimer->setSingleShot(true);
+    connect(m_liveTimer, &QTimer::timeout, this, [this] { ShowFromFile(count() - 1); });
     connect(m_canvas, &PictureCanvas::pointerMoved, this, &CPictureViewer::OnPointer);
     UpdateControls();
 }
@@ -173,6 +176,7 @@ void CPictureViewer::AddWrittenPicture(const WrittenPicture& picture) {
         m_pictures.clear();
         m_axes = m_nextAxes;
         m_seriesPending = false;
+        m_sinceLiveShown.invalidate();
         SetNotice("");
     }
     ViewerPicture shown;
@@ -191,12 +195,21 @@ void CPictureViewer::AddWrittenPicture(const WrittenPicture& picture) {
     shown.rasterWidth = picture.raster.cols;
     shown.rasterHeight = picture.raster.rows;
     m_pictures.push_back(std::move(shown));
-    m_current = count() - 1;
-    ShowCurrentImage(CopyOfPicture(picture.canvas));
+    // A series writes faster than anyone can look: the screen follows at its own pace.
+    const qint64 since = m_sinceLiveShown.isValid() ? m_sinceLiveShown.elapsed() : -1;
+    if (since < 0 || since >= m_liveInterval) {
+        m_liveTimer->stop();
+        m_sinceLiveShown.start();
+        m_current = count() - 1;
+        ShowCurrentImage(CopyOfPicture(picture.canvas));
+    } else if (!m_liveTimer->isActive()) {
+        m_liveTimer->start(static_cast<int>(m_liveInterval - since));
+    }
 }
 
 void CPictureViewer::ShowPictures(const PictureFolder& series, int startNumber) {
     SetPlaying(false);
+    m_liveTimer->stop();
     m_seriesPending = false;
     m_axes = ViewerAxes();
     m_pictures.clear();
@@ -221,6 +234,7 @@ void CPictureViewer::ShowPictures(const PictureFolder& series, int startNumber) 
 
 void CPictureViewer::ShowBanner() {
     SetPlaying(false);
+    m_liveTimer->stop();
     m_pictures.clear();
     m_current = -1;
     m_canvas->SetImage(QImage());
@@ -245,6 +259,14 @@ void CPictureViewer::ShowIndex(int index) {
         UpdateControls();
         return;
     }
+    ShowFromFile(index);
+}
+
+void CPictureViewer::ShowFromFile(int index) {
+    if (index < 0 || index >= count()) {
+        return;
+    }
+    m_liveTimer->stop();
     m_current = index;
     // Read from its file: only the picture on show is kept.
     ShowCurrentImage(QImage(QString::fromStdString(m_pictures[static_cast<std::size_t>(index)].path)));

@@ -4,6 +4,7 @@
 // through, play at 10 pictures per second (looping) and zoom. Only the picture on show is
 // kept in memory; the others are read from their files when they are shown.
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 #include <vector>
@@ -36,6 +37,11 @@ class CPictureViewer : public QWidget {
     CSplashView* banner() const { return m_banner; }
     PictureCanvas* canvas() const { return m_canvas; }
     bool showsBanner() const;
+
+    // During a run a picture is put on screen at most this often (default: 10 per second,
+    // the pace of the movie); the newest picture written meanwhile follows from its file
+    // once the time is up. 0 shows every picture at once.
+    void SetLiveInterval(int milliseconds) { m_liveInterval = milliseconds; }
 
     // A run begins; its first picture, and those after it, named by `axes`, replace what
     // is shown (a run that writes nothing leaves the view as it was).
@@ -75,6 +81,8 @@ class CPictureViewer : public QWidget {
   private:
     QWidget* CreateControls();
     void ShowCurrentImage(QImage image);
+    // Shows picture `index` read from its file.
+    void ShowFromFile(int index);
     void UpdateControls();
     void OnTick();
     void OnPointer(std::optional<QPoint> pixel);
@@ -90,6 +98,9 @@ class CPictureViewer : public QWidget {
     QSlider* m_slider = nullptr;
     QSpinBox* m_spin = nullptr;
     QTimer* m_timer = nullptr;
+    QTimer* m_liveTimer = nullptr;
+    QElapsedTimer m_sinceLiveShown;
+    int m_liveInterval = 1000 / PicturesPerSecond;
 
     ViewerAxes m_axes;
     ViewerAxes m_nextAxes;

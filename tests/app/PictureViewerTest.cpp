@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMimeData>
 #include <QMenu>
@@ -114,6 +115,7 @@ class PictureViewerTest : public QObject {
         CPictureViewer viewer;
         viewer.show();
         QVERIFY(viewer.showsBanner());
+        viewer.SetLiveInterval(0);
         CheckingWatcher watcher(viewer);
         COptionsDlg& dialog = fixture.OpenWith(1, RunnableSetup(EventFile(fixture.dir)));
         dialog.SetSeriesWatcher(&watcher);
@@ -127,6 +129,31 @@ class PictureViewerTest : public QObject {
         QCOMPARE(Shown(viewer), FileImage(watcher.lastPath));
         viewer.ShowFirst();
         QCOMPARE(Shown(viewer), FileImage(viewer.pictures().front().path));
+    }
+
+    void aFastSeriesIsShownAtTheScreensPaceAndEndsOnItsLastPicture() {
+        OptionsDialogFixture fixture;
+        CPictureViewer viewer;
+        viewer.show();
+        viewer.SetLiveInterval(300);
+        ViewerFeed feed(viewer);
+        CalculationSetup setup = RunnableSetup(EventFile(fixture.dir));
+        setup.NoOfPictures = 6;
+        COptionsDlg& dialog = fixture.OpenWith(1, setup);
+        dialog.SetSeriesWatcher(&feed);
+        viewer.BeginSeries(AxesOfSeries(1, 2));
+        QElapsedTimer clock;
+        clock.start();
+        fixture.Click("calculateButton");
+        QVERIFY(feed.written >= 6);
+        QCOMPARE(viewer.count(), feed.written);
+        if (clock.elapsed() < 250) {
+            // The pictures came faster than the screen's pace: only the first is on show yet.
+            QCOMPARE(viewer.currentIndex(), 0);
+        }
+        // Then the newest follows, read from its file.
+        QTRY_COMPARE(viewer.currentIndex(), feed.written - 1);
+        QCOMPARE(Shown(viewer), FileImage(feed.lastPath));
     }
 
     void theWindowSaysWhatTheRunWroteAndOpensItsFolder() {
