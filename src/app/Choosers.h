@@ -19,16 +19,19 @@ class Choosers {
     // A file dialog with no initial name. The open kind does not insist that the file exists
     // (a setup may be saved under a new name through it); the save kind never asks before
     // replacing a file and adds `defaultExtension` to a name typed without one. `filter` is
-    // in the classic "Description|*.ext||" form. Gives the full path when the user confirms.
+    // in the classic "Description|*.ext||" form. It opens in `startFolder` when that is given
+    // and exists. Gives the full path when the user confirms.
     virtual std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
                                                   const std::string& defaultExtension,
-                                                  const std::string& filter) = 0;
+                                                  const std::string& filter,
+                                                  const std::string& startFolder = "") = 0;
 
     // A folder; nothing when the user cancels.
     virtual std::optional<std::string> BrowseForFolder(QWidget* owner,
                                                        const std::string& title) = 0;
 
-    // One of `codecs` (FOURCC codes, the first is the default); nothing when the user cancels.
+    // One of `codecs` (FOURCC codes, the first is the default), each shown in words; nothing
+    // when the user cancels.
     virtual std::optional<std::string> ChooseCodec(QWidget* owner,
                                                    const std::vector<std::string>& codecs) = 0;
 };

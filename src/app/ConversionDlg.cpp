@@ -1,5 +1,6 @@
 #include "app/ConversionDlg.h"
 
+#include <QCloseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <exception>
@@ -7,7 +8,7 @@
 #include "app/Choosers.h"
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
-#include "movie/MovieConversion.h"
+#include "movie/PictureSeriesListing.h"
 
 namespace korvane {
 
@@ -46,23 +47,67 @@ void CConversionDlg::OnInitDialog() {
         if (std::optional<std::string> movie = m_services.choosers.ChooseFile(
                 this, FileDialogKind::Save, ".avi", "Movie-Files(*.avi)|*.avi||")) {
             m_strMovie = *movie;
-            // Choosing no codec is a cancel like the two choosers before: no movie, no box.
-            if (std::optional<std::string> codec =
-                    m_services.choosers.ChooseCodec(this, AvailableAviCodecs())) {
-                try {
-                    const ConversionResult result =
-                        ConvertPicturesToMovie(m_strFolder, m_strMovie, *codec, *this);
-                    if (result.message) {
-                        MessageBoxA(result.message->text, result.message->caption,
-                                    result.message->icon);
-                    }
-                } catch (const std::exception& error) {
-                    MessageBoxA(error.what(), "Conversion Progress", MessageIcon::Stop);
+            // The folder is looked at before the codec is asked for.
+            if (FolderHasPictures()) {
+                const std::vector<std::string> codecs = AvailableAviCodecs();
+                if (codecs.empty()) {
+                    MessageBoxA("No video codec can write AVI movies on this system.",
+                                "Movie not written", MessageIcon::Stop);
+                } else if (std::optional<std::string> codec =
+                               m_services.choosers.ChooseCodec(this, codecs)) {
+                    // Choosing no codec is a cancel like the two choosers before: no movie,
+                    // no box.
+                    Convert(*codec);
                 }
             }
         }
     }
     done(1);
+}
+
+bool CConversionDlg::FolderHasPictures() {
+    PictureSeries series;
+    if (ListPictureSeries(m_strFolder, series).ok() && series.count > 0) {
+        return true;
+    }
+    MessageBoxA("Folder does not contain pictures!", "Empty folder!", MessageIcon::Stop);
+    return false;
+}
+
+void CConversionDlg::Convert(const std::string& codec) {
+    m_cancel = false;
+    m_converting = true;
+    try {
+        const ConversionResult result = ConvertPicturesToMovie(m_strFolder, m_strMovie, codec, *this);
+        m_outcome = result.outcome;
+        if (result.message) {
+            MessageBoxA(result.message->text, result.message->caption, result.message->icon);
+        }
+    } catch (const std::exception& error) {
+        MessageBoxA(error.what(), "Conversion Progress", MessageIcon::Stop);
+    }
+    m_converting = false;
+}
+
+void CConversionDlg::reject() {
+    if (m_converting) {
+        m_cancel = true;
+        return;
+    }
+    QDialog::reject();
+}
+
+void CConversionDlg::closeEvent(QCloseEvent* event) {
+    if (m_converting) {
+        m_cancel = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void CConversionDlg::DrainMessageQueue() {
+    korvane::DrainMessageQueue();
 }
 
 void CConversionDlg::SetProgressRange(int lower, int upper) {

@@ -4,12 +4,18 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 
 #include "app/AboutDlg.h"
 #include "app/Artwork.h"
 #include "app/MainFrame.h"
 #include "app/CommandLine.h"
+#include "app/Choosers.h"
 #include "app/ConversionDlg.h"
+#include "app/MessageBoxes.h"
+#include "app/PictureViewer.h"
+#include "movie/PictureFolder.h"
+#include "movie/PictureSeriesListing.h"
 #include "setup/SetupFile.h"
 
 namespace korvane {
@@ -36,6 +42,10 @@ bool CKorvaneApp::InitInstance() {
     connect(m_mainFrame->m_timeResolved, &QAction::triggered, this, &CKorvaneApp::OnTimeResolved);
     connect(m_mainFrame->m_createMovie, &QAction::triggered, this, &CKorvaneApp::OnCreateMovie);
     connect(m_mainFrame->m_about, &QAction::triggered, this, &CKorvaneApp::OnAppAbout);
+    connect(m_mainFrame->m_openPictures, &QAction::triggered, this, &CKorvaneApp::OnOpenPictures);
+    connect(m_mainFrame.get(), &CMainFrame::pathDropped, this,
+            [this](const QString& path) { OpenPictures(path.toStdString()); });
+    RebuildRecentMenu();
 
     m_mainFrame->show();
     return true;
@@ -67,16 +77,100 @@ void CKorvaneApp::OpenFile(const std::string& path) {
 void CKorvaneApp::RunOptionsDialog(int mode, const std::function<void(COptionsDlg&)>& prepare) {
     m_calculationMode = mode;
     COptionsDlg dialog(m_calculationMode, *m_workspace, m_services, m_files, m_mainFrame.get());
+    CPictureViewer& viewer = *m_mainFrame->m_viewer;
+    ViewerFeed feed(viewer);
+    dialog.SetSeriesWatcher(&feed);
+    connect(&dialog, &COptionsDlg::calculationStarting, &viewer,
+            [&viewer](int mode, int direction) { viewer.BeginSeries(AxesOfSeries(mode, direction)); });
     if (prepare) {
         prepare(dialog);
     }
     dialog.DoModal();
+    if (feed.written > 0) {
+        ReportSeries(feed.written, feed.lastPath, feed.lastNumber);
+    }
+}
+
+void CKorvaneApp::ReportSeries(int written, const std::string& lastPath, int lastNumber) {
+    std::string folder;
+    std::string prefix;
+    if (!SplitNumberedPicture(lastPath, folder, prefix)) {
+        return;
+    }
+    std::string summary = SeriesSummaryText(written, m_workspace->events.count, folder);
+    const std::vector<NumberedPicture> stale = PicturesBeyond(folder, prefix, lastNumber);
+    QString notice;
+    if (!stale.empty()) {
+        notice = QString::fromStdString(StalePicturesText(stale));
+        summary += ". " + notice.toStdString();
+    }
+    m_mainFrame->m_viewer->SetNotice(notice);
+    m_mainFrame->ShowSeriesSummary(QString::fromStdString(summary), QString::fromStdString(folder));
+    m_recent.Add(QString::fromStdString(folder));
+    RebuildRecentMenu();
+}
+
+void CKorvaneApp::OnOpenPictures() {
+    if (std::optional<std::string> folder =
+            m_services.choosers.BrowseForFolder(m_mainFrame.get(), "Open Pictures")) {
+        OpenPictures(*folder);
+    }
+}
+
+bool CKorvaneApp::OpenPictures(const std::string& path) {
+    std::string folder = path;
+    std::string prefix;
+    int start = -1;
+    PictureFolder series;
+    Status listed = Status::Ok();
+    if (QFileInfo(QString::fromStdString(path)).isDir()) {
+        listed = OpenPictureFolder(folder, series);
+    } else if (SplitNumberedPicture(path, folder, prefix)) {
+        series = PictureFolder{folder, prefix, {}};
+        listed = ListSeriesPictures(folder, prefix, series.pictures);
+        for (const NumberedPicture& picture : series.pictures) {
+            if (QFileInfo(QString::fromStdString(picture.path)) ==
+                QFileInfo(QString::fromStdString(path))) {
+                start = picture.number;
+            }
+        }
+    }
+    if (!listed.ok() || series.pictures.empty()) {
+        m_services.messageBoxes.Show(m_mainFrame.get(), "Folder does not contain pictures!",
+                                     "Empty folder!", MessageIcon::Stop);
+        return false;
+    }
+    m_mainFrame->m_viewer->ShowPictures(series, start);
+    const int count = static_cast<int>(series.pictures.size());
+    m_mainFrame->ShowSeriesSummary(
+        QString::fromStdString(GroupedInteger(count) + (count == 1 ? " picture in " : " pictures in ") +
+                               series.folder),
+        QString::fromStdString(series.folder));
+    m_recent.Add(QString::fromStdString(series.folder));
+    RebuildRecentMenu();
+    return true;
+}
+
+void CKorvaneApp::RebuildRecentMenu() {
+    QMenu* menu = m_mainFrame->m_recentMenu;
+    menu->clear();
+    const QStringList folders = m_recent.Load();
+    for (int i = 0; i < folders.size(); ++i) {
+        QAction* action = menu->addAction(QString("&%1 %2").arg(i + 1).arg(folders[i]));
+        action->setObjectName(QString("RecentFolder%1").arg(i + 1));
+        const std::string folder = folders[i].toStdString();
+        connect(action, &QAction::triggered, this, [this, folder] { OpenPictures(folder); });
+    }
+    menu->setEnabled(!folders.isEmpty());
 }
 
 void CKorvaneApp::OnCreateMovie() {
     m_calculationMode = MovieConversionMode;
     CConversionDlg dialog(m_services, m_mainFrame.get());
     dialog.DoModal();
+    if (dialog.outcome() == ConversionOutcome::Cancelled) {
+        m_mainFrame->ShowNotice("Movie not written: cancelled");
+    }
 }
 
 void CKorvaneApp::OnAppAbout() {

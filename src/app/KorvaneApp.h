@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/RecentFolders.h"
 #include "app/WindowServices.h"
 #include "setup/CalculateCommand.h"
 #include "app/OptionsDlg.h"
@@ -35,6 +36,12 @@ class CKorvaneApp : public QObject {
     void OnTimeResolved();
     void OnCreateMovie();
     void OnAppAbout();
+    // File -> "Open Pictures...": a folder of numbered pictures into the viewer.
+    void OnOpenPictures();
+
+    // Shows the numbered pictures of a folder, or the series of a numbered picture starting
+    // at it. False, with a box, when there is nothing to show.
+    bool OpenPictures(const std::string& path);
 
     // A file named on the command line: the Options dialog of a spatial series with `path`
     // (made absolute) as its event file, or, for a setup file (*.ini), that setup loaded.
@@ -43,6 +50,10 @@ class CKorvaneApp : public QObject {
   private:
     // Sets the mode and runs the Options dialog; `prepare` sees it before it is shown.
     void RunOptionsDialog(int mode, const std::function<void(COptionsDlg&)>& prepare = {});
+    // After a run that wrote `written` pictures, the last of them `lastPath` numbered
+    // `lastNumber`: the summary, "Show in Folder", and a word on older pictures left behind.
+    void ReportSeries(int written, const std::string& lastPath, int lastNumber);
+    void RebuildRecentMenu();
 
     WindowServices m_services;
     OptionsDlgFiles m_files;
@@ -50,6 +61,7 @@ class CKorvaneApp : public QObject {
     int m_calculationMode = 0;
     std::unique_ptr<CalculationWorkspace> m_workspace;
     std::unique_ptr<CMainFrame> m_mainFrame;
+    RecentFolders m_recent;
 };
 
 }  // namespace korvane

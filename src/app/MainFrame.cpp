@@ -1,11 +1,18 @@
 #include "app/MainFrame.h"
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QUrl>
 
+#include "app/PictureViewer.h"
 #include "app/SplashView.h"
 
 namespace korvane {
@@ -29,13 +36,14 @@ CMainFrame::CMainFrame(QWidget* parent)
                               Qt::WindowCloseButtonHint) {
     setObjectName("CMainFrame");
     setWindowTitle("Korvane");
-    // No sizing border: the user cannot drag the window to another size.
-    setFixedSize(FrameWidth, FrameHeight);
+    resize(FrameWidth, FrameHeight);
+    setAcceptDrops(true);
 
-    m_wndView = new CSplashView(this);
-    setCentralWidget(m_wndView);
+    m_viewer = new CPictureViewer(this);
+    m_wndView = m_viewer->banner();
+    setCentralWidget(m_viewer);
     // Focus given to the frame goes on to the view.
-    setFocusProxy(m_wndView);
+    setFocusProxy(m_viewer);
 
     CreateMenu();
     CreateStatusBar();
@@ -45,6 +53,11 @@ CMainFrame::CMainFrame(QWidget* parent)
 void CMainFrame::CreateMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("MenuFile");
+    m_openPictures = AddCommand(file, "Open Pictures...", "ID_OPEN_PICTURES", 0,
+                                "Show a folder of numbered pictures");
+    m_recentMenu = file->addMenu("Recent");
+    m_recentMenu->setObjectName("MenuRecent");
+    m_recentMenu->menuAction()->setStatusTip("Show one of the folders shown before");
     m_exit = AddCommand(file, "E&xit", "ID_APP_EXIT", 57665,
                         "Quit the application; prompts to save documents");
     connect(m_exit, &QAction::triggered, this, &QWidget::close);
@@ -77,13 +90,28 @@ void CMainFrame::CreateMenu() {
 void CMainFrame::CreateStatusBar() {
     m_wndStatusBar = statusBar();
     m_wndStatusBar->setObjectName("StatusBar");
-    m_wndStatusBar->setSizeGripEnabled(false);
 
-    // The message pane: "Ready" while idle. A menu item's prompt covers it while the item is
-    // highlighted (Qt shows the status tip as a temporary message over normal widgets).
-    auto* ready = new QLabel("Ready", m_wndStatusBar);
-    ready->setObjectName("ID_SEPARATOR");
-    m_wndStatusBar->addWidget(ready, 1);
+    // The message pane: "Ready" while idle, what the last series did once there was one. A
+    // menu item's prompt covers it while the item is highlighted (Qt shows the status tip as
+    // a temporary message over normal widgets).
+    m_messagePane = new QLabel("Ready", m_wndStatusBar);
+    m_messagePane->setObjectName("ID_SEPARATOR");
+    m_messagePane->setMinimumWidth(40);
+    m_wndStatusBar->addWidget(m_messagePane, 1);
+
+    m_showInFolder = new QPushButton("Show in Folder", m_wndStatusBar);
+    m_showInFolder->setObjectName("ShowInFolderButton");
+    m_showInFolder->setFlat(true);
+    m_showInFolder->setFocusPolicy(Qt::NoFocus);
+    m_showInFolder->hide();
+    connect(m_showInFolder, &QPushButton::clicked, this,
+            [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(m_folder)); });
+    m_wndStatusBar->addPermanentWidget(m_showInFolder);
+
+    m_pointerPane = new QLabel(m_wndStatusBar);
+    m_pointerPane->setObjectName("PointerPane");
+    m_wndStatusBar->addPermanentWidget(m_pointerPane);
+    connect(m_viewer, &CPictureViewer::pointerTextChanged, m_pointerPane, &QLabel::setText);
 
     // The lock-key indicators. Qt tells nothing about the lock keys' state, so they stay
     // dimmed rather than claim a state they do not know.
@@ -99,6 +127,48 @@ void CMainFrame::CreateStatusBar() {
         pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance("SCRL") + 12);
         pane->setEnabled(false);
         m_wndStatusBar->addPermanentWidget(pane);
+    }
+}
+
+void CMainFrame::ShowSeriesSummary(const QString& text, const QString& folder) {
+    m_messagePane->setText(text);
+    m_messagePane->setToolTip(text);
+    m_folder = folder;
+    m_showInFolder->setVisible(!folder.isEmpty());
+}
+
+void CMainFrame::ShowNotice(const QString& text) {
+    m_wndStatusBar->showMessage(text);
+}
+
+namespace {
+
+// The first local file or folder a drag carries; empty when none.
+QString DroppedPath(const QMimeData* data) {
+    if (data == nullptr) {
+        return QString();
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            return url.toLocalFile();
+        }
+    }
+    return QString();
+}
+
+}  // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedPath(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QString path = DroppedPath(event->mimeData());
+    if (!path.isEmpty()) {
+        event->acceptProposedAction();
+        emit pathDropped(path);
     }
 }
 

@@ -1,15 +1,19 @@
 #pragma once
-// The main window: the menu, the banner view and the status bar. It computes nothing; the
-// application object connects the menu's program commands to its handlers.
+// The main window: the menu, the picture viewer (the banner while nothing is loaded) and the
+// status bar. It computes nothing; the application object connects the menu's program
+// commands to its handlers.
 
 #include <QMainWindow>
 
 class QAction;
 class QLabel;
+class QMenu;
+class QPushButton;
 class QStatusBar;
 
 namespace korvane {
 
+class CPictureViewer;
 class CSplashView;
 
 class CMainFrame : public QMainWindow {
@@ -17,14 +21,27 @@ class CMainFrame : public QMainWindow {
   public:
     explicit CMainFrame(QWidget* parent = nullptr);
 
-    // The window's outer size on screen, without the window manager's decoration.
+    // The window's outer size on screen when it opens, without the window manager's
+    // decoration. The user may make it larger or smaller to see large pictures.
     static constexpr int FrameWidth = 700;
     static constexpr int FrameHeight = 500;
 
-    CSplashView* m_wndView = nullptr;
+    CPictureViewer* m_viewer = nullptr;
+    CSplashView* m_wndView = nullptr;  // the viewer's banner
     QStatusBar* m_wndStatusBar = nullptr;
+    QLabel* m_messagePane = nullptr;       // "Ready", or what the last series did
+    QLabel* m_pointerPane = nullptr;       // what lies under the mouse on the picture
+    QPushButton* m_showInFolder = nullptr;
+
+    // The message pane says `text`; "Show in Folder" opens `folder` (none: hidden).
+    void ShowSeriesSummary(const QString& text, const QString& folder);
+    // A notice over the message pane until the next one (or a menu prompt).
+    void ShowNotice(const QString& text);
+    QString shownFolder() const { return m_folder; }
 
     // The menu commands (each also carries its command number as data).
+    QAction* m_openPictures = nullptr;
+    QMenu* m_recentMenu = nullptr;
     QAction* m_exit = nullptr;
     QAction* m_spatialResolved = nullptr;
     QAction* m_timeResolved = nullptr;
@@ -35,10 +52,20 @@ class CMainFrame : public QMainWindow {
     QAction* m_nextPane = nullptr;
     QAction* m_previousPane = nullptr;
 
+  signals:
+    // A folder or a picture file was dropped onto the window.
+    void pathDropped(const QString& path);
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
   private:
     void CreateMenu();
     void CreateStatusBar();
     void CreateAccelerators();
+
+    QString m_folder;
 };
 
 }  // namespace korvane

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <exception>
 
@@ -12,7 +13,8 @@
 #include "app/MessageBoxes.h"
 #include "app/OptionsFields.h"
 #include "app/TraceLine.h"
-#include "series/ProgressSeriesObserver.h"
+#include "app/OptionsProgress.h"
+#include "app/OptionsToolTips.h"
 #include "common/Paths.h"
 #include "setup/OptionsRules.h"
 #include "setup/SetupFile.h"
@@ -43,6 +45,7 @@ COptionsDlg::COptionsDlg(int calculationMode, CalculationWorkspace& workspace,
     setFont(DialogFont());
     setFixedSize(DialogSizeToPixels(BaseUnitsOf(font()), 401, 331));
     m_controls = CreateOptionsControls(*this);
+    SetOptionsToolTips(m_controls);
     ConnectCommands();
     OnInitDialog();
 }
@@ -103,11 +106,18 @@ void COptionsDlg::OnLoad() {
         return;
     }
     const std::optional<std::string> path =
-        m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kEventFileFilter);
+        m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kEventFileFilter,
+                                       CurrentFolder());
     if (path) {
         m_values.eventFilePath = *path;
         ShowValues(m_values, m_controls);
     }
+}
+
+std::string COptionsDlg::CurrentFolder() const {
+    // The event file as the box shows it now, typed or chosen.
+    const std::string path = m_controls.eventFileBox->text().trimmed().toStdString();
+    return path.empty() ? std::string() : FolderOf(path);
 }
 
 void COptionsDlg::OnDirection(int direction) {
@@ -136,7 +146,8 @@ void COptionsDlg::OnLoadSetup() {
         return;
     }
     const std::optional<std::string> path =
-        m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kSetupFileFilter);
+        m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kSetupFileFilter,
+                                       CurrentFolder());
     if (path) {
         // A file that cannot be read changes nothing; the dialog says nothing either.
         (void)LoadSetupFile(m_setup, *path, PrintTraceLine);
@@ -151,7 +162,8 @@ void COptionsDlg::OnSaveSetup() {
     // The open kind of chooser, as for loading: the file is written under exactly the name
     // chosen, and an existing file is replaced without a question.
     const std::optional<std::string> path =
-        m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kSetupFileFilter);
+        m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kSetupFileFilter,
+                                       CurrentFolder());
     if (path) {
         TakeSetup(m_setup);
         SaveSetupReporting(*path);
@@ -167,8 +179,10 @@ void COptionsDlg::OnCalculate() {
     m_cancel = 0;
     m_calculating = true;
     DisableCommandsDuringRun();
+    emit calculationStarting(m_calculationMode, m_values.direction);
     try {
-        ProgressSeriesObserver observer(*this, PrintTraceLine);
+        OptionsProgressObserver observer(*this, PrintTraceLine, *m_controls.progressBar,
+                                         m_watcher);
         const CalculationOutcome outcome =
             Calculate(m_values, m_calculationMode, observer, m_workspace);
         if (outcome.message) {

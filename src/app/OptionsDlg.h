@@ -42,6 +42,8 @@ class COptionsDlg : public QDialog, public Host {
     void TakeSetup(CalculationSetup& setup);
 
     const CalculationSetup& setup() const { return m_setup; }
+    // Sees each series this dialog runs (the main window's viewer); may be null.
+    void SetSeriesWatcher(SeriesObserver* watcher) { m_watcher = watcher; }
     bool IsCalculating() const { return m_calculating; }
 
     // The series' window.
@@ -54,6 +56,10 @@ class COptionsDlg : public QDialog, public Host {
 
     // Set to 1 when the dialog is asked to close or goes; 0 at the start of a calculation.
     int m_cancel = 0;
+
+  signals:
+    // "Calculate!" passed its own checks and is about to run in `mode` along `direction`.
+    void calculationStarting(int mode, int direction);
 
   public slots:
     void reject() override;
@@ -69,6 +75,8 @@ class COptionsDlg : public QDialog, public Host {
     // Greys or enables the controls for the mode, the direction and the switches of m_values.
     void ApplyEnableRules();
 
+    // The folder of the event file the dialog shows: where the choosers open.
+    std::string CurrentFolder() const;
     void OnLoad();
     void OnDirection(int direction);
     void OnSwitch();
@@ -93,6 +101,7 @@ class COptionsDlg : public QDialog, public Host {
     // read); the check states as the boxes hold them now.
     DialogValues m_values;
     bool m_calculating = false;
+    SeriesObserver* m_watcher = nullptr;
     std::vector<std::pair<QWidget*, bool>> m_enabledBeforeRun;
 
     OptionsControls m_controls;

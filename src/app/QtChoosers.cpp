@@ -1,17 +1,23 @@
 #include "app/QtChoosers.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QStringList>
 
 #include "app/FileFilter.h"
+#include "movie/MovieConversion.h"
 
 namespace korvane {
 
 std::optional<std::string> QtChoosers::ChooseFile(QWidget* owner, FileDialogKind kind,
                                                   const std::string& defaultExtension,
-                                                  const std::string& filter) {
+                                                  const std::string& filter,
+                                                  const std::string& startFolder) {
     QFileDialog dialog(owner);
+    if (!startFolder.empty() && QFileInfo(QString::fromStdString(startFolder)).isDir()) {
+        dialog.setDirectory(QString::fromStdString(startFolder));
+    }
     dialog.setNameFilter(QtFileFilter(filter));
     // Neither kind insists on an existing file, and neither asks before replacing one.
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -40,15 +46,16 @@ std::optional<std::string> QtChoosers::ChooseCodec(QWidget* owner,
                                                    const std::vector<std::string>& codecs) {
     QStringList items;
     for (const std::string& codec : codecs) {
-        items << QString::fromStdString(codec);
+        items << QString::fromStdString(AviCodecDescription(codec));
     }
     bool chosen = false;
-    const QString codec =
+    const QString item =
         QInputDialog::getItem(owner, "Video Compression", "Compressor:", items, 0, false, &chosen);
-    if (!chosen || codec.isEmpty()) {
+    const qsizetype index = items.indexOf(item);
+    if (!chosen || index < 0) {
         return std::nullopt;
     }
-    return codec.toStdString();
+    return codecs[static_cast<std::size_t>(index)];
 }
 
 }  // namespace korvane

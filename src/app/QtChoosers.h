@@ -9,7 +9,8 @@ class QtChoosers : public Choosers {
   public:
     std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
                                           const std::string& defaultExtension,
-                                          const std::string& filter) override;
+                                          const std::string& filter,
+                                          const std::string& startFolder = "") override;
     std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title) override;
     std::optional<std::string> ChooseCodec(QWidget* owner,
                                            const std::vector<std::string>& codecs) override;

@@ -1,12 +1,20 @@
 #include "app/ScreenshotTour.h"
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
 
+#include "app/ExampleFolder.h"
 #include "app/KorvaneApp.h"
 #include "app/MainFrame.h"
+#include "common/Paths.h"
+#include "setup/SetupFile.h"
 
 namespace korvane {
 
@@ -31,6 +39,53 @@ void GrabNextModalDialog(const QString& path) {
     });
 }
 
+// The bundled example's spatial series, run in a folder of its own: the main window is
+// grabbed halfway through and once the last picture shows.
+void RunExampleSeries(CKorvaneApp& app, const QString& folder) {
+    QTemporaryDir work;
+    const std::string events = JoinPath(work.path().toStdString(), "events.dat");
+    const std::string example = BundledExampleFolder();
+    CalculationSetup setup;
+    if (!QFile::copy(QString::fromStdString(JoinPath(example, "events.dat")),
+                     QString::fromStdString(events)) ||
+        !LoadSetupFile(setup, JoinPath(example, "spatial.ini")).ok()) {
+        std::fprintf(stderr, "korvane: the example is missing; no pictures of a run\n");
+        return;
+    }
+    setup.FilePath = events;
+    const std::string ini = JoinPath(work.path().toStdString(), "spatial.ini");
+    (void)SaveSetupFile(setup, ini);
+
+    app.mainFrame()->resize(940, 820);
+    QTimer::singleShot(kSettleMilliseconds, [&app, folder] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr) {
+            return;
+        }
+        auto* bar = dialog->findChild<QProgressBar*>("progressBar");
+        QObject::connect(bar, &QProgressBar::valueChanged, dialog, [&app, folder, bar](int value) {
+            if (value == bar->maximum() / 2) {
+                Save(app.mainFrame(), folder + "/viewer-run.png");
+            }
+            if (value == bar->maximum()) {
+                // The box "Calculation finished successfully." comes next: close it.
+                QTimer::singleShot(kSettleMilliseconds, [] {
+                    if (QWidget* box = QApplication::activeModalWidget()) {
+                        box->close();
+                    }
+                });
+            }
+        });
+        dialog->findChild<QPushButton*>("calculateButton")->click();
+    });
+    app.OpenFile(ini);
+    // The newest picture follows on its own pace; then the window as the run left it.
+    QEventLoop settle;
+    QTimer::singleShot(kSettleMilliseconds, &settle, &QEventLoop::quit);
+    settle.exec();
+    Save(app.mainFrame(), folder + "/viewer.png");
+}
+
 }  // namespace
 
 QString ScreenshotFolder() {
@@ -46,6 +101,7 @@ void StartScreenshotTour(CKorvaneApp& app, const QString& folder) {
         app.OnTimeResolved();
         GrabNextModalDialog(folder + "/about.png");
         app.OnAppAbout();
+        RunExampleSeries(app, folder);
         QCoreApplication::quit();
     });
 }

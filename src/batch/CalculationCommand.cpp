@@ -12,6 +12,7 @@
 #include "ExitStatus.h"
 #include "Interrupt.h"
 #include "common/Paths.h"
+#include "movie/PictureFolder.h"
 #include "series/ProgressSeriesObserver.h"
 #include "setup/CalculateCommand.h"
 #include "setup/DialogValues.h"
@@ -28,6 +29,33 @@ void Say(const std::string& line) {
 void PrintLine(const std::string& line) {
     std::fputs((line + "\n").c_str(), stdout);
     std::fflush(stdout);
+}
+
+// The progress on standard error, and the last picture written.
+class BatchSeriesObserver : public ProgressSeriesObserver {
+  public:
+    using ProgressSeriesObserver::ProgressSeriesObserver;
+    void PictureWritten(const WrittenPicture& picture) override {
+        ProgressSeriesObserver::PictureWritten(picture);
+        lastPath = picture.path;
+        lastNumber = picture.number;
+    }
+    std::string lastPath;
+    int lastNumber = 0;
+};
+
+// Pictures of the same series numbered beyond the last one written were left by an earlier,
+// longer run: say so, since a movie of the folder would include them.
+void WarnOfOlderPictures(const BatchSeriesObserver& observer) {
+    std::string folder;
+    std::string prefix;
+    if (observer.lastNumber == 0 || !SplitNumberedPicture(observer.lastPath, folder, prefix)) {
+        return;
+    }
+    const std::vector<NumberedPicture> stale = PicturesBeyond(folder, prefix, observer.lastNumber);
+    if (!stale.empty()) {
+        Say(StalePicturesText(stale));
+    }
 }
 
 }  // namespace
@@ -55,13 +83,14 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     BatchHost host("picture", 1);
     // The event table alone is 1.6 MB: keep it off the stack.
     auto workspace = std::make_unique<CalculationWorkspace>();
-    ProgressSeriesObserver observer(host, PrintLine);
+    BatchSeriesObserver observer(host, PrintLine);
     const CalculationOutcome outcome = Calculate(values, mode, observer, *workspace);
     host.FinishLine();
     if (outcome.message) {
         host.MessageBoxA(outcome.message->text, outcome.message->caption, outcome.message->icon);
     }
 
+    WarnOfOlderPictures(observer);
     const std::string folder = FolderOf(values.eventFilePath);
     switch (outcome.status.code()) {
         case Status::Code::Ok:

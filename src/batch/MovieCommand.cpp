@@ -117,6 +117,9 @@ int RunMovieCommand(const std::vector<std::string>& arguments) {
     if (result.message) {
         host.MessageBoxA(result.message->text, result.message->caption, result.message->icon);
     }
+    if (!result.reason.empty()) {
+        Say(result.reason);
+    }
     switch (result.outcome) {
         case ConversionOutcome::Written:
             Say("movie written: " + moviePath + " (" + codec + ", 10 frames per second)");

@@ -71,6 +71,27 @@ std::vector<std::string> ProbeAviCodecs() {
 
 }  // namespace
 
+std::string AviCodecDescription(const std::string& fourcc) {
+    static const struct {
+        const char* fourcc;
+        const char* words;
+    } descriptions[] = {
+        {"MJPG", "Motion JPEG, plays almost everywhere"},
+        {"FFV1", "FFmpeg lossless, exact pictures, large files"},
+        {"HFYU", "Huffyuv lossless, exact pictures, very large files"},
+        {"XVID", "Xvid MPEG-4, small files"},
+        {"DIVX", "DivX MPEG-4, small files"},
+        {"H264", "H.264, smallest files, needs a recent player"},
+        {"IYUV", "uncompressed YUV, huge files"},
+    };
+    for (const auto& description : descriptions) {
+        if (fourcc == description.fourcc) {
+            return fourcc + ": " + description.words;
+        }
+    }
+    return fourcc;
+}
+
 std::vector<std::string> AvailableAviCodecs() {
     // Probed once per process; the initialisation of a local static is thread-safe.
     static const std::vector<std::string> codecs = ProbeAviCodecs();

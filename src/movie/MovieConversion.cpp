@@ -84,8 +84,9 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
                           std::string& currentPicture) {
     PictureSeries series;
     if (const Status listed = ListPictureSeries(folder, series); !listed.ok()) {
+        // A folder that cannot be listed holds no picture the conversion can use.
         failure = listed.message();
-        return ConversionOutcome::Failed;
+        return ConversionOutcome::EmptyFolder;
     }
     if (series.count == 0) {
         return ConversionOutcome::EmptyFolder;
@@ -202,10 +203,11 @@ ConversionResult ConvertPicturesToMovie(const std::string& folder, const std::st
                                           : " for the picture " + Quoted(currentPicture)) +
                   ".";
     }
-    ConversionResult result{outcome, std::nullopt};
+    ConversionResult result{outcome, std::nullopt, ""};
     if (outcome == ConversionOutcome::EmptyFolder) {
         result.message =
             UserMessage{"Folder does not contain pictures!", "Empty folder!", MessageIcon::Stop};
+        result.reason = failure;
     } else if (outcome == ConversionOutcome::Failed && !failure.empty()) {
         result.message = UserMessage{failure, FailureCaption, MessageIcon::Stop};
     }

@@ -1,7 +1,10 @@
 // The "Create Movie" dialog: its choosers, each way of cancelling, and a conversion.
 
 #include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
@@ -9,6 +12,8 @@
 #include "AppTestRegistry.h"
 #include "FakeWindowServices.h"
 #include "app/ConversionDlg.h"
+#include "app/KorvaneApp.h"
+#include "app/MainFrame.h"
 #include "support/TempDir.h"
 
 namespace korvane::testing {
@@ -22,6 +27,24 @@ void WritePictures(const TempDir& dir, int count) {
         cv::imwrite(dir.file(name), picture);
     }
 }
+
+// Answers the codec chooser, and presses "Abort" through the event loop once the progress
+// bar reaches `abortAt`.
+class AbortingChoosers : public FakeChoosers {
+  public:
+    int abortAt = 2;
+    std::optional<std::string> ChooseCodec(QWidget* owner,
+                                           const std::vector<std::string>& codecs) override {
+        auto* bar = owner->findChild<QProgressBar*>("IDC_1049");
+        auto* abort = owner->findChild<QPushButton*>("IDCANCEL");
+        QObject::connect(bar, &QProgressBar::valueChanged, owner, [this, abort](int value) {
+            if (value == abortAt) {
+                QTimer::singleShot(0, abort, &QPushButton::click);
+            }
+        });
+        return FakeChoosers::ChooseCodec(owner, codecs);
+    }
+};
 
 class ConversionDlgTest : public QObject {
     Q_OBJECT
@@ -97,6 +120,61 @@ class ConversionDlgTest : public QObject {
         QCOMPARE(boxes.shown[0].caption, std::string("Empty folder!"));
         QCOMPARE(boxes.shown[0].icon, MessageIcon::Stop);
         QVERIFY(!std::filesystem::exists(output.file("movie.avi")));
+        // The folder is looked at before the codec is asked for.
+        QVERIFY(choosers.codecLists.empty());
+    }
+
+    void aFolderThatCannotBeListedGetsTheEmptyFolderBox() {
+        TempDir output;
+        FakeChoosers choosers;
+        FakeMessageBoxes boxes;
+        choosers.folderAnswers.push_back(output.file("no-such-folder"));
+        choosers.fileAnswers.push_back(output.file("movie.avi"));
+        CConversionDlg dialog({choosers, boxes});
+        dialog.DoModal();
+        QCOMPARE(boxes.shown.size(), size_t{1});
+        QCOMPARE(boxes.shown[0].text, std::string("Folder does not contain pictures!"));
+        QCOMPARE(boxes.shown[0].caption, std::string("Empty folder!"));
+        QVERIFY(choosers.codecLists.empty());
+    }
+
+    void abortStopsAfterTheFrameInProgressAndLeavesNoMovie() {
+        TempDir pictures;
+        TempDir output;
+        WritePictures(pictures, 12);
+        AbortingChoosers choosers;
+        FakeMessageBoxes boxes;
+        choosers.folderAnswers.push_back(pictures.path().string());
+        choosers.fileAnswers.push_back(output.file("movie.avi"));
+        choosers.codecAnswers.push_back("MJPG");
+        CConversionDlg dialog({choosers, boxes});
+        QCOMPARE(dialog.DoModal(), 1);
+        QCOMPARE(dialog.outcome(), ConversionOutcome::Cancelled);
+        // The click came through the event loop while frame 2 was reported; no frame after it
+        // was written.
+        QCOMPARE(dialog.m_progress->value(), 2);
+        QVERIFY(boxes.shown.empty());
+        QVERIFY(std::filesystem::is_empty(output.path()));
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void closingTheMainWindowsConversionSaysItWasCancelled() {
+        TempDir pictures;
+        TempDir output;
+        TempDir settings;
+        WritePictures(pictures, 6);
+        AbortingChoosers choosers;
+        choosers.abortAt = 1;
+        FakeMessageBoxes boxes;
+        choosers.folderAnswers.push_back(pictures.path().string());
+        choosers.fileAnswers.push_back(output.file("movie.avi"));
+        choosers.codecAnswers.push_back("MJPG");
+        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.InitInstance());
+        app.mainFrame()->m_createMovie->trigger();
+        QCOMPARE(app.mainFrame()->statusBar()->currentMessage(),
+                 QString("Movie not written: cancelled"));
+        QVERIFY(std::filesystem::is_empty(output.path()));
     }
 };
 

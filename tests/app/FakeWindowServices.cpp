@@ -17,8 +17,9 @@ std::optional<std::string> NextAnswer(std::deque<std::optional<std::string>>& an
 
 std::optional<std::string> FakeChoosers::ChooseFile(QWidget*, FileDialogKind kind,
                                                     const std::string& defaultExtension,
-                                                    const std::string& filter) {
-    fileQuestions.push_back({kind, defaultExtension, filter});
+                                                    const std::string& filter,
+                                                    const std::string& startFolder) {
+    fileQuestions.push_back({kind, defaultExtension, filter, startFolder});
     return NextAnswer(fileAnswers);
 }
 

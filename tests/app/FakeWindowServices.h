@@ -19,6 +19,7 @@ struct FileQuestion {
     FileDialogKind kind;
     std::string defaultExtension;
     std::string filter;
+    std::string startFolder;
 };
 
 class FakeChoosers : public Choosers {
@@ -34,7 +35,8 @@ class FakeChoosers : public Choosers {
 
     std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
                                           const std::string& defaultExtension,
-                                          const std::string& filter) override;
+                                          const std::string& filter,
+                                          const std::string& startFolder = "") override;
     std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title) override;
     std::optional<std::string> ChooseCodec(QWidget* owner,
                                            const std::vector<std::string>& codecs) override;

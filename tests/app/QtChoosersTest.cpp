@@ -71,7 +71,7 @@ class QtChoosersTest : public QObject {
         QVERIFY(!choosers.ChooseCodec(nullptr, {"MJPG", "XVID"}));
     }
 
-    void codecListOffersTheFirstCodec() {
+    void codecListOffersTheFirstCodecInWords() {
         QStringList offered;
         AnswerNextDialog<QInputDialog>([&](QInputDialog* dialog) {
             offered = dialog->comboBoxItems();
@@ -79,9 +79,22 @@ class QtChoosersTest : public QObject {
         });
         QtChoosers choosers;
         const auto codec = choosers.ChooseCodec(nullptr, {"MJPG", "XVID"});
-        QCOMPARE(offered, QStringList({"MJPG", "XVID"}));
+        QCOMPARE(offered.size(), 2);
+        QCOMPARE(offered[0], QString("MJPG: Motion JPEG, plays almost everywhere"));
+        QVERIFY(offered[1].startsWith("XVID: "));
         QVERIFY(codec.has_value());
         QCOMPARE(*codec, std::string("MJPG"));
+    }
+
+    void aChosenCodecInWordsGivesItsCode() {
+        AnswerNextDialog<QInputDialog>([&](QInputDialog* dialog) {
+            dialog->setTextValue(dialog->comboBoxItems().at(1));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QtChoosers choosers;
+        const auto codec = choosers.ChooseCodec(nullptr, {"MJPG", "XVID"});
+        QVERIFY(codec.has_value());
+        QCOMPARE(*codec, std::string("XVID"));
     }
 };
 

@@ -146,6 +146,24 @@ TEST_F(BatchTest, SpatialSeriesWritesItsPicturesBesideTheEventFile) {
     EXPECT_FALSE(first.empty());
 }
 
+// A shorter run after a longer one: the older pictures stay, and the output says so.
+TEST_F(BatchTest, OlderPicturesBeyondTheSeriesAreNamedAndKept) {
+    SetupLines setup = ValidSetup("data/events.dat");
+    setup["[NoOfPictures]"] = "6.000000e+00";
+    ASSERT_EQ(RunSetup("spatial", setup).exitStatus, 0);
+    const BatchResult same = RunSetup("spatial", setup);
+    EXPECT_EQ(same.err.find("older picture"), std::string::npos) << same.err;
+
+    const BatchResult shorter = RunSetup("spatial", ValidSetup("data/events.dat"));
+    EXPECT_EQ(shorter.exitStatus, 0) << shorter.err;
+    EXPECT_NE(shorter.err.find("2 older pictures (space0005.bmp to space0006.bmp) of an earlier "
+                               "run are still in the folder: a movie of the folder would "
+                               "include them."),
+              std::string::npos)
+        << shorter.err;
+    EXPECT_EQ(Pictures(), Numbered("space", 6));
+}
+
 TEST_F(BatchTest, TimeSeriesPlainCumulativeAndPerspective) {
     struct Row {
         const char* what;
@@ -309,6 +327,14 @@ TEST_F(BatchTest, MovieInputsThatAreRefused) {
     EXPECT_NE(empty.err.find("Empty folder!: Folder does not contain pictures!"), std::string::npos)
         << empty.err;
     EXPECT_FALSE(std::filesystem::exists(work.path() / "empty.avi"));
+
+    // A folder that cannot be listed gets the same box, and the reason on a line of its own.
+    const BatchResult missing = Run({"movie", "no-such-folder", "missing.avi"});
+    EXPECT_EQ(missing.exitStatus, 1) << missing.err;
+    EXPECT_NE(missing.err.find("Empty folder!: Folder does not contain pictures!\n"
+                               "korvane-batch: The folder \""),
+              std::string::npos)
+        << missing.err;
 
     ASSERT_EQ(RunSetup("spatial", ValidSetup("data/events.dat")).exitStatus, 0);
     const BatchResult codec = Run({"movie", "data", "m.avi", "--codec", "QQQQ"});

@@ -328,16 +328,29 @@ TEST(MovieConversion, ReportsATargetThatCannotBeWritten) {
     EXPECT_EQ(FolderNames(movies.path().string()), std::vector<std::string>{"plain-file"});
 }
 
-TEST(MovieConversion, ReportsAFolderThatCannotBeListed) {
+// A folder that cannot be listed gets the empty folder's box; the reason comes apart, for a
+// front end that can say more.
+TEST(MovieConversion, ReportsAFolderThatCannotBeListedAsEmpty) {
     TempDir movies;
     for (const std::string& folder : {movies.file("no-such-folder"), movies.write("a-file", "")}) {
         RecordingHost host;
-        EXPECT_EQ(testing::ConvertShowingMessages(folder, movies.file("movie.avi"), "MJPG", host),
-                  ConversionOutcome::Failed);
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_NE(host.messages[0].text.find("cannot be read"), std::string::npos);
+        const ConversionResult result =
+            ConvertPicturesToMovie(folder, movies.file("movie.avi"), "MJPG", host);
+        EXPECT_EQ(result.outcome, ConversionOutcome::EmptyFolder);
+        ASSERT_TRUE(result.message.has_value());
+        EXPECT_EQ(result.message->text, "Folder does not contain pictures!");
+        EXPECT_EQ(result.message->caption, "Empty folder!");
+        EXPECT_NE(result.reason.find("cannot be read"), std::string::npos) << result.reason;
         EXPECT_FALSE(std::filesystem::exists(movies.file("movie.avi")));
     }
+}
+
+TEST(MovieConversion, NamesEachCodecInWords) {
+    EXPECT_EQ(AviCodecDescription("MJPG"), "MJPG: Motion JPEG, plays almost everywhere");
+    for (const std::string& codec : AvailableAviCodecs()) {
+        EXPECT_EQ(AviCodecDescription(codec).rfind(codec + ": ", 0), 0u) << codec;
+    }
+    EXPECT_EQ(AviCodecDescription("ABCD"), "ABCD");
 }
 
 TEST(MovieConversion, RefusesACodecThatIsNoFourCharacterCode) {

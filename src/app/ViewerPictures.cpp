@@ -1,0 +1,82 @@
+#include "app/ViewerPictures.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "common/NumberText.h"
+#include "events/ViewAxes.h"
+
+namespace korvane {
+namespace {
+
+const char* const ColumnNames[] = {"x", "y", "z", "t"};
+
+// World units per raster step of a range shown on `pixels` pixels (trunc(range / scale) + 2).
+double StepOf(const AxisRange& range, int pixels) {
+    return ScaleOrStep(range, std::max(pixels - 2, 1));
+}
+
+}  // namespace
+
+ViewerAxes AxesOfSeries(int mode, int direction) {
+    ViewerAxes axes;
+    const bool time = mode != 1;
+    if (direction >= 0 && direction <= 2) {
+        const AxisMap map = ViewAxes(static_cast<ViewDirection>(direction));
+        axes.horizontal = ColumnNames[map.horizontal];
+        axes.vertical = ColumnNames[map.vertical];
+        axes.caption = time ? "t" : ColumnNames[map.depth];
+    } else {
+        axes.caption = "t";
+    }
+    axes.captionDecimals = time ? 1 : 4;
+    axes.captionUnit = time ? " s" : "";
+    return axes;
+}
+
+std::optional<WorldPoint> WorldPositionAt(const ViewerPicture& picture, int x, int y) {
+    const PlaneRange& r = picture.ranges;
+    if (!picture.hasRaster || (r.horizontal.min == r.horizontal.max &&
+                               r.vertical.min == r.vertical.max)) {
+        return std::nullopt;
+    }
+    const int column = x - picture.rasterLeft;
+    const int rowFromBottom = picture.rasterTop + picture.rasterHeight - 1 - y;
+    if (column < 0 || column >= picture.rasterWidth || rowFromBottom < 0 ||
+        rowFromBottom >= picture.rasterHeight) {
+        return std::nullopt;
+    }
+    return WorldPoint{r.horizontal.min + column * StepOf(r.horizontal, picture.rasterWidth),
+                      r.vertical.min + rowFromBottom * StepOf(r.vertical, picture.rasterHeight)};
+}
+
+std::string PointerText(const ViewerPicture& picture, const ViewerAxes& axes,
+                        const std::optional<WorldPoint>& position) {
+    std::string text;
+    if (position && !axes.horizontal.empty()) {
+        text = axes.horizontal + " = " + FormatFixed(position->horizontal, 3) + ", " +
+               axes.vertical + " = " + FormatFixed(position->vertical, 3) + "   ";
+    }
+    text += std::filesystem::path(picture.path).filename().string();
+    if (picture.hasRaster && !axes.caption.empty()) {
+        text += "   " + axes.caption + " = " +
+                FormatFixed(picture.captionValue, axes.captionDecimals) + axes.captionUnit;
+    }
+    return text;
+}
+
+std::string GroupedInteger(long long value) {
+    const bool negative = value < 0;
+    std::string digits = FormatInteger(static_cast<double>(negative ? -value : value));
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), ",");
+    }
+    return negative ? "-" + digits : digits;
+}
+
+std::string SeriesSummaryText(int pictures, int events, const std::string& folder) {
+    return GroupedInteger(pictures) + (pictures == 1 ? " picture" : " pictures") + " from " +
+           GroupedInteger(events) + (events == 1 ? " event" : " events") + " in " + folder;
+}
+
+}  // namespace korvane
