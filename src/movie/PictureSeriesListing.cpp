@@ -12,7 +12,7 @@
 namespace korvane {
 namespace {
 
-constexpr std::string_view PictureExtension = ".bmp";
+constexpr std::string_view BmpExtension = ".bmp";
 constexpr std::size_t MinimumDigits = 4;
 
 bool IsDigit(char c) {
@@ -29,8 +29,8 @@ std::size_t TrailingDigits(std::string_view stem) {
 }
 
 bool HasPictureExtension(std::string_view name) {
-    return name.size() > PictureExtension.size() &&
-           name.substr(name.size() - PictureExtension.size()) == PictureExtension;
+    return name.size() > BmpExtension.size() &&
+           name.substr(name.size() - BmpExtension.size()) == BmpExtension;
 }
 
 // `name` is `prefix`, at least four digits and ".bmp".
@@ -39,7 +39,7 @@ bool BelongsToSeries(std::string_view name, std::string_view prefix) {
         return false;
     }
     const std::string_view rest =
-        name.substr(prefix.size(), name.size() - prefix.size() - PictureExtension.size());
+        name.substr(prefix.size(), name.size() - prefix.size() - BmpExtension.size());
     return rest.size() >= MinimumDigits && std::all_of(rest.begin(), rest.end(), IsDigit);
 }
 
@@ -50,7 +50,7 @@ bool IsNumberedPictureName(const std::string& fileName) {
         return false;
     }
     const std::string_view stem =
-        std::string_view(fileName).substr(0, fileName.size() - PictureExtension.size());
+        std::string_view(fileName).substr(0, fileName.size() - BmpExtension.size());
     return TrailingDigits(stem) >= MinimumDigits;
 }
 
@@ -88,7 +88,7 @@ Status ListPictureSeries(const std::string& folder, PictureSeries& series) {
     std::sort(names.begin(), names.end());
     const std::string& first = names.front();
     const std::string prefix =
-        first.substr(0, first.size() - PictureExtension.size() - MinimumDigits);
+        first.substr(0, first.size() - BmpExtension.size() - MinimumDigits);
     series.firstPicture = JoinPath(folder, first);
     series.basePath = JoinPath(folder, prefix);
     series.count = static_cast<int>(std::count_if(
