@@ -9,7 +9,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
-#include "picture/BmpEncoder.h"
+#include "picture/PictureFiles.h"
 #include "picture/ColourScale.h"
 #include "common/FloatNarrowing.h"
 
@@ -204,8 +204,8 @@ cv::Rect SeriesCanvas::RasterArea() const {
 }
 
 Status WritePictureFile(const cv::Mat& canvas, const std::string& path,
-                        std::vector<unsigned char>& bytes) {
-    if (!EncodeBmp(canvas, bytes)) {
+                        std::vector<unsigned char>& bytes, PictureFormat format) {
+    if (!EncodePicture(format, canvas, bytes)) {
         return Status::Internal("Cannot write the picture " + path +
                                 ": the picture could not be encoded");
     }
