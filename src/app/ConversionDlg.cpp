@@ -7,9 +7,15 @@
 #include "app/Choosers.h"
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
+#include "movie/MovieContainers.h"
 #include "movie/MovieConversion.h"
 
 namespace korvane {
+
+// The containers a movie can be saved in; the extension chosen picks the container.
+const char* const MovieFileFilter =
+    "Movie-Files(*.avi)|*.avi|MP4 Movies(*.mp4)|*.mp4|Matroska Movies(*.mkv)|*.mkv|"
+    "WebM Movies(*.webm)|*.webm||";
 
 CConversionDlg::CConversionDlg(WindowServices services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -44,11 +50,12 @@ void CConversionDlg::OnInitDialog() {
     if (std::optional<std::string> folder = m_services.choosers.BrowseForFolder(nullptr, "")) {
         m_strFolder = *folder;
         if (std::optional<std::string> movie = m_services.choosers.ChooseFile(
-                this, FileDialogKind::Save, ".avi", "Movie-Files(*.avi)|*.avi||")) {
+                this, FileDialogKind::Save, ".avi", MovieFileFilter)) {
             m_strMovie = *movie;
             // Choosing no codec is a cancel like the two choosers before: no movie, no box.
             if (std::optional<std::string> codec =
-                    m_services.choosers.ChooseCodec(this, AvailableAviCodecs())) {
+                    m_services.choosers.ChooseCodec(this,
+                                                    AvailableCodecs(ContainerOfPath(m_strMovie)))) {
                 try {
                     const ConversionResult result =
                         ConvertPicturesToMovie(m_strFolder, m_strMovie, *codec, *this);
