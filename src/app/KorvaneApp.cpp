@@ -10,6 +10,7 @@
 #include "app/MainFrame.h"
 #include "app/CommandLine.h"
 #include "app/ConversionDlg.h"
+#include "app/OutputOptionsDlg.h"
 #include "setup/SetupFile.h"
 
 namespace korvane {
@@ -35,6 +36,8 @@ bool CKorvaneApp::InitInstance() {
             &CKorvaneApp::OnSpatialResolved);
     connect(m_mainFrame->m_timeResolved, &QAction::triggered, this, &CKorvaneApp::OnTimeResolved);
     connect(m_mainFrame->m_createMovie, &QAction::triggered, this, &CKorvaneApp::OnCreateMovie);
+    connect(m_mainFrame->m_outputOptions, &QAction::triggered, this,
+            &CKorvaneApp::OnOutputOptions);
     connect(m_mainFrame->m_about, &QAction::triggered, this, &CKorvaneApp::OnAppAbout);
 
     m_mainFrame->show();
@@ -76,6 +79,11 @@ void CKorvaneApp::RunOptionsDialog(int mode, const std::function<void(COptionsDl
 void CKorvaneApp::OnCreateMovie() {
     m_calculationMode = MovieConversionMode;
     CConversionDlg dialog(m_services, m_mainFrame.get());
+    dialog.DoModal();
+}
+
+void CKorvaneApp::OnOutputOptions() {
+    COutputOptionsDlg dialog(m_services, m_files, m_mainFrame.get());
     dialog.DoModal();
 }
 

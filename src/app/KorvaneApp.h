@@ -34,6 +34,7 @@ class CKorvaneApp : public QObject {
     void OnSpatialResolved();
     void OnTimeResolved();
     void OnCreateMovie();
+    void OnOutputOptions();
     void OnAppAbout();
 
     // A file named on the command line: the Options dialog of a spatial series with `path`
