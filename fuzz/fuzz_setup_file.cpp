@@ -1,5 +1,5 @@
-// The setup file reader on arbitrary bytes: it never crashes, changes only the fields whose
-// keys it meets, and what it read survives saving and loading again unchanged.
+// The setup file reader on arbitrary bytes: it never crashes, changes only the fields (and
+// output choices) whose keys it meets, and what it read survives saving and loading again unchanged.
 
 #include <cmath>
 #include <cstdint>
@@ -14,9 +14,15 @@ using korvane::fuzzing::Require;
 
 namespace {
 
-CalculationSetup Sentinel(double base) {
+// `otherOutput`: every output choice away from its default, so a key that is read shows.
+CalculationSetup Sentinel(double base, bool otherOutput = false) {
     CalculationSetup setup;
     setup.FilePath = "sentinel";
+    if (otherOutput) {
+        setup.Output.format = korvane::PictureFormat::Png;
+        setup.Output.densities = true;
+        setup.Output.index = false;
+    }
     double* const fields[] = {&setup.Direction,
                               &setup.Amin,
                               &setup.Amax,
@@ -60,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string& input = korvane::fuzzing::WriteScratchFile(data, size);
     const std::string text(reinterpret_cast<const char*>(data), size);
 
-    CalculationSetup first = Sentinel(-7.0);
+    CalculationSetup first = Sentinel(-7.0, true);
     Require(korvane::LoadSetupFile(first, input).ok(), "a readable setup file was not loaded");
     // Only fields whose key the file holds change; which ones is the same whatever they held
     // before.
@@ -72,6 +78,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (text.find("[Radius]\t") == std::string::npos) {
         Require(first.Radius == -7.0 + 17.0, "the radius changed without its key");
     }
+    // The output keys after the nineteen lines change only what they name.
+    if (text.find("[Pictureformat]\t") == std::string::npos) {
+        Require(first.Output.format == korvane::PictureFormat::Png,
+                "the format changed without its key");
+    }
+    if (text.find("[Densitydata]\t") == std::string::npos) {
+        Require(first.Output.densities, "the density data changed without its key");
+    }
+    if (text.find("[Seriesindex]\t") == std::string::npos) {
+        Require(!first.Output.index, "the index changed without its key");
+    }
+    Require(first.Output.folder.empty(), "a setup file set the output folder");
 
     // Save and load once more: the file written holds every key, and a second round gives
     // the same text (a path with a line end cannot survive a line-based file, an infinite
@@ -88,6 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "the saved file was not loaded");
     Require(reloadedA == reloadedB, "the saved file lacks a key");
     Require(reloadedA.FilePath == first.FilePath, "the path changed on the round trip");
+    Require(reloadedA.Output == first.Output, "the output choices changed on the round trip");
     Require(korvane::SaveSetupFile(reloadedA, saved).ok(), "saving again failed");
     CalculationSetup again = Sentinel(5.0);
     Require(korvane::LoadSetupFile(again, saved).ok(), "the second save was not loaded");

@@ -9,8 +9,15 @@
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
 #include "movie/PictureSeriesListing.h"
+#include "movie/MovieContainers.h"
+#include "movie/MovieConversion.h"
 
 namespace korvane {
+
+// The containers a movie can be saved in; the extension chosen picks the container.
+const char* const MovieFileFilter =
+    "Movie-Files(*.avi)|*.avi|MP4 Movies(*.mp4)|*.mp4|Matroska Movies(*.mkv)|*.mkv|"
+    "WebM Movies(*.webm)|*.webm||";
 
 CConversionDlg::CConversionDlg(WindowServices services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -45,13 +52,17 @@ void CConversionDlg::OnInitDialog() {
     if (std::optional<std::string> folder = m_services.choosers.BrowseForFolder(nullptr, "")) {
         m_strFolder = *folder;
         if (std::optional<std::string> movie = m_services.choosers.ChooseFile(
-                this, FileDialogKind::Save, ".avi", "Movie-Files(*.avi)|*.avi||")) {
+                this, FileDialogKind::Save, ".avi", MovieFileFilter)) {
             m_strMovie = *movie;
             // The folder is looked at before the codec is asked for.
             if (FolderHasPictures()) {
-                const std::vector<std::string> codecs = AvailableAviCodecs();
+                const MovieContainer container = ContainerOfPath(m_strMovie);
+                const std::vector<std::string> codecs = AvailableCodecs(container);
                 if (codecs.empty()) {
-                    MessageBoxA("No video codec can write AVI movies on this system.",
+                    // ".avi" names the AVI movies, and so on.
+                    const QString kind = QString(ContainerExtension(container)).mid(1).toUpper();
+                    MessageBoxA("No video codec can write " + kind.toStdString() +
+                                    " movies on this system.",
                                 "Movie not written", MessageIcon::Stop);
                 } else if (std::optional<std::string> codec =
                                m_services.choosers.ChooseCodec(this, codecs)) {

@@ -16,6 +16,7 @@
 #include "app/PictureViewer.h"
 #include "movie/PictureFolder.h"
 #include "movie/PictureSeriesListing.h"
+#include "app/OutputOptionsDlg.h"
 #include "setup/SetupFile.h"
 
 namespace korvane {
@@ -41,6 +42,8 @@ bool CKorvaneApp::InitInstance() {
             &CKorvaneApp::OnSpatialResolved);
     connect(m_mainFrame->m_timeResolved, &QAction::triggered, this, &CKorvaneApp::OnTimeResolved);
     connect(m_mainFrame->m_createMovie, &QAction::triggered, this, &CKorvaneApp::OnCreateMovie);
+    connect(m_mainFrame->m_outputOptions, &QAction::triggered, this,
+            &CKorvaneApp::OnOutputOptions);
     connect(m_mainFrame->m_about, &QAction::triggered, this, &CKorvaneApp::OnAppAbout);
     connect(m_mainFrame->m_openPictures, &QAction::triggered, this, &CKorvaneApp::OnOpenPictures);
     connect(m_mainFrame.get(), &CMainFrame::pathDropped, this,
@@ -171,6 +174,11 @@ void CKorvaneApp::OnCreateMovie() {
     if (dialog.outcome() == ConversionOutcome::Cancelled) {
         m_mainFrame->ShowNotice("Movie not written: cancelled");
     }
+}
+
+void CKorvaneApp::OnOutputOptions() {
+    COutputOptionsDlg dialog(m_services, m_files, m_mainFrame.get());
+    dialog.DoModal();
 }
 
 void CKorvaneApp::OnAppAbout() {

@@ -35,6 +35,7 @@ class CKorvaneApp : public QObject {
     void OnSpatialResolved();
     void OnTimeResolved();
     void OnCreateMovie();
+    void OnOutputOptions();
     void OnAppAbout();
     // File -> "Open Pictures...": a folder of numbered pictures into the viewer.
     void OnOpenPictures();

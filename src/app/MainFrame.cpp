@@ -67,6 +67,8 @@ void CMainFrame::CreateMenu() {
     m_spatialResolved =
         AddCommand(calculation, "Spatial Resolved", "ID_SPATIAL_RESOLVED", 32775, "");
     m_timeResolved = AddCommand(calculation, "Time Resolved", "ID_TIME_RESOLVED", 32776, "");
+    m_outputOptions = AddCommand(calculation, "Output Options...", "ID_OUTPUT_OPTIONS", 32790,
+                                 "Choose the picture format, density data and series index");
 
     QMenu* conversion = menuBar()->addMenu("&Conversion");
     conversion->setObjectName("MenuConversion");

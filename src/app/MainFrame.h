@@ -45,6 +45,7 @@ class CMainFrame : public QMainWindow {
     QAction* m_exit = nullptr;
     QAction* m_spatialResolved = nullptr;
     QAction* m_timeResolved = nullptr;
+    QAction* m_outputOptions = nullptr;  // Calculation: "Output Options..."
     QAction* m_createMovie = nullptr;
     QAction* m_statusBarToggle = nullptr;
     QAction* m_about = nullptr;

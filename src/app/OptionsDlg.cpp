@@ -67,21 +67,22 @@ void COptionsDlg::ConnectCommands() {
 }
 
 void COptionsDlg::OnInitDialog() {
-    if (!LoadSetupFile(m_setup, m_files.setupIniPath, PrintTraceLine).ok()) {
-        ShowFirstExample();
-    }
+    LoadStartingSetup(m_files, m_setup);
     ShowSetup(m_setup);
 }
 
-void COptionsDlg::ShowFirstExample() {
+void LoadStartingSetup(const OptionsDlgFiles& files, CalculationSetup& setup) {
+    if (LoadSetupFile(setup, files.setupIniPath, PrintTraceLine).ok()) {
+        return;
+    }
     // No "Setup.ini" yet: a new user. Offer the bundled example, set up to give good pictures,
     // so the first "Calculate!" works.
-    if (m_files.exampleFolder.empty()) {
+    if (files.exampleFolder.empty()) {
         return;
     }
     // Without the example file the dialog shows its defaults.
-    (void)LoadSetupFile(m_setup, JoinPath(m_files.exampleFolder, "spatial.ini"), PrintTraceLine);
-    m_setup.FilePath = JoinPath(m_files.exampleFolder, "events.dat");
+    (void)LoadSetupFile(setup, JoinPath(files.exampleFolder, "spatial.ini"), PrintTraceLine);
+    setup.FilePath = JoinPath(files.exampleFolder, "events.dat");
 }
 
 void COptionsDlg::ShowSetup(const CalculationSetup& setup) {

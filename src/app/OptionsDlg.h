@@ -27,6 +27,10 @@ struct OptionsDlgFiles {
 // "Setup.ini" beside the program and the bundled example.
 OptionsDlgFiles DefaultOptionsDlgFiles();
 
+// The setup a dialog opens with: "Setup.ini" over `setup`, or, when there is none yet, the
+// bundled example (its spatial.ini and events.dat).
+void LoadStartingSetup(const OptionsDlgFiles& files, CalculationSetup& setup);
+
 class COptionsDlg : public QDialog, public Host {
     Q_OBJECT
   public:
@@ -70,7 +74,6 @@ class COptionsDlg : public QDialog, public Host {
   private:
     void ConnectCommands();
     void OnInitDialog();
-    void ShowFirstExample();
 
     // Greys or enables the controls for the mode, the direction and the switches of m_values.
     void ApplyEnableRules();

@@ -1,13 +1,15 @@
-// korvane-batch spatial|time SETUP.ini: the dialog's "Calculate!" with the values a setup
-// file shows in the dialog.
+// korvane-batch spatial|time [OPTIONS] SETUP.ini: the dialog's "Calculate!" with the values a
+// setup file shows in the dialog, and the output options given.
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "BatchHost.h"
+#include "CalculationOptions.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
@@ -31,7 +33,8 @@ void PrintLine(const std::string& line) {
     std::fflush(stdout);
 }
 
-// The progress on standard error, and the last picture written.
+// The progress on standard error, the last picture written, and the series' summary for the
+// line at the end.
 class BatchSeriesObserver : public ProgressSeriesObserver {
   public:
     using ProgressSeriesObserver::ProgressSeriesObserver;
@@ -40,8 +43,10 @@ class BatchSeriesObserver : public ProgressSeriesObserver {
         lastPath = picture.path;
         lastNumber = picture.number;
     }
+    void SeriesFinished(const SeriesSummary& finished) override { summary = finished; }
     std::string lastPath;
     int lastNumber = 0;
+    std::optional<SeriesSummary> summary;
 };
 
 // Pictures of the same series numbered beyond the last one written were left by an earlier,
@@ -57,15 +62,15 @@ void WarnOfOlderPictures(const BatchSeriesObserver& observer) {
         Say(StalePicturesText(stale));
     }
 }
-
 }  // namespace
 
 int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
-    if (arguments.size() != 1) {
-        ReportUsageError(arguments.empty() ? "which setup file?" : "one setup file only");
+    const CalculationOptions options = ParseCalculationOptions(arguments);
+    if (!options.problem.empty()) {
+        ReportUsageError(options.problem);
         return ExitInvalidInput;
     }
-    const std::string& setupPath = arguments[0];
+    const std::string& setupPath = options.setupPath;
 
     // What the dialog shows when a setup file lacks a key: zero, an empty path, direction x.
     CalculationSetup setup;
@@ -77,7 +82,11 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     }
     // The boxes show rounded texts (a radius of 2.5 shows as 2); the calculation runs on
     // what the boxes show, exactly as after opening the dialog.
-    const DialogValues values = DialogValuesFromSetup(setup);
+    DialogValues values = DialogValuesFromSetup(setup);
+    if (const std::string problem = ApplyCalculationOptions(options, values); !problem.empty()) {
+        Say(problem);
+        return ExitInvalidInput;
+    }
 
     WatchForInterrupt();
     BatchHost host("picture", 1);
@@ -89,9 +98,13 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     if (outcome.message) {
         host.MessageBoxA(outcome.message->text, outcome.message->caption, outcome.message->icon);
     }
+    if (observer.summary) {
+        Say(SummaryText(*observer.summary));
+    }
 
     WarnOfOlderPictures(observer);
-    const std::string folder = FolderOf(values.eventFilePath);
+    const std::string folder =
+        values.output.folder.empty() ? FolderOf(values.eventFilePath) : values.output.folder;
     switch (outcome.status.code()) {
         case Status::Code::Ok:
             Say("the pictures are in " + folder);

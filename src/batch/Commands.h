@@ -6,11 +6,11 @@
 
 namespace korvane::batch {
 
-// "spatial SETUP.ini" or "time SETUP.ini": `mode` is the run mode, `arguments` what follows
+// "spatial [OPTIONS] SETUP.ini" or "time ...": `mode` is the run mode, `arguments` what follows
 // the command word.
 int RunCalculationCommand(int mode, const std::vector<std::string>& arguments);
 
-// "movie FOLDER MOVIE.avi [--codec FOURCC]".
+// "movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC]".
 int RunMovieCommand(const std::vector<std::string>& arguments);
 
 // The text of --help.

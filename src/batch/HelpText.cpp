@@ -9,9 +9,9 @@ std::string HelpText() {
     return R"(korvane-batch: density pictures and movies from an event file, without a window.
 
 Usage:
-  korvane-batch spatial SETUP.ini
-  korvane-batch time SETUP.ini
-  korvane-batch movie FOLDER MOVIE.avi [--codec FOURCC]
+  korvane-batch spatial SETUP.ini [OPTIONS]
+  korvane-batch time SETUP.ini [OPTIONS]
+  korvane-batch movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC]
   korvane-batch --help | --version
 
 Commands:
@@ -20,9 +20,30 @@ Commands:
   time      Writes one picture per time window (or, with [Cumulative] 1, of every event up
             to the window's end): time0001.bmp, ... With [Direction] 3 it writes the
             perspective view instead: perspective0001.bmp, ...
-  movie     Turns the numbered pictures of FOLDER (space0001.bmp, ...) into one AVI movie
-            at 10 frames per second. The codec is MJPG unless --codec names another that
-            this build can write (a wrong one lists those it can).
+  movie     Turns the numbered pictures of FOLDER (space0001.bmp, ... or space0001.png,
+            ...) into one movie at 10 frames per second. The movie file's extension picks
+            the container: .avi, .mp4, .mkv or .webm (any other name: AVI). The codec is the container's best
+            one this build can write (AVI: MJPG, MP4: H264 else mp4v, MKV: FFV1, WebM:
+            VP90) unless --codec names another (a wrong one lists those it can).
+
+Options of spatial and time (before or after SETUP.ini; -- ends the options):
+  --events FILE       run the setup on FILE instead of its [File-Path]; the pictures go
+                      beside FILE
+                        korvane-batch spatial examples/spatial.ini --events other/events.dat
+  --output-dir DIR    write the pictures (and the other files) into DIR, made if missing
+                        korvane-batch time --output-dir /tmp/windows examples/time.ini
+  --format bmp|png    the pictures' format (default: the setup's [Pictureformat], else
+                      bmp); PNG holds the same pixels in about a tenth of the space
+                        korvane-batch spatial --format png examples/spatial.ini
+  --densities         beside each picture, its densities as a 32-bit float TIFF
+                      (space0001.tiff), row 0 at the top like the picture
+                        korvane-batch spatial --densities examples/spatial.ini
+  --no-index          no series index (space.json, time.json or perspective.json: each
+                      picture's file, caption value, ranges, scales, slice or window and
+                      its number of events)
+                        korvane-batch time examples/perspective.ini --no-index
+  --version           print the version and end
+                        korvane-batch --version
 
 SETUP.ini is a setup file as the desktop program's "Save Setup" writes it: lines of
 "[Key]", a TAB and a value ([File-Path], [Direction], [Amin] ... [Radius]). The
@@ -31,9 +52,14 @@ dialog: the values are rounded as the dialog shows them (a radius of 2.5 becomes
 checked with the dialog's tests. A key missing from the file counts as 0 (an empty path
 for [File-Path]).
 
-Where the pictures go: into the folder of the event file named by [File-Path]. A
+Where the pictures go: into the folder of the event file named by [File-Path] (or
+--events), unless --output-dir names another folder. A
 relative path is taken from the current directory. Existing pictures of the same names
 are replaced.
+
+At the end a summary line says how many pictures were written, how many events were
+read and how many of them lie outside every picture (in no slice or window, or off
+the ranges the pictures show).
 
 Progress goes to standard error, one line per picture ("picture 3 of 10"), or a bar
 when standard error is a terminal; every message the desktop program would show in a
@@ -45,8 +71,9 @@ Exit status:
   0    the series finished, or the movie is written
   1    invalid input: a box value fails a test ("Invalid input!"), the event file is
        missing, cannot be read or holds more events than the memory takes, the setup
-       file cannot be read, the movie folder holds no pictures, an unknown codec, or
-       wrong usage
+       file cannot be read, the output folder cannot be made or written, the movie
+       folder holds no pictures, an unknown codec, or wrong usage (an unknown option,
+       an option without its value)
   2    any other failure after the work began (a picture or movie that cannot be
        written, not enough memory)
   130  interrupted with Ctrl-C
@@ -65,8 +92,8 @@ no pictures can be written: copy the folder into one of yours and run the comman
 void ReportUsageError(const std::string& problem) {
     std::fprintf(stderr,
                  "korvane-batch: %s\n"
-                 "usage: korvane-batch spatial|time SETUP.ini\n"
-                 "       korvane-batch movie FOLDER MOVIE.avi [--codec FOURCC]\n"
+                 "usage: korvane-batch spatial|time SETUP.ini [OPTIONS]\n"
+                 "       korvane-batch movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC]\n"
                  "       korvane-batch --help | --version\n",
                  problem.c_str());
 }

@@ -1,5 +1,6 @@
-// korvane-batch movie FOLDER MOVIE.avi [--codec FOURCC]: the "Create Movie" conversion with
-// the folder and movie file given on the command line instead of chosen in dialogs.
+// korvane-batch movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC]: the "Create Movie"
+// conversion with the folder and movie file given on the command line instead of chosen in
+// dialogs.
 
 #include <algorithm>
 #include <cctype>
@@ -11,12 +12,11 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
+#include "movie/MovieContainers.h"
 #include "movie/MovieConversion.h"
 
 namespace korvane::batch {
 namespace {
-
-const char* const DefaultCodec = "MJPG";
 
 void Say(const std::string& line) {
     std::fprintf(stderr, "korvane-batch: %s\n", line.c_str());
@@ -92,23 +92,23 @@ int RunMovieCommand(const std::vector<std::string>& arguments) {
         ReportUsageError(parsed.problem);
         return ExitInvalidInput;
     }
-    const std::vector<std::string> codecs = AvailableAviCodecs();
+    const std::string& folder = parsed.paths[0];
+    const std::string& moviePath = parsed.paths[1];
+    // The movie's extension picks the container; the best codec of it comes first.
+    const MovieContainer container = ContainerOfPath(moviePath);
+    const std::string kind = Upper(ContainerExtension(container) + 1);
+    const std::vector<std::string> codecs = AvailableCodecs(container);
     if (codecs.empty()) {
-        Say("this build cannot write AVI movies with any codec");
+        Say("this build cannot write " + kind + " movies with any codec");
         return ExitFailure;
     }
-    std::string codec = FindCodec(codecs, parsed.codecGiven ? parsed.codec : DefaultCodec);
-    if (codec.empty() && !parsed.codecGiven) {
-        codec = codecs.front();
-    }
+    std::string codec = parsed.codecGiven ? FindCodec(codecs, parsed.codec) : codecs.front();
     if (codec.empty()) {
-        Say("the codec \"" + parsed.codec +
-            "\" cannot write AVI movies here; choose one of: " + Listed(codecs));
+        Say("the codec \"" + parsed.codec + "\" cannot write " + kind +
+            " movies here; choose one of: " + Listed(codecs));
         return ExitInvalidInput;
     }
 
-    const std::string& folder = parsed.paths[0];
-    const std::string& moviePath = parsed.paths[1];
     // Ctrl-C stops the conversion after the frame in progress; it then leaves no movie.
     WatchForInterrupt();
     BatchHost host("frame", 0);

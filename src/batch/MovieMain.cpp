@@ -5,8 +5,13 @@
 #include <vector>
 
 #include "Commands.h"
+#include "LibraryLogs.h"
+#include "movie/AviWriter.h"
 
 int main(int argc, char** argv) {
+    korvane::batch::SilenceLibraryLogs();
+    // What the video library prints straight to standard error, bypassing its log level.
+    korvane::KeepVideoLibraryQuiet(korvane::batch::VideoLibrarySilenced());
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     return korvane::batch::RunMovieCommand(arguments);
 }

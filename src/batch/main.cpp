@@ -4,13 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "CalculationOptions.h"
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "LibraryLogs.h"
 #include "MovieProgram.h"
 #include "setup/CalculateCommand.h"
 
 int main(int argc, char** argv) {
     using namespace korvane::batch;
+    SilenceLibraryLogs();
     const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (words.empty()) {
         ReportUsageError("which command?");

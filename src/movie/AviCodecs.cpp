@@ -1,6 +1,6 @@
-// Which codecs this OpenCV build can really write into an AVI file. There is no codec dialog
-// of the video library on this system, so the program offers the user the codecs that pass
-// a trial: open a writer on a small temporary movie, write a frame, read the movie back.
+// Which codecs this OpenCV build can really write into each container. There is no codec
+// dialog of the video library on this system, so the program offers the user the codecs that
+// pass a trial: open a writer on a small temporary movie, write a frame, read the movie back.
 
 #include <unistd.h>
 
@@ -13,16 +13,27 @@
 
 #include "common/AtomicFile.h"
 #include "movie/AviWriter.h"
+#include "movie/MovieContainers.h"
 #include "movie/MovieConversion.h"
 
 namespace korvane {
 namespace {
 
-// The candidates in the order they are offered: MJPG first (the default, readable
-// everywhere), then the lossless ones, then the common lossy ones.
-const char* const CandidateCodecs[] = {"MJPG", "FFV1", "HFYU", "XVID", "DIVX", "H264", "IYUV"};
+// The candidates in the order they are offered. AVI: MJPG first (the default, readable
+// everywhere), then the lossless ones, then the common lossy ones. The others: what web
+// pages and presentation programs play first.
+std::vector<const char*> CandidateCodecs(MovieContainer container) {
+    switch (container) {
+        case MovieContainer::Mp4: return {"avc1", "mp4v"};
+        case MovieContainer::Mkv: return {"H264", "FFV1", "MJPG", "mp4v"};
+        case MovieContainer::Webm: return {"VP90", "VP80"};
+        case MovieContainer::Avi: break;
+    }
+    return {"MJPG", "FFV1", "HFYU", "XVID", "DIVX", "H264", "IYUV"};
+}
 
-bool CodecWorks(const std::string& name, const std::filesystem::path& probeFolder) {
+bool CodecWorks(const std::string& name, const std::filesystem::path& probeFolder,
+                MovieContainer container) {
     int fourcc = 0;
     if (!ParseFourcc(name, fourcc)) {
         return false;
@@ -30,7 +41,9 @@ bool CodecWorks(const std::string& name, const std::filesystem::path& probeFolde
     // The shared temporary folder is open to everyone: the trial movie goes into a private
     // folder of its own, so no name planted there can redirect it.
     TemporaryFolder probe(
-        (probeFolder / ("korvane-codec-probe-" + std::to_string(getpid()) + ".avi")).string());
+        (probeFolder / ("korvane-codec-probe-" + std::to_string(getpid()) +
+                        ContainerExtension(container)))
+            .string());
     if (!probe.Create().ok()) {
         return false;
     }
@@ -54,15 +67,15 @@ bool CodecWorks(const std::string& name, const std::filesystem::path& probeFolde
     return works;
 }
 
-std::vector<std::string> ProbeAviCodecs() {
+std::vector<std::string> ProbeCodecs(MovieContainer container) {
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
     std::vector<std::string> codecs;
     if (error) {
         return codecs;
     }
-    for (const char* name : CandidateCodecs) {
-        if (CodecWorks(name, folder)) {
+    for (const char* name : CandidateCodecs(container)) {
+        if (CodecWorks(name, folder, container)) {
             codecs.emplace_back(name);
         }
     }
@@ -93,9 +106,61 @@ std::string AviCodecDescription(const std::string& fourcc) {
 }
 
 std::vector<std::string> AvailableAviCodecs() {
-    // Probed once per process; the initialisation of a local static is thread-safe.
-    static const std::vector<std::string> codecs = ProbeAviCodecs();
-    return codecs;
+    return AvailableCodecs(MovieContainer::Avi);
+}
+
+std::vector<std::string> AvailableCodecs(MovieContainer container) {
+    // Probed once per container and process; the initialisation of a local static is
+    // thread-safe.
+    switch (container) {
+        case MovieContainer::Mp4: {
+            static const std::vector<std::string> mp4 = ProbeCodecs(MovieContainer::Mp4);
+            return mp4;
+        }
+        case MovieContainer::Mkv: {
+            static const std::vector<std::string> mkv = ProbeCodecs(MovieContainer::Mkv);
+            return mkv;
+        }
+        case MovieContainer::Webm: {
+            static const std::vector<std::string> webm = ProbeCodecs(MovieContainer::Webm);
+            return webm;
+        }
+        case MovieContainer::Avi: break;
+    }
+    static const std::vector<std::string> avi = ProbeCodecs(MovieContainer::Avi);
+    return avi;
+}
+
+MovieContainer ContainerOfPath(const std::string& moviePath) {
+    const std::size_t dot = moviePath.find_last_of("./");
+    if (dot == std::string::npos || moviePath[dot] != '.') {
+        return MovieContainer::Avi;
+    }
+    std::string extension;
+    for (std::size_t i = dot; i < moviePath.size(); ++i) {
+        const char c = moviePath[i];
+        extension += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    }
+    for (const MovieContainer container : AllContainers()) {
+        if (extension == ContainerExtension(container)) {
+            return container;
+        }
+    }
+    return MovieContainer::Avi;
+}
+
+const char* ContainerExtension(MovieContainer container) {
+    switch (container) {
+        case MovieContainer::Mp4: return ".mp4";
+        case MovieContainer::Mkv: return ".mkv";
+        case MovieContainer::Webm: return ".webm";
+        case MovieContainer::Avi: break;
+    }
+    return ".avi";
+}
+
+std::vector<MovieContainer> AllContainers() {
+    return {MovieContainer::Avi, MovieContainer::Mp4, MovieContainer::Mkv, MovieContainer::Webm};
 }
 
 }  // namespace korvane

@@ -1,8 +1,50 @@
 #include "movie/AviWriter.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cmath>
 
 namespace korvane {
+namespace {
+
+std::atomic<bool> g_quiet{false};
+
+// Standard error points at /dev/null while the object lives (when asked to be quiet).
+class MutedStandardError {
+  public:
+    MutedStandardError() {
+        if (!g_quiet.load()) {
+            return;
+        }
+        const int sink = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        m_saved = sink < 0 ? -1 : fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (m_saved >= 0) {
+            dup2(sink, STDERR_FILENO);
+        }
+        if (sink >= 0) {
+            close(sink);
+        }
+    }
+    ~MutedStandardError() {
+        if (m_saved >= 0) {
+            dup2(m_saved, STDERR_FILENO);
+            close(m_saved);
+        }
+    }
+    MutedStandardError(const MutedStandardError&) = delete;
+    MutedStandardError& operator=(const MutedStandardError&) = delete;
+
+  private:
+    int m_saved = -1;
+};
+
+}  // namespace
+
+void KeepVideoLibraryQuiet(bool quiet) {
+    g_quiet.store(quiet);
+}
 
 bool ParseFourcc(const std::string& text, int& fourcc) {
     if (text.size() != 4) {
@@ -20,6 +62,7 @@ bool ParseFourcc(const std::string& text, int& fourcc) {
 bool OpenAviWriter(cv::VideoWriter& writer, const std::string& path, int fourcc, cv::Size frameSize,
                    int& backend) {
     constexpr bool colour = true;
+    const MutedStandardError muted;
     try {
         if (writer.open(path, cv::CAP_FFMPEG, fourcc, MovieFramesPerSecond, frameSize, colour)) {
             backend = cv::CAP_FFMPEG;
@@ -28,7 +71,9 @@ bool OpenAviWriter(cv::VideoWriter& writer, const std::string& path, int fourcc,
     } catch (const cv::Exception&) {
         // Fall through to the built-in writer.
     }
-    if (fourcc == cv::VideoWriter::fourcc('M', 'J', 'P', 'G')) {
+    // The built-in writer writes AVI files only.
+    const bool avi = path.size() > 4 && path.compare(path.size() - 4, 4, ".avi") == 0;
+    if (avi && fourcc == cv::VideoWriter::fourcc('M', 'J', 'P', 'G')) {
         try {
             if (writer.open(path, cv::CAP_OPENCV_MJPEG, fourcc, MovieFramesPerSecond, frameSize,
                             colour)) {
@@ -44,6 +89,7 @@ bool OpenAviWriter(cv::VideoWriter& writer, const std::string& path, int fourcc,
 
 long long CountMovieFrames(const std::string& path, int backend) {
     try {
+        const MutedStandardError muted;
         cv::VideoCapture capture(path, backend);
         if (!capture.isOpened()) {
             return -1;

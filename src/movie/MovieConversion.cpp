@@ -13,6 +13,7 @@
 #include "common/NumberText.h"
 #include "movie/AviWriter.h"
 #include "movie/ConversionProgress.h"
+#include "movie/MovieContainers.h"
 #include "movie/PictureSeriesListing.h"
 
 namespace korvane {
@@ -114,9 +115,10 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
     // The writer opens its file by name: it writes into a private folder beside the movie,
     // and the finished movie is renamed onto the movie's name, so an existing file of that
     // name is never half-overwritten. The folder goes when `temporary` goes, after the
-    // writer (declared after it) is closed. The name inside keeps ".avi", so the writer
-    // chooses the AVI container whatever the movie's own name.
-    TemporaryFolder temporary(moviePath, MovieSaveFailureText, "movie.avi");
+    // writer (declared after it) is closed. The name inside has the extension of the
+    // container the movie's name selects (AVI for any other name), which the writer follows.
+    TemporaryFolder temporary(moviePath, MovieSaveFailureText,
+                              std::string("movie") + ContainerExtension(ContainerOfPath(moviePath)));
     if (const Status made = temporary.Create(); !made.ok()) {
         failure = made.message();
         return ConversionOutcome::Failed;
@@ -133,7 +135,7 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
     host.SetProgressRange(1, ProgressUpperBound(frames));
     for (int j = 1; j <= frames; ++j) {
         // One picture in memory at a time: each is read, written and released in turn.
-        currentPicture = FramePicturePath(series.basePath, j);
+        currentPicture = FramePicturePath(series.basePath, j, series.extension);
         cv::Mat picture = cv::imread(currentPicture, cv::IMREAD_UNCHANGED);
         if (picture.empty()) {
             failure = UnreadablePictureText(currentPicture);

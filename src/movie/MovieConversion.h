@@ -1,5 +1,6 @@
 #pragma once
-// A folder of numbered pictures (space0001.bmp, ...) into one AVI movie at 10 frames/s.
+// A folder of numbered pictures (space0001.bmp or .png, ...) into one movie at 10 frames/s,
+// in the container the movie file's extension names (AVI, MP4, MKV, WebM; AVI otherwise).
 
 #include <optional>
 #include <string>

@@ -12,7 +12,8 @@
 namespace korvane {
 namespace {
 
-constexpr std::string_view PictureExtension = ".bmp";
+// Both extensions have four characters.
+constexpr std::size_t ExtensionSize = 4;
 constexpr std::size_t MinimumDigits = 4;
 
 bool IsDigit(char c) {
@@ -28,29 +29,37 @@ std::size_t TrailingDigits(std::string_view stem) {
     return digits;
 }
 
-bool HasPictureExtension(std::string_view name) {
-    return name.size() > PictureExtension.size() &&
-           name.substr(name.size() - PictureExtension.size()) == PictureExtension;
+std::string_view ExtensionOf(std::string_view name) {
+    if (name.size() <= ExtensionSize) {
+        return {};
+    }
+    const std::string_view extension = name.substr(name.size() - ExtensionSize);
+    return extension == ".bmp" || extension == ".png" ? extension : std::string_view();
 }
 
-// `name` is `prefix`, at least four digits and ".bmp".
+// `name` is `prefix`, at least four digits and an extension of a picture.
 bool BelongsToSeries(std::string_view name, std::string_view prefix) {
     if (!IsNumberedPictureName(std::string(name)) || name.substr(0, prefix.size()) != prefix) {
         return false;
     }
     const std::string_view rest =
-        name.substr(prefix.size(), name.size() - prefix.size() - PictureExtension.size());
+        name.substr(prefix.size(), name.size() - prefix.size() - ExtensionSize);
     return rest.size() >= MinimumDigits && std::all_of(rest.begin(), rest.end(), IsDigit);
+}
+
+Status Unreadable(const std::string& folder, const std::error_code& error) {
+    return Status::IoError("The folder \"" + folder + "\" cannot be read (" + error.message() +
+                           ").");
 }
 
 }  // namespace
 
 bool IsNumberedPictureName(const std::string& fileName) {
-    if (!HasPictureExtension(fileName)) {
+    if (ExtensionOf(fileName).empty()) {
         return false;
     }
     const std::string_view stem =
-        std::string_view(fileName).substr(0, fileName.size() - PictureExtension.size());
+        std::string_view(fileName).substr(0, fileName.size() - ExtensionSize);
     return TrailingDigits(stem) >= MinimumDigits;
 }
 
@@ -59,8 +68,7 @@ Status ListPictureSeries(const std::string& folder, PictureSeries& series) {
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
     if (error) {
-        return Status::IoError("The folder \"" + folder + "\" cannot be read (" + error.message() +
-                             ").");
+        return Unreadable(folder, error);
     }
 
     std::vector<std::string> names;
@@ -77,8 +85,7 @@ Status ListPictureSeries(const std::string& folder, PictureSeries& series) {
         }
     }
     if (error) {
-        return Status::IoError("The folder \"" + folder + "\" cannot be read (" + error.message() +
-                             ").");
+        return Unreadable(folder, error);
     }
     if (names.empty()) {
         return Status::Ok();
@@ -87,18 +94,30 @@ Status ListPictureSeries(const std::string& folder, PictureSeries& series) {
     // Name order, so the first picture does not depend on the file system's listing order.
     std::sort(names.begin(), names.end());
     const std::string& first = names.front();
-    const std::string prefix =
-        first.substr(0, first.size() - PictureExtension.size() - MinimumDigits);
+    const std::string prefix = first.substr(0, first.size() - ExtensionSize - MinimumDigits);
+    const std::string extension(ExtensionOf(first));
+    int sameKind = 0;
+    int otherKind = 0;
+    for (const std::string& name : names) {
+        if (BelongsToSeries(name, prefix)) {
+            ++(ExtensionOf(name) == extension ? sameKind : otherKind);
+        }
+    }
+    if (otherKind > 0) {
+        return Status::InvalidInput(
+            "The folder \"" + folder + "\" holds BMP and PNG pictures of the series \"" +
+            prefix + "\". A movie is made of one kind only: move the " +
+            (extension == ".bmp" ? "PNG" : "BMP") + " pictures (or the others) elsewhere.");
+    }
     series.firstPicture = JoinPath(folder, first);
     series.basePath = JoinPath(folder, prefix);
-    series.count = static_cast<int>(std::count_if(
-        names.begin(), names.end(),
-        [&prefix](const std::string& name) { return BelongsToSeries(name, prefix); }));
+    series.count = sameKind;
+    series.extension = extension;
     return Status::Ok();
 }
 
-std::string FramePicturePath(const std::string& basePath, int n) {
-    return PictureFileName(basePath, n);
+std::string FramePicturePath(const std::string& basePath, int n, const std::string& extension) {
+    return NumberedFileName(basePath, n, extension.c_str());
 }
 
 }  // namespace korvane

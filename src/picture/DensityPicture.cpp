@@ -9,7 +9,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
-#include "picture/BmpEncoder.h"
+#include "picture/PictureFiles.h"
 #include "picture/ColourScale.h"
 #include "common/FloatNarrowing.h"
 
@@ -203,16 +203,17 @@ cv::Rect SeriesCanvas::RasterArea() const {
     return cv::Rect(RasterLeft, RasterTop, m_raster.width, m_raster.height);
 }
 
-Status WritePictureFile(const cv::Mat& canvas, const std::string& path,
-                        std::vector<unsigned char>& bytes) {
-    if (!EncodeBmp(canvas, bytes)) {
+Status WritePictureFile(const cv::Mat& canvas, const std::string& path, EncodedPicture& encoded,
+                        PictureFormat format) {
+    if (!EncodePicture(format, canvas, encoded)) {
         return Status::Internal("Cannot write the picture " + path +
                                 ": the picture could not be encoded");
     }
     AtomicFileOptions options;
     options.failureText = PictureFailureText;
     return WriteFileAtomically(
-        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+        path,
+        std::string_view(reinterpret_cast<const char*>(encoded.bytes.data()), encoded.bytes.size()),
         options);
 }
 
@@ -222,8 +223,8 @@ Status WriteDensityPicture(const cv::Mat& raster, const PictureLabels& labels,
         SeriesCanvas series;
         series.Prepare(raster.size(), labels);
         series.Compose(0, raster, labels.captionValue).copyTo(canvas);
-        std::vector<unsigned char> bytes;
-        return WritePictureFile(canvas, path, bytes);
+        EncodedPicture encoded;
+        return WritePictureFile(canvas, path, encoded);
     } catch (const cv::Exception& e) {
         return Status::Internal("Cannot write the picture " + path + ": " + e.what());
     } catch (const std::bad_alloc&) {

@@ -1,6 +1,6 @@
 #pragma once
 // The labelled density picture: the raster on a white canvas with ticks, labels, titles, a
-// caption and a colour scale bar, saved as BMP in the folder of the event file.
+// caption and a colour scale bar, saved as BMP (or PNG) in the folder of the event file.
 
 #include <opencv2/core.hpp>
 #include <string>
@@ -8,7 +8,9 @@
 
 #include "common/Ranges.h"
 #include "common/Status.h"
+#include "picture/PictureFiles.h"
 #include "events/ViewAxes.h"
+#include "picture/PictureFileName.h"
 
 namespace korvane {
 
@@ -59,10 +61,10 @@ private:
     Slot m_slots[2];
 };
 
-// Encodes `canvas` as BMP into `bytes` (kept between calls) and writes it to `path` whole or
-// not at all. Fails naming the file and the reason.
-Status WritePictureFile(const cv::Mat& canvas, const std::string& path,
-                        std::vector<unsigned char>& bytes);
+// Encodes `canvas` as BMP (or PNG) into `encoded` (kept between calls) and writes it to
+// `path` whole or not at all. Fails naming the file and the reason.
+Status WritePictureFile(const cv::Mat& canvas, const std::string& path, EncodedPicture& encoded,
+                        PictureFormat format = PictureFormat::Bmp);
 
 // Writes the labelled picture of `raster` to `path`. `canvas` is a buffer the caller keeps
 // for the whole series (reallocated only when the size changes). Fails, naming the file,

@@ -2,7 +2,15 @@
 
 namespace korvane {
 
+const char* PictureExtension(PictureFormat format) {
+    return format == PictureFormat::Png ? ".png" : ".bmp";
+}
+
 std::string PictureFileName(const std::string& prefix, int n) {
+    return NumberedFileName(prefix, n, ".bmp");
+}
+
+std::string NumberedFileName(const std::string& prefix, int n, const char* extension) {
     // Four digits at least, so that a folder listing sorts the pictures in number order up
     // to 9999; larger numbers simply get longer.
     std::string zeros;
@@ -13,7 +21,7 @@ std::string PictureFileName(const std::string& prefix, int n) {
     } else if (n < 1000) {
         zeros = "0";
     }
-    return prefix + zeros + std::to_string(n) + ".bmp";
+    return prefix + zeros + std::to_string(n) + extension;
 }
 
 }  // namespace korvane

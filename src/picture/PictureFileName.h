@@ -4,7 +4,16 @@
 
 namespace korvane {
 
+// The file format of the pictures of a series.
+enum class PictureFormat { Bmp, Png };
+
+// ".bmp" or ".png".
+const char* PictureExtension(PictureFormat format);
+
 // prefix, zeros to four digits, n, ".bmp": space0001.bmp, time1000.bmp, space10000.bmp.
 std::string PictureFileName(const std::string& prefix, int n);
+
+// The same numbered name with another extension (".png", ".tiff").
+std::string NumberedFileName(const std::string& prefix, int n, const char* extension);
 
 }  // namespace korvane

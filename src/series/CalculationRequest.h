@@ -8,6 +8,7 @@
 #include "common/Ranges.h"
 #include "density/Kernel.h"
 #include "events/ViewAxes.h"
+#include "picture/PictureFileName.h"
 
 namespace korvane {
 
@@ -25,10 +26,22 @@ struct SpaceBox {
     const AxisRange& Column(int column) const { return column == 0 ? x : column == 1 ? y : z; }
 };
 
+// What a series writes besides the pictures' pixels, and where. The defaults write exactly
+// the files the program has always written, plus the series index.
+struct OutputOptions {
+    PictureFormat format = PictureFormat::Bmp;  // the pictures' file format
+    bool densities = false;  // each picture's densities as a 32-bit float TIFF beside it
+    bool index = true;       // space.json, time.json or perspective.json beside the pictures
+    std::string folder;      // where the files go; empty: the folder of the event file
+                             // (set for one run, never kept in a setup file)
+
+    bool operator==(const OutputOptions&) const = default;
+};
+
 struct CalculationRequest {
     CalculationKind kind = CalculationKind::Spatial;
     ViewDirection direction = ViewDirection::AlongZ;
-    std::string eventFilePath;  // the pictures go into its folder
+    std::string eventFilePath;  // the pictures go into its folder (unless output.folder)
     SpaceBox box;               // x, y and z ranges
     AxisRange time;             // time range, seconds (time series)
     // Picture size in pixels: 800 x 800 unless fixed; the perspective's density area takes
@@ -41,6 +54,7 @@ struct CalculationRequest {
     Weighting weighting;
     bool cumulative = false;                   // windows from the first event on
     std::optional<double> fixedDensityMaximum;  // top of the colour scale, else estimated
+    OutputOptions output;                       // file format, density data, index, folder
 };
 
 }  // namespace korvane

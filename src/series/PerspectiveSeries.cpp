@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "density/DensityGrid.h"
+#include "density/EventRuns.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
 #include "picture/PerspectiveLabels.h"
@@ -71,12 +72,27 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
     steps.labels.direction = ViewDirection::Perspective;
     steps.labels.kind = PictureKind::Perspective;
     steps.labels.densityMaximum = ctx.densityMaximum;
-    return RunSeriesLoop(ctx, steps, [&](double t0) {
+    steps.field = &fill.field;
+    steps.densityArea = cv::Size(box.width, box.height);
+    steps.extent = {{frame.uMin, frame.uMax}, {frame.wMin, frame.wMax}};
+    steps.scale = {frame.du, frame.dw};
+    steps.inPicturePlane = [&box](const EventRecord& e) {
+        return box.xmin <= e.x && e.x <= box.xmax && box.ymin <= e.y && e.y <= box.ymax &&
+               box.zmin <= e.z && e.z <= box.zmax;
+    };
+    EventRun previous;
+    return RunSeriesLoop(ctx, steps, [&](double t0, PictureFacts& facts) {
         window.t0 = t0;
         window.end = t0 + dt;
         picture.setTo(cv::Scalar(0, 0, 0));
         FillPerspectiveWindow(frame, window, picture, fill);
         DrawPerspectiveLabels(frame, window.end, picture);
+        facts.bounds = {t0, window.end};
+        facts.run = WindowRun(ctx.events, t0, window.end, window.cumulative, previous);
+        previous = facts.run;
+        for (const ProjectedEvent& e : frame.kept) {
+            facts.events += InPerspectiveWindow(e.t, window) ? 1 : 0;
+        }
         return Status::Ok();
     });
 }

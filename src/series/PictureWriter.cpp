@@ -3,6 +3,7 @@
 #include <new>
 
 #include "picture/DensityPicture.h"
+#include "picture/PictureFiles.h"
 
 namespace korvane {
 
@@ -18,11 +19,10 @@ PictureWriter::~PictureWriter() {
     m_thread.join();
 }
 
-void PictureWriter::Start(const cv::Mat& canvas, std::string path) {
+void PictureWriter::Start(PictureJob job) {
     {
         std::lock_guard lock(m_mutex);
-        m_canvas = &canvas;
-        m_path = std::move(path);
+        m_job = std::move(job);
         m_busy = true;
     }
     m_changed.notify_all();
@@ -43,18 +43,21 @@ void PictureWriter::Run() {
         if (!m_busy) {
             return;
         }
-        const cv::Mat* canvas = m_canvas;
-        const std::string path = m_path;
+        const PictureJob job = m_job;
         lock.unlock();
         Status written = Status::Ok();
         try {
-            written = WritePictureFile(*canvas, path, m_bytes);
+            written = WritePictureFile(*job.canvas, job.path, m_encoded, job.format);
+            if (written.ok() && job.densities != nullptr) {
+                written = WriteDensityFile(*job.densities, job.densityPath, m_encoded.bytes);
+            }
         } catch (const std::bad_alloc&) {
-            written = Status::NoMemory("Cannot write the picture " + path + ": not enough memory");
+            written =
+                Status::NoMemory("Cannot write the picture " + job.path + ": not enough memory");
         }
         lock.lock();
         m_result = std::move(written);
-        m_canvas = nullptr;
+        m_job = PictureJob();
         m_busy = false;
         m_changed.notify_all();
     }

@@ -10,8 +10,20 @@
 #include <vector>
 
 #include "common/Status.h"
+#include "picture/PictureFileName.h"
+#include "picture/PictureFiles.h"
 
 namespace korvane {
+
+// One picture to write, and the densities beside it on request. What the pointers name must
+// stay unchanged until Wait returns.
+struct PictureJob {
+    const cv::Mat* canvas = nullptr;
+    std::string path;
+    PictureFormat format = PictureFormat::Bmp;
+    const cv::Mat* densities = nullptr;  // none: no density file
+    std::string densityPath;
+};
 
 class PictureWriter {
 public:
@@ -20,9 +32,9 @@ public:
     PictureWriter(const PictureWriter&) = delete;
     PictureWriter& operator=(const PictureWriter&) = delete;
 
-    // Starts writing `canvas` to `path`. The canvas must stay unchanged until Wait returns;
-    // the previous picture must have been waited for.
-    void Start(const cv::Mat& canvas, std::string path);
+    // Starts writing the job's picture, then its densities. The previous picture must have
+    // been waited for.
+    void Start(PictureJob job);
 
     // Waits until the picture in hand is written; its Status (Ok when there is none).
     Status Wait();
@@ -32,12 +44,11 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    const cv::Mat* m_canvas = nullptr;  // the picture in hand, or none
-    std::string m_path;
+    PictureJob m_job;  // the picture in hand
     Status m_result = Status::Ok();
     bool m_busy = false;
     bool m_stopping = false;
-    std::vector<unsigned char> m_bytes;  // the encoded picture, kept for the whole series
+    EncodedPicture m_encoded;  // the encoded picture, kept for the whole series
     std::thread m_thread;                // last: starts once the members above exist
 };
 

@@ -68,9 +68,19 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.labels.direction = request.direction;
     steps.labels.kind = kind.pictureKind;
     steps.labels.densityMaximum = ctx.densityMaximum;
+    steps.field = &ctx.work.field;
+    steps.densityArea = ctx.work.raster.size();
+    steps.extent = ranges;
+    steps.scale = scale;
+    steps.inPicturePlane = [&](const EventRecord& e) {
+        const double h = e.Column(axes.horizontal);
+        const double v = e.Column(axes.vertical);
+        return ranges.horizontal.min <= h && h <= ranges.horizontal.max &&
+               ranges.vertical.min <= v && v <= ranges.vertical.max;
+    };
     EventRun previous;
     bool first = true;
-    return RunSeriesLoop(ctx, steps, [&](double position) {
+    return RunSeriesLoop(ctx, steps, [&](double position, PictureFacts& facts) {
         const EventRun run =
             spatial ? SliceRun(ctx.events, axes.depth, position - slabHalfWidth,
                                position + slabHalfWidth, previous)
@@ -86,6 +96,10 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
                         ctx.densityMaximum, ctx.work);
         previous = run;
         first = false;
+        facts.bounds = spatial ? AxisRange{position - slabHalfWidth, position + slabHalfWidth}
+                               : AxisRange{position, position + kind.step};
+        facts.run = run;
+        facts.events = run.size();
         return Status::Ok();
     });
 }

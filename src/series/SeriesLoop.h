@@ -2,12 +2,14 @@
 // The loop every picture series shares: picture after picture along one axis (slice
 // positions or window starts), each composed on the series' canvas, written on the writer's
 // thread while the next one is computed, reported to the observer and followed by a look at
-// the cancel flag and the window's messages.
+// the cancel flag and the window's messages. After the series comes the series index.
 
 #include <functional>
 #include <string>
 
 #include "common/Status.h"
+#include "density/BoxFill.h"
+#include "density/EventRuns.h"
 #include "picture/DensityPicture.h"
 #include "series/SeriesContext.h"
 
@@ -21,16 +23,34 @@ struct SeriesSteps {
     const cv::Mat* raster = nullptr;  // what `compute` fills, the same size for every picture
     PictureLabels labels;             // the frame of the pictures; the caption is the
                                       // position plus the step
+    // The densities `compute` leaves, and the size of the area they cover (the raster, or
+    // the perspective's density area): the density files are copied from them.
+    const DensityField* field = nullptr;
+    cv::Size densityArea;
+    // For the series index and the summary:
+    PlaneRange extent;  // the plane a picture shows (the perspective: its projected plane)
+    PlaneScale scale;   // units per pixel column and row
+    // Whether an event lies in the plane a picture shows (the perspective: in the box).
+    std::function<bool(const EventRecord&)> inPicturePlane;
 };
 
-// Computes the raster of the picture at `position`.
-using PictureComputer = std::function<Status(double position)>;
+// What one picture was made of, for the index and the summary.
+struct PictureFacts {
+    AxisRange bounds;       // the slice (depth) or window (time) the picture draws from
+    EventRun run;           // its rows of the sorted event table
+    long long events = 0;   // the events it counted (the perspective: those inside the box)
+};
 
-// Runs the pictures of a series into the folder of the event file, numbered from 1. Stops
-// at the first picture that cannot be computed or written (its Status), when the user
-// cancelled (Cancelled: the picture computed ahead is dropped, never written), or after
-// trunc(N) + 1 pictures even if the position has not reached the end (a step below the
-// position's precision); otherwise Ok.
+// Computes the raster of the picture at `position` and says what it was made of.
+using PictureComputer = std::function<Status(double position, PictureFacts& facts)>;
+
+// Runs the pictures of a series into the output folder (the event file's unless the
+// request names one), numbered from 1. Stops at the first picture that cannot be computed
+// or written (its Status), when the user cancelled (Cancelled: the picture computed ahead
+// is dropped, never written), or after trunc(N) + 1 pictures even if the position has not
+// reached the end (a step below the position's precision); otherwise Ok. Then, unless the
+// request turned it off, writes the series index of the pictures on disk (also after a
+// cancel or a failure); a failure to write it is the result of a series that was Ok.
 Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const PictureComputer& compute);
 
 }  // namespace korvane

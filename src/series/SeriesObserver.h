@@ -21,6 +21,14 @@ struct WrittenPicture {
     double captionValue = 0;    // slice position or window end, as the caption shows it
 };
 
+// What a series did, once it ended (finished, cancelled or failed).
+struct SeriesSummary {
+    int picturesWritten = 0;
+    long long eventsRead = 0;     // the events of the table
+    long long eventsOutside = 0;  // events in no picture: in no slice or window, or outside
+                                  // the plane the pictures show (the perspective: the box)
+};
+
 class SeriesObserver {
 public:
     virtual ~SeriesObserver() = default;
@@ -43,6 +51,9 @@ public:
     // A diagnostic line ("input[][] sorted by direction!"); the desktop program sends it to
     // its standard output.
     virtual void Trace(const std::string& line) = 0;
+
+    // The series ended; what it wrote. Front ends that do not show it need not listen.
+    virtual void SeriesFinished(const SeriesSummary& summary) { (void)summary; }
 };
 
 }  // namespace korvane

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "series/CalculationRequest.h"
+
 namespace korvane {
 
 // One calculation as the user set it up. Every number is a double, the switches (0 or 1),
@@ -27,6 +29,10 @@ struct CalculationSetup {
     double Cmax = 0;
     double Cumulative = 0;       // switch: cumulative time plot
     double Radius = 0;           // calculation radius, in pixel (and slice) steps
+    // What the series writes besides the pictures' pixels (not one of the nineteen lines:
+    // the setup file holds a key of it only when it differs from the default). The folder
+    // is never stored.
+    OutputOptions Output;
 
     bool operator==(const CalculationSetup&) const = default;
 };

@@ -44,6 +44,7 @@ DialogValues DialogValuesFromSetup(const CalculationSetup& setup) {
     values.fixedDensityState = TruncateToInt(setup.Fixeddensity);
     values.gaussianState = TruncateToInt(setup.Gaussiandistance);
     values.cumulativeState = TruncateToInt(setup.Cumulative);
+    values.output = setup.Output;
     return values;
 }
 
@@ -68,6 +69,7 @@ CalculationSetup SetupFromDialogValues(const DialogValues& values) {
     setup.Fixeddensity = SwitchFromState(values.fixedDensityState);
     setup.Gaussiandistance = SwitchFromState(values.gaussianState);
     setup.Cumulative = SwitchFromState(values.cumulativeState);
+    setup.Output = values.output;
     return setup;
 }
 

@@ -23,6 +23,7 @@ struct DialogValues {
     int fixedDensityState = 0;
     int gaussianState = 0;
     int cumulativeState = 0;
+    OutputOptions output;           // the "Output Options..." choices, carried along
 
     bool operator==(const DialogValues&) const = default;
 };

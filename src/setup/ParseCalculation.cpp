@@ -75,6 +75,7 @@ CalculationRequest RequestOf(const DialogValues& values, CalculationKind kind) {
     if (Checked(values.fixedDensityState)) {
         request.fixedDensityMaximum = ReadDecimal(values.densityMaximum);
     }
+    request.output = values.output;
     return request;
 }
 

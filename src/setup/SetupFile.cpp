@@ -50,6 +50,67 @@ constexpr NumberKey NumberKeys[] = {
     {"[Radius]", &CalculationSetup::Radius, Written::Exponent},
 };
 
+// The output keys follow the nineteen lines, each only when its value differs from the
+// default, so a setup with the default output is saved exactly as it always was.
+constexpr const char* PictureFormatKey = "[Pictureformat]";  // BMP or PNG
+constexpr const char* DensityDataKey = "[Densitydata]";      // 1: a TIFF of densities
+constexpr const char* SeriesIndexKey = "[Seriesindex]";      // 0: no series index
+
+void AppendLine(std::string& text, const char* key, std::string_view value) {
+    text += key;
+    text += '\t';
+    text += value;
+    text += "\r\n";
+}
+
+void AppendOutputKeys(std::string& text, const OutputOptions& output) {
+    const OutputOptions defaults;
+    if (output.format != defaults.format) {
+        AppendLine(text, PictureFormatKey, output.format == PictureFormat::Png ? "PNG" : "BMP");
+    }
+    if (output.densities != defaults.densities) {
+        AppendLine(text, DensityDataKey, output.densities ? "1" : "0");
+    }
+    if (output.index != defaults.index) {
+        AppendLine(text, SeriesIndexKey, output.index ? "1" : "0");
+    }
+}
+
+bool SameLetters(std::string_view text, std::string_view upper) {
+    if (text.size() != upper.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 32) : text[i];
+        if (c != upper[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// An output key's value; false for a key that is none of them. A format other than BMP or
+// PNG leaves the format as it was.
+bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_view value) {
+    if (key == PictureFormatKey) {
+        if (SameLetters(value, "PNG")) {
+            output.format = PictureFormat::Png;
+        } else if (SameLetters(value, "BMP")) {
+            output.format = PictureFormat::Bmp;
+        }
+        return true;
+    }
+    if (key == DensityDataKey) {
+        output.densities = ReadDecimal(value) != 0.0;
+        return true;
+    }
+    if (key == SeriesIndexKey) {
+        output.index = ReadDecimal(value) != 0.0;
+        return true;
+    }
+    return false;
+}
+
 // The one line the program traces when a file operation fails after the file was opened.
 void ReportFileFailure(const TraceSink& trace) {
     if (trace) {
@@ -71,6 +132,7 @@ std::string SetupText(const CalculationSetup& setup) {
         text += key.form == Written::Integer ? FormatInteger(value) : FormatExponent(value);
         text += "\r\n";
     }
+    AppendOutputKeys(text, setup.Output);
     return text;
 }
 
@@ -83,6 +145,9 @@ void ApplyLine(CalculationSetup& setup, std::string_view line) {
     const std::string_view value = line.substr(tab + 1);
     if (key == FilePathKey) {
         setup.FilePath.assign(value);
+        return;
+    }
+    if (ApplyOutputKey(setup.Output, key, value)) {
         return;
     }
     for (const NumberKey& known : NumberKeys) {

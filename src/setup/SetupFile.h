@@ -1,5 +1,6 @@
 #pragma once
-// The setup file: nineteen lines of "[Key]", a TAB and a value.
+// The setup file: nineteen lines of "[Key]", a TAB and a value, then the output keys
+// ([Pictureformat], [Densitydata], [Seriesindex]), each only when it differs from its default.
 
 #include <string>
 
@@ -15,7 +16,7 @@ namespace korvane {
 Status LoadSetupFile(CalculationSetup& setup, const std::string& path,
                      const TraceSink& trace = {});
 
-// Writes the nineteen lines (CR LF line ends) into a new file that then replaces `path`; a
+// Writes the nineteen lines and any output key that differs from its default (CR LF line ends) into a new file that then replaces `path`; a
 // link at `path` stays and the file it names is replaced, keeping its permissions; a device
 // is written in place. Fails, naming the file and the reason, if it cannot be created, or
 // if a write fails (then "File open NOT succesfull" is traced and the previous file stays as

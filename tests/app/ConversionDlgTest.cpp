@@ -94,7 +94,9 @@ class ConversionDlgTest : public QObject {
 
         QCOMPARE(choosers.fileQuestions[0].kind, FileDialogKind::Save);
         QCOMPARE(choosers.fileQuestions[0].defaultExtension, std::string(".avi"));
-        QCOMPARE(choosers.fileQuestions[0].filter, std::string("Movie-Files(*.avi)|*.avi||"));
+        QCOMPARE(choosers.fileQuestions[0].filter,
+                 std::string("Movie-Files(*.avi)|*.avi|MP4 Movies(*.mp4)|*.mp4|"
+                             "Matroska Movies(*.mkv)|*.mkv|WebM Movies(*.webm)|*.webm||"));
         QVERIFY(!choosers.codecLists[0].empty());
         QCOMPARE(choosers.codecLists[0].front(), std::string("MJPG"));
         QVERIFY2(boxes.shown.empty(), boxes.shown.empty() ? "" : boxes.shown.front().text.c_str());

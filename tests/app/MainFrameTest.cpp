@@ -53,7 +53,8 @@ class MainFrameTest : public QObject {
     void menusWithTheirMnemonicsAndNoSeparators() {
         CMainFrame frame;
         const QStringList expected[] = {{"&File", "Open Pictures...", "Recent", "E&xit"},
-                                        {"&Calculation", "Spatial Resolved", "Time Resolved"},
+                                        {"&Calculation", "Spatial Resolved", "Time Resolved",
+                                         "Output Options..."},
                                         {"&Conversion", "Create Movie"},
                                         {"&View", "&Status Bar"},
                                         {"&Help", "&About Korvane..."}};

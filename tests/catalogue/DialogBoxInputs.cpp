@@ -77,7 +77,7 @@ TEST_P(DialogBoxInput, GivesItsMessageAndOnlyWholePictures) {
         }
     }
     // No temporary file of an unfinished picture is left.
-    EXPECT_EQ(catalogue::FolderNames(folder.path().string()).size(), pictures.size() + 1);
+    EXPECT_EQ(testing::NamesBesideTheIndex(folder.path()).size(), pictures.size() + 1);
 }
 
 constexpr int Spatial = SpatialResolvedMode;

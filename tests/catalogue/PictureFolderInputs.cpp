@@ -44,7 +44,7 @@ TEST(PictureFolderInputs, ReadOnlyFolderEndsWithABoxAndNoPicture) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].text.find("space0001.bmp"), std::string::npos);
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
-    EXPECT_EQ(catalogue::FolderNames(folder.path().string()),
+    EXPECT_EQ(testing::NamesBesideTheIndex(folder.path()),
               std::vector<std::string>{"events.dat"});
 }
 
@@ -68,7 +68,7 @@ TEST(PictureFolderInputs, PictureNameTakenByAFolderStopsTheSeriesThere) {
         // Picture 1 is whole; nothing after the failed one was written, nothing is left half.
         EXPECT_FALSE(catalogue::ReadPicture(folder.file(prefix + "0001.bmp")).empty());
         EXPECT_EQ(
-            catalogue::FolderNames(folder.path().string()),
+            testing::NamesBesideTheIndex(folder.path()),
             (std::vector<std::string>{"events.dat", prefix + "0001.bmp", prefix + "0002.bmp"}));
     }
 }

@@ -182,7 +182,7 @@ TEST(MovieConversion, ReplacesAnOlderMovieOfTheSameName) {
 TEST(MovieConversion, FolderWithoutNumberedPicturesShowsTheEmptyFolderBox) {
     const std::vector<std::vector<std::string>> folders = {
         {},
-        {"readme.txt", "space0001.png"},
+        {"readme.txt", "space0001.gif"},
         {"picture.bmp", "space001.bmp", "space0001.BMP", "0001.bmp.bak"},
     };
     for (const auto& files : folders) {

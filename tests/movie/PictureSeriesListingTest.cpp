@@ -26,7 +26,8 @@ TEST(PictureSeriesListing, NumberedPictureNames) {
         {"space001.bmp", false},
         {"space0001.BMP", false},
         {"space0001.bmpx", false},
-        {"space0001.png", false},
+        {"space0001.png", true},  // a PNG series makes a movie as well
+        {"space0001.gif", false},
         {"space.bmp", false},
         {".bmp", false},
         {"space0001a.bmp", false},

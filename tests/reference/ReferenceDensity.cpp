@@ -54,6 +54,9 @@ void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const Ev
                 }
             }
             SetPixel(raster, r, k, density, f.densityMaximum);
+            if (f.densities != nullptr) {
+                f.densities->at<double>(r, k) = density;
+            }
             r = r - 1;
             v = v + f.vScale;
         }
@@ -87,6 +90,9 @@ void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const Event
                 }
             }
             SetPixel(raster, r, k, density, f.densityMaximum);
+            if (f.densities != nullptr) {
+                f.densities->at<double>(r, k) = density;
+            }
             r = r - 1;
             v = v + f.vScale;
         }
@@ -172,7 +178,8 @@ std::vector<Picture> SpatialSeries(EventTable table, const Frame& frame, int dir
         }
         FillSpatialPicture(raster, frame, direction, table.rows.data() + start, end - start, p,
                            depthStep);
-        pictures.push_back({PictureName("space", n), p + depthStep, raster.clone()});
+        pictures.push_back({PictureName("space", n), p + depthStep, raster.clone(),
+                            frame.densities ? frame.densities->clone() : cv::Mat()});
         n = n + 1;
         p = p + depthStep;
     }
@@ -199,7 +206,8 @@ std::vector<Picture> TimeSeries(EventTable table, const Frame& frame, int direct
             ++end;
         }
         FillTimePicture(raster, frame, direction, table.rows.data() + start, end - start);
-        pictures.push_back({PictureName("time", n), T + timeStep, raster.clone()});
+        pictures.push_back({PictureName("time", n), T + timeStep, raster.clone(),
+                            frame.densities ? frame.densities->clone() : cv::Mat()});
         n = n + 1;
         T = T + timeStep;
     }

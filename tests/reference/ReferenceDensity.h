@@ -18,6 +18,9 @@ struct Frame {
     double radius = 1;
     bool gaussian = false;
     double densityMaximum = 1;
+    // When set: each pixel's density (64-bit float, one channel, the raster's size), set
+    // where the pixel is coloured.
+    cv::Mat* densities = nullptr;
 };
 
 // A black raster of trunc(range / scale) + 2 pixels per axis.
@@ -46,6 +49,7 @@ struct Picture {
     std::string fileName;
     double caption = 0;
     cv::Mat raster;
+    cv::Mat densities;  // the frame's densities after this picture, when it records them
 };
 std::vector<Picture> SpatialSeries(EventTable table, const Frame& frame, int direction,
                                    double depthMin, double depthMax, double depthStep,

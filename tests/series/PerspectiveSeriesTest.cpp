@@ -74,7 +74,7 @@ struct Calculation {
         return Saved(n)(cv::Rect(100, 100, box.width, box.height)).clone();
     }
 
-    int PictureCount() const { return static_cast<int>(testing::FolderNames(dir.path()).size()); }
+    int PictureCount() const { return static_cast<int>(testing::NamesBesideTheIndex(dir.path()).size()); }
 };
 
 bool AllBlack(const cv::Mat& image) {

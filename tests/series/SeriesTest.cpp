@@ -86,7 +86,7 @@ struct Bench {
         return status;
     }
 
-    std::vector<std::string> Pictures() const { return FolderNames(dir.path()); }
+    std::vector<std::string> Pictures() const { return testing::NamesBesideTheIndex(dir.path()); }
     // The raster part of a saved picture.
     cv::Mat Raster(const std::string& name, int width, int height) const {
         const cv::Mat raster = ReadPictureBlock(dir.file(name), 150, 100, width, height);

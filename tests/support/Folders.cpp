@@ -16,6 +16,14 @@ std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
     return names;
 }
 
+std::vector<std::string> NamesBesideTheIndex(const std::filesystem::path& folder) {
+    std::vector<std::string> names = FolderNames(folder);
+    std::erase_if(names, [](const std::string& name) {
+        return name.size() > 5 && name.compare(name.size() - 5, 5, ".json") == 0;
+    });
+    return names;
+}
+
 std::vector<std::string> PictureNames(const std::filesystem::path& folder) {
     std::vector<std::string> pictures;
     for (const std::string& name : FolderNames(folder)) {

@@ -11,6 +11,10 @@ namespace korvane::testing {
 // The names in `folder`, sorted (empty if it cannot be listed).
 std::vector<std::string> FolderNames(const std::filesystem::path& folder);
 
+// The names in `folder` except the series index files (*.json), sorted: the pictures and
+// anything a run should not have left there.
+std::vector<std::string> NamesBesideTheIndex(const std::filesystem::path& folder);
+
 // The names in `folder` that end in ".bmp", sorted.
 std::vector<std::string> PictureNames(const std::filesystem::path& folder);
 

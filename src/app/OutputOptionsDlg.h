@@ -1,0 +1,42 @@
+#pragma once
+// "Output Options...": what a series writes besides the pictures' pixels (the picture
+// format, density data, the series index). The choices are kept in "Setup.ini" with the rest
+// of the setup, so the next calculation and the next start use them.
+
+#include <QDialog>
+
+#include "app/OptionsDlg.h"
+#include "app/WindowServices.h"
+#include "series/CalculationRequest.h"
+
+class QCheckBox;
+class QRadioButton;
+
+namespace korvane {
+
+class COutputOptionsDlg : public QDialog {
+    Q_OBJECT
+  public:
+    COutputOptionsDlg(WindowServices services, OptionsDlgFiles files = DefaultOptionsDlgFiles(),
+                      QWidget* parent = nullptr);
+
+    // Shows the choices of "Setup.ini" (or of the example a new user starts with), runs the
+    // dialog, and on OK stores the choices there.
+    int DoModal();
+
+    void ShowOutput(const OutputOptions& output);
+    OutputOptions TakeOutput() const;
+
+  private:
+    void OnOk();
+
+    WindowServices m_services;
+    OptionsDlgFiles m_files;
+    CalculationSetup m_setup;
+    QRadioButton* m_bmp = nullptr;
+    QRadioButton* m_png = nullptr;
+    QCheckBox* m_densities = nullptr;
+    QCheckBox* m_index = nullptr;
+};
+
+}  // namespace korvane

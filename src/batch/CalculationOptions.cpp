@@ -1,0 +1,143 @@
+#include "CalculationOptions.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <opencv2/core/utils/logger.hpp>
+#include <system_error>
+
+#include "common/AtomicFile.h"
+#include "common/NumberText.h"
+#include "movie/AviWriter.h"
+
+namespace korvane::batch {
+namespace {
+
+// The value of an option: "--name=value", or the next word. False when there is none.
+bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
+               std::string& value) {
+    const std::string& word = arguments[i];
+    if (word.size() > name.size() && word.compare(0, name.size() + 1, name + "=") == 0) {
+        value = word.substr(name.size() + 1);
+        return true;
+    }
+    if (i + 1 >= arguments.size()) {
+        return false;
+    }
+    value = arguments[++i];
+    return true;
+}
+
+bool Names(const std::string& word, const std::string& name) {
+    return word == name || word.compare(0, name.size() + 1, name + "=") == 0;
+}
+
+std::optional<PictureFormat> FormatNamed(const std::string& text) {
+    std::string lower;
+    for (const char c : text) {
+        lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    }
+    if (lower == "bmp") {
+        return PictureFormat::Bmp;
+    }
+    if (lower == "png") {
+        return PictureFormat::Png;
+    }
+    return std::nullopt;
+}
+
+// One option at arguments[i]; sets `problem` when it is wrong.
+void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
+                CalculationOptions& options) {
+    const std::string& word = arguments[i];
+    std::string value;
+    if (word == "--densities") {
+        options.densities = true;
+    } else if (word == "--no-index") {
+        options.noIndex = true;
+    } else if (Names(word, "--events")) {
+        if (!TakeValue(arguments, i, "--events", value) || value.empty()) {
+            options.problem = "--events needs an event file, e.g. --events other.dat";
+        }
+        options.eventFile = value;
+    } else if (Names(word, "--output-dir")) {
+        if (!TakeValue(arguments, i, "--output-dir", value) || value.empty()) {
+            options.problem = "--output-dir needs a folder, e.g. --output-dir pictures";
+        }
+        options.outputFolder = value;
+    } else if (Names(word, "--format")) {
+        const bool given = TakeValue(arguments, i, "--format", value);
+        options.format = FormatNamed(value);
+        if (!given || !options.format) {
+            options.problem = "--format takes bmp or png, e.g. --format png";
+        }
+    } else {
+        options.problem = "unknown option " + word;
+    }
+}
+
+}  // namespace
+
+CalculationOptions ParseCalculationOptions(const std::vector<std::string>& arguments) {
+    CalculationOptions options;
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size() && options.problem.empty(); ++i) {
+        const std::string& word = arguments[i];
+        if (!optionsEnded && word == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && word.size() > 1 && word[0] == '-') {
+            TakeOption(arguments, i, options);
+        } else {
+            files.push_back(word);
+        }
+    }
+    if (options.problem.empty() && files.size() != 1) {
+        options.problem = files.empty() ? "which setup file?" : "one setup file only";
+    }
+    if (options.problem.empty()) {
+        options.setupPath = files.front();
+    }
+    return options;
+}
+
+std::string ApplyCalculationOptions(const CalculationOptions& options, DialogValues& values) {
+    if (options.eventFile) {
+        values.eventFilePath = *options.eventFile;
+    }
+    if (options.format) {
+        values.output.format = *options.format;
+    }
+    if (options.densities) {
+        values.output.densities = true;
+    }
+    if (options.noIndex) {
+        values.output.index = false;
+    }
+    if (!options.outputFolder) {
+        return {};
+    }
+    const std::string& folder = *options.outputFolder;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder)) {
+        return "cannot make the output folder \"" + folder + "\"" +
+               (error ? ": " + SystemReason(error.value()) : std::string(": not a folder"));
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        return "cannot write into the output folder \"" + folder + "\": " + SystemReason(errno);
+    }
+    values.output.folder = folder;
+    return {};
+}
+
+std::string SummaryText(const SeriesSummary& summary) {
+    return FormatInteger(summary.picturesWritten) +
+           (summary.picturesWritten == 1 ? " picture" : " pictures") + " written, " +
+           FormatInteger(static_cast<double>(summary.eventsRead)) + " events read, " +
+           FormatInteger(static_cast<double>(summary.eventsOutside)) + " outside every picture";
+}
+
+}  // namespace korvane::batch

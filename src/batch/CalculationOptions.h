@@ -1,0 +1,39 @@
+#pragma once
+// The options of "korvane-batch spatial|time": another event file, another output folder,
+// the picture format, density data and the series index, before or after the setup file.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "picture/PictureFileName.h"
+#include "series/SeriesObserver.h"
+#include "setup/DialogValues.h"
+
+namespace korvane::batch {
+
+struct CalculationOptions {
+    std::string setupPath;
+    std::optional<std::string> eventFile;     // --events FILE: the setup runs on this file
+    std::optional<std::string> outputFolder;  // --output-dir DIR: the files go there
+    std::optional<PictureFormat> format;      // --format bmp|png
+    bool densities = false;                   // --densities
+    bool noIndex = false;                     // --no-index
+    std::string problem;  // empty when the arguments make sense
+};
+
+// Reads the words after the command word. Options may stand before or after the setup
+// file; "--" ends the options (a setup file whose name starts with "-" follows it). A value
+// may follow its option as the next word or after "=" (--format=png).
+CalculationOptions ParseCalculationOptions(const std::vector<std::string>& arguments);
+
+// Puts the options into what the dialog would hold, over the setup file's own choices, and
+// makes the output folder if it does not exist. Returns what is wrong (an output folder
+// that cannot be made or written), empty when all is well.
+std::string ApplyCalculationOptions(const CalculationOptions& options, DialogValues& values);
+
+// "12 pictures written, 2000 events read, 35 outside every picture".
+std::string SummaryText(const SeriesSummary& summary);
+
+
+}  // namespace korvane::batch

@@ -1,0 +1,27 @@
+#pragma once
+// The movie containers the conversion writes, chosen by the movie file's extension, and the
+// codecs this build really writes into each.
+
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+enum class MovieContainer { Avi, Mp4, Mkv, Webm };
+
+// The container of a movie file's extension (".avi", ".mp4", ".mkv", ".webm", in any case);
+// AVI for any other name, as every movie was before.
+MovieContainer ContainerOfPath(const std::string& moviePath);
+
+// ".avi", ".mp4", ".mkv" or ".webm".
+const char* ContainerExtension(MovieContainer container);
+
+// Every container, AVI first.
+std::vector<MovieContainer> AllContainers();
+
+// The FOURCC codes that pass a trial in `container` (a small movie written and read back),
+// the best default first: AVI MJPG; MP4 H.264 (avc1) else MPEG-4 (mp4v); MKV H.264 else
+// FFV1; WebM VP9 else VP8. Probed once per container and process.
+std::vector<std::string> AvailableCodecs(MovieContainer container);
+
+}  // namespace korvane

@@ -1,0 +1,86 @@
+#include "series/SeriesIndex.h"
+
+#include <nlohmann/json.hpp>
+
+#include "common/AtomicFile.h"
+#include "series/SeriesLoop.h"
+
+namespace korvane {
+namespace {
+
+using nlohmann::ordered_json;
+
+const char* SeriesName(const CalculationRequest& request) {
+    if (request.kind == CalculationKind::Spatial) {
+        return "spatial";
+    }
+    return request.direction == ViewDirection::Perspective ? "perspective" : "time";
+}
+
+const char* DirectionName(ViewDirection direction) {
+    switch (direction) {
+        case ViewDirection::AlongX: return "x";
+        case ViewDirection::AlongY: return "y";
+        case ViewDirection::AlongZ: return "z";
+        default: return "perspective";
+    }
+}
+
+ordered_json Axis(const AxisRange& range, double scale) {
+    return {{"min", range.min}, {"max", range.max}, {"scale", scale}};
+}
+
+ordered_json Bounds(const AxisRange& range) {
+    return {{"min", range.min}, {"max", range.max}};
+}
+
+std::string IndexFailureText(const std::string& path, const std::string& reason) {
+    return "Cannot write the series index " + path + ": " + reason;
+}
+
+}  // namespace
+
+std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
+                            const std::vector<IndexedPicture>& pictures, bool complete) {
+    const CalculationRequest& request = ctx.request;
+    const bool spatial = request.kind == CalculationKind::Spatial;
+    ordered_json list = ordered_json::array();
+    for (const IndexedPicture& picture : pictures) {
+        ordered_json entry = {{"number", picture.number}, {"file", picture.file}};
+        if (!picture.densityFile.empty()) {
+            entry["densities"] = picture.densityFile;
+        }
+        entry["caption"] = picture.captionValue;
+        entry["horizontal"] = Axis(steps.extent.horizontal, steps.scale.horizontal);
+        entry["vertical"] = Axis(steps.extent.vertical, steps.scale.vertical);
+        entry[spatial ? "slice" : "window"] = Bounds(picture.bounds);
+        entry["events"] = picture.events;
+        list.push_back(std::move(entry));
+    }
+    ordered_json index = {
+        {"program", std::string("korvane ") + KORVANE_VERSION},
+        {"series", SeriesName(request)},
+        {"direction", DirectionName(request.direction)},
+        {"eventFile", request.eventFilePath},
+        {"events", ctx.events.count},
+        {"radius", request.weighting.radius},
+        {"weighting", request.weighting.gaussian ? "gaussian" : "count"},
+        {"cumulative", request.cumulative},
+        {"densityMaximum", ctx.densityMaximum},
+        {"densityMaximumFixed", request.fixedDensityMaximum.has_value()},
+        {"complete", complete},
+        {"pictures", std::move(list)},
+    };
+    // Invalid UTF-8 in a path is replaced rather than refused: the index stays readable.
+    return index.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
+}
+
+Status WriteSeriesIndex(const std::string& path, const SeriesContext& ctx,
+                        const SeriesSteps& steps, const std::vector<IndexedPicture>& pictures,
+                        bool complete) {
+    AtomicFileOptions options;
+    options.failureText = IndexFailureText;
+    return WriteFileAtomically(path, SeriesIndexText(ctx, steps, pictures, complete), options);
+}
+
+}  // namespace korvane

@@ -1,0 +1,126 @@
+// "Output Options...": the choices shown from "Setup.ini", kept there on OK, left alone on
+// Cancel, and a new user's first setup (the example) not lost to them.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "AppTestRegistry.h"
+#include "FakeWindowServices.h"
+#include "app/KorvaneApp.h"
+#include "app/MainFrame.h"
+#include "app/OutputOptionsDlg.h"
+#include "setup/SetupFile.h"
+#include "support/TempDir.h"
+
+namespace korvane::testing {
+namespace {
+
+// Runs `act` on the modal dialog the next command opens.
+void ActOnNextModalDialog(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(0, [act] { act(QApplication::activeModalWidget()); });
+}
+
+template <typename Widget>
+Widget* Child(QWidget* dialog, const char* name) {
+    Widget* widget = dialog ? dialog->findChild<Widget*>(name) : nullptr;
+    if (!widget) {
+        qFatal("no control %s", name);
+    }
+    return widget;
+}
+
+class OutputOptionsDlgTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void okKeepsTheChoicesInSetupIniAndTheMenuOpensTheDialog() {
+        TempDir dir;
+        CalculationSetup stored;
+        stored.FilePath = "/data/events.dat";
+        stored.Radius = 4;
+        QVERIFY(SaveSetupFile(stored, dir.file("Setup.ini")).ok());
+        FakeChoosers choosers;
+        FakeMessageBoxes boxes;
+        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+        QVERIFY(app.InitInstance());
+
+        bool shownDefaults = false;
+        ActOnNextModalDialog([&](QWidget* dialog) {
+            QCOMPARE(dialog->windowTitle(), QString("Output Options"));
+            shownDefaults = Child<QRadioButton>(dialog, "IDC_FORMAT_BMP")->isChecked() &&
+                            !Child<QCheckBox>(dialog, "IDC_DENSITY_DATA")->isChecked() &&
+                            Child<QCheckBox>(dialog, "IDC_SERIES_INDEX")->isChecked();
+            Child<QRadioButton>(dialog, "IDC_FORMAT_PNG")->click();
+            Child<QCheckBox>(dialog, "IDC_DENSITY_DATA")->click();
+            Child<QCheckBox>(dialog, "IDC_SERIES_INDEX")->click();
+            Child<QPushButton>(dialog, "IDOK")->click();
+        });
+        app.mainFrame()->m_outputOptions->trigger();
+        QVERIFY(shownDefaults);
+
+        CalculationSetup loaded;
+        QVERIFY(LoadSetupFile(loaded, dir.file("Setup.ini")).ok());
+        QCOMPARE(loaded.Output.format, PictureFormat::Png);
+        QVERIFY(loaded.Output.densities);
+        QVERIFY(!loaded.Output.index);
+        loaded.Output = {};
+        QVERIFY(loaded == stored);  // the rest of the setup is as it was
+        QVERIFY(boxes.shown.empty());
+    }
+
+    void cancelChangesNothingAndANewUserKeepsTheExample() {
+        TempDir dir;
+        TempDir example;
+        example.write("events.dat", "1\t2\t3\t4\n");
+        example.write("spatial.ini", "[Radius]\t8\r\n[Direction]\t2\r\n");
+        FakeChoosers choosers;
+        FakeMessageBoxes boxes;
+        const OptionsDlgFiles files{dir.file("Setup.ini"), example.path().string()};
+
+        COutputOptionsDlg cancelled({choosers, boxes}, files);
+        ActOnNextModalDialog([](QWidget* dialog) {
+            Child<QRadioButton>(dialog, "IDC_FORMAT_PNG")->click();
+            Child<QPushButton>(dialog, "IDCANCEL")->click();
+        });
+        QCOMPARE(cancelled.DoModal(), int(QDialog::Rejected));
+        QVERIFY(!std::filesystem::exists(dir.file("Setup.ini")));
+
+        COutputOptionsDlg chosen({choosers, boxes}, files);
+        ActOnNextModalDialog([](QWidget* dialog) {
+            Child<QRadioButton>(dialog, "IDC_FORMAT_PNG")->click();
+            Child<QPushButton>(dialog, "IDOK")->click();
+        });
+        QCOMPARE(chosen.DoModal(), int(QDialog::Accepted));
+        CalculationSetup loaded;
+        QVERIFY(LoadSetupFile(loaded, dir.file("Setup.ini")).ok());
+        QCOMPARE(loaded.Output.format, PictureFormat::Png);
+        QCOMPARE(loaded.Radius, 8.0);  // the example the Options dialog would have shown
+        QCOMPARE(loaded.FilePath, example.file("events.dat"));
+    }
+
+    void aSetupIniThatCannotBeWrittenIsReportedAndTheDialogStays() {
+        TempDir dir;
+        FakeChoosers choosers;
+        FakeMessageBoxes boxes;
+        COutputOptionsDlg dialog({choosers, boxes},
+                                 OptionsDlgFiles{dir.file("missing/Setup.ini"), ""});
+        ActOnNextModalDialog([](QWidget* shown) {
+            Child<QPushButton>(shown, "IDOK")->click();
+            QTimer::singleShot(0, [shown] { Child<QPushButton>(shown, "IDCANCEL")->click(); });
+        });
+        QCOMPARE(dialog.DoModal(), int(QDialog::Rejected));
+        QCOMPARE(boxes.shown.size(), std::size_t(1));
+        QCOMPARE(boxes.shown[0].caption, std::string("Error"));
+    }
+};
+
+const bool registered = RegisterAppTest<OutputOptionsDlgTest>();
+
+}  // namespace
+}  // namespace korvane::testing
+
+#include "OutputOptionsDlgTest.moc"

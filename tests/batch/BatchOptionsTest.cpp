@@ -1,0 +1,190 @@
+// korvane-batch's output options, end to end: another event file, another folder, PNG,
+// density data, no index, options on either side of the setup file, bad options, the
+// summary line, and movies in each container.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/videoio.hpp>
+#include <string>
+#include <vector>
+
+#include "BatchRun.h"
+#include "support/Folders.h"
+#include "support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+using testing::BatchResult;
+using testing::FolderNames;
+using testing::RunBatch;
+using testing::TempDir;
+namespace fs = std::filesystem;
+
+const char* const Events =
+    "1.0\t1.0\t1.0\t0.5\n2.0\t2.5\t3.0\t1.5\n2.2\t2.4\t3.1\t1.6\n5.0\t5.0\t5.0\t4.5\n"
+    "5.1\t5.2\t4.9\t4.6\n7.5\t2.0\t8.0\t7.0\n9.0\t9.0\t9.0\t9.5\n42.0\t1.0\t1.0\t1.0\n";
+
+// A 10-unit cube seen along z, 0..10 s, 4 pictures of 61 x 41 pixels (odd: padded in movies).
+std::string SetupText(const std::string& eventFile, const std::string& extra = "") {
+    return "[File-Path]\t" + eventFile +
+           "\r\n[Direction]\t2\r\n[Amin]\t0\r\n[Amax]\t10\r\n[Bmin]\t0\r\n[Bmax]\t10\r\n"
+           "[Cmin]\t0\r\n[Cmax]\t10\r\n[Timestart]\t0\r\n[Timeend]\t10\r\n[Fixedsize]\t1\r\n"
+           "[Width]\t61\r\n[Height]\t41\r\n[Fixeddensity]\t0\r\n[Maxdensity]\t0\r\n"
+           "[Gaussiandistance]\t1\r\n[NoOfPictures]\t4\r\n[Cumulative]\t0\r\n[Radius]\t2\r\n" +
+           extra;
+}
+
+class BatchOptions : public ::testing::Test {
+  protected:
+    BatchOptions() {
+        fs::create_directory(work.path() / "data");
+        fs::create_directory(work.path() / "other");
+        work.write("data/events.dat", Events);
+        work.write("other/events.dat", Events);
+        work.write("setup.ini", SetupText("data/events.dat"));
+    }
+    BatchResult Run(const std::vector<std::string>& arguments) {
+        return RunBatch(arguments, work.path().string());
+    }
+    std::vector<std::string> Names(const std::string& folder) const {
+        return FolderNames(work.path() / folder);
+    }
+    TempDir work;
+};
+
+TEST_F(BatchOptions, DefaultsWriteBmpPicturesAndTheIndexAndSayTheSummary) {
+    const BatchResult result = Run({"spatial", "setup.ini"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(Names("data"),
+              (std::vector<std::string>{"events.dat", "space.json", "space0001.bmp",
+                                        "space0002.bmp", "space0003.bmp", "space0004.bmp"}));
+    // x = 42 lies off the pictures; the slices take in every z of the others.
+    EXPECT_NE(result.err.find("korvane-batch: 4 pictures written, 8 events read, 1 outside "
+                              "every picture\n"),
+              std::string::npos)
+        << result.err;
+}
+
+TEST_F(BatchOptions, EachOptionBeforeOrAfterTheSetupFile) {
+    const BatchResult other = Run({"time", "setup.ini", "--events", "other/events.dat"});
+    ASSERT_EQ(other.exitStatus, 0) << other.err;
+    EXPECT_EQ(testing::PictureNames(work.path() / "other").size(), 4u);
+    EXPECT_TRUE(testing::PictureNames(work.path() / "data").empty());
+
+    const BatchResult png =
+        Run({"spatial", "--format=png", "--densities", "--no-index", "--output-dir", "out/new",
+             "setup.ini"});
+    ASSERT_EQ(png.exitStatus, 0) << png.err;
+    EXPECT_NE(png.err.find("the pictures are in out/new"), std::string::npos) << png.err;
+    const std::vector<std::string> names = Names("out/new");
+    ASSERT_EQ(names.size(), 8u);
+    EXPECT_EQ(names[0], "space0001.png");
+    EXPECT_EQ(names[1], "space0001.tiff");
+    const cv::Mat densities =
+        cv::imread((work.path() / "out/new/space0001.tiff").string(), cv::IMREAD_UNCHANGED);
+    EXPECT_EQ(densities.type(), CV_32FC1);
+    EXPECT_EQ(densities.size(), cv::Size(63, 43));  // the raster: trunc(61) + 2 by trunc(41) + 2
+
+    // "--" ends the options: a setup file whose name starts with "-".
+    fs::copy_file(work.path() / "setup.ini", work.path() / "-odd.ini");
+    const BatchResult dashed = Run({"time", "--format", "BMP", "--", "-odd.ini"});
+    EXPECT_EQ(dashed.exitStatus, 0) << dashed.err;
+    EXPECT_TRUE(fs::exists(work.path() / "data/time.json"));
+}
+
+TEST_F(BatchOptions, TheSetupFilesOwnChoicesApplyAndOptionsOverrideThem) {
+    work.write("png.ini", SetupText("data/events.dat", "[Pictureformat]\tPNG\r\n[Seriesindex]\t0\r\n"));
+    ASSERT_EQ(Run({"time", "png.ini"}).exitStatus, 0);
+    EXPECT_EQ(Names("data").size(), 5u);  // events.dat and four PNG pictures, no index
+    EXPECT_TRUE(fs::exists(work.path() / "data/time0004.png"));
+    ASSERT_EQ(Run({"time", "png.ini", "--format", "bmp"}).exitStatus, 0);
+    EXPECT_TRUE(fs::exists(work.path() / "data/time0004.bmp"));
+}
+
+TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
+    work.write("blocker", "a file, not a folder");
+    const std::vector<std::vector<std::string>> calls = {
+        {"spatial", "setup.ini", "--colour"},
+        {"spatial", "setup.ini", "--events"},
+        {"spatial", "--output-dir"},
+        {"spatial", "setup.ini", "--format", "gif"},
+        {"spatial", "setup.ini", "--format"},
+        {"spatial", "setup.ini", "--output-dir", "blocker"},
+        {"spatial", "setup.ini", "--output-dir", "blocker/inside"},
+        {"spatial", "--densities", "setup.ini", "more.ini"},
+        {"spatial", "--", "--densities"},
+    };
+    for (const auto& call : calls) {
+        std::string shown;
+        for (const std::string& word : call) {
+            shown += word + " ";
+        }
+        const BatchResult result = Run(call);
+        EXPECT_EQ(result.exitStatus, 1) << shown << result.err;
+        EXPECT_NE(result.err.find("korvane-batch: "), std::string::npos) << shown;
+    }
+    EXPECT_NE(Run({"spatial", "setup.ini", "--colour"}).err.find("unknown option --colour"),
+              std::string::npos);
+    EXPECT_NE(Run({"spatial", "setup.ini", "--format", "gif"}).err.find("bmp or png"),
+              std::string::npos);
+    EXPECT_EQ(Names("data"), std::vector<std::string>{"events.dat"});
+}
+
+TEST_F(BatchOptions, AnUnwritableOutputFolderIsNamed) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "this user may write into read-only folders";
+    }
+    fs::create_directory(work.path() / "locked");
+    chmod((work.path() / "locked").c_str(), 0555);
+    const BatchResult result = Run({"spatial", "setup.ini", "--output-dir", "locked"});
+    chmod((work.path() / "locked").c_str(), 0755);
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_NE(result.err.find("cannot write into the output folder \"locked\""), std::string::npos)
+        << result.err;
+}
+
+TEST_F(BatchOptions, MoviesOfEachContainerReadBackWithTheirFramesSizeAndRate) {
+    ASSERT_EQ(Run({"spatial", "setup.ini", "--format", "png"}).exitStatus, 0);
+    const cv::Size frame(63 + 300 + 1, 43 + 200 + 1);  // the canvas, padded to even
+    for (const char* name : {"m.avi", "m.mp4", "m.mkv", "m.webm"}) {
+        const BatchResult result = Run({"movie", "data", name});
+        ASSERT_EQ(result.exitStatus, 0) << name << "\n" << result.err;
+        // The libraries' own lines never reach the terminal: only the program's.
+        for (std::size_t at = 0; at < result.err.size();) {
+            const std::size_t end = result.err.find('\n', at);
+            const std::string line = result.err.substr(at, end - at);
+            EXPECT_TRUE(line.rfind("frame ", 0) == 0 || line.rfind("korvane-batch: ", 0) == 0)
+                << name << ": " << line;
+            at = end == std::string::npos ? result.err.size() : end + 1;
+        }
+        cv::VideoCapture movie((work.path() / name).string(), cv::CAP_FFMPEG);
+        ASSERT_TRUE(movie.isOpened()) << name;
+        EXPECT_EQ(movie.get(cv::CAP_PROP_FPS), 10.0) << name;
+        EXPECT_EQ(movie.get(cv::CAP_PROP_FRAME_WIDTH), frame.width) << name;
+        EXPECT_EQ(movie.get(cv::CAP_PROP_FRAME_HEIGHT), frame.height) << name;
+        int frames = 0;
+        for (cv::Mat image; movie.read(image);) {
+            ++frames;
+        }
+        EXPECT_EQ(frames, 4) << name;
+    }
+}
+
+TEST_F(BatchOptions, AFolderWithBmpAndPngOfOneSeriesIsRefused) {
+    ASSERT_EQ(Run({"spatial", "setup.ini"}).exitStatus, 0);
+    ASSERT_EQ(Run({"spatial", "setup.ini", "--format", "png"}).exitStatus, 0);
+    const BatchResult result = Run({"movie", "data", "mixed.avi"});
+    EXPECT_NE(result.exitStatus, 0);
+    EXPECT_NE(result.err.find("holds BMP and PNG pictures of the series \"space\""),
+              std::string::npos)
+        << result.err;
+    EXPECT_FALSE(fs::exists(work.path() / "mixed.avi"));
+}
+
+}  // namespace
+}  // namespace korvane

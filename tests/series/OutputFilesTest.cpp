@@ -1,0 +1,277 @@
+// What a series writes besides BMP pictures: PNG pictures with the same pixels, the density
+// data of each picture, the series index, and the summary a front end prints.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <opencv2/imgcodecs.hpp>
+#include <string>
+#include <vector>
+
+#include "reference/ReferenceDensity.h"
+#include "series/PerspectiveSeries.h"
+#include "series/PlaneSeries.h"
+#include "support/EventClouds.h"
+#include "support/Folders.h"
+#include "support/TempDir.h"
+
+namespace korvane::testing {
+namespace {
+
+using nlohmann::json;
+
+// Records the summary and can stop after picture n.
+class Recorder : public SeriesObserver {
+public:
+    void SeriesStarted(int) override {}
+    void PictureWritten(const WrittenPicture& picture) override { written.push_back(picture.path); }
+    bool CancelRequested() override {
+        return cancelAfter > 0 && static_cast<int>(written.size()) >= cancelAfter;
+    }
+    void HandleWindowMessages() override {}
+    void Trace(const std::string&) override {}
+    void SeriesFinished(const SeriesSummary& s) override {
+        summary = s;
+        ++finished;
+    }
+
+    int cancelAfter = 0;
+    std::vector<std::string> written;
+    SeriesSummary summary;
+    int finished = 0;
+};
+
+// A 10 x 10 x 10 box seen along z, 6 slices or windows of 20 x 15 pixels.
+struct SeriesRun {
+    TempDir dir;
+    Recorder observer;
+    EventTable events;
+    CalculationRequest request;
+    SeriesWorkspace work;
+    double densityMaximum = 3;
+
+    explicit SeriesRun(const EventTable& cloud) : events(cloud) {
+        request.eventFilePath = dir.file("events.dat");
+        request.direction = ViewDirection::AlongZ;
+        request.box = {{0, 10}, {0, 10}, {0, 10}};
+        request.time = {0, 10};
+        request.pictureWidth = 20;
+        request.pictureHeight = 15;
+        request.numberOfPictures = 6;
+        request.weighting = {1.5, false};
+    }
+    Status Go(CalculationKind kind) {
+        request.kind = kind;
+        SeriesContext ctx{observer, events, request, densityMaximum, work};
+        if (kind == CalculationKind::Spatial) {
+            return RunSpatialSeries(ctx);
+        }
+        return request.direction == ViewDirection::Perspective ? RunPerspectiveSeries(ctx)
+                                                               : RunTimeSeries(ctx);
+    }
+    std::string File(const std::string& name) const { return dir.file(name); }
+    json Index(const std::string& name) const { return json::parse(ReadWholeFile(File(name))); }
+};
+
+EventTable Cloud(unsigned seed, int count = 300) {
+    CloudRecipe recipe;
+    recipe.shape = seed % 2 ? CloudShape::Clustered : CloudShape::Lattice;
+    recipe.count = count;
+    recipe.low = -1, recipe.high = 11, recipe.seed = seed;
+    return MakeCloud(recipe);
+}
+
+TEST(OutputFiles, PngPicturesHoldExactlyTheBmpPixels) {
+    for (const CalculationKind kind : {CalculationKind::Spatial, CalculationKind::Time}) {
+        for (const ViewDirection direction : {ViewDirection::AlongX, ViewDirection::Perspective}) {
+            if (kind == CalculationKind::Spatial && direction == ViewDirection::Perspective) {
+                continue;
+            }
+            SeriesRun bmp(Cloud(3)), png(Cloud(3));
+            bmp.request.direction = png.request.direction = direction;
+            png.request.output.format = PictureFormat::Png;
+            ASSERT_TRUE(bmp.Go(kind).ok());
+            ASSERT_TRUE(png.Go(kind).ok());
+            const std::vector<std::string> bmps = PictureNames(bmp.dir.path());
+            ASSERT_FALSE(bmps.empty());
+            ASSERT_EQ(NamesBesideTheIndex(png.dir.path()).size(), bmps.size());
+            for (const std::string& name : bmps) {
+                const std::string pngName = name.substr(0, name.size() - 4) + ".png";
+                const cv::Mat a = ReadPicture(bmp.File(name));
+                const cv::Mat b = ReadPicture(png.File(pngName));
+                ASSERT_EQ(b.type(), CV_8UC3) << pngName;
+                ASSERT_EQ(a.size(), b.size()) << pngName;
+                EXPECT_EQ(cv::norm(a, b, cv::NORM_INF), 0.0) << pngName;
+            }
+        }
+    }
+}
+
+// The reference fills the pixels pixel by pixel; the density files must hold its sums
+// (single precision), row 0 at the top, and 0 where its walk did not reach.
+TEST(OutputFiles, DensityFilesHoldTheSumsOfThePlainFill) {
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        reference::Frame f;
+        f.hMin = 0, f.hMax = 10, f.vMin = 0, f.vMax = 10;
+        f.hScale = 10.0 / 20, f.vScale = 10.0 / 15, f.radius = 1.5, f.densityMaximum = 3;
+        f.gaussian = seed > 2;
+        const bool cumulative = seed % 2 == 0;
+        cv::Mat sums = cv::Mat::zeros(reference::BlackRaster(f).size(), CV_64FC1);
+        f.densities = &sums;
+
+        for (const CalculationKind kind : {CalculationKind::Spatial, CalculationKind::Time}) {
+            SeriesRun run(Cloud(seed));
+            run.request.weighting = {f.radius, f.gaussian};
+            run.request.cumulative = cumulative && kind == CalculationKind::Time;
+            run.request.output.densities = true;
+            ASSERT_TRUE(run.Go(kind).ok());
+            sums.setTo(0);
+            const auto pictures =
+                kind == CalculationKind::Spatial
+                    ? reference::SpatialSeries(Cloud(seed), f, 2, 0, 10, 10.0 / 6, 7)
+                    : reference::TimeSeries(Cloud(seed), f, 2, 10.0 / 6, 0, 10,
+                                            run.request.cumulative, 7);
+            ASSERT_EQ(PictureNames(run.dir.path()).size(), pictures.size());
+            for (const auto& picture : pictures) {
+                const std::string tiff =
+                    picture.fileName.substr(0, picture.fileName.size() - 4) + ".tiff";
+                const cv::Mat stored = cv::imread(run.File(tiff), cv::IMREAD_UNCHANGED);
+                ASSERT_EQ(stored.type(), CV_32FC1) << tiff;
+                cv::Mat expected;
+                picture.densities.convertTo(expected, CV_32FC1);
+                ASSERT_EQ(stored.size(), expected.size()) << tiff;
+                EXPECT_EQ(cv::norm(stored, expected, cv::NORM_INF), 0.0)
+                    << tiff << " seed " << seed;
+            }
+        }
+    }
+}
+
+TEST(OutputFiles, PerspectiveDensityFilesCoverTheDensityArea) {
+    SeriesRun run(Cloud(5));
+    run.request.direction = ViewDirection::Perspective;
+    run.request.output.densities = true;
+    run.request.weighting = {2, false};
+    ASSERT_TRUE(run.Go(CalculationKind::Time).ok());
+    int total = 0;
+    for (int n = 1; n <= 6; ++n) {
+        const cv::Mat stored =
+            cv::imread(run.File(NumberedFileName("perspective", n, ".tiff")), cv::IMREAD_UNCHANGED);
+        ASSERT_EQ(stored.type(), CV_32FC1);
+        EXPECT_EQ(stored.size(), cv::Size(20, 15));
+        double lowest = 0;
+        cv::minMaxLoc(stored, &lowest);
+        EXPECT_GE(lowest, 0.0);
+        total += cv::countNonZero(stored);
+    }
+    EXPECT_GT(total, 0);
+}
+
+TEST(OutputFiles, IndexListsWhatWasWritten) {
+    SeriesRun run(Cloud(2));
+    run.request.output.densities = true;
+    ASSERT_TRUE(run.Go(CalculationKind::Spatial).ok());
+    const json index = run.Index("space.json");
+    EXPECT_EQ(index["series"], "spatial");
+    EXPECT_EQ(index["direction"], "z");
+    EXPECT_EQ(index["events"], 300);
+    EXPECT_EQ(index["radius"], 1.5);
+    EXPECT_EQ(index["weighting"], "count");
+    EXPECT_EQ(index["densityMaximum"], 3.0);
+    EXPECT_EQ(index["eventFile"], run.request.eventFilePath);
+    EXPECT_TRUE(index["complete"].get<bool>());
+    EXPECT_EQ(index["program"].get<std::string>().rfind("korvane ", 0), 0u);
+    const json& pictures = index["pictures"];
+    ASSERT_EQ(pictures.size(), PictureNames(run.dir.path()).size());
+    const double step = 10.0 / 6;
+    double p = 0;
+    for (std::size_t i = 0; i < pictures.size(); ++i, p += step) {
+        const json& picture = pictures[i];
+        EXPECT_EQ(picture["number"], i + 1);
+        EXPECT_EQ(picture["file"], PictureFileName("space", static_cast<int>(i + 1)));
+        EXPECT_EQ(picture["densities"], NumberedFileName("space", static_cast<int>(i + 1), ".tiff"));
+        EXPECT_EQ(picture["caption"], p + step);
+        EXPECT_EQ(picture["horizontal"]["min"], 0.0);
+        EXPECT_EQ(picture["horizontal"]["max"], 10.0);
+        EXPECT_EQ(picture["horizontal"]["scale"], 0.5);
+        EXPECT_EQ(picture["vertical"]["scale"], 10.0 / 15);
+        EXPECT_EQ(picture["slice"]["min"], p - 1.5 * step);
+        EXPECT_EQ(picture["slice"]["max"], p + 1.5 * step);
+        // The events of the slice, counted plainly.
+        long long inSlice = 0;
+        for (int e = 0; e < run.events.count; ++e) {
+            const double z = run.events.rows[e].z;
+            inSlice += (z >= p - 1.5 * step && z <= p + 1.5 * step) ? 1 : 0;
+        }
+        EXPECT_EQ(picture["events"], inSlice) << i;
+    }
+}
+
+TEST(OutputFiles, TimeIndexCountsEachWindowAndTheSummaryCountsTheRest) {
+    // Events inside and outside the picture plane, on window bounds and after the end.
+    EventTable table;
+    const EventRecord rows[] = {{5, 5, 5, 0.5}, {5, 5, 5, 5.0},  {5, 5, 5, 5.5},
+                                {50, 5, 5, 5.5}, {5, 5, 5, 20},  {5, -3, 5, 1}};
+    for (const EventRecord& e : rows) {
+        table.rows[table.count++] = e;
+    }
+    SeriesRun run(table);
+    run.request.numberOfPictures = 2;  // windows (0, 5) and (5, 10)
+    ASSERT_TRUE(run.Go(CalculationKind::Time).ok());
+    const json index = run.Index("time.json");
+    EXPECT_EQ(index["series"], "time");
+    ASSERT_EQ(index["pictures"].size(), 2u);
+    EXPECT_EQ(index["pictures"][0]["window"]["min"], 0.0);
+    EXPECT_EQ(index["pictures"][0]["window"]["max"], 5.0);
+    EXPECT_EQ(index["pictures"][0]["events"], 2);  // t = 0.5 and 1; t = 5 is on the bound
+    EXPECT_EQ(index["pictures"][1]["events"], 2);  // the two at 5.5
+    EXPECT_EQ(run.observer.finished, 1);
+    EXPECT_EQ(run.observer.summary.picturesWritten, 2);
+    EXPECT_EQ(run.observer.summary.eventsRead, 6);
+    // Outside: t = 5 (on a bound), t = 20 (after the end), x = 50 and y = -3 (off the plane).
+    EXPECT_EQ(run.observer.summary.eventsOutside, 4);
+}
+
+TEST(OutputFiles, CancelledSeriesIndexesThePicturesOnDisk) {
+    SeriesRun run(Cloud(4));
+    run.request.direction = ViewDirection::Perspective;
+    run.observer.cancelAfter = 2;
+    EXPECT_EQ(run.Go(CalculationKind::Time).code(), Status::Code::Cancelled);
+    const json index = run.Index("perspective.json");
+    EXPECT_FALSE(index["complete"].get<bool>());
+    ASSERT_EQ(index["pictures"].size(), 2u);
+    EXPECT_EQ(PictureNames(run.dir.path()).size(), 2u);
+    EXPECT_EQ(index["pictures"][1]["file"], "perspective0002.bmp");
+    EXPECT_EQ(run.observer.summary.picturesWritten, 2);
+}
+
+TEST(OutputFiles, NoIndexWhenTurnedOffAndFilesGoIntoTheChosenFolder) {
+    SeriesRun run(Cloud(1));
+    run.request.output.index = false;
+    ASSERT_TRUE(run.Go(CalculationKind::Time).ok());
+    EXPECT_EQ(FolderNames(run.dir.path()).size(), PictureNames(run.dir.path()).size());
+
+    SeriesRun elsewhere(Cloud(1));
+    TempDir target;
+    elsewhere.request.output.folder = target.path().string();
+    elsewhere.request.output.format = PictureFormat::Png;
+    ASSERT_TRUE(elsewhere.Go(CalculationKind::Spatial).ok());
+    EXPECT_TRUE(FolderNames(elsewhere.dir.path()).empty());
+    const std::vector<std::string> names = FolderNames(target.path());
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(names.front(), "space.json");
+    EXPECT_EQ(names[1], "space0001.png");
+}
+
+TEST(OutputFiles, AnUnwritableFolderFailsNamingTheFileAndStillReports) {
+    SeriesRun run(Cloud(1));
+    run.request.output.folder = run.dir.file("missing/folder");
+    const Status status = run.Go(CalculationKind::Spatial);
+    EXPECT_EQ(status.code(), Status::Code::IoError);
+    EXPECT_NE(status.message().find("space0001.bmp"), std::string::npos);
+    EXPECT_EQ(run.observer.finished, 1);
+    EXPECT_EQ(run.observer.summary.picturesWritten, 0);
+}
+
+}  // namespace
+}  // namespace korvane::testing
