@@ -79,6 +79,25 @@ class OptionsDlgFilesTest : public QObject {
         QCOMPARE(fixture.choosers.fileQuestions.size(), size_t{2});
     }
 
+    // Saving used to fail without a word; the box names the file and the reason, and the
+    // console line the program has always printed goes out too.
+    void aSetupThatCannotBeSavedIsShownInAnErrorBox() {
+        OptionsDialogFixture fixture;
+        fixture.OpenWith(SpatialResolvedMode, RunnableSetup("/data/events.dat"));
+        const std::string unreachable = fixture.dir.file("no such folder/mine.ini");
+        fixture.choosers.fileAnswers.push_back(unreachable);
+        fixture.Click("saveSetupButton");
+
+        QCOMPARE(fixture.boxes.shown.size(), size_t{1});
+        const RecordedMessage& box = fixture.boxes.shown[0];
+        QCOMPARE(box.caption, std::string("Error"));
+        QCOMPARE(box.icon, MessageIcon::Stop);
+        QVERIFY2(box.text.find(unreachable) != std::string::npos, box.text.c_str());
+        QVERIFY2(box.text.find("No such file or directory") != std::string::npos,
+                 box.text.c_str());
+        QVERIFY(!std::filesystem::exists(unreachable));
+    }
+
     void closingWritesSetupIniAndSetsTheCancelFlag() {
         OptionsDialogFixture fixture;
         COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, CalculationSetup{});
