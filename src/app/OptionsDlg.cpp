@@ -103,16 +103,19 @@ void COptionsDlg::ApplyEnableRules() {
 }
 
 void COptionsDlg::OnLoad() {
-    if (m_calculating) {
-        return;
-    }
-    const std::optional<std::string> path =
-        m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kEventFileFilter,
-                                       CurrentFolder());
+    const std::optional<std::string> path = ChooseInCurrentFolder(kEventFileFilter);
     if (path) {
         m_values.eventFilePath = *path;
         ShowValues(m_values, m_controls);
     }
+}
+
+std::optional<std::string> COptionsDlg::ChooseInCurrentFolder(const char* filter) {
+    // No chooser while a calculation runs (a click that the run's message handling let in).
+    if (m_calculating) {
+        return std::nullopt;
+    }
+    return m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", filter, CurrentFolder());
 }
 
 std::string COptionsDlg::CurrentFolder() const {
@@ -143,12 +146,7 @@ void COptionsDlg::OnSwitch() {
 }
 
 void COptionsDlg::OnLoadSetup() {
-    if (m_calculating) {
-        return;
-    }
-    const std::optional<std::string> path =
-        m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kSetupFileFilter,
-                                       CurrentFolder());
+    const std::optional<std::string> path = ChooseInCurrentFolder(kSetupFileFilter);
     if (path) {
         // A file that cannot be read changes nothing; the dialog says nothing either.
         (void)LoadSetupFile(m_setup, *path, PrintTraceLine);
@@ -157,14 +155,9 @@ void COptionsDlg::OnLoadSetup() {
 }
 
 void COptionsDlg::OnSaveSetup() {
-    if (m_calculating) {
-        return;
-    }
     // The open kind of chooser, as for loading: the file is written under exactly the name
     // chosen, and an existing file is replaced without a question.
-    const std::optional<std::string> path =
-        m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", kSetupFileFilter,
-                                       CurrentFolder());
+    const std::optional<std::string> path = ChooseInCurrentFolder(kSetupFileFilter);
     if (path) {
         TakeSetup(m_setup);
         SaveSetupReporting(*path);

@@ -80,6 +80,9 @@ class COptionsDlg : public QDialog, public Host {
 
     // The folder of the event file the dialog shows: where the choosers open.
     std::string CurrentFolder() const;
+    // The file chooser of the kind the dialog has always used, opened in CurrentFolder();
+    // nothing while a calculation runs.
+    std::optional<std::string> ChooseInCurrentFolder(const char* filter);
     void OnLoad();
     void OnDirection(int direction);
     void OnSwitch();

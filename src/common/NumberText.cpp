@@ -14,9 +14,6 @@ namespace {
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The "C" locale, created once; strtod_l with it never looks at the process locale.
 locale_t ClassicLocale() {

@@ -10,6 +10,11 @@
 
 namespace korvane {
 
+// '0' to '9', whatever the locale.
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 // The decimal number at the start of `text`, read by the classic atof rule: leading white
 // space is skipped, then an optional sign, digits, an optional point with digits and an
 // optional exponent; reading stops at the first character that does not fit. Text without a

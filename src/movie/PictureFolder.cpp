@@ -14,10 +14,6 @@ constexpr std::size_t NumberDigits = 4;
 // More digits than this cannot be a picture number of a series (at most 9999 pictures).
 constexpr std::size_t MaxNumberDigits = 9;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // The number of a name that is `prefix`, digits and the extension; -1 for any other name.
 int NumberOf(const std::string& name, const std::string& prefix) {
     if (!IsNumberedPictureName(name) || name.compare(0, prefix.size(), prefix) != 0) {

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/NumberText.h"
 #include "common/Paths.h"
 #include "picture/PictureFileName.h"
 
@@ -15,10 +16,6 @@ namespace {
 // Both extensions have four characters.
 constexpr std::size_t ExtensionSize = 4;
 constexpr std::size_t MinimumDigits = 4;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The number of digits that end `stem`.
 std::size_t TrailingDigits(std::string_view stem) {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "picture/LittleEndian.h"
+
 namespace korvane {
 
 namespace {
@@ -10,16 +12,6 @@ namespace {
 constexpr std::size_t FileHeaderSize = 14;
 constexpr std::size_t InfoHeaderSize = 40;
 
-void Put16(unsigned char* at, std::uint16_t value) {
-    at[0] = static_cast<unsigned char>(value & 0xff);
-    at[1] = static_cast<unsigned char>(value >> 8);
-}
-
-void Put32(unsigned char* at, std::uint32_t value) {
-    for (int b = 0; b < 4; ++b) {
-        at[b] = static_cast<unsigned char>((value >> (8 * b)) & 0xff);
-    }
-}
 
 }  // namespace
 
@@ -37,13 +29,13 @@ bool EncodeBmp(const cv::Mat& picture, std::vector<unsigned char>& bytes) {
     std::memset(out, 0, offset);
     out[0] = 'B';
     out[1] = 'M';
-    Put32(out + 2, static_cast<std::uint32_t>(total));
-    Put32(out + 10, static_cast<std::uint32_t>(offset));
-    Put32(out + 14, static_cast<std::uint32_t>(InfoHeaderSize));
-    Put32(out + 18, static_cast<std::uint32_t>(picture.cols));
-    Put32(out + 22, static_cast<std::uint32_t>(picture.rows));
-    Put16(out + 26, 1);   // planes
-    Put16(out + 28, 24);  // bits per pixel; no compression, size and resolution left 0
+    PutLittle32(out + 2, static_cast<std::uint32_t>(total));
+    PutLittle32(out + 10, static_cast<std::uint32_t>(offset));
+    PutLittle32(out + 14, static_cast<std::uint32_t>(InfoHeaderSize));
+    PutLittle32(out + 18, static_cast<std::uint32_t>(picture.cols));
+    PutLittle32(out + 22, static_cast<std::uint32_t>(picture.rows));
+    PutLittle16(out + 26, 1);   // planes
+    PutLittle16(out + 28, 24);  // bits per pixel; no compression, size and resolution left 0
     unsigned char* row = out + offset;
     for (int r = picture.rows - 1; r >= 0; --r, row += stride) {
         std::memcpy(row, picture.ptr<unsigned char>(r), rowBytes);

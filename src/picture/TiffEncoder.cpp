@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "picture/LittleEndian.h"
+
 namespace korvane {
 
 static_assert(std::endian::native == std::endian::little,
@@ -13,16 +15,6 @@ namespace {
 
 enum FieldType : std::uint16_t { Short = 3, Long = 4 };
 
-void Put16(unsigned char* at, std::uint16_t value) {
-    at[0] = static_cast<unsigned char>(value & 0xff);
-    at[1] = static_cast<unsigned char>(value >> 8);
-}
-
-void Put32(unsigned char* at, std::uint32_t value) {
-    for (int b = 0; b < 4; ++b) {
-        at[b] = static_cast<unsigned char>((value >> (8 * b)) & 0xff);
-    }
-}
 
 struct Entry {
     std::uint16_t tag;
@@ -60,20 +52,20 @@ bool EncodeFloatTiff(const cv::Mat& image, std::vector<unsigned char>& bytes) {
     unsigned char* out = bytes.data();
     out[0] = 'I';
     out[1] = 'I';
-    Put16(out + 2, 42);
-    Put32(out + 4, static_cast<std::uint32_t>(directoryAt));
-    Put16(out + directoryAt, static_cast<std::uint16_t>(Count));
+    PutLittle16(out + 2, 42);
+    PutLittle32(out + 4, static_cast<std::uint32_t>(directoryAt));
+    PutLittle16(out + directoryAt, static_cast<std::uint16_t>(Count));
     for (std::size_t i = 0; i < Count; ++i) {
         unsigned char* entry = out + directoryAt + 2 + i * 12;
         const std::uint32_t value =
             entries[i].tag == 273 ? static_cast<std::uint32_t>(dataAt) : entries[i].value;
-        Put16(entry, entries[i].tag);
-        Put16(entry + 2, entries[i].type);
-        Put32(entry + 4, 1);
+        PutLittle16(entry, entries[i].tag);
+        PutLittle16(entry + 2, entries[i].type);
+        PutLittle32(entry + 4, 1);
         if (entries[i].type == Short) {
-            Put16(entry + 8, static_cast<std::uint16_t>(value));
+            PutLittle16(entry + 8, static_cast<std::uint16_t>(value));
         } else {
-            Put32(entry + 8, value);
+            PutLittle32(entry + 8, value);
         }
     }
     // The next directory's offset stays 0: there is none. The samples follow, row by row.
