@@ -1,3 +1,4 @@
+#include "app/TraceLine.h"
 #include "app/KorvaneApp.h"
 
 #include <QAction>
@@ -69,7 +70,8 @@ void CKorvaneApp::OpenFile(const std::string& path) {
         // As "Load Setup" and "Load" would do it: a setup that cannot be read changes nothing.
         CalculationSetup setup = dialog.setup();
         if (IsSetupFileName(full)) {
-            LoadSetupFile(setup, full);
+            // An unreadable setup changes nothing, as with "Load Setup".
+            (void)LoadSetupFile(setup, full, PrintTraceLine);
         } else {
             setup.FilePath = full;
         }

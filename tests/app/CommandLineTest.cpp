@@ -89,14 +89,14 @@ class CommandLineTest : public QObject {
         TempDir dir;
         CalculationSetup last;
         last.Amin = 2;
-        SaveSetupFile(last, dir.file("Setup.ini"));
+        QVERIFY(SaveSetupFile(last, dir.file("Setup.ini")).ok());
         const Opened seen = OpenAndRead(dir.file("cloud.dat"), dir);
         QCOMPARE(seen.mode, 1);
         QCOMPARE(seen.path, QString::fromStdString(dir.file("cloud.dat")));
         QCOMPARE(seen.xMin, QString("2.000"));  // the rest as the dialog last had it
         // Closing the dialog keeps the file for the next opening.
         CalculationSetup saved;
-        LoadSetupFile(saved, dir.file("Setup.ini"));
+        QVERIFY(LoadSetupFile(saved, dir.file("Setup.ini")).ok());
         QCOMPARE(saved.FilePath, dir.file("cloud.dat"));
     }
 
@@ -115,7 +115,7 @@ class CommandLineTest : public QObject {
         setup.FilePath = "/data/cloud.dat";
         setup.Amin = 5;
         setup.Radius = 3;
-        SaveSetupFile(setup, dir.file("run.INI"));
+        QVERIFY(SaveSetupFile(setup, dir.file("run.INI")).ok());
         const Opened seen = OpenAndRead(dir.file("run.INI"), dir);
         QCOMPARE(seen.mode, 1);
         QCOMPARE(seen.path, QString("/data/cloud.dat"));

@@ -38,8 +38,11 @@ fs::path MakeInstalledExample(const TempDir& dir) {
     CalculationSetup setup;
     setup.FilePath = "examples/events.dat";
     setup.Radius = 8;
-    SaveSetupFile(setup, (examples / "spatial.ini").string());
-    SaveSetupFile(setup, (examples / "time.ini").string());
+    for (const char* name : {"spatial.ini", "time.ini"}) {
+        if (!SaveSetupFile(setup, (examples / name).string()).ok()) {
+            qFatal("cannot write the example setup %s", name);
+        }
+    }
     dir.write("usr/share/korvane/examples/events.dat", "1\t2\t3\t4\n");
     return examples;
 }
