@@ -4,6 +4,7 @@
 #include <climits>
 #include <optional>
 
+#include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "picture/PictureFileName.h"
@@ -79,6 +80,8 @@ Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const Picture
     const long long limit =
         std::min<long long>(static_cast<long long>(TruncateToInt(pictures)) + 1, INT_MAX - 1);
     const std::string folder = FolderOf(ctx.request.eventFilePath);
+    // What a killed run left half-written there goes before the new pictures come.
+    RemoveStaleTemporaries(folder);
 
     SeriesRun run(ctx, steps);
     int number = 1;
