@@ -78,6 +78,18 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// Locks the temporary just made at `path` for its writer. False when a cleaner got to it
+// first: it holds the lock, or it held it and removed the name before the writer locked.
+bool LockNewTemporary(int fd, const std::string& path) {
+    if (!LockWhileOpen(fd)) {
+        return false;
+    }
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && opened.st_nlink > 0 &&
+           ::lstat(path.c_str(), &named) == 0 && SameFile(opened, named);
+}
+
 // Removes the regular files of a stale temporary folder and then the folder; anything else
 // inside (a link, a folder) keeps it where it is.
 bool RemoveStaleFolder(int folderFd, const std::string& path) {
@@ -222,7 +234,7 @@ Status AtomicFile::Create() {
         const std::string candidate = folder + "/" + stem + "." + suffix();
         const int fd =
             ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0 && !LockWhileOpen(fd)) {
+        if (fd >= 0 && !LockNewTemporary(fd, candidate)) {
             ::close(fd);  // a cleaner took it for a stale one: it removes it
             continue;
         }
@@ -345,7 +357,7 @@ Status TemporaryFolder::Create() {
         if (fd < 0) {
             continue;  // taken away at once: by a cleaner, or someone else
         }
-        if (!LockWhileOpen(fd)) {
+        if (!LockNewTemporary(fd, candidate)) {
             ::close(fd);  // a cleaner took it for a stale one: it removes it
             continue;
         }

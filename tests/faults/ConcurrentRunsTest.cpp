@@ -76,8 +76,10 @@ TEST(SideBySide, TwoSeriesIntoOneFolderLeaveOnlyWholePicturesOfOneOrTheOther) {
             TempDir logsB;
             BatchProcess a({"spatial", "a.ini"}, shared.path().string(), logsA.path().string());
             BatchProcess b({"spatial", "b.ini"}, shared.path().string(), logsB.path().string());
-            EXPECT_EQ(a.Finish(60).exitStatus, 0);
-            EXPECT_EQ(b.Finish(60).exitStatus, 0);
+            const BatchResult doneA = a.Finish(60);
+            const BatchResult doneB = b.Finish(60);
+            EXPECT_EQ(doneA.exitStatus, 0) << doneA.err;
+            EXPECT_EQ(doneB.exitStatus, 0) << doneB.err;
         }
         const std::vector<std::string> names = PictureNames(shared.path());
         ASSERT_EQ(names.size(), static_cast<std::size_t>(pictures));
