@@ -3,6 +3,8 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <dirent.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include <random>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace korvane {
 namespace {
@@ -61,11 +64,131 @@ std::string RandomSuffix() {
     return text;
 }
 
+// Locks `fd` for as long as it (or a copy of it) is open: the mark of a living writer. False
+// when someone else holds the lock (a cleaner about to remove the file).
+bool LockWhileOpen(int fd) {
+    int result;
+    do {
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Locks the temporary just made at `path` for its writer. False when a cleaner got to it
+// first: it holds the lock, or it held it and removed the name before the writer locked.
+bool LockNewTemporary(int fd, const std::string& path) {
+    if (!LockWhileOpen(fd)) {
+        return false;
+    }
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && opened.st_nlink > 0 &&
+           ::lstat(path.c_str(), &named) == 0 && SameFile(opened, named);
+}
+
+// Removes the regular files of a stale temporary folder and then the folder; anything else
+// inside (a link, a folder) keeps it where it is.
+bool RemoveStaleFolder(int folderFd, const std::string& path) {
+    const int listFd = ::dup(folderFd);
+    DIR* listing = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (listing == nullptr) {
+        if (listFd >= 0) {
+            ::close(listFd);
+        }
+        return false;
+    }
+    std::vector<std::string> files;
+    bool onlyFiles = true;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        struct stat info {};
+        if (::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode)) {
+            onlyFiles = false;
+            break;
+        }
+        files.push_back(name);
+    }
+    ::closedir(listing);
+    if (!onlyFiles) {
+        return false;
+    }
+    for (const std::string& name : files) {
+        ::unlinkat(folderFd, name.c_str(), 0);
+    }
+    return ::rmdir(path.c_str()) == 0;
+}
+
+// Removes one entry of the temporaries' pattern if it is stale: ours, a file or a folder,
+// still the entry that was looked at, and not locked by a living writer.
+bool RemoveIfStale(const std::string& path) {
+    struct stat before {};
+    if (::lstat(path.c_str(), &before) != 0 || before.st_uid != ::geteuid() ||
+        !(S_ISREG(before.st_mode) || S_ISDIR(before.st_mode))) {
+        return false;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return false;
+    }
+    bool removed = false;
+    struct stat opened {};
+    if (::fstat(fd, &opened) == 0 && SameFile(before, opened) && LockWhileOpen(fd)) {
+        struct stat now {};
+        // Still the same entry under that name (not renamed onto a target meanwhile).
+        if (::lstat(path.c_str(), &now) == 0 && SameFile(now, opened)) {
+            removed = S_ISDIR(opened.st_mode) ? RemoveStaleFolder(fd, path)
+                                              : ::unlink(path.c_str()) == 0;
+        }
+    }
+    ::close(fd);
+    return removed;
+}
+
 Status StatusFor(int error, const std::string& message) {
     return error == ENOMEM ? Status::NoMemory(message) : Status::IoError(message);
 }
 
 }  // namespace
+
+bool IsTemporaryName(std::string_view name) {
+    constexpr std::size_t Digits = 16;
+    if (name.size() < Digits + 3 || name[0] != '.' || name[name.size() - Digits - 1] != '.') {
+        return false;
+    }
+    for (const char c : name.substr(name.size() - Digits)) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int RemoveStaleTemporaries(const std::string& folder) {
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) {
+        return 0;
+    }
+    std::vector<std::string> candidates;
+    while (const dirent* entry = ::readdir(listing)) {
+        if (IsTemporaryName(entry->d_name)) {
+            candidates.push_back(folder + "/" + entry->d_name);
+        }
+    }
+    ::closedir(listing);
+    int removed = 0;
+    for (const std::string& path : candidates) {
+        removed += RemoveIfStale(path) ? 1 : 0;
+    }
+    return removed;
+}
 
 std::string SystemReason(int error) {
     char buffer[256];
@@ -111,6 +234,10 @@ Status AtomicFile::Create() {
         const std::string candidate = folder + "/" + stem + "." + suffix();
         const int fd =
             ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 && !LockNewTemporary(fd, candidate)) {
+            ::close(fd);  // a cleaner took it for a stale one: it removes it
+            continue;
+        }
         if (fd >= 0) {
             m_fd = fd;
             m_temporary = candidate;
@@ -147,12 +274,18 @@ Status AtomicFile::Commit() {
     if (m_options.syncBeforeRename && ::fsync(m_fd) != 0) {
         return Fail(errno);
     }
+    // A copy keeps the file locked (alive to a cleaner) until it has its final name.
+    const int lock = ::dup(m_fd);
     const int fd = std::exchange(m_fd, -1);
-    if (::close(fd) != 0) {
-        return Fail(errno);
+    const int closed = ::close(fd) == 0 ? 0 : errno;
+    const int renamed =
+        closed != 0 ? closed
+                    : (std::rename(m_temporary.c_str(), m_target.c_str()) == 0 ? 0 : errno);
+    if (lock >= 0) {
+        ::close(lock);
     }
-    if (std::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
-        return Fail(errno);
+    if (renamed != 0) {
+        return Fail(renamed);
     }
     m_temporary.clear();
     return Status::Ok();
@@ -202,19 +335,38 @@ TemporaryFolder::~TemporaryFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
     }
+    if (m_lock >= 0) {
+        ::close(m_lock);
+    }
 }
 
 Status TemporaryFolder::Create() {
     if (!m_folder.empty()) {
         return Status::Ok();
     }
-    std::string pattern = FolderPart(m_target) + "/" + HiddenStem(m_target) + ".XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        return Fail(errno);
+    const std::string stem = FolderPart(m_target) + "/" + HiddenStem(m_target) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = stem + RandomSuffix();
+        if (::mkdir(candidate.c_str(), 0700) != 0) {
+            if (errno == EEXIST || errno == EINTR) {
+                continue;
+            }
+            return Fail(errno);
+        }
+        const int fd = ::open(candidate.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            continue;  // taken away at once: by a cleaner, or someone else
+        }
+        if (!LockNewTemporary(fd, candidate)) {
+            ::close(fd);  // a cleaner took it for a stale one: it removes it
+            continue;
+        }
+        m_lock = fd;
+        m_folder = candidate;
+        m_file = m_folder + "/" + m_fileName;
+        return Status::Ok();
     }
-    m_folder = pattern;
-    m_file = m_folder + "/" + m_fileName;
-    return Status::Ok();
+    return Fail(EEXIST);
 }
 
 Status TemporaryFolder::Commit() {

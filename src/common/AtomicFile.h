@@ -4,6 +4,11 @@
 // then renamed onto the target in one step. The temporary name is random and the file is
 // created exclusively and never through a symbolic link, so a name planted in a folder that
 // others can write (a link, a file) can neither redirect the write nor be replaced.
+//
+// A temporary is named "." + the target's name + "." + sixteen hex digits (a file, or the
+// video writer's private folder) and is locked (flock) for as long as its writer lives, so a
+// run killed part-way leaves at most unlocked temporaries, which RemoveStaleTemporaries
+// takes away and no listing of pictures or movies ever shows.
 
 #include <sys/types.h>
 
@@ -72,6 +77,15 @@ class AtomicFile {
     int m_fd = -1;
 };
 
+// Removes the temporaries that killed runs left in `folder`: entries named as above, owned
+// by this user, a regular file or a folder of regular files (never a link), and not locked
+// by a living writer. Anything else is left alone. Returns how many were removed.
+int RemoveStaleTemporaries(const std::string& folder);
+
+// True for a name of the temporaries' pattern: ".", at least one character, ".", sixteen
+// lowercase hex digits.
+bool IsTemporaryName(std::string_view name);
+
 // Create, Write and Commit in one call.
 Status WriteFileAtomically(const std::string& target, std::string_view bytes,
                            const AtomicFileOptions& options = {});
@@ -102,6 +116,7 @@ class TemporaryFolder {
     std::string m_fileName;
     std::string m_folder;
     std::string m_file;
+    int m_lock = -1;  // the folder, open and locked while it exists
 };
 
 }  // namespace korvane

@@ -195,6 +195,43 @@ Status ReadLines(int fd, const std::string& path, EventTable& table, long long m
     return Status::Ok();
 }
 
+// The marks of a file's content that a write, a truncation or a replacement changes.
+struct FileMarks {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+};
+
+FileMarks MarksOf(const struct stat& info) {
+    return {info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+}
+
+bool SameMarks(const FileMarks& a, const FileMarks& b) {
+    return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+           a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
+}
+
+// A regular file read to its end must still be the file under its name, unchanged since it
+// was opened: otherwise the table may hold part of one version and part of another, or a
+// file that is no longer there. Ok, or the message.
+Status CheckUnchanged(int fd, const std::string& path, const FileMarks& opened) {
+    struct stat now {};
+    struct stat named {};
+    const bool changed = fstat(fd, &now) != 0 || !SameMarks(MarksOf(now), opened);
+    if (stat(path.c_str(), &named) != 0) {
+        return Status::IoError("The event file " + Quoted(path) +
+                               " was removed or renamed while it was read; nothing was "
+                               "calculated from it.");
+    }
+    if (changed || !SameMarks(MarksOf(named), opened)) {
+        return Status::IoError("The event file " + Quoted(path) +
+                               " changed while it was read; nothing was calculated from it. "
+                               "Calculate again once it is complete.");
+    }
+    return Status::Ok();
+}
+
 }  // namespace
 
 long long EventMemoryBudget() {
@@ -229,9 +266,14 @@ Status ReadEventFile(const std::string& path, EventTable& table, long long maxEv
     if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
         return Status::InvalidInput(Quoted(path) + " is a folder, not an event file.");
     }
+    const bool regular = S_ISREG(info.st_mode);
+    const FileMarks opened = MarksOf(info);
     Status status = Status::Ok();
     try {
         status = ReadLines(fd, path, table, maxEvents);
+        if (status.ok() && regular) {
+            status = CheckUnchanged(fd, path, opened);
+        }
     } catch (const std::bad_alloc&) {
         status = Status::InvalidInput("The event file " + Quoted(path) +
                                " could not be read: not enough memory for one of its lines.");

@@ -1,5 +1,8 @@
 #include "movie/MovieConversion.h"
 
+#include <errno.h>
+#include <sys/statvfs.h>
+
 #include <filesystem>
 #include <new>
 #include <opencv2/core.hpp>
@@ -11,6 +14,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
+#include "common/Paths.h"
 #include "movie/AviWriter.h"
 #include "movie/ConversionProgress.h"
 #include "movie/MovieContainers.h"
@@ -70,6 +74,18 @@ cv::Mat MovieFrame(const cv::Mat& picture, const cv::Size& frameSize) {
     return padded;
 }
 
+// The video writer reports no failed write. When its movie comes back incomplete and the
+// disk it went to has no room left for another frame, the full disk is the reason.
+std::string IncompleteMovieReason(const std::string& folder, const cv::Size& frameSize) {
+    struct statvfs disk {};
+    const unsigned long long frameBytes = 3ULL * static_cast<unsigned long long>(frameSize.area());
+    if (::statvfs(folder.c_str(), &disk) == 0 &&
+        static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize < frameBytes) {
+        return ": " + SystemReason(ENOSPC);
+    }
+    return "";
+}
+
 std::string UnreadablePictureText(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
@@ -117,6 +133,7 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
     // name is never half-overwritten. The folder goes when `temporary` goes, after the
     // writer (declared after it) is closed. The name inside has the extension of the
     // container the movie's name selects (AVI for any other name), which the writer follows.
+    RemoveStaleTemporaries(FolderOf(moviePath));
     TemporaryFolder temporary(moviePath, MovieSaveFailureText,
                               std::string("movie") + ContainerExtension(ContainerOfPath(moviePath)));
     if (const Status made = temporary.Create(); !made.ok()) {
@@ -172,7 +189,7 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
                   (written < 0 ? std::string("it cannot be read back")
                                : FormatInteger(static_cast<double>(written)) + " of " +
                                      FormatInteger(frames) + " frames written") +
-                  ").";
+                  IncompleteMovieReason(FolderOf(temporary.file()), frameSize) + ").";
         return ConversionOutcome::Failed;
     }
 

@@ -1,6 +1,8 @@
 #include "series/RunCalculation.h"
 
 #include <new>
+#include <string>
+#include <system_error>
 #include <opencv2/core.hpp>
 
 #include "density/DensityEstimate.h"
@@ -51,6 +53,9 @@ Status Calculate(const CalculationRequest& request, SeriesObserver& observer,
     return RunTimeSeries(context);
 }
 
+constexpr const char* NoMemoryText =
+    "Not enough memory for this calculation. Choose a smaller picture size or fewer events.";
+
 }  // namespace
 
 Status RunCalculation(const CalculationRequest& request, SeriesObserver& observer,
@@ -58,11 +63,15 @@ Status RunCalculation(const CalculationRequest& request, SeriesObserver& observe
     try {
         return Calculate(request, observer, workspace);
     } catch (const std::bad_alloc&) {
-        return Status::NoMemory(
-            "Not enough memory for this calculation. Choose a smaller picture size or fewer "
-            "events.");
+        return Status::NoMemory(NoMemoryText);
     } catch (const cv::Exception& error) {
         return Status::Internal("The calculation stopped: " + error.msg);
+    } catch (const std::system_error& error) {
+        // The picture writer's thread cannot start: its stack does not fit the address space.
+        if (error.code() == std::errc::resource_unavailable_try_again) {
+            return Status::NoMemory(NoMemoryText);
+        }
+        return Status::Internal(std::string("The calculation stopped: ") + error.what());
     }
 }
 

@@ -4,6 +4,7 @@
 #include <climits>
 #include <optional>
 
+#include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "picture/PictureFileName.h"
@@ -149,6 +150,8 @@ Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const Picture
     const std::string folder = ctx.request.output.folder.empty()
                                    ? FolderOf(ctx.request.eventFilePath)
                                    : ctx.request.output.folder;
+    // What a killed run left half-written there goes before the new pictures come.
+    RemoveStaleTemporaries(folder);
 
     SeriesRun run(ctx, steps, folder);
     RunUnion drawn;

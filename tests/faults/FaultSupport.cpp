@@ -1,0 +1,114 @@
+#include "FaultSupport.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "support/Folders.h"
+
+namespace korvane::testing {
+
+SmallDisk::SmallDisk(long long bytes) {
+    const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
+    if (::mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, options.c_str()) == 0) {
+        m_mounted = true;
+    } else {
+        m_reason = std::strerror(errno);
+    }
+}
+
+SmallDisk::~SmallDisk() {
+    if (m_mounted) {
+        ::umount2(m_dir.path().c_str(), MNT_DETACH);
+    }
+}
+
+std::string FillDisk(const std::string& folder, long long spare) {
+    const std::string path = folder + "/filler";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return path;
+    }
+    const std::string block(4096, 'f');
+    while (::write(fd, block.data(), block.size()) > 0) {
+    }
+    while (::write(fd, block.data(), 1) > 0) {
+    }
+    ::close(fd);
+    if (spare > 0) {
+        const long long size = static_cast<long long>(std::filesystem::file_size(path));
+        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(std::max(0LL, size - spare)));
+    }
+    return path;
+}
+
+std::vector<std::string> HiddenNames(const std::string& folder) {
+    std::vector<std::string> hidden;
+    for (const std::string& name : FolderNames(folder)) {
+        if (!name.empty() && name[0] == '.') {
+            hidden.push_back(name);
+        }
+    }
+    return hidden;
+}
+
+ShellResult RunShell(const std::string& commandLine) {
+    ShellResult result;
+    const std::string errPath =
+        (std::filesystem::temp_directory_path() / ("fault-shell-" + std::to_string(::getpid())))
+            .string();
+    const std::string line = "(" + commandLine + ") 2>" + errPath;
+    const int status = std::system(line.c_str());
+    if (WIFEXITED(status)) {
+        result.exitStatus = WEXITSTATUS(status);
+        // The shell reports a child that died of a signal as 128 + its number.
+        if (result.exitStatus > 128) {
+            result.signal = result.exitStatus - 128;
+            result.exitStatus = -1;
+        }
+    } else if (WIFSIGNALED(status)) {
+        result.signal = WTERMSIG(status);
+    }
+    result.err = ReadWholeFile(errPath);
+    std::filesystem::remove(errPath);
+    return result;
+}
+
+const char* const SmallCloud =
+    "1.0\t1.0\t1.0\t0.5\n"
+    "2.0\t2.5\t3.0\t1.5\n"
+    "2.2\t2.4\t3.1\t1.6\n"
+    "5.0\t5.0\t5.0\t4.5\n"
+    "5.1\t5.2\t4.9\t4.6\n"
+    "7.5\t2.0\t8.0\t7.0\n"
+    "9.0\t9.0\t9.0\t9.5\n";
+
+std::string SetupFor(const std::string& eventFile, int pictures, int width, int height,
+                     int radius) {
+    const std::string n = std::to_string(pictures);
+    const std::vector<std::pair<std::string, std::string>> lines = {
+        {"[File-Path]", eventFile},     {"[Direction]", "2"},
+        {"[Amin]", "0"},                {"[Amax]", "10"},
+        {"[Bmin]", "0"},                {"[Bmax]", "10"},
+        {"[Cmin]", "0"},                {"[Cmax]", "10"},
+        {"[Timestart]", "0"},           {"[Timeend]", "10"},
+        {"[Fixedsize]", "1"},           {"[Width]", std::to_string(width)},
+        {"[Height]", std::to_string(height)}, {"[Fixeddensity]", "0"},
+        {"[Maxdensity]", "0"},          {"[Gaussiandistance]", "1"},
+        {"[NoOfPictures]", n},          {"[Cumulative]", "0"},
+        {"[Radius]", std::to_string(radius)},
+    };
+    std::string text;
+    for (const auto& [key, value] : lines) {
+        text += key + "\t" + value + "\r\n";
+    }
+    return text;
+}
+
+}  // namespace korvane::testing
