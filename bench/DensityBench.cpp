@@ -7,24 +7,23 @@
 
 #include <cstdio>
 #include <cstdlib>
-
 #include <opencv2/core.hpp>
 
-#include "density/DensityEstimate.h"
-#include "picture/DensityRaster.h"
-#include "density/DensityGrid.h"
-#include "support/EventClouds.h"
-#include "density/EventRuns.h"
-#include "series/PlaneSeries.h"
-#include "events/EventOrdering.h"
-#include "reference/ReferenceDensity.h"
-#include "picture/DensityPicture.h"
-#include "picture/PictureFileName.h"
 #include "common/Paths.h"
+#include "density/DensityEstimate.h"
+#include "density/DensityGrid.h"
+#include "density/EventRuns.h"
+#include "events/EventOrdering.h"
+#include "events/ViewAxes.h"
+#include "picture/DensityPicture.h"
+#include "picture/DensityRaster.h"
+#include "picture/PictureFileName.h"
+#include "reference/ReferenceDensity.h"
+#include "series/PlaneSeries.h"
 #include "setup/CalculationSetup.h"
+#include "support/EventClouds.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
-#include "events/ViewAxes.h"
 
 namespace korvane {
 namespace {
@@ -111,7 +110,8 @@ BENCHMARK(BM_DensityFillUnitReference)->Unit(benchmark::kMillisecond)->Iteration
 void BM_DensityEstimateSpatialFast(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            EstimateSpatialMaximum(Cloud(), static_cast<ViewDirection>(Direction), PlaneScale{1, 1}, 8, Weighting{Radius, false}));
+            EstimateSpatialMaximum(Cloud(), static_cast<ViewDirection>(Direction), PlaneScale{1, 1},
+                                   8, Weighting{Radius, false}));
     }
 }
 void BM_DensityEstimateSpatialAllPairs(benchmark::State& state) {
@@ -122,8 +122,9 @@ void BM_DensityEstimateSpatialAllPairs(benchmark::State& state) {
 }
 void BM_DensityEstimateTimeFast(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            EstimateTimeMaximum(Cloud(), static_cast<ViewDirection>(Direction), PlaneScale{1, 1}, 1, false, Weighting{Radius, true}));
+        benchmark::DoNotOptimize(EstimateTimeMaximum(Cloud(), static_cast<ViewDirection>(Direction),
+                                                     PlaneScale{1, 1}, 1, false,
+                                                     Weighting{Radius, true}));
     }
 }
 void BM_DensityEstimateTimeAllPairs(benchmark::State& state) {
@@ -134,8 +135,9 @@ void BM_DensityEstimateTimeAllPairs(benchmark::State& state) {
 }
 void BM_DensityEstimateCumulativeFast(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            EstimateTimeMaximum(Cloud(), static_cast<ViewDirection>(Direction), PlaneScale{1, 1}, 1, true, Weighting{Radius, false}));
+        benchmark::DoNotOptimize(EstimateTimeMaximum(Cloud(), static_cast<ViewDirection>(Direction),
+                                                     PlaneScale{1, 1}, 1, true,
+                                                     Weighting{Radius, false}));
     }
 }
 void BM_DensityEstimateCumulativeAllPairs(benchmark::State& state) {

@@ -6,10 +6,10 @@
 
 #include <random>
 
-#include "events/EventOrdering.h"
-#include "reference/ReferencePerspective.h"
-#include "picture/DensityRaster.h"
 #include "density/PerspectiveMaximum.h"
+#include "events/EventOrdering.h"
+#include "picture/DensityRaster.h"
+#include "reference/ReferencePerspective.h"
 
 namespace korvane {
 namespace {

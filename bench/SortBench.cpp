@@ -64,7 +64,8 @@ void BM_SortReferenceSelectionSort(benchmark::State& state) {
     }
     CopyRows(UnsortedEvents(), fast);
     SortEventsByColumn(fast, column);
-    if (std::memcmp(fast.rows.data(), table.rows.data(), sizeof(EventRecord) * InitialEventRows) != 0) {
+    if (std::memcmp(fast.rows.data(), table.rows.data(), sizeof(EventRecord) * InitialEventRows) !=
+        0) {
         state.SkipWithError("the fast sort left the rows in another order");
     }
 }

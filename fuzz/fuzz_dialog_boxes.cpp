@@ -17,10 +17,10 @@
 #include "common/NumberText.h"
 #include "density/DensityEstimate.h"
 #include "density/DensityGrid.h"
+#include "events/ViewAxes.h"
 #include "series/PlaneSeries.h"
 #include "setup/CalculateCommand.h"
 #include "setup/DialogValues.h"
-#include "events/ViewAxes.h"
 
 using korvane::DialogValues;
 using korvane::ReadDecimal;
@@ -112,7 +112,8 @@ void DeriveAndRun(const DialogValues& v, int mode, const korvane::CalculationReq
     if (v.direction == 3) {
         return;  // the perspective series has no plane ranges
     }
-    const korvane::AxisMap axes = korvane::ViewAxes(static_cast<korvane::ViewDirection>(v.direction));
+    const korvane::AxisMap axes =
+        korvane::ViewAxes(static_cast<korvane::ViewDirection>(v.direction));
     const std::string* const mins[] = {&v.xMin, &v.yMin, &v.zMin};
     const std::string* const maxs[] = {&v.xMax, &v.yMax, &v.zMax};
     const double hMin = ReadDecimal(*mins[axes.horizontal]);
@@ -151,8 +152,8 @@ void DeriveAndRun(const DialogValues& v, int mode, const korvane::CalculationReq
     // The raster is about (width + 2) x (height + 2) pixels, at least 2 x 2.
     if ((std::max(width, 0.0) + 2.0) * (std::max(height, 0.0) + 2.0) <= 4.0e6) {
         korvane::DensityGrid grid;
-        const korvane::Status made =
-            korvane::MakeDensityGrid({{hMin, hMax}, {vMin, vMax}}, {hScale, vScale}, {300, 200}, grid);
+        const korvane::Status made = korvane::MakeDensityGrid({{hMin, hMax}, {vMin, vMax}},
+                                                              {hScale, vScale}, {300, 200}, grid);
         if (made.ok()) {
             Require(grid.width >= 1 && grid.height >= 1, "an empty raster was made");
             Require(static_cast<double>(grid.width) * grid.height <= korvane::MaxRasterPixels,

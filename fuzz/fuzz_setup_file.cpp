@@ -1,5 +1,6 @@
 // The setup file reader on arbitrary bytes: it never crashes, changes only the fields (and
-// output choices) whose keys it meets, and what it read survives saving and loading again unchanged.
+// output choices) whose keys it meets, and what it read survives saving and loading again
+// unchanged.
 
 #include <cmath>
 #include <cstdint>

@@ -95,8 +95,8 @@ int main(int argc, char** argv) {
     }
     const double a = Median(without);
     const double b = Median(with);
-    std::printf("median of %d: without viewer %.3f s, with viewer %.3f s: %+.1f %%\n", rounds, a,
-                b, (b / a - 1) * 100);
+    std::printf("median of %d: without viewer %.3f s, with viewer %.3f s: %+.1f %%\n", rounds, a, b,
+                (b / a - 1) * 100);
     std::filesystem::remove_all(work);
     return 0;
 }

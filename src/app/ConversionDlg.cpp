@@ -8,9 +8,9 @@
 #include "app/Choosers.h"
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
-#include "movie/PictureSeriesListing.h"
 #include "movie/MovieContainers.h"
 #include "movie/MovieConversion.h"
+#include "movie/PictureSeriesListing.h"
 
 namespace korvane {
 
@@ -89,7 +89,8 @@ void CConversionDlg::Convert(const std::string& codec) {
     m_cancel = false;
     m_converting = true;
     try {
-        const ConversionResult result = ConvertPicturesToMovie(m_strFolder, m_strMovie, codec, *this);
+        const ConversionResult result =
+            ConvertPicturesToMovie(m_strFolder, m_strMovie, codec, *this);
         m_outcome = result.outcome;
         if (result.message) {
             MessageBoxA(result.message->text, result.message->caption, result.message->icon);

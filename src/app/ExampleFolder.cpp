@@ -74,8 +74,8 @@ bool CopySetup(const fs::path& from, const fs::path& to, const fs::path& eventFi
 
 std::string InstalledExampleFolder(const std::string& programFolder) {
 #ifdef KORVANE_DATA_FROM_PROGRAM
-    const QString folder = QString::fromStdString(programFolder) + "/" +
-                           KORVANE_DATA_FROM_PROGRAM + "/korvane/examples";
+    const QString folder = QString::fromStdString(programFolder) + "/" + KORVANE_DATA_FROM_PROGRAM +
+                           "/korvane/examples";
     if (QFileInfo(folder + "/" + kEventFileName).isFile()) {
         return QDir::cleanPath(QFileInfo(folder).absoluteFilePath()).toStdString();
     }

@@ -1,4 +1,3 @@
-#include "app/TraceLine.h"
 #include "app/KorvaneApp.h"
 
 #include <QAction>
@@ -9,15 +8,16 @@
 
 #include "app/AboutDlg.h"
 #include "app/Artwork.h"
-#include "app/MainFrame.h"
-#include "app/CommandLine.h"
 #include "app/Choosers.h"
+#include "app/CommandLine.h"
 #include "app/ConversionDlg.h"
+#include "app/MainFrame.h"
 #include "app/MessageBoxes.h"
+#include "app/OutputOptionsDlg.h"
 #include "app/PictureViewer.h"
+#include "app/TraceLine.h"
 #include "movie/PictureFolder.h"
 #include "movie/PictureSeriesListing.h"
-#include "app/OutputOptionsDlg.h"
 #include "setup/SetupFile.h"
 
 namespace korvane {
@@ -43,8 +43,7 @@ bool CKorvaneApp::InitInstance() {
             &CKorvaneApp::OnSpatialResolved);
     connect(m_mainFrame->m_timeResolved, &QAction::triggered, this, &CKorvaneApp::OnTimeResolved);
     connect(m_mainFrame->m_createMovie, &QAction::triggered, this, &CKorvaneApp::OnCreateMovie);
-    connect(m_mainFrame->m_outputOptions, &QAction::triggered, this,
-            &CKorvaneApp::OnOutputOptions);
+    connect(m_mainFrame->m_outputOptions, &QAction::triggered, this, &CKorvaneApp::OnOutputOptions);
     connect(m_mainFrame->m_about, &QAction::triggered, this, &CKorvaneApp::OnAppAbout);
     connect(m_mainFrame->m_openPictures, &QAction::triggered, this, &CKorvaneApp::OnOpenPictures);
     connect(m_mainFrame.get(), &CMainFrame::pathDropped, this,
@@ -85,8 +84,9 @@ void CKorvaneApp::RunOptionsDialog(int mode, const std::function<void(COptionsDl
     CPictureViewer& viewer = *m_mainFrame->m_viewer;
     ViewerFeed feed(viewer);
     dialog.SetSeriesWatcher(&feed);
-    connect(&dialog, &COptionsDlg::calculationStarting, &viewer,
-            [&viewer](int mode, int direction) { viewer.BeginSeries(AxesOfSeries(mode, direction)); });
+    connect(
+        &dialog, &COptionsDlg::calculationStarting, &viewer,
+        [&viewer](int mode, int direction) { viewer.BeginSeries(AxesOfSeries(mode, direction)); });
     if (prepare) {
         prepare(dialog);
     }
@@ -148,8 +148,8 @@ bool CKorvaneApp::OpenPictures(const std::string& path) {
     m_mainFrame->m_viewer->ShowPictures(series, start);
     const int count = static_cast<int>(series.pictures.size());
     m_mainFrame->ShowSeriesSummary(
-        QString::fromStdString(GroupedInteger(count) + (count == 1 ? " picture in " : " pictures in ") +
-                               series.folder),
+        QString::fromStdString(GroupedInteger(count) +
+                               (count == 1 ? " picture in " : " pictures in ") + series.folder),
         QString::fromStdString(series.folder));
     m_recent.Add(QString::fromStdString(series.folder));
     RebuildRecentMenu();

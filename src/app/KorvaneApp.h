@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "app/OptionsDlg.h"
 #include "app/RecentFolders.h"
 #include "app/WindowServices.h"
 #include "setup/CalculateCommand.h"
-#include "app/OptionsDlg.h"
 
 namespace korvane {
 

@@ -29,8 +29,8 @@ class CMainFrame : public QMainWindow {
     CPictureViewer* m_viewer = nullptr;
     CSplashView* m_wndView = nullptr;  // the viewer's banner
     QStatusBar* m_wndStatusBar = nullptr;
-    QLabel* m_messagePane = nullptr;       // "Ready", or what the last series did
-    QLabel* m_pointerPane = nullptr;       // what lies under the mouse on the picture
+    QLabel* m_messagePane = nullptr;  // "Ready", or what the last series did
+    QLabel* m_pointerPane = nullptr;  // what lies under the mouse on the picture
     QPushButton* m_showInFolder = nullptr;
 
     // The message pane says `text`; "Show in Folder" opens `folder` (none: hidden).

@@ -12,9 +12,9 @@
 #include "app/ExampleFolder.h"
 #include "app/MessageBoxes.h"
 #include "app/OptionsFields.h"
-#include "app/TraceLine.h"
 #include "app/OptionsProgress.h"
 #include "app/OptionsToolTips.h"
+#include "app/TraceLine.h"
 #include "common/Paths.h"
 #include "setup/OptionsRules.h"
 #include "setup/SetupFile.h"
@@ -175,8 +175,7 @@ void COptionsDlg::OnCalculate() {
     DisableCommandsDuringRun();
     emit calculationStarting(m_calculationMode, m_values.direction);
     try {
-        OptionsProgressObserver observer(*this, PrintTraceLine, *m_controls.progressBar,
-                                         m_watcher);
+        OptionsProgressObserver observer(*this, PrintTraceLine, *m_controls.progressBar, m_watcher);
         const CalculationOutcome outcome =
             Calculate(m_values, m_calculationMode, observer, m_workspace);
         if (outcome.message) {

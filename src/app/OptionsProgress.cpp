@@ -29,8 +29,7 @@ std::string DurationText(double seconds) {
 std::string ProgressCaption(int picture, int pictures, double elapsedSeconds) {
     // A series may write one picture more than it was asked for (rounding of the steps).
     pictures = std::max(pictures, picture);
-    std::string caption =
-        "picture " + FormatInteger(picture) + " of " + FormatInteger(pictures);
+    std::string caption = "picture " + FormatInteger(picture) + " of " + FormatInteger(pictures);
     if (picture >= 2 && picture < pictures) {
         const double left = elapsedSeconds / picture * (pictures - picture);
         caption += ", about " + DurationText(left) + " left";

@@ -111,16 +111,14 @@ CPictureViewer::CPictureViewer(QWidget* parent) : QWidget(parent) {
 QWidget* CPictureViewer::CreateControls() {
     auto* bar = new QWidget(this);
     bar->setObjectName("ViewerControls");
-    auto* first = ToolButton(bar, "FirstButton", QStyle::SP_MediaSkipBackward,
-                             "First picture (Home)");
-    auto* previous = ToolButton(bar, "PreviousButton", QStyle::SP_MediaSeekBackward,
-                                "Previous picture (Left)");
+    auto* first =
+        ToolButton(bar, "FirstButton", QStyle::SP_MediaSkipBackward, "First picture (Home)");
+    auto* previous =
+        ToolButton(bar, "PreviousButton", QStyle::SP_MediaSeekBackward, "Previous picture (Left)");
     m_playButton = ToolButton(bar, "PlayButton", QStyle::SP_MediaPlay,
                               "Play at 10 pictures per second, or pause (Space)");
-    auto* next = ToolButton(bar, "NextButton", QStyle::SP_MediaSeekForward,
-                            "Next picture (Right)");
-    auto* last = ToolButton(bar, "LastButton", QStyle::SP_MediaSkipForward,
-                            "Last picture (End)");
+    auto* next = ToolButton(bar, "NextButton", QStyle::SP_MediaSeekForward, "Next picture (Right)");
+    auto* last = ToolButton(bar, "LastButton", QStyle::SP_MediaSkipForward, "Last picture (End)");
     m_slider = new QSlider(Qt::Horizontal, bar);
     m_slider->setObjectName("FrameSlider");
     m_slider->setFocusPolicy(Qt::NoFocus);
@@ -269,7 +267,8 @@ void CPictureViewer::ShowFromFile(int index) {
     m_liveTimer->stop();
     m_current = index;
     // Read from its file: only the picture on show is kept.
-    ShowCurrentImage(QImage(QString::fromStdString(m_pictures[static_cast<std::size_t>(index)].path)));
+    ShowCurrentImage(
+        QImage(QString::fromStdString(m_pictures[static_cast<std::size_t>(index)].path)));
 }
 
 void CPictureViewer::ShowCurrentImage(QImage image) {
@@ -291,8 +290,8 @@ void CPictureViewer::UpdateControls() {
     m_spin->setRange(any ? 1 : 0, count());
     m_spin->setSuffix(" / " + QString::number(count()));
     m_spin->setValue(m_current + 1);
-    m_playButton->setIcon(style()->standardIcon(isPlaying() ? QStyle::SP_MediaPause
-                                                            : QStyle::SP_MediaPlay));
+    m_playButton->setIcon(
+        style()->standardIcon(isPlaying() ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
 }
 
 void CPictureViewer::SetPlaying(bool playing) {

@@ -125,8 +125,8 @@ class ViewerFeed : public SeriesObserver {
     void HandleWindowMessages() override {}
     void Trace(const std::string&) override {}
 
-    int written = 0;        // pictures written so far
-    std::string lastPath;   // the last of them
+    int written = 0;       // pictures written so far
+    std::string lastPath;  // the last of them
     int lastNumber = 0;
 
   private:

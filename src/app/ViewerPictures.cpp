@@ -36,8 +36,8 @@ ViewerAxes AxesOfSeries(int mode, int direction) {
 
 std::optional<WorldPoint> WorldPositionAt(const ViewerPicture& picture, int x, int y) {
     const PlaneRange& r = picture.ranges;
-    if (!picture.hasRaster || (r.horizontal.min == r.horizontal.max &&
-                               r.vertical.min == r.vertical.max)) {
+    if (!picture.hasRaster ||
+        (r.horizontal.min == r.horizontal.max && r.vertical.min == r.vertical.max)) {
         return std::nullopt;
     }
     const int column = x - picture.rasterLeft;

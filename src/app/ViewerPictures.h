@@ -12,11 +12,11 @@ namespace korvane {
 
 // The names a series gives its axes and its caption value; empty names: unknown.
 struct ViewerAxes {
-    std::string horizontal;     // "x"
-    std::string vertical;       // "y"
-    std::string caption;        // "z" for a slice, "t" for a time window
-    int captionDecimals = 4;    // as the picture's caption writes the value
-    std::string captionUnit;    // " s" for times
+    std::string horizontal;   // "x"
+    std::string vertical;     // "y"
+    std::string caption;      // "z" for a slice, "t" for a time window
+    int captionDecimals = 4;  // as the picture's caption writes the value
+    std::string captionUnit;  // " s" for times
 };
 
 // The axes of a series of calculation `mode` (1 spatial, 2 time) along `direction`

@@ -50,8 +50,7 @@ int main(int argc, char** argv) {
     const korvane::CommandLine line =
         korvane::ParseCommandLine(ArgumentsAfterProgram(QApplication::arguments()));
     if (line.action == korvane::CommandLine::Action::Error) {
-        std::fprintf(stderr, "korvane: %s\n%s", line.error.c_str(),
-                     korvane::UsageText().c_str());
+        std::fprintf(stderr, "korvane: %s\n%s", line.error.c_str(), korvane::UsageText().c_str());
         return 1;
     }
     // The desktop matches the window to its menu entry and icon by this name.

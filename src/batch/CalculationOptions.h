@@ -19,7 +19,7 @@ struct CalculationOptions {
     std::optional<PictureFormat> format;      // --format bmp|png
     bool densities = false;                   // --densities
     bool noIndex = false;                     // --no-index
-    std::string problem;  // empty when the arguments make sense
+    std::string problem;                      // empty when the arguments make sense
 };
 
 // Reads the words after the command word. Options may stand before or after the setup
@@ -34,6 +34,5 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
 
 // "12 pictures written, 2000 events read, 35 outside every picture".
 std::string SummaryText(const SeriesSummary& summary);
-
 
 }  // namespace korvane::batch

@@ -41,8 +41,8 @@ int ExecMovieProgram(const std::vector<std::string>& arguments) {
     argv.push_back(nullptr);
     execv(program.c_str(), argv.data());
     const int error = errno;
-    std::fprintf(stderr, "korvane-batch: cannot start the movie program %s: %s\n",
-                 program.c_str(), std::strerror(error));
+    std::fprintf(stderr, "korvane-batch: cannot start the movie program %s: %s\n", program.c_str(),
+                 std::strerror(error));
     return ExitFailure;
 }
 

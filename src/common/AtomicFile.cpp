@@ -1,9 +1,9 @@
 #include "common/AtomicFile.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
-#include <dirent.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -86,8 +86,8 @@ bool LockNewTemporary(int fd, const std::string& path) {
     }
     struct stat opened {};
     struct stat named {};
-    return ::fstat(fd, &opened) == 0 && opened.st_nlink > 0 &&
-           ::lstat(path.c_str(), &named) == 0 && SameFile(opened, named);
+    return ::fstat(fd, &opened) == 0 && opened.st_nlink > 0 && ::lstat(path.c_str(), &named) == 0 &&
+           SameFile(opened, named);
 }
 
 // Removes the regular files of a stale temporary folder and then the folder; anything else
@@ -144,8 +144,8 @@ bool RemoveIfStale(const std::string& path) {
         struct stat now {};
         // Still the same entry under that name (not renamed onto a target meanwhile).
         if (::lstat(path.c_str(), &now) == 0 && SameFile(now, opened)) {
-            removed = S_ISDIR(opened.st_mode) ? RemoveStaleFolder(fd, path)
-                                              : ::unlink(path.c_str()) == 0;
+            removed =
+                S_ISDIR(opened.st_mode) ? RemoveStaleFolder(fd, path) : ::unlink(path.c_str()) == 0;
         }
     }
     ::close(fd);
@@ -278,9 +278,9 @@ Status AtomicFile::Commit() {
     const int lock = ::dup(m_fd);
     const int fd = std::exchange(m_fd, -1);
     const int closed = ::close(fd) == 0 ? 0 : errno;
-    const int renamed =
-        closed != 0 ? closed
-                    : (std::rename(m_temporary.c_str(), m_target.c_str()) == 0 ? 0 : errno);
+    const int renamed = closed != 0
+                            ? closed
+                            : (std::rename(m_temporary.c_str(), m_target.c_str()) == 0 ? 0 : errno);
     if (lock >= 0) {
         ::close(lock);
     }

@@ -10,7 +10,7 @@
 namespace korvane {
 
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     // The progress bar's range and position (lower and upper inclusive).

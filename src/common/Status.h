@@ -8,7 +8,7 @@
 namespace korvane {
 
 class [[nodiscard]] Status {
-public:
+  public:
     enum class Code {
         Ok,
         InvalidInput,  // the user's input cannot be used: a box, an event file, a folder
@@ -35,7 +35,7 @@ public:
     Code code() const { return m_code; }
     const std::string& message() const { return m_message; }
 
-private:
+  private:
     Status() = default;
     Status(Code code, std::string message) : m_code(code), m_message(std::move(message)) {}
 

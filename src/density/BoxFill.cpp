@@ -81,14 +81,14 @@ IndexRange RunOf(const FillAxis& axis, double x) {
     const int guess = GuessIndex(positions, x - half, axis.scale);
     if (axis.inclusive) {
         range.lo = PartitionNear(p, n, guess, [&](double q) { return x - q > half; });
-        range.hi = PartitionNear(p + range.lo, n - range.lo, 0,
-                                 [&](double q) { return x - q >= -half; }) +
-                   range.lo;
+        range.hi =
+            PartitionNear(p + range.lo, n - range.lo, 0, [&](double q) { return x - q >= -half; }) +
+            range.lo;
     } else {
         range.lo = PartitionNear(p, n, guess, [&](double q) { return x - q >= half; });
-        range.hi = PartitionNear(p + range.lo, n - range.lo, 0,
-                                 [&](double q) { return x - q > -half; }) +
-                   range.lo;
+        range.hi =
+            PartitionNear(p + range.lo, n - range.lo, 0, [&](double q) { return x - q > -half; }) +
+            range.lo;
     }
     return range;
 }
@@ -202,8 +202,8 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, double radius, in
             const double up = StepsSquared(point.up, v[*j], rows.scale);
             double* row = sums + static_cast<std::size_t>(*j) * C;
             for (int k : columnList) {
-                row[k] += KernelWeight(DistanceInSpace(across[k], up, point.depthSquared), radius,
-                                       true);
+                row[k] +=
+                    KernelWeight(DistanceInSpace(across[k], up, point.depthSquared), radius, true);
             }
         }
     }
@@ -224,8 +224,8 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
                DensityField& field, bool continuing) {
     const int C = static_cast<int>(columns.positions->size());
     const int R = static_cast<int>(rows.positions->size());
-    continuing = continuing && field.columns == C && field.rows == R &&
-                 field.counted == !weighting.gaussian;
+    continuing =
+        continuing && field.columns == C && field.rows == R && field.counted == !weighting.gaussian;
     field.columns = C;
     field.rows = R;
     field.counted = !weighting.gaussian;
@@ -248,7 +248,8 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         cv::Range(0, strips),
         [&](const cv::Range& range) {
             for (int strip = range.start; strip < range.end; ++strip) {
-                const int begin = static_cast<int>(static_cast<long long>(rowCount) * strip / strips);
+                const int begin =
+                    static_cast<int>(static_cast<long long>(rowCount) * strip / strips);
                 const int end =
                     static_cast<int>(static_cast<long long>(rowCount) * (strip + 1) / strips);
                 SumWeights(columns, rows, weighting.radius, begin, end, field);

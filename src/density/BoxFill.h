@@ -13,10 +13,10 @@ namespace korvane {
 // to top), and the box test along it.
 struct FillAxis {
     const std::vector<double>* positions = nullptr;
-    bool ordered = false;     // every position finite and none below the one before
-    double halfWidth = 0;     // the box's half width in world units
-    bool inclusive = false;   // |x - position| <= halfWidth, else strictly below it
-    double scale = 1;         // world units per pixel step, for the Gaussian distance
+    bool ordered = false;    // every position finite and none below the one before
+    double halfWidth = 0;    // the box's half width in world units
+    bool inclusive = false;  // |x - position| <= halfWidth, else strictly below it
+    double scale = 1;        // world units per pixel step, for the Gaussian distance
 };
 
 // A point to add: its coordinates along the column and row axes, and the square of its
@@ -31,16 +31,20 @@ struct BoxPoint {
 struct DensityField {
     int columns = 0;
     int rows = 0;
-    bool counted = true;        // unit weights: counts, else Gaussian sums
+    bool counted = true;           // unit weights: counts, else Gaussian sums
     std::vector<int> differences;  // (columns + 1) per row (unit weights): every box's corners
     std::vector<int> counts;       // (columns + 1) per row: the counts, the prefix sums of
                                    // the differences
-    std::vector<double> sums;   // columns per row
-    int highestCount = 0;       // the largest count (unit weights)
+    std::vector<double> sums;      // columns per row
+    int highestCount = 0;          // the largest count (unit weights)
     std::vector<BoxPoint> points;  // the points of the picture in progress, in their order
 
-    int CountAt(int column, int row) const { return counts[static_cast<std::size_t>(row) * (columns + 1) + column]; }
-    double SumAt(int column, int row) const { return sums[static_cast<std::size_t>(row) * columns + column]; }
+    int CountAt(int column, int row) const {
+        return counts[static_cast<std::size_t>(row) * (columns + 1) + column];
+    }
+    double SumAt(int column, int row) const {
+        return sums[static_cast<std::size_t>(row) * columns + column];
+    }
 };
 
 // Fills `field` from `field.points`. Each pixel adds its points' weights in the points'

@@ -44,7 +44,8 @@ bool KnownDirection(ViewDirection direction) {
 }  // namespace
 
 double EstimateSpatialMaximum(const EventTable& events, ViewDirection direction,
-                              const PlaneScale& scale, double depthStep, const Weighting& weighting) {
+                              const PlaneScale& scale, double depthStep,
+                              const Weighting& weighting) {
     if (!KnownDirection(direction)) {
         return 0.0;
     }

@@ -15,7 +15,8 @@ namespace korvane {
 // three axes of the direction, 3-D distance), over every event i of the table.
 // `direction` along an axis; `depthStep` is the slice step.
 double EstimateSpatialMaximum(const EventTable& events, ViewDirection direction,
-                              const PlaneScale& scale, double depthStep, const Weighting& weighting);
+                              const PlaneScale& scale, double depthStep,
+                              const Weighting& weighting);
 
 // As above in the picture plane (2-D), j counting for i only if, cumulative: j is strictly
 // earlier; else |t(i) - t(j)| < timeStep.

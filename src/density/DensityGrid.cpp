@@ -47,14 +47,14 @@ Status MakeDensityGrid(const PlaneRange& ranges, const PlaneScale& scale,
     }
     if (across < 1.0 || up < 1.0) {
         return Status::Internal("A picture of " + SizeText(across, up) +
-                             " pixels cannot be computed.");
+                                " pixels cannot be computed.");
     }
     // The labelled picture around the raster must fit as well: a raster of 1 x 80,000,000
     // pixels is allowed by itself, but its canvas would need tens of gigabytes.
     if (across * up > MaxRasterPixels ||
         (across + margins.columns) * (up + margins.rows) > MaxRasterPixels) {
         return Status::NoMemory("A picture of " + SizeText(across, up) +
-                             " pixels is too large to compute.");
+                                " pixels is too large to compute.");
     }
     grid.width = static_cast<int>(across);
     grid.height = static_cast<int>(up);
@@ -63,7 +63,7 @@ Status MakeDensityGrid(const PlaneRange& ranges, const PlaneScale& scale,
         grid.rowPositions = WalkPositions(vMin, vMax, vScale, grid.height);
     } catch (const std::bad_alloc&) {
         return Status::NoMemory("A picture of " + SizeText(across, up) +
-                             " pixels is too large to compute.");
+                                " pixels is too large to compute.");
     }
     grid.columnsAscending = PositionsOrdered(grid.columnPositions);
     grid.rowsAscending = PositionsOrdered(grid.rowPositions);
@@ -81,10 +81,9 @@ Status PrepareRaster(const DensityGrid& grid, cv::Mat& raster) {
     }
     if (raster.empty()) {
         return Status::NoMemory("A picture of " + SizeText(grid.width, grid.height) +
-                             " pixels is too large to compute.");
+                                " pixels is too large to compute.");
     }
     return Status::Ok();
 }
-
 
 }  // namespace korvane

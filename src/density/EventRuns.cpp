@@ -9,8 +9,7 @@ namespace korvane {
 // decrease from picture to picture, so each scan goes on from where the last one stopped:
 // the rows it passes over failed (or passed) the same test against a smaller bound.
 
-EventRun SliceRun(const EventTable& table, int column, double low, double high,
-                  EventRun previous) {
+EventRun SliceRun(const EventTable& table, int column, double low, double high, EventRun previous) {
     EventRun run;
     int i = previous.begin;
     while (i < table.count && !(table.rows[i].Column(column) >= low)) {

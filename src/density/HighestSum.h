@@ -45,11 +45,7 @@ class HighestSum {
 
     HighestSum(const std::vector<Point<Dims>>& points, const std::array<double, Dims>& halfWidths,
                bool unit, Extra extra, Weight weight)
-        : m_points(points),
-          m_half(halfWidths),
-          m_unit(unit),
-          m_extra(extra),
-          m_weight(weight) {}
+        : m_points(points), m_half(halfWidths), m_unit(unit), m_extra(extra), m_weight(weight) {}
 
     double Compute() {
         const int n = static_cast<int>(m_points.size());

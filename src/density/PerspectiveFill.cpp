@@ -16,7 +16,8 @@ void PreparePerspectiveFill(const PerspectiveFrame& frame, PerspectiveFillWork& 
     // Row k from the top sits at wMax - k dw; the fill counts rows from the bottom.
     work.rowW.resize(static_cast<std::size_t>(H));
     for (int k = 0; k < H; ++k) {
-        work.rowW[static_cast<std::size_t>(H - 1 - k)] = static_cast<double>(frame.wMax) - k * frame.dw;
+        work.rowW[static_cast<std::size_t>(H - 1 - k)] =
+            static_cast<double>(frame.wMax) - k * frame.dw;
     }
     work.columnsOrdered = PositionsOrdered(work.columnU);
     work.rowsOrdered = PositionsOrdered(work.rowW);
@@ -36,8 +37,8 @@ void ComputePerspectiveDensities(const PerspectiveFrame& frame, const Perspectiv
             field.points.push_back({e.u, e.w, 0.0});
         }
     }
-    const FillAxis columns{&work.columnU, work.columnsOrdered, BoxHalfWidth(window.radius, frame.du),
-                           false, frame.du};
+    const FillAxis columns{&work.columnU, work.columnsOrdered,
+                           BoxHalfWidth(window.radius, frame.du), false, frame.du};
     const FillAxis rows{&work.rowW, work.rowsOrdered, BoxHalfWidth(window.radius, frame.dw), false,
                         frame.dw};
     FillBoxes(columns, rows, {window.radius, window.gaussian}, field);

@@ -35,8 +35,8 @@ struct PerspectiveFillWork {
 // Works out the pixel positions of `frame`; call once per series, before the first fill.
 void PreparePerspectiveFill(const PerspectiveFrame& frame, PerspectiveFillWork& work);
 
-// work.field: the densities of the density area (row 0 at the bottom): for each pixel the sum of the
-// weights of the window's kept events in its strict box of `radius` pixels, added in time
+// work.field: the densities of the density area (row 0 at the bottom): for each pixel the sum of
+// the weights of the window's kept events in its strict box of `radius` pixels, added in time
 // order, as a scan of the kept events per pixel does, so the sums agree to the last bit.
 void ComputePerspectiveDensities(const PerspectiveFrame& frame, const PerspectiveWindow& window,
                                  PerspectiveFillWork& work);

@@ -12,9 +12,9 @@ namespace korvane {
 // The box, window and picture size, as read from the dialog's boxes.
 struct PerspectiveBox {
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0, zmin = 0, zmax = 0;
-    double start = 0, end = 0;   // time range
-    int width = 0, height = 0;   // density area, pixels (the boxes truncated)
-    double windows = 0;          // number of pictures N
+    double start = 0, end = 0;  // time range
+    int width = 0, height = 0;  // density area, pixels (the boxes truncated)
+    double windows = 0;         // number of pictures N
 };
 
 // Where one point lands on the picture plane, in the units of the event file: u grows to

@@ -128,9 +128,10 @@ class EventLineReader {
         try {
             m_table.rows.resize(static_cast<std::size_t>(wanted));
         } catch (const std::bad_alloc&) {
-            m_message = "The event file " + Quoted(m_path) +
-                        " holds more events than the memory can hold: " +
-                        std::to_string(m_table.count) + " were read when it ran out.";
+            m_message =
+                "The event file " + Quoted(m_path) +
+                " holds more events than the memory can hold: " + std::to_string(m_table.count) +
+                " were read when it ran out.";
             return false;
         } catch (const std::length_error&) {
             m_message = "The event file " + Quoted(m_path) + " holds more events than can be read.";
@@ -162,7 +163,7 @@ Status ReadLines(int fd, const std::string& path, EventTable& table, long long m
                 continue;
             }
             return Status::IoError("The event file " + Quoted(path) + " could not be read (" +
-                                 ErrorText(errno) + ").");
+                                   ErrorText(errno) + ").");
         }
         if (got == 0) {
             break;
@@ -259,7 +260,7 @@ Status ReadEventFile(const std::string& path, EventTable& table, long long maxEv
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return Status::IoError("The event file " + Quoted(path) + " could not be opened (" +
-                             ErrorText(errno) + ").");
+                               ErrorText(errno) + ").");
     }
     FileDescriptor file(fd);
     struct stat info {};
@@ -275,8 +276,9 @@ Status ReadEventFile(const std::string& path, EventTable& table, long long maxEv
             status = CheckUnchanged(fd, path, opened);
         }
     } catch (const std::bad_alloc&) {
-        status = Status::InvalidInput("The event file " + Quoted(path) +
-                               " could not be read: not enough memory for one of its lines.");
+        status =
+            Status::InvalidInput("The event file " + Quoted(path) +
+                                 " could not be read: not enough memory for one of its lines.");
     }
     if (!status.ok()) {
         table.count = 0;

@@ -17,10 +17,14 @@ struct EventRecord {
 
     double Column(int column) const {
         switch (column) {
-            case 0: return x;
-            case 1: return y;
-            case 2: return z;
-            default: return t;
+            case 0:
+                return x;
+            case 1:
+                return y;
+            case 2:
+                return z;
+            default:
+                return t;
         }
     }
 };

@@ -24,10 +24,14 @@ namespace {
 // pages and presentation programs play first.
 std::vector<const char*> CandidateCodecs(MovieContainer container) {
     switch (container) {
-        case MovieContainer::Mp4: return {"avc1", "mp4v"};
-        case MovieContainer::Mkv: return {"H264", "FFV1", "MJPG", "mp4v"};
-        case MovieContainer::Webm: return {"VP90", "VP80"};
-        case MovieContainer::Avi: break;
+        case MovieContainer::Mp4:
+            return {"avc1", "mp4v"};
+        case MovieContainer::Mkv:
+            return {"H264", "FFV1", "MJPG", "mp4v"};
+        case MovieContainer::Webm:
+            return {"VP90", "VP80"};
+        case MovieContainer::Avi:
+            break;
     }
     return {"MJPG", "FFV1", "HFYU", "XVID", "DIVX", "H264", "IYUV"};
 }
@@ -40,10 +44,9 @@ bool CodecWorks(const std::string& name, const std::filesystem::path& probeFolde
     }
     // The shared temporary folder is open to everyone: the trial movie goes into a private
     // folder of its own, so no name planted there can redirect it.
-    TemporaryFolder probe(
-        (probeFolder / ("korvane-codec-probe-" + std::to_string(getpid()) +
-                        ContainerExtension(container)))
-            .string());
+    TemporaryFolder probe((probeFolder / ("korvane-codec-probe-" + std::to_string(getpid()) +
+                                          ContainerExtension(container)))
+                              .string());
     if (!probe.Create().ok()) {
         return false;
     }
@@ -125,7 +128,8 @@ std::vector<std::string> AvailableCodecs(MovieContainer container) {
             static const std::vector<std::string> webm = ProbeCodecs(MovieContainer::Webm);
             return webm;
         }
-        case MovieContainer::Avi: break;
+        case MovieContainer::Avi:
+            break;
     }
     static const std::vector<std::string> avi = ProbeCodecs(MovieContainer::Avi);
     return avi;
@@ -151,10 +155,14 @@ MovieContainer ContainerOfPath(const std::string& moviePath) {
 
 const char* ContainerExtension(MovieContainer container) {
     switch (container) {
-        case MovieContainer::Mp4: return ".mp4";
-        case MovieContainer::Mkv: return ".mkv";
-        case MovieContainer::Webm: return ".webm";
-        case MovieContainer::Avi: break;
+        case MovieContainer::Mp4:
+            return ".mp4";
+        case MovieContainer::Mkv:
+            return ".mkv";
+        case MovieContainer::Webm:
+            return ".webm";
+        case MovieContainer::Avi:
+            break;
     }
     return ".avi";
 }

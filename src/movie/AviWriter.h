@@ -1,5 +1,6 @@
 #pragma once
-// Opening a movie writer (AVI, MP4, MKV or WebM) for a codec, and reading back how many frames a movie holds.
+// Opening a movie writer (AVI, MP4, MKV or WebM) for a codec, and reading back how many frames a
+// movie holds.
 
 #include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
@@ -13,7 +14,8 @@ bool ParseFourcc(const std::string& text, int& fourcc);
 
 // Opens `writer` on `path` for colour frames of `frameSize` at 10 frames/s with `fourcc`,
 // through the FFmpeg backend (the container follows the path's extension), or for MJPG
-// into an ".avi" path through OpenCV's own MJPEG writer when FFmpeg cannot. `backend` receives the backend that opened it. False when none could.
+// into an ".avi" path through OpenCV's own MJPEG writer when FFmpeg cannot. `backend` receives the
+// backend that opened it. False when none could.
 bool OpenAviWriter(cv::VideoWriter& writer, const std::string& path, int fourcc, cv::Size frameSize,
                    int& backend);
 

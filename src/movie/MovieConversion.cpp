@@ -134,8 +134,9 @@ ConversionOutcome Convert(const std::string& folder, const std::string& moviePat
     // writer (declared after it) is closed. The name inside has the extension of the
     // container the movie's name selects (AVI for any other name), which the writer follows.
     RemoveStaleTemporaries(FolderOf(moviePath));
-    TemporaryFolder temporary(moviePath, MovieSaveFailureText,
-                              std::string("movie") + ContainerExtension(ContainerOfPath(moviePath)));
+    TemporaryFolder temporary(
+        moviePath, MovieSaveFailureText,
+        std::string("movie") + ContainerExtension(ContainerOfPath(moviePath)));
     if (const Status made = temporary.Create(); !made.ok()) {
         failure = made.message();
         return ConversionOutcome::Failed;

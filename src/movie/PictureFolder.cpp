@@ -75,8 +75,8 @@ Status ListSeriesPictures(const std::string& folder, const std::string& prefix,
     }
     if (error) {
         pictures.clear();
-        return Status::IoError("The folder \"" + folder + "\" cannot be read (" +
-                               error.message() + ").");
+        return Status::IoError("The folder \"" + folder + "\" cannot be read (" + error.message() +
+                               ").");
     }
     std::sort(pictures.begin(), pictures.end(),
               [](const NumberedPicture& a, const NumberedPicture& b) {
@@ -115,9 +115,9 @@ std::vector<NumberedPicture> PicturesBeyond(const std::string& folder, const std
 
 std::string StalePicturesText(const std::vector<NumberedPicture>& stale) {
     const std::size_t count = stale.size();
-    const std::string which =
-        count == 1 ? NameOf(stale.front().path)
-                   : NameOf(stale.front().path) + " to " + NameOf(stale.back().path);
+    const std::string which = count == 1
+                                  ? NameOf(stale.front().path)
+                                  : NameOf(stale.front().path) + " to " + NameOf(stale.back().path);
     return FormatInteger(static_cast<double>(count)) +
            (count == 1 ? " older picture (" : " older pictures (") + which +
            ") of an earlier run " + (count == 1 ? "is" : "are") +

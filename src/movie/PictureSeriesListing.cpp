@@ -102,8 +102,8 @@ Status ListPictureSeries(const std::string& folder, PictureSeries& series) {
     }
     if (otherKind > 0) {
         return Status::InvalidInput(
-            "The folder \"" + folder + "\" holds BMP and PNG pictures of the series \"" +
-            prefix + "\". A movie is made of one kind only: move the " +
+            "The folder \"" + folder + "\" holds BMP and PNG pictures of the series \"" + prefix +
+            "\". A movie is made of one kind only: move the " +
             (extension == ".bmp" ? "PNG" : "BMP") + " pictures (or the others) elsewhere.");
     }
     series.firstPicture = JoinPath(folder, first);

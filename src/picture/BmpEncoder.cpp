@@ -12,7 +12,6 @@ namespace {
 constexpr std::size_t FileHeaderSize = 14;
 constexpr std::size_t InfoHeaderSize = 40;
 
-
 }  // namespace
 
 bool EncodeBmp(const cv::Mat& picture, std::vector<unsigned char>& bytes) {

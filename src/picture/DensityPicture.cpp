@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "common/AtomicFile.h"
-#include "common/NumberText.h"
-#include "picture/PictureFiles.h"
-#include "picture/ColourScale.h"
 #include "common/FloatNarrowing.h"
+#include "common/NumberText.h"
+#include "picture/ColourScale.h"
+#include "picture/PictureFiles.h"
 
 namespace korvane {
 
@@ -187,7 +187,8 @@ const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, doubl
         m_frame(band).copyTo(slot.canvas(band));
     }
     if (raster.size() == m_raster && m_raster.area() > 0) {
-        cv::Mat area = slot.canvas(cv::Rect(RasterLeft, RasterTop, m_raster.width, m_raster.height));
+        cv::Mat area =
+            slot.canvas(cv::Rect(RasterLeft, RasterTop, m_raster.width, m_raster.height));
         raster.copyTo(area);
         for (const OverlayPixel& pixel : m_overlay) {
             area.at<cv::Vec3b>(pixel.at) = pixel.colour;

@@ -8,9 +8,9 @@
 
 #include "common/Ranges.h"
 #include "common/Status.h"
-#include "picture/PictureFiles.h"
 #include "events/ViewAxes.h"
 #include "picture/PictureFileName.h"
+#include "picture/PictureFiles.h"
 
 namespace korvane {
 
@@ -22,8 +22,8 @@ constexpr int CanvasExtraHeight = 200;
 
 // What the canvas around the raster says.
 struct PictureLabels {
-    PlaneRange ranges;         // tick labels across and up
-    double captionValue = 0;   // slice position or window end
+    PlaneRange ranges;                                // tick labels across and up
+    double captionValue = 0;                          // slice position or window end
     ViewDirection direction = ViewDirection::AlongZ;  // axis titles and caption axis
     PictureKind kind = PictureKind::Spatial;
     double densityMaximum = 0;  // the colour bar's bottom label
@@ -33,7 +33,7 @@ struct PictureLabels {
 // colour bar) is drawn once; each picture then puts in its raster and its caption. Two
 // canvases take turns, so one can be written while the next is composed.
 class SeriesCanvas {
-public:
+  public:
     // Draws the frame for rasters of `rasterSize` (labels.captionValue is not used).
     void Prepare(cv::Size rasterSize, const PictureLabels& labels);
 
@@ -44,7 +44,7 @@ public:
     // Where the raster sits on the canvas.
     cv::Rect RasterArea() const;
 
-private:
+  private:
     struct OverlayPixel {
         cv::Point at;  // in the raster
         cv::Vec3b colour;

@@ -25,7 +25,8 @@ void PaintDensityField(const DensityField& field, float maximum, int left, int b
     if (field.counted) {
         countColours.resize(static_cast<std::size_t>(field.highestCount) + 1);
         for (int c = 0; c <= field.highestCount; ++c) {
-            countColours[static_cast<std::size_t>(c)] = DensityToPixel(static_cast<double>(c), maximum);
+            countColours[static_cast<std::size_t>(c)] =
+                DensityToPixel(static_cast<double>(c), maximum);
         }
     }
     const cv::Vec3b* colours = countColours.data();

@@ -30,7 +30,7 @@ void CopyDensities(const DensityField& field, cv::Size area, cv::Mat& image) {
     const int columns = std::min(field.columns, area.width);
     const int rows = std::min(field.rows, area.height);
     const bool countsThere = field.counts.size() >= static_cast<std::size_t>(field.rows) *
-                                                       static_cast<std::size_t>(field.columns + 1);
+                                                        static_cast<std::size_t>(field.columns + 1);
     const bool sumsThere = field.sums.size() >= static_cast<std::size_t>(field.rows) *
                                                     static_cast<std::size_t>(field.columns);
     if (field.counted ? !countsThere : !sumsThere) {

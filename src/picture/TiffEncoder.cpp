@@ -15,7 +15,6 @@ namespace {
 
 enum FieldType : std::uint16_t { Short = 3, Long = 4 };
 
-
 struct Entry {
     std::uint16_t tag;
     FieldType type;
@@ -33,17 +32,17 @@ bool EncodeFloatTiff(const cv::Mat& image, std::vector<unsigned char>& bytes) {
     const std::uint32_t dataBytes = width * height * 4;
     // Ascending tags, as the format asks; one strip holds every row.
     const Entry entries[] = {
-        {256, Long, width},       // image width
-        {257, Long, height},      // image length
-        {258, Short, 32},         // bits per sample
-        {259, Short, 1},          // no compression
-        {262, Short, 1},          // black is zero
-        {273, Long, 0},           // strip offset, set below
-        {277, Short, 1},          // samples per pixel
-        {278, Long, height},      // rows per strip
-        {279, Long, dataBytes},   // strip byte count
-        {284, Short, 1},          // one plane
-        {339, Short, 3},          // IEEE floating point samples
+        {256, Long, width},      // image width
+        {257, Long, height},     // image length
+        {258, Short, 32},        // bits per sample
+        {259, Short, 1},         // no compression
+        {262, Short, 1},         // black is zero
+        {273, Long, 0},          // strip offset, set below
+        {277, Short, 1},         // samples per pixel
+        {278, Long, height},     // rows per strip
+        {279, Long, dataBytes},  // strip byte count
+        {284, Short, 1},         // one plane
+        {339, Short, 3},         // IEEE floating point samples
     };
     constexpr std::size_t Count = sizeof entries / sizeof entries[0];
     const std::size_t directoryAt = 8;

@@ -52,7 +52,7 @@ struct CalculationRequest {
     // writes at most trunc(N) + 1 pictures.
     double numberOfPictures = 1;
     Weighting weighting;
-    bool cumulative = false;                   // windows from the first event on
+    bool cumulative = false;                    // windows from the first event on
     std::optional<double> fixedDensityMaximum;  // top of the colour scale, else estimated
     OutputOptions output;                       // file format, density data, index, folder
 };

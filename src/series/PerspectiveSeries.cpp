@@ -1,14 +1,14 @@
 #include "series/PerspectiveSeries.h"
 
+#include "common/FloatNarrowing.h"
 #include "common/NumberText.h"
 #include "density/DensityGrid.h"
 #include "density/EventRuns.h"
+#include "density/PerspectiveFrame.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
-#include "picture/PerspectiveLabels.h"
-#include "common/FloatNarrowing.h"
 #include "picture/DensityRaster.h"
-#include "density/PerspectiveFrame.h"
+#include "picture/PerspectiveLabels.h"
 #include "series/SeriesLoop.h"
 
 namespace korvane {

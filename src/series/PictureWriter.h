@@ -26,7 +26,7 @@ struct PictureJob {
 };
 
 class PictureWriter {
-public:
+  public:
     PictureWriter();
     ~PictureWriter();  // waits for the picture in hand
     PictureWriter(const PictureWriter&) = delete;
@@ -39,7 +39,7 @@ public:
     // Waits until the picture in hand is written; its Status (Ok when there is none).
     Status Wait();
 
-private:
+  private:
     void Run();
 
     std::mutex m_mutex;
@@ -49,7 +49,7 @@ private:
     bool m_busy = false;
     bool m_stopping = false;
     EncodedPicture m_encoded;  // the encoded picture, kept for the whole series
-    std::thread m_thread;                // last: starts once the members above exist
+    std::thread m_thread;      // last: starts once the members above exist
 };
 
 }  // namespace korvane

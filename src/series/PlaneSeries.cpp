@@ -1,10 +1,10 @@
 #include "series/PlaneSeries.h"
 
-#include "picture/DensityRaster.h"
 #include "density/DensityGrid.h"
 #include "density/EventRuns.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
+#include "picture/DensityRaster.h"
 #include "series/SeriesLoop.h"
 
 namespace korvane {
@@ -81,11 +81,10 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     EventRun previous;
     bool first = true;
     return RunSeriesLoop(ctx, steps, [&](double position, PictureFacts& facts) {
-        const EventRun run =
-            spatial ? SliceRun(ctx.events, axes.depth, position - slabHalfWidth,
-                               position + slabHalfWidth, previous)
-                    : WindowRun(ctx.events, position, position + kind.step, request.cumulative,
-                                previous);
+        const EventRun run = spatial ? SliceRun(ctx.events, axes.depth, position - slabHalfWidth,
+                                                position + slabHalfWidth, previous)
+                                     : WindowRun(ctx.events, position, position + kind.step,
+                                                 request.cumulative, previous);
         tests.slicePosition = position;
         // A cumulative window holds the one before it and the events after: only those are
         // added to the densities it had.

@@ -11,10 +11,9 @@
 namespace korvane {
 
 class ProgressSeriesObserver : public SeriesObserver {
-public:
+  public:
     // `host` shows the progress and answers cancel; `trace` receives the trace lines.
-    ProgressSeriesObserver(Host& host, TraceSink trace)
-        : m_host(host), m_trace(std::move(trace)) {}
+    ProgressSeriesObserver(Host& host, TraceSink trace) : m_host(host), m_trace(std::move(trace)) {}
 
     void SeriesStarted(int lastPosition) override { m_host.SetProgressRange(0, lastPosition); }
     void PictureWritten(const WrittenPicture& picture) override {
@@ -28,7 +27,7 @@ public:
         }
     }
 
-private:
+  private:
     Host& m_host;
     TraceSink m_trace;
 };

@@ -1,9 +1,9 @@
 #include "series/RunCalculation.h"
 
 #include <new>
+#include <opencv2/core.hpp>
 #include <string>
 #include <system_error>
-#include <opencv2/core.hpp>
 
 #include "density/DensityEstimate.h"
 #include "density/PerspectiveMaximum.h"

@@ -19,10 +19,14 @@ const char* SeriesName(const CalculationRequest& request) {
 
 const char* DirectionName(ViewDirection direction) {
     switch (direction) {
-        case ViewDirection::AlongX: return "x";
-        case ViewDirection::AlongY: return "y";
-        case ViewDirection::AlongZ: return "z";
-        default: return "perspective";
+        case ViewDirection::AlongX:
+            return "x";
+        case ViewDirection::AlongY:
+            return "y";
+        case ViewDirection::AlongZ:
+            return "z";
+        default:
+            return "perspective";
     }
 }
 
@@ -75,9 +79,8 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
     return index.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
 }
 
-Status WriteSeriesIndex(const std::string& path, const SeriesContext& ctx,
-                        const SeriesSteps& steps, const std::vector<IndexedPicture>& pictures,
-                        bool complete) {
+Status WriteSeriesIndex(const std::string& path, const SeriesContext& ctx, const SeriesSteps& steps,
+                        const std::vector<IndexedPicture>& pictures, bool complete) {
     AtomicFileOptions options;
     options.failureText = IndexFailureText;
     return WriteFileAtomically(path, SeriesIndexText(ctx, steps, pictures, complete), options);

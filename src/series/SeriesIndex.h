@@ -29,8 +29,7 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
                             const std::vector<IndexedPicture>& pictures, bool complete);
 
 // Writes the index to `path` whole or not at all; fails naming the file and the reason.
-Status WriteSeriesIndex(const std::string& path, const SeriesContext& ctx,
-                        const SeriesSteps& steps, const std::vector<IndexedPicture>& pictures,
-                        bool complete);
+Status WriteSeriesIndex(const std::string& path, const SeriesContext& ctx, const SeriesSteps& steps,
+                        const std::vector<IndexedPicture>& pictures, bool complete);
 
 }  // namespace korvane

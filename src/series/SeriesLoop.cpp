@@ -24,7 +24,7 @@ struct PictureInHand {
 };
 
 class SeriesRun {
-public:
+  public:
     SeriesRun(SeriesContext& ctx, const SeriesSteps& steps, std::string folder)
         : m_ctx(ctx), m_steps(steps), m_folder(std::move(folder)) {
         m_canvas.Prepare(steps.raster->size(), steps.labels);
@@ -43,9 +43,8 @@ public:
         }
         m_written.push_back(picture.entry);
         const cv::Mat area = (*picture.canvas)(m_canvas.RasterArea());
-        m_ctx.observer.PictureWritten({picture.entry.number, picture.path, area,
-                                       *picture.canvas, m_steps.labels.ranges,
-                                       picture.entry.captionValue});
+        m_ctx.observer.PictureWritten({picture.entry.number, picture.path, area, *picture.canvas,
+                                       m_steps.labels.ranges, picture.entry.captionValue});
         if (m_ctx.observer.CancelRequested()) {
             return Status::Cancelled();
         }
@@ -60,9 +59,10 @@ public:
         const cv::Mat& canvas = m_canvas.Compose(slot, *m_steps.raster, captionValue);
         const OutputOptions& output = m_ctx.request.output;
         PictureInHand picture;
-        picture.entry = {number, NumberedFileName(m_steps.prefix, number,
-                                                  PictureExtension(output.format)),
-                         "", captionValue, facts.bounds, facts.events};
+        picture.entry = {
+            number,       NumberedFileName(m_steps.prefix, number, PictureExtension(output.format)),
+            "",           captionValue,
+            facts.bounds, facts.events};
         picture.path = JoinPath(m_folder, picture.entry.file);
         picture.canvas = &canvas;
         PictureJob job{&canvas, picture.path, output.format, nullptr, ""};
@@ -84,7 +84,7 @@ public:
 
     const std::vector<IndexedPicture>& Written() const { return m_written; }
 
-private:
+  private:
     SeriesContext& m_ctx;
     const SeriesSteps& m_steps;
     const std::string m_folder;
@@ -98,7 +98,7 @@ private:
 // The rows of the sorted table that some picture drew from, as disjoint runs. The runs of
 // a series never move backwards (positions grow, the table is sorted on their column).
 class RunUnion {
-public:
+  public:
     void Add(const EventRun& run) {
         if (run.size() == 0) {
             return;
@@ -124,7 +124,7 @@ public:
         return events.count - inside;
     }
 
-private:
+  private:
     std::vector<EventRun> m_runs;
 };
 

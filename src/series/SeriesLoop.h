@@ -36,9 +36,9 @@ struct SeriesSteps {
 
 // What one picture was made of, for the index and the summary.
 struct PictureFacts {
-    AxisRange bounds;       // the slice (depth) or window (time) the picture draws from
-    EventRun run;           // its rows of the sorted event table
-    long long events = 0;   // the events it counted (the perspective: those inside the box)
+    AxisRange bounds;      // the slice (depth) or window (time) the picture draws from
+    EventRun run;          // its rows of the sorted event table
+    long long events = 0;  // the events it counted (the perspective: those inside the box)
 };
 
 // Computes the raster of the picture at `position` and says what it was made of.

@@ -12,13 +12,13 @@ namespace korvane {
 
 // One picture just written to disk.
 struct WrittenPicture {
-    int number = 0;             // 1 for the first picture of the series
-    const std::string& path;    // the file written
-    const cv::Mat& raster;      // its density raster as the picture shows it (the perspective:
-                                // its whole density picture)
-    const cv::Mat& canvas;      // the labelled picture as written
-    PlaneRange ranges;          // world ranges across and up (zero for the perspective)
-    double captionValue = 0;    // slice position or window end, as the caption shows it
+    int number = 0;           // 1 for the first picture of the series
+    const std::string& path;  // the file written
+    const cv::Mat& raster;    // its density raster as the picture shows it (the perspective:
+                              // its whole density picture)
+    const cv::Mat& canvas;    // the labelled picture as written
+    PlaneRange ranges;        // world ranges across and up (zero for the perspective)
+    double captionValue = 0;  // slice position or window end, as the caption shows it
 };
 
 // What a series did, once it ended (finished, cancelled or failed).
@@ -30,7 +30,7 @@ struct SeriesSummary {
 };
 
 class SeriesObserver {
-public:
+  public:
     virtual ~SeriesObserver() = default;
 
     // The series is about to write its first picture. Progress runs from 0 to
@@ -44,8 +44,8 @@ public:
     // The series then stops; the pictures written stay.
     virtual bool CancelRequested() = 0;
 
-    // After each picture, unless the series stops there for a cancel: let the window handle every pending
-    // message (repaint, a close request) and return at once.
+    // After each picture, unless the series stops there for a cancel: let the window handle every
+    // pending message (repaint, a close request) and return at once.
     virtual void HandleWindowMessages() = 0;
 
     // A diagnostic line ("input[][] sorted by direction!"); the desktop program sends it to

@@ -22,8 +22,8 @@ CalculationOutcome Calculate(const DialogValues& values, int calculationMode,
         Status none = Status::Internal("There is no calculation in this mode.");
         return {none, MessageOfCalculation(none)};
     }
-    const CalculationKind kind = calculationMode == SpatialResolvedMode ? CalculationKind::Spatial
-                                                                        : CalculationKind::Time;
+    const CalculationKind kind =
+        calculationMode == SpatialResolvedMode ? CalculationKind::Spatial : CalculationKind::Time;
     CalculationRequest request;
     Status status = ParseCalculation(values, kind, &request);
     if (status.ok()) {

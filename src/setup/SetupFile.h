@@ -13,14 +13,13 @@ namespace korvane {
 // Changes the fields of `setup` whose keys the file holds. Fails, naming the file and the
 // reason, if it cannot be opened or read to its end (then no field changes, and a file that
 // opened but could not be read traces "File open NOT succesfull").
-Status LoadSetupFile(CalculationSetup& setup, const std::string& path,
-                     const TraceSink& trace = {});
+Status LoadSetupFile(CalculationSetup& setup, const std::string& path, const TraceSink& trace = {});
 
-// Writes the nineteen lines and any output key that differs from its default (CR LF line ends) into a new file that then replaces `path`; a
-// link at `path` stays and the file it names is replaced, keeping its permissions; a device
-// is written in place. Fails, naming the file and the reason, if it cannot be created, or
-// if a write fails (then "File open NOT succesfull" is traced and the previous file stays as
-// it was).
+// Writes the nineteen lines and any output key that differs from its default (CR LF line ends) into
+// a new file that then replaces `path`; a link at `path` stays and the file it names is replaced,
+// keeping its permissions; a device is written in place. Fails, naming the file and the reason, if
+// it cannot be created, or if a write fails (then "File open NOT succesfull" is traced and the
+// previous file stays as it was).
 Status SaveSetupFile(const CalculationSetup& setup, const std::string& path,
                      const TraceSink& trace = {});
 

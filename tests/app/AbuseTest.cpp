@@ -171,8 +171,8 @@ class AbuseTest : public QObject {
         TempDir pictures;
         TempDir output;
         for (int n = 1; n <= 40; ++n) {
-            const std::string name = "space" + std::string(n < 10 ? "000" : "00") +
-                                     std::to_string(n) + ".bmp";
+            const std::string name =
+                "space" + std::string(n < 10 ? "000" : "00") + std::to_string(n) + ".bmp";
             cv::imwrite(pictures.file(name), cv::Mat(120, 160, CV_8UC3, cv::Scalar(n * 6, 0, 9)));
         }
         FakeChoosers choosers;

@@ -77,10 +77,10 @@ class LongSeriesViewerTest : public QObject {
         }
         QCOMPARE(viewer.currentIndex(), 0);
         const long growth = ResidentKiB() - memoryAt100;
-        qInfo("viewer: %d pictures, resident growth %ld KiB from picture 100, first 1000 steps "
-              "%lld ms, last 1000 steps %lld ms",
-              Pictures, growth, static_cast<long long>(first1000),
-              static_cast<long long>(last1000));
+        qInfo(
+            "viewer: %d pictures, resident growth %ld KiB from picture 100, first 1000 steps "
+            "%lld ms, last 1000 steps %lld ms",
+            Pictures, growth, static_cast<long long>(first1000), static_cast<long long>(last1000));
 #ifndef __SANITIZE_ADDRESS__  // the sanitizer keeps freed memory in quarantine
         QVERIFY2(growth < 5 * 1024, std::to_string(growth).c_str());
 #endif

@@ -17,8 +17,8 @@
 #include "app/Artwork.h"
 #include "app/KorvaneApp.h"
 #include "app/MainFrame.h"
-#include "app/SplashView.h"
 #include "app/OptionsDlg.h"
+#include "app/SplashView.h"
 #include "support/TempDir.h"
 
 namespace korvane::testing {
@@ -52,12 +52,12 @@ class MainFrameTest : public QObject {
 
     void menusWithTheirMnemonicsAndNoSeparators() {
         CMainFrame frame;
-        const QStringList expected[] = {{"&File", "Open Pictures...", "Recent", "E&xit"},
-                                        {"&Calculation", "Spatial Resolved", "Time Resolved",
-                                         "Output Options..."},
-                                        {"&Conversion", "Create Movie"},
-                                        {"&View", "&Status Bar"},
-                                        {"&Help", "&About Korvane..."}};
+        const QStringList expected[] = {
+            {"&File", "Open Pictures...", "Recent", "E&xit"},
+            {"&Calculation", "Spatial Resolved", "Time Resolved", "Output Options..."},
+            {"&Conversion", "Create Movie"},
+            {"&View", "&Status Bar"},
+            {"&Help", "&About Korvane..."}};
         const QList<QAction*> popups = frame.menuBar()->actions();
         QCOMPARE(popups.size(), 5);
         for (int i = 0; i < popups.size(); ++i) {

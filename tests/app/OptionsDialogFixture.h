@@ -10,8 +10,8 @@
 #include <string>
 
 #include "FakeWindowServices.h"
-#include "setup/CalculateCommand.h"
 #include "app/OptionsDlg.h"
+#include "setup/CalculateCommand.h"
 #include "setup/SetupFile.h"
 #include "support/TempDir.h"
 

@@ -93,8 +93,7 @@ class OptionsDlgFilesTest : public QObject {
         QCOMPARE(box.caption, std::string("Error"));
         QCOMPARE(box.icon, MessageIcon::Stop);
         QVERIFY2(box.text.find(unreachable) != std::string::npos, box.text.c_str());
-        QVERIFY2(box.text.find("No such file or directory") != std::string::npos,
-                 box.text.c_str());
+        QVERIFY2(box.text.find("No such file or directory") != std::string::npos, box.text.c_str());
         QVERIFY(!std::filesystem::exists(unreachable));
     }
 

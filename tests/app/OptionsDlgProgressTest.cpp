@@ -30,7 +30,8 @@ class OptionsDlgProgressTest : public QObject {
         QCOMPARE(ProgressCaption(2, 40, 10), std::string("picture 2 of 40, about 3 min 10 s left"));
         QCOMPARE(ProgressCaption(2, 40, 0.001), std::string("picture 2 of 40, about 1 s left"));
         QCOMPARE(ProgressCaption(3, 4, 3), std::string("picture 3 of 4, about 1 s left"));
-        QCOMPARE(ProgressCaption(2, 1000, 20), std::string("picture 2 of 1000, about 2 h 47 min left"));
+        QCOMPARE(ProgressCaption(2, 1000, 20),
+                 std::string("picture 2 of 1000, about 2 h 47 min left"));
         QCOMPARE(ProgressCaption(40, 40, 99), std::string("picture 40 of 40"));
         // The one picture a series may add for rounding.
         QCOMPARE(ProgressCaption(41, 40, 99), std::string("picture 41 of 41"));
@@ -57,10 +58,14 @@ class OptionsDlgProgressTest : public QObject {
         const struct {
             const char* name;
             const char* says;
-        } tips[] = {{"xMinBox", "units of the event file"}, {"zMaxBox", "units of the event file"},
-                    {"timeStartBox", "seconds"},        {"timeEndBox", "seconds"},
-                    {"widthBox", "pixels"},             {"heightBox", "pixels"},
-                    {"radiusBox", "pixel steps"},       {"numberOfPicturesBox", "pictures"},
+        } tips[] = {{"xMinBox", "units of the event file"},
+                    {"zMaxBox", "units of the event file"},
+                    {"timeStartBox", "seconds"},
+                    {"timeEndBox", "seconds"},
+                    {"widthBox", "pixels"},
+                    {"heightBox", "pixels"},
+                    {"radiusBox", "pixel steps"},
+                    {"numberOfPicturesBox", "pictures"},
                     {"densityMaximumBox", "events"}};
         for (const auto& tip : tips) {
             const QString text = fixture.Find<QWidget>(tip.name)->toolTip();

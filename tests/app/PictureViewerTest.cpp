@@ -5,8 +5,8 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QMimeData>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -55,8 +55,8 @@ QImage Shown(const CPictureViewer& viewer) {
 }
 
 void MoveMouse(QWidget* widget, QPoint at) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(widget->mapToGlobal(at)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &move);
 }
 
@@ -77,8 +77,8 @@ class CheckingWatcher : public ViewerFeed {
     void PictureWritten(const WrittenPicture& picture) override {
         ViewerFeed::PictureWritten(picture);
         shownAtOnce = shownAtOnce && m_viewer.count() == picture.number &&
-                      m_viewer.currentIndex() == picture.number - 1 &&
-                      !m_viewer.showsBanner() && Shown(m_viewer) == FileImage(picture.path);
+                      m_viewer.currentIndex() == picture.number - 1 && !m_viewer.showsBanner() &&
+                      Shown(m_viewer) == FileImage(picture.path);
     }
     bool shownAtOnce = true;
 
@@ -194,9 +194,9 @@ class PictureViewerTest : public QObject {
             QFAIL("cannot write Setup.ini");
         }
         for (int n = 8; n <= 10; ++n) {
-            WritePicture(dir.file("space00" + std::string(n < 10 ? "0" : "") +
-                                  std::to_string(n) + ".bmp"),
-                         20, 10, 0);
+            WritePicture(
+                dir.file("space00" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".bmp"),
+                20, 10, 0);
         }
         WritePicture(dir.file("time0099.bmp"), 20, 10, 0);  // another series: not counted
         CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
@@ -336,8 +336,8 @@ class PictureViewerTest : public QObject {
 
     void openingAFolderTakesOneSeriesByNumber() {
         TempDir dir;
-        for (const char* name : {"space0001.bmp", "space0002.bmp", "space0005.bmp",
-                                 "time0001.bmp", "space001.bmp", "spaceA001.bmp"}) {
+        for (const char* name : {"space0001.bmp", "space0002.bmp", "space0005.bmp", "time0001.bmp",
+                                 "space001.bmp", "spaceA001.bmp"}) {
             WritePicture(dir.file(name), 30, 20, 60);
         }
         dir.write("notes.txt", "not a picture");

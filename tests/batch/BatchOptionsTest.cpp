@@ -76,9 +76,8 @@ TEST_F(BatchOptions, EachOptionBeforeOrAfterTheSetupFile) {
     EXPECT_EQ(testing::PictureNames(work.path() / "other").size(), 4u);
     EXPECT_TRUE(testing::PictureNames(work.path() / "data").empty());
 
-    const BatchResult png =
-        Run({"spatial", "--format=png", "--densities", "--no-index", "--output-dir", "out/new",
-             "setup.ini"});
+    const BatchResult png = Run({"spatial", "--format=png", "--densities", "--no-index",
+                                 "--output-dir", "out/new", "setup.ini"});
     ASSERT_EQ(png.exitStatus, 0) << png.err;
     EXPECT_NE(png.err.find("the pictures are in out/new"), std::string::npos) << png.err;
     const std::vector<std::string> names = Names("out/new");
@@ -98,7 +97,8 @@ TEST_F(BatchOptions, EachOptionBeforeOrAfterTheSetupFile) {
 }
 
 TEST_F(BatchOptions, TheSetupFilesOwnChoicesApplyAndOptionsOverrideThem) {
-    work.write("png.ini", SetupText("data/events.dat", "[Pictureformat]\tPNG\r\n[Seriesindex]\t0\r\n"));
+    work.write("png.ini",
+               SetupText("data/events.dat", "[Pictureformat]\tPNG\r\n[Seriesindex]\t0\r\n"));
     ASSERT_EQ(Run({"time", "png.ini"}).exitStatus, 0);
     EXPECT_EQ(Names("data").size(), 5u);  // events.dat and four PNG pictures, no index
     EXPECT_TRUE(fs::exists(work.path() / "data/time0004.png"));

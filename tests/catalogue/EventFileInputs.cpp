@@ -151,9 +151,9 @@ TEST(EventFileInputs, RefusedFileStopsTheCalculationBeforeAnyPicture) {
         const std::string path = folder.write("events.dat", c.content);
         RecordingHost host;
         CalculationWorkspace workspace;
-        EXPECT_EQ(CalculateRecorded(catalogue::PassingValues(path),
-                                    SpatialResolvedMode, host, workspace),
-                  CalculateOutcome::InvalidInput)
+        EXPECT_EQ(
+            CalculateRecorded(catalogue::PassingValues(path), SpatialResolvedMode, host, workspace),
+            CalculateOutcome::InvalidInput)
             << c.label;
         ASSERT_EQ(host.messages.size(), 1u) << c.label;
         EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);

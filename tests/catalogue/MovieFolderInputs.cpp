@@ -19,8 +19,8 @@
 namespace korvane {
 namespace {
 
-using testing::ReadWholeFile;
 using testing::CalculateOutcome;
+using testing::ReadWholeFile;
 using testing::RecordingHost;
 using testing::TempDir;
 
@@ -57,7 +57,8 @@ TEST_P(MovieFolderInput, GivesItsBoxAndLeavesNoMovie) {
     const std::string movie = movies.write("movie.avi", "older movie");
     RecordingHost host;
 
-    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host), c.outcome);
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
+              c.outcome);
 
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].caption, c.caption);
@@ -140,7 +141,8 @@ TEST(MovieFolderInputs, OnePixelPictures) {
         WritePicture(pictures, "space000" + std::to_string(n) + ".bmp", 1, 1);
     }
     RecordingHost host;
-    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movies.file("m.avi"), "MJPG", host),
+    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movies.file("m.avi"),
+                                              "MJPG", host),
               ConversionOutcome::Written);
     EXPECT_EQ(MovieFrames(movies.file("m.avi")), 3);
 }
@@ -159,16 +161,16 @@ TEST(MovieFolderInputs, SeriesOfTheProgramWithAPictureRemoved) {
               CalculateOutcome::Finished);
 
     RecordingHost whole;
-    ASSERT_EQ(
-        testing::ConvertShowingMessages(folder.path().string(), movies.file("whole.avi"), "MJPG", whole),
-        ConversionOutcome::Written);
+    ASSERT_EQ(testing::ConvertShowingMessages(folder.path().string(), movies.file("whole.avi"),
+                                              "MJPG", whole),
+              ConversionOutcome::Written);
     EXPECT_EQ(MovieFrames(movies.file("whole.avi")), 5);
 
     std::filesystem::remove(folder.file("time0004.bmp"));
     RecordingHost damaged;
-    EXPECT_EQ(
-        testing::ConvertShowingMessages(folder.path().string(), movies.file("damaged.avi"), "MJPG", damaged),
-        ConversionOutcome::Failed);
+    EXPECT_EQ(testing::ConvertShowingMessages(folder.path().string(), movies.file("damaged.avi"),
+                                              "MJPG", damaged),
+              ConversionOutcome::Failed);
     ASSERT_EQ(damaged.messages.size(), 1u);
     EXPECT_NE(damaged.messages[0].text.find("time0004.bmp"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(movies.file("damaged.avi")));

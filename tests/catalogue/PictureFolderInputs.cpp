@@ -44,8 +44,7 @@ TEST(PictureFolderInputs, ReadOnlyFolderEndsWithABoxAndNoPicture) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].text.find("space0001.bmp"), std::string::npos);
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
-    EXPECT_EQ(testing::NamesBesideTheIndex(folder.path()),
-              std::vector<std::string>{"events.dat"});
+    EXPECT_EQ(testing::NamesBesideTheIndex(folder.path()), std::vector<std::string>{"events.dat"});
 }
 
 // A picture's name taken by a folder cannot be written by anyone, the superuser included.

@@ -38,7 +38,7 @@ TEST(StaleTemporaries, LeftoversGoAndEverythingElseStays) {
     TempDir outside;
     const std::string victim = outside.write("victim", "not yours");
     dir.write("space0001.bmp", "a picture");
-    dir.write(".space0002.bmp.0123456789abcdef", "half a picture");  // killed mid-write
+    dir.write(".space0002.bmp.0123456789abcdef", "half a picture");    // killed mid-write
     fs::create_directory(dir.path() / ".movie.avi.00000000deadbeef");  // a killed movie
     dir.write(".movie.avi.00000000deadbeef/movie.avi", "half a movie");
     // Look-alikes that are not ours to remove: a link (to a file elsewhere), a folder with

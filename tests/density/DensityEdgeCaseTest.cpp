@@ -55,8 +55,10 @@ TEST(SelectDensityMaximum, FixedValueOrFourFifthsOfTheEstimate) {
 
 TEST(DensityFill, OneEventCountsForEveryPixelWhoseBoxHoldsIt) {
     const EventTable one = OneEvent(5.0, 5.0, 5.0, 1.0);
-    const double maximum = SelectDensityMaximum(
-        false, 0, [&] { return EstimateSpatialMaximum(one, static_cast<ViewDirection>(2), PlaneScale{0.25, 0.25}, 1.0, Weighting{1.0, false}); });
+    const double maximum = SelectDensityMaximum(false, 0, [&] {
+        return EstimateSpatialMaximum(one, static_cast<ViewDirection>(2), PlaneScale{0.25, 0.25},
+                                      1.0, Weighting{1.0, false});
+    });
     EXPECT_EQ(maximum, 0.8);
     const reference::Frame f = QuarterFrame(1.0, false, maximum);
     const cv::Mat spatial = FastPicture(f, TestsFor(f, 2, true, 5.0, 1.0), one.rows.data(), 1);
@@ -110,7 +112,9 @@ TEST(DensityFill, TwoEventsAtOnePlaceCountTwice) {
 
 TEST(DensityGrid, ExactQuotientLeavesOneSpareColumnAndRow) {
     DensityGrid grid;
-    ASSERT_TRUE(MakeDensityGrid(PlaneRange{{0, 800}, {0, 800}}, PlaneScale{1, 1}, CanvasMargins{300, 200}, grid).ok());
+    ASSERT_TRUE(MakeDensityGrid(PlaneRange{{0, 800}, {0, 800}}, PlaneScale{1, 1},
+                                CanvasMargins{300, 200}, grid)
+                    .ok());
     EXPECT_EQ(grid.width, 802);
     EXPECT_EQ(grid.height, 802);
     EXPECT_EQ(grid.columnPositions.size(), 801u);
@@ -129,7 +133,9 @@ TEST(DensityGrid, ExactQuotientLeavesOneSpareColumnAndRow) {
 
 TEST(DensityGrid, EmptyRangeGivesTwoPixelsOfWhichTheWalkFillsOne) {
     DensityGrid grid;
-    ASSERT_TRUE(MakeDensityGrid(PlaneRange{{5, 5}, {3, 3}}, PlaneScale{1000, 1000}, CanvasMargins{300, 200}, grid).ok());
+    ASSERT_TRUE(MakeDensityGrid(PlaneRange{{5, 5}, {3, 3}}, PlaneScale{1000, 1000},
+                                CanvasMargins{300, 200}, grid)
+                    .ok());
     EXPECT_EQ(grid.width, 2);
     EXPECT_EQ(grid.height, 2);
     EXPECT_EQ(grid.columnPositions.size(), 1u);
@@ -150,7 +156,9 @@ TEST(DensityGrid, PositionsFarFromTheOriginStayInsideTheRaster) {
         f.vMin = c.low, f.vMax = c.low + c.range, f.vScale = c.range / 800;
         f.radius = 2, f.densityMaximum = 1;
         DensityGrid grid;
-        ASSERT_TRUE(MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}}, PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid).ok());
+        ASSERT_TRUE(MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}},
+                                    PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid)
+                        .ok());
         EXPECT_LE(static_cast<int>(grid.columnPositions.size()), grid.width) << c.name;
         EXPECT_LE(static_cast<int>(grid.rowPositions.size()), grid.height) << c.name;
         EventTable one = OneEvent(c.low, c.low + c.range / 2, c.low + c.range / 2, 0);
@@ -182,7 +190,8 @@ TEST(DensityGrid, AbsurdSizesAreRefusedWithAReason) {
     };
     for (const Case& c : cases) {
         DensityGrid grid;
-        const Status made = MakeDensityGrid(PlaneRange{{0, c.hMax}, {0, 10}}, PlaneScale{c.hScale, 1}, CanvasMargins{300, 200}, grid);
+        const Status made = MakeDensityGrid(PlaneRange{{0, c.hMax}, {0, 10}},
+                                            PlaneScale{c.hScale, 1}, CanvasMargins{300, 200}, grid);
         EXPECT_FALSE(made.ok()) << c.name;
         EXPECT_EQ(made.message(), c.message) << c.name;
     }
@@ -190,20 +199,38 @@ TEST(DensityGrid, AbsurdSizesAreRefusedWithAReason) {
 
 TEST(Estimates, SingleAndCoincidentEvents) {
     const EventTable one = OneEvent(1, 2, 3, 4);
-    EXPECT_EQ(EstimateSpatialMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, Weighting{1, false}), 1.0);
-    EXPECT_EQ(EstimateSpatialMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, Weighting{1, true}), 1.0);
-    EXPECT_EQ(EstimateTimeMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, false, Weighting{1, false}), 1.0);
-    EXPECT_EQ(EstimateTimeMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, true, Weighting{1, false}), 0.0);
+    EXPECT_EQ(EstimateSpatialMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1,
+                                     Weighting{1, false}),
+              1.0);
+    EXPECT_EQ(EstimateSpatialMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1,
+                                     Weighting{1, true}),
+              1.0);
+    EXPECT_EQ(EstimateTimeMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, false,
+                                  Weighting{1, false}),
+              1.0);
+    EXPECT_EQ(EstimateTimeMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, true,
+                                  Weighting{1, false}),
+              0.0);
     EventTable same = one;
     same.rows[1] = same.rows[0];
     same.count = 2;
-    EXPECT_EQ(EstimateTimeMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, true, Weighting{1, false}), 0.0);
-    EXPECT_EQ(EstimateTimeMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, false, Weighting{1, false}), 2.0);
+    EXPECT_EQ(EstimateTimeMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, true,
+                                  Weighting{1, false}),
+              0.0);
+    EXPECT_EQ(EstimateTimeMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, false,
+                                  Weighting{1, false}),
+              2.0);
     same.rows[1].t = 3.5;  // earlier now: counts for the later one only
-    EXPECT_EQ(EstimateTimeMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, true, Weighting{1, false}), 1.0);
-    EXPECT_EQ(EstimateSpatialMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, Weighting{0, false}), 0.0);
+    EXPECT_EQ(EstimateTimeMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, true,
+                                  Weighting{1, false}),
+              1.0);
+    EXPECT_EQ(EstimateSpatialMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1,
+                                     Weighting{0, false}),
+              0.0);
     EventTable none;
-    EXPECT_EQ(EstimateSpatialMaximum(none, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, Weighting{1, false}), 0.0);
+    EXPECT_EQ(EstimateSpatialMaximum(none, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1,
+                                     Weighting{1, false}),
+              0.0);
 }
 
 }  // namespace

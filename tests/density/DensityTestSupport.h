@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <opencv2/core.hpp>
 
-#include "picture/DensityRaster.h"
 #include "density/DensityGrid.h"
+#include "picture/DensityRaster.h"
 #include "reference/ReferenceDensity.h"
 #include "reference/ReferenceRules.h"
 #include "setup/CalculationSetup.h"
@@ -52,7 +52,9 @@ inline cv::Mat FastPicture(const reference::Frame& f, const PixelTests& tests,
                            const EventRecord* run, int count,
                            cv::Scalar background = cv::Scalar::all(0)) {
     DensityGrid grid;
-    const Status made = MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}}, PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid);
+    const Status made =
+        MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}},
+                        PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid);
     EXPECT_TRUE(made.ok()) << made.message();
     RasterWork work;
     EXPECT_TRUE(PrepareRaster(grid, work.raster).ok());

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 std::string CheckFolder(const std::string& folder) {
     const ShellResult check =
         RunShell(std::string(KORVANE_FAULT_TOOL) + " check '" + folder + "' >/dev/null");
-    return check.exitStatus == 0 ? "" : check.err + "(exit " + std::to_string(check.exitStatus) + ")";
+    return check.exitStatus == 0 ? ""
+                                 : check.err + "(exit " + std::to_string(check.exitStatus) + ")";
 }
 
 void PlantLeftovers(const TempDir& dir, const std::string& folder) {
@@ -65,9 +66,9 @@ TEST(SideBySide, TwoSeriesIntoOneFolderLeaveOnlyWholePicturesOfOneOrTheOther) {
                         SetupFor(std::string(name) + "/events.dat", pictures, 300, 200, radius));
         shared.write(std::string(name) + ".ini",
                      SetupFor("events.dat", pictures, 300, 200, radius));
-        ASSERT_EQ(RunBatch({"spatial", std::string(name) + ".ini"}, reference.path().string())
-                      .exitStatus,
-                  0);
+        ASSERT_EQ(
+            RunBatch({"spatial", std::string(name) + ".ini"}, reference.path().string()).exitStatus,
+            0);
     }
     shared.write("events.dat", SmallCloud);
     for (int round = 0; round < 3; ++round) {

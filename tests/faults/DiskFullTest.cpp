@@ -17,9 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#define REQUIRE_SMALL_DISK(disk)                                                          \
-    if (!(disk).mounted()) {                                                              \
-        GTEST_SKIP() << "a tmpfs cannot be mounted here (" << (disk).reason()             \
+#define REQUIRE_SMALL_DISK(disk)                                                             \
+    if (!(disk).mounted()) {                                                                 \
+        GTEST_SKIP() << "a tmpfs cannot be mounted here (" << (disk).reason()                \
                      << "); the injected write failures of AtomicFileTest cover the writer"; \
     }
 

@@ -43,7 +43,8 @@ std::string FillDisk(const std::string& folder, long long spare) {
     ::close(fd);
     if (spare > 0) {
         const long long size = static_cast<long long>(std::filesystem::file_size(path));
-        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(std::max(0LL, size - spare)));
+        std::filesystem::resize_file(path,
+                                     static_cast<std::uintmax_t>(std::max(0LL, size - spare)));
     }
     return path;
 }
@@ -93,15 +94,24 @@ std::string SetupFor(const std::string& eventFile, int pictures, int width, int 
                      int radius) {
     const std::string n = std::to_string(pictures);
     const std::vector<std::pair<std::string, std::string>> lines = {
-        {"[File-Path]", eventFile},     {"[Direction]", "2"},
-        {"[Amin]", "0"},                {"[Amax]", "10"},
-        {"[Bmin]", "0"},                {"[Bmax]", "10"},
-        {"[Cmin]", "0"},                {"[Cmax]", "10"},
-        {"[Timestart]", "0"},           {"[Timeend]", "10"},
-        {"[Fixedsize]", "1"},           {"[Width]", std::to_string(width)},
-        {"[Height]", std::to_string(height)}, {"[Fixeddensity]", "0"},
-        {"[Maxdensity]", "0"},          {"[Gaussiandistance]", "1"},
-        {"[NoOfPictures]", n},          {"[Cumulative]", "0"},
+        {"[File-Path]", eventFile},
+        {"[Direction]", "2"},
+        {"[Amin]", "0"},
+        {"[Amax]", "10"},
+        {"[Bmin]", "0"},
+        {"[Bmax]", "10"},
+        {"[Cmin]", "0"},
+        {"[Cmax]", "10"},
+        {"[Timestart]", "0"},
+        {"[Timeend]", "10"},
+        {"[Fixedsize]", "1"},
+        {"[Width]", std::to_string(width)},
+        {"[Height]", std::to_string(height)},
+        {"[Fixeddensity]", "0"},
+        {"[Maxdensity]", "0"},
+        {"[Gaussiandistance]", "1"},
+        {"[NoOfPictures]", n},
+        {"[Cumulative]", "0"},
         {"[Radius]", std::to_string(radius)},
     };
     std::string text;

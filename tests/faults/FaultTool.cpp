@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 using korvane::CalculationSetup;
 
 bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 std::string Bytes(const fs::path& path) {
@@ -84,7 +85,8 @@ std::string MovieFault(const fs::path& path) {
 std::string SetupFault(const fs::path& path) {
     const std::string text = Bytes(path);
     std::size_t lines = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) {
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
+         at = text.find("\r\n", at + 2)) {
         ++lines;
     }
     if (lines != 19 || !EndsWith(text, "\r\n")) {
@@ -123,8 +125,7 @@ int Check(const std::string& folder) {
             std::cerr << "damaged: " << entry.path().string() << ": " << fault << "\n";
         }
     }
-    std::cout << whole << " whole, " << damaged << " damaged, " << temporaries
-              << " temporaries\n";
+    std::cout << whole << " whole, " << damaged << " damaged, " << temporaries << " temporaries\n";
     return damaged == 0 ? 0 : 1;
 }
 

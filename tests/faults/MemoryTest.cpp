@@ -22,8 +22,8 @@ ShellResult RunLimited(const TempDir& dir, long long kibibytes, const std::strin
 #endif
     const std::string limit =
         kibibytes > 0 ? "ulimit -v " + std::to_string(kibibytes) + " && " : std::string();
-    return RunShell("cd '" + dir.path().string() + "' && " + limit + "exec " +
-                    KORVANE_BATCH_PATH + " " + command + " setup.ini >/dev/null");
+    return RunShell("cd '" + dir.path().string() + "' && " + limit + "exec " + KORVANE_BATCH_PATH +
+                    " " + command + " setup.ini >/dev/null");
 }
 
 TEST(LowMemory, AnEventFileBeyondTheBudgetIsRefusedByName) {
@@ -31,7 +31,7 @@ TEST(LowMemory, AnEventFileBeyondTheBudgetIsRefusedByName) {
     GTEST_SKIP() << "a sanitized program cannot run under a small address-space limit";
 #endif
     TempDir dir;
-    const long long limit = 300000;                  // KiB of address space
+    const long long limit = 300000;                   // KiB of address space
     const long long budget = limit * 1024 / 2 / 200;  // events: half of it at 200 bytes each
     std::string lines;
     for (long long n = 0; n < budget + 10; ++n) {

@@ -9,8 +9,8 @@
 
 #include "movie/MovieConversion.h"
 #include "movie/MovieTestPictures.h"
-#include "support/MovieRun.h"
 #include "support/Folders.h"
+#include "support/MovieRun.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -306,8 +306,9 @@ TEST(MovieConversion, AcceptsTheLongestMovieName) {
     const std::string name = std::string(251, 'm') + ".avi";  // 255 characters
     RecordingHost host;
 
-    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movies.file(name), "MJPG", host),
-              ConversionOutcome::Written);
+    EXPECT_EQ(
+        testing::ConvertShowingMessages(pictures.path().string(), movies.file(name), "MJPG", host),
+        ConversionOutcome::Written);
     EXPECT_EQ(FolderNames(movies.path().string()), std::vector<std::string>{name});
 }
 
@@ -319,9 +320,9 @@ TEST(MovieConversion, ReportsATargetThatCannotBeWritten) {
     const std::string blocker = movies.write("plain-file", "x");
     RecordingHost host;
 
-    EXPECT_EQ(
-        testing::ConvertShowingMessages(pictures.path().string(), blocker + "/sub/movie.avi", "MJPG", host),
-        ConversionOutcome::Failed);
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), blocker + "/sub/movie.avi",
+                                              "MJPG", host),
+              ConversionOutcome::Failed);
 
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].text.find("movie.avi"), std::string::npos);
@@ -360,9 +361,9 @@ TEST(MovieConversion, RefusesACodecThatIsNoFourCharacterCode) {
     for (const std::string& codec :
          std::vector<std::string>{"", "MJP", "MJPGX", std::string("MJ\0G", 4)}) {
         RecordingHost host;
-        EXPECT_EQ(
-            testing::ConvertShowingMessages(pictures.path().string(), movies.file("movie.avi"), codec, host),
-            ConversionOutcome::Failed);
+        EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(),
+                                                  movies.file("movie.avi"), codec, host),
+                  ConversionOutcome::Failed);
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_NE(host.messages[0].text.find("codec"), std::string::npos);
         EXPECT_TRUE(FolderNames(movies.path().string()).empty());
@@ -399,9 +400,9 @@ TEST(AviCodecs, OffersMjpgFirstAndEveryCodecOfferedWritesAMovie) {
         EXPECT_EQ(std::count(codecs.begin(), codecs.end(), codec), 1) << codec;
         TempDir movies;
         RecordingHost host;
-        EXPECT_EQ(
-            testing::ConvertShowingMessages(pictures.path().string(), movies.file("m.avi"), codec, host),
-            ConversionOutcome::Written)
+        EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movies.file("m.avi"),
+                                                  codec, host),
+                  ConversionOutcome::Written)
             << codec;
         EXPECT_EQ(ReadMovie(movies.file("m.avi")).centres.size(), 3u) << codec;
     }

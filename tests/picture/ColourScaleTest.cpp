@@ -110,12 +110,17 @@ TEST(PictureFileName, PadsToFourDigits) {
 TEST(DensityToColour, SameAsTheReferenceScale) {
     std::mt19937_64 random(21);
     std::uniform_real_distribution<double> unit(-0.1, 1.2);
-    const float maxima[] = {1.0f, 3.0f, 0.8f, 2.4f, 765.0f, 1e-30f, 3e38f, 0.0f, -2.0f,
-                            std::numeric_limits<float>::infinity()};
+    const float maxima[] = {1.0f,   3.0f,  0.8f, 2.4f,  765.0f,
+                            1e-30f, 3e38f, 0.0f, -2.0f, std::numeric_limits<float>::infinity()};
     for (float maximum : maxima) {
         const double t = maximum / 3.0f;
-        std::vector<double> densities = {0.0, t, 2 * t, 3 * t, std::nextafter(t, 0.0),
-                                         std::nextafter(2 * t, 0.0), std::nextafter(3 * t, 0.0),
+        std::vector<double> densities = {0.0,
+                                         t,
+                                         2 * t,
+                                         3 * t,
+                                         std::nextafter(t, 0.0),
+                                         std::nextafter(2 * t, 0.0),
+                                         std::nextafter(3 * t, 0.0),
                                          std::nextafter(3 * t, INFINITY)};
         for (int n = 0; n < 5000; ++n) {
             densities.push_back(unit(random) * (std::isfinite(maximum) ? maximum : 1e30));

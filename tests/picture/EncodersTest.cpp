@@ -20,7 +20,8 @@ cv::Mat PictureOf(int width, int height, unsigned seed) {
     for (int r = 0; r < height; ++r) {
         for (int c = 0; c < width; ++c) {
             if (random() % 3 == 0) {
-                picture.at<cv::Vec3b>(r, c) = cv::Vec3b(random() % 256, random() % 256, random() % 256);
+                picture.at<cv::Vec3b>(r, c) =
+                    cv::Vec3b(random() % 256, random() % 256, random() % 256);
             }
         }
     }
@@ -36,7 +37,8 @@ TEST(EncodeBmp, GivesTheBytesOfThePictureLibrary) {
     std::vector<unsigned char> ours;
     for (int width = 1; width <= 9; ++width) {
         for (int height : {1, 2, 17}) {
-            const cv::Mat picture = PictureOf(width, height, static_cast<unsigned>(width * 31 + height));
+            const cv::Mat picture =
+                PictureOf(width, height, static_cast<unsigned>(width * 31 + height));
             std::vector<unsigned char> theirs;
             ASSERT_TRUE(cv::imencode(".bmp", picture, theirs));
             ASSERT_TRUE(EncodeBmp(picture, ours));

@@ -5,8 +5,8 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
-#include "events/EventTable.h"
 #include "density/PerspectiveFrame.h"
+#include "events/EventTable.h"
 
 namespace korvane::reference {
 

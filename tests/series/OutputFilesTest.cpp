@@ -22,7 +22,7 @@ using nlohmann::json;
 
 // Records the summary and can stop after picture n.
 class Recorder : public SeriesObserver {
-public:
+  public:
     void SeriesStarted(int) override {}
     void PictureWritten(const WrittenPicture& picture) override { written.push_back(picture.path); }
     bool CancelRequested() override {
@@ -189,7 +189,8 @@ TEST(OutputFiles, IndexListsWhatWasWritten) {
         const json& picture = pictures[i];
         EXPECT_EQ(picture["number"], i + 1);
         EXPECT_EQ(picture["file"], PictureFileName("space", static_cast<int>(i + 1)));
-        EXPECT_EQ(picture["densities"], NumberedFileName("space", static_cast<int>(i + 1), ".tiff"));
+        EXPECT_EQ(picture["densities"],
+                  NumberedFileName("space", static_cast<int>(i + 1), ".tiff"));
         EXPECT_EQ(picture["caption"], p + step);
         EXPECT_EQ(picture["horizontal"]["min"], 0.0);
         EXPECT_EQ(picture["horizontal"]["max"], 10.0);
@@ -210,7 +211,7 @@ TEST(OutputFiles, IndexListsWhatWasWritten) {
 TEST(OutputFiles, TimeIndexCountsEachWindowAndTheSummaryCountsTheRest) {
     // Events inside and outside the picture plane, on window bounds and after the end.
     EventTable table;
-    const EventRecord rows[] = {{5, 5, 5, 0.5}, {5, 5, 5, 5.0},  {5, 5, 5, 5.5},
+    const EventRecord rows[] = {{5, 5, 5, 0.5},  {5, 5, 5, 5.0}, {5, 5, 5, 5.5},
                                 {50, 5, 5, 5.5}, {5, 5, 5, 20},  {5, -3, 5, 1}};
     for (const EventRecord& e : rows) {
         table.rows[table.count++] = e;

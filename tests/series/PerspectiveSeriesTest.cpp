@@ -3,11 +3,11 @@
 #include <cmath>
 #include <random>
 
+#include "density/PerspectiveFrame.h"
+#include "density/PerspectiveMaximum.h"
 #include "events/EventOrdering.h"
 #include "reference/ReferencePerspective.h"
 #include "reference/ReferenceRules.h"
-#include "density/PerspectiveFrame.h"
-#include "density/PerspectiveMaximum.h"
 #include "series/PerspectiveSeries.h"
 #include "setup/CalculateCommand.h"
 #include "support/Folders.h"
@@ -74,7 +74,9 @@ struct Calculation {
         return Saved(n)(cv::Rect(100, 100, box.width, box.height)).clone();
     }
 
-    int PictureCount() const { return static_cast<int>(testing::NamesBesideTheIndex(dir.path()).size()); }
+    int PictureCount() const {
+        return static_cast<int>(testing::NamesBesideTheIndex(dir.path()).size());
+    }
 };
 
 bool AllBlack(const cv::Mat& image) {
@@ -364,7 +366,8 @@ TEST(PerspectiveSeries, DegenerateAndExtremeInputsFinish) {
             const Status result = calc.Run();
             EXPECT_TRUE(result.ok()) << c.what << result.message();
             EXPECT_EQ(calc.PictureCount(), 2) << c.what;
-            EXPECT_GE(EstimatePerspectiveMaximum(calc.events, c.box, Weighting{c.radius, gaussian}, false),
+            EXPECT_GE(EstimatePerspectiveMaximum(calc.events, c.box, Weighting{c.radius, gaussian},
+                                                 false),
                       0.0)
                 << c.what;
         }

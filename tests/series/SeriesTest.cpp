@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "density/DensityTestSupport.h"
-#include "support/EventClouds.h"
+#include "reference/ReferenceRules.h"
 #include "series/PlaneSeries.h"
 #include "setup/CalculateCommand.h"
-#include "reference/ReferenceRules.h"
+#include "support/EventClouds.h"
 #include "support/Folders.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -114,8 +114,8 @@ void ExpectFinishedBox(const Status& status, const RecordingHost& host, const ch
     EXPECT_EQ(box->icon, MessageIcon::Information) << what;
 }
 
-using reference::PictureName;
 using reference::NumberedNames;
+using reference::PictureName;
 
 TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
     struct Case {
@@ -138,7 +138,8 @@ TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
         const Status result = c.spatial ? bench.Spatial(c.pictures, 2, c.start, c.end)
                                         : bench.Time(c.pictures, c.start, c.end, false);
         EXPECT_TRUE(result.ok()) << c.name;
-        EXPECT_EQ(bench.Pictures(), NumberedNames(c.spatial ? "space" : "time", c.expected)) << c.name;
+        EXPECT_EQ(bench.Pictures(), NumberedNames(c.spatial ? "space" : "time", c.expected))
+            << c.name;
         EXPECT_EQ(bench.host.rangeLower, 0) << c.name;
         EXPECT_EQ(bench.host.rangeUpper, c.progressTop) << c.name;
         std::vector<int> positions;
@@ -252,8 +253,8 @@ TEST(Series, LinksPlantedBesideThePicturesAreNotFollowed) {
                             std::filesystem::directory_iterator()),
               1);
     for (const std::string& name : names) {
-        EXPECT_TRUE(std::filesystem::is_regular_file(
-            std::filesystem::symlink_status(bench.dir.file(name))))
+        EXPECT_TRUE(
+            std::filesystem::is_regular_file(std::filesystem::symlink_status(bench.dir.file(name))))
             << name;
         EXPECT_FALSE(cv::imread(bench.dir.file(name), cv::IMREAD_UNCHANGED).empty()) << name;
         EXPECT_TRUE(std::filesystem::is_symlink(bench.dir.file(name + ".part"))) << name;

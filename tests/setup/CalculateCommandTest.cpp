@@ -2,8 +2,8 @@
 
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 

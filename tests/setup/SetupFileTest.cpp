@@ -323,9 +323,9 @@ TEST(SaveSetupFile, AFullDeviceReportsTheFailure) {
         GTEST_SKIP() << "no /dev/full";
     }
     std::vector<std::string> traced;
-    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), "/dev/full",
-                               [&](const std::string& line) { traced.push_back(line); })
-                     .ok());
+    EXPECT_FALSE(SaveSetupFile(DistinctSetup(), "/dev/full", [&](const std::string& line) {
+                     traced.push_back(line);
+                 }).ok());
     EXPECT_EQ(traced, std::vector<std::string>{"File open NOT succesfull"});
 }
 

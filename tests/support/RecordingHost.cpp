@@ -10,7 +10,9 @@ void RecordingHost::SetProgressRange(int lower, int upper) {
     ++rangeCalls;
 }
 
-void RecordingHost::SetProgressPosition(int position) { positions.push_back(position); }
+void RecordingHost::SetProgressPosition(int position) {
+    positions.push_back(position);
+}
 
 void RecordingHost::DrainMessageQueue() {
     ++drains;
@@ -52,8 +54,8 @@ CalculateOutcome CalculateRecorded(const DialogValues& values, int calculationMo
 }
 
 bool InputPasses(const DialogValues& values, int calculationMode, RecordingHost& host) {
-    const CalculationKind kind = calculationMode == SpatialResolvedMode ? CalculationKind::Spatial
-                                                                        : CalculationKind::Time;
+    const CalculationKind kind =
+        calculationMode == SpatialResolvedMode ? CalculationKind::Spatial : CalculationKind::Time;
     CalculationRequest request;
     const Status status = ParseCalculation(values, kind, &request);
     if (!status.ok()) {

@@ -23,7 +23,7 @@ struct RecordedMessage {
 };
 
 class RecordingHost : public Host {
-public:
+  public:
     RecordingHost() = default;
     // The observer refers to this host: a copy would report to the original.
     RecordingHost(const RecordingHost&) = delete;
@@ -57,9 +57,9 @@ public:
     std::vector<RecordedMessage> messages;
     std::vector<std::string> traces;  // the series' diagnostic lines, in order
 
-private:
-    ProgressSeriesObserver m_observer{
-        *this, [this](const std::string& line) { traces.push_back(line); }};
+  private:
+    ProgressSeriesObserver m_observer{*this,
+                                      [this](const std::string& line) { traces.push_back(line); }};
 };
 
 // How a "Calculate!" command ended, as the tests tell the cases apart.

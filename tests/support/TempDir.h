@@ -8,7 +8,7 @@
 namespace korvane::testing {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ public:
     // Writes `content` byte for byte to `name` in the folder and returns its path.
     std::string write(const std::string& name, const std::string& content) const;
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
