@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
+#include <opencv2/imgcodecs.hpp>
 #include <string>
 
 #include "BatchRun.h"
@@ -55,6 +57,36 @@ TEST(DiskFull, ASeriesStopsAtThePictureThatDoesNotFitAndKeepsTheOnesBefore) {
     ReferenceSeries reference(40);
     for (const std::string& name : written) {
         EXPECT_EQ(ReadWholeFile(dir.file(name)), ReadWholeFile(reference.dir.file(name))) << name;
+    }
+}
+
+// With density data and the index, a full disk stops the series the same way; every density
+// file left decodes whole, and an index that fit says the series is incomplete.
+TEST(DiskFull, DensityDataAndTheIndexAreWholeOrAbsent) {
+    SmallDisk disk(1 << 20);
+    REQUIRE_SMALL_DISK(disk);
+    const TempDir& dir = disk.dir();
+    dir.write("events.dat", SmallCloud);
+    dir.write("setup.ini", SetupFor("events.dat", 40, 300, 200));
+    const BatchResult run = RunBatch({"spatial", "setup.ini", "--densities"}, dir.path().string());
+    EXPECT_EQ(run.exitStatus, 2) << run.err;
+    EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+    EXPECT_TRUE(HiddenNames(dir.path().string()).empty());
+
+    int densities = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir.path())) {
+        if (entry.path().extension() != ".tiff") {
+            continue;
+        }
+        const cv::Mat values = cv::imread(entry.path().string(), cv::IMREAD_UNCHANGED);
+        EXPECT_EQ(values.type(), CV_32FC1) << entry.path();
+        EXPECT_EQ(values.cols, 302) << entry.path();
+        ++densities;
+    }
+    EXPECT_LT(densities, 40);
+    if (fs::exists(dir.file("space.json"))) {
+        const nlohmann::json index = nlohmann::json::parse(ReadWholeFile(dir.file("space.json")));
+        EXPECT_EQ(index.value("complete", true), false);
     }
 }
 
