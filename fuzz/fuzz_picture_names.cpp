@@ -38,7 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             number = number < 100000 ? number * 10 + (digit - '0') : number;
         }
         if (digits.size() == 4 || (digits.size() > 4 && digits[0] != '0' && number < 100000)) {
-            Require(korvane::FramePicturePath("/folder/" + prefix, number) == "/folder/" + name,
+            // In the picture's own format: a series is BMP or PNG throughout.
+            const std::string extension = name.substr(name.size() - 4);
+            Require(korvane::FramePicturePath("/folder/" + prefix, number, extension) ==
+                        "/folder/" + name,
                     "a frame's path names the picture of its number");
         }
     }
