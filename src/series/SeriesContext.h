@@ -13,10 +13,8 @@
 namespace korvane {
 
 // Buffers a series allocates once and reuses for every picture (a fresh page costs more to
-// touch than a unit-weight picture costs to compute).
-struct SeriesWorkspace : RasterWork {
-    cv::Mat canvas;  // the labelled picture written to disk
-};
+// touch than a unit-weight picture costs to compute); the canvases are the series loop's.
+using SeriesWorkspace = RasterWork;
 
 // What a calculation keeps between runs: one instance in the application (or the batch
 // front end, or a test), overwritten by each calculation.

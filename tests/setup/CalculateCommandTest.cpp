@@ -343,6 +343,18 @@ DialogValues DistinctRanges(DialogValues values) {
     return values;
 }
 
+// The picture axes and the depth axis the request's direction gives.
+void ExpectAxisRanges(const CalculationRequest& request, const DerivationRow& row) {
+    const PlaneRange ranges = PictureRanges(request);
+    EXPECT_EQ(ranges.horizontal.min, row.hMin) << row.what;
+    EXPECT_EQ(ranges.horizontal.max, row.hMax) << row.what;
+    EXPECT_EQ(ranges.vertical.min, row.vMin) << row.what;
+    EXPECT_EQ(ranges.vertical.max, row.vMax) << row.what;
+    const AxisRange depth = request.box.Column(ViewAxes(request.direction).depth);
+    EXPECT_EQ(depth.min, row.depthMin) << row.what;
+    EXPECT_EQ(depth.max, row.depthMax) << row.what;
+}
+
 TEST_F(CalculateCommandTest, SpatialRunTakesItsAxesFromTheDirection) {
     const DerivationRow rows[] = {
         {"along x", 0, 2, 6, -4, 4, 0, 10},
@@ -358,14 +370,8 @@ TEST_F(CalculateCommandTest, SpatialRunTakesItsAxesFromTheDirection) {
         const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
         EXPECT_EQ(request.kind, CalculationKind::Spatial);
         EXPECT_EQ(request.direction, static_cast<ViewDirection>(row.direction));
-        const PlaneRange ranges = PictureRanges(request);
-        EXPECT_EQ(ranges.horizontal.min, row.hMin) << row.what;
-        EXPECT_EQ(ranges.horizontal.max, row.hMax) << row.what;
-        EXPECT_EQ(ranges.vertical.min, row.vMin) << row.what;
-        EXPECT_EQ(ranges.vertical.max, row.vMax) << row.what;
+        ExpectAxisRanges(request, row);
         const AxisRange depth = request.box.Column(ViewAxes(request.direction).depth);
-        EXPECT_EQ(depth.min, row.depthMin) << row.what;
-        EXPECT_EQ(depth.max, row.depthMax) << row.what;
         EXPECT_EQ(request.pictureWidth, 40.0);
         EXPECT_EQ(request.pictureHeight, 30.0);
         const PlaneScale scale = PictureScale(request);
@@ -473,15 +479,8 @@ TEST_F(CalculateCommandTest, TimeRunTakesItsAxesFromTheDirectionAndKeepsTheDepth
             values.numberOfPictures = "5";
             const CalculationRequest request = RequestOf(values, TimeResolvedMode);
             EXPECT_EQ(request.kind, CalculationKind::Time);
-            const PlaneRange ranges = PictureRanges(request);
-            EXPECT_EQ(ranges.horizontal.min, row.hMin) << row.what;
-            EXPECT_EQ(ranges.horizontal.max, row.hMax) << row.what;
-            EXPECT_EQ(ranges.vertical.min, row.vMin) << row.what;
-            EXPECT_EQ(ranges.vertical.max, row.vMax) << row.what;
             // The depth range goes along untouched; no time picture uses it.
-            const AxisRange depth = request.box.Column(ViewAxes(request.direction).depth);
-            EXPECT_EQ(depth.min, row.depthMin) << row.what;
-            EXPECT_EQ(depth.max, row.depthMax) << row.what;
+            ExpectAxisRanges(request, row);
             EXPECT_EQ(request.time.min, 0.0);
             EXPECT_EQ(request.time.max, 10.0);
             EXPECT_EQ(ScaleOrStep(request.time, request.numberOfPictures), 2.0);
