@@ -31,7 +31,7 @@ struct Point {
 // The highest kernel sum over a list of points. Point j counts for point i when it lies in
 // the strict box around i on every axis and passes `extra(i, j)`; each sum adds the weights
 // of i's points in ascending j, exactly as the plain all-pairs loop does, so the result is
-// that loop's to the last bit.
+// that loop's to the last bit. Weights are never above 1 (a kernel's value).
 //
 // The first Dims - 1 axes are cut into cells; within a column of cells the events are sorted
 // on the last axis, where an event's partners form one run; as the events of a column are
@@ -61,7 +61,11 @@ class HighestSum {
         }
         m_sums.assign(static_cast<std::size_t>(n), 0.0);
         if (BuildColumns()) {
-            SumByColumns();
+            if (m_unit) {
+                SumByColumns();
+            } else {
+                SumHighestFirst();
+            }
         } else {
             SumAllPairs();
         }
@@ -159,11 +163,13 @@ class HighestSum {
         m_memberPoints.clear();
         m_memberIndex.clear();
         m_memberLast.clear();
+        m_memberColumn.clear();
         for (std::size_t p = 0; p < members.size(); ++p) {
             if (p == 0 || members[p].key != members[p - 1].key) {
                 m_keys.push_back(members[p].key);
                 m_starts.push_back(static_cast<int>(p));
             }
+            m_memberColumn.push_back(static_cast<int>(m_keys.size()) - 1);
             m_memberPoints.push_back(m_points[members[p].index]);
             m_memberIndex.push_back(members[p].index);
             m_memberLast.push_back(members[p].last);
@@ -234,8 +240,90 @@ class HighestSum {
             ++run.lo;
         }
         run.hi = std::max(run.hi, run.lo);
-        while (run.hi < run.end && x - values[run.hi] > -half) {
+        while (run.end > run.hi && x - values[run.hi] > -half) {
             ++run.hi;
+        }
+    }
+
+    // The weights of member m's partners, found by bisection in each neighbouring column,
+    // added in ascending point order.
+    double SumOfMember(int m, std::vector<std::pair<int, int>>& neighbours,
+                       std::vector<int>& partners) const {
+        NeighbourColumns(m_memberColumn[m], neighbours);
+        const Point<Dims>& p = m_memberPoints[m];
+        const double x = m_memberLast[m];
+        const double half = m_half[Dims - 1];
+        const double* values = m_memberLast.data();
+        partners.clear();
+        for (const auto& [begin, end] : neighbours) {
+            const double* lo = std::partition_point(values + begin, values + end,
+                                                    [&](double y) { return x - y >= half; });
+            const double* hi = std::partition_point(lo, values + end,
+                                                    [&](double y) { return x - y > -half; });
+            const auto stop = static_cast<int>(hi - values);
+            for (auto q = static_cast<int>(lo - values); q < stop; ++q) {
+                if (PassesGridded(p, m_memberPoints[q])) {
+                    partners.push_back(m_memberIndex[q]);
+                }
+            }
+        }
+        std::sort(partners.begin(), partners.end());
+        const int i = m_memberIndex[m];
+        double sum = 0.0;
+        for (int j : partners) {
+            sum += m_weight(m_points[i], m_points[j]);
+        }
+        return sum;
+    }
+
+    // Kernel weights: only the sums that can be the highest. A sum of weights of at most 1
+    // never exceeds the number of its terms, even rounded (rounding is monotone and counts
+    // are exact), so the sums are taken in order of falling count and stop once no count
+    // left is above the highest sum found. The sums left out are 0 and cannot be the highest.
+    void SumHighestFirst() {
+        m_unit = true;
+        SumByColumns();  // every point's count of partners, in m_sums
+        m_unit = false;
+        const int members = static_cast<int>(m_memberIndex.size());
+        std::vector<int> counts(static_cast<std::size_t>(members));
+        int top = 0;
+        for (int m = 0; m < members; ++m) {
+            counts[m] = static_cast<int>(m_sums[m_memberIndex[m]]);
+            top = std::max(top, counts[m]);
+        }
+        std::fill(m_sums.begin(), m_sums.end(), 0.0);
+        // The members by falling count (a counting sort).
+        std::vector<int> first(static_cast<std::size_t>(top) + 2, 0);
+        for (int count : counts) {
+            ++first[top - count + 1];
+        }
+        for (int k = 1; k <= top + 1; ++k) {
+            first[k] += first[k - 1];
+        }
+        std::vector<int> order(static_cast<std::size_t>(members));
+        for (int m = 0; m < members; ++m) {
+            order[first[top - counts[m]]++] = m;
+        }
+        constexpr int Batch = 32;
+        double highest = 0.0;
+        int next = 0;
+        while (next < members && counts[order[next]] > highest) {
+            const int end = std::min(members, next + Batch);
+            cv::parallel_for_(cv::Range(next, end), [&](const cv::Range& range) {
+                std::vector<std::pair<int, int>> neighbours;
+                std::vector<int> partners;
+                for (int k = range.start; k < range.end; ++k) {
+                    const int m = order[k];
+                    m_sums[m_memberIndex[m]] = SumOfMember(m, neighbours, partners);
+                }
+            });
+            for (int k = next; k < end; ++k) {
+                const double sum = m_sums[m_memberIndex[order[k]]];
+                if (sum > highest) {
+                    highest = sum;
+                }
+            }
+            next = end;
         }
     }
 
@@ -313,6 +401,7 @@ class HighestSum {
     std::vector<Point<Dims>> m_memberPoints;  // by column, then on the last axis
     std::vector<int> m_memberIndex;
     std::vector<double> m_memberLast;
+    std::vector<int> m_memberColumn;  // the column of each member
 };
 
 // The highest sum over `points` (see HighestSum).
