@@ -7,8 +7,11 @@
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -216,6 +219,52 @@ int WriteEveryByte(int fd, std::string_view bytes, WriteCall write) {
     return 0;
 }
 
+int WriteEveryPiece(int fd, const std::vector<std::string_view>& pieces, WriteCall write) {
+    if (write != nullptr) {
+        for (const std::string_view piece : pieces) {
+            if (const int error = WriteEveryByte(fd, piece, write); error != 0) {
+                return error;
+            }
+        }
+        return 0;
+    }
+    std::vector<iovec> chunks;
+    chunks.reserve(std::min<std::size_t>(pieces.size(), IOV_MAX));
+    std::size_t next = 0;
+    while (next < pieces.size()) {
+        chunks.clear();
+        for (std::size_t k = next; k < pieces.size() && chunks.size() < IOV_MAX; ++k) {
+            chunks.push_back({const_cast<char*>(pieces[k].data()), pieces[k].size()});
+        }
+        // Written in one call or more: a short write leaves the rest of a piece for the next.
+        std::size_t first = 0;
+        while (first < chunks.size()) {
+            const ssize_t done =
+                ::writev(fd, chunks.data() + first, static_cast<int>(chunks.size() - first));
+            if (done < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return errno;
+            }
+            std::size_t left = static_cast<std::size_t>(done);
+            while (first < chunks.size() && left >= chunks[first].iov_len) {
+                left -= chunks[first].iov_len;
+                ++first;
+            }
+            if (first < chunks.size()) {
+                if (done == 0 && chunks[first].iov_len > 0) {
+                    return EIO;  // a write that makes no progress would loop for ever
+                }
+                chunks[first].iov_base = static_cast<char*>(chunks[first].iov_base) + left;
+                chunks[first].iov_len -= left;
+            }
+        }
+        next += chunks.size();
+    }
+    return 0;
+}
+
 AtomicFile::AtomicFile(std::string target, AtomicFileOptions options)
     : m_target(std::move(target)), m_options(options) {}
 
@@ -262,6 +311,16 @@ Status AtomicFile::Write(std::string_view bytes) {
         return Fail(EBADF);
     }
     if (const int error = WriteEveryByte(m_fd, bytes, m_options.write); error != 0) {
+        return Fail(error);
+    }
+    return Status::Ok();
+}
+
+Status AtomicFile::Write(const std::vector<std::string_view>& pieces) {
+    if (m_fd < 0) {
+        return Fail(EBADF);
+    }
+    if (const int error = WriteEveryPiece(m_fd, pieces, m_options.write); error != 0) {
         return Fail(error);
     }
     return Status::Ok();
@@ -315,6 +374,18 @@ Status WriteFileAtomically(const std::string& target, std::string_view bytes,
         return created;
     }
     if (Status written = file.Write(bytes); !written.ok()) {
+        return written;
+    }
+    return file.Commit();
+}
+
+Status WriteFileAtomically(const std::string& target, const std::vector<std::string_view>& pieces,
+                           const AtomicFileOptions& options) {
+    AtomicFile file(target, options);
+    if (Status created = file.Create(); !created.ok()) {
+        return created;
+    }
+    if (Status written = file.Write(pieces); !written.ok()) {
         return written;
     }
     return file.Commit();

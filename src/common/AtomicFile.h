@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/Status.h"
 
@@ -46,6 +47,10 @@ struct AtomicFileOptions {
 // a short write. Returns 0, or the errno of the failed write.
 int WriteEveryByte(int fd, std::string_view bytes, WriteCall write = nullptr);
 
+// Writes `pieces` one after the other as WriteEveryByte does, gathered into few system calls
+// (each piece through `write` when one is given).
+int WriteEveryPiece(int fd, const std::vector<std::string_view>& pieces, WriteCall write = nullptr);
+
 // The system's text for an errno value.
 std::string SystemReason(int error);
 
@@ -61,6 +66,7 @@ class AtomicFile {
 
     Status Create();
     Status Write(std::string_view bytes);
+    Status Write(const std::vector<std::string_view>& pieces);
     // Closes the file and renames it onto the target.
     Status Commit();
 
@@ -88,6 +94,8 @@ bool IsTemporaryName(std::string_view name);
 
 // Create, Write and Commit in one call.
 Status WriteFileAtomically(const std::string& target, std::string_view bytes,
+                           const AtomicFileOptions& options = {});
+Status WriteFileAtomically(const std::string& target, const std::vector<std::string_view>& pieces,
                            const AtomicFileOptions& options = {});
 
 // For a library that must open its output by name (the video writer): a private folder

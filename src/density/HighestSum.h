@@ -258,8 +258,8 @@ class HighestSum {
         for (const auto& [begin, end] : neighbours) {
             const double* lo = std::partition_point(values + begin, values + end,
                                                     [&](double y) { return x - y >= half; });
-            const double* hi = std::partition_point(lo, values + end,
-                                                    [&](double y) { return x - y > -half; });
+            const double* hi =
+                std::partition_point(lo, values + end, [&](double y) { return x - y > -half; });
             const auto stop = static_cast<int>(hi - values);
             for (auto q = static_cast<int>(lo - values); q < stop; ++q) {
                 if (PassesGridded(p, m_memberPoints[q])) {

@@ -212,10 +212,7 @@ Status WritePictureFile(const cv::Mat& canvas, const std::string& path, EncodedP
     }
     AtomicFileOptions options;
     options.failureText = PictureFailureText;
-    return WriteFileAtomically(
-        path,
-        std::string_view(reinterpret_cast<const char*>(encoded.bytes.data()), encoded.bytes.size()),
-        options);
+    return WriteFileAtomically(path, encoded.pieces, options);
 }
 
 Status WriteDensityPicture(const cv::Mat& raster, const PictureLabels& labels,

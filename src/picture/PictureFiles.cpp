@@ -19,9 +19,15 @@ std::string DensityFailureText(const std::string& path, const std::string& reaso
 
 bool EncodePicture(PictureFormat format, const cv::Mat& picture, EncodedPicture& encoded) {
     if (format == PictureFormat::Bmp) {
-        return EncodeBmp(picture, encoded.bytes);
+        return BmpPieces(picture, encoded.bmpHeader, encoded.pieces);
     }
-    return EncodePng(picture, encoded.png, encoded.bytes);
+    encoded.pieces.clear();
+    if (!EncodePng(picture, encoded.png, encoded.bytes)) {
+        return false;
+    }
+    encoded.pieces.emplace_back(reinterpret_cast<const char*>(encoded.bytes.data()),
+                                encoded.bytes.size());
+    return true;
 }
 
 void CopyDensities(const DensityField& field, cv::Size area, cv::Mat& image) {

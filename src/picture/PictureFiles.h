@@ -2,26 +2,31 @@
 // The files beside a series' pictures: the picture in its format (BMP or PNG) and, on
 // request, the densities the picture was coloured from, as a 32-bit float TIFF.
 
+#include <array>
 #include <opencv2/core.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/Status.h"
 #include "density/BoxFill.h"
+#include "picture/BmpEncoder.h"
 #include "picture/PictureFileName.h"
 #include "picture/PngEncoder.h"
 
 namespace korvane {
 
-// Encodes an 8-bit, 3-channel picture as BMP (the program's own bytes) or PNG (lossless,
-// the same pixels) into `encoded.bytes`, whose memory is kept from call to call. False when it
-// cannot be encoded.
 // The encoders' buffers, kept for a whole series (fresh pages cost more than the encoding).
 struct EncodedPicture {
-    std::vector<unsigned char> bytes;  // the file's bytes
+    std::vector<std::string_view> pieces;  // the file's bytes, piece after piece
+    std::array<unsigned char, BmpHeaderSize> bmpHeader;
+    std::vector<unsigned char> bytes;  // the PNG file
     PngBuffers png;                    // the PNG encoder's work
 };
 
+// Encodes an 8-bit, 3-channel picture as BMP (the program's own bytes) or PNG (lossless,
+// the same pixels) into `encoded.pieces`. A BMP's pieces are the picture's own rows: they
+// stay good while the picture stays unchanged. False when it cannot be encoded.
 bool EncodePicture(PictureFormat format, const cv::Mat& picture, EncodedPicture& encoded);
 
 // The densities of `field` as an image of `area` (single channel, 32-bit float), row 0 at

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/AtomicFile.h"
@@ -130,6 +131,25 @@ TEST(AtomicFile, ShortAndInterruptedWritesStillWriteEveryByte) {
     options.write = ChoppyWrite;
     ASSERT_TRUE(WriteFileAtomically(dir.file("a.ini"), bytes + "end", options).ok());
     EXPECT_EQ(ReadWholeFile(dir.file("a.ini")), bytes + "end");
+}
+
+// Pieces, more than one system call takes and some empty, land in their order whether they
+// are gathered or each goes through a choppy write.
+TEST(AtomicFile, PiecesAreWrittenInTheirOrder) {
+    TempDir dir;
+    std::vector<std::string> texts;
+    std::string expected;
+    for (int k = 0; k < 2500; ++k) {
+        texts.push_back(k % 7 == 0 ? std::string() : std::to_string(k) + ",");
+        expected += texts.back();
+    }
+    const std::vector<std::string_view> pieces(texts.begin(), texts.end());
+    ASSERT_TRUE(WriteFileAtomically(dir.file("gathered.bmp"), pieces).ok());
+    EXPECT_EQ(ReadWholeFile(dir.file("gathered.bmp")), expected);
+    AtomicFileOptions options;
+    options.write = ChoppyWrite;
+    ASSERT_TRUE(WriteFileAtomically(dir.file("choppy.bmp"), pieces, options).ok());
+    EXPECT_EQ(ReadWholeFile(dir.file("choppy.bmp")), expected);
 }
 
 // A write that fails part-way leaves the older target as it was and no temporary file, and

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <opencv2/imgcodecs.hpp>
 #include <random>
+#include <string_view>
 #include <vector>
 
 #include "picture/BmpEncoder.h"
@@ -32,21 +34,34 @@ bool SamePixels(const cv::Mat& a, const cv::Mat& b) {
     return a.size() == b.size() && a.type() == b.type() && cv::norm(a, b, cv::NORM_INF) == 0;
 }
 
-// Every width from 1 to 9 meets every row padding the format has.
-TEST(EncodeBmp, GivesTheBytesOfThePictureLibrary) {
-    std::vector<unsigned char> ours;
+std::vector<unsigned char> Joined(const std::vector<std::string_view>& pieces) {
+    std::vector<unsigned char> bytes;
+    for (const std::string_view piece : pieces) {
+        bytes.insert(bytes.end(), piece.begin(), piece.end());
+    }
+    return bytes;
+}
+
+// Every width from 1 to 9 meets every row padding the format has; the rows are taken from
+// a whole picture and from a part of a wider one (rows not adjacent in memory).
+TEST(BmpPieces, GiveTheBytesOfThePictureLibrary) {
+    std::array<unsigned char, BmpHeaderSize> header;
+    std::vector<std::string_view> pieces;
     for (int width = 1; width <= 9; ++width) {
         for (int height : {1, 2, 17}) {
-            const cv::Mat picture =
-                PictureOf(width, height, static_cast<unsigned>(width * 31 + height));
-            std::vector<unsigned char> theirs;
-            ASSERT_TRUE(cv::imencode(".bmp", picture, theirs));
-            ASSERT_TRUE(EncodeBmp(picture, ours));
-            EXPECT_EQ(ours, theirs) << width << " x " << height;
+            const cv::Mat wide =
+                PictureOf(width + 5, height, static_cast<unsigned>(width * 31 + height));
+            for (const cv::Mat& picture : {wide(cv::Rect(2, 0, width, height)).clone(),
+                                           wide(cv::Rect(2, 0, width, height))}) {
+                std::vector<unsigned char> theirs;
+                ASSERT_TRUE(cv::imencode(".bmp", picture, theirs));
+                ASSERT_TRUE(BmpPieces(picture, header, pieces));
+                EXPECT_EQ(Joined(pieces), theirs) << width << " x " << height;
+            }
         }
     }
-    EXPECT_FALSE(EncodeBmp(cv::Mat(4, 4, CV_8UC1), ours));
-    EXPECT_FALSE(EncodeBmp(cv::Mat(), ours));
+    EXPECT_FALSE(BmpPieces(cv::Mat(4, 4, CV_8UC1), header, pieces));
+    EXPECT_FALSE(BmpPieces(cv::Mat(), header, pieces));
 }
 
 TEST(EncodePng, DecodesToTheSamePixels) {
