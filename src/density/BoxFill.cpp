@@ -118,11 +118,40 @@ void IndicesOf(const FillAxis& axis, double x, std::vector<int>& out) {
     }
 }
 
+// Every pixel's count from the difference array, row by row from the bottom: the sum along
+// the row plus the count below. Each row goes to `visitor` while it is still in the cache.
+void SumDifferences(DensityField& field, const CountRowVisitor* visitor) {
+    const int C = field.columns;
+    const int R = field.rows;
+    const std::size_t stride = static_cast<std::size_t>(C) + 1;
+    field.counts.resize(stride * (static_cast<std::size_t>(R) + 1));
+    const int* differences = field.differences.data();
+    int* counts = field.counts.data();
+    int highest = 0;
+    for (int j = 0; j < R; ++j) {
+        const int* difference = differences + j * stride;
+        int* row = counts + j * stride;
+        const int* below = j > 0 ? row - stride : nullptr;
+        int across = 0;
+        int top = 0;
+        for (int k = 0; k < C; ++k) {
+            across += difference[k];
+            row[k] = below != nullptr ? across + below[k] : across;
+            top = std::max(top, row[k]);
+        }
+        highest = std::max(highest, top);
+        if (visitor != nullptr) {
+            (*visitor)(j, row, top);
+        }
+    }
+    field.highestCount = highest;
+}
+
 // Unit weights: each point adds 1 to the corners of a difference array for every rectangle
 // of pixels its box covers (one rectangle, or one per pixel for a box that is not a run of
 // columns and rows); prefix sums then give every pixel's count, exactly the sum of ones.
 void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
-                 DensityField& field) {
+                 const CountRowVisitor* visitor, DensityField& field) {
     const int C = field.columns;
     const int R = field.rows;
     const std::size_t stride = static_cast<std::size_t>(C) + 1;
@@ -156,21 +185,7 @@ void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
             }
         }
     }
-    field.counts.resize(cells);
-    int* counts = field.counts.data();
-    int highest = 0;
-    for (int j = 0; j < R; ++j) {
-        const int* difference = differences + j * stride;
-        int* row = counts + j * stride;
-        const int* below = j > 0 ? row - stride : nullptr;
-        int across = 0;
-        for (int k = 0; k < C; ++k) {
-            across += difference[k];
-            row[k] = below != nullptr ? across + below[k] : across;
-            highest = std::max(highest, row[k]);
-        }
-    }
-    field.highestCount = highest;
+    SumDifferences(field, visitor);
 }
 
 // Gaussian weights for the rows [rowBegin, rowEnd): every point, in order, adds its weight
@@ -221,7 +236,7 @@ bool PositionsOrdered(const std::vector<double>& positions) {
 }
 
 void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-               DensityField& field, bool continuing) {
+               DensityField& field, bool continuing, const CountRowVisitor* visitor) {
     const int C = static_cast<int>(columns.positions->size());
     const int R = static_cast<int>(rows.positions->size());
     continuing =
@@ -234,7 +249,7 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         return;
     }
     if (field.counted) {
-        CountPoints(columns, rows, continuing, field);
+        CountPoints(columns, rows, continuing, visitor, field);
         return;
     }
     const std::size_t cells = static_cast<std::size_t>(R) * C;

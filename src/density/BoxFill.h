@@ -3,6 +3,7 @@
 // holds it, for the plane pictures (events seen along an axis) and the perspective pictures
 // (events projected onto the picture plane) alike. Numbers only; picture/ colours them.
 
+#include <functional>
 #include <vector>
 
 #include "density/Kernel.h"
@@ -47,13 +48,18 @@ struct DensityField {
     }
 };
 
+// Sees the counts of each row (unit weights) as soon as they are known, bottom row first,
+// with the row's largest count: a painter colours the row while it is still in the cache.
+using CountRowVisitor = std::function<void(int row, const int* counts, int highest)>;
+
 // Fills `field` from `field.points`. Each pixel adds its points' weights in the points'
 // order, so the sums are those of a plain per-pixel scan of the points to the last bit.
 // `continuing`: the points come after those of the field's last fill (same axes and
 // weighting), whose densities they add to; the result is that of one fill of all of them,
-// as a cumulative series needs it.
+// as a cumulative series needs it. `visitor`: unit weights only, see CountRowVisitor.
 void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-               DensityField& field, bool continuing = false);
+               DensityField& field, bool continuing = false,
+               const CountRowVisitor* visitor = nullptr);
 
 // Whether positions are finite and never decrease (the fill then finds a point's columns or
 // rows by bisection).

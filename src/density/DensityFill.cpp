@@ -5,7 +5,8 @@
 namespace korvane {
 
 void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int count,
-                           const PixelTests& tests, DensityField& field) {
+                           const PixelTests& tests, DensityField& field,
+                           const CountRowVisitor* visitor) {
     field.points.resize(static_cast<std::size_t>(count));
     // Only a Gaussian weight looks at the distance from the slice.
     const bool depth = tests.withDepth && tests.gaussian;
@@ -21,7 +22,7 @@ void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int 
                            tests.hScale};
     const FillAxis rows{&grid.rowPositions, grid.rowsAscending,
                         BoxHalfWidth(tests.radius, tests.vScale), false, tests.vScale};
-    FillBoxes(columns, rows, {tests.radius, tests.gaussian}, field, tests.addToPrevious);
+    FillBoxes(columns, rows, {tests.radius, tests.gaussian}, field, tests.addToPrevious, visitor);
 }
 
 }  // namespace korvane

@@ -28,6 +28,7 @@ struct PixelTests {
 // The densities of the pixels the walk reaches (the grid's positions; the vertical test is
 // always strict) from the events run[0..count), in table order.
 void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int count,
-                           const PixelTests& tests, DensityField& field);
+                           const PixelTests& tests, DensityField& field,
+                           const CountRowVisitor* visitor = nullptr);
 
 }  // namespace korvane

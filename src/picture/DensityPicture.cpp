@@ -175,6 +175,18 @@ void SeriesCanvas::Prepare(cv::Size rasterSize, const PictureLabels& labels) {
     }
 }
 
+cv::Mat SeriesCanvas::PaintArea(int slotIndex, const cv::Mat& prepared) {
+    Slot& slot = m_slots[slotIndex % 2];
+    if (!slot.framed) {
+        m_frame.copyTo(slot.canvas);
+        slot.framed = true;
+        if (prepared.size() == m_raster && m_raster.area() > 0) {
+            prepared.copyTo(slot.canvas(RasterArea()));
+        }
+    }
+    return slot.canvas(RasterArea());
+}
+
 const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, double captionValue) {
     Slot& slot = m_slots[slotIndex % 2];
     const int W = m_raster.width;
@@ -187,9 +199,10 @@ const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, doubl
         m_frame(band).copyTo(slot.canvas(band));
     }
     if (raster.size() == m_raster && m_raster.area() > 0) {
-        cv::Mat area =
-            slot.canvas(cv::Rect(RasterLeft, RasterTop, m_raster.width, m_raster.height));
-        raster.copyTo(area);
+        cv::Mat area = slot.canvas(RasterArea());
+        if (area.data != raster.data) {
+            raster.copyTo(area);
+        }
         for (const OverlayPixel& pixel : m_overlay) {
             area.at<cv::Vec3b>(pixel.at) = pixel.colour;
         }

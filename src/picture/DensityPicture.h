@@ -37,8 +37,14 @@ class SeriesCanvas {
     // Draws the frame for rasters of `rasterSize` (labels.captionValue is not used).
     void Prepare(cv::Size rasterSize, const PictureLabels& labels);
 
+    // The raster area of canvas `slot`, for the next picture of that slot to be painted in
+    // place (then composed without a copy). The first time in a series it gets `prepared`'s
+    // pixels, which a painter leaves where it does not reach.
+    cv::Mat PaintArea(int slot, const cv::Mat& prepared);
+
     // The labelled picture of `raster` with the caption of `captionValue`, composed in
-    // canvas `slot` (0 or 1), which stays as it is until that slot is composed again.
+    // canvas `slot` (0 or 1), which stays as it is until that slot is painted or composed
+    // again. `raster` may be the slot's PaintArea.
     const cv::Mat& Compose(int slot, const cv::Mat& raster, double captionValue);
 
     // Where the raster sits on the canvas.

@@ -1,6 +1,7 @@
 #include "picture/DensityRaster.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "common/FloatNarrowing.h"
 #include "picture/ColourScale.h"
@@ -15,30 +16,52 @@ constexpr int PerspectiveAreaTop = 100;
 
 }  // namespace
 
+namespace {
+
+// Makes `table` hold the colour of every count up to `highest` under `maximum`.
+void PrepareCountColours(int highest, float maximum, CountColours& table) {
+    // The same bits, not just an equal value: a maximum that is not a number stays one.
+    if (std::memcmp(&table.maximum, &maximum, sizeof maximum) != 0) {
+        table.colours.clear();
+        table.maximum = maximum;
+    }
+    for (auto c = static_cast<int>(table.colours.size()); c <= highest; ++c) {
+        const cv::Vec3b colour = DensityToPixel(static_cast<double>(c), maximum);
+        table.colours.push_back({colour[0], colour[1], colour[2], 0});
+    }
+}
+
+// One row of counts in colours. Each pixel is stored as four bytes, the fourth landing on the
+// next pixel, which is stored after it; the last pixel gets its three bytes alone.
+void PaintCountRow(const int* counts, int columns, const std::array<unsigned char, 4>* colours,
+                   unsigned char* pixels) {
+    for (int k = 0; k + 1 < columns; ++k) {
+        std::memcpy(pixels + 3 * static_cast<std::size_t>(k), colours[counts[k]].data(), 4);
+    }
+    std::memcpy(pixels + 3 * static_cast<std::size_t>(columns - 1),
+                colours[counts[columns - 1]].data(), 3);
+}
+
+}  // namespace
+
 void PaintDensityField(const DensityField& field, float maximum, int left, int bottom,
-                       std::vector<cv::Vec3b>& countColours, cv::Mat& target) {
+                       CountColours& countColours, cv::Mat& target) {
     const int columns = field.columns;
     const int rows = field.rows;
     if (columns == 0 || rows == 0) {
         return;
     }
     if (field.counted) {
-        countColours.resize(static_cast<std::size_t>(field.highestCount) + 1);
-        for (int c = 0; c <= field.highestCount; ++c) {
-            countColours[static_cast<std::size_t>(c)] =
-                DensityToPixel(static_cast<double>(c), maximum);
-        }
+        PrepareCountColours(field.highestCount, maximum, countColours);
     }
-    const cv::Vec3b* colours = countColours.data();
+    const std::array<unsigned char, 4>* colours = countColours.colours.data();
     const cv::Vec3b zero = DensityToPixel(0.0, maximum);
     cv::parallel_for_(cv::Range(0, rows), [&](const cv::Range& band) {
         for (int j = band.start; j < band.end; ++j) {
             cv::Vec3b* pixels = target.ptr<cv::Vec3b>(bottom - j) + left;
             if (field.counted) {
-                const int* row = &field.counts[static_cast<std::size_t>(j) * (columns + 1)];
-                for (int k = 0; k < columns; ++k) {
-                    pixels[k] = colours[row[k]];
-                }
+                PaintCountRow(&field.counts[static_cast<std::size_t>(j) * (columns + 1)], columns,
+                              colours, pixels[0].val);
             } else {
                 const double* row = &field.sums[static_cast<std::size_t>(j) * columns];
                 for (int k = 0; k < columns; ++k) {
@@ -50,10 +73,23 @@ void PaintDensityField(const DensityField& field, float maximum, int left, int b
 }
 
 void FillDensityGrid(const DensityGrid& grid, const EventRecord* run, int count,
-                     const PixelTests& tests, double densityMaximum, RasterWork& work) {
-    ComputePlaneDensities(grid, run, count, tests, work.field);
-    PaintDensityField(work.field, NarrowToFloat(densityMaximum), 0, grid.height - 1,
-                      work.countColours, work.raster);
+                     const PixelTests& tests, double densityMaximum, RasterWork& work,
+                     cv::Mat* target) {
+    const float maximum = NarrowToFloat(densityMaximum);
+    cv::Mat& raster = target != nullptr ? *target : work.raster;
+    if (tests.gaussian) {
+        ComputePlaneDensities(grid, run, count, tests, work.field);
+        PaintDensityField(work.field, maximum, 0, grid.height - 1, work.countColours, raster);
+        return;
+    }
+    // Counts are painted row by row as the fill makes them.
+    const int bottom = grid.height - 1;
+    const CountRowVisitor paintRow = [&](int row, const int* counts, int highest) {
+        PrepareCountColours(highest, maximum, work.countColours);
+        PaintCountRow(counts, work.field.columns, work.countColours.colours.data(),
+                      raster.ptr<unsigned char>(bottom - row));
+    };
+    ComputePlaneDensities(grid, run, count, tests, work.field, &paintRow);
 }
 
 void FillPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindow& window,
@@ -62,7 +98,7 @@ void FillPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindo
         return;
     }
     ComputePerspectiveDensities(frame, window, work);
-    std::vector<cv::Vec3b> colours;
+    CountColours colours;
     PaintDensityField(work.field, window.maximum, PerspectiveAreaLeft,
                       PerspectiveAreaTop + frame.height - 1, colours, picture);
 }

@@ -78,6 +78,8 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         return ranges.horizontal.min <= h && h <= ranges.horizontal.max &&
                ranges.vertical.min <= v && v <= ranges.vertical.max;
     };
+    cv::Mat paintArea;  // the pictures are painted on their canvas
+    steps.paintArea = &paintArea;
     EventRun previous;
     bool first = true;
     return RunSeriesLoop(ctx, steps, [&](double position, PictureFacts& facts) {
@@ -92,7 +94,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         const EventRun added = growing ? EventRun{previous.end, run.end} : run;
         tests.addToPrevious = growing;
         FillDensityGrid(grid, ctx.events.rows.data() + added.begin, added.size(), tests,
-                        ctx.densityMaximum, ctx.work);
+                        ctx.densityMaximum, ctx.work, &paintArea);
         previous = run;
         first = false;
         facts.bounds = spatial ? AxisRange{position - slabHalfWidth, position + slabHalfWidth}

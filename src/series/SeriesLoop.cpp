@@ -52,11 +52,20 @@ class SeriesRun {
         return Status::Ok();
     }
 
+    // Where picture `number` is painted, when the series paints in place. The writer holds
+    // the other canvas; this one's last picture was settled before the one before this.
+    void PointPaintArea(int number) {
+        if (m_steps.paintArea != nullptr) {
+            *m_steps.paintArea = m_canvas.PaintArea(number % 2, *m_steps.raster);
+        }
+    }
+
     // Composes the raster just computed as picture `number` and hands it to the writer,
     // once the picture before it is settled.
     Status Hand(int number, double captionValue, const PictureFacts& facts) {
         const int slot = number % 2;
-        const cv::Mat& canvas = m_canvas.Compose(slot, *m_steps.raster, captionValue);
+        const cv::Mat& raster = m_steps.paintArea != nullptr ? *m_steps.paintArea : *m_steps.raster;
+        const cv::Mat& canvas = m_canvas.Compose(slot, raster, captionValue);
         const OutputOptions& output = m_ctx.request.output;
         PictureInHand picture;
         picture.entry = {
@@ -160,6 +169,7 @@ Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const Picture
     for (double position = steps.start; position < steps.end && number <= limit;
          position = position + steps.step) {
         PictureFacts facts;
+        run.PointPaintArea(number);
         const Status computed = compute(position, facts);
         if (!computed.ok()) {
             const Status settled = run.Settle();

@@ -21,8 +21,11 @@ struct SeriesSteps {
     double end = 0;                   // the loop runs while the position is below this
     double step = 0;                  // added to the position after each picture
     const cv::Mat* raster = nullptr;  // what `compute` fills, the same size for every picture
-    PictureLabels labels;             // the frame of the pictures; the caption is the
-                                      // position plus the step
+    // When set, `compute` paints here instead: the loop points it, before each picture, at
+    // the raster area of the canvas the picture is composed on, first filled from `raster`.
+    cv::Mat* paintArea = nullptr;
+    PictureLabels labels;  // the frame of the pictures; the caption is the
+                           // position plus the step
     // The densities `compute` leaves, and the size of the area they cover (the raster, or
     // the perspective's density area): the density files are copied from them.
     const DensityField* field = nullptr;
