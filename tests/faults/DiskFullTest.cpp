@@ -19,6 +19,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The series tests run on a tmpfs, or with the writes of the programs failed for them.
+#define REQUIRE_FULL_DISK_FOR_PROGRAMS(disk)                                              \
+    if (!(disk).fullForPrograms()) {                                                      \
+        GTEST_SKIP() << "no tmpfs (" << (disk).reason() << ") and no injected full disk"; \
+    }
+
+// The movie (written by the video library) and the setup file (written by the test itself)
+// need a disk that is really full.
 #define REQUIRE_SMALL_DISK(disk)                                                             \
     if (!(disk).mounted()) {                                                                 \
         GTEST_SKIP() << "a tmpfs cannot be mounted here (" << (disk).reason()                \
@@ -38,7 +46,7 @@ struct ReferenceSeries {
 
 TEST(DiskFull, ASeriesStopsAtThePictureThatDoesNotFitAndKeepsTheOnesBefore) {
     SmallDisk disk(1 << 20);
-    REQUIRE_SMALL_DISK(disk);
+    REQUIRE_FULL_DISK_FOR_PROGRAMS(disk);
     const TempDir& dir = disk.dir();
     dir.write("events.dat", SmallCloud);
     dir.write("setup.ini", SetupFor("events.dat", 40, 300, 200));
@@ -64,7 +72,7 @@ TEST(DiskFull, ASeriesStopsAtThePictureThatDoesNotFitAndKeepsTheOnesBefore) {
 // file left decodes whole, and an index that fit says the series is incomplete.
 TEST(DiskFull, DensityDataAndTheIndexAreWholeOrAbsent) {
     SmallDisk disk(1 << 20);
-    REQUIRE_SMALL_DISK(disk);
+    REQUIRE_FULL_DISK_FOR_PROGRAMS(disk);
     const TempDir& dir = disk.dir();
     dir.write("events.dat", SmallCloud);
     dir.write("setup.ini", SetupFor("events.dat", 40, 300, 200));

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -15,17 +16,50 @@
 namespace korvane::testing {
 
 SmallDisk::SmallDisk(long long bytes) {
+    const char* forced = std::getenv("KORVANE_TEST_INJECTED_FULL_DISK");
+    if (forced != nullptr && forced[0] != '\0') {
+        m_reason = "injected full disk asked for";
+        Inject(bytes);
+        return;
+    }
     const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
     if (::mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, options.c_str()) == 0) {
         m_mounted = true;
     } else {
         m_reason = std::strerror(errno);
+        Inject(bytes);
     }
+}
+
+void SmallDisk::Inject(long long bytes) {
+    std::string asan = std::getenv("ASAN_OPTIONS") != nullptr ? std::getenv("ASAN_OPTIONS") : "";
+    // A sanitized program wants its runtime first among its libraries; the shim comes first.
+    asan += (asan.empty() ? "" : ":") + std::string("verify_asan_link_order=0");
+    const std::pair<const char*, std::string> settings[] = {
+        {"LD_PRELOAD", KORVANE_FULL_DISK_SHIM},
+        {"KORVANE_FULL_DISK_FOLDER", std::filesystem::canonical(m_dir.path()).string()},
+        {"KORVANE_FULL_DISK_BYTES", std::to_string(bytes)},
+        {"ASAN_OPTIONS", asan},
+    };
+    for (const auto& [name, value] : settings) {
+        const char* old = std::getenv(name);
+        m_savedEnvironment.emplace_back(
+            name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+        ::setenv(name, value.c_str(), 1);
+    }
+    m_injected = true;
 }
 
 SmallDisk::~SmallDisk() {
     if (m_mounted) {
         ::umount2(m_dir.path().c_str(), MNT_DETACH);
+    }
+    for (const auto& [name, value] : m_savedEnvironment) {
+        if (value) {
+            ::setenv(name.c_str(), value->c_str(), 1);
+        } else {
+            ::unsetenv(name.c_str());
+        }
     }
 }
 
