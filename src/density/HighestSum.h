@@ -28,6 +28,33 @@ struct Point {
     double t;
 };
 
+// Sorts distinct indices in [0, limit) ascending: by their 11-bit digits, lowest first (a
+// stable counting sort per digit), for the long lists of dense clouds; short lists by
+// comparison.
+inline void SortIndices(std::vector<int>& values, std::vector<int>& scratch, int limit) {
+    constexpr int DigitBits = 11;
+    constexpr int Digits = 1 << DigitBits;
+    if (values.size() < 256) {
+        std::sort(values.begin(), values.end());
+        return;
+    }
+    scratch.resize(values.size());
+    std::array<int, Digits + 1> starts;
+    for (int shift = 0; shift < 31 && (limit - 1) >> shift > 0; shift += DigitBits) {
+        starts.fill(0);
+        for (int value : values) {
+            ++starts[((value >> shift) & (Digits - 1)) + 1];
+        }
+        for (int d = 1; d <= Digits; ++d) {
+            starts[d] += starts[d - 1];
+        }
+        for (int value : values) {
+            scratch[starts[(value >> shift) & (Digits - 1)]++] = value;
+        }
+        values.swap(scratch);
+    }
+}
+
 // The highest kernel sum over a list of points. Point j counts for point i when it lies in
 // the strict box around i on every axis and passes `extra(i, j)`; each sum adds the weights
 // of i's points in ascending j, exactly as the plain all-pairs loop does, so the result is
@@ -62,7 +89,7 @@ class HighestSum {
         m_sums.assign(static_cast<std::size_t>(n), 0.0);
         if (BuildColumns()) {
             if (m_unit) {
-                SumByColumns();
+                CountByColumns();
             } else {
                 SumHighestFirst();
             }
@@ -248,7 +275,7 @@ class HighestSum {
     // The weights of member m's partners, found by bisection in each neighbouring column,
     // added in ascending point order.
     double SumOfMember(int m, std::vector<std::pair<int, int>>& neighbours,
-                       std::vector<int>& partners) const {
+                       std::vector<int>& partners, std::vector<int>& scratch) const {
         NeighbourColumns(m_memberColumn[m], neighbours);
         const Point<Dims>& p = m_memberPoints[m];
         const double x = m_memberLast[m];
@@ -267,7 +294,7 @@ class HighestSum {
                 }
             }
         }
-        std::sort(partners.begin(), partners.end());
+        SortIndices(partners, scratch, static_cast<int>(m_points.size()));
         const int i = m_memberIndex[m];
         double sum = 0.0;
         for (int j : partners) {
@@ -281,9 +308,7 @@ class HighestSum {
     // are exact), so the sums are taken in order of falling count and stop once no count
     // left is above the highest sum found. The sums left out are 0 and cannot be the highest.
     void SumHighestFirst() {
-        m_unit = true;
-        SumByColumns();  // every point's count of partners, in m_sums
-        m_unit = false;
+        CountByColumns();  // every point's count of partners, in m_sums
         const int members = static_cast<int>(m_memberIndex.size());
         std::vector<int> counts(static_cast<std::size_t>(members));
         int top = 0;
@@ -312,9 +337,10 @@ class HighestSum {
             cv::parallel_for_(cv::Range(next, end), [&](const cv::Range& range) {
                 std::vector<std::pair<int, int>> neighbours;
                 std::vector<int> partners;
+                std::vector<int> scratch;
                 for (int k = range.start; k < range.end; ++k) {
                     const int m = order[k];
-                    m_sums[m_memberIndex[m]] = SumOfMember(m, neighbours, partners);
+                    m_sums[m_memberIndex[m]] = SumOfMember(m, neighbours, partners, scratch);
                 }
             });
             for (int k = next; k < end; ++k) {
@@ -327,12 +353,13 @@ class HighestSum {
         }
     }
 
-    void SumByColumns() {
+    // Every member's count of partners (into m_sums), walking each column's members in
+    // ascending last coordinate while the neighbouring columns' runs move forward.
+    void CountByColumns() {
         const int columns = static_cast<int>(m_keys.size());
         cv::parallel_for_(cv::Range(0, columns), [&](const cv::Range& range) {
             std::vector<std::pair<int, int>> neighbours;
             std::vector<NeighbourRun> runs;
-            std::vector<int> partners;
             for (int c = range.start; c < range.end; ++c) {
                 NeighbourColumns(c, neighbours);
                 runs.clear();
@@ -341,35 +368,14 @@ class HighestSum {
                 }
                 for (int m = m_starts[c]; m < m_starts[c + 1]; ++m) {
                     const Point<Dims>& p = m_memberPoints[m];
-                    const int i = m_memberIndex[m];
                     int count = 0;
-                    partners.clear();
                     for (NeighbourRun& run : runs) {
                         AdvanceRun(run, m_memberLast[m]);
-                        if (m_unit) {
-                            for (int q = run.lo; q < run.hi; ++q) {
-                                count += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
-                            }
-                            continue;
-                        }
-                        std::size_t n = partners.size();
-                        partners.resize(n + static_cast<std::size_t>(run.hi - run.lo));
                         for (int q = run.lo; q < run.hi; ++q) {
-                            partners[n] = m_memberIndex[q];
-                            n += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
+                            count += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
                         }
-                        partners.resize(n);
                     }
-                    if (m_unit) {
-                        m_sums[i] = static_cast<double>(count);
-                        continue;
-                    }
-                    std::sort(partners.begin(), partners.end());
-                    double sum = 0.0;
-                    for (int j : partners) {
-                        sum += m_weight(m_points[i], m_points[j]);
-                    }
-                    m_sums[i] = sum;
+                    m_sums[m_memberIndex[m]] = static_cast<double>(count);
                 }
             }
         });

@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "density/DensityEstimate.h"
 #include "density/DensityTestSupport.h"
+#include "density/HighestSum.h"
 #include "reference/ReferenceDensity.h"
 #include "support/EventClouds.h"
 
@@ -138,6 +142,30 @@ TEST(FastEstimatesMatchAllPairs, SpatialAndTimeOnRandomClouds) {
                     }
                 }
             }
+        }
+    }
+}
+
+// The partners of a dense cloud's events are put in order by their digits: every length
+// around the switch from comparison, and indices of one to three digits.
+TEST(FastEstimatesMatchAllPairs, PartnerIndicesAreSortedLikeByComparison) {
+    std::mt19937 random(7);
+    std::vector<int> scratch;
+    for (int limit : {300, 2048, 2049, 50000, 1 << 22, (1 << 22) + 1, 1 << 30}) {
+        for (std::size_t size : {255u, 256u, 300u, 5000u}) {
+            if (size > static_cast<std::size_t>(limit)) {
+                continue;
+            }
+            std::set<int> distinct;
+            std::uniform_int_distribution<int> index(0, limit - 1);
+            while (distinct.size() < size) {
+                distinct.insert(index(random));
+            }
+            std::vector<int> values(distinct.begin(), distinct.end());
+            std::shuffle(values.begin(), values.end(), random);
+            estimate::SortIndices(values, scratch, limit);
+            EXPECT_TRUE(std::equal(values.begin(), values.end(), distinct.begin(), distinct.end()))
+                << size << " of " << limit;
         }
     }
 }
