@@ -307,13 +307,7 @@ Status AtomicFile::Create() {
 }
 
 Status AtomicFile::Write(std::string_view bytes) {
-    if (m_fd < 0) {
-        return Fail(EBADF);
-    }
-    if (const int error = WriteEveryByte(m_fd, bytes, m_options.write); error != 0) {
-        return Fail(error);
-    }
-    return Status::Ok();
+    return Write(std::vector<std::string_view>{bytes});
 }
 
 Status AtomicFile::Write(const std::vector<std::string_view>& pieces) {
@@ -369,14 +363,7 @@ void AtomicFile::Discard() {
 
 Status WriteFileAtomically(const std::string& target, std::string_view bytes,
                            const AtomicFileOptions& options) {
-    AtomicFile file(target, options);
-    if (Status created = file.Create(); !created.ok()) {
-        return created;
-    }
-    if (Status written = file.Write(bytes); !written.ok()) {
-        return written;
-    }
-    return file.Commit();
+    return WriteFileAtomically(target, std::vector<std::string_view>{bytes}, options);
 }
 
 Status WriteFileAtomically(const std::string& target, const std::vector<std::string_view>& pieces,

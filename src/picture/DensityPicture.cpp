@@ -175,14 +175,19 @@ void SeriesCanvas::Prepare(cv::Size rasterSize, const PictureLabels& labels) {
     }
 }
 
+bool SeriesCanvas::FrameSlot(Slot& slot) {
+    if (slot.framed) {
+        return false;
+    }
+    m_frame.copyTo(slot.canvas);
+    slot.framed = true;
+    return true;
+}
+
 cv::Mat SeriesCanvas::PaintArea(int slotIndex, const cv::Mat& prepared) {
     Slot& slot = m_slots[slotIndex % 2];
-    if (!slot.framed) {
-        m_frame.copyTo(slot.canvas);
-        slot.framed = true;
-        if (prepared.size() == m_raster && m_raster.area() > 0) {
-            prepared.copyTo(slot.canvas(RasterArea()));
-        }
+    if (FrameSlot(slot) && prepared.size() == m_raster && m_raster.area() > 0) {
+        prepared.copyTo(slot.canvas(RasterArea()));
     }
     return slot.canvas(RasterArea());
 }
@@ -190,10 +195,7 @@ cv::Mat SeriesCanvas::PaintArea(int slotIndex, const cv::Mat& prepared) {
 const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, double captionValue) {
     Slot& slot = m_slots[slotIndex % 2];
     const int W = m_raster.width;
-    if (!slot.framed) {
-        m_frame.copyTo(slot.canvas);
-        slot.framed = true;
-    } else {
+    if (!FrameSlot(slot)) {
         // Only the caption changes above the raster: its band gets the frame's pixels back.
         const cv::Rect band(0, 0, m_frame.cols, RasterTop);
         m_frame(band).copyTo(slot.canvas(band));

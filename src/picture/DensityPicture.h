@@ -60,6 +60,9 @@ class SeriesCanvas {
         bool framed = false;  // holds the frame of the current series
     };
 
+    // Copies the frame into `slot` unless it holds it already; whether it copied.
+    bool FrameSlot(Slot& slot);
+
     PictureLabels m_labels;
     cv::Size m_raster;
     cv::Mat m_frame;
