@@ -14,6 +14,7 @@
 
 #include "BatchRun.h"
 #include "reference/ReferenceRules.h"
+#include "support/EventClouds.h"
 #include "support/Folders.h"
 #include "support/TempDir.h"
 
@@ -23,16 +24,8 @@ namespace {
 using testing::BatchProcess;
 using testing::BatchResult;
 using testing::RunBatch;
+using testing::SmallCloud;
 using testing::TempDir;
-
-const char* const EventLines =
-    "1.0\t1.0\t1.0\t0.5\n"
-    "2.0\t2.5\t3.0\t1.5\n"
-    "2.2\t2.4\t3.1\t1.6\n"
-    "5.0\t5.0\t5.0\t4.5\n"
-    "5.1\t5.2\t4.9\t4.6\n"
-    "7.5\t2.0\t8.0\t7.0\n"
-    "9.0\t9.0\t9.0\t9.5\n";
 
 using SetupLines = std::map<std::string, std::string>;
 
@@ -73,7 +66,7 @@ class BatchTest : public ::testing::Test {
   protected:
     BatchTest() {
         std::filesystem::create_directory(work.path() / "data");
-        eventFile = work.write("data/events.dat", EventLines);
+        eventFile = work.write("data/events.dat", SmallCloud);
     }
 
     BatchResult Run(const std::vector<std::string>& arguments) {

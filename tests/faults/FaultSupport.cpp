@@ -115,15 +115,6 @@ ShellResult RunShell(const std::string& commandLine) {
     return result;
 }
 
-const char* const SmallCloud =
-    "1.0\t1.0\t1.0\t0.5\n"
-    "2.0\t2.5\t3.0\t1.5\n"
-    "2.2\t2.4\t3.1\t1.6\n"
-    "5.0\t5.0\t5.0\t4.5\n"
-    "5.1\t5.2\t4.9\t4.6\n"
-    "7.5\t2.0\t8.0\t7.0\n"
-    "9.0\t9.0\t9.0\t9.5\n";
-
 std::string SetupFor(const std::string& eventFile, int pictures, int width, int height,
                      int radius) {
     const std::string n = std::to_string(pictures);

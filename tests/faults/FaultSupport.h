@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/EventClouds.h"
 #include "support/TempDir.h"
 
 namespace korvane::testing {
@@ -54,8 +55,7 @@ struct ShellResult {
 };
 ShellResult RunShell(const std::string& commandLine);
 
-// The event lines of a small cloud and a setup (the nineteen lines) for it.
-extern const char* const SmallCloud;
+// A setup (the nineteen lines) for the small cloud of EventClouds.h.
 std::string SetupFor(const std::string& eventFile, int pictures, int width = 60, int height = 40,
                      int radius = 2);
 

@@ -13,6 +13,7 @@
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
 #include "setup/CalculateCommand.h"
+#include "support/EventClouds.h"
 #include "support/Folders.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -24,6 +25,7 @@ using testing::CalculateOutcome;
 using testing::PictureNames;
 using testing::RecordedMessage;
 using testing::RecordingHost;
+using testing::SmallCloud;
 using testing::TempDir;
 
 const std::string MissingFile = "Input file does not exist! Check filepath!";
@@ -37,16 +39,6 @@ const std::string OutOfRange =
     "Check input boxes wether: \n\n  x/y/z: minima <= maxima \n\n  0 < number of pictures < "
     "9999 \n\n  width and height > 0";
 const std::string Finished = "Calculation finished successfully.";
-
-// A small cloud in the box 0..10 on every axis, times 0..10 s.
-const char* const SmallEventFile =
-    "1.0\t1.0\t1.0\t0.5\n"
-    "2.0\t2.5\t3.0\t1.5\n"
-    "2.2\t2.4\t3.1\t1.6\n"
-    "5.0\t5.0\t5.0\t4.5\n"
-    "5.1\t5.2\t4.9\t4.6\n"
-    "7.5\t2.0\t8.0\t7.0\n"
-    "9.0\t9.0\t9.0\t9.5\n";
 
 DialogValues ValidValues(const std::string& eventFile) {
     DialogValues values;
@@ -96,7 +88,7 @@ const NamedBox AllBoxes[] = {
 
 class CalculateCommandTest : public ::testing::Test {
   protected:
-    CalculateCommandTest() : eventFile(folder.write("events.dat", SmallEventFile)) {}
+    CalculateCommandTest() : eventFile(folder.write("events.dat", SmallCloud)) {}
 
     // The message of the first failed input test, or "" when the input passed.
     std::string ValidationMessage(const DialogValues& values, int mode) {

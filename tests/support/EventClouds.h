@@ -10,6 +10,17 @@
 
 namespace korvane::testing {
 
+// The lines of a small event file: seven events in the box 0..10 on every axis, times
+// 0..10 s, two pairs of them close together.
+inline constexpr const char* SmallCloud =
+    "1.0\t1.0\t1.0\t0.5\n"
+    "2.0\t2.5\t3.0\t1.5\n"
+    "2.2\t2.4\t3.1\t1.6\n"
+    "5.0\t5.0\t5.0\t4.5\n"
+    "5.1\t5.2\t4.9\t4.6\n"
+    "7.5\t2.0\t8.0\t7.0\n"
+    "9.0\t9.0\t9.0\t9.5\n";
+
 enum class CloudShape { Uniform, Clustered, Duplicated, Lattice };
 
 struct CloudRecipe {
