@@ -20,12 +20,28 @@ namespace {
 // A small event budget, so that inputs reach both the growing of the table and the refusal.
 constexpr int FuzzBudget = 60000;
 
-// The events of `text` by the format's rules, or false when the file must be refused (a
-// line that is not blank and has not the four TAB-separated fields, or too many events).
+// The events of `text` by the format's rules, or false when the file must be refused (NUL
+// bytes in the first kilobyte, a line that is not blank and has not the four TAB-separated
+// fields, or too many events). Lines end in LF (a CR before it dropped), or in CR alone
+// when the first line of the first 64 KiB read ends so; a UTF-8 byte-order mark is skipped.
 bool ModelEvents(std::string_view text, std::vector<EventRecord>& events) {
     events.clear();
+    if (text.substr(0, 1024).find('\0') != std::string_view::npos) {
+        return false;
+    }
+    const std::string_view head = text.substr(0, 1 << 16);
+    const std::size_t firstCr = head.find('\r');
+    const std::size_t firstLf = head.find('\n');
+    const char lineEnd = firstCr != std::string_view::npos &&
+                                 (firstLf == std::string_view::npos || firstCr < firstLf) &&
+                                 firstCr + 1 < head.size() && head[firstCr + 1] != '\n'
+                             ? '\r'
+                             : '\n';
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
     while (!text.empty()) {
-        const std::size_t feed = text.find('\n');
+        const std::size_t feed = text.find(lineEnd);
         std::string line(text.substr(0, feed));
         text = feed == std::string_view::npos ? std::string_view() : text.substr(feed + 1);
         if (!line.empty() && line.back() == '\r')

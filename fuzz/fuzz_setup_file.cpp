@@ -68,6 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
 
     CalculationSetup first = Sentinel(-7.0, true);
+    if (text.substr(0, 1024).find('\0') != std::string::npos) {
+        // NUL bytes near the start: UTF-16 or binary, refused as a whole.
+        Require(!korvane::LoadSetupFile(first, input).ok() && first == Sentinel(-7.0, true),
+                "a file with NUL bytes was read");
+        return 0;
+    }
     Require(korvane::LoadSetupFile(first, input).ok(), "a readable setup file was not loaded");
     // Only fields whose key the file holds change; which ones is the same whatever they held
     // before.

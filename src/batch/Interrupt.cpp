@@ -18,8 +18,10 @@ void Install(int signalNumber) {
     struct sigaction action {};
     action.sa_handler = RaiseFlag;
     sigemptyset(&action.sa_mask);
-    // The default comes back after the first signal, so a second Ctrl-C ends at once.
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    // The default comes back after the first signal, so a second Ctrl-C ends at once. No
+    // SA_RESTART: a call that waits (an open, a read) returns at the first Ctrl-C instead of
+    // waiting on.
+    action.sa_flags = SA_RESETHAND;
     sigaction(signalNumber, &action, nullptr);
 }
 

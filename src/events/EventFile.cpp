@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "common/NumberText.h"
+#include "common/ReadableFile.h"
 
 namespace korvane {
 namespace {
@@ -32,23 +33,6 @@ std::string ErrorText(int error) {
 std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
-
-// Closes the descriptor however the reading ends.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
 
 bool IsBlankLine(std::string_view line) {
     return std::all_of(line.begin(), line.end(),
@@ -118,6 +102,7 @@ class EventLineReader {
     }
 
     const std::string& message() const { return m_message; }
+    long long linesRead() const { return m_lineNumber; }
 
   private:
     // Room for more rows: the table doubles, within the budget. False, with the message, when
@@ -147,12 +132,26 @@ class EventLineReader {
     std::string m_message;
 };
 
+// True when the first line of `head` ends in a carriage return alone: a file of the old
+// Macintosh kind, whose every line ends so.
+bool EndsLinesWithCarriageReturns(std::string_view head) {
+    const std::size_t cr = head.find('\r');
+    const std::size_t lf = head.find('\n');
+    return cr != std::string_view::npos && (lf == std::string_view::npos || cr < lf) &&
+           cr + 1 < head.size() && head[cr + 1] != '\n';
+}
+
+// The first kilobyte tells plain text from text with NUL bytes (UTF-16, UTF-32, binary).
+constexpr std::size_t EncodingProbeBytes = 1024;
+
 Status ReadLines(int fd, const std::string& path, EventTable& table, long long maxEvents) {
     EventLineReader reader(table, path, maxEvents);
     // Holds the unfinished line at its start, followed by the block just read.
     std::string buffer;
     buffer.reserve(2 * BlockSize);
     std::size_t carried = 0;
+    bool firstBlock = true;
+    char lineEnd = '\n';
     for (;;) {
         if (buffer.size() < carried + BlockSize) {
             buffer.resize(carried + BlockSize);
@@ -171,26 +170,44 @@ Status ReadLines(int fd, const std::string& path, EventTable& table, long long m
         char* const data = buffer.data();
         const std::size_t filled = carried + static_cast<std::size_t>(got);
         std::size_t lineStart = 0;
-        // Only the new bytes can hold a line feed: the carried part had none.
-        std::size_t scanFrom = carried;
+        if (firstBlock) {
+            firstBlock = false;
+            const std::string_view head(data, filled);
+            const std::string reason = NotPlainTextReason(head.substr(0, EncodingProbeBytes));
+            if (!reason.empty()) {
+                return Status::InvalidInput("The event file " + Quoted(path) +
+                                            " cannot be read: " + reason + ".");
+            }
+            lineStart = ByteOrderMarkLength(head);
+            lineEnd = EndsLinesWithCarriageReturns(head) ? '\r' : '\n';
+        }
+        // Only the new bytes can hold a line end: the carried part had none.
+        std::size_t scanFrom = std::max(carried, lineStart);
         for (;;) {
-            void* found = std::memchr(data + scanFrom, '\n', filled - scanFrom);
+            void* found = std::memchr(data + scanFrom, lineEnd, filled - scanFrom);
             if (found == nullptr) {
                 break;
             }
-            const std::size_t feed = static_cast<std::size_t>(static_cast<char*>(found) - data);
-            if (!reader.AddLine(data + lineStart, feed - lineStart)) {
+            const std::size_t end = static_cast<std::size_t>(static_cast<char*>(found) - data);
+            if (!reader.AddLine(data + lineStart, end - lineStart)) {
                 return Status::InvalidInput(reader.message());
             }
-            lineStart = feed + 1;
+            lineStart = end + 1;
             scanFrom = lineStart;
         }
         carried = filled - lineStart;
+        if (carried > MaximumLineBytes) {
+            return Status::InvalidInput(
+                "Line " + std::to_string(reader.linesRead() + 1) + " of the event file " +
+                Quoted(path) +
+                " is longer than 1 MB without a line end: an event file holds one event of "
+                "four numbers per line.");
+        }
         if (lineStart > 0 && carried > 0) {
             std::memmove(data, data + lineStart, carried);
         }
     }
-    if (carried > 0 && !reader.AddLine(buffer.data(), carried)) {  // last line without LF
+    if (carried > 0 && !reader.AddLine(buffer.data(), carried)) {  // last line without its end
         return Status::InvalidInput(reader.message());
     }
     return Status::Ok();
@@ -254,25 +271,21 @@ Status ReadEventFile(const std::string& path, EventTable& table, long long maxEv
     if (table.rows.size() > static_cast<std::size_t>(InitialEventRows)) {
         std::vector<EventRecord>(InitialEventRows).swap(table.rows);
     }
-    int fd;
-    do {
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        return Status::IoError("The event file " + Quoted(path) + " could not be opened (" +
+    FileDescriptor file;
+    if (Status opened = OpenRegularFile(path, "event file", file); !opened.ok()) {
+        return opened;
+    }
+    const int fd = file.get();
+    struct stat info {};
+    if (fstat(fd, &info) != 0) {
+        return Status::IoError("The event file " + Quoted(path) + " could not be read (" +
                                ErrorText(errno) + ").");
     }
-    FileDescriptor file(fd);
-    struct stat info {};
-    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        return Status::InvalidInput(Quoted(path) + " is a folder, not an event file.");
-    }
-    const bool regular = S_ISREG(info.st_mode);
     const FileMarks opened = MarksOf(info);
     Status status = Status::Ok();
     try {
         status = ReadLines(fd, path, table, maxEvents);
-        if (status.ok() && regular) {
+        if (status.ok()) {
             status = CheckUnchanged(fd, path, opened);
         }
     } catch (const std::bad_alloc&) {

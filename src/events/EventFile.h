@@ -14,9 +14,11 @@ namespace korvane {
 long long EventMemoryBudget();
 
 // Empties `table` and reads the event file at `path` into it, growing the table as it
-// goes, up to `maxEvents` events. On failure the status names what went wrong (file
-// missing, more events than the memory takes, a line without its four fields) and the
-// table is left empty.
+// goes, up to `maxEvents` events. Lines end in LF, CR LF, or (a file whose first line ends
+// so) CR alone; a UTF-8 byte-order mark is skipped. On failure the status names what went
+// wrong (file missing, a folder or a pipe or device, NUL bytes in the first kilobyte as
+// UTF-16 has them, a line longer than 1 MB, more events than the memory takes, a line
+// without its four fields) and the table is left empty.
 Status ReadEventFile(const std::string& path, EventTable& table,
                      long long maxEvents = EventMemoryBudget());
 

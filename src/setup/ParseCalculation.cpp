@@ -1,12 +1,10 @@
 #include "setup/ParseCalculation.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "common/NumberText.h"
+#include "common/ReadableFile.h"
 
 namespace korvane {
 namespace {
@@ -22,21 +20,23 @@ const char* const OutOfRangeMessage =
     "Check input boxes wether: \n\n  x/y/z: minima <= maxima \n\n  0 < number of pictures < "
     "9999 \n\n  width and height > 0";
 const char* const NoDirectionMessage = "Choose a direction of view: x, y, z or Perspective.";
+const char* const RadiusMessage =
+    "Check the radius: it must be greater than 0 (it is the half size of the box around a "
+    "pixel, in pixel steps).";
 
 constexpr int HighestNumberOfPictures = 9999;
 constexpr double UnfixedPictureSize = 800.0;
 
-// True when the event file can be opened for reading as a file. A folder opens for reading
-// on this system, but there are no events in it.
-bool EventFileOpens(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
+// Ok when the event file opens for reading as a regular file. A file that cannot be opened
+// gets the dialog's own message; a folder, a pipe or a device is named as what it is (a
+// pipe would otherwise hold the calculation until something writes into it).
+Status EventFileOpens(const std::string& path) {
+    FileDescriptor file;
+    const Status opened = OpenRegularFile(path, "event file", file);
+    if (opened.code() == Status::Code::IoError) {
+        return Status::InvalidInput(MissingFileMessage);
     }
-    struct stat info {};
-    const bool isFolder = fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
-    std::fclose(file);
-    return !isFolder;
+    return opened;
 }
 
 // A box passes when it holds only digits, points and minus signs and its value is a finite
@@ -81,8 +81,8 @@ CalculationRequest RequestOf(const DialogValues& values, CalculationKind kind) {
 
 // The first failed input test, in the order the dialog has always tested them.
 Status FirstFailedTest(const DialogValues& values, CalculationKind kind) {
-    if (!EventFileOpens(values.eventFilePath)) {
-        return Status::InvalidInput(MissingFileMessage);
+    if (Status opens = EventFileOpens(values.eventFilePath); !opens.ok()) {
+        return opens;
     }
     if (kind == CalculationKind::Spatial && values.direction == 3) {
         return Status::InvalidInput(PerspectiveInSpatialMessage);
@@ -117,6 +117,10 @@ Status FirstFailedTest(const DialogValues& values, CalculationKind kind) {
     // exist.
     if (values.direction < 0 || values.direction > 3) {
         return Status::InvalidInput(NoDirectionMessage);
+    }
+    // A box of no size around a pixel counts nothing: every picture would be black.
+    if (!(ReadDecimal(values.radius) > 0)) {
+        return Status::InvalidInput(RadiusMessage);
     }
     return Status::Ok();
 }

@@ -14,6 +14,7 @@
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
+#include "common/ReadableFile.h"
 
 namespace korvane {
 namespace {
@@ -166,8 +167,9 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
     return fd;
 }
 
-// False if the whole file could not be read; `text` then holds nothing useful.
-bool ReadAll(int fd, std::string& text) {
+// Reads the whole file into `text`, at most `limit` bytes of it. Returns 0, EFBIG for a
+// longer file, or the errno of the failed read.
+int ReadAll(int fd, std::string& text, std::size_t limit) {
     char block[1 << 14];
     for (;;) {
         const ssize_t got = read(fd, block, sizeof block);
@@ -175,10 +177,13 @@ bool ReadAll(int fd, std::string& text) {
             if (errno == EINTR) {
                 continue;
             }
-            return false;
+            return errno;
         }
         if (got == 0) {
-            return true;
+            return 0;
+        }
+        if (text.size() + static_cast<std::size_t>(got) > limit) {
+            return EFBIG;
         }
         text.append(block, static_cast<std::size_t>(got));
     }
@@ -212,9 +217,15 @@ Status LoadFailure(const std::string& path, int error) {
 
 // Writes straight into a file that cannot be replaced by a new one (a device, a pipe).
 Status WriteInPlace(const std::string& target, const std::string& text, const TraceSink& trace) {
-    const int fd = OpenRetrying(target.c_str(), O_WRONLY | O_TRUNC);
+    // Without O_NONBLOCK a FIFO that nobody reads would hold the save (and the window) for
+    // ever; opened so, it fails at once with "No such device or address".
+    const int fd = OpenRetrying(target.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK);
     if (fd < 0) {
         return SaveFailure(target, errno);
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) {
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     }
     int error = WriteEveryByte(fd, text);
     if (close(fd) != 0 && error == 0) {
@@ -230,37 +241,42 @@ Status WriteInPlace(const std::string& target, const std::string& text, const Tr
 }  // namespace
 
 Status LoadSetupFile(CalculationSetup& setup, const std::string& path, const TraceSink& trace) {
-    const int fd = OpenRetrying(path.c_str(), O_RDONLY);
-    if (fd < 0) {
-        return LoadFailure(path, errno);
-    }
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        close(fd);
-        return LoadFailure(path, error);  // a folder is not a setup file
+    FileDescriptor file;
+    if (Status opened = OpenRegularFile(path, "setup file", file); !opened.ok()) {
+        if (opened.code() == Status::Code::IoError) {
+            return LoadFailure(path, errno);
+        }
+        return opened;  // a folder, a pipe or a device is not a setup file
     }
     std::string text;
     int error = 0;
     try {
-        error = ReadAll(fd, text) ? 0 : errno;
+        error = ReadAll(file.get(), text, MaximumLineBytes);
     } catch (const std::bad_alloc&) {
         error = ENOMEM;
     }
-    close(fd);
+    if (error == EFBIG) {
+        return Status::InvalidInput("The setup file \"" + path +
+                                    "\" is longer than 1 MB; a setup file holds a few short "
+                                    "lines.");
+    }
     if (error != 0) {
         // Nothing is taken from a file that could not be read to its end.
         ReportFileFailure(trace);
         return LoadFailure(path, error);
     }
-    std::string_view rest = text;
+    if (const std::string reason = NotPlainTextReason(std::string_view(text).substr(0, 1024));
+        !reason.empty()) {
+        return Status::InvalidInput("The setup file \"" + path + "\" cannot be read: " + reason +
+                                    ".");
+    }
+    // Lines end in LF, CR LF or CR alone: a CR LF leaves an empty line between, which holds
+    // no key.
+    std::string_view rest = std::string_view(text).substr(ByteOrderMarkLength(text));
     while (!rest.empty()) {
-        const std::size_t feed = rest.find('\n');
-        std::string_view line = rest.substr(0, feed);
-        rest = feed == std::string_view::npos ? std::string_view() : rest.substr(feed + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);  // CR LF line end
-        }
+        const std::size_t end = rest.find_first_of("\r\n");
+        const std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         ApplyLine(setup, line);
     }
     return Status::Ok();
@@ -293,6 +309,8 @@ Status SaveSetupFile(const CalculationSetup& setup, const std::string& path,
         options.permissions = static_cast<int>(info.st_mode & 07777);
     }
 
+    // What a killed save of this file left goes first; nothing else of the folder is touched.
+    RemoveStaleTemporaries(FolderOf(target), OnlyTarget(target, TemporaryKind::File));
     AtomicFile file(target, options);
     if (Status created = file.Create(); !created.ok()) {
         return created;  // the folder does not exist or cannot be written: no line printed

@@ -69,28 +69,53 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         EventFileCase{"EmptyFile", "", true, 0, ""},
         EventFileCase{"OnlyLineEnds", "\n\r\n\n", true, 0, ""},
-        EventFileCase{"BinaryFile", BinaryBytes(), false, 0, "does not hold the four values"},
+        EventFileCase{"BinaryFile", BinaryBytes(), false, 0, "NUL bytes"},
+        EventFileCase{"TwoMegabyteLine", std::string(2 << 20, '7'), false, 0,
+                      "Line 1 of the event file"},
         EventFileCase{"MegabyteLineWithFields", MegabyteEventLine(), true, 2, ""},
         EventFileCase{"MegabyteLineWithoutTabs", std::string(1 << 20, '7') + "\n", false, 0,
                       "Line 1 "},
         EventFileCase{"NoTabs", "1 2 3 4\n5 6 7 8\n", false, 0, "Line 1 "},
         EventFileCase{"BadSecondLine", "1\t2\t3\t4\n1;2;3;4\n", false, 0, "Line 2 "},
-        EventFileCase{"NulBytes", std::string("1\0\t2\t3\t4\n", 9), true, 1, ""},
+        EventFileCase{"NulBytes", std::string("1\0\t2\t3\t4\n", 9), false, 0, "NUL bytes"},
         EventFileCase{"Events50000", EventLines(50000), true, 50000, ""},
         EventFileCase{"Events50001", EventLines(50001), true, 50001, ""},
         EventFileCase{"Number400Digits", std::string(400, '9') + "\t1\t1\t1\n", true, 1, ""}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST(EventFileInputs, NulBytesEndTheNumberThatHoldsThem) {
+// Text with NUL bytes is not plain text: it is refused, naming the encoding it looks like.
+TEST(EventFileInputs, NulBytesRefuseTheFileNamingTheEncoding) {
+    const struct {
+        std::string content;
+        const char* guess;
+    } cases[] = {
+        {std::string("\xFF\xFE"
+                     "1\0\t\0"
+                     "2\0",
+                     8),
+         "UTF-16 text (little-endian)"},
+        {std::string("\0"
+                     "1\0\t\0"
+                     "2\0\t",
+                     8),
+         "UTF-16 text (big-endian)"},
+        {std::string("\xFF\xFE\0\0"
+                     "1\0\0\0",
+                     8),
+         "UTF-32 text (little-endian)"},
+        {std::string("1\0"
+                     "9\t2\t3\t4\n",
+                     10),
+         "binary data"},
+    };
     TempDir folder;
-    const std::string path = folder.write("events.dat", std::string("1\0"
-                                                                    "9\t2\t3\t4\n",
-                                                                    10));
     EventTable table;
-    ASSERT_TRUE(ReadEventFile(path, table).ok());
-    ASSERT_EQ(table.count, 1);
-    EXPECT_EQ(table.rows[0].x, 1.0);
-    EXPECT_EQ(table.rows[0].t, 4.0);
+    for (const auto& c : cases) {
+        const Status status = ReadEventFile(folder.write("events.dat", c.content), table);
+        EXPECT_EQ(status.code(), Status::Code::InvalidInput) << c.guess;
+        EXPECT_NE(status.message().find(c.guess), std::string::npos) << status.message();
+        EXPECT_EQ(table.count, 0);
+    }
 }
 
 TEST(EventFileInputs, MegabyteLineKeepsItsValues) {

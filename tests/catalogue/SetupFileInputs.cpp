@@ -40,6 +40,7 @@ struct SetupFileCase {
     const char* label;
     std::string content;
     void (*expect)(CalculationSetup& setup);  // the changes the file makes to KnownSetup()
+    bool loads = true;  // false: refused as a whole (over 1 MB, NUL bytes), nothing changes
 };
 
 std::string BinaryBytes() {
@@ -50,7 +51,7 @@ std::string BinaryBytes() {
     return bytes;
 }
 
-// A NUL ends the number that holds it, and a key with a NUL in it is no key.
+// NUL bytes: not plain text (UTF-16 or binary), refused.
 std::string NulBytes() {
     const char bytes[] =
         "[Radius]\t5\0"
@@ -68,7 +69,9 @@ TEST_P(SetupFileInput, ChangesOnlyTheKeysItHolds) {
     CalculationSetup expected = KnownSetup();
     c.expect(expected);
 
-    EXPECT_TRUE(LoadSetupFile(setup, path).ok());
+    const Status loaded = LoadSetupFile(setup, path);
+    EXPECT_EQ(loaded.code(), c.loads ? Status::Code::Ok : Status::Code::InvalidInput)
+        << loaded.message();
 
     EXPECT_EQ(setup.FilePath.size(), expected.FilePath.size());
     EXPECT_TRUE(setup == expected);
@@ -78,13 +81,19 @@ INSTANTIATE_TEST_SUITE_P(
     Catalogue, SetupFileInput,
     ::testing::Values(
         SetupFileCase{"EmptyFile", "", [](CalculationSetup&) {}},
-        SetupFileCase{"BinaryFile", BinaryBytes(), [](CalculationSetup&) {}},
+        SetupFileCase{"BinaryFile", BinaryBytes(), [](CalculationSetup&) {}, false},
         SetupFileCase{"NoTabs", "[Radius] 5\r\n[Width]=640\r\n", [](CalculationSetup&) {}},
-        SetupFileCase{"MegabytePath", "[File-Path]\t" + std::string(1 << 20, 'p') + "\r\n",
-                      [](CalculationSetup& s) { s.FilePath = std::string(1 << 20, 'p'); }},
+        SetupFileCase{"NearlyAMegabytePath",
+                      "[File-Path]\t" + std::string((1 << 20) - 15, 'p') + "\r\n",
+                      [](CalculationSetup& s) { s.FilePath = std::string((1 << 20) - 15, 'p'); }},
         SetupFileCase{"MegabyteLineWithoutTab", std::string(1 << 20, 'q') + "\n[Radius]\t4\n",
-                      [](CalculationSetup& s) { s.Radius = 4; }},
-        SetupFileCase{"NulBytes", NulBytes(), [](CalculationSetup& s) { s.Radius = 5; }},
+                      [](CalculationSetup&) {}, false},
+        SetupFileCase{"OldMacLineEnds", "[Radius]\t4\r[Width]\t640\r",
+                      [](CalculationSetup& s) {
+                          s.Radius = 4;
+                          s.Width = 640;
+                      }},
+        SetupFileCase{"NulBytes", NulBytes(), [](CalculationSetup&) {}, false},
         SetupFileCase{"Number400Digits", "[Width]\t" + std::string(400, '9') + "\n",
                       [](CalculationSetup& s) { s.Width = HUGE_VAL; }},
         SetupFileCase{"NegativeAndZeroRadius", "[Radius]\t-2\n[Cmin]\t0\n",

@@ -53,8 +53,14 @@ TEST(ReadEventFile, ReadsTheLinesOfTheFormat) {
         {"a blank field reads as zero, not as the next field", "  \t5\t\t7\n", {{0, 5, 0, 7}}},
         {"white space, signs and exponents", " -1e2\t +2.5E-1 \t3.\t.5\n", {{-100, 0.25, 3, 0.5}}},
         {"the time runs to the end of the line", "1\t2\t3\t\t9\n", {{1, 2, 3, 9}}},
-        {"NUL bytes end a number", "1\0002\t3\t\0004\t5\n"s, {{1, 3, 0, 5}}},
         {"empty file", "", {}},
+        {"CR-only line ends of old Mac files",
+         "1\t2\t3\t4\r5\t6\t7\t8\r",
+         {{1, 2, 3, 4}, {5, 6, 7, 8}}},
+        {"a UTF-8 byte-order mark is skipped",
+         "\xEF\xBB\xBF"
+         "1\t2\t3\t4\n",
+         {{1, 2, 3, 4}}},
     };
     TempDir dir;
     EventTable table;

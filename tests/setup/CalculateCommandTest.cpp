@@ -200,19 +200,22 @@ TEST_F(CalculateCommandTest, AMissingEventFileIsReportedBeforeAnythingElse) {
     struct Row {
         const char* what;
         std::string path;
+        std::string message;
     };
+    const std::string folderMessage =
+        "\"" + folder.path().string() + "\" is a folder, not an event file.";
     const Row rows[] = {
-        {"absent file", noFile},
-        {"empty path", ""},
-        {"a folder", folder.path().string()},
+        {"absent file", noFile, MissingFile},
+        {"empty path", "", MissingFile},
+        {"a folder", folder.path().string(), folderMessage},
     };
     for (const Row& row : rows) {
         DialogValues values = ValidValues(row.path);
         values.direction = 3;           // would fail in spatial mode
         values.xMin = "1,5";            // would fail the number test
         values.numberOfPictures = "0";  // would fail the range test
-        EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), MissingFile) << row.what;
-        EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), MissingFile) << row.what;
+        EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), row.message) << row.what;
+        EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), row.message) << row.what;
     }
 }
 

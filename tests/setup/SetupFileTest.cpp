@@ -194,6 +194,24 @@ TEST(LoadSetupFile, FailsWithoutChangeWhenTheFileCannotBeOpened) {
     EXPECT_TRUE(setup == DistinctSetup());
 }
 
+// A pipe or a device where a setup file belongs is named at once, never waited on: loading
+// refuses it, and a save into a pipe that nobody reads fails instead of blocking.
+TEST(SetupFile, APipeIsNeverWaitedOn) {
+    TempDir dir;
+    const std::string pipe = dir.file("Setup.ini");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    CalculationSetup setup = DistinctSetup();
+    Status status = LoadSetupFile(setup, pipe);
+    EXPECT_EQ(status.code(), Status::Code::InvalidInput);
+    EXPECT_NE(status.message().find("is not a regular file"), std::string::npos);
+    EXPECT_EQ(LoadSetupFile(setup, "/dev/zero").code(), Status::Code::InvalidInput);
+    EXPECT_TRUE(setup == DistinctSetup());
+    status = SaveSetupFile(setup, pipe);
+    EXPECT_EQ(status.code(), Status::Code::IoError);
+    EXPECT_EQ(status.message(),
+              "Cannot write the setup file " + pipe + ": No such device or address");
+}
+
 TEST(SaveSetupFile, ReplacesAnExistingFileAndKeepsALinkToIt) {
     TempDir dir;
     const std::string real = dir.write("real.ini", "old content that is longer than a setup\n");
