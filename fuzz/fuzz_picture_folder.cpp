@@ -16,6 +16,7 @@
 #include "common/AtomicFile.h"
 #include "movie/PictureFolder.h"
 #include "movie/PictureSeriesListing.h"
+#include "picture/PictureFileName.h"
 
 using korvane::fuzzing::Require;
 namespace fs = std::filesystem;
@@ -80,13 +81,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)korvane::PicturesBeyond(folder.string(), pictures.prefix, 1);
     (void)counted;
 
+    // The cleaner of a space series takes the temporaries of space pictures, density files
+    // and its index, and nothing else.
+    const auto ours = [](std::string_view target) {
+        return target == "space.json" || korvane::IsNumberedFileOf(target, "space")
+                   ? korvane::TemporaryKind::File
+                   : korvane::TemporaryKind::NotOurs;
+    };
     std::set<std::string> expected;
     for (const std::string& name : made) {
-        if (!korvane::IsTemporaryName(name)) {
+        if (!korvane::IsTemporaryName(name) ||
+            ours(korvane::TemporaryTarget(name)) == korvane::TemporaryKind::NotOurs) {
             expected.insert(name);
         }
     }
-    const int removed = korvane::RemoveStaleTemporaries(folder.string());
+    const int removed = korvane::RemoveStaleTemporaries(folder.string(), ours);
     Require(removed == static_cast<int>(made.size() - expected.size()),
             "every leftover temporary is removed");
     Require(Names(folder) == expected, "nothing but the temporaries is removed");

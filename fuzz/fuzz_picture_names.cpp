@@ -20,6 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(!(temporary && picture), "a temporary is never a numbered picture");
     if (temporary) {
         Require(name[0] == '.' && name.size() >= 19, "a temporary is a hidden, long name");
+        const std::string_view target = korvane::TemporaryTarget(name);
+        Require(!target.empty() &&
+                    "." + std::string(target) + name.substr(target.size() + 1) == name &&
+                    name.size() == target.size() + 18,
+                "a temporary's name is its target's between a point and the hex suffix");
+    } else {
+        Require(korvane::TemporaryTarget(name).empty(), "only a temporary stands for a target");
     }
 
     std::string folder;

@@ -94,6 +94,9 @@ void CConversionDlg::Convert(const std::string& codec) {
         m_outcome = result.outcome;
         if (result.message) {
             MessageBoxA(result.message->text, result.message->caption, result.message->icon);
+        } else if (!result.note.empty()) {
+            // The movie was written, but of one series among several, or of one picture.
+            MessageBoxA(result.note, "Movie written", MessageIcon::Information);
         }
     } catch (const std::exception& error) {
         MessageBoxA(error.what(), "Conversion Progress", MessageIcon::Stop);

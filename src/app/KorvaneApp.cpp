@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <algorithm>
 
 #include "app/AboutDlg.h"
 #include "app/Artwork.h"
@@ -92,7 +93,7 @@ void CKorvaneApp::RunOptionsDialog(int mode, const std::function<void(COptionsDl
     }
     dialog.DoModal();
     if (feed.written > 0) {
-        ReportSeries(feed.written, feed.lastPath, feed.lastNumber);
+        ReportSeries(feed.written, feed.lastPath, std::max(feed.lastNumber, feed.lastNumberOnDisk));
     }
 }
 

@@ -52,6 +52,12 @@ void OptionsProgressObserver::SeriesStarted(int lastPosition) {
     }
 }
 
+void OptionsProgressObserver::SeriesFinished(const SeriesSummary& summary) {
+    if (m_watcher != nullptr) {
+        m_watcher->SeriesFinished(summary);
+    }
+}
+
 void OptionsProgressObserver::PictureWritten(const WrittenPicture& picture) {
     m_bar.setFormat(QString::fromStdString(
         ProgressCaption(picture.number, m_pictures, m_clock.elapsed() / 1000.0)));

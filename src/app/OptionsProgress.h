@@ -24,6 +24,7 @@ class OptionsProgressObserver : public ProgressSeriesObserver {
 
     void SeriesStarted(int lastPosition) override;
     void PictureWritten(const WrittenPicture& picture) override;
+    void SeriesFinished(const SeriesSummary& summary) override;
 
   private:
     QProgressBar& m_bar;

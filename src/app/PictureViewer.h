@@ -124,10 +124,18 @@ class ViewerFeed : public SeriesObserver {
     bool CancelRequested() override { return false; }
     void HandleWindowMessages() override {}
     void Trace(const std::string&) override {}
+    void SeriesFinished(const SeriesSummary& summary) override {
+        lastNumberOnDisk = summary.lastNumberOnDisk;
+        lastPathOnDisk = summary.lastPathOnDisk;
+    }
 
     int written = 0;       // pictures written so far
     std::string lastPath;  // the last of them
     int lastNumber = 0;
+    // The last picture file the run put on disk, also one whose density file then failed:
+    // pictures beyond it are older ones.
+    int lastNumberOnDisk = 0;
+    std::string lastPathOnDisk;
 
   private:
     CPictureViewer& m_viewer;

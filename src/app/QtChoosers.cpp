@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "app/FileFilter.h"
+#include "movie/MovieContainers.h"
 #include "movie/MovieConversion.h"
 
 namespace korvane {
@@ -46,7 +47,7 @@ std::optional<std::string> QtChoosers::ChooseCodec(QWidget* owner,
                                                    const std::vector<std::string>& codecs) {
     QStringList items;
     for (const std::string& codec : codecs) {
-        items << QString::fromStdString(AviCodecDescription(codec));
+        items << QString::fromStdString(CodecDescription(codec));
     }
     bool chosen = false;
     const QString item =

@@ -40,24 +40,22 @@ class BatchSeriesObserver : public ProgressSeriesObserver {
     using ProgressSeriesObserver::ProgressSeriesObserver;
     void PictureWritten(const WrittenPicture& picture) override {
         ProgressSeriesObserver::PictureWritten(picture);
-        lastPath = picture.path;
-        lastNumber = picture.number;
     }
     void SeriesFinished(const SeriesSummary& finished) override { summary = finished; }
-    std::string lastPath;
-    int lastNumber = 0;
     std::optional<SeriesSummary> summary;
 };
 
-// Pictures of the same series numbered beyond the last one written were left by an earlier,
-// longer run: say so, since a movie of the folder would include them.
+// Pictures of the same series numbered beyond the last one this run put on disk were left
+// by an earlier, longer run: say so, since a movie of the folder would include them.
 void WarnOfOlderPictures(const BatchSeriesObserver& observer) {
     std::string folder;
     std::string prefix;
-    if (observer.lastNumber == 0 || !SplitNumberedPicture(observer.lastPath, folder, prefix)) {
+    if (!observer.summary || observer.summary->lastNumberOnDisk == 0 ||
+        !SplitNumberedPicture(observer.summary->lastPathOnDisk, folder, prefix)) {
         return;
     }
-    const std::vector<NumberedPicture> stale = PicturesBeyond(folder, prefix, observer.lastNumber);
+    const std::vector<NumberedPicture> stale =
+        PicturesBeyond(folder, prefix, observer.summary->lastNumberOnDisk);
     if (!stale.empty()) {
         Say(StalePicturesText(stale));
     }
@@ -113,6 +111,7 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
             Say("interrupted; the pictures written so far are complete, in " + folder);
             return ExitInterrupted;
         case Status::Code::InvalidInput:
+        case Status::Code::NothingMade:
             return ExitInvalidInput;
         default:
             return ExitFailure;

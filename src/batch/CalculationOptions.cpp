@@ -10,7 +10,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
-#include "movie/AviWriter.h"
+#include "movie/VideoWriter.h"
 
 namespace korvane::batch {
 namespace {

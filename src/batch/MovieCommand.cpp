@@ -1,4 +1,5 @@
-// korvane-batch movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC]: the "Create Movie"
+// korvane-batch movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC] [--series PREFIX]:
+// the "Create Movie"
 // conversion with the folder and movie file given on the command line instead of chosen in
 // dialogs.
 
@@ -14,6 +15,7 @@
 #include "Interrupt.h"
 #include "movie/MovieContainers.h"
 #include "movie/MovieConversion.h"
+#include "movie/PictureSeriesListing.h"
 
 namespace korvane::batch {
 namespace {
@@ -54,6 +56,7 @@ struct MovieArguments {
     std::vector<std::string> paths;
     std::string codec;
     bool codecGiven = false;
+    std::string series;   // empty: the series with the most pictures
     std::string problem;  // empty when the arguments make sense
 };
 
@@ -71,6 +74,12 @@ MovieArguments ParseArguments(const std::vector<std::string>& arguments) {
         } else if (argument.rfind("--codec=", 0) == 0) {
             parsed.codec = argument.substr(8);
             parsed.codecGiven = true;
+        } else if (argument == "--series" || argument.rfind("--series=", 0) == 0) {
+            if (argument == "--series" && i + 1 >= arguments.size()) {
+                parsed.problem = "--series needs the prefix of a series, e.g. --series space";
+                return parsed;
+            }
+            parsed.series = argument == "--series" ? arguments[++i] : argument.substr(9);
         } else if (argument.size() > 1 && argument[0] == '-') {
             parsed.problem = "unknown option " + argument;
             return parsed;
@@ -94,6 +103,17 @@ int RunMovieCommand(const std::vector<std::string>& arguments) {
     }
     const std::string& folder = parsed.paths[0];
     const std::string& moviePath = parsed.paths[1];
+    if (const Status target = CheckMovieTarget(moviePath); !target.ok()) {
+        Say(target.message());
+        return ExitInvalidInput;
+    }
+    if (PictureSeries named; !parsed.series.empty()) {
+        if (const Status listed = ListPictureSeries(folder, named, parsed.series);
+            listed.code() == Status::Code::InvalidInput) {
+            Say(listed.message());
+            return ExitInvalidInput;
+        }
+    }
     // The movie's extension picks the container; the best codec of it comes first.
     const MovieContainer container = ContainerOfPath(moviePath);
     const std::string kind = Upper(ContainerExtension(container) + 1);
@@ -112,7 +132,8 @@ int RunMovieCommand(const std::vector<std::string>& arguments) {
     // Ctrl-C stops the conversion after the frame in progress; it then leaves no movie.
     WatchForInterrupt();
     BatchHost host("frame", 0);
-    const ConversionResult result = ConvertPicturesToMovie(folder, moviePath, codec, host);
+    const ConversionResult result =
+        ConvertPicturesToMovie(folder, moviePath, codec, host, parsed.series);
     host.FinishLine();
     if (result.message) {
         host.MessageBoxA(result.message->text, result.message->caption, result.message->icon);
@@ -122,6 +143,9 @@ int RunMovieCommand(const std::vector<std::string>& arguments) {
     }
     switch (result.outcome) {
         case ConversionOutcome::Written:
+            if (!result.note.empty()) {
+                Say(result.note);
+            }
             Say("movie written: " + moviePath + " (" + codec + ", 10 frames per second)");
             return ExitSuccess;
         case ConversionOutcome::EmptyFolder:

@@ -6,7 +6,7 @@
 
 #include "Commands.h"
 #include "LibraryLogs.h"
-#include "movie/AviWriter.h"
+#include "movie/VideoWriter.h"
 
 int main(int argc, char** argv) {
     korvane::batch::SilenceLibraryLogs();

@@ -40,15 +40,7 @@ std::string FolderPart(const std::string& target) {
 // "." and the target's file name, shortened if need be (never inside a UTF-8 character):
 // hidden, so that no listing of pictures or movies picks the temporary up.
 std::string HiddenStem(const std::string& target) {
-    std::string name = std::filesystem::path(target).filename().string();
-    if (name.size() > KeptNameLength) {
-        std::size_t cut = KeptNameLength;
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
-            --cut;
-        }
-        name.resize(cut);
-    }
-    return "." + name;
+    return "." + KeptTargetName(std::filesystem::path(target).filename().string());
 }
 
 // Sixteen hex digits nobody can guess in advance.
@@ -93,8 +85,8 @@ bool LockNewTemporary(int fd, const std::string& path) {
            SameFile(opened, named);
 }
 
-// Removes the regular files of a stale temporary folder and then the folder; anything else
-// inside (a link, a folder) keeps it where it is.
+// Removes a stale temporary folder of the video writer: empty, or holding one regular file
+// and nothing else. Anything else inside keeps it where it is.
 bool RemoveStaleFolder(int folderFd, const std::string& path) {
     const int listFd = ::dup(folderFd);
     DIR* listing = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
@@ -105,22 +97,22 @@ bool RemoveStaleFolder(int folderFd, const std::string& path) {
         return false;
     }
     std::vector<std::string> files;
-    bool onlyFiles = true;
+    bool onlyOneFile = true;
     while (const dirent* entry = ::readdir(listing)) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..") {
             continue;
         }
         struct stat info {};
-        if (::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        if (!files.empty() || ::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(info.st_mode)) {
-            onlyFiles = false;
+            onlyOneFile = false;
             break;
         }
         files.push_back(name);
     }
     ::closedir(listing);
-    if (!onlyFiles) {
+    if (!onlyOneFile) {
         return false;
     }
     for (const std::string& name : files) {
@@ -129,12 +121,12 @@ bool RemoveStaleFolder(int folderFd, const std::string& path) {
     return ::rmdir(path.c_str()) == 0;
 }
 
-// Removes one entry of the temporaries' pattern if it is stale: ours, a file or a folder,
-// still the entry that was looked at, and not locked by a living writer.
-bool RemoveIfStale(const std::string& path) {
+// Removes one entry of the temporaries' pattern if it is stale: ours, of the kind its
+// target has, still the entry that was looked at, and not locked by a living writer.
+bool RemoveIfStale(const std::string& path, TemporaryKind kind) {
     struct stat before {};
     if (::lstat(path.c_str(), &before) != 0 || before.st_uid != ::geteuid() ||
-        !(S_ISREG(before.st_mode) || S_ISDIR(before.st_mode))) {
+        !(kind == TemporaryKind::File ? S_ISREG(before.st_mode) : S_ISDIR(before.st_mode))) {
         return false;
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
@@ -174,21 +166,51 @@ bool IsTemporaryName(std::string_view name) {
     return true;
 }
 
-int RemoveStaleTemporaries(const std::string& folder) {
+std::string_view TemporaryTarget(std::string_view name) {
+    constexpr std::size_t Digits = 16;
+    if (!IsTemporaryName(name)) {
+        return {};
+    }
+    return name.substr(1, name.size() - Digits - 2);
+}
+
+std::string KeptTargetName(std::string name) {
+    if (name.size() > KeptNameLength) {
+        std::size_t cut = KeptNameLength;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        name.resize(cut);
+    }
+    return name;
+}
+
+TemporaryTargets OnlyTarget(const std::string& targetPath, TemporaryKind kind) {
+    std::string kept = KeptTargetName(std::filesystem::path(targetPath).filename().string());
+    return [kept = std::move(kept), kind](std::string_view target) {
+        return target == kept ? kind : TemporaryKind::NotOurs;
+    };
+}
+
+int RemoveStaleTemporaries(const std::string& folder, const TemporaryTargets& ours) {
     DIR* listing = ::opendir(folder.c_str());
     if (listing == nullptr) {
         return 0;
     }
-    std::vector<std::string> candidates;
+    std::vector<std::pair<std::string, TemporaryKind>> candidates;
     while (const dirent* entry = ::readdir(listing)) {
-        if (IsTemporaryName(entry->d_name)) {
-            candidates.push_back(folder + "/" + entry->d_name);
+        const std::string_view target = TemporaryTarget(entry->d_name);
+        if (target.empty()) {
+            continue;
+        }
+        if (const TemporaryKind kind = ours(target); kind != TemporaryKind::NotOurs) {
+            candidates.emplace_back(folder + "/" + entry->d_name, kind);
         }
     }
     ::closedir(listing);
     int removed = 0;
-    for (const std::string& path : candidates) {
-        removed += RemoveIfStale(path) ? 1 : 0;
+    for (const auto& [path, kind] : candidates) {
+        removed += RemoveIfStale(path, kind) ? 1 : 0;
     }
     return removed;
 }

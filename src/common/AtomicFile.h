@@ -8,11 +8,13 @@
 // A temporary is named "." + the target's name + "." + sixteen hex digits (a file, or the
 // video writer's private folder) and is locked (flock) for as long as its writer lives, so a
 // run killed part-way leaves at most unlocked temporaries, which RemoveStaleTemporaries
-// takes away and no listing of pictures or movies ever shows.
+// takes away and no listing of pictures or movies ever shows. The cleaner goes by more than
+// the pattern: a name that another program chose alike is not taken for ours.
 
 #include <sys/types.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,14 +85,32 @@ class AtomicFile {
     int m_fd = -1;
 };
 
-// Removes the temporaries that killed runs left in `folder`: entries named as above, owned
-// by this user, a regular file or a folder of regular files (never a link), and not locked
-// by a living writer. Anything else is left alone. Returns how many were removed.
-int RemoveStaleTemporaries(const std::string& folder);
+// What a writer's own temporaries look like, for the cleaner: given the target name a
+// temporary stands for, NotOurs (leave it), File (a regular file of ours) or Folder (the
+// video writer's private folder, holding at most its one file).
+enum class TemporaryKind { NotOurs, File, Folder };
+using TemporaryTargets = std::function<TemporaryKind(std::string_view targetName)>;
+
+// Removes the temporaries that killed runs left in `folder`: entries named as above whose
+// target `ours` claims, of the kind it says, owned by this user (never a link), and not
+// locked by a living writer. Anything else is left alone. Returns how many were removed.
+int RemoveStaleTemporaries(const std::string& folder, const TemporaryTargets& ours);
+
+// A cleaner's `ours` for the one target file `targetPath` (a setup file, a movie).
+TemporaryTargets OnlyTarget(const std::string& targetPath, TemporaryKind kind);
 
 // True for a name of the temporaries' pattern: ".", at least one character, ".", sixteen
 // lowercase hex digits.
 bool IsTemporaryName(std::string_view name);
+
+// The target name that a temporary's name stands for (".space0001.bmp.0123456789abcdef":
+// "space0001.bmp"); empty for a name of another pattern. A long target's name is kept
+// shortened in its temporaries: compare with KeptTargetName.
+std::string_view TemporaryTarget(std::string_view name);
+
+// As much of a target's file name as its temporaries keep (all of a name of up to 120
+// bytes).
+std::string KeptTargetName(std::string name);
 
 // Create, Write and Commit in one call.
 Status WriteFileAtomically(const std::string& target, std::string_view bytes,

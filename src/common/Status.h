@@ -15,6 +15,7 @@ class [[nodiscard]] Status {
         IoError,       // a file could not be read or written
         NoMemory,      // a picture or a table too large for the memory
         Cancelled,     // the user asked to stop; what was finished stays
+        NothingMade,   // the work ran as asked but had nothing to make (an empty range)
         Internal       // a library failed in a way the program does not expect
     };
 
@@ -27,9 +28,15 @@ class [[nodiscard]] Status {
         return Status(Code::NoMemory, std::move(message));
     }
     static Status Cancelled() { return Status(Code::Cancelled, "cancelled"); }
+    static Status NothingMade(std::string message) {
+        return Status(Code::NothingMade, std::move(message));
+    }
     static Status Internal(std::string message) {
         return Status(Code::Internal, std::move(message));
     }
+
+    // The same failure in other words (a longer message).
+    Status WithMessage(std::string message) const { return Status(m_code, std::move(message)); }
 
     bool ok() const { return m_code == Code::Ok; }
     Code code() const { return m_code; }

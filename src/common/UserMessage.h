@@ -7,7 +7,7 @@
 namespace korvane {
 
 // Message box icons, with the values of the classic message box types.
-enum class MessageIcon { Stop = 16, Information = 64 };
+enum class MessageIcon { Stop = 16, Warning = 48, Information = 64 };
 
 struct UserMessage {
     std::string text;

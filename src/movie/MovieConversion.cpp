@@ -3,22 +3,25 @@
 #include <errno.h>
 #include <sys/statvfs.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
+#include <optional>
 #include <string>
 #include <system_error>
 
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
-#include "movie/AviWriter.h"
 #include "movie/ConversionProgress.h"
 #include "movie/MovieContainers.h"
+#include "movie/PictureFile.h"
 #include "movie/PictureSeriesListing.h"
+#include "movie/VideoWriter.h"
 
 namespace korvane {
 namespace {
@@ -27,6 +30,10 @@ const char* const FailureCaption = "Movie not written";
 
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
+}
+
+std::string FileNameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
 }
 
 std::string SizeText(const cv::Size& size) {
@@ -94,142 +101,219 @@ std::string UnreadablePictureText(const std::string& path) {
     return "The picture " + Quoted(path) + " cannot be read.";
 }
 
-// The conversion proper. Returns the outcome; for Failed, `failure` holds the text of the
-// error box.
-ConversionOutcome Convert(const std::string& folder, const std::string& moviePath,
-                          const std::string& fourccText, Host& host, std::string& failure,
-                          std::string& currentPicture) {
-    PictureSeries series;
-    if (const Status listed = ListPictureSeries(folder, series); !listed.ok()) {
-        // A folder that cannot be listed holds no picture the conversion can use.
-        failure = listed.message();
-        return ConversionOutcome::EmptyFolder;
+std::string PicturesText(int count) {
+    return FormatInteger(count) + (count == 1 ? " picture" : " pictures");
+}
+
+// What the user should hear of the series a movie shows: the others the folder holds, or
+// that the movie is a single picture.
+std::string SeriesNote(const PictureSeries& series) {
+    const std::string shown = "The movie shows the series " + Quoted(FileNameOf(series.basePath)) +
+                              " (" + PicturesText(series.count) + ")";
+    if (!series.others.empty()) {
+        std::string others;
+        for (const SeriesCount& other : series.others) {
+            others += (others.empty() ? "" : ", ") + Quoted(other.prefix) + " (" +
+                      PicturesText(other.count) + ")";
+        }
+        return shown + "; the folder also holds " + others + ", left out.";
     }
-    if (series.count == 0) {
-        return ConversionOutcome::EmptyFolder;
+    return series.count == 1 ? shown + ": a movie of a single picture." : "";
+}
+
+// One conversion in its steps, each of which fails with the message the user sees.
+class Conversion {
+  public:
+    Conversion(const std::string& folder, const std::string& moviePath, Host& host)
+        : m_folder(folder), m_moviePath(moviePath), m_host(host) {}
+
+    // The movie's name, the series of the folder, the codec, the first picture and the
+    // writer in its private folder.
+    Status Open(const std::string& fourccText, const std::string& seriesPrefix) {
+        if (Status target = CheckMovieTarget(m_moviePath); !target.ok()) {
+            return target;
+        }
+        if (Status listed = ListPictureSeries(m_folder, m_series, seriesPrefix); !listed.ok()) {
+            // A folder that cannot be listed, or mixes BMP and PNG pictures, holds no series
+            // the conversion can use; a series asked for by name that is not there is named.
+            m_empty = seriesPrefix.empty() || listed.code() == Status::Code::IoError;
+            return listed;
+        }
+        if (m_series.count == 0) {
+            m_empty = true;
+            return Status::InvalidInput("Folder does not contain pictures!");
+        }
+        int fourcc = 0;
+        if (!ParseFourcc(fourccText, fourcc)) {
+            return Status::InvalidInput("The codec " + Quoted(fourccText) +
+                                        " is not a four-character code.");
+        }
+        // The frame size is the size of the first picture; it is released before the frames.
+        {
+            cv::Mat first;
+            if (Status read = ReadFrame(m_series.firstPicture, first); !read.ok()) {
+                return read;
+            }
+            m_pictureSize = first.size();
+        }
+        m_frameSize = MovieFrameSize(m_pictureSize);
+
+        // The writer opens its file by name: it writes into a private folder beside the
+        // movie, and the finished movie is renamed onto the movie's name, so an existing file
+        // of that name is never half-overwritten. The name inside has the extension of the
+        // container the movie's name selects, which the writer follows. Only this movie's
+        // own leftovers are cleaned away first.
+        RemoveStaleTemporaries(FolderOf(m_moviePath),
+                               OnlyTarget(m_moviePath, TemporaryKind::Folder));
+        m_temporary.emplace(
+            m_moviePath, MovieSaveFailureText,
+            std::string("movie") + ContainerExtension(ContainerOfPath(m_moviePath)));
+        if (Status made = m_temporary->Create(); !made.ok()) {
+            return made;
+        }
+        if (!OpenVideoWriter(m_writer, m_temporary->file(), fourcc, m_frameSize, m_backend)) {
+            return Status::IoError("The movie " + Quoted(m_moviePath) +
+                                   " cannot be created with the codec " + fourccText +
+                                   " for pictures of " + SizeText(m_pictureSize) + " pixels.");
+        }
+        return Status::Ok();
     }
 
-    int fourcc = 0;
-    if (!ParseFourcc(fourccText, fourcc)) {
-        failure = "The codec " + Quoted(fourccText) + " is not a four-character code.";
-        return ConversionOutcome::Failed;
-    }
-
-    // The frame size is the size of the first picture; it is released before the frames.
-    cv::Size pictureSize;
-    {
-        currentPicture = series.firstPicture;
-        const cv::Mat first = cv::imread(series.firstPicture, cv::IMREAD_UNCHANGED);
-        if (first.empty()) {
-            failure = UnreadablePictureText(series.firstPicture);
-            return ConversionOutcome::Failed;
+    // Every picture of the series in number order, one in memory at a time.
+    Status WriteFrames() {
+        const int frames = m_series.count;
+        m_host.SetProgressRange(1, ProgressUpperBound(frames));
+        for (int j = 1; j <= frames; ++j) {
+            cv::Mat picture;
+            if (Status read =
+                    ReadFrame(FramePicturePath(m_series.basePath, j, m_series.extension), picture);
+                !read.ok()) {
+                return read;
+            }
+            if (picture.size() != m_pictureSize) {
+                return Status::InvalidInput(
+                    "The picture " + Quoted(m_currentPicture) + " measures " +
+                    SizeText(picture.size()) + " pixels, the first picture " +
+                    SizeText(m_pictureSize) + ": all pictures of a movie must have one size.");
+            }
+            const cv::Mat frame = MovieFrame(picture, m_frameSize);
+            picture.release();
+            if (frame.empty()) {
+                return Status::InvalidInput("The picture " + Quoted(m_currentPicture) +
+                                            " is not a picture of 8-bit colour or grey values.");
+            }
+            m_writer.write(frame);
+            m_host.SetProgressPosition(ProgressPosition(j, frames));
+            m_host.DrainMessageQueue();
+            if (m_host.CancelRequested()) {
+                // The user closed the window: no movie, and no box either (the user asked).
+                return Status::Cancelled();
+            }
         }
-        pictureSize = first.size();
+        m_currentPicture.clear();
+        m_writer.release();
+        return Status::Ok();
     }
-    const cv::Size frameSize = MovieFrameSize(pictureSize);
-
-    // The writer opens its file by name: it writes into a private folder beside the movie,
-    // and the finished movie is renamed onto the movie's name, so an existing file of that
-    // name is never half-overwritten. The folder goes when `temporary` goes, after the
-    // writer (declared after it) is closed. The name inside has the extension of the
-    // container the movie's name selects (AVI for any other name), which the writer follows.
-    RemoveStaleTemporaries(FolderOf(moviePath));
-    TemporaryFolder temporary(
-        moviePath, MovieSaveFailureText,
-        std::string("movie") + ContainerExtension(ContainerOfPath(moviePath)));
-    if (const Status made = temporary.Create(); !made.ok()) {
-        failure = made.message();
-        return ConversionOutcome::Failed;
-    }
-    cv::VideoWriter writer;
-    int backend = 0;
-    if (!OpenAviWriter(writer, temporary.file(), fourcc, frameSize, backend)) {
-        failure = "The movie " + Quoted(moviePath) + " cannot be created with the codec " +
-                  fourccText + " for pictures of " + SizeText(pictureSize) + " pixels.";
-        return ConversionOutcome::Failed;
-    }
-
-    const int frames = series.count;
-    host.SetProgressRange(1, ProgressUpperBound(frames));
-    for (int j = 1; j <= frames; ++j) {
-        // One picture in memory at a time: each is read, written and released in turn.
-        currentPicture = FramePicturePath(series.basePath, j, series.extension);
-        cv::Mat picture = cv::imread(currentPicture, cv::IMREAD_UNCHANGED);
-        if (picture.empty()) {
-            failure = UnreadablePictureText(currentPicture);
-            return ConversionOutcome::Failed;
-        }
-        if (picture.size() != pictureSize) {
-            failure = "The picture " + Quoted(currentPicture) + " measures " +
-                      SizeText(picture.size()) + " pixels, the first picture " +
-                      SizeText(pictureSize) + ": all pictures of a movie must have one size.";
-            return ConversionOutcome::Failed;
-        }
-        const cv::Mat frame = MovieFrame(picture, frameSize);
-        picture.release();
-        if (frame.empty()) {
-            failure = "The picture " + Quoted(currentPicture) +
-                      " is not a picture of 8-bit colour or grey values.";
-            return ConversionOutcome::Failed;
-        }
-        writer.write(frame);
-        host.SetProgressPosition(ProgressPosition(j, frames));
-        host.DrainMessageQueue();
-        if (host.CancelRequested()) {
-            // The user closed the window: no movie, and no box either (the user asked).
-            return ConversionOutcome::Cancelled;
-        }
-    }
-    currentPicture.clear();
-    writer.release();
 
     // The writer reports no failed frame; reading the movie back proves it is complete.
-    const long long written = CountMovieFrames(temporary.file(), backend);
-    if (written != frames) {
-        failure = "The movie " + Quoted(moviePath) + " could not be completed (" +
-                  (written < 0 ? std::string("it cannot be read back")
-                               : FormatInteger(static_cast<double>(written)) + " of " +
-                                     FormatInteger(frames) + " frames written") +
-                  IncompleteMovieReason(FolderOf(temporary.file()), frameSize) + ").";
-        return ConversionOutcome::Failed;
+    Status Verify() {
+        const long long written = CountMovieFrames(m_temporary->file(), m_backend);
+        if (written == m_series.count) {
+            return Status::Ok();
+        }
+        return Status::IoError(
+            "The movie " + Quoted(m_moviePath) + " could not be completed (" +
+            (written < 0 ? std::string("it cannot be read back")
+                         : FormatInteger(static_cast<double>(written)) + " of " +
+                               FormatInteger(m_series.count) + " frames written") +
+            IncompleteMovieReason(FolderOf(m_temporary->file()), m_frameSize) + ").");
     }
 
-    if (const Status saved = temporary.Commit(); !saved.ok()) {
-        failure = saved.message();
-        return ConversionOutcome::Failed;
+    // The finished movie under its name.
+    Status Commit() { return m_temporary->Commit(); }
+
+    bool emptyFolder() const { return m_empty; }
+    const PictureSeries& series() const { return m_series; }
+    const std::string& currentPicture() const { return m_currentPicture; }
+
+  private:
+    // Reads a picture the listing found; any other file of that name (one that appeared
+    // since, a pipe) is not read.
+    Status ReadFrame(const std::string& path, cv::Mat& picture) {
+        m_currentPicture = path;
+        const std::string name = FileNameOf(path);
+        if (!std::binary_search(m_series.names.begin(), m_series.names.end(), name)) {
+            return Status::IoError(UnreadablePictureText(path));
+        }
+        return ReadPictureFile(path, picture);
     }
-    return ConversionOutcome::Written;
+
+    const std::string& m_folder;
+    const std::string& m_moviePath;
+    Host& m_host;
+    PictureSeries m_series;
+    bool m_empty = false;
+    std::string m_currentPicture;
+    cv::Size m_pictureSize;
+    cv::Size m_frameSize;
+    // The writer is declared after its folder, so it is closed before the folder goes.
+    std::optional<TemporaryFolder> m_temporary;
+    cv::VideoWriter m_writer;
+    int m_backend = 0;
+};
+
+Status Convert(Conversion& conversion, const std::string& fourcc, const std::string& seriesPrefix) {
+    Status status = conversion.Open(fourcc, seriesPrefix);
+    if (status.ok()) {
+        status = conversion.WriteFrames();
+    }
+    if (status.ok()) {
+        status = conversion.Verify();
+    }
+    if (status.ok()) {
+        status = conversion.Commit();
+    }
+    return status;
 }
 
 }  // namespace
 
 ConversionResult ConvertPicturesToMovie(const std::string& folder, const std::string& moviePath,
-                                        const std::string& fourcc, Host& host) {
-    std::string failure;
-    std::string currentPicture;
-    ConversionOutcome outcome = ConversionOutcome::Failed;
+                                        const std::string& fourcc, Host& host,
+                                        const std::string& seriesPrefix) {
+    Conversion conversion(folder, moviePath, host);
+    Status status = Status::Ok();
     // The video and picture libraries report some failures by exceptions; none may reach the
     // window's event loop.
     try {
-        outcome = Convert(folder, moviePath, fourcc, host, failure, currentPicture);
+        status = Convert(conversion, fourcc, seriesPrefix);
     } catch (const cv::Exception& exception) {
-        failure =
+        const std::string& picture = conversion.currentPicture();
+        status = Status::Internal(
             "The video library failed" +
-            (currentPicture.empty() ? std::string() : " at the picture " + Quoted(currentPicture)) +
-            ": " + exception.what();
+            (picture.empty() ? std::string() : " at the picture " + Quoted(picture)) + ": " +
+            exception.what());
     } catch (const std::bad_alloc&) {
-        failure = "There is not enough memory" +
-                  (currentPicture.empty() ? std::string()
-                                          : " for the picture " + Quoted(currentPicture)) +
-                  ".";
+        const std::string& picture = conversion.currentPicture();
+        status = Status::NoMemory(
+            "There is not enough memory" +
+            (picture.empty() ? std::string() : " for the picture " + Quoted(picture)) + ".");
     }
-    ConversionResult result{outcome, std::nullopt, ""};
-    if (outcome == ConversionOutcome::EmptyFolder) {
+    ConversionResult result{ConversionOutcome::Failed, std::nullopt, "", ""};
+    if (status.ok()) {
+        result.outcome = ConversionOutcome::Written;
+        result.note = SeriesNote(conversion.series());
+    } else if (status.code() == Status::Code::Cancelled) {
+        result.outcome = ConversionOutcome::Cancelled;
+    } else if (conversion.emptyFolder()) {
+        result.outcome = ConversionOutcome::EmptyFolder;
         result.message =
             UserMessage{"Folder does not contain pictures!", "Empty folder!", MessageIcon::Stop};
-        result.reason = failure;
-    } else if (outcome == ConversionOutcome::Failed && !failure.empty()) {
-        result.message = UserMessage{failure, FailureCaption, MessageIcon::Stop};
+        if (status.message() != "Folder does not contain pictures!") {
+            result.reason = status.message();
+        }
+    } else {
+        result.message = UserMessage{status.message(), FailureCaption, MessageIcon::Stop};
     }
     return result;
 }

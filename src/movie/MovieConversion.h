@@ -11,13 +11,6 @@
 
 namespace korvane {
 
-// FOURCC codes this OpenCV build can really write into an AVI file, MJPG first.
-std::vector<std::string> AvailableAviCodecs();
-
-// A codec in words, for choosing one: "MJPG: Motion JPEG, plays almost everywhere". An
-// unknown code is given as it is.
-std::string AviCodecDescription(const std::string& fourcc);
-
 enum class ConversionOutcome {
     Written,      // the movie is complete
     EmptyFolder,  // no numbered picture, or the folder cannot be listed: "Folder does not
@@ -31,11 +24,17 @@ struct ConversionResult {
     std::optional<UserMessage> message;  // the box the front end shows; none when written
                                          // or cancelled
     std::string reason;  // why a folder could not be listed (the box does not say); or empty
+    std::string note;    // which series the movie shows when the folder held others too, or
+                         // when it is a single picture; empty otherwise
 };
 
-// Converts the numbered pictures of `folder` into `moviePath`, reporting progress to `host`
-// and stopping when it asks to cancel. Shows nothing: the result says what to show.
+// Converts the numbered pictures of one series of `folder` into `moviePath`, reporting
+// progress to `host` and stopping when it asks to cancel: the series `seriesPrefix`, or
+// without one the series with the most pictures. Refuses a movie file that does not end in
+// a movie's extension or stands for something else than a file (CheckMovieTarget). Shows
+// nothing: the result says what to show.
 ConversionResult ConvertPicturesToMovie(const std::string& folder, const std::string& moviePath,
-                                        const std::string& fourcc, Host& host);
+                                        const std::string& fourcc, Host& host,
+                                        const std::string& seriesPrefix = "");
 
 }  // namespace korvane

@@ -60,7 +60,8 @@ bool IsNumberedPictureName(const std::string& fileName) {
     return TrailingDigits(stem) >= MinimumDigits;
 }
 
-Status ListPictureSeries(const std::string& folder, PictureSeries& series) {
+Status ListPictureSeries(const std::string& folder, PictureSeries& series,
+                         const std::string& wantedPrefix) {
     series = PictureSeries();
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
@@ -90,26 +91,78 @@ Status ListPictureSeries(const std::string& folder, PictureSeries& series) {
 
     // Name order, so the first picture does not depend on the file system's listing order.
     std::sort(names.begin(), names.end());
-    const std::string& first = names.front();
-    const std::string prefix = first.substr(0, first.size() - ExtensionSize - MinimumDigits);
-    const std::string extension(ExtensionOf(first));
+    std::vector<SeriesCount> groups;
+    std::vector<std::string> groupOf(names.size());
+    for (std::size_t n = 0; n < names.size(); ++n) {
+        if (!groupOf[n].empty()) {
+            continue;
+        }
+        const std::string& first = names[n];
+        const std::string prefix = first.substr(0, first.size() - ExtensionSize - MinimumDigits);
+        SeriesCount group{prefix, 0};
+        for (std::size_t m = n; m < names.size(); ++m) {
+            if (groupOf[m].empty() && BelongsToSeries(names[m], prefix)) {
+                groupOf[m] = prefix;
+                ++group.count;
+            }
+        }
+        groups.push_back(group);
+    }
+
+    std::size_t taken = 0;
+    if (!wantedPrefix.empty()) {
+        taken = groups.size();
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            taken = groups[g].prefix == wantedPrefix ? g : taken;
+        }
+        if (taken == groups.size()) {
+            std::string held;
+            for (const SeriesCount& group : groups) {
+                held += (held.empty() ? "" : ", ") + group.prefix;
+            }
+            return Status::InvalidInput("The folder \"" + folder + "\" holds no series \"" +
+                                        wantedPrefix + "\"; it holds: " + held + ".");
+        }
+    } else {
+        for (std::size_t g = 1; g < groups.size(); ++g) {
+            taken = groups[g].count > groups[taken].count ? g : taken;
+        }
+    }
+    const std::string prefix = groups[taken].prefix;
+
+    std::string extension;
     int sameKind = 0;
     int otherKind = 0;
-    for (const std::string& name : names) {
-        if (BelongsToSeries(name, prefix)) {
-            ++(ExtensionOf(name) == extension ? sameKind : otherKind);
+    for (std::size_t n = 0; n < names.size(); ++n) {
+        if (groupOf[n] != prefix) {
+            continue;
+        }
+        if (extension.empty()) {
+            extension = std::string(ExtensionOf(names[n]));
+            series.firstPicture = JoinPath(folder, names[n]);
+        }
+        if (ExtensionOf(names[n]) == extension) {
+            ++sameKind;
+            series.names.push_back(names[n]);
+        } else {
+            ++otherKind;
         }
     }
     if (otherKind > 0) {
+        series = PictureSeries();
         return Status::InvalidInput(
             "The folder \"" + folder + "\" holds BMP and PNG pictures of the series \"" + prefix +
             "\". A movie is made of one kind only: move the " +
             (extension == ".bmp" ? "PNG" : "BMP") + " pictures (or the others) elsewhere.");
     }
-    series.firstPicture = JoinPath(folder, first);
     series.basePath = JoinPath(folder, prefix);
     series.count = sameKind;
     series.extension = extension;
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (g != taken) {
+            series.others.push_back(groups[g]);
+        }
+    }
     return Status::Ok();
 }
 

@@ -3,30 +3,43 @@
 // holds, and the name of frame n.
 
 #include <string>
+#include <vector>
 
 #include "common/Status.h"
 
 namespace korvane {
 
+// A series of a folder by its prefix, and how many pictures it has.
+struct SeriesCount {
+    std::string prefix;
+    int count = 0;
+};
+
 // What a folder holds for a movie.
 struct PictureSeries {
-    std::string firstPicture;  // full path of the first numbered picture in name order
-    std::string basePath;      // folder joined with the series prefix ("<folder>/space")
-    int count = 0;             // numbered pictures of that prefix; 0 when there is none
-    std::string extension;     // ".bmp" or ".png", that of the first picture
+    std::string firstPicture;         // full path of the series' first picture in name order
+    std::string basePath;             // folder joined with the series prefix ("<folder>/space")
+    int count = 0;                    // numbered pictures of that prefix; 0 when there is none
+    std::string extension;            // ".bmp" or ".png", that of the first picture
+    std::vector<std::string> names;   // the file names of its pictures, in name order: the
+                                      // regular files the listing found, and no others
+    std::vector<SeriesCount> others;  // the folder's other series, left out
 };
 
 // True when `fileName` is a prefix, at least four digits and ".bmp" or ".png" (the extension
 // exactly, since frames are opened under that exact name).
 bool IsNumberedPictureName(const std::string& fileName);
 
-// Lists the regular files of `folder` in name order. The first numbered picture fixes the
-// prefix (its name without the last four digits and the extension) and the extension;
-// `count` is the number of numbered pictures with that same prefix and extension. Other
-// pictures are left alone. Fails, with the reason, when the folder cannot be listed, and
-// (InvalidInput) when it holds BMP and PNG pictures of that prefix both: one movie never
-// mixes them.
-Status ListPictureSeries(const std::string& folder, PictureSeries& series);
+// Lists the regular files of `folder` in name order and groups the numbered pictures into
+// series: the first picture not yet in a series fixes a prefix (its name without the last
+// four digits and the extension), and every numbered picture of that prefix joins it. The
+// series named `wantedPrefix` is taken, or without one the series with the most pictures
+// (the first in name order of those with as many); its first picture fixes the extension,
+// and `count` is the number of its pictures with that extension. Fails, with the reason,
+// when the folder cannot be listed, (InvalidInput) when it holds no series `wantedPrefix`,
+// and when it holds BMP and PNG pictures of the series taken: one movie never mixes them.
+Status ListPictureSeries(const std::string& folder, PictureSeries& series,
+                         const std::string& wantedPrefix = "");
 
 // The picture of frame n: the base path, n with leading zeros to four digits (none from
 // 1000 on), the extension.

@@ -2,6 +2,7 @@
 // dialog of the video library on this system, so the program offers the user the codecs that
 // pass a trial: open a writer on a small temporary movie, write a frame, read the movie back.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -12,9 +13,9 @@
 #include <vector>
 
 #include "common/AtomicFile.h"
-#include "movie/AviWriter.h"
 #include "movie/MovieContainers.h"
 #include "movie/MovieConversion.h"
+#include "movie/VideoWriter.h"
 
 namespace korvane {
 namespace {
@@ -56,7 +57,7 @@ bool CodecWorks(const std::string& name, const std::filesystem::path& probeFolde
     try {
         cv::VideoWriter writer;
         int backend = 0;
-        if (OpenAviWriter(writer, probe.file(), fourcc, size, backend)) {
+        if (OpenVideoWriter(writer, probe.file(), fourcc, size, backend)) {
             const cv::Mat frame(size, CV_8UC3, cv::Scalar(40, 160, 220));
             writer.write(frame);
             writer.release();
@@ -87,7 +88,7 @@ std::vector<std::string> ProbeCodecs(MovieContainer container) {
 
 }  // namespace
 
-std::string AviCodecDescription(const std::string& fourcc) {
+std::string CodecDescription(const std::string& fourcc) {
     static const struct {
         const char* fourcc;
         const char* words;
@@ -135,22 +136,65 @@ std::vector<std::string> AvailableCodecs(MovieContainer container) {
     return avi;
 }
 
-MovieContainer ContainerOfPath(const std::string& moviePath) {
-    const std::size_t dot = moviePath.find_last_of("./");
-    if (dot == std::string::npos || moviePath[dot] != '.') {
-        return MovieContainer::Avi;
+namespace {
+
+// The extension of `path`'s file name in lower case; empty when it has none.
+std::string LowerExtension(const std::string& path) {
+    const std::size_t dot = path.find_last_of("./");
+    if (dot == std::string::npos || path[dot] != '.') {
+        return "";
     }
     std::string extension;
-    for (std::size_t i = dot; i < moviePath.size(); ++i) {
-        const char c = moviePath[i];
+    for (std::size_t i = dot; i < path.size(); ++i) {
+        const char c = path[i];
         extension += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
     }
+    return extension;
+}
+
+}  // namespace
+
+MovieContainer ContainerOfPath(const std::string& moviePath) {
+    const std::string extension = LowerExtension(moviePath);
     for (const MovieContainer container : AllContainers()) {
         if (extension == ContainerExtension(container)) {
             return container;
         }
     }
     return MovieContainer::Avi;
+}
+
+bool HasMovieExtension(const std::string& moviePath) {
+    const std::string extension = LowerExtension(moviePath);
+    for (const MovieContainer container : AllContainers()) {
+        if (extension == ContainerExtension(container)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Status CheckMovieTarget(const std::string& moviePath) {
+    const std::string quoted = "\"" + moviePath + "\"";
+    if (!HasMovieExtension(moviePath)) {
+        return Status::InvalidInput("The movie file " + quoted +
+                                    " does not end in .avi, .mp4, .mkv or .webm: a movie is "
+                                    "written only under a movie's name, so that no other file "
+                                    "is replaced by it.");
+    }
+    struct stat info {};
+    if (::stat(moviePath.c_str(), &info) != 0) {
+        return Status::Ok();  // a new file; a folder that is missing is named when it is made
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return Status::InvalidInput(quoted + " is a folder, not a movie file.");
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return Status::InvalidInput("The movie file " + quoted +
+                                    " is not a regular file (it is a pipe, a device or a "
+                                    "socket); a movie replaces only an earlier movie.");
+    }
+    return Status::Ok();
 }
 
 const char* ContainerExtension(MovieContainer container) {

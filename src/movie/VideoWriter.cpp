@@ -1,4 +1,4 @@
-#include "movie/AviWriter.h"
+#include "movie/VideoWriter.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -59,8 +59,8 @@ bool ParseFourcc(const std::string& text, int& fourcc) {
     return true;
 }
 
-bool OpenAviWriter(cv::VideoWriter& writer, const std::string& path, int fourcc, cv::Size frameSize,
-                   int& backend) {
+bool OpenVideoWriter(cv::VideoWriter& writer, const std::string& path, int fourcc,
+                     cv::Size frameSize, int& backend) {
     constexpr bool colour = true;
     const MutedStandardError muted;
     try {

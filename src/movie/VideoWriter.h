@@ -16,8 +16,8 @@ bool ParseFourcc(const std::string& text, int& fourcc);
 // through the FFmpeg backend (the container follows the path's extension), or for MJPG
 // into an ".avi" path through OpenCV's own MJPEG writer when FFmpeg cannot. `backend` receives the
 // backend that opened it. False when none could.
-bool OpenAviWriter(cv::VideoWriter& writer, const std::string& path, int fourcc, cv::Size frameSize,
-                   int& backend);
+bool OpenVideoWriter(cv::VideoWriter& writer, const std::string& path, int fourcc,
+                     cv::Size frameSize, int& backend);
 
 // The frames of the movie at `path`, read back through `backend`; -1 when it cannot be
 // opened.

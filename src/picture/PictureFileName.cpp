@@ -24,4 +24,23 @@ std::string NumberedFileName(const std::string& prefix, int n, const char* exten
     return prefix + zeros + std::to_string(n) + extension;
 }
 
+bool IsNumberedFileOf(std::string_view name, std::string_view prefix) {
+    if (name.substr(0, prefix.size()) != prefix) {
+        return false;
+    }
+    std::string_view rest = name.substr(prefix.size());
+    bool known = false;
+    for (const std::string_view extension : {".bmp", ".png", ".tiff"}) {
+        if (rest.size() > extension.size() &&
+            rest.substr(rest.size() - extension.size()) == extension) {
+            rest.remove_suffix(extension.size());
+            known = true;
+            break;
+        }
+    }
+    constexpr std::size_t MinimumDigits = 4;
+    return known && rest.size() >= MinimumDigits &&
+           rest.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 }  // namespace korvane

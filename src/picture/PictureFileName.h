@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace korvane {
 
@@ -15,5 +16,9 @@ std::string PictureFileName(const std::string& prefix, int n);
 
 // The same numbered name with another extension (".png", ".tiff").
 std::string NumberedFileName(const std::string& prefix, int n, const char* extension);
+
+// True for the name of a picture or density file of the series `prefix`: the prefix, at
+// least four digits, ".bmp", ".png" or ".tiff".
+bool IsNumberedFileOf(std::string_view name, std::string_view prefix);
 
 }  // namespace korvane

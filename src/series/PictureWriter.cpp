@@ -33,6 +33,7 @@ Status PictureWriter::Wait() {
     m_changed.wait(lock, [this] { return !m_busy; });
     Status result = m_result;
     m_result = Status::Ok();
+    m_lastPictureOnDisk = m_pictureOnDisk;
     return result;
 }
 
@@ -46,8 +47,10 @@ void PictureWriter::Run() {
         const PictureJob job = m_job;
         lock.unlock();
         Status written = Status::Ok();
+        bool pictureOnDisk = false;
         try {
             written = WritePictureFile(*job.canvas, job.path, m_encoded, job.format);
+            pictureOnDisk = written.ok();
             if (written.ok() && job.densities != nullptr) {
                 written = WriteDensityFile(*job.densities, job.densityPath, m_encoded.bytes);
             }
@@ -57,6 +60,7 @@ void PictureWriter::Run() {
         }
         lock.lock();
         m_result = std::move(written);
+        m_pictureOnDisk = pictureOnDisk;
         m_job = PictureJob();
         m_busy = false;
         m_changed.notify_all();

@@ -39,6 +39,10 @@ class PictureWriter {
     // Waits until the picture in hand is written; its Status (Ok when there is none).
     Status Wait();
 
+    // After Wait: whether the picture file of that job is on disk (it is also when only its
+    // density file failed).
+    bool lastPictureOnDisk() const { return m_lastPictureOnDisk; }
+
   private:
     void Run();
 
@@ -46,6 +50,8 @@ class PictureWriter {
     std::condition_variable m_changed;
     PictureJob m_job;  // the picture in hand
     Status m_result = Status::Ok();
+    bool m_pictureOnDisk = false;      // of the job in hand, set by the thread
+    bool m_lastPictureOnDisk = false;  // of the job last waited for
     bool m_busy = false;
     bool m_stopping = false;
     EncodedPicture m_encoded;  // the encoded picture, kept for the whole series

@@ -1,8 +1,13 @@
 #include "series/SeriesLoop.h"
 
+#include <errno.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <climits>
 #include <optional>
+#include <utility>
 
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
@@ -38,6 +43,9 @@ class SeriesRun {
         const PictureInHand picture = *m_inHand;
         m_inHand.reset();
         const Status written = m_writer.Wait();
+        if (m_writer.lastPictureOnDisk()) {
+            m_lastOnDisk = {picture.entry.number, picture.path};
+        }
         if (!written.ok()) {
             return written;
         }
@@ -92,6 +100,8 @@ class SeriesRun {
     }
 
     const std::vector<IndexedPicture>& Written() const { return m_written; }
+    // The number and path of the last picture file this run put on disk (0 when none).
+    const std::pair<int, std::string>& LastOnDisk() const { return m_lastOnDisk; }
 
   private:
     SeriesContext& m_ctx;
@@ -101,6 +111,7 @@ class SeriesRun {
     cv::Mat m_densities[2];  // like the canvases: one written while the next is copied
     std::optional<PictureInHand> m_inHand;
     std::vector<IndexedPicture> m_written;
+    std::pair<int, std::string> m_lastOnDisk{0, ""};
     PictureWriter m_writer;  // last: its thread ends before the canvases go
 };
 
@@ -137,14 +148,73 @@ class RunUnion {
     std::vector<EventRun> m_runs;
 };
 
+std::string IndexPath(const std::string& folder, const SeriesSteps& steps) {
+    return JoinPath(folder, std::string(steps.prefix) + ".json");
+}
+
+// The index of the series, written at its end whatever the end was. Its own failure is
+// reported as a picture's would be: after a failed or cancelled series too, beside that.
 Status WithIndex(const Status& series, const SeriesContext& ctx, const SeriesSteps& steps,
                  const std::string& folder, const std::vector<IndexedPicture>& written) {
     if (!ctx.request.output.index) {
         return series;
     }
-    const std::string path = JoinPath(folder, std::string(steps.prefix) + ".json");
-    const Status indexed = WriteSeriesIndex(path, ctx, steps, written, series.ok());
-    return series.ok() ? indexed : series;
+    const Status indexed =
+        WriteSeriesIndex(IndexPath(folder, steps), ctx, steps, written, series.ok());
+    if (indexed.ok() || series.ok()) {
+        return series.ok() ? indexed : series;
+    }
+    if (series.code() == Status::Code::Cancelled) {
+        return indexed;
+    }
+    return series.WithMessage(series.message() + "\n" + indexed.message());
+}
+
+// An index of an earlier run would speak for a folder whose pictures this run now
+// replaces: it goes before the first of them does, so that a run stopped part-way (by a
+// kill, a full disk) never leaves an index that says the folder is one complete series.
+Status RemoveEarlierIndex(const std::string& folder, const SeriesSteps& steps) {
+    const std::string path = IndexPath(folder, steps);
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::unlink(path.c_str()) == 0 || errno == ENOENT) {
+        return Status::Ok();
+    }
+    return Status::IoError("The series index " + path + " of an earlier run cannot be removed (" +
+                           SystemReason(errno) +
+                           "); no picture was written, so that it cannot speak for new ones.");
+}
+
+// The temporaries a series writes: its pictures and density files (the prefix, at least
+// four digits, ".bmp", ".png" or ".tiff") and its index (the prefix and ".json").
+TemporaryTargets SeriesFiles(std::string prefix) {
+    return [prefix = std::move(prefix)](std::string_view target) {
+        return target == prefix + ".json" || IsNumberedFileOf(target, prefix)
+                   ? TemporaryKind::File
+                   : TemporaryKind::NotOurs;
+    };
+}
+
+// A position as a person writes it: 5, 2.5, -0.125.
+std::string Shown(double value) {
+    std::string text = FormatFixed(value, 6);
+    while (text.find('.') != std::string::npos && (text.back() == '0' || text.back() == '.')) {
+        const bool point = text.back() == '.';
+        text.pop_back();
+        if (point) {
+            break;
+        }
+    }
+    return text;
+}
+
+// Why a series wrote no picture: the range it steps through holds no position.
+Status NothingWritten(const SeriesSteps& steps) {
+    return Status::NothingMade(
+        "No picture was written: the range the pictures step through, "
+        "from " +
+        Shown(steps.start) + " to " + Shown(steps.end) +
+        ", is empty. Choose a start below the end.");
 }
 
 }  // namespace
@@ -159,8 +229,13 @@ Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const Picture
     const std::string folder = ctx.request.output.folder.empty()
                                    ? FolderOf(ctx.request.eventFilePath)
                                    : ctx.request.output.folder;
-    // What a killed run left half-written there goes before the new pictures come.
-    RemoveStaleTemporaries(folder);
+    // What a killed run of this series left half-written there goes before the new pictures
+    // come; the files of other programs and of other series stay.
+    RemoveStaleTemporaries(folder, SeriesFiles(steps.prefix));
+    if (Status removed = RemoveEarlierIndex(folder, steps); !removed.ok()) {
+        ctx.observer.SeriesFinished({0, ctx.events.count, ctx.events.count, 0, ""});
+        return removed;
+    }
 
     SeriesRun run(ctx, steps, folder);
     RunUnion drawn;
@@ -186,9 +261,13 @@ Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const Picture
     if (result.ok()) {
         result = run.Settle();
     }
+    if (result.ok() && number == 1) {
+        result = NothingWritten(steps);
+    }
     const Status finished = WithIndex(result, ctx, steps, folder, run.Written());
     ctx.observer.SeriesFinished({static_cast<int>(run.Written().size()), ctx.events.count,
-                                 drawn.Outside(ctx.events, steps)});
+                                 drawn.Outside(ctx.events, steps), run.LastOnDisk().first,
+                                 run.LastOnDisk().second});
     return finished;
 }
 

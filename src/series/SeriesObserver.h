@@ -27,6 +27,10 @@ struct SeriesSummary {
     long long eventsRead = 0;     // the events of the table
     long long eventsOutside = 0;  // events in no picture: in no slice or window, or outside
                                   // the plane the pictures show (the perspective: the box)
+    // The last picture file this run put on disk, also one whose density file then failed
+    // (0 and empty when none): pictures of the series beyond it are older ones.
+    int lastNumberOnDisk = 0;
+    std::string lastPathOnDisk;
 };
 
 class SeriesObserver {

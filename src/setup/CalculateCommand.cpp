@@ -9,6 +9,8 @@ std::optional<UserMessage> MessageOfCalculation(const Status& status) {
                                MessageIcon::Information};
         case Status::Code::Cancelled:
             return std::nullopt;
+        case Status::Code::NothingMade:
+            return UserMessage{status.message(), "No picture written", MessageIcon::Warning};
         case Status::Code::InvalidInput:
             return UserMessage{status.message(), "Invalid input!", MessageIcon::Stop};
         default:

@@ -18,7 +18,8 @@ struct CalculationOutcome {
 };
 
 // The box a calculation's status is shown in: "Calculation finished successfully."
-// (Information); an input test or an unusable event file under "Invalid input!"; any other
+// (Information); a run that had nothing to draw under "No picture written" (Warning); an
+// input test or an unusable event file under "Invalid input!"; any other
 // failure under "Error"; nothing after a cancel.
 std::optional<UserMessage> MessageOfCalculation(const Status& status);
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -23,6 +24,7 @@ namespace {
 
 using testing::BatchProcess;
 using testing::BatchResult;
+using testing::ReadWholeFile;
 using testing::RunBatch;
 using testing::SmallCloud;
 using testing::TempDir;
@@ -220,7 +222,19 @@ TEST_F(BatchTest, RejectedInputExitsWithOneAndWritesNoPicture) {
         {"end before start", "spatial", "[Timeend]", "-1", outOfRange},
         {"zero width without a fixed size", "spatial", "[Width]", "0", outOfRange},
         {"a direction without a radio button", "time", "[Direction]", "7", "Invalid input!: "},
+        {"a radius of 0", "time", "[Radius]", "0", "Invalid input!: Check the radius"},
+        {"a negative radius", "spatial", "[Radius]", "-5", "Invalid input!: Check the radius"},
+        {"a folder as the event file", "spatial", "[File-Path]", "data",
+         "Invalid input!: \"data\" is a folder, not an event file."},
+        // A pipe would hold the run until something wrote into it.
+        {"a pipe as the event file", "time", "[File-Path]", "data/pipe.dat",
+         "is not a regular file"},
+        {"an empty depth range", "spatial", "[Cmax]", "0",
+         "No picture written: No picture was written: the range the pictures step through, "
+         "from 0 to 0, is empty."},
+        {"an empty time range", "time", "[Timeend]", "0", "No picture was written"},
     };
+    ::mkfifo((work.path() / "data" / "pipe.dat").c_str(), 0600);
     for (const Row& row : rows) {
         SetupLines setup = ValidSetup("data/events.dat");
         setup["[Fixedsize]"] = "0";
@@ -338,6 +352,54 @@ TEST_F(BatchTest, MovieInputsThatAreRefused) {
     // A codec named in other letter case is the listed one.
     const BatchResult lower = Run({"movie", "data", "m.avi", "--codec=mjpg"});
     EXPECT_EQ(lower.exitStatus, 0) << lower.err;
+
+    // A movie writes only a movie: no event file, picture or folder is replaced by one, and
+    // a series asked for by name must be there.
+    std::filesystem::create_directory(work.path() / "film.avi");
+    const struct {
+        std::vector<std::string> arguments;
+        const char* message;
+    } refused[] = {
+        {{"movie", "data", "data/events.dat"}, "does not end in .avi, .mp4, .mkv or .webm"},
+        {{"movie", "data", "data/space0001.bmp"}, "does not end in .avi, .mp4, .mkv or .webm"},
+        {{"movie", "data", "film.avi"}, "\"film.avi\" is a folder, not a movie file."},
+        {{"movie", "data", "m.avi", "--series", "time"},
+         "holds no series \"time\"; it holds: space"},
+    };
+    const std::string events = ReadWholeFile(eventFile);
+    for (const auto& row : refused) {
+        const BatchResult result = Run(row.arguments);
+        EXPECT_EQ(result.exitStatus, 1) << result.err;
+        EXPECT_NE(result.err.find(row.message), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(ReadWholeFile(eventFile), events);
+    EXPECT_EQ(Pictures(), Numbered("space", 4));
+}
+
+// A stray picture beside a series is left out, and said so; a picture whose header claims a
+// size no picture has is named with that reason.
+TEST_F(BatchTest, MovieOfTheLargestSeriesAndPlainReasons) {
+    ASSERT_EQ(RunSetup("spatial", ValidSetup("data/events.dat")).exitStatus, 0);
+    std::filesystem::copy_file(work.path() / "data" / "space0001.bmp",
+                               work.path() / "data" / "backup0001.bmp");
+    const BatchResult stray = Run({"movie", "data", "m.avi"});
+    EXPECT_EQ(stray.exitStatus, 0) << stray.err;
+    EXPECT_NE(stray.err.find("The movie shows the series \"space\" (4 pictures); the folder also "
+                             "holds \"backup\" (1 picture), left out."),
+              std::string::npos)
+        << stray.err;
+
+    std::string header = ReadWholeFile((work.path() / "data" / "space0002.bmp").string());
+    const char claim[] = {'\xA0', '\x86', '\x01', '\x00'};  // 100000, little-endian
+    header.replace(18, 4, claim, 4);
+    header.replace(22, 4, claim, 4);
+    work.write("data/space0002.bmp", header);
+    const BatchResult huge = Run({"movie", "data", "m.avi"});
+    EXPECT_EQ(huge.exitStatus, 2) << huge.err;
+    EXPECT_NE(huge.err.find("space0002.bmp\" cannot be read: its header claims 100000 x 100000 "
+                            "pixels."),
+              std::string::npos)
+        << huge.err;
 }
 
 }  // namespace

@@ -21,6 +21,9 @@ using testing::CalculateOutcome;
 using testing::RecordingHost;
 using testing::TempDir;
 
+const char* const RadiusMessage = "Check the radius: it must be greater than 0";
+const char* const NothingMessage = "No picture was written: the range the pictures step through";
+
 const char* const SmallCloud =
     "1\t1\t1\t0.5\n2\t2.5\t3\t1.5\n5\t5\t5\t4.5\n5.1\t5.2\t4.9\t4.6\n9\t9\t9\t9.5\n";
 
@@ -107,16 +110,16 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, DialogBoxInput,
                                                    O::Failed, "picture", 0, 0, 0, 0},
                                            BoxCase{"NegativeRadius", Spatial,
                                                    [](DialogValues& v) { v.radius = "-3"; },
-                                                   O::Finished, FinishedMessage, 2, 322, 218, 0},
+                                                   O::InvalidInput, RadiusMessage, 0, 0, 0, 0},
                                            BoxCase{"ZeroRadius", Time,
                                                    [](DialogValues& v) { v.radius = "0"; },
-                                                   O::Finished, FinishedMessage, 2, 322, 218, 0},
+                                                   O::InvalidInput, RadiusMessage, 0, 0, 0, 0},
                                            BoxCase{"ZeroRadiusPerspective", Time,
                                                    [](DialogValues& v) {
                                                        v.radius = "0";
                                                        v.direction = 3;
                                                    },
-                                                   O::Finished, FinishedMessage, 2, 520, 416, 0},
+                                                   O::InvalidInput, RadiusMessage, 0, 0, 0, 0},
                                            BoxCase{"ZeroWidthPictureRanges", Spatial,
                                                    [](DialogValues& v) {
                                                        v.xMin = v.xMax = "5";
@@ -125,12 +128,12 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, DialogBoxInput,
                                                    O::Finished, FinishedMessage, 2, 302, 202, 0},
                                            BoxCase{"ZeroWidthDepthRange", Spatial,
                                                    [](DialogValues& v) { v.zMin = v.zMax = "5"; },
-                                                   O::Finished, FinishedMessage, 0, 0, 0, 0},
+                                                   O::NothingMade, NothingMessage, 0, 0, 0, 0},
                                            BoxCase{"ZeroWidthTimeRange", Time,
                                                    [](DialogValues& v) {
                                                        v.timeStart = v.timeEnd = "3";
                                                    },
-                                                   O::Finished, FinishedMessage, 0, 0, 0, 0},
+                                                   O::NothingMade, NothingMessage, 0, 0, 0, 0},
                                            BoxCase{"MillionthAtThousandMillion", Spatial,
                                                    [](DialogValues& v) {
                                                        v.xMin = "1000000000";
@@ -210,8 +213,8 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, DialogBoxInput,
                                                        v.eventFilePath = v.eventFilePath.substr(
                                                            0, v.eventFilePath.rfind('/'));
                                                    },
-                                                   O::InvalidInput, catalogue::MissingFileMessage,
-                                                   0, 0, 0, 0},
+                                                   O::InvalidInput,
+                                                   "is a folder, not an event file.", 0, 0, 0, 0},
                                            BoxCase{"TenThousandPictures", Spatial,
                                                    [](DialogValues& v) {
                                                        v.numberOfPictures = "10000";

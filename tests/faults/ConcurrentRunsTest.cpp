@@ -46,11 +46,13 @@ TEST(Leftovers, ListingsIgnoreThemAndTheNextRunIntoTheFolderRemovesThem) {
     EXPECT_NE(movie.err.find("frame 2 of 2"), std::string::npos) << movie.err;
     EXPECT_EQ(CheckFolder(dir.file("data")), "");
 
-    // The next series into the folder removes them as well; what is not ours stays.
+    // The next series into the folder removes its own; a movie's wait for the next movie of
+    // that name, and what is not ours stays.
     PlantLeftovers(dir, "data");
     ASSERT_EQ(RunBatch({"spatial", "setup.ini"}, dir.path().string()).exitStatus, 0);
-    EXPECT_EQ(HiddenNames(dir.file("data")),
-              (std::vector<std::string>{".keep", ".space0002.bmp.12345"}));
+    EXPECT_EQ(
+        HiddenNames(dir.file("data")),
+        (std::vector<std::string>{".keep", ".movie.avi.fedcba9876543210", ".space0002.bmp.12345"}));
 }
 
 // Series A and B (other pictures, the same names) into one folder, at the same time.

@@ -1,7 +1,9 @@
 // korvane-fault-tool: what scripts/fault-kill and the fault tests use around the programs.
 //
 //   korvane-fault-tool check FOLDER       every picture, movie and setup file in FOLDER is
-//                                          whole and decodes; temporaries are counted
+//                                          whole and decodes, and a series index that says
+//                                          complete lists exactly the series' pictures there;
+//                                          temporaries are counted
 //   korvane-fault-tool save-setups FILE N  saves N different setups to FILE, one after another
 //
 // Exit status: 0 all well, 1 a damaged file (named on standard error), 2 wrong usage.
@@ -9,12 +11,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "common/AtomicFile.h"
+#include "picture/PictureFileName.h"
 #include "setup/SetupFile.h"
 
 namespace {
@@ -97,6 +102,37 @@ std::string SetupFault(const fs::path& path) {
     return loaded.ok() ? "" : loaded.message();
 }
 
+// An index that says its series is complete must list exactly the pictures of its prefix
+// in the folder: a run stopped part-way may leave no index, or one that says incomplete.
+std::string IndexFault(const fs::path& path) {
+    nlohmann::json index;
+    try {
+        index = nlohmann::json::parse(Bytes(path));
+    } catch (const nlohmann::json::exception& error) {
+        return std::string("does not parse: ") + error.what();
+    }
+    if (!index.value("complete", false)) {
+        return "";
+    }
+    const std::string prefix = path.stem().string();
+    std::set<std::string> listed;
+    for (const auto& picture : index.value("pictures", nlohmann::json::array())) {
+        listed.insert(picture.value("file", ""));
+    }
+    std::set<std::string> present;
+    for (const auto& entry : fs::directory_iterator(path.parent_path())) {
+        const std::string name = entry.path().filename().string();
+        if (korvane::IsNumberedFileOf(name, prefix) && !EndsWith(name, ".tiff")) {
+            present.insert(name);
+        }
+    }
+    if (listed != present) {
+        return "says complete with " + std::to_string(listed.size()) +
+               " pictures, the folder holds " + std::to_string(present.size());
+    }
+    return "";
+}
+
 int Check(const std::string& folder) {
     int whole = 0;
     int temporaries = 0;
@@ -114,6 +150,8 @@ int Check(const std::string& folder) {
             fault = MovieFault(entry.path());
         } else if (EndsWith(name, ".ini")) {
             fault = SetupFault(entry.path());
+        } else if (EndsWith(name, ".json")) {
+            fault = IndexFault(entry.path());
         }
         if (fault == "-") {
             continue;

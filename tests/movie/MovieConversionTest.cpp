@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "movie/MovieContainers.h"
 #include "movie/MovieConversion.h"
 #include "movie/MovieTestPictures.h"
 #include "support/Folders.h"
@@ -126,26 +128,42 @@ TEST(MovieConversion, DefaultCodecWritesTheColoursOfThePictures) {
     }
 }
 
-TEST(MovieConversion, OnlyTheFirstSeriesAndOnlyNumberedPicturesCount) {
+TEST(MovieConversion, TheLargestOrTheNamedSeriesAndOnlyNumberedPicturesCount) {
     if (!HasLosslessCodec()) {
         GTEST_SKIP() << "no lossless codec to compare frames with";
     }
     TempDir pictures;
     TempDir movies;
     WriteFrameSeries(pictures.path().string(), "space", 1, 3);
-    WriteFrameSeries(pictures.path().string(), "time", 1, 5);  // a second series after it
+    WriteFrameSeries(pictures.path().string(), "time", 1, 5);  // a larger series after it
+    WriteFramePicture(pictures.file("backup0001.bmp"), 99);    // a stray picture
     for (const char* other : {"notes.bmp", "space001.bmp", "space0004.BMP", "space0004.bmp.txt",
                               "scale.bmp", "space0004a.bmp"}) {
         WriteFramePicture(pictures.file(other), 99);
     }
     std::filesystem::create_directory(pictures.file("space0005.bmp"));  // a folder, not a file
+    ::mkfifo(pictures.file("space0004.bmp").c_str(), 0600);             // a pipe, never opened
     const std::string movie = movies.file("movie.avi");
     RecordingHost host;
 
-    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "FFV1", host),
-              ConversionOutcome::Written);
+    // Without a name: the series with the most pictures, saying which others it left.
+    ConversionResult result = ConvertPicturesToMovie(pictures.path().string(), movie, "FFV1", host);
+    ASSERT_EQ(result.outcome, ConversionOutcome::Written);
+    EXPECT_EQ(FrameNumbers(ReadMovie(movie)), OneTo(5));
+    EXPECT_EQ(result.note,
+              "The movie shows the series \"time\" (5 pictures); the folder also "
+              "holds \"backup\" (1 picture), \"space\" (3 pictures), left out.");
 
+    result = ConvertPicturesToMovie(pictures.path().string(), movie, "FFV1", host, "space");
+    ASSERT_EQ(result.outcome, ConversionOutcome::Written);
     EXPECT_EQ(FrameNumbers(ReadMovie(movie)), OneTo(3));
+
+    result = ConvertPicturesToMovie(pictures.path().string(), movie, "FFV1", host, "spice");
+    EXPECT_EQ(result.outcome, ConversionOutcome::Failed);
+    ASSERT_TRUE(result.message.has_value());
+    EXPECT_NE(result.message->text.find("holds no series \"spice\"; it holds: backup, space, time"),
+              std::string::npos)
+        << result.message->text;
 }
 
 TEST(MovieConversion, GreyAndFourChannelPicturesBecomeColourFrames) {
@@ -347,11 +365,11 @@ TEST(MovieConversion, ReportsAFolderThatCannotBeListedAsEmpty) {
 }
 
 TEST(MovieConversion, NamesEachCodecInWords) {
-    EXPECT_EQ(AviCodecDescription("MJPG"), "MJPG: Motion JPEG, plays almost everywhere");
+    EXPECT_EQ(CodecDescription("MJPG"), "MJPG: Motion JPEG, plays almost everywhere");
     for (const std::string& codec : AvailableAviCodecs()) {
-        EXPECT_EQ(AviCodecDescription(codec).rfind(codec + ": ", 0), 0u) << codec;
+        EXPECT_EQ(CodecDescription(codec).rfind(codec + ": ", 0), 0u) << codec;
     }
-    EXPECT_EQ(AviCodecDescription("ABCD"), "ABCD");
+    EXPECT_EQ(CodecDescription("ABCD"), "ABCD");
 }
 
 TEST(MovieConversion, RefusesACodecThatIsNoFourCharacterCode) {
@@ -388,7 +406,7 @@ TEST(MovieConversion, CancelStopsAfterTheFrameAndLeavesNoMovie) {
     EXPECT_TRUE(FolderNames(movies.path().string()).empty());
 }
 
-TEST(AviCodecs, OffersMjpgFirstAndEveryCodecOfferedWritesAMovie) {
+TEST(VideoCodecs, OffersMjpgFirstAndEveryCodecOfferedWritesAMovie) {
     const std::vector<std::string> codecs = AvailableAviCodecs();
     ASSERT_FALSE(codecs.empty());
     EXPECT_EQ(codecs.front(), "MJPG");

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <string>
@@ -244,6 +245,41 @@ TEST(OutputFiles, CancelledSeriesIndexesThePicturesOnDisk) {
     EXPECT_EQ(PictureNames(run.dir.path()).size(), 2u);
     EXPECT_EQ(index["pictures"][1]["file"], "perspective0002.bmp");
     EXPECT_EQ(run.observer.summary.picturesWritten, 2);
+}
+
+// A run stopped part-way never leaves an index that speaks for a complete series: the
+// earlier run's index goes before the first picture, and the index's own failure is said.
+TEST(OutputFiles, AnEarlierIndexNeverSpeaksForARunStoppedPartWay) {
+    for (const bool index : {true, false}) {
+        SeriesRun run(Cloud(3));
+        ASSERT_TRUE(run.Go(CalculationKind::Spatial).ok());
+        ASSERT_TRUE(run.Index("space.json")["complete"].get<bool>());
+        std::filesystem::remove(run.File("space0003.bmp"));
+        std::filesystem::create_directory(run.File("space0003.bmp"));  // stops picture 3
+        run.request.output.index = index;
+        run.request.output.densities = true;
+        EXPECT_EQ(run.Go(CalculationKind::Spatial).code(), Status::Code::IoError);
+        EXPECT_EQ(std::filesystem::exists(run.File("space.json")), index) << index;
+        if (index) {
+            EXPECT_FALSE(run.Index("space.json")["complete"].get<bool>());
+            EXPECT_EQ(run.Index("space.json")["pictures"].size(), 2u);
+        }
+        EXPECT_EQ(run.observer.summary.lastNumberOnDisk, 2);
+    }
+    // Picture 3 on disk, its density file not: picture 3 is this run's, not an older one.
+    SeriesRun run(Cloud(3));
+    run.request.output.densities = true;
+    std::filesystem::create_directory(run.File("space0003.tiff"));
+    EXPECT_EQ(run.Go(CalculationKind::Spatial).code(), Status::Code::IoError);
+    EXPECT_EQ(run.observer.summary.lastNumberOnDisk, 3);
+    EXPECT_EQ(run.observer.summary.lastPathOnDisk, run.File("space0003.bmp"));
+
+    SeriesRun cancelled(Cloud(4));
+    cancelled.observer.cancelAfter = 2;
+    std::filesystem::create_directory(cancelled.File("time.json"));
+    const Status status = cancelled.Go(CalculationKind::Time);
+    EXPECT_EQ(status.code(), Status::Code::IoError);
+    EXPECT_NE(status.message().find("time.json"), std::string::npos) << status.message();
 }
 
 TEST(OutputFiles, NoIndexWhenTurnedOffAndFilesGoIntoTheChosenFolder) {

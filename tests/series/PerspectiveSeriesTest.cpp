@@ -183,18 +183,21 @@ TEST(PerspectiveSeries, WindowBoundariesAndCumulative) {
     }
 }
 
-TEST(PerspectiveSeries, EndEqualToStartGivesOnlyTheMessage) {
+TEST(PerspectiveSeries, EndEqualToStartSaysNoPictureWasWritten) {
     Calculation calc;
     calc.Add(5, 5, 5, 0);
     calc.box.end = 0;
     const Status result = calc.Run();
-    ASSERT_TRUE(result.ok()) << result.message();
+    EXPECT_EQ(result.code(), Status::Code::NothingMade);
     EXPECT_EQ(calc.PictureCount(), 0);
     EXPECT_EQ(calc.host.rangeCalls, 1);
     EXPECT_TRUE(calc.host.messages.empty());
     const std::optional<UserMessage> box = MessageOfCalculation(result);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, "Calculation finished successfully.");
+    EXPECT_EQ(box->text,
+              "No picture was written: the range the pictures step through, from 0 "
+              "to 0, is empty. Choose a start below the end.");
+    EXPECT_EQ(box->icon, MessageIcon::Warning);
 }
 
 TEST(PerspectiveSeries, NoEventsOrRadiusZeroLeaveTheAreaBlackWithAxes) {

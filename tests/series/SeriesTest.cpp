@@ -137,7 +137,8 @@ TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
         Bench bench;
         const Status result = c.spatial ? bench.Spatial(c.pictures, 2, c.start, c.end)
                                         : bench.Time(c.pictures, c.start, c.end, false);
-        EXPECT_TRUE(result.ok()) << c.name;
+        EXPECT_EQ(result.code(), c.expected > 0 ? Status::Code::Ok : Status::Code::NothingMade)
+            << c.name;
         EXPECT_EQ(bench.Pictures(), NumberedNames(c.spatial ? "space" : "time", c.expected))
             << c.name;
         EXPECT_EQ(bench.host.rangeLower, 0) << c.name;
@@ -148,7 +149,9 @@ TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
         }
         EXPECT_EQ(bench.host.positions, positions) << c.name;
         EXPECT_EQ(bench.host.drains, c.expected) << c.name;
-        ExpectFinishedBox(result, bench.host, c.name);
+        if (c.expected > 0) {
+            ExpectFinishedBox(result, bench.host, c.name);
+        }
     }
 }
 

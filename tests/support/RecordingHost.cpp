@@ -40,6 +40,8 @@ CalculateOutcome OutcomeOf(const Status& status) {
             return CalculateOutcome::Cancelled;
         case Status::Code::InvalidInput:
             return CalculateOutcome::InvalidInput;
+        case Status::Code::NothingMade:
+            return CalculateOutcome::NothingMade;
         default:
             return CalculateOutcome::Failed;
     }

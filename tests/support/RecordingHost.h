@@ -67,6 +67,7 @@ enum class CalculateOutcome {
     Finished,      // the series ran to its end
     Cancelled,     // the user closed the window during the series
     InvalidInput,  // an input test failed or the event file could not be used
+    NothingMade,   // the series ran, but its range held no picture
     Failed         // anything else (a picture not written, no memory)
 };
 
