@@ -21,6 +21,7 @@
 #include "reference/ReferenceDensity.h"
 #include "series/PlaneSeries.h"
 #include "setup/CalculationSetup.h"
+#include "support/DensityPictures.h"
 #include "support/EventClouds.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -204,11 +205,11 @@ void BM_DensitySeries100RenderAndWrite(benchmark::State& state) {
                                        static_cast<ViewDirection>(Direction),
                                        PictureKind::Spatial,
                                        f.densityMaximum};
-            benchmark::DoNotOptimize(
-                WriteDensityPicture(work.raster, labels,
-                                    JoinPath(FolderOf(eventFile), PictureFileName("space", n)),
-                                    canvas)
-                    .ok());
+            benchmark::DoNotOptimize(testing::WriteDensityPicture(
+                                         work.raster, labels,
+                                         JoinPath(FolderOf(eventFile), PictureFileName("space", n)),
+                                         canvas)
+                                         .ok());
         }
     }
 }
