@@ -4,7 +4,7 @@
 #include "density/EventRuns.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
-#include "picture/DensityRaster.h"
+#include "series/RasterFill.h"
 #include "series/SeriesLoop.h"
 
 namespace korvane {
