@@ -111,8 +111,8 @@ BENCHMARK(BM_DensityFillUnitReference)->Unit(benchmark::kMillisecond)->Iteration
 void BM_DensityEstimateSpatialFast(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            EstimateSpatialMaximum(Cloud(), static_cast<ViewDirection>(Direction), PlaneScale{1, 1},
-                                   8, Weighting{Radius, false}));
+            EstimateSpatialMaximum(Cloud(), ViewAxes(static_cast<ViewDirection>(Direction)),
+                                   PlaneScale{1, 1}, 8, Weighting{Radius, false}));
     }
 }
 void BM_DensityEstimateSpatialAllPairs(benchmark::State& state) {
@@ -123,9 +123,9 @@ void BM_DensityEstimateSpatialAllPairs(benchmark::State& state) {
 }
 void BM_DensityEstimateTimeFast(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(EstimateTimeMaximum(Cloud(), static_cast<ViewDirection>(Direction),
-                                                     PlaneScale{1, 1}, 1, false,
-                                                     Weighting{Radius, true}));
+        benchmark::DoNotOptimize(
+            EstimateTimeMaximum(Cloud(), ViewAxes(static_cast<ViewDirection>(Direction)),
+                                PlaneScale{1, 1}, 1, false, Weighting{Radius, true}));
     }
 }
 void BM_DensityEstimateTimeAllPairs(benchmark::State& state) {
@@ -136,9 +136,9 @@ void BM_DensityEstimateTimeAllPairs(benchmark::State& state) {
 }
 void BM_DensityEstimateCumulativeFast(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(EstimateTimeMaximum(Cloud(), static_cast<ViewDirection>(Direction),
-                                                     PlaneScale{1, 1}, 1, true,
-                                                     Weighting{Radius, false}));
+        benchmark::DoNotOptimize(
+            EstimateTimeMaximum(Cloud(), ViewAxes(static_cast<ViewDirection>(Direction)),
+                                PlaneScale{1, 1}, 1, true, Weighting{Radius, false}));
     }
 }
 void BM_DensityEstimateCumulativeAllPairs(benchmark::State& state) {

@@ -337,7 +337,7 @@ DialogValues DistinctRanges(DialogValues values) {
 
 // The picture axes and the depth axis the request's direction gives.
 void ExpectAxisRanges(const CalculationRequest& request, const DerivationRow& row) {
-    const PlaneRange ranges = PictureRanges(request);
+    const PlaneRange ranges = ViewGeometryOf(request).ranges;
     EXPECT_EQ(ranges.horizontal.min, row.hMin) << row.what;
     EXPECT_EQ(ranges.horizontal.max, row.hMax) << row.what;
     EXPECT_EQ(ranges.vertical.min, row.vMin) << row.what;
@@ -366,7 +366,7 @@ TEST_F(CalculateCommandTest, SpatialRunTakesItsAxesFromTheDirection) {
         const AxisRange depth = request.box.Column(ViewAxes(request.direction).depth);
         EXPECT_EQ(request.pictureWidth, 40.0);
         EXPECT_EQ(request.pictureHeight, 30.0);
-        const PlaneScale scale = PictureScale(request);
+        const PlaneScale scale = ViewGeometryOf(request).scale;
         EXPECT_EQ(scale.horizontal, (row.hMax - row.hMin) / 40.0) << row.what;
         EXPECT_EQ(scale.vertical, (row.vMax - row.vMin) / 30.0) << row.what;
         EXPECT_EQ(ScaleOrStep(depth, request.numberOfPictures), (row.depthMax - row.depthMin) / 4.0)
@@ -411,8 +411,8 @@ TEST_F(CalculateCommandTest, WithoutFixedSizeThePicturesAre800PixelsWhateverTheB
     const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
     EXPECT_EQ(request.pictureWidth, 800.0);
     EXPECT_EQ(request.pictureHeight, 800.0);
-    EXPECT_EQ(PictureScale(request).horizontal, 10.0 / 800.0);
-    EXPECT_EQ(PictureScale(request).vertical, 4.0 / 800.0);
+    EXPECT_EQ(ViewGeometryOf(request).scale.horizontal, 10.0 / 800.0);
+    EXPECT_EQ(ViewGeometryOf(request).scale.vertical, 4.0 / 800.0);
 }
 
 TEST_F(CalculateCommandTest, AFixedSizeStateOtherThanOneCountsAsUnchecked) {
@@ -429,10 +429,9 @@ TEST_F(CalculateCommandTest, AFixedSizeStateOtherThanOneCountsAsUnchecked) {
     EXPECT_FALSE(request.fixedDensityMaximum.has_value());
     // Estimated, not the box's value: 0.8 times the highest sum.
     const std::unique_ptr<CalculationWorkspace> fresh = FreshTable(request);
-    const double estimated =
-        0.8 * EstimateSpatialMaximum(fresh->events, request.direction, PictureScale(request),
-                                     ScaleOrStep(request.box.z, request.numberOfPictures),
-                                     request.weighting);
+    const ViewGeometry view = ViewGeometryOf(request);
+    const double estimated = 0.8 * EstimateSpatialMaximum(fresh->events, view.axes, view.scale,
+                                                          view.step, request.weighting);
     EXPECT_NE(estimated, 3.0);
     const std::map<std::string, std::string> written = TakePictures();
     EXPECT_EQ(NamesOf(written), std::vector<std::string>{"space0001.bmp"});
@@ -450,8 +449,8 @@ TEST_F(CalculateCommandTest, EmptyRangesGiveAScaleOf1000) {
     ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
               CalculateOutcome::Finished);
     const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
-    EXPECT_EQ(PictureScale(request).horizontal, 1000.0);
-    EXPECT_EQ(PictureScale(request).vertical, 10.0 / 30.0);
+    EXPECT_EQ(ViewGeometryOf(request).scale.horizontal, 1000.0);
+    EXPECT_EQ(ViewGeometryOf(request).scale.vertical, 10.0 / 30.0);
     EXPECT_EQ(ScaleOrStep(request.box.y, request.numberOfPictures), 10.0 / 3.0);
 }
 
