@@ -70,6 +70,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.densityArea = ctx.work.raster.size();
     steps.extent = ranges;
     steps.scale = scale;
+    steps.columns = {axes.horizontal, axes.vertical, spatial ? axes.depth : TimeColumn};
     steps.inPicturePlane = [&](const EventRecord& e) {
         const double h = e.Column(axes.horizontal);
         const double v = e.Column(axes.vertical);
