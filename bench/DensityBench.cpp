@@ -16,11 +16,12 @@
 #include "events/EventOrdering.h"
 #include "events/ViewAxes.h"
 #include "picture/DensityPicture.h"
-#include "picture/DensityRaster.h"
 #include "picture/PictureFileName.h"
 #include "reference/ReferenceDensity.h"
 #include "series/PlaneSeries.h"
+#include "series/RasterFill.h"
 #include "setup/CalculationSetup.h"
+#include "support/DensityPictures.h"
 #include "support/EventClouds.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -110,8 +111,8 @@ BENCHMARK(BM_DensityFillUnitReference)->Unit(benchmark::kMillisecond)->Iteration
 void BM_DensityEstimateSpatialFast(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            EstimateSpatialMaximum(Cloud(), static_cast<ViewDirection>(Direction), PlaneScale{1, 1},
-                                   8, Weighting{Radius, false}));
+            EstimateSpatialMaximum(Cloud(), ViewAxes(static_cast<ViewDirection>(Direction)),
+                                   PlaneScale{1, 1}, 8, Weighting{Radius, false}));
     }
 }
 void BM_DensityEstimateSpatialAllPairs(benchmark::State& state) {
@@ -122,9 +123,9 @@ void BM_DensityEstimateSpatialAllPairs(benchmark::State& state) {
 }
 void BM_DensityEstimateTimeFast(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(EstimateTimeMaximum(Cloud(), static_cast<ViewDirection>(Direction),
-                                                     PlaneScale{1, 1}, 1, false,
-                                                     Weighting{Radius, true}));
+        benchmark::DoNotOptimize(
+            EstimateTimeMaximum(Cloud(), ViewAxes(static_cast<ViewDirection>(Direction)),
+                                PlaneScale{1, 1}, 1, false, Weighting{Radius, true}));
     }
 }
 void BM_DensityEstimateTimeAllPairs(benchmark::State& state) {
@@ -135,9 +136,9 @@ void BM_DensityEstimateTimeAllPairs(benchmark::State& state) {
 }
 void BM_DensityEstimateCumulativeFast(benchmark::State& state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(EstimateTimeMaximum(Cloud(), static_cast<ViewDirection>(Direction),
-                                                     PlaneScale{1, 1}, 1, true,
-                                                     Weighting{Radius, false}));
+        benchmark::DoNotOptimize(
+            EstimateTimeMaximum(Cloud(), ViewAxes(static_cast<ViewDirection>(Direction)),
+                                PlaneScale{1, 1}, 1, true, Weighting{Radius, false}));
     }
 }
 void BM_DensityEstimateCumulativeAllPairs(benchmark::State& state) {
@@ -204,11 +205,11 @@ void BM_DensitySeries100RenderAndWrite(benchmark::State& state) {
                                        static_cast<ViewDirection>(Direction),
                                        PictureKind::Spatial,
                                        f.densityMaximum};
-            benchmark::DoNotOptimize(
-                WriteDensityPicture(work.raster, labels,
-                                    JoinPath(FolderOf(eventFile), PictureFileName("space", n)),
-                                    canvas)
-                    .ok());
+            benchmark::DoNotOptimize(testing::WriteDensityPicture(
+                                         work.raster, labels,
+                                         JoinPath(FolderOf(eventFile), PictureFileName("space", n)),
+                                         canvas)
+                                         .ok());
         }
     }
 }

@@ -8,8 +8,8 @@
 
 #include "density/PerspectiveMaximum.h"
 #include "events/EventOrdering.h"
-#include "picture/DensityRaster.h"
 #include "reference/ReferencePerspective.h"
+#include "series/RasterFill.h"
 
 namespace korvane {
 namespace {

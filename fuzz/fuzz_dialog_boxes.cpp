@@ -133,8 +133,9 @@ void DeriveAndRun(const DialogValues& v, int mode, const korvane::CalculationReq
     const double radius = ReadDecimal(v.radius);
     const bool gaussian = Checked(v.gaussianState);
 
-    const korvane::PlaneRange ranges = korvane::PictureRanges(request);
-    const korvane::PlaneScale scale = korvane::PictureScale(request);
+    const korvane::ViewGeometry view = korvane::ViewGeometryOf(request);
+    const korvane::PlaneRange& ranges = view.ranges;
+    const korvane::PlaneScale& scale = view.scale;
     Require(ranges.horizontal.min == hMin && ranges.horizontal.max == hMax &&
                 ranges.vertical.min == vMin && ranges.vertical.max == vMax,
             "the request's picture ranges differ from the boxes");
@@ -168,10 +169,10 @@ void DeriveAndRun(const DialogValues& v, int mode, const korvane::CalculationReq
 
     double estimate = 0;
     if (mode == korvane::SpatialResolvedMode) {
-        estimate = korvane::EstimateSpatialMaximum(Events(), request.direction, scale, depthStep,
+        estimate = korvane::EstimateSpatialMaximum(Events(), view.axes, scale, depthStep,
                                                    request.weighting);
     } else {
-        estimate = korvane::EstimateTimeMaximum(Events(), request.direction, scale, timeStep,
+        estimate = korvane::EstimateTimeMaximum(Events(), view.axes, scale, timeStep,
                                                 request.cumulative, request.weighting);
     }
     Require(!std::isnan(estimate) && estimate >= 0, "a density estimate is not a number >= 0");

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
             QCoreApplication::processEvents();
             ViewerFeed feed(*frame.m_viewer);
             DesktopObserver observer(live ? &feed : nullptr);
-            frame.m_viewer->BeginSeries(AxesOfSeries(1, 2));
+            frame.m_viewer->BeginSeries();
             QElapsedTimer clock;
             clock.start();
             const CalculationOutcome outcome = Calculate(values, 1, observer, *workspace);

@@ -85,9 +85,8 @@ void CKorvaneApp::RunOptionsDialog(int mode, const std::function<void(COptionsDl
     CPictureViewer& viewer = *m_mainFrame->m_viewer;
     ViewerFeed feed(viewer);
     dialog.SetSeriesWatcher(&feed);
-    connect(
-        &dialog, &COptionsDlg::calculationStarting, &viewer,
-        [&viewer](int mode, int direction) { viewer.BeginSeries(AxesOfSeries(mode, direction)); });
+    connect(&dialog, &COptionsDlg::calculationStarting, &viewer,
+            [&viewer] { viewer.BeginSeries(); });
     if (prepare) {
         prepare(dialog);
     }

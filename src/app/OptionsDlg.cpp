@@ -173,7 +173,7 @@ void COptionsDlg::OnCalculate() {
     m_cancel = 0;
     m_calculating = true;
     DisableCommandsDuringRun();
-    emit calculationStarting(m_calculationMode, m_values.direction);
+    emit calculationStarting();
     try {
         OptionsProgressObserver observer(*this, PrintTraceLine, *m_controls.progressBar, m_watcher);
         const CalculationOutcome outcome =

@@ -62,8 +62,8 @@ class COptionsDlg : public QDialog, public Host {
     int m_cancel = 0;
 
   signals:
-    // "Calculate!" passed its own checks and is about to run in `mode` along `direction`.
-    void calculationStarting(int mode, int direction);
+    // "Calculate!" passed its own checks and is about to run.
+    void calculationStarting();
 
   public slots:
     void reject() override;

@@ -163,8 +163,7 @@ bool CPictureViewer::isPlaying() const {
     return m_timer->isActive();
 }
 
-void CPictureViewer::BeginSeries(const ViewerAxes& axes) {
-    m_nextAxes = axes;
+void CPictureViewer::BeginSeries() {
     m_seriesPending = true;
 }
 
@@ -172,7 +171,7 @@ void CPictureViewer::AddWrittenPicture(const WrittenPicture& picture) {
     if (m_seriesPending) {
         SetPlaying(false);
         m_pictures.clear();
-        m_axes = m_nextAxes;
+        m_axes = AxesOfPictures(picture.columns);
         m_seriesPending = false;
         m_sinceLiveShown.invalidate();
         SetNotice("");

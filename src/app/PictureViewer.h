@@ -43,9 +43,9 @@ class CPictureViewer : public QWidget {
     // once the time is up. 0 shows every picture at once.
     void SetLiveInterval(int milliseconds) { m_liveInterval = milliseconds; }
 
-    // A run begins; its first picture, and those after it, named by `axes`, replace what
-    // is shown (a run that writes nothing leaves the view as it was).
-    void BeginSeries(const ViewerAxes& axes);
+    // A run begins; its first picture, and those after it, replace what is shown (a run
+    // that writes nothing leaves the view as it was).
+    void BeginSeries();
     // A picture of the run is on disk: shown at once from `picture.canvas`, which is copied.
     void AddWrittenPicture(const WrittenPicture& picture);
     // Pictures from a folder, to browse; shows the one numbered `startNumber` if there is
@@ -103,7 +103,6 @@ class CPictureViewer : public QWidget {
     int m_liveInterval = 1000 / PicturesPerSecond;
 
     ViewerAxes m_axes;
-    ViewerAxes m_nextAxes;
     bool m_seriesPending = false;
     std::vector<ViewerPicture> m_pictures;
     int m_current = -1;

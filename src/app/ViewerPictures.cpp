@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "common/NumberText.h"
-#include "events/ViewAxes.h"
 
 namespace korvane {
 namespace {
@@ -18,17 +17,15 @@ double StepOf(const AxisRange& range, int pixels) {
 
 }  // namespace
 
-ViewerAxes AxesOfSeries(int mode, int direction) {
+ViewerAxes AxesOfPictures(const PictureColumns& columns) {
     ViewerAxes axes;
-    const bool time = mode != 1;
-    if (direction >= 0 && direction <= 2) {
-        const AxisMap map = ViewAxes(static_cast<ViewDirection>(direction));
-        axes.horizontal = ColumnNames[map.horizontal];
-        axes.vertical = ColumnNames[map.vertical];
-        axes.caption = time ? "t" : ColumnNames[map.depth];
-    } else {
-        axes.caption = "t";
-    }
+    const auto named = [](int column) {
+        return column >= 0 && column <= TimeColumn ? ColumnNames[column] : "";
+    };
+    const bool time = columns.caption == TimeColumn;
+    axes.horizontal = named(columns.horizontal);
+    axes.vertical = named(columns.vertical);
+    axes.caption = named(columns.caption);
     axes.captionDecimals = time ? 1 : 4;
     axes.captionUnit = time ? " s" : "";
     return axes;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/Ranges.h"
+#include "series/SeriesObserver.h"
 
 namespace korvane {
 
@@ -19,9 +20,9 @@ struct ViewerAxes {
     std::string captionUnit;  // " s" for times
 };
 
-// The axes of a series of calculation `mode` (1 spatial, 2 time) along `direction`
-// (0 x, 1 y, 2 z, 3 perspective).
-ViewerAxes AxesOfSeries(int mode, int direction);
+// The names of the columns a series' pictures show: times with one decimal in seconds,
+// depths with four.
+ViewerAxes AxesOfPictures(const PictureColumns& columns);
 
 // One picture of the series on show. Pictures opened from a folder know only their file.
 struct ViewerPicture {

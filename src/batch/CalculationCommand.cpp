@@ -88,7 +88,8 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
 
     WatchForInterrupt();
     BatchHost host("picture", 1);
-    // The event table alone is 1.6 MB: keep it off the stack.
+    // The workspace of this one run (the event rows and the picture buffers), held as the
+    // desktop program holds its own.
     auto workspace = std::make_unique<CalculationWorkspace>();
     BatchSeriesObserver observer(host, PrintLine);
     const CalculationOutcome outcome = Calculate(values, mode, observer, *workspace);

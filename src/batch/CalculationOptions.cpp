@@ -34,20 +34,6 @@ bool Names(const std::string& word, const std::string& name) {
     return word == name || word.compare(0, name.size() + 1, name + "=") == 0;
 }
 
-std::optional<PictureFormat> FormatNamed(const std::string& text) {
-    std::string lower;
-    for (const char c : text) {
-        lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    }
-    if (lower == "bmp") {
-        return PictureFormat::Bmp;
-    }
-    if (lower == "png") {
-        return PictureFormat::Png;
-    }
-    return std::nullopt;
-}
-
 // One option at arguments[i]; sets `problem` when it is wrong.
 void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
                 CalculationOptions& options) {
@@ -69,7 +55,7 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
         options.outputFolder = value;
     } else if (Names(word, "--format")) {
         const bool given = TakeValue(arguments, i, "--format", value);
-        options.format = FormatNamed(value);
+        options.format = PictureFormatNamed(value);
         if (!given || !options.format) {
             options.problem = "--format takes bmp or png, e.g. --format png";
         }

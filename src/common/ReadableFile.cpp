@@ -28,7 +28,9 @@ bool MostlyNulAt(std::string_view head, std::size_t first) {
 }
 
 std::string EncodingGuess(std::string_view head) {
-    const auto startsWith = [&](std::string_view mark) { return head.substr(0, mark.size()) == mark; };
+    const auto startsWith = [&](std::string_view mark) {
+        return head.substr(0, mark.size()) == mark;
+    };
     using namespace std::string_view_literals;
     if (startsWith("\xFF\xFE\0\0"sv)) {
         return "UTF-32 text (little-endian)";

@@ -31,8 +31,9 @@ class FileDescriptor {
 // Opens `path` for reading, never blocking, and accepts it only as a regular file (the
 // descriptor then reads as usual, blocking). `noun` names the file's role ("event file",
 // "setup file", "picture"). Fails with IoError ("The event file "..." could not be opened
-// (reason).", and errno keeps the reason) when it cannot be opened, with InvalidInput when it is a folder (""..." is a
-// folder, not an event file.") or another kind of file ("... is not a regular file ...").
+// (reason).", and errno keeps the reason) when it cannot be opened, with InvalidInput when it is a
+// folder (""..." is a folder, not an event file.") or another kind of file ("... is not a regular
+// file ...").
 Status OpenRegularFile(const std::string& path, std::string_view noun, FileDescriptor& file);
 
 // The refusal of a file whose first bytes hold NUL bytes, which plain text never does:

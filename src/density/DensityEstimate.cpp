@@ -36,24 +36,15 @@ double Highest(const EventTable& events, const std::array<int, Dims>& columns,
                                    weight);
 }
 
-bool KnownDirection(ViewDirection direction) {
-    return direction == ViewDirection::AlongX || direction == ViewDirection::AlongY ||
-           direction == ViewDirection::AlongZ;
-}
-
 }  // namespace
 
-double EstimateSpatialMaximum(const EventTable& events, ViewDirection direction,
+double EstimateSpatialMaximum(const EventTable& events, const AxisMap& axes,
                               const PlaneScale& scale, double depthStep,
                               const Weighting& weighting) {
-    if (!KnownDirection(direction)) {
-        return 0.0;
-    }
     const double radius = weighting.radius;
     const bool gaussian = weighting.gaussian;
     const double hScale = scale.horizontal;
     const double vScale = scale.vertical;
-    const AxisMap axes = ViewAxes(direction);
     auto anyTime = [](const estimate::Point<3>&, const estimate::Point<3>&) { return true; };
     auto weight = [=](const estimate::Point<3>& a, const estimate::Point<3>& b) {
         const double d = DistanceInSpace(StepsSquared(a.c[0], b.c[0], hScale),
@@ -100,13 +91,8 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
     return estimate::Highest<3>(timed, {hHalf, vHalf, timeStep}, !gaussian, anyTime, weight);
 }
 
-double EstimateTimeMaximum(const EventTable& events, ViewDirection direction,
-                           const PlaneScale& scale, double timeStep, bool cumulative,
-                           const Weighting& weighting) {
-    if (!KnownDirection(direction)) {
-        return 0.0;
-    }
-    const AxisMap axes = ViewAxes(direction);
+double EstimateTimeMaximum(const EventTable& events, const AxisMap& axes, const PlaneScale& scale,
+                           double timeStep, bool cumulative, const Weighting& weighting) {
     std::vector<TimedPlanePoint> points(static_cast<std::size_t>(events.count));
     for (int i = 0; i < events.count; ++i) {
         const EventRecord& e = events.rows[static_cast<std::size_t>(i)];

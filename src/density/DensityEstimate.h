@@ -11,19 +11,18 @@
 
 namespace korvane {
 
-// Highest sum of KernelWeight over the events j in the strict box around event i (all
-// three axes of the direction, 3-D distance), over every event i of the table.
-// `direction` along an axis; `depthStep` is the slice step.
-double EstimateSpatialMaximum(const EventTable& events, ViewDirection direction,
+// Highest sum of KernelWeight over the events j in the strict box around event i (the
+// columns `axes` puts across, up and in depth, 3-D distance), over every event i of the
+// table. `depthStep` is the slice step.
+double EstimateSpatialMaximum(const EventTable& events, const AxisMap& axes,
                               const PlaneScale& scale, double depthStep,
                               const Weighting& weighting);
 
 // As above in the picture plane (2-D), j counting for i only if, cumulative: j is strictly
 // earlier; else |t(i) - t(j)| < timeStep.
 // `timeStep` is the window length.
-double EstimateTimeMaximum(const EventTable& events, ViewDirection direction,
-                           const PlaneScale& scale, double timeStep, bool cumulative,
-                           const Weighting& weighting);
+double EstimateTimeMaximum(const EventTable& events, const AxisMap& axes, const PlaneScale& scale,
+                           double timeStep, bool cumulative, const Weighting& weighting);
 
 // A point in a picture plane with its time.
 struct TimedPlanePoint {

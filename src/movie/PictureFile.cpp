@@ -112,8 +112,8 @@ Status ReadPictureFile(const std::string& path, cv::Mat& picture) {
     }
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) {
-        return Status::IoError("The picture " + quoted + " cannot be read (" +
-                               SystemReason(errno) + ").");
+        return Status::IoError("The picture " + quoted + " cannot be read (" + SystemReason(errno) +
+                               ").");
     }
     std::vector<unsigned char> bytes(static_cast<std::size_t>(info.st_size));
     std::size_t filled = 0;

@@ -75,10 +75,4 @@ class SeriesCanvas {
 Status WritePictureFile(const cv::Mat& canvas, const std::string& path, EncodedPicture& encoded,
                         PictureFormat format = PictureFormat::Bmp);
 
-// Writes the labelled picture of `raster` to `path`. `canvas` is a buffer the caller keeps
-// for the whole series (reallocated only when the size changes). Fails, naming the file,
-// when the picture cannot be written.
-Status WriteDensityPicture(const cv::Mat& raster, const PictureLabels& labels,
-                           const std::string& path, cv::Mat& canvas);
-
 }  // namespace korvane

@@ -3,18 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/FloatNarrowing.h"
 #include "picture/ColourScale.h"
 
 namespace korvane {
-
-namespace {
-
-// The density area's place in a perspective picture.
-constexpr int PerspectiveAreaLeft = 100;
-constexpr int PerspectiveAreaTop = 100;
-
-}  // namespace
 
 namespace {
 
@@ -33,8 +24,8 @@ void PrepareCountColours(int highest, float maximum, CountColours& table) {
 
 // One row of counts in colours. Each pixel is stored as four bytes, the fourth landing on the
 // next pixel, which is stored after it; the last pixel gets its three bytes alone.
-void PaintCountRow(const int* counts, int columns, const std::array<unsigned char, 4>* colours,
-                   unsigned char* pixels) {
+void PaintColourRow(const int* counts, int columns, const std::array<unsigned char, 4>* colours,
+                    unsigned char* pixels) {
     for (int k = 0; k + 1 < columns; ++k) {
         std::memcpy(pixels + 3 * static_cast<std::size_t>(k), colours[counts[k]].data(), 4);
     }
@@ -60,8 +51,8 @@ void PaintDensityField(const DensityField& field, float maximum, int left, int b
         for (int j = band.start; j < band.end; ++j) {
             cv::Vec3b* pixels = target.ptr<cv::Vec3b>(bottom - j) + left;
             if (field.counted) {
-                PaintCountRow(&field.counts[static_cast<std::size_t>(j) * (columns + 1)], columns,
-                              colours, pixels[0].val);
+                PaintColourRow(&field.counts[static_cast<std::size_t>(j) * (columns + 1)], columns,
+                               colours, pixels[0].val);
             } else {
                 const double* row = &field.sums[static_cast<std::size_t>(j) * columns];
                 for (int k = 0; k < columns; ++k) {
@@ -72,35 +63,10 @@ void PaintDensityField(const DensityField& field, float maximum, int left, int b
     });
 }
 
-void FillDensityGrid(const DensityGrid& grid, const EventRecord* run, int count,
-                     const PixelTests& tests, double densityMaximum, RasterWork& work,
-                     cv::Mat* target) {
-    const float maximum = NarrowToFloat(densityMaximum);
-    cv::Mat& raster = target != nullptr ? *target : work.raster;
-    if (tests.gaussian) {
-        ComputePlaneDensities(grid, run, count, tests, work.field);
-        PaintDensityField(work.field, maximum, 0, grid.height - 1, work.countColours, raster);
-        return;
-    }
-    // Counts are painted row by row as the fill makes them.
-    const int bottom = grid.height - 1;
-    const CountRowVisitor paintRow = [&](int row, const int* counts, int highest) {
-        PrepareCountColours(highest, maximum, work.countColours);
-        PaintCountRow(counts, work.field.columns, work.countColours.colours.data(),
-                      raster.ptr<unsigned char>(bottom - row));
-    };
-    ComputePlaneDensities(grid, run, count, tests, work.field, &paintRow);
-}
-
-void FillPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindow& window,
-                           cv::Mat& picture, PerspectiveFillWork& work) {
-    if (frame.width <= 0 || frame.height <= 0) {
-        return;
-    }
-    ComputePerspectiveDensities(frame, window, work);
-    CountColours colours;
-    PaintDensityField(work.field, window.maximum, PerspectiveAreaLeft,
-                      PerspectiveAreaTop + frame.height - 1, colours, picture);
+void PaintCountRow(const int* counts, int columns, int highest, float maximum,
+                   CountColours& countColours, unsigned char* pixels) {
+    PrepareCountColours(highest, maximum, countColours);
+    PaintColourRow(counts, columns, countColours.colours.data(), pixels);
 }
 
 }  // namespace korvane

@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "density/BoxFill.h"
-#include "density/DensityFill.h"
-#include "density/PerspectiveFill.h"
 
 namespace korvane {
 
@@ -31,15 +29,9 @@ struct RasterWork {
 void PaintDensityField(const DensityField& field, float maximum, int left, int bottom,
                        CountColours& countColours, cv::Mat& target);
 
-// Colours every pixel the walk reaches in `target` (work.raster when none; prepared for
-// `grid`) from the events run[0..count). Pixels the walk does not reach keep their colour.
-void FillDensityGrid(const DensityGrid& grid, const EventRecord* run, int count,
-                     const PixelTests& tests, double densityMaximum, RasterWork& work,
-                     cv::Mat* target = nullptr);
-
-// Sets every pixel of the density area (columns 100 .. width + 99, rows 100 .. height + 99
-// of `picture`) to the colour of its density in the window.
-void FillPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindow& window,
-                           cv::Mat& picture, PerspectiveFillWork& work);
+// Paints one row of counts, counts[0..columns), at `pixels` (8-bit BGR), the colours of
+// the counts up to `highest` made ready first.
+void PaintCountRow(const int* counts, int columns, int highest, float maximum,
+                   CountColours& countColours, unsigned char* pixels);
 
 }  // namespace korvane

@@ -2,8 +2,58 @@
 
 namespace korvane {
 
+namespace {
+
+struct FormatEntry {
+    PictureFormat format;
+    const char* name;
+    const char* extension;
+};
+
+constexpr FormatEntry Formats[] = {
+    {PictureFormat::Bmp, "BMP", ".bmp"},
+    {PictureFormat::Png, "PNG", ".png"},
+};
+
+const FormatEntry& EntryOf(PictureFormat format) {
+    for (const FormatEntry& entry : Formats) {
+        if (entry.format == format) {
+            return entry;
+        }
+    }
+    return Formats[0];
+}
+
+bool SameLetters(std::string_view text, std::string_view upper) {
+    if (text.size() != upper.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 32) : text[i];
+        if (c != upper[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 const char* PictureExtension(PictureFormat format) {
-    return format == PictureFormat::Png ? ".png" : ".bmp";
+    return EntryOf(format).extension;
+}
+
+const char* PictureFormatName(PictureFormat format) {
+    return EntryOf(format).name;
+}
+
+std::optional<PictureFormat> PictureFormatNamed(std::string_view name) {
+    for (const FormatEntry& entry : Formats) {
+        if (SameLetters(name, entry.name)) {
+            return entry.format;
+        }
+    }
+    return std::nullopt;
 }
 
 std::string PictureFileName(const std::string& prefix, int n) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,13 @@ enum class PictureFormat { Bmp, Png };
 
 // ".bmp" or ".png".
 const char* PictureExtension(PictureFormat format);
+
+// "BMP" or "PNG", as setup files write it.
+const char* PictureFormatName(PictureFormat format);
+
+// The format `name` stands for in any case of letters ("png", "Png", "PNG"); none for
+// another name.
+std::optional<PictureFormat> PictureFormatNamed(std::string_view name);
 
 // prefix, zeros to four digits, n, ".bmp": space0001.bmp, time1000.bmp, space10000.bmp.
 std::string PictureFileName(const std::string& prefix, int n);

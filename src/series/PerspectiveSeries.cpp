@@ -7,8 +7,8 @@
 #include "density/PerspectiveFrame.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
-#include "picture/DensityRaster.h"
 #include "picture/PerspectiveLabels.h"
+#include "series/RasterFill.h"
 #include "series/SeriesLoop.h"
 
 namespace korvane {

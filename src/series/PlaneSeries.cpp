@@ -4,7 +4,7 @@
 #include "density/EventRuns.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
-#include "picture/DensityRaster.h"
+#include "series/RasterFill.h"
 #include "series/SeriesLoop.h"
 
 namespace korvane {
@@ -16,9 +16,6 @@ struct PlaneSeriesKind {
     const char* prefix;
     PictureKind pictureKind;
     const char* sortedTrace;   // the diagnostic line after sorting
-    int sortColumn;            // the column the events are sorted on
-    AxisRange positions;       // depth range, or time range
-    double step;               // slice step, or window length
     bool horizontalInclusive;  // a slice's box includes its horizontal bound, a window's not
 };
 
@@ -27,8 +24,11 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     if (request.direction == ViewDirection::Perspective) {
         return Status::Internal("A series of slices or windows needs a direction along x, y or z.");
     }
-    const PlaneRange ranges = PictureRanges(request);
-    const PlaneScale scale = PictureScale(request);
+    const ViewGeometry& view = ctx.geometry;
+    const PlaneRange& ranges = view.ranges;
+    const PlaneScale& scale = view.scale;
+    const AxisMap& axes = view.axes;
+    const bool spatial = kind.pictureKind == PictureKind::Spatial;
     DensityGrid grid;
     const Status gridMade =
         MakeDensityGrid(ranges, scale, {CanvasExtraWidth, CanvasExtraHeight}, grid);
@@ -40,11 +40,9 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         return rasterMade;
     }
 
-    SortEventsByColumn(ctx.events, kind.sortColumn);
+    SortEventsByColumn(ctx.events, spatial ? axes.depth : TimeColumn);
     ctx.observer.Trace(kind.sortedTrace);
 
-    const AxisMap axes = ViewAxes(request.direction);
-    const bool spatial = kind.pictureKind == PictureKind::Spatial;
     PixelTests tests;
     tests.hColumn = axes.horizontal;
     tests.vColumn = axes.vertical;
@@ -55,14 +53,14 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     tests.gaussian = request.weighting.gaussian;
     tests.withDepth = spatial;
     tests.depthColumn = axes.depth;
-    tests.depthStep = kind.step;
-    const double slabHalfWidth = request.weighting.radius * kind.step;
+    tests.depthStep = view.step;
+    const double slabHalfWidth = request.weighting.radius * view.step;
 
     SeriesSteps steps;
     steps.prefix = kind.prefix;
-    steps.start = kind.positions.min;
-    steps.end = kind.positions.max;
-    steps.step = kind.step;
+    steps.start = view.positions.min;
+    steps.end = view.positions.max;
+    steps.step = view.step;
     steps.raster = &ctx.work.raster;
     steps.labels.ranges = ranges;
     steps.labels.direction = request.direction;
@@ -72,6 +70,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.densityArea = ctx.work.raster.size();
     steps.extent = ranges;
     steps.scale = scale;
+    steps.columns = {axes.horizontal, axes.vertical, spatial ? axes.depth : TimeColumn};
     steps.inPicturePlane = [&](const EventRecord& e) {
         const double h = e.Column(axes.horizontal);
         const double v = e.Column(axes.vertical);
@@ -85,7 +84,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     return RunSeriesLoop(ctx, steps, [&](double position, PictureFacts& facts) {
         const EventRun run = spatial ? SliceRun(ctx.events, axes.depth, position - slabHalfWidth,
                                                 position + slabHalfWidth, previous)
-                                     : WindowRun(ctx.events, position, position + kind.step,
+                                     : WindowRun(ctx.events, position, position + view.step,
                                                  request.cumulative, previous);
         tests.slicePosition = position;
         // A cumulative window holds the one before it and the events after: only those are
@@ -98,7 +97,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         previous = run;
         first = false;
         facts.bounds = spatial ? AxisRange{position - slabHalfWidth, position + slabHalfWidth}
-                               : AxisRange{position, position + kind.step};
+                               : AxisRange{position, position + view.step};
         facts.run = run;
         facts.events = run.size();
         return Status::Ok();
@@ -107,28 +106,14 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
 
 }  // namespace
 
-PlaneRange PictureRanges(const CalculationRequest& request) {
-    const AxisMap axes = ViewAxes(request.direction);
-    return {request.box.Column(axes.horizontal), request.box.Column(axes.vertical)};
-}
-
-PlaneScale PictureScale(const CalculationRequest& request) {
-    const PlaneRange ranges = PictureRanges(request);
-    return {ScaleOrStep(ranges.horizontal, request.pictureWidth),
-            ScaleOrStep(ranges.vertical, request.pictureHeight)};
-}
-
 Status RunSpatialSeries(SeriesContext& ctx) {
-    const AxisRange depth = ctx.request.box.Column(ViewAxes(ctx.request.direction).depth);
-    const double step = ScaleOrStep(depth, ctx.request.numberOfPictures);
-    return RunPlaneSeries(ctx, {"space", PictureKind::Spatial, "input[][] sorted by direction!",
-                                ViewAxes(ctx.request.direction).depth, depth, step, true});
+    return RunPlaneSeries(ctx,
+                          {"space", PictureKind::Spatial, "input[][] sorted by direction!", true});
 }
 
 Status RunTimeSeries(SeriesContext& ctx) {
-    const double step = ScaleOrStep(ctx.request.time, ctx.request.numberOfPictures);
-    return RunPlaneSeries(ctx, {"time", PictureKind::TimeResolved, "input[][] sorted by time!",
-                                TimeColumn, ctx.request.time, step, false});
+    return RunPlaneSeries(ctx,
+                          {"time", PictureKind::TimeResolved, "input[][] sorted by time!", false});
 }
 
 }  // namespace korvane

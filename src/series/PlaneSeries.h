@@ -13,9 +13,4 @@ Status RunSpatialSeries(SeriesContext& ctx);
 // cumulative, every event up to the window's end).
 Status RunTimeSeries(SeriesContext& ctx);
 
-// The ranges across and up of a direction of view along an axis, and the world units per
-// pixel of a picture of the request's size.
-PlaneRange PictureRanges(const CalculationRequest& request);
-PlaneScale PictureScale(const CalculationRequest& request);
-
 }  // namespace korvane

@@ -15,20 +15,23 @@ namespace korvane {
 
 namespace {
 
-double EstimatedMaximum(const CalculationRequest& request, EventTable& events) {
+double EstimatedMaximum(const SeriesContext& ctx) {
+    const CalculationRequest& request = ctx.request;
+    const ViewGeometry& view = ctx.geometry;
+    if (request.direction == ViewDirection::Perspective) {
+        // A spatial series has no slices in perspective (it refuses to run): nothing to
+        // estimate.
+        return request.kind == CalculationKind::Spatial
+                   ? 0.0
+                   : EstimatePerspectiveMaximum(ctx.events, PerspectiveBoxOf(request),
+                                                request.weighting, request.cumulative);
+    }
     if (request.kind == CalculationKind::Spatial) {
-        const AxisRange depth = request.box.Column(ViewAxes(request.direction).depth);
-        return EstimateSpatialMaximum(events, request.direction, PictureScale(request),
-                                      ScaleOrStep(depth, request.numberOfPictures),
+        return EstimateSpatialMaximum(ctx.events, view.axes, view.scale, view.step,
                                       request.weighting);
     }
-    if (request.direction == ViewDirection::Perspective) {
-        return EstimatePerspectiveMaximum(events, PerspectiveBoxOf(request), request.weighting,
-                                          request.cumulative);
-    }
-    return EstimateTimeMaximum(events, request.direction, PictureScale(request),
-                               ScaleOrStep(request.time, request.numberOfPictures),
-                               request.cumulative, request.weighting);
+    return EstimateTimeMaximum(ctx.events, view.axes, view.scale, view.step, request.cumulative,
+                               request.weighting);
 }
 
 Status Calculate(const CalculationRequest& request, SeriesObserver& observer,
@@ -39,11 +42,12 @@ Status Calculate(const CalculationRequest& request, SeriesObserver& observer,
     if (!read.ok()) {
         return Status::InvalidInput(read.message());
     }
-    const double maximum = SelectDensityMaximum(
-        request.fixedDensityMaximum.has_value(), request.fixedDensityMaximum.value_or(0.0),
-        [&] { return EstimatedMaximum(request, workspace.events); });
+    // The view's geometry is worked out here, once, with the context.
+    SeriesContext context{observer, workspace.events, request, 0.0, workspace.series};
+    context.densityMaximum = SelectDensityMaximum(request.fixedDensityMaximum.has_value(),
+                                                  request.fixedDensityMaximum.value_or(0.0),
+                                                  [&] { return EstimatedMaximum(context); });
 
-    SeriesContext context{observer, workspace.events, request, maximum, workspace.series};
     if (request.kind == CalculationKind::Spatial) {
         return RunSpatialSeries(context);
     }

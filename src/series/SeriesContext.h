@@ -1,11 +1,13 @@
 #pragma once
 // What a picture series works with: the front end (through its observer), the event table,
-// the request, the density at the top of the colour scale, and buffers reused from picture
-// to picture.
+// the request and the geometry of its view, the density at the top of the colour scale, and
+// buffers reused from picture to picture.
 
 #include <opencv2/core.hpp>
 
+#include "common/Ranges.h"
 #include "events/EventTable.h"
+#include "events/ViewAxes.h"
 #include "picture/DensityRaster.h"
 #include "series/CalculationRequest.h"
 #include "series/SeriesObserver.h"
@@ -23,12 +25,28 @@ struct CalculationWorkspace {
     SeriesWorkspace series;
 };
 
+// The geometry of a view along an axis: the event columns across, up and in depth, the
+// world ranges of the picture plane and its units per pixel, and the positions the series
+// steps through (depths for slices, times for windows) with their step. The perspective
+// works out its own frame from the events.
+struct ViewGeometry {
+    AxisMap axes{0, 1, 2};
+    PlaneRange ranges;
+    PlaneScale scale;
+    AxisRange positions;
+    double step = 0;
+};
+
+// The geometry of the request's view, worked out once for a run.
+ViewGeometry ViewGeometryOf(const CalculationRequest& request);
+
 struct SeriesContext {
     SeriesObserver& observer;
     EventTable& events;
     const CalculationRequest& request;
     double densityMaximum = 0;  // the top of the colour scale
     SeriesWorkspace& work;
+    ViewGeometry geometry = ViewGeometryOf(request);
 };
 
 }  // namespace korvane

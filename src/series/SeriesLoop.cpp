@@ -52,7 +52,8 @@ class SeriesRun {
         m_written.push_back(picture.entry);
         const cv::Mat area = (*picture.canvas)(m_canvas.RasterArea());
         m_ctx.observer.PictureWritten({picture.entry.number, picture.path, area, *picture.canvas,
-                                       m_steps.labels.ranges, picture.entry.captionValue});
+                                       m_steps.labels.ranges, picture.entry.captionValue,
+                                       m_steps.columns});
         if (m_ctx.observer.CancelRequested()) {
             return Status::Cancelled();
         }

@@ -30,6 +30,7 @@ struct SeriesSteps {
     // the perspective's density area): the density files are copied from them.
     const DensityField* field = nullptr;
     cv::Size densityArea;
+    PictureColumns columns;  // for the front ends: what the pictures' axes and caption show
     // For the series index and the summary:
     PlaneRange extent;  // the plane a picture shows (the perspective: its projected plane)
     PlaneScale scale;   // units per pixel column and row

@@ -7,8 +7,17 @@
 #include <string>
 
 #include "common/Ranges.h"
+#include "events/ViewAxes.h"
 
 namespace korvane {
+
+// The event columns a series' pictures put across and up, and the one their caption value
+// stands on (a slice's depth column, or time); none (-1) across and up for the perspective.
+struct PictureColumns {
+    int horizontal = -1;
+    int vertical = -1;
+    int caption = TimeColumn;
+};
 
 // One picture just written to disk.
 struct WrittenPicture {
@@ -19,6 +28,7 @@ struct WrittenPicture {
     const cv::Mat& canvas;    // the labelled picture as written
     PlaneRange ranges;        // world ranges across and up (zero for the perspective)
     double captionValue = 0;  // slice position or window end, as the caption shows it
+    PictureColumns columns;   // what its axes and caption value stand for
 };
 
 // What a series did, once it ended (finished, cancelled or failed).

@@ -9,17 +9,17 @@
 namespace korvane {
 
 struct DialogValues {
-    std::string eventFilePath;       // 1006
-    std::string xMin, xMax;          // 1011, 1012
-    std::string yMin, yMax;          // 1013, 1014
-    std::string zMin, zMax;          // 1025, 1026
-    std::string timeStart, timeEnd;  // 1016, 1022
-    std::string width, height;       // 1017, 1020
-    std::string densityMaximum;      // 1019
-    std::string numberOfPictures;    // 1024
-    std::string radius;              // 1027
-    int direction = -1;              // radio group 1054..1057, -1 when none is selected
-    int fixedSizeState = 0;          // check box states; 1 is checked
+    std::string eventFilePath;
+    std::string xMin, xMax;
+    std::string yMin, yMax;
+    std::string zMin, zMax;
+    std::string timeStart, timeEnd;
+    std::string width, height;
+    std::string densityMaximum;
+    std::string numberOfPictures;
+    std::string radius;
+    int direction = -1;      // 0 x, 1 y, 2 z, 3 perspective; -1 when none is selected
+    int fixedSizeState = 0;  // check box states; 1 is checked
     int fixedDensityState = 0;
     int gaussianState = 0;
     int cumulativeState = 0;

@@ -15,6 +15,7 @@
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "common/ReadableFile.h"
+#include "picture/PictureFileName.h"
 
 namespace korvane {
 namespace {
@@ -67,7 +68,7 @@ void AppendLine(std::string& text, const char* key, std::string_view value) {
 void AppendOutputKeys(std::string& text, const OutputOptions& output) {
     const OutputOptions defaults;
     if (output.format != defaults.format) {
-        AppendLine(text, PictureFormatKey, output.format == PictureFormat::Png ? "PNG" : "BMP");
+        AppendLine(text, PictureFormatKey, PictureFormatName(output.format));
     }
     if (output.densities != defaults.densities) {
         AppendLine(text, DensityDataKey, output.densities ? "1" : "0");
@@ -77,28 +78,11 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
     }
 }
 
-bool SameLetters(std::string_view text, std::string_view upper) {
-    if (text.size() != upper.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 32) : text[i];
-        if (c != upper[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // An output key's value; false for a key that is none of them. A format other than BMP or
 // PNG leaves the format as it was.
 bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_view value) {
     if (key == PictureFormatKey) {
-        if (SameLetters(value, "PNG")) {
-            output.format = PictureFormat::Png;
-        } else if (SameLetters(value, "BMP")) {
-            output.format = PictureFormat::Bmp;
-        }
+        output.format = PictureFormatNamed(value).value_or(output.format);
         return true;
     }
     if (key == DensityDataKey) {

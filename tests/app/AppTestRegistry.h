@@ -1,5 +1,6 @@
 #pragma once
-// Each test file registers its QTest class here; the test program runs them all.
+// Each test file registers its QTest class here; the test program runs the one named on its
+// command line, or all of them.
 
 #include <QObject>
 #include <functional>

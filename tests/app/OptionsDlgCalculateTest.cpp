@@ -8,21 +8,11 @@
 
 #include "AppTestRegistry.h"
 #include "OptionsDialogFixture.h"
+#include "support/DialogInputs.h"
 #include "support/Folders.h"
 
 namespace korvane::testing {
 namespace {
-
-const char kMissingFile[] = "Input file does not exist! Check filepath!";
-const char kPerspective[] =
-    "Perspective view only possible for time resolved plots: \n\n  choose other direction "
-    "\n\n  choose time resolved";
-const char kNotNumbers[] =
-    "Check input boxes wether: \n\n  they contain nothing but numbers \n\n  decimal numbers "
-    "are written with '.' not ',' ";
-const char kOutOfRange[] =
-    "Check input boxes wether: \n\n  x/y/z: minima <= maxima \n\n  0 < number of pictures < "
-    "9999 \n\n  width and height > 0";
 
 // Twenty events spread over a 10 x 10 x 10 box and ten seconds.
 std::string TinyEventFile(const TempDir& dir) {
@@ -53,15 +43,15 @@ class OptionsDlgCalculateTest : public QObject {
             QTest::newRow(name) << mode << QString(box) << QString(typed) << direction
                                 << QString(message);
         };
-        row("missing event file", 1, "missing", "", 2, kMissingFile);
-        row("missing file before bad numbers", 1, "missing", "", 3, kMissingFile);
-        row("perspective in spatial mode", 1, "xMinBox", "1,5", 3, kPerspective);
-        row("comma in a greyed box", 1, "timeStartBox", "0,5", 2, kNotNumbers);
-        row("exponent", 2, "radiusBox", "1e2", 2, kNotNumbers);
-        row("x-max below x-min", 1, "xMaxBox", "-1", 2, kOutOfRange);
-        row("no pictures", 2, "numberOfPicturesBox", "0", 2, kOutOfRange);
-        row("10000 pictures", 1, "numberOfPicturesBox", "10000", 2, kOutOfRange);
-        row("empty width with fixed size off", 1, "widthBox", "", 2, kOutOfRange);
+        row("missing event file", 1, "missing", "", 2, MissingFileMessage);
+        row("missing file before bad numbers", 1, "missing", "", 3, MissingFileMessage);
+        row("perspective in spatial mode", 1, "xMinBox", "1,5", 3, PerspectiveInSpatialMessage);
+        row("comma in a greyed box", 1, "timeStartBox", "0,5", 2, NotNumbersMessage);
+        row("exponent", 2, "radiusBox", "1e2", 2, NotNumbersMessage);
+        row("x-max below x-min", 1, "xMaxBox", "-1", 2, OutOfRangeMessage);
+        row("no pictures", 2, "numberOfPicturesBox", "0", 2, OutOfRangeMessage);
+        row("10000 pictures", 1, "numberOfPicturesBox", "10000", 2, OutOfRangeMessage);
+        row("empty width with fixed size off", 1, "widthBox", "", 2, OutOfRangeMessage);
     }
     void eachFailedTestShowsItsMessageAndClosesTheDialog() {
         QFETCH(int, mode);
@@ -114,7 +104,7 @@ class OptionsDlgCalculateTest : public QObject {
 
         QVERIFY(busyButtonSeen);
         QCOMPARE(fixture.boxes.shown.size(), size_t{1});
-        QCOMPARE(fixture.boxes.shown[0].text, std::string("Calculation finished successfully."));
+        QCOMPARE(fixture.boxes.shown[0].text, std::string(FinishedMessage));
         QCOMPARE(fixture.boxes.shown[0].caption, std::string("Information"));
         QCOMPARE(fixture.boxes.shown[0].icon, MessageIcon::Information);
         for (const char* name : {"space0001.bmp", "space0002.bmp", "space0003.bmp"}) {

@@ -119,7 +119,7 @@ class PictureViewerTest : public QObject {
         CheckingWatcher watcher(viewer);
         COptionsDlg& dialog = fixture.OpenWith(1, RunnableSetup(EventFile(fixture.dir)));
         dialog.SetSeriesWatcher(&watcher);
-        viewer.BeginSeries(AxesOfSeries(1, 2));
+        viewer.BeginSeries();
         fixture.Click("calculateButton");
 
         QVERIFY(watcher.written >= 3);
@@ -141,7 +141,7 @@ class PictureViewerTest : public QObject {
         setup.NoOfPictures = 6;
         COptionsDlg& dialog = fixture.OpenWith(1, setup);
         dialog.SetSeriesWatcher(&feed);
-        viewer.BeginSeries(AxesOfSeries(1, 2));
+        viewer.BeginSeries();
         QElapsedTimer clock;
         clock.start();
         fixture.Click("calculateButton");
@@ -307,8 +307,8 @@ class PictureViewerTest : public QObject {
         CPictureViewer viewer;
         viewer.resize(600, 500);
         viewer.show();
-        viewer.BeginSeries(AxesOfSeries(1, 2));
-        viewer.AddWrittenPicture({1, path, raster, canvas, {{0, 10}, {-5, 5}}, 2.5});
+        viewer.BeginSeries();
+        viewer.AddWrittenPicture({1, path, raster, canvas, {{0, 10}, {-5, 5}}, 2.5, {0, 1, 2}});
         viewer.SetFitToView(false);
         QString text;
         connect(&viewer, &CPictureViewer::pointerTextChanged,

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "BatchRun.h"
 #include "reference/ReferenceRules.h"
+#include "support/BatchRun.h"
 #include "support/EventClouds.h"
 #include "support/Folders.h"
 #include "support/TempDir.h"

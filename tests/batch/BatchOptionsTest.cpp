@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "BatchRun.h"
+#include "support/BatchRun.h"
 #include "support/Folders.h"
 #include "support/TempDir.h"
 

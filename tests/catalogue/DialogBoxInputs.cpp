@@ -8,6 +8,7 @@
 
 #include "catalogue/CatalogueSupport.h"
 #include "setup/CalculateCommand.h"
+#include "support/DialogInputs.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
@@ -18,11 +19,10 @@ using catalogue::FinishedMessage;
 using catalogue::PassingValues;
 using catalogue::PictureNames;
 using testing::CalculateOutcome;
+using testing::NothingWrittenMessage;
+using testing::RadiusMessage;
 using testing::RecordingHost;
 using testing::TempDir;
-
-const char* const RadiusMessage = "Check the radius: it must be greater than 0";
-const char* const NothingMessage = "No picture was written: the range the pictures step through";
 
 const char* const SmallCloud =
     "1\t1\t1\t0.5\n2\t2.5\t3\t1.5\n5\t5\t5\t4.5\n5.1\t5.2\t4.9\t4.6\n9\t9\t9\t9.5\n";
@@ -128,12 +128,14 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, DialogBoxInput,
                                                    O::Finished, FinishedMessage, 2, 302, 202, 0},
                                            BoxCase{"ZeroWidthDepthRange", Spatial,
                                                    [](DialogValues& v) { v.zMin = v.zMax = "5"; },
-                                                   O::NothingMade, NothingMessage, 0, 0, 0, 0},
+                                                   O::NothingMade, NothingWrittenMessage, 0, 0, 0,
+                                                   0},
                                            BoxCase{"ZeroWidthTimeRange", Time,
                                                    [](DialogValues& v) {
                                                        v.timeStart = v.timeEnd = "3";
                                                    },
-                                                   O::NothingMade, NothingMessage, 0, 0, 0, 0},
+                                                   O::NothingMade, NothingWrittenMessage, 0, 0, 0,
+                                                   0},
                                            BoxCase{"MillionthAtThousandMillion", Spatial,
                                                    [](DialogValues& v) {
                                                        v.xMin = "1000000000";

@@ -28,9 +28,10 @@ TEST(ReadableFile, OnlyARegularFileOpensAndEveryOtherKindIsNamed) {
         {file, Status::Code::Ok, ""},
         {dir.path().string(), Status::Code::InvalidInput,
          "\"" + dir.path().string() + "\" is a folder, not an event file."},
-        {pipe, Status::Code::InvalidInput, "The event file \"" + pipe +
-                                               "\" is not a regular file (it is a pipe, a device "
-                                               "or a socket); only a regular file can be read."},
+        {pipe, Status::Code::InvalidInput,
+         "The event file \"" + pipe +
+             "\" is not a regular file (it is a pipe, a device "
+             "or a socket); only a regular file can be read."},
         {"/dev/zero", Status::Code::InvalidInput, "is not a regular file"},
         {dir.file("absent.dat"), Status::Code::IoError,
          "The event file \"" + dir.file("absent.dat") +
@@ -52,7 +53,9 @@ TEST(ReadableFile, NulBytesNameTheEncodingTheyLookLike) {
               std::string::npos);
     EXPECT_NE(NotPlainTextReason("\0\0\xFE\xFF"s).find("UTF-32 text (big-endian)"),
               std::string::npos);
-    EXPECT_EQ(ByteOrderMarkLength("\xEF\xBB\xBF" "1"), 3u);
+    EXPECT_EQ(ByteOrderMarkLength("\xEF\xBB\xBF"
+                                  "1"),
+              3u);
     EXPECT_EQ(ByteOrderMarkLength("1\t2"), 0u);
 }
 

@@ -56,7 +56,7 @@ TEST(SelectDensityMaximum, FixedValueOrFourFifthsOfTheEstimate) {
 TEST(DensityFill, OneEventCountsForEveryPixelWhoseBoxHoldsIt) {
     const EventTable one = OneEvent(5.0, 5.0, 5.0, 1.0);
     const double maximum = SelectDensityMaximum(false, 0, [&] {
-        return EstimateSpatialMaximum(one, static_cast<ViewDirection>(2), PlaneScale{0.25, 0.25},
+        return EstimateSpatialMaximum(one, ViewAxes(ViewDirection::AlongZ), PlaneScale{0.25, 0.25},
                                       1.0, Weighting{1.0, false});
     });
     EXPECT_EQ(maximum, 0.8);
@@ -199,36 +199,36 @@ TEST(DensityGrid, AbsurdSizesAreRefusedWithAReason) {
 
 TEST(Estimates, SingleAndCoincidentEvents) {
     const EventTable one = OneEvent(1, 2, 3, 4);
-    EXPECT_EQ(EstimateSpatialMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1,
+    EXPECT_EQ(EstimateSpatialMaximum(one, ViewAxes(ViewDirection::AlongX), PlaneScale{1, 1}, 1,
                                      Weighting{1, false}),
               1.0);
-    EXPECT_EQ(EstimateSpatialMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1,
+    EXPECT_EQ(EstimateSpatialMaximum(one, ViewAxes(ViewDirection::AlongX), PlaneScale{1, 1}, 1,
                                      Weighting{1, true}),
               1.0);
-    EXPECT_EQ(EstimateTimeMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, false,
+    EXPECT_EQ(EstimateTimeMaximum(one, ViewAxes(ViewDirection::AlongX), PlaneScale{1, 1}, 1, false,
                                   Weighting{1, false}),
               1.0);
-    EXPECT_EQ(EstimateTimeMaximum(one, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, true,
+    EXPECT_EQ(EstimateTimeMaximum(one, ViewAxes(ViewDirection::AlongX), PlaneScale{1, 1}, 1, true,
                                   Weighting{1, false}),
               0.0);
     EventTable same = one;
     same.rows[1] = same.rows[0];
     same.count = 2;
-    EXPECT_EQ(EstimateTimeMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, true,
+    EXPECT_EQ(EstimateTimeMaximum(same, ViewAxes(ViewDirection::AlongX), PlaneScale{1, 1}, 1, true,
                                   Weighting{1, false}),
               0.0);
-    EXPECT_EQ(EstimateTimeMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, false,
+    EXPECT_EQ(EstimateTimeMaximum(same, ViewAxes(ViewDirection::AlongX), PlaneScale{1, 1}, 1, false,
                                   Weighting{1, false}),
               2.0);
     same.rows[1].t = 3.5;  // earlier now: counts for the later one only
-    EXPECT_EQ(EstimateTimeMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1, true,
+    EXPECT_EQ(EstimateTimeMaximum(same, ViewAxes(ViewDirection::AlongX), PlaneScale{1, 1}, 1, true,
                                   Weighting{1, false}),
               1.0);
-    EXPECT_EQ(EstimateSpatialMaximum(same, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1,
+    EXPECT_EQ(EstimateSpatialMaximum(same, ViewAxes(ViewDirection::AlongX), PlaneScale{1, 1}, 1,
                                      Weighting{0, false}),
               0.0);
     EventTable none;
-    EXPECT_EQ(EstimateSpatialMaximum(none, static_cast<ViewDirection>(0), PlaneScale{1, 1}, 1,
+    EXPECT_EQ(EstimateSpatialMaximum(none, ViewAxes(ViewDirection::AlongX), PlaneScale{1, 1}, 1,
                                      Weighting{1, false}),
               0.0);
 }

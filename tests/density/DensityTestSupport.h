@@ -8,9 +8,9 @@
 #include <opencv2/core.hpp>
 
 #include "density/DensityGrid.h"
-#include "picture/DensityRaster.h"
 #include "reference/ReferenceDensity.h"
 #include "reference/ReferenceRules.h"
+#include "series/RasterFill.h"
 #include "setup/CalculationSetup.h"
 
 namespace korvane::testing {

@@ -125,16 +125,17 @@ TEST(FastEstimatesMatchAllPairs, SpatialAndTimeOnRandomClouds) {
                     const std::string what = Describe(shape, radius, gaussian, seed);
                     const int direction = static_cast<int>(seed % 3);
                     const double hScale = seed == 2 ? 0.25 : 0.31, vScale = 0.5, step = 0.5;
-                    EXPECT_EQ(EstimateSpatialMaximum(cloud, static_cast<ViewDirection>(direction),
-                                                     PlaneScale{hScale, vScale}, step,
-                                                     Weighting{radius, gaussian}),
+                    EXPECT_EQ(EstimateSpatialMaximum(
+                                  cloud, ViewAxes(static_cast<ViewDirection>(direction)),
+                                  PlaneScale{hScale, vScale}, step, Weighting{radius, gaussian}),
                               reference::EstimateSpatialMaximumAllPairs(
                                   cloud, radius, hScale, vScale, step, direction, gaussian))
                         << what;
                     for (bool cumulative : {false, true}) {
-                        EXPECT_EQ(EstimateTimeMaximum(cloud, static_cast<ViewDirection>(direction),
-                                                      PlaneScale{hScale, vScale}, 1.0, cumulative,
-                                                      Weighting{radius, gaussian}),
+                        EXPECT_EQ(EstimateTimeMaximum(
+                                      cloud, ViewAxes(static_cast<ViewDirection>(direction)),
+                                      PlaneScale{hScale, vScale}, 1.0, cumulative,
+                                      Weighting{radius, gaussian}),
                                   reference::EstimateTimeMaximumAllPairs(cloud, radius, hScale,
                                                                          vScale, 1.0, direction,
                                                                          cumulative, gaussian))
@@ -190,14 +191,14 @@ TEST(FastEstimatesMatchAllPairs, WideRangesNonFiniteCoordinatesAndOddSteps) {
     cloud.rows[4].t = NAN;
     for (const Case& c : cases) {
         for (bool gaussian : {false, true}) {
-            EXPECT_EQ(EstimateSpatialMaximum(cloud, static_cast<ViewDirection>(1),
+            EXPECT_EQ(EstimateSpatialMaximum(cloud, ViewAxes(static_cast<ViewDirection>(1)),
                                              PlaneScale{c.hScale, c.vScale}, c.step,
                                              Weighting{c.radius, gaussian}),
                       reference::EstimateSpatialMaximumAllPairs(cloud, c.radius, c.hScale, c.vScale,
                                                                 c.step, 1, gaussian))
                 << c.name;
             for (bool cumulative : {false, true}) {
-                EXPECT_EQ(EstimateTimeMaximum(cloud, static_cast<ViewDirection>(2),
+                EXPECT_EQ(EstimateTimeMaximum(cloud, ViewAxes(static_cast<ViewDirection>(2)),
                                               PlaneScale{c.hScale, c.vScale}, c.step, cumulative,
                                               Weighting{c.radius, gaussian}),
                           reference::EstimateTimeMaximumAllPairs(

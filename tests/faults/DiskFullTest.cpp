@@ -9,9 +9,9 @@
 #include <opencv2/imgcodecs.hpp>
 #include <string>
 
-#include "BatchRun.h"
 #include "FaultSupport.h"
 #include "setup/SetupFile.h"
+#include "support/BatchRun.h"
 #include "support/Folders.h"
 
 namespace korvane::testing {

@@ -7,6 +7,7 @@
 #include "common/Paths.h"
 #include "picture/DensityPicture.h"
 #include "reference/ReferenceRules.h"
+#include "support/DensityPictures.h"
 #include "support/Folders.h"
 #include "support/TempDir.h"
 
@@ -15,6 +16,7 @@ namespace {
 
 using testing::FolderNames;
 using testing::TempDir;
+using testing::WriteDensityPicture;
 
 const cv::Vec3b White(255, 255, 255);
 const cv::Vec3b Black(0, 0, 0);

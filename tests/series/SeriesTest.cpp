@@ -301,8 +301,8 @@ TEST(Series, SavedPicturesMatchTheLiteralSeries) {
         // Pictures of 23 x 17 give the frame's scales to the last bit.
         spatial.request.pictureWidth = 23;
         spatial.request.pictureHeight = 17;
-        ASSERT_EQ(PictureScale(spatial.request).horizontal, f.hScale);
-        ASSERT_EQ(PictureScale(spatial.request).vertical, f.vScale);
+        ASSERT_EQ(ViewGeometryOf(spatial.request).scale.horizontal, f.hScale);
+        ASSERT_EQ(ViewGeometryOf(spatial.request).scale.vertical, f.vScale);
         ASSERT_EQ(ScaleOrStep({0, 10}, 6), step);
         spatial.request.kind = CalculationKind::Spatial;
         ColumnOf(spatial.request.box, ViewAxes(spatial.request.direction).depth) = {0, 10};

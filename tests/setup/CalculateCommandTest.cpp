@@ -13,6 +13,7 @@
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
 #include "setup/CalculateCommand.h"
+#include "support/DialogInputs.h"
 #include "support/EventClouds.h"
 #include "support/Folders.h"
 #include "support/RecordingHost.h"
@@ -22,45 +23,17 @@ namespace korvane {
 namespace {
 
 using testing::CalculateOutcome;
+using testing::FinishedMessage;
+using testing::MissingFileMessage;
+using testing::NotNumbersMessage;
+using testing::OutOfRangeMessage;
+using testing::PassingValues;
+using testing::PerspectiveInSpatialMessage;
 using testing::PictureNames;
 using testing::RecordedMessage;
 using testing::RecordingHost;
 using testing::SmallCloud;
 using testing::TempDir;
-
-const std::string MissingFile = "Input file does not exist! Check filepath!";
-const std::string PerspectiveInSpatial =
-    "Perspective view only possible for time resolved plots: \n\n  choose other direction "
-    "\n\n  choose time resolved";
-const std::string NotNumbers =
-    "Check input boxes wether: \n\n  they contain nothing but numbers \n\n  decimal numbers "
-    "are written with '.' not ',' ";
-const std::string OutOfRange =
-    "Check input boxes wether: \n\n  x/y/z: minima <= maxima \n\n  0 < number of pictures < "
-    "9999 \n\n  width and height > 0";
-const std::string Finished = "Calculation finished successfully.";
-
-DialogValues ValidValues(const std::string& eventFile) {
-    DialogValues values;
-    values.eventFilePath = eventFile;
-    values.xMin = "0.000";
-    values.xMax = "10.000";
-    values.yMin = "0.000";
-    values.yMax = "10.000";
-    values.zMin = "0.000";
-    values.zMax = "10.000";
-    values.timeStart = "0";
-    values.timeEnd = "10";
-    values.width = "40";
-    values.height = "30";
-    values.densityMaximum = "3";
-    values.numberOfPictures = "5";
-    values.radius = "2";
-    values.direction = 0;
-    values.fixedSizeState = 1;
-    values.fixedDensityState = 1;
-    return values;
-}
 
 using Box = std::string DialogValues::*;
 
@@ -191,8 +164,8 @@ TEST(IsNumberText, AcceptsDigitsPointsAndMinusSignsOnly) {
 }
 
 TEST_F(CalculateCommandTest, ValidInputPassesInBothModes) {
-    EXPECT_EQ(ValidationMessage(ValidValues(eventFile), SpatialResolvedMode), "");
-    EXPECT_EQ(ValidationMessage(ValidValues(eventFile), TimeResolvedMode), "");
+    EXPECT_EQ(ValidationMessage(PassingValues(eventFile), SpatialResolvedMode), "");
+    EXPECT_EQ(ValidationMessage(PassingValues(eventFile), TimeResolvedMode), "");
 }
 
 TEST_F(CalculateCommandTest, AMissingEventFileIsReportedBeforeAnythingElse) {
@@ -205,12 +178,12 @@ TEST_F(CalculateCommandTest, AMissingEventFileIsReportedBeforeAnythingElse) {
     const std::string folderMessage =
         "\"" + folder.path().string() + "\" is a folder, not an event file.";
     const Row rows[] = {
-        {"absent file", noFile, MissingFile},
-        {"empty path", "", MissingFile},
+        {"absent file", noFile, MissingFileMessage},
+        {"empty path", "", MissingFileMessage},
         {"a folder", folder.path().string(), folderMessage},
     };
     for (const Row& row : rows) {
-        DialogValues values = ValidValues(row.path);
+        DialogValues values = PassingValues(row.path);
         values.direction = 3;           // would fail in spatial mode
         values.xMin = "1,5";            // would fail the number test
         values.numberOfPictures = "0";  // would fail the range test
@@ -220,12 +193,12 @@ TEST_F(CalculateCommandTest, AMissingEventFileIsReportedBeforeAnythingElse) {
 }
 
 TEST_F(CalculateCommandTest, PerspectiveIsRefusedInSpatialModeBeforeTheNumberTests) {
-    DialogValues values = ValidValues(eventFile);
+    DialogValues values = PassingValues(eventFile);
     values.direction = 3;
     EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), "");
     values.radius = "1,5";
-    EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), PerspectiveInSpatial);
-    EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), NotNumbers);
+    EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), PerspectiveInSpatialMessage);
+    EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), NotNumbersMessage);
 }
 
 TEST_F(CalculateCommandTest, EveryBoxIsTestedForNumbersEvenWhenGreyed) {
@@ -233,11 +206,11 @@ TEST_F(CalculateCommandTest, EveryBoxIsTestedForNumbersEvenWhenGreyed) {
     // time boxes are greyed and still tested.
     for (const NamedBox& named : AllBoxes) {
         for (const char* bad : {"1,5", "1e3", "+1", " 1", "1 000"}) {
-            DialogValues values = ValidValues(eventFile);
+            DialogValues values = PassingValues(eventFile);
             values.fixedSizeState = 0;
             values.fixedDensityState = 0;
             values.*named.box = bad;
-            EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), NotNumbers)
+            EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), NotNumbersMessage)
                 << named.name << " = \"" << bad << '"';
         }
     }
@@ -245,17 +218,17 @@ TEST_F(CalculateCommandTest, EveryBoxIsTestedForNumbersEvenWhenGreyed) {
 
 TEST_F(CalculateCommandTest, ANumberTooLongForADoubleFailsTheNumberTest) {
     for (const NamedBox& named : AllBoxes) {
-        DialogValues values = ValidValues(eventFile);
+        DialogValues values = PassingValues(eventFile);
         values.*named.box = std::string(400, '9');
-        EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), NotNumbers) << named.name;
+        EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), NotNumbersMessage) << named.name;
     }
 }
 
 TEST_F(CalculateCommandTest, TheNumberTestComesBeforeTheRangeTest) {
-    DialogValues values = ValidValues(eventFile);
+    DialogValues values = PassingValues(eventFile);
     values.xMin = "20";  // above x-max
     values.radius = "2,0";
-    EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), NotNumbers);
+    EXPECT_EQ(ValidationMessage(values, SpatialResolvedMode), NotNumbersMessage);
 }
 
 TEST_F(CalculateCommandTest, RangesCountsAndSizesAreTestedByValue) {
@@ -289,27 +262,28 @@ TEST_F(CalculateCommandTest, RangesCountsAndSizesAreTestedByValue) {
     };
     for (const Row& row : rows) {
         for (const int fixedSize : {0, 1}) {
-            DialogValues values = ValidValues(eventFile);
+            DialogValues values = PassingValues(eventFile);
             values.fixedSizeState = fixedSize;
             values.*row.box = row.text;
-            EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), row.passes ? "" : OutOfRange)
+            EXPECT_EQ(ValidationMessage(values, TimeResolvedMode),
+                      row.passes ? "" : OutOfRangeMessage)
                 << row.what << ", fixed size " << fixedSize;
         }
     }
 }
 
 TEST_F(CalculateCommandTest, NoSelectedDirectionIsRefusedAfterTheOtherTests) {
-    DialogValues values = ValidValues(eventFile);
+    DialogValues values = PassingValues(eventFile);
     values.direction = -1;
     const std::string message = ValidationMessage(values, TimeResolvedMode);
     EXPECT_NE(message, "");
-    EXPECT_NE(message, OutOfRange);
+    EXPECT_NE(message, OutOfRangeMessage);
     values.numberOfPictures = "0";
-    EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), OutOfRange);
+    EXPECT_EQ(ValidationMessage(values, TimeResolvedMode), OutOfRangeMessage);
 }
 
 TEST_F(CalculateCommandTest, FailedValidationRunsNothing) {
-    DialogValues values = ValidValues(eventFile);
+    DialogValues values = PassingValues(eventFile);
     values.width = "0";
     RecordingHost host;
     EXPECT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
@@ -340,7 +314,7 @@ DialogValues DistinctRanges(DialogValues values) {
 
 // The picture axes and the depth axis the request's direction gives.
 void ExpectAxisRanges(const CalculationRequest& request, const DerivationRow& row) {
-    const PlaneRange ranges = PictureRanges(request);
+    const PlaneRange ranges = ViewGeometryOf(request).ranges;
     EXPECT_EQ(ranges.horizontal.min, row.hMin) << row.what;
     EXPECT_EQ(ranges.horizontal.max, row.hMax) << row.what;
     EXPECT_EQ(ranges.vertical.min, row.vMin) << row.what;
@@ -357,7 +331,7 @@ TEST_F(CalculateCommandTest, SpatialRunTakesItsAxesFromTheDirection) {
         {"along z", 2, 0, 10, 2, 6, -4, 4},
     };
     for (const DerivationRow& row : rows) {
-        DialogValues values = DistinctRanges(ValidValues(eventFile));
+        DialogValues values = DistinctRanges(PassingValues(eventFile));
         values.direction = row.direction;
         values.numberOfPictures = "4";
         values.radius = "1";
@@ -367,16 +341,16 @@ TEST_F(CalculateCommandTest, SpatialRunTakesItsAxesFromTheDirection) {
         EXPECT_EQ(request.direction, static_cast<ViewDirection>(row.direction));
         ExpectAxisRanges(request, row);
         const AxisRange depth = request.box.Column(ViewAxes(request.direction).depth);
-        EXPECT_EQ(request.pictureWidth, 40.0);
-        EXPECT_EQ(request.pictureHeight, 30.0);
-        const PlaneScale scale = PictureScale(request);
-        EXPECT_EQ(scale.horizontal, (row.hMax - row.hMin) / 40.0) << row.what;
-        EXPECT_EQ(scale.vertical, (row.vMax - row.vMin) / 30.0) << row.what;
+        EXPECT_EQ(request.pictureWidth, 20.0);
+        EXPECT_EQ(request.pictureHeight, 16.0);
+        const PlaneScale scale = ViewGeometryOf(request).scale;
+        EXPECT_EQ(scale.horizontal, (row.hMax - row.hMin) / 20.0) << row.what;
+        EXPECT_EQ(scale.vertical, (row.vMax - row.vMin) / 16.0) << row.what;
         EXPECT_EQ(ScaleOrStep(depth, request.numberOfPictures), (row.depthMax - row.depthMin) / 4.0)
             << row.what;
         EXPECT_EQ(request.weighting.radius, 1.0);
         EXPECT_TRUE(request.weighting.gaussian);
-        EXPECT_EQ(request.fixedDensityMaximum, std::optional<double>(3.0));
+        EXPECT_EQ(request.fixedDensityMaximum, std::optional<double>(2.0));
 
         RecordingHost host;
         ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
@@ -393,16 +367,16 @@ TEST_F(CalculateCommandTest, SpatialRunTakesItsAxesFromTheDirection) {
         EXPECT_EQ(host.rangeUpper, 5);
         EXPECT_EQ(host.positions, (std::vector<int>{2, 3, 4, 5}));
         ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0].text, Finished);
+        EXPECT_EQ(host.messages[0].text, FinishedMessage);
         EXPECT_EQ(host.messages[0].caption, "Information");
         EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
         // The fixed maximum, taken as it is, tops the colour scale.
-        EXPECT_TRUE(written == PicturesWithMaximum(request, 3.0)) << row.what;
+        EXPECT_TRUE(written == PicturesWithMaximum(request, 2.0)) << row.what;
     }
 }
 
 TEST_F(CalculateCommandTest, WithoutFixedSizeThePicturesAre800PixelsWhateverTheBoxesHold) {
-    DialogValues values = DistinctRanges(ValidValues(eventFile));
+    DialogValues values = DistinctRanges(PassingValues(eventFile));
     values.fixedSizeState = 0;
     values.width = "40";
     values.height = "30";
@@ -414,12 +388,12 @@ TEST_F(CalculateCommandTest, WithoutFixedSizeThePicturesAre800PixelsWhateverTheB
     const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
     EXPECT_EQ(request.pictureWidth, 800.0);
     EXPECT_EQ(request.pictureHeight, 800.0);
-    EXPECT_EQ(PictureScale(request).horizontal, 10.0 / 800.0);
-    EXPECT_EQ(PictureScale(request).vertical, 4.0 / 800.0);
+    EXPECT_EQ(ViewGeometryOf(request).scale.horizontal, 10.0 / 800.0);
+    EXPECT_EQ(ViewGeometryOf(request).scale.vertical, 4.0 / 800.0);
 }
 
 TEST_F(CalculateCommandTest, AFixedSizeStateOtherThanOneCountsAsUnchecked) {
-    DialogValues values = DistinctRanges(ValidValues(eventFile));
+    DialogValues values = DistinctRanges(PassingValues(eventFile));
     values.fixedSizeState = 2;
     values.fixedDensityState = 2;
     values.direction = 2;
@@ -432,19 +406,18 @@ TEST_F(CalculateCommandTest, AFixedSizeStateOtherThanOneCountsAsUnchecked) {
     EXPECT_FALSE(request.fixedDensityMaximum.has_value());
     // Estimated, not the box's value: 0.8 times the highest sum.
     const std::unique_ptr<CalculationWorkspace> fresh = FreshTable(request);
-    const double estimated =
-        0.8 * EstimateSpatialMaximum(fresh->events, request.direction, PictureScale(request),
-                                     ScaleOrStep(request.box.z, request.numberOfPictures),
-                                     request.weighting);
-    EXPECT_NE(estimated, 3.0);
+    const ViewGeometry view = ViewGeometryOf(request);
+    const double estimated = 0.8 * EstimateSpatialMaximum(fresh->events, view.axes, view.scale,
+                                                          view.step, request.weighting);
+    EXPECT_NE(estimated, 2.0);
     const std::map<std::string, std::string> written = TakePictures();
     EXPECT_EQ(NamesOf(written), std::vector<std::string>{"space0001.bmp"});
     EXPECT_TRUE(written == PicturesWithMaximum(request, estimated));
-    EXPECT_FALSE(written == PicturesWithMaximum(request, 3.0));
+    EXPECT_FALSE(written == PicturesWithMaximum(request, 2.0));
 }
 
 TEST_F(CalculateCommandTest, EmptyRangesGiveAScaleOf1000) {
-    DialogValues values = ValidValues(eventFile);
+    DialogValues values = PassingValues(eventFile);
     values.direction = 1;
     values.xMin = "2";
     values.xMax = "2";
@@ -453,8 +426,8 @@ TEST_F(CalculateCommandTest, EmptyRangesGiveAScaleOf1000) {
     ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
               CalculateOutcome::Finished);
     const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
-    EXPECT_EQ(PictureScale(request).horizontal, 1000.0);
-    EXPECT_EQ(PictureScale(request).vertical, 10.0 / 30.0);
+    EXPECT_EQ(ViewGeometryOf(request).scale.horizontal, 1000.0);
+    EXPECT_EQ(ViewGeometryOf(request).scale.vertical, 10.0 / 16.0);
     EXPECT_EQ(ScaleOrStep(request.box.y, request.numberOfPictures), 10.0 / 3.0);
 }
 
@@ -466,7 +439,7 @@ TEST_F(CalculateCommandTest, TimeRunTakesItsAxesFromTheDirectionAndKeepsTheDepth
     };
     for (const DerivationRow& row : rows) {
         for (const int cumulative : {0, 1}) {
-            DialogValues values = DistinctRanges(ValidValues(eventFile));
+            DialogValues values = DistinctRanges(PassingValues(eventFile));
             values.direction = row.direction;
             values.cumulativeState = cumulative;
             values.timeStart = "0";
@@ -489,7 +462,7 @@ TEST_F(CalculateCommandTest, TimeRunTakesItsAxesFromTheDirectionAndKeepsTheDepth
                                                 "time0004.bmp", "time0005.bmp"}))
                 << row.what;
             ASSERT_FALSE(host.messages.empty());
-            EXPECT_EQ(host.messages.back().text, Finished);
+            EXPECT_EQ(host.messages.back().text, FinishedMessage);
             for (const std::string& name : PicturesInFolder()) {
                 std::filesystem::remove(folder.path() / name);
             }
@@ -499,7 +472,7 @@ TEST_F(CalculateCommandTest, TimeRunTakesItsAxesFromTheDirectionAndKeepsTheDepth
 
 TEST_F(CalculateCommandTest, PerspectiveRunWritesPerspectivePictures) {
     for (const int fixedDensity : {0, 1}) {
-        DialogValues values = ValidValues(eventFile);
+        DialogValues values = PassingValues(eventFile);
         values.direction = 3;
         values.fixedDensityState = fixedDensity;
         values.fixedSizeState = 0;  // the perspective picture uses the boxes all the same
@@ -514,8 +487,8 @@ TEST_F(CalculateCommandTest, PerspectiveRunWritesPerspectivePictures) {
         EXPECT_EQ(NamesOf(written),
                   (std::vector<std::string>{"perspective0001.bmp", "perspective0002.bmp"}));
         if (fixedDensity == 1) {
-            EXPECT_EQ(request.fixedDensityMaximum, std::optional<double>(3.0));
-            EXPECT_TRUE(written == PicturesWithMaximum(request, 3.0));
+            EXPECT_EQ(request.fixedDensityMaximum, std::optional<double>(2.0));
+            EXPECT_TRUE(written == PicturesWithMaximum(request, 2.0));
         } else {
             EXPECT_FALSE(request.fixedDensityMaximum.has_value());
             const std::unique_ptr<CalculationWorkspace> fresh = FreshTable(request);
@@ -526,7 +499,7 @@ TEST_F(CalculateCommandTest, PerspectiveRunWritesPerspectivePictures) {
             EXPECT_TRUE(written == PicturesWithMaximum(request, estimated));
         }
         ASSERT_FALSE(host.messages.empty());
-        EXPECT_EQ(host.messages.back().text, Finished);
+        EXPECT_EQ(host.messages.back().text, FinishedMessage);
     }
 }
 
@@ -547,7 +520,7 @@ TEST_F(CalculateCommandTest, AnEventFileThatCannotBeReadRunsNoSeries) {
     for (const Row& row : rows) {
         const std::string path = folder.write("bad.dat", row.content);
         for (const int mode : {SpatialResolvedMode, TimeResolvedMode}) {
-            DialogValues values = ValidValues(path);
+            DialogValues values = PassingValues(path);
             RecordingHost host;
             EXPECT_EQ(CalculateRecorded(values, mode, host, *workspace),
                       CalculateOutcome::InvalidInput)
@@ -565,7 +538,7 @@ TEST_F(CalculateCommandTest, AnEventFileThatCannotBeReadRunsNoSeries) {
 TEST_F(CalculateCommandTest, APictureThatCannotBeWrittenEndsWithAnErrorBox) {
     // A folder where the first picture should go: the picture cannot be saved.
     std::filesystem::create_directory(folder.path() / "space0001.bmp");
-    DialogValues values = ValidValues(eventFile);
+    DialogValues values = PassingValues(eventFile);
     RecordingHost host;
     EXPECT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
               CalculateOutcome::Failed);
@@ -577,7 +550,7 @@ TEST_F(CalculateCommandTest, APictureThatCannotBeWrittenEndsWithAnErrorBox) {
 }
 
 TEST_F(CalculateCommandTest, APictureTooLargeForTheMemoryEndsWithAnErrorBox) {
-    DialogValues values = ValidValues(eventFile);
+    DialogValues values = PassingValues(eventFile);
     values.width = "99999999999";
     values.height = "99999999999";
     RecordingHost host;
@@ -590,7 +563,7 @@ TEST_F(CalculateCommandTest, APictureTooLargeForTheMemoryEndsWithAnErrorBox) {
 }
 
 TEST_F(CalculateCommandTest, ClosingTheWindowStopsAfterThePictureInProgress) {
-    DialogValues values = ValidValues(eventFile);
+    DialogValues values = PassingValues(eventFile);
     values.numberOfPictures = "8";
     RecordingHost host;
     host.cancelAfterDrain = 2;  // closed while picture 3 is computed

@@ -1,4 +1,4 @@
-#include "BatchRun.h"
+#include "support/BatchRun.h"
 
 #include <fcntl.h>
 #include <signal.h>

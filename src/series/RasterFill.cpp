@@ -1,0 +1,45 @@
+#include "series/RasterFill.h"
+
+#include "common/FloatNarrowing.h"
+
+namespace korvane {
+
+namespace {
+
+// The density area's place in a perspective picture.
+constexpr int PerspectiveAreaLeft = 100;
+constexpr int PerspectiveAreaTop = 100;
+
+}  // namespace
+
+void FillDensityGrid(const DensityGrid& grid, const EventRecord* run, int count,
+                     const PixelTests& tests, double densityMaximum, RasterWork& work,
+                     cv::Mat* target) {
+    const float maximum = NarrowToFloat(densityMaximum);
+    cv::Mat& raster = target != nullptr ? *target : work.raster;
+    if (tests.gaussian) {
+        ComputePlaneDensities(grid, run, count, tests, work.field);
+        PaintDensityField(work.field, maximum, 0, grid.height - 1, work.countColours, raster);
+        return;
+    }
+    // Counts are painted row by row as the fill makes them.
+    const int bottom = grid.height - 1;
+    const CountRowVisitor paintRow = [&](int row, const int* counts, int highest) {
+        PaintCountRow(counts, work.field.columns, highest, maximum, work.countColours,
+                      raster.ptr<unsigned char>(bottom - row));
+    };
+    ComputePlaneDensities(grid, run, count, tests, work.field, &paintRow);
+}
+
+void FillPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindow& window,
+                           cv::Mat& picture, PerspectiveFillWork& work) {
+    if (frame.width <= 0 || frame.height <= 0) {
+        return;
+    }
+    ComputePerspectiveDensities(frame, window, work);
+    CountColours colours;
+    PaintDensityField(work.field, window.maximum, PerspectiveAreaLeft,
+                      PerspectiveAreaTop + frame.height - 1, colours, picture);
+}
+
+}  // namespace korvane

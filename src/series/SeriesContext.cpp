@@ -1,0 +1,18 @@
+#include "series/SeriesContext.h"
+
+namespace korvane {
+
+ViewGeometry ViewGeometryOf(const CalculationRequest& request) {
+    ViewGeometry view;
+    view.axes = ViewAxes(request.direction);
+    view.ranges = {request.box.Column(view.axes.horizontal),
+                   request.box.Column(view.axes.vertical)};
+    view.scale = {ScaleOrStep(view.ranges.horizontal, request.pictureWidth),
+                  ScaleOrStep(view.ranges.vertical, request.pictureHeight)};
+    view.positions = request.kind == CalculationKind::Spatial ? request.box.Column(view.axes.depth)
+                                                              : request.time;
+    view.step = ScaleOrStep(view.positions, request.numberOfPictures);
+    return view;
+}
+
+}  // namespace korvane
