@@ -10,7 +10,9 @@ class QWidget;
 
 namespace korvane {
 
-enum class FileDialogKind { Open, Save };
+// Save: never asks before replacing a file. SaveAskingToReplace: asks, as a person expects of
+// a save, and a name typed without an extension gets the extension of the filter chosen.
+enum class FileDialogKind { Open, Save, SaveAskingToReplace };
 
 class Choosers {
   public:

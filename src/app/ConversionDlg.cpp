@@ -52,7 +52,7 @@ void CConversionDlg::OnInitDialog() {
     if (std::optional<std::string> folder = m_services.choosers.BrowseForFolder(nullptr, "")) {
         m_strFolder = *folder;
         if (std::optional<std::string> movie = m_services.choosers.ChooseFile(
-                this, FileDialogKind::Save, ".avi", MovieFileFilter)) {
+                this, FileDialogKind::SaveAskingToReplace, ".avi", MovieFileFilter)) {
             m_strMovie = *movie;
             // The folder is looked at before the codec is asked for.
             if (FolderHasPictures()) {

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "app/FileFilter.h"
@@ -20,16 +21,30 @@ std::optional<std::string> QtChoosers::ChooseFile(QWidget* owner, FileDialogKind
         dialog.setDirectory(QString::fromStdString(startFolder));
     }
     dialog.setNameFilter(QtFileFilter(filter));
-    // Neither kind insists on an existing file, and neither asks before replacing one.
+    // No kind insists on an existing file; only the asking save asks before replacing one.
+    const bool asking = kind == FileDialogKind::SaveAskingToReplace;
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.setAcceptMode(kind == FileDialogKind::Save ? QFileDialog::AcceptSave
-                                                      : QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !asking);
+    dialog.setAcceptMode(kind == FileDialogKind::Open ? QFileDialog::AcceptOpen
+                                                      : QFileDialog::AcceptSave);
+    if (asking) {
+        // The dialog adds the extension itself before it asks, so it asks about the file
+        // that will really be replaced; the filter chosen names the extension.
+        dialog.setDefaultSuffix(QString::fromStdString(defaultExtension).mid(1));
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+                const qsizetype star = chosen.indexOf("*.");
+                if (star >= 0) {
+                    dialog.setDefaultSuffix(
+                        chosen.mid(star + 2).section(QRegularExpression("[ ;)]"), 0, 0));
+                }
+            });
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     std::string path = dialog.selectedFiles().front().toStdString();
-    if (kind == FileDialogKind::Save) {
+    if (kind != FileDialogKind::Open) {
         path = WithDefaultExtension(path, defaultExtension);
     }
     return path;

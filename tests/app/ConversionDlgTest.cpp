@@ -92,7 +92,7 @@ class ConversionDlgTest : public QObject {
         QCOMPARE(dialog.windowTitle(), QString("Conversion Progress"));
         QCOMPARE(dialog.DoModal(), 1);
 
-        QCOMPARE(choosers.fileQuestions[0].kind, FileDialogKind::Save);
+        QCOMPARE(choosers.fileQuestions[0].kind, FileDialogKind::SaveAskingToReplace);
         QCOMPARE(choosers.fileQuestions[0].defaultExtension, std::string(".avi"));
         QCOMPARE(choosers.fileQuestions[0].filter,
                  std::string("Movie-Files(*.avi)|*.avi|MP4 Movies(*.mp4)|*.mp4|"

@@ -61,6 +61,26 @@ class QtChoosersTest : public QObject {
         QCOMPARE(*path, dir.file("movie.avi"));
     }
 
+    // A movie's save asks before it replaces a file, and a name typed without an extension
+    // gets that of the filter chosen.
+    void askingSaveConfirmsAndFollowsTheFilter() {
+        TempDir dir;
+        AnswerNextDialog<QFileDialog>([&](QFileDialog* dialog) {
+            QVERIFY(!dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            QCOMPARE(dialog->defaultSuffix(), QString("avi"));
+            dialog->selectNameFilter("MP4 Movies(*.mp4)");
+            emit dialog->filterSelected("MP4 Movies(*.mp4)");
+            QCOMPARE(dialog->defaultSuffix(), QString("mp4"));
+            dialog->selectFile(QString::fromStdString(dir.file("movie2")));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QtChoosers choosers;
+        const auto path = choosers.ChooseFile(nullptr, FileDialogKind::SaveAskingToReplace, ".avi",
+                                              "Movie-Files(*.avi)|*.avi|MP4 Movies(*.mp4)|*.mp4||");
+        QVERIFY(path.has_value());
+        QCOMPARE(*path, dir.file("movie2.mp4"));
+    }
+
     void cancelledChoosersGiveNothing() {
         QtChoosers choosers;
         AnswerNextDialog<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
