@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "BatchRun.h"
 #include "FaultSupport.h"
+#include "batch/BatchRun.h"
 #include "support/Folders.h"
 
 namespace korvane::testing {

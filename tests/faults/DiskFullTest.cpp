@@ -9,8 +9,8 @@
 #include <opencv2/imgcodecs.hpp>
 #include <string>
 
-#include "BatchRun.h"
 #include "FaultSupport.h"
+#include "batch/BatchRun.h"
 #include "setup/SetupFile.h"
 #include "support/Folders.h"
 
