@@ -2,9 +2,6 @@
 # programs, the example, the desktop entry with its icons and AppStream data, the manual
 # pages, bash completion and the package's documents.
 set(KORVANE_EXAMPLES_DIR ${CMAKE_INSTALL_FULL_DATADIR}/korvane/examples)
-# Where the AppStream screenshots (the pictures of docs/) are published.
-set(KORVANE_SCREENSHOT_URL "https://korvane.org/docs" CACHE STRING
-    "Web folder that holds the pictures of docs/, for the AppStream screenshots")
 
 install(TARGETS korvane-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The movie command of korvane-batch, a program of its own (see src/batch/CMakeLists.txt).
@@ -59,7 +56,15 @@ foreach(page ${KORVANE_MAN_PAGES})
     korvane_gzip(${page_file} ${page_file}.gz)
     install(FILES ${page_file}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
-korvane_gzip(${packaging}/changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+# The package's maintainer, in its control file (cmake/Package.cmake) and change log. The
+# project has no mail address, so none is given unless whoever builds the package to hand it
+# on names themselves, as Debian's tools take it: DEBFULLNAME and DEBEMAIL.
+set(KORVANE_PACKAGE_MAINTAINER "The Korvane developers")
+if(NOT "$ENV{DEBEMAIL}" STREQUAL "")
+    set(KORVANE_PACKAGE_MAINTAINER "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
+endif()
+configure_file(${packaging}/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
+korvane_gzip(${PROJECT_BINARY_DIR}/packaging/changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
 add_custom_target(korvane_compressed_docs ALL DEPENDS ${KORVANE_COMPRESSED})
 install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz ${packaging}/copyright
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvane)

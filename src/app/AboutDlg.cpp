@@ -5,6 +5,7 @@
 
 #include "app/Artwork.h"
 #include "app/DialogUnits.h"
+#include "common/Licence.h"
 
 namespace korvane {
 
@@ -27,6 +28,10 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     auto* version = new QLabel("Korvane Version 1.0", this);
     version->setObjectName("IDC_VERSION");
     version->setGeometry(DialogRectToPixels(units, 40, 10, 119, 8));
+
+    auto* licence = new QLabel(QString("%1\n%2").arg(CopyrightLine, LicenceLine), this);
+    licence->setObjectName("IDC_LICENCE");
+    licence->setGeometry(DialogRectToPixels(units, 40, 22, 150, 20));
 
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("IDOK");

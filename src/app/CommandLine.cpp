@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string>
 
+#include "common/Licence.h"
+
 namespace korvane {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -45,7 +47,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string VersionText() {
-    return std::string("korvane ") + KORVANE_VERSION + "\n";
+    return std::string("korvane ") + KORVANE_VERSION + "\n" + CopyrightLine + "\n" + LicenceLine +
+           "\n";
 }
 
 std::string UsageText() {
@@ -56,6 +59,12 @@ Opens Korvane's window. With FILE, the Options dialog of a spatial series opens 
 an event file (x y z t per line) becomes the dialog's event file, with the other values
 as the dialog last had them; a setup file (*.ini, as "Save Setup" writes it) is loaded
 as a whole. Choose Calculation -> Time Resolved for a time series.
+
+The pictures are written as BMP or PNG (Calculation -> Output Options...), with the
+series index (JSON) and, if chosen, each picture's densities (TIFF). Conversion ->
+Create Movie writes the container of the movie file's extension and offers the codecs
+this build can write into it, first: .avi MJPG (Motion JPEG), .mp4 H.264 else MPEG-4,
+.mkv H.264 else FFV1 (lossless), .webm VP9 else VP8.
 
   -h, --help    print this text and end
   --version     print the version and end

@@ -59,8 +59,8 @@ void OptionsProgressObserver::SeriesFinished(const SeriesSummary& summary) {
 }
 
 void OptionsProgressObserver::PictureWritten(const WrittenPicture& picture) {
-    m_bar.setFormat(QString::fromStdString(
-        ProgressCaption(picture.number, m_pictures, m_clock.elapsed() / 1000.0)));
+    m_bar.setFormat(QString::fromStdString(ProgressCaption(
+        picture.number, m_pictures, static_cast<double>(m_clock.elapsed()) / 1000.0)));
     ProgressSeriesObserver::PictureWritten(picture);
     if (m_watcher != nullptr) {
         m_watcher->PictureWritten(picture);

@@ -77,5 +77,5 @@ int main(int argc, char** argv) {
         // Once the main window is up, so the dialog opens over it.
         QTimer::singleShot(0, &app, [&app, &line] { app.OpenFile(line.file); });
     }
-    return application.exec();
+    return QApplication::exec();
 }

@@ -22,9 +22,13 @@ Commands:
             perspective view instead: perspective0001.bmp, ...
   movie     Turns the numbered pictures of FOLDER (space0001.bmp, ... or space0001.png,
             ...) into one movie at 10 frames per second. The movie file's extension picks
-            the container: .avi, .mp4, .mkv or .webm (any other name: AVI). The codec is the container's best
-            one this build can write (AVI: MJPG, MP4: H264 else mp4v, MKV: FFV1, WebM:
-            VP90) unless --codec names another (a wrong one lists those it can).
+            the container (any other name: AVI) and with it the codec, the first one of
+            these this build can write, unless --codec names another (a wrong one lists
+            those it can):
+              .avi    MJPG (Motion JPEG)
+              .mp4    avc1 (H.264), else mp4v (MPEG-4)
+              .mkv    H264 (H.264), else FFV1 (lossless)
+              .webm   VP90 (VP9), else VP80 (VP8)
 
 Options of spatial and time (before or after SETUP.ini; -- ends the options):
   --events FILE       run the setup on FILE instead of its [File-Path]; the pictures go
@@ -55,7 +59,8 @@ for [File-Path]).
 Where the pictures go: into the folder of the event file named by [File-Path] (or
 --events), unless --output-dir names another folder. A
 relative path is taken from the current directory. Existing pictures of the same names
-are replaced.
+are replaced. The files written: the pictures (BMP, or PNG), the series index (JSON)
+and, with --densities, each picture's densities (TIFF).
 
 At the end a summary line says how many pictures were written, how many events were
 read and how many of them lie outside every picture (in no slice or window, or off

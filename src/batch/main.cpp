@@ -9,6 +9,7 @@
 #include "ExitStatus.h"
 #include "LibraryLogs.h"
 #include "MovieProgram.h"
+#include "common/Licence.h"
 #include "setup/CalculateCommand.h"
 
 int main(int argc, char** argv) {
@@ -26,7 +27,8 @@ int main(int argc, char** argv) {
         return ExitSuccess;
     }
     if (command == "--version") {
-        std::fputs("korvane-batch " KORVANE_VERSION "\n", stdout);
+        std::printf("korvane-batch " KORVANE_VERSION "\n%s\n%s\n", korvane::CopyrightLine,
+                    korvane::LicenceLine);
         return ExitSuccess;
     }
     if (command == "spatial") {

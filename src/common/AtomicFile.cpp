@@ -300,9 +300,10 @@ Status AtomicFile::Create() {
     const std::string stem = HiddenStem(m_target);
     const mode_t mode = m_options.permissions < 0 ? 0666 : 0600;
     const auto suffix = m_options.nameSuffix != nullptr ? m_options.nameSuffix : RandomSuffix;
+    const std::string prefix = folder + "/" + stem + ".";
     for (int attempt = 0; attempt < 100; ++attempt) {
         // A name that is taken (by anything, a link too) is never opened: try another.
-        const std::string candidate = folder + "/" + stem + "." + suffix();
+        const std::string candidate = prefix + suffix();
         const int fd =
             ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 && !LockNewTemporary(fd, candidate)) {

@@ -22,11 +22,12 @@ class MinimumTree {
         while (m_leaves < n) {
             m_leaves *= 2;
         }
-        m_nodes.assign(static_cast<std::size_t>(2 * m_leaves), Empty);
+        const std::size_t leaves = Leaf(0);  // nodes 1 .. leaves - 1 lie above the leaves
+        m_nodes.assign(2 * leaves, Empty);
         for (int i = 0; i < n; ++i) {
-            m_nodes[static_cast<std::size_t>(m_leaves + i)] = i;
+            m_nodes[Leaf(i)] = i;
         }
-        for (int node = m_leaves - 1; node >= 1; --node) {
+        for (std::size_t node = leaves - 1; node >= 1; --node) {
             m_nodes[node] = Smaller(m_nodes[2 * node], m_nodes[2 * node + 1]);
         }
     }
@@ -35,14 +36,19 @@ class MinimumTree {
     int Minimum() const { return m_nodes[1]; }
 
     // The key at `position` changed: replay the matches above it.
-    void Refresh(int position) { Replay(m_leaves + position); }
+    void Refresh(int position) { Replay(Leaf(position)); }
 
     void Remove(int position) {
-        m_nodes[static_cast<std::size_t>(m_leaves + position)] = Empty;
-        Replay(m_leaves + position);
+        m_nodes[Leaf(position)] = Empty;
+        Replay(Leaf(position));
     }
 
   private:
+    // The node of a position's leaf, counted in std::size_t so that no index overflows.
+    std::size_t Leaf(int position) const {
+        return static_cast<std::size_t>(m_leaves) + static_cast<std::size_t>(position);
+    }
+
     // `left` lies before `right` in the table, so it wins a tie.
     int Smaller(int left, int right) const {
         if (left == Empty) {
@@ -56,7 +62,7 @@ class MinimumTree {
                    : left;
     }
 
-    void Replay(int node) {
+    void Replay(std::size_t node) {
         for (node /= 2; node >= 1; node /= 2) {
             m_nodes[node] = Smaller(m_nodes[2 * node], m_nodes[2 * node + 1]);
         }

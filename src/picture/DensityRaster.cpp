@@ -12,6 +12,7 @@ namespace {
 // Makes `table` hold the colour of every count up to `highest` under `maximum`.
 void PrepareCountColours(int highest, float maximum, CountColours& table) {
     // The same bits, not just an equal value: a maximum that is not a number stays one.
+    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): the bits are what is compared.
     if (std::memcmp(&table.maximum, &maximum, sizeof maximum) != 0) {
         table.colours.clear();
         table.maximum = maximum;

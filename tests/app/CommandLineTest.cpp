@@ -79,7 +79,11 @@ class CommandLineTest : public QObject {
         const std::string version = VersionText();
         QVERIFY(version.rfind("korvane ", 0) == 0 && version.back() == '\n');
         QVERIFY(version.size() > 10 && std::isdigit(static_cast<unsigned char>(version[8])));
+        QVERIFY(version.find("\nLicensed under the Apache License 2.0\n") != std::string::npos);
         QVERIFY(UsageText().rfind("Usage: korvane [FILE]", 0) == 0);
+        for (const char* written : {"BMP or PNG", "(JSON)", "(TIFF)", ".mkv H.264 else FFV1"}) {
+            QVERIFY2(UsageText().find(written) != std::string::npos, written);
+        }
         QVERIFY(IsSetupFileName("/a/Run.INI"));
         QVERIFY(!IsSetupFileName("/a/ini"));
         QVERIFY(!IsSetupFileName("/a/events.dat"));

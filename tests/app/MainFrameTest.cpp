@@ -166,13 +166,16 @@ class MainFrameTest : public QObject {
 
         QString aboutTitle;
         QString version;
+        QString licence;
         InspectNextModalDialog([&](QWidget* dialog) {
             aboutTitle = dialog->windowTitle();
             version = dialog->findChild<QLabel*>("IDC_VERSION")->text();
+            licence = dialog->findChild<QLabel*>("IDC_LICENCE")->text();
         });
         app.mainFrame()->m_about->trigger();
         QCOMPARE(aboutTitle, QString("About Korvane"));
         QCOMPARE(version, QString("Korvane Version 1.0"));
+        QVERIFY(licence.endsWith("Licensed under the Apache License 2.0"));
         QCOMPARE(app.calculationMode(), 101);  // the About box leaves the mode alone
     }
 };

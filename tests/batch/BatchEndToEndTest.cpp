@@ -98,10 +98,18 @@ TEST_F(BatchTest, HelpExplainsTheCommandsAndExitStatuses) {
         const BatchResult result = Run({flag});
         EXPECT_EQ(result.exitStatus, 0) << flag;
         for (const char* part : {"spatial SETUP.ini", "time SETUP.ini", "movie FOLDER", "--codec",
-                                 "Exit status", "130", "folder of the event file", "Example"}) {
+                                 "Exit status", "130", "folder of the event file", "Example",
+                                 "(BMP, or PNG)", "(JSON)", "(TIFF)", ".mkv    H264 (H.264)"}) {
             EXPECT_NE(result.out.find(part), std::string::npos) << flag << ": " << part;
         }
     }
+}
+
+TEST_F(BatchTest, VersionNamesTheLicence) {
+    const BatchResult result = Run({"--version"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out.rfind("korvane-batch 1.", 0), 0u) << result.out;
+    EXPECT_NE(result.out.find("\nLicensed under the Apache License 2.0\n"), std::string::npos);
 }
 
 TEST_F(BatchTest, WrongUsageExitsWithOne) {
