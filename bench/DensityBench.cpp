@@ -23,7 +23,7 @@
 #include "setup/CalculationSetup.h"
 #include "support/DensityPictures.h"
 #include "support/EventClouds.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -229,8 +229,8 @@ void BM_DensitySeries100Whole(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         EventTable events = Cloud();
-        testing::RecordingHost host;
-        SeriesContext ctx{host.Observer(), events, request, 40, work};
+        testing::RecordingObserver recorder;
+        SeriesContext ctx{recorder, events, request, 40, work};
         state.ResumeTiming();
         benchmark::DoNotOptimize(RunSpatialSeries(ctx).ok());
     }

@@ -1,13 +1,10 @@
 #pragma once
-// What the fuzz targets share: a scratch file per process, a host that records and never
-// shows anything, and a way to stop with a message when an invariant breaks.
+// What the fuzz targets share: a scratch file per process, and a way to stop with a message
+// when an invariant breaks.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
-
-#include "common/Host.h"
 
 namespace korvane::fuzzing {
 
@@ -26,24 +23,5 @@ inline void Require(bool condition, const char* what) {
         Fail(what);
     }
 }
-
-class SilentHost : public Host {
-  public:
-    void SetProgressRange(int, int) override {}
-    void SetProgressPosition(int) override {}
-    void DrainMessageQueue() override {}
-    bool CancelRequested() const override { return false; }
-    void MessageBoxA(const std::string& text, const std::string& caption,
-                     MessageIcon icon) override {
-        messages.push_back({text, caption, icon});
-    }
-
-    struct Message {
-        std::string text;
-        std::string caption;
-        MessageIcon icon;
-    };
-    std::vector<Message> messages;
-};
 
 }  // namespace korvane::fuzzing

@@ -21,22 +21,22 @@
 namespace korvane {
 namespace {
 
-// The dialog's way through a series: progress ignored, messages handled, the viewer fed.
-class DesktopObserver : public SeriesObserver {
+// The viewer fed on the window's thread after each picture, its events handled there:
+// the cost the window pays for following a series.
+class DesktopObserver : public RunObserver {
   public:
-    explicit DesktopObserver(SeriesObserver* viewer) : m_viewer(viewer) {}
-    void SeriesStarted(int) override {}
+    explicit DesktopObserver(RunObserver* viewer) : m_viewer(viewer) {}
+    void PhaseStarted(RunPhase, long long) override {}
+    void Progress(long long) override { QCoreApplication::processEvents(); }
+    bool ShouldStop() override { return false; }
     void PictureWritten(const WrittenPicture& picture) override {
         if (m_viewer != nullptr) {
             m_viewer->PictureWritten(picture);
         }
     }
-    bool CancelRequested() override { return false; }
-    void HandleWindowMessages() override { QCoreApplication::processEvents(); }
-    void Trace(const std::string&) override {}
 
   private:
-    SeriesObserver* m_viewer;
+    RunObserver* m_viewer;
 };
 
 double Median(std::vector<double> values) {

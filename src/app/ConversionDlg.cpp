@@ -4,10 +4,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <exception>
+#include <memory>
 
 #include "app/Choosers.h"
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
+#include "movie/ConversionProgress.h"
 #include "movie/MovieContainers.h"
 #include "movie/MovieConversion.h"
 #include "movie/PictureSeriesListing.h"
@@ -61,14 +63,15 @@ void CConversionDlg::OnInitDialog() {
                 if (codecs.empty()) {
                     // ".avi" names the AVI movies, and so on.
                     const QString kind = QString(ContainerExtension(container)).mid(1).toUpper();
-                    MessageBoxA("No video codec can write " + kind.toStdString() +
-                                    " movies on this system.",
-                                "Movie not written", MessageIcon::Stop);
+                    Message({"No video codec can write " + kind.toStdString() +
+                                 " movies on this system.",
+                             "Movie not written", MessageIcon::Stop});
                 } else if (std::optional<std::string> codec =
                                m_services.choosers.ChooseCodec(this, codecs)) {
                     // Choosing no codec is a cancel like the two choosers before: no movie,
                     // no box.
                     Convert(*codec);
+                    return;  // the dialog ends when the worker is done
                 }
             }
         }
@@ -81,32 +84,45 @@ bool CConversionDlg::FolderHasPictures() {
     if (ListPictureSeries(m_strFolder, series).ok() && series.count > 0) {
         return true;
     }
-    MessageBoxA("Folder does not contain pictures!", "Empty folder!", MessageIcon::Stop);
+    Message({"Folder does not contain pictures!", "Empty folder!", MessageIcon::Stop});
     return false;
 }
 
 void CConversionDlg::Convert(const std::string& codec) {
-    m_cancel = false;
     m_converting = true;
-    try {
-        const ConversionResult result =
-            ConvertPicturesToMovie(m_strFolder, m_strMovie, codec, *this);
-        m_outcome = result.outcome;
-        if (result.message) {
-            MessageBoxA(result.message->text, result.message->caption, result.message->icon);
-        } else if (!result.note.empty()) {
-            // The movie was written, but of one series among several, or of one picture.
-            MessageBoxA(result.note, "Movie written", MessageIcon::Information);
-        }
-    } catch (const std::exception& error) {
-        MessageBoxA(error.what(), "Conversion Progress", MessageIcon::Stop);
+    auto result = std::make_shared<ConversionResult>();
+    const bool started = m_worker.Start(
+        [folder = m_strFolder, movie = m_strMovie, codec, result](RunObserver& observer) {
+            try {
+                *result = ConvertPicturesToMovie(folder, movie, codec, observer);
+            } catch (const std::exception& error) {
+                result->outcome = ConversionOutcome::Failed;
+                result->message =
+                    UserMessage{error.what(), "Conversion Progress", MessageIcon::Stop};
+            }
+        },
+        [this, result] { FinishConversion(*result); });
+    if (!started) {
+        FinishConversion(ConversionResult{});
+    }
+}
+
+void CConversionDlg::FinishConversion(const ConversionResult& result) {
+    m_outcome = result.outcome;
+    if (result.message) {
+        Message(*result.message);
+    } else if (!result.note.empty()) {
+        // The movie was written, but of one series among several, or of one picture.
+        Message({result.note, "Movie written", MessageIcon::Information});
     }
     m_converting = false;
+    emit conversionFinished();
+    done(1);
 }
 
 void CConversionDlg::reject() {
     if (m_converting) {
-        m_cancel = true;
+        m_worker.RequestStop();
         return;
     }
     QDialog::reject();
@@ -114,28 +130,25 @@ void CConversionDlg::reject() {
 
 void CConversionDlg::closeEvent(QCloseEvent* event) {
     if (m_converting) {
-        m_cancel = true;
+        m_worker.RequestStop();
         event->ignore();
         return;
     }
     QDialog::closeEvent(event);
 }
 
-void CConversionDlg::DrainMessageQueue() {
-    korvane::DrainMessageQueue();
+void CConversionDlg::PhaseStarted(RunPhase /*phase*/, long long total) {
+    // The frames from 1; a bar of a 16-bit range, as the conversion has always shown it.
+    SetProgressRange(*m_progress, 1, ProgressUpperBound(static_cast<int>(total)));
+    m_frames = static_cast<int>(total);
 }
 
-void CConversionDlg::SetProgressRange(int lower, int upper) {
-    korvane::SetProgressRange(*m_progress, lower, upper);
+void CConversionDlg::Progress(long long done) {
+    SetProgressPosition(*m_progress, ProgressPosition(static_cast<int>(done), m_frames));
 }
 
-void CConversionDlg::SetProgressPosition(int position) {
-    korvane::SetProgressPosition(*m_progress, position);
-}
-
-void CConversionDlg::MessageBoxA(const std::string& text, const std::string& caption,
-                                 MessageIcon icon) {
-    m_services.messageBoxes.Show(this, text, caption, icon);
+void CConversionDlg::Message(const UserMessage& message) {
+    m_services.messageBoxes.Show(this, message.text, message.caption, message.icon);
 }
 
 }  // namespace korvane

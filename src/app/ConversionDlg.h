@@ -1,21 +1,22 @@
 #pragma once
 // The "Conversion Progress" dialog: asks for the picture folder, the movie file and the codec,
-// turns the pictures into the movie while its progress bar runs, and closes itself. The
-// window keeps painting during the conversion; "Abort" or closing it stops after the frame
-// in progress, and no movie is left.
+// turns the pictures into the movie on a worker while its progress bar runs, and closes
+// itself. "Abort", Escape or closing it stop after the frame in progress, and no movie is
+// left.
 
 #include <QDialog>
 #include <string>
 
+#include "app/RunWorker.h"
 #include "app/WindowServices.h"
-#include "common/Host.h"
+#include "common/RunObserver.h"
 #include "movie/MovieConversion.h"
 
 class QProgressBar;
 
 namespace korvane {
 
-class CConversionDlg : public QDialog, public Host {
+class CConversionDlg : public QDialog, public RunObserver {
     Q_OBJECT
   public:
     explicit CConversionDlg(WindowServices services, QWidget* parent = nullptr);
@@ -23,13 +24,12 @@ class CConversionDlg : public QDialog, public Host {
     // Shows the dialog modally; the whole conversion runs as soon as it stands on screen.
     int DoModal();
 
-    // The conversion's window: a progress bar, message boxes, and the user's abort.
-    void SetProgressRange(int lower, int upper) override;
-    void SetProgressPosition(int position) override;
-    void DrainMessageQueue() override;
-    bool CancelRequested() const override { return m_cancel; }
-    void MessageBoxA(const std::string& text, const std::string& caption,
-                     MessageIcon icon) override;
+    // The conversion's window, on the window's thread: the bar follows the frames; the
+    // worker answers the stop.
+    void PhaseStarted(RunPhase phase, long long total) override;
+    void Progress(long long done) override;
+    bool ShouldStop() override { return false; }
+    void Message(const UserMessage& message) override;
 
     std::string m_strFolder;
     std::string m_strMovie;
@@ -38,6 +38,11 @@ class CConversionDlg : public QDialog, public Host {
     // How the conversion ended; Failed also when it never began (a chooser cancelled).
     ConversionOutcome outcome() const { return m_outcome; }
     bool IsConverting() const { return m_converting; }
+    bool StopRequested() const { return m_worker.StopRequested(); }
+
+  signals:
+    // The conversion ended and its box, if any, was shown; the dialog closes next.
+    void conversionFinished();
 
   public slots:
     // "Abort", Escape or closing: during the conversion a request to stop after the frame in
@@ -54,11 +59,13 @@ class CConversionDlg : public QDialog, public Host {
     // The folder holds pictures: else the box of an empty folder is shown.
     bool FolderHasPictures();
     void Convert(const std::string& codec);
+    void FinishConversion(const ConversionResult& result);
 
     WindowServices m_services;
     bool m_converting = false;
-    bool m_cancel = false;
     ConversionOutcome m_outcome = ConversionOutcome::Failed;
+    int m_frames = 0;
+    RunWorker m_worker{*this};  // last: ends (stopping the conversion) before the rest goes
 };
 
 }  // namespace korvane

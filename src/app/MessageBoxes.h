@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "common/Host.h"
+#include "common/UserMessage.h"
 
 class QWidget;
 

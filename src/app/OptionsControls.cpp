@@ -18,7 +18,18 @@ namespace korvane {
 
 namespace {
 
-enum class Kind { Group, HiddenGroup, Label, Edit, Button, DefaultButton, Radio, Check, Progress };
+enum class Kind {
+    Group,
+    HiddenGroup,
+    Label,
+    Edit,
+    Button,
+    DefaultButton,
+    StopButton,  // a button that is no command: it works while the others are greyed
+    Radio,
+    Check,
+    Progress
+};
 
 // Keeps a created control in its named member of OptionsControls.
 using KeepFunction = void (*)(OptionsControls&, QWidget*);
@@ -117,8 +128,11 @@ constexpr LayoutEntry kLayout[] = {
     {"calculateButton", Kind::DefaultButton, "Calculate!", 341, 265, 50, 14, false, G::None,
      Keep<&OptionsControls::calculateButton>},
     {"progressLabel", Kind::Label, "Calculation Progress:", 5, 295, 67, 8, false, G::None, nullptr},
-    {"progressBar", Kind::Progress, "", 5, 305, 390, 15, false, G::None,
+    {"progressBar", Kind::Progress, "", 5, 305, 332, 15, false, G::None,
      Keep<&OptionsControls::progressBar>},
+    // Enabled only while a calculation runs.
+    {"stopButton", Kind::StopButton, "Stop", 341, 305, 50, 15, true, G::None,
+     Keep<&OptionsControls::stopButton>},
 };
 
 QWidget* MakeControl(const LayoutEntry& entry, QWidget* parent) {
@@ -136,6 +150,7 @@ QWidget* MakeControl(const LayoutEntry& entry, QWidget* parent) {
         case Kind::Edit:
             return new QLineEdit(parent);
         case Kind::Button:
+        case Kind::StopButton:
             return new QPushButton(caption, parent);
         case Kind::DefaultButton: {
             auto* button = new QPushButton(caption, parent);

@@ -60,6 +60,7 @@ struct OptionsControls {
     QPushButton* loadSetupButton = nullptr;
     QPushButton* calculateButton = nullptr;
     QProgressBar* progressBar = nullptr;
+    QPushButton* stopButton = nullptr;
 
     // Every control an enable rule switches, with its group.
     std::vector<std::pair<QWidget*, RuleGroup>> ruled;

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <exception>
+#include <memory>
+#include <optional>
 
 #include "app/Choosers.h"
 #include "app/DialogUnits.h"
@@ -45,6 +47,7 @@ COptionsDlg::COptionsDlg(int calculationMode, CalculationWorkspace& workspace,
     setFont(DialogFont());
     setFixedSize(DialogSizeToPixels(BaseUnitsOf(font()), 401, 331));
     m_controls = CreateOptionsControls(*this);
+    m_progress.SetBar(*m_controls.progressBar);
     SetOptionsToolTips(m_controls);
     ConnectCommands();
     OnInitDialog();
@@ -52,6 +55,8 @@ COptionsDlg::COptionsDlg(int calculationMode, CalculationWorkspace& workspace,
 
 COptionsDlg::~COptionsDlg() {
     SaveOnClose();
+    // A run still going (the program quits) stops and is waited for: it uses the workspace.
+    m_worker.StopAndWait();
 }
 
 void COptionsDlg::ConnectCommands() {
@@ -64,6 +69,7 @@ void COptionsDlg::ConnectCommands() {
     connect(m_controls.loadSetupButton, &QPushButton::clicked, this, &COptionsDlg::OnLoadSetup);
     connect(m_controls.saveSetupButton, &QPushButton::clicked, this, &COptionsDlg::OnSaveSetup);
     connect(m_controls.calculateButton, &QPushButton::clicked, this, &COptionsDlg::OnCalculate);
+    connect(m_controls.stopButton, &QPushButton::clicked, this, &COptionsDlg::RequestStop);
 }
 
 void COptionsDlg::OnInitDialog() {
@@ -170,28 +176,49 @@ void COptionsDlg::OnCalculate() {
         return;
     }
     TakeValues(m_controls, m_values);
-    m_cancel = 0;
     m_calculating = true;
     DisableCommandsDuringRun();
+    m_controls.stopButton->setEnabled(true);
     emit calculationStarting();
-    try {
-        OptionsProgressObserver observer(*this, PrintTraceLine, *m_controls.progressBar, m_watcher);
-        const CalculationOutcome outcome =
-            Calculate(m_values, m_calculationMode, observer, m_workspace);
-        if (outcome.message) {
-            MessageBoxA(outcome.message->text, outcome.message->caption, outcome.message->icon);
-        }
-    } catch (const std::exception& error) {
-        // Nothing may escape into the event loop.
-        MessageBoxA(error.what(), "Korvane", MessageIcon::Stop);
-    } catch (...) {
-        MessageBoxA("The calculation stopped on an unknown error.", "Korvane", MessageIcon::Stop);
+    // The worker works on its own copy of the values; the workspace is the application's and
+    // outlives the dialog.
+    auto message = std::make_shared<std::optional<UserMessage>>();
+    const bool started = m_worker.Start(
+        [values = m_values, mode = m_calculationMode, workspace = &m_workspace,
+         message](RunObserver& observer) {
+            try {
+                *message = Calculate(values, mode, observer, *workspace).message;
+            } catch (const std::exception& error) {
+                // Nothing may escape the worker.
+                *message = UserMessage{error.what(), "Korvane", MessageIcon::Stop};
+            } catch (...) {
+                *message = UserMessage{"The calculation stopped on an unknown error.", "Korvane",
+                                       MessageIcon::Stop};
+            }
+        },
+        [this, message] { FinishCalculation(*message); });
+    if (!started) {
+        FinishCalculation(std::nullopt);
     }
+}
+
+void COptionsDlg::FinishCalculation(const std::optional<UserMessage>& message) {
+    if (message) {
+        ShowMessage(*message);
+    }
+    m_controls.stopButton->setEnabled(false);
     RestoreCommandsAfterRun();
     m_calculating = false;
+    emit calculationFinished();
     // Whatever happened, the command ends the dialog; a close asked for during the run was
     // held back until here so the dialog outlives the calculation that uses it.
     done(1);
+}
+
+void COptionsDlg::RequestStop() {
+    if (m_calculating) {
+        m_worker.RequestStop();
+    }
 }
 
 void COptionsDlg::DisableCommandsDuringRun() {
@@ -212,21 +239,20 @@ void COptionsDlg::RestoreCommandsAfterRun() {
 void COptionsDlg::SaveSetupReporting(const std::string& path) {
     const Status saved = SaveSetupFile(m_setup, path, PrintTraceLine);
     if (!saved.ok()) {
-        MessageBoxA(saved.message(), "Error", MessageIcon::Stop);
+        ShowMessage({saved.message(), "Error", MessageIcon::Stop});
     }
 }
 
 void COptionsDlg::SaveOnClose() {
     TakeSetup(m_setup);
     SaveSetupReporting(m_files.setupIniPath);
-    m_cancel = 1;
+    m_worker.RequestStop();
 }
 
 void COptionsDlg::closeEvent(QCloseEvent* event) {
     SaveOnClose();
     if (m_calculating) {
-        // The series stops after the picture in progress; the dialog closes when the
-        // calculation has returned.
+        // The run stops at its next check; the dialog closes when the worker is done.
         event->ignore();
         return;
     }
@@ -242,21 +268,8 @@ void COptionsDlg::reject() {
     QDialog::reject();
 }
 
-void COptionsDlg::SetProgressRange(int lower, int upper) {
-    korvane::SetProgressRange(*m_controls.progressBar, lower, upper);
-}
-
-void COptionsDlg::SetProgressPosition(int position) {
-    korvane::SetProgressPosition(*m_controls.progressBar, position);
-}
-
-void COptionsDlg::DrainMessageQueue() {
-    korvane::DrainMessageQueue();
-}
-
-void COptionsDlg::MessageBoxA(const std::string& text, const std::string& caption,
-                              MessageIcon icon) {
-    m_services.messageBoxes.Show(this, text, caption, icon);
+void COptionsDlg::ShowMessage(const UserMessage& message) {
+    m_services.messageBoxes.Show(this, message.text, message.caption, message.icon);
 }
 
 }  // namespace korvane

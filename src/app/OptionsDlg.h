@@ -1,7 +1,7 @@
 #pragma once
 // The Options dialog: where the user sets up a calculation and starts it. It keeps its last
-// setup in "Setup.ini", and while a series runs it is the series' window: its progress bar
-// shows the progress and closing it cancels the run.
+// setup in "Setup.ini", and while a calculation runs on its worker it is the run's window:
+// its bar shows every phase, and "Stop", Escape or closing it stop the run.
 
 #include <QDialog>
 #include <string>
@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "app/OptionsControls.h"
+#include "app/OptionsProgress.h"
+#include "app/RunWorker.h"
 #include "app/WindowServices.h"
-#include "common/Host.h"
 #include "setup/CalculateCommand.h"
 #include "setup/CalculationSetup.h"
 #include "setup/DialogValues.h"
@@ -31,7 +32,7 @@ OptionsDlgFiles DefaultOptionsDlgFiles();
 // bundled example (its spatial.ini and events.dat).
 void LoadStartingSetup(const OptionsDlgFiles& files, CalculationSetup& setup);
 
-class COptionsDlg : public QDialog, public Host {
+class COptionsDlg : public QDialog {
     Q_OBJECT
   public:
     COptionsDlg(int calculationMode, CalculationWorkspace& workspace, WindowServices services,
@@ -46,24 +47,18 @@ class COptionsDlg : public QDialog, public Host {
     void TakeSetup(CalculationSetup& setup);
 
     const CalculationSetup& setup() const { return m_setup; }
-    // Sees each series this dialog runs (the main window's viewer); may be null.
-    void SetSeriesWatcher(SeriesObserver* watcher) { m_watcher = watcher; }
+    // Sees each run this dialog starts (the main window's viewer), on the window's thread;
+    // may be null.
+    void SetSeriesWatcher(RunObserver* watcher) { m_progress.SetWatcher(watcher); }
     bool IsCalculating() const { return m_calculating; }
-
-    // The series' window.
-    void SetProgressRange(int lower, int upper) override;
-    void SetProgressPosition(int position) override;
-    void DrainMessageQueue() override;
-    bool CancelRequested() const override { return m_cancel != 0; }
-    void MessageBoxA(const std::string& text, const std::string& caption,
-                     MessageIcon icon) override;
-
-    // Set to 1 when the dialog is asked to close or goes; 0 at the start of a calculation.
-    int m_cancel = 0;
+    // True once the user asked the running calculation to stop (or closed the dialog).
+    bool StopRequested() const { return m_worker.StopRequested(); }
 
   signals:
     // "Calculate!" passed its own checks and is about to run.
     void calculationStarting();
+    // The calculation ended and its box, if any, was shown; the dialog closes next.
+    void calculationFinished();
 
   public slots:
     void reject() override;
@@ -89,6 +84,11 @@ class COptionsDlg : public QDialog, public Host {
     void OnLoadSetup();
     void OnSaveSetup();
     void OnCalculate();
+    // On the window's thread once the worker is done: the box, the commands, the end.
+    void FinishCalculation(const std::optional<UserMessage>& message);
+    void ShowMessage(const UserMessage& message);
+    // The user asks the run to stop (Stop, Escape, closing).
+    void RequestStop();
     // Saves the setup to `path`; a failure is shown in an error box naming the file.
     void SaveSetupReporting(const std::string& path);
     void SaveOnClose();
@@ -107,10 +107,11 @@ class COptionsDlg : public QDialog, public Host {
     // read); the check states as the boxes hold them now.
     DialogValues m_values;
     bool m_calculating = false;
-    SeriesObserver* m_watcher = nullptr;
     std::vector<std::pair<QWidget*, bool>> m_enabledBeforeRun;
 
     OptionsControls m_controls;
+    OptionsProgressObserver m_progress;
+    RunWorker m_worker{m_progress};  // last: ends (stopping the run) before the rest goes
 };
 
 }  // namespace korvane

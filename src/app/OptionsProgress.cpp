@@ -2,8 +2,11 @@
 
 #include <QProgressBar>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
+#include "app/TraceLine.h"
+#include "app/WindowServices.h"
 #include "common/NumberText.h"
 
 namespace korvane {
@@ -37,19 +40,64 @@ std::string ProgressCaption(int picture, int pictures, double elapsedSeconds) {
     return caption;
 }
 
-OptionsProgressObserver::OptionsProgressObserver(Host& host, TraceSink trace, QProgressBar& bar,
-                                                 SeriesObserver* watcher)
-    : ProgressSeriesObserver(host, std::move(trace)), m_bar(bar), m_watcher(watcher) {}
+namespace {
 
-void OptionsProgressObserver::SeriesStarted(int lastPosition) {
-    ProgressSeriesObserver::SeriesStarted(lastPosition);
-    m_pictures = std::max(lastPosition - 1, 0);
-    m_clock.start();
-    m_bar.setFormat(QString::fromStdString(ProgressCaption(0, m_pictures, 0)));
-    m_bar.setTextVisible(true);
-    if (m_watcher != nullptr) {
-        m_watcher->SeriesStarted(lastPosition);
+// Phases measured in bytes or events show a share in thousandths.
+constexpr int ShareSteps = 1000;
+
+const char* PhaseCaption(RunPhase phase) {
+    switch (phase) {
+        case RunPhase::Reading:
+            return "reading the events";
+        case RunPhase::Sorting:
+            return "sorting the events";
+        case RunPhase::Estimating:
+            return "estimating the maximum";
+        default:
+            return "";
     }
+}
+
+}  // namespace
+
+void OptionsProgressObserver::PhaseStarted(RunPhase phase, long long total) {
+    m_phase = phase;
+    m_total = std::max(total, 0LL);
+    if (phase == RunPhase::Pictures) {
+        m_clock.start();
+        SetProgressRange(*m_bar, 0, static_cast<int>(std::min<long long>(m_total, INT_MAX)));
+        m_bar->setValue(0);
+        m_bar->setFormat(QString::fromStdString(ProgressCaption(0, static_cast<int>(m_total), 0)));
+    } else if (m_total == 0) {
+        m_bar->setRange(0, 0);  // busy: a phase without a measure
+        m_bar->setFormat(PhaseCaption(phase));
+    } else {
+        m_bar->setRange(0, ShareSteps);
+        m_bar->setValue(0);
+        m_bar->setFormat(QString(PhaseCaption(phase)) + " %p%");
+    }
+    m_bar->setTextVisible(true);
+    if (m_watcher != nullptr) {
+        m_watcher->PhaseStarted(phase, total);
+    }
+}
+
+void OptionsProgressObserver::Progress(long long done) {
+    if (m_phase == RunPhase::Pictures) {
+        m_bar->setFormat(QString::fromStdString(
+            ProgressCaption(static_cast<int>(done), static_cast<int>(m_total),
+                            static_cast<double>(m_clock.elapsed()) / 1000.0)));
+        SetProgressPosition(*m_bar, static_cast<int>(done));
+    } else if (m_total > 0) {
+        m_bar->setValue(static_cast<int>(ShareSteps * std::clamp(done, 0LL, m_total) / m_total));
+    }
+    if (m_watcher != nullptr) {
+        m_watcher->Progress(done);
+    }
+}
+
+void OptionsProgressObserver::Trace(const std::string& line) {
+    PrintTraceLine(line);
 }
 
 void OptionsProgressObserver::SeriesFinished(const SeriesSummary& summary) {
@@ -59,9 +107,6 @@ void OptionsProgressObserver::SeriesFinished(const SeriesSummary& summary) {
 }
 
 void OptionsProgressObserver::PictureWritten(const WrittenPicture& picture) {
-    m_bar.setFormat(QString::fromStdString(ProgressCaption(
-        picture.number, m_pictures, static_cast<double>(m_clock.elapsed()) / 1000.0)));
-    ProgressSeriesObserver::PictureWritten(picture);
     if (m_watcher != nullptr) {
         m_watcher->PictureWritten(picture);
     }

@@ -1,12 +1,12 @@
 #pragma once
-// The Options dialog's progress during a series: the bar as always (0 to N + 1, at k + 1
-// after picture k), with "picture k of N" on it and, from the second picture on, the time
-// left; each picture is also passed on to a watcher (the main window's viewer).
+// The Options dialog's progress during a run: the bar moves in every phase, and during the
+// series shows "picture k of N" and, from the second picture on, the time left.
 
 #include <QElapsedTimer>
 #include <string>
 
-#include "series/ProgressSeriesObserver.h"
+#include "common/RunObserver.h"
+#include "series/SeriesResults.h"
 
 class QProgressBar;
 
@@ -16,21 +16,31 @@ namespace korvane {
 // reckoned from the `elapsedSeconds` the first `picture` pictures took.
 std::string ProgressCaption(int picture, int pictures, double elapsedSeconds);
 
-class OptionsProgressObserver : public ProgressSeriesObserver {
+// The Options dialog's side of a run, on the window's thread: the bar in every phase
+// ("reading the events", "sorting the events", "estimating the maximum", then "picture k of
+// N" at k of N), and each report passed on to a watcher (the main window's viewer). The
+// stop is the worker's to answer.
+class OptionsProgressObserver : public RunObserver {
   public:
-    // `watcher` (may be null) sees the series start and each picture.
-    OptionsProgressObserver(Host& host, TraceSink trace, QProgressBar& bar,
-                            SeriesObserver* watcher);
+    // The bar it moves; set before the first report.
+    void SetBar(QProgressBar& bar) { m_bar = &bar; }
 
-    void SeriesStarted(int lastPosition) override;
+    // Sees each report after the bar (may be null).
+    void SetWatcher(RunObserver* watcher) { m_watcher = watcher; }
+
+    void PhaseStarted(RunPhase phase, long long total) override;
+    void Progress(long long done) override;
+    bool ShouldStop() override { return false; }
+    void Trace(const std::string& line) override;
     void PictureWritten(const WrittenPicture& picture) override;
     void SeriesFinished(const SeriesSummary& summary) override;
 
   private:
-    QProgressBar& m_bar;
-    SeriesObserver* m_watcher;
+    QProgressBar* m_bar = nullptr;
+    RunObserver* m_watcher = nullptr;
     QElapsedTimer m_clock;
-    int m_pictures = 0;
+    RunPhase m_phase = RunPhase::Reading;
+    long long m_total = 0;
 };
 
 }  // namespace korvane

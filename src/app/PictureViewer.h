@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "app/ViewerPictures.h"
-#include "series/SeriesObserver.h"
+#include "common/RunObserver.h"
+#include "series/SeriesResults.h"
 
 class QLabel;
 class QScrollArea;
@@ -108,21 +109,19 @@ class CPictureViewer : public QWidget {
     int m_current = -1;
 };
 
-// Feeds a running series into the viewer and remembers what it wrote; asks nothing and
-// cancels nothing.
-class ViewerFeed : public SeriesObserver {
+// Feeds a running series into the viewer and remembers what it wrote; stops nothing.
+class ViewerFeed : public RunObserver {
   public:
     explicit ViewerFeed(CPictureViewer& viewer) : m_viewer(viewer) {}
-    void SeriesStarted(int) override {}
+    void PhaseStarted(RunPhase, long long) override {}
+    void Progress(long long) override {}
+    bool ShouldStop() override { return false; }
     void PictureWritten(const WrittenPicture& picture) override {
         ++written;
         lastPath = picture.path;
         lastNumber = picture.number;
         m_viewer.AddWrittenPicture(picture);
     }
-    bool CancelRequested() override { return false; }
-    void HandleWindowMessages() override {}
-    void Trace(const std::string&) override {}
     void SeriesFinished(const SeriesSummary& summary) override {
         lastNumberOnDisk = summary.lastNumberOnDisk;
         lastPathOnDisk = summary.lastPathOnDisk;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/Ranges.h"
-#include "series/SeriesObserver.h"
+#include "series/SeriesResults.h"
 
 namespace korvane {
 

@@ -14,9 +14,6 @@ struct WindowServices {
     MessageBoxes& messageBoxes;
 };
 
-// Handles every pending event (repaints, a close request) and returns at once; never waits.
-void DrainMessageQueue();
-
 // The progress bar of a dialog. Positions outside the range are clamped to it, as a classic
 // progress control does, instead of being dropped.
 void SetProgressRange(QProgressBar& bar, int lower, int upper);

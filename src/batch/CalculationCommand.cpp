@@ -8,14 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "BatchHost.h"
 #include "CalculationOptions.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
+#include "TerminalObserver.h"
 #include "common/Paths.h"
 #include "movie/PictureFolder.h"
-#include "series/ProgressSeriesObserver.h"
 #include "setup/CalculateCommand.h"
 #include "setup/DialogValues.h"
 #include "setup/SetupFile.h"
@@ -35,12 +34,9 @@ void PrintLine(const std::string& line) {
 
 // The progress on standard error, the last picture written, and the series' summary for the
 // line at the end.
-class BatchSeriesObserver : public ProgressSeriesObserver {
+class BatchSeriesObserver : public TerminalObserver {
   public:
-    using ProgressSeriesObserver::ProgressSeriesObserver;
-    void PictureWritten(const WrittenPicture& picture) override {
-        ProgressSeriesObserver::PictureWritten(picture);
-    }
+    using TerminalObserver::TerminalObserver;
     void SeriesFinished(const SeriesSummary& finished) override { summary = finished; }
     std::optional<SeriesSummary> summary;
 };
@@ -87,15 +83,14 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     }
 
     WatchForInterrupt();
-    BatchHost host("picture", 1);
     // The workspace of this one run (the event rows and the picture buffers), held as the
     // desktop program holds its own.
     auto workspace = std::make_unique<CalculationWorkspace>();
-    BatchSeriesObserver observer(host, PrintLine);
+    BatchSeriesObserver observer(PrintLine);
     const CalculationOutcome outcome = Calculate(values, mode, observer, *workspace);
-    host.FinishLine();
+    observer.FinishLine();
     if (outcome.message) {
-        host.MessageBoxA(outcome.message->text, outcome.message->caption, outcome.message->icon);
+        observer.Message(*outcome.message);
     }
     if (observer.summary) {
         Say(SummaryText(*observer.summary));

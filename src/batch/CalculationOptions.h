@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "picture/PictureFileName.h"
-#include "series/SeriesObserver.h"
+#include "series/SeriesResults.h"
 #include "setup/DialogValues.h"
 
 namespace korvane::batch {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "BatchHost.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
+#include "TerminalObserver.h"
 #include "movie/MovieContainers.h"
 #include "movie/MovieConversion.h"
 #include "movie/PictureSeriesListing.h"
@@ -131,12 +131,12 @@ int RunMovieCommand(const std::vector<std::string>& arguments) {
 
     // Ctrl-C stops the conversion after the frame in progress; it then leaves no movie.
     WatchForInterrupt();
-    BatchHost host("frame", 0);
+    TerminalObserver observer;
     const ConversionResult result =
-        ConvertPicturesToMovie(folder, moviePath, codec, host, parsed.series);
-    host.FinishLine();
+        ConvertPicturesToMovie(folder, moviePath, codec, observer, parsed.series);
+    observer.FinishLine();
     if (result.message) {
-        host.MessageBoxA(result.message->text, result.message->caption, result.message->icon);
+        observer.Message(*result.message);
     }
     if (!result.reason.empty()) {
         Say(result.reason);

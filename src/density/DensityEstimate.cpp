@@ -31,16 +31,17 @@ std::vector<estimate::Point<Dims>> PointsOf(const EventTable& events,
 
 template <int Dims, class Extra, class Weight>
 double Highest(const EventTable& events, const std::array<int, Dims>& columns,
-               const std::array<double, Dims>& halfWidths, bool unit, Extra extra, Weight weight) {
-    return estimate::Highest<Dims>(PointsOf<Dims>(events, columns), halfWidths, unit, extra,
-                                   weight);
+               const std::array<double, Dims>& halfWidths, bool unit, Extra extra, Weight weight,
+               RunObserver* observer) {
+    return estimate::Highest<Dims>(PointsOf<Dims>(events, columns), halfWidths, unit, extra, weight,
+                                   observer);
 }
 
 }  // namespace
 
 double EstimateSpatialMaximum(const EventTable& events, const AxisMap& axes,
-                              const PlaneScale& scale, double depthStep,
-                              const Weighting& weighting) {
+                              const PlaneScale& scale, double depthStep, const Weighting& weighting,
+                              RunObserver* observer) {
     const double radius = weighting.radius;
     const bool gaussian = weighting.gaussian;
     const double hScale = scale.horizontal;
@@ -55,12 +56,12 @@ double EstimateSpatialMaximum(const EventTable& events, const AxisMap& axes,
     return Highest<3>(events, {axes.horizontal, axes.vertical, axes.depth},
                       {BoxHalfWidth(radius, hScale), BoxHalfWidth(radius, vScale),
                        BoxHalfWidth(radius, depthStep)},
-                      !gaussian, anyTime, weight);
+                      !gaussian, anyTime, weight, observer);
 }
 
 double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
                                  const PlaneScale& scale, double timeStep, bool cumulative,
-                                 const Weighting& weighting) {
+                                 const Weighting& weighting, RunObserver* observer) {
     const double radius = weighting.radius;
     const bool gaussian = weighting.gaussian;
     const double hScale = scale.horizontal;
@@ -80,7 +81,7 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
         auto earlier = [](const estimate::Point<2>& a, const estimate::Point<2>& b) {
             return b.t < a.t;
         };
-        return estimate::Highest<2>(plane, {hHalf, vHalf}, !gaussian, earlier, weight);
+        return estimate::Highest<2>(plane, {hHalf, vHalf}, !gaussian, earlier, weight, observer);
     }
     // The time is the third box axis, with the window length as its half width.
     std::vector<estimate::Point<3>> timed(points.size());
@@ -88,18 +89,20 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
         timed[i] = {{points[i].across, points[i].up, points[i].t}, points[i].t};
     }
     auto anyTime = [](const estimate::Point<3>&, const estimate::Point<3>&) { return true; };
-    return estimate::Highest<3>(timed, {hHalf, vHalf, timeStep}, !gaussian, anyTime, weight);
+    return estimate::Highest<3>(timed, {hHalf, vHalf, timeStep}, !gaussian, anyTime, weight,
+                                observer);
 }
 
 double EstimateTimeMaximum(const EventTable& events, const AxisMap& axes, const PlaneScale& scale,
-                           double timeStep, bool cumulative, const Weighting& weighting) {
+                           double timeStep, bool cumulative, const Weighting& weighting,
+                           RunObserver* observer) {
     std::vector<TimedPlanePoint> points(static_cast<std::size_t>(events.count));
     for (int i = 0; i < events.count; ++i) {
         const EventRecord& e = events.rows[static_cast<std::size_t>(i)];
         points[static_cast<std::size_t>(i)] = {e.Column(axes.horizontal), e.Column(axes.vertical),
                                                e.t};
     }
-    return EstimateTimedPlaneMaximum(points, scale, timeStep, cumulative, weighting);
+    return EstimateTimedPlaneMaximum(points, scale, timeStep, cumulative, weighting, observer);
 }
 
 double SelectDensityMaximum(bool fixedDensity, double maxDensity,

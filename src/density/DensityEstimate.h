@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/Ranges.h"
+#include "common/RunObserver.h"
 #include "density/Kernel.h"
 #include "events/EventTable.h"
 #include "events/ViewAxes.h"
@@ -14,15 +15,20 @@ namespace korvane {
 // Highest sum of KernelWeight over the events j in the strict box around event i (the
 // columns `axes` puts across, up and in depth, 3-D distance), over every event i of the
 // table. `depthStep` is the slice step.
+//
+// Every estimate reports the events done to `observer` (may be null) every few thousand
+// events and stops early when it asks to: the result is then 0, and the caller, asking
+// the observer again, knows it is no estimate.
 double EstimateSpatialMaximum(const EventTable& events, const AxisMap& axes,
-                              const PlaneScale& scale, double depthStep,
-                              const Weighting& weighting);
+                              const PlaneScale& scale, double depthStep, const Weighting& weighting,
+                              RunObserver* observer = nullptr);
 
 // As above in the picture plane (2-D), j counting for i only if, cumulative: j is strictly
 // earlier; else |t(i) - t(j)| < timeStep.
 // `timeStep` is the window length.
 double EstimateTimeMaximum(const EventTable& events, const AxisMap& axes, const PlaneScale& scale,
-                           double timeStep, bool cumulative, const Weighting& weighting);
+                           double timeStep, bool cumulative, const Weighting& weighting,
+                           RunObserver* observer = nullptr);
 
 // A point in a picture plane with its time.
 struct TimedPlanePoint {
@@ -36,7 +42,7 @@ struct TimedPlanePoint {
 // earlier; else |t(i) - t(j)| < timeStep; over every point i, each sum added in point order.
 double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
                                  const PlaneScale& scale, double timeStep, bool cumulative,
-                                 const Weighting& weighting);
+                                 const Weighting& weighting, RunObserver* observer = nullptr);
 
 // The user's fixed maximum, or 0.8 times the estimate (computed only when needed).
 double SelectDensityMaximum(bool fixedDensity, double maxDensity,

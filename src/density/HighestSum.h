@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/RunObserver.h"
 #include "density/Distance.h"
 
 namespace korvane::estimate {
@@ -70,9 +71,16 @@ class HighestSum {
     static constexpr int Gridded = Dims - 1;
     using Key = std::array<int, Gridded>;
 
+    // `observer` (may be null) sees the events done, every few thousand, and may stop the
+    // estimate: Compute() then returns 0 and the caller asks the observer again.
     HighestSum(const std::vector<Point<Dims>>& points, const std::array<double, Dims>& halfWidths,
-               bool unit, Extra extra, Weight weight)
-        : m_points(points), m_half(halfWidths), m_unit(unit), m_extra(extra), m_weight(weight) {}
+               bool unit, Extra extra, Weight weight, RunObserver* observer = nullptr)
+        : m_points(points),
+          m_half(halfWidths),
+          m_unit(unit),
+          m_extra(extra),
+          m_weight(weight),
+          m_ticker(observer, TickEvents) {}
 
     double Compute() {
         const int n = static_cast<int>(m_points.size());
@@ -97,6 +105,9 @@ class HighestSum {
             SumAllPairs();
         }
         double result = 0.0;
+        if (m_ticker.Stopped()) {
+            return result;
+        }
         for (double sum : m_sums) {
             if (sum > result) {
                 result = sum;
@@ -106,6 +117,15 @@ class HighestSum {
     }
 
   private:
+    // How often the estimate reports and asks whether to stop, in events; the parallel loops
+    // run in chunks of about this much work so the asking stays on the caller's thread.
+    static constexpr long long TickEvents = 4096;
+    static constexpr long long ChunkPairs = 1LL << 24;
+
+    // The progress of `steps` steps: one per point, or two with kernel weights (the count of
+    // partners, then the sums that can be the highest).
+    long long Done(long long steps) const { return m_unit ? steps : steps / 2; }
+
     struct Member {
         Key key;
         double last;
@@ -309,6 +329,9 @@ class HighestSum {
     // left is above the highest sum found. The sums left out are 0 and cannot be the highest.
     void SumHighestFirst() {
         CountByColumns();  // every point's count of partners, in m_sums
+        if (m_ticker.Stopped()) {
+            return;
+        }
         const int members = static_cast<int>(m_memberIndex.size());
         std::vector<int> counts(static_cast<std::size_t>(members));
         int top = 0;
@@ -333,6 +356,9 @@ class HighestSum {
         double highest = 0.0;
         int next = 0;
         while (next < members && counts[order[next]] > highest) {
+            if (m_ticker.Check(Done(members + next))) {
+                return;
+            }
             const int end = std::min(members, next + Batch);
             cv::parallel_for_(cv::Range(next, end), [&](const cv::Range& range) {
                 std::vector<std::pair<int, int>> neighbours;
@@ -357,7 +383,22 @@ class HighestSum {
     // ascending last coordinate while the neighbouring columns' runs move forward.
     void CountByColumns() {
         const int columns = static_cast<int>(m_keys.size());
-        cv::parallel_for_(cv::Range(0, columns), [&](const cv::Range& range) {
+        // Columns in chunks of about TickEvents members (a column is never split).
+        for (int first = 0; first < columns;) {
+            if (m_ticker.Tick(Done(m_starts[first]))) {
+                return;
+            }
+            int last = first + 1;
+            while (last < columns && m_starts[last] - m_starts[first] < TickEvents) {
+                ++last;
+            }
+            CountColumns(first, last);
+            first = last;
+        }
+    }
+
+    void CountColumns(int firstColumn, int endColumn) {
+        cv::parallel_for_(cv::Range(firstColumn, endColumn), [&](const cv::Range& range) {
             std::vector<std::pair<int, int>> neighbours;
             std::vector<NeighbourRun> runs;
             for (int c = range.start; c < range.end; ++c) {
@@ -383,17 +424,25 @@ class HighestSum {
 
     void SumAllPairs() {
         const int n = static_cast<int>(m_points.size());
-        cv::parallel_for_(cv::Range(0, n), [&](const cv::Range& range) {
-            for (int i = range.start; i < range.end; ++i) {
-                double sum = 0.0;
-                for (int j = 0; j < n; ++j) {
-                    if (Passes(m_points[i], m_points[j])) {
-                        sum += m_unit ? 1.0 : m_weight(m_points[i], m_points[j]);
-                    }
-                }
-                m_sums[i] = sum;
+        // Each point costs n tests: chunks of about ChunkPairs tests.
+        const int chunk = static_cast<int>(std::max<long long>(1, ChunkPairs / std::max(n, 1)));
+        for (int first = 0; first < n; first += std::min(chunk, n - first)) {
+            if (m_ticker.Tick(first)) {
+                return;
             }
-        });
+            const int end = first + std::min(chunk, n - first);
+            cv::parallel_for_(cv::Range(first, end), [&](const cv::Range& range) {
+                for (int i = range.start; i < range.end; ++i) {
+                    double sum = 0.0;
+                    for (int j = 0; j < n; ++j) {
+                        if (Passes(m_points[i], m_points[j])) {
+                            sum += m_unit ? 1.0 : m_weight(m_points[i], m_points[j]);
+                        }
+                    }
+                    m_sums[i] = sum;
+                }
+            });
+        }
     }
 
     const std::vector<Point<Dims>>& m_points;  // in the order the sums add them
@@ -408,13 +457,15 @@ class HighestSum {
     std::vector<int> m_memberIndex;
     std::vector<double> m_memberLast;
     std::vector<int> m_memberColumn;  // the column of each member
+    PhaseTicker m_ticker;
 };
 
 // The highest sum over `points` (see HighestSum).
 template <int Dims, class Extra, class Weight>
 double Highest(const std::vector<Point<Dims>>& points, const std::array<double, Dims>& halfWidths,
-               bool unit, Extra extra, Weight weight) {
-    return HighestSum<Dims, Extra, Weight>(points, halfWidths, unit, extra, weight).Compute();
+               bool unit, Extra extra, Weight weight, RunObserver* observer = nullptr) {
+    return HighestSum<Dims, Extra, Weight>(points, halfWidths, unit, extra, weight, observer)
+        .Compute();
 }
 
 }  // namespace korvane::estimate

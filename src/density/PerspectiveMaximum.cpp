@@ -8,24 +8,25 @@
 namespace korvane {
 
 double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double dt, double radius,
-                                         bool cumulative, bool gaussian) {
+                                         bool cumulative, bool gaussian, RunObserver* observer) {
     std::vector<TimedPlanePoint> points;
     points.reserve(frame.kept.size());
     for (const ProjectedEvent& e : frame.kept) {
         points.push_back({e.u, e.w, e.t});
     }
     return EstimateTimedPlaneMaximum(points, {frame.du, frame.dw}, dt, cumulative,
-                                     {radius, gaussian});
+                                     {radius, gaussian}, observer);
 }
 
 double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box,
-                                  const Weighting& weighting, bool cumulative) {
+                                  const Weighting& weighting, bool cumulative,
+                                  RunObserver* observer) {
     SortEventsByColumn(events, 3);
     PerspectiveFrame frame;
     BuildPerspectiveFrame(events, box, frame);
     const double dt = (box.end - box.start) / box.windows;
     return EstimatePerspectiveMaximumOfFrame(frame, dt, weighting.radius, cumulative,
-                                             weighting.gaussian);
+                                             weighting.gaussian, observer);
 }
 
 }  // namespace korvane

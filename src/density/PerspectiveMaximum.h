@@ -1,6 +1,7 @@
 #pragma once
 // The automatic top of the colour scale of a perspective calculation.
 
+#include "common/RunObserver.h"
 #include "density/Kernel.h"
 #include "density/PerspectiveFrame.h"
 
@@ -11,12 +12,15 @@ namespace korvane {
 // and |w(i) - w(j)| < R dw of KernelWeight(d), d the distance in pixels, where j also has
 // to be strictly earlier than i (cumulative) or within |t(i) - t(j)| < dt.
 double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double dt, double radius,
-                                         bool cumulative, bool gaussian);
+                                         bool cumulative, bool gaussian,
+                                         RunObserver* observer = nullptr);
 
 // The density maximum of a perspective calculation without a fixed maximum, before the
 // 0.8 factor: the highest kernel sum over kept events in the projected plane (see the
-// implementation for the exact rule). Sorts the event table on time.
+// implementation for the exact rule). Sorts the event table on time. `observer` as for
+// the other estimates (DensityEstimate.h).
 double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box,
-                                  const Weighting& weighting, bool cumulative);
+                                  const Weighting& weighting, bool cumulative,
+                                  RunObserver* observer = nullptr);
 
 }  // namespace korvane

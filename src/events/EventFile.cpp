@@ -144,8 +144,11 @@ bool EndsLinesWithCarriageReturns(std::string_view head) {
 // The first kilobyte tells plain text from text with NUL bytes (UTF-16, UTF-32, binary).
 constexpr std::size_t EncodingProbeBytes = 1024;
 
-Status ReadLines(int fd, const std::string& path, EventTable& table, long long maxEvents) {
+Status ReadLines(int fd, const std::string& path, EventTable& table, long long maxEvents,
+                 RunObserver* observer) {
     EventLineReader reader(table, path, maxEvents);
+    PhaseTicker ticker(observer, 1);  // every block
+    long long bytesRead = 0;
     // Holds the unfinished line at its start, followed by the block just read.
     std::string buffer;
     buffer.reserve(2 * BlockSize);
@@ -153,6 +156,9 @@ Status ReadLines(int fd, const std::string& path, EventTable& table, long long m
     bool firstBlock = true;
     char lineEnd = '\n';
     for (;;) {
+        if (ticker.Tick(bytesRead)) {
+            return Status::Cancelled();
+        }
         if (buffer.size() < carried + BlockSize) {
             buffer.resize(carried + BlockSize);
         }
@@ -167,6 +173,7 @@ Status ReadLines(int fd, const std::string& path, EventTable& table, long long m
         if (got == 0) {
             break;
         }
+        bytesRead += got;
         char* const data = buffer.data();
         const std::size_t filled = carried + static_cast<std::size_t>(got);
         std::size_t lineStart = 0;
@@ -265,7 +272,8 @@ long long EventMemoryBudget() {
     return std::min<long long>(memory / 2 / BytesPerEvent, INT_MAX / 2);
 }
 
-Status ReadEventFile(const std::string& path, EventTable& table, long long maxEvents) {
+Status ReadEventFile(const std::string& path, EventTable& table, long long maxEvents,
+                     RunObserver* observer) {
     table.count = 0;
     // A table left large by a long file shrinks back when a short one follows.
     if (table.rows.size() > static_cast<std::size_t>(InitialEventRows)) {
@@ -282,9 +290,12 @@ Status ReadEventFile(const std::string& path, EventTable& table, long long maxEv
                                ErrorText(errno) + ").");
     }
     const FileMarks opened = MarksOf(info);
+    if (observer != nullptr) {
+        observer->PhaseStarted(RunPhase::Reading, info.st_size);
+    }
     Status status = Status::Ok();
     try {
-        status = ReadLines(fd, path, table, maxEvents);
+        status = ReadLines(fd, path, table, maxEvents, observer);
         if (status.ok()) {
             status = CheckUnchanged(fd, path, opened);
         }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/RunObserver.h"
 #include "common/Status.h"
 #include "events/EventTable.h"
 
@@ -18,8 +19,9 @@ long long EventMemoryBudget();
 // so) CR alone; a UTF-8 byte-order mark is skipped. On failure the status names what went
 // wrong (file missing, a folder or a pipe or device, NUL bytes in the first kilobyte as
 // UTF-16 has them, a line longer than 1 MB, more events than the memory takes, a line
-// without its four fields) and the table is left empty.
+// without its four fields) and the table is left empty. An `observer` sees the reading
+// phase in bytes, block by block, and may stop it (Cancelled, the table left empty).
 Status ReadEventFile(const std::string& path, EventTable& table,
-                     long long maxEvents = EventMemoryBudget());
+                     long long maxEvents = EventMemoryBudget(), RunObserver* observer = nullptr);
 
 }  // namespace korvane

@@ -17,7 +17,6 @@
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
-#include "movie/ConversionProgress.h"
 #include "movie/MovieContainers.h"
 #include "movie/PictureFile.h"
 #include "movie/PictureSeriesListing.h"
@@ -124,8 +123,8 @@ std::string SeriesNote(const PictureSeries& series) {
 // One conversion in its steps, each of which fails with the message the user sees.
 class Conversion {
   public:
-    Conversion(const std::string& folder, const std::string& moviePath, Host& host)
-        : m_folder(folder), m_moviePath(moviePath), m_host(host) {}
+    Conversion(const std::string& folder, const std::string& moviePath, RunObserver& observer)
+        : m_folder(folder), m_moviePath(moviePath), m_observer(observer) {}
 
     // The movie's name, the series of the folder, the codec, the first picture and the
     // writer in its private folder.
@@ -182,7 +181,7 @@ class Conversion {
     // Every picture of the series in number order, one in memory at a time.
     Status WriteFrames() {
         const int frames = m_series.count;
-        m_host.SetProgressRange(1, ProgressUpperBound(frames));
+        m_observer.PhaseStarted(RunPhase::Frames, frames);
         for (int j = 1; j <= frames; ++j) {
             cv::Mat picture;
             if (Status read =
@@ -203,10 +202,9 @@ class Conversion {
                                             " is not a picture of 8-bit colour or grey values.");
             }
             m_writer.write(frame);
-            m_host.SetProgressPosition(ProgressPosition(j, frames));
-            m_host.DrainMessageQueue();
-            if (m_host.CancelRequested()) {
-                // The user closed the window: no movie, and no box either (the user asked).
+            m_observer.Progress(j);
+            if (m_observer.ShouldStop()) {
+                // The user asked to stop: no movie, and no box either (the user asked).
                 return Status::Cancelled();
             }
         }
@@ -250,7 +248,7 @@ class Conversion {
 
     const std::string& m_folder;
     const std::string& m_moviePath;
-    Host& m_host;
+    RunObserver& m_observer;
     PictureSeries m_series;
     bool m_empty = false;
     std::string m_currentPicture;
@@ -279,9 +277,9 @@ Status Convert(Conversion& conversion, const std::string& fourcc, const std::str
 }  // namespace
 
 ConversionResult ConvertPicturesToMovie(const std::string& folder, const std::string& moviePath,
-                                        const std::string& fourcc, Host& host,
+                                        const std::string& fourcc, RunObserver& observer,
                                         const std::string& seriesPrefix) {
-    Conversion conversion(folder, moviePath, host);
+    Conversion conversion(folder, moviePath, observer);
     Status status = Status::Ok();
     // The video and picture libraries report some failures by exceptions; none may reach the
     // window's event loop.

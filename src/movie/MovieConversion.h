@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Host.h"
+#include "common/RunObserver.h"
 #include "common/UserMessage.h"
 
 namespace korvane {
@@ -16,7 +16,7 @@ enum class ConversionOutcome {
     EmptyFolder,  // no numbered picture, or the folder cannot be listed: "Folder does not
                   // contain pictures!"
     Failed,       // a box names the file or reason; no movie file is left
-    Cancelled     // the host asked to stop after a frame; no movie file is left, no box
+    Cancelled     // the observer asked to stop after a frame; no movie file is left, no box
 };
 
 struct ConversionResult {
@@ -29,12 +29,12 @@ struct ConversionResult {
 };
 
 // Converts the numbered pictures of one series of `folder` into `moviePath`, reporting
-// progress to `host` and stopping when it asks to cancel: the series `seriesPrefix`, or
+// its frames to `observer` and stopping when it asks to: the series `seriesPrefix`, or
 // without one the series with the most pictures. Refuses a movie file that does not end in
 // a movie's extension or stands for something else than a file (CheckMovieTarget). Shows
 // nothing: the result says what to show.
 ConversionResult ConvertPicturesToMovie(const std::string& folder, const std::string& moviePath,
-                                        const std::string& fourcc, Host& host,
+                                        const std::string& fourcc, RunObserver& observer,
                                         const std::string& seriesPrefix = "");
 
 }  // namespace korvane

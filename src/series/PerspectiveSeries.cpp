@@ -47,7 +47,9 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
                                 "height.");
     }
 
-    SortEventsByColumn(ctx.events, TimeColumn);
+    if (Status sorted = SortEventsAsPhase(ctx, TimeColumn); !sorted.ok()) {
+        return sorted;
+    }
     PerspectiveFrame frame;
     BuildPerspectiveFrame(ctx.events, box, frame);
     const double dt = (box.end - box.start) / box.windows;

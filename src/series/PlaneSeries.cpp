@@ -40,7 +40,9 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         return rasterMade;
     }
 
-    SortEventsByColumn(ctx.events, spatial ? axes.depth : TimeColumn);
+    if (Status sorted = SortEventsAsPhase(ctx, spatial ? axes.depth : TimeColumn); !sorted.ok()) {
+        return sorted;
+    }
     ctx.observer.Trace(kind.sortedTrace);
 
     PixelTests tests;

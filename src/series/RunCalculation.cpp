@@ -15,7 +15,9 @@ namespace korvane {
 
 namespace {
 
-double EstimatedMaximum(const SeriesContext& ctx) {
+double EstimatedMaximum(SeriesContext& ctx) {
+    RunObserver* const observer = &ctx.observer;
+    observer->PhaseStarted(RunPhase::Estimating, ctx.events.count);
     const CalculationRequest& request = ctx.request;
     const ViewGeometry& view = ctx.geometry;
     if (request.direction == ViewDirection::Perspective) {
@@ -24,21 +26,25 @@ double EstimatedMaximum(const SeriesContext& ctx) {
         return request.kind == CalculationKind::Spatial
                    ? 0.0
                    : EstimatePerspectiveMaximum(ctx.events, PerspectiveBoxOf(request),
-                                                request.weighting, request.cumulative);
+                                                request.weighting, request.cumulative, observer);
     }
     if (request.kind == CalculationKind::Spatial) {
         return EstimateSpatialMaximum(ctx.events, view.axes, view.scale, view.step,
-                                      request.weighting);
+                                      request.weighting, observer);
     }
     return EstimateTimeMaximum(ctx.events, view.axes, view.scale, view.step, request.cumulative,
-                               request.weighting);
+                               request.weighting, observer);
 }
 
-Status Calculate(const CalculationRequest& request, SeriesObserver& observer,
+Status Calculate(const CalculationRequest& request, RunObserver& observer,
                  CalculationWorkspace& workspace) {
     // The event file passed the input tests, but it may have changed since, or not fit the
     // table: no series runs on a table that does not hold the file.
-    const Status read = ReadEventFile(request.eventFilePath, workspace.events);
+    const Status read =
+        ReadEventFile(request.eventFilePath, workspace.events, EventMemoryBudget(), &observer);
+    if (read.code() == Status::Code::Cancelled) {
+        return read;
+    }
     if (!read.ok()) {
         return Status::InvalidInput(read.message());
     }
@@ -47,6 +53,10 @@ Status Calculate(const CalculationRequest& request, SeriesObserver& observer,
     context.densityMaximum = SelectDensityMaximum(request.fixedDensityMaximum.has_value(),
                                                   request.fixedDensityMaximum.value_or(0.0),
                                                   [&] { return EstimatedMaximum(context); });
+    // An estimate cut short by a stop is no maximum: nothing is drawn with it.
+    if (observer.ShouldStop()) {
+        return Status::Cancelled();
+    }
 
     if (request.kind == CalculationKind::Spatial) {
         return RunSpatialSeries(context);
@@ -62,7 +72,7 @@ constexpr const char* NoMemoryText =
 
 }  // namespace
 
-Status RunCalculation(const CalculationRequest& request, SeriesObserver& observer,
+Status RunCalculation(const CalculationRequest& request, RunObserver& observer,
                       CalculationWorkspace& workspace) {
     try {
         return Calculate(request, observer, workspace);

@@ -1,5 +1,7 @@
 #include "series/SeriesContext.h"
 
+#include "events/EventOrdering.h"
+
 namespace korvane {
 
 ViewGeometry ViewGeometryOf(const CalculationRequest& request) {
@@ -13,6 +15,15 @@ ViewGeometry ViewGeometryOf(const CalculationRequest& request) {
                                                               : request.time;
     view.step = ScaleOrStep(view.positions, request.numberOfPictures);
     return view;
+}
+
+Status SortEventsAsPhase(SeriesContext& ctx, int column) {
+    ctx.observer.PhaseStarted(RunPhase::Sorting, 0);
+    if (ctx.observer.ShouldStop()) {
+        return Status::Cancelled();
+    }
+    SortEventsByColumn(ctx.events, column);
+    return ctx.observer.ShouldStop() ? Status::Cancelled() : Status::Ok();
 }
 
 }  // namespace korvane

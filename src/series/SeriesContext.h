@@ -6,11 +6,13 @@
 #include <opencv2/core.hpp>
 
 #include "common/Ranges.h"
+#include "common/RunObserver.h"
+#include "common/Status.h"
 #include "events/EventTable.h"
 #include "events/ViewAxes.h"
 #include "picture/DensityRaster.h"
 #include "series/CalculationRequest.h"
-#include "series/SeriesObserver.h"
+#include "series/SeriesResults.h"
 
 namespace korvane {
 
@@ -41,12 +43,16 @@ struct ViewGeometry {
 ViewGeometry ViewGeometryOf(const CalculationRequest& request);
 
 struct SeriesContext {
-    SeriesObserver& observer;
+    RunObserver& observer;
     EventTable& events;
     const CalculationRequest& request;
     double densityMaximum = 0;  // the top of the colour scale
     SeriesWorkspace& work;
     ViewGeometry geometry = ViewGeometryOf(request);
 };
+
+// Sorts the events on `column` as the series' sorting phase: one call that cannot be
+// interrupted, so the stop is asked just before and just after it. Ok, or Cancelled.
+Status SortEventsAsPhase(SeriesContext& ctx, int column);
 
 }  // namespace korvane

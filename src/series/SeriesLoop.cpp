@@ -35,7 +35,7 @@ class SeriesRun {
         m_canvas.Prepare(steps.raster->size(), steps.labels);
     }
 
-    // Waits for the picture in hand, reports it and asks about a cancel.
+    // Waits for the picture in hand, reports it and asks whether to stop.
     Status Settle() {
         if (!m_inHand) {
             return Status::Ok();
@@ -54,10 +54,10 @@ class SeriesRun {
         m_ctx.observer.PictureWritten({picture.entry.number, picture.path, area, *picture.canvas,
                                        m_steps.labels.ranges, picture.entry.captionValue,
                                        m_steps.columns});
-        if (m_ctx.observer.CancelRequested()) {
+        m_ctx.observer.Progress(picture.entry.number);
+        if (m_ctx.observer.ShouldStop()) {
             return Status::Cancelled();
         }
-        m_ctx.observer.HandleWindowMessages();
         return Status::Ok();
     }
 
@@ -222,7 +222,8 @@ Status NothingWritten(const SeriesSteps& steps) {
 
 Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const PictureComputer& compute) {
     const double pictures = ctx.request.numberOfPictures;
-    ctx.observer.SeriesStarted(TruncateToInt(pictures + 1.0));
+    // The pictures asked for; rounding of the steps may add one.
+    ctx.observer.PhaseStarted(RunPhase::Pictures, std::max(TruncateToInt(pictures + 1.0) - 1, 0));
     // The counter must not overflow, and a position that stops advancing must not write
     // pictures for ever: no more than the box asked for, plus the one that rounding adds.
     const long long limit =

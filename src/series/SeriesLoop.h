@@ -1,8 +1,8 @@
 #pragma once
 // The loop every picture series shares: picture after picture along one axis (slice
 // positions or window starts), each composed on the series' canvas, written on the writer's
-// thread while the next one is computed, reported to the observer and followed by a look at
-// the cancel flag and the window's messages. After the series comes the series index.
+// thread while the next one is computed, reported to the observer and followed by the
+// question whether to stop. After the series comes the series index.
 
 #include <functional>
 #include <string>

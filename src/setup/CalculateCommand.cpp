@@ -18,8 +18,8 @@ std::optional<UserMessage> MessageOfCalculation(const Status& status) {
     }
 }
 
-CalculationOutcome Calculate(const DialogValues& values, int calculationMode,
-                             SeriesObserver& observer, CalculationWorkspace& workspace) {
+CalculationOutcome Calculate(const DialogValues& values, int calculationMode, RunObserver& observer,
+                             CalculationWorkspace& workspace) {
     if (calculationMode != SpatialResolvedMode && calculationMode != TimeResolvedMode) {
         Status none = Status::Internal("There is no calculation in this mode.");
         return {none, MessageOfCalculation(none)};

@@ -25,7 +25,7 @@ std::optional<UserMessage> MessageOfCalculation(const Status& status);
 
 // Parses `values` for the menu's `calculationMode` and runs the request. The caller clears
 // its cancel flag before and closes its dialog after.
-CalculationOutcome Calculate(const DialogValues& values, int calculationMode,
-                             SeriesObserver& observer, CalculationWorkspace& workspace);
+CalculationOutcome Calculate(const DialogValues& values, int calculationMode, RunObserver& observer,
+                             CalculationWorkspace& workspace);
 
 }  // namespace korvane

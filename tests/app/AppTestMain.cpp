@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AppTestRegistry.h"
+#include "app/RunWorker.h"
 
 namespace {
 
@@ -27,6 +28,9 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
+    // The tests act on given reports of a run ("stop once picture 2 is shown"): the worker
+    // waits for the window to handle each report.
+    korvane::RunWorker::SetLockstep(true);
     // The program's settings (the recent folders) go to a folder of the tests' own.
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());

@@ -11,7 +11,7 @@
 #include "app/Choosers.h"
 #include "app/MessageBoxes.h"
 #include "app/WindowServices.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 
 namespace korvane::testing {
 

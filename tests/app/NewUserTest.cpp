@@ -32,7 +32,7 @@ class NewUserTest : public QObject {
 
         OptionsDialogFixture fixture;
         COptionsDlg& dialog = fixture.Open(SpatialResolvedMode, example.path().string());
-        fixture.Click("calculateButton");
+        fixture.Calculate();
         QCOMPARE(fixture.boxes.shown.size(), size_t{1});
         QCOMPARE(fixture.boxes.shown[0].text, std::string("Calculation finished successfully."));
         QVERIFY(!dialog.isVisible());

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <memory>
 #include <string>
 
@@ -69,6 +70,16 @@ class OptionsDialogFixture {
     QString Text(const QString& name) const { return Edit(name)->text(); }
     bool Enabled(const QString& name) const { return Find<QWidget>(name)->isEnabled(); }
     void Click(const QString& name) const { Find<QAbstractButton>(name)->click(); }
+
+    // "Calculate!", then the window's event loop runs until the worker is done and the
+    // dialog has ended.
+    void Calculate() const {
+        QSignalSpy finished(dialog.get(), &COptionsDlg::calculationFinished);
+        Click("calculateButton");
+        if (dialog->IsCalculating() && !finished.wait(60000)) {
+            qFatal("the calculation did not end within a minute");
+        }
+    }
 };
 
 }  // namespace korvane::testing

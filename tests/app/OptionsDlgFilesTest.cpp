@@ -106,7 +106,7 @@ class OptionsDlgFilesTest : public QObject {
         dialog.close();
 
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.m_cancel, 1);
+        QVERIFY(dialog.StopRequested());
         const CalculationSetup saved = LoadedFrom(fixture.iniPath());
         QCOMPARE(saved.Radius, 7.0);
         QCOMPARE(saved.FilePath, std::string("/somewhere/else.dat"));

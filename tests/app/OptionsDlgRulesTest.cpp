@@ -47,7 +47,8 @@ class OptionsDlgRulesTest : public QObject {
                      {"densityMaximumBox", 129, 251, 78, 12},
                      {"saveSetupButton", 342, 13, 50, 15},
                      {"calculateButton", 341, 265, 50, 14},
-                     {"progressBar", 5, 305, 390, 15},
+                     {"progressBar", 5, 305, 332, 15},
+                     {"stopButton", 341, 305, 50, 15},
                      {"calculationFrame", 7, 7, 320, 195}};
         for (const auto& box : boxes) {
             QWidget* control = fixture.Find<QWidget>(box.name);
@@ -94,7 +95,7 @@ class OptionsDlgRulesTest : public QObject {
                 "radiusLabel radiusBox pictureSizeFrame fixedSizeCheck widthLabel heightLabel "
                 "widthBox heightBox densityFrame fixedDensityCheck densityMaximumBox "
                 "gaussianCheck cumulativeCheck saveSetupButton loadSetupButton calculateButton "
-                "progressLabel progressBar")
+                "progressLabel progressBar stopButton")
                 .split(' ');
         QCOMPARE(names, expected);
         // The Tab key goes from box to box in that order.

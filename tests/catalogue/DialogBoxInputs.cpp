@@ -9,7 +9,7 @@
 #include "catalogue/CatalogueSupport.h"
 #include "setup/CalculateCommand.h"
 #include "support/DialogInputs.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -21,7 +21,7 @@ using catalogue::PictureNames;
 using testing::CalculateOutcome;
 using testing::NothingWrittenMessage;
 using testing::RadiusMessage;
-using testing::RecordingHost;
+using testing::RecordingObserver;
 using testing::TempDir;
 
 const char* const SmallCloud =
@@ -36,7 +36,7 @@ struct BoxCase {
     int pictures;         // pictures in the folder afterwards
     int pictureWidth;     // size of each picture written (0: not checked)
     int pictureHeight;
-    int cancelAfterDrain;  // the user closes the window after this picture (0: never)
+    int stopAfter;  // the user asks to stop once this picture is shown (0: never)
 };
 
 const char* PictureName(int mode, int direction, int n) {
@@ -54,18 +54,18 @@ TEST_P(DialogBoxInput, GivesItsMessageAndOnlyWholePictures) {
     TempDir folder;
     DialogValues values = PassingValues(folder.write("events.dat", SmallCloud));
     c.edit(values);
-    RecordingHost host;
-    host.cancelAfterDrain = c.cancelAfterDrain;
+    RecordingObserver recorder;
+    recorder.stopAfter = c.stopAfter;
     CalculationWorkspace workspace;
 
-    EXPECT_EQ(CalculateRecorded(values, c.mode, host, workspace), c.outcome);
+    EXPECT_EQ(CalculateRecorded(values, c.mode, recorder, workspace), c.outcome);
 
     if (c.message == nullptr) {
-        EXPECT_TRUE(host.messages.empty());
+        EXPECT_TRUE(recorder.messages.empty());
     } else {
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_NE(host.messages[0].text.find(c.message), std::string::npos)
-            << host.messages[0].text;
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_NE(recorder.messages[0].text.find(c.message), std::string::npos)
+            << recorder.messages[0].text;
     }
     const std::vector<std::string> pictures = PictureNames(folder.path().string());
     ASSERT_EQ(static_cast<int>(pictures.size()), c.pictures);
@@ -176,13 +176,13 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, DialogBoxInput,
                                                        v.zMax = "1000000000.0000001";
                                                        v.numberOfPictures = "9999";
                                                    },
-                                                   O::Cancelled, nullptr, 4, 322, 218, 3},
+                                                   O::Cancelled, nullptr, 3, 322, 218, 3},
                                            BoxCase{"NinetyNineNinetyNineTimeWindows", Time,
                                                    [](DialogValues& v) {
                                                        v.timeEnd = "0.000001";
                                                        v.numberOfPictures = "9999";
                                                    },
-                                                   O::Cancelled, nullptr, 4, 322, 218, 3},
+                                                   O::Cancelled, nullptr, 3, 322, 218, 3},
                                            BoxCase{
                                                "OnePixelPicture", Spatial,
                                                [](DialogValues& v) { v.width = v.height = "1"; },
@@ -231,14 +231,14 @@ TEST(DialogBoxInputs, FiftyThousandEventsRunToTheEnd) {
     DialogValues values = PassingValues(folder.write("events.dat", catalogue::EventLines(50000)));
     values.fixedDensityState = 0;
     values.gaussianState = 1;
-    RecordingHost host;
+    RecordingObserver recorder;
     CalculationWorkspace workspace;
 
-    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, host, workspace),
+    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, recorder, workspace),
               CalculateOutcome::Finished);
     EXPECT_EQ(workspace.events.count, 50000);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, FinishedMessage);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].text, FinishedMessage);
     EXPECT_EQ(PictureNames(folder.path().string()).size(), 2u);
 }
 

@@ -10,7 +10,7 @@
 #include "catalogue/CatalogueSupport.h"
 #include "events/EventFile.h"
 #include "setup/CalculateCommand.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -19,7 +19,7 @@ namespace {
 using catalogue::EventLines;
 using catalogue::PictureNames;
 using testing::CalculateOutcome;
-using testing::RecordingHost;
+using testing::RecordingObserver;
 using testing::TempDir;
 
 struct EventFileCase {
@@ -174,14 +174,14 @@ TEST(EventFileInputs, RefusedFileStopsTheCalculationBeforeAnyPicture) {
     for (const auto& c : cases) {
         TempDir folder;
         const std::string path = folder.write("events.dat", c.content);
-        RecordingHost host;
+        RecordingObserver recorder;
         CalculationWorkspace workspace;
-        EXPECT_EQ(
-            CalculateRecorded(catalogue::PassingValues(path), SpatialResolvedMode, host, workspace),
-            CalculateOutcome::InvalidInput)
+        EXPECT_EQ(CalculateRecorded(catalogue::PassingValues(path), SpatialResolvedMode, recorder,
+                                    workspace),
+                  CalculateOutcome::InvalidInput)
             << c.label;
-        ASSERT_EQ(host.messages.size(), 1u) << c.label;
-        EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
+        ASSERT_EQ(recorder.messages.size(), 1u) << c.label;
+        EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Stop);
         EXPECT_TRUE(PictureNames(folder.path().string()).empty()) << c.label;
     }
 }
@@ -196,11 +196,11 @@ TEST(EventFileInputs, InfiniteCoordinatesDoNotDisturbTheSeries) {
                                            std::string(400, '9') + "\t2\t2\t2\n5\t5\t5\t5\n");
         DialogValues values = catalogue::PassingValues(path);
         values.fixedDensityState = 0;  // the estimate sees the infinite events too
-        RecordingHost host;
+        RecordingObserver recorder;
         CalculationWorkspace workspace;
-        EXPECT_EQ(CalculateRecorded(values, mode, host, workspace), CalculateOutcome::Finished);
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0].text, catalogue::FinishedMessage);
+        EXPECT_EQ(CalculateRecorded(values, mode, recorder, workspace), CalculateOutcome::Finished);
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_EQ(recorder.messages[0].text, catalogue::FinishedMessage);
         EXPECT_EQ(PictureNames(folder.path().string()).size(), 2u);
     }
 }

@@ -13,7 +13,7 @@
 #include "movie/MovieConversion.h"
 #include "setup/CalculateCommand.h"
 #include "support/MovieRun.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -21,7 +21,7 @@ namespace {
 
 using testing::CalculateOutcome;
 using testing::ReadWholeFile;
-using testing::RecordingHost;
+using testing::RecordingObserver;
 using testing::TempDir;
 
 void WritePicture(const TempDir& folder, const std::string& name, int width, int height) {
@@ -55,16 +55,16 @@ TEST_P(MovieFolderInput, GivesItsBoxAndLeavesNoMovie) {
     TempDir movies;
     c.prepare(pictures);
     const std::string movie = movies.write("movie.avi", "older movie");
-    RecordingHost host;
+    RecordingObserver recorder;
 
-    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", recorder),
               c.outcome);
 
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].caption, c.caption);
-    EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
-    EXPECT_NE(host.messages[0].text.find(c.messagePart), std::string::npos)
-        << host.messages[0].text;
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].caption, c.caption);
+    EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Stop);
+    EXPECT_NE(recorder.messages[0].text.find(c.messagePart), std::string::npos)
+        << recorder.messages[0].text;
     EXPECT_EQ(ReadWholeFile(movie), "older movie");
     EXPECT_EQ(catalogue::FolderNames(movies.path().string()),
               std::vector<std::string>{"movie.avi"});
@@ -105,9 +105,9 @@ TEST(MovieFolderInputs, FolderThatIsNoFolder) {
     const std::string plain = movies.write("plain", "x");
     // The empty folder's box; the reason, naming the folder, comes apart from it.
     for (const std::string& folder : {plain, movies.file("missing"), plain + "/sub"}) {
-        RecordingHost host;
+        RecordingObserver recorder;
         const ConversionResult result =
-            ConvertPicturesToMovie(folder, movies.file("movie.avi"), "MJPG", host);
+            ConvertPicturesToMovie(folder, movies.file("movie.avi"), "MJPG", recorder);
         EXPECT_EQ(result.outcome, ConversionOutcome::EmptyFolder);
         ASSERT_TRUE(result.message.has_value());
         EXPECT_EQ(result.message->caption, "Empty folder!");
@@ -123,11 +123,12 @@ TEST(MovieFolderInputs, MovieThatCannotBeWrittenLeavesNothing) {
     const std::string plain = movies.write("plain", "x");
     std::filesystem::create_directory(movies.file("taken.avi"));
     for (const std::string& movie : {plain + "/movie.avi", movies.file("taken.avi")}) {
-        RecordingHost host;
-        EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
-                  ConversionOutcome::Failed);
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0].caption, "Movie not written");
+        RecordingObserver recorder;
+        EXPECT_EQ(
+            testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", recorder),
+            ConversionOutcome::Failed);
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_EQ(recorder.messages[0].caption, "Movie not written");
         EXPECT_EQ(catalogue::FolderNames(movies.path().string()),
                   (std::vector<std::string>{"plain", "taken.avi"}));
     }
@@ -140,9 +141,9 @@ TEST(MovieFolderInputs, OnePixelPictures) {
     for (int n = 1; n <= 3; ++n) {
         WritePicture(pictures, "space000" + std::to_string(n) + ".bmp", 1, 1);
     }
-    RecordingHost host;
+    RecordingObserver recorder;
     ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movies.file("m.avi"),
-                                              "MJPG", host),
+                                              "MJPG", recorder),
               ConversionOutcome::Written);
     EXPECT_EQ(MovieFrames(movies.file("m.avi")), 3);
 }
@@ -155,19 +156,19 @@ TEST(MovieFolderInputs, SeriesOfTheProgramWithAPictureRemoved) {
     const std::string events = folder.write("events.dat", "1\t1\t1\t1\n5\t5\t5\t5\n");
     DialogValues values = catalogue::PassingValues(events);
     values.numberOfPictures = "5";
-    RecordingHost calculation;
+    RecordingObserver calculation;
     CalculationWorkspace workspace;
     ASSERT_EQ(CalculateRecorded(values, TimeResolvedMode, calculation, workspace),
               CalculateOutcome::Finished);
 
-    RecordingHost whole;
+    RecordingObserver whole;
     ASSERT_EQ(testing::ConvertShowingMessages(folder.path().string(), movies.file("whole.avi"),
                                               "MJPG", whole),
               ConversionOutcome::Written);
     EXPECT_EQ(MovieFrames(movies.file("whole.avi")), 5);
 
     std::filesystem::remove(folder.file("time0004.bmp"));
-    RecordingHost damaged;
+    RecordingObserver damaged;
     EXPECT_EQ(testing::ConvertShowingMessages(folder.path().string(), movies.file("damaged.avi"),
                                               "MJPG", damaged),
               ConversionOutcome::Failed);

@@ -11,7 +11,7 @@
 
 #include "catalogue/CatalogueSupport.h"
 #include "setup/CalculateCommand.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -20,7 +20,7 @@ namespace {
 using catalogue::PassingValues;
 using catalogue::PictureNames;
 using testing::CalculateOutcome;
-using testing::RecordingHost;
+using testing::RecordingObserver;
 using testing::TempDir;
 
 const char* const SmallCloud = "1\t1\t1\t0.5\n5\t5\t5\t4.5\n9\t9\t9\t9.5\n";
@@ -33,17 +33,17 @@ TEST(PictureFolderInputs, ReadOnlyFolderEndsWithABoxAndNoPicture) {
         chmod(folder.path().c_str(), 0755);
         GTEST_SKIP() << "this user writes into read-only folders (superuser)";
     }
-    RecordingHost host;
+    RecordingObserver recorder;
     CalculationWorkspace workspace;
 
     const CalculateOutcome outcome =
-        CalculateRecorded(PassingValues(events), SpatialResolvedMode, host, workspace);
+        CalculateRecorded(PassingValues(events), SpatialResolvedMode, recorder, workspace);
     chmod(folder.path().c_str(), 0755);
 
     EXPECT_EQ(outcome, CalculateOutcome::Failed);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_NE(host.messages[0].text.find("space0001.bmp"), std::string::npos);
-    EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_NE(recorder.messages[0].text.find("space0001.bmp"), std::string::npos);
+    EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Stop);
     EXPECT_EQ(testing::NamesBesideTheIndex(folder.path()), std::vector<std::string>{"events.dat"});
 }
 
@@ -56,14 +56,14 @@ TEST(PictureFolderInputs, PictureNameTakenByAFolderStopsTheSeriesThere) {
         std::filesystem::create_directory(folder.file(prefix + "0002.bmp"));
         DialogValues values = PassingValues(events);
         values.numberOfPictures = "4";
-        RecordingHost host;
+        RecordingObserver recorder;
         CalculationWorkspace workspace;
 
-        EXPECT_EQ(CalculateRecorded(values, mode, host, workspace), CalculateOutcome::Failed);
+        EXPECT_EQ(CalculateRecorded(values, mode, recorder, workspace), CalculateOutcome::Failed);
 
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_NE(host.messages[0].text.find(prefix + "0002.bmp"), std::string::npos)
-            << host.messages[0].text;
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_NE(recorder.messages[0].text.find(prefix + "0002.bmp"), std::string::npos)
+            << recorder.messages[0].text;
         // Picture 1 is whole; nothing after the failed one was written, nothing is left half.
         EXPECT_FALSE(catalogue::ReadPicture(folder.file(prefix + "0001.bmp")).empty());
         EXPECT_EQ(
@@ -78,14 +78,14 @@ TEST(PictureFolderInputs, PerspectivePictureNameTakenByAFolder) {
     std::filesystem::create_directory(folder.file("perspective0001.bmp"));
     DialogValues values = PassingValues(events);
     values.direction = 3;
-    RecordingHost host;
+    RecordingObserver recorder;
     CalculationWorkspace workspace;
 
-    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, host, workspace),
+    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, recorder, workspace),
               CalculateOutcome::Failed);
 
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_NE(host.messages[0].text.find("perspective0001.bmp"), std::string::npos);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_NE(recorder.messages[0].text.find("perspective0001.bmp"), std::string::npos);
     EXPECT_EQ(PictureNames(folder.path().string()),
               std::vector<std::string>{"perspective0001.bmp"});  // the folder itself
 }
@@ -96,10 +96,10 @@ TEST(PictureFolderInputs, DamagedOlderPicturesAreReplacedWhole) {
     const std::string events = folder.write("events.dat", SmallCloud);
     folder.write("space0001.bmp", "BM damaged");
     folder.write("space0002.bmp", "");
-    RecordingHost host;
+    RecordingObserver recorder;
     CalculationWorkspace workspace;
 
-    EXPECT_EQ(CalculateRecorded(PassingValues(events), SpatialResolvedMode, host, workspace),
+    EXPECT_EQ(CalculateRecorded(PassingValues(events), SpatialResolvedMode, recorder, workspace),
               CalculateOutcome::Finished);
 
     for (const char* name : {"space0001.bmp", "space0002.bmp"}) {

@@ -11,14 +11,14 @@
 #include "setup/CalculateCommand.h"
 #include "setup/DialogValues.h"
 #include "setup/SetupFile.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 #include "support/TempDir.h"
 
 namespace korvane {
 namespace {
 
 using testing::ReadWholeFile;
-using testing::RecordingHost;
+using testing::RecordingObserver;
 using testing::TempDir;
 
 CalculationSetup KnownSetup() {
@@ -125,11 +125,11 @@ TEST(SetupFileInputs, HugeValueIsCaughtByTheInputChecks) {
             .ok());
     const DialogValues shown = DialogValuesFromSetup(setup);
 
-    RecordingHost host;
-    EXPECT_FALSE(testing::InputPasses(shown, SpatialResolvedMode, host));
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, catalogue::NotNumbersMessage);
-    EXPECT_EQ(host.messages[0].caption, "Invalid input!");
+    RecordingObserver recorder;
+    EXPECT_FALSE(testing::InputPasses(shown, SpatialResolvedMode, recorder));
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].text, catalogue::NotNumbersMessage);
+    EXPECT_EQ(recorder.messages[0].caption, "Invalid input!");
 }
 
 // A save that cannot be made leaves no file, and an existing setup file is either replaced

@@ -13,7 +13,7 @@
 #include "movie/MovieTestPictures.h"
 #include "support/Folders.h"
 #include "support/MovieRun.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -23,7 +23,7 @@ using testing::FolderNames;
 using testing::FrameNumberOf;
 using testing::ReadMovie;
 using testing::ReadWholeFile;
-using testing::RecordingHost;
+using testing::RecordingObserver;
 using testing::TempDir;
 using testing::WriteFramePicture;
 using testing::WriteFrameSeries;
@@ -70,12 +70,12 @@ TEST_P(WholeSeries, BecomesOneFramePerPictureInNumberOrder) {
     TempDir movies;
     WriteFrameSeries(pictures.path().string(), param.prefix, 1, param.pictures, param.size);
     const std::string movie = movies.file("movie.avi");
-    RecordingHost host;
+    RecordingObserver recorder;
 
-    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "FFV1", host),
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "FFV1", recorder),
               ConversionOutcome::Written);
 
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(recorder.messages.empty());
     const std::string bytes = ReadWholeFile(movie);
     ASSERT_GT(bytes.size(), 12u);
     EXPECT_EQ(bytes.substr(0, 4), "RIFF");
@@ -88,10 +88,8 @@ TEST_P(WholeSeries, BecomesOneFramePerPictureInNumberOrder) {
     EXPECT_EQ(content.size, cv::Size(param.size.width + param.size.width % 2,
                                      param.size.height + param.size.height % 2));
     EXPECT_EQ(FrameNumbers(content), OneTo(param.pictures));
-    EXPECT_EQ(host.rangeLower, 1);
-    EXPECT_EQ(host.rangeUpper, param.pictures);
-    EXPECT_EQ(host.positions, OneTo(param.pictures));
-    EXPECT_EQ(host.drains, param.pictures);
+    EXPECT_EQ(recorder.countedTotal, param.pictures);
+    EXPECT_EQ(recorder.positions, OneTo(param.pictures));
     // Nothing but the movie is left beside it.
     EXPECT_EQ(FolderNames(movies.path().string()), std::vector<std::string>{"movie.avi"});
 }
@@ -114,9 +112,9 @@ TEST(MovieConversion, DefaultCodecWritesTheColoursOfThePictures) {
                     cv::Mat(64, 64, CV_8UC3, colours[n - 1]));
     }
     const std::string movie = movies.file("movie.avi");
-    RecordingHost host;
+    RecordingObserver recorder;
 
-    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
+    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", recorder),
               ConversionOutcome::Written);
 
     const testing::MovieContent content = ReadMovie(movie);
@@ -144,21 +142,22 @@ TEST(MovieConversion, TheLargestOrTheNamedSeriesAndOnlyNumberedPicturesCount) {
     std::filesystem::create_directory(pictures.file("space0005.bmp"));  // a folder, not a file
     ::mkfifo(pictures.file("space0004.bmp").c_str(), 0600);             // a pipe, never opened
     const std::string movie = movies.file("movie.avi");
-    RecordingHost host;
+    RecordingObserver recorder;
 
     // Without a name: the series with the most pictures, saying which others it left.
-    ConversionResult result = ConvertPicturesToMovie(pictures.path().string(), movie, "FFV1", host);
+    ConversionResult result =
+        ConvertPicturesToMovie(pictures.path().string(), movie, "FFV1", recorder);
     ASSERT_EQ(result.outcome, ConversionOutcome::Written);
     EXPECT_EQ(FrameNumbers(ReadMovie(movie)), OneTo(5));
     EXPECT_EQ(result.note,
               "The movie shows the series \"time\" (5 pictures); the folder also "
               "holds \"backup\" (1 picture), \"space\" (3 pictures), left out.");
 
-    result = ConvertPicturesToMovie(pictures.path().string(), movie, "FFV1", host, "space");
+    result = ConvertPicturesToMovie(pictures.path().string(), movie, "FFV1", recorder, "space");
     ASSERT_EQ(result.outcome, ConversionOutcome::Written);
     EXPECT_EQ(FrameNumbers(ReadMovie(movie)), OneTo(3));
 
-    result = ConvertPicturesToMovie(pictures.path().string(), movie, "FFV1", host, "spice");
+    result = ConvertPicturesToMovie(pictures.path().string(), movie, "FFV1", recorder, "spice");
     EXPECT_EQ(result.outcome, ConversionOutcome::Failed);
     ASSERT_TRUE(result.message.has_value());
     EXPECT_NE(result.message->text.find("holds no series \"spice\"; it holds: backup, space, time"),
@@ -173,9 +172,9 @@ TEST(MovieConversion, GreyAndFourChannelPicturesBecomeColourFrames) {
     cv::imwrite(pictures.file("space0002.bmp"),
                 cv::Mat(32, 32, CV_8UC4, cv::Scalar(200, 200, 200, 255)));
     const std::string movie = movies.file("movie.avi");
-    RecordingHost host;
+    RecordingObserver recorder;
 
-    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
+    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", recorder),
               ConversionOutcome::Written);
 
     const testing::MovieContent content = ReadMovie(movie);
@@ -188,9 +187,9 @@ TEST(MovieConversion, ReplacesAnOlderMovieOfTheSameName) {
     TempDir movies;
     WriteFrameSeries(pictures.path().string(), "space", 1, 2);
     const std::string movie = movies.write("movie.avi", "an older movie");
-    RecordingHost host;
+    RecordingObserver recorder;
 
-    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
+    ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", recorder),
               ConversionOutcome::Written);
 
     EXPECT_EQ(ReadMovie(movie).centres.size(), 2u);
@@ -210,16 +209,17 @@ TEST(MovieConversion, FolderWithoutNumberedPicturesShowsTheEmptyFolderBox) {
             WriteFramePicture(pictures.file(name), 1);
         }
         const std::string movie = movies.file("movie.avi");
-        RecordingHost host;
+        RecordingObserver recorder;
 
-        EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
-                  ConversionOutcome::EmptyFolder);
+        EXPECT_EQ(
+            testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", recorder),
+            ConversionOutcome::EmptyFolder);
 
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0].text, "Folder does not contain pictures!");
-        EXPECT_EQ(host.messages[0].caption, "Empty folder!");
-        EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
-        EXPECT_EQ(host.rangeCalls, 0);
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_EQ(recorder.messages[0].text, "Folder does not contain pictures!");
+        EXPECT_EQ(recorder.messages[0].caption, "Empty folder!");
+        EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Stop);
+        EXPECT_EQ(recorder.countedPhases, 0);
         EXPECT_TRUE(FolderNames(movies.path().string()).empty());
     }
 }
@@ -260,15 +260,16 @@ TEST_P(BrokenSeries, StopsWithABoxAndLeavesNoMovie) {
     TempDir movies;
     param.prepare(pictures);
     const std::string movie = movies.write("movie.avi", "an older movie");
-    RecordingHost host;
+    RecordingObserver recorder;
 
-    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", recorder),
               ConversionOutcome::Failed);
 
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].caption, "Movie not written");
-    EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
-    EXPECT_NE(host.messages[0].text.find(param.named), std::string::npos) << host.messages[0].text;
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].caption, "Movie not written");
+    EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Stop);
+    EXPECT_NE(recorder.messages[0].text.find(param.named), std::string::npos)
+        << recorder.messages[0].text;
     EXPECT_EQ(ReadWholeFile(movie), "an older movie");
     EXPECT_EQ(FolderNames(movies.path().string()), std::vector<std::string>{"movie.avi"});
 }
@@ -304,9 +305,10 @@ TEST(MovieConversion, LinksPlantedBesideTheMovieAreNotFollowed) {
     }
     const std::string movie = movies.file("movie.avi");
     for (int run = 0; run < 2; ++run) {
-        RecordingHost host;
-        ASSERT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
-                  ConversionOutcome::Written);
+        RecordingObserver recorder;
+        ASSERT_EQ(
+            testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", recorder),
+            ConversionOutcome::Written);
     }
     EXPECT_EQ(ReadWholeFile(victim), "not a movie of yours");
     EXPECT_EQ(FolderNames(outside.path().string()), std::vector<std::string>{"victim.avi"});
@@ -322,11 +324,11 @@ TEST(MovieConversion, AcceptsTheLongestMovieName) {
     TempDir movies;
     WriteFrameSeries(pictures.path().string(), "space", 1, 2);
     const std::string name = std::string(251, 'm') + ".avi";  // 255 characters
-    RecordingHost host;
+    RecordingObserver recorder;
 
-    EXPECT_EQ(
-        testing::ConvertShowingMessages(pictures.path().string(), movies.file(name), "MJPG", host),
-        ConversionOutcome::Written);
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movies.file(name), "MJPG",
+                                              recorder),
+              ConversionOutcome::Written);
     EXPECT_EQ(FolderNames(movies.path().string()), std::vector<std::string>{name});
 }
 
@@ -336,14 +338,14 @@ TEST(MovieConversion, ReportsATargetThatCannotBeWritten) {
     WriteFrameSeries(pictures.path().string(), "space", 1, 2);
     // Below a regular file no folder can exist, whoever runs the test.
     const std::string blocker = movies.write("plain-file", "x");
-    RecordingHost host;
+    RecordingObserver recorder;
 
     EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), blocker + "/sub/movie.avi",
-                                              "MJPG", host),
+                                              "MJPG", recorder),
               ConversionOutcome::Failed);
 
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_NE(host.messages[0].text.find("movie.avi"), std::string::npos);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_NE(recorder.messages[0].text.find("movie.avi"), std::string::npos);
     EXPECT_EQ(FolderNames(movies.path().string()), std::vector<std::string>{"plain-file"});
 }
 
@@ -352,9 +354,9 @@ TEST(MovieConversion, ReportsATargetThatCannotBeWritten) {
 TEST(MovieConversion, ReportsAFolderThatCannotBeListedAsEmpty) {
     TempDir movies;
     for (const std::string& folder : {movies.file("no-such-folder"), movies.write("a-file", "")}) {
-        RecordingHost host;
+        RecordingObserver recorder;
         const ConversionResult result =
-            ConvertPicturesToMovie(folder, movies.file("movie.avi"), "MJPG", host);
+            ConvertPicturesToMovie(folder, movies.file("movie.avi"), "MJPG", recorder);
         EXPECT_EQ(result.outcome, ConversionOutcome::EmptyFolder);
         ASSERT_TRUE(result.message.has_value());
         EXPECT_EQ(result.message->text, "Folder does not contain pictures!");
@@ -378,12 +380,12 @@ TEST(MovieConversion, RefusesACodecThatIsNoFourCharacterCode) {
     WriteFrameSeries(pictures.path().string(), "space", 1, 2);
     for (const std::string& codec :
          std::vector<std::string>{"", "MJP", "MJPGX", std::string("MJ\0G", 4)}) {
-        RecordingHost host;
+        RecordingObserver recorder;
         EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(),
-                                                  movies.file("movie.avi"), codec, host),
+                                                  movies.file("movie.avi"), codec, recorder),
                   ConversionOutcome::Failed);
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_NE(host.messages[0].text.find("codec"), std::string::npos);
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_NE(recorder.messages[0].text.find("codec"), std::string::npos);
         EXPECT_TRUE(FolderNames(movies.path().string()).empty());
     }
 }
@@ -395,14 +397,14 @@ TEST(MovieConversion, CancelStopsAfterTheFrameAndLeavesNoMovie) {
     TempDir movies;
     WriteFrameSeries(pictures.path().string(), "space", 1, 6);
     const std::string movie = movies.file("movie.avi");
-    RecordingHost host;
-    host.cancelAfterDrain = 2;
+    RecordingObserver recorder;
+    recorder.stopAfter = 2;
 
-    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", host),
+    EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movie, "MJPG", recorder),
               ConversionOutcome::Cancelled);
 
-    EXPECT_EQ(host.positions, (std::vector<int>{1, 2}));
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(recorder.positions, (std::vector<int>{1, 2}));
+    EXPECT_TRUE(recorder.messages.empty());
     EXPECT_TRUE(FolderNames(movies.path().string()).empty());
 }
 
@@ -417,9 +419,9 @@ TEST(VideoCodecs, OffersMjpgFirstAndEveryCodecOfferedWritesAMovie) {
     for (const std::string& codec : codecs) {
         EXPECT_EQ(std::count(codecs.begin(), codecs.end(), codec), 1) << codec;
         TempDir movies;
-        RecordingHost host;
+        RecordingObserver recorder;
         EXPECT_EQ(testing::ConvertShowingMessages(pictures.path().string(), movies.file("m.avi"),
-                                                  codec, host),
+                                                  codec, recorder),
                   ConversionOutcome::Written)
             << codec;
         EXPECT_EQ(ReadMovie(movies.file("m.avi")).centres.size(), 3u) << codec;

@@ -22,15 +22,14 @@ namespace {
 using nlohmann::json;
 
 // Records the summary and can stop after picture n.
-class Recorder : public SeriesObserver {
+class Recorder : public RunObserver {
   public:
-    void SeriesStarted(int) override {}
+    void PhaseStarted(RunPhase, long long) override {}
+    void Progress(long long) override {}
     void PictureWritten(const WrittenPicture& picture) override { written.push_back(picture.path); }
-    bool CancelRequested() override {
+    bool ShouldStop() override {
         return cancelAfter > 0 && static_cast<int>(written.size()) >= cancelAfter;
     }
-    void HandleWindowMessages() override {}
-    void Trace(const std::string&) override {}
     void SeriesFinished(const SeriesSummary& s) override {
         summary = s;
         ++finished;

@@ -11,19 +11,19 @@
 #include "series/PerspectiveSeries.h"
 #include "setup/CalculateCommand.h"
 #include "support/Folders.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 #include "support/TempDir.h"
 
 namespace korvane {
 namespace {
 
-using testing::RecordingHost;
+using testing::RecordingObserver;
 using testing::TempDir;
 
 // One perspective calculation in a temporary folder.
 struct Calculation {
     TempDir dir;
-    RecordingHost host;
+    RecordingObserver recorder;
     EventTable events;
     CalculationRequest request;  // the weighting and the cumulative switch; Run() adds the box
     double densityMaximum = 3;
@@ -59,7 +59,7 @@ struct Calculation {
         request.pictureWidth = box.width;
         request.pictureHeight = box.height;
         request.numberOfPictures = box.windows;
-        SeriesContext ctx{host.Observer(), events, request, densityMaximum, work};
+        SeriesContext ctx{recorder, events, request, densityMaximum, work};
         return RunPerspectiveSeries(ctx);
     }
 
@@ -149,12 +149,10 @@ TEST(PerspectiveSeries, SavedPictureSizeProgressAndFinalMessage) {
     const cv::Mat canvas = testing::ReadPicture(calc.Picture(1));
     EXPECT_EQ(canvas.cols, 60 + 500);
     EXPECT_EQ(canvas.rows, 40 + 400);
-    EXPECT_EQ(calc.host.rangeLower, 0);
-    EXPECT_EQ(calc.host.rangeUpper, 5);
-    EXPECT_EQ(calc.host.positions, (std::vector<int>{2, 3, 4, 5}));
-    EXPECT_EQ(calc.host.drains, 4);
+    EXPECT_EQ(calc.recorder.countedTotal, 4);
+    EXPECT_EQ(calc.recorder.positions, (std::vector<int>{1, 2, 3, 4}));
     // The series shows nothing itself; the front end shows the box of its status.
-    EXPECT_TRUE(calc.host.messages.empty());
+    EXPECT_TRUE(calc.recorder.messages.empty());
     const std::optional<UserMessage> box = MessageOfCalculation(result);
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->text, "Calculation finished successfully.");
@@ -190,8 +188,8 @@ TEST(PerspectiveSeries, EndEqualToStartSaysNoPictureWasWritten) {
     const Status result = calc.Run();
     EXPECT_EQ(result.code(), Status::Code::NothingMade);
     EXPECT_EQ(calc.PictureCount(), 0);
-    EXPECT_EQ(calc.host.rangeCalls, 1);
-    EXPECT_TRUE(calc.host.messages.empty());
+    EXPECT_EQ(calc.recorder.countedPhases, 1);
+    EXPECT_TRUE(calc.recorder.messages.empty());
     const std::optional<UserMessage> box = MessageOfCalculation(result);
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->text,
@@ -266,12 +264,12 @@ TEST(PerspectiveSeries, AxisEdgesPointTheFixedWays) {
     EXPECT_GT(PictureRowOf(frame, frame.edgeEnd[0].w), PictureRowOf(frame, frame.edgeStart[0].w));
 }
 
-TEST(PerspectiveSeries, CancelIsNoticedAfterTheNextPicture) {
+TEST(PerspectiveSeries, StopIsNoticedAfterThePictureWritten) {
     Calculation calc;
-    calc.host.cancelAfterDrain = 1;
+    calc.recorder.stopAfter = 1;
     EXPECT_EQ(calc.Run().code(), Status::Code::Cancelled);
-    EXPECT_EQ(calc.PictureCount(), 2);
-    EXPECT_TRUE(calc.host.messages.empty());
+    EXPECT_EQ(calc.PictureCount(), 1);
+    EXPECT_TRUE(calc.recorder.messages.empty());
 }
 
 TEST(PerspectiveSeries, WriteFailureStopsWithTheRenderersMessage) {
@@ -280,8 +278,8 @@ TEST(PerspectiveSeries, WriteFailureStopsWithTheRenderersMessage) {
     const Status result = calc.Run();
     EXPECT_EQ(result.code(), Status::Code::IoError);
     EXPECT_NE(result.message().find("perspective0001.bmp"), std::string::npos) << result.message();
-    EXPECT_TRUE(calc.host.positions.empty());
-    EXPECT_TRUE(calc.host.messages.empty());
+    EXPECT_TRUE(calc.recorder.positions.empty());
+    EXPECT_TRUE(calc.recorder.messages.empty());
 }
 
 TEST(PerspectiveSeries, AbsurdPictureSizeFailsBeforeAnything) {
@@ -292,7 +290,7 @@ TEST(PerspectiveSeries, AbsurdPictureSizeFailsBeforeAnything) {
     EXPECT_EQ(result.code(), Status::Code::NoMemory);
     EXPECT_FALSE(result.message().empty());
     EXPECT_EQ(calc.PictureCount(), 0);
-    EXPECT_EQ(calc.host.rangeCalls, 0);
+    EXPECT_EQ(calc.recorder.countedPhases, 0);
 }
 
 TEST(PerspectiveSeries, KeepsMoreThanTwentyThousandEvents) {

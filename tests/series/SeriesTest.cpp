@@ -15,7 +15,7 @@
 #include "setup/CalculateCommand.h"
 #include "support/EventClouds.h"
 #include "support/Folders.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 #include "support/TempDir.h"
 
 namespace korvane::testing {
@@ -28,7 +28,7 @@ AxisRange& ColumnOf(SpaceBox& box, int column) {
 // One series run: a folder for the pictures, a recording window, a table, the request.
 struct Bench {
     TempDir dir;
-    RecordingHost host;
+    RecordingObserver recorder;
     EventTable events;
     CalculationRequest request;
     double densityMaximum = 1;
@@ -62,7 +62,7 @@ struct Bench {
         return RunSpatial();
     }
     Status RunSpatial() {
-        SeriesContext ctx{host.Observer(), events, request, densityMaximum, work};
+        SeriesContext ctx{recorder, events, request, densityMaximum, work};
         return Traced(RunSpatialSeries(ctx));
     }
     Status Time(double numberOfPictures, double start, double end, bool cumulative,
@@ -74,13 +74,13 @@ struct Bench {
         return RunTime();
     }
     Status RunTime() {
-        SeriesContext ctx{host.Observer(), events, request, densityMaximum, work};
+        SeriesContext ctx{recorder, events, request, densityMaximum, work};
         return Traced(RunTimeSeries(ctx));
     }
     // Keeps the trace lines of the run as the standard output shows them.
     Status Traced(Status status) {
         trace.clear();
-        for (const std::string& line : host.traces) {
+        for (const std::string& line : recorder.traces) {
             trace += line + "\n";
         }
         return status;
@@ -105,8 +105,9 @@ struct Bench {
 
 // The box a front end shows after a series that ran to its end. The series itself shows
 // nothing.
-void ExpectFinishedBox(const Status& status, const RecordingHost& host, const char* what = "") {
-    EXPECT_TRUE(host.messages.empty()) << what;
+void ExpectFinishedBox(const Status& status, const RecordingObserver& recorder,
+                       const char* what = "") {
+    EXPECT_TRUE(recorder.messages.empty()) << what;
     const std::optional<UserMessage> box = MessageOfCalculation(status);
     ASSERT_TRUE(box.has_value()) << what;
     EXPECT_EQ(box->text, "Calculation finished successfully.") << what;
@@ -141,16 +142,14 @@ TEST(SeriesPictureCount, FollowsTheAccumulatedPosition) {
             << c.name;
         EXPECT_EQ(bench.Pictures(), NumberedNames(c.spatial ? "space" : "time", c.expected))
             << c.name;
-        EXPECT_EQ(bench.host.rangeLower, 0) << c.name;
-        EXPECT_EQ(bench.host.rangeUpper, c.progressTop) << c.name;
+        EXPECT_EQ(bench.recorder.countedTotal, c.progressTop - 1) << c.name;
         std::vector<int> positions;
-        for (int n = 2; n <= c.expected + 1; ++n) {
+        for (int n = 1; n <= c.expected; ++n) {
             positions.push_back(n);
         }
-        EXPECT_EQ(bench.host.positions, positions) << c.name;
-        EXPECT_EQ(bench.host.drains, c.expected) << c.name;
+        EXPECT_EQ(bench.recorder.positions, positions) << c.name;
         if (c.expected > 0) {
-            ExpectFinishedBox(result, bench.host, c.name);
+            ExpectFinishedBox(result, bench.recorder, c.name);
         }
     }
 }
@@ -161,7 +160,7 @@ TEST(SeriesPictureCount, StepBelowThePrecisionOfThePositionStopsAfterNPlusOne) {
     const Status result = bench.Spatial(4, 2, 1e9, 1e9 + 1e-7);
     EXPECT_TRUE(result.ok()) << result.message();
     EXPECT_EQ(bench.Pictures(), NumberedNames("space", 5));
-    ExpectFinishedBox(result, bench.host);
+    ExpectFinishedBox(result, bench.recorder);
 }
 
 TEST(SpatialSeries, SliceBoundsAreIncluded) {
@@ -216,15 +215,15 @@ TEST(TimeSeries, WindowsExcludeTheirBoundsUnlessCumulative) {
     }
 }
 
-TEST(Series, CancelAfterPictureNWritesOneMore) {
+TEST(Series, StopAfterPictureNWritesNoMore) {
     for (bool spatial : {true, false}) {
         Bench bench;
-        bench.host.cancelAfterDrain = 3;
+        bench.recorder.stopAfter = 3;
         const Status result = spatial ? bench.Spatial(10, 2, 0, 10) : bench.Time(10, 0, 10, false);
         EXPECT_EQ(result.code(), Status::Code::Cancelled);
-        EXPECT_EQ(bench.Pictures(), NumberedNames(spatial ? "space" : "time", 4));
-        EXPECT_EQ(bench.host.positions, (std::vector<int>{2, 3, 4, 5}));
-        EXPECT_TRUE(bench.host.messages.empty());
+        EXPECT_EQ(bench.Pictures(), NumberedNames(spatial ? "space" : "time", 3));
+        EXPECT_EQ(bench.recorder.positions, (std::vector<int>{1, 2, 3}));
+        EXPECT_TRUE(bench.recorder.messages.empty());
     }
 }
 
@@ -234,8 +233,8 @@ TEST(Series, PictureThatCannotBeWrittenStopsTheSeries) {
     const Status result = bench.Spatial(5, 2, 0, 10);
     EXPECT_EQ(result.code(), Status::Code::IoError);
     EXPECT_NE(result.message().find("space0001.bmp"), std::string::npos) << result.message();
-    EXPECT_TRUE(bench.host.positions.empty());
-    EXPECT_TRUE(bench.host.messages.empty());
+    EXPECT_TRUE(bench.recorder.positions.empty());
+    EXPECT_TRUE(bench.recorder.messages.empty());
 }
 
 // Links planted where pictures used to be written first (space0001.bmp.part, ...), some
@@ -272,8 +271,8 @@ TEST(Series, RasterTooLargeFailsBeforeAnything) {
     EXPECT_EQ(result.code(), Status::Code::NoMemory);
     EXPECT_NE(result.message().find("too large"), std::string::npos) << result.message();
     EXPECT_TRUE(bench.Pictures().empty());
-    EXPECT_EQ(bench.host.rangeCalls, 0);
-    EXPECT_TRUE(bench.host.messages.empty());
+    EXPECT_EQ(bench.recorder.countedPhases, 0);
+    EXPECT_TRUE(bench.recorder.messages.empty());
 }
 
 // The saved rasters of whole series against the literal series, on random clouds. With

@@ -16,7 +16,7 @@
 #include "support/DialogInputs.h"
 #include "support/EventClouds.h"
 #include "support/Folders.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -31,7 +31,7 @@ using testing::PassingValues;
 using testing::PerspectiveInSpatialMessage;
 using testing::PictureNames;
 using testing::RecordedMessage;
-using testing::RecordingHost;
+using testing::RecordingObserver;
 using testing::SmallCloud;
 using testing::TempDir;
 
@@ -125,8 +125,8 @@ class CalculateCommandTest : public ::testing::Test {
     std::map<std::string, std::string> PicturesWithMaximum(const CalculationRequest& request,
                                                            double maximum) {
         const std::unique_ptr<CalculationWorkspace> fresh = FreshTable(request);
-        RecordingHost host;
-        SeriesContext context{host.Observer(), fresh->events, request, maximum, fresh->series};
+        RecordingObserver recorder;
+        SeriesContext context{recorder, fresh->events, request, maximum, fresh->series};
         const Status status = request.kind == CalculationKind::Spatial ? RunSpatialSeries(context)
                               : request.direction == ViewDirection::Perspective
                                   ? RunPerspectiveSeries(context)
@@ -285,10 +285,10 @@ TEST_F(CalculateCommandTest, NoSelectedDirectionIsRefusedAfterTheOtherTests) {
 TEST_F(CalculateCommandTest, FailedValidationRunsNothing) {
     DialogValues values = PassingValues(eventFile);
     values.width = "0";
-    RecordingHost host;
-    EXPECT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
+    RecordingObserver recorder;
+    EXPECT_EQ(CalculateRecorded(values, SpatialResolvedMode, recorder, *workspace),
               CalculateOutcome::InvalidInput);
-    EXPECT_EQ(host.rangeCalls, 0);
+    EXPECT_EQ(recorder.countedPhases, 0);
     EXPECT_TRUE(PicturesInFolder().empty());
 }
 
@@ -352,24 +352,23 @@ TEST_F(CalculateCommandTest, SpatialRunTakesItsAxesFromTheDirection) {
         EXPECT_TRUE(request.weighting.gaussian);
         EXPECT_EQ(request.fixedDensityMaximum, std::optional<double>(2.0));
 
-        RecordingHost host;
-        ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
+        RecordingObserver recorder;
+        ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, recorder, *workspace),
                   CalculateOutcome::Finished)
             << row.what;
         EXPECT_EQ(workspace->events.count, 7);
 
-        // Four slices, progress 0..5, the finish message last.
+        // Four slices counted one by one, the finish message last.
         const std::map<std::string, std::string> written = TakePictures();
         EXPECT_EQ(NamesOf(written), (std::vector<std::string>{"space0001.bmp", "space0002.bmp",
                                                               "space0003.bmp", "space0004.bmp"}))
             << row.what;
-        EXPECT_EQ(host.rangeLower, 0);
-        EXPECT_EQ(host.rangeUpper, 5);
-        EXPECT_EQ(host.positions, (std::vector<int>{2, 3, 4, 5}));
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0].text, FinishedMessage);
-        EXPECT_EQ(host.messages[0].caption, "Information");
-        EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
+        EXPECT_EQ(recorder.countedTotal, 4);
+        EXPECT_EQ(recorder.positions, (std::vector<int>{1, 2, 3, 4}));
+        ASSERT_EQ(recorder.messages.size(), 1u);
+        EXPECT_EQ(recorder.messages[0].text, FinishedMessage);
+        EXPECT_EQ(recorder.messages[0].caption, "Information");
+        EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Information);
         // The fixed maximum, taken as it is, tops the colour scale.
         EXPECT_TRUE(written == PicturesWithMaximum(request, 2.0)) << row.what;
     }
@@ -382,8 +381,8 @@ TEST_F(CalculateCommandTest, WithoutFixedSizeThePicturesAre800PixelsWhateverTheB
     values.height = "30";
     values.direction = 2;
     values.numberOfPictures = "1";
-    RecordingHost host;
-    ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
+    RecordingObserver recorder;
+    ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, recorder, *workspace),
               CalculateOutcome::Finished);
     const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
     EXPECT_EQ(request.pictureWidth, 800.0);
@@ -398,8 +397,8 @@ TEST_F(CalculateCommandTest, AFixedSizeStateOtherThanOneCountsAsUnchecked) {
     values.fixedDensityState = 2;
     values.direction = 2;
     values.numberOfPictures = "1";
-    RecordingHost host;
-    ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
+    RecordingObserver recorder;
+    ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, recorder, *workspace),
               CalculateOutcome::Finished);
     const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
     EXPECT_EQ(request.pictureWidth, 800.0);
@@ -422,8 +421,8 @@ TEST_F(CalculateCommandTest, EmptyRangesGiveAScaleOf1000) {
     values.xMin = "2";
     values.xMax = "2";
     values.numberOfPictures = "3";
-    RecordingHost host;
-    ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
+    RecordingObserver recorder;
+    ASSERT_EQ(CalculateRecorded(values, SpatialResolvedMode, recorder, *workspace),
               CalculateOutcome::Finished);
     const CalculationRequest request = RequestOf(values, SpatialResolvedMode);
     EXPECT_EQ(ViewGeometryOf(request).scale.horizontal, 1000.0);
@@ -453,16 +452,16 @@ TEST_F(CalculateCommandTest, TimeRunTakesItsAxesFromTheDirectionAndKeepsTheDepth
             EXPECT_EQ(request.time.max, 10.0);
             EXPECT_EQ(ScaleOrStep(request.time, request.numberOfPictures), 2.0);
             EXPECT_EQ(request.cumulative, cumulative == 1);
-            RecordingHost host;
-            ASSERT_EQ(CalculateRecorded(values, TimeResolvedMode, host, *workspace),
+            RecordingObserver recorder;
+            ASSERT_EQ(CalculateRecorded(values, TimeResolvedMode, recorder, *workspace),
                       CalculateOutcome::Finished)
                 << row.what;
             EXPECT_EQ(PicturesInFolder(),
                       (std::vector<std::string>{"time0001.bmp", "time0002.bmp", "time0003.bmp",
                                                 "time0004.bmp", "time0005.bmp"}))
                 << row.what;
-            ASSERT_FALSE(host.messages.empty());
-            EXPECT_EQ(host.messages.back().text, FinishedMessage);
+            ASSERT_FALSE(recorder.messages.empty());
+            EXPECT_EQ(recorder.messages.back().text, FinishedMessage);
             for (const std::string& name : PicturesInFolder()) {
                 std::filesystem::remove(folder.path() / name);
             }
@@ -477,8 +476,8 @@ TEST_F(CalculateCommandTest, PerspectiveRunWritesPerspectivePictures) {
         values.fixedDensityState = fixedDensity;
         values.fixedSizeState = 0;  // the perspective picture uses the boxes all the same
         values.numberOfPictures = "2";
-        RecordingHost host;
-        ASSERT_EQ(CalculateRecorded(values, TimeResolvedMode, host, *workspace),
+        RecordingObserver recorder;
+        ASSERT_EQ(CalculateRecorded(values, TimeResolvedMode, recorder, *workspace),
                   CalculateOutcome::Finished);
         const CalculationRequest request = RequestOf(values, TimeResolvedMode);
         EXPECT_EQ(request.direction, ViewDirection::Perspective);
@@ -498,8 +497,8 @@ TEST_F(CalculateCommandTest, PerspectiveRunWritesPerspectivePictures) {
             EXPECT_GT(estimated, 0.0);
             EXPECT_TRUE(written == PicturesWithMaximum(request, estimated));
         }
-        ASSERT_FALSE(host.messages.empty());
-        EXPECT_EQ(host.messages.back().text, FinishedMessage);
+        ASSERT_FALSE(recorder.messages.empty());
+        EXPECT_EQ(recorder.messages.back().text, FinishedMessage);
     }
 }
 
@@ -521,15 +520,15 @@ TEST_F(CalculateCommandTest, AnEventFileThatCannotBeReadRunsNoSeries) {
         const std::string path = folder.write("bad.dat", row.content);
         for (const int mode : {SpatialResolvedMode, TimeResolvedMode}) {
             DialogValues values = PassingValues(path);
-            RecordingHost host;
-            EXPECT_EQ(CalculateRecorded(values, mode, host, *workspace),
+            RecordingObserver recorder;
+            EXPECT_EQ(CalculateRecorded(values, mode, recorder, *workspace),
                       CalculateOutcome::InvalidInput)
                 << row.what;
-            ASSERT_EQ(host.messages.size(), 1u) << row.what;
-            EXPECT_EQ(host.messages[0].caption, "Invalid input!");
-            EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
-            EXPECT_FALSE(host.messages[0].text.empty());
-            EXPECT_EQ(host.rangeCalls, 0) << row.what;
+            ASSERT_EQ(recorder.messages.size(), 1u) << row.what;
+            EXPECT_EQ(recorder.messages[0].caption, "Invalid input!");
+            EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Stop);
+            EXPECT_FALSE(recorder.messages[0].text.empty());
+            EXPECT_EQ(recorder.countedPhases, 0) << row.what;
             EXPECT_TRUE(PicturesInFolder().empty()) << row.what;
         }
     }
@@ -539,39 +538,38 @@ TEST_F(CalculateCommandTest, APictureThatCannotBeWrittenEndsWithAnErrorBox) {
     // A folder where the first picture should go: the picture cannot be saved.
     std::filesystem::create_directory(folder.path() / "space0001.bmp");
     DialogValues values = PassingValues(eventFile);
-    RecordingHost host;
-    EXPECT_EQ(CalculateRecorded(values, SpatialResolvedMode, host, *workspace),
+    RecordingObserver recorder;
+    EXPECT_EQ(CalculateRecorded(values, SpatialResolvedMode, recorder, *workspace),
               CalculateOutcome::Failed);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].caption, "Error");
-    EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
-    EXPECT_NE(host.messages[0].text.find("space0001.bmp"), std::string::npos)
-        << host.messages[0].text;
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].caption, "Error");
+    EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Stop);
+    EXPECT_NE(recorder.messages[0].text.find("space0001.bmp"), std::string::npos)
+        << recorder.messages[0].text;
 }
 
 TEST_F(CalculateCommandTest, APictureTooLargeForTheMemoryEndsWithAnErrorBox) {
     DialogValues values = PassingValues(eventFile);
     values.width = "99999999999";
     values.height = "99999999999";
-    RecordingHost host;
-    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, host, *workspace),
+    RecordingObserver recorder;
+    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, recorder, *workspace),
               CalculateOutcome::Failed);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].caption, "Error");
-    EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].caption, "Error");
+    EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Stop);
     EXPECT_TRUE(PicturesInFolder().empty());
 }
 
-TEST_F(CalculateCommandTest, ClosingTheWindowStopsAfterThePictureInProgress) {
+TEST_F(CalculateCommandTest, AStopEndsTheRunAfterThePictureShown) {
     DialogValues values = PassingValues(eventFile);
     values.numberOfPictures = "8";
-    RecordingHost host;
-    host.cancelAfterDrain = 2;  // closed while picture 3 is computed
-    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, host, *workspace),
+    RecordingObserver recorder;
+    recorder.stopAfter = 2;  // asked once picture 2 is shown; picture 3 was computed ahead
+    EXPECT_EQ(CalculateRecorded(values, TimeResolvedMode, recorder, *workspace),
               CalculateOutcome::Cancelled);
-    EXPECT_EQ(PicturesInFolder(),
-              (std::vector<std::string>{"time0001.bmp", "time0002.bmp", "time0003.bmp"}));
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(PicturesInFolder(), (std::vector<std::string>{"time0001.bmp", "time0002.bmp"}));
+    EXPECT_TRUE(recorder.messages.empty());
 }
 
 }  // namespace

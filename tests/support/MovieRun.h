@@ -1,20 +1,21 @@
 #pragma once
 // The movie conversion as a front end runs it: the box the result asks for goes to the
-// recording host, as the desktop shows it.
+// recording observer, as the desktop shows it.
 
 #include <string>
 
 #include "movie/MovieConversion.h"
-#include "support/RecordingHost.h"
+#include "support/RecordingObserver.h"
 
 namespace korvane::testing {
 
 inline ConversionOutcome ConvertShowingMessages(const std::string& folder,
                                                 const std::string& moviePath,
-                                                const std::string& fourcc, RecordingHost& host) {
-    const ConversionResult result = ConvertPicturesToMovie(folder, moviePath, fourcc, host);
+                                                const std::string& fourcc,
+                                                RecordingObserver& recorder) {
+    const ConversionResult result = ConvertPicturesToMovie(folder, moviePath, fourcc, recorder);
     if (result.message) {
-        host.MessageBoxA(result.message->text, result.message->caption, result.message->icon);
+        recorder.Message(*result.message);
     }
     return result.outcome;
 }

@@ -1,7 +1,6 @@
 #pragma once
-// How a front end follows a calculation: the series' start, each picture as it is written,
-// the user's cancel, a chance to handle window messages, and the engine's trace lines. The
-// Options dialog, korvane-batch and the tests each implement it.
+// What a series tells its front end (through RunObserver) about each picture it writes and
+// about the whole series once it ended.
 
 #include <opencv2/core.hpp>
 #include <string>
@@ -41,33 +40,6 @@ struct SeriesSummary {
     // (0 and empty when none): pictures of the series beyond it are older ones.
     int lastNumberOnDisk = 0;
     std::string lastPathOnDisk;
-};
-
-class SeriesObserver {
-  public:
-    virtual ~SeriesObserver() = default;
-
-    // The series is about to write its first picture. Progress runs from 0 to
-    // `lastPosition` (the number of pictures plus one, truncated); after picture n it
-    // stands at n + 1.
-    virtual void SeriesStarted(int lastPosition) = 0;
-
-    virtual void PictureWritten(const WrittenPicture& picture) = 0;
-
-    // Asked after each picture: true once the user closed the window that runs the work.
-    // The series then stops; the pictures written stay.
-    virtual bool CancelRequested() = 0;
-
-    // After each picture, unless the series stops there for a cancel: let the window handle every
-    // pending message (repaint, a close request) and return at once.
-    virtual void HandleWindowMessages() = 0;
-
-    // A diagnostic line ("input[][] sorted by direction!"); the desktop program sends it to
-    // its standard output.
-    virtual void Trace(const std::string& line) = 0;
-
-    // The series ended; what it wrote. Front ends that do not show it need not listen.
-    virtual void SeriesFinished(const SeriesSummary& summary) { (void)summary; }
 };
 
 }  // namespace korvane
