@@ -181,6 +181,9 @@ void COptionsDlg::OnCalculate() {
         if (outcome.message) {
             MessageBoxA(outcome.message->text, outcome.message->caption, outcome.message->icon);
         }
+        if (outcome.warning) {
+            MessageBoxA(outcome.warning->text, outcome.warning->caption, outcome.warning->icon);
+        }
     } catch (const std::exception& error) {
         // Nothing may escape into the event loop.
         MessageBoxA(error.what(), "Korvane", MessageIcon::Stop);
