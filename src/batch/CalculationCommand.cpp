@@ -10,6 +10,7 @@
 
 #include "BatchHost.h"
 #include "CalculationOptions.h"
+#include "CatalogueOptions.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
@@ -81,9 +82,19 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     // The boxes show rounded texts (a radius of 2.5 shows as 2); the calculation runs on
     // what the boxes show, exactly as after opening the dialog.
     DialogValues values = DialogValuesFromSetup(setup);
+    values.eventFilePath = EventPathBesideSetup(values.eventFilePath, setupPath);
     if (const std::string problem = ApplyCalculationOptions(options, values); !problem.empty()) {
         Say(problem);
         return ExitInvalidInput;
+    }
+    if (options.fitRanges) {
+        if (const std::string problem = FitRangesToEvents(values); !problem.empty()) {
+            Say(problem);
+            return ExitInvalidInput;
+        }
+        Say("ranges fitted to the events: x " + values.xMin + " to " + values.xMax + ", y " +
+            values.yMin + " to " + values.yMax + ", z " + values.zMin + " to " + values.zMax +
+            ", t " + values.timeStart + " to " + values.timeEnd);
     }
 
     WatchForInterrupt();
@@ -96,6 +107,13 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     host.FinishLine();
     if (outcome.message) {
         host.MessageBoxA(outcome.message->text, outcome.message->caption, outcome.message->icon);
+    }
+    if (outcome.warning) {
+        host.MessageBoxA(outcome.warning->text, outcome.warning->caption, outcome.warning->icon);
+    }
+    if (!workspace->catalogue.header.empty() &&
+        outcome.status.code() != Status::Code::InvalidInput) {
+        Say("catalogue: " + workspace->catalogue.Summary());
     }
     if (observer.summary) {
         Say(SummaryText(*observer.summary));
