@@ -67,6 +67,14 @@ bool TakeCatalogueOption(const std::vector<std::string>& arguments, std::size_t&
             problem = "--origin takes latitude and longitude in degrees, e.g. --origin 37.2,37.0";
         }
         options.origin = std::array<double, 2>{lat, lon};
+    } else if (Names(word, "--format-preset")) {
+        const bool given = TakeValue(arguments, i, "--format-preset", value);
+        const std::optional<CataloguePreset> preset = CataloguePresetNamed(value);
+        if (!given || !preset) {
+            problem =
+                "--format-preset takes hypodd, growclust or fdsn, e.g. --format-preset hypodd";
+        }
+        options.preset = preset.value_or(CataloguePreset::None);
     } else if (Names(word, "--unit")) {
         const bool given = TakeValue(arguments, i, "--unit", value);
         if (!given || (value != "km" && value != "m")) {

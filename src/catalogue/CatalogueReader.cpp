@@ -70,6 +70,34 @@ constexpr NameRole KnownNames[] = {
     {"sec", ColumnRole::Second},
 };
 
+// The header each preset stands for, and its separator. hypoDD's x, y and z (metres from
+// the cluster's centroid) are named so that latitude and longitude place the events.
+struct PresetColumns {
+    const char* header;
+    char separator;
+};
+PresetColumns ColumnsOfPreset(CataloguePreset preset) {
+    switch (preset) {
+        case CataloguePreset::HypoDD:
+            return {
+                "id lat lon depth dx_m dy_m dz_m ex ey ez year month day hour minute second "
+                "mag nccp nccs nctp ncts rcc rct cid",
+                ' '};
+        case CataloguePreset::GrowClust:
+            return {
+                "year month day hour minute second evid lat lon depth mag qid cid nbranch "
+                "qnpair qndiffp qndiffs rmsp rmss eh ez et latc lonc depc",
+                ' '};
+        case CataloguePreset::FdsnText:
+            return {
+                "EventID|Time|Latitude|Longitude|Depth/km|Author|Catalog|Contributor|"
+                "ContributorID|MagType|Magnitude|MagAuthor|EventLocationName",
+                '|'};
+        default:
+            return {"", 0};
+    }
+}
+
 // "Depth/km", "Origin Time", "origin_time (UTC)" -> "depth", "origintime", "origintime".
 std::string NormalName(std::string_view name) {
     std::string out;
@@ -496,9 +524,12 @@ class CatalogueBuilder {
             }
             return true;
         }
-        const bool isHeader = !LineHoldsANumber(line);
+        const PresetColumns preset = ColumnsOfPreset(m_options.preset);
+        const bool isHeader = preset.separator == 0 && !LineHoldsANumber(line);
         std::string headerLine;
-        if (isHeader) {
+        if (preset.separator != 0) {
+            headerLine = preset.header;
+        } else if (isHeader) {
             headerLine.assign(line);
         } else if (!m_lastComment.empty()) {
             headerLine = m_lastComment;
@@ -508,7 +539,9 @@ class CatalogueBuilder {
                 " has no header line naming its columns: choose a format or the columns.");
             return false;
         }
-        m_separator = m_options.separator != 0 ? m_options.separator : DetectSeparator(headerLine);
+        m_separator = m_options.separator != 0 ? m_options.separator
+                      : preset.separator != 0  ? preset.separator
+                                               : DetectSeparator(headerLine);
         m_decimalComma = m_separator != ',';
         m_headerText = std::move(headerLine);
         m_splitter.Split(m_headerText, m_separator, m_fields);
@@ -823,6 +856,20 @@ Status ForEachLine(const std::string& path, TakeLine take) {
 
 }  // namespace
 
+std::optional<CataloguePreset> CataloguePresetNamed(std::string_view name) {
+    const std::string normal = NormalName(name);
+    if (normal == "hypodd" || normal == "reloc") {
+        return CataloguePreset::HypoDD;
+    }
+    if (normal == "growclust") {
+        return CataloguePreset::GrowClust;
+    }
+    if (normal == "fdsn" || normal == "fdsntext") {
+        return CataloguePreset::FdsnText;
+    }
+    return std::nullopt;
+}
+
 const char* ColumnRoleName(ColumnRole role) {
     return RoleNames[static_cast<std::size_t>(role)];
 }
@@ -906,7 +953,8 @@ Status ReadEvents(const std::string& path, const CatalogueOptions& options, Even
         *report = CatalogueReport();
         report->columnOf.fill(-1);
     }
-    const bool chosen = !options.columns.empty() || options.separator != 0;
+    const bool chosen = !options.columns.empty() || options.separator != 0 ||
+                        options.preset != CataloguePreset::None;
     if (chosen || StartsWithHeader(path)) {
         return ReadCatalogue(path, options, table, report, maxEvents);
     }

@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogue/CalendarTime.h"
@@ -40,6 +41,17 @@ constexpr int ColumnRoleCount = 16;
 
 enum class LengthUnit { Kilometre, Metre };
 
+// Catalogue formats without a header line of their own, each a column map.
+enum class CataloguePreset {
+    None,       // the file's own header line names the columns
+    HypoDD,     // hypoDD's .reloc: id lat lon depth x y z ex ey ez yr mo dy hr mi sc mag ...
+    GrowClust,  // GrowClust's catalogue: yr mon day hr min sec evid latR lonR depR mag ...
+    FdsnText    // FDSN event text: EventID|Time|Latitude|Longitude|Depth/km|...|Magnitude|...
+};
+
+// "hypodd", "growclust", "fdsn" (any case); none for another name.
+std::optional<CataloguePreset> CataloguePresetNamed(std::string_view name);
+
 // The choices of an import; every default finds the columns by name.
 struct CatalogueOptions {
     // Columns chosen by hand, "role=column" pairs split by commas, a column given by its
@@ -47,6 +59,8 @@ struct CatalogueOptions {
     // lat, lon, depth, elevation, mag, weight, year, month, day, hour, minute, second. x and
     // y given a longitude or latitude column take it as such. Empty: by name only.
     std::string columns;
+    // A format without a header line; its column map stands in for the header.
+    CataloguePreset preset = CataloguePreset::None;
     // The field separator: ',', '\t', ';', '|', or ' ' for runs of blanks; 0 detects it
     // from the header line.
     char separator = 0;

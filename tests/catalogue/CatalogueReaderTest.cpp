@@ -147,6 +147,45 @@ TEST(ReadCatalogue, ReadsEachKindOfDelimitedText) {
     }
 }
 
+TEST(ReadCatalogue, PresetsMapTheColumnsOfFilesWithoutAHeader) {
+    struct Case {
+        CataloguePreset preset;
+        std::string content;
+        double depth, t, magnitude;
+    };
+    const Case cases[] = {
+        {CataloguePreset::HypoDD,
+         "   1  37.17000  37.03000   10.000  -120.5   33.1  -5.0  10.2  11.0  12.9 2023  2  6  "
+         "1 17 34.82  7.8  100  80  50  40  0.1  0.2  3\n",
+         10.0, 4654.82, 7.8},
+        {CataloguePreset::GrowClust,
+         "2023  2  6  1 17  34.820  1001  37.17000  37.03000  10,500  7.80  1  3  5  10  8  6 "
+         " 0.05 0.06  0.1  0.2  0.01  37.1  37.0  10.0\n",
+         10.5, 4654.82, 7.8},
+        {CataloguePreset::FdsnText,
+         "#EventID | Time | Latitude | Longitude | Depth/km | Author | Catalog | Contributor | "
+         "ContributorID | MagType | Magnitude | MagAuthor | EventLocationName\n"
+         "us7000|2023-02-06T01:17:34.820|37.17|37.03|10|us|us|us|us7000|mww|7.8|us|Turkey\n",
+         10.0, 4654.82, 7.8},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        CatalogueOptions options;
+        options.preset = c.preset;
+        EventTable table;
+        CatalogueReport report;
+        const Status status = ReadEvents(dir.write("p.txt", c.content), options, table, &report);
+        ASSERT_TRUE(status.ok()) << status.message();
+        ASSERT_EQ(table.count, 1) << c.content;
+        EXPECT_TRUE(report.geographic);
+        EXPECT_EQ(report.originLatitude, 37.17);
+        EXPECT_EQ(table.rows[0].z, c.depth);
+        EXPECT_NEAR(table.rows[0].t, c.t, 1e-9);
+        ASSERT_EQ(table.weightSource.size(), 1u);
+        EXPECT_EQ(table.weightSource[0], c.magnitude);
+    }
+}
+
 TEST(ReadCatalogue, NamesSkippedRowsFiltersAndRefusesAFileWithoutEvents) {
     TempDir dir;
     std::string content = "lat,lon,depth,time,mag\n";
