@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <new>
 #include <string_view>
 #include <system_error>
@@ -223,7 +224,8 @@ class FieldSplitter {
         return pos;
     }
 
-    std::vector<std::string> m_scratch;
+    // A deque: a field added later never moves the text of one that a view already holds.
+    std::deque<std::string> m_scratch;
 };
 
 // The separator of a header line: the most frequent of TAB, '|', ';' and ',' outside
