@@ -181,30 +181,36 @@ void COptionsDlg::OnCalculate() {
     m_controls.stopButton->setEnabled(true);
     emit calculationStarting();
     // The worker works on its own copy of the values; the workspace is the application's and
-    // outlives the dialog.
-    auto message = std::make_shared<std::optional<UserMessage>>();
+    // outlives the dialog. The boxes to show (the outcome, then a warning) wait for the end.
+    auto messages = std::make_shared<std::vector<UserMessage>>();
     const bool started = m_worker.Start(
         [values = m_values, mode = m_calculationMode, workspace = &m_workspace,
-         message](RunObserver& observer) {
+         messages](RunObserver& observer) {
             try {
-                *message = Calculate(values, mode, observer, *workspace).message;
+                const CalculationOutcome outcome = Calculate(values, mode, observer, *workspace);
+                if (outcome.message) {
+                    messages->push_back(*outcome.message);
+                }
+                if (outcome.warning) {
+                    messages->push_back(*outcome.warning);
+                }
             } catch (const std::exception& error) {
                 // Nothing may escape the worker.
-                *message = UserMessage{error.what(), "Korvane", MessageIcon::Stop};
+                messages->push_back(UserMessage{error.what(), "Korvane", MessageIcon::Stop});
             } catch (...) {
-                *message = UserMessage{"The calculation stopped on an unknown error.", "Korvane",
-                                       MessageIcon::Stop};
+                messages->push_back(UserMessage{"The calculation stopped on an unknown error.",
+                                                "Korvane", MessageIcon::Stop});
             }
         },
-        [this, message] { FinishCalculation(*message); });
+        [this, messages] { FinishCalculation(*messages); });
     if (!started) {
-        FinishCalculation(std::nullopt);
+        FinishCalculation({});
     }
 }
 
-void COptionsDlg::FinishCalculation(const std::optional<UserMessage>& message) {
-    if (message) {
-        ShowMessage(*message);
+void COptionsDlg::FinishCalculation(const std::vector<UserMessage>& messages) {
+    for (const UserMessage& message : messages) {
+        ShowMessage(message);
     }
     m_controls.stopButton->setEnabled(false);
     RestoreCommandsAfterRun();

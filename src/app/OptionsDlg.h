@@ -85,7 +85,7 @@ class COptionsDlg : public QDialog {
     void OnSaveSetup();
     void OnCalculate();
     // On the window's thread once the worker is done: the box, the commands, the end.
-    void FinishCalculation(const std::optional<UserMessage>& message);
+    void FinishCalculation(const std::vector<UserMessage>& messages);
     void ShowMessage(const UserMessage& message);
     // The user asks the run to stop (Stop, Escape, closing).
     void RequestStop();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CalculationOptions.h"
+#include "CatalogueOptions.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
@@ -77,9 +78,19 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     // The boxes show rounded texts (a radius of 2.5 shows as 2); the calculation runs on
     // what the boxes show, exactly as after opening the dialog.
     DialogValues values = DialogValuesFromSetup(setup);
+    values.eventFilePath = EventPathBesideSetup(values.eventFilePath, setupPath);
     if (const std::string problem = ApplyCalculationOptions(options, values); !problem.empty()) {
         Say(problem);
         return ExitInvalidInput;
+    }
+    if (options.fitRanges) {
+        if (const std::string problem = FitRangesToEvents(values); !problem.empty()) {
+            Say(problem);
+            return ExitInvalidInput;
+        }
+        Say("ranges fitted to the events: x " + values.xMin + " to " + values.xMax + ", y " +
+            values.yMin + " to " + values.yMax + ", z " + values.zMin + " to " + values.zMax +
+            ", t " + values.timeStart + " to " + values.timeEnd);
     }
 
     WatchForInterrupt();
@@ -91,6 +102,13 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     observer.FinishLine();
     if (outcome.message) {
         observer.Message(*outcome.message);
+    }
+    if (outcome.warning) {
+        observer.Message(*outcome.warning);
+    }
+    if (!workspace->catalogue.header.empty() &&
+        outcome.status.code() != Status::Code::InvalidInput) {
+        Say("catalogue: " + workspace->catalogue.Summary());
     }
     if (observer.summary) {
         Say(SummaryText(*observer.summary));

@@ -8,6 +8,7 @@
 #include <opencv2/core/utils/logger.hpp>
 #include <system_error>
 
+#include "CatalogueOptions.h"
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "movie/VideoWriter.h"
@@ -39,7 +40,12 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
                 CalculationOptions& options) {
     const std::string& word = arguments[i];
     std::string value;
-    if (word == "--densities") {
+    if (TakeCatalogueOption(arguments, i, options.catalogue, options.problem)) {
+        return;
+    }
+    if (word == "--fit-ranges") {
+        options.fitRanges = true;
+    } else if (word == "--densities") {
         options.densities = true;
     } else if (word == "--no-index") {
         options.noIndex = true;
@@ -93,6 +99,7 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     if (options.eventFile) {
         values.eventFilePath = *options.eventFile;
     }
+    values.catalogue = options.catalogue;
     if (options.format) {
         values.output.format = *options.format;
     }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/CatalogueReader.h"
 #include "picture/PictureFileName.h"
 #include "series/SeriesResults.h"
 #include "setup/DialogValues.h"
@@ -19,6 +20,8 @@ struct CalculationOptions {
     std::optional<PictureFormat> format;      // --format bmp|png
     bool densities = false;                   // --densities
     bool noIndex = false;                     // --no-index
+    CatalogueOptions catalogue;               // --columns, --origin, --unit, ...
+    bool fitRanges = false;                   // --fit-ranges: x, y, z and time from the events
     std::string problem;                      // empty when the arguments make sense
 };
 

@@ -13,6 +13,9 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments);
 // "movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC]".
 int RunMovieCommand(const std::vector<std::string>& arguments);
 
+// "import [OPTIONS] CATALOGUE OUT.dat": the catalogue as a plain event file.
+int RunImportCommand(const std::vector<std::string>& arguments);
+
 // The text of --help.
 std::string HelpText();
 

@@ -12,6 +12,7 @@ Usage:
   korvane-batch spatial SETUP.ini [OPTIONS]
   korvane-batch time SETUP.ini [OPTIONS]
   korvane-batch movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC]
+  korvane-batch import [CATALOGUE OPTIONS] CATALOGUE OUT.dat
   korvane-batch --help | --version
 
 Commands:
@@ -29,6 +30,8 @@ Commands:
               .mp4    avc1 (H.264), else mp4v (MPEG-4)
               .mkv    H264 (H.264), else FFV1 (lossless)
               .webm   VP90 (VP9), else VP80 (VP8)
+  import    Reads a catalogue and writes its events as a plain event file (x TAB y TAB
+            z TAB t, every number with the digits it needs to read back exactly).
 
 Options of spatial and time (before or after SETUP.ini; -- ends the options):
   --events FILE       run the setup on FILE instead of its [File-Path]; the pictures go
@@ -46,8 +49,32 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       picture's file, caption value, ranges, scales, slice or window and
                       its number of events)
                         korvane-batch time examples/perspective.ini --no-index
+  --fit-ranges        set the x, y, z and time ranges to the events' extent, with a
+                      margin of 5 % on each side
+                        korvane-batch spatial --fit-ranges examples/spatial.ini
   --version           print the version and end
                         korvane-batch --version
+
+Catalogues: an event file whose first line names its columns (a header) is read as a
+catalogue: fields split by commas, TABs, ';', '|' or blanks (detected), '#' lines
+skipped, quoted fields, a decimal comma where the separator is no comma. Columns are
+found by name (x/east/easting, y/north/northing, z, depth, elevation, t/time/origin
+time, latitude/lat, longitude/lon, magnitude/mag, weight, year, month, day, hour,
+minute, second); times are seconds or ISO 8601 ("2023-02-06T01:17:34.820Z", UTC when
+no zone is given), latitude and longitude become km east and north of the middle of
+the catalogue, depth (in km) is positive down. A row whose x, y, z or t cannot be read
+is skipped and counted. Options of spatial, time and import:
+  --columns MAP       choose columns by name or number (from 1), e.g.
+                        --columns x=lon,y=lat,z=depth,t=time
+  --format-preset NAME  a catalogue without a header line: hypodd (.reloc), growclust
+                      (its output catalogue) or fdsn (FDSN event text, "|" between fields)
+  --origin LAT,LON    the point that becomes x = y = 0 (default: the middle)
+  --unit km|m         the unit of x, y and z made from latitude, longitude, depth
+  --depth-down        z is depth, positive down (the default); --depth-up: elevation
+  --time-reference ISO  the instant of t = 0 for calendar time (default: midnight UTC
+                      of the earliest event's day)
+  --magnitude MIN[:MAX]  only events of this magnitude
+                        korvane-batch import --magnitude 2.5 catalogue.csv events.dat
 
 SETUP.ini is a setup file as the desktop program's "Save Setup" writes it: lines of
 "[Key]", a TAB and a value ([File-Path], [Direction], [Amin] ... [Radius]). The
@@ -58,7 +85,8 @@ for [File-Path]).
 
 Where the pictures go: into the folder of the event file named by [File-Path] (or
 --events), unless --output-dir names another folder. A
-relative path is taken from the current directory. Existing pictures of the same names
+relative [File-Path] is taken from the setup file's folder, else from the current
+directory; --events from the current directory. Existing pictures of the same names
 are replaced. The files written: the pictures (BMP, or PNG), the series index (JSON)
 and, with --densities, each picture's densities (TIFF).
 
@@ -99,6 +127,7 @@ void ReportUsageError(const std::string& problem) {
                  "korvane-batch: %s\n"
                  "usage: korvane-batch spatial|time SETUP.ini [OPTIONS]\n"
                  "       korvane-batch movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC]\n"
+                 "       korvane-batch import [OPTIONS] CATALOGUE OUT.dat\n"
                  "       korvane-batch --help | --version\n",
                  problem.c_str());
 }

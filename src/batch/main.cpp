@@ -37,6 +37,9 @@ int main(int argc, char** argv) {
     if (command == "time") {
         return RunCalculationCommand(korvane::TimeResolvedMode, rest);
     }
+    if (command == "import") {
+        return RunImportCommand(rest);
+    }
     if (command == "movie") {
         return ExecMovieProgram(rest);
     }

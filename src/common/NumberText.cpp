@@ -118,6 +118,23 @@ std::string FormatExponent(double value) {
     return std::string(buffer, result.ptr);
 }
 
+std::string FormatExponentExact(double value) {
+    std::string text = FormatExponent(value);
+    if (!std::isfinite(value) || ReadDecimal(text) == value) {
+        return text;
+    }
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    return std::string(buffer, result.ptr);
+}
+
+std::string FormatShortest(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
 int TruncateToInt(double value) {
     if (std::isnan(value)) {
         return 0;

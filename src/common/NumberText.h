@@ -32,6 +32,13 @@ std::string FormatFixed(double value, int decimals);
 // printf("%e", value) in the "C" locale: 1.000000e+03.
 std::string FormatExponent(double value);
 
+// FormatExponent(value) when that text reads back as the same number; otherwise the
+// shortest exponent form that does (1.7000864005e+09), so that no digit is lost.
+std::string FormatExponentExact(double value);
+
+// The shortest text that reads back as exactly `value` ("0.1", "1700086400.5", "1e-07").
+std::string FormatShortest(double value);
+
 // The value truncated toward zero to a 32-bit integer; values beyond the range are clamped
 // to it and NaN gives 0, so no input is undefined behaviour.
 int TruncateToInt(double value);

@@ -34,6 +34,9 @@ struct EventTable {
     // a longer event file adds rows.
     std::vector<EventRecord> rows = std::vector<EventRecord>(InitialEventRows);
     int count = 0;
+    // the per-event number a weighting reads (a plain file's fifth column, a catalogue's
+    // weight or magnitude column); empty when the file has none
+    std::vector<double> weightSource;
 };
 
 }  // namespace korvane

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "catalogue/CatalogueReader.h"
 #include "common/Ranges.h"
 #include "density/Kernel.h"
 #include "events/ViewAxes.h"
@@ -55,6 +56,9 @@ struct CalculationRequest {
     bool cumulative = false;                    // windows from the first event on
     std::optional<double> fixedDensityMaximum;  // top of the colour scale, else estimated
     OutputOptions output;                       // file format, density data, index, folder
+    // How a catalogue is read (columns, origin, units, time reference, filters); the
+    // defaults read a plain event file as always and find a catalogue's columns by name.
+    CatalogueOptions catalogue;
 };
 
 }  // namespace korvane

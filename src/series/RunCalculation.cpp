@@ -5,9 +5,9 @@
 #include <string>
 #include <system_error>
 
+#include "catalogue/CatalogueReader.h"
 #include "density/DensityEstimate.h"
 #include "density/PerspectiveMaximum.h"
-#include "events/EventFile.h"
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
 
@@ -40,8 +40,8 @@ Status Calculate(const CalculationRequest& request, RunObserver& observer,
                  CalculationWorkspace& workspace) {
     // The event file passed the input tests, but it may have changed since, or not fit the
     // table: no series runs on a table that does not hold the file.
-    const Status read =
-        ReadEventFile(request.eventFilePath, workspace.events, EventMemoryBudget(), &observer);
+    const Status read = ReadEvents(request.eventFilePath, request.catalogue, workspace.events,
+                                   &workspace.catalogue, EventMemoryBudget(), &observer);
     if (read.code() == Status::Code::Cancelled) {
         return read;
     }

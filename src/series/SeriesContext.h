@@ -25,6 +25,8 @@ using SeriesWorkspace = RasterWork;
 struct CalculationWorkspace {
     EventTable events;
     SeriesWorkspace series;
+    // What the reading of a catalogue found (empty for a plain event file).
+    CatalogueReport catalogue;
 };
 
 // The geometry of a view along an axis: the event columns across, up and in depth, the

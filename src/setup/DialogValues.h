@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "catalogue/CatalogueReader.h"
 #include "setup/CalculationSetup.h"
 
 namespace korvane {
@@ -23,7 +24,8 @@ struct DialogValues {
     int fixedDensityState = 0;
     int gaussianState = 0;
     int cumulativeState = 0;
-    OutputOptions output;  // the "Output Options..." choices, carried along
+    OutputOptions output;        // the "Output Options..." choices, carried along
+    CatalogueOptions catalogue;  // how a catalogue is read, carried along
 
     bool operator==(const DialogValues&) const = default;
 };

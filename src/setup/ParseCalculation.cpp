@@ -76,6 +76,7 @@ CalculationRequest RequestOf(const DialogValues& values, CalculationKind kind) {
         request.fixedDensityMaximum = ReadDecimal(values.densityMaximum);
     }
     request.output = values.output;
+    request.catalogue = values.catalogue;
     return request;
 }
 

@@ -114,7 +114,7 @@ std::string SetupText(const CalculationSetup& setup) {
         const double value = setup.*key.field;
         text += key.key;
         text += '\t';
-        text += key.form == Written::Integer ? FormatInteger(value) : FormatExponent(value);
+        text += key.form == Written::Integer ? FormatInteger(value) : FormatExponentExact(value);
         text += "\r\n";
     }
     AppendOutputKeys(text, setup.Output);

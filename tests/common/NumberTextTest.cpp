@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <utility>
 
 #include "common/NumberText.h"
 
@@ -102,6 +103,18 @@ TEST(Format, MatchesTheCLibraryOnManyValues) {
         EXPECT_EQ(FormatFixed(value, 3), expected);
         std::snprintf(expected, sizeof expected, "%e", value);
         EXPECT_EQ(FormatExponent(value), expected);
+    }
+}
+
+TEST(Format, ExactExponentKeepsTodaysTextUnlessADigitWouldBeLost) {
+    const std::pair<double, const char*> cases[] = {
+        {1000.0, "1.000000e+03"},           {-0.25, "-2.500000e-01"},
+        {1700086400.5, "1.7000864005e+09"}, {0.1 + 0.2, "3.0000000000000004e-01"},
+        {1e-300, "1.000000e-300"},
+    };
+    for (const auto& [value, expected] : cases) {
+        EXPECT_EQ(FormatExponentExact(value), expected);
+        EXPECT_EQ(ReadDecimal(FormatExponentExact(value)), value) << expected;
     }
 }
 

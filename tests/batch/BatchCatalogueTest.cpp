@@ -1,0 +1,110 @@
+// korvane-batch on catalogues: the catalogue options and --fit-ranges, the line for a run
+// whose ranges hold no event, the import command, and a relative event path taken from the
+// setup file's folder.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "events/EventFile.h"
+#include "support/BatchRun.h"
+#include "support/Folders.h"
+#include "support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+using testing::BatchResult;
+using testing::RunBatch;
+using testing::TempDir;
+namespace fs = std::filesystem;
+
+// Far from the setup's 0..10 box: latitude and longitude around 37 N, 37 E, with a row
+// without depth.
+const char* const Catalogue =
+    "# public-style catalogue\n"
+    "time;latitude;longitude;depth/km;mag\n"
+    "2023-02-06T01:17:34.820Z;37,17;37,03;10;7,8\n"
+    "2023-02-06T10:24:49+03:00;38,02;37,20;7,5;7,5\n"
+    "2023-02-07T00:00:00Z;37,50;36,80;;4,0\n"
+    "2023-02-08T12:00:00.000001Z;37,80;36,50;12;3,0\n";
+
+std::string SetupText(const std::string& eventFile) {
+    return "[File-Path]\t" + eventFile +
+           "\r\n[Direction]\t2\r\n[Amin]\t0\r\n[Amax]\t10\r\n[Bmin]\t0\r\n[Bmax]\t10\r\n"
+           "[Cmin]\t0\r\n[Cmax]\t10\r\n[Timestart]\t0\r\n[Timeend]\t10\r\n[Fixedsize]\t1\r\n"
+           "[Width]\t41\r\n[Height]\t41\r\n[Fixeddensity]\t0\r\n[Maxdensity]\t0\r\n"
+           "[Gaussiandistance]\t0\r\n[NoOfPictures]\t2\r\n[Cumulative]\t0\r\n[Radius]\t2\r\n";
+}
+
+class BatchCatalogue : public ::testing::Test {
+  protected:
+    BatchCatalogue() {
+        fs::create_directory(work.path() / "project");
+        work.write("project/quakes.csv", Catalogue);
+        work.write("project/setup.ini", SetupText("quakes.csv"));
+    }
+    BatchResult Run(const std::vector<std::string>& arguments) {
+        return RunBatch(arguments, work.path().string());
+    }
+    TempDir work;
+};
+
+TEST_F(BatchCatalogue, SaysPlainlyWhenNoEventLiesInsideTheRangesAndFitsThemOnRequest) {
+    const BatchResult outside = Run({"spatial", "project/setup.ini"});
+    ASSERT_EQ(outside.exitStatus, 0) << outside.err;
+    EXPECT_NE(outside.err.find("No event inside the ranges: No event lies inside the ranges of "
+                               "this calculation, so the pictures are empty. The events span x "),
+              std::string::npos)
+        << outside.err;
+    EXPECT_NE(outside.err.find("(2023-02-06T01:17:34.820000Z to 2023-02-08T12:00:00.000001Z)"),
+              std::string::npos)
+        << outside.err;
+    EXPECT_NE(outside.err.find("catalogue: 3 events read; 1 row skipped: no depth (line 5)."),
+              std::string::npos)
+        << outside.err;
+
+    const BatchResult fitted =
+        Run({"spatial", "--fit-ranges", "--magnitude", "3:7.6", "project/setup.ini"});
+    ASSERT_EQ(fitted.exitStatus, 0) << fitted.err;
+    EXPECT_EQ(fitted.err.find("No event inside"), std::string::npos) << fitted.err;
+    EXPECT_NE(fitted.err.find("catalogue: 2 events read, 1 outside the magnitude or time range"),
+              std::string::npos)
+        << fitted.err;
+    EXPECT_NE(fitted.err.find("2 pictures written, 2 events read, 0 outside every picture"),
+              std::string::npos)
+        << fitted.err;
+
+    const BatchResult bad = Run({"spatial", "--origin", "95,1", "project/setup.ini"});
+    EXPECT_EQ(bad.exitStatus, 1);
+    EXPECT_NE(bad.err.find("--origin takes latitude and longitude"), std::string::npos);
+}
+
+TEST_F(BatchCatalogue, ImportWritesAPlainFileThatReadsBackExactly) {
+    const BatchResult result =
+        Run({"import", "--unit", "m", "--origin=37,37", "--time-reference", "2023-02-06T00:00:00Z",
+             "project/quakes.csv", "project/quakes.dat"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.err.find("x and y are m east and north of 37, 37"), std::string::npos)
+        << result.err;
+    EventTable table;
+    ASSERT_TRUE(ReadEventFile((work.path() / "project/quakes.dat").string(), table).ok());
+    ASSERT_EQ(table.count, 3);
+    EXPECT_EQ(table.rows[0].t, 4654.82);
+    EXPECT_EQ(table.rows[1].t, 7 * 3600 + 24 * 60 + 49);  // 10:24:49 at +03:00
+    EXPECT_NEAR(table.rows[2].t, 2 * 86400 + 43200 + 0.000001, 1e-9);
+    EXPECT_EQ(table.rows[2].z, 12000.0);
+    // A plain file imported again: the same bytes.
+    ASSERT_EQ(Run({"import", "project/quakes.dat", "project/again.dat"}).exitStatus, 0);
+    EXPECT_EQ(testing::ReadWholeFile(work.file("project/again.dat")),
+              testing::ReadWholeFile(work.file("project/quakes.dat")));
+
+    const BatchResult missing = Run({"import", "project/none.csv", "project/x.dat"});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_FALSE(fs::exists(work.path() / "project/x.dat"));
+}
+
+}  // namespace
+}  // namespace korvane
