@@ -1,8 +1,10 @@
-// "Calculate!" in the Options dialog: the input tests' messages, a whole series, and a series
-// cancelled by closing the dialog.
+// "Calculate!" in the Options dialog: the input tests' messages, a whole series, the window
+// that keeps running while the worker computes, and a run stopped by "Stop" or a close.
 
+#include <QMap>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 
@@ -21,6 +23,17 @@ std::string TinyEventFile(const TempDir& dir) {
         const int x = (i * 7) % 10, y = (i * 3) % 10, z = i / 2;
         text += std::to_string(x) + ".5\t" + std::to_string(y) + ".25\t" + std::to_string(z) +
                 ".5\t" + std::to_string(i / 2) + "\n";
+    }
+    return dir.write("events.dat", text);
+}
+
+// 20,000 events in the same box: reading and estimating take many reports.
+std::string ManyEventsFile(const TempDir& dir) {
+    std::string text;
+    for (int i = 0; i < 20000; ++i) {
+        text += std::to_string(i % 97 % 10) + "." + std::to_string(i % 89) + "\t" +
+                std::to_string(i % 83 % 10) + "." + std::to_string(i % 79) + "\t" +
+                std::to_string(i % 73 % 10) + ".5\t" + std::to_string(i % 10) + "\n";
     }
     return dir.write("events.dat", text);
 }
@@ -117,6 +130,42 @@ class OptionsDlgCalculateTest : public QObject {
         QCOMPARE(dialog.result(), 1);
         // The commands are given back before the dialog ends.
         QVERIFY(fixture.Enabled("calculateButton"));
+    }
+
+    // The window's loop runs while the worker reads, estimates and draws: a timer of the
+    // window fires in each phase; "Stop" during the estimate ends the run without a picture.
+    void theWindowRunsInEveryPhaseAndStopEndsTheRun() {
+        for (const bool stop : {false, true}) {
+            OptionsDialogFixture fixture;
+            CalculationSetup setup = RunnableSetup(ManyEventsFile(fixture.dir));
+            setup.Fixeddensity = 0;
+            setup.Gaussiandistance = 1;
+            COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, setup);
+            auto* bar = fixture.Find<QProgressBar>("progressBar");
+            QMap<QString, int> ticks;  // the timer's ticks by the phase the bar shows
+            QTimer timer;
+            connect(&timer, &QTimer::timeout, &dialog, [&] {
+                const QString phase = bar->format().section(' ', 0, 0);
+                ++ticks[phase];
+                if (stop && phase == "estimating" && fixture.Enabled("stopButton")) {
+                    fixture.Click("stopButton");
+                }
+            });
+            timer.start(0);
+            fixture.Calculate();
+            QVERIFY(ticks.value("reading") > 0);
+            QVERIFY(ticks.value("estimating") > 0);
+            QVERIFY(!fixture.Enabled("stopButton"));
+            if (stop) {
+                QVERIFY(dialog.StopRequested());
+                QCOMPARE(PicturesIn(fixture.dir), 0);
+                QVERIFY(fixture.boxes.shown.empty());
+            } else {
+                QVERIFY(ticks.value("picture") > 0);
+                QCOMPARE(PicturesIn(fixture.dir), 3);
+                QCOMPARE(fixture.boxes.shown.size(), size_t{1});
+            }
+        }
     }
 
     void closingTheDialogStopsTheRunAndWaitsForIt() {
