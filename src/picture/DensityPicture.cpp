@@ -67,21 +67,80 @@ void DrawAxes(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
     Text(canvas, layout.verticalTitle, black);
 }
 
-// The colour scale bar right of the raster: black (0) at the top, the maximum at the bottom,
-// with six labels in fifths of the maximum.
-void DrawColourBar(cv::Mat& canvas, int W, int H, double densityMaximum) {
+// A bar label's text: two decimals, as the linear bar has always had; a decade of the
+// logarithmic bar with as many decimals as it needs (none from 1 up).
+std::string BarLabelText(const BarLabel& label, bool decade) {
+    if (!decade) {
+        return FormatFixed(label.density, 2);
+    }
+    const double decimals = std::max(0.0, -std::round(std::log10(label.density)));
+    return FormatFixed(label.density, static_cast<int>(decimals));
+}
+
+// The classic bar writes each label in the colour of its row; the other maps in black, as
+// their light ends would hardly show on the white canvas.
+cv::Scalar BarLabelColour(const PictureLabels& labels, const cv::Scalar& row) {
+    return labels.colourMap == ColourMap::Classic ? row : cv::Scalar(0, 0, 0);
+}
+
+// A colour bar on a square-root or logarithmic scale: each row has the colour of the density
+// at its place on the scale; the labels at their densities' places, those that would come
+// within a label's height of one already kept left out (0 and the maximum are kept).
+void DrawScaledColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
+    const double densityMaximum = labels.densityMaximum;
     const float maximum = NarrowToFloat(densityMaximum);
+    const ColourFunction colours = ColourFunctionOf(labels.colourMap, labels.scale);
+    const bool log = labels.scale == DensityScale::Log;
+    const double top = log ? std::log1p(densityMaximum) : std::sqrt(densityMaximum);
+    const auto densityAt = [&](double fraction) {
+        const double place = fraction * top;
+        return log ? std::expm1(place) : place * place;
+    };
+    for (int y = RasterTop; y <= H + RasterTop; ++y) {
+        const double fraction = static_cast<double>(y - RasterTop) / H;
+        Line(canvas, W + 190, y, W + 200, y, colours.colour(densityAt(fraction), maximum));
+    }
+    const std::vector<BarLabel> barLabels = ColourBarLabels(labels.scale, densityMaximum);
+    const int bottomRow = H + RasterTop;
+    constexpr int Gap = 14;  // a label's height and a little air
+    int lastRow = -Gap;
+    for (std::size_t i = 0; i < barLabels.size(); ++i) {
+        const BarLabel& label = barLabels[i];
+        const int y = RasterTop + static_cast<int>(std::lround(label.fraction * H));
+        const bool end = i == 0 || i + 1 == barLabels.size();
+        if (!end && (y - lastRow < Gap || bottomRow - y < Gap)) {
+            continue;
+        }
+        const std::string text = BarLabelText(label, log && !end);
+        const int width = TextBox(text, cv::Point(0, 0), TitleScale).width;
+        const int x = std::max(0, std::min(W + 210, canvas.cols - width));
+        Text(canvas, text, x, y, TitleFont,
+             BarLabelColour(labels, colours.colour(label.density, maximum)));
+        lastRow = y;
+    }
+}
+
+// The colour scale bar right of the raster: no density at the top, the maximum at the
+// bottom, with six labels in fifths of the maximum.
+void DrawColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
+    if (labels.scale != DensityScale::Linear) {
+        DrawScaledColourBar(canvas, W, H, labels);
+        return;
+    }
+    const double densityMaximum = labels.densityMaximum;
+    const float maximum = NarrowToFloat(densityMaximum);
+    const auto colourOf = ColourFunctionOf(labels.colourMap, labels.scale).colour;
     int j = 0;
     for (int y = RasterTop; y <= H + RasterTop; ++y) {
         const double value = static_cast<double>(y - RasterTop) / H * densityMaximum;
-        const cv::Scalar colour = DensityToColour(value, maximum);
+        const cv::Scalar colour = colourOf(value, maximum);
         Line(canvas, W + 190, y, W + 200, y, colour);
         if (std::fabs((y - RasterTop) - static_cast<double>(j) * H / 5) < 1) {
             // A label too long for the margin moves left to stay whole inside the picture.
             const std::string text = FormatFixed(j / 5.0 * densityMaximum, 2);
             const int width = TextBox(text, cv::Point(0, 0), TitleScale).width;
             const int x = std::max(0, std::min(W + 210, canvas.cols - width));
-            Text(canvas, text, x, y, TitleFont, colour);
+            Text(canvas, text, x, y, TitleFont, BarLabelColour(labels, colour));
             ++j;
         }
     }
@@ -105,7 +164,7 @@ void DrawFrame(cv::Size rasterSize, const PictureLabels& labels, const cv::Scala
         DrawAxes(frame, W, H, labels);
     }
     if (H > 0) {
-        DrawColourBar(frame, W, H, labels.densityMaximum);
+        DrawColourBar(frame, W, H, labels);
     }
 }
 
