@@ -68,6 +68,9 @@ OutputOptions COutputOptionsDlg::TakeOutput() const {
     output.format = m_png->isChecked() ? PictureFormat::Png : PictureFormat::Bmp;
     output.densities = m_densities->isChecked();
     output.index = m_index->isChecked();
+    // The colours have no control here yet: they stay as the setup file gave them.
+    output.colourMap = m_setup.Output.colourMap;
+    output.scale = m_setup.Output.scale;
     return output;
 }
 

@@ -65,6 +65,20 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
         if (!given || !options.format) {
             options.problem = "--format takes bmp or png, e.g. --format png";
         }
+    } else if (Names(word, "--colour-map")) {
+        const bool given = TakeValue(arguments, i, "--colour-map", value);
+        options.colourMap = ColourMapNamed(value);
+        if (!given || !options.colourMap) {
+            options.problem =
+                "--colour-map takes classic, viridis, inferno, cividis or grey, e.g. "
+                "--colour-map viridis";
+        }
+    } else if (Names(word, "--scale")) {
+        const bool given = TakeValue(arguments, i, "--scale", value);
+        options.scale = DensityScaleNamed(value);
+        if (!given || !options.scale) {
+            options.problem = "--scale takes linear, log or sqrt, e.g. --scale log";
+        }
     } else {
         options.problem = "unknown option " + word;
     }
@@ -102,6 +116,12 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     values.catalogue = options.catalogue;
     if (options.format) {
         values.output.format = *options.format;
+    }
+    if (options.colourMap) {
+        values.output.colourMap = *options.colourMap;
+    }
+    if (options.scale) {
+        values.output.scale = *options.scale;
     }
     if (options.densities) {
         values.output.densities = true;

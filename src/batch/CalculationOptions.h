@@ -1,12 +1,14 @@
 #pragma once
 // The options of "korvane-batch spatial|time": another event file, another output folder,
-// the picture format, density data and the series index, before or after the setup file.
+// the picture format and colours, density data and the series index, before or after the
+// setup file.
 
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "catalogue/CatalogueReader.h"
+#include "picture/ColourScale.h"
 #include "picture/PictureFileName.h"
 #include "series/SeriesResults.h"
 #include "setup/DialogValues.h"
@@ -18,6 +20,8 @@ struct CalculationOptions {
     std::optional<std::string> eventFile;     // --events FILE: the setup runs on this file
     std::optional<std::string> outputFolder;  // --output-dir DIR: the files go there
     std::optional<PictureFormat> format;      // --format bmp|png
+    std::optional<ColourMap> colourMap;       // --colour-map classic|viridis|...
+    std::optional<DensityScale> scale;        // --scale linear|log|sqrt
     bool densities = false;                   // --densities
     bool noIndex = false;                     // --no-index
     CatalogueOptions catalogue;               // --columns, --origin, --unit, ...

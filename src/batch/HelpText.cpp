@@ -42,6 +42,16 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
   --format bmp|png    the pictures' format (default: the setup's [Pictureformat], else
                       bmp); PNG holds the same pixels in about a tenth of the space
                         korvane-batch spatial --format png examples/spatial.ini
+  --colour-map classic|viridis|inferno|cividis|grey
+                      the pictures' colours (default: the setup's [Colourmap], else
+                      classic, the black-blue-green-red scale)
+                        korvane-batch spatial --colour-map viridis examples/spatial.ini
+  --scale linear|log|sqrt
+                      how densities spread over the colours (default: the setup's
+                      [Scale], else linear); log places log(1 + density) against
+                      log(1 + maximum) and labels the colour bar at decades; the
+                      density data stay the plain sums
+                        korvane-batch time --scale log examples/time.ini
   --densities         beside each picture, its densities as a 32-bit float TIFF
                       (space0001.tiff), row 0 at the top like the picture
                         korvane-batch spatial --densities examples/spatial.ini

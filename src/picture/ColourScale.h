@@ -1,9 +1,27 @@
 #pragma once
-// The black-blue-green-red colour scale of the density pictures.
+// The colour scales of the density pictures: the classic black-blue-green-red scale and the
+// perceptually uniform maps, each on a linear, logarithmic or square-root scale.
 
 #include <opencv2/core.hpp>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace korvane {
+
+// The colours from no density to the maximum.
+enum class ColourMap { Classic, Viridis, Inferno, Cividis, Grey };
+
+// How a density is placed between 0 and the maximum: as it is, as log(1 + density) against
+// log(1 + maximum), or as its square root.
+enum class DensityScale { Linear, Log, Sqrt };
+
+// The names used in setup files, the series index and on the command line.
+std::string_view ColourMapName(ColourMap map);
+std::optional<ColourMap> ColourMapNamed(std::string_view name);
+std::string_view DensityScaleName(DensityScale scale);
+std::optional<DensityScale> DensityScaleNamed(std::string_view name);
 
 // The colour (blue, green, red as doubles) of `density` on a scale whose top is `maximum`.
 cv::Scalar DensityToColour(double density, float maximum);
@@ -11,5 +29,25 @@ cv::Scalar DensityToColour(double density, float maximum);
 // The same colour as an 8-bit pixel, each component rounded and saturated as OpenCV does
 // when it sets a pixel from a scalar.
 cv::Vec3b DensityToPixel(double density, float maximum);
+
+// The colour function of one map and scale, chosen once for a series. The classic map on the
+// linear scale is DensityToPixel itself. Every other pairing places the density at a
+// fraction t of the maximum on its scale and takes the nearest of 256 steps of the map. A
+// negative or NaN density is white in every map, as it always was.
+struct ColourFunction {
+    cv::Vec3b (*pixel)(double density, float maximum) = DensityToPixel;
+    cv::Scalar (*colour)(double density, float maximum) = DensityToColour;
+};
+ColourFunction ColourFunctionOf(ColourMap map, DensityScale scale);
+
+// The colour bar's labels: the densities and where they sit, as fractions 0 (top, no
+// density) to 1 (bottom, the maximum) of the bar. Linear and square-root bars keep the six
+// labels at fifths of the bar (the value there); a logarithmic bar has 0, the decades 1, 10,
+// 100, ... below the maximum, and the maximum.
+struct BarLabel {
+    double fraction;
+    double density;
+};
+std::vector<BarLabel> ColourBarLabels(DensityScale scale, double maximum);
 
 }  // namespace korvane

@@ -1,5 +1,6 @@
 #include "picture/DensityPicture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <opencv2/imgcodecs.hpp>
@@ -11,21 +12,17 @@
 #include "common/FloatNarrowing.h"
 #include "common/NumberText.h"
 #include "picture/ColourScale.h"
+#include "picture/FrameLayout.h"
 #include "picture/PictureFiles.h"
 
 namespace korvane {
 
 namespace {
 
-// Where the raster sits on the canvas, and the canvas margins around it.
-constexpr int RasterLeft = 150;
-constexpr int RasterTop = 100;
-
 struct Font {
     double scale;
 };
-constexpr Font LabelFont{0.35};
-constexpr Font TitleFont{0.5};
+constexpr Font TitleFont{TitleScale};
 
 void Text(cv::Mat& canvas, const std::string& text, int x, int y, Font font,
           const cv::Scalar& colour) {
@@ -33,92 +30,117 @@ void Text(cv::Mat& canvas, const std::string& text, int x, int y, Font font,
                 cv::LINE_8, false);
 }
 
+void Text(cv::Mat& canvas, const PlacedText& placed, const cv::Scalar& colour) {
+    Text(canvas, placed.text, placed.origin.x, placed.origin.y, Font{placed.scale}, colour);
+}
+
 void Line(cv::Mat& canvas, int x1, int y1, int x2, int y2, const cv::Scalar& colour) {
     cv::line(canvas, cv::Point(x1, y1), cv::Point(x2, y2), colour, 1, cv::LINE_8, 0);
 }
 
-struct AxisTexts {
-    const char* horizontal;
-    const char* vertical;
-    const char* captionAxis;  // "x", "y" or "z": the caption names the slice position
-};
-
-AxisTexts TextsFor(ViewDirection direction) {
-    switch (direction) {
-        case ViewDirection::AlongX:
-            return {"y [m]", "z [m]", "x"};
-        case ViewDirection::AlongY:
-            return {"x [m]", "z [m]", "y"};
-        case ViewDirection::AlongZ:
-            return {"x [m]", "y [m]", "z"};
-        default:
-            return {"", "", ""};
-    }
-}
-
-// A tick step of W / 10 pixels is zero for rasters under 10 pixels; one pixel then keeps
-// the tick loop moving.
-int TickStep(int size) {
-    return size / 10 > 0 ? size / 10 : 1;
-}
-
 // The caption above the raster: the slice position, or the window's end.
-void DrawCaption(cv::Mat& canvas, int W, const PictureLabels& labels, double captionValue) {
-    const AxisTexts texts = TextsFor(labels.direction);
-    std::string caption;
-    if (labels.kind == PictureKind::Spatial) {
-        if (texts.captionAxis[0] != '\0') {
-            caption = std::string(texts.captionAxis) + ": " + FormatFixed(captionValue, 4) + " m";
-        }
-    } else {
-        caption = "Time: " + FormatFixed(captionValue, 1) + " sec";
-    }
-    if (!caption.empty()) {
-        Text(canvas, caption, W, 60, TitleFont, cv::Scalar(0, 0, 0));
+void DrawCaption(cv::Mat& canvas, cv::Size rasterSize, const PictureLabels& labels,
+                 double captionValue) {
+    const PlacedText caption = LayoutCaption(rasterSize, labels, captionValue);
+    if (!caption.text.empty()) {
+        Text(canvas, caption, cv::Scalar(0, 0, 0));
     }
 }
 
 // Ticks, tick labels and titles of both axes.
 void DrawAxes(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
     const cv::Scalar black(0, 0, 0);
-    const AxisTexts texts = TextsFor(labels.direction);
-    const double hMin = labels.ranges.horizontal.min;
-    const double hMax = labels.ranges.horizontal.max;
-    const double vMin = labels.ranges.vertical.min;
-    const double vMax = labels.ranges.vertical.max;
-
-    const int sx = TickStep(W);
-    // The counter bounds the loop as well as x, so it ends even for an absurd width.
-    for (long long i = 0; RasterLeft + i * sx <= static_cast<long long>(W) + RasterLeft; ++i) {
-        const int x = static_cast<int>(RasterLeft + i * sx);
+    const FrameLayout layout = LayoutFrame(cv::Size(W, H), labels);
+    for (int x : layout.tickColumns) {
         Line(canvas, x, H + RasterTop, x, H + RasterTop + 10, black);
-        const double value = hMin + (hMax - hMin) * static_cast<double>(i) / 10;
-        Text(canvas, FormatFixed(value, 3), x, H + RasterTop + 20, LabelFont, black);
     }
-    Text(canvas, texts.horizontal, W / 2 + RasterLeft, H + RasterTop + 60, TitleFont, black);
-
-    const int sy = TickStep(H);
-    for (long long i = 0; RasterTop + i * sy <= static_cast<long long>(H) + RasterTop; ++i) {
-        const int y = static_cast<int>(RasterTop + i * sy);
+    for (const PlacedText& label : layout.horizontalLabels) {
+        Text(canvas, label, black);
+    }
+    Text(canvas, layout.horizontalTitle, black);
+    for (int y : layout.tickRows) {
         Line(canvas, RasterLeft - 10, y, RasterLeft, y, black);
-        const double value = vMax - (vMax - vMin) * static_cast<double>(i) / 10;
-        Text(canvas, FormatFixed(value, 3), 100, y, LabelFont, black);
     }
-    // Half the height plus 150, not plus the raster's top: the title sits a little low.
-    Text(canvas, texts.vertical, 20, H / 2 + 150, TitleFont, black);
+    for (const PlacedText& label : layout.verticalLabels) {
+        Text(canvas, label, black);
+    }
+    Text(canvas, layout.verticalTitle, black);
 }
 
-// The colour scale bar right of the raster: black (0) at the top, the maximum at the bottom,
-// with six labels in fifths of the maximum.
-void DrawColourBar(cv::Mat& canvas, int W, int H, double densityMaximum) {
+// A bar label's text: two decimals, as the linear bar has always had; a decade of the
+// logarithmic bar with as many decimals as it needs (none from 1 up).
+std::string BarLabelText(const BarLabel& label, bool decade) {
+    if (!decade) {
+        return FormatFixed(label.density, 2);
+    }
+    const double decimals = std::max(0.0, -std::round(std::log10(label.density)));
+    return FormatFixed(label.density, static_cast<int>(decimals));
+}
+
+// The classic bar writes each label in the colour of its row; the other maps in black, as
+// their light ends would hardly show on the white canvas.
+cv::Scalar BarLabelColour(const PictureLabels& labels, const cv::Scalar& row) {
+    return labels.colourMap == ColourMap::Classic ? row : cv::Scalar(0, 0, 0);
+}
+
+// A colour bar on a square-root or logarithmic scale: each row has the colour of the density
+// at its place on the scale; the labels at their densities' places, those that would come
+// within a label's height of one already kept left out (0 and the maximum are kept).
+void DrawScaledColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
+    const double densityMaximum = labels.densityMaximum;
     const float maximum = NarrowToFloat(densityMaximum);
+    const ColourFunction colours = ColourFunctionOf(labels.colourMap, labels.scale);
+    const bool log = labels.scale == DensityScale::Log;
+    const double top = log ? std::log1p(densityMaximum) : std::sqrt(densityMaximum);
+    const auto densityAt = [&](double fraction) {
+        const double place = fraction * top;
+        return log ? std::expm1(place) : place * place;
+    };
+    for (int y = RasterTop; y <= H + RasterTop; ++y) {
+        const double fraction = static_cast<double>(y - RasterTop) / H;
+        Line(canvas, W + 190, y, W + 200, y, colours.colour(densityAt(fraction), maximum));
+    }
+    const std::vector<BarLabel> barLabels = ColourBarLabels(labels.scale, densityMaximum);
+    const int bottomRow = H + RasterTop;
+    constexpr int Gap = 14;  // a label's height and a little air
+    int lastRow = -Gap;
+    for (std::size_t i = 0; i < barLabels.size(); ++i) {
+        const BarLabel& label = barLabels[i];
+        const int y = RasterTop + static_cast<int>(std::lround(label.fraction * H));
+        const bool end = i == 0 || i + 1 == barLabels.size();
+        if (!end && (y - lastRow < Gap || bottomRow - y < Gap)) {
+            continue;
+        }
+        const std::string text = BarLabelText(label, log && !end);
+        const int width = TextBox(text, cv::Point(0, 0), TitleScale).width;
+        const int x = std::max(0, std::min(W + 210, canvas.cols - width));
+        Text(canvas, text, x, y, TitleFont,
+             BarLabelColour(labels, colours.colour(label.density, maximum)));
+        lastRow = y;
+    }
+}
+
+// The colour scale bar right of the raster: no density at the top, the maximum at the
+// bottom, with six labels in fifths of the maximum.
+void DrawColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
+    if (labels.scale != DensityScale::Linear) {
+        DrawScaledColourBar(canvas, W, H, labels);
+        return;
+    }
+    const double densityMaximum = labels.densityMaximum;
+    const float maximum = NarrowToFloat(densityMaximum);
+    const auto colourOf = ColourFunctionOf(labels.colourMap, labels.scale).colour;
     int j = 0;
     for (int y = RasterTop; y <= H + RasterTop; ++y) {
         const double value = static_cast<double>(y - RasterTop) / H * densityMaximum;
-        const cv::Scalar colour = DensityToColour(value, maximum);
+        const cv::Scalar colour = colourOf(value, maximum);
         Line(canvas, W + 190, y, W + 200, y, colour);
         if (std::fabs((y - RasterTop) - static_cast<double>(j) * H / 5) < 1) {
-            Text(canvas, FormatFixed(j / 5.0 * densityMaximum, 2), W + 210, y, TitleFont, colour);
+            // A label too long for the margin moves left to stay whole inside the picture.
+            const std::string text = FormatFixed(j / 5.0 * densityMaximum, 2);
+            const int width = TextBox(text, cv::Point(0, 0), TitleScale).width;
+            const int x = std::max(0, std::min(W + 210, canvas.cols - width));
+            Text(canvas, text, x, y, TitleFont, BarLabelColour(labels, colour));
             ++j;
         }
     }
@@ -142,7 +164,7 @@ void DrawFrame(cv::Size rasterSize, const PictureLabels& labels, const cv::Scala
         DrawAxes(frame, W, H, labels);
     }
     if (H > 0) {
-        DrawColourBar(frame, W, H, labels.densityMaximum);
+        DrawColourBar(frame, W, H, labels);
     }
 }
 
@@ -194,7 +216,6 @@ cv::Mat SeriesCanvas::PaintArea(int slotIndex, const cv::Mat& prepared) {
 
 const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, double captionValue) {
     Slot& slot = m_slots[slotIndex % 2];
-    const int W = m_raster.width;
     if (!FrameSlot(slot)) {
         // Only the caption changes above the raster: its band gets the frame's pixels back.
         const cv::Rect band(0, 0, m_frame.cols, RasterTop);
@@ -210,7 +231,7 @@ const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, doubl
         }
     }
     if (m_labels.kind != PictureKind::Perspective) {
-        DrawCaption(slot.canvas, W, m_labels, captionValue);
+        DrawCaption(slot.canvas, m_raster, m_labels, captionValue);
     }
     return slot.canvas;
 }

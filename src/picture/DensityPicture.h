@@ -9,6 +9,7 @@
 #include "common/Ranges.h"
 #include "common/Status.h"
 #include "events/ViewAxes.h"
+#include "picture/ColourScale.h"
 #include "picture/PictureFileName.h"
 #include "picture/PictureFiles.h"
 
@@ -26,7 +27,9 @@ struct PictureLabels {
     double captionValue = 0;                          // slice position or window end
     ViewDirection direction = ViewDirection::AlongZ;  // axis titles and caption axis
     PictureKind kind = PictureKind::Spatial;
-    double densityMaximum = 0;  // the colour bar's bottom label
+    double densityMaximum = 0;                  // the colour bar's bottom label
+    ColourMap colourMap = ColourMap::Classic;   // the colour bar's colours
+    DensityScale scale = DensityScale::Linear;  // and how its labels are spaced
 };
 
 // The labelled pictures of one series. The frame (white canvas, ticks, tick labels, titles,

@@ -9,6 +9,7 @@
 #include "common/Ranges.h"
 #include "density/Kernel.h"
 #include "events/ViewAxes.h"
+#include "picture/ColourScale.h"
 #include "picture/PictureFileName.h"
 
 namespace korvane {
@@ -35,6 +36,10 @@ struct OutputOptions {
     bool index = true;       // space.json, time.json or perspective.json beside the pictures
     std::string folder;      // where the files go; empty: the folder of the event file
                              // (set for one run, never kept in a setup file)
+    // The pictures' colours: the classic black-blue-green-red map on a linear scale by
+    // default. The density data and the index keep the raw densities whatever these are.
+    ColourMap colourMap = ColourMap::Classic;
+    DensityScale scale = DensityScale::Linear;
 
     bool operator==(const OutputOptions&) const = default;
 };

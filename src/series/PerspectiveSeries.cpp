@@ -74,6 +74,10 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
     steps.labels.direction = ViewDirection::Perspective;
     steps.labels.kind = PictureKind::Perspective;
     steps.labels.densityMaximum = ctx.densityMaximum;
+    steps.labels.colourMap = ctx.request.output.colourMap;
+    steps.labels.scale = ctx.request.output.scale;
+    const ColourFunction colours =
+        ColourFunctionOf(ctx.request.output.colourMap, ctx.request.output.scale);
     steps.field = &fill.field;
     steps.densityArea = cv::Size(box.width, box.height);
     steps.extent = {{frame.uMin, frame.uMax}, {frame.wMin, frame.wMax}};
@@ -87,7 +91,7 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
         window.t0 = t0;
         window.end = t0 + dt;
         picture.setTo(cv::Scalar(0, 0, 0));
-        FillPerspectiveWindow(frame, window, picture, fill);
+        FillPerspectiveWindow(frame, window, picture, fill, colours);
         DrawPerspectiveLabels(frame, window.end, picture);
         facts.bounds = {t0, window.end};
         facts.run = WindowRun(ctx.events, t0, window.end, window.cumulative, previous);

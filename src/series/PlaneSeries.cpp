@@ -1,5 +1,6 @@
 #include "series/PlaneSeries.h"
 
+#include "common/FloatNarrowing.h"
 #include "density/DensityGrid.h"
 #include "density/EventRuns.h"
 #include "events/EventOrdering.h"
@@ -39,6 +40,10 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     if (!rasterMade.ok()) {
         return rasterMade;
     }
+    // Pixels no event reaches show the colour of no density, black in the classic map.
+    ctx.work.colours = ColourFunctionOf(request.output.colourMap, request.output.scale);
+    const cv::Vec3b none = ctx.work.colours.pixel(0.0, NarrowToFloat(ctx.densityMaximum));
+    ctx.work.raster.setTo(cv::Scalar(none[0], none[1], none[2]));
 
     if (Status sorted = SortEventsAsPhase(ctx, spatial ? axes.depth : TimeColumn); !sorted.ok()) {
         return sorted;
@@ -68,6 +73,8 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.labels.direction = request.direction;
     steps.labels.kind = kind.pictureKind;
     steps.labels.densityMaximum = ctx.densityMaximum;
+    steps.labels.colourMap = request.output.colourMap;
+    steps.labels.scale = request.output.scale;
     steps.field = &ctx.work.field;
     steps.densityArea = ctx.work.raster.size();
     steps.extent = ranges;

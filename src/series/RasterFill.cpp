@@ -19,27 +19,29 @@ void FillDensityGrid(const DensityGrid& grid, const EventRecord* run, int count,
     cv::Mat& raster = target != nullptr ? *target : work.raster;
     if (tests.gaussian) {
         ComputePlaneDensities(grid, run, count, tests, work.field);
-        PaintDensityField(work.field, maximum, 0, grid.height - 1, work.countColours, raster);
+        PaintDensityField(work.field, maximum, 0, grid.height - 1, work.countColours, raster,
+                          work.colours);
         return;
     }
     // Counts are painted row by row as the fill makes them.
     const int bottom = grid.height - 1;
     const CountRowVisitor paintRow = [&](int row, const int* counts, int highest) {
         PaintCountRow(counts, work.field.columns, highest, maximum, work.countColours,
-                      raster.ptr<unsigned char>(bottom - row));
+                      raster.ptr<unsigned char>(bottom - row), work.colours);
     };
     ComputePlaneDensities(grid, run, count, tests, work.field, &paintRow);
 }
 
 void FillPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindow& window,
-                           cv::Mat& picture, PerspectiveFillWork& work) {
+                           cv::Mat& picture, PerspectiveFillWork& work,
+                           const ColourFunction& colours) {
     if (frame.width <= 0 || frame.height <= 0) {
         return;
     }
     ComputePerspectiveDensities(frame, window, work);
-    CountColours colours;
+    CountColours countColours;
     PaintDensityField(work.field, window.maximum, PerspectiveAreaLeft,
-                      PerspectiveAreaTop + frame.height - 1, colours, picture);
+                      PerspectiveAreaTop + frame.height - 1, countColours, picture, colours);
 }
 
 }  // namespace korvane

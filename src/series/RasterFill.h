@@ -18,6 +18,7 @@ void FillDensityGrid(const DensityGrid& grid, const EventRecord* run, int count,
 // Sets every pixel of the density area (columns 100 .. width + 99, rows 100 .. height + 99
 // of `picture`) to the colour of its density in the window.
 void FillPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindow& window,
-                           cv::Mat& picture, PerspectiveFillWork& work);
+                           cv::Mat& picture, PerspectiveFillWork& work,
+                           const ColourFunction& colours = {});
 
 }  // namespace korvane

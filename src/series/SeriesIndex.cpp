@@ -72,9 +72,18 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
         {"cumulative", request.cumulative},
         {"densityMaximum", ctx.densityMaximum},
         {"densityMaximumFixed", request.fixedDensityMaximum.has_value()},
-        {"complete", complete},
-        {"pictures", std::move(list)},
     };
+    // The colour settings only when not at their defaults, so an index of default pictures
+    // reads as it always did.
+    const OutputOptions defaults;
+    if (request.output.colourMap != defaults.colourMap) {
+        index["colourMap"] = std::string(ColourMapName(request.output.colourMap));
+    }
+    if (request.output.scale != defaults.scale) {
+        index["colourScale"] = std::string(DensityScaleName(request.output.scale));
+    }
+    index["complete"] = complete;
+    index["pictures"] = std::move(list);
     // Invalid UTF-8 in a path is replaced rather than refused: the index stays readable.
     return index.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
 }

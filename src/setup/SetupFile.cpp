@@ -57,6 +57,8 @@ constexpr NumberKey NumberKeys[] = {
 constexpr const char* PictureFormatKey = "[Pictureformat]";  // BMP or PNG
 constexpr const char* DensityDataKey = "[Densitydata]";      // 1: a TIFF of densities
 constexpr const char* SeriesIndexKey = "[Seriesindex]";      // 0: no series index
+constexpr const char* ColourMapKey = "[Colourmap]";          // viridis, inferno, ...
+constexpr const char* ScaleKey = "[Scale]";                  // log or sqrt
 
 void AppendLine(std::string& text, const char* key, std::string_view value) {
     text += key;
@@ -76,10 +78,16 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
     if (output.index != defaults.index) {
         AppendLine(text, SeriesIndexKey, output.index ? "1" : "0");
     }
+    if (output.colourMap != defaults.colourMap) {
+        AppendLine(text, ColourMapKey, ColourMapName(output.colourMap));
+    }
+    if (output.scale != defaults.scale) {
+        AppendLine(text, ScaleKey, DensityScaleName(output.scale));
+    }
 }
 
 // An output key's value; false for a key that is none of them. A format other than BMP or
-// PNG leaves the format as it was.
+// PNG leaves the format as it was; so does an unknown colour map or scale.
 bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_view value) {
     if (key == PictureFormatKey) {
         output.format = PictureFormatNamed(value).value_or(output.format);
@@ -91,6 +99,14 @@ bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_vie
     }
     if (key == SeriesIndexKey) {
         output.index = ReadDecimal(value) != 0.0;
+        return true;
+    }
+    if (key == ColourMapKey) {
+        output.colourMap = ColourMapNamed(value).value_or(output.colourMap);
+        return true;
+    }
+    if (key == ScaleKey) {
+        output.scale = DensityScaleNamed(value).value_or(output.scale);
         return true;
     }
     return false;

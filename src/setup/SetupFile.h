@@ -1,6 +1,7 @@
 #pragma once
 // The setup file: nineteen lines of "[Key]", a TAB and a value, then the output keys
-// ([Pictureformat], [Densitydata], [Seriesindex]), each only when it differs from its default.
+// ([Pictureformat], [Densitydata], [Seriesindex], [Colourmap], [Scale]), each only when it
+// differs from its default.
 
 #include <string>
 

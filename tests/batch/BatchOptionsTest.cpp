@@ -10,6 +10,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/BatchRun.h"
@@ -106,6 +107,35 @@ TEST_F(BatchOptions, TheSetupFilesOwnChoicesApplyAndOptionsOverrideThem) {
     EXPECT_TRUE(fs::exists(work.path() / "data/time0004.bmp"));
 }
 
+// The colour options change the pictures and say so in the index; the density data stay
+// the plain sums.
+TEST_F(BatchOptions, ColourMapAndScaleChangeOnlyThePictures) {
+    const auto run = [&](const std::vector<std::string>& extra, const std::string& folder) {
+        std::vector<std::string> call = {"spatial", "setup.ini", "--densities", "--output-dir",
+                                         folder};
+        call.insert(call.end(), extra.begin(), extra.end());
+        const BatchResult result = Run(call);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        const fs::path at = work.path() / folder;
+        return std::pair{cv::imread((at / "space0002.bmp").string(), cv::IMREAD_UNCHANGED),
+                         cv::imread((at / "space0002.tiff").string(), cv::IMREAD_UNCHANGED)};
+    };
+    const auto plain = run({}, "plain");
+    const auto viridis = run({"--colour-map", "viridis"}, "viridis");
+    const auto log = run({"--scale=log"}, "log");
+    for (const auto* other : {&viridis, &log}) {
+        EXPECT_GT(cv::norm(plain.first, other->first, cv::NORM_L1), 0.0);
+        EXPECT_EQ(cv::norm(plain.second, other->second, cv::NORM_INF), 0.0);
+    }
+    const std::string index = testing::ReadWholeFile(work.file("viridis/space.json"));
+    EXPECT_NE(index.find("\"colourMap\": \"viridis\""), std::string::npos);
+    EXPECT_EQ(index.find("\"colourScale\""), std::string::npos);
+    EXPECT_NE(testing::ReadWholeFile(work.file("log/space.json")).find("\"colourScale\": \"log\""),
+              std::string::npos);
+    EXPECT_EQ(testing::ReadWholeFile(work.file("plain/space.json")).find("colourMap"),
+              std::string::npos);
+}
+
 TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
     work.write("blocker", "a file, not a folder");
     const std::vector<std::vector<std::string>> calls = {
@@ -114,6 +144,9 @@ TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
         {"spatial", "--output-dir"},
         {"spatial", "setup.ini", "--format", "gif"},
         {"spatial", "setup.ini", "--format"},
+        {"spatial", "setup.ini", "--colour-map", "jet"},
+        {"spatial", "setup.ini", "--scale"},
+        {"spatial", "setup.ini", "--scale=cube"},
         {"spatial", "setup.ini", "--output-dir", "blocker"},
         {"spatial", "setup.ini", "--output-dir", "blocker/inside"},
         {"spatial", "--densities", "setup.ini", "more.ini"},
@@ -131,6 +164,8 @@ TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
     EXPECT_NE(Run({"spatial", "setup.ini", "--colour"}).err.find("unknown option --colour"),
               std::string::npos);
     EXPECT_NE(Run({"spatial", "setup.ini", "--format", "gif"}).err.find("bmp or png"),
+              std::string::npos);
+    EXPECT_NE(Run({"spatial", "setup.ini", "--scale", "cube"}).err.find("linear, log or sqrt"),
               std::string::npos);
     EXPECT_EQ(Names("data"), std::vector<std::string>{"events.dat"});
 }

@@ -51,6 +51,17 @@ TEST(OutputKeys, DefaultsAddNothingAndEachChoiceAddsOnlyItsLine) {
     setup.Output = {};
     setup.Output.index = false;
     EXPECT_EQ(SaveAndRead(setup, dir), std::string(NineteenLines) + "[Seriesindex]\t0\r\n");
+    setup.Output = {};
+    setup.Output.colourMap = ColourMap::Viridis;
+    setup.Output.scale = DensityScale::Log;
+    EXPECT_EQ(SaveAndRead(setup, dir),
+              std::string(NineteenLines) + "[Colourmap]\tviridis\r\n[Scale]\tlog\r\n");
+    EXPECT_EQ(Loaded(SaveAndRead(setup, dir), dir).Output, setup.Output);
+    // A map or scale this program does not know leaves the setting as it was.
+    EXPECT_EQ(
+        Loaded(std::string(NineteenLines) + "[Colourmap]\tjet\r\n[Scale]\tcube\r\n", dir, setup)
+            .Output,
+        setup.Output);
     // The folder is chosen for one run and never stored.
     setup.Output = {};
     setup.Output.folder = "/elsewhere";

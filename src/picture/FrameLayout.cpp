@@ -1,0 +1,237 @@
+#include "picture/FrameLayout.h"
+
+#include <algorithm>
+#include <opencv2/imgproc.hpp>
+
+#include "common/NumberText.h"
+
+namespace korvane {
+
+namespace {
+
+// Decimals of the tick labels as they have always been drawn.
+constexpr int ClassicDecimals = 3;
+// The most decimals a label gets when fewer do not tell its ticks apart.
+constexpr int MostDecimals = 15;
+// Free pixels kept between two labels of a mended axis: across, a figure's width apart
+// reads as two numbers; up, the letters only need not touch.
+constexpr int AcrossGap = 6;
+constexpr int UpGap = 3;
+// A mended vertical label ends this far left of the raster, clear of the tick marks.
+constexpr int VerticalLabelEnd = RasterLeft - 12;
+
+struct AxisTexts {
+    const char* horizontal;
+    const char* vertical;
+    const char* captionAxis;  // "x", "y" or "z": the caption names the slice position
+};
+
+AxisTexts TextsFor(ViewDirection direction) {
+    switch (direction) {
+        case ViewDirection::AlongX:
+            return {"y [m]", "z [m]", "x"};
+        case ViewDirection::AlongY:
+            return {"x [m]", "z [m]", "y"};
+        case ViewDirection::AlongZ:
+            return {"x [m]", "y [m]", "z"};
+        default:
+            return {"", "", ""};
+    }
+}
+
+// A tick step of W / 10 pixels is zero for rasters under 10 pixels; one pixel then keeps
+// the tick loop moving.
+int TickStep(int size) {
+    return size / 10 > 0 ? size / 10 : 1;
+}
+
+// Tick positions from `first` every TickStep(size) pixels up to first + size. The counter
+// bounds the loop as well as the position, so it ends even for an absurd size.
+std::vector<int> TickPositions(int first, int size) {
+    std::vector<int> at;
+    const int step = TickStep(size);
+    for (long long i = 0; first + i * step <= static_cast<long long>(size) + first; ++i) {
+        at.push_back(static_cast<int>(first + i * step));
+    }
+    return at;
+}
+
+PlacedText Place(std::string text, cv::Point origin, double scale) {
+    PlacedText placed;
+    placed.box = TextBox(text, origin, scale);
+    placed.text = std::move(text);
+    placed.origin = origin;
+    placed.scale = scale;
+    return placed;
+}
+
+void MoveTo(PlacedText& placed, cv::Point origin) {
+    placed.box += origin - placed.origin;
+    placed.origin = origin;
+}
+
+bool Touch(const cv::Rect& a, const cv::Rect& b, int gap) {
+    const cv::Rect grown(a.x - gap, a.y - gap, a.width + 2 * gap, a.height + 2 * gap);
+    return (grown & b).area() > 0;
+}
+
+std::vector<std::string> Texts(const std::vector<double>& values, int decimals) {
+    std::vector<std::string> texts;
+    texts.reserve(values.size());
+    for (double value : values) {
+        texts.push_back(FormatFixed(value, decimals));
+    }
+    return texts;
+}
+
+// Whether neighbouring ticks of different values get different texts.
+bool Distinct(const std::vector<double>& values, const std::vector<std::string>& texts) {
+    for (std::size_t i = 1; i < values.size(); ++i) {
+        if (values[i] != values[i - 1] && texts[i] == texts[i - 1]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The fewest decimals that tell neighbouring ticks apart (three when none do).
+int FewestDistinctDecimals(const std::vector<double>& values) {
+    for (int decimals = 0; decimals <= MostDecimals; ++decimals) {
+        if (Distinct(values, Texts(values, decimals))) {
+            return decimals;
+        }
+    }
+    return ClassicDecimals;
+}
+
+// Whether neighbouring labels touch: a stroke reaches about a pixel beyond its box, so
+// boxes without a free pixel between them run into each other.
+bool NeighboursTouch(const std::vector<PlacedText>& labels) {
+    for (std::size_t i = 1; i < labels.size(); ++i) {
+        if (Touch(labels[i].box, labels[i - 1].box, 1)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Leaves out labels that touch the last one kept, the last label or `obstacle`; the first
+// and the last label stay (the last unless it touches the first).
+std::vector<PlacedText> Thin(std::vector<PlacedText> labels, int gap, const cv::Rect& obstacle) {
+    if (labels.size() < 2) {
+        return labels;
+    }
+    std::vector<PlacedText> kept{labels.front()};
+    const PlacedText& last = labels.back();
+    for (std::size_t i = 1; i + 1 < labels.size(); ++i) {
+        const cv::Rect& box = labels[i].box;
+        if (!Touch(box, kept.back().box, gap) && !Touch(box, last.box, gap) &&
+            !Touch(box, obstacle, gap)) {
+            kept.push_back(labels[i]);
+        }
+    }
+    if (!Touch(last.box, kept.back().box, gap)) {
+        kept.push_back(last);
+    }
+    return kept;
+}
+
+// The labels of one axis. `classicAt(i)` is where label i has always started; `mendedAt`
+// places a text of a given box size at tick i on a mended axis.
+template <typename ClassicAt, typename MendedAt, typename Spoils>
+std::vector<PlacedText> LayoutAxis(const std::vector<double>& values, ClassicAt classicAt,
+                                   MendedAt mendedAt, Spoils spoils, int gap,
+                                   const cv::Rect& obstacle) {
+    std::vector<PlacedText> labels;
+    const std::vector<std::string> classic = Texts(values, ClassicDecimals);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        labels.push_back(Place(classic[i], classicAt(i), TickLabelScale));
+    }
+    bool clear = Distinct(values, classic) && !NeighboursTouch(labels);
+    for (const PlacedText& label : labels) {
+        clear = clear && !spoils(label.box);
+    }
+    if (clear) {
+        return labels;
+    }
+    const std::vector<std::string> texts = Texts(values, FewestDistinctDecimals(values));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        labels[i] = Place(texts[i], cv::Point(0, 0), TickLabelScale);
+        MoveTo(labels[i], mendedAt(i, labels[i].box.size()));
+    }
+    return Thin(std::move(labels), gap, obstacle);
+}
+
+}  // namespace
+
+cv::Rect TextBox(const std::string& text, cv::Point origin, double scale) {
+    int baseline = 0;
+    const cv::Size size = cv::getTextSize(text, cv::FONT_HERSHEY_SIMPLEX, scale, 1, &baseline);
+    return cv::Rect(origin.x, origin.y - size.height, size.width, size.height);
+}
+
+FrameLayout LayoutFrame(cv::Size rasterSize, const PictureLabels& labels) {
+    const int W = rasterSize.width;
+    const int H = rasterSize.height;
+    const int canvasWidth = W + CanvasExtraWidth;
+    const AxisTexts texts = TextsFor(labels.direction);
+    FrameLayout layout;
+    layout.horizontalTitle =
+        Place(texts.horizontal, cv::Point(W / 2 + RasterLeft, H + RasterTop + 60), TitleScale);
+    // Half the height plus 150, not plus the raster's top: the title sits a little low.
+    layout.verticalTitle = Place(texts.vertical, cv::Point(20, H / 2 + 150), TitleScale);
+
+    layout.tickColumns = TickPositions(RasterLeft, W);
+    layout.tickRows = TickPositions(RasterTop, H);
+
+    // The label of tick i is min + (max - min) i / 10 whatever the number of ticks.
+    std::vector<double> across, up;
+    const PlaneRange& r = labels.ranges;
+    for (std::size_t i = 0; i < layout.tickColumns.size(); ++i) {
+        across.push_back(r.horizontal.min +
+                         (r.horizontal.max - r.horizontal.min) * static_cast<double>(i) / 10);
+    }
+    for (std::size_t i = 0; i < layout.tickRows.size(); ++i) {
+        up.push_back(r.vertical.max -
+                     (r.vertical.max - r.vertical.min) * static_cast<double>(i) / 10);
+    }
+
+    const int labelRow = H + RasterTop + 20;
+    layout.horizontalLabels = LayoutAxis(
+        across, [&](std::size_t i) { return cv::Point(layout.tickColumns[i], labelRow); },
+        [&](std::size_t i, cv::Size size) {
+            const int centred = layout.tickColumns[i] - size.width / 2;
+            return cv::Point(std::max(0, std::min(centred, canvasWidth - size.width)), labelRow);
+        },
+        [&](const cv::Rect& box) { return box.x + box.width > canvasWidth; }, AcrossGap,
+        cv::Rect());
+    layout.verticalLabels = LayoutAxis(
+        up, [&](std::size_t i) { return cv::Point(100, layout.tickRows[i]); },
+        [&](std::size_t i, cv::Size size) {
+            return cv::Point(std::max(0, VerticalLabelEnd - size.width), layout.tickRows[i]);
+        },
+        [&](const cv::Rect& box) { return box.x + box.width > RasterLeft; }, UpGap,
+        layout.verticalTitle.box);
+    return layout;
+}
+
+PlacedText LayoutCaption(cv::Size rasterSize, const PictureLabels& labels, double captionValue) {
+    const AxisTexts texts = TextsFor(labels.direction);
+    std::string caption;
+    if (labels.kind == PictureKind::Spatial) {
+        if (texts.captionAxis[0] != '\0') {
+            caption = std::string(texts.captionAxis) + ": " + FormatFixed(captionValue, 4) + " m";
+        }
+    } else if (labels.kind == PictureKind::TimeResolved) {
+        caption = "Time: " + FormatFixed(captionValue, 1) + " sec";
+    }
+    const int W = rasterSize.width;
+    PlacedText placed = Place(caption, cv::Point(W, 60), TitleScale);
+    const int canvasWidth = W + CanvasExtraWidth;
+    if (placed.box.x + placed.box.width > canvasWidth) {
+        MoveTo(placed, cv::Point(std::max(0, canvasWidth - placed.box.width), 60));
+    }
+    return placed;
+}
+
+}  // namespace korvane
