@@ -9,31 +9,13 @@
 #include <system_error>
 
 #include "CatalogueOptions.h"
+#include "OptionWords.h"
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "movie/VideoWriter.h"
 
 namespace korvane::batch {
 namespace {
-
-// The value of an option: "--name=value", or the next word. False when there is none.
-bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
-               std::string& value) {
-    const std::string& word = arguments[i];
-    if (word.size() > name.size() && word.compare(0, name.size() + 1, name + "=") == 0) {
-        value = word.substr(name.size() + 1);
-        return true;
-    }
-    if (i + 1 >= arguments.size()) {
-        return false;
-    }
-    value = arguments[++i];
-    return true;
-}
-
-bool Names(const std::string& word, const std::string& name) {
-    return word == name || word.compare(0, name.size() + 1, name + "=") == 0;
-}
 
 // One option at arguments[i]; sets `problem` when it is wrong.
 void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,

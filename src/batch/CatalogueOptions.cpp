@@ -3,29 +3,12 @@
 #include <cmath>
 #include <filesystem>
 
+#include "OptionWords.h"
 #include "catalogue/EventExtent.h"
 #include "common/NumberText.h"
 
 namespace korvane::batch {
 namespace {
-
-bool Names(const std::string& word, const std::string& name) {
-    return word == name || word.compare(0, name.size() + 1, name + "=") == 0;
-}
-
-bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
-               std::string& value) {
-    const std::string& word = arguments[i];
-    if (word.size() > name.size() && word.compare(0, name.size() + 1, name + "=") == 0) {
-        value = word.substr(name.size() + 1);
-        return true;
-    }
-    if (i + 1 >= arguments.size()) {
-        return false;
-    }
-    value = arguments[++i];
-    return true;
-}
 
 bool WholeNumber(const std::string& text, double* value) {
     if (text.empty() || DecimalExtent(text) != text.size()) {
