@@ -181,8 +181,8 @@ class FieldSplitter {
                 continue;
             }
             const std::size_t next = line.find(separator, pos);
-            fields.push_back(
-                line.substr(pos, next == std::string_view::npos ? line.npos : next - pos));
+            fields.push_back(line.substr(
+                pos, next == std::string_view::npos ? std::string_view::npos : next - pos));
             ++index;
             if (next == std::string_view::npos) {
                 return;
