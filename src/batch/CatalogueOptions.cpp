@@ -55,7 +55,8 @@ bool TakeCatalogueOption(const std::vector<std::string>& arguments, std::size_t&
         const std::optional<CataloguePreset> preset = CataloguePresetNamed(value);
         if (!given || !preset) {
             problem =
-                "--format-preset takes hypodd, growclust or fdsn, e.g. --format-preset hypodd";
+                "--format-preset takes hypodd, growclust, fdsn, nonlinloc or quakeml, e.g. "
+                "--format-preset hypodd";
         }
         options.preset = preset.value_or(CataloguePreset::None);
     } else if (Names(word, "--unit")) {

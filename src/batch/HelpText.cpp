@@ -77,7 +77,9 @@ is skipped and counted. Options of spatial, time and import:
   --columns MAP       choose columns by name or number (from 1), e.g.
                         --columns x=lon,y=lat,z=depth,t=time
   --format-preset NAME  a catalogue without a header line: hypodd (.reloc), growclust
-                      (its output catalogue) or fdsn (FDSN event text, "|" between fields)
+                      (its output catalogue), fdsn (FDSN event text, "|" between fields),
+                      nonlinloc (.hyp) or quakeml (QuakeML 1.2, depth in metres); QuakeML
+                      and NonLinLoc files are also known by their first line
   --origin LAT,LON    the point that becomes x = y = 0 (default: the middle)
   --unit km|m         the unit of x, y and z made from latitude, longitude, depth
   --depth-down        z is depth, positive down (the default); --depth-up: elevation

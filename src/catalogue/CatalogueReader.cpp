@@ -12,6 +12,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "catalogue/NonLinLocRecords.h"
+#include "catalogue/QuakeMlRecords.h"
 #include "common/NumberText.h"
 #include "common/ReadableFile.h"
 
@@ -94,6 +96,10 @@ PresetColumns ColumnsOfPreset(CataloguePreset preset) {
                 "EventID|Time|Latitude|Longitude|Depth/km|Author|Catalog|Contributor|"
                 "ContributorID|MagType|Magnitude|MagAuthor|EventLocationName",
                 '|'};
+        case CataloguePreset::NonLinLoc:
+            return {NonLinLocColumns, ' '};
+        case CataloguePreset::QuakeMl:
+            return {QuakeMlColumns, ','};
         default:
             return {"", 0};
     }
@@ -446,6 +452,19 @@ class CatalogueBuilder {
           m_report(report),
           m_maxEvents(maxEvents) {}
 
+    // A row made from a record of the file that starts at line `number`.
+    bool AddLineAt(std::string_view line, long long number) {
+        m_lineNumber = number - 1;
+        return AddLine(line);
+    }
+
+    // A record of the file, at line `number`, that holds no event.
+    bool SkipRecord(long long number, const char* reason) {
+        m_lineNumber = number;
+        ++m_report.rowsRead;
+        return Skip(reason);
+    }
+
     // False when the file must be refused; status() then says why.
     bool AddLine(std::string_view line) {
         ++m_lineNumber;
@@ -465,7 +484,8 @@ class CatalogueBuilder {
         if (!m_status.ok()) {
             return m_status;
         }
-        if (!m_haveHeader) {
+        // A format's own column map stands in for the header line.
+        if (!m_haveHeader && ColumnsOfPreset(m_options.preset).separator == 0) {
             return Status::InvalidInput("The catalogue " + Quoted(m_path) +
                                         " holds no header line naming its columns.");
         }
@@ -856,6 +876,48 @@ Status ForEachLine(const std::string& path, TakeLine take) {
     return Status::Ok();
 }
 
+// The formats known by their first characters: QuakeML (XML) and NonLinLoc's blocks.
+CataloguePreset PresetOfContent(const std::string& path) {
+    FileDescriptor file;
+    if (!OpenRegularFile(path, "catalogue", file).ok()) {
+        return CataloguePreset::None;  // the reading says why
+    }
+    std::array<char, 512> head{};
+    ssize_t got = 0;
+    do {
+        got = read(file.get(), head.data(), head.size());
+    } while (got < 0 && errno == EINTR);
+    const std::string_view text(head.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+    if (LooksLikeXml(text)) {
+        return CataloguePreset::QuakeMl;
+    }
+    return LooksLikeNonLinLoc(text) ? CataloguePreset::NonLinLoc : CataloguePreset::None;
+}
+
+// Hands the file's records to `builder` as rows: the lines of a text catalogue, one row per
+// block or event of the other formats.
+Status ReadRecords(const std::string& path, CataloguePreset preset, CatalogueBuilder& builder) {
+    if (preset == CataloguePreset::QuakeMl) {
+        return ForEachQuakeMlEvent(path, [&](std::string_view row, long long line) {
+            return builder.AddLineAt(row, line);
+        });
+    }
+    if (preset == CataloguePreset::NonLinLoc) {
+        NonLinLocRows blocks([&](std::string_view row, long long line, const char* skipReason) {
+            return skipReason != nullptr ? builder.SkipRecord(line, skipReason)
+                                         : builder.AddLineAt(row, line);
+        });
+        long long number = 0;
+        Status status = ForEachLine(
+            path, [&](std::string_view line) { return blocks.TakeLine(line, ++number); });
+        if (status.ok()) {
+            (void)blocks.Finish();
+        }
+        return status;
+    }
+    return ForEachLine(path, [&](std::string_view line) { return builder.AddLine(line); });
+}
+
 }  // namespace
 
 std::optional<CataloguePreset> CataloguePresetNamed(std::string_view name) {
@@ -868,6 +930,12 @@ std::optional<CataloguePreset> CataloguePresetNamed(std::string_view name) {
     }
     if (normal == "fdsn" || normal == "fdsntext") {
         return CataloguePreset::FdsnText;
+    }
+    if (normal == "nonlinloc" || normal == "nlloc" || normal == "hyp") {
+        return CataloguePreset::NonLinLoc;
+    }
+    if (normal == "quakeml" || normal == "xml") {
+        return CataloguePreset::QuakeMl;
     }
     return std::nullopt;
 }
@@ -914,8 +982,15 @@ Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, E
     out.columnOf.fill(-1);
     Status status = Status::Ok();
     try {
-        CatalogueBuilder builder(path, options, table, out, maxEvents);
-        status = ForEachLine(path, [&](std::string_view line) { return builder.AddLine(line); });
+        CatalogueOptions chosen = options;
+        if (chosen.preset == CataloguePreset::None) {
+            chosen.preset = PresetOfContent(path);
+        }
+        if (chosen.preset == CataloguePreset::QuakeMl) {
+            chosen.depthUnit = LengthUnit::Metre;
+        }
+        CatalogueBuilder builder(path, chosen, table, out, maxEvents);
+        status = ReadRecords(path, chosen.preset, builder);
         if (status.ok()) {
             status = builder.Finish();
         }

@@ -47,10 +47,12 @@ enum class CataloguePreset {
     None,       // the file's own header line names the columns
     HypoDD,     // hypoDD's .reloc: id lat lon depth x y z ex ey ez yr mo dy hr mi sc mag ...
     GrowClust,  // GrowClust's catalogue: yr mon day hr min sec evid latR lonR depR mag ...
-    FdsnText    // FDSN event text: EventID|Time|Latitude|Longitude|Depth/km|...|Magnitude|...
+    FdsnText,   // FDSN event text: EventID|Time|Latitude|Longitude|Depth/km|...|Magnitude|...
+    NonLinLoc,  // NonLinLoc's .hyp blocks: the GEOGRAPHIC and HYPOCENTER lines
+    QuakeMl     // QuakeML 1.2: each event's preferred origin and magnitude; depth in metres
 };
 
-// "hypodd", "growclust", "fdsn" (any case); none for another name.
+// "hypodd", "growclust", "fdsn", "nonlinloc", "quakeml" (any case); none for another name.
 std::optional<CataloguePreset> CataloguePresetNamed(std::string_view name);
 
 // The choices of an import; every default finds the columns by name.
@@ -124,7 +126,8 @@ Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, E
                      CatalogueReport* report, long long maxEvents = EventMemoryBudget());
 
 // True when the first line of the file that is not blank holds no number: a header line (or
-// a comment), so the file is a catalogue rather than a plain event file.
+// a comment, an XML declaration, an NLLOC line), so the file is a catalogue rather than a
+// plain event file.
 bool StartsWithHeader(const std::string& path);
 
 // Reads an event file of either kind: a plain event file exactly as ReadEventFile does, a
