@@ -1,6 +1,7 @@
 #include "catalogue/CatalogueReader.h"
 
 #include <errno.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <GeographicLib/LocalCartesian.hpp>
@@ -10,12 +11,12 @@
 #include <deque>
 #include <new>
 #include <string_view>
-#include <system_error>
 
 #include "catalogue/NonLinLocRecords.h"
 #include "catalogue/QuakeMlRecords.h"
 #include "common/NumberText.h"
 #include "common/ReadableFile.h"
+#include "common/TextLines.h"
 
 namespace korvane {
 namespace {
@@ -797,83 +798,22 @@ class CatalogueBuilder {
     long long m_candidateDay = 0;
 };
 
-bool EndsLinesWithCarriageReturns(std::string_view head) {
-    const std::size_t cr = head.find('\r');
-    const std::size_t lf = head.find('\n');
-    return cr != std::string_view::npos && (lf == std::string_view::npos || cr < lf) &&
-           cr + 1 < head.size() && head[cr + 1] != '\n';
-}
-
 // Hands every line of the file to `take` (a bool(std::string_view) callable) without its
-// line end; stops when it returns false. Refuses files that are not plain text.
+// line end; stops when it returns false. Refuses files that are not plain text; an
+// `observer` follows the reading block by block and may stop it.
 template <typename TakeLine>
-Status ForEachLine(const std::string& path, TakeLine take) {
+Status ForEachLine(const std::string& path, TakeLine take, RunObserver* observer = nullptr) {
     FileDescriptor file;
     if (Status opened = OpenRegularFile(path, "catalogue", file); !opened.ok()) {
         return opened;
     }
-    std::string buffer;
-    std::size_t carried = 0;
-    bool firstBlock = true;
-    char lineEnd = '\n';
-    long long lines = 0;
-    for (;;) {
-        if (buffer.size() < carried + BlockSize) {
-            buffer.resize(carried + BlockSize);
-        }
-        const ssize_t got = read(file.get(), buffer.data() + carried, BlockSize);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return Status::IoError("The catalogue " + Quoted(path) + " could not be read (" +
-                                   std::generic_category().message(errno) + ").");
-        }
-        if (got == 0) {
-            break;
-        }
-        const char* data = buffer.data();
-        const std::size_t filled = carried + static_cast<std::size_t>(got);
-        std::size_t lineStart = 0;
-        if (firstBlock) {
-            firstBlock = false;
-            const std::string_view head(data, filled);
-            const std::string reason = NotPlainTextReason(head.substr(0, 1024));
-            if (!reason.empty()) {
-                return Status::InvalidInput("The catalogue " + Quoted(path) +
-                                            " cannot be read: " + reason + ".");
-            }
-            lineStart = ByteOrderMarkLength(head);
-            lineEnd = EndsLinesWithCarriageReturns(head) ? '\r' : '\n';
-        }
-        std::size_t scanFrom = std::max(carried, lineStart);
-        for (;;) {
-            const void* found = std::memchr(data + scanFrom, lineEnd, filled - scanFrom);
-            if (found == nullptr) {
-                break;
-            }
-            const std::size_t end =
-                static_cast<std::size_t>(static_cast<const char*>(found) - data);
-            ++lines;
-            if (!take(std::string_view(data + lineStart, end - lineStart))) {
-                return Status::Ok();
-            }
-            lineStart = end + 1;
-            scanFrom = lineStart;
-        }
-        carried = filled - lineStart;
-        if (carried > MaximumLineBytes) {
-            return Status::InvalidInput("Line " + std::to_string(lines + 1) + " of the catalogue " +
-                                        Quoted(path) + " is longer than 1 MB without a line end.");
-        }
-        if (lineStart > 0 && carried > 0) {
-            std::memmove(buffer.data(), buffer.data() + lineStart, carried);
-        }
+    if (observer != nullptr) {
+        struct stat info {};
+        observer->PhaseStarted(RunPhase::Reading, fstat(file.get(), &info) == 0 ? info.st_size : 0);
     }
-    if (carried > 0) {
-        (void)take(std::string_view(buffer.data(), carried));
-    }
-    return Status::Ok();
+    return ForEachTextLine(
+        file.get(), {path, "catalogue", ""}, observer,
+        [&](char* begin, std::size_t length) { return take(std::string_view(begin, length)); });
 }
 
 // The formats known by their first characters: QuakeML (XML) and NonLinLoc's blocks.
@@ -896,7 +836,8 @@ CataloguePreset PresetOfContent(const std::string& path) {
 
 // Hands the file's records to `builder` as rows: the lines of a text catalogue, one row per
 // block or event of the other formats.
-Status ReadRecords(const std::string& path, CataloguePreset preset, CatalogueBuilder& builder) {
+Status ReadRecords(const std::string& path, CataloguePreset preset, CatalogueBuilder& builder,
+                   RunObserver* observer) {
     if (preset == CataloguePreset::QuakeMl) {
         return ForEachQuakeMlEvent(path, [&](std::string_view row, long long line) {
             return builder.AddLineAt(row, line);
@@ -909,13 +850,14 @@ Status ReadRecords(const std::string& path, CataloguePreset preset, CatalogueBui
         });
         long long number = 0;
         Status status = ForEachLine(
-            path, [&](std::string_view line) { return blocks.TakeLine(line, ++number); });
+            path, [&](std::string_view line) { return blocks.TakeLine(line, ++number); }, observer);
         if (status.ok()) {
             (void)blocks.Finish();
         }
         return status;
     }
-    return ForEachLine(path, [&](std::string_view line) { return builder.AddLine(line); });
+    return ForEachLine(
+        path, [&](std::string_view line) { return builder.AddLine(line); }, observer);
 }
 
 }  // namespace
@@ -970,7 +912,7 @@ std::string CatalogueReport::Summary() const {
 }
 
 Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, EventTable& table,
-                     CatalogueReport* report, long long maxEvents) {
+                     CatalogueReport* report, long long maxEvents, RunObserver* observer) {
     table.count = 0;
     table.weightSource.clear();
     if (table.rows.size() > static_cast<std::size_t>(InitialEventRows)) {
@@ -990,7 +932,7 @@ Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, E
             chosen.depthUnit = LengthUnit::Metre;
         }
         CatalogueBuilder builder(path, chosen, table, out, maxEvents);
-        status = ReadRecords(path, chosen.preset, builder);
+        status = ReadRecords(path, chosen.preset, builder, observer);
         if (status.ok()) {
             status = builder.Finish();
         }
@@ -1033,7 +975,7 @@ Status ReadEvents(const std::string& path, const CatalogueOptions& options, Even
     const bool chosen = !options.columns.empty() || options.separator != 0 ||
                         options.preset != CataloguePreset::None;
     if (chosen || StartsWithHeader(path)) {
-        return ReadCatalogue(path, options, table, report, maxEvents);
+        return ReadCatalogue(path, options, table, report, maxEvents, observer);
     }
     table.weightSource.clear();
     return ReadEventFile(path, table, maxEvents, observer);

@@ -121,9 +121,11 @@ const char* ColumnRoleName(ColumnRole role);
 // or weight column, if any, into `weightSource`), up to `maxEvents` events. A row whose x, y,
 // z or t cannot be read is skipped and counted in `report`. Refused, naming the file, when it
 // cannot be read, has no header line that names the columns needed, or holds no readable
-// row; the table is then empty.
+// row; the table is then empty. An `observer` follows the reading of a text catalogue block
+// by block and may stop it (Cancelled, the table empty).
 Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, EventTable& table,
-                     CatalogueReport* report, long long maxEvents = EventMemoryBudget());
+                     CatalogueReport* report, long long maxEvents = EventMemoryBudget(),
+                     RunObserver* observer = nullptr);
 
 // True when the first line of the file that is not blank holds no number: a header line (or
 // a comment, an XML declaration, an NLLOC line), so the file is a catalogue rather than a
@@ -133,7 +135,7 @@ bool StartsWithHeader(const std::string& path);
 // Reads an event file of either kind: a plain event file exactly as ReadEventFile does, a
 // file that starts with a header line as a catalogue with `options`. `report` (may be null)
 // is filled for a catalogue and left empty for a plain file. An `observer` follows the
-// reading of a plain file block by block and may stop it (see ReadEventFile).
+// reading block by block and may stop it (see ReadEventFile).
 Status ReadEvents(const std::string& path, const CatalogueOptions& options, EventTable& table,
                   CatalogueReport* report, long long maxEvents = EventMemoryBudget(),
                   RunObserver* observer = nullptr);

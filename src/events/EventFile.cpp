@@ -15,12 +15,10 @@
 
 #include "common/NumberText.h"
 #include "common/ReadableFile.h"
+#include "common/TextLines.h"
 
 namespace korvane {
 namespace {
-
-// The file is read in blocks of this size; a line that spans blocks is carried over.
-constexpr std::size_t BlockSize = 1 << 16;
 
 // Commas turned into points before a line is split, so that a decimal comma works in every
 // field; a further comma stays and ends the number that holds it.
@@ -132,92 +130,15 @@ class EventLineReader {
     std::string m_message;
 };
 
-// True when the first line of `head` ends in a carriage return alone: a file of the old
-// Macintosh kind, whose every line ends so.
-bool EndsLinesWithCarriageReturns(std::string_view head) {
-    const std::size_t cr = head.find('\r');
-    const std::size_t lf = head.find('\n');
-    return cr != std::string_view::npos && (lf == std::string_view::npos || cr < lf) &&
-           cr + 1 < head.size() && head[cr + 1] != '\n';
-}
-
-// The first kilobyte tells plain text from text with NUL bytes (UTF-16, UTF-32, binary).
-constexpr std::size_t EncodingProbeBytes = 1024;
-
 Status ReadLines(int fd, const std::string& path, EventTable& table, long long maxEvents,
                  RunObserver* observer) {
     EventLineReader reader(table, path, maxEvents);
-    PhaseTicker ticker(observer, 1);  // every block
-    long long bytesRead = 0;
-    // Holds the unfinished line at its start, followed by the block just read.
-    std::string buffer;
-    buffer.reserve(2 * BlockSize);
-    std::size_t carried = 0;
-    bool firstBlock = true;
-    char lineEnd = '\n';
-    for (;;) {
-        if (ticker.Tick(bytesRead)) {
-            return Status::Cancelled();
-        }
-        if (buffer.size() < carried + BlockSize) {
-            buffer.resize(carried + BlockSize);
-        }
-        const ssize_t got = read(fd, buffer.data() + carried, BlockSize);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return Status::IoError("The event file " + Quoted(path) + " could not be read (" +
-                                   ErrorText(errno) + ").");
-        }
-        if (got == 0) {
-            break;
-        }
-        bytesRead += got;
-        char* const data = buffer.data();
-        const std::size_t filled = carried + static_cast<std::size_t>(got);
-        std::size_t lineStart = 0;
-        if (firstBlock) {
-            firstBlock = false;
-            const std::string_view head(data, filled);
-            const std::string reason = NotPlainTextReason(head.substr(0, EncodingProbeBytes));
-            if (!reason.empty()) {
-                return Status::InvalidInput("The event file " + Quoted(path) +
-                                            " cannot be read: " + reason + ".");
-            }
-            lineStart = ByteOrderMarkLength(head);
-            lineEnd = EndsLinesWithCarriageReturns(head) ? '\r' : '\n';
-        }
-        // Only the new bytes can hold a line end: the carried part had none.
-        std::size_t scanFrom = std::max(carried, lineStart);
-        for (;;) {
-            void* found = std::memchr(data + scanFrom, lineEnd, filled - scanFrom);
-            if (found == nullptr) {
-                break;
-            }
-            const std::size_t end = static_cast<std::size_t>(static_cast<char*>(found) - data);
-            if (!reader.AddLine(data + lineStart, end - lineStart)) {
-                return Status::InvalidInput(reader.message());
-            }
-            lineStart = end + 1;
-            scanFrom = lineStart;
-        }
-        carried = filled - lineStart;
-        if (carried > MaximumLineBytes) {
-            return Status::InvalidInput(
-                "Line " + std::to_string(reader.linesRead() + 1) + " of the event file " +
-                Quoted(path) +
-                " is longer than 1 MB without a line end: an event file holds one event of "
-                "four numbers per line.");
-        }
-        if (lineStart > 0 && carried > 0) {
-            std::memmove(data, data + lineStart, carried);
-        }
-    }
-    if (carried > 0 && !reader.AddLine(buffer.data(), carried)) {  // last line without its end
-        return Status::InvalidInput(reader.message());
-    }
-    return Status::Ok();
+    bool refused = false;
+    const Status status = ForEachTextLine(
+        fd, {path, "event file", ": an event file holds one event of four numbers per line"},
+        observer, [&](char* begin, std::size_t length) { return reader.AddLine(begin, length); },
+        &refused);
+    return refused ? Status::InvalidInput(reader.message()) : status;
 }
 
 // The marks of a file's content that a write, a truncation or a replacement changes.

@@ -58,11 +58,12 @@ class SlowStopper : public RunObserver {
     bool m_stopped = false;
 };
 
-// 20,000 events in the box: several blocks to read and several checks of the estimate.
-std::string ManyEvents(const TempDir& dir) {
+// 20,000 events in the box: several blocks to read and several checks of the estimate; with
+// a header line, a catalogue.
+std::string ManyEvents(const TempDir& dir, bool header) {
     std::mt19937 random(7);
     std::uniform_real_distribution<double> in(0.0, 10.0);
-    std::string text;
+    std::string text = header ? "x\ty\tz\tt\n" : "";
     for (int i = 0; i < 20000; ++i) {
         text += FormatFixed(in(random), 4) + "\t" + FormatFixed(in(random), 4) + "\t" +
                 FormatFixed(in(random), 4) + "\t" + FormatFixed(in(random), 4) + "\n";
@@ -77,9 +78,11 @@ TEST(StopInEveryPhase, EndsTheRunAtTheNextCheckAndLeavesOnlyWholePictures) {
         int skip;  // checks let pass in the phase before the stop
         bool gaussian;
         int pictures;  // on disk afterwards
+        bool catalogue = false;
     } cases[] = {
         {"first block read", RunPhase::Reading, 0, false, 0},
         {"a later block read", RunPhase::Reading, 3, false, 0},
+        {"a catalogue's later block", RunPhase::Reading, 3, false, 0, true},
         {"before the sort", RunPhase::Sorting, 0, false, 0},
         {"after the sort", RunPhase::Sorting, 1, false, 0},
         {"counting estimate", RunPhase::Estimating, 2, false, 0},
@@ -88,7 +91,7 @@ TEST(StopInEveryPhase, EndsTheRunAtTheNextCheckAndLeavesOnlyWholePictures) {
     };
     for (const auto& c : cases) {
         TempDir dir;
-        DialogValues values = PassingValues(ManyEvents(dir));
+        DialogValues values = PassingValues(ManyEvents(dir, c.catalogue));
         values.fixedDensityState = 0;  // the estimate runs
         values.gaussianState = c.gaussian ? 1 : 0;
         values.numberOfPictures = "4";

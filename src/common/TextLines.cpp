@@ -1,0 +1,120 @@
+#include "common/TextLines.h"
+
+#include <errno.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <system_error>
+
+#include "common/ReadableFile.h"
+
+namespace korvane {
+namespace {
+
+// The file is read in blocks of this size; a line that spans blocks is carried over.
+constexpr std::size_t BlockSize = 1 << 16;
+
+// The first kilobyte tells plain text from text with NUL bytes (UTF-16, UTF-32, binary).
+constexpr std::size_t EncodingProbeBytes = 1024;
+
+// True when the first line of `head` ends in a carriage return alone: a file of the old
+// Macintosh kind, whose every line ends so.
+bool EndsLinesWithCarriageReturns(std::string_view head) {
+    const std::size_t cr = head.find('\r');
+    const std::size_t lf = head.find('\n');
+    return cr != std::string_view::npos && (lf == std::string_view::npos || cr < lf) &&
+           cr + 1 < head.size() && head[cr + 1] != '\n';
+}
+
+std::string Named(const TextFileNames& names) {
+    return "The " + std::string(names.noun) + " \"" + names.path + "\"";
+}
+
+}  // namespace
+
+Status ForEachTextLine(int fd, const TextFileNames& names, RunObserver* observer,
+                       const TakeTextLine& take, bool* stopped) {
+    if (stopped != nullptr) {
+        *stopped = false;
+    }
+    const auto stop = [&] {
+        if (stopped != nullptr) {
+            *stopped = true;
+        }
+        return Status::Ok();
+    };
+    PhaseTicker ticker(observer, 1);  // every block
+    long long bytesRead = 0;
+    long long lines = 0;
+    // Holds the unfinished line at its start, followed by the block just read.
+    std::string buffer;
+    buffer.reserve(2 * BlockSize);
+    std::size_t carried = 0;
+    bool firstBlock = true;
+    char lineEnd = '\n';
+    for (;;) {
+        if (ticker.Tick(bytesRead)) {
+            return Status::Cancelled();
+        }
+        if (buffer.size() < carried + BlockSize) {
+            buffer.resize(carried + BlockSize);
+        }
+        const ssize_t got = read(fd, buffer.data() + carried, BlockSize);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return Status::IoError(Named(names) + " could not be read (" +
+                                   std::generic_category().message(errno) + ").");
+        }
+        if (got == 0) {
+            break;
+        }
+        bytesRead += got;
+        char* const data = buffer.data();
+        const std::size_t filled = carried + static_cast<std::size_t>(got);
+        std::size_t lineStart = 0;
+        if (firstBlock) {
+            firstBlock = false;
+            const std::string_view head(data, filled);
+            const std::string reason = NotPlainTextReason(head.substr(0, EncodingProbeBytes));
+            if (!reason.empty()) {
+                return Status::InvalidInput(Named(names) + " cannot be read: " + reason + ".");
+            }
+            lineStart = ByteOrderMarkLength(head);
+            lineEnd = EndsLinesWithCarriageReturns(head) ? '\r' : '\n';
+        }
+        // Only the new bytes can hold a line end: the carried part had none.
+        std::size_t scanFrom = std::max(carried, lineStart);
+        for (;;) {
+            void* found = std::memchr(data + scanFrom, lineEnd, filled - scanFrom);
+            if (found == nullptr) {
+                break;
+            }
+            const std::size_t end = static_cast<std::size_t>(static_cast<char*>(found) - data);
+            ++lines;
+            if (!take(data + lineStart, end - lineStart)) {
+                return stop();
+            }
+            lineStart = end + 1;
+            scanFrom = lineStart;
+        }
+        carried = filled - lineStart;
+        if (carried > MaximumLineBytes) {
+            return Status::InvalidInput("Line " + std::to_string(lines + 1) + " of the " +
+                                        std::string(names.noun) + " \"" + names.path +
+                                        "\" is longer than 1 MB without a line end" +
+                                        std::string(names.longLineHint) + ".");
+        }
+        if (lineStart > 0 && carried > 0) {
+            std::memmove(data, data + lineStart, carried);
+        }
+    }
+    if (carried > 0 && !take(buffer.data(), carried)) {  // the last line, without its end
+        return stop();
+    }
+    return Status::Ok();
+}
+
+}  // namespace korvane
