@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
@@ -13,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/NumberText.h"
 #include "support/BatchRun.h"
 #include "support/Folders.h"
 #include "support/TempDir.h"
@@ -136,6 +138,73 @@ TEST_F(BatchOptions, ColourMapAndScaleChangeOnlyThePictures) {
               std::string::npos);
 }
 
+// Weighing every event by 2 doubles every density: the density data are the weighted sums.
+// A weighting without its column is refused naming the file.
+TEST_F(BatchOptions, WeightsComeFromTheFifthColumnAndReachTheDensityData) {
+    std::string heavy;
+    for (const char* at = Events; *at != '\0'; ++at) {
+        heavy += *at == '\n' ? std::string("\t2\n") : std::string(1, *at);
+    }
+    work.write("data/heavy.dat", heavy);
+    const auto densities = [&](const std::vector<std::string>& extra, const std::string& folder) {
+        std::vector<std::string> call = {"spatial", "setup.ini", "--densities", "--output-dir",
+                                         folder};
+        call.insert(call.end(), extra.begin(), extra.end());
+        const BatchResult result = Run(call);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        return cv::imread((work.path() / folder / "space0002.tiff").string(), cv::IMREAD_UNCHANGED);
+    };
+    const cv::Mat plain = densities({}, "plain");
+    const cv::Mat weighed =
+        densities({"--events", "data/heavy.dat", "--weights", "value"}, "weighed");
+    ASSERT_EQ(plain.size(), weighed.size());
+    EXPECT_GT(cv::norm(plain, cv::NORM_INF), 0.0);
+    EXPECT_EQ(cv::norm(2 * plain, weighed, cv::NORM_INF), 0.0);
+    EXPECT_NE(
+        testing::ReadWholeFile(work.file("weighed/space.json")).find("\"eventWeights\": \"value\""),
+        std::string::npos);
+    EXPECT_EQ(testing::ReadWholeFile(work.file("plain/space.json")).find("eventWeights"),
+              std::string::npos);
+
+    const BatchResult refused = Run({"spatial", "setup.ini", "--weights=moment"});
+    EXPECT_NE(refused.exitStatus, 0);
+    EXPECT_NE(refused.err.find("has no magnitude column"), std::string::npos) << refused.err;
+}
+
+// A maximum from the series: the highest density of the density data written, or the
+// nearest-rank percentile of their non-zero values, is the index's maximum.
+TEST_F(BatchOptions, MaximumFromTheSeriesDensities) {
+    for (const char* choice : {"series", "percentile:90"}) {
+        const std::string folder = std::string("max-") + (choice[0] == 's' ? "series" : "p90");
+        const BatchResult result =
+            Run({"time", "setup.ini", "--densities", "--maximum", choice, "--output-dir", folder});
+        ASSERT_EQ(result.exitStatus, 0) << result.err;
+        std::vector<float> all;
+        for (int n = 1; n <= 4; ++n) {
+            const cv::Mat d = cv::imread(
+                (work.path() / folder / ("time000" + std::to_string(n) + ".tiff")).string(),
+                cv::IMREAD_UNCHANGED);
+            ASSERT_EQ(d.type(), CV_32FC1);
+            for (int r = 0; r < d.rows; ++r) {
+                for (int c = 0; c < d.cols; ++c) {
+                    if (d.at<float>(r, c) > 0) {
+                        all.push_back(d.at<float>(r, c));
+                    }
+                }
+            }
+        }
+        ASSERT_FALSE(all.empty());
+        std::sort(all.begin(), all.end());
+        const float expected = choice[0] == 's' ? all.back() : all[(all.size() * 9 + 9) / 10 - 1];
+        const std::string index = testing::ReadWholeFile(work.file(folder + "/time.json"));
+        const std::size_t at = index.find("\"densityMaximum\": ");
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_EQ(static_cast<float>(ReadDecimal(index.substr(at + 18))), expected) << choice;
+        EXPECT_NE(index.find(std::string("\"densityMaximumFrom\": \"") + choice), std::string::npos)
+            << choice;
+    }
+}
+
 TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
     work.write("blocker", "a file, not a folder");
     const std::vector<std::vector<std::string>> calls = {
@@ -147,6 +216,8 @@ TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
         {"spatial", "setup.ini", "--colour-map", "jet"},
         {"spatial", "setup.ini", "--scale"},
         {"spatial", "setup.ini", "--scale=cube"},
+        {"spatial", "setup.ini", "--weights", "energy"},
+        {"spatial", "setup.ini", "--maximum", "percentile:0"},
         {"spatial", "setup.ini", "--output-dir", "blocker"},
         {"spatial", "setup.ini", "--output-dir", "blocker/inside"},
         {"spatial", "--densities", "setup.ini", "more.ini"},
