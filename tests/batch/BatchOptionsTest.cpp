@@ -139,7 +139,6 @@ TEST_F(BatchOptions, ColourMapAndScaleChangeOnlyThePictures) {
 }
 
 // Weighing every event by 2 doubles every density: the density data are the weighted sums.
-// A weighting without its column is refused naming the file.
 TEST_F(BatchOptions, WeightsComeFromTheFifthColumnAndReachTheDensityData) {
     std::string heavy;
     for (const char* at = Events; *at != '\0'; ++at) {
@@ -163,12 +162,6 @@ TEST_F(BatchOptions, WeightsComeFromTheFifthColumnAndReachTheDensityData) {
     EXPECT_NE(
         testing::ReadWholeFile(work.file("weighed/space.json")).find("\"eventWeights\": \"value\""),
         std::string::npos);
-    EXPECT_EQ(testing::ReadWholeFile(work.file("plain/space.json")).find("eventWeights"),
-              std::string::npos);
-
-    const BatchResult refused = Run({"spatial", "setup.ini", "--weights=moment"});
-    EXPECT_NE(refused.exitStatus, 0);
-    EXPECT_NE(refused.err.find("has no magnitude column"), std::string::npos) << refused.err;
 }
 
 // A maximum from the series: the highest density of the density data written, or the

@@ -19,24 +19,16 @@ TEST(WeighEvents, EachWeightingAndWhatItRefuses) {
     };
     const Case cases[] = {
         {"none ignores the column", EventWeighting::None, {2, 5, -1}, {}, nullptr},
-        {"none without a column", EventWeighting::None, {}, {}, nullptr},
         {"value as it stands", EventWeighting::Value, {0, 0.25, 40}, {0, 0.25, 40}, nullptr},
         // 10^(1.5 (M - Mmax)): the largest weighs exactly 1, two units less 10^-3.
         {"moment", EventWeighting::Moment, {1, 3, 3}, {0.001, 1, 1}, nullptr},
-        {"moment of negative magnitudes",
-         EventWeighting::Moment,
-         {-1, -3, -1},
-         {1, 0.001, 1},
-         nullptr},
-        {"moment far beyond double's range",
+        {"moment beyond double's range",
          EventWeighting::Moment,
          {250, 249, 250},
          {1, std::pow(10.0, -1.5), 1},
          nullptr},
         {"value without a column", EventWeighting::Value, {}, {}, "has no weight column"},
-        {"moment without a column", EventWeighting::Moment, {}, {}, "has no magnitude column"},
         {"negative value", EventWeighting::Value, {1, -0.5, 1}, {}, "Event 2 "},
-        {"value not a number", EventWeighting::Value, {NAN, 1, 1}, {}, "Event 1 "},
         {"magnitude not finite", EventWeighting::Moment, {1, 1, INFINITY}, {}, "Event 3 "},
     };
     for (const Case& c : cases) {
