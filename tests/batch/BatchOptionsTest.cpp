@@ -138,32 +138,6 @@ TEST_F(BatchOptions, ColourMapAndScaleChangeOnlyThePictures) {
               std::string::npos);
 }
 
-// Weighing every event by 2 doubles every density: the density data are the weighted sums.
-TEST_F(BatchOptions, WeightsComeFromTheFifthColumnAndReachTheDensityData) {
-    std::string heavy;
-    for (const char* at = Events; *at != '\0'; ++at) {
-        heavy += *at == '\n' ? std::string("\t2\n") : std::string(1, *at);
-    }
-    work.write("data/heavy.dat", heavy);
-    const auto densities = [&](const std::vector<std::string>& extra, const std::string& folder) {
-        std::vector<std::string> call = {"spatial", "setup.ini", "--densities", "--output-dir",
-                                         folder};
-        call.insert(call.end(), extra.begin(), extra.end());
-        const BatchResult result = Run(call);
-        EXPECT_EQ(result.exitStatus, 0) << result.err;
-        return cv::imread((work.path() / folder / "space0002.tiff").string(), cv::IMREAD_UNCHANGED);
-    };
-    const cv::Mat plain = densities({}, "plain");
-    const cv::Mat weighed =
-        densities({"--events", "data/heavy.dat", "--weights", "value"}, "weighed");
-    ASSERT_EQ(plain.size(), weighed.size());
-    EXPECT_GT(cv::norm(plain, cv::NORM_INF), 0.0);
-    EXPECT_EQ(cv::norm(2 * plain, weighed, cv::NORM_INF), 0.0);
-    EXPECT_NE(
-        testing::ReadWholeFile(work.file("weighed/space.json")).find("\"eventWeights\": \"value\""),
-        std::string::npos);
-}
-
 // A maximum from the series: the highest density of the density data written, or the
 // nearest-rank percentile of their non-zero values, is the index's maximum.
 TEST_F(BatchOptions, MaximumFromTheSeriesDensities) {
