@@ -61,6 +61,20 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
         if (!given || !options.scale) {
             options.problem = "--scale takes linear, log or sqrt, e.g. --scale log";
         }
+    } else if (Names(word, "--weights")) {
+        const bool given = TakeValue(arguments, i, "--weights", value);
+        options.weights = EventWeightingNamed(value);
+        if (!given || !options.weights) {
+            options.problem = "--weights takes none, value or moment, e.g. --weights moment";
+        }
+    } else if (Names(word, "--maximum")) {
+        const bool given = TakeValue(arguments, i, "--maximum", value);
+        options.maximum = MaximumChoiceNamed(value);
+        if (!given || !options.maximum) {
+            options.problem =
+                "--maximum takes catalogue, series or percentile[:P] with 0 < P <= 100, e.g. "
+                "--maximum percentile:99.5";
+        }
     } else {
         options.problem = "unknown option " + word;
     }
@@ -104,6 +118,12 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     }
     if (options.scale) {
         values.output.scale = *options.scale;
+    }
+    if (options.weights) {
+        values.output.eventWeights = *options.weights;
+    }
+    if (options.maximum) {
+        values.output.maximum = *options.maximum;
     }
     if (options.densities) {
         values.output.densities = true;

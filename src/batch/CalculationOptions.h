@@ -22,6 +22,8 @@ struct CalculationOptions {
     std::optional<PictureFormat> format;      // --format bmp|png
     std::optional<ColourMap> colourMap;       // --colour-map classic|viridis|...
     std::optional<DensityScale> scale;        // --scale linear|log|sqrt
+    std::optional<EventWeighting> weights;    // --weights none|value|moment
+    std::optional<MaximumChoice> maximum;     // --maximum catalogue|series|percentile[:P]
     bool densities = false;                   // --densities
     bool noIndex = false;                     // --no-index
     CatalogueOptions catalogue;               // --columns, --origin, --unit, ...

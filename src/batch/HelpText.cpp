@@ -52,6 +52,21 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       log(1 + maximum) and labels the colour bar at decades; the
                       density data stay the plain sums
                         korvane-batch time --scale log examples/time.ini
+  --weights none|value|moment
+                      what each event adds to a density (default: the setup's
+                      [Weights], else none: 1 each, the densities count events);
+                      value: the number of its weight column (a plain file's fifth
+                      column, a catalogue's weight or magnitude column); moment:
+                      10^(1.5 (M - Mmax)) of its magnitude M, the largest event 1
+                        korvane-batch spatial --weights moment --events quakes.csv s.ini
+  --maximum catalogue|series|percentile[:P]
+                      the top of the colour scale when the setup fixes none (default:
+                      the setup's [Maximum], else catalogue: 0.8 times the densest spot
+                      of the whole file); series: the highest pixel density of this
+                      series' pictures; percentile: the P-th percentile (default 99.5)
+                      of their non-zero pixel densities. Both compute every picture's
+                      densities once before the first picture is coloured
+                        korvane-batch time --maximum percentile:99 examples/time.ini
   --densities         beside each picture, its densities as a 32-bit float TIFF
                       (space0001.tiff), row 0 at the top like the picture
                         korvane-batch spatial --densities examples/spatial.ini

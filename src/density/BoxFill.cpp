@@ -188,10 +188,14 @@ void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
     SumDifferences(field, visitor);
 }
 
-// Gaussian weights for the rows [rowBegin, rowEnd): every point, in order, adds its weight
-// to each pixel of its box within those rows.
-void SumWeights(const FillAxis& columns, const FillAxis& rows, double radius, int rowBegin,
-                int rowEnd, DensityField& field) {
+// Gaussian or point weights for the rows [rowBegin, rowEnd): every point, in order, adds its
+// weight to each pixel of its box within those rows: the kernel weight, times the point's
+// weight when the field is weighted (the point's weight alone for unit kernel weights).
+template <bool Weighted>
+void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
+                int rowBegin, int rowEnd, DensityField& field) {
+    const double radius = weighting.radius;
+    const bool gaussian = weighting.gaussian;
     const int C = field.columns;
     double* sums = field.sums.data();
     const double* h = columns.positions->data();
@@ -216,9 +220,19 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, double radius, in
         for (auto j = first; j != last; ++j) {
             const double up = StepsSquared(point.up, v[*j], rows.scale);
             double* row = sums + static_cast<std::size_t>(*j) * C;
-            for (int k : columnList) {
-                row[k] +=
-                    KernelWeight(DistanceInSpace(across[k], up, point.depthSquared), radius, true);
+            if constexpr (Weighted) {
+                const double w = point.weight;
+                for (int k : columnList) {
+                    row[k] += gaussian ? w * KernelWeight(
+                                                 DistanceInSpace(across[k], up, point.depthSquared),
+                                                 radius, true)
+                                       : w;
+                }
+            } else {
+                for (int k : columnList) {
+                    row[k] += KernelWeight(DistanceInSpace(across[k], up, point.depthSquared),
+                                           radius, true);
+                }
             }
         }
     }
@@ -239,11 +253,11 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
                DensityField& field, bool continuing, const CountRowVisitor* visitor) {
     const int C = static_cast<int>(columns.positions->size());
     const int R = static_cast<int>(rows.positions->size());
-    continuing =
-        continuing && field.columns == C && field.rows == R && field.counted == !weighting.gaussian;
+    const bool counted = !weighting.gaussian && !field.weighted;
+    continuing = continuing && field.columns == C && field.rows == R && field.counted == counted;
     field.columns = C;
     field.rows = R;
-    field.counted = !weighting.gaussian;
+    field.counted = counted;
     field.highestCount = 0;
     if (C == 0 || R == 0) {
         return;
@@ -267,7 +281,11 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
                     static_cast<int>(static_cast<long long>(rowCount) * strip / strips);
                 const int end =
                     static_cast<int>(static_cast<long long>(rowCount) * (strip + 1) / strips);
-                SumWeights(columns, rows, weighting.radius, begin, end, field);
+                if (field.weighted) {
+                    SumWeights<true>(columns, rows, weighting, begin, end, field);
+                } else {
+                    SumWeights<false>(columns, rows, weighting, begin, end, field);
+                }
             }
         },
         strips);

@@ -26,13 +26,16 @@ struct BoxPoint {
     double across = 0;
     double up = 0;
     double depthSquared = 0;
+    double weight = 1;  // what it adds, times its kernel weight (fields with `weighted`)
 };
 
 // The densities of one picture, row 0 at the bottom. Kept from picture to picture.
 struct DensityField {
     int columns = 0;
     int rows = 0;
-    bool counted = true;           // unit weights: counts, else Gaussian sums
+    bool counted = true;           // unit weights: counts, else sums (Gaussian or weighted)
+    bool weighted = false;         // set by the caller: the points' weights count, and the
+                                   // field holds sums even for unit kernel weights
     std::vector<int> differences;  // (columns + 1) per row (unit weights): every box's corners
     std::vector<int> counts;       // (columns + 1) per row: the counts, the prefix sums of
                                    // the differences

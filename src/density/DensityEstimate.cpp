@@ -29,12 +29,35 @@ std::vector<estimate::Point<Dims>> PointsOf(const EventTable& events,
     return points;
 }
 
+// The table's weights, or null when every event weighs 1.
+const double* WeightsOf(const EventTable& events) {
+    return events.weights.size() >= static_cast<std::size_t>(events.count) && events.count > 0
+               ? events.weights.data()
+               : nullptr;
+}
+
 template <int Dims, class Extra, class Weight>
 double Highest(const EventTable& events, const std::array<int, Dims>& columns,
                const std::array<double, Dims>& halfWidths, bool unit, Extra extra, Weight weight,
                RunObserver* observer) {
     return estimate::Highest<Dims>(PointsOf<Dims>(events, columns), halfWidths, unit, extra, weight,
-                                   observer);
+                                   WeightsOf(events), observer);
+}
+
+// The points' weights, or empty when every one is 1 (the sums are then the same bits
+// without them).
+std::vector<double> WeightsOf(const std::vector<TimedPlanePoint>& points) {
+    std::vector<double> weights;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (points[i].weight != 1.0) {
+            weights.resize(points.size());
+            for (std::size_t k = 0; k < points.size(); ++k) {
+                weights[k] = points[k].weight;
+            }
+            break;
+        }
+    }
+    return weights;
 }
 
 }  // namespace
@@ -73,6 +96,8 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
                                          StepsSquared(a.c[1], b.c[1], vScale));
         return KernelWeight(d, radius, gaussian);
     };
+    const std::vector<double> pointWeights = WeightsOf(points);
+    const double* weights = pointWeights.empty() ? nullptr : pointWeights.data();
     if (cumulative) {
         std::vector<estimate::Point<2>> plane(points.size());
         for (std::size_t i = 0; i < points.size(); ++i) {
@@ -81,7 +106,8 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
         auto earlier = [](const estimate::Point<2>& a, const estimate::Point<2>& b) {
             return b.t < a.t;
         };
-        return estimate::Highest<2>(plane, {hHalf, vHalf}, !gaussian, earlier, weight, observer);
+        return estimate::Highest<2>(plane, {hHalf, vHalf}, !gaussian, earlier, weight, weights,
+                                    observer);
     }
     // The time is the third box axis, with the window length as its half width.
     std::vector<estimate::Point<3>> timed(points.size());
@@ -90,17 +116,18 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
     }
     auto anyTime = [](const estimate::Point<3>&, const estimate::Point<3>&) { return true; };
     return estimate::Highest<3>(timed, {hHalf, vHalf, timeStep}, !gaussian, anyTime, weight,
-                                observer);
+                                weights, observer);
 }
 
 double EstimateTimeMaximum(const EventTable& events, const AxisMap& axes, const PlaneScale& scale,
                            double timeStep, bool cumulative, const Weighting& weighting,
                            RunObserver* observer) {
     std::vector<TimedPlanePoint> points(static_cast<std::size_t>(events.count));
+    const double* weights = WeightsOf(events);
     for (int i = 0; i < events.count; ++i) {
         const EventRecord& e = events.rows[static_cast<std::size_t>(i)];
         points[static_cast<std::size_t>(i)] = {e.Column(axes.horizontal), e.Column(axes.vertical),
-                                               e.t};
+                                               e.t, weights != nullptr ? weights[i] : 1.0};
     }
     return EstimateTimedPlaneMaximum(points, scale, timeStep, cumulative, weighting, observer);
 }

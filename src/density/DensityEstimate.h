@@ -13,6 +13,7 @@
 namespace korvane {
 
 // Highest sum of KernelWeight over the events j in the strict box around event i (the
+// weight of j times KernelWeight when the table has weights; the same below) (the
 // columns `axes` puts across, up and in depth, 3-D distance), over every event i of the
 // table. `depthStep` is the slice step.
 //
@@ -35,11 +36,13 @@ struct TimedPlanePoint {
     double across = 0;
     double up = 0;
     double t = 0;
+    double weight = 1;  // what the point adds, times its kernel weight
 };
 
 // The highest sum of KernelWeight over the points j in the strict box around point i in the
 // plane (2-D distance in steps of `scale`), j counting only if, cumulative: j is strictly
 // earlier; else |t(i) - t(j)| < timeStep; over every point i, each sum added in point order.
+// Each term is the weight of j times KernelWeight (the same bits when every weight is 1).
 double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
                                  const PlaneScale& scale, double timeStep, bool cumulative,
                                  const Weighting& weighting, RunObserver* observer = nullptr);

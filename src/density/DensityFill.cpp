@@ -6,7 +6,7 @@ namespace korvane {
 
 void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int count,
                            const PixelTests& tests, DensityField& field,
-                           const CountRowVisitor* visitor) {
+                           const CountRowVisitor* visitor, const double* weights) {
     field.points.resize(static_cast<std::size_t>(count));
     // Only a Gaussian weight looks at the distance from the slice.
     const bool depth = tests.withDepth && tests.gaussian;
@@ -15,13 +15,15 @@ void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int 
         field.points[static_cast<std::size_t>(i)] = {
             e.Column(tests.hColumn), e.Column(tests.vColumn),
             depth ? StepsSquared(e.Column(tests.depthColumn), tests.slicePosition, tests.depthStep)
-                  : 0.0};
+                  : 0.0,
+            weights != nullptr ? weights[i] : 1.0};
     }
     const FillAxis columns{&grid.columnPositions, grid.columnsAscending,
                            BoxHalfWidth(tests.radius, tests.hScale), tests.horizontalInclusive,
                            tests.hScale};
     const FillAxis rows{&grid.rowPositions, grid.rowsAscending,
                         BoxHalfWidth(tests.radius, tests.vScale), false, tests.vScale};
+    field.weighted = weights != nullptr;
     FillBoxes(columns, rows, {tests.radius, tests.gaussian}, field, tests.addToPrevious, visitor);
 }
 

@@ -26,9 +26,11 @@ struct PixelTests {
 };
 
 // The densities of the pixels the walk reaches (the grid's positions; the vertical test is
-// always strict) from the events run[0..count), in table order.
+// always strict) from the events run[0..count), in table order. `weights` (may be null: every
+// event weighs 1) holds the events' weights, weights[0..count) beside the run.
 void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int count,
                            const PixelTests& tests, DensityField& field,
-                           const CountRowVisitor* visitor = nullptr);
+                           const CountRowVisitor* visitor = nullptr,
+                           const double* weights = nullptr);
 
 }  // namespace korvane

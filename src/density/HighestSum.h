@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numeric>
 #include <opencv2/core.hpp>
 #include <utility>
 #include <vector>
@@ -59,7 +60,10 @@ inline void SortIndices(std::vector<int>& values, std::vector<int>& scratch, int
 // The highest kernel sum over a list of points. Point j counts for point i when it lies in
 // the strict box around i on every axis and passes `extra(i, j)`; each sum adds the weights
 // of i's points in ascending j, exactly as the plain all-pairs loop does, so the result is
-// that loop's to the last bit. Weights are never above 1 (a kernel's value).
+// that loop's to the last bit. Kernel weights are never above 1.
+//
+// Points may carry weights of their own (at least 0, any size): j then adds its weight
+// times the kernel weight (or its weight alone for unit kernels), still in ascending j.
 //
 // The first Dims - 1 axes are cut into cells; within a column of cells the events are sorted
 // on the last axis, where an event's partners form one run; as the events of a column are
@@ -73,13 +77,16 @@ class HighestSum {
 
     // `observer` (may be null) sees the events done, every few thousand, and may stop the
     // estimate: Compute() then returns 0 and the caller asks the observer again.
+    // `pointWeights` (may be null: every point weighs 1) holds one weight per point.
     HighestSum(const std::vector<Point<Dims>>& points, const std::array<double, Dims>& halfWidths,
-               bool unit, Extra extra, Weight weight, RunObserver* observer = nullptr)
+               bool unit, Extra extra, Weight weight, const double* pointWeights = nullptr,
+               RunObserver* observer = nullptr)
         : m_points(points),
           m_half(halfWidths),
           m_unit(unit),
           m_extra(extra),
           m_weight(weight),
+          m_pointWeights(pointWeights),
           m_ticker(observer, TickEvents) {}
 
     double Compute() {
@@ -96,7 +103,9 @@ class HighestSum {
         }
         m_sums.assign(static_cast<std::size_t>(n), 0.0);
         if (BuildColumns()) {
-            if (m_unit) {
+            if (m_pointWeights != nullptr) {
+                SumWeightedHighestFirst();
+            } else if (m_unit) {
                 CountByColumns();
             } else {
                 SumHighestFirst();
@@ -124,7 +133,17 @@ class HighestSum {
 
     // The progress of `steps` steps: one per point, or two with kernel weights (the count of
     // partners, then the sums that can be the highest).
-    long long Done(long long steps) const { return m_unit ? steps : steps / 2; }
+    long long Done(long long steps) const {
+        return m_unit && m_pointWeights == nullptr ? steps : steps / 2;
+    }
+
+    // What point j adds to point i's sum.
+    double Term(int i, int j) const {
+        if (m_pointWeights == nullptr) {
+            return m_unit ? 1.0 : m_weight(m_points[i], m_points[j]);
+        }
+        return m_unit ? m_pointWeights[j] : m_pointWeights[j] * m_weight(m_points[i], m_points[j]);
+    }
 
     struct Member {
         Key key;
@@ -318,7 +337,7 @@ class HighestSum {
         const int i = m_memberIndex[m];
         double sum = 0.0;
         for (int j : partners) {
-            sum += m_weight(m_points[i], m_points[j]);
+            sum += Term(i, j);
         }
         return sum;
     }
@@ -379,7 +398,57 @@ class HighestSum {
         }
     }
 
-    // Every member's count of partners (into m_sums), walking each column's members in
+    // Point weights: as SumHighestFirst, with a bound per member instead of its count. Each
+    // term is at most the partner's weight (a kernel weight is at most 1, the weights are at
+    // least 0, and rounding is monotone), so the sum in ascending order is at most the sum of
+    // the partners' weights in that order; the bound is their sum in column order, raised by
+    // more than the relative gap two orders of summing n terms of one sign can open,
+    // 2 (n - 1) 2^-53 (plus the rounding of the raising itself).
+    void SumWeightedHighestFirst() {
+        CountByColumns();  // every point's bound, in m_sums
+        if (m_ticker.Stopped()) {
+            return;
+        }
+        const int members = static_cast<int>(m_memberIndex.size());
+        std::vector<double> bounds(static_cast<std::size_t>(members));
+        for (int m = 0; m < members; ++m) {
+            bounds[m] = m_sums[m_memberIndex[m]];
+        }
+        std::fill(m_sums.begin(), m_sums.end(), 0.0);
+        std::vector<int> order(static_cast<std::size_t>(members));
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            return bounds[a] != bounds[b] ? bounds[a] > bounds[b] : a < b;
+        });
+        constexpr int Batch = 32;
+        double highest = 0.0;
+        int next = 0;
+        while (next < members && bounds[order[next]] > highest) {
+            if (m_ticker.Check(Done(members + next))) {
+                return;
+            }
+            const int end = std::min(members, next + Batch);
+            cv::parallel_for_(cv::Range(next, end), [&](const cv::Range& range) {
+                std::vector<std::pair<int, int>> neighbours;
+                std::vector<int> partners;
+                std::vector<int> scratch;
+                for (int k = range.start; k < range.end; ++k) {
+                    const int m = order[k];
+                    m_sums[m_memberIndex[m]] = SumOfMember(m, neighbours, partners, scratch);
+                }
+            });
+            for (int k = next; k < end; ++k) {
+                const double sum = m_sums[m_memberIndex[order[k]]];
+                if (sum > highest) {
+                    highest = sum;
+                }
+            }
+            next = end;
+        }
+    }
+
+    // Every member's count of partners (into m_sums; with point weights the bound of
+    // SumWeightedHighestFirst), walking each column's members in
     // ascending last coordinate while the neighbouring columns' runs move forward.
     void CountByColumns() {
         const int columns = static_cast<int>(m_keys.size());
@@ -392,11 +461,16 @@ class HighestSum {
             while (last < columns && m_starts[last] - m_starts[first] < TickEvents) {
                 ++last;
             }
-            CountColumns(first, last);
+            if (m_pointWeights != nullptr) {
+                CountColumns<true>(first, last);
+            } else {
+                CountColumns<false>(first, last);
+            }
             first = last;
         }
     }
 
+    template <bool Weighted>
     void CountColumns(int firstColumn, int endColumn) {
         cv::parallel_for_(cv::Range(firstColumn, endColumn), [&](const cv::Range& range) {
             std::vector<std::pair<int, int>> neighbours;
@@ -410,13 +484,26 @@ class HighestSum {
                 for (int m = m_starts[c]; m < m_starts[c + 1]; ++m) {
                     const Point<Dims>& p = m_memberPoints[m];
                     int count = 0;
+                    double total = 0.0;
                     for (NeighbourRun& run : runs) {
                         AdvanceRun(run, m_memberLast[m]);
                         for (int q = run.lo; q < run.hi; ++q) {
-                            count += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
+                            if constexpr (Weighted) {
+                                if (PassesGridded(p, m_memberPoints[q])) {
+                                    ++count;
+                                    total += m_pointWeights[m_memberIndex[q]];
+                                }
+                            } else {
+                                count += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
+                            }
                         }
                     }
-                    m_sums[m_memberIndex[m]] = static_cast<double>(count);
+                    if constexpr (Weighted) {
+                        constexpr double Ulp = 1.0 / 9007199254740992.0;  // 2^-53
+                        m_sums[m_memberIndex[m]] = total * (1.0 + (4.0 * count + 4.0) * Ulp);
+                    } else {
+                        m_sums[m_memberIndex[m]] = static_cast<double>(count);
+                    }
                 }
             }
         });
@@ -436,7 +523,7 @@ class HighestSum {
                     double sum = 0.0;
                     for (int j = 0; j < n; ++j) {
                         if (Passes(m_points[i], m_points[j])) {
-                            sum += m_unit ? 1.0 : m_weight(m_points[i], m_points[j]);
+                            sum += Term(i, j);
                         }
                     }
                     m_sums[i] = sum;
@@ -450,6 +537,7 @@ class HighestSum {
     bool m_unit;
     Extra m_extra;
     Weight m_weight;
+    const double* m_pointWeights;             // one per point, or null: every point weighs 1
     std::vector<double> m_sums;               // in the order of the points
     std::vector<Key> m_keys;                  // occupied columns, ascending
     std::vector<int> m_starts;                // members of column c: [starts[c], starts[c + 1])
@@ -463,8 +551,10 @@ class HighestSum {
 // The highest sum over `points` (see HighestSum).
 template <int Dims, class Extra, class Weight>
 double Highest(const std::vector<Point<Dims>>& points, const std::array<double, Dims>& halfWidths,
-               bool unit, Extra extra, Weight weight, RunObserver* observer = nullptr) {
-    return HighestSum<Dims, Extra, Weight>(points, halfWidths, unit, extra, weight, observer)
+               bool unit, Extra extra, Weight weight, const double* pointWeights = nullptr,
+               RunObserver* observer = nullptr) {
+    return HighestSum<Dims, Extra, Weight>(points, halfWidths, unit, extra, weight, pointWeights,
+                                           observer)
         .Compute();
 }
 

@@ -34,13 +34,14 @@ void ComputePerspectiveDensities(const PerspectiveFrame& frame, const Perspectiv
             break;
         }
         if (InPerspectiveWindow(e.t, window)) {
-            field.points.push_back({e.u, e.w, 0.0});
+            field.points.push_back({e.u, e.w, 0.0, e.weight});
         }
     }
     const FillAxis columns{&work.columnU, work.columnsOrdered,
                            BoxHalfWidth(window.radius, frame.du), false, frame.du};
     const FillAxis rows{&work.rowW, work.rowsOrdered, BoxHalfWidth(window.radius, frame.dw), false,
                         frame.dw};
+    field.weighted = frame.weighted;
     FillBoxes(columns, rows, {window.radius, window.gaussian}, field);
 }
 

@@ -41,12 +41,16 @@ void BuildPerspectiveFrame(const EventTable& events, const PerspectiveBox& box,
     // The table is sized for every event, so it can never overflow.
     frame.kept.clear();
     frame.kept.reserve(static_cast<std::size_t>(std::max(events.count, 0)));
+    frame.weighted =
+        events.count > 0 && events.weights.size() >= static_cast<std::size_t>(events.count);
     for (int i = 0; i < events.count; ++i) {
         const EventRecord& e = events.rows[static_cast<std::size_t>(i)];
         if (box.xmin <= e.x && e.x <= box.xmax && box.ymin <= e.y && e.y <= box.ymax &&
             box.zmin <= e.z && e.z <= box.zmax && box.start <= e.t && e.t <= box.end) {
             const ProjectedPoint p = Project(view, e.x, e.y, e.z);
-            frame.kept.push_back({p.u, p.w, e.t});
+            frame.kept.push_back(
+                {p.u, p.w, e.t,
+                 frame.weighted ? events.weights[static_cast<std::size_t>(i)] : 1.0});
         }
     }
 

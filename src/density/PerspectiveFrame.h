@@ -29,6 +29,7 @@ struct ProjectedEvent {
     double u = 0;
     double w = 0;
     double t = 0;
+    double weight = 1;  // what it adds to a density, times its kernel weight
 };
 
 // Sines and cosines of the three turning angles (about x, y and z). The angles are kept in
@@ -51,6 +52,7 @@ struct PerspectiveFrame {
     int height = 0;
     // The events inside the box and the time range (all bounds inclusive), in table order.
     std::vector<ProjectedEvent> kept;
+    bool weighted = false;  // the events carry weights (the table has them)
     // The three box edges that meet at the minimum corner: x, y and z edge, each from the
     // corner to its far end.
     std::array<ProjectedPoint, 3> edgeStart{};

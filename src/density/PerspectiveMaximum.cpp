@@ -12,7 +12,7 @@ double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double d
     std::vector<TimedPlanePoint> points;
     points.reserve(frame.kept.size());
     for (const ProjectedEvent& e : frame.kept) {
-        points.push_back({e.u, e.w, e.t});
+        points.push_back({e.u, e.w, e.t, e.weight});
     }
     return EstimateTimedPlaneMaximum(points, {frame.du, frame.dw}, dt, cumulative,
                                      {radius, gaussian}, observer);

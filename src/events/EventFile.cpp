@@ -95,6 +95,13 @@ class EventLineReader {
         row.y = ReadDecimal(std::string_view(tab1, tab2 - tab1));
         row.z = ReadDecimal(std::string_view(tab2, tab3 - tab2));
         row.t = ReadDecimal(std::string_view(tab3, end - tab3));
+        // A fifth field is the event's weight source (a weight or a magnitude); rows
+        // without one read 0, as a catalogue's rows without a magnitude do.
+        char* const tab4 = std::find(tab3 + 1, end, '\t');
+        if (tab4 != end) {
+            m_table.weightSource.resize(static_cast<std::size_t>(m_table.count), 0.0);
+            m_table.weightSource.push_back(ReadDecimal(std::string_view(tab4, end - tab4)));
+        }
         ++m_table.count;
         return true;
     }
@@ -196,6 +203,8 @@ long long EventMemoryBudget() {
 Status ReadEventFile(const std::string& path, EventTable& table, long long maxEvents,
                      RunObserver* observer) {
     table.count = 0;
+    table.weightSource.clear();
+    table.weights.clear();
     // A table left large by a long file shrinks back when a short one follows.
     if (table.rows.size() > static_cast<std::size_t>(InitialEventRows)) {
         std::vector<EventRecord>(InitialEventRows).swap(table.rows);
@@ -227,6 +236,9 @@ Status ReadEventFile(const std::string& path, EventTable& table, long long maxEv
     }
     if (!status.ok()) {
         table.count = 0;
+        table.weightSource.clear();
+    } else if (!table.weightSource.empty()) {
+        table.weightSource.resize(static_cast<std::size_t>(table.count), 0.0);
     }
     return status;
 }

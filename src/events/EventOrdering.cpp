@@ -86,6 +86,7 @@ void SortEventsByColumn(EventTable& table, int column) {
         keys[static_cast<std::size_t>(i)] = table.rows[static_cast<std::size_t>(i)].Column(column);
     }
     MinimumTree tree(keys, nodes);
+    const bool weighted = table.weights.size() >= static_cast<std::size_t>(n);
     for (int i = 0; i < n; ++i) {
         // Positions before i are removed, so the minimum lies in i..n-1.
         const int m = tree.Minimum();
@@ -93,6 +94,10 @@ void SortEventsByColumn(EventTable& table, int column) {
             std::swap(table.rows[static_cast<std::size_t>(i)],
                       table.rows[static_cast<std::size_t>(m)]);
             std::swap(keys[static_cast<std::size_t>(i)], keys[static_cast<std::size_t>(m)]);
+            if (weighted) {
+                std::swap(table.weights[static_cast<std::size_t>(i)],
+                          table.weights[static_cast<std::size_t>(m)]);
+            }
             tree.Refresh(m);
         }
         tree.Remove(i);

@@ -37,6 +37,9 @@ struct EventTable {
     // the per-event number a weighting reads (a plain file's fifth column, a catalogue's
     // weight or magnitude column); empty when the file has none
     std::vector<double> weightSource;
+    // The weight each row in use adds to a density, in row order (sorting moves it with its
+    // row); empty when every event weighs 1. Set from `weightSource` by WeighEvents.
+    std::vector<double> weights;
 };
 
 }  // namespace korvane

@@ -8,9 +8,11 @@
 #include "catalogue/CatalogueReader.h"
 #include "common/Ranges.h"
 #include "density/Kernel.h"
+#include "events/EventWeights.h"
 #include "events/ViewAxes.h"
 #include "picture/ColourScale.h"
 #include "picture/PictureFileName.h"
+#include "series/MaximumMode.h"
 
 namespace korvane {
 
@@ -40,6 +42,14 @@ struct OutputOptions {
     // default. The density data and the index keep the raw densities whatever these are.
     ColourMap colourMap = ColourMap::Classic;
     DensityScale scale = DensityScale::Linear;
+    // What each event adds to a density: 1 (counts, as always), its weight column's number,
+    // or its relative seismic moment from its magnitude. The estimated maximum, the pictures,
+    // the density data and the index all use the weighted sums.
+    EventWeighting eventWeights = EventWeighting::None;
+    // The top of the colour scale when the maximum is not fixed: the whole file's estimate,
+    // or taken from this series' own pixel densities (a first pass computes them all before
+    // the first picture is coloured).
+    MaximumChoice maximum;
 
     bool operator==(const OutputOptions&) const = default;
 };

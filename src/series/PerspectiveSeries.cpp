@@ -86,6 +86,18 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
         return box.xmin <= e.x && e.x <= box.xmax && box.ymin <= e.y && e.y <= box.ymax &&
                box.zmin <= e.z && e.z <= box.zmax;
     };
+    if (MaximumFromSeries(ctx.request)) {
+        const Status measured = MeasureSeriesMaximum(ctx, steps, [&](double t0) {
+            window.t0 = t0;
+            window.end = t0 + dt;
+            ComputePerspectiveDensities(frame, window, fill);
+        });
+        if (!measured.ok()) {
+            return measured;
+        }
+        steps.labels.densityMaximum = ctx.densityMaximum;
+        window.maximum = NarrowToFloat(ctx.densityMaximum);
+    }
     EventRun previous;
     return RunSeriesLoop(ctx, steps, [&](double t0, PictureFacts& facts) {
         window.t0 = t0;

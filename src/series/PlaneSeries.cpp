@@ -1,5 +1,7 @@
 #include "series/PlaneSeries.h"
 
+#include <utility>
+
 #include "common/FloatNarrowing.h"
 #include "density/DensityGrid.h"
 #include "density/EventRuns.h"
@@ -90,19 +92,42 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.paintArea = &paintArea;
     EventRun previous;
     bool first = true;
-    return RunSeriesLoop(ctx, steps, [&](double position, PictureFacts& facts) {
+    // The events of the picture at `position`, and those its fill adds (to the densities of
+    // the picture before, for a cumulative window after the first).
+    const auto runsAt = [&](double position) {
         const EventRun run = spatial ? SliceRun(ctx.events, axes.depth, position - slabHalfWidth,
                                                 position + slabHalfWidth, previous)
                                      : WindowRun(ctx.events, position, position + view.step,
                                                  request.cumulative, previous);
         tests.slicePosition = position;
-        // A cumulative window holds the one before it and the events after: only those are
-        // added to the densities it had.
         const bool growing = request.cumulative && !spatial && !first;
-        const EventRun added = growing ? EventRun{previous.end, run.end} : run;
         tests.addToPrevious = growing;
+        return std::pair{run, growing ? EventRun{previous.end, run.end} : run};
+    };
+    const auto weightsOf = [&](const EventRun& added) {
+        return ctx.events.weights.empty() ? nullptr : ctx.events.weights.data() + added.begin;
+    };
+    if (MaximumFromSeries(request)) {
+        const Status measured = MeasureSeriesMaximum(ctx, steps, [&](double position) {
+            const auto [run, added] = runsAt(position);
+            ComputePlaneDensities(grid, ctx.events.rows.data() + added.begin, added.size(), tests,
+                                  ctx.work.field, nullptr, weightsOf(added));
+            previous = run;
+            first = false;
+        });
+        if (!measured.ok()) {
+            return measured;
+        }
+        previous = EventRun{};
+        first = true;
+        steps.labels.densityMaximum = ctx.densityMaximum;
+        const cv::Vec3b zero = ctx.work.colours.pixel(0.0, NarrowToFloat(ctx.densityMaximum));
+        ctx.work.raster.setTo(cv::Scalar(zero[0], zero[1], zero[2]));
+    }
+    return RunSeriesLoop(ctx, steps, [&](double position, PictureFacts& facts) {
+        const auto [run, added] = runsAt(position);
         FillDensityGrid(grid, ctx.events.rows.data() + added.begin, added.size(), tests,
-                        ctx.densityMaximum, ctx.work, &paintArea);
+                        ctx.densityMaximum, ctx.work, &paintArea, weightsOf(added));
         previous = run;
         first = false;
         facts.bounds = spatial ? AxisRange{position - slabHalfWidth, position + slabHalfWidth}

@@ -14,11 +14,11 @@ constexpr int PerspectiveAreaTop = 100;
 
 void FillDensityGrid(const DensityGrid& grid, const EventRecord* run, int count,
                      const PixelTests& tests, double densityMaximum, RasterWork& work,
-                     cv::Mat* target) {
+                     cv::Mat* target, const double* weights) {
     const float maximum = NarrowToFloat(densityMaximum);
     cv::Mat& raster = target != nullptr ? *target : work.raster;
-    if (tests.gaussian) {
-        ComputePlaneDensities(grid, run, count, tests, work.field);
+    if (tests.gaussian || weights != nullptr) {
+        ComputePlaneDensities(grid, run, count, tests, work.field, nullptr, weights);
         PaintDensityField(work.field, maximum, 0, grid.height - 1, work.countColours, raster,
                           work.colours);
         return;

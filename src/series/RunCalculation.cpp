@@ -10,6 +10,7 @@
 #include "density/PerspectiveMaximum.h"
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
+#include "series/SeriesLoop.h"
 
 namespace korvane {
 
@@ -48,11 +49,20 @@ Status Calculate(const CalculationRequest& request, RunObserver& observer,
     if (!read.ok()) {
         return Status::InvalidInput(read.message());
     }
+    if (Status weighed =
+            WeighEvents(request.output.eventWeights, request.eventFilePath, workspace.events);
+        !weighed.ok()) {
+        return weighed;
+    }
     // The view's geometry is worked out here, once, with the context.
     SeriesContext context{observer, workspace.events, request, 0.0, workspace.series};
-    context.densityMaximum = SelectDensityMaximum(request.fixedDensityMaximum.has_value(),
-                                                  request.fixedDensityMaximum.value_or(0.0),
-                                                  [&] { return EstimatedMaximum(context); });
+    // A maximum from the series' own densities is found by the series, before its first
+    // picture; the whole file's is estimated here.
+    if (!MaximumFromSeries(request)) {
+        context.densityMaximum = SelectDensityMaximum(request.fixedDensityMaximum.has_value(),
+                                                      request.fixedDensityMaximum.value_or(0.0),
+                                                      [&] { return EstimatedMaximum(context); });
+    }
     // An estimate cut short by a stop is no maximum: nothing is drawn with it.
     if (observer.ShouldStop()) {
         return Status::Cancelled();

@@ -82,6 +82,12 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
     if (request.output.scale != defaults.scale) {
         index["colourScale"] = std::string(DensityScaleName(request.output.scale));
     }
+    if (request.output.maximum != defaults.maximum) {
+        index["densityMaximumFrom"] = MaximumChoiceText(request.output.maximum);
+    }
+    if (request.output.eventWeights != defaults.eventWeights) {
+        index["eventWeights"] = std::string(EventWeightingName(request.output.eventWeights));
+    }
     index["complete"] = complete;
     index["pictures"] = std::move(list);
     // Invalid UTF-8 in a path is replaced rather than refused: the index stays readable.

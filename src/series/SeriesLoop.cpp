@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <optional>
 #include <utility>
 
 #include "common/AtomicFile.h"
+#include "common/FloatNarrowing.h"
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "picture/PictureFileName.h"
@@ -219,6 +221,104 @@ Status NothingWritten(const SeriesSteps& steps) {
 }
 
 }  // namespace
+
+namespace {
+
+// Keeps the highest density of `field` in `highest` and, when `keep`, appends its non-zero
+// densities to `nonZero`. The first pass reads every pixel of every picture, so the rows
+// are read straight from the field's arrays, the maximum in four independent lanes (a
+// maximum does not depend on the order it is taken in).
+void NoteDensities(const DensityField& field, bool keep, double& highest,
+                   std::vector<float>& nonZero) {
+    const int C = field.columns;
+    for (int j = 0; j < field.rows; ++j) {
+        if (field.counted) {
+            const int* row = field.counts.data() + static_cast<std::size_t>(j) * (C + 1);
+            int top = 0;
+            for (int k = 0; k < C; ++k) {
+                top = std::max(top, row[k]);
+                if (keep && row[k] > 0) {
+                    nonZero.push_back(static_cast<float>(row[k]));
+                }
+            }
+            highest = std::max(highest, static_cast<double>(top));
+            continue;
+        }
+        const double* row = field.sums.data() + static_cast<std::size_t>(j) * C;
+        if (keep) {
+            for (int k = 0; k < C; ++k) {
+                highest = row[k] > highest ? row[k] : highest;
+                if (row[k] > 0.0) {
+                    nonZero.push_back(NarrowToFloat(row[k]));
+                }
+            }
+            continue;
+        }
+        double lanes[4] = {highest, highest, highest, highest};
+        int k = 0;
+        for (; k + 4 <= C; k += 4) {
+            for (int l = 0; l < 4; ++l) {
+                lanes[l] = row[k + l] > lanes[l] ? row[k + l] : lanes[l];
+            }
+        }
+        for (; k < C; ++k) {
+            lanes[0] = row[k] > lanes[0] ? row[k] : lanes[0];
+        }
+        for (double lane : lanes) {
+            highest = lane > highest ? lane : highest;
+        }
+    }
+}
+
+}  // namespace
+
+bool MaximumFromSeries(const CalculationRequest& request) {
+    return !request.fixedDensityMaximum.has_value() &&
+           request.output.maximum.mode != MaximumMode::Catalogue;
+}
+
+double NearestRankPercentile(std::vector<float>& values, double percentile) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    const double n = static_cast<double>(values.size());
+    const double rank = std::ceil(percentile / 100.0 * n);  // 1-based
+    const auto index = static_cast<std::size_t>(std::clamp(rank, 1.0, n)) - 1;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(index),
+                     values.end());
+    return values[index];
+}
+
+Status MeasureSeriesMaximum(SeriesContext& ctx, const SeriesSteps& steps,
+                            const DensityMeasure& measure) {
+    if (!MaximumFromSeries(ctx.request)) {
+        return Status::Ok();
+    }
+    const bool percentile = ctx.request.output.maximum.mode == MaximumMode::Percentile;
+    const double pictures = ctx.request.numberOfPictures;
+    const long long limit =
+        std::min<long long>(static_cast<long long>(TruncateToInt(pictures)) + 1, INT_MAX - 1);
+    ctx.observer.PhaseStarted(RunPhase::Estimating, std::max(TruncateToInt(pictures + 1.0) - 1, 0));
+    double highest = 0.0;
+    // The non-zero densities of every picture. Single precision is enough: the colours
+    // compare densities with the maximum narrowed to single precision.
+    std::vector<float> nonZero;
+    int number = 1;
+    for (double position = steps.start; position < steps.end && number <= limit;
+         position = position + steps.step) {
+        measure(position);
+        NoteDensities(*steps.field, percentile, highest, nonZero);
+        ctx.observer.Progress(number);
+        if (ctx.observer.ShouldStop()) {
+            return Status::Cancelled();
+        }
+        ++number;
+    }
+    ctx.densityMaximum = percentile
+                             ? NearestRankPercentile(nonZero, ctx.request.output.maximum.percentile)
+                             : highest;
+    return Status::Ok();
+}
 
 Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const PictureComputer& compute) {
     const double pictures = ctx.request.numberOfPictures;

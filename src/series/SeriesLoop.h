@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/Status.h"
 #include "density/BoxFill.h"
@@ -56,5 +57,24 @@ using PictureComputer = std::function<Status(double position, PictureFacts& fact
 // request turned it off, writes the series index of the pictures on disk (also after a
 // cancel or a failure); a failure to write it is the result of a series that was Ok.
 Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const PictureComputer& compute);
+
+// Computes the densities of the picture at `position` into the series' field, colouring and
+// writing nothing.
+using DensityMeasure = std::function<void(double position)>;
+
+// Whether the request takes the top of its colour scale from the series' own densities.
+bool MaximumFromSeries(const CalculationRequest& request);
+
+// For a request whose maximum comes from the series: a first pass over the positions the
+// loop will visit, computing each picture's densities with `measure` into *steps.field, then
+// ctx.densityMaximum set to the highest of them (series) or to the P-th percentile (nearest
+// rank) of the non-zero ones (percentile; 0 when there are none). Reported as the estimating
+// phase, one unit per picture, asking whether to stop after each (Cancelled).
+Status MeasureSeriesMaximum(SeriesContext& ctx, const SeriesSteps& steps,
+                            const DensityMeasure& measure);
+
+// The P-th percentile, nearest rank, of `values` (reordered): the smallest value that at
+// least P % of them do not exceed; 0 for none.
+double NearestRankPercentile(std::vector<float>& values, double percentile);
 
 }  // namespace korvane

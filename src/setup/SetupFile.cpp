@@ -59,6 +59,8 @@ constexpr const char* DensityDataKey = "[Densitydata]";      // 1: a TIFF of den
 constexpr const char* SeriesIndexKey = "[Seriesindex]";      // 0: no series index
 constexpr const char* ColourMapKey = "[Colourmap]";          // viridis, inferno, ...
 constexpr const char* ScaleKey = "[Scale]";                  // log or sqrt
+constexpr const char* WeightsKey = "[Weights]";              // value or moment
+constexpr const char* MaximumKey = "[Maximum]";              // series or percentile:P
 
 void AppendLine(std::string& text, const char* key, std::string_view value) {
     text += key;
@@ -84,10 +86,16 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
     if (output.scale != defaults.scale) {
         AppendLine(text, ScaleKey, DensityScaleName(output.scale));
     }
+    if (output.eventWeights != defaults.eventWeights) {
+        AppendLine(text, WeightsKey, EventWeightingName(output.eventWeights));
+    }
+    if (output.maximum != defaults.maximum) {
+        AppendLine(text, MaximumKey, MaximumChoiceText(output.maximum));
+    }
 }
 
 // An output key's value; false for a key that is none of them. A format other than BMP or
-// PNG leaves the format as it was; so does an unknown colour map or scale.
+// PNG leaves the format as it was; so does an unknown colour map, scale, weighting or maximum.
 bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_view value) {
     if (key == PictureFormatKey) {
         output.format = PictureFormatNamed(value).value_or(output.format);
@@ -107,6 +115,14 @@ bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_vie
     }
     if (key == ScaleKey) {
         output.scale = DensityScaleNamed(value).value_or(output.scale);
+        return true;
+    }
+    if (key == WeightsKey) {
+        output.eventWeights = EventWeightingNamed(value).value_or(output.eventWeights);
+        return true;
+    }
+    if (key == MaximumKey) {
+        output.maximum = MaximumChoiceNamed(value).value_or(output.maximum);
         return true;
     }
     return false;

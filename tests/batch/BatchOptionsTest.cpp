@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
@@ -13,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/NumberText.h"
 #include "support/BatchRun.h"
 #include "support/Folders.h"
 #include "support/TempDir.h"
@@ -136,6 +138,40 @@ TEST_F(BatchOptions, ColourMapAndScaleChangeOnlyThePictures) {
               std::string::npos);
 }
 
+// A maximum from the series: the highest density of the density data written, or the
+// nearest-rank percentile of their non-zero values, is the index's maximum.
+TEST_F(BatchOptions, MaximumFromTheSeriesDensities) {
+    for (const char* choice : {"series", "percentile:90"}) {
+        const std::string folder = std::string("max-") + (choice[0] == 's' ? "series" : "p90");
+        const BatchResult result =
+            Run({"time", "setup.ini", "--densities", "--maximum", choice, "--output-dir", folder});
+        ASSERT_EQ(result.exitStatus, 0) << result.err;
+        std::vector<float> all;
+        for (int n = 1; n <= 4; ++n) {
+            const cv::Mat d = cv::imread(
+                (work.path() / folder / ("time000" + std::to_string(n) + ".tiff")).string(),
+                cv::IMREAD_UNCHANGED);
+            ASSERT_EQ(d.type(), CV_32FC1);
+            for (int r = 0; r < d.rows; ++r) {
+                for (int c = 0; c < d.cols; ++c) {
+                    if (d.at<float>(r, c) > 0) {
+                        all.push_back(d.at<float>(r, c));
+                    }
+                }
+            }
+        }
+        ASSERT_FALSE(all.empty());
+        std::sort(all.begin(), all.end());
+        const float expected = choice[0] == 's' ? all.back() : all[(all.size() * 9 + 9) / 10 - 1];
+        const std::string index = testing::ReadWholeFile(work.file(folder + "/time.json"));
+        const std::size_t at = index.find("\"densityMaximum\": ");
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_EQ(static_cast<float>(ReadDecimal(index.substr(at + 18))), expected) << choice;
+        EXPECT_NE(index.find(std::string("\"densityMaximumFrom\": \"") + choice), std::string::npos)
+            << choice;
+    }
+}
+
 TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
     work.write("blocker", "a file, not a folder");
     const std::vector<std::vector<std::string>> calls = {
@@ -147,6 +183,8 @@ TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
         {"spatial", "setup.ini", "--colour-map", "jet"},
         {"spatial", "setup.ini", "--scale"},
         {"spatial", "setup.ini", "--scale=cube"},
+        {"spatial", "setup.ini", "--weights", "energy"},
+        {"spatial", "setup.ini", "--maximum", "percentile:0"},
         {"spatial", "setup.ini", "--output-dir", "blocker"},
         {"spatial", "setup.ini", "--output-dir", "blocker/inside"},
         {"spatial", "--densities", "setup.ini", "more.ini"},

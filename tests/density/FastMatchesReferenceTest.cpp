@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "density/DensityEstimate.h"
+#include "density/DensityFill.h"
 #include "density/DensityTestSupport.h"
 #include "density/HighestSum.h"
 #include "reference/ReferenceDensity.h"
@@ -204,6 +206,95 @@ TEST(FastEstimatesMatchAllPairs, WideRangesNonFiniteCoordinatesAndOddSteps) {
                           reference::EstimateTimeMaximumAllPairs(
                               cloud, c.radius, c.hScale, c.vScale, c.step, 2, cumulative, gaussian))
                     << c.name << (cumulative ? " cumulative" : "");
+            }
+        }
+    }
+}
+
+// Weights per event that test the sums and the estimate's bound: zeros among ones, values
+// far above 1, and relative moments spanning nine orders of magnitude.
+std::vector<double> RandomWeights(int kind, int count, unsigned seed) {
+    std::mt19937 random(seed * 31 + static_cast<unsigned>(kind));
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<double> weights(static_cast<std::size_t>(count));
+    for (double& w : weights) {
+        w = kind == 0   ? (unit(random) < 0.3 ? 0.0 : 1.0)
+            : kind == 1 ? 50.0 * unit(random)
+                        : std::pow(10.0, 1.5 * (6.0 * unit(random) - 6.0));
+    }
+    return weights;
+}
+
+// The engine's densities of run[0..count) for frame f, weighing weights[0..count).
+DensityField FastDensities(const reference::Frame& f, const PixelTests& tests,
+                           const EventRecord* run, int count, const double* weights) {
+    DensityGrid grid;
+    EXPECT_TRUE(MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}},
+                                PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid)
+                    .ok());
+    DensityField field;
+    ComputePlaneDensities(grid, run, count, tests, field, nullptr, weights);
+    return field;
+}
+
+// Every pixel's sum against the literal walk's, to the last bit (row 0 of the field is the
+// raster's bottom row).
+void ExpectSameDensities(const DensityField& field, const cv::Mat& expected,
+                         const std::string& what) {
+    ASSERT_FALSE(field.counted) << what;
+    int differing = 0;
+    for (int j = 0; j < field.rows; ++j) {
+        for (int k = 0; k < field.columns; ++k) {
+            differing += field.SumAt(k, j) == expected.at<double>(expected.rows - 1 - j, k) ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(differing, 0) << what;
+}
+
+TEST(WeightedSumsMatchAllPairs, EstimatesAndPixelDensitiesOnRandomClouds) {
+    for (CloudShape shape : kShapes) {
+        for (double radius : {0.5, 1.0, 7.0}) {
+            for (bool gaussian : {false, true}) {
+                for (int kind = 0; kind < 3; ++kind) {
+                    const unsigned seed = static_cast<unsigned>(kind) + 1;
+                    EventTable cloud = Cloud(shape, seed, 300);
+                    cloud.weights = RandomWeights(kind, cloud.count, seed);
+                    const std::string what = Describe(shape, radius, gaussian, seed) + " weights " +
+                                             std::to_string(kind);
+                    const int direction = static_cast<int>(seed % 3);
+                    const AxisMap axes = ViewAxes(static_cast<ViewDirection>(direction));
+                    const double hScale = 0.31, vScale = 0.5, step = 0.5;
+                    EXPECT_EQ(EstimateSpatialMaximum(cloud, axes, PlaneScale{hScale, vScale}, step,
+                                                     Weighting{radius, gaussian}),
+                              reference::EstimateSpatialMaximumAllPairs(
+                                  cloud, radius, hScale, vScale, step, direction, gaussian))
+                        << what;
+                    for (bool cumulative : {false, true}) {
+                        EXPECT_EQ(EstimateTimeMaximum(cloud, axes, PlaneScale{hScale, vScale}, 1.0,
+                                                      cumulative, Weighting{radius, gaussian}),
+                                  reference::EstimateTimeMaximumAllPairs(cloud, radius, hScale,
+                                                                         vScale, 1.0, direction,
+                                                                         cumulative, gaussian))
+                            << what << (cumulative ? " cumulative" : "");
+                    }
+                    reference::Frame f = Frames(radius, gaussian)[kind % 2];
+                    cv::Mat expected(reference::BlackRaster(f).size(), CV_64F, cv::Scalar(0));
+                    f.densities = &expected;
+                    f.weights = cloud.weights.data();
+                    cv::Mat raster = reference::BlackRaster(f);
+                    reference::FillSpatialPicture(raster, f, direction, cloud.rows.data(),
+                                                  cloud.count, 5.0, step);
+                    ExpectSameDensities(
+                        FastDensities(f, TestsFor(f, direction, true, 5.0, step), cloud.rows.data(),
+                                      cloud.count, cloud.weights.data()),
+                        expected, "spatial, " + what);
+                    reference::FillTimePicture(raster, f, direction, cloud.rows.data(),
+                                               cloud.count);
+                    ExpectSameDensities(
+                        FastDensities(f, TestsFor(f, direction, false), cloud.rows.data(),
+                                      cloud.count, cloud.weights.data()),
+                        expected, "time, " + what);
+                }
             }
         }
     }

@@ -36,10 +36,18 @@ TEST(ReadEventFile, ReadsTheLinesOfTheFormat) {
         const char* name;
         std::string content;
         std::vector<Row> rows;
+        std::vector<double> weightSource = {};  // a fifth field's numbers, 0 where missing
     };
     const Case cases[] = {
         {"decimal commas", "1,5\t2,25\t-3\t4,0\n", {{1.5, 2.25, -3, 4.0}}},
-        {"fifth field ignored", "0.1\t0.2\t0.3\t7.5\t99\n", {{0.1, 0.2, 0.3, 7.5}}},
+        {"a fifth field is the weight source",
+         "0.1\t0.2\t0.3\t7.5\t99\t8\n",
+         {{0.1, 0.2, 0.3, 7.5}},
+         {99}},
+        {"lines without a fifth field weigh 0",
+         "1\t2\t3\t4\n1\t2\t3\t4\t2,5\n1\t2\t3\t4\n",
+         {{1, 2, 3, 4}, {1, 2, 3, 4}, {1, 2, 3, 4}},
+         {0, 2.5, 0}},
         {"heading line is an event at the origin",
          "x\ty\tz\tt\n1\t2\t3\t4\n",
          {{0, 0, 0, 0}, {1, 2, 3, 4}}},
@@ -52,7 +60,8 @@ TEST(ReadEventFile, ReadsTheLinesOfTheFormat) {
         {"three TABs and nothing else is an event", "\t\t\t\n", {{0, 0, 0, 0}}},
         {"a blank field reads as zero, not as the next field", "  \t5\t\t7\n", {{0, 5, 0, 7}}},
         {"white space, signs and exponents", " -1e2\t +2.5E-1 \t3.\t.5\n", {{-100, 0.25, 3, 0.5}}},
-        {"the time runs to the end of the line", "1\t2\t3\t\t9\n", {{1, 2, 3, 9}}},
+        // (the text after the fourth TAB is also a fifth field)
+        {"the time runs to the end of the line", "1\t2\t3\t\t9\n", {{1, 2, 3, 9}}, {9}},
         {"empty file", "", {}},
         {"CR-only line ends of old Mac files",
          "1\t2\t3\t4\r5\t6\t7\t8\r",
@@ -68,6 +77,7 @@ TEST(ReadEventFile, ReadsTheLinesOfTheFormat) {
         const Status status = ReadEventFile(dir.write("events.dat", c.content), table);
         EXPECT_TRUE(status.ok()) << c.name << ": " << status.message();
         ExpectRows(table, c.rows, c.name);
+        EXPECT_EQ(table.weightSource, c.weightSource) << c.name;
     }
 }
 

@@ -106,5 +106,21 @@ TEST(SortEventsByColumn, MatchesTheSelectionSortOnRandomTables) {
     }
 }
 
+// Weights travel with their rows: the tie order of equal keys included.
+TEST(SortEventsByColumn, WeightsMoveWithTheirRows) {
+    EventTable table;
+    table.count = 500;
+    table.weights.resize(500);
+    std::mt19937 random(3);
+    for (int i = 0; i < table.count; ++i) {
+        table.rows[i] = {static_cast<double>(random() % 17), 0.0, 0.0, static_cast<double>(i)};
+        table.weights[i] = 0.5 * i;
+    }
+    SortEventsByColumn(table, 0);
+    for (int i = 0; i < table.count; ++i) {
+        ASSERT_EQ(table.weights[i], 0.5 * table.rows[i].t) << "row " << i;
+    }
+}
+
 }  // namespace
 }  // namespace korvane

@@ -31,26 +31,28 @@ cv::Mat BlackRaster(const Frame& frame) {
 void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const EventRecord* run,
                         int count, double p, double depthStep) {
     const Axes axes = AxesOf(direction);
-    std::vector<EventRecord> columnCandidates;
+    std::vector<int> columnCandidates;  // indices into the run
     int k = 0;
     double h = f.hMin;
     while (h <= f.hMax && k < raster.cols) {
         columnCandidates.clear();
         for (int i = 0; i < count; ++i) {
             if (std::fabs(Coordinate(run[i], axes.horizontal) - h) <= f.radius * f.hScale) {
-                columnCandidates.push_back(run[i]);
+                columnCandidates.push_back(i);
             }
         }
         int r = raster.rows - 1;
         double v = f.vMin;
         while (v <= f.vMax && r >= 0) {
             double density = 0;
-            for (const EventRecord& e : columnCandidates) {
+            for (int i : columnCandidates) {
+                const EventRecord& e = run[i];
                 if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * f.vScale) {
                     const double d = std::sqrt(Share(Coordinate(e, axes.horizontal), h, f.hScale) +
                                                Share(Coordinate(e, axes.vertical), v, f.vScale) +
                                                Share(Coordinate(e, axes.depth), p, depthStep));
-                    density += Weight(d, f.radius, f.gaussian);
+                    density += f.weights != nullptr ? f.weights[i] * Weight(d, f.radius, f.gaussian)
+                                                    : Weight(d, f.radius, f.gaussian);
                 }
             }
             SetPixel(raster, r, k, density, f.densityMaximum);
@@ -68,25 +70,27 @@ void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const Ev
 void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const EventRecord* run,
                      int count) {
     const Axes axes = AxesOf(direction);
-    std::vector<EventRecord> columnCandidates;
+    std::vector<int> columnCandidates;  // indices into the run
     int k = 0;
     double h = f.hMin;
     while (h <= f.hMax && k < raster.cols) {
         columnCandidates.clear();
         for (int i = 0; i < count; ++i) {
             if (std::fabs(Coordinate(run[i], axes.horizontal) - h) < f.radius * f.hScale) {
-                columnCandidates.push_back(run[i]);
+                columnCandidates.push_back(i);
             }
         }
         int r = raster.rows - 1;
         double v = f.vMin;
         while (v <= f.vMax && r >= 0) {
             double density = 0;
-            for (const EventRecord& e : columnCandidates) {
+            for (int i : columnCandidates) {
+                const EventRecord& e = run[i];
                 if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * f.vScale) {
                     const double d = std::sqrt(Share(Coordinate(e, axes.horizontal), h, f.hScale) +
                                                Share(Coordinate(e, axes.vertical), v, f.vScale));
-                    density += Weight(d, f.radius, f.gaussian);
+                    density += f.weights != nullptr ? f.weights[i] * Weight(d, f.radius, f.gaussian)
+                                                    : Weight(d, f.radius, f.gaussian);
                 }
             }
             SetPixel(raster, r, k, density, f.densityMaximum);
@@ -119,7 +123,8 @@ double EstimateSpatialMaximumAllPairs(const EventTable& events, double radius, d
                 std::fabs(ad - bd) < radius * depthStep) {
                 const double d = std::sqrt(Share(ah, bh, hScale) + Share(av, bv, vScale) +
                                            Share(ad, bd, depthStep));
-                sum += Weight(d, radius, gaussian);
+                sum += events.weights.empty() ? Weight(d, radius, gaussian)
+                                              : events.weights[j] * Weight(d, radius, gaussian);
             }
         }
         if (sum > result) {
@@ -147,7 +152,8 @@ double EstimateTimeMaximumAllPairs(const EventTable& events, double radius, doub
             if (std::fabs(ah - bh) < radius * hScale && std::fabs(av - bv) < radius * vScale &&
                 inTime) {
                 const double d = std::sqrt(Share(ah, bh, hScale) + Share(av, bv, vScale));
-                sum += Weight(d, radius, gaussian);
+                sum += events.weights.empty() ? Weight(d, radius, gaussian)
+                                              : events.weights[j] * Weight(d, radius, gaussian);
             }
         }
         if (sum > result) {

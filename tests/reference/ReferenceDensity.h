@@ -21,6 +21,9 @@ struct Frame {
     // When set: each pixel's density (64-bit float, one channel, the raster's size), set
     // where the pixel is coloured.
     cv::Mat* densities = nullptr;
+    // When set: the weight of each event of the run (run[i] weighs weights[i]); an event
+    // then adds its weight times its kernel weight. Else every event weighs 1.
+    const double* weights = nullptr;
 };
 
 // A black raster of trunc(range / scale) + 2 pixels per axis.
@@ -35,6 +38,7 @@ void FillSpatialPicture(cv::Mat& raster, const Frame& frame, int direction, cons
 void FillTimePicture(cv::Mat& raster, const Frame& frame, int direction, const EventRecord* run,
                      int count);
 
+// The estimates weigh event j by events.weights[j] when the table has weights.
 double EstimateSpatialMaximumAllPairs(const EventTable& events, double radius, double hScale,
                                       double vScale, double depthStep, int direction,
                                       bool gaussian);

@@ -54,14 +54,19 @@ TEST(OutputKeys, DefaultsAddNothingAndEachChoiceAddsOnlyItsLine) {
     setup.Output = {};
     setup.Output.colourMap = ColourMap::Viridis;
     setup.Output.scale = DensityScale::Log;
-    EXPECT_EQ(SaveAndRead(setup, dir),
-              std::string(NineteenLines) + "[Colourmap]\tviridis\r\n[Scale]\tlog\r\n");
+    setup.Output.eventWeights = EventWeighting::Moment;
+    setup.Output.maximum = {MaximumMode::Percentile, 99};
+    EXPECT_EQ(SaveAndRead(setup, dir), std::string(NineteenLines) +
+                                           "[Colourmap]\tviridis\r\n[Scale]\tlog\r\n"
+                                           "[Weights]\tmoment\r\n[Maximum]\tpercentile:99\r\n");
     EXPECT_EQ(Loaded(SaveAndRead(setup, dir), dir).Output, setup.Output);
-    // A map or scale this program does not know leaves the setting as it was.
-    EXPECT_EQ(
-        Loaded(std::string(NineteenLines) + "[Colourmap]\tjet\r\n[Scale]\tcube\r\n", dir, setup)
-            .Output,
-        setup.Output);
+    // A map, scale or weighting this program does not know leaves the setting as it was.
+    EXPECT_EQ(Loaded(std::string(NineteenLines) +
+                         "[Colourmap]\tjet\r\n[Scale]\tcube\r\n[Weights]\tenergy\r\n"
+                         "[Maximum]\tpercentile:0\r\n",
+                     dir, setup)
+                  .Output,
+              setup.Output);
     // The folder is chosen for one run and never stored.
     setup.Output = {};
     setup.Output.folder = "/elsewhere";
