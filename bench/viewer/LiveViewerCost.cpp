@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     setup.NoOfPictures = 100;
     const DialogValues values = DialogValuesFromSetup(setup);
 
-    CMainFrame frame;
+    MainFrame frame;
     frame.show();
     QCoreApplication::processEvents();
     auto workspace = std::make_unique<CalculationWorkspace>();

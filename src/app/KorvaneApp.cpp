@@ -23,31 +23,31 @@
 
 namespace korvane {
 
-CKorvaneApp::CKorvaneApp(WindowServices services, OptionsDlgFiles files)
+KorvaneApp::KorvaneApp(WindowServices services, OptionsDlgFiles files)
     : m_services(services),
       m_files(std::move(files)),
       m_workspace(std::make_unique<CalculationWorkspace>()) {}
 
-CKorvaneApp::~CKorvaneApp() = default;
+KorvaneApp::~KorvaneApp() = default;
 
-bool CKorvaneApp::InitInstance() {
+bool KorvaneApp::Start() {
     // The settings store gets its name; the program keeps nothing there.
     QCoreApplication::setOrganizationName("Korvane-temporary");
     QCoreApplication::setApplicationName("Korvane");
 
-    m_mainFrame = std::make_unique<CMainFrame>();
+    m_mainFrame = std::make_unique<MainFrame>();
     const QIcon icon = MakeAppIcon();
     QGuiApplication::setWindowIcon(icon);
     m_mainFrame->setWindowIcon(icon);
 
     connect(m_mainFrame->m_spatialResolved, &QAction::triggered, this,
-            &CKorvaneApp::OnSpatialResolved);
-    connect(m_mainFrame->m_timeResolved, &QAction::triggered, this, &CKorvaneApp::OnTimeResolved);
-    connect(m_mainFrame->m_createMovie, &QAction::triggered, this, &CKorvaneApp::OnCreateMovie);
-    connect(m_mainFrame->m_outputOptions, &QAction::triggered, this, &CKorvaneApp::OnOutputOptions);
-    connect(m_mainFrame->m_about, &QAction::triggered, this, &CKorvaneApp::OnAppAbout);
-    connect(m_mainFrame->m_openPictures, &QAction::triggered, this, &CKorvaneApp::OnOpenPictures);
-    connect(m_mainFrame.get(), &CMainFrame::pathDropped, this,
+            &KorvaneApp::OnSpatialResolved);
+    connect(m_mainFrame->m_timeResolved, &QAction::triggered, this, &KorvaneApp::OnTimeResolved);
+    connect(m_mainFrame->m_createMovie, &QAction::triggered, this, &KorvaneApp::OnCreateMovie);
+    connect(m_mainFrame->m_outputOptions, &QAction::triggered, this, &KorvaneApp::OnOutputOptions);
+    connect(m_mainFrame->m_about, &QAction::triggered, this, &KorvaneApp::OnAppAbout);
+    connect(m_mainFrame->m_openPictures, &QAction::triggered, this, &KorvaneApp::OnOpenPictures);
+    connect(m_mainFrame.get(), &MainFrame::pathDropped, this,
             [this](const QString& path) { OpenPictures(path.toStdString()); });
     RebuildRecentMenu();
 
@@ -55,18 +55,18 @@ bool CKorvaneApp::InitInstance() {
     return true;
 }
 
-void CKorvaneApp::OnSpatialResolved() {
+void KorvaneApp::OnSpatialResolved() {
     RunOptionsDialog(SpatialResolvedMode);
 }
 
-void CKorvaneApp::OnTimeResolved() {
+void KorvaneApp::OnTimeResolved() {
     RunOptionsDialog(TimeResolvedMode);
 }
 
-void CKorvaneApp::OpenFile(const std::string& path) {
+void KorvaneApp::OpenFile(const std::string& path) {
     const std::string full =
         QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
-    RunOptionsDialog(SpatialResolvedMode, [&full](COptionsDlg& dialog) {
+    RunOptionsDialog(SpatialResolvedMode, [&full](OptionsDlg& dialog) {
         // As "Load Setup" and "Load" would do it: a setup that cannot be read changes nothing.
         CalculationSetup setup = dialog.setup();
         if (IsSetupFileName(full)) {
@@ -79,24 +79,24 @@ void CKorvaneApp::OpenFile(const std::string& path) {
     });
 }
 
-void CKorvaneApp::RunOptionsDialog(int mode, const std::function<void(COptionsDlg&)>& prepare) {
+void KorvaneApp::RunOptionsDialog(int mode, const std::function<void(OptionsDlg&)>& prepare) {
     m_calculationMode = mode;
-    COptionsDlg dialog(m_calculationMode, *m_workspace, m_services, m_files, m_mainFrame.get());
-    CPictureViewer& viewer = *m_mainFrame->m_viewer;
+    OptionsDlg dialog(m_calculationMode, *m_workspace, m_services, m_files, m_mainFrame.get());
+    PictureViewer& viewer = *m_mainFrame->m_viewer;
     ViewerFeed feed(viewer);
     dialog.SetSeriesWatcher(&feed);
-    connect(&dialog, &COptionsDlg::calculationStarting, &viewer,
+    connect(&dialog, &OptionsDlg::calculationStarting, &viewer,
             [&viewer] { viewer.BeginSeries(); });
     if (prepare) {
         prepare(dialog);
     }
-    dialog.DoModal();
+    dialog.Run();
     if (feed.written > 0) {
         ReportSeries(feed.written, feed.lastPath, std::max(feed.lastNumber, feed.lastNumberOnDisk));
     }
 }
 
-void CKorvaneApp::ReportSeries(int written, const std::string& lastPath, int lastNumber) {
+void KorvaneApp::ReportSeries(int written, const std::string& lastPath, int lastNumber) {
     std::string folder;
     std::string prefix;
     if (!SplitNumberedPicture(lastPath, folder, prefix)) {
@@ -115,14 +115,14 @@ void CKorvaneApp::ReportSeries(int written, const std::string& lastPath, int las
     RebuildRecentMenu();
 }
 
-void CKorvaneApp::OnOpenPictures() {
+void KorvaneApp::OnOpenPictures() {
     if (std::optional<std::string> folder =
             m_services.choosers.BrowseForFolder(m_mainFrame.get(), "Open Pictures")) {
         OpenPictures(*folder);
     }
 }
 
-bool CKorvaneApp::OpenPictures(const std::string& path) {
+bool KorvaneApp::OpenPictures(const std::string& path) {
     std::string folder = path;
     std::string prefix;
     int start = -1;
@@ -156,7 +156,7 @@ bool CKorvaneApp::OpenPictures(const std::string& path) {
     return true;
 }
 
-void CKorvaneApp::RebuildRecentMenu() {
+void KorvaneApp::RebuildRecentMenu() {
     QMenu* menu = m_mainFrame->m_recentMenu;
     menu->clear();
     const QStringList folders = m_recent.Load();
@@ -169,23 +169,23 @@ void CKorvaneApp::RebuildRecentMenu() {
     menu->setEnabled(!folders.isEmpty());
 }
 
-void CKorvaneApp::OnCreateMovie() {
+void KorvaneApp::OnCreateMovie() {
     m_calculationMode = MovieConversionMode;
-    CConversionDlg dialog(m_services, m_mainFrame.get());
-    dialog.DoModal();
+    ConversionDlg dialog(m_services, m_mainFrame.get());
+    dialog.Run();
     if (dialog.outcome() == ConversionOutcome::Cancelled) {
         m_mainFrame->ShowNotice("Movie not written: cancelled");
     }
 }
 
-void CKorvaneApp::OnOutputOptions() {
-    COutputOptionsDlg dialog(m_services, m_files, m_mainFrame.get());
-    dialog.DoModal();
+void KorvaneApp::OnOutputOptions() {
+    OutputOptionsDlg dialog(m_services, m_files, m_mainFrame.get());
+    dialog.Run();
 }
 
-void CKorvaneApp::OnAppAbout() {
-    CAboutDlg dialog(m_mainFrame.get());
-    dialog.DoModal();
+void KorvaneApp::OnAppAbout() {
+    AboutDlg dialog(m_mainFrame.get());
+    dialog.Run();
 }
 
 }  // namespace korvane

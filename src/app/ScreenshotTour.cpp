@@ -41,7 +41,7 @@ void GrabNextModalDialog(const QString& path) {
 
 // The bundled example's spatial series, run in a folder of its own: the main window is
 // grabbed halfway through and once the last picture shows.
-void RunExampleSeries(CKorvaneApp& app, const QString& folder) {
+void RunExampleSeries(KorvaneApp& app, const QString& folder) {
     QTemporaryDir work;
     const std::string events = JoinPath(work.path().toStdString(), "events.dat");
     const std::string example = BundledExampleFolder();
@@ -92,7 +92,7 @@ QString ScreenshotFolder() {
     return qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
 }
 
-void StartScreenshotTour(CKorvaneApp& app, const QString& folder) {
+void StartScreenshotTour(KorvaneApp& app, const QString& folder) {
     QTimer::singleShot(kSettleMilliseconds, [&app, folder] {
         Save(app.mainFrame(), folder + "/main-window.png");
         GrabNextModalDialog(folder + "/options-spatial.png");

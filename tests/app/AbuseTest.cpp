@@ -73,7 +73,7 @@ bool Stops(Abuse abuse) {
 }
 
 // Posts `abuse` on `dialog` (and the main window) through the event loop, as a user would.
-void PostAbuse(Abuse abuse, QWidget* dialog, CMainFrame* frame, const char* runButton) {
+void PostAbuse(Abuse abuse, QWidget* dialog, MainFrame* frame, const char* runButton) {
     QTimer::singleShot(0, dialog, [=] {
         switch (abuse) {
             case Abuse::KeysAndClicks:
@@ -125,9 +125,9 @@ class AbuseTest : public QObject {
         QVERIFY(SaveSetupFile(setup, settings.file("Setup.ini")).ok());
         FakeChoosers choosers;
         FakeMessageBoxes boxes;
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame* frame = app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame* frame = app.mainFrame();
 
         int runsStarted = 0;
         QTimer::singleShot(0, [&] {
@@ -180,9 +180,9 @@ class AbuseTest : public QObject {
         choosers.folderAnswers.push_back(pictures.path().string());
         choosers.fileAnswers.push_back(output.file("movie.avi"));
         choosers.codecAnswers.push_back("MJPG");
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame* frame = app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame* frame = app.mainFrame();
         QTimer::singleShot(0, [&] {
             QWidget* dialog = QApplication::activeModalWidget();
             QVERIFY(dialog != nullptr);
@@ -215,9 +215,9 @@ class AbuseTest : public QObject {
         TempDir settings;
         FakeChoosers choosers;
         FakeMessageBoxes boxes;
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame* frame = app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame* frame = app.mainFrame();
         bool sawDialog = false;
         QTimer::singleShot(0, [&] {
             QWidget* dialog = QApplication::activeModalWidget();

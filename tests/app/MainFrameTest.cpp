@@ -39,7 +39,7 @@ class MainFrameTest : public QObject {
     Q_OBJECT
   private slots:
     void windowOpensAt700By500AndMayBeResized() {
-        CMainFrame frame;
+        MainFrame frame;
         frame.show();
         QCOMPARE(frame.size(), QSize(700, 500));
         QVERIFY(frame.minimumSize() != frame.maximumSize());
@@ -51,7 +51,7 @@ class MainFrameTest : public QObject {
     }
 
     void menusWithTheirMnemonicsAndNoSeparators() {
-        CMainFrame frame;
+        MainFrame frame;
         const QStringList expected[] = {
             {"&File", "Open Pictures...", "Recent", "E&xit"},
             {"&Calculation", "Spatial Resolved", "Time Resolved", "Output Options..."},
@@ -73,7 +73,7 @@ class MainFrameTest : public QObject {
     }
 
     void statusBarShowsReadyPromptsAndIndicators() {
-        CMainFrame frame;
+        MainFrame frame;
         frame.show();
         QCOMPARE(frame.findChild<QLabel*>("ID_SEPARATOR")->text(), QString("Ready"));
         for (const char* name : {"ID_INDICATOR_CAPS", "ID_INDICATOR_NUM", "ID_INDICATOR_SCRL"}) {
@@ -87,7 +87,7 @@ class MainFrameTest : public QObject {
     }
 
     void statusBarToggleHidesAndShowsWithCheckMark() {
-        CMainFrame frame;
+        MainFrame frame;
         frame.show();
         QVERIFY(frame.m_statusBarToggle->isChecked());
         frame.m_statusBarToggle->trigger();
@@ -99,7 +99,7 @@ class MainFrameTest : public QObject {
     }
 
     void paneKeysDoNothing() {
-        CMainFrame frame;
+        MainFrame frame;
         frame.show();
         QCOMPARE(frame.m_nextPane->shortcut(), QKeySequence(Qt::Key_F6));
         QCOMPARE(frame.m_previousPane->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
@@ -111,13 +111,13 @@ class MainFrameTest : public QObject {
     }
 
     void bannerStandsAtItsPlace() {
-        CMainFrame frame;
+        MainFrame frame;
         frame.show();
-        CSplashView* view = frame.m_wndView;
+        SplashView* view = frame.m_banner;
         const QImage shown = view->grab().toImage();
         const QImage banner = MakeBanner();
-        const QPoint origin = view->contentsRect().topLeft() +
-                              QPoint(CSplashView::BannerLeft, CSplashView::BannerTop);
+        const QPoint origin =
+            view->contentsRect().topLeft() + QPoint(SplashView::BannerLeft, SplashView::BannerTop);
         // Corners of the frame and a point of the rule above the name.
         for (const QPoint& p : {QPoint(12, 12), QPoint(586, 348), QPoint(300, 111), QPoint(5, 5)}) {
             QCOMPARE(shown.pixelColor(origin + p), banner.pixelColor(p));
@@ -136,14 +136,14 @@ class MainFrameTest : public QObject {
         TempDir dir;
         FakeChoosers choosers;
         FakeMessageBoxes boxes;
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
         QCOMPARE(app.calculationMode(), 0);
         QCOMPARE(QCoreApplication::organizationName(), QString("Korvane-temporary"));
 
         bool perspectiveEnabled = true;
         InspectNextModalDialog([&](QWidget* dialog) {
-            QVERIFY(qobject_cast<COptionsDlg*>(dialog));
+            QVERIFY(qobject_cast<OptionsDlg*>(dialog));
             perspectiveEnabled = dialog->findChild<QWidget*>("perspectiveRadio")->isEnabled();
         });
         app.mainFrame()->m_spatialResolved->trigger();

@@ -50,7 +50,7 @@ QImage FileImage(const std::string& path) {
     return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB888);
 }
 
-QImage Shown(const CPictureViewer& viewer) {
+QImage Shown(const PictureViewer& viewer) {
     return viewer.canvas()->image().convertToFormat(QImage::Format_RGB888);
 }
 
@@ -73,7 +73,7 @@ void Drop(QWidget* window, const std::string& path) {
 // Passes a series on to the viewer and checks, at each picture, that it is on show already.
 class CheckingWatcher : public ViewerFeed {
   public:
-    explicit CheckingWatcher(CPictureViewer& viewer) : ViewerFeed(viewer), m_viewer(viewer) {}
+    explicit CheckingWatcher(PictureViewer& viewer) : ViewerFeed(viewer), m_viewer(viewer) {}
     void PictureWritten(const WrittenPicture& picture) override {
         ViewerFeed::PictureWritten(picture);
         shownAtOnce = shownAtOnce && m_viewer.count() == picture.number &&
@@ -83,7 +83,7 @@ class CheckingWatcher : public ViewerFeed {
     bool shownAtOnce = true;
 
   private:
-    CPictureViewer& m_viewer;
+    PictureViewer& m_viewer;
 };
 
 // Takes the address "Show in Folder" opens, instead of the desktop's file manager.
@@ -112,12 +112,12 @@ class PictureViewerTest : public QObject {
   private slots:
     void aRunFillsTheViewerAsPicturesArrive() {
         OptionsDialogFixture fixture;
-        CPictureViewer viewer;
+        PictureViewer viewer;
         viewer.show();
         QVERIFY(viewer.showsBanner());
         viewer.SetLiveInterval(0);
         CheckingWatcher watcher(viewer);
-        COptionsDlg& dialog = fixture.OpenWith(1, RunnableSetup(EventFile(fixture.dir)));
+        OptionsDlg& dialog = fixture.OpenWith(1, RunnableSetup(EventFile(fixture.dir)));
         dialog.SetSeriesWatcher(&watcher);
         viewer.BeginSeries();
         fixture.Calculate();
@@ -133,13 +133,13 @@ class PictureViewerTest : public QObject {
 
     void aFastSeriesIsShownAtTheScreensPaceAndEndsOnItsLastPicture() {
         OptionsDialogFixture fixture;
-        CPictureViewer viewer;
+        PictureViewer viewer;
         viewer.show();
         viewer.SetLiveInterval(300);
         ViewerFeed feed(viewer);
         CalculationSetup setup = RunnableSetup(EventFile(fixture.dir));
         setup.NoOfPictures = 6;
-        COptionsDlg& dialog = fixture.OpenWith(1, setup);
+        OptionsDlg& dialog = fixture.OpenWith(1, setup);
         dialog.SetSeriesWatcher(&feed);
         viewer.BeginSeries();
         QElapsedTimer clock;
@@ -163,9 +163,9 @@ class PictureViewerTest : public QObject {
         if (!SaveSetupFile(RunnableSetup(EventFile(dir)), dir.file("Setup.ini")).ok()) {
             QFAIL("cannot write Setup.ini");
         }
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame& frame = *app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame& frame = *app.mainFrame();
         CalculateInNextDialog();
         frame.m_spatialResolved->trigger();
 
@@ -199,9 +199,9 @@ class PictureViewerTest : public QObject {
                 20, 10, 0);
         }
         WritePicture(dir.file("time0099.bmp"), 20, 10, 0);  // another series: not counted
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame& frame = *app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame& frame = *app.mainFrame();
         CalculateInNextDialog();
         frame.m_spatialResolved->trigger();
 
@@ -221,7 +221,7 @@ class PictureViewerTest : public QObject {
         }
         PictureFolder series;
         QVERIFY(OpenPictureFolder(dir.path().string(), series).ok());
-        CPictureViewer viewer;
+        PictureViewer viewer;
         viewer.resize(500, 400);
         viewer.show();
         viewer.ShowPictures(series);
@@ -273,7 +273,7 @@ class PictureViewerTest : public QObject {
         WritePicture(dir.file("space0001.bmp"), 900, 700, 100);
         PictureFolder series;
         QVERIFY(OpenPictureFolder(dir.path().string(), series).ok());
-        CPictureViewer viewer;
+        PictureViewer viewer;
         viewer.resize(400, 300);
         viewer.show();
         viewer.ShowPictures(series);
@@ -304,14 +304,14 @@ class PictureViewerTest : public QObject {
         cv::Mat canvas(height + 200, width + 300, CV_8UC3, cv::Scalar(255, 255, 255));
         const cv::Mat raster = canvas(cv::Rect(150, 100, width, height));
         const std::string path = "/pictures/space0001.bmp";
-        CPictureViewer viewer;
+        PictureViewer viewer;
         viewer.resize(600, 500);
         viewer.show();
         viewer.BeginSeries();
         viewer.AddWrittenPicture({1, path, raster, canvas, {{0, 10}, {-5, 5}}, 2.5, {0, 1, 2}});
         viewer.SetFitToView(false);
         QString text;
-        connect(&viewer, &CPictureViewer::pointerTextChanged,
+        connect(&viewer, &PictureViewer::pointerTextChanged,
                 [&text](const QString& shown) { text = shown; });
 
         PictureCanvas* shown = viewer.canvas();
@@ -346,9 +346,9 @@ class PictureViewerTest : public QObject {
         TempDir settings;
         FakeChoosers choosers;
         FakeMessageBoxes boxes;
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame& frame = *app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame& frame = *app.mainFrame();
         const QString folder = QString::fromStdString(dir.path().string());
 
         choosers.folderAnswers.push_back(dir.path().string());
