@@ -12,6 +12,8 @@
 #include "app/Choosers.h"
 #include "app/CommandLine.h"
 #include "app/ConversionDlg.h"
+#include "app/DesktopOpener.h"
+#include "app/DialogPlacement.h"
 #include "app/MainFrame.h"
 #include "app/MessageBoxes.h"
 #include "app/OutputOptionsDlg.h"
@@ -40,13 +42,22 @@ bool KorvaneApp::Start() {
     QGuiApplication::setWindowIcon(icon);
     m_mainFrame->setWindowIcon(icon);
 
-    connect(m_mainFrame->m_spatialResolved, &QAction::triggered, this,
+    connect(m_mainFrame->commands().spatialResolved, &QAction::triggered, this,
             &KorvaneApp::OnSpatialResolved);
-    connect(m_mainFrame->m_timeResolved, &QAction::triggered, this, &KorvaneApp::OnTimeResolved);
-    connect(m_mainFrame->m_createMovie, &QAction::triggered, this, &KorvaneApp::OnCreateMovie);
-    connect(m_mainFrame->m_outputOptions, &QAction::triggered, this, &KorvaneApp::OnOutputOptions);
-    connect(m_mainFrame->m_about, &QAction::triggered, this, &KorvaneApp::OnAppAbout);
-    connect(m_mainFrame->m_openPictures, &QAction::triggered, this, &KorvaneApp::OnOpenPictures);
+    connect(m_mainFrame->commands().timeResolved, &QAction::triggered, this,
+            &KorvaneApp::OnTimeResolved);
+    connect(m_mainFrame->commands().createMovie, &QAction::triggered, this,
+            &KorvaneApp::OnCreateMovie);
+    connect(m_mainFrame->commands().outputOptions, &QAction::triggered, this,
+            &KorvaneApp::OnOutputOptions);
+    connect(m_mainFrame->commands().about, &QAction::triggered, this, &KorvaneApp::OnAppAbout);
+    connect(m_mainFrame->commands().openPictures, &QAction::triggered, this,
+            &KorvaneApp::OnOpenPictures);
+    connect(m_mainFrame.get(), &MainFrame::showFolderRequested, this,
+            [this](const QString& folder) {
+                OpenOrReport(m_services.Opener(), m_services.messageBoxes, m_mainFrame.get(),
+                             folder.toStdString());
+            });
     connect(m_mainFrame.get(), &MainFrame::pathDropped, this,
             [this](const QString& path) { OpenPictures(path.toStdString()); });
     RebuildRecentMenu();
@@ -56,17 +67,17 @@ bool KorvaneApp::Start() {
 }
 
 void KorvaneApp::OnSpatialResolved() {
-    RunOptionsDialog(SpatialResolvedMode);
+    RunOptionsDialog(CalculationKind::Spatial);
 }
 
 void KorvaneApp::OnTimeResolved() {
-    RunOptionsDialog(TimeResolvedMode);
+    RunOptionsDialog(CalculationKind::Time);
 }
 
 void KorvaneApp::OpenFile(const std::string& path) {
     const std::string full =
         QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
-    RunOptionsDialog(SpatialResolvedMode, [&full](OptionsDlg& dialog) {
+    RunOptionsDialog(CalculationKind::Spatial, [&full](OptionsDlg& dialog) {
         // As "Load Setup" and "Load" would do it: a setup that cannot be read changes nothing.
         CalculationSetup setup = dialog.setup();
         if (IsSetupFileName(full)) {
@@ -79,10 +90,11 @@ void KorvaneApp::OpenFile(const std::string& path) {
     });
 }
 
-void KorvaneApp::RunOptionsDialog(int mode, const std::function<void(OptionsDlg&)>& prepare) {
-    m_calculationMode = mode;
-    OptionsDlg dialog(m_calculationMode, *m_workspace, m_services, m_files, m_mainFrame.get());
-    PictureViewer& viewer = *m_mainFrame->m_viewer;
+void KorvaneApp::RunOptionsDialog(CalculationKind kind,
+                                  const std::function<void(OptionsDlg&)>& prepare) {
+    m_calculationKind = kind;
+    OptionsDlg dialog(kind, *m_workspace, m_services, m_files, m_mainFrame.get());
+    PictureViewer& viewer = *m_mainFrame->viewer();
     ViewerFeed feed(viewer);
     dialog.SetSeriesWatcher(&feed);
     connect(&dialog, &OptionsDlg::calculationStarting, &viewer,
@@ -90,26 +102,40 @@ void KorvaneApp::RunOptionsDialog(int mode, const std::function<void(OptionsDlg&
     if (prepare) {
         prepare(dialog);
     }
+    // Beside the main window, so the viewer shows each picture of the run.
+    MoveBesideParent(dialog);
     dialog.Run();
     if (feed.written > 0) {
-        ReportSeries(feed.written, feed.lastPath, std::max(feed.lastNumber, feed.lastNumberOnDisk));
+        // The last picture of a series is often nearly empty (the end of the events): the
+        // one with the most events is shown instead, and said so.
+        std::string shown;
+        if (feed.mostEvents > 0 && viewer.ShowPictureNumbered(feed.mostEventsNumber)) {
+            shown = "Showing picture " + std::to_string(viewer.currentIndex() + 1) + " of " +
+                    std::to_string(viewer.count()) + ": most events";
+        }
+        ReportSeries(feed.written, feed.lastPath, std::max(feed.lastNumber, feed.lastNumberOnDisk),
+                     shown);
     }
 }
 
-void KorvaneApp::ReportSeries(int written, const std::string& lastPath, int lastNumber) {
+void KorvaneApp::ReportSeries(int written, const std::string& lastPath, int lastNumber,
+                              const std::string& shown) {
     std::string folder;
     std::string prefix;
     if (!SplitNumberedPicture(lastPath, folder, prefix)) {
         return;
     }
     std::string summary = SeriesSummaryText(written, m_workspace->events.count, folder);
+    if (!shown.empty()) {
+        summary += ". " + shown;
+    }
     const std::vector<NumberedPicture> stale = PicturesBeyond(folder, prefix, lastNumber);
     QString notice;
     if (!stale.empty()) {
         notice = QString::fromStdString(StalePicturesText(stale));
         summary += ". " + notice.toStdString();
     }
-    m_mainFrame->m_viewer->SetNotice(notice);
+    m_mainFrame->viewer()->SetNotice(notice);
     m_mainFrame->ShowSeriesSummary(QString::fromStdString(summary), QString::fromStdString(folder));
     m_recent.Add(QString::fromStdString(folder));
     RebuildRecentMenu();
@@ -145,7 +171,7 @@ bool KorvaneApp::OpenPictures(const std::string& path) {
                                      "Empty folder!", MessageIcon::Stop);
         return false;
     }
-    m_mainFrame->m_viewer->ShowPictures(series, start);
+    m_mainFrame->viewer()->ShowPictures(series, start);
     const int count = static_cast<int>(series.pictures.size());
     m_mainFrame->ShowSeriesSummary(
         QString::fromStdString(GroupedInteger(count) +
@@ -157,7 +183,7 @@ bool KorvaneApp::OpenPictures(const std::string& path) {
 }
 
 void KorvaneApp::RebuildRecentMenu() {
-    QMenu* menu = m_mainFrame->m_recentMenu;
+    QMenu* menu = m_mainFrame->recentMenu();
     menu->clear();
     const QStringList folders = m_recent.Load();
     for (int i = 0; i < folders.size(); ++i) {
@@ -170,7 +196,7 @@ void KorvaneApp::RebuildRecentMenu() {
 }
 
 void KorvaneApp::OnCreateMovie() {
-    m_calculationMode = MovieConversionMode;
+    m_calculationKind.reset();  // a movie is no calculation
     ConversionDlg dialog(m_services, m_mainFrame.get());
     dialog.Run();
     if (dialog.outcome() == ConversionOutcome::Cancelled) {

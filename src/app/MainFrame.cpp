@@ -1,7 +1,6 @@
 #include "app/MainFrame.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -40,7 +39,6 @@ MainFrame::MainFrame(QWidget* parent)
     setAcceptDrops(true);
 
     m_viewer = new PictureViewer(this);
-    m_banner = m_viewer->banner();
     setCentralWidget(m_viewer);
     // Focus given to the frame goes on to the view.
     setFocusProxy(m_viewer);
@@ -53,40 +51,42 @@ MainFrame::MainFrame(QWidget* parent)
 void MainFrame::CreateMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("MenuFile");
-    m_openPictures = AddCommand(file, "Open Pictures...", "ID_OPEN_PICTURES", 0,
-                                "Show a folder of numbered pictures");
+    m_commands.openPictures = AddCommand(file, "Open Pictures...", "ID_OPEN_PICTURES", 0,
+                                         "Show a folder of numbered pictures");
     m_recentMenu = file->addMenu("Recent");
     m_recentMenu->setObjectName("MenuRecent");
     m_recentMenu->menuAction()->setStatusTip("Show one of the folders shown before");
-    m_exit = AddCommand(file, "E&xit", "ID_APP_EXIT", 57665,
-                        "Quit the application; prompts to save documents");
-    connect(m_exit, &QAction::triggered, this, &QWidget::close);
+    m_commands.exit = AddCommand(file, "E&xit", "ID_APP_EXIT", 57665,
+                                 "Quit the application; prompts to save documents");
+    connect(m_commands.exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* calculation = menuBar()->addMenu("&Calculation");
     calculation->setObjectName("MenuCalculation");
-    m_spatialResolved =
+    m_commands.spatialResolved =
         AddCommand(calculation, "Spatial Resolved", "ID_SPATIAL_RESOLVED", 32775, "");
-    m_timeResolved = AddCommand(calculation, "Time Resolved", "ID_TIME_RESOLVED", 32776, "");
-    m_outputOptions = AddCommand(calculation, "Output Options...", "ID_OUTPUT_OPTIONS", 32790,
-                                 "Choose the picture format, density data and series index");
+    m_commands.timeResolved =
+        AddCommand(calculation, "Time Resolved", "ID_TIME_RESOLVED", 32776, "");
+    m_commands.outputOptions =
+        AddCommand(calculation, "Output Options...", "ID_OUTPUT_OPTIONS", 32790,
+                   "Choose the picture format, density data and series index");
 
     QMenu* conversion = menuBar()->addMenu("&Conversion");
     conversion->setObjectName("MenuConversion");
-    m_createMovie = AddCommand(conversion, "Create Movie", "ID_CREATE_MOVIE", 32782, "");
+    m_commands.createMovie = AddCommand(conversion, "Create Movie", "ID_CREATE_MOVIE", 32782, "");
 
     QMenu* view = menuBar()->addMenu("&View");
     view->setObjectName("MenuView");
-    m_statusBarToggle =
+    m_commands.statusBarToggle =
         AddCommand(view, "&Status Bar", "ID_VIEW_STATUS_BAR", 59393, "Show or hide the status bar");
-    m_statusBarToggle->setCheckable(true);
-    m_statusBarToggle->setChecked(true);
-    connect(m_statusBarToggle, &QAction::toggled, this,
+    m_commands.statusBarToggle->setCheckable(true);
+    m_commands.statusBarToggle->setChecked(true);
+    connect(m_commands.statusBarToggle, &QAction::toggled, this,
             [this](bool shown) { m_statusBar->setVisible(shown); });
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("MenuHelp");
-    m_about = AddCommand(help, "&About Korvane...", "ID_APP_ABOUT", 57664,
-                         "Display the program's name and version number");
+    m_commands.about = AddCommand(help, "&About Korvane...", "ID_APP_ABOUT", 57664,
+                                  "Display the program's name and version number");
 }
 
 void MainFrame::CreateStatusBar() {
@@ -107,7 +107,7 @@ void MainFrame::CreateStatusBar() {
     m_showInFolder->setFocusPolicy(Qt::NoFocus);
     m_showInFolder->hide();
     connect(m_showInFolder, &QPushButton::clicked, this,
-            [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(m_folder)); });
+            [this] { emit showFolderRequested(m_folder); });
     m_statusBar->addPermanentWidget(m_showInFolder);
 
     m_pointerPane = new QLabel(m_statusBar);
@@ -143,6 +143,14 @@ void MainFrame::ShowNotice(const QString& text) {
     m_statusBar->showMessage(text);
 }
 
+QString MainFrame::messageText() const {
+    return m_messagePane->text();
+}
+
+SplashView* MainFrame::banner() const {
+    return m_viewer->banner();
+}
+
 namespace {
 
 // The first local file or folder a drag carries; empty when none.
@@ -175,17 +183,17 @@ void MainFrame::dropEvent(QDropEvent* event) {
 }
 
 void MainFrame::CreateAccelerators() {
-    m_nextPane = new QAction(this);
-    m_nextPane->setObjectName("ID_NEXT_PANE");
-    m_nextPane->setData(57680);
-    m_nextPane->setShortcut(Qt::Key_F6);
-    addAction(m_nextPane);
+    m_commands.nextPane = new QAction(this);
+    m_commands.nextPane->setObjectName("ID_NEXT_PANE");
+    m_commands.nextPane->setData(57680);
+    m_commands.nextPane->setShortcut(Qt::Key_F6);
+    addAction(m_commands.nextPane);
 
-    m_previousPane = new QAction(this);
-    m_previousPane->setObjectName("ID_PREV_PANE");
-    m_previousPane->setData(57681);
-    m_previousPane->setShortcut(Qt::SHIFT | Qt::Key_F6);
-    addAction(m_previousPane);
+    m_commands.previousPane = new QAction(this);
+    m_commands.previousPane->setObjectName("ID_PREV_PANE");
+    m_commands.previousPane->setData(57681);
+    m_commands.previousPane->setShortcut(Qt::SHIFT | Qt::Key_F6);
+    addAction(m_commands.previousPane);
 }
 
 }  // namespace korvane

@@ -34,11 +34,11 @@ OptionsDlgFiles DefaultOptionsDlgFiles() {
     return {DefaultSetupIniPath(), BundledExampleFolder()};
 }
 
-OptionsDlg::OptionsDlg(int calculationMode, CalculationWorkspace& workspace,
+OptionsDlg::OptionsDlg(CalculationKind kind, CalculationWorkspace& workspace,
                        WindowServices services, OptionsDlgFiles files, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_calculationMode(calculationMode),
+      m_kind(kind),
       m_workspace(workspace),
       m_services(services),
       m_files(std::move(files)) {
@@ -93,6 +93,9 @@ void LoadStartingSetup(const OptionsDlgFiles& files, CalculationSetup& setup) {
 
 void OptionsDlg::ShowSetup(const CalculationSetup& setup) {
     m_values = DialogValuesFromSetup(setup);
+    // A direction this calculation cannot use (the perspective of an earlier time series)
+    // would leave a dialog that can only fail: the first usable one takes its place.
+    m_values.direction = UsableDirection(m_kind, m_values.direction);
     ApplyEnableRules();
     ShowValues(m_values, m_controls);
 }
@@ -103,9 +106,8 @@ void OptionsDlg::TakeSetup(CalculationSetup& setup) {
 }
 
 void OptionsDlg::ApplyEnableRules() {
-    ApplyEnables(m_controls,
-                 OptionsEnablesFor({m_calculationMode, m_values.direction, m_values.fixedSizeState,
-                                    m_values.fixedDensityState}));
+    ApplyEnables(m_controls, OptionsEnablesFor({m_kind, m_values.direction, m_values.fixedSizeState,
+                                                m_values.fixedDensityState}));
 }
 
 void OptionsDlg::OnLoad() {
@@ -184,10 +186,10 @@ void OptionsDlg::OnCalculate() {
     // outlives the dialog. The boxes to show (the outcome, then a warning) wait for the end.
     auto messages = std::make_shared<std::vector<UserMessage>>();
     const bool started = m_worker.Start(
-        [values = m_values, mode = m_calculationMode, workspace = &m_workspace,
+        [values = m_values, kind = m_kind, workspace = &m_workspace,
          messages](RunObserver& observer) {
             try {
-                const CalculationOutcome outcome = Calculate(values, mode, observer, *workspace);
+                const CalculationOutcome outcome = Calculate(values, kind, observer, *workspace);
                 if (outcome.message) {
                     messages->push_back(*outcome.message);
                 }

@@ -35,7 +35,7 @@ void LoadStartingSetup(const OptionsDlgFiles& files, CalculationSetup& setup);
 class OptionsDlg : public QDialog {
     Q_OBJECT
   public:
-    OptionsDlg(int calculationMode, CalculationWorkspace& workspace, WindowServices services,
+    OptionsDlg(CalculationKind kind, CalculationWorkspace& workspace, WindowServices services,
                OptionsDlgFiles files = DefaultOptionsDlgFiles(), QWidget* parent = nullptr);
     ~OptionsDlg() override;
 
@@ -97,7 +97,7 @@ class OptionsDlg : public QDialog {
     void DisableCommandsDuringRun();
     void RestoreCommandsAfterRun();
 
-    const int m_calculationMode;
+    const CalculationKind m_kind;
     CalculationWorkspace& m_workspace;
     WindowServices m_services;
     OptionsDlgFiles m_files;

@@ -229,6 +229,17 @@ void PictureViewer::ShowPictures(const PictureFolder& series, int startNumber) {
     ShowIndex(start);
 }
 
+bool PictureViewer::ShowPictureNumbered(int number) {
+    m_liveTimer->stop();
+    for (int i = 0; i < count(); ++i) {
+        if (m_pictures[static_cast<std::size_t>(i)].number == number) {
+            ShowIndex(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 void PictureViewer::ShowBanner() {
     SetPlaying(false);
     m_liveTimer->stop();

@@ -53,6 +53,9 @@ class PictureViewer : public QWidget {
     // one, else the first. The banner when the folder holds none.
     void ShowPictures(const PictureFolder& series, int startNumber = -1);
     void ShowBanner();
+    // Shows picture `number` of what is loaded; a run's live pictures stop following. False
+    // when there is no such picture.
+    bool ShowPictureNumbered(int number);
 
     // A line of warning above the picture; empty hides it.
     void SetNotice(const QString& text);
@@ -120,6 +123,11 @@ class ViewerFeed : public RunObserver {
         ++written;
         lastPath = picture.path;
         lastNumber = picture.number;
+        // The first of those with the most events: the one worth showing after the run.
+        if (picture.events > mostEvents) {
+            mostEvents = picture.events;
+            mostEventsNumber = picture.number;
+        }
         m_viewer.AddWrittenPicture(picture);
     }
     void SeriesFinished(const SeriesSummary& summary) override {
@@ -130,6 +138,8 @@ class ViewerFeed : public RunObserver {
     int written = 0;       // pictures written so far
     std::string lastPath;  // the last of them
     int lastNumber = 0;
+    long long mostEvents = 0;  // the most events one picture counted; 0: none counted any
+    int mostEventsNumber = 0;  // the first picture that counted them
     // The last picture file the run put on disk, also one whose density file then failed:
     // pictures beyond it are older ones.
     int lastNumberOnDisk = 0;

@@ -96,7 +96,7 @@ void PostAbuse(Abuse abuse, QWidget* dialog, MainFrame* frame, const char* runBu
             case Abuse::ViewerKeys:
                 for (const Qt::Key key : {Qt::Key_Home, Qt::Key_Right, Qt::Key_Left, Qt::Key_End,
                                           Qt::Key_Space, Qt::Key_Space}) {
-                    QTest::keyClick(frame->m_viewer, key);
+                    QTest::keyClick(frame->viewer(), key);
                 }
                 break;
         }
@@ -142,7 +142,7 @@ class AbuseTest : public QObject {
             });
             dialog->findChild<QPushButton*>("calculateButton")->click();
         });
-        frame->m_spatialResolved->trigger();
+        frame->commands().spatialResolved->trigger();
 
         QCOMPARE(runsStarted, 1);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
@@ -158,8 +158,8 @@ class AbuseTest : public QObject {
         ExpectWholeFolder(data.path());
         // The window still works: the viewer steps through what was written.
         if (frame->isVisible()) {
-            frame->m_viewer->ShowLast();
-            frame->m_viewer->ShowFirst();
+            frame->viewer()->ShowLast();
+            frame->viewer()->ShowFirst();
         }
     }
 
@@ -193,7 +193,7 @@ class AbuseTest : public QObject {
                 }
             });
         });
-        frame->m_createMovie->trigger();
+        frame->commands().createMovie->trigger();
 
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QCOMPARE(fs::exists(output.file("movie.avi")), !Stops(static_cast<Abuse>(abuse)));
@@ -228,7 +228,8 @@ class AbuseTest : public QObject {
                 dialog->close();
             }
         });
-        QAction* actions[] = {frame->m_spatialResolved, frame->m_timeResolved, frame->m_about};
+        QAction* actions[] = {frame->commands().spatialResolved, frame->commands().timeResolved,
+                              frame->commands().about};
         actions[command]->trigger();
         QVERIFY(sawDialog);
         QVERIFY(QApplication::activeModalWidget() == nullptr);

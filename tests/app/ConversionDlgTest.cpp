@@ -173,7 +173,7 @@ class ConversionDlgTest : public QObject {
         choosers.codecAnswers.push_back("MJPG");
         KorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
         QVERIFY(app.Start());
-        app.mainFrame()->m_createMovie->trigger();
+        app.mainFrame()->commands().createMovie->trigger();
         QCOMPARE(app.mainFrame()->statusBar()->currentMessage(),
                  QString("Movie not written: cancelled"));
         QVERIFY(std::filesystem::is_empty(output.path()));

@@ -68,8 +68,8 @@ class MainFrameTest : public QObject {
             }
             QCOMPARE(seen, expected[i]);
         }
-        QCOMPARE(frame.m_spatialResolved->data().toInt(), 32775);
-        QCOMPARE(frame.m_createMovie->data().toInt(), 32782);
+        QCOMPARE(frame.commands().spatialResolved->data().toInt(), 32775);
+        QCOMPARE(frame.commands().createMovie->data().toInt(), 32782);
     }
 
     void statusBarShowsReadyPromptsAndIndicators() {
@@ -79,30 +79,30 @@ class MainFrameTest : public QObject {
         for (const char* name : {"ID_INDICATOR_CAPS", "ID_INDICATOR_NUM", "ID_INDICATOR_SCRL"}) {
             QVERIFY(frame.findChild<QLabel*>(name)->isVisible());
         }
-        frame.m_exit->showStatusText(&frame);
+        frame.commands().exit->showStatusText(&frame);
         QCOMPARE(frame.statusBar()->currentMessage(),
                  QString("Quit the application; prompts to save documents"));
-        frame.m_spatialResolved->showStatusText(&frame);  // no prompt: back to "Ready"
+        frame.commands().spatialResolved->showStatusText(&frame);  // no prompt: back to "Ready"
         QCOMPARE(frame.statusBar()->currentMessage(), QString());
     }
 
     void statusBarToggleHidesAndShowsWithCheckMark() {
         MainFrame frame;
         frame.show();
-        QVERIFY(frame.m_statusBarToggle->isChecked());
-        frame.m_statusBarToggle->trigger();
+        QVERIFY(frame.commands().statusBarToggle->isChecked());
+        frame.commands().statusBarToggle->trigger();
         QVERIFY(!frame.statusBar()->isVisible());
-        QVERIFY(!frame.m_statusBarToggle->isChecked());
-        frame.m_statusBarToggle->trigger();
+        QVERIFY(!frame.commands().statusBarToggle->isChecked());
+        frame.commands().statusBarToggle->trigger();
         QVERIFY(frame.statusBar()->isVisible());
-        QVERIFY(frame.m_statusBarToggle->isChecked());
+        QVERIFY(frame.commands().statusBarToggle->isChecked());
     }
 
     void paneKeysDoNothing() {
         MainFrame frame;
         frame.show();
-        QCOMPARE(frame.m_nextPane->shortcut(), QKeySequence(Qt::Key_F6));
-        QCOMPARE(frame.m_previousPane->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
+        QCOMPARE(frame.commands().nextPane->shortcut(), QKeySequence(Qt::Key_F6));
+        QCOMPARE(frame.commands().previousPane->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
         QTest::keyClick(&frame, Qt::Key_F6);
         QTest::keyClick(&frame, Qt::Key_F6, Qt::ShiftModifier);
         QVERIFY(frame.isVisible());
@@ -113,7 +113,7 @@ class MainFrameTest : public QObject {
     void bannerStandsAtItsPlace() {
         MainFrame frame;
         frame.show();
-        SplashView* view = frame.m_banner;
+        SplashView* view = frame.banner();
         const QImage shown = view->grab().toImage();
         const QImage banner = MakeBanner();
         const QPoint origin =
@@ -138,29 +138,37 @@ class MainFrameTest : public QObject {
         FakeMessageBoxes boxes;
         KorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
         QVERIFY(app.Start());
-        QCOMPARE(app.calculationMode(), 0);
+        QVERIFY(!app.calculationKind());
         QCOMPARE(QCoreApplication::organizationName(), QString("Korvane-temporary"));
 
+        // A small window in a corner: the Options dialog opens beside it, not over it.
+        app.mainFrame()->setGeometry(0, 0, 160, 120);
         bool perspectiveEnabled = true;
+        QRect dialogPlace;
         InspectNextModalDialog([&](QWidget* dialog) {
             QVERIFY(qobject_cast<OptionsDlg*>(dialog));
             perspectiveEnabled = dialog->findChild<QWidget*>("perspectiveRadio")->isEnabled();
+            dialogPlace = dialog->geometry();
         });
-        app.mainFrame()->m_spatialResolved->trigger();
-        QCOMPARE(app.calculationMode(), 1);
+        app.mainFrame()->commands().spatialResolved->trigger();
+        QVERIFY(!dialogPlace.isEmpty());
+        // What each window shows, without the decoration (which the off-screen platform only
+        // knows once a window is shown).
+        QVERIFY(!dialogPlace.intersects(app.mainFrame()->geometry()));
+        QVERIFY(app.calculationKind() == CalculationKind::Spatial);
         QVERIFY(!perspectiveEnabled);
         QVERIFY(std::filesystem::exists(dir.file("Setup.ini")));
 
         InspectNextModalDialog([&](QWidget* dialog) {
             perspectiveEnabled = dialog->findChild<QWidget*>("perspectiveRadio")->isEnabled();
         });
-        app.mainFrame()->m_timeResolved->trigger();
-        QCOMPARE(app.calculationMode(), 2);
+        app.mainFrame()->commands().timeResolved->trigger();
+        QVERIFY(app.calculationKind() == CalculationKind::Time);
         QVERIFY(perspectiveEnabled);
 
         // The folder chooser is cancelled: the conversion dialog closes by itself, silently.
-        app.mainFrame()->m_createMovie->trigger();
-        QCOMPARE(app.calculationMode(), 101);
+        app.mainFrame()->commands().createMovie->trigger();
+        QVERIFY(!app.calculationKind());  // a movie is no calculation
         QCOMPARE(choosers.folderQuestions, 1);
         QVERIFY(boxes.shown.empty());
 
@@ -172,11 +180,11 @@ class MainFrameTest : public QObject {
             version = dialog->findChild<QLabel*>("IDC_VERSION")->text();
             licence = dialog->findChild<QLabel*>("IDC_LICENCE")->text();
         });
-        app.mainFrame()->m_about->trigger();
+        app.mainFrame()->commands().about->trigger();
         QCOMPARE(aboutTitle, QString("About Korvane"));
         QCOMPARE(version, QString("Korvane Version 1.0"));
         QVERIFY(licence.endsWith("Licensed under the Apache License 2.0"));
-        QCOMPARE(app.calculationMode(), 101);  // the About box leaves the mode alone
+        QVERIFY(!app.calculationKind());  // the About box leaves it alone
     }
 };
 

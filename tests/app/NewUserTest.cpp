@@ -31,7 +31,7 @@ class NewUserTest : public QObject {
         QVERIFY(LoadSetupFile(expected, example.file("spatial.ini")).ok());
 
         OptionsDialogFixture fixture;
-        OptionsDlg& dialog = fixture.Open(SpatialResolvedMode, example.path().string());
+        OptionsDlg& dialog = fixture.Open(CalculationKind::Spatial, example.path().string());
         fixture.Calculate();
         QCOMPARE(fixture.boxes.shown.size(), size_t{1});
         QCOMPARE(fixture.boxes.shown[0].text, std::string("Calculation finished successfully."));

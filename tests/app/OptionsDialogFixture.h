@@ -46,7 +46,7 @@ class OptionsDialogFixture {
     std::string iniPath() const { return dir.file("Setup.ini"); }
 
     // Writes `setup` as "Setup.ini", then opens the dialog in `mode`.
-    OptionsDlg& OpenWith(int mode, const CalculationSetup& setup) {
+    OptionsDlg& OpenWith(CalculationKind mode, const CalculationSetup& setup) {
         if (!SaveSetupFile(setup, iniPath()).ok()) {
             qFatal("cannot write the test's Setup.ini");
         }
@@ -54,7 +54,7 @@ class OptionsDialogFixture {
     }
 
     // Opens the dialog in `mode` on whatever "Setup.ini" the folder holds.
-    OptionsDlg& Open(int mode, const std::string& exampleFolder = "") {
+    OptionsDlg& Open(CalculationKind mode, const std::string& exampleFolder = "") {
         dialog = std::make_unique<OptionsDlg>(mode, *workspace, WindowServices{choosers, boxes},
                                               OptionsDlgFiles{iniPath(), exampleFolder});
         dialog->show();

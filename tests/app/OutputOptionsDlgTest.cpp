@@ -59,7 +59,7 @@ class OutputOptionsDlgTest : public QObject {
             Child<QCheckBox>(dialog, "IDC_SERIES_INDEX")->click();
             Child<QPushButton>(dialog, "IDOK")->click();
         });
-        app.mainFrame()->m_outputOptions->trigger();
+        app.mainFrame()->commands().outputOptions->trigger();
         QVERIFY(shownDefaults);
 
         CalculationSetup loaded;
