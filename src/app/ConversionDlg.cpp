@@ -21,7 +21,7 @@ const char* const MovieFileFilter =
     "Movie-Files(*.avi)|*.avi|MP4 Movies(*.mp4)|*.mp4|Matroska Movies(*.mkv)|*.mkv|"
     "WebM Movies(*.webm)|*.webm||";
 
-CConversionDlg::CConversionDlg(WindowServices services, QWidget* parent)
+ConversionDlg::ConversionDlg(WindowServices services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       m_services(services) {
@@ -44,13 +44,13 @@ CConversionDlg::CConversionDlg(WindowServices services, QWidget* parent)
     m_progress->setValue(0);
 }
 
-int CConversionDlg::DoModal() {
+int ConversionDlg::Run() {
     // Run the flow once the modal loop stands and the dialog is shown, behind the choosers.
-    QMetaObject::invokeMethod(this, &CConversionDlg::OnInitDialog, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &ConversionDlg::AskAndConvert, Qt::QueuedConnection);
     return exec();
 }
 
-void CConversionDlg::OnInitDialog() {
+void ConversionDlg::AskAndConvert() {
     if (std::optional<std::string> folder = m_services.choosers.BrowseForFolder(nullptr, "")) {
         m_strFolder = *folder;
         if (std::optional<std::string> movie = m_services.choosers.ChooseFile(
@@ -79,7 +79,7 @@ void CConversionDlg::OnInitDialog() {
     done(1);
 }
 
-bool CConversionDlg::FolderHasPictures() {
+bool ConversionDlg::FolderHasPictures() {
     PictureSeries series;
     if (ListPictureSeries(m_strFolder, series).ok() && series.count > 0) {
         return true;
@@ -88,7 +88,7 @@ bool CConversionDlg::FolderHasPictures() {
     return false;
 }
 
-void CConversionDlg::Convert(const std::string& codec) {
+void ConversionDlg::Convert(const std::string& codec) {
     m_converting = true;
     auto result = std::make_shared<ConversionResult>();
     const bool started = m_worker.Start(
@@ -107,7 +107,7 @@ void CConversionDlg::Convert(const std::string& codec) {
     }
 }
 
-void CConversionDlg::FinishConversion(const ConversionResult& result) {
+void ConversionDlg::FinishConversion(const ConversionResult& result) {
     m_outcome = result.outcome;
     if (result.message) {
         Message(*result.message);
@@ -120,7 +120,7 @@ void CConversionDlg::FinishConversion(const ConversionResult& result) {
     done(1);
 }
 
-void CConversionDlg::reject() {
+void ConversionDlg::reject() {
     if (m_converting) {
         m_worker.RequestStop();
         return;
@@ -128,7 +128,7 @@ void CConversionDlg::reject() {
     QDialog::reject();
 }
 
-void CConversionDlg::closeEvent(QCloseEvent* event) {
+void ConversionDlg::closeEvent(QCloseEvent* event) {
     if (m_converting) {
         m_worker.RequestStop();
         event->ignore();
@@ -137,17 +137,17 @@ void CConversionDlg::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-void CConversionDlg::PhaseStarted(RunPhase /*phase*/, long long total) {
+void ConversionDlg::PhaseStarted(RunPhase /*phase*/, long long total) {
     // The frames from 1; a bar of a 16-bit range, as the conversion has always shown it.
     SetProgressRange(*m_progress, 1, ProgressUpperBound(static_cast<int>(total)));
     m_frames = static_cast<int>(total);
 }
 
-void CConversionDlg::Progress(long long done) {
+void ConversionDlg::Progress(long long done) {
     SetProgressPosition(*m_progress, ProgressPosition(static_cast<int>(done), m_frames));
 }
 
-void CConversionDlg::Message(const UserMessage& message) {
+void ConversionDlg::Message(const UserMessage& message) {
     m_services.messageBoxes.Show(this, message.text, message.caption, message.icon);
 }
 

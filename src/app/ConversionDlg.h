@@ -16,13 +16,13 @@ class QProgressBar;
 
 namespace korvane {
 
-class CConversionDlg : public QDialog, public RunObserver {
+class ConversionDlg : public QDialog, public RunObserver {
     Q_OBJECT
   public:
-    explicit CConversionDlg(WindowServices services, QWidget* parent = nullptr);
+    explicit ConversionDlg(WindowServices services, QWidget* parent = nullptr);
 
     // Shows the dialog modally; the whole conversion runs as soon as it stands on screen.
-    int DoModal();
+    int Run();
 
     // The conversion's window, on the window's thread: the bar follows the frames; the
     // worker answers the stop.
@@ -54,7 +54,7 @@ class CConversionDlg : public QDialog, public RunObserver {
 
   private:
     // Folder, movie file, codec, conversion; ends the dialog in every case.
-    void OnInitDialog();
+    void AskAndConvert();
 
     // The folder holds pictures: else the box of an empty folder is shown.
     bool FolderHasPictures();

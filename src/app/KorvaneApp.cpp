@@ -12,6 +12,8 @@
 #include "app/Choosers.h"
 #include "app/CommandLine.h"
 #include "app/ConversionDlg.h"
+#include "app/DesktopOpener.h"
+#include "app/DialogPlacement.h"
 #include "app/MainFrame.h"
 #include "app/MessageBoxes.h"
 #include "app/OutputOptionsDlg.h"
@@ -23,31 +25,40 @@
 
 namespace korvane {
 
-CKorvaneApp::CKorvaneApp(WindowServices services, OptionsDlgFiles files)
+KorvaneApp::KorvaneApp(WindowServices services, OptionsDlgFiles files)
     : m_services(services),
       m_files(std::move(files)),
       m_workspace(std::make_unique<CalculationWorkspace>()) {}
 
-CKorvaneApp::~CKorvaneApp() = default;
+KorvaneApp::~KorvaneApp() = default;
 
-bool CKorvaneApp::InitInstance() {
+bool KorvaneApp::Start() {
     // The settings store gets its name; the program keeps nothing there.
     QCoreApplication::setOrganizationName("Korvane-temporary");
     QCoreApplication::setApplicationName("Korvane");
 
-    m_mainFrame = std::make_unique<CMainFrame>();
+    m_mainFrame = std::make_unique<MainFrame>();
     const QIcon icon = MakeAppIcon();
     QGuiApplication::setWindowIcon(icon);
     m_mainFrame->setWindowIcon(icon);
 
-    connect(m_mainFrame->m_spatialResolved, &QAction::triggered, this,
-            &CKorvaneApp::OnSpatialResolved);
-    connect(m_mainFrame->m_timeResolved, &QAction::triggered, this, &CKorvaneApp::OnTimeResolved);
-    connect(m_mainFrame->m_createMovie, &QAction::triggered, this, &CKorvaneApp::OnCreateMovie);
-    connect(m_mainFrame->m_outputOptions, &QAction::triggered, this, &CKorvaneApp::OnOutputOptions);
-    connect(m_mainFrame->m_about, &QAction::triggered, this, &CKorvaneApp::OnAppAbout);
-    connect(m_mainFrame->m_openPictures, &QAction::triggered, this, &CKorvaneApp::OnOpenPictures);
-    connect(m_mainFrame.get(), &CMainFrame::pathDropped, this,
+    connect(m_mainFrame->commands().spatialResolved, &QAction::triggered, this,
+            &KorvaneApp::OnSpatialResolved);
+    connect(m_mainFrame->commands().timeResolved, &QAction::triggered, this,
+            &KorvaneApp::OnTimeResolved);
+    connect(m_mainFrame->commands().createMovie, &QAction::triggered, this,
+            &KorvaneApp::OnCreateMovie);
+    connect(m_mainFrame->commands().outputOptions, &QAction::triggered, this,
+            &KorvaneApp::OnOutputOptions);
+    connect(m_mainFrame->commands().about, &QAction::triggered, this, &KorvaneApp::OnAppAbout);
+    connect(m_mainFrame->commands().openPictures, &QAction::triggered, this,
+            &KorvaneApp::OnOpenPictures);
+    connect(m_mainFrame.get(), &MainFrame::showFolderRequested, this,
+            [this](const QString& folder) {
+                OpenOrReport(m_services.Opener(), m_services.messageBoxes, m_mainFrame.get(),
+                             folder.toStdString());
+            });
+    connect(m_mainFrame.get(), &MainFrame::pathDropped, this,
             [this](const QString& path) { OpenPictures(path.toStdString()); });
     RebuildRecentMenu();
 
@@ -55,18 +66,18 @@ bool CKorvaneApp::InitInstance() {
     return true;
 }
 
-void CKorvaneApp::OnSpatialResolved() {
-    RunOptionsDialog(SpatialResolvedMode);
+void KorvaneApp::OnSpatialResolved() {
+    RunOptionsDialog(CalculationKind::Spatial);
 }
 
-void CKorvaneApp::OnTimeResolved() {
-    RunOptionsDialog(TimeResolvedMode);
+void KorvaneApp::OnTimeResolved() {
+    RunOptionsDialog(CalculationKind::Time);
 }
 
-void CKorvaneApp::OpenFile(const std::string& path) {
+void KorvaneApp::OpenFile(const std::string& path) {
     const std::string full =
         QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
-    RunOptionsDialog(SpatialResolvedMode, [&full](COptionsDlg& dialog) {
+    RunOptionsDialog(CalculationKind::Spatial, [&full](OptionsDlg& dialog) {
         // As "Load Setup" and "Load" would do it: a setup that cannot be read changes nothing.
         CalculationSetup setup = dialog.setup();
         if (IsSetupFileName(full)) {
@@ -79,50 +90,65 @@ void CKorvaneApp::OpenFile(const std::string& path) {
     });
 }
 
-void CKorvaneApp::RunOptionsDialog(int mode, const std::function<void(COptionsDlg&)>& prepare) {
-    m_calculationMode = mode;
-    COptionsDlg dialog(m_calculationMode, *m_workspace, m_services, m_files, m_mainFrame.get());
-    CPictureViewer& viewer = *m_mainFrame->m_viewer;
+void KorvaneApp::RunOptionsDialog(CalculationKind kind,
+                                  const std::function<void(OptionsDlg&)>& prepare) {
+    m_calculationKind = kind;
+    OptionsDlg dialog(kind, *m_workspace, m_services, m_files, m_mainFrame.get());
+    PictureViewer& viewer = *m_mainFrame->viewer();
     ViewerFeed feed(viewer);
     dialog.SetSeriesWatcher(&feed);
-    connect(&dialog, &COptionsDlg::calculationStarting, &viewer,
+    connect(&dialog, &OptionsDlg::calculationStarting, &viewer,
             [&viewer] { viewer.BeginSeries(); });
     if (prepare) {
         prepare(dialog);
     }
-    dialog.DoModal();
+    // Beside the main window, so the viewer shows each picture of the run.
+    MoveBesideParent(dialog);
+    dialog.Run();
     if (feed.written > 0) {
-        ReportSeries(feed.written, feed.lastPath, std::max(feed.lastNumber, feed.lastNumberOnDisk));
+        // The last picture of a series is often nearly empty (the end of the events): the
+        // one with the most events is shown instead, and said so.
+        std::string shown;
+        if (feed.mostEvents > 0 && viewer.ShowPictureNumbered(feed.mostEventsNumber)) {
+            shown = "Showing picture " + std::to_string(viewer.currentIndex() + 1) + " of " +
+                    std::to_string(viewer.count()) + ": most events";
+        }
+        ReportSeries(feed.written, feed.lastPath, std::max(feed.lastNumber, feed.lastNumberOnDisk),
+                     shown);
     }
 }
 
-void CKorvaneApp::ReportSeries(int written, const std::string& lastPath, int lastNumber) {
+void KorvaneApp::ReportSeries(int written, const std::string& lastPath, int lastNumber,
+                              const std::string& shown) {
     std::string folder;
     std::string prefix;
     if (!SplitNumberedPicture(lastPath, folder, prefix)) {
         return;
     }
     std::string summary = SeriesSummaryText(written, m_workspace->events.count, folder);
+    if (!shown.empty()) {
+        summary += ". " + shown;
+    }
     const std::vector<NumberedPicture> stale = PicturesBeyond(folder, prefix, lastNumber);
     QString notice;
     if (!stale.empty()) {
         notice = QString::fromStdString(StalePicturesText(stale));
         summary += ". " + notice.toStdString();
     }
-    m_mainFrame->m_viewer->SetNotice(notice);
+    m_mainFrame->viewer()->SetNotice(notice);
     m_mainFrame->ShowSeriesSummary(QString::fromStdString(summary), QString::fromStdString(folder));
     m_recent.Add(QString::fromStdString(folder));
     RebuildRecentMenu();
 }
 
-void CKorvaneApp::OnOpenPictures() {
+void KorvaneApp::OnOpenPictures() {
     if (std::optional<std::string> folder =
             m_services.choosers.BrowseForFolder(m_mainFrame.get(), "Open Pictures")) {
         OpenPictures(*folder);
     }
 }
 
-bool CKorvaneApp::OpenPictures(const std::string& path) {
+bool KorvaneApp::OpenPictures(const std::string& path) {
     std::string folder = path;
     std::string prefix;
     int start = -1;
@@ -145,7 +171,7 @@ bool CKorvaneApp::OpenPictures(const std::string& path) {
                                      "Empty folder!", MessageIcon::Stop);
         return false;
     }
-    m_mainFrame->m_viewer->ShowPictures(series, start);
+    m_mainFrame->viewer()->ShowPictures(series, start);
     const int count = static_cast<int>(series.pictures.size());
     m_mainFrame->ShowSeriesSummary(
         QString::fromStdString(GroupedInteger(count) +
@@ -156,8 +182,8 @@ bool CKorvaneApp::OpenPictures(const std::string& path) {
     return true;
 }
 
-void CKorvaneApp::RebuildRecentMenu() {
-    QMenu* menu = m_mainFrame->m_recentMenu;
+void KorvaneApp::RebuildRecentMenu() {
+    QMenu* menu = m_mainFrame->recentMenu();
     menu->clear();
     const QStringList folders = m_recent.Load();
     for (int i = 0; i < folders.size(); ++i) {
@@ -169,23 +195,23 @@ void CKorvaneApp::RebuildRecentMenu() {
     menu->setEnabled(!folders.isEmpty());
 }
 
-void CKorvaneApp::OnCreateMovie() {
-    m_calculationMode = MovieConversionMode;
-    CConversionDlg dialog(m_services, m_mainFrame.get());
-    dialog.DoModal();
+void KorvaneApp::OnCreateMovie() {
+    m_calculationKind.reset();  // a movie is no calculation
+    ConversionDlg dialog(m_services, m_mainFrame.get());
+    dialog.Run();
     if (dialog.outcome() == ConversionOutcome::Cancelled) {
         m_mainFrame->ShowNotice("Movie not written: cancelled");
     }
 }
 
-void CKorvaneApp::OnOutputOptions() {
-    COutputOptionsDlg dialog(m_services, m_files, m_mainFrame.get());
-    dialog.DoModal();
+void KorvaneApp::OnOutputOptions() {
+    OutputOptionsDlg dialog(m_services, m_files, m_mainFrame.get());
+    dialog.Run();
 }
 
-void CKorvaneApp::OnAppAbout() {
-    CAboutDlg dialog(m_mainFrame.get());
-    dialog.DoModal();
+void KorvaneApp::OnAppAbout() {
+    AboutDlg dialog(m_mainFrame.get());
+    dialog.Run();
 }
 
 }  // namespace korvane

@@ -1,10 +1,11 @@
 #pragma once
-// The application object: owns what the program keeps for its whole life (the run mode, the
-// calculation's workspace, the main window) and turns the menu commands into dialogs.
+// The application object: owns what the program keeps for its whole life (the last calculation
+// kind, the calculation's workspace, the main window) and turns the menu commands into dialogs.
 
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/OptionsDlg.h"
@@ -14,21 +15,23 @@
 
 namespace korvane {
 
-class CMainFrame;
+class MainFrame;
 
-class CKorvaneApp : public QObject {
+class KorvaneApp : public QObject {
     Q_OBJECT
   public:
     // `files` tells the Options dialog where "Setup.ini" and the bundled example are.
-    CKorvaneApp(WindowServices services, OptionsDlgFiles files = DefaultOptionsDlgFiles());
-    ~CKorvaneApp() override;
+    KorvaneApp(WindowServices services, OptionsDlgFiles files = DefaultOptionsDlgFiles());
+    ~KorvaneApp() override;
 
     // Start-up: the settings name, the main window with its icons, shown. False if the
     // window could not be made.
-    bool InitInstance();
+    bool Start();
 
-    CMainFrame* mainFrame() const { return m_mainFrame.get(); }
-    int calculationMode() const { return m_calculationMode; }
+    MainFrame* mainFrame() const { return m_mainFrame.get(); }
+    // The calculation the menu last opened the Options dialog for; none before the first
+    // and after "Create Movie".
+    std::optional<CalculationKind> calculationKind() const { return m_calculationKind; }
     CalculationWorkspace& workspace() { return *m_workspace; }
 
     // The menu's program commands. Each builds its dialog, runs it modally and lets it go.
@@ -49,19 +52,21 @@ class CKorvaneApp : public QObject {
     void OpenFile(const std::string& path);
 
   private:
-    // Sets the mode and runs the Options dialog; `prepare` sees it before it is shown.
-    void RunOptionsDialog(int mode, const std::function<void(COptionsDlg&)>& prepare = {});
+    // Sets the calculation kind and runs the Options dialog; `prepare` sees it before it is shown.
+    void RunOptionsDialog(CalculationKind kind,
+                          const std::function<void(OptionsDlg&)>& prepare = {});
     // After a run that wrote `written` pictures, the last of them `lastPath` numbered
-    // `lastNumber`: the summary, "Show in Folder", and a word on older pictures left behind.
-    void ReportSeries(int written, const std::string& lastPath, int lastNumber);
+    // `lastNumber`: the summary with `shown` (which picture the viewer shows), "Show in
+    // Folder", and a word on older pictures left behind.
+    void ReportSeries(int written, const std::string& lastPath, int lastNumber,
+                      const std::string& shown);
     void RebuildRecentMenu();
 
     WindowServices m_services;
     OptionsDlgFiles m_files;
-    // 0 at start; 1 spatial resolved, 2 time resolved, 101 movie conversion. Never reset.
-    int m_calculationMode = 0;
+    std::optional<CalculationKind> m_calculationKind;
     std::unique_ptr<CalculationWorkspace> m_workspace;
-    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<MainFrame> m_mainFrame;
     RecentFolders m_recent;
 };
 

@@ -1,7 +1,6 @@
 #include "app/MainFrame.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -30,17 +29,16 @@ QAction* AddCommand(QMenu* menu, const char* caption, const char* name, int comm
 
 }  // namespace
 
-CMainFrame::CMainFrame(QWidget* parent)
+MainFrame::MainFrame(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                               Qt::WindowCloseButtonHint) {
-    setObjectName("CMainFrame");
+    setObjectName("MainFrame");
     setWindowTitle("Korvane");
     resize(FrameWidth, FrameHeight);
     setAcceptDrops(true);
 
-    m_viewer = new CPictureViewer(this);
-    m_wndView = m_viewer->banner();
+    m_viewer = new PictureViewer(this);
     setCentralWidget(m_viewer);
     // Focus given to the frame goes on to the view.
     setFocusProxy(m_viewer);
@@ -50,70 +48,72 @@ CMainFrame::CMainFrame(QWidget* parent)
     CreateAccelerators();
 }
 
-void CMainFrame::CreateMenu() {
+void MainFrame::CreateMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("MenuFile");
-    m_openPictures = AddCommand(file, "Open Pictures...", "ID_OPEN_PICTURES", 0,
-                                "Show a folder of numbered pictures");
+    m_commands.openPictures = AddCommand(file, "Open Pictures...", "ID_OPEN_PICTURES", 0,
+                                         "Show a folder of numbered pictures");
     m_recentMenu = file->addMenu("Recent");
     m_recentMenu->setObjectName("MenuRecent");
     m_recentMenu->menuAction()->setStatusTip("Show one of the folders shown before");
-    m_exit = AddCommand(file, "E&xit", "ID_APP_EXIT", 57665,
-                        "Quit the application; prompts to save documents");
-    connect(m_exit, &QAction::triggered, this, &QWidget::close);
+    m_commands.exit = AddCommand(file, "E&xit", "ID_APP_EXIT", 57665,
+                                 "Quit the application; prompts to save documents");
+    connect(m_commands.exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* calculation = menuBar()->addMenu("&Calculation");
     calculation->setObjectName("MenuCalculation");
-    m_spatialResolved =
+    m_commands.spatialResolved =
         AddCommand(calculation, "Spatial Resolved", "ID_SPATIAL_RESOLVED", 32775, "");
-    m_timeResolved = AddCommand(calculation, "Time Resolved", "ID_TIME_RESOLVED", 32776, "");
-    m_outputOptions = AddCommand(calculation, "Output Options...", "ID_OUTPUT_OPTIONS", 32790,
-                                 "Choose the picture format, density data and series index");
+    m_commands.timeResolved =
+        AddCommand(calculation, "Time Resolved", "ID_TIME_RESOLVED", 32776, "");
+    m_commands.outputOptions =
+        AddCommand(calculation, "Output Options...", "ID_OUTPUT_OPTIONS", 32790,
+                   "Choose the picture format, density data and series index");
 
     QMenu* conversion = menuBar()->addMenu("&Conversion");
     conversion->setObjectName("MenuConversion");
-    m_createMovie = AddCommand(conversion, "Create Movie", "ID_CREATE_MOVIE", 32782, "");
+    m_commands.createMovie = AddCommand(conversion, "Create Movie", "ID_CREATE_MOVIE", 32782, "");
 
     QMenu* view = menuBar()->addMenu("&View");
     view->setObjectName("MenuView");
-    m_statusBarToggle =
+    m_commands.statusBarToggle =
         AddCommand(view, "&Status Bar", "ID_VIEW_STATUS_BAR", 59393, "Show or hide the status bar");
-    m_statusBarToggle->setCheckable(true);
-    m_statusBarToggle->setChecked(true);
-    connect(m_statusBarToggle, &QAction::toggled, this,
-            [this](bool shown) { m_wndStatusBar->setVisible(shown); });
+    m_commands.statusBarToggle->setCheckable(true);
+    m_commands.statusBarToggle->setChecked(true);
+    connect(m_commands.statusBarToggle, &QAction::toggled, this,
+            [this](bool shown) { m_statusBar->setVisible(shown); });
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("MenuHelp");
-    m_about = AddCommand(help, "&About Korvane...", "ID_APP_ABOUT", 57664,
-                         "Display the program's name and version number");
+    m_commands.about = AddCommand(help, "&About Korvane...", "ID_APP_ABOUT", 57664,
+                                  "Display the program's name and version number");
 }
 
-void CMainFrame::CreateStatusBar() {
-    m_wndStatusBar = statusBar();
-    m_wndStatusBar->setObjectName("StatusBar");
+void MainFrame::CreateStatusBar() {
+    m_statusBar = statusBar();
+    m_statusBar->setObjectName("StatusBar");
 
     // The message pane: "Ready" while idle, what the last series did once there was one. A
     // menu item's prompt covers it while the item is highlighted (Qt shows the status tip as
     // a temporary message over normal widgets).
-    m_messagePane = new QLabel("Ready", m_wndStatusBar);
+    m_messagePane = new QLabel("Ready", m_statusBar);
     m_messagePane->setObjectName("ID_SEPARATOR");
     m_messagePane->setMinimumWidth(40);
-    m_wndStatusBar->addWidget(m_messagePane, 1);
+    m_statusBar->addWidget(m_messagePane, 1);
 
-    m_showInFolder = new QPushButton("Show in Folder", m_wndStatusBar);
+    m_showInFolder = new QPushButton("Show in Folder", m_statusBar);
     m_showInFolder->setObjectName("ShowInFolderButton");
     m_showInFolder->setFlat(true);
     m_showInFolder->setFocusPolicy(Qt::NoFocus);
     m_showInFolder->hide();
     connect(m_showInFolder, &QPushButton::clicked, this,
-            [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(m_folder)); });
-    m_wndStatusBar->addPermanentWidget(m_showInFolder);
+            [this] { emit showFolderRequested(m_folder); });
+    m_statusBar->addPermanentWidget(m_showInFolder);
 
-    m_pointerPane = new QLabel(m_wndStatusBar);
+    m_pointerPane = new QLabel(m_statusBar);
     m_pointerPane->setObjectName("PointerPane");
-    m_wndStatusBar->addPermanentWidget(m_pointerPane);
-    connect(m_viewer, &CPictureViewer::pointerTextChanged, m_pointerPane, &QLabel::setText);
+    m_statusBar->addPermanentWidget(m_pointerPane);
+    connect(m_viewer, &PictureViewer::pointerTextChanged, m_pointerPane, &QLabel::setText);
 
     // The lock-key indicators. Qt tells nothing about the lock keys' state, so they stay
     // dimmed rather than claim a state they do not know.
@@ -123,24 +123,32 @@ void CMainFrame::CreateStatusBar() {
     } indicators[] = {
         {"CAP", "ID_INDICATOR_CAPS"}, {"NUM", "ID_INDICATOR_NUM"}, {"SCRL", "ID_INDICATOR_SCRL"}};
     for (const auto& indicator : indicators) {
-        auto* pane = new QLabel(indicator.caption, m_wndStatusBar);
+        auto* pane = new QLabel(indicator.caption, m_statusBar);
         pane->setObjectName(indicator.name);
         pane->setAlignment(Qt::AlignCenter);
         pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance("SCRL") + 12);
         pane->setEnabled(false);
-        m_wndStatusBar->addPermanentWidget(pane);
+        m_statusBar->addPermanentWidget(pane);
     }
 }
 
-void CMainFrame::ShowSeriesSummary(const QString& text, const QString& folder) {
+void MainFrame::ShowSeriesSummary(const QString& text, const QString& folder) {
     m_messagePane->setText(text);
     m_messagePane->setToolTip(text);
     m_folder = folder;
     m_showInFolder->setVisible(!folder.isEmpty());
 }
 
-void CMainFrame::ShowNotice(const QString& text) {
-    m_wndStatusBar->showMessage(text);
+void MainFrame::ShowNotice(const QString& text) {
+    m_statusBar->showMessage(text);
+}
+
+QString MainFrame::messageText() const {
+    return m_messagePane->text();
+}
+
+SplashView* MainFrame::banner() const {
+    return m_viewer->banner();
 }
 
 namespace {
@@ -160,13 +168,13 @@ QString DroppedPath(const QMimeData* data) {
 
 }  // namespace
 
-void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
     if (!DroppedPath(event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
     }
 }
 
-void CMainFrame::dropEvent(QDropEvent* event) {
+void MainFrame::dropEvent(QDropEvent* event) {
     const QString path = DroppedPath(event->mimeData());
     if (!path.isEmpty()) {
         event->acceptProposedAction();
@@ -174,18 +182,18 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     }
 }
 
-void CMainFrame::CreateAccelerators() {
-    m_nextPane = new QAction(this);
-    m_nextPane->setObjectName("ID_NEXT_PANE");
-    m_nextPane->setData(57680);
-    m_nextPane->setShortcut(Qt::Key_F6);
-    addAction(m_nextPane);
+void MainFrame::CreateAccelerators() {
+    m_commands.nextPane = new QAction(this);
+    m_commands.nextPane->setObjectName("ID_NEXT_PANE");
+    m_commands.nextPane->setData(57680);
+    m_commands.nextPane->setShortcut(Qt::Key_F6);
+    addAction(m_commands.nextPane);
 
-    m_previousPane = new QAction(this);
-    m_previousPane->setObjectName("ID_PREV_PANE");
-    m_previousPane->setData(57681);
-    m_previousPane->setShortcut(Qt::SHIFT | Qt::Key_F6);
-    addAction(m_previousPane);
+    m_commands.previousPane = new QAction(this);
+    m_commands.previousPane->setObjectName("ID_PREV_PANE");
+    m_commands.previousPane->setData(57681);
+    m_commands.previousPane->setShortcut(Qt::SHIFT | Qt::Key_F6);
+    addAction(m_commands.previousPane);
 }
 
 }  // namespace korvane

@@ -13,49 +13,52 @@ class QStatusBar;
 
 namespace korvane {
 
-class CPictureViewer;
-class CSplashView;
+class PictureViewer;
+class SplashView;
 
-class CMainFrame : public QMainWindow {
+// The menu's commands (each also carries its command number as data).
+struct MainFrameCommands {
+    QAction* openPictures = nullptr;
+    QAction* exit = nullptr;
+    QAction* spatialResolved = nullptr;
+    QAction* timeResolved = nullptr;
+    QAction* outputOptions = nullptr;  // Calculation: "Output Options..."
+    QAction* createMovie = nullptr;
+    QAction* statusBarToggle = nullptr;
+    QAction* about = nullptr;
+    // F6 and Shift+F6: next and previous pane. The window has no panes, so they do nothing.
+    QAction* nextPane = nullptr;
+    QAction* previousPane = nullptr;
+};
+
+class MainFrame : public QMainWindow {
     Q_OBJECT
   public:
-    explicit CMainFrame(QWidget* parent = nullptr);
+    explicit MainFrame(QWidget* parent = nullptr);
 
     // The window's outer size on screen when it opens, without the window manager's
     // decoration. The user may make it larger or smaller to see large pictures.
     static constexpr int FrameWidth = 700;
     static constexpr int FrameHeight = 500;
 
-    CPictureViewer* m_viewer = nullptr;
-    CSplashView* m_wndView = nullptr;  // the viewer's banner
-    QStatusBar* m_wndStatusBar = nullptr;
-    QLabel* m_messagePane = nullptr;  // "Ready", or what the last series did
-    QLabel* m_pointerPane = nullptr;  // what lies under the mouse on the picture
-    QPushButton* m_showInFolder = nullptr;
+    PictureViewer* viewer() const { return m_viewer; }
+    SplashView* banner() const;  // the viewer's
+    const MainFrameCommands& commands() const { return m_commands; }
+    QMenu* recentMenu() const { return m_recentMenu; }
+    QPushButton* showInFolderButton() const { return m_showInFolder; }
 
     // The message pane says `text`; "Show in Folder" opens `folder` (none: hidden).
     void ShowSeriesSummary(const QString& text, const QString& folder);
     // A notice over the message pane until the next one (or a menu prompt).
     void ShowNotice(const QString& text);
+    QString messageText() const;  // what the message pane says
     QString shownFolder() const { return m_folder; }
-
-    // The menu commands (each also carries its command number as data).
-    QAction* m_openPictures = nullptr;
-    QMenu* m_recentMenu = nullptr;
-    QAction* m_exit = nullptr;
-    QAction* m_spatialResolved = nullptr;
-    QAction* m_timeResolved = nullptr;
-    QAction* m_outputOptions = nullptr;  // Calculation: "Output Options..."
-    QAction* m_createMovie = nullptr;
-    QAction* m_statusBarToggle = nullptr;
-    QAction* m_about = nullptr;
-    // F6 and Shift+F6: next and previous pane. The window has no panes, so they do nothing.
-    QAction* m_nextPane = nullptr;
-    QAction* m_previousPane = nullptr;
 
   signals:
     // A folder or a picture file was dropped onto the window.
     void pathDropped(const QString& path);
+    // "Show in Folder" was clicked for `folder`.
+    void showFolderRequested(const QString& folder);
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -66,6 +69,13 @@ class CMainFrame : public QMainWindow {
     void CreateStatusBar();
     void CreateAccelerators();
 
+    PictureViewer* m_viewer = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_messagePane = nullptr;  // "Ready", or what the last series did
+    QLabel* m_pointerPane = nullptr;  // what lies under the mouse on the picture
+    QPushButton* m_showInFolder = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    MainFrameCommands m_commands;
     QString m_folder;
 };
 

@@ -23,19 +23,19 @@ class QToolButton;
 
 namespace korvane {
 
-class CSplashView;
+class SplashView;
 class PictureCanvas;
 struct PictureFolder;
 
-class CPictureViewer : public QWidget {
+class PictureViewer : public QWidget {
     Q_OBJECT
   public:
-    explicit CPictureViewer(QWidget* parent = nullptr);
+    explicit PictureViewer(QWidget* parent = nullptr);
 
     // Pictures per second while playing, as in the movie.
     static constexpr int PicturesPerSecond = 10;
 
-    CSplashView* banner() const { return m_banner; }
+    SplashView* banner() const { return m_banner; }
     PictureCanvas* canvas() const { return m_canvas; }
     bool showsBanner() const;
 
@@ -53,6 +53,9 @@ class CPictureViewer : public QWidget {
     // one, else the first. The banner when the folder holds none.
     void ShowPictures(const PictureFolder& series, int startNumber = -1);
     void ShowBanner();
+    // Shows picture `number` of what is loaded; a run's live pictures stop following. False
+    // when there is no such picture.
+    bool ShowPictureNumbered(int number);
 
     // A line of warning above the picture; empty hides it.
     void SetNotice(const QString& text);
@@ -88,7 +91,7 @@ class CPictureViewer : public QWidget {
     void OnTick();
     void OnPointer(std::optional<QPoint> pixel);
 
-    CSplashView* m_banner = nullptr;
+    SplashView* m_banner = nullptr;
     QStackedWidget* m_pages = nullptr;
     QLabel* m_notice = nullptr;
     QScrollArea* m_scroll = nullptr;
@@ -112,7 +115,7 @@ class CPictureViewer : public QWidget {
 // Feeds a running series into the viewer and remembers what it wrote; stops nothing.
 class ViewerFeed : public RunObserver {
   public:
-    explicit ViewerFeed(CPictureViewer& viewer) : m_viewer(viewer) {}
+    explicit ViewerFeed(PictureViewer& viewer) : m_viewer(viewer) {}
     void PhaseStarted(RunPhase, long long) override {}
     void Progress(long long) override {}
     bool ShouldStop() override { return false; }
@@ -120,6 +123,11 @@ class ViewerFeed : public RunObserver {
         ++written;
         lastPath = picture.path;
         lastNumber = picture.number;
+        // The first of those with the most events: the one worth showing after the run.
+        if (picture.events > mostEvents) {
+            mostEvents = picture.events;
+            mostEventsNumber = picture.number;
+        }
         m_viewer.AddWrittenPicture(picture);
     }
     void SeriesFinished(const SeriesSummary& summary) override {
@@ -130,13 +138,15 @@ class ViewerFeed : public RunObserver {
     int written = 0;       // pictures written so far
     std::string lastPath;  // the last of them
     int lastNumber = 0;
+    long long mostEvents = 0;  // the most events one picture counted; 0: none counted any
+    int mostEventsNumber = 0;  // the first picture that counted them
     // The last picture file the run put on disk, also one whose density file then failed:
     // pictures beyond it are older ones.
     int lastNumberOnDisk = 0;
     std::string lastPathOnDisk;
 
   private:
-    CPictureViewer& m_viewer;
+    PictureViewer& m_viewer;
 };
 
 }  // namespace korvane

@@ -34,6 +34,7 @@ struct PictureCopy {
     PlaneRange ranges;
     double captionValue = 0;
     PictureColumns columns;
+    long long events = 0;
 
     explicit PictureCopy(const WrittenPicture& picture)
         : number(picture.number),
@@ -41,7 +42,8 @@ struct PictureCopy {
           canvas(picture.canvas.clone()),
           ranges(picture.ranges),
           captionValue(picture.captionValue),
-          columns(picture.columns) {
+          columns(picture.columns),
+          events(picture.events) {
         cv::Size whole;
         cv::Point offset;
         picture.raster.locateROI(whole, offset);
@@ -54,7 +56,7 @@ struct PictureCopy {
     }
 
     WrittenPicture View() const {
-        return {number, path, raster, canvas, ranges, captionValue, columns};
+        return {number, path, raster, canvas, ranges, captionValue, columns, events};
     }
 };
 

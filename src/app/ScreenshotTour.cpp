@@ -5,10 +5,12 @@
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <initializer_list>
 
 #include "app/ExampleFolder.h"
 #include "app/KorvaneApp.h"
@@ -29,6 +31,18 @@ void Save(QWidget* window, const QString& path) {
     }
 }
 
+// The part of the screen that shows `windows`, as the user sees them side by side.
+void SaveScreenOf(std::initializer_list<QWidget*> windows, const QString& path) {
+    QRect shown;
+    for (QWidget* window : windows) {
+        shown = shown.united(window->frameGeometry());
+    }
+    QScreen* screen = (*windows.begin())->screen();
+    if (screen == nullptr || !screen->grabWindow(0).copy(shown).save(path)) {
+        std::fprintf(stderr, "korvane: could not save %s\n", qPrintable(path));
+    }
+}
+
 // Grabs the modal dialog the next command opens, then closes it (its modal run returns).
 void GrabNextModalDialog(const QString& path) {
     QTimer::singleShot(kSettleMilliseconds, [path] {
@@ -41,7 +55,7 @@ void GrabNextModalDialog(const QString& path) {
 
 // The bundled example's spatial series, run in a folder of its own: the main window is
 // grabbed halfway through and once the last picture shows.
-void RunExampleSeries(CKorvaneApp& app, const QString& folder) {
+void RunExampleSeries(KorvaneApp& app, const QString& folder) {
     QTemporaryDir work;
     const std::string events = JoinPath(work.path().toStdString(), "events.dat");
     const std::string example = BundledExampleFolder();
@@ -56,26 +70,31 @@ void RunExampleSeries(CKorvaneApp& app, const QString& folder) {
     const std::string ini = JoinPath(work.path().toStdString(), "spatial.ini");
     (void)SaveSetupFile(setup, ini);
 
-    app.mainFrame()->resize(940, 820);
+    app.mainFrame()->setGeometry(0, 0, 940, 820);
     QTimer::singleShot(kSettleMilliseconds, [&app, folder] {
         QWidget* dialog = QApplication::activeModalWidget();
         if (dialog == nullptr) {
             return;
         }
         auto* bar = dialog->findChild<QProgressBar*>("progressBar");
-        QObject::connect(bar, &QProgressBar::valueChanged, dialog, [&app, folder, bar](int value) {
-            if (value == bar->maximum() / 2) {
-                Save(app.mainFrame(), folder + "/viewer-run.png");
-            }
-            if (value == bar->maximum()) {
-                // The box "Calculation finished successfully." comes next: close it.
-                QTimer::singleShot(kSettleMilliseconds, [] {
-                    if (QWidget* box = QApplication::activeModalWidget()) {
-                        box->close();
-                    }
-                });
-            }
-        });
+        QObject::connect(
+            bar, &QProgressBar::valueChanged, dialog, [&app, folder, bar, dialog](int value) {
+                if (value == bar->maximum() / 2) {
+                    Save(app.mainFrame(), folder + "/viewer-run.png");
+                    // What the X server holds may lag behind the widgets: both are painted first.
+                    app.mainFrame()->repaint();
+                    dialog->repaint();
+                    SaveScreenOf({app.mainFrame(), dialog}, folder + "/run-beside.png");
+                }
+                if (value == bar->maximum()) {
+                    // The box "Calculation finished successfully." comes next: close it.
+                    QTimer::singleShot(kSettleMilliseconds, [] {
+                        if (QWidget* box = QApplication::activeModalWidget()) {
+                            box->close();
+                        }
+                    });
+                }
+            });
         dialog->findChild<QPushButton*>("calculateButton")->click();
     });
     app.OpenFile(ini);
@@ -92,7 +111,7 @@ QString ScreenshotFolder() {
     return qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
 }
 
-void StartScreenshotTour(CKorvaneApp& app, const QString& folder) {
+void StartScreenshotTour(KorvaneApp& app, const QString& folder) {
     QTimer::singleShot(kSettleMilliseconds, [&app, folder] {
         Save(app.mainFrame(), folder + "/main-window.png");
         GrabNextModalDialog(folder + "/options-spatial.png");

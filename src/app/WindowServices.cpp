@@ -3,7 +3,13 @@
 #include <QProgressBar>
 #include <algorithm>
 
+#include "app/DesktopOpener.h"
+
 namespace korvane {
+
+DesktopOpener& WindowServices::Opener() const {
+    return opener != nullptr ? *opener : SystemOpener();
+}
 
 void SetProgressRange(QProgressBar& bar, int lower, int upper) {
     // A reversed range would make the bar show nothing; keep it one step wide at least.

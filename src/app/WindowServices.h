@@ -7,11 +7,15 @@ class QProgressBar;
 namespace korvane {
 
 class Choosers;
+class DesktopOpener;
 class MessageBoxes;
 
 struct WindowServices {
     Choosers& choosers;
     MessageBoxes& messageBoxes;
+    DesktopOpener* opener = nullptr;  // "Show in Folder", opening a file; null: the desktop's
+
+    DesktopOpener& Opener() const;
 };
 
 // The progress bar of a dialog. Positions outside the range are clamped to it, as a classic

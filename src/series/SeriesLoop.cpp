@@ -55,7 +55,7 @@ class SeriesRun {
         const cv::Mat area = (*picture.canvas)(m_canvas.RasterArea());
         m_ctx.observer.PictureWritten({picture.entry.number, picture.path, area, *picture.canvas,
                                        m_steps.labels.ranges, picture.entry.captionValue,
-                                       m_steps.columns});
+                                       m_steps.columns, picture.entry.events});
         m_ctx.observer.Progress(picture.entry.number);
         if (m_ctx.observer.ShouldStop()) {
             return Status::Cancelled();

@@ -28,6 +28,7 @@ struct WrittenPicture {
     PlaneRange ranges;        // world ranges across and up (zero for the perspective)
     double captionValue = 0;  // slice position or window end, as the caption shows it
     PictureColumns columns;   // what its axes and caption value stand for
+    long long events = 0;     // the events it counted (as the series index lists them)
 };
 
 // What a series did, once it ended (finished, cancelled or failed).

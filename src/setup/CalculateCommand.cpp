@@ -53,8 +53,14 @@ CalculationOutcome Calculate(const DialogValues& values, int calculationMode, Ru
         Status none = Status::Internal("There is no calculation in this mode.");
         return {none, MessageOfCalculation(none), std::nullopt};
     }
-    const CalculationKind kind =
-        calculationMode == SpatialResolvedMode ? CalculationKind::Spatial : CalculationKind::Time;
+    return Calculate(
+        values,
+        calculationMode == SpatialResolvedMode ? CalculationKind::Spatial : CalculationKind::Time,
+        observer, workspace);
+}
+
+CalculationOutcome Calculate(const DialogValues& values, CalculationKind kind,
+                             RunObserver& observer, CalculationWorkspace& workspace) {
     CalculationRequest request;
     Status status = ParseCalculation(values, kind, &request);
     if (status.ok()) {

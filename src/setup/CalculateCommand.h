@@ -31,8 +31,12 @@ std::optional<UserMessage> NoEventInsideWarning(const CalculationRequest& reques
 // failure under "Error"; nothing after a cancel.
 std::optional<UserMessage> MessageOfCalculation(const Status& status);
 
-// Parses `values` for the menu's `calculationMode` and runs the request. The caller clears
-// its cancel flag before and closes its dialog after.
+// Parses `values` for a calculation of `kind` and runs the request. The caller clears its
+// cancel flag before and closes its dialog after.
+CalculationOutcome Calculate(const DialogValues& values, CalculationKind kind,
+                             RunObserver& observer, CalculationWorkspace& workspace);
+// The same for the menu's `calculationMode` (SpatialResolvedMode or TimeResolvedMode; any
+// other mode has no calculation).
 CalculationOutcome Calculate(const DialogValues& values, int calculationMode, RunObserver& observer,
                              CalculationWorkspace& workspace);
 

@@ -5,11 +5,13 @@
 #include <array>
 #include <optional>
 
+#include "series/CalculationRequest.h"
+
 namespace korvane {
 
 // What the enable rules look at.
 struct OptionsRuleInput {
-    int calculationMode = 0;    // SpatialResolvedMode or TimeResolvedMode
+    CalculationKind kind = CalculationKind::Spatial;  // the menu command's calculation
     int direction = -1;         // selected direction 0..3, -1 when none is selected
     int fixedSizeState = 0;     // state of "Fixed image size"; 1 is checked
     int fixedDensityState = 0;  // state of "Fixed Density Maximum"; 1 is checked
@@ -30,5 +32,10 @@ struct OptionsEnables {
 };
 
 OptionsEnables OptionsEnablesFor(const OptionsRuleInput& input);
+
+// The direction the dialog shows for a calculation of `kind`: `direction` itself where that
+// calculation can use it, else the first it can (a spatial series has no perspective view,
+// so it looks along x). No selection (-1) stays, to be reported when "Calculate!" is pressed.
+int UsableDirection(CalculationKind kind, int direction);
 
 }  // namespace korvane

@@ -21,7 +21,7 @@ namespace {
 using Action = CommandLine::Action;
 
 struct Opened {
-    int mode = 0;
+    std::optional<CalculationKind> kind;
     QString path, xMin, radius;
 };
 
@@ -29,8 +29,8 @@ struct Opened {
 Opened OpenAndRead(const std::string& file, const TempDir& dir) {
     FakeChoosers choosers;
     FakeMessageBoxes boxes;
-    CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
-    app.InitInstance();
+    KorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+    app.Start();
     Opened seen;
     QTimer::singleShot(0, [&seen] {
         QWidget* dialog = QApplication::activeModalWidget();
@@ -46,7 +46,7 @@ Opened OpenAndRead(const std::string& file, const TempDir& dir) {
         dialog->close();
     });
     app.OpenFile(file);
-    seen.mode = app.calculationMode();
+    seen.kind = app.calculationKind();
     return seen;
 }
 
@@ -95,7 +95,7 @@ class CommandLineTest : public QObject {
         last.Amin = 2;
         QVERIFY(SaveSetupFile(last, dir.file("Setup.ini")).ok());
         const Opened seen = OpenAndRead(dir.file("cloud.dat"), dir);
-        QCOMPARE(seen.mode, 1);
+        QVERIFY(seen.kind == CalculationKind::Spatial);
         QCOMPARE(seen.path, QString::fromStdString(dir.file("cloud.dat")));
         QCOMPARE(seen.xMin, QString("2.000"));  // the rest as the dialog last had it
         // Closing the dialog keeps the file for the next opening.
@@ -121,7 +121,7 @@ class CommandLineTest : public QObject {
         setup.Radius = 3;
         QVERIFY(SaveSetupFile(setup, dir.file("run.INI")).ok());
         const Opened seen = OpenAndRead(dir.file("run.INI"), dir);
-        QCOMPARE(seen.mode, 1);
+        QVERIFY(seen.kind == CalculationKind::Spatial);
         QCOMPARE(seen.path, QString("/data/cloud.dat"));
         QCOMPARE(seen.xMin, QString("5.000"));
         QCOMPARE(seen.radius, QString("3"));

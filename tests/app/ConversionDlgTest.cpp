@@ -69,8 +69,8 @@ class ConversionDlgTest : public QObject {
         if (answered >= 2) {
             choosers.fileAnswers.push_back(output.file("movie.avi"));
         }
-        CConversionDlg dialog({choosers, boxes});
-        QCOMPARE(dialog.DoModal(), 1);
+        ConversionDlg dialog({choosers, boxes});
+        QCOMPARE(dialog.Run(), 1);
 
         QCOMPARE(choosers.folderQuestions, 1);
         QCOMPARE(choosers.fileQuestions.size(), size_t(answered >= 1 ? 1 : 0));
@@ -89,9 +89,9 @@ class ConversionDlgTest : public QObject {
         choosers.folderAnswers.push_back(pictures.path().string());
         choosers.fileAnswers.push_back(output.file("movie.avi"));
         choosers.codecAnswers.push_back("MJPG");
-        CConversionDlg dialog({choosers, boxes});
+        ConversionDlg dialog({choosers, boxes});
         QCOMPARE(dialog.windowTitle(), QString("Conversion Progress"));
-        QCOMPARE(dialog.DoModal(), 1);
+        QCOMPARE(dialog.Run(), 1);
 
         QCOMPARE(choosers.fileQuestions[0].kind, FileDialogKind::SaveAskingToReplace);
         QCOMPARE(choosers.fileQuestions[0].defaultExtension, std::string(".avi"));
@@ -116,8 +116,8 @@ class ConversionDlgTest : public QObject {
         choosers.folderAnswers.push_back(pictures.path().string());
         choosers.fileAnswers.push_back(output.file("movie.avi"));
         choosers.codecAnswers.push_back("MJPG");
-        CConversionDlg dialog({choosers, boxes});
-        dialog.DoModal();
+        ConversionDlg dialog({choosers, boxes});
+        dialog.Run();
         QCOMPARE(boxes.shown.size(), size_t{1});
         QCOMPARE(boxes.shown[0].text, std::string("Folder does not contain pictures!"));
         QCOMPARE(boxes.shown[0].caption, std::string("Empty folder!"));
@@ -133,8 +133,8 @@ class ConversionDlgTest : public QObject {
         FakeMessageBoxes boxes;
         choosers.folderAnswers.push_back(output.file("no-such-folder"));
         choosers.fileAnswers.push_back(output.file("movie.avi"));
-        CConversionDlg dialog({choosers, boxes});
-        dialog.DoModal();
+        ConversionDlg dialog({choosers, boxes});
+        dialog.Run();
         QCOMPARE(boxes.shown.size(), size_t{1});
         QCOMPARE(boxes.shown[0].text, std::string("Folder does not contain pictures!"));
         QCOMPARE(boxes.shown[0].caption, std::string("Empty folder!"));
@@ -150,8 +150,8 @@ class ConversionDlgTest : public QObject {
         choosers.folderAnswers.push_back(pictures.path().string());
         choosers.fileAnswers.push_back(output.file("movie.avi"));
         choosers.codecAnswers.push_back("MJPG");
-        CConversionDlg dialog({choosers, boxes});
-        QCOMPARE(dialog.DoModal(), 1);
+        ConversionDlg dialog({choosers, boxes});
+        QCOMPARE(dialog.Run(), 1);
         QCOMPARE(dialog.outcome(), ConversionOutcome::Cancelled);
         // The click came while frame 2 was shown; no frame after it was written.
         QCOMPARE(dialog.m_progress->value(), 2);
@@ -171,9 +171,9 @@ class ConversionDlgTest : public QObject {
         choosers.folderAnswers.push_back(pictures.path().string());
         choosers.fileAnswers.push_back(output.file("movie.avi"));
         choosers.codecAnswers.push_back("MJPG");
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        app.mainFrame()->m_createMovie->trigger();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        app.mainFrame()->commands().createMovie->trigger();
         QCOMPARE(app.mainFrame()->statusBar()->currentMessage(),
                  QString("Movie not written: cancelled"));
         QVERIFY(std::filesystem::is_empty(output.path()));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Choosers.h"
+#include "app/DesktopOpener.h"
 #include "app/MessageBoxes.h"
 #include "app/WindowServices.h"
 #include "support/RecordingObserver.h"
@@ -48,6 +49,18 @@ class FakeMessageBoxes : public MessageBoxes {
 
     void Show(QWidget* owner, const std::string& text, const std::string& caption,
               MessageIcon icon) override;
+};
+
+// A desktop that opens nothing unless told it works; records what it was asked to open.
+class FakeOpener : public DesktopOpener {
+  public:
+    bool works = false;
+    std::vector<std::string> opened;
+
+    bool Open(const std::string& path) override {
+        opened.push_back(path);
+        return works;
+    }
 };
 
 }  // namespace korvane::testing

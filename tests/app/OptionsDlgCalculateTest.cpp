@@ -1,10 +1,12 @@
 // "Calculate!" in the Options dialog: the input tests' messages, a whole series, the window
 // that keeps running while the worker computes, and a run stopped by "Stop" or a close.
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -28,9 +30,13 @@ std::string TinyEventFile(const TempDir& dir) {
 }
 
 // 20,000 events in the same box: reading and estimating take many reports.
+// 20,000 events, or as many as KORVANE_GAP_EVENTS says (to measure a long run by hand).
 std::string ManyEventsFile(const TempDir& dir) {
+    const int count = qEnvironmentVariableIsSet("KORVANE_GAP_EVENTS")
+                          ? qEnvironmentVariableIntValue("KORVANE_GAP_EVENTS")
+                          : 20000;
     std::string text;
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < count; ++i) {
         text += std::to_string(i % 97 % 10) + "." + std::to_string(i % 89) + "\t" +
                 std::to_string(i % 83 % 10) + "." + std::to_string(i % 79) + "\t" +
                 std::to_string(i % 73 % 10) + ".5\t" + std::to_string(i % 10) + "\n";
@@ -46,28 +52,34 @@ class OptionsDlgCalculateTest : public QObject {
     Q_OBJECT
   private slots:
     void eachFailedTestShowsItsMessageAndClosesTheDialog_data() {
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<CalculationKind>("mode");
         QTest::addColumn<QString>("box");  // empty: none; "missing": the event file is gone
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("direction");
         QTest::addColumn<QString>("message");
-        const auto row = [](const char* name, int mode, const char* box, const char* typed,
-                            int direction, const char* message) {
+        const auto row = [](const char* name, CalculationKind mode, const char* box,
+                            const char* typed, int direction, const char* message) {
             QTest::newRow(name) << mode << QString(box) << QString(typed) << direction
                                 << QString(message);
         };
-        row("missing event file", 1, "missing", "", 2, MissingFileMessage);
-        row("missing file before bad numbers", 1, "missing", "", 3, MissingFileMessage);
-        row("perspective in spatial mode", 1, "xMinBox", "1,5", 3, PerspectiveInSpatialMessage);
-        row("comma in a greyed box", 1, "timeStartBox", "0,5", 2, NotNumbersMessage);
-        row("exponent", 2, "radiusBox", "1e2", 2, NotNumbersMessage);
-        row("x-max below x-min", 1, "xMaxBox", "-1", 2, OutOfRangeMessage);
-        row("no pictures", 2, "numberOfPicturesBox", "0", 2, OutOfRangeMessage);
-        row("10000 pictures", 1, "numberOfPicturesBox", "10000", 2, OutOfRangeMessage);
-        row("empty width with fixed size off", 1, "widthBox", "", 2, OutOfRangeMessage);
+        row("missing event file", CalculationKind::Spatial, "missing", "", 2, MissingFileMessage);
+        row("missing file before bad numbers", CalculationKind::Spatial, "missing", "", 3,
+            MissingFileMessage);
+        // The perspective a spatial series cannot use is shown as x: the boxes are checked next.
+        row("perspective in spatial mode", CalculationKind::Spatial, "xMinBox", "1,5", 3,
+            NotNumbersMessage);
+        row("comma in a greyed box", CalculationKind::Spatial, "timeStartBox", "0,5", 2,
+            NotNumbersMessage);
+        row("exponent", CalculationKind::Time, "radiusBox", "1e2", 2, NotNumbersMessage);
+        row("x-max below x-min", CalculationKind::Spatial, "xMaxBox", "-1", 2, OutOfRangeMessage);
+        row("no pictures", CalculationKind::Time, "numberOfPicturesBox", "0", 2, OutOfRangeMessage);
+        row("10000 pictures", CalculationKind::Spatial, "numberOfPicturesBox", "10000", 2,
+            OutOfRangeMessage);
+        row("empty width with fixed size off", CalculationKind::Spatial, "widthBox", "", 2,
+            OutOfRangeMessage);
     }
     void eachFailedTestShowsItsMessageAndClosesTheDialog() {
-        QFETCH(int, mode);
+        QFETCH(CalculationKind, mode);
         QFETCH(QString, box);
         QFETCH(QString, typed);
         QFETCH(int, direction);
@@ -78,7 +90,7 @@ class OptionsDlgCalculateTest : public QObject {
         if (box == "widthBox") {
             setup.Fixedsize = 0;
         }
-        COptionsDlg& dialog = fixture.OpenWith(mode, setup);
+        OptionsDlg& dialog = fixture.OpenWith(mode, setup);
         if (box == "missing") {
             fixture.Edit("eventFileBox")
                 ->setText(QString::fromStdString(fixture.dir.file("gone.dat")));
@@ -99,8 +111,8 @@ class OptionsDlgCalculateTest : public QObject {
 
     void aSeriesRunsToItsEnd() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog =
-            fixture.OpenWith(SpatialResolvedMode, RunnableSetup(TinyEventFile(fixture.dir)));
+        OptionsDlg& dialog =
+            fixture.OpenWith(CalculationKind::Spatial, RunnableSetup(TinyEventFile(fixture.dir)));
         auto* progress = fixture.Find<QProgressBar>("progressBar");
         // Pressing Enter or "Calculate!" while the series runs starts nothing.
         bool busyButtonSeen = false;
@@ -134,25 +146,38 @@ class OptionsDlgCalculateTest : public QObject {
 
     // The window's loop runs while the worker reads, estimates and draws: a timer of the
     // window fires in each phase; "Stop" during the estimate ends the run without a picture.
+    // The largest gap between two ticks in each phase is printed (a figure, not a test).
     void theWindowRunsInEveryPhaseAndStopEndsTheRun() {
         for (const bool stop : {false, true}) {
             OptionsDialogFixture fixture;
             CalculationSetup setup = RunnableSetup(ManyEventsFile(fixture.dir));
             setup.Fixeddensity = 0;
             setup.Gaussiandistance = 1;
-            COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, setup);
+            OptionsDlg& dialog = fixture.OpenWith(CalculationKind::Spatial, setup);
             auto* bar = fixture.Find<QProgressBar>("progressBar");
-            QMap<QString, int> ticks;  // the timer's ticks by the phase the bar shows
+            QMap<QString, int> ticks;          // the timer's ticks by the phase the bar shows
+            QMap<QString, qint64> largestGap;  // ms between two ticks, by the later one's phase
+            QElapsedTimer sinceTick;
             QTimer timer;
             connect(&timer, &QTimer::timeout, &dialog, [&] {
                 const QString phase = bar->format().section(' ', 0, 0);
                 ++ticks[phase];
+                if (sinceTick.isValid()) {
+                    largestGap[phase] = std::max(largestGap.value(phase), sinceTick.elapsed());
+                }
+                sinceTick.start();
                 if (stop && phase == "estimating" && fixture.Enabled("stopButton")) {
                     fixture.Click("stopButton");
                 }
             });
             timer.start(0);
             fixture.Calculate();
+            if (!stop) {
+                for (auto gap = largestGap.cbegin(); gap != largestGap.cend(); ++gap) {
+                    qInfo("largest gap while %s: %lld ms (%d ticks)", qPrintable(gap.key()),
+                          gap.value(), ticks.value(gap.key()));
+                }
+            }
             QVERIFY(ticks.value("reading") > 0);
             QVERIFY(ticks.value("estimating") > 0);
             QVERIFY(!fixture.Enabled("stopButton"));
@@ -173,7 +198,7 @@ class OptionsDlgCalculateTest : public QObject {
         CalculationSetup setup = RunnableSetup(TinyEventFile(fixture.dir));
         setup.Direction = 0;
         setup.NoOfPictures = 6;
-        COptionsDlg& dialog = fixture.OpenWith(TimeResolvedMode, setup);
+        OptionsDlg& dialog = fixture.OpenWith(CalculationKind::Time, setup);
         fixture.Edit("radiusBox")->setText("2");
         bool visibleAfterClose = false;
         // The user closes the window once picture 1 is shown: the run is asked to stop, and

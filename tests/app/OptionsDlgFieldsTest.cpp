@@ -32,7 +32,7 @@ class OptionsDlgFieldsTest : public QObject {
         setup.Radius = 13;
         setup.Fixeddensity = 1;
         setup.Cumulative = 1;
-        fixture.OpenWith(TimeResolvedMode, setup);
+        fixture.OpenWith(CalculationKind::Time, setup);
 
         const struct {
             const char* box;
@@ -63,7 +63,7 @@ class OptionsDlgFieldsTest : public QObject {
 
     void everyBoxGivesBackItsOwnField() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.OpenWith(TimeResolvedMode, CalculationSetup{});
+        OptionsDlg& dialog = fixture.OpenWith(CalculationKind::Time, CalculationSetup{});
         const char* const boxes[] = {"xMinBox",      "xMaxBox",           "yMinBox",
                                      "yMaxBox",      "zMinBox",           "zMaxBox",
                                      "timeStartBox", "timeEndBox",        "widthBox",
@@ -109,7 +109,7 @@ class OptionsDlgFieldsTest : public QObject {
         CalculationSetup setup;
         setup.Fixedsize = 1;
         setup.Cumulative = 1;
-        fixture.OpenWith(TimeResolvedMode, setup);
+        fixture.OpenWith(CalculationKind::Time, setup);
         fixture.Click("fixedSizeCheck");     // off
         fixture.Click("fixedDensityCheck");  // on
         fixture.Click("gaussianCheck");      // on

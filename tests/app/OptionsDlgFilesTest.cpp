@@ -24,7 +24,7 @@ class OptionsDlgFilesTest : public QObject {
         OptionsDialogFixture fixture;
         CalculationSetup setup;
         setup.Amin = 2;
-        fixture.OpenWith(SpatialResolvedMode, setup);
+        fixture.OpenWith(CalculationKind::Spatial, setup);
         fixture.Edit("xMinBox")->setText("typed");
         fixture.choosers.fileAnswers.push_back("/data/run 7/events.dat");
         fixture.Click("loadEventFileButton");
@@ -46,7 +46,7 @@ class OptionsDlgFilesTest : public QObject {
         CalculationSetup setup;
         setup.Bmax = 7;
         setup.Radius = 2;
-        fixture.OpenWith(TimeResolvedMode, setup);
+        fixture.OpenWith(CalculationKind::Time, setup);
         const std::string chosen = fixture.dir.write("radius.ini", "[Radius]\t5\r\n");
         fixture.choosers.fileAnswers.push_back(chosen);
         fixture.Click("loadSetupButton");
@@ -59,7 +59,7 @@ class OptionsDlgFilesTest : public QObject {
 
     void saveSetupWritesExactlyTheChosenName() {
         OptionsDialogFixture fixture;
-        fixture.OpenWith(SpatialResolvedMode, RunnableSetup("/data/events.dat"));
+        fixture.OpenWith(CalculationKind::Spatial, RunnableSetup("/data/events.dat"));
         fixture.Edit("radiusBox")->setText("6");
         fixture.Click("fixedSizeCheck");  // "Fixed image size" off
         const std::string chosen = fixture.dir.file("mine");
@@ -83,7 +83,7 @@ class OptionsDlgFilesTest : public QObject {
     // console line the program has always printed goes out too.
     void aSetupThatCannotBeSavedIsShownInAnErrorBox() {
         OptionsDialogFixture fixture;
-        fixture.OpenWith(SpatialResolvedMode, RunnableSetup("/data/events.dat"));
+        fixture.OpenWith(CalculationKind::Spatial, RunnableSetup("/data/events.dat"));
         const std::string unreachable = fixture.dir.file("no such folder/mine.ini");
         fixture.choosers.fileAnswers.push_back(unreachable);
         fixture.Click("saveSetupButton");
@@ -99,7 +99,7 @@ class OptionsDlgFilesTest : public QObject {
 
     void closingWritesSetupIniAndSetsTheCancelFlag() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, CalculationSetup{});
+        OptionsDlg& dialog = fixture.OpenWith(CalculationKind::Spatial, CalculationSetup{});
         fixture.Edit("radiusBox")->setText("7");
         fixture.Edit("eventFileBox")->setText("/somewhere/else.dat");
         std::filesystem::remove(fixture.iniPath());
@@ -113,14 +113,14 @@ class OptionsDlgFilesTest : public QObject {
 
         // Reopened in the other mode, the dialog shows what was in the boxes at the close.
         fixture.dialog.reset();
-        fixture.Open(TimeResolvedMode);
+        fixture.Open(CalculationKind::Time);
         QCOMPARE(fixture.Text("radiusBox"), QString("7"));
         QCOMPARE(fixture.Text("eventFileBox"), QString("/somewhere/else.dat"));
     }
 
     void escapeAndDestructionWriteSetupIniToo() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, CalculationSetup{});
+        OptionsDlg& dialog = fixture.OpenWith(CalculationKind::Spatial, CalculationSetup{});
         fixture.Edit("numberOfPicturesBox")->setText("12");
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QVERIFY(!dialog.isVisible());
@@ -138,7 +138,7 @@ class OptionsDlgFilesTest : public QObject {
         exampleSetup.Radius = 4;
         QVERIFY(SaveSetupFile(exampleSetup, example.file("spatial.ini")).ok());
 
-        fixture.Open(SpatialResolvedMode, example.path().string());
+        fixture.Open(CalculationKind::Spatial, example.path().string());
         QCOMPARE(fixture.Text("eventFileBox"), QString::fromStdString(example.file("events.dat")));
         QCOMPARE(fixture.Text("radiusBox"), QString("4"));
         QVERIFY(fixture.Find<QRadioButton>("zDirectionRadio")->isChecked());
@@ -146,7 +146,7 @@ class OptionsDlgFilesTest : public QObject {
 
     void withoutSetupIniOrExampleEverythingIsZero() {
         OptionsDialogFixture fixture;
-        fixture.Open(SpatialResolvedMode);
+        fixture.Open(CalculationKind::Spatial);
         QCOMPARE(fixture.Text("eventFileBox"), QString());
         QCOMPARE(fixture.Text("xMinBox"), QString("0.000"));
         QCOMPARE(fixture.Text("numberOfPicturesBox"), QString("0"));
@@ -160,7 +160,7 @@ class OptionsDlgFilesTest : public QObject {
         CalculationSetup setup;
         setup.FilePath = "/mine.dat";
         QVERIFY(SaveSetupFile(setup, fixture.iniPath()).ok());
-        fixture.Open(SpatialResolvedMode, example.path().string());
+        fixture.Open(CalculationKind::Spatial, example.path().string());
         QCOMPARE(fixture.Text("eventFileBox"), QString("/mine.dat"));
     }
 };

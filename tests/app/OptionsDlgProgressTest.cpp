@@ -39,7 +39,8 @@ class OptionsDlgProgressTest : public QObject {
 
     void theBarSaysWhichPictureIsWritten() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.OpenWith(1, RunnableSetup(EventFile(fixture.dir)));
+        OptionsDlg& dialog =
+            fixture.OpenWith(CalculationKind::Spatial, RunnableSetup(EventFile(fixture.dir)));
         auto* bar = fixture.Find<QProgressBar>("progressBar");
         QStringList seen;
         connect(bar, &QProgressBar::valueChanged, &dialog,
@@ -56,7 +57,7 @@ class OptionsDlgProgressTest : public QObject {
 
     void everyValueSaysWhatItMeansAndItsUnit() {
         OptionsDialogFixture fixture;
-        fixture.Open(1);
+        fixture.Open(CalculationKind::Spatial);
         const struct {
             const char* name;
             const char* says;
@@ -77,7 +78,7 @@ class OptionsDlgProgressTest : public QObject {
 
     void choosersOpenInTheEventFilesFolder() {
         OptionsDialogFixture fixture;
-        fixture.OpenWith(1, RunnableSetup(EventFile(fixture.dir)));
+        fixture.OpenWith(CalculationKind::Spatial, RunnableSetup(EventFile(fixture.dir)));
         fixture.Click("loadEventFileButton");
         fixture.Click("loadSetupButton");
         fixture.Click("saveSetupButton");

@@ -30,7 +30,7 @@ class OptionsDlgRulesTest : public QObject {
 
     void controlsStandWhereTheLayoutPutsThem() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.Open(SpatialResolvedMode);
+        OptionsDlg& dialog = fixture.Open(CalculationKind::Spatial);
         const DialogBaseUnits units = BaseUnitsOf(dialog.font());
         QVERIFY(units.averageCharWidth > 0 && units.charHeight > 0);
         QCOMPARE(dialog.size(), DialogSizeToPixels(units, 401, 331));
@@ -79,7 +79,7 @@ class OptionsDlgRulesTest : public QObject {
 
     void everyControlHasItsOwnNameInTabOrder() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.Open(TimeResolvedMode);
+        OptionsDlg& dialog = fixture.Open(CalculationKind::Time);
         // Children in creation order, which is the order the Tab key walks them.
         QStringList names;
         for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -108,16 +108,17 @@ class OptionsDlgRulesTest : public QObject {
     }
 
     void enableRulesOfBothModesAndEveryDirection_data() {
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<CalculationKind>("mode");
         QTest::addColumn<int>("direction");
-        for (int mode : {SpatialResolvedMode, TimeResolvedMode}) {
+        for (CalculationKind mode : {CalculationKind::Spatial, CalculationKind::Time}) {
             for (int direction = 0; direction <= 3; ++direction) {
-                QTest::addRow("mode %d direction %d", mode, direction) << mode << direction;
+                QTest::addRow("mode %d direction %d", static_cast<int>(mode), direction)
+                    << mode << direction;
             }
         }
     }
     void enableRulesOfBothModesAndEveryDirection() {
-        QFETCH(int, mode);
+        QFETCH(CalculationKind, mode);
         QFETCH(int, direction);
         OptionsDialogFixture fixture;
         CalculationSetup setup;
@@ -126,16 +127,18 @@ class OptionsDlgRulesTest : public QObject {
 
         for (int axis = 0; axis < 3; ++axis) {
             // A time series projects along its viewing axis, so that range is greyed.
-            const bool expected = mode == SpatialResolvedMode || axis != direction;
+            const bool expected = mode == CalculationKind::Spatial || axis != direction;
             for (const char* name : kRangeGroups[axis]) {
                 QVERIFY2(fixture.Enabled(name) == expected, name);
             }
         }
-        QCOMPARE(fixture.Enabled("perspectiveRadio"), mode == TimeResolvedMode);
+        QCOMPARE(fixture.Enabled("perspectiveRadio"), mode == CalculationKind::Time);
         for (const char* name : kTimeControls) {
-            QCOMPARE(fixture.Enabled(name), mode == TimeResolvedMode);
+            QCOMPARE(fixture.Enabled(name), mode == CalculationKind::Time);
         }
-        QCOMPARE(fixture.Find<QRadioButton>(kDirections[direction])->isChecked(), true);
+        // A spatial series has no perspective view: x is chosen in its place.
+        const int shown = mode == CalculationKind::Spatial && direction == 3 ? 0 : direction;
+        QCOMPARE(fixture.Find<QRadioButton>(kDirections[shown])->isChecked(), true);
 
         // Choosing each direction in turn applies the same rule.
         for (int chosen = 0; chosen <= 3; ++chosen) {
@@ -144,7 +147,8 @@ class OptionsDlgRulesTest : public QObject {
             }
             fixture.Click(kDirections[chosen]);
             for (int axis = 0; axis < 3; ++axis) {
-                const bool expected = mode == SpatialResolvedMode || chosen == 3 || axis != chosen;
+                const bool expected =
+                    mode == CalculationKind::Spatial || chosen == 3 || axis != chosen;
                 QCOMPARE(fixture.Enabled(kRangeGroups[axis][2]), expected);
             }
         }
@@ -154,7 +158,7 @@ class OptionsDlgRulesTest : public QObject {
         OptionsDialogFixture fixture;
         CalculationSetup setup;
         setup.Direction = 7;
-        fixture.OpenWith(TimeResolvedMode, setup);
+        fixture.OpenWith(CalculationKind::Time, setup);
         for (const char* name : kDirections) {
             QVERIFY(!fixture.Find<QRadioButton>(name)->isChecked());
         }
@@ -164,13 +168,16 @@ class OptionsDlgRulesTest : public QObject {
         }
     }
 
-    void perspectiveSetupInSpatialModeSelectsTheGreyedButton() {
+    void perspectiveSetupInSpatialModeLooksAlongX() {
+        // After a perspective run: a spatial series cannot use it, so x takes its place.
         OptionsDialogFixture fixture;
         CalculationSetup setup;
         setup.Direction = 3;
-        fixture.OpenWith(SpatialResolvedMode, setup);
-        QVERIFY(fixture.Find<QRadioButton>("perspectiveRadio")->isChecked());
+        fixture.OpenWith(CalculationKind::Spatial, setup);
+        QVERIFY(!fixture.Find<QRadioButton>("perspectiveRadio")->isChecked());
         QVERIFY(!fixture.Enabled("perspectiveRadio"));
+        QVERIFY(fixture.Find<QRadioButton>(kDirections[0])->isChecked());
+        QVERIFY(fixture.Enabled(kDirections[0]));
     }
 
     void checkBoxesEnableTheirBoxesAndKeepTheText() {
@@ -179,7 +186,7 @@ class OptionsDlgRulesTest : public QObject {
         setup.Width = 640;
         setup.Height = 480;
         setup.Maxdensity = 12;
-        fixture.OpenWith(SpatialResolvedMode, setup);
+        fixture.OpenWith(CalculationKind::Spatial, setup);
         for (const char* name :
              {"widthLabel", "heightLabel", "widthBox", "heightBox", "densityMaximumBox"}) {
             QVERIFY2(!fixture.Enabled(name), name);
@@ -206,7 +213,7 @@ class OptionsDlgRulesTest : public QObject {
         setup.Amin = 1.5;
         setup.Radius = 3;
         setup.Direction = 0;
-        fixture.OpenWith(TimeResolvedMode, setup);
+        fixture.OpenWith(CalculationKind::Time, setup);
         fixture.Edit("xMinBox")->setText("99");
         fixture.Edit("radiusBox")->setText("8");
         fixture.Click("yDirectionRadio");

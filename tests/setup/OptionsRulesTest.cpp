@@ -11,12 +11,13 @@ namespace {
 
 using Ranges = std::optional<std::array<bool, 3>>;
 
-constexpr int Spatial = SpatialResolvedMode;
-constexpr int Time = TimeResolvedMode;
+constexpr CalculationKind Spatial = CalculationKind::Spatial;
+constexpr CalculationKind Time = CalculationKind::Time;
 
 TEST(OptionsEnables, RangeGroupsFollowTheModeAndTheDirection) {
     const struct {
-        int mode, direction;
+        CalculationKind mode;
+        int direction;
         Ranges expected;
     } cases[] = {
         // A spatial series steps through the viewing axis' range: every range is used.
@@ -36,7 +37,8 @@ TEST(OptionsEnables, RangeGroupsFollowTheModeAndTheDirection) {
         {Spatial, -7, std::nullopt},
     };
     for (const auto& row : cases) {
-        SCOPED_TRACE(testing::Message() << "mode " << row.mode << " direction " << row.direction);
+        SCOPED_TRACE(testing::Message()
+                     << "mode " << static_cast<int>(row.mode) << " direction " << row.direction);
         EXPECT_EQ(OptionsEnablesFor({row.mode, row.direction, 0, 0}).ranges, row.expected);
     }
 }
@@ -50,11 +52,21 @@ TEST(OptionsEnables, TheModeDecidesThePerspectiveButtonAndTheTimeScale) {
         EXPECT_TRUE(time.perspective);
         EXPECT_TRUE(time.timeScale);
     }
-    // Any other mode leaves both as the dialog creates them: the button enabled, the time
-    // scale greyed.
-    const OptionsEnables other = OptionsEnablesFor({MovieConversionMode, 0, 0, 0});
-    EXPECT_TRUE(other.perspective);
-    EXPECT_FALSE(other.timeScale);
+}
+
+TEST(OptionsEnables, ADirectionTheCalculationCannotUseGivesWayToTheFirstItCan) {
+    const struct {
+        CalculationKind kind;
+        int direction, shown;
+    } cases[] = {
+        {Spatial, 3, 0},  // a spatial series has no perspective view
+        {Spatial, 0, 0}, {Spatial, 2, 2},   {Time, 3, 3},
+        {Time, 1, 1},    {Spatial, -1, -1},  // none chosen: "Calculate!" says so
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(row.kind) << " " << row.direction);
+        EXPECT_EQ(UsableDirection(row.kind, row.direction), row.shown);
+    }
 }
 
 TEST(OptionsEnables, OnlyACheckedStateUnlocksTheSizeAndDensityBoxes) {
