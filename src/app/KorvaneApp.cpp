@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "app/AboutDlg.h"
 #include "app/Artwork.h"
@@ -17,6 +19,7 @@
 #include "app/OutputOptionsDlg.h"
 #include "app/PictureViewer.h"
 #include "app/TraceLine.h"
+#include "movie/MovieSummary.h"
 #include "movie/PictureFolder.h"
 #include "movie/PictureSeriesListing.h"
 #include "setup/SetupFile.h"
@@ -49,6 +52,7 @@ bool CKorvaneApp::InitInstance() {
     connect(m_mainFrame->m_openPictures, &QAction::triggered, this, &CKorvaneApp::OnOpenPictures);
     connect(m_mainFrame.get(), &CMainFrame::pathDropped, this,
             [this](const QString& path) { OpenPictures(path.toStdString()); });
+    connect(m_mainFrame.get(), &CMainFrame::openMovieRequested, this, &CKorvaneApp::OpenMovie);
     RebuildRecentMenu();
 
     m_mainFrame->show();
@@ -172,10 +176,48 @@ void CKorvaneApp::RebuildRecentMenu() {
 void CKorvaneApp::OnCreateMovie() {
     m_calculationMode = MovieConversionMode;
     CConversionDlg dialog(m_services, m_mainFrame.get());
+    dialog.SetStartFolder(LastPictureFolder());
+    connect(&dialog, &CConversionDlg::progressText, m_mainFrame.get(), &CMainFrame::ShowNotice);
     dialog.DoModal();
-    if (dialog.outcome() == ConversionOutcome::Cancelled) {
-        m_mainFrame->ShowNotice("Movie not written: cancelled");
+    switch (dialog.outcome()) {
+        case ConversionOutcome::Written:
+            ReportMovie(dialog.m_strMovie, dialog.framesWritten());
+            break;
+        case ConversionOutcome::Cancelled:
+            m_mainFrame->ShowNotice("Movie not written: cancelled");
+            break;
+        default:
+            // A box said why; the progress notice goes.
+            m_mainFrame->ShowNotice(QString());
+            break;
     }
+}
+
+std::string CKorvaneApp::LastPictureFolder() const {
+    if (!m_mainFrame->shownFolder().isEmpty()) {
+        return m_mainFrame->shownFolder().toStdString();
+    }
+    const QStringList recent = m_recent.Load();
+    return recent.isEmpty() ? std::string() : recent.front().toStdString();
+}
+
+void CKorvaneApp::ReportMovie(const std::string& moviePath, int frames) {
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(moviePath, error);
+    m_mainFrame->ShowMovieSummary(
+        QString::fromStdString(MovieWrittenText(moviePath, frames, error ? 0 : bytes)),
+        QString::fromStdString(moviePath));
+}
+
+void CKorvaneApp::OpenMovie(const QString& moviePath) {
+    if (OpenWithDesktop(m_services, moviePath.toStdString())) {
+        return;
+    }
+    const std::string folder = QFileInfo(moviePath).absolutePath().toStdString();
+    m_services.messageBoxes.Show(m_mainFrame.get(),
+                                 "No program could open the movie \"" + moviePath.toStdString() +
+                                     "\". It is in the folder \"" + folder + "\".",
+                                 "Open Movie", MessageIcon::Stop);
 }
 
 void CKorvaneApp::OnOutputOptions() {

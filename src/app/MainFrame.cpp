@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -101,6 +102,16 @@ void CMainFrame::CreateStatusBar() {
     m_messagePane->setMinimumWidth(40);
     m_wndStatusBar->addWidget(m_messagePane, 1);
 
+    // "Open" before "Show in Folder": the movie first, then where it is.
+    m_openMovie = new QPushButton("Open", m_wndStatusBar);
+    m_openMovie->setObjectName("OpenMovieButton");
+    m_openMovie->setFlat(true);
+    m_openMovie->setFocusPolicy(Qt::NoFocus);
+    m_openMovie->hide();
+    connect(m_openMovie, &QPushButton::clicked, this,
+            [this] { emit openMovieRequested(m_moviePath); });
+    m_wndStatusBar->addPermanentWidget(m_openMovie);
+
     m_showInFolder = new QPushButton("Show in Folder", m_wndStatusBar);
     m_showInFolder->setObjectName("ShowInFolderButton");
     m_showInFolder->setFlat(true);
@@ -137,6 +148,16 @@ void CMainFrame::ShowSeriesSummary(const QString& text, const QString& folder) {
     m_messagePane->setToolTip(text);
     m_folder = folder;
     m_showInFolder->setVisible(!folder.isEmpty());
+    m_moviePath.clear();
+    m_openMovie->hide();
+}
+
+void CMainFrame::ShowMovieSummary(const QString& text, const QString& moviePath) {
+    // The movie's progress notice gives way to the summary.
+    m_wndStatusBar->clearMessage();
+    ShowSeriesSummary(text, QFileInfo(moviePath).absolutePath());
+    m_moviePath = moviePath;
+    m_openMovie->show();
 }
 
 void CMainFrame::ShowNotice(const QString& text) {

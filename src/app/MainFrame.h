@@ -32,9 +32,13 @@ class CMainFrame : public QMainWindow {
     QLabel* m_messagePane = nullptr;  // "Ready", or what the last series did
     QLabel* m_pointerPane = nullptr;  // what lies under the mouse on the picture
     QPushButton* m_showInFolder = nullptr;
+    QPushButton* m_openMovie = nullptr;  // "Open": the movie last written
 
     // The message pane says `text`; "Show in Folder" opens `folder` (none: hidden).
     void ShowSeriesSummary(const QString& text, const QString& folder);
+    // The message pane says `text` of the movie `moviePath`: "Open" opens it, "Show in
+    // Folder" its folder.
+    void ShowMovieSummary(const QString& text, const QString& moviePath);
     // A notice over the message pane until the next one (or a menu prompt).
     void ShowNotice(const QString& text);
     QString shownFolder() const { return m_folder; }
@@ -56,6 +60,8 @@ class CMainFrame : public QMainWindow {
   signals:
     // A folder or a picture file was dropped onto the window.
     void pathDropped(const QString& path);
+    // "Open" was pressed for the movie `path`.
+    void openMovieRequested(const QString& path);
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -67,6 +73,7 @@ class CMainFrame : public QMainWindow {
     void CreateAccelerators();
 
     QString m_folder;
+    QString m_moviePath;
 };
 
 }  // namespace korvane

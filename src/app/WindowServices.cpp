@@ -3,6 +3,8 @@
 #include <QProgressBar>
 #include <algorithm>
 
+#include "app/DesktopOpener.h"
+
 namespace korvane {
 
 void SetProgressRange(QProgressBar& bar, int lower, int upper) {
@@ -12,6 +14,14 @@ void SetProgressRange(QProgressBar& bar, int lower, int upper) {
 
 void SetProgressPosition(QProgressBar& bar, int position) {
     bar.setValue(std::clamp(position, bar.minimum(), bar.maximum()));
+}
+
+bool OpenWithDesktop(const WindowServices& services, const std::string& path) {
+    if (services.opener != nullptr) {
+        return services.opener->Open(path);
+    }
+    QtDesktopOpener desktop;
+    return desktop.Open(path);
 }
 
 }  // namespace korvane
