@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     setup.NoOfPictures = 100;
     const DialogValues values = DialogValuesFromSetup(setup);
 
-    CMainFrame frame;
+    MainFrame frame;
     frame.show();
     QCoreApplication::processEvents();
     auto workspace = std::make_unique<CalculationWorkspace>();
@@ -75,11 +75,11 @@ int main(int argc, char** argv) {
     std::vector<double> without;
     for (int round = 0; round < rounds; ++round) {
         for (const bool live : {false, true}) {
-            frame.m_viewer->ShowBanner();
+            frame.viewer()->ShowBanner();
             QCoreApplication::processEvents();
-            ViewerFeed feed(*frame.m_viewer);
+            ViewerFeed feed(*frame.viewer());
             DesktopObserver observer(live ? &feed : nullptr);
-            frame.m_viewer->BeginSeries();
+            frame.viewer()->BeginSeries();
             QElapsedTimer clock;
             clock.start();
             const CalculationOutcome outcome = Calculate(values, 1, observer, *workspace);

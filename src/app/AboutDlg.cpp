@@ -9,7 +9,7 @@
 
 namespace korvane {
 
-CAboutDlg::CAboutDlg(QWidget* parent)
+AboutDlg::AboutDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint) {
     setObjectName("IDD_ABOUTBOX");

@@ -5,12 +5,12 @@
 
 namespace korvane {
 
-class CAboutDlg : public QDialog {
+class AboutDlg : public QDialog {
     Q_OBJECT
   public:
-    explicit CAboutDlg(QWidget* parent = nullptr);
+    explicit AboutDlg(QWidget* parent = nullptr);
 
-    int DoModal() { return exec(); }
+    int Run() { return exec(); }
 };
 
 }  // namespace korvane

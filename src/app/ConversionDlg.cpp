@@ -21,7 +21,7 @@ const char* const MovieFileFilter =
     "Movie-Files(*.avi)|*.avi|MP4 Movies(*.mp4)|*.mp4|Matroska Movies(*.mkv)|*.mkv|"
     "WebM Movies(*.webm)|*.webm||";
 
-CConversionDlg::CConversionDlg(WindowServices services, QWidget* parent)
+ConversionDlg::ConversionDlg(WindowServices services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       m_services(services) {
@@ -44,20 +44,20 @@ CConversionDlg::CConversionDlg(WindowServices services, QWidget* parent)
     m_progress->setValue(0);
 }
 
-int CConversionDlg::DoModal() {
+int ConversionDlg::Run() {
     // Run the flow once the modal loop stands and the dialog is shown, behind the choosers.
-    QMetaObject::invokeMethod(this, &CConversionDlg::OnInitDialog, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &ConversionDlg::AskAndConvert, Qt::QueuedConnection);
     return exec();
 }
 
-void CConversionDlg::OnInitDialog() {
+void ConversionDlg::AskAndConvert() {
     if (AskAndStart()) {
         return;  // the dialog ends when the worker is done
     }
     done(1);
 }
 
-bool CConversionDlg::AskAndStart() {
+bool ConversionDlg::AskAndStart() {
     const std::optional<std::string> folder =
         m_services.choosers.BrowseForFolder(nullptr, "", m_startFolder);
     if (!folder) {
@@ -95,7 +95,7 @@ bool CConversionDlg::AskAndStart() {
     return true;
 }
 
-std::optional<std::string> CConversionDlg::ChooseSeries() {
+std::optional<std::string> ConversionDlg::ChooseSeries() {
     std::vector<SeriesDescription> series;
     std::string prefix;
     if (DescribePictureSeries(m_strFolder, series).ok() && series.size() > 1) {
@@ -117,7 +117,7 @@ std::optional<std::string> CConversionDlg::ChooseSeries() {
     return std::nullopt;
 }
 
-void CConversionDlg::Convert(const std::string& codec) {
+void ConversionDlg::Convert(const std::string& codec) {
     m_converting = true;
     auto result = std::make_shared<ConversionResult>();
     const bool started = m_worker.Start(
@@ -137,7 +137,7 @@ void CConversionDlg::Convert(const std::string& codec) {
     }
 }
 
-void CConversionDlg::FinishConversion(const ConversionResult& result) {
+void ConversionDlg::FinishConversion(const ConversionResult& result) {
     m_result = result;
     if (result.message) {
         Message(*result.message);
@@ -150,7 +150,7 @@ void CConversionDlg::FinishConversion(const ConversionResult& result) {
     done(1);
 }
 
-void CConversionDlg::reject() {
+void ConversionDlg::reject() {
     if (m_converting) {
         m_worker.RequestStop();
         return;
@@ -158,7 +158,7 @@ void CConversionDlg::reject() {
     QDialog::reject();
 }
 
-void CConversionDlg::closeEvent(QCloseEvent* event) {
+void ConversionDlg::closeEvent(QCloseEvent* event) {
     if (m_converting) {
         m_worker.RequestStop();
         event->ignore();
@@ -167,18 +167,18 @@ void CConversionDlg::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-void CConversionDlg::PhaseStarted(RunPhase /*phase*/, long long total) {
+void ConversionDlg::PhaseStarted(RunPhase /*phase*/, long long total) {
     // The frames from 1; a bar of a 16-bit range, as the conversion has always shown it.
     SetProgressRange(*m_progress, 1, ProgressUpperBound(static_cast<int>(total)));
     m_frames = static_cast<int>(total);
 }
 
-void CConversionDlg::Progress(long long done) {
+void ConversionDlg::Progress(long long done) {
     SetProgressPosition(*m_progress, ProgressPosition(static_cast<int>(done), m_frames));
     emit progressText(QString("Movie: frame %1 of %2").arg(done).arg(m_frames));
 }
 
-void CConversionDlg::Message(const UserMessage& message) {
+void ConversionDlg::Message(const UserMessage& message) {
     m_services.messageBoxes.Show(this, message.text, message.caption, message.icon);
 }
 

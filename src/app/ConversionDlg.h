@@ -17,16 +17,16 @@ class QProgressBar;
 
 namespace korvane {
 
-class CConversionDlg : public QDialog, public RunObserver {
+class ConversionDlg : public QDialog, public RunObserver {
     Q_OBJECT
   public:
-    explicit CConversionDlg(WindowServices services, QWidget* parent = nullptr);
+    explicit ConversionDlg(WindowServices services, QWidget* parent = nullptr);
 
     // The folder chooser opens in `folder` (the pictures the user saw last) when it exists.
     void SetStartFolder(const std::string& folder) { m_startFolder = folder; }
 
     // Shows the dialog modally; the whole conversion runs as soon as it stands on screen.
-    int DoModal();
+    int Run();
 
     // The conversion's window, on the window's thread: the bar follows the frames; the
     // worker answers the stop.
@@ -62,7 +62,7 @@ class CConversionDlg : public QDialog, public RunObserver {
 
   private:
     // Folder, series, movie file, codec, conversion; ends the dialog in every case.
-    void OnInitDialog();
+    void AskAndConvert();
     // Asks and starts the conversion; false when it did not start (cancelled, or a box).
     bool AskAndStart();
 

@@ -26,51 +26,55 @@
 
 namespace korvane {
 
-CKorvaneApp::CKorvaneApp(WindowServices services, OptionsDlgFiles files)
+KorvaneApp::KorvaneApp(WindowServices services, OptionsDlgFiles files)
     : m_services(services),
       m_files(std::move(files)),
       m_workspace(std::make_unique<CalculationWorkspace>()) {}
 
-CKorvaneApp::~CKorvaneApp() = default;
+KorvaneApp::~KorvaneApp() = default;
 
-bool CKorvaneApp::InitInstance() {
+bool KorvaneApp::Start() {
     // The settings store gets its name; the program keeps nothing there.
     QCoreApplication::setOrganizationName("Korvane-temporary");
     QCoreApplication::setApplicationName("Korvane");
 
-    m_mainFrame = std::make_unique<CMainFrame>();
+    m_mainFrame = std::make_unique<MainFrame>();
     const QIcon icon = MakeAppIcon();
     QGuiApplication::setWindowIcon(icon);
     m_mainFrame->setWindowIcon(icon);
 
-    connect(m_mainFrame->m_spatialResolved, &QAction::triggered, this,
-            &CKorvaneApp::OnSpatialResolved);
-    connect(m_mainFrame->m_timeResolved, &QAction::triggered, this, &CKorvaneApp::OnTimeResolved);
-    connect(m_mainFrame->m_createMovie, &QAction::triggered, this, &CKorvaneApp::OnCreateMovie);
-    connect(m_mainFrame->m_outputOptions, &QAction::triggered, this, &CKorvaneApp::OnOutputOptions);
-    connect(m_mainFrame->m_about, &QAction::triggered, this, &CKorvaneApp::OnAppAbout);
-    connect(m_mainFrame->m_openPictures, &QAction::triggered, this, &CKorvaneApp::OnOpenPictures);
-    connect(m_mainFrame.get(), &CMainFrame::pathDropped, this,
+    connect(m_mainFrame->commands().spatialResolved, &QAction::triggered, this,
+            &KorvaneApp::OnSpatialResolved);
+    connect(m_mainFrame->commands().timeResolved, &QAction::triggered, this,
+            &KorvaneApp::OnTimeResolved);
+    connect(m_mainFrame->commands().createMovie, &QAction::triggered, this,
+            &KorvaneApp::OnCreateMovie);
+    connect(m_mainFrame->commands().outputOptions, &QAction::triggered, this,
+            &KorvaneApp::OnOutputOptions);
+    connect(m_mainFrame->commands().about, &QAction::triggered, this, &KorvaneApp::OnAppAbout);
+    connect(m_mainFrame->commands().openPictures, &QAction::triggered, this,
+            &KorvaneApp::OnOpenPictures);
+    connect(m_mainFrame.get(), &MainFrame::pathDropped, this,
             [this](const QString& path) { OpenPictures(path.toStdString()); });
-    connect(m_mainFrame.get(), &CMainFrame::openMovieRequested, this, &CKorvaneApp::OpenMovie);
+    connect(m_mainFrame.get(), &MainFrame::openMovieRequested, this, &KorvaneApp::OpenMovie);
     RebuildRecentMenu();
 
     m_mainFrame->show();
     return true;
 }
 
-void CKorvaneApp::OnSpatialResolved() {
+void KorvaneApp::OnSpatialResolved() {
     RunOptionsDialog(SpatialResolvedMode);
 }
 
-void CKorvaneApp::OnTimeResolved() {
+void KorvaneApp::OnTimeResolved() {
     RunOptionsDialog(TimeResolvedMode);
 }
 
-void CKorvaneApp::OpenFile(const std::string& path) {
+void KorvaneApp::OpenFile(const std::string& path) {
     const std::string full =
         QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
-    RunOptionsDialog(SpatialResolvedMode, [&full](COptionsDlg& dialog) {
+    RunOptionsDialog(SpatialResolvedMode, [&full](OptionsDlg& dialog) {
         // As "Load Setup" and "Load" would do it: a setup that cannot be read changes nothing.
         CalculationSetup setup = dialog.setup();
         if (IsSetupFileName(full)) {
@@ -83,24 +87,24 @@ void CKorvaneApp::OpenFile(const std::string& path) {
     });
 }
 
-void CKorvaneApp::RunOptionsDialog(int mode, const std::function<void(COptionsDlg&)>& prepare) {
+void KorvaneApp::RunOptionsDialog(int mode, const std::function<void(OptionsDlg&)>& prepare) {
     m_calculationMode = mode;
-    COptionsDlg dialog(m_calculationMode, *m_workspace, m_services, m_files, m_mainFrame.get());
-    CPictureViewer& viewer = *m_mainFrame->m_viewer;
+    OptionsDlg dialog(m_calculationMode, *m_workspace, m_services, m_files, m_mainFrame.get());
+    PictureViewer& viewer = *m_mainFrame->viewer();
     ViewerFeed feed(viewer);
     dialog.SetSeriesWatcher(&feed);
-    connect(&dialog, &COptionsDlg::calculationStarting, &viewer,
+    connect(&dialog, &OptionsDlg::calculationStarting, &viewer,
             [&viewer] { viewer.BeginSeries(); });
     if (prepare) {
         prepare(dialog);
     }
-    dialog.DoModal();
+    dialog.Run();
     if (feed.written > 0) {
         ReportSeries(feed.written, feed.lastPath, std::max(feed.lastNumber, feed.lastNumberOnDisk));
     }
 }
 
-void CKorvaneApp::ReportSeries(int written, const std::string& lastPath, int lastNumber) {
+void KorvaneApp::ReportSeries(int written, const std::string& lastPath, int lastNumber) {
     std::string folder;
     std::string prefix;
     if (!SplitNumberedPicture(lastPath, folder, prefix)) {
@@ -113,20 +117,20 @@ void CKorvaneApp::ReportSeries(int written, const std::string& lastPath, int las
         notice = QString::fromStdString(StalePicturesText(stale));
         summary += ". " + notice.toStdString();
     }
-    m_mainFrame->m_viewer->SetNotice(notice);
+    m_mainFrame->viewer()->SetNotice(notice);
     m_mainFrame->ShowSeriesSummary(QString::fromStdString(summary), QString::fromStdString(folder));
     m_recent.Add(QString::fromStdString(folder));
     RebuildRecentMenu();
 }
 
-void CKorvaneApp::OnOpenPictures() {
+void KorvaneApp::OnOpenPictures() {
     if (std::optional<std::string> folder =
             m_services.choosers.BrowseForFolder(m_mainFrame.get(), "Open Pictures")) {
         OpenPictures(*folder);
     }
 }
 
-bool CKorvaneApp::OpenPictures(const std::string& path) {
+bool KorvaneApp::OpenPictures(const std::string& path) {
     std::string folder = path;
     std::string prefix;
     int start = -1;
@@ -149,7 +153,7 @@ bool CKorvaneApp::OpenPictures(const std::string& path) {
                                      "Empty folder!", MessageIcon::Stop);
         return false;
     }
-    m_mainFrame->m_viewer->ShowPictures(series, start);
+    m_mainFrame->viewer()->ShowPictures(series, start);
     const int count = static_cast<int>(series.pictures.size());
     m_mainFrame->ShowSeriesSummary(
         QString::fromStdString(GroupedInteger(count) +
@@ -160,8 +164,8 @@ bool CKorvaneApp::OpenPictures(const std::string& path) {
     return true;
 }
 
-void CKorvaneApp::RebuildRecentMenu() {
-    QMenu* menu = m_mainFrame->m_recentMenu;
+void KorvaneApp::RebuildRecentMenu() {
+    QMenu* menu = m_mainFrame->recentMenu();
     menu->clear();
     const QStringList folders = m_recent.Load();
     for (int i = 0; i < folders.size(); ++i) {
@@ -173,12 +177,12 @@ void CKorvaneApp::RebuildRecentMenu() {
     menu->setEnabled(!folders.isEmpty());
 }
 
-void CKorvaneApp::OnCreateMovie() {
+void KorvaneApp::OnCreateMovie() {
     m_calculationMode = MovieConversionMode;
-    CConversionDlg dialog(m_services, m_mainFrame.get());
+    ConversionDlg dialog(m_services, m_mainFrame.get());
     dialog.SetStartFolder(LastPictureFolder());
-    connect(&dialog, &CConversionDlg::progressText, m_mainFrame.get(), &CMainFrame::ShowNotice);
-    dialog.DoModal();
+    connect(&dialog, &ConversionDlg::progressText, m_mainFrame.get(), &MainFrame::ShowNotice);
+    dialog.Run();
     switch (dialog.outcome()) {
         case ConversionOutcome::Written:
             ReportMovie(dialog.m_strMovie, dialog.framesWritten());
@@ -193,7 +197,7 @@ void CKorvaneApp::OnCreateMovie() {
     }
 }
 
-std::string CKorvaneApp::LastPictureFolder() const {
+std::string KorvaneApp::LastPictureFolder() const {
     if (!m_mainFrame->shownFolder().isEmpty()) {
         return m_mainFrame->shownFolder().toStdString();
     }
@@ -201,7 +205,7 @@ std::string CKorvaneApp::LastPictureFolder() const {
     return recent.isEmpty() ? std::string() : recent.front().toStdString();
 }
 
-void CKorvaneApp::ReportMovie(const std::string& moviePath, int frames) {
+void KorvaneApp::ReportMovie(const std::string& moviePath, int frames) {
     std::error_code error;
     const std::uintmax_t bytes = std::filesystem::file_size(moviePath, error);
     m_mainFrame->ShowMovieSummary(
@@ -209,7 +213,7 @@ void CKorvaneApp::ReportMovie(const std::string& moviePath, int frames) {
         QString::fromStdString(moviePath));
 }
 
-void CKorvaneApp::OpenMovie(const QString& moviePath) {
+void KorvaneApp::OpenMovie(const QString& moviePath) {
     if (OpenWithDesktop(m_services, moviePath.toStdString())) {
         return;
     }
@@ -220,14 +224,14 @@ void CKorvaneApp::OpenMovie(const QString& moviePath) {
                                  "Open Movie", MessageIcon::Stop);
 }
 
-void CKorvaneApp::OnOutputOptions() {
-    COutputOptionsDlg dialog(m_services, m_files, m_mainFrame.get());
-    dialog.DoModal();
+void KorvaneApp::OnOutputOptions() {
+    OutputOptionsDlg dialog(m_services, m_files, m_mainFrame.get());
+    dialog.Run();
 }
 
-void CKorvaneApp::OnAppAbout() {
-    CAboutDlg dialog(m_mainFrame.get());
-    dialog.DoModal();
+void KorvaneApp::OnAppAbout() {
+    AboutDlg dialog(m_mainFrame.get());
+    dialog.Run();
 }
 
 }  // namespace korvane

@@ -14,20 +14,20 @@
 
 namespace korvane {
 
-class CMainFrame;
+class MainFrame;
 
-class CKorvaneApp : public QObject {
+class KorvaneApp : public QObject {
     Q_OBJECT
   public:
     // `files` tells the Options dialog where "Setup.ini" and the bundled example are.
-    CKorvaneApp(WindowServices services, OptionsDlgFiles files = DefaultOptionsDlgFiles());
-    ~CKorvaneApp() override;
+    KorvaneApp(WindowServices services, OptionsDlgFiles files = DefaultOptionsDlgFiles());
+    ~KorvaneApp() override;
 
     // Start-up: the settings name, the main window with its icons, shown. False if the
     // window could not be made.
-    bool InitInstance();
+    bool Start();
 
-    CMainFrame* mainFrame() const { return m_mainFrame.get(); }
+    MainFrame* mainFrame() const { return m_mainFrame.get(); }
     int calculationMode() const { return m_calculationMode; }
     CalculationWorkspace& workspace() { return *m_workspace; }
 
@@ -50,7 +50,7 @@ class CKorvaneApp : public QObject {
 
   private:
     // Sets the mode and runs the Options dialog; `prepare` sees it before it is shown.
-    void RunOptionsDialog(int mode, const std::function<void(COptionsDlg&)>& prepare = {});
+    void RunOptionsDialog(int mode, const std::function<void(OptionsDlg&)>& prepare = {});
     // After a run that wrote `written` pictures, the last of them `lastPath` numbered
     // `lastNumber`: the summary, "Show in Folder", and a word on older pictures left behind.
     void ReportSeries(int written, const std::string& lastPath, int lastNumber);
@@ -67,7 +67,7 @@ class CKorvaneApp : public QObject {
     // 0 at start; 1 spatial resolved, 2 time resolved, 101 movie conversion. Never reset.
     int m_calculationMode = 0;
     std::unique_ptr<CalculationWorkspace> m_workspace;
-    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<MainFrame> m_mainFrame;
     RecentFolders m_recent;
 };
 

@@ -31,17 +31,17 @@ QAction* AddCommand(QMenu* menu, const char* caption, const char* name, int comm
 
 }  // namespace
 
-CMainFrame::CMainFrame(QWidget* parent)
+MainFrame::MainFrame(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                               Qt::WindowCloseButtonHint) {
-    setObjectName("CMainFrame");
+    setObjectName("MainFrame");
     setWindowTitle("Korvane");
     resize(FrameWidth, FrameHeight);
     setAcceptDrops(true);
 
-    m_viewer = new CPictureViewer(this);
-    m_wndView = m_viewer->banner();
+    m_viewer = new PictureViewer(this);
+    m_banner = m_viewer->banner();
     setCentralWidget(m_viewer);
     // Focus given to the frame goes on to the view.
     setFocusProxy(m_viewer);
@@ -51,7 +51,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     CreateAccelerators();
 }
 
-void CMainFrame::CreateMenu() {
+void MainFrame::CreateMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("MenuFile");
     m_openPictures = AddCommand(file, "Open Pictures...", "ID_OPEN_PICTURES", 0,
@@ -82,7 +82,7 @@ void CMainFrame::CreateMenu() {
     m_statusBarToggle->setCheckable(true);
     m_statusBarToggle->setChecked(true);
     connect(m_statusBarToggle, &QAction::toggled, this,
-            [this](bool shown) { m_wndStatusBar->setVisible(shown); });
+            [this](bool shown) { m_statusBar->setVisible(shown); });
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("MenuHelp");
@@ -90,41 +90,41 @@ void CMainFrame::CreateMenu() {
                          "Display the program's name and version number");
 }
 
-void CMainFrame::CreateStatusBar() {
-    m_wndStatusBar = statusBar();
-    m_wndStatusBar->setObjectName("StatusBar");
+void MainFrame::CreateStatusBar() {
+    m_statusBar = statusBar();
+    m_statusBar->setObjectName("StatusBar");
 
     // The message pane: "Ready" while idle, what the last series did once there was one. A
     // menu item's prompt covers it while the item is highlighted (Qt shows the status tip as
     // a temporary message over normal widgets).
-    m_messagePane = new QLabel("Ready", m_wndStatusBar);
+    m_messagePane = new QLabel("Ready", m_statusBar);
     m_messagePane->setObjectName("ID_SEPARATOR");
     m_messagePane->setMinimumWidth(40);
-    m_wndStatusBar->addWidget(m_messagePane, 1);
+    m_statusBar->addWidget(m_messagePane, 1);
 
     // "Open" before "Show in Folder": the movie first, then where it is.
-    m_openMovie = new QPushButton("Open", m_wndStatusBar);
+    m_openMovie = new QPushButton("Open", m_statusBar);
     m_openMovie->setObjectName("OpenMovieButton");
     m_openMovie->setFlat(true);
     m_openMovie->setFocusPolicy(Qt::NoFocus);
     m_openMovie->hide();
     connect(m_openMovie, &QPushButton::clicked, this,
             [this] { emit openMovieRequested(m_moviePath); });
-    m_wndStatusBar->addPermanentWidget(m_openMovie);
+    m_statusBar->addPermanentWidget(m_openMovie);
 
-    m_showInFolder = new QPushButton("Show in Folder", m_wndStatusBar);
+    m_showInFolder = new QPushButton("Show in Folder", m_statusBar);
     m_showInFolder->setObjectName("ShowInFolderButton");
     m_showInFolder->setFlat(true);
     m_showInFolder->setFocusPolicy(Qt::NoFocus);
     m_showInFolder->hide();
     connect(m_showInFolder, &QPushButton::clicked, this,
             [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(m_folder)); });
-    m_wndStatusBar->addPermanentWidget(m_showInFolder);
+    m_statusBar->addPermanentWidget(m_showInFolder);
 
-    m_pointerPane = new QLabel(m_wndStatusBar);
+    m_pointerPane = new QLabel(m_statusBar);
     m_pointerPane->setObjectName("PointerPane");
-    m_wndStatusBar->addPermanentWidget(m_pointerPane);
-    connect(m_viewer, &CPictureViewer::pointerTextChanged, m_pointerPane, &QLabel::setText);
+    m_statusBar->addPermanentWidget(m_pointerPane);
+    connect(m_viewer, &PictureViewer::pointerTextChanged, m_pointerPane, &QLabel::setText);
 
     // The lock-key indicators. Qt tells nothing about the lock keys' state, so they stay
     // dimmed rather than claim a state they do not know.
@@ -134,16 +134,16 @@ void CMainFrame::CreateStatusBar() {
     } indicators[] = {
         {"CAP", "ID_INDICATOR_CAPS"}, {"NUM", "ID_INDICATOR_NUM"}, {"SCRL", "ID_INDICATOR_SCRL"}};
     for (const auto& indicator : indicators) {
-        auto* pane = new QLabel(indicator.caption, m_wndStatusBar);
+        auto* pane = new QLabel(indicator.caption, m_statusBar);
         pane->setObjectName(indicator.name);
         pane->setAlignment(Qt::AlignCenter);
         pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance("SCRL") + 12);
         pane->setEnabled(false);
-        m_wndStatusBar->addPermanentWidget(pane);
+        m_statusBar->addPermanentWidget(pane);
     }
 }
 
-void CMainFrame::ShowSeriesSummary(const QString& text, const QString& folder) {
+void MainFrame::ShowSeriesSummary(const QString& text, const QString& folder) {
     m_messagePane->setText(text);
     m_messagePane->setToolTip(text);
     m_folder = folder;
@@ -152,16 +152,16 @@ void CMainFrame::ShowSeriesSummary(const QString& text, const QString& folder) {
     m_openMovie->hide();
 }
 
-void CMainFrame::ShowMovieSummary(const QString& text, const QString& moviePath) {
+void MainFrame::ShowMovieSummary(const QString& text, const QString& moviePath) {
     // The movie's progress notice gives way to the summary.
-    m_wndStatusBar->clearMessage();
+    m_statusBar->clearMessage();
     ShowSeriesSummary(text, QFileInfo(moviePath).absolutePath());
     m_moviePath = moviePath;
     m_openMovie->show();
 }
 
-void CMainFrame::ShowNotice(const QString& text) {
-    m_wndStatusBar->showMessage(text);
+void MainFrame::ShowNotice(const QString& text) {
+    m_statusBar->showMessage(text);
 }
 
 namespace {
@@ -181,13 +181,13 @@ QString DroppedPath(const QMimeData* data) {
 
 }  // namespace
 
-void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
     if (!DroppedPath(event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
     }
 }
 
-void CMainFrame::dropEvent(QDropEvent* event) {
+void MainFrame::dropEvent(QDropEvent* event) {
     const QString path = DroppedPath(event->mimeData());
     if (!path.isEmpty()) {
         event->acceptProposedAction();
@@ -195,7 +195,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     }
 }
 
-void CMainFrame::CreateAccelerators() {
+void MainFrame::CreateAccelerators() {
     m_nextPane = new QAction(this);
     m_nextPane->setObjectName("ID_NEXT_PANE");
     m_nextPane->setData(57680);

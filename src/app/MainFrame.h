@@ -13,22 +13,22 @@ class QStatusBar;
 
 namespace korvane {
 
-class CPictureViewer;
-class CSplashView;
+class PictureViewer;
+class SplashView;
 
-class CMainFrame : public QMainWindow {
+class MainFrame : public QMainWindow {
     Q_OBJECT
   public:
-    explicit CMainFrame(QWidget* parent = nullptr);
+    explicit MainFrame(QWidget* parent = nullptr);
 
     // The window's outer size on screen when it opens, without the window manager's
     // decoration. The user may make it larger or smaller to see large pictures.
     static constexpr int FrameWidth = 700;
     static constexpr int FrameHeight = 500;
 
-    CPictureViewer* m_viewer = nullptr;
-    CSplashView* m_wndView = nullptr;  // the viewer's banner
-    QStatusBar* m_wndStatusBar = nullptr;
+    PictureViewer* m_viewer = nullptr;
+    SplashView* m_banner = nullptr;  // the viewer's banner
+    QStatusBar* m_statusBar = nullptr;
     QLabel* m_messagePane = nullptr;  // "Ready", or what the last series did
     QLabel* m_pointerPane = nullptr;  // what lies under the mouse on the picture
     QPushButton* m_showInFolder = nullptr;

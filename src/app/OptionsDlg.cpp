@@ -34,8 +34,8 @@ OptionsDlgFiles DefaultOptionsDlgFiles() {
     return {DefaultSetupIniPath(), BundledExampleFolder()};
 }
 
-COptionsDlg::COptionsDlg(int calculationMode, CalculationWorkspace& workspace,
-                         WindowServices services, OptionsDlgFiles files, QWidget* parent)
+OptionsDlg::OptionsDlg(int calculationMode, CalculationWorkspace& workspace,
+                       WindowServices services, OptionsDlgFiles files, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       m_calculationMode(calculationMode),
@@ -50,29 +50,29 @@ COptionsDlg::COptionsDlg(int calculationMode, CalculationWorkspace& workspace,
     m_progress.SetBar(*m_controls.progressBar);
     SetOptionsToolTips(m_controls);
     ConnectCommands();
-    OnInitDialog();
+    FillControls();
 }
 
-COptionsDlg::~COptionsDlg() {
+OptionsDlg::~OptionsDlg() {
     SaveOnClose();
     // A run still going (the program quits) stops and is waited for: it uses the workspace.
     m_worker.StopAndWait();
 }
 
-void COptionsDlg::ConnectCommands() {
-    connect(m_controls.loadEventFileButton, &QPushButton::clicked, this, &COptionsDlg::OnLoad);
-    connect(m_controls.directionGroup, &QButtonGroup::idClicked, this, &COptionsDlg::OnDirection);
+void OptionsDlg::ConnectCommands() {
+    connect(m_controls.loadEventFileButton, &QPushButton::clicked, this, &OptionsDlg::OnLoad);
+    connect(m_controls.directionGroup, &QButtonGroup::idClicked, this, &OptionsDlg::OnDirection);
     for (QCheckBox* check : {m_controls.fixedSizeCheck, m_controls.fixedDensityCheck,
                              m_controls.gaussianCheck, m_controls.cumulativeCheck}) {
-        connect(check, &QCheckBox::clicked, this, &COptionsDlg::OnSwitch);
+        connect(check, &QCheckBox::clicked, this, &OptionsDlg::OnSwitch);
     }
-    connect(m_controls.loadSetupButton, &QPushButton::clicked, this, &COptionsDlg::OnLoadSetup);
-    connect(m_controls.saveSetupButton, &QPushButton::clicked, this, &COptionsDlg::OnSaveSetup);
-    connect(m_controls.calculateButton, &QPushButton::clicked, this, &COptionsDlg::OnCalculate);
-    connect(m_controls.stopButton, &QPushButton::clicked, this, &COptionsDlg::RequestStop);
+    connect(m_controls.loadSetupButton, &QPushButton::clicked, this, &OptionsDlg::OnLoadSetup);
+    connect(m_controls.saveSetupButton, &QPushButton::clicked, this, &OptionsDlg::OnSaveSetup);
+    connect(m_controls.calculateButton, &QPushButton::clicked, this, &OptionsDlg::OnCalculate);
+    connect(m_controls.stopButton, &QPushButton::clicked, this, &OptionsDlg::RequestStop);
 }
 
-void COptionsDlg::OnInitDialog() {
+void OptionsDlg::FillControls() {
     LoadStartingSetup(m_files, m_setup);
     ShowSetup(m_setup);
 }
@@ -91,24 +91,24 @@ void LoadStartingSetup(const OptionsDlgFiles& files, CalculationSetup& setup) {
     setup.FilePath = JoinPath(files.exampleFolder, "events.dat");
 }
 
-void COptionsDlg::ShowSetup(const CalculationSetup& setup) {
+void OptionsDlg::ShowSetup(const CalculationSetup& setup) {
     m_values = DialogValuesFromSetup(setup);
     ApplyEnableRules();
     ShowValues(m_values, m_controls);
 }
 
-void COptionsDlg::TakeSetup(CalculationSetup& setup) {
+void OptionsDlg::TakeSetup(CalculationSetup& setup) {
     TakeValues(m_controls, m_values);
     setup = SetupFromDialogValues(m_values);
 }
 
-void COptionsDlg::ApplyEnableRules() {
+void OptionsDlg::ApplyEnableRules() {
     ApplyEnables(m_controls,
                  OptionsEnablesFor({m_calculationMode, m_values.direction, m_values.fixedSizeState,
                                     m_values.fixedDensityState}));
 }
 
-void COptionsDlg::OnLoad() {
+void OptionsDlg::OnLoad() {
     const std::optional<std::string> path = ChooseInCurrentFolder(kEventFileFilter);
     if (path) {
         m_values.eventFilePath = *path;
@@ -116,7 +116,7 @@ void COptionsDlg::OnLoad() {
     }
 }
 
-std::optional<std::string> COptionsDlg::ChooseInCurrentFolder(const char* filter) {
+std::optional<std::string> OptionsDlg::ChooseInCurrentFolder(const char* filter) {
     // No chooser while a calculation runs (a click that the run's message handling let in).
     if (m_calculating) {
         return std::nullopt;
@@ -124,13 +124,13 @@ std::optional<std::string> COptionsDlg::ChooseInCurrentFolder(const char* filter
     return m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", filter, CurrentFolder());
 }
 
-std::string COptionsDlg::CurrentFolder() const {
+std::string OptionsDlg::CurrentFolder() const {
     // The event file as the box shows it now, typed or chosen.
     const std::string path = m_controls.eventFileBox->text().trimmed().toStdString();
     return path.empty() ? std::string() : FolderOf(path);
 }
 
-void COptionsDlg::OnDirection(int direction) {
+void OptionsDlg::OnDirection(int direction) {
     if (m_calculating) {
         return;
     }
@@ -141,7 +141,7 @@ void COptionsDlg::OnDirection(int direction) {
     ShowValues(m_values, m_controls);
 }
 
-void COptionsDlg::OnSwitch() {
+void OptionsDlg::OnSwitch() {
     if (m_calculating) {
         return;
     }
@@ -151,7 +151,7 @@ void COptionsDlg::OnSwitch() {
     ApplyEnableRules();
 }
 
-void COptionsDlg::OnLoadSetup() {
+void OptionsDlg::OnLoadSetup() {
     const std::optional<std::string> path = ChooseInCurrentFolder(kSetupFileFilter);
     if (path) {
         // A file that cannot be read changes nothing; the dialog says nothing either.
@@ -160,7 +160,7 @@ void COptionsDlg::OnLoadSetup() {
     }
 }
 
-void COptionsDlg::OnSaveSetup() {
+void OptionsDlg::OnSaveSetup() {
     // The open kind of chooser, as for loading: the file is written under exactly the name
     // chosen, and an existing file is replaced without a question.
     const std::optional<std::string> path = ChooseInCurrentFolder(kSetupFileFilter);
@@ -170,7 +170,7 @@ void COptionsDlg::OnSaveSetup() {
     }
 }
 
-void COptionsDlg::OnCalculate() {
+void OptionsDlg::OnCalculate() {
     // No second calculation inside the first (Enter on a busy dialog, a queued click).
     if (m_calculating) {
         return;
@@ -208,7 +208,7 @@ void COptionsDlg::OnCalculate() {
     }
 }
 
-void COptionsDlg::FinishCalculation(const std::vector<UserMessage>& messages) {
+void OptionsDlg::FinishCalculation(const std::vector<UserMessage>& messages) {
     for (const UserMessage& message : messages) {
         ShowMessage(message);
     }
@@ -221,13 +221,13 @@ void COptionsDlg::FinishCalculation(const std::vector<UserMessage>& messages) {
     done(1);
 }
 
-void COptionsDlg::RequestStop() {
+void OptionsDlg::RequestStop() {
     if (m_calculating) {
         m_worker.RequestStop();
     }
 }
 
-void COptionsDlg::DisableCommandsDuringRun() {
+void OptionsDlg::DisableCommandsDuringRun() {
     m_enabledBeforeRun.clear();
     for (QWidget* command : m_controls.commands) {
         m_enabledBeforeRun.emplace_back(command, command->isEnabled());
@@ -235,27 +235,27 @@ void COptionsDlg::DisableCommandsDuringRun() {
     }
 }
 
-void COptionsDlg::RestoreCommandsAfterRun() {
+void OptionsDlg::RestoreCommandsAfterRun() {
     for (const auto& [command, enabled] : m_enabledBeforeRun) {
         command->setEnabled(enabled);
     }
     m_enabledBeforeRun.clear();
 }
 
-void COptionsDlg::SaveSetupReporting(const std::string& path) {
+void OptionsDlg::SaveSetupReporting(const std::string& path) {
     const Status saved = SaveSetupFile(m_setup, path, PrintTraceLine);
     if (!saved.ok()) {
         ShowMessage({saved.message(), "Error", MessageIcon::Stop});
     }
 }
 
-void COptionsDlg::SaveOnClose() {
+void OptionsDlg::SaveOnClose() {
     TakeSetup(m_setup);
     SaveSetupReporting(m_files.setupIniPath);
     m_worker.RequestStop();
 }
 
-void COptionsDlg::closeEvent(QCloseEvent* event) {
+void OptionsDlg::closeEvent(QCloseEvent* event) {
     SaveOnClose();
     if (m_calculating) {
         // The run stops at its next check; the dialog closes when the worker is done.
@@ -265,7 +265,7 @@ void COptionsDlg::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-void COptionsDlg::reject() {
+void OptionsDlg::reject() {
     if (m_calculating) {
         // Escape during a run: a request to stop, like closing the window.
         SaveOnClose();
@@ -274,7 +274,7 @@ void COptionsDlg::reject() {
     QDialog::reject();
 }
 
-void COptionsDlg::ShowMessage(const UserMessage& message) {
+void OptionsDlg::ShowMessage(const UserMessage& message) {
     m_services.messageBoxes.Show(this, message.text, message.caption, message.icon);
 }
 

@@ -32,14 +32,14 @@ OptionsDlgFiles DefaultOptionsDlgFiles();
 // bundled example (its spatial.ini and events.dat).
 void LoadStartingSetup(const OptionsDlgFiles& files, CalculationSetup& setup);
 
-class COptionsDlg : public QDialog {
+class OptionsDlg : public QDialog {
     Q_OBJECT
   public:
-    COptionsDlg(int calculationMode, CalculationWorkspace& workspace, WindowServices services,
-                OptionsDlgFiles files = DefaultOptionsDlgFiles(), QWidget* parent = nullptr);
-    ~COptionsDlg() override;
+    OptionsDlg(int calculationMode, CalculationWorkspace& workspace, WindowServices services,
+               OptionsDlgFiles files = DefaultOptionsDlgFiles(), QWidget* parent = nullptr);
+    ~OptionsDlg() override;
 
-    int DoModal() { return exec(); }
+    int Run() { return exec(); }
 
     // Shows a setup in the controls and applies the enable rules.
     void ShowSetup(const CalculationSetup& setup);
@@ -68,7 +68,7 @@ class COptionsDlg : public QDialog {
 
   private:
     void ConnectCommands();
-    void OnInitDialog();
+    void FillControls();
 
     // Greys or enables the controls for the mode, the direction and the switches of m_values.
     void ApplyEnableRules();

@@ -14,8 +14,7 @@
 
 namespace korvane {
 
-COutputOptionsDlg::COutputOptionsDlg(WindowServices services, OptionsDlgFiles files,
-                                     QWidget* parent)
+OutputOptionsDlg::OutputOptionsDlg(WindowServices services, OptionsDlgFiles files, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       m_services(services),
@@ -41,7 +40,7 @@ COutputOptionsDlg::COutputOptionsDlg(WindowServices services, OptionsDlgFiles fi
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName("IDOK");
     buttons->button(QDialogButtonBox::Cancel)->setObjectName("IDCANCEL");
-    connect(buttons, &QDialogButtonBox::accepted, this, &COutputOptionsDlg::OnOk);
+    connect(buttons, &QDialogButtonBox::accepted, this, &OutputOptionsDlg::OnOk);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
@@ -51,19 +50,19 @@ COutputOptionsDlg::COutputOptionsDlg(WindowServices services, OptionsDlgFiles fi
     layout->addWidget(buttons);
 }
 
-int COutputOptionsDlg::DoModal() {
+int OutputOptionsDlg::Run() {
     LoadStartingSetup(m_files, m_setup);
     ShowOutput(m_setup.Output);
     return exec();
 }
 
-void COutputOptionsDlg::ShowOutput(const OutputOptions& output) {
+void OutputOptionsDlg::ShowOutput(const OutputOptions& output) {
     (output.format == PictureFormat::Png ? m_png : m_bmp)->setChecked(true);
     m_densities->setChecked(output.densities);
     m_index->setChecked(output.index);
 }
 
-OutputOptions COutputOptionsDlg::TakeOutput() const {
+OutputOptions OutputOptionsDlg::TakeOutput() const {
     OutputOptions output;
     output.format = m_png->isChecked() ? PictureFormat::Png : PictureFormat::Bmp;
     output.densities = m_densities->isChecked();
@@ -74,7 +73,7 @@ OutputOptions COutputOptionsDlg::TakeOutput() const {
     return output;
 }
 
-void COutputOptionsDlg::OnOk() {
+void OutputOptionsDlg::OnOk() {
     m_setup.Output = TakeOutput();
     const Status saved = SaveSetupFile(m_setup, m_files.setupIniPath);
     if (!saved.ok()) {

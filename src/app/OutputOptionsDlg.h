@@ -14,15 +14,15 @@ class QRadioButton;
 
 namespace korvane {
 
-class COutputOptionsDlg : public QDialog {
+class OutputOptionsDlg : public QDialog {
     Q_OBJECT
   public:
-    COutputOptionsDlg(WindowServices services, OptionsDlgFiles files = DefaultOptionsDlgFiles(),
-                      QWidget* parent = nullptr);
+    OutputOptionsDlg(WindowServices services, OptionsDlgFiles files = DefaultOptionsDlgFiles(),
+                     QWidget* parent = nullptr);
 
     // Shows the choices of "Setup.ini" (or of the example a new user starts with), runs the
     // dialog, and on OK stores the choices there.
-    int DoModal();
+    int Run();
 
     void ShowOutput(const OutputOptions& output);
     OutputOptions TakeOutput() const;

@@ -62,12 +62,12 @@ QToolButton* TextButton(QWidget* parent, const char* name, const QString& text,
 
 }  // namespace
 
-CPictureViewer::CPictureViewer(QWidget* parent) : QWidget(parent) {
+PictureViewer::PictureViewer(QWidget* parent) : QWidget(parent) {
     setObjectName("PictureViewer");
     setFocusPolicy(Qt::StrongFocus);
 
     m_pages = new QStackedWidget(this);
-    m_banner = new CSplashView(m_pages);
+    m_banner = new SplashView(m_pages);
     m_banner->setFocusPolicy(Qt::NoFocus);
     m_pages->addWidget(m_banner);
 
@@ -100,15 +100,15 @@ CPictureViewer::CPictureViewer(QWidget* parent) : QWidget(parent) {
     m_timer = new QTimer(this);
     m_timer->setObjectName("PlayTimer");
     m_timer->setInterval(1000 / PicturesPerSecond);
-    connect(m_timer, &QTimer::timeout, this, &CPictureViewer::OnTick);
+    connect(m_timer, &QTimer::timeout, this, &PictureViewer::OnTick);
     m_liveTimer = new QTimer(this);
     m_liveTimer->setSingleShot(true);
     connect(m_liveTimer, &QTimer::timeout, this, [this] { ShowFromFile(count() - 1); });
-    connect(m_canvas, &PictureCanvas::pointerMoved, this, &CPictureViewer::OnPointer);
+    connect(m_canvas, &PictureCanvas::pointerMoved, this, &PictureViewer::OnPointer);
     UpdateControls();
 }
 
-QWidget* CPictureViewer::CreateControls() {
+QWidget* PictureViewer::CreateControls() {
     auto* bar = new QWidget(this);
     bar->setObjectName("ViewerControls");
     auto* first =
@@ -143,10 +143,10 @@ QWidget* CPictureViewer::CreateControls() {
     layout->addWidget(m_fitButton);
     layout->addWidget(m_actualSizeButton);
 
-    connect(first, &QToolButton::clicked, this, &CPictureViewer::ShowFirst);
-    connect(previous, &QToolButton::clicked, this, &CPictureViewer::ShowPrevious);
-    connect(next, &QToolButton::clicked, this, &CPictureViewer::ShowNext);
-    connect(last, &QToolButton::clicked, this, &CPictureViewer::ShowLast);
+    connect(first, &QToolButton::clicked, this, &PictureViewer::ShowFirst);
+    connect(previous, &QToolButton::clicked, this, &PictureViewer::ShowPrevious);
+    connect(next, &QToolButton::clicked, this, &PictureViewer::ShowNext);
+    connect(last, &QToolButton::clicked, this, &PictureViewer::ShowLast);
     connect(m_playButton, &QToolButton::clicked, this, [this] { SetPlaying(!isPlaying()); });
     connect(m_slider, &QSlider::valueChanged, this, [this](int value) { ShowIndex(value); });
     connect(m_spin, &QSpinBox::valueChanged, this, [this](int value) { ShowIndex(value - 1); });
@@ -155,19 +155,19 @@ QWidget* CPictureViewer::CreateControls() {
     return bar;
 }
 
-bool CPictureViewer::showsBanner() const {
+bool PictureViewer::showsBanner() const {
     return m_pages->currentWidget() == m_banner;
 }
 
-bool CPictureViewer::isPlaying() const {
+bool PictureViewer::isPlaying() const {
     return m_timer->isActive();
 }
 
-void CPictureViewer::BeginSeries() {
+void PictureViewer::BeginSeries() {
     m_seriesPending = true;
 }
 
-void CPictureViewer::AddWrittenPicture(const WrittenPicture& picture) {
+void PictureViewer::AddWrittenPicture(const WrittenPicture& picture) {
     if (m_seriesPending) {
         SetPlaying(false);
         m_pictures.clear();
@@ -204,7 +204,7 @@ void CPictureViewer::AddWrittenPicture(const WrittenPicture& picture) {
     }
 }
 
-void CPictureViewer::ShowPictures(const PictureFolder& series, int startNumber) {
+void PictureViewer::ShowPictures(const PictureFolder& series, int startNumber) {
     SetPlaying(false);
     m_liveTimer->stop();
     m_seriesPending = false;
@@ -229,7 +229,7 @@ void CPictureViewer::ShowPictures(const PictureFolder& series, int startNumber) 
     ShowIndex(start);
 }
 
-void CPictureViewer::ShowBanner() {
+void PictureViewer::ShowBanner() {
     SetPlaying(false);
     m_liveTimer->stop();
     m_pictures.clear();
@@ -238,16 +238,16 @@ void CPictureViewer::ShowBanner() {
     UpdateControls();
 }
 
-void CPictureViewer::SetNotice(const QString& text) {
+void PictureViewer::SetNotice(const QString& text) {
     m_notice->setText(text);
     m_notice->setVisible(!text.isEmpty());
 }
 
-QString CPictureViewer::notice() const {
+QString PictureViewer::notice() const {
     return m_notice->text();
 }
 
-void CPictureViewer::ShowIndex(int index) {
+void PictureViewer::ShowIndex(int index) {
     if (m_pictures.empty()) {
         return;
     }
@@ -259,7 +259,7 @@ void CPictureViewer::ShowIndex(int index) {
     ShowFromFile(index);
 }
 
-void CPictureViewer::ShowFromFile(int index) {
+void PictureViewer::ShowFromFile(int index) {
     if (index < 0 || index >= count()) {
         return;
     }
@@ -270,7 +270,7 @@ void CPictureViewer::ShowFromFile(int index) {
         QImage(QString::fromStdString(m_pictures[static_cast<std::size_t>(index)].path)));
 }
 
-void CPictureViewer::ShowCurrentImage(QImage image) {
+void PictureViewer::ShowCurrentImage(QImage image) {
     m_canvas->SetImage(std::move(image));
     UpdateControls();
     const QPoint at = m_canvas->mapFromGlobal(QCursor::pos());
@@ -279,7 +279,7 @@ void CPictureViewer::ShowCurrentImage(QImage image) {
     }
 }
 
-void CPictureViewer::UpdateControls() {
+void PictureViewer::UpdateControls() {
     const bool any = !m_pictures.empty();
     m_pages->setCurrentIndex(any ? 1 : 0);
     const QSignalBlocker blockSlider(m_slider);
@@ -293,7 +293,7 @@ void CPictureViewer::UpdateControls() {
         style()->standardIcon(isPlaying() ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
 }
 
-void CPictureViewer::SetPlaying(bool playing) {
+void PictureViewer::SetPlaying(bool playing) {
     if (playing && count() > 1) {
         m_timer->start();
     } else {
@@ -302,11 +302,11 @@ void CPictureViewer::SetPlaying(bool playing) {
     UpdateControls();
 }
 
-void CPictureViewer::OnTick() {
+void PictureViewer::OnTick() {
     ShowIndex(m_current + 1 < count() ? m_current + 1 : 0);
 }
 
-void CPictureViewer::SetFitToView(bool fit) {
+void PictureViewer::SetFitToView(bool fit) {
     m_fitButton->setChecked(fit);
     m_actualSizeButton->setChecked(!fit);
     m_scroll->setWidgetResizable(fit);
@@ -316,7 +316,7 @@ void CPictureViewer::SetFitToView(bool fit) {
     }
 }
 
-void CPictureViewer::OnPointer(std::optional<QPoint> pixel) {
+void PictureViewer::OnPointer(std::optional<QPoint> pixel) {
     if (!pixel || m_current < 0) {
         emit pointerTextChanged(QString());
         return;
@@ -326,7 +326,7 @@ void CPictureViewer::OnPointer(std::optional<QPoint> pixel) {
         PointerText(picture, m_axes, WorldPositionAt(picture, pixel->x(), pixel->y()))));
 }
 
-void CPictureViewer::keyPressEvent(QKeyEvent* event) {
+void PictureViewer::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Left:
             ShowPrevious();

@@ -23,19 +23,19 @@ class QToolButton;
 
 namespace korvane {
 
-class CSplashView;
+class SplashView;
 class PictureCanvas;
 struct PictureFolder;
 
-class CPictureViewer : public QWidget {
+class PictureViewer : public QWidget {
     Q_OBJECT
   public:
-    explicit CPictureViewer(QWidget* parent = nullptr);
+    explicit PictureViewer(QWidget* parent = nullptr);
 
     // Pictures per second while playing, as in the movie.
     static constexpr int PicturesPerSecond = 10;
 
-    CSplashView* banner() const { return m_banner; }
+    SplashView* banner() const { return m_banner; }
     PictureCanvas* canvas() const { return m_canvas; }
     bool showsBanner() const;
 
@@ -88,7 +88,7 @@ class CPictureViewer : public QWidget {
     void OnTick();
     void OnPointer(std::optional<QPoint> pixel);
 
-    CSplashView* m_banner = nullptr;
+    SplashView* m_banner = nullptr;
     QStackedWidget* m_pages = nullptr;
     QLabel* m_notice = nullptr;
     QScrollArea* m_scroll = nullptr;
@@ -112,7 +112,7 @@ class CPictureViewer : public QWidget {
 // Feeds a running series into the viewer and remembers what it wrote; stops nothing.
 class ViewerFeed : public RunObserver {
   public:
-    explicit ViewerFeed(CPictureViewer& viewer) : m_viewer(viewer) {}
+    explicit ViewerFeed(PictureViewer& viewer) : m_viewer(viewer) {}
     void PhaseStarted(RunPhase, long long) override {}
     void Progress(long long) override {}
     bool ShouldStop() override { return false; }
@@ -136,7 +136,7 @@ class ViewerFeed : public RunObserver {
     std::string lastPathOnDisk;
 
   private:
-    CPictureViewer& m_viewer;
+    PictureViewer& m_viewer;
 };
 
 }  // namespace korvane

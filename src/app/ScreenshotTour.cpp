@@ -52,7 +52,7 @@ void Settle() {
 
 // The bundled example's spatial series, run in `work`: the main window is grabbed halfway
 // through and once the last picture shows.
-void RunExampleSeries(CKorvaneApp& app, const QString& folder, const QTemporaryDir& work) {
+void RunExampleSeries(KorvaneApp& app, const QString& folder, const QTemporaryDir& work) {
     const std::string events = JoinPath(work.path().toStdString(), "events.dat");
     const std::string example = BundledExampleFolder();
     CalculationSetup setup;
@@ -104,7 +104,7 @@ class QuietRun : public RunObserver {
 
 // The example's time series beside the spatial one in `work`, written after it: a folder of
 // two series, as the movie's series chooser expects.
-void WriteExampleTimeSeries(CKorvaneApp& app, const QTemporaryDir& work) {
+void WriteExampleTimeSeries(KorvaneApp& app, const QTemporaryDir& work) {
     CalculationSetup setup;
     if (!LoadSetupFile(setup, JoinPath(BundledExampleFolder(), "time.ini")).ok()) {
         return;
@@ -118,7 +118,7 @@ void WriteExampleTimeSeries(CKorvaneApp& app, const QTemporaryDir& work) {
 // series: each chooser is answered as a person would (the folder offered, the series chooser
 // grabbed and its newest series taken, the movie beside the pictures, the first codec), the
 // note box closed, and the main window grabbed with the finished movie in its status bar.
-void MakeMovie(CKorvaneApp& app, const QString& folder) {
+void MakeMovie(KorvaneApp& app, const QString& folder) {
     QTimer answer;
     answer.setInterval(kSettleMilliseconds / 2);
     QObject::connect(&answer, &QTimer::timeout, [folder] {
@@ -152,7 +152,7 @@ QString ScreenshotFolder() {
     return qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
 }
 
-void StartScreenshotTour(CKorvaneApp& app, const QString& folder) {
+void StartScreenshotTour(KorvaneApp& app, const QString& folder) {
     QTimer::singleShot(kSettleMilliseconds, [&app, folder] {
         Save(app.mainFrame(), folder + "/main-window.png");
         GrabNextModalDialog(folder + "/options-spatial.png");

@@ -8,12 +8,12 @@
 
 namespace korvane {
 
-class CKorvaneApp;
+class KorvaneApp;
 
 // The folder KORVANE_SCREENSHOT_DIR names, or empty when no tour was asked for.
 QString ScreenshotFolder();
 
 // Queues the tour; it runs once the event loop has shown the main window.
-void StartScreenshotTour(CKorvaneApp& app, const QString& folder);
+void StartScreenshotTour(KorvaneApp& app, const QString& folder);
 
 }  // namespace korvane

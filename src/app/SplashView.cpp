@@ -6,7 +6,7 @@
 
 namespace korvane {
 
-CSplashView::CSplashView(QWidget* parent) : QFrame(parent), m_banner(MakeBanner()) {
+SplashView::SplashView(QWidget* parent) : QFrame(parent), m_banner(MakeBanner()) {
     setObjectName("SplashView");
     // A sunken edge and the window colour (the one edit fields use) behind the banner.
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -15,7 +15,7 @@ CSplashView::CSplashView(QWidget* parent) : QFrame(parent), m_banner(MakeBanner(
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void CSplashView::paintEvent(QPaintEvent* event) {
+void SplashView::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft() + QPoint(BannerLeft, BannerTop), m_banner);

@@ -6,10 +6,10 @@
 
 namespace korvane {
 
-class CSplashView : public QFrame {
+class SplashView : public QFrame {
     Q_OBJECT
   public:
-    explicit CSplashView(QWidget* parent = nullptr);
+    explicit SplashView(QWidget* parent = nullptr);
 
     // Where the banner's top-left corner stands, inside the sunken edge.
     static constexpr int BannerLeft = 20;

@@ -67,8 +67,8 @@ int main(int argc, char** argv) {
         files.setupIniPath = tourSetupFolder.filePath("Setup.ini").toStdString();
     }
 
-    korvane::CKorvaneApp app({choosers, messageBoxes}, files);
-    if (!app.InitInstance()) {
+    korvane::KorvaneApp app({choosers, messageBoxes}, files);
+    if (!app.Start()) {
         return 1;
     }
     if (!screenshotFolder.isEmpty()) {

@@ -73,7 +73,7 @@ bool Stops(Abuse abuse) {
 }
 
 // Posts `abuse` on `dialog` (and the main window) through the event loop, as a user would.
-void PostAbuse(Abuse abuse, QWidget* dialog, CMainFrame* frame, const char* runButton) {
+void PostAbuse(Abuse abuse, QWidget* dialog, MainFrame* frame, const char* runButton) {
     QTimer::singleShot(0, dialog, [=] {
         switch (abuse) {
             case Abuse::KeysAndClicks:
@@ -96,7 +96,7 @@ void PostAbuse(Abuse abuse, QWidget* dialog, CMainFrame* frame, const char* runB
             case Abuse::ViewerKeys:
                 for (const Qt::Key key : {Qt::Key_Home, Qt::Key_Right, Qt::Key_Left, Qt::Key_End,
                                           Qt::Key_Space, Qt::Key_Space}) {
-                    QTest::keyClick(frame->m_viewer, key);
+                    QTest::keyClick(frame->viewer(), key);
                 }
                 break;
         }
@@ -125,9 +125,9 @@ class AbuseTest : public QObject {
         QVERIFY(SaveSetupFile(setup, settings.file("Setup.ini")).ok());
         FakeChoosers choosers;
         FakeMessageBoxes boxes;
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame* frame = app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame* frame = app.mainFrame();
 
         int runsStarted = 0;
         QTimer::singleShot(0, [&] {
@@ -142,7 +142,7 @@ class AbuseTest : public QObject {
             });
             dialog->findChild<QPushButton*>("calculateButton")->click();
         });
-        frame->m_spatialResolved->trigger();
+        frame->commands().spatialResolved->trigger();
 
         QCOMPARE(runsStarted, 1);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
@@ -158,8 +158,8 @@ class AbuseTest : public QObject {
         ExpectWholeFolder(data.path());
         // The window still works: the viewer steps through what was written.
         if (frame->isVisible()) {
-            frame->m_viewer->ShowLast();
-            frame->m_viewer->ShowFirst();
+            frame->viewer()->ShowLast();
+            frame->viewer()->ShowFirst();
         }
     }
 
@@ -180,9 +180,9 @@ class AbuseTest : public QObject {
         choosers.folderAnswers.push_back(pictures.path().string());
         choosers.fileAnswers.push_back(output.file("movie.avi"));
         choosers.codecAnswers.push_back("MJPG");
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame* frame = app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame* frame = app.mainFrame();
         QTimer::singleShot(0, [&] {
             QWidget* dialog = QApplication::activeModalWidget();
             QVERIFY(dialog != nullptr);
@@ -193,7 +193,7 @@ class AbuseTest : public QObject {
                 }
             });
         });
-        frame->m_createMovie->trigger();
+        frame->commands().createMovie->trigger();
 
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QCOMPARE(fs::exists(output.file("movie.avi")), !Stops(static_cast<Abuse>(abuse)));
@@ -215,9 +215,9 @@ class AbuseTest : public QObject {
         TempDir settings;
         FakeChoosers choosers;
         FakeMessageBoxes boxes;
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame* frame = app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame* frame = app.mainFrame();
         bool sawDialog = false;
         QTimer::singleShot(0, [&] {
             QWidget* dialog = QApplication::activeModalWidget();
@@ -228,7 +228,8 @@ class AbuseTest : public QObject {
                 dialog->close();
             }
         });
-        QAction* actions[] = {frame->m_spatialResolved, frame->m_timeResolved, frame->m_about};
+        QAction* actions[] = {frame->commands().spatialResolved, frame->commands().timeResolved,
+                              frame->commands().about};
         actions[command]->trigger();
         QVERIFY(sawDialog);
         QVERIFY(QApplication::activeModalWidget() == nullptr);

@@ -29,8 +29,8 @@ struct Opened {
 Opened OpenAndRead(const std::string& file, const TempDir& dir) {
     FakeChoosers choosers;
     FakeMessageBoxes boxes;
-    CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
-    app.InitInstance();
+    KorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+    app.Start();
     Opened seen;
     QTimer::singleShot(0, [&seen] {
         QWidget* dialog = QApplication::activeModalWidget();

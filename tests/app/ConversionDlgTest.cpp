@@ -83,8 +83,8 @@ class ConversionDlgTest : public QObject {
         if (answered >= 3) {
             choosers.fileAnswers.push_back(output.file("movie.avi"));
         }
-        CConversionDlg dialog({choosers, boxes});
-        QCOMPARE(dialog.DoModal(), 1);
+        ConversionDlg dialog({choosers, boxes});
+        QCOMPARE(dialog.Run(), 1);
 
         QCOMPARE(choosers.folderQuestions, 1);
         QCOMPARE(choosers.seriesQuestions.size(), size_t(answered >= 1 ? 1 : 0));
@@ -104,9 +104,9 @@ class ConversionDlgTest : public QObject {
         choosers.folderAnswers.push_back(pictures.path().string());
         choosers.fileAnswers.push_back(output.file("movie.avi"));
         choosers.codecAnswers.push_back("MJPG");
-        CConversionDlg dialog({choosers, boxes});
+        ConversionDlg dialog({choosers, boxes});
         QCOMPARE(dialog.windowTitle(), QString("Conversion Progress"));
-        QCOMPARE(dialog.DoModal(), 1);
+        QCOMPARE(dialog.Run(), 1);
 
         QVERIFY(choosers.seriesQuestions.empty());  // one series: nothing to choose
         QCOMPARE(choosers.fileQuestions[0].kind, FileDialogKind::SaveAskingToReplace);
@@ -132,8 +132,8 @@ class ConversionDlgTest : public QObject {
         choosers.folderAnswers.push_back(pictures.path().string());
         choosers.fileAnswers.push_back(output.file("movie.avi"));
         choosers.codecAnswers.push_back("MJPG");
-        CConversionDlg dialog({choosers, boxes});
-        dialog.DoModal();
+        ConversionDlg dialog({choosers, boxes});
+        dialog.Run();
         QCOMPARE(boxes.shown.size(), size_t{1});
         QCOMPARE(boxes.shown[0].text, std::string("Folder does not contain pictures!"));
         QCOMPARE(boxes.shown[0].caption, std::string("Empty folder!"));
@@ -149,8 +149,8 @@ class ConversionDlgTest : public QObject {
         FakeMessageBoxes boxes;
         choosers.folderAnswers.push_back(output.file("no-such-folder"));
         choosers.fileAnswers.push_back(output.file("movie.avi"));
-        CConversionDlg dialog({choosers, boxes});
-        dialog.DoModal();
+        ConversionDlg dialog({choosers, boxes});
+        dialog.Run();
         QCOMPARE(boxes.shown.size(), size_t{1});
         QCOMPARE(boxes.shown[0].text, std::string("Folder does not contain pictures!"));
         QCOMPARE(boxes.shown[0].caption, std::string("Empty folder!"));
@@ -166,8 +166,8 @@ class ConversionDlgTest : public QObject {
         choosers.folderAnswers.push_back(pictures.path().string());
         choosers.fileAnswers.push_back(output.file("movie.avi"));
         choosers.codecAnswers.push_back("MJPG");
-        CConversionDlg dialog({choosers, boxes});
-        QCOMPARE(dialog.DoModal(), 1);
+        ConversionDlg dialog({choosers, boxes});
+        QCOMPARE(dialog.Run(), 1);
         QCOMPARE(dialog.outcome(), ConversionOutcome::Cancelled);
         // The click came while frame 2 was shown; no frame after it was written.
         QCOMPARE(dialog.m_progress->value(), 2);
@@ -187,9 +187,9 @@ class ConversionDlgTest : public QObject {
         choosers.folderAnswers.push_back(pictures.path().string());
         choosers.fileAnswers.push_back(output.file("movie.avi"));
         choosers.codecAnswers.push_back("MJPG");
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        app.mainFrame()->m_createMovie->trigger();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        app.mainFrame()->commands().createMovie->trigger();
         QCOMPARE(app.mainFrame()->statusBar()->currentMessage(),
                  QString("Movie not written: cancelled"));
         QVERIFY(std::filesystem::is_empty(output.path()));
@@ -213,12 +213,11 @@ class ConversionDlgTest : public QObject {
         choosers.seriesAnswers.push_back(0);
         choosers.fileAnswers.push_back(movie);
         choosers.codecAnswers.push_back("MJPG");
-        CKorvaneApp app({choosers, boxes, &opener},
-                        OptionsDlgFiles{settings.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
+        KorvaneApp app({choosers, boxes, &opener}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
         QVERIFY(app.OpenPictures(folder));
         QSignalSpy notices(app.mainFrame()->statusBar(), &QStatusBar::messageChanged);
-        app.mainFrame()->m_createMovie->trigger();
+        app.mainFrame()->commands().createMovie->trigger();
 
         QCOMPARE(choosers.folderStarts, std::vector<std::string>{folder});
         QCOMPARE(choosers.seriesQuestions.size(), size_t{1});
@@ -227,7 +226,7 @@ class ConversionDlgTest : public QObject {
         QCOMPARE(question.series[question.preselected].prefix, std::string("time"));
         QCOMPARE(choosers.fileQuestions[0].startFolder, folder);
         QVERIFY(notices.contains(QVariantList{QString("Movie: frame 3 of 3")}));
-        QCOMPARE(app.mainFrame()->m_messagePane->text().toStdString(),
+        QCOMPARE(app.mainFrame()->messageText().toStdString(),
                  MovieWrittenText(movie, 3, std::filesystem::file_size(movie)));
         QCOMPARE(app.mainFrame()->statusBar()->currentMessage(), QString());
         QCOMPARE(boxes.shown.size(), size_t{1});  // the note of the series left out

@@ -48,7 +48,7 @@ class LongSeriesViewerTest : public QObject {
             }
             series.pictures.push_back({n, path});
         }
-        CPictureViewer viewer;
+        PictureViewer viewer;
         viewer.resize(700, 500);
         viewer.show();
         viewer.ShowPictures(series);

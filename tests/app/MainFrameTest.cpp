@@ -39,7 +39,7 @@ class MainFrameTest : public QObject {
     Q_OBJECT
   private slots:
     void windowOpensAt700By500AndMayBeResized() {
-        CMainFrame frame;
+        MainFrame frame;
         frame.show();
         QCOMPARE(frame.size(), QSize(700, 500));
         QVERIFY(frame.minimumSize() != frame.maximumSize());
@@ -51,7 +51,7 @@ class MainFrameTest : public QObject {
     }
 
     void menusWithTheirMnemonicsAndNoSeparators() {
-        CMainFrame frame;
+        MainFrame frame;
         const QStringList expected[] = {
             {"&File", "Open Pictures...", "Recent", "E&xit"},
             {"&Calculation", "Spatial Resolved", "Time Resolved", "Output Options..."},
@@ -68,41 +68,41 @@ class MainFrameTest : public QObject {
             }
             QCOMPARE(seen, expected[i]);
         }
-        QCOMPARE(frame.m_spatialResolved->data().toInt(), 32775);
-        QCOMPARE(frame.m_createMovie->data().toInt(), 32782);
+        QCOMPARE(frame.commands().spatialResolved->data().toInt(), 32775);
+        QCOMPARE(frame.commands().createMovie->data().toInt(), 32782);
     }
 
     void statusBarShowsReadyPromptsAndIndicators() {
-        CMainFrame frame;
+        MainFrame frame;
         frame.show();
         QCOMPARE(frame.findChild<QLabel*>("ID_SEPARATOR")->text(), QString("Ready"));
         for (const char* name : {"ID_INDICATOR_CAPS", "ID_INDICATOR_NUM", "ID_INDICATOR_SCRL"}) {
             QVERIFY(frame.findChild<QLabel*>(name)->isVisible());
         }
-        frame.m_exit->showStatusText(&frame);
+        frame.commands().exit->showStatusText(&frame);
         QCOMPARE(frame.statusBar()->currentMessage(),
                  QString("Quit the application; prompts to save documents"));
-        frame.m_spatialResolved->showStatusText(&frame);  // no prompt: back to "Ready"
+        frame.commands().spatialResolved->showStatusText(&frame);  // no prompt: back to "Ready"
         QCOMPARE(frame.statusBar()->currentMessage(), QString());
     }
 
     void statusBarToggleHidesAndShowsWithCheckMark() {
-        CMainFrame frame;
+        MainFrame frame;
         frame.show();
-        QVERIFY(frame.m_statusBarToggle->isChecked());
-        frame.m_statusBarToggle->trigger();
+        QVERIFY(frame.commands().statusBarToggle->isChecked());
+        frame.commands().statusBarToggle->trigger();
         QVERIFY(!frame.statusBar()->isVisible());
-        QVERIFY(!frame.m_statusBarToggle->isChecked());
-        frame.m_statusBarToggle->trigger();
+        QVERIFY(!frame.commands().statusBarToggle->isChecked());
+        frame.commands().statusBarToggle->trigger();
         QVERIFY(frame.statusBar()->isVisible());
-        QVERIFY(frame.m_statusBarToggle->isChecked());
+        QVERIFY(frame.commands().statusBarToggle->isChecked());
     }
 
     void paneKeysDoNothing() {
-        CMainFrame frame;
+        MainFrame frame;
         frame.show();
-        QCOMPARE(frame.m_nextPane->shortcut(), QKeySequence(Qt::Key_F6));
-        QCOMPARE(frame.m_previousPane->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
+        QCOMPARE(frame.commands().nextPane->shortcut(), QKeySequence(Qt::Key_F6));
+        QCOMPARE(frame.commands().previousPane->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
         QTest::keyClick(&frame, Qt::Key_F6);
         QTest::keyClick(&frame, Qt::Key_F6, Qt::ShiftModifier);
         QVERIFY(frame.isVisible());
@@ -111,13 +111,13 @@ class MainFrameTest : public QObject {
     }
 
     void bannerStandsAtItsPlace() {
-        CMainFrame frame;
+        MainFrame frame;
         frame.show();
-        CSplashView* view = frame.m_wndView;
+        SplashView* view = frame.banner();
         const QImage shown = view->grab().toImage();
         const QImage banner = MakeBanner();
-        const QPoint origin = view->contentsRect().topLeft() +
-                              QPoint(CSplashView::BannerLeft, CSplashView::BannerTop);
+        const QPoint origin =
+            view->contentsRect().topLeft() + QPoint(SplashView::BannerLeft, SplashView::BannerTop);
         // Corners of the frame and a point of the rule above the name.
         for (const QPoint& p : {QPoint(12, 12), QPoint(586, 348), QPoint(300, 111), QPoint(5, 5)}) {
             QCOMPARE(shown.pixelColor(origin + p), banner.pixelColor(p));
@@ -136,17 +136,17 @@ class MainFrameTest : public QObject {
         TempDir dir;
         FakeChoosers choosers;
         FakeMessageBoxes boxes;
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
         QCOMPARE(app.calculationMode(), 0);
         QCOMPARE(QCoreApplication::organizationName(), QString("Korvane-temporary"));
 
         bool perspectiveEnabled = true;
         InspectNextModalDialog([&](QWidget* dialog) {
-            QVERIFY(qobject_cast<COptionsDlg*>(dialog));
+            QVERIFY(qobject_cast<OptionsDlg*>(dialog));
             perspectiveEnabled = dialog->findChild<QWidget*>("perspectiveRadio")->isEnabled();
         });
-        app.mainFrame()->m_spatialResolved->trigger();
+        app.mainFrame()->commands().spatialResolved->trigger();
         QCOMPARE(app.calculationMode(), 1);
         QVERIFY(!perspectiveEnabled);
         QVERIFY(std::filesystem::exists(dir.file("Setup.ini")));
@@ -154,12 +154,12 @@ class MainFrameTest : public QObject {
         InspectNextModalDialog([&](QWidget* dialog) {
             perspectiveEnabled = dialog->findChild<QWidget*>("perspectiveRadio")->isEnabled();
         });
-        app.mainFrame()->m_timeResolved->trigger();
+        app.mainFrame()->commands().timeResolved->trigger();
         QCOMPARE(app.calculationMode(), 2);
         QVERIFY(perspectiveEnabled);
 
         // The folder chooser is cancelled: the conversion dialog closes by itself, silently.
-        app.mainFrame()->m_createMovie->trigger();
+        app.mainFrame()->commands().createMovie->trigger();
         QCOMPARE(app.calculationMode(), 101);
         QCOMPARE(choosers.folderQuestions, 1);
         QVERIFY(boxes.shown.empty());
@@ -172,7 +172,7 @@ class MainFrameTest : public QObject {
             version = dialog->findChild<QLabel*>("IDC_VERSION")->text();
             licence = dialog->findChild<QLabel*>("IDC_LICENCE")->text();
         });
-        app.mainFrame()->m_about->trigger();
+        app.mainFrame()->commands().about->trigger();
         QCOMPARE(aboutTitle, QString("About Korvane"));
         QCOMPARE(version, QString("Korvane Version 1.0"));
         QVERIFY(licence.endsWith("Licensed under the Apache License 2.0"));

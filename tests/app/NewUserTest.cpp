@@ -31,7 +31,7 @@ class NewUserTest : public QObject {
         QVERIFY(LoadSetupFile(expected, example.file("spatial.ini")).ok());
 
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.Open(SpatialResolvedMode, example.path().string());
+        OptionsDlg& dialog = fixture.Open(SpatialResolvedMode, example.path().string());
         fixture.Calculate();
         QCOMPARE(fixture.boxes.shown.size(), size_t{1});
         QCOMPARE(fixture.boxes.shown[0].text, std::string("Calculation finished successfully."));
@@ -43,8 +43,8 @@ class NewUserTest : public QObject {
         fixture.choosers.folderAnswers.push_back(example.path().string());
         fixture.choosers.fileAnswers.push_back(fixture.dir.file("example.avi"));
         fixture.choosers.codecAnswers.push_back("MJPG");
-        CConversionDlg conversion({fixture.choosers, fixture.boxes});
-        conversion.DoModal();
+        ConversionDlg conversion({fixture.choosers, fixture.boxes});
+        conversion.Run();
         QCOMPARE(fixture.boxes.shown.size(), size_t{1});  // no box besides the first
         QVERIFY(std::filesystem::file_size(fixture.dir.file("example.avi")) > 0);
         QCOMPARE(conversion.m_progress->value(), conversion.m_progress->maximum());

@@ -41,12 +41,12 @@ class OptionsDialogFixture {
     FakeChoosers choosers;
     FakeMessageBoxes boxes;
     std::unique_ptr<CalculationWorkspace> workspace = std::make_unique<CalculationWorkspace>();
-    std::unique_ptr<COptionsDlg> dialog;
+    std::unique_ptr<OptionsDlg> dialog;
 
     std::string iniPath() const { return dir.file("Setup.ini"); }
 
     // Writes `setup` as "Setup.ini", then opens the dialog in `mode`.
-    COptionsDlg& OpenWith(int mode, const CalculationSetup& setup) {
+    OptionsDlg& OpenWith(int mode, const CalculationSetup& setup) {
         if (!SaveSetupFile(setup, iniPath()).ok()) {
             qFatal("cannot write the test's Setup.ini");
         }
@@ -54,9 +54,9 @@ class OptionsDialogFixture {
     }
 
     // Opens the dialog in `mode` on whatever "Setup.ini" the folder holds.
-    COptionsDlg& Open(int mode, const std::string& exampleFolder = "") {
-        dialog = std::make_unique<COptionsDlg>(mode, *workspace, WindowServices{choosers, boxes},
-                                               OptionsDlgFiles{iniPath(), exampleFolder});
+    OptionsDlg& Open(int mode, const std::string& exampleFolder = "") {
+        dialog = std::make_unique<OptionsDlg>(mode, *workspace, WindowServices{choosers, boxes},
+                                              OptionsDlgFiles{iniPath(), exampleFolder});
         dialog->show();
         return *dialog;
     }
@@ -74,7 +74,7 @@ class OptionsDialogFixture {
     // "Calculate!", then the window's event loop runs until the worker is done and the
     // dialog has ended.
     void Calculate() const {
-        QSignalSpy finished(dialog.get(), &COptionsDlg::calculationFinished);
+        QSignalSpy finished(dialog.get(), &OptionsDlg::calculationFinished);
         Click("calculateButton");
         if (dialog->IsCalculating() && !finished.wait(60000)) {
             qFatal("the calculation did not end within a minute");

@@ -78,7 +78,7 @@ class OptionsDlgCalculateTest : public QObject {
         if (box == "widthBox") {
             setup.Fixedsize = 0;
         }
-        COptionsDlg& dialog = fixture.OpenWith(mode, setup);
+        OptionsDlg& dialog = fixture.OpenWith(mode, setup);
         if (box == "missing") {
             fixture.Edit("eventFileBox")
                 ->setText(QString::fromStdString(fixture.dir.file("gone.dat")));
@@ -99,7 +99,7 @@ class OptionsDlgCalculateTest : public QObject {
 
     void aSeriesRunsToItsEnd() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog =
+        OptionsDlg& dialog =
             fixture.OpenWith(SpatialResolvedMode, RunnableSetup(TinyEventFile(fixture.dir)));
         auto* progress = fixture.Find<QProgressBar>("progressBar");
         // Pressing Enter or "Calculate!" while the series runs starts nothing.
@@ -140,7 +140,7 @@ class OptionsDlgCalculateTest : public QObject {
             CalculationSetup setup = RunnableSetup(ManyEventsFile(fixture.dir));
             setup.Fixeddensity = 0;
             setup.Gaussiandistance = 1;
-            COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, setup);
+            OptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, setup);
             auto* bar = fixture.Find<QProgressBar>("progressBar");
             QMap<QString, int> ticks;  // the timer's ticks by the phase the bar shows
             QTimer timer;
@@ -173,7 +173,7 @@ class OptionsDlgCalculateTest : public QObject {
         CalculationSetup setup = RunnableSetup(TinyEventFile(fixture.dir));
         setup.Direction = 0;
         setup.NoOfPictures = 6;
-        COptionsDlg& dialog = fixture.OpenWith(TimeResolvedMode, setup);
+        OptionsDlg& dialog = fixture.OpenWith(TimeResolvedMode, setup);
         fixture.Edit("radiusBox")->setText("2");
         bool visibleAfterClose = false;
         // The user closes the window once picture 1 is shown: the run is asked to stop, and

@@ -63,7 +63,7 @@ class OptionsDlgFieldsTest : public QObject {
 
     void everyBoxGivesBackItsOwnField() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.OpenWith(TimeResolvedMode, CalculationSetup{});
+        OptionsDlg& dialog = fixture.OpenWith(TimeResolvedMode, CalculationSetup{});
         const char* const boxes[] = {"xMinBox",      "xMaxBox",           "yMinBox",
                                      "yMaxBox",      "zMinBox",           "zMaxBox",
                                      "timeStartBox", "timeEndBox",        "widthBox",

@@ -99,7 +99,7 @@ class OptionsDlgFilesTest : public QObject {
 
     void closingWritesSetupIniAndSetsTheCancelFlag() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, CalculationSetup{});
+        OptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, CalculationSetup{});
         fixture.Edit("radiusBox")->setText("7");
         fixture.Edit("eventFileBox")->setText("/somewhere/else.dat");
         std::filesystem::remove(fixture.iniPath());
@@ -120,7 +120,7 @@ class OptionsDlgFilesTest : public QObject {
 
     void escapeAndDestructionWriteSetupIniToo() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, CalculationSetup{});
+        OptionsDlg& dialog = fixture.OpenWith(SpatialResolvedMode, CalculationSetup{});
         fixture.Edit("numberOfPicturesBox")->setText("12");
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QVERIFY(!dialog.isVisible());

@@ -39,7 +39,7 @@ class OptionsDlgProgressTest : public QObject {
 
     void theBarSaysWhichPictureIsWritten() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.OpenWith(1, RunnableSetup(EventFile(fixture.dir)));
+        OptionsDlg& dialog = fixture.OpenWith(1, RunnableSetup(EventFile(fixture.dir)));
         auto* bar = fixture.Find<QProgressBar>("progressBar");
         QStringList seen;
         connect(bar, &QProgressBar::valueChanged, &dialog,

@@ -30,7 +30,7 @@ class OptionsDlgRulesTest : public QObject {
 
     void controlsStandWhereTheLayoutPutsThem() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.Open(SpatialResolvedMode);
+        OptionsDlg& dialog = fixture.Open(SpatialResolvedMode);
         const DialogBaseUnits units = BaseUnitsOf(dialog.font());
         QVERIFY(units.averageCharWidth > 0 && units.charHeight > 0);
         QCOMPARE(dialog.size(), DialogSizeToPixels(units, 401, 331));
@@ -79,7 +79,7 @@ class OptionsDlgRulesTest : public QObject {
 
     void everyControlHasItsOwnNameInTabOrder() {
         OptionsDialogFixture fixture;
-        COptionsDlg& dialog = fixture.Open(TimeResolvedMode);
+        OptionsDlg& dialog = fixture.Open(TimeResolvedMode);
         // Children in creation order, which is the order the Tab key walks them.
         QStringList names;
         for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {

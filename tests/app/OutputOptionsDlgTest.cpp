@@ -45,8 +45,8 @@ class OutputOptionsDlgTest : public QObject {
         QVERIFY(SaveSetupFile(stored, dir.file("Setup.ini")).ok());
         FakeChoosers choosers;
         FakeMessageBoxes boxes;
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
 
         bool shownDefaults = false;
         ActOnNextModalDialog([&](QWidget* dialog) {
@@ -59,7 +59,7 @@ class OutputOptionsDlgTest : public QObject {
             Child<QCheckBox>(dialog, "IDC_SERIES_INDEX")->click();
             Child<QPushButton>(dialog, "IDOK")->click();
         });
-        app.mainFrame()->m_outputOptions->trigger();
+        app.mainFrame()->commands().outputOptions->trigger();
         QVERIFY(shownDefaults);
 
         CalculationSetup loaded;
@@ -81,20 +81,20 @@ class OutputOptionsDlgTest : public QObject {
         FakeMessageBoxes boxes;
         const OptionsDlgFiles files{dir.file("Setup.ini"), example.path().string()};
 
-        COutputOptionsDlg cancelled({choosers, boxes}, files);
+        OutputOptionsDlg cancelled({choosers, boxes}, files);
         ActOnNextModalDialog([](QWidget* dialog) {
             Child<QRadioButton>(dialog, "IDC_FORMAT_PNG")->click();
             Child<QPushButton>(dialog, "IDCANCEL")->click();
         });
-        QCOMPARE(cancelled.DoModal(), int(QDialog::Rejected));
+        QCOMPARE(cancelled.Run(), int(QDialog::Rejected));
         QVERIFY(!std::filesystem::exists(dir.file("Setup.ini")));
 
-        COutputOptionsDlg chosen({choosers, boxes}, files);
+        OutputOptionsDlg chosen({choosers, boxes}, files);
         ActOnNextModalDialog([](QWidget* dialog) {
             Child<QRadioButton>(dialog, "IDC_FORMAT_PNG")->click();
             Child<QPushButton>(dialog, "IDOK")->click();
         });
-        QCOMPARE(chosen.DoModal(), int(QDialog::Accepted));
+        QCOMPARE(chosen.Run(), int(QDialog::Accepted));
         CalculationSetup loaded;
         QVERIFY(LoadSetupFile(loaded, dir.file("Setup.ini")).ok());
         QCOMPARE(loaded.Output.format, PictureFormat::Png);
@@ -106,13 +106,13 @@ class OutputOptionsDlgTest : public QObject {
         TempDir dir;
         FakeChoosers choosers;
         FakeMessageBoxes boxes;
-        COutputOptionsDlg dialog({choosers, boxes},
-                                 OptionsDlgFiles{dir.file("missing/Setup.ini"), ""});
+        OutputOptionsDlg dialog({choosers, boxes},
+                                OptionsDlgFiles{dir.file("missing/Setup.ini"), ""});
         ActOnNextModalDialog([](QWidget* shown) {
             Child<QPushButton>(shown, "IDOK")->click();
             QTimer::singleShot(0, [shown] { Child<QPushButton>(shown, "IDCANCEL")->click(); });
         });
-        QCOMPARE(dialog.DoModal(), int(QDialog::Rejected));
+        QCOMPARE(dialog.Run(), int(QDialog::Rejected));
         QCOMPARE(boxes.shown.size(), std::size_t(1));
         QCOMPARE(boxes.shown[0].caption, std::string("Error"));
     }

@@ -50,7 +50,7 @@ QImage FileImage(const std::string& path) {
     return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB888);
 }
 
-QImage Shown(const CPictureViewer& viewer) {
+QImage Shown(const PictureViewer& viewer) {
     return viewer.canvas()->image().convertToFormat(QImage::Format_RGB888);
 }
 
@@ -73,7 +73,7 @@ void Drop(QWidget* window, const std::string& path) {
 // Passes a series on to the viewer and checks, at each picture, that it is on show already.
 class CheckingWatcher : public ViewerFeed {
   public:
-    explicit CheckingWatcher(CPictureViewer& viewer) : ViewerFeed(viewer), m_viewer(viewer) {}
+    explicit CheckingWatcher(PictureViewer& viewer) : ViewerFeed(viewer), m_viewer(viewer) {}
     void PictureWritten(const WrittenPicture& picture) override {
         ViewerFeed::PictureWritten(picture);
         shownAtOnce = shownAtOnce && m_viewer.count() == picture.number &&
@@ -83,7 +83,7 @@ class CheckingWatcher : public ViewerFeed {
     bool shownAtOnce = true;
 
   private:
-    CPictureViewer& m_viewer;
+    PictureViewer& m_viewer;
 };
 
 // Takes the address "Show in Folder" opens, instead of the desktop's file manager.
@@ -112,12 +112,12 @@ class PictureViewerTest : public QObject {
   private slots:
     void aRunFillsTheViewerAsPicturesArrive() {
         OptionsDialogFixture fixture;
-        CPictureViewer viewer;
+        PictureViewer viewer;
         viewer.show();
         QVERIFY(viewer.showsBanner());
         viewer.SetLiveInterval(0);
         CheckingWatcher watcher(viewer);
-        COptionsDlg& dialog = fixture.OpenWith(1, RunnableSetup(EventFile(fixture.dir)));
+        OptionsDlg& dialog = fixture.OpenWith(1, RunnableSetup(EventFile(fixture.dir)));
         dialog.SetSeriesWatcher(&watcher);
         viewer.BeginSeries();
         fixture.Calculate();
@@ -133,13 +133,13 @@ class PictureViewerTest : public QObject {
 
     void aFastSeriesIsShownAtTheScreensPaceAndEndsOnItsLastPicture() {
         OptionsDialogFixture fixture;
-        CPictureViewer viewer;
+        PictureViewer viewer;
         viewer.show();
         viewer.SetLiveInterval(300);
         ViewerFeed feed(viewer);
         CalculationSetup setup = RunnableSetup(EventFile(fixture.dir));
         setup.NoOfPictures = 6;
-        COptionsDlg& dialog = fixture.OpenWith(1, setup);
+        OptionsDlg& dialog = fixture.OpenWith(1, setup);
         dialog.SetSeriesWatcher(&feed);
         viewer.BeginSeries();
         QElapsedTimer clock;
@@ -163,27 +163,27 @@ class PictureViewerTest : public QObject {
         if (!SaveSetupFile(RunnableSetup(EventFile(dir)), dir.file("Setup.ini")).ok()) {
             QFAIL("cannot write Setup.ini");
         }
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame& frame = *app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame& frame = *app.mainFrame();
         CalculateInNextDialog();
-        frame.m_spatialResolved->trigger();
+        frame.commands().spatialResolved->trigger();
 
-        const int written = frame.m_viewer->count();
+        const int written = frame.viewer()->count();
         QVERIFY(written >= 3);
         const QString folder = QString::fromStdString(dir.path().string());
-        QCOMPARE(frame.m_messagePane->text(),
+        QCOMPARE(frame.messageText(),
                  QString("%1 pictures from 20 events in %2").arg(written).arg(folder));
-        QVERIFY(frame.m_viewer->notice().isEmpty());
-        QVERIFY(frame.m_showInFolder->isVisible());
+        QVERIFY(frame.viewer()->notice().isEmpty());
+        QVERIFY(frame.showInFolderButton()->isVisible());
 
         QUrl opened;
         UrlCatcher catcher(&opened);
         QDesktopServices::setUrlHandler("file", &catcher, "Catch");
-        frame.m_showInFolder->click();
+        frame.showInFolderButton()->click();
         QDesktopServices::unsetUrlHandler("file");
         QCOMPARE(opened, QUrl::fromLocalFile(folder));
-        QCOMPARE(frame.m_recentMenu->actions().value(0)->text(), "&1 " + folder);
+        QCOMPARE(frame.recentMenu()->actions().value(0)->text(), "&1 " + folder);
     }
 
     void olderPicturesOfALongerRunAreNamedAndKept() {
@@ -199,19 +199,19 @@ class PictureViewerTest : public QObject {
                 20, 10, 0);
         }
         WritePicture(dir.file("time0099.bmp"), 20, 10, 0);  // another series: not counted
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame& frame = *app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame& frame = *app.mainFrame();
         CalculateInNextDialog();
-        frame.m_spatialResolved->trigger();
+        frame.commands().spatialResolved->trigger();
 
         const QString warning =
             "3 older pictures (space0008.bmp to space0010.bmp) of an earlier run are still in "
             "the folder: a movie of the folder would include them.";
-        QCOMPARE(frame.m_viewer->notice(), warning);
-        QVERIFY(frame.m_messagePane->text().endsWith(warning));
+        QCOMPARE(frame.viewer()->notice(), warning);
+        QVERIFY(frame.messageText().endsWith(warning));
         QVERIFY(std::filesystem::exists(dir.file("space0010.bmp")));
-        QVERIFY(frame.m_viewer->count() < 8);
+        QVERIFY(frame.viewer()->count() < 8);
     }
 
     void steppingPlayingAndKeys() {
@@ -221,7 +221,7 @@ class PictureViewerTest : public QObject {
         }
         PictureFolder series;
         QVERIFY(OpenPictureFolder(dir.path().string(), series).ok());
-        CPictureViewer viewer;
+        PictureViewer viewer;
         viewer.resize(500, 400);
         viewer.show();
         viewer.ShowPictures(series);
@@ -273,7 +273,7 @@ class PictureViewerTest : public QObject {
         WritePicture(dir.file("space0001.bmp"), 900, 700, 100);
         PictureFolder series;
         QVERIFY(OpenPictureFolder(dir.path().string(), series).ok());
-        CPictureViewer viewer;
+        PictureViewer viewer;
         viewer.resize(400, 300);
         viewer.show();
         viewer.ShowPictures(series);
@@ -304,14 +304,14 @@ class PictureViewerTest : public QObject {
         cv::Mat canvas(height + 200, width + 300, CV_8UC3, cv::Scalar(255, 255, 255));
         const cv::Mat raster = canvas(cv::Rect(150, 100, width, height));
         const std::string path = "/pictures/space0001.bmp";
-        CPictureViewer viewer;
+        PictureViewer viewer;
         viewer.resize(600, 500);
         viewer.show();
         viewer.BeginSeries();
         viewer.AddWrittenPicture({1, path, raster, canvas, {{0, 10}, {-5, 5}}, 2.5, {0, 1, 2}});
         viewer.SetFitToView(false);
         QString text;
-        connect(&viewer, &CPictureViewer::pointerTextChanged,
+        connect(&viewer, &PictureViewer::pointerTextChanged,
                 [&text](const QString& shown) { text = shown; });
 
         PictureCanvas* shown = viewer.canvas();
@@ -346,39 +346,39 @@ class PictureViewerTest : public QObject {
         TempDir settings;
         FakeChoosers choosers;
         FakeMessageBoxes boxes;
-        CKorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
-        QVERIFY(app.InitInstance());
-        CMainFrame& frame = *app.mainFrame();
+        KorvaneApp app({choosers, boxes}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        MainFrame& frame = *app.mainFrame();
         const QString folder = QString::fromStdString(dir.path().string());
 
         choosers.folderAnswers.push_back(dir.path().string());
-        frame.m_openPictures->trigger();
+        frame.commands().openPictures->trigger();
         QCOMPARE(choosers.folderQuestions, 1);
         std::vector<int> numbers;
-        for (const ViewerPicture& picture : frame.m_viewer->pictures()) {
+        for (const ViewerPicture& picture : frame.viewer()->pictures()) {
             numbers.push_back(picture.number);
         }
         QCOMPARE(numbers, (std::vector<int>{1, 2, 5}));  // gaps stay gaps
-        QCOMPARE(frame.m_viewer->currentIndex(), 0);
-        QCOMPARE(frame.m_messagePane->text(), "3 pictures in " + folder);
+        QCOMPARE(frame.viewer()->currentIndex(), 0);
+        QCOMPARE(frame.messageText(), "3 pictures in " + folder);
         QVERIFY(boxes.shown.empty());
 
         // A numbered picture dropped: its series, starting at it.
-        frame.m_viewer->ShowBanner();
+        frame.viewer()->ShowBanner();
         Drop(&frame, dir.file("space0005.bmp"));
-        QCOMPARE(frame.m_viewer->count(), 3);
-        QCOMPARE(frame.m_viewer->currentIndex(), 2);
+        QCOMPARE(frame.viewer()->count(), 3);
+        QCOMPARE(frame.viewer()->currentIndex(), 2);
         // Another series of the same folder, dropped.
         Drop(&frame, dir.file("time0001.bmp"));
-        QCOMPARE(frame.m_viewer->count(), 1);
+        QCOMPARE(frame.viewer()->count(), 1);
 
         // "Recent" brings the folder back.
-        frame.m_viewer->ShowBanner();
-        QAction* recent = frame.m_recentMenu->actions().value(0);
+        frame.viewer()->ShowBanner();
+        QAction* recent = frame.recentMenu()->actions().value(0);
         QVERIFY(recent);
         QCOMPARE(recent->text(), "&1 " + folder);
         recent->trigger();
-        QCOMPARE(frame.m_viewer->count(), 3);
+        QCOMPARE(frame.viewer()->count(), 3);
 
         // A folder without pictures: the box the movie gives, and the view stays.
         TempDir empty;
@@ -386,7 +386,7 @@ class PictureViewerTest : public QObject {
         QCOMPARE(boxes.shown.size(), size_t{1});
         QCOMPARE(boxes.shown[0].text, std::string("Folder does not contain pictures!"));
         QCOMPARE(boxes.shown[0].caption, std::string("Empty folder!"));
-        QCOMPARE(frame.m_viewer->count(), 3);
+        QCOMPARE(frame.viewer()->count(), 3);
     }
 };
 
