@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "movie/PictureSeriesListing.h"
+
 class QWidget;
 
 namespace korvane {
@@ -28,14 +30,22 @@ class Choosers {
                                                   const std::string& filter,
                                                   const std::string& startFolder = "") = 0;
 
-    // A folder; nothing when the user cancels.
-    virtual std::optional<std::string> BrowseForFolder(QWidget* owner,
-                                                       const std::string& title) = 0;
+    // A folder, starting in `startFolder` when that is given and exists; nothing when the
+    // user cancels.
+    virtual std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title,
+                                                       const std::string& startFolder = "") = 0;
 
     // One of `codecs` (FOURCC codes, the first is the default), each shown in words; nothing
     // when the user cancels.
     virtual std::optional<std::string> ChooseCodec(QWidget* owner,
                                                    const std::vector<std::string>& codecs) = 0;
+
+    // One of the picture series of a folder that holds several (`series` is not empty), with
+    // `preselected` chosen at first. The index of the series chosen; nothing when the user
+    // cancels.
+    virtual std::optional<std::size_t> ChooseSeries(QWidget* owner,
+                                                    const std::vector<SeriesDescription>& series,
+                                                    std::size_t preselected) = 0;
 };
 
 }  // namespace korvane

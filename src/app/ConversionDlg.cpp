@@ -51,50 +51,80 @@ int ConversionDlg::Run() {
 }
 
 void ConversionDlg::AskAndConvert() {
-    if (std::optional<std::string> folder = m_services.choosers.BrowseForFolder(nullptr, "")) {
-        m_strFolder = *folder;
-        if (std::optional<std::string> movie = m_services.choosers.ChooseFile(
-                this, FileDialogKind::SaveAskingToReplace, ".avi", MovieFileFilter)) {
-            m_strMovie = *movie;
-            // The folder is looked at before the codec is asked for.
-            if (FolderHasPictures()) {
-                const MovieContainer container = ContainerOfPath(m_strMovie);
-                const std::vector<std::string> codecs = AvailableCodecs(container);
-                if (codecs.empty()) {
-                    // ".avi" names the AVI movies, and so on.
-                    const QString kind = QString(ContainerExtension(container)).mid(1).toUpper();
-                    Message({"No video codec can write " + kind.toStdString() +
-                                 " movies on this system.",
-                             "Movie not written", MessageIcon::Stop});
-                } else if (std::optional<std::string> codec =
-                               m_services.choosers.ChooseCodec(this, codecs)) {
-                    // Choosing no codec is a cancel like the two choosers before: no movie,
-                    // no box.
-                    Convert(*codec);
-                    return;  // the dialog ends when the worker is done
-                }
-            }
-        }
+    if (AskAndStart()) {
+        return;  // the dialog ends when the worker is done
     }
     done(1);
 }
 
-bool ConversionDlg::FolderHasPictures() {
-    PictureSeries series;
-    if (ListPictureSeries(m_strFolder, series).ok() && series.count > 0) {
-        return true;
+bool ConversionDlg::AskAndStart() {
+    const std::optional<std::string> folder =
+        m_services.choosers.BrowseForFolder(nullptr, "", m_startFolder);
+    if (!folder) {
+        return false;
+    }
+    m_strFolder = *folder;
+    // The folder is looked at before the movie's name is asked for.
+    const std::optional<std::string> prefix = ChooseSeries();
+    if (!prefix) {
+        return false;
+    }
+    m_prefix = *prefix;
+    // The movie goes beside its pictures unless the user saves it elsewhere.
+    const std::optional<std::string> movie = m_services.choosers.ChooseFile(
+        this, FileDialogKind::SaveAskingToReplace, ".avi", MovieFileFilter, m_strFolder);
+    if (!movie) {
+        return false;
+    }
+    m_strMovie = *movie;
+    const MovieContainer container = ContainerOfPath(m_strMovie);
+    const std::vector<std::string> codecs = AvailableCodecs(container);
+    if (codecs.empty()) {
+        // ".avi" names the AVI movies, and so on.
+        const QString kind = QString(ContainerExtension(container)).mid(1).toUpper();
+        Message({"No video codec can write " + kind.toStdString() + " movies on this system.",
+                 "Movie not written", MessageIcon::Stop});
+        return false;
+    }
+    // Choosing no codec is a cancel like the choosers before: no movie, no box.
+    const std::optional<std::string> codec = m_services.choosers.ChooseCodec(this, codecs);
+    if (!codec) {
+        return false;
+    }
+    Convert(*codec);
+    return true;
+}
+
+std::optional<std::string> ConversionDlg::ChooseSeries() {
+    std::vector<SeriesDescription> series;
+    std::string prefix;
+    if (DescribePictureSeries(m_strFolder, series).ok() && series.size() > 1) {
+        // Cancelling the choice is a cancel like the choosers': no movie, no box.
+        const std::optional<std::size_t> chosen = m_services.choosers.ChooseSeries(
+            this, series, static_cast<std::size_t>(NewestSeries(series)));
+        if (!chosen || *chosen >= series.size()) {
+            return std::nullopt;
+        }
+        prefix = series[*chosen].prefix;
+    }
+    // A folder that holds no series the movie can use (none, or BMP and PNG pictures of one
+    // series) gets the box of an empty folder.
+    PictureSeries listed;
+    if (ListPictureSeries(m_strFolder, listed, prefix).ok() && listed.count > 0) {
+        return prefix;
     }
     Message({"Folder does not contain pictures!", "Empty folder!", MessageIcon::Stop});
-    return false;
+    return std::nullopt;
 }
 
 void ConversionDlg::Convert(const std::string& codec) {
     m_converting = true;
     auto result = std::make_shared<ConversionResult>();
     const bool started = m_worker.Start(
-        [folder = m_strFolder, movie = m_strMovie, codec, result](RunObserver& observer) {
+        [folder = m_strFolder, movie = m_strMovie, codec, prefix = m_prefix,
+         result](RunObserver& observer) {
             try {
-                *result = ConvertPicturesToMovie(folder, movie, codec, observer);
+                *result = ConvertPicturesToMovie(folder, movie, codec, observer, prefix);
             } catch (const std::exception& error) {
                 result->outcome = ConversionOutcome::Failed;
                 result->message =
@@ -108,7 +138,7 @@ void ConversionDlg::Convert(const std::string& codec) {
 }
 
 void ConversionDlg::FinishConversion(const ConversionResult& result) {
-    m_outcome = result.outcome;
+    m_result = result;
     if (result.message) {
         Message(*result.message);
     } else if (!result.note.empty()) {
@@ -145,6 +175,7 @@ void ConversionDlg::PhaseStarted(RunPhase /*phase*/, long long total) {
 
 void ConversionDlg::Progress(long long done) {
     SetProgressPosition(*m_progress, ProgressPosition(static_cast<int>(done), m_frames));
+    emit progressText(QString("Movie: frame %1 of %2").arg(done).arg(m_frames));
 }
 
 void ConversionDlg::Message(const UserMessage& message) {

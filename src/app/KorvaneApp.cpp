@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "app/AboutDlg.h"
 #include "app/Artwork.h"
@@ -19,6 +21,7 @@
 #include "app/OutputOptionsDlg.h"
 #include "app/PictureViewer.h"
 #include "app/TraceLine.h"
+#include "movie/MovieSummary.h"
 #include "movie/PictureFolder.h"
 #include "movie/PictureSeriesListing.h"
 #include "setup/SetupFile.h"
@@ -60,6 +63,7 @@ bool KorvaneApp::Start() {
             });
     connect(m_mainFrame.get(), &MainFrame::pathDropped, this,
             [this](const QString& path) { OpenPictures(path.toStdString()); });
+    connect(m_mainFrame.get(), &MainFrame::openMovieRequested, this, &KorvaneApp::OpenMovie);
     RebuildRecentMenu();
 
     m_mainFrame->show();
@@ -198,10 +202,42 @@ void KorvaneApp::RebuildRecentMenu() {
 void KorvaneApp::OnCreateMovie() {
     m_calculationKind.reset();  // a movie is no calculation
     ConversionDlg dialog(m_services, m_mainFrame.get());
+    dialog.SetStartFolder(LastPictureFolder());
+    connect(&dialog, &ConversionDlg::progressText, m_mainFrame.get(), &MainFrame::ShowNotice);
     dialog.Run();
-    if (dialog.outcome() == ConversionOutcome::Cancelled) {
-        m_mainFrame->ShowNotice("Movie not written: cancelled");
+    switch (dialog.outcome()) {
+        case ConversionOutcome::Written:
+            ReportMovie(dialog.m_strMovie, dialog.framesWritten());
+            break;
+        case ConversionOutcome::Cancelled:
+            m_mainFrame->ShowNotice("Movie not written: cancelled");
+            break;
+        default:
+            // A box said why; the progress notice goes.
+            m_mainFrame->ShowNotice(QString());
+            break;
     }
+}
+
+std::string KorvaneApp::LastPictureFolder() const {
+    if (!m_mainFrame->shownFolder().isEmpty()) {
+        return m_mainFrame->shownFolder().toStdString();
+    }
+    const QStringList recent = m_recent.Load();
+    return recent.isEmpty() ? std::string() : recent.front().toStdString();
+}
+
+void KorvaneApp::ReportMovie(const std::string& moviePath, int frames) {
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(moviePath, error);
+    m_mainFrame->ShowMovieSummary(
+        QString::fromStdString(MovieWrittenText(moviePath, frames, error ? 0 : bytes)),
+        QString::fromStdString(moviePath));
+}
+
+void KorvaneApp::OpenMovie(const QString& moviePath) {
+    OpenOrReport(m_services.Opener(), m_services.messageBoxes, m_mainFrame.get(),
+                 moviePath.toStdString());
 }
 
 void KorvaneApp::OnOutputOptions() {

@@ -61,6 +61,12 @@ class KorvaneApp : public QObject {
     void ReportSeries(int written, const std::string& lastPath, int lastNumber,
                       const std::string& shown);
     void RebuildRecentMenu();
+    // The folder of the pictures shown or written last; empty when there were none.
+    std::string LastPictureFolder() const;
+    // A movie of `frames` frames was written to `moviePath`: the status bar says so.
+    void ReportMovie(const std::string& moviePath, int frames);
+    // "Open" on a movie: the desktop's program shows it, or a box says it cannot.
+    void OpenMovie(const QString& moviePath);
 
     WindowServices m_services;
     OptionsDlgFiles m_files;

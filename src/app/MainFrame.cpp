@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -101,6 +102,16 @@ void MainFrame::CreateStatusBar() {
     m_messagePane->setMinimumWidth(40);
     m_statusBar->addWidget(m_messagePane, 1);
 
+    // "Open" before "Show in Folder": the movie first, then where it is.
+    m_openMovie = new QPushButton("Open", m_statusBar);
+    m_openMovie->setObjectName("OpenMovieButton");
+    m_openMovie->setFlat(true);
+    m_openMovie->setFocusPolicy(Qt::NoFocus);
+    m_openMovie->hide();
+    connect(m_openMovie, &QPushButton::clicked, this,
+            [this] { emit openMovieRequested(m_moviePath); });
+    m_statusBar->addPermanentWidget(m_openMovie);
+
     m_showInFolder = new QPushButton("Show in Folder", m_statusBar);
     m_showInFolder->setObjectName("ShowInFolderButton");
     m_showInFolder->setFlat(true);
@@ -137,6 +148,16 @@ void MainFrame::ShowSeriesSummary(const QString& text, const QString& folder) {
     m_messagePane->setToolTip(text);
     m_folder = folder;
     m_showInFolder->setVisible(!folder.isEmpty());
+    m_moviePath.clear();
+    m_openMovie->hide();
+}
+
+void MainFrame::ShowMovieSummary(const QString& text, const QString& moviePath) {
+    // The movie's progress notice gives way to the summary.
+    m_statusBar->clearMessage();
+    ShowSeriesSummary(text, QFileInfo(moviePath).absolutePath());
+    m_moviePath = moviePath;
+    m_openMovie->show();
 }
 
 void MainFrame::ShowNotice(const QString& text) {

@@ -46,9 +46,13 @@ class MainFrame : public QMainWindow {
     const MainFrameCommands& commands() const { return m_commands; }
     QMenu* recentMenu() const { return m_recentMenu; }
     QPushButton* showInFolderButton() const { return m_showInFolder; }
+    QPushButton* openMovieButton() const { return m_openMovie; }
 
     // The message pane says `text`; "Show in Folder" opens `folder` (none: hidden).
     void ShowSeriesSummary(const QString& text, const QString& folder);
+    // The message pane says `text` of the movie `moviePath`: "Open" opens it, "Show in
+    // Folder" its folder.
+    void ShowMovieSummary(const QString& text, const QString& moviePath);
     // A notice over the message pane until the next one (or a menu prompt).
     void ShowNotice(const QString& text);
     QString messageText() const;  // what the message pane says
@@ -59,6 +63,8 @@ class MainFrame : public QMainWindow {
     void pathDropped(const QString& path);
     // "Show in Folder" was clicked for `folder`.
     void showFolderRequested(const QString& folder);
+    // "Open" was pressed for the movie `path`.
+    void openMovieRequested(const QString& path);
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -74,9 +80,11 @@ class MainFrame : public QMainWindow {
     QLabel* m_messagePane = nullptr;  // "Ready", or what the last series did
     QLabel* m_pointerPane = nullptr;  // what lies under the mouse on the picture
     QPushButton* m_showInFolder = nullptr;
+    QPushButton* m_openMovie = nullptr;  // "Open": the movie last written
     QMenu* m_recentMenu = nullptr;
     MainFrameCommands m_commands;
     QString m_folder;
+    QString m_moviePath;
 };
 
 }  // namespace korvane

@@ -70,6 +70,8 @@ OutputOptions OutputOptionsDlg::TakeOutput() const {
     // The colours have no control here yet: they stay as the setup file gave them.
     output.colourMap = m_setup.Output.colourMap;
     output.scale = m_setup.Output.scale;
+    output.eventWeights = m_setup.Output.eventWeights;
+    output.maximum = m_setup.Output.maximum;
     return output;
 }
 

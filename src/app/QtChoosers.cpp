@@ -7,10 +7,21 @@
 #include <QStringList>
 
 #include "app/FileFilter.h"
+#include "app/SeriesChooserDlg.h"
 #include "movie/MovieContainers.h"
 #include "movie/MovieConversion.h"
 
 namespace korvane {
+
+namespace {
+
+// "mp4" for the filter "MP4 Movies(*.mp4)"; empty when it names no extension.
+QString FilterSuffix(const QString& filter) {
+    const qsizetype star = filter.indexOf("*.");
+    return star < 0 ? QString() : filter.mid(star + 2).section(QRegularExpression("[ ;)]"), 0, 0);
+}
+
+}  // namespace
 
 std::optional<std::string> QtChoosers::ChooseFile(QWidget* owner, FileDialogKind kind,
                                                   const std::string& defaultExtension,
@@ -31,27 +42,35 @@ std::optional<std::string> QtChoosers::ChooseFile(QWidget* owner, FileDialogKind
         // The dialog adds the extension itself before it asks, so it asks about the file
         // that will really be replaced; the filter chosen names the extension.
         dialog.setDefaultSuffix(QString::fromStdString(defaultExtension).mid(1));
-        QObject::connect(
-            &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
-                const qsizetype star = chosen.indexOf("*.");
-                if (star >= 0) {
-                    dialog.setDefaultSuffix(
-                        chosen.mid(star + 2).section(QRegularExpression("[ ;)]"), 0, 0));
-                }
-            });
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString& chosen) {
+                             if (const QString suffix = FilterSuffix(chosen); !suffix.isEmpty()) {
+                                 dialog.setDefaultSuffix(suffix);
+                             }
+                         });
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     std::string path = dialog.selectedFiles().front().toStdString();
     if (kind != FileDialogKind::Open) {
-        path = WithDefaultExtension(path, defaultExtension);
+        // A desktop's own file dialog may leave the suffix to the caller: the filter chosen
+        // still names it.
+        const QString suffix = asking ? FilterSuffix(dialog.selectedNameFilter()) : QString();
+        path =
+            WithDefaultExtension(path, suffix.isEmpty() ? defaultExtension : suffix.toStdString());
     }
     return path;
 }
 
-std::optional<std::string> QtChoosers::BrowseForFolder(QWidget* owner, const std::string& title) {
-    const QString folder = QFileDialog::getExistingDirectory(owner, QString::fromStdString(title));
+std::optional<std::string> QtChoosers::BrowseForFolder(QWidget* owner, const std::string& title,
+                                                       const std::string& startFolder) {
+    QString start;
+    if (!startFolder.empty() && QFileInfo(QString::fromStdString(startFolder)).isDir()) {
+        start = QString::fromStdString(startFolder);
+    }
+    const QString folder =
+        QFileDialog::getExistingDirectory(owner, QString::fromStdString(title), start);
     if (folder.isEmpty()) {
         return std::nullopt;
     }
@@ -72,6 +91,20 @@ std::optional<std::string> QtChoosers::ChooseCodec(QWidget* owner,
         return std::nullopt;
     }
     return codecs[static_cast<std::size_t>(index)];
+}
+
+}  // namespace korvane
+
+namespace korvane {
+
+std::optional<std::size_t> QtChoosers::ChooseSeries(QWidget* owner,
+                                                    const std::vector<SeriesDescription>& series,
+                                                    std::size_t preselected) {
+    SeriesChooserDlg dialog(series, preselected, owner);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.chosen();
 }
 
 }  // namespace korvane

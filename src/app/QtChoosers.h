@@ -11,9 +11,13 @@ class QtChoosers : public Choosers {
                                           const std::string& defaultExtension,
                                           const std::string& filter,
                                           const std::string& startFolder = "") override;
-    std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title) override;
+    std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title,
+                                               const std::string& startFolder = "") override;
     std::optional<std::string> ChooseCodec(QWidget* owner,
                                            const std::vector<std::string>& codecs) override;
+    std::optional<std::size_t> ChooseSeries(QWidget* owner,
+                                            const std::vector<SeriesDescription>& series,
+                                            std::size_t preselected) override;
 };
 
 }  // namespace korvane

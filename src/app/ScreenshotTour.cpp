@@ -1,8 +1,11 @@
 #include "app/ScreenshotTour.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -16,6 +19,8 @@
 #include "app/KorvaneApp.h"
 #include "app/MainFrame.h"
 #include "common/Paths.h"
+#include "setup/CalculateCommand.h"
+#include "setup/DialogValues.h"
 #include "setup/SetupFile.h"
 
 namespace korvane {
@@ -53,10 +58,15 @@ void GrabNextModalDialog(const QString& path) {
     });
 }
 
-// The bundled example's spatial series, run in a folder of its own: the main window is
-// grabbed halfway through and once the last picture shows.
-void RunExampleSeries(KorvaneApp& app, const QString& folder) {
-    QTemporaryDir work;
+void Settle() {
+    QEventLoop settle;
+    QTimer::singleShot(kSettleMilliseconds, &settle, &QEventLoop::quit);
+    settle.exec();
+}
+
+// The bundled example's spatial series, run in `work`: the main window is grabbed halfway
+// through and once the last picture shows.
+void RunExampleSeries(KorvaneApp& app, const QString& folder, const QTemporaryDir& work) {
     const std::string events = JoinPath(work.path().toStdString(), "events.dat");
     const std::string example = BundledExampleFolder();
     CalculationSetup setup;
@@ -99,10 +109,60 @@ void RunExampleSeries(KorvaneApp& app, const QString& folder) {
     });
     app.OpenFile(ini);
     // The newest picture follows on its own pace; then the window as the run left it.
-    QEventLoop settle;
-    QTimer::singleShot(kSettleMilliseconds, &settle, &QEventLoop::quit);
-    settle.exec();
+    Settle();
     Save(app.mainFrame(), folder + "/viewer.png");
+}
+
+// Runs without a window and says nothing.
+class QuietRun : public RunObserver {
+  public:
+    void PhaseStarted(RunPhase, long long) override {}
+    void Progress(long long) override {}
+    bool ShouldStop() override { return false; }
+};
+
+// The example's time series beside the spatial one in `work`, written after it: a folder of
+// two series, as the movie's series chooser expects.
+void WriteExampleTimeSeries(KorvaneApp& app, const QTemporaryDir& work) {
+    CalculationSetup setup;
+    if (!LoadSetupFile(setup, JoinPath(BundledExampleFolder(), "time.ini")).ok()) {
+        return;
+    }
+    setup.FilePath = JoinPath(work.path().toStdString(), "events.dat");
+    QuietRun quiet;
+    (void)Calculate(DialogValuesFromSetup(setup), CalculationKind::Time, quiet, app.workspace());
+}
+
+// "Create Movie" on the folder of the series shown last, which holds a space and a newer time
+// series: each chooser is answered as a person would (the folder offered, the series chooser
+// grabbed and its newest series taken, the movie beside the pictures, the first codec), the
+// note box closed, and the main window grabbed with the finished movie in its status bar.
+void MakeMovie(KorvaneApp& app, const QString& folder) {
+    QTimer answer;
+    answer.setInterval(kSettleMilliseconds / 2);
+    QObject::connect(&answer, &QTimer::timeout, [folder] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            if (files->acceptMode() == QFileDialog::AcceptSave) {
+                // Typed as a person types it, in the folder the chooser opened in.
+                if (auto* name = files->findChild<QLineEdit*>("fileNameEdit")) {
+                    name->setText("movie.avi");
+                }
+            }
+            static_cast<QDialog*>(files)->accept();  // as its own button does
+        } else if (modal != nullptr && modal->objectName() == "SeriesChooser") {
+            Save(modal, folder + "/movie-series.png");
+            static_cast<QDialog*>(modal)->accept();
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal);
+                   dialog != nullptr && dialog->objectName() != "IDD_CONVERSION") {
+            dialog->accept();  // the codec, then the note of the series left out
+        }
+    });
+    answer.start();
+    app.OnCreateMovie();
+    answer.stop();
+    Settle();
+    Save(app.mainFrame(), folder + "/movie-status.png");
 }
 
 }  // namespace
@@ -120,7 +180,10 @@ void StartScreenshotTour(KorvaneApp& app, const QString& folder) {
         app.OnTimeResolved();
         GrabNextModalDialog(folder + "/about.png");
         app.OnAppAbout();
-        RunExampleSeries(app, folder);
+        QTemporaryDir work;
+        RunExampleSeries(app, folder, work);
+        WriteExampleTimeSeries(app, work);
+        MakeMovie(app, folder);
         QCoreApplication::quit();
     });
 }

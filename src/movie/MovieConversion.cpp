@@ -297,9 +297,10 @@ ConversionResult ConvertPicturesToMovie(const std::string& folder, const std::st
             "There is not enough memory" +
             (picture.empty() ? std::string() : " for the picture " + Quoted(picture)) + ".");
     }
-    ConversionResult result{ConversionOutcome::Failed, std::nullopt, "", ""};
+    ConversionResult result{ConversionOutcome::Failed, std::nullopt, "", 0, ""};
     if (status.ok()) {
         result.outcome = ConversionOutcome::Written;
+        result.frames = conversion.series().count;
         result.note = SeriesNote(conversion.series());
     } else if (status.code() == Status::Code::Cancelled) {
         result.outcome = ConversionOutcome::Cancelled;

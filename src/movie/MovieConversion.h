@@ -24,6 +24,7 @@ struct ConversionResult {
     std::optional<UserMessage> message;  // the box the front end shows; none when written
                                          // or cancelled
     std::string reason;  // why a folder could not be listed (the box does not say); or empty
+    int frames = 0;      // the frames of a written movie
     std::string note;    // which series the movie shows when the folder held others too, or
                          // when it is a single picture; empty otherwise
 };

@@ -100,6 +100,47 @@ std::string PictureHeaderProblem(std::string_view bytes) {
     return "";
 }
 
+bool PictureHeaderSize(std::string_view bytes, int& width, int& height) {
+    std::int64_t w = 0;
+    std::int64_t h = 0;
+    if (bytes.substr(0, 2) == "BM" && bytes.size() >= 26) {
+        // A BMP stored top-down has a negative height.
+        w = static_cast<std::int32_t>(LittleEndian32(bytes, 18));
+        h = static_cast<std::int32_t>(LittleEndian32(bytes, 22));
+    } else if (bytes.substr(0, 8) == "\x89PNG\r\n\x1a\n" && bytes.size() >= 24) {
+        w = BigEndian32(bytes, 16);
+        h = BigEndian32(bytes, 20);
+    } else {
+        return false;
+    }
+    if (!SizeProblem(w, h).empty()) {
+        return false;
+    }
+    width = static_cast<int>(std::llabs(w));
+    height = static_cast<int>(std::llabs(h));
+    return true;
+}
+
+bool ReadPictureSize(const std::string& path, int& width, int& height) {
+    FileDescriptor file;
+    if (!OpenRegularFile(path, "picture", file).ok()) {
+        return false;
+    }
+    char head[32];
+    std::size_t filled = 0;
+    while (filled < sizeof head) {
+        const ssize_t got = ::read(file.get(), head + filled, sizeof head - filled);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    return PictureHeaderSize(std::string_view(head, filled), width, height);
+}
+
 Status ReadPictureFile(const std::string& path, cv::Mat& picture) {
     picture.release();
     const std::string quoted = "\"" + path + "\"";

@@ -16,6 +16,14 @@ namespace korvane {
 // (or the format is another, left to the library).
 std::string PictureHeaderProblem(std::string_view bytes);
 
+// The width and height a BMP or PNG header in `bytes` (its first 26 bytes suffice) gives;
+// false for another format or a header too short to say.
+bool PictureHeaderSize(std::string_view bytes, int& width, int& height);
+
+// The size of the picture at `path` from its header alone; false when it cannot be read or
+// its header gives no size.
+bool ReadPictureSize(const std::string& path, int& width, int& height);
+
 // Reads the picture at `path` as stored (grey, colour or with alpha). Fails, naming the
 // picture: when it is missing or cannot be opened, is not a regular file, has an
 // implausible header, or does not decode.

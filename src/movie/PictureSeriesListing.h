@@ -2,6 +2,7 @@
 // Finding the numbered picture series of a folder: which prefix it has, how many pictures it
 // holds, and the name of frame n.
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,15 @@ struct PictureSeries {
     std::vector<SeriesCount> others;  // the folder's other series, left out
 };
 
+// One numbered series of a folder, as the user chooses among several.
+struct SeriesDescription {
+    std::string prefix;  // "space" for space0001.bmp, ...
+    int count = 0;       // its numbered pictures
+    int width = 0;       // the size of its first picture in name order, from the picture's
+    int height = 0;      // header; 0 x 0 when that picture cannot be read
+    std::chrono::system_clock::time_point newest;  // when its newest picture was last written
+};
+
 // True when `fileName` is a prefix, at least four digits and ".bmp" or ".png" (the extension
 // exactly, since frames are opened under that exact name).
 bool IsNumberedPictureName(const std::string& fileName);
@@ -40,6 +50,14 @@ bool IsNumberedPictureName(const std::string& fileName);
 // and when it holds BMP and PNG pictures of the series taken: one movie never mixes them.
 Status ListPictureSeries(const std::string& folder, PictureSeries& series,
                          const std::string& wantedPrefix = "");
+
+// Every numbered series `folder` holds, grouped as ListPictureSeries groups them, in the name
+// order of their first pictures. Fails, with the reason, when the folder cannot be listed.
+Status DescribePictureSeries(const std::string& folder, std::vector<SeriesDescription>& series);
+
+// The index of the series written last: the one with the newest picture (of those as new, the
+// one with more pictures, then the first). -1 when there is none.
+int NewestSeries(const std::vector<SeriesDescription>& series);
 
 // The picture of frame n: the base path, n with leading zeros to four digits (none from
 // 1000 on), the extension.

@@ -1,9 +1,12 @@
 // The "Create Movie" dialog: its choosers, each way of cancelling, and a conversion.
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <chrono>
 #include <filesystem>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
@@ -13,17 +16,23 @@
 #include "app/ConversionDlg.h"
 #include "app/KorvaneApp.h"
 #include "app/MainFrame.h"
+#include "movie/MovieSummary.h"
 #include "support/TempDir.h"
 
 namespace korvane::testing {
 namespace {
 
-void WritePictures(const TempDir& dir, int count) {
+// Writes <prefix>0001.bmp ...; `minutesOld` sets when they were written.
+void WritePictures(const TempDir& dir, int count, const char* prefix = "space",
+                   int minutesOld = 0) {
     for (int n = 1; n <= count; ++n) {
         cv::Mat picture(24, 32, CV_8UC3, cv::Scalar(10 * n, 0, 255 - 10 * n));
         char name[32];
-        std::snprintf(name, sizeof name, "space%04d.bmp", n);
+        std::snprintf(name, sizeof name, "%s%04d.bmp", prefix, n);
         cv::imwrite(dir.file(name), picture);
+        std::filesystem::last_write_time(
+            dir.file(name),
+            std::filesystem::file_time_type::clock::now() - std::chrono::minutes(minutesOld));
     }
 }
 
@@ -53,28 +62,34 @@ class ConversionDlgTest : public QObject {
     void eachCancelClosesWithoutMovieOrBox_data() {
         QTest::addColumn<int>("answered");  // how many choosers the user answers
         QTest::newRow("folder cancelled") << 0;
-        QTest::newRow("movie file cancelled") << 1;
-        QTest::newRow("codec cancelled") << 2;
+        QTest::newRow("series cancelled") << 1;
+        QTest::newRow("movie file cancelled") << 2;
+        QTest::newRow("codec cancelled") << 3;
     }
     void eachCancelClosesWithoutMovieOrBox() {
         QFETCH(int, answered);
         TempDir pictures;
         TempDir output;
         WritePictures(pictures, 2);
+        WritePictures(pictures, 1, "time");
         FakeChoosers choosers;
         FakeMessageBoxes boxes;
         if (answered >= 1) {
             choosers.folderAnswers.push_back(pictures.path().string());
         }
         if (answered >= 2) {
+            choosers.seriesAnswers.push_back(0);
+        }
+        if (answered >= 3) {
             choosers.fileAnswers.push_back(output.file("movie.avi"));
         }
         ConversionDlg dialog({choosers, boxes});
         QCOMPARE(dialog.Run(), 1);
 
         QCOMPARE(choosers.folderQuestions, 1);
-        QCOMPARE(choosers.fileQuestions.size(), size_t(answered >= 1 ? 1 : 0));
-        QCOMPARE(choosers.codecLists.size(), size_t(answered >= 2 ? 1 : 0));
+        QCOMPARE(choosers.seriesQuestions.size(), size_t(answered >= 1 ? 1 : 0));
+        QCOMPARE(choosers.fileQuestions.size(), size_t(answered >= 2 ? 1 : 0));
+        QCOMPARE(choosers.codecLists.size(), size_t(answered >= 3 ? 1 : 0));
         QVERIFY(boxes.shown.empty());
         QVERIFY(std::filesystem::is_empty(output.path()));
         QVERIFY(!dialog.isVisible());
@@ -93,6 +108,7 @@ class ConversionDlgTest : public QObject {
         QCOMPARE(dialog.windowTitle(), QString("Conversion Progress"));
         QCOMPARE(dialog.Run(), 1);
 
+        QVERIFY(choosers.seriesQuestions.empty());  // one series: nothing to choose
         QCOMPARE(choosers.fileQuestions[0].kind, FileDialogKind::SaveAskingToReplace);
         QCOMPARE(choosers.fileQuestions[0].defaultExtension, std::string(".avi"));
         QCOMPARE(choosers.fileQuestions[0].filter,
@@ -177,6 +193,48 @@ class ConversionDlgTest : public QObject {
         QCOMPARE(app.mainFrame()->statusBar()->currentMessage(),
                  QString("Movie not written: cancelled"));
         QVERIFY(std::filesystem::is_empty(output.path()));
+    }
+
+    // Several series: the user is asked which, the newest chosen at first, in the folder shown
+    // last; the movie is of the series chosen, and the status bar follows its frames, then
+    // says what was written, with "Open".
+    void severalSeriesAskWhichAndTheStatusBarReportsTheMovie() {
+        TempDir pictures;
+        TempDir output;
+        TempDir settings;
+        WritePictures(pictures, 3, "space", 60);
+        WritePictures(pictures, 2, "time");
+        FakeChoosers choosers;
+        FakeMessageBoxes boxes;
+        FakeOpener opener;
+        opener.works = true;
+        const std::string folder = pictures.path().string();
+        const std::string movie = output.file("movie.avi");
+        choosers.folderAnswers.push_back(folder);
+        choosers.seriesAnswers.push_back(0);
+        choosers.fileAnswers.push_back(movie);
+        choosers.codecAnswers.push_back("MJPG");
+        KorvaneApp app({choosers, boxes, &opener}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        QVERIFY(app.OpenPictures(folder));
+        QSignalSpy notices(app.mainFrame()->statusBar(), &QStatusBar::messageChanged);
+        app.mainFrame()->commands().createMovie->trigger();
+
+        QCOMPARE(choosers.folderStarts, std::vector<std::string>{folder});
+        QCOMPARE(choosers.seriesQuestions.size(), size_t{1});
+        const auto& question = choosers.seriesQuestions[0];
+        QCOMPARE(question.series.size(), size_t{2});
+        QCOMPARE(question.series[question.preselected].prefix, std::string("time"));
+        QCOMPARE(choosers.fileQuestions[0].startFolder, folder);
+        QVERIFY(notices.contains(QVariantList{QString("Movie: frame 3 of 3")}));
+        QCOMPARE(app.mainFrame()->messageText().toStdString(),
+                 MovieWrittenText(movie, 3, std::filesystem::file_size(movie)));
+        QCOMPARE(app.mainFrame()->statusBar()->currentMessage(), QString());
+        QCOMPARE(boxes.shown.size(), size_t{1});  // the note of the series left out
+        QCOMPARE(boxes.shown[0].caption, std::string("Movie written"));
+        QVERIFY(app.mainFrame()->openMovieButton()->isVisible());
+        app.mainFrame()->openMovieButton()->click();
+        QCOMPARE(opener.opened, std::vector<std::string>{movie});
     }
 };
 

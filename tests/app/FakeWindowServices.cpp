@@ -23,8 +23,10 @@ std::optional<std::string> FakeChoosers::ChooseFile(QWidget*, FileDialogKind kin
     return NextAnswer(fileAnswers);
 }
 
-std::optional<std::string> FakeChoosers::BrowseForFolder(QWidget*, const std::string&) {
+std::optional<std::string> FakeChoosers::BrowseForFolder(QWidget*, const std::string&,
+                                                         const std::string& startFolder) {
     ++folderQuestions;
+    folderStarts.push_back(startFolder);
     return NextAnswer(folderAnswers);
 }
 
@@ -32,6 +34,18 @@ std::optional<std::string> FakeChoosers::ChooseCodec(QWidget*,
                                                      const std::vector<std::string>& codecs) {
     codecLists.push_back(codecs);
     return NextAnswer(codecAnswers);
+}
+
+std::optional<std::size_t> FakeChoosers::ChooseSeries(QWidget*,
+                                                      const std::vector<SeriesDescription>& series,
+                                                      std::size_t preselected) {
+    seriesQuestions.push_back({series, preselected});
+    if (seriesAnswers.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<std::size_t> answer = seriesAnswers.front();
+    seriesAnswers.pop_front();
+    return answer;
 }
 
 void FakeMessageBoxes::Show(QWidget*, const std::string& text, const std::string& caption,

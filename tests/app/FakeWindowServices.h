@@ -29,18 +29,29 @@ class FakeChoosers : public Choosers {
     std::deque<std::optional<std::string>> fileAnswers;
     std::deque<std::optional<std::string>> folderAnswers;
     std::deque<std::optional<std::string>> codecAnswers;
+    std::deque<std::optional<std::size_t>> seriesAnswers;
 
     std::vector<FileQuestion> fileQuestions;
     int folderQuestions = 0;
+    std::vector<std::string> folderStarts;  // the start folder of each folder question
     std::vector<std::vector<std::string>> codecLists;
+    struct SeriesQuestion {
+        std::vector<SeriesDescription> series;
+        std::size_t preselected;
+    };
+    std::vector<SeriesQuestion> seriesQuestions;
 
     std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
                                           const std::string& defaultExtension,
                                           const std::string& filter,
                                           const std::string& startFolder = "") override;
-    std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title) override;
+    std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title,
+                                               const std::string& startFolder = "") override;
     std::optional<std::string> ChooseCodec(QWidget* owner,
                                            const std::vector<std::string>& codecs) override;
+    std::optional<std::size_t> ChooseSeries(QWidget* owner,
+                                            const std::vector<SeriesDescription>& series,
+                                            std::size_t preselected) override;
 };
 
 class FakeMessageBoxes : public MessageBoxes {

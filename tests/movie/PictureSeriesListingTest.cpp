@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <opencv2/imgcodecs.hpp>
 #include <string>
 #include <vector>
 
@@ -84,6 +86,88 @@ TEST(PictureSeriesListing, FolderThatCannotBeListedFailsWithItsName) {
     EXPECT_FALSE(status.ok());
     EXPECT_NE(status.message().find(folder.file("missing")), std::string::npos);
     EXPECT_EQ(series.count, 0);
+}
+
+// Every series a folder holds, with what a person chooses by, and the one written last.
+TEST(PictureSeriesListing, DescribesEverySeriesAndFindsTheNewest) {
+    struct File {
+        const char* name;
+        int width;
+        int height;
+        int minutesOld;  // 0: not a picture (an empty file of that name)
+    };
+    struct Described {
+        const char* prefix;
+        int count;
+        int width;
+        int height;
+        int newestMinutesOld;
+    };
+    const struct {
+        const char* what;
+        std::vector<File> files;
+        std::vector<Described> series;
+        int newest;
+    } cases[] = {
+        {"three kinds of several runs",
+         {{"time0002.bmp", 40, 30, 5},
+          {"perspective0001.bmp", 64, 48, 90},
+          {"time0001.bmp", 40, 30, 6},
+          {"space0001.png", 20, 10, 60},
+          {"space0002.png", 20, 10, 50},
+          {"perspective0002.bmp", 64, 48, 80}},
+         {{"perspective", 2, 64, 48, 80}, {"space", 2, 20, 10, 50}, {"time", 2, 40, 30, 5}},
+         2},
+        {"the newest is not the largest or the first",
+         {{"a0001.bmp", 8, 8, 30}, {"a0002.bmp", 8, 8, 30}, {"b0001.bmp", 16, 8, 2}},
+         {{"a", 2, 8, 8, 30}, {"b", 1, 16, 8, 2}},
+         1},
+        {"as new: the one with more pictures",
+         {{"a0001.bmp", 8, 8, 10}, {"b0001.bmp", 8, 8, 10}, {"b0002.bmp", 8, 8, 10}},
+         {{"a", 1, 8, 8, 10}, {"b", 2, 8, 8, 10}},
+         1},
+        {"a first picture that is no picture has no size",
+         {{"x0001.bmp", 0, 0, 3}, {"x0002.bmp", 8, 6, 4}},
+         {{"x", 2, 0, 0, 3}},
+         0},
+        {"a prefix of digits only, and other files",
+         {{"0001.bmp", 8, 6, 7}, {"0002.bmp", 8, 6, 7}, {"notes.bmp", 8, 6, 1}},
+         {{"", 2, 8, 6, 7}},
+         0},
+        {"no series", {{"notes.txt", 0, 0, 1}}, {}, -1},
+    };
+    const auto now = std::chrono::system_clock::now();
+    const auto minutesAgo = [now](int minutes) {
+        return std::chrono::time_point_cast<std::chrono::seconds>(now) -
+               std::chrono::minutes(minutes);
+    };
+    for (const auto& c : cases) {
+        TempDir folder;
+        for (const File& file : c.files) {
+            if (file.width == 0) {
+                folder.write(file.name, "not a picture");
+            } else {
+                cv::imwrite(folder.file(file.name),
+                            cv::Mat(file.height, file.width, CV_8UC3, cv::Scalar(1, 2, 3)));
+            }
+            std::filesystem::last_write_time(
+                folder.file(file.name),
+                std::chrono::file_clock::from_sys(minutesAgo(file.minutesOld)));
+        }
+        std::vector<SeriesDescription> series;
+        ASSERT_TRUE(DescribePictureSeries(folder.path().string(), series).ok()) << c.what;
+        ASSERT_EQ(series.size(), c.series.size()) << c.what;
+        for (std::size_t s = 0; s < series.size(); ++s) {
+            EXPECT_EQ(series[s].prefix, c.series[s].prefix) << c.what;
+            EXPECT_EQ(series[s].count, c.series[s].count) << c.what;
+            EXPECT_EQ(series[s].width, c.series[s].width) << c.what;
+            EXPECT_EQ(series[s].height, c.series[s].height) << c.what;
+            EXPECT_EQ(series[s].newest, minutesAgo(c.series[s].newestMinutesOld)) << c.what;
+        }
+        EXPECT_EQ(NewestSeries(series), c.newest) << c.what;
+    }
+    std::vector<SeriesDescription> none;
+    EXPECT_FALSE(DescribePictureSeries("/no/such/folder", none).ok());
 }
 
 TEST(PictureSeriesListing, FramePathsFollowThePictureNames) {
