@@ -25,7 +25,11 @@ namespace korvane {
 
 namespace {
 
-constexpr char kEventFileFilter[] = "ASCII-Files (*.dat)|*.dat||";
+// Plain event files first, as always; then the catalogues the reader knows by their header
+// line, preset or first line, and anything else.
+constexpr char kEventFileFilter[] =
+    "ASCII-Files (*.dat)|*.dat|Catalogues (*.csv *.txt *.reloc *.hyp *.xml)|"
+    "*.csv;*.txt;*.reloc;*.hyp;*.xml|All files (*)|*||";
 constexpr char kSetupFileFilter[] = "Korvane Ini-Files(*.ini)|*.ini||";
 
 }  // namespace

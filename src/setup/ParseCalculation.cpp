@@ -28,13 +28,16 @@ constexpr int HighestNumberOfPictures = 9999;
 constexpr double UnfixedPictureSize = 800.0;
 
 // Ok when the event file opens for reading as a regular file. A file that cannot be opened
-// gets the dialog's own message; a folder, a pipe or a device is named as what it is (a
-// pipe would otherwise hold the calculation until something writes into it).
+// gets the dialog's own message, followed by the path tried; a folder, a pipe or a device is
+// named as what it is (a pipe would otherwise hold the calculation until something writes
+// into it).
 Status EventFileOpens(const std::string& path) {
     FileDescriptor file;
     const Status opened = OpenRegularFile(path, "event file", file);
     if (opened.code() == Status::Code::IoError) {
-        return Status::InvalidInput(MissingFileMessage);
+        // The path tried stands on a line of its own, so a wrong folder shows at a glance.
+        return Status::InvalidInput(path.empty() ? std::string(MissingFileMessage)
+                                                 : MissingFileMessage + std::string("\n") + path);
     }
     return opened;
 }

@@ -101,6 +101,9 @@ class OptionsDlgCalculateTest : public QObject {
         fixture.Calculate();
 
         QCOMPARE(fixture.boxes.shown.size(), size_t{1});
+        if (box == "missing") {  // the path tried, on a line of its own
+            message += "\n" + QString::fromStdString(fixture.dir.file("gone.dat"));
+        }
         QCOMPARE(QString::fromStdString(fixture.boxes.shown[0].text), message);
         QCOMPARE(fixture.boxes.shown[0].caption, std::string("Invalid input!"));
         QCOMPARE(fixture.boxes.shown[0].icon, MessageIcon::Stop);

@@ -6,6 +6,7 @@
 
 #include "AppTestRegistry.h"
 #include "OptionsDialogFixture.h"
+#include "app/FileFilter.h"
 
 namespace korvane::testing {
 namespace {
@@ -31,8 +32,9 @@ class OptionsDlgFilesTest : public QObject {
 
         QCOMPARE(fixture.choosers.fileQuestions.size(), size_t{1});
         QCOMPARE(fixture.choosers.fileQuestions[0].kind, FileDialogKind::Open);
-        QCOMPARE(fixture.choosers.fileQuestions[0].filter,
-                 std::string("ASCII-Files (*.dat)|*.dat||"));
+        QCOMPARE(QtFileFilter(fixture.choosers.fileQuestions[0].filter),
+                 QString("ASCII-Files (*.dat);;Catalogues (*.csv *.txt *.reloc *.hyp *.xml);;All "
+                         "files (*)"));
         QCOMPARE(fixture.Text("eventFileBox"), QString("/data/run 7/events.dat"));
         // All exchanged values are written back, so the typed text gives way.
         QCOMPARE(fixture.Text("xMinBox"), QString("2.000"));

@@ -178,7 +178,7 @@ TEST_F(CalculateCommandTest, AMissingEventFileIsReportedBeforeAnythingElse) {
     const std::string folderMessage =
         "\"" + folder.path().string() + "\" is a folder, not an event file.";
     const Row rows[] = {
-        {"absent file", noFile, MissingFileMessage},
+        {"absent file", noFile, MissingFileMessage + std::string("\n") + noFile},
         {"empty path", "", MissingFileMessage},
         {"a folder", folder.path().string(), folderMessage},
     };
