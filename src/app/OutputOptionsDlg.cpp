@@ -1,7 +1,10 @@
 #include "app/OutputOptionsDlg.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -13,6 +16,44 @@
 #include "setup/SetupFile.h"
 
 namespace korvane {
+namespace {
+
+constexpr ColourMap ColourMaps[] = {ColourMap::Classic, ColourMap::Viridis, ColourMap::Inferno,
+                                    ColourMap::Cividis, ColourMap::Grey};
+constexpr DensityScale Scales[] = {DensityScale::Linear, DensityScale::Log, DensityScale::Sqrt};
+constexpr EventWeighting Weightings[] = {EventWeighting::None, EventWeighting::Value,
+                                         EventWeighting::Moment};
+constexpr MaximumMode MaximumModes[] = {MaximumMode::Catalogue, MaximumMode::Series,
+                                        MaximumMode::Percentile};
+
+QComboBox* Choices(QWidget* parent, const char* name, std::initializer_list<const char*> texts) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    for (const char* text : texts) {
+        box->addItem(text);
+    }
+    return box;
+}
+
+// The place of `value` in `values`; 0 (the default) when it is not there.
+template <typename Value, std::size_t Count>
+int IndexOf(const Value (&values)[Count], Value value) {
+    for (std::size_t i = 0; i < Count; ++i) {
+        if (values[i] == value) {
+            return static_cast<int>(i);
+        }
+    }
+    return 0;
+}
+
+template <typename Value, std::size_t Count>
+Value At(const Value (&values)[Count], int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < Count
+               ? values[static_cast<std::size_t>(index)]
+               : values[0];
+}
+
+}  // namespace
 
 OutputOptionsDlg::OutputOptionsDlg(WindowServices services, OptionsDlgFiles files, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -47,7 +88,39 @@ OutputOptionsDlg::OutputOptionsDlg(WindowServices services, OptionsDlgFiles file
     layout->addWidget(format);
     layout->addWidget(m_densities);
     layout->addWidget(m_index);
+    layout->addWidget(CreateColourControls());
     layout->addWidget(buttons);
+}
+
+QGroupBox* OutputOptionsDlg::CreateColourControls() {
+    auto* colours = new QGroupBox("Colours", this);
+    m_colourMap =
+        Choices(colours, "IDC_COLOUR_MAP",
+                {"classic (black, blue, green, red)", "viridis", "inferno", "cividis", "grey"});
+    m_scale = Choices(colours, "IDC_SCALE", {"linear", "logarithmic", "square root"});
+    m_maximum = Choices(colours, "IDC_MAXIMUM",
+                        {"the whole event file (estimate)", "the highest density of the series",
+                         "a percentile of the series' densities"});
+    m_percentile = new QDoubleSpinBox(colours);
+    m_percentile->setObjectName("IDC_PERCENTILE");
+    m_percentile->setRange(0.001, 100.0);
+    m_percentile->setDecimals(3);
+    m_percentile->setSuffix(" %");
+    connect(m_maximum, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_percentile->setEnabled(At(MaximumModes, index) == MaximumMode::Percentile);
+    });
+    m_weights = Choices(colours, "IDC_WEIGHTS",
+                        {"none: every event counts 1", "the weight column's value",
+                         "relative seismic moment from the magnitude"});
+    auto* maximumRow = new QHBoxLayout;
+    maximumRow->addWidget(m_maximum, 1);
+    maximumRow->addWidget(m_percentile);
+    auto* form = new QFormLayout(colours);
+    form->addRow("Colour map:", m_colourMap);
+    form->addRow("Scale:", m_scale);
+    form->addRow("Top of the scale:", maximumRow);
+    form->addRow("Weight of an event:", m_weights);
+    return colours;
 }
 
 int OutputOptionsDlg::Run() {
@@ -60,6 +133,12 @@ void OutputOptionsDlg::ShowOutput(const OutputOptions& output) {
     (output.format == PictureFormat::Png ? m_png : m_bmp)->setChecked(true);
     m_densities->setChecked(output.densities);
     m_index->setChecked(output.index);
+    m_colourMap->setCurrentIndex(IndexOf(ColourMaps, output.colourMap));
+    m_scale->setCurrentIndex(IndexOf(Scales, output.scale));
+    m_maximum->setCurrentIndex(IndexOf(MaximumModes, output.maximum.mode));
+    m_percentile->setValue(output.maximum.percentile);
+    m_percentile->setEnabled(output.maximum.mode == MaximumMode::Percentile);
+    m_weights->setCurrentIndex(IndexOf(Weightings, output.eventWeights));
 }
 
 OutputOptions OutputOptionsDlg::TakeOutput() const {
@@ -67,11 +146,14 @@ OutputOptions OutputOptionsDlg::TakeOutput() const {
     output.format = m_png->isChecked() ? PictureFormat::Png : PictureFormat::Bmp;
     output.densities = m_densities->isChecked();
     output.index = m_index->isChecked();
-    // The colours have no control here yet: they stay as the setup file gave them.
-    output.colourMap = m_setup.Output.colourMap;
-    output.scale = m_setup.Output.scale;
-    output.eventWeights = m_setup.Output.eventWeights;
-    output.maximum = m_setup.Output.maximum;
+    output.colourMap = At(ColourMaps, m_colourMap->currentIndex());
+    output.scale = At(Scales, m_scale->currentIndex());
+    output.maximum.mode = At(MaximumModes, m_maximum->currentIndex());
+    // The box shows three decimals: a percentile left as shown keeps every digit it had.
+    const double stored = m_setup.Output.maximum.percentile;
+    const double shown = m_percentile->valueFromText(m_percentile->textFromValue(stored));
+    output.maximum.percentile = m_percentile->value() == shown ? stored : m_percentile->value();
+    output.eventWeights = At(Weightings, m_weights->currentIndex());
     return output;
 }
 

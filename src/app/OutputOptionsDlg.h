@@ -1,7 +1,8 @@
 #pragma once
 // "Output Options...": what a series writes besides the pictures' pixels (the picture
-// format, density data, the series index). The choices are kept in "Setup.ini" with the rest
-// of the setup, so the next calculation and the next start use them.
+// format, density data, the series index) and how densities become colours (the colour map,
+// the scale, where the top of the scale comes from, the weight of each event). The choices are kept
+// in "Setup.ini" with the rest of the setup, so the next calculation and the next start use them.
 
 #include <QDialog>
 
@@ -10,6 +11,9 @@
 #include "series/CalculationRequest.h"
 
 class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QGroupBox;
 class QRadioButton;
 
 namespace korvane {
@@ -29,6 +33,7 @@ class OutputOptionsDlg : public QDialog {
 
   private:
     void OnOk();
+    QGroupBox* CreateColourControls();
 
     WindowServices m_services;
     OptionsDlgFiles m_files;
@@ -37,6 +42,11 @@ class OutputOptionsDlg : public QDialog {
     QRadioButton* m_png = nullptr;
     QCheckBox* m_densities = nullptr;
     QCheckBox* m_index = nullptr;
+    QComboBox* m_colourMap = nullptr;
+    QComboBox* m_scale = nullptr;
+    QComboBox* m_maximum = nullptr;
+    QDoubleSpinBox* m_percentile = nullptr;  // of the percentile maximum
+    QComboBox* m_weights = nullptr;
 };
 
 }  // namespace korvane

@@ -180,6 +180,8 @@ void StartScreenshotTour(KorvaneApp& app, const QString& folder) {
         app.OnTimeResolved();
         GrabNextModalDialog(folder + "/about.png");
         app.OnAppAbout();
+        GrabNextModalDialog(folder + "/output-options.png");
+        app.OnOutputOptions();
         QTemporaryDir work;
         RunExampleSeries(app, folder, work);
         WriteExampleTimeSeries(app, work);

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -53,10 +55,17 @@ class OutputOptionsDlgTest : public QObject {
             QCOMPARE(dialog->windowTitle(), QString("Output Options"));
             shownDefaults = Child<QRadioButton>(dialog, "IDC_FORMAT_BMP")->isChecked() &&
                             !Child<QCheckBox>(dialog, "IDC_DENSITY_DATA")->isChecked() &&
-                            Child<QCheckBox>(dialog, "IDC_SERIES_INDEX")->isChecked();
+                            Child<QCheckBox>(dialog, "IDC_SERIES_INDEX")->isChecked() &&
+                            Child<QComboBox>(dialog, "IDC_COLOUR_MAP")->currentIndex() == 0 &&
+                            !Child<QDoubleSpinBox>(dialog, "IDC_PERCENTILE")->isEnabled();
             Child<QRadioButton>(dialog, "IDC_FORMAT_PNG")->click();
             Child<QCheckBox>(dialog, "IDC_DENSITY_DATA")->click();
             Child<QCheckBox>(dialog, "IDC_SERIES_INDEX")->click();
+            Child<QComboBox>(dialog, "IDC_COLOUR_MAP")->setCurrentIndex(1);  // viridis
+            Child<QComboBox>(dialog, "IDC_SCALE")->setCurrentIndex(1);       // log
+            Child<QComboBox>(dialog, "IDC_MAXIMUM")->setCurrentIndex(2);     // percentile
+            Child<QDoubleSpinBox>(dialog, "IDC_PERCENTILE")->setValue(99);
+            Child<QComboBox>(dialog, "IDC_WEIGHTS")->setCurrentIndex(2);  // moment
             Child<QPushButton>(dialog, "IDOK")->click();
         });
         app.mainFrame()->commands().outputOptions->trigger();
@@ -67,6 +76,10 @@ class OutputOptionsDlgTest : public QObject {
         QCOMPARE(loaded.Output.format, PictureFormat::Png);
         QVERIFY(loaded.Output.densities);
         QVERIFY(!loaded.Output.index);
+        QCOMPARE(loaded.Output.colourMap, ColourMap::Viridis);
+        QCOMPARE(loaded.Output.scale, DensityScale::Log);
+        QVERIFY((loaded.Output.maximum == MaximumChoice{MaximumMode::Percentile, 99.0}));
+        QCOMPARE(loaded.Output.eventWeights, EventWeighting::Moment);
         loaded.Output = {};
         QVERIFY(loaded == stored);  // the rest of the setup is as it was
         QVERIFY(boxes.shown.empty());
