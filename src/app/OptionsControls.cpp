@@ -125,6 +125,9 @@ constexpr LayoutEntry kLayout[] = {
      Keep<&OptionsControls::saveSetupButton>},
     {"loadSetupButton", Kind::Button, "Load Setup", 342, 30, 50, 15, false, G::None,
      Keep<&OptionsControls::loadSetupButton>},
+    // The x, y, z and time boxes from the events of the file named above.
+    {"fitToEventsButton", Kind::Button, "Fit to events", 342, 47, 50, 15, false, G::None,
+     Keep<&OptionsControls::fitToEventsButton>},
     {"calculateButton", Kind::DefaultButton, "Calculate!", 341, 265, 50, 14, false, G::None,
      Keep<&OptionsControls::calculateButton>},
     {"progressLabel", Kind::Label, "Calculation Progress:", 5, 295, 67, 8, false, G::None, nullptr},

@@ -58,6 +58,7 @@ struct OptionsControls {
 
     QPushButton* saveSetupButton = nullptr;
     QPushButton* loadSetupButton = nullptr;
+    QPushButton* fitToEventsButton = nullptr;
     QPushButton* calculateButton = nullptr;
     QProgressBar* progressBar = nullptr;
     QPushButton* stopButton = nullptr;

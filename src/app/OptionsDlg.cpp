@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <exception>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "app/OptionsToolTips.h"
 #include "app/TraceLine.h"
 #include "common/Paths.h"
+#include "setup/FitToEvents.h"
 #include "setup/OptionsRules.h"
 #include "setup/SetupFile.h"
 
@@ -73,6 +75,7 @@ void OptionsDlg::ConnectCommands() {
     connect(m_controls.loadSetupButton, &QPushButton::clicked, this, &OptionsDlg::OnLoadSetup);
     connect(m_controls.saveSetupButton, &QPushButton::clicked, this, &OptionsDlg::OnSaveSetup);
     connect(m_controls.calculateButton, &QPushButton::clicked, this, &OptionsDlg::OnCalculate);
+    connect(m_controls.fitToEventsButton, &QPushButton::clicked, this, &OptionsDlg::OnFitToEvents);
     connect(m_controls.stopButton, &QPushButton::clicked, this, &OptionsDlg::RequestStop);
 }
 
@@ -214,6 +217,57 @@ void OptionsDlg::OnCalculate() {
     }
 }
 
+void OptionsDlg::OnFitToEvents() {
+    if (m_calculating) {
+        return;
+    }
+    TakeValues(m_controls, m_values);
+    m_calculating = true;
+    DisableCommandsDuringRun();
+    m_controls.stopButton->setEnabled(true);
+    auto fitted = std::make_shared<DialogValues>(m_values);
+    auto problem = std::make_shared<std::string>();
+    const bool started = m_worker.Start(
+        [fitted, problem](RunObserver& observer) {
+            try {
+                *problem = FitRangesToEvents(*fitted, &observer);
+            } catch (const std::exception& error) {
+                *problem = error.what();  // nothing may escape the worker
+            }
+        },
+        [this, fitted, problem] { FinishFit(*fitted, *problem); });
+    if (!started) {
+        FinishFit(m_values, {});
+    }
+}
+
+void OptionsDlg::FinishFit(const DialogValues& fitted, const std::string& problem) {
+    m_controls.stopButton->setEnabled(false);
+    RestoreCommandsAfterRun();
+    m_calculating = false;
+    m_controls.progressBar->reset();
+    if (m_closeAfterWork) {
+        m_closeAfterWork = false;
+        close();
+        return;
+    }
+    if (!problem.empty()) {
+        ShowMessage({problem, "Fit to events", MessageIcon::Stop});
+    } else if (!m_worker.StopRequested()) {
+        // Only the ranges change: what else the user typed meanwhile stays.
+        TakeValues(m_controls, m_values);
+        m_values.xMin = fitted.xMin;
+        m_values.xMax = fitted.xMax;
+        m_values.yMin = fitted.yMin;
+        m_values.yMax = fitted.yMax;
+        m_values.zMin = fitted.zMin;
+        m_values.zMax = fitted.zMax;
+        m_values.timeStart = fitted.timeStart;
+        m_values.timeEnd = fitted.timeEnd;
+        ShowValues(m_values, m_controls);
+    }
+}
+
 void OptionsDlg::FinishCalculation(const std::vector<UserMessage>& messages) {
     for (const UserMessage& message : messages) {
         ShowMessage(message);
@@ -221,6 +275,7 @@ void OptionsDlg::FinishCalculation(const std::vector<UserMessage>& messages) {
     m_controls.stopButton->setEnabled(false);
     RestoreCommandsAfterRun();
     m_calculating = false;
+    m_closeAfterWork = false;  // the dialog ends below in any case
     emit calculationFinished();
     // Whatever happened, the command ends the dialog; a close asked for during the run was
     // held back until here so the dialog outlives the calculation that uses it.
@@ -265,6 +320,7 @@ void OptionsDlg::closeEvent(QCloseEvent* event) {
     SaveOnClose();
     if (m_calculating) {
         // The run stops at its next check; the dialog closes when the worker is done.
+        m_closeAfterWork = true;
         event->ignore();
         return;
     }

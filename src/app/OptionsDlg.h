@@ -84,6 +84,9 @@ class OptionsDlg : public QDialog {
     void OnLoadSetup();
     void OnSaveSetup();
     void OnCalculate();
+    // Reads the events on the worker (the bar follows, Stop stops) and sets the ranges.
+    void OnFitToEvents();
+    void FinishFit(const DialogValues& fitted, const std::string& problem);
     // On the window's thread once the worker is done: the box, the commands, the end.
     void FinishCalculation(const std::vector<UserMessage>& messages);
     void ShowMessage(const UserMessage& message);
@@ -106,7 +109,8 @@ class OptionsDlg : public QDialog {
     // The box texts and the direction as last shown or read (typed text counts once it is
     // read); the check states as the boxes hold them now.
     DialogValues m_values;
-    bool m_calculating = false;
+    bool m_calculating = false;     // a calculation, or the reading of "Fit to events"
+    bool m_closeAfterWork = false;  // the window was closed while the events were read
     std::vector<std::pair<QWidget*, bool>> m_enabledBeforeRun;
 
     OptionsControls m_controls;

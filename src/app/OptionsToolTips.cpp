@@ -53,6 +53,8 @@ void SetOptionsToolTips(const OptionsControls& c) {
         "Each time window counts all events from the start, not only its own.");
     c.saveSetupButton->setToolTip("Save these values in a setup file (*.ini).");
     c.loadSetupButton->setToolTip("Load the values of a setup file (*.ini).");
+    c.fitToEventsButton->setToolTip(
+        "Set the x, y, z and time ranges to the extent of the events in the file above.");
     c.calculateButton->setToolTip("Write the pictures into the event file's folder.");
     c.progressBar->setToolTip("Pictures written so far, and the time left.");
 }

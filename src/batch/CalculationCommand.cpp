@@ -18,6 +18,7 @@
 #include "movie/PictureFolder.h"
 #include "setup/CalculateCommand.h"
 #include "setup/DialogValues.h"
+#include "setup/FitToEvents.h"
 #include "setup/SetupFile.h"
 
 namespace korvane::batch {

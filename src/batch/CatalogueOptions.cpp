@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "OptionWords.h"
-#include "catalogue/EventExtent.h"
 #include "common/NumberText.h"
 
 namespace korvane::batch {
@@ -16,14 +15,6 @@ bool WholeNumber(const std::string& text, double* value) {
     }
     *value = ReadDecimal(text);
     return std::isfinite(*value);
-}
-
-// The box text of a range end, rounded outward to the dialog's three decimals so that the
-// outermost events stay inside.
-std::string BoxText(double value, bool upper) {
-    const double rounded =
-        upper ? std::ceil(value * 1000.0) / 1000.0 : std::floor(value * 1000.0) / 1000.0;
-    return FormatFixed(rounded, 3);
 }
 
 }  // namespace
@@ -89,26 +80,6 @@ bool TakeCatalogueOption(const std::vector<std::string>& arguments, std::size_t&
         return false;
     }
     return true;
-}
-
-std::string FitRangesToEvents(DialogValues& values) {
-    EventTable table;
-    CatalogueReport report;
-    const Status read = ReadEvents(values.eventFilePath, values.catalogue, table, &report);
-    if (!read.ok()) {
-        return read.message();
-    }
-    const std::array<AxisRange, 4> extent = EventExtentOf(table);
-    std::string* boxes[4][2] = {{&values.xMin, &values.xMax},
-                                {&values.yMin, &values.yMax},
-                                {&values.zMin, &values.zMax},
-                                {&values.timeStart, &values.timeEnd}};
-    for (std::size_t column = 0; column < 4; ++column) {
-        const AxisRange range = WithMargin(extent[column]);
-        *boxes[column][0] = BoxText(range.min, false);
-        *boxes[column][1] = BoxText(range.max, true);
-    }
-    return {};
 }
 
 std::string EventPathBesideSetup(const std::string& eventPath, const std::string& setupPath) {

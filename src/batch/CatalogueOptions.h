@@ -17,10 +17,6 @@ namespace korvane::batch {
 bool TakeCatalogueOption(const std::vector<std::string>& arguments, std::size_t& i,
                          CatalogueOptions& options, std::string& problem);
 
-// Reads the events as the run will and sets the x, y, z and time boxes to their extent with
-// a margin. Returns what went wrong reading them, empty when all is well.
-std::string FitRangesToEvents(DialogValues& values);
-
 // The event file path of a setup file taken from the setup file's folder when it is
 // relative and exists there; otherwise the path as written (from the working folder).
 std::string EventPathBesideSetup(const std::string& eventPath, const std::string& setupPath);

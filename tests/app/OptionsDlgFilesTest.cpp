@@ -43,6 +43,32 @@ class OptionsDlgFilesTest : public QObject {
         QCOMPARE(fixture.Text("eventFileBox"), QString("/data/run 7/events.dat"));
     }
 
+    // "Fit to events" reads the file on the worker and sets only the ranges, with a margin of
+    // 5 % of each span; an unreadable file changes nothing and says why.
+    void fitToEventsSetsTheRangesFromTheEvents() {
+        OptionsDialogFixture fixture;
+        const std::string events = fixture.dir.write("events.dat", "0\t0\t0\t0\n10\t20\t40\t100\n");
+        OptionsDlg& dialog = fixture.OpenWith(CalculationKind::Time, RunnableSetup(events));
+        fixture.Edit("radiusBox")->setText("3");
+        fixture.Click("fitToEventsButton");
+        QTRY_VERIFY(!dialog.IsCalculating());
+        const QStringList boxes = {"xMinBox", "xMaxBox",      "yMinBox",    "yMaxBox",  "zMinBox",
+                                   "zMaxBox", "timeStartBox", "timeEndBox", "radiusBox"};
+        QStringList shown;
+        for (const QString& box : boxes) {
+            shown << fixture.Text(box);
+        }
+        QCOMPARE(shown.join(' '),
+                 QString("-0.500 10.500 -1.000 21.000 -2.000 42.000 -5.000 105.000 3"));
+
+        fixture.Edit("eventFileBox")->setText(QString::fromStdString(fixture.dir.file("gone")));
+        fixture.Click("fitToEventsButton");
+        QTRY_VERIFY(!dialog.IsCalculating());
+        QCOMPARE(fixture.boxes.shown.size(), size_t{1});
+        QCOMPARE(fixture.boxes.shown[0].caption, std::string("Fit to events"));
+        QCOMPARE(fixture.Text("xMaxBox"), QString("10.500"));
+    }
+
     void loadSetupChangesOnlyTheKeysOfTheFile() {
         OptionsDialogFixture fixture;
         CalculationSetup setup;

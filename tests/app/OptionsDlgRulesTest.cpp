@@ -94,7 +94,8 @@ class OptionsDlgRulesTest : public QObject {
                 "timeEndLabel timeStartBox timeEndBox numberOfPicturesLabel numberOfPicturesBox "
                 "radiusLabel radiusBox pictureSizeFrame fixedSizeCheck widthLabel heightLabel "
                 "widthBox heightBox densityFrame fixedDensityCheck densityMaximumBox "
-                "gaussianCheck cumulativeCheck saveSetupButton loadSetupButton calculateButton "
+                "gaussianCheck cumulativeCheck saveSetupButton loadSetupButton fitToEventsButton "
+                "calculateButton "
                 "progressLabel progressBar stopButton")
                 .split(' ');
         QCOMPARE(names, expected);
