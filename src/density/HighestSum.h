@@ -371,31 +371,7 @@ class HighestSum {
         for (int m = 0; m < members; ++m) {
             order[first[top - counts[m]]++] = m;
         }
-        constexpr int Batch = 32;
-        double highest = 0.0;
-        int next = 0;
-        while (next < members && counts[order[next]] > highest) {
-            if (m_ticker.Check(Done(members + next))) {
-                return;
-            }
-            const int end = std::min(members, next + Batch);
-            cv::parallel_for_(cv::Range(next, end), [&](const cv::Range& range) {
-                std::vector<std::pair<int, int>> neighbours;
-                std::vector<int> partners;
-                std::vector<int> scratch;
-                for (int k = range.start; k < range.end; ++k) {
-                    const int m = order[k];
-                    m_sums[m_memberIndex[m]] = SumOfMember(m, neighbours, partners, scratch);
-                }
-            });
-            for (int k = next; k < end; ++k) {
-                const double sum = m_sums[m_memberIndex[order[k]]];
-                if (sum > highest) {
-                    highest = sum;
-                }
-            }
-            next = end;
-        }
+        SumWhileBoundBeatsHighest(order, [&](int m) { return counts[m]; });
     }
 
     // Point weights: as SumHighestFirst, with a bound per member instead of its count. Each
@@ -420,10 +396,19 @@ class HighestSum {
         std::sort(order.begin(), order.end(), [&](int a, int b) {
             return bounds[a] != bounds[b] ? bounds[a] > bounds[b] : a < b;
         });
+        SumWhileBoundBeatsHighest(order, [&](int m) { return bounds[m]; });
+    }
+
+    // Sums the members in `order` (highest bound first), a batch at a time on every core,
+    // while the next member's bound beats the highest sum found so far: no member from there
+    // on can hold a higher sum.
+    template <typename BoundOf>
+    void SumWhileBoundBeatsHighest(const std::vector<int>& order, BoundOf boundOf) {
+        const int members = static_cast<int>(order.size());
         constexpr int Batch = 32;
         double highest = 0.0;
         int next = 0;
-        while (next < members && bounds[order[next]] > highest) {
+        while (next < members && boundOf(order[next]) > highest) {
             if (m_ticker.Check(Done(members + next))) {
                 return;
             }
