@@ -21,7 +21,6 @@
 namespace korvane {
 namespace {
 
-constexpr std::size_t BlockSize = 1 << 16;
 constexpr double SecondsPerDay = 86400.0;
 // How many skipped lines the report names.
 constexpr std::size_t NamedSkippedLines = 5;

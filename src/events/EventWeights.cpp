@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 namespace korvane {
@@ -39,14 +40,16 @@ Status WeighEvents(EventWeighting weighting, const std::string& path, EventTable
                                     " column (a fifth column, or a weight or magnitude column "
                                     "of a catalogue) to weigh its events by.");
     }
-    double largest = -INFINITY;
+    double largest = -std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < n; ++i) {
         const double value = table.weightSource[i];
         if (!std::isfinite(value) || (weighting == EventWeighting::Value && value < 0.0)) {
-            return Status::InvalidInput("Event " + std::to_string(i + 1) + " of the event file \"" +
-                                        path + "\" has a " + what +
-                                        " that cannot weigh it: weights must be numbers of at "
-                                        "least 0.");
+            std::string message = "Event " + std::to_string(i + 1) + " of the event file \"";
+            message += path;
+            message += "\" has a ";
+            message += what;
+            message += " that cannot weigh it: weights must be numbers of at least 0.";
+            return Status::InvalidInput(message);
         }
         largest = std::max(largest, value);
     }
