@@ -185,9 +185,7 @@ void OptionsDlg::OnCalculate() {
         return;
     }
     TakeValues(m_controls, m_values);
-    m_calculating = true;
     DisableCommandsDuringRun();
-    m_controls.stopButton->setEnabled(true);
     emit calculationStarting();
     // The worker works on its own copy of the values; the workspace is the application's and
     // outlives the dialog. The boxes to show (the outcome, then a warning) wait for the end.
@@ -222,9 +220,7 @@ void OptionsDlg::OnFitToEvents() {
         return;
     }
     TakeValues(m_controls, m_values);
-    m_calculating = true;
     DisableCommandsDuringRun();
-    m_controls.stopButton->setEnabled(true);
     auto fitted = std::make_shared<DialogValues>(m_values);
     auto problem = std::make_shared<std::string>();
     const bool started = m_worker.Start(
@@ -242,9 +238,7 @@ void OptionsDlg::OnFitToEvents() {
 }
 
 void OptionsDlg::FinishFit(const DialogValues& fitted, const std::string& problem) {
-    m_controls.stopButton->setEnabled(false);
     RestoreCommandsAfterRun();
-    m_calculating = false;
     m_controls.progressBar->reset();
     if (m_closeAfterWork) {
         m_closeAfterWork = false;
@@ -272,9 +266,7 @@ void OptionsDlg::FinishCalculation(const std::vector<UserMessage>& messages) {
     for (const UserMessage& message : messages) {
         ShowMessage(message);
     }
-    m_controls.stopButton->setEnabled(false);
     RestoreCommandsAfterRun();
-    m_calculating = false;
     m_closeAfterWork = false;  // the dialog ends below in any case
     emit calculationFinished();
     // Whatever happened, the command ends the dialog; a close asked for during the run was
@@ -289,11 +281,13 @@ void OptionsDlg::RequestStop() {
 }
 
 void OptionsDlg::DisableCommandsDuringRun() {
+    m_calculating = true;
     m_enabledBeforeRun.clear();
     for (QWidget* command : m_controls.commands) {
         m_enabledBeforeRun.emplace_back(command, command->isEnabled());
         command->setEnabled(false);
     }
+    m_controls.stopButton->setEnabled(true);
 }
 
 void OptionsDlg::RestoreCommandsAfterRun() {
@@ -301,6 +295,8 @@ void OptionsDlg::RestoreCommandsAfterRun() {
         command->setEnabled(enabled);
     }
     m_enabledBeforeRun.clear();
+    m_controls.stopButton->setEnabled(false);
+    m_calculating = false;
 }
 
 void OptionsDlg::SaveSetupReporting(const std::string& path) {

@@ -96,7 +96,8 @@ class OptionsDlg : public QDialog {
     void SaveSetupReporting(const std::string& path);
     void SaveOnClose();
 
-    // While a series runs only closing the dialog stays possible.
+    // Work on the worker begins (every command greyed, Stop enabled) and ends: while a series
+    // runs only Stop and closing the dialog stay possible.
     void DisableCommandsDuringRun();
     void RestoreCommandsAfterRun();
 
