@@ -154,6 +154,35 @@ BENCHMARK(BM_DensityEstimateTimeAllPairs)->Unit(benchmark::kMillisecond)->Iterat
 BENCHMARK(BM_DensityEstimateCumulativeFast)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DensityEstimateCumulativeAllPairs)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// One Gaussian picture of every event in a colour map and scale, against the classic linear
+// scale (argument 0): 1 viridis, 2 viridis logarithmic, 3 viridis square root, 4 classic
+// logarithmic. Only the sums' colouring differs between them.
+void BM_DensityPictureColours(benchmark::State& state) {
+    struct Look {
+        ColourMap map;
+        DensityScale scale;
+    };
+    constexpr Look Looks[] = {{ColourMap::Classic, DensityScale::Linear},
+                              {ColourMap::Viridis, DensityScale::Linear},
+                              {ColourMap::Viridis, DensityScale::Log},
+                              {ColourMap::Viridis, DensityScale::Sqrt},
+                              {ColourMap::Classic, DensityScale::Log}};
+    const Look look = Looks[state.range(0)];
+    const reference::Frame f = Frame(true);
+    DensityGrid grid;
+    RequireOk(MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}},
+                              PlaneScale{f.hScale, f.vScale}, CanvasMargins{300, 200}, grid));
+    SeriesWorkspace work;
+    RequireOk(PrepareRaster(grid, work.raster));
+    work.colours = ColourFunctionOf(look.map, look.scale);
+    const PixelTests tests = TimeTests(true);
+    for (auto _ : state) {
+        FillDensityGrid(grid, Cloud().rows.data(), Cloud().count, tests, f.densityMaximum, work);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_DensityPictureColours)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
 // A 100-picture unit-weight spatial series along z, split into its two halves: computing
 // (runs and fills) and rendering plus writing the BMP files; and the whole series.
 constexpr double SeriesStep = 8.0;  // 0..800 in 100 slices

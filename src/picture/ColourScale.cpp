@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <type_traits>
 
 #include "picture/ColourMapTables.h"
 
@@ -116,10 +120,151 @@ int StepOf(double density, float maximum) {
     return static_cast<int>(std::lround(std::clamp(t, 0.0, 1.0) * 255));
 }
 
+// The step of a density on a curved scale without a logarithm or root per pixel. For one
+// maximum the steps rise with the density, so the density where each step begins (its edge)
+// is found once by bisection. The library's logarithm is not correctly rounded, so right at
+// an edge two neighbouring densities might fall on either side in either order: each step
+// keeps a safe interval that stays 2^20 units in the last place inside its edges (far more
+// than the logarithm's error can move a step), and a density outside every safe interval
+// takes the direct computation. So every step is exactly what StepOf gives.
+// The step of a density comes from a bucket of its bit pattern (non-negative doubles are
+// ordered as their bit patterns), which holds an edge or two at most.
+template <class Place>
+class StepEdges {
+  public:
+    int StepOf(double density, float maximum) {
+        if (!m_ready || !SameBits(m_maximum, maximum)) {
+            // The table costs some thousands of logarithms: it is made for a maximum that
+            // stays, not for callers that change it from one density to the next.
+            m_seen = SameBits(m_candidate, maximum) ? m_seen + 1 : 1;
+            m_candidate = maximum;
+            if (m_seen < TableAfter) {
+                return korvane::StepOf<Place>(density, maximum);
+            }
+            Prepare(maximum);
+        }
+        if (!m_usable) {
+            return korvane::StepOf<Place>(density, maximum);
+        }
+        int step = 0;
+        if (density >= m_edges[255]) {
+            step = 255;
+        } else if (density >= m_edges[1]) {
+            // The bucket of the density's bit pattern gives the step at the bucket's start;
+            // a bucket holds an edge or two at most.
+            step = m_bucketStep[(Bits(density) - m_firstBits) >> m_bucketShift];
+            while (m_edges[static_cast<std::size_t>(step + 1)] <= density) {
+                ++step;
+            }
+        }
+        if (!SafelyIn(step, density)) {
+            return korvane::StepOf<Place>(density, maximum);  // at an edge, or NaN, or < 0
+        }
+        return step;
+    }
+
+  private:
+    static constexpr std::uint64_t Guard = std::uint64_t{1} << 20;
+    static constexpr int TableAfter = 4096;
+    static constexpr std::size_t Buckets = 4096;
+
+    // The same bits, not just an equal value: a NaN maximum stays NaN.
+    static bool SameBits(float a, float b) {
+        // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): the bits are what is compared.
+        return std::memcmp(&a, &b, sizeof a) == 0;
+    }
+
+    bool SafelyIn(int step, double density) const {
+        const auto s = static_cast<std::size_t>(step);
+        return m_safeLow[s] <= density && density < m_safeHigh[s];
+    }
+
+    void Prepare(float maximum) {
+        m_ready = true;
+        m_maximum = maximum;
+        const double top = Place::Of(static_cast<double>(maximum));
+        m_usable = top > 0 && std::isfinite(top);
+        if (!m_usable) {
+            return;
+        }
+        const std::uint64_t infinity = Bits(std::numeric_limits<double>::infinity());
+        m_edges[0] = 0;
+        m_safeLow[0] = 0;
+        for (std::size_t k = 1; k < 256; ++k) {
+            // The smallest non-negative density of step k or above: non-negative doubles are
+            // ordered as their bit patterns.
+            std::uint64_t low = 0;
+            std::uint64_t high = infinity;
+            while (low < high) {
+                const std::uint64_t middle = low + (high - low) / 2;
+                if (korvane::StepOf<Place>(Double(middle), maximum) >= static_cast<int>(k)) {
+                    high = middle;
+                } else {
+                    low = middle + 1;
+                }
+            }
+            m_edges[k] = Double(low);
+            m_safeHigh[k - 1] = Double(low > Guard ? low - Guard : 0);
+            m_safeLow[k] = Double(std::min(low + Guard, infinity));
+        }
+        m_safeHigh[255] = std::numeric_limits<double>::infinity();
+        // Buckets of equal spans of bit patterns from the edge of step 1 to that of 255.
+        m_firstBits = Bits(m_edges[1]);
+        const std::uint64_t span = Bits(m_edges[255]) - m_firstBits;
+        m_bucketShift = 0;
+        while ((span >> m_bucketShift) >= Buckets) {
+            ++m_bucketShift;
+        }
+        int step = 1;
+        for (std::size_t i = 0; i < Buckets; ++i) {
+            const std::uint64_t start =
+                m_firstBits + (static_cast<std::uint64_t>(i) << m_bucketShift);
+            while (step < 255 && Bits(m_edges[static_cast<std::size_t>(step + 1)]) <= start) {
+                ++step;
+            }
+            m_bucketStep[i] = static_cast<unsigned char>(step);
+        }
+    }
+
+    static std::uint64_t Bits(double value) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        return bits;
+    }
+    static double Double(std::uint64_t bits) {
+        double value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+
+    bool m_ready = false;
+    bool m_usable = false;
+    float m_maximum = 0;
+    float m_candidate = 0;
+    int m_seen = 0;
+    std::uint64_t m_firstBits = 0;  // the bucket of the edge of step 1 starts here
+    int m_bucketShift = 0;          // bit patterns per bucket: 2^shift
+    std::array<unsigned char, Buckets> m_bucketStep{};
+    std::array<double, 256> m_edges{};     // where steps 1 .. 255 begin; [0] is 0
+    std::array<double, 256> m_safeLow{};   // each step's safe interval: from
+    std::array<double, 256> m_safeHigh{};  // here, up to (not including) here
+};
+
+template <class Place>
+int CurvedStepOf(double density, float maximum) {
+    if constexpr (std::is_same_v<Place, LinearPlace>) {
+        return StepOf<Place>(density, maximum);
+    } else {
+        // One table per painting thread, kept while the maximum stays.
+        thread_local StepEdges<Place> edges;
+        return edges.StepOf(density, maximum);
+    }
+}
+
 template <ColourMap Map, class Place>
 cv::Vec3b MappedPixel(double density, float maximum) {
     static const Steps& steps = StepsOf(Map);
-    const int step = StepOf<Place>(density, maximum);
+    const int step = CurvedStepOf<Place>(density, maximum);
     if (step < 0) {
         return cv::Vec3b(255, 255, 255);
     }

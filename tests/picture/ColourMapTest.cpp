@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 #include "picture/ColourScale.h"
 
@@ -96,6 +100,48 @@ TEST(ColourMaps, LogAndSqrtPlaceTheDensities) {
         const cv::Vec3b p = ColourFunctionOf(ColourMap::Grey, c.scale).pixel(c.density, c.maximum);
         EXPECT_EQ(p, cv::Vec3b(c.step, c.step, c.step))
             << DensityScaleName(c.scale) << " " << c.density << " of " << c.maximum;
+    }
+}
+
+// `d` moved by `ulps` units in the last place (d > 0).
+double UlpsAway(double d, std::int64_t ulps) {
+    std::int64_t bits = 0;
+    std::memcpy(&bits, &d, sizeof bits);
+    bits += ulps;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+// The curved scales find a pixel's step from edges made once per maximum; every density,
+// also those right at an edge, gets the step of the formula.
+TEST(ColourMaps, CurvedScalesGiveTheStepOfTheFormula) {
+    for (DensityScale scale : {DensityScale::Log, DensityScale::Sqrt}) {
+        const auto place = [scale](double v) {
+            return scale == DensityScale::Log ? std::log1p(v) : std::sqrt(v);
+        };
+        const ColourFunction grey = ColourFunctionOf(ColourMap::Grey, scale);
+        for (float maximum : {0.37f, 40.0f, 179.5f, 3.0e7f}) {
+            const double top = place(static_cast<double>(maximum));
+            const auto expected = [&](double d) {
+                return static_cast<uchar>(std::lround(std::clamp(place(d) / top, 0.0, 1.0) * 255));
+            };
+            std::vector<double> densities;
+            for (int k = 0; k < 255; ++k) {
+                // Where the formula moves from step k to k + 1, and its neighbourhood out to
+                // beyond the table's guard.
+                const double t = (k + 0.5) / 255 * top;
+                const double edge = scale == DensityScale::Log ? std::expm1(t) : t * t;
+                for (std::int64_t ulps = 0; ulps < (std::int64_t{1} << 24);
+                     ulps = ulps < 16 ? ulps + 1 : ulps * 2 - 1) {
+                    densities.push_back(UlpsAway(edge, -ulps));
+                    densities.push_back(UlpsAway(edge, ulps));
+                }
+            }
+            for (double d : densities) {
+                ASSERT_EQ(grey.pixel(d, maximum)[0], expected(d))
+                    << DensityScaleName(scale) << " " << d << " of " << maximum;
+            }
+        }
     }
 }
 
