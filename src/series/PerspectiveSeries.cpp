@@ -8,6 +8,7 @@
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
 #include "picture/PerspectiveLabels.h"
+#include "series/KeptDensities.h"
 #include "series/RasterFill.h"
 #include "series/SeriesLoop.h"
 
@@ -86,11 +87,16 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
         return box.xmin <= e.x && e.x <= box.xmax && box.ymin <= e.y && e.y <= box.ymax &&
                box.zmin <= e.z && e.z <= box.zmax;
     };
+    // Kept from the pass that finds a maximum from the series, when they fit.
+    KeptDensities kept;
+    std::size_t measuredPictures = 0;
     if (MaximumFromSeries(ctx.request)) {
         const Status measured = MeasureSeriesMaximum(ctx, steps, [&](double t0) {
             window.t0 = t0;
             window.end = t0 + dt;
             ComputePerspectiveDensities(frame, window, fill);
+            kept.Keep(fill.field);
+            ++measuredPictures;
         });
         if (!measured.ok()) {
             return measured;
@@ -98,12 +104,20 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
         steps.labels.densityMaximum = ctx.densityMaximum;
         window.maximum = NarrowToFloat(ctx.densityMaximum);
     }
+    const bool fromKept = measuredPictures > 0 && kept.Holds(measuredPictures);
+    std::size_t number = 0;
     EventRun previous;
     return RunSeriesLoop(ctx, steps, [&](double t0, PictureFacts& facts) {
         window.t0 = t0;
         window.end = t0 + dt;
         picture.setTo(cv::Scalar(0, 0, 0));
-        FillPerspectiveWindow(frame, window, picture, fill, colours);
+        if (fromKept && number < measuredPictures) {
+            kept.Take(number, fill.field);
+            PaintPerspectiveWindow(frame, window, picture, fill, colours);
+        } else {
+            FillPerspectiveWindow(frame, window, picture, fill, colours);
+        }
+        ++number;
         DrawPerspectiveLabels(frame, window.end, picture);
         facts.bounds = {t0, window.end};
         facts.run = WindowRun(ctx.events, t0, window.end, window.cumulative, previous);

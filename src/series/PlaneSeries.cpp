@@ -7,6 +7,7 @@
 #include "density/EventRuns.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
+#include "series/KeptDensities.h"
 #include "series/RasterFill.h"
 #include "series/SeriesLoop.h"
 
@@ -107,11 +108,17 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     const auto weightsOf = [&](const EventRun& added) {
         return ctx.events.weights.empty() ? nullptr : ctx.events.weights.data() + added.begin;
     };
+    // A maximum from the series' own densities needs them all before the first picture is
+    // coloured; they are kept from that pass when they fit, not computed twice.
+    KeptDensities kept;
+    std::size_t measuredPictures = 0;
     if (MaximumFromSeries(request)) {
         const Status measured = MeasureSeriesMaximum(ctx, steps, [&](double position) {
             const auto [run, added] = runsAt(position);
             ComputePlaneDensities(grid, ctx.events.rows.data() + added.begin, added.size(), tests,
                                   ctx.work.field, nullptr, weightsOf(added));
+            kept.Keep(ctx.work.field);
+            ++measuredPictures;
             previous = run;
             first = false;
         });
@@ -124,10 +131,19 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         const cv::Vec3b zero = ctx.work.colours.pixel(0.0, NarrowToFloat(ctx.densityMaximum));
         ctx.work.raster.setTo(cv::Scalar(zero[0], zero[1], zero[2]));
     }
+    const bool fromKept = measuredPictures > 0 && kept.Holds(measuredPictures);
+    std::size_t picture = 0;
     return RunSeriesLoop(ctx, steps, [&](double position, PictureFacts& facts) {
         const auto [run, added] = runsAt(position);
-        FillDensityGrid(grid, ctx.events.rows.data() + added.begin, added.size(), tests,
-                        ctx.densityMaximum, ctx.work, &paintArea, weightsOf(added));
+        if (fromKept && picture < measuredPictures) {
+            kept.Take(picture, ctx.work.field);
+            PaintDensityField(ctx.work.field, NarrowToFloat(ctx.densityMaximum), 0, grid.height - 1,
+                              ctx.work.countColours, paintArea, ctx.work.colours);
+        } else {
+            FillDensityGrid(grid, ctx.events.rows.data() + added.begin, added.size(), tests,
+                            ctx.densityMaximum, ctx.work, &paintArea, weightsOf(added));
+        }
+        ++picture;
         previous = run;
         first = false;
         facts.bounds = spatial ? AxisRange{position - slabHalfWidth, position + slabHalfWidth}

@@ -39,6 +39,15 @@ void FillPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindo
         return;
     }
     ComputePerspectiveDensities(frame, window, work);
+    PaintPerspectiveWindow(frame, window, picture, work, colours);
+}
+
+void PaintPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindow& window,
+                            cv::Mat& picture, const PerspectiveFillWork& work,
+                            const ColourFunction& colours) {
+    if (frame.width <= 0 || frame.height <= 0) {
+        return;
+    }
     CountColours countColours;
     PaintDensityField(work.field, window.maximum, PerspectiveAreaLeft,
                       PerspectiveAreaTop + frame.height - 1, countColours, picture, colours);

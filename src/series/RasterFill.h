@@ -22,4 +22,9 @@ void FillPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindo
                            cv::Mat& picture, PerspectiveFillWork& work,
                            const ColourFunction& colours = {});
 
+// The same from the densities already in work.field.
+void PaintPerspectiveWindow(const PerspectiveFrame& frame, const PerspectiveWindow& window,
+                            cv::Mat& picture, const PerspectiveFillWork& work,
+                            const ColourFunction& colours = {});
+
 }  // namespace korvane
