@@ -181,7 +181,7 @@ void BM_DensityPictureColours(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_DensityPictureColours)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensityPictureColours)->DenseRange(0, 4)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // A 100-picture unit-weight spatial series along z, split into its two halves: computing
 // (runs and fills) and rendering plus writing the BMP files; and the whole series.
