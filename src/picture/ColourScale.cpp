@@ -8,6 +8,7 @@
 #include <limits>
 #include <type_traits>
 
+#include "common/NumberText.h"
 #include "picture/ColourMapTables.h"
 
 namespace korvane {
@@ -368,6 +369,23 @@ std::vector<BarLabel> ColourBarLabels(DensityScale scale, double maximum) {
     }
     labels.push_back({1.0, maximum});
     return labels;
+}
+
+int ColourBarDecimals(const std::vector<double>& densities) {
+    constexpr int Classic = 2;
+    constexpr int Most = 12;
+    for (int decimals = Classic; decimals < Most; ++decimals) {
+        bool distinct = true;
+        for (std::size_t i = 0; i + 1 < densities.size() && distinct; ++i) {
+            distinct =
+                densities[i] == densities[i + 1] ||
+                FormatFixed(densities[i], decimals) != FormatFixed(densities[i + 1], decimals);
+        }
+        if (distinct) {
+            return decimals;
+        }
+    }
+    return Most;
 }
 
 }  // namespace korvane

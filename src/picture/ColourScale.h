@@ -50,4 +50,9 @@ struct BarLabel {
 };
 std::vector<BarLabel> ColourBarLabels(DensityScale scale, double maximum);
 
+// The decimals of a bar's plain labels (`densities` in the bar's order): two, as the bar has
+// always had, unless two different densities would then read the same (a maximum of 0.004
+// gave "0.00" at both ends); then the fewest that tell them apart.
+int ColourBarDecimals(const std::vector<double>& densities);
+
 }  // namespace korvane

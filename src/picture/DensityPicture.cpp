@@ -67,14 +67,14 @@ void DrawAxes(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
     Text(canvas, layout.verticalTitle, black);
 }
 
-// A bar label's text: two decimals, as the linear bar has always had; a decade of the
-// logarithmic bar with as many decimals as it needs (none from 1 up).
-std::string BarLabelText(const BarLabel& label, bool decade) {
+// A bar label's text: `decimals` for a plain label; a decade of the logarithmic bar with as
+// many decimals as it needs (none from 1 up).
+std::string BarLabelText(const BarLabel& label, bool decade, int decimals) {
     if (!decade) {
-        return FormatFixed(label.density, 2);
+        return FormatFixed(label.density, decimals);
     }
-    const double decimals = std::max(0.0, -std::round(std::log10(label.density)));
-    return FormatFixed(label.density, static_cast<int>(decimals));
+    const double decadeDecimals = std::max(0.0, -std::round(std::log10(label.density)));
+    return FormatFixed(label.density, static_cast<int>(decadeDecimals));
 }
 
 // The classic bar writes each label in the colour of its row; the other maps in black, as
@@ -101,6 +101,13 @@ void DrawScaledColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& lab
         Line(canvas, W + 190, y, W + 200, y, colours.colour(densityAt(fraction), maximum));
     }
     const std::vector<BarLabel> barLabels = ColourBarLabels(labels.scale, densityMaximum);
+    std::vector<double> plain;  // the labels written with `decimals`
+    for (std::size_t i = 0; i < barLabels.size(); ++i) {
+        if (!log || i == 0 || i + 1 == barLabels.size()) {
+            plain.push_back(barLabels[i].density);
+        }
+    }
+    const int decimals = ColourBarDecimals(plain);
     const int bottomRow = H + RasterTop;
     constexpr int Gap = 14;  // a label's height and a little air
     int lastRow = -Gap;
@@ -111,7 +118,7 @@ void DrawScaledColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& lab
         if (!end && (y - lastRow < Gap || bottomRow - y < Gap)) {
             continue;
         }
-        const std::string text = BarLabelText(label, log && !end);
+        const std::string text = BarLabelText(label, log && !end, decimals);
         const int width = TextBox(text, cv::Point(0, 0), TitleScale).width;
         const int x = std::max(0, std::min(W + 210, canvas.cols - width));
         Text(canvas, text, x, y, TitleFont,
@@ -130,6 +137,11 @@ void DrawColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
     const double densityMaximum = labels.densityMaximum;
     const float maximum = NarrowToFloat(densityMaximum);
     const auto colourOf = ColourFunctionOf(labels.colourMap, labels.scale).colour;
+    std::vector<double> fifths;
+    for (int i = 0; i <= 5; ++i) {
+        fifths.push_back(i / 5.0 * densityMaximum);
+    }
+    const int decimals = ColourBarDecimals(fifths);
     int j = 0;
     for (int y = RasterTop; y <= H + RasterTop; ++y) {
         const double value = static_cast<double>(y - RasterTop) / H * densityMaximum;
@@ -137,7 +149,7 @@ void DrawColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
         Line(canvas, W + 190, y, W + 200, y, colour);
         if (std::fabs((y - RasterTop) - static_cast<double>(j) * H / 5) < 1) {
             // A label too long for the margin moves left to stay whole inside the picture.
-            const std::string text = FormatFixed(j / 5.0 * densityMaximum, 2);
+            const std::string text = FormatFixed(j / 5.0 * densityMaximum, decimals);
             const int width = TextBox(text, cv::Point(0, 0), TitleScale).width;
             const int x = std::max(0, std::min(W + 210, canvas.cols - width));
             Text(canvas, text, x, y, TitleFont, BarLabelColour(labels, colour));

@@ -158,5 +158,21 @@ TEST(ColourBarLabels, LogBarHasDecades) {
     EXPECT_EQ(labels.back().fraction, 1.0);
 }
 
+// Bar labels keep two decimals unless two different densities would read the same.
+TEST(ColourBarLabels, DecimalsTellTheLabelsApart) {
+    const auto fifths = [](double maximum) {
+        std::vector<double> v;
+        for (int j = 0; j <= 5; ++j) {
+            v.push_back(j / 5.0 * maximum);
+        }
+        return v;
+    };
+    EXPECT_EQ(ColourBarDecimals(fifths(72.8)), 2);
+    EXPECT_EQ(ColourBarDecimals(fifths(0.04)), 3);   // 0.016 and 0.024 read 0.02
+    EXPECT_EQ(ColourBarDecimals(fifths(0.004)), 4);  // all read 0.00
+    EXPECT_EQ(ColourBarDecimals(fifths(0.0)), 2);    // equal densities may read the same
+    EXPECT_EQ(ColourBarDecimals({0.0, 3e-7}), 7);
+}
+
 }  // namespace
 }  // namespace korvane
