@@ -514,8 +514,7 @@ class CatalogueBuilder {
         if (m_geographic) {
             const double lat0 =
                 m_options.origin ? (*m_options.origin)[0] : 0.5 * (m_minLat + m_maxLat);
-            const double lon0 =
-                m_options.origin ? (*m_options.origin)[1] : 0.5 * (m_minLon + m_maxLon);
+            const double lon0 = m_options.origin ? (*m_options.origin)[1] : MiddleLongitude();
             m_report.geographic = true;
             m_report.originLatitude = lat0;
             m_report.originLongitude = lon0;
@@ -532,6 +531,17 @@ class CatalogueBuilder {
             }
         }
         return Status::Ok();
+    }
+
+    // The middle of the shorter span of the longitudes: a catalogue across the 180th
+    // meridian (179.9 and -179.9) has its middle there, not on the far side of the earth.
+    double MiddleLongitude() const {
+        const double span = m_maxLon - m_minLon;
+        if (span > 180.0 && m_maxLonEastward - m_minLonEastward < span) {
+            const double middle = 0.5 * (m_minLonEastward + m_maxLonEastward);
+            return middle > 180.0 ? middle - 360.0 : middle;
+        }
+        return 0.5 * (m_minLon + m_maxLon);
     }
 
     const Status& status() const { return m_status; }
@@ -738,6 +748,9 @@ class CatalogueBuilder {
             m_maxLat = std::max(m_maxLat, row.x);
             m_minLon = std::min(m_minLon, row.y);
             m_maxLon = std::max(m_maxLon, row.y);
+            const double eastward = row.y < 0.0 ? row.y + 360.0 : row.y;
+            m_minLonEastward = std::min(m_minLonEastward, eastward);
+            m_maxLonEastward = std::max(m_maxLonEastward, eastward);
         }
         m_table.rows[static_cast<std::size_t>(m_table.count)] = row;
         if (m_weightColumn >= 0) {
@@ -788,6 +801,8 @@ class CatalogueBuilder {
     double m_maxLat = -90.0;
     double m_minLon = 540.0;
     double m_maxLon = -540.0;
+    double m_minLonEastward = 720.0;  // the same with longitudes from 0 to 360
+    double m_maxLonEastward = -720.0;
 
     bool m_calendar = false;
     bool m_sawTime = false;

@@ -274,6 +274,15 @@ TEST(ReadCatalogue, PlacesLatitudeAndLongitudeAroundTheOrigin) {
     EXPECT_NEAR(table.rows[0].x, 0.0, 1e-9);
     EXPECT_NEAR(table.rows[0].y, 0.0, 1e-9);
     EXPECT_EQ(table.rows[0].z, -2.5);
+    // Across the 180th meridian the middle is there, and the events a few km from it.
+    const std::string fiji = dir.write("fiji.csv",
+                                       "lat,lon,depth,time\n"
+                                       "-17.0,179.9,10,2020-01-01\n"
+                                       "-17.0,-179.9,10,2020-01-01\n");
+    ASSERT_TRUE(ReadCatalogue(fiji, {}, table, &report).ok());
+    EXPECT_NEAR(std::fabs(report.originLongitude), 180.0, 1e-9);
+    EXPECT_NEAR(table.rows[0].x, -10.6, 0.1);  // km west of the meridian
+    EXPECT_NEAR(table.rows[1].x, 10.6, 0.1);
 }
 
 TEST(ReadEvents, APlainFileReadsAsBeforeAndAHeaderNeverBecomesAnEvent) {
