@@ -69,7 +69,7 @@ double EstimateSpatialMaximum(const EventTable& events, const AxisMap& axes,
     const bool gaussian = weighting.gaussian;
     const double hScale = scale.horizontal;
     const double vScale = scale.vertical;
-    auto anyTime = [](const estimate::Point<3>&, const estimate::Point<3>&) { return true; };
+    const estimate::AnyTime anyTime;
     auto weight = [=](const estimate::Point<3>& a, const estimate::Point<3>& b) {
         const double d = DistanceInSpace(StepsSquared(a.c[0], b.c[0], hScale),
                                          StepsSquared(a.c[1], b.c[1], vScale),
@@ -114,7 +114,7 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
     for (std::size_t i = 0; i < points.size(); ++i) {
         timed[i] = {{points[i].across, points[i].up, points[i].t}, points[i].t};
     }
-    auto anyTime = [](const estimate::Point<3>&, const estimate::Point<3>&) { return true; };
+    const estimate::AnyTime anyTime;
     return estimate::Highest<3>(timed, {hHalf, vHalf, timeStep}, !gaussian, anyTime, weight,
                                 weights, observer);
 }
