@@ -154,7 +154,7 @@ class StepEdges {
             // The bucket of the density's bit pattern gives the step at the bucket's start;
             // a bucket holds an edge or two at most.
             step = m_bucketStep[(Bits(density) - m_firstBits) >> m_bucketShift];
-            while (m_edges[static_cast<std::size_t>(step + 1)] <= density) {
+            while (m_edges[static_cast<std::size_t>(step) + 1] <= density) {
                 ++step;
             }
         }
@@ -220,7 +220,7 @@ class StepEdges {
         for (std::size_t i = 0; i < Buckets; ++i) {
             const std::uint64_t start =
                 m_firstBits + (static_cast<std::uint64_t>(i) << m_bucketShift);
-            while (step < 255 && Bits(m_edges[static_cast<std::size_t>(step + 1)]) <= start) {
+            while (step < 255 && Bits(m_edges[static_cast<std::size_t>(step) + 1]) <= start) {
                 ++step;
             }
             m_bucketStep[i] = static_cast<unsigned char>(step);
