@@ -195,6 +195,7 @@ void ImportCatalogueDlg::CreateControls() {
     auto* format = new QGroupBox("Format", this);
     m_detected = new QLabel(format);
     m_detected->setObjectName("detectedLabel");
+    m_detected->setWordWrap(true);
     m_format = Choices(format, "formatCombo", FormatTexts, std::size(FormatTexts));
     m_separator = Choices(format, "separatorCombo", SeparatorTexts, std::size(SeparatorTexts));
     auto* formatForm = new QFormLayout(format);
@@ -207,6 +208,7 @@ void ImportCatalogueDlg::CreateControls() {
     for (std::size_t i = 0; i < std::size(RoleBoxes); ++i) {
         auto* box = new QComboBox(columns);
         box->setObjectName(RoleBoxes[i].name);
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         m_columns[i] = box;
         const int row = static_cast<int>(i % 4);
         const int column = static_cast<int>(i / 4) * 2;
@@ -258,6 +260,7 @@ void ImportCatalogueDlg::CreateControls() {
     m_bar = new QProgressBar(this);
     m_bar->setObjectName("progressBar");
     m_bar->setTextVisible(false);
+    m_bar->hide();  // shown while the rows are counted
     m_progress.SetBar(*m_bar);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -279,6 +282,8 @@ void ImportCatalogueDlg::CreateControls() {
     choices->addWidget(columns, 0, 1);
     choices->addWidget(place, 1, 0);
     choices->addWidget(filters, 1, 1);
+    choices->setColumnStretch(0, 1);
+    choices->setColumnStretch(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(file);
     layout->addWidget(m_table, 1);
@@ -399,6 +404,7 @@ void ImportCatalogueDlg::Recount() {
     }
     m_recountWanted = false;
     m_count->setText("Counting the rows...");
+    m_bar->show();
     auto result = std::make_shared<CountResult>();
     const bool started = m_worker.Start(
         [path = m_path, options, result](RunObserver& observer) {
@@ -420,6 +426,7 @@ void ImportCatalogueDlg::Recount() {
 
 void ImportCatalogueDlg::FinishCount(const CountResult& result) {
     m_bar->reset();
+    m_bar->hide();
     if (m_recountWanted) {
         Recount();
         return;
