@@ -16,15 +16,18 @@
 #include "app/ConversionDlg.h"
 #include "app/DesktopOpener.h"
 #include "app/DialogPlacement.h"
+#include "app/ImportCatalogueDlg.h"
 #include "app/MainFrame.h"
 #include "app/MessageBoxes.h"
 #include "app/OutputOptionsDlg.h"
 #include "app/PictureViewer.h"
 #include "app/TraceLine.h"
+#include "common/Paths.h"
 #include "movie/MovieSummary.h"
 #include "movie/PictureFolder.h"
 #include "movie/PictureSeriesListing.h"
 #include "setup/SetupFile.h"
+#include "setup/SetupPaths.h"
 
 namespace korvane {
 
@@ -53,6 +56,8 @@ bool KorvaneApp::Start() {
             &KorvaneApp::OnCreateMovie);
     connect(m_mainFrame->commands().outputOptions, &QAction::triggered, this,
             &KorvaneApp::OnOutputOptions);
+    connect(m_mainFrame->commands().importCatalogue, &QAction::triggered, this,
+            &KorvaneApp::OnImportCatalogue);
     connect(m_mainFrame->commands().about, &QAction::triggered, this, &KorvaneApp::OnAppAbout);
     connect(m_mainFrame->commands().openPictures, &QAction::triggered, this,
             &KorvaneApp::OnOpenPictures);
@@ -86,7 +91,9 @@ void KorvaneApp::OpenFile(const std::string& path) {
         CalculationSetup setup = dialog.setup();
         if (IsSetupFileName(full)) {
             // An unreadable setup changes nothing, as with "Load Setup".
-            (void)LoadSetupFile(setup, full, PrintTraceLine);
+            if (LoadSetupFile(setup, full, PrintTraceLine).ok()) {
+                setup.FilePath = EventPathBesideSetup(setup.FilePath, full);
+            }
         } else {
             setup.FilePath = full;
         }
@@ -248,6 +255,31 @@ void KorvaneApp::OnOutputOptions() {
 void KorvaneApp::OnAppAbout() {
     AboutDlg dialog(m_mainFrame.get());
     dialog.Run();
+}
+
+void KorvaneApp::OnImportCatalogue() {
+    CalculationSetup last;
+    LoadStartingSetup(m_files, last);
+    const std::optional<std::string> path = m_services.choosers.ChooseFile(
+        m_mainFrame.get(), FileDialogKind::Open, "",
+        "Catalogues (*.csv *.txt *.reloc *.hyp *.xml)|*.csv;*.txt;*.reloc;*.hyp;*.xml|"
+        "All files (*)|*||",
+        last.FilePath.empty() ? std::string() : FolderOf(last.FilePath));
+    if (!path) {
+        return;
+    }
+    ImportCatalogueDlg import(*path, *path == last.FilePath ? last.Catalogue : CatalogueOptions{},
+                              m_services, m_mainFrame.get());
+    if (import.exec() != QDialog::Accepted) {
+        return;
+    }
+    // The Options dialog then opens on the catalogue, read as chosen.
+    RunOptionsDialog(CalculationKind::Spatial, [&import](OptionsDlg& dialog) {
+        CalculationSetup setup = dialog.setup();
+        setup.FilePath = import.path();
+        setup.Catalogue = import.options();
+        dialog.ShowSetup(setup);
+    });
 }
 
 }  // namespace korvane

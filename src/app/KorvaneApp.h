@@ -39,6 +39,7 @@ class KorvaneApp : public QObject {
     void OnTimeResolved();
     void OnCreateMovie();
     void OnOutputOptions();
+    void OnImportCatalogue();
     void OnAppAbout();
     // File -> "Open Pictures...": a folder of numbered pictures into the viewer.
     void OnOpenPictures();

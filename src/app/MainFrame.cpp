@@ -54,6 +54,9 @@ void MainFrame::CreateMenu() {
     file->setObjectName("MenuFile");
     m_commands.openPictures = AddCommand(file, "Open Pictures...", "ID_OPEN_PICTURES", 0,
                                          "Show a folder of numbered pictures");
+    m_commands.importCatalogue =
+        AddCommand(file, "Import Catalogue...", "ID_IMPORT_CATALOGUE", 32791,
+                   "Choose how a catalogue is read, then set up a calculation on it");
     m_recentMenu = file->addMenu("Recent");
     m_recentMenu->setObjectName("MenuRecent");
     m_recentMenu->menuAction()->setStatusTip("Show one of the folders shown before");

@@ -19,6 +19,7 @@ class SplashView;
 // The menu's commands (each also carries its command number as data).
 struct MainFrameCommands {
     QAction* openPictures = nullptr;
+    QAction* importCatalogue = nullptr;  // File: "Import Catalogue..."
     QAction* exit = nullptr;
     QAction* spatialResolved = nullptr;
     QAction* timeResolved = nullptr;

@@ -13,6 +13,7 @@
 #include "app/Choosers.h"
 #include "app/DialogUnits.h"
 #include "app/ExampleFolder.h"
+#include "app/ImportCatalogueDlg.h"
 #include "app/MessageBoxes.h"
 #include "app/OptionsFields.h"
 #include "app/OptionsProgress.h"
@@ -22,6 +23,7 @@
 #include "setup/FitToEvents.h"
 #include "setup/OptionsRules.h"
 #include "setup/SetupFile.h"
+#include "setup/SetupPaths.h"
 
 namespace korvane {
 
@@ -119,8 +121,19 @@ void OptionsDlg::ApplyEnableRules() {
 
 void OptionsDlg::OnLoad() {
     const std::optional<std::string> path = ChooseInCurrentFolder(kEventFileFilter);
-    if (path) {
+    if (path && StartsWithHeader(*path)) {
+        // A catalogue: how to read it is chosen first; Cancel leaves everything as it was.
+        const CatalogueOptions before =
+            *path == m_values.eventFilePath ? m_values.catalogue : CatalogueOptions{};
+        OpenImportCatalogue(this, *path, before, m_services,
+                            [this](const ImportCatalogueDlg& import) {
+                                m_values.eventFilePath = import.path();
+                                m_values.catalogue = import.options();
+                                ShowValues(m_values, m_controls);
+                            });
+    } else if (path) {
         m_values.eventFilePath = *path;
+        m_values.catalogue = {};  // how another file was read does not apply to this one
         ShowValues(m_values, m_controls);
     }
 }
@@ -164,7 +177,9 @@ void OptionsDlg::OnLoadSetup() {
     const std::optional<std::string> path = ChooseInCurrentFolder(kSetupFileFilter);
     if (path) {
         // A file that cannot be read changes nothing; the dialog says nothing either.
-        (void)LoadSetupFile(m_setup, *path, PrintTraceLine);
+        if (LoadSetupFile(m_setup, *path, PrintTraceLine).ok()) {
+            m_setup.FilePath = EventPathBesideSetup(m_setup.FilePath, *path);
+        }
         ShowSetup(m_setup);
     }
 }

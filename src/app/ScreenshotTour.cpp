@@ -16,8 +16,11 @@
 #include <initializer_list>
 
 #include "app/ExampleFolder.h"
+#include "app/ImportCatalogueDlg.h"
 #include "app/KorvaneApp.h"
 #include "app/MainFrame.h"
+#include "app/QtChoosers.h"
+#include "app/QtMessageBoxes.h"
 #include "common/Paths.h"
 #include "setup/CalculateCommand.h"
 #include "setup/DialogValues.h"
@@ -165,6 +168,22 @@ void MakeMovie(KorvaneApp& app, const QString& folder) {
     Save(app.mainFrame(), folder + "/movie-status.png");
 }
 
+// The import dialog on the catalogue KORVANE_SCREENSHOT_CATALOGUE names, once it has
+// counted the rows.
+void SaveImportDialog(KorvaneApp& app, const QString& catalogue, const QString& path) {
+    QtChoosers choosers;
+    QtMessageBoxes boxes;
+    ImportCatalogueDlg dialog(catalogue.toStdString(), CatalogueOptions{}, {choosers, boxes},
+                              app.mainFrame());
+    dialog.resize(900, 720);
+    dialog.show();
+    for (int wait = 0; wait < 50 && dialog.IsCounting(); ++wait) {
+        Settle();
+    }
+    Settle();
+    Save(&dialog, path);
+}
+
 }  // namespace
 
 QString ScreenshotFolder() {
@@ -182,6 +201,10 @@ void StartScreenshotTour(KorvaneApp& app, const QString& folder) {
         app.OnAppAbout();
         GrabNextModalDialog(folder + "/output-options.png");
         app.OnOutputOptions();
+        if (const QString catalogue = qEnvironmentVariable("KORVANE_SCREENSHOT_CATALOGUE");
+            !catalogue.isEmpty()) {
+            SaveImportDialog(app, catalogue, folder + "/import-dialog.png");
+        }
         QTemporaryDir work;
         RunExampleSeries(app, folder, work);
         WriteExampleTimeSeries(app, work);

@@ -20,6 +20,7 @@
 #include "setup/DialogValues.h"
 #include "setup/FitToEvents.h"
 #include "setup/SetupFile.h"
+#include "setup/SetupPaths.h"
 
 namespace korvane::batch {
 namespace {

@@ -23,6 +23,7 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
     const std::string& word = arguments[i];
     std::string value;
     if (TakeCatalogueOption(arguments, i, options.catalogue, options.problem)) {
+        options.catalogueGiven = true;
         return;
     }
     if (word == "--fit-ranges") {
@@ -109,7 +110,10 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     if (options.eventFile) {
         values.eventFilePath = *options.eventFile;
     }
-    values.catalogue = options.catalogue;
+    // Catalogue options on the command line replace the setup file's catalogue keys.
+    if (options.catalogueGiven) {
+        values.catalogue = options.catalogue;
+    }
     if (options.format) {
         values.output.format = *options.format;
     }

@@ -27,6 +27,7 @@ struct CalculationOptions {
     bool densities = false;                   // --densities
     bool noIndex = false;                     // --no-index
     CatalogueOptions catalogue;               // --columns, --origin, --unit, ...
+    bool catalogueGiven = false;              // any of them: they replace the setup's
     bool fitRanges = false;                   // --fit-ranges: x, y, z and time from the events
     std::string problem;                      // empty when the arguments make sense
 };

@@ -1,7 +1,6 @@
 #include "CatalogueOptions.h"
 
 #include <cmath>
-#include <filesystem>
 
 #include "OptionWords.h"
 #include "common/NumberText.h"
@@ -80,17 +79,6 @@ bool TakeCatalogueOption(const std::vector<std::string>& arguments, std::size_t&
         return false;
     }
     return true;
-}
-
-std::string EventPathBesideSetup(const std::string& eventPath, const std::string& setupPath) {
-    namespace fs = std::filesystem;
-    const fs::path event(eventPath);
-    if (eventPath.empty() || event.is_absolute()) {
-        return eventPath;
-    }
-    const fs::path beside = fs::path(setupPath).parent_path() / event;
-    std::error_code error;
-    return fs::exists(beside, error) ? beside.string() : eventPath;
 }
 
 }  // namespace korvane::batch

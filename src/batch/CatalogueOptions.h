@@ -17,8 +17,4 @@ namespace korvane::batch {
 bool TakeCatalogueOption(const std::vector<std::string>& arguments, std::size_t& i,
                          CatalogueOptions& options, std::string& problem);
 
-// The event file path of a setup file taken from the setup file's folder when it is
-// relative and exists there; otherwise the path as written (from the working folder).
-std::string EventPathBesideSetup(const std::string& eventPath, const std::string& setupPath);
-
 }  // namespace korvane::batch

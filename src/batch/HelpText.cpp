@@ -108,7 +108,8 @@ SETUP.ini is a setup file as the desktop program's "Save Setup" writes it: lines
 calculation runs exactly as "Calculate!" runs with that setup shown in the Options
 dialog: the values are rounded as the dialog shows them (a radius of 2.5 becomes 2) and
 checked with the dialog's tests. A key missing from the file counts as 0 (an empty path
-for [File-Path]).
+for [File-Path]). The [Catalogue-...] keys say how a catalogue is read, as the desktop's
+import dialog set it; any catalogue option on the command line replaces them all.
 
 Where the pictures go: into the folder of the event file named by [File-Path] (or
 --events), unless --output-dir names another folder. A

@@ -193,4 +193,29 @@ std::string FormatIsoTime(const CalendarInstant& reference, double seconds) {
            TwoDigits(secondOfDay % 60) + "." + fraction + "Z";
 }
 
+std::string FormatIsoInstant(const CalendarInstant& instant) {
+    const std::string midnight = FormatIsoTime({instant.day, 0.0}, 0.0);
+    const std::string date = midnight.substr(0, midnight.find('T'));
+    const double second = instant.second;
+    // ReadIsoTime joins the whole seconds and the fraction as text, so the fewest decimals
+    // that read back as the same second of the day are written.
+    std::string digits = FormatFixed(second, 0);
+    for (int decimals = 0; decimals <= 20; ++decimals) {
+        const std::string text = FormatFixed(second, decimals);
+        if (ReadDecimal(text) == second) {
+            digits = text;
+            break;
+        }
+    }
+    const std::size_t point = digits.find('.');
+    const long long whole = static_cast<long long>(ReadDecimal(digits.substr(0, point)));
+    // A leap second is the 61st second of the day's last minute.
+    const long long hour = whole >= 86400 ? 23 : whole / 3600;
+    const long long minute = whole >= 86400 ? 59 : whole / 60 % 60;
+    const long long secondOfMinute = whole - hour * 3600 - minute * 60;
+    return date + "T" + TwoDigits(hour) + ":" + TwoDigits(minute) + ":" +
+           TwoDigits(secondOfMinute) + (point == std::string::npos ? "" : digits.substr(point)) +
+           "Z";
+}
+
 }  // namespace korvane

@@ -33,4 +33,9 @@ bool ReadIsoTime(std::string_view text, CalendarInstant* out);
 // "2023-02-06T01:17:34.820000Z": the instant `seconds` after `reference`, to the microsecond.
 std::string FormatIsoTime(const CalendarInstant& reference, double seconds);
 
+// The instant as ISO 8601 text that ReadIsoTime reads back as exactly the same instant:
+// "2023-02-06T01:17:34.82Z", with as many digits of the second as that takes (none when it is
+// whole).
+std::string FormatIsoInstant(const CalendarInstant& instant);
+
 }  // namespace korvane

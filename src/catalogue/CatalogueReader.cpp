@@ -681,6 +681,9 @@ class CatalogueBuilder {
 
     bool AddRow(std::string_view line) {
         m_splitter.Split(line, m_separator, m_fields);
+        if (m_report.firstRows.size() < CatalogueReport::FirstRowsKept) {
+            m_report.firstRows.emplace_back(m_fields.begin(), m_fields.end());
+        }
         ++m_report.rowsRead;
         EventRecord row;
         if (m_geographic) {
@@ -896,6 +899,24 @@ std::optional<CataloguePreset> CataloguePresetNamed(std::string_view name) {
     return std::nullopt;
 }
 
+const char* CataloguePresetName(CataloguePreset preset) {
+    switch (preset) {
+        case CataloguePreset::HypoDD:
+            return "hypodd";
+        case CataloguePreset::GrowClust:
+            return "growclust";
+        case CataloguePreset::FdsnText:
+            return "fdsn";
+        case CataloguePreset::NonLinLoc:
+            return "nonlinloc";
+        case CataloguePreset::QuakeMl:
+            return "quakeml";
+        case CataloguePreset::None:
+            break;
+    }
+    return "";
+}
+
 const char* ColumnRoleName(ColumnRole role) {
     return RoleNames[static_cast<std::size_t>(role)];
 }
@@ -945,6 +966,7 @@ Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, E
         if (chosen.preset == CataloguePreset::QuakeMl) {
             chosen.depthUnit = LengthUnit::Metre;
         }
+        out.preset = chosen.preset;
         CatalogueBuilder builder(path, chosen, table, out, maxEvents);
         status = ReadRecords(path, chosen.preset, builder, observer);
         if (status.ok()) {

@@ -5,6 +5,7 @@
 // magnitude or time range are left out. A plain event file (no header) reads as before.
 
 #include <array>
+#include <cstddef>
 #include <limits>
 #include <optional>
 #include <string>
@@ -55,6 +56,9 @@ enum class CataloguePreset {
 // "hypodd", "growclust", "fdsn", "nonlinloc", "quakeml" (any case); none for another name.
 std::optional<CataloguePreset> CataloguePresetNamed(std::string_view name);
 
+// The name CataloguePresetNamed reads back: "hypodd", ..., "quakeml"; "" for None.
+const char* CataloguePresetName(CataloguePreset preset);
+
 // The choices of an import; every default finds the columns by name.
 struct CatalogueOptions {
     // Columns chosen by hand, "role=column" pairs split by commas, a column given by its
@@ -92,7 +96,8 @@ struct CatalogueOptions {
 
 // What a reading found, for the summary, the import dialog and the index.
 struct CatalogueReport {
-    std::vector<std::string> header;  // the column names, as the file spells them
+    std::vector<std::string> header;                 // the column names, as the file spells them
+    CataloguePreset preset = CataloguePreset::None;  // the format read (None: a header line)
     char separator = 0;
     // The column of each role (index into `header`), -1 when none.
     std::array<int, ColumnRoleCount> columnOf{};
@@ -105,6 +110,10 @@ struct CatalogueReport {
     bool calendarTime = false;             // t counts from `timeReference`
     CalendarInstant timeReference;
     bool geographic = false;  // x and y were made from latitude and longitude
+    // The fields of the first data rows as the reader split them (at most
+    // `FirstRowsKept`), read or skipped, for showing the catalogue.
+    static constexpr std::size_t FirstRowsKept = 20;
+    std::vector<std::vector<std::string>> firstRows;
     double originLatitude = 0.0;
     double originLongitude = 0.0;
 

@@ -33,6 +33,9 @@ struct CalculationSetup {
     // the setup file holds a key of it only when it differs from the default). The folder
     // is never stored.
     OutputOptions Output;
+    // How the event file is read when it is a catalogue (its own keys after the nineteen
+    // lines, each only when it differs from the default, like the output keys).
+    CatalogueOptions Catalogue;
 
     bool operator==(const CalculationSetup&) const = default;
 };

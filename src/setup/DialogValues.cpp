@@ -45,6 +45,7 @@ DialogValues DialogValuesFromSetup(const CalculationSetup& setup) {
     values.gaussianState = TruncateToInt(setup.Gaussiandistance);
     values.cumulativeState = TruncateToInt(setup.Cumulative);
     values.output = setup.Output;
+    values.catalogue = setup.Catalogue;
     return values;
 }
 
@@ -70,6 +71,7 @@ CalculationSetup SetupFromDialogValues(const DialogValues& values) {
     setup.Gaussiandistance = SwitchFromState(values.gaussianState);
     setup.Cumulative = SwitchFromState(values.cumulativeState);
     setup.Output = values.output;
+    setup.Catalogue = values.catalogue;
     return setup;
 }
 

@@ -16,6 +16,7 @@
 #include "common/Paths.h"
 #include "common/ReadableFile.h"
 #include "picture/PictureFileName.h"
+#include "setup/CatalogueKeys.h"
 
 namespace korvane {
 namespace {
@@ -150,6 +151,7 @@ std::string SetupText(const CalculationSetup& setup) {
         text += "\r\n";
     }
     AppendOutputKeys(text, setup.Output);
+    AppendCatalogueKeys(text, setup.Catalogue);
     return text;
 }
 
@@ -162,9 +164,14 @@ void ApplyLine(CalculationSetup& setup, std::string_view line) {
     const std::string_view value = line.substr(tab + 1);
     if (key == FilePathKey) {
         setup.FilePath.assign(value);
+        // How a file is read belongs to that file: the catalogue keys that follow, if any.
+        setup.Catalogue = {};
         return;
     }
     if (ApplyOutputKey(setup.Output, key, value)) {
+        return;
+    }
+    if (ApplyCatalogueKey(setup.Catalogue, key, value)) {
         return;
     }
     for (const NumberKey& known : NumberKeys) {

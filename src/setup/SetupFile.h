@@ -1,7 +1,7 @@
 #pragma once
 // The setup file: nineteen lines of "[Key]", a TAB and a value, then the output keys
 // ([Pictureformat], [Densitydata], [Seriesindex], [Colourmap], [Scale]), each only when it
-// differs from its default.
+// differs from its default, and the catalogue keys (setup/CatalogueKeys.h) likewise.
 
 #include <string>
 

@@ -53,7 +53,7 @@ class MainFrameTest : public QObject {
     void menusWithTheirMnemonicsAndNoSeparators() {
         MainFrame frame;
         const QStringList expected[] = {
-            {"&File", "Open Pictures...", "Recent", "E&xit"},
+            {"&File", "Open Pictures...", "Import Catalogue...", "Recent", "E&xit"},
             {"&Calculation", "Spatial Resolved", "Time Resolved", "Output Options..."},
             {"&Conversion", "Create Movie"},
             {"&View", "&Status Bar"},

@@ -85,6 +85,18 @@ class OptionsDlgFilesTest : public QObject {
         QCOMPARE(fixture.Text("yMaxBox"), QString("7.000"));
     }
 
+    // A relative event file of a loaded setup file is the one beside that setup file.
+    void loadSetupTakesARelativeEventFileFromItsFolder() {
+        OptionsDialogFixture fixture;
+        fixture.OpenWith(CalculationKind::Spatial, RunnableSetup("/data/events.dat"));
+        std::filesystem::create_directories(fixture.dir.file("run"));
+        const std::string events = fixture.dir.write("run/cat.csv", "x,y,z,t\n1,2,3,4\n");
+        fixture.choosers.fileAnswers.push_back(
+            fixture.dir.write("run/cat.ini", "[File-Path]\tcat.csv\r\n"));
+        fixture.Click("loadSetupButton");
+        QCOMPARE(fixture.Text("eventFileBox"), QString::fromStdString(events));
+    }
+
     void saveSetupWritesExactlyTheChosenName() {
         OptionsDialogFixture fixture;
         fixture.OpenWith(CalculationKind::Spatial, RunnableSetup("/data/events.dat"));

@@ -1,0 +1,562 @@
+#include "app/ImportCatalogueDlg.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <iterator>
+#include <limits>
+#include <memory>
+#include <optional>
+
+#include "app/DialogUnits.h"
+#include "app/MessageBoxes.h"
+#include "common/NumberText.h"
+
+namespace korvane {
+namespace {
+
+// The roles of the column boxes, with the name each goes by in the column map.
+struct RoleBox {
+    ColumnRole role;
+    const char* key;      // in the column map
+    const char* caption;  // beside the box
+    const char* name;     // the box's object name
+};
+constexpr RoleBox RoleBoxes[] = {
+    {ColumnRole::X, "x", "x (east):", "columnX"},
+    {ColumnRole::Y, "y", "y (north):", "columnY"},
+    {ColumnRole::Z, "z", "z:", "columnZ"},
+    {ColumnRole::Time, "t", "Time:", "columnT"},
+    {ColumnRole::Latitude, "lat", "Latitude:", "columnLat"},
+    {ColumnRole::Longitude, "lon", "Longitude:", "columnLon"},
+    {ColumnRole::Depth, "depth", "Depth:", "columnDepth"},
+    {ColumnRole::Magnitude, "magnitude", "Magnitude:", "columnMagnitude"},
+};
+
+constexpr CataloguePreset Formats[] = {CataloguePreset::None,      CataloguePreset::HypoDD,
+                                       CataloguePreset::GrowClust, CataloguePreset::FdsnText,
+                                       CataloguePreset::NonLinLoc, CataloguePreset::QuakeMl};
+constexpr const char* FormatTexts[] = {"Delimited text with a header line",
+                                       "hypoDD .reloc",
+                                       "GrowClust catalogue",
+                                       "FDSN event text",
+                                       "NonLinLoc .hyp",
+                                       "QuakeML 1.2"};
+constexpr char Separators[] = {0, ',', '\t', ';', '|', ' '};
+constexpr const char* SeparatorTexts[] = {
+    "found from the header line", "comma", "TAB", "semicolon", "| (bar)", "runs of blanks"};
+
+template <typename Value, std::size_t Count>
+int IndexOf(const Value (&values)[Count], Value value) {
+    for (std::size_t i = 0; i < Count; ++i) {
+        if (values[i] == value) {
+            return static_cast<int>(i);
+        }
+    }
+    return 0;
+}
+
+QComboBox* Choices(QWidget* parent, const char* name, const char* const* texts, std::size_t count) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    for (std::size_t i = 0; i < count; ++i) {
+        box->addItem(texts[i]);
+    }
+    return box;
+}
+
+QLineEdit* Box(QWidget* parent, const char* name, const char* placeholder) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setPlaceholderText(placeholder);
+    return box;
+}
+
+std::string Trim(std::string text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    const std::size_t last = text.find_last_not_of(" \t");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+std::string TextOf(const QLineEdit* box) {
+    return Trim(box->text().toStdString());
+}
+
+// A number filling the whole text; none for anything else.
+std::optional<double> NumberIn(const std::string& text) {
+    if (text.empty() || DecimalExtent(text) != text.size()) {
+        return std::nullopt;
+    }
+    const double value = ReadDecimal(text);
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+// An instant of the time range: ISO 8601 text, or seconds (since 1970 for calendar time).
+std::optional<double> TimeIn(const std::string& text) {
+    CalendarInstant instant;
+    if (ReadIsoTime(text, &instant)) {
+        return static_cast<double>(instant.day) * 86400.0 + instant.second;
+    }
+    return NumberIn(text);
+}
+
+std::string BoundText(double value) {
+    return std::isinf(value) ? std::string() : FormatShortest(value);
+}
+
+// Lower case, without blanks: how the reader compares a chosen name with the header's.
+std::string Folded(const std::string& name) {
+    std::string out;
+    for (const char c : name) {
+        if (c != ' ' && c != '_' && c != '-' && c != '.') {
+            out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+    }
+    return out;
+}
+
+// The role box a column-map key belongs to, or -1.
+int RoleBoxOfKey(const std::string& key) {
+    const std::string folded = Folded(key);
+    for (std::size_t i = 0; i < std::size(RoleBoxes); ++i) {
+        if (folded == RoleBoxes[i].key ||
+            (RoleBoxes[i].role == ColumnRole::Magnitude && folded == "mag")) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+struct ImportCatalogueDlg::CountResult {
+    CatalogueReport report;
+    std::string problem;
+    bool cancelled = false;
+};
+
+ImportCatalogueDlg::ImportCatalogueDlg(std::string path, const CatalogueOptions& options,
+                                       WindowServices services, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      m_path(std::move(path)),
+      m_options(options),
+      m_services(services) {
+    setObjectName("importCatalogueDialog");
+    setWindowTitle("Import Catalogue");
+    setFont(DialogFont());
+    // The column map's pairs: those of the role boxes go into the boxes, the others stay.
+    std::size_t pos = 0;
+    while (pos <= m_options.columns.size() && !m_options.columns.empty()) {
+        std::size_t end = m_options.columns.find(',', pos);
+        end = end == std::string::npos ? m_options.columns.size() : end;
+        const std::string pair = Trim(m_options.columns.substr(pos, end - pos));
+        pos = end + 1;
+        const std::size_t equals = pair.find('=');
+        const int box = equals == std::string::npos ? -1 : RoleBoxOfKey(pair.substr(0, equals));
+        if (box >= 0) {
+            m_chosenColumns[static_cast<std::size_t>(box)] = Trim(pair.substr(equals + 1));
+        } else if (!pair.empty()) {
+            m_otherColumns.push_back(pair);
+        }
+    }
+    CreateControls();
+    ShowOptions();
+    Recount();
+}
+
+ImportCatalogueDlg::~ImportCatalogueDlg() {
+    m_worker.StopAndWait();
+}
+
+void ImportCatalogueDlg::CreateControls() {
+    auto* file = new QLabel(QString::fromStdString(m_path), this);
+    file->setObjectName("fileLabel");
+    file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    m_table = new QTableWidget(this);
+    m_table->setObjectName("previewTable");
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setMinimumHeight(DialogSizeToPixels(BaseUnitsOf(font()), 10, 110).height());
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+
+    auto* format = new QGroupBox("Format", this);
+    m_detected = new QLabel(format);
+    m_detected->setObjectName("detectedLabel");
+    m_detected->setWordWrap(true);
+    m_format = Choices(format, "formatCombo", FormatTexts, std::size(FormatTexts));
+    m_separator = Choices(format, "separatorCombo", SeparatorTexts, std::size(SeparatorTexts));
+    auto* formatForm = new QFormLayout(format);
+    formatForm->addRow("Found:", m_detected);
+    formatForm->addRow("Format:", m_format);
+    formatForm->addRow("Separator:", m_separator);
+
+    auto* columns = new QGroupBox("Columns", this);
+    auto* columnGrid = new QGridLayout(columns);
+    for (std::size_t i = 0; i < std::size(RoleBoxes); ++i) {
+        auto* box = new QComboBox(columns);
+        box->setObjectName(RoleBoxes[i].name);
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        m_columns[i] = box;
+        const int row = static_cast<int>(i % 4);
+        const int column = static_cast<int>(i / 4) * 2;
+        columnGrid->addWidget(new QLabel(RoleBoxes[i].caption, columns), row, column);
+        columnGrid->addWidget(box, row, column + 1);
+        connect(box, &QComboBox::activated, this,
+                [this, i](int index) { OnColumnChosen(i, index); });
+    }
+
+    auto* place = new QGroupBox("Place and time", this);
+    m_originLat = Box(place, "originLatBox", "middle of the catalogue");
+    m_originLon = Box(place, "originLonBox", "middle of the catalogue");
+    m_unit = new QComboBox(place);
+    m_unit->setObjectName("unitCombo");
+    m_unit->addItems({"km", "m"});
+    m_depthSign = new QComboBox(place);
+    m_depthSign->setObjectName("depthSignCombo");
+    m_depthSign->addItems({"depth, positive down", "elevation, positive up"});
+    m_timeReference = Box(place, "timeReferenceBox", "midnight UTC of the earliest day");
+    auto* origin = new QHBoxLayout;
+    origin->addWidget(m_originLat);
+    origin->addWidget(m_originLon);
+    auto* placeForm = new QFormLayout(place);
+    placeForm->addRow("Origin (lat, lon):", origin);
+    placeForm->addRow("Unit of x, y, z:", m_unit);
+    placeForm->addRow("z is:", m_depthSign);
+    placeForm->addRow("Time reference:", m_timeReference);
+
+    auto* filters = new QGroupBox("Filters", this);
+    m_magnitudeMin = Box(filters, "magnitudeMinBox", "any");
+    m_magnitudeMax = Box(filters, "magnitudeMaxBox", "any");
+    m_timeFrom = Box(filters, "timeFromBox", "ISO 8601 or seconds");
+    m_timeTo = Box(filters, "timeToBox", "ISO 8601 or seconds");
+    auto* magnitudes = new QHBoxLayout;
+    magnitudes->addWidget(m_magnitudeMin);
+    magnitudes->addWidget(new QLabel("to", filters));
+    magnitudes->addWidget(m_magnitudeMax);
+    auto* times = new QHBoxLayout;
+    times->addWidget(m_timeFrom);
+    times->addWidget(new QLabel("to", filters));
+    times->addWidget(m_timeTo);
+    auto* filterForm = new QFormLayout(filters);
+    filterForm->addRow("Magnitude:", magnitudes);
+    filterForm->addRow("Time:", times);
+
+    m_count = new QLabel(this);
+    m_count->setObjectName("countLabel");
+    m_count->setWordWrap(true);
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName("progressBar");
+    m_bar->setTextVisible(false);
+    m_bar->hide();  // shown while the rows are counted
+    m_progress.SetBar(*m_bar);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName("okButton");
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancelButton");
+    connect(buttons, &QDialogButtonBox::accepted, this, &ImportCatalogueDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    for (QComboBox* box : {m_format, m_separator, m_unit, m_depthSign}) {
+        connect(box, &QComboBox::activated, this, &ImportCatalogueDlg::Recount);
+    }
+    for (QLineEdit* box : {m_originLat, m_originLon, m_timeReference, m_magnitudeMin,
+                           m_magnitudeMax, m_timeFrom, m_timeTo}) {
+        connect(box, &QLineEdit::editingFinished, this, &ImportCatalogueDlg::Recount);
+    }
+
+    auto* choices = new QGridLayout;
+    choices->addWidget(format, 0, 0);
+    choices->addWidget(columns, 0, 1);
+    choices->addWidget(place, 1, 0);
+    choices->addWidget(filters, 1, 1);
+    choices->setColumnStretch(0, 1);
+    choices->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(file);
+    layout->addWidget(m_table, 1);
+    layout->addLayout(choices);
+    layout->addWidget(m_count);
+    layout->addWidget(m_bar);
+    layout->addWidget(buttons);
+}
+
+void ImportCatalogueDlg::ShowOptions() {
+    m_format->setCurrentIndex(IndexOf(Formats, m_options.preset));
+    m_separator->setCurrentIndex(IndexOf(Separators, m_options.separator));
+    m_originLat->setText(m_options.origin ? FormatShortest((*m_options.origin)[0]).c_str() : "");
+    m_originLon->setText(m_options.origin ? FormatShortest((*m_options.origin)[1]).c_str() : "");
+    m_unit->setCurrentIndex(m_options.unit == LengthUnit::Metre ? 1 : 0);
+    m_depthSign->setCurrentIndex(m_options.depthDown ? 0 : 1);
+    m_timeReference->setText(
+        m_options.timeReference ? FormatIsoInstant(*m_options.timeReference).c_str() : "");
+    m_magnitudeMin->setText(BoundText(m_options.magnitudeMin).c_str());
+    m_magnitudeMax->setText(BoundText(m_options.magnitudeMax).c_str());
+    m_timeFrom->setText(BoundText(m_options.timeMin).c_str());
+    m_timeTo->setText(BoundText(m_options.timeMax).c_str());
+}
+
+CatalogueOptions ImportCatalogueDlg::TakeOptions(std::string& problem) const {
+    constexpr double Infinity = std::numeric_limits<double>::infinity();
+    CatalogueOptions options = m_options;  // the depth unit has no box and stays
+    problem.clear();
+    options.preset = Formats[std::max(0, m_format->currentIndex())];
+    options.separator = Separators[std::max(0, m_separator->currentIndex())];
+    std::string columns;
+    for (const std::string& pair : m_otherColumns) {
+        columns += (columns.empty() ? "" : ",") + pair;
+    }
+    for (std::size_t i = 0; i < std::size(RoleBoxes); ++i) {
+        if (!m_chosenColumns[i].empty()) {
+            columns += std::string(columns.empty() ? "" : ",") + RoleBoxes[i].key + "=" +
+                       m_chosenColumns[i];
+        }
+    }
+    options.columns = columns;
+
+    const std::string lat = TextOf(m_originLat);
+    const std::string lon = TextOf(m_originLon);
+    options.origin.reset();
+    if (!lat.empty() || !lon.empty()) {
+        const std::optional<double> latitude = NumberIn(lat);
+        const std::optional<double> longitude = NumberIn(lon);
+        if (!latitude || !longitude || std::fabs(*latitude) > 90 || std::fabs(*longitude) > 360) {
+            problem =
+                "The origin needs a latitude (-90 to 90) and a longitude (-180 to 360) in "
+                "degrees, or neither (the middle of the catalogue).";
+            return options;
+        }
+        options.origin = std::array<double, 2>{*latitude, *longitude};
+    }
+    options.unit = m_unit->currentIndex() == 1 ? LengthUnit::Metre : LengthUnit::Kilometre;
+    options.depthDown = m_depthSign->currentIndex() == 0;
+
+    const std::string reference = TextOf(m_timeReference);
+    options.timeReference.reset();
+    if (!reference.empty()) {
+        CalendarInstant instant;
+        if (!ReadIsoTime(reference, &instant)) {
+            problem =
+                "The time reference must be an ISO 8601 time, e.g. 2023-02-06T00:00:00Z, or "
+                "empty (midnight UTC of the earliest event's day).";
+            return options;
+        }
+        options.timeReference = instant;
+    }
+
+    struct Bound {
+        const QLineEdit* box;
+        double* value;
+        double open;
+        bool time;
+        const char* what;
+    };
+    const Bound bounds[] = {
+        {m_magnitudeMin, &options.magnitudeMin, -Infinity, false, "The lowest magnitude"},
+        {m_magnitudeMax, &options.magnitudeMax, Infinity, false, "The highest magnitude"},
+        {m_timeFrom, &options.timeMin, -Infinity, true, "The start of the time range"},
+        {m_timeTo, &options.timeMax, Infinity, true, "The end of the time range"},
+    };
+    for (const Bound& bound : bounds) {
+        const std::string text = TextOf(bound.box);
+        const std::optional<double> value =
+            text.empty() ? bound.open : (bound.time ? TimeIn(text) : NumberIn(text));
+        if (!value) {
+            problem = std::string(bound.what) +
+                      (bound.time ? " must be an ISO 8601 time or seconds since 1970, or empty."
+                                  : " must be a number, or empty.");
+            return options;
+        }
+        *bound.value = *value;
+    }
+    if (options.magnitudeMin > options.magnitudeMax) {
+        problem = "The lowest magnitude is above the highest.";
+    } else if (options.timeMin > options.timeMax) {
+        problem = "The time range ends before it starts.";
+    }
+    return options;
+}
+
+void ImportCatalogueDlg::Recount() {
+    std::string problem;
+    const CatalogueOptions options = TakeOptions(problem);
+    if (!problem.empty()) {
+        m_count->setText(QString::fromStdString(problem));
+        return;
+    }
+    if (m_worker.IsRunning()) {
+        // The count of the old choices stops; the new one starts when it has.
+        m_recountWanted = true;
+        m_worker.RequestStop();
+        return;
+    }
+    m_recountWanted = false;
+    m_count->setText("Counting the rows...");
+    m_bar->show();
+    auto result = std::make_shared<CountResult>();
+    const bool started = m_worker.Start(
+        [path = m_path, options, result](RunObserver& observer) {
+            try {
+                EventTable table;
+                const Status read = ReadCatalogue(path, options, table, &result->report,
+                                                  EventMemoryBudget(), &observer);
+                result->cancelled = read.code() == Status::Code::Cancelled;
+                result->problem = read.ok() ? std::string() : read.message();
+            } catch (const std::exception& error) {
+                result->problem = error.what();  // nothing may escape the worker
+            }
+        },
+        [this, result] { FinishCount(*result); });
+    if (!started) {
+        m_recountWanted = true;
+    }
+}
+
+void ImportCatalogueDlg::FinishCount(const CountResult& result) {
+    m_bar->reset();
+    m_bar->hide();
+    if (m_recountWanted) {
+        Recount();
+        return;
+    }
+    if (result.cancelled) {
+        return;
+    }
+    m_report = result.report;
+    m_readProblem = result.problem;
+    ShowReport();
+}
+
+void ImportCatalogueDlg::ShowReport() {
+    const CatalogueReport& report = m_report;
+    // The table: the header's names, each with the role the reader gave it.
+    const int columnCount = static_cast<int>(report.header.size());
+    m_table->clear();
+    m_table->setColumnCount(columnCount);
+    QStringList names;
+    for (int c = 0; c < columnCount; ++c) {
+        QString name = QString::fromStdString(report.header[static_cast<std::size_t>(c)]);
+        for (int role = 0; role < ColumnRoleCount; ++role) {
+            if (report.columnOf[static_cast<std::size_t>(role)] == c) {
+                name += QString("\n[%1]").arg(ColumnRoleName(static_cast<ColumnRole>(role)));
+            }
+        }
+        names << name;
+    }
+    m_table->setHorizontalHeaderLabels(names);
+    m_table->setRowCount(static_cast<int>(report.firstRows.size()));
+    for (std::size_t r = 0; r < report.firstRows.size(); ++r) {
+        const std::vector<std::string>& fields = report.firstRows[r];
+        for (std::size_t c = 0; c < fields.size() && static_cast<int>(c) < columnCount; ++c) {
+            m_table->setItem(static_cast<int>(r), static_cast<int>(c),
+                             new QTableWidgetItem(QString::fromStdString(fields[c])));
+        }
+    }
+
+    const char separator = report.separator;
+    std::string found = FormatTexts[IndexOf(Formats, report.preset)];
+    if (report.preset == CataloguePreset::None && !report.header.empty()) {
+        found += std::string(", ") + SeparatorTexts[IndexOf(Separators, separator)];
+    }
+    if (report.geographic) {
+        found += "; latitude and longitude around " + FormatFixed(report.originLatitude, 4) + ", " +
+                 FormatFixed(report.originLongitude, 4);
+    }
+    if (report.calendarTime) {
+        found += "; calendar time from " + FormatIsoInstant(report.timeReference);
+    }
+    m_detected->setText(report.header.empty() ? QString("nothing yet")
+                                              : QString::fromStdString(found));
+    FillColumnChoices();
+
+    std::string text;
+    if (!m_readProblem.empty()) {
+        text = m_readProblem;
+    } else {
+        text = std::to_string(report.rowsRead) + " rows read: " + std::to_string(report.rowsKept) +
+               " kept, " + std::to_string(report.rowsFiltered) +
+               " outside the magnitude or time range, " + std::to_string(report.rowsSkipped) +
+               " skipped.";
+        if (!report.SkippedText().empty()) {
+            text += "\n" + report.SkippedText() + ".";
+        }
+    }
+    m_count->setText(QString::fromStdString(text));
+}
+
+void ImportCatalogueDlg::FillColumnChoices() {
+    for (std::size_t i = 0; i < std::size(RoleBoxes); ++i) {
+        QComboBox* box = m_columns[i];
+        const int found = m_report.columnOf[static_cast<std::size_t>(RoleBoxes[i].role)];
+        const std::string foundName = found >= 0 && found < static_cast<int>(m_report.header.size())
+                                          ? m_report.header[static_cast<std::size_t>(found)]
+                                          : std::string("none");
+        box->clear();
+        box->addItem(QString::fromStdString("(by name: " + foundName + ")"));
+        int selected = 0;
+        const std::string& chosen = m_chosenColumns[i];
+        const std::optional<double> number = NumberIn(chosen);
+        for (std::size_t c = 0; c < m_report.header.size(); ++c) {
+            const std::string& name = m_report.header[c];
+            box->addItem(QString::fromStdString(name));
+            if (!chosen.empty() && selected == 0 &&
+                (number ? *number == static_cast<double>(c + 1) : Folded(chosen) == Folded(name))) {
+                selected = static_cast<int>(c) + 1;
+            }
+        }
+        box->setCurrentIndex(selected);
+    }
+}
+
+void ImportCatalogueDlg::OnColumnChosen(std::size_t role, int index) {
+    std::string chosen;
+    if (index > 0 && static_cast<std::size_t>(index) <= m_report.header.size()) {
+        const std::string& name = m_report.header[static_cast<std::size_t>(index - 1)];
+        // A name the column map cannot hold, or one an earlier column also has, goes by number.
+        bool byNumber = name.empty() || name.find_first_of(",=") != std::string::npos;
+        for (int c = 0; c < index - 1 && !byNumber; ++c) {
+            byNumber = Folded(m_report.header[static_cast<std::size_t>(c)]) == Folded(name);
+        }
+        chosen = byNumber ? std::to_string(index) : name;
+    }
+    m_chosenColumns[role] = chosen;
+    Recount();
+}
+
+void ImportCatalogueDlg::accept() {
+    std::string problem;
+    const CatalogueOptions options = TakeOptions(problem);
+    if (problem.empty() && !m_worker.IsRunning() && !m_recountWanted) {
+        problem = m_readProblem;  // the choices as counted: say what is wrong with them
+    }
+    if (!problem.empty()) {
+        m_services.messageBoxes.Show(this, problem, "Import Catalogue", MessageIcon::Stop);
+        return;  // the dialog stays open
+    }
+    m_worker.StopAndWait();
+    m_options = options;
+    QDialog::accept();
+}
+
+void OpenImportCatalogue(QWidget* owner, const std::string& path, const CatalogueOptions& options,
+                         WindowServices services,
+                         std::function<void(const ImportCatalogueDlg&)> ok) {
+    auto* dialog = new ImportCatalogueDlg(path, options, services, owner);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, ok] { ok(*dialog); });
+    dialog->open();
+}
+
+}  // namespace korvane

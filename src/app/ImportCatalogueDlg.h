@@ -1,0 +1,95 @@
+#pragma once
+// "Import Catalogue...": how a catalogue is read. It shows the first rows of the file as a
+// table, the format found and the column of each role as choices, the origin, the unit, the
+// sign of depth, the time reference and the filters, and the count of rows read, kept and
+// skipped. The whole file is counted on a worker after every change, so a big catalogue never
+// holds the window; OK takes the choices as they stand (a count still running stops).
+
+#include <QDialog>
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/OptionsProgress.h"
+#include "app/RunWorker.h"
+#include "app/WindowServices.h"
+#include "catalogue/CatalogueReader.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QTableWidget;
+
+namespace korvane {
+
+class ImportCatalogueDlg : public QDialog {
+    Q_OBJECT
+  public:
+    // The dialog on the catalogue at `path`, showing `options` (those the file was read with
+    // before, or the defaults); the first count starts at once.
+    ImportCatalogueDlg(std::string path, const CatalogueOptions& options, WindowServices services,
+                       QWidget* parent = nullptr);
+    ~ImportCatalogueDlg() override;
+
+    const std::string& path() const { return m_path; }
+    // The choices, as OK took them.
+    const CatalogueOptions& options() const { return m_options; }
+    // True while the file is being counted.
+    bool IsCounting() const { return m_worker.IsRunning(); }
+
+    void accept() override;
+
+  private:
+    struct CountResult;
+
+    void CreateControls();
+    void ShowOptions();
+    // The choices the controls hold; `problem` names the first that cannot be read.
+    CatalogueOptions TakeOptions(std::string& problem) const;
+    void Recount();
+    void FinishCount(const CountResult& result);
+    void ShowReport();
+    void FillColumnChoices();
+    void OnColumnChosen(std::size_t role, int index);
+
+    std::string m_path;
+    CatalogueOptions m_options;
+    WindowServices m_services;
+    // The column chosen by hand for each role of the column boxes (a header name or a number
+    // from 1), empty when found by name; other pairs of the column map are kept as they were.
+    std::array<std::string, 8> m_chosenColumns;
+    std::vector<std::string> m_otherColumns;
+    CatalogueReport m_report;
+    std::string m_readProblem;  // why the last count failed, "" when it did not
+    bool m_recountWanted = false;
+
+    QTableWidget* m_table = nullptr;
+    QLabel* m_detected = nullptr;
+    QComboBox* m_format = nullptr;
+    QComboBox* m_separator = nullptr;
+    std::array<QComboBox*, 8> m_columns{};
+    QLineEdit* m_originLat = nullptr;
+    QLineEdit* m_originLon = nullptr;
+    QComboBox* m_unit = nullptr;
+    QComboBox* m_depthSign = nullptr;
+    QLineEdit* m_timeReference = nullptr;
+    QLineEdit* m_magnitudeMin = nullptr;
+    QLineEdit* m_magnitudeMax = nullptr;
+    QLineEdit* m_timeFrom = nullptr;
+    QLineEdit* m_timeTo = nullptr;
+    QLabel* m_count = nullptr;
+    QProgressBar* m_bar = nullptr;
+
+    OptionsProgressObserver m_progress;
+    RunWorker m_worker{m_progress};  // last: ends (stopping the count) before the rest goes
+};
+
+// Opens the dialog over `owner` without waiting for it (the owner takes no input meanwhile);
+// `ok` sees it when the user confirms, and nothing happens on Cancel.
+void OpenImportCatalogue(QWidget* owner, const std::string& path, const CatalogueOptions& options,
+                         WindowServices services,
+                         std::function<void(const ImportCatalogueDlg&)> ok);
+
+}  // namespace korvane

@@ -1,0 +1,174 @@
+#include "setup/CatalogueKeys.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "common/NumberText.h"
+
+namespace korvane {
+namespace {
+
+constexpr const char* ColumnsKey = "[Catalogue-Columns]";              // x=lon,y=lat,z=depth,t=time
+constexpr const char* PresetKey = "[Catalogue-Preset]";                // hypodd, ..., quakeml
+constexpr const char* SeparatorKey = "[Catalogue-Separator]";          // comma, tab, ..., blank
+constexpr const char* OriginKey = "[Catalogue-Origin]";                // LAT,LON in degrees
+constexpr const char* UnitKey = "[Catalogue-Unit]";                    // m (km is the default)
+constexpr const char* DepthUnitKey = "[Catalogue-Depthunit]";          // m (km is the default)
+constexpr const char* DepthKey = "[Catalogue-Depth]";                  // up (down is the default)
+constexpr const char* TimeReferenceKey = "[Catalogue-Timereference]";  // ISO 8601
+constexpr const char* MagnitudeKey = "[Catalogue-Magnitude]";  // MIN:MAX, a side may be empty
+constexpr const char* TimeRangeKey = "[Catalogue-Time]";       // MIN:MAX, seconds
+
+constexpr double Infinity = std::numeric_limits<double>::infinity();
+
+struct SeparatorName {
+    char separator;
+    const char* name;
+};
+constexpr SeparatorName SeparatorNames[] = {
+    {',', "comma"}, {'\t', "tab"}, {';', "semicolon"}, {'|', "bar"}, {' ', "blank"}};
+
+void AppendLine(std::string& text, const char* key, std::string_view value) {
+    text += key;
+    text += '\t';
+    text += value;
+    text += "\r\n";
+}
+
+// "MIN:MAX", an open side left empty: ":5", "2.5:".
+std::string RangeText(double min, double max) {
+    return (std::isinf(min) ? std::string() : FormatShortest(min)) + ":" +
+           (std::isinf(max) ? std::string() : FormatShortest(max));
+}
+
+// A finite number and nothing else; an empty text is `open`.
+std::optional<double> NumberOrOpen(std::string_view text, double open) {
+    if (text.empty()) {
+        return open;
+    }
+    if (DecimalExtent(text) != text.size()) {
+        return std::nullopt;
+    }
+    const double value = ReadDecimal(text);
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+bool ReadRange(std::string_view value, double* min, double* max) {
+    const std::size_t colon = value.find(':');
+    if (colon == std::string_view::npos) {
+        return false;
+    }
+    const std::optional<double> low = NumberOrOpen(value.substr(0, colon), -Infinity);
+    const std::optional<double> high = NumberOrOpen(value.substr(colon + 1), Infinity);
+    if (!low || !high || *low > *high) {
+        return false;
+    }
+    *min = *low;
+    *max = *high;
+    return true;
+}
+
+const char* UnitName(LengthUnit unit) {
+    return unit == LengthUnit::Metre ? "m" : "km";
+}
+
+std::optional<LengthUnit> UnitNamed(std::string_view name) {
+    if (name == "m") {
+        return LengthUnit::Metre;
+    }
+    if (name == "km") {
+        return LengthUnit::Kilometre;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+void AppendCatalogueKeys(std::string& text, const CatalogueOptions& options) {
+    const CatalogueOptions defaults;
+    if (options.columns != defaults.columns) {
+        AppendLine(text, ColumnsKey, options.columns);
+    }
+    if (options.preset != defaults.preset) {
+        AppendLine(text, PresetKey, CataloguePresetName(options.preset));
+    }
+    if (options.separator != defaults.separator) {
+        for (const SeparatorName& known : SeparatorNames) {
+            if (known.separator == options.separator) {
+                AppendLine(text, SeparatorKey, known.name);
+            }
+        }
+    }
+    if (options.origin) {
+        AppendLine(
+            text, OriginKey,
+            FormatShortest((*options.origin)[0]) + "," + FormatShortest((*options.origin)[1]));
+    }
+    if (options.unit != defaults.unit) {
+        AppendLine(text, UnitKey, UnitName(options.unit));
+    }
+    if (options.depthUnit != defaults.depthUnit) {
+        AppendLine(text, DepthUnitKey, UnitName(options.depthUnit));
+    }
+    if (options.depthDown != defaults.depthDown) {
+        AppendLine(text, DepthKey, options.depthDown ? "down" : "up");
+    }
+    if (options.timeReference) {
+        AppendLine(text, TimeReferenceKey, FormatIsoInstant(*options.timeReference));
+    }
+    if (options.magnitudeMin != defaults.magnitudeMin ||
+        options.magnitudeMax != defaults.magnitudeMax) {
+        AppendLine(text, MagnitudeKey, RangeText(options.magnitudeMin, options.magnitudeMax));
+    }
+    if (options.timeMin != defaults.timeMin || options.timeMax != defaults.timeMax) {
+        AppendLine(text, TimeRangeKey, RangeText(options.timeMin, options.timeMax));
+    }
+}
+
+bool ApplyCatalogueKey(CatalogueOptions& options, std::string_view key, std::string_view value) {
+    if (key == ColumnsKey) {
+        options.columns.assign(value);
+    } else if (key == PresetKey) {
+        options.preset = CataloguePresetNamed(value).value_or(options.preset);
+    } else if (key == SeparatorKey) {
+        for (const SeparatorName& known : SeparatorNames) {
+            if (value == known.name) {
+                options.separator = known.separator;
+            }
+        }
+    } else if (key == OriginKey) {
+        const std::size_t comma = value.find(',');
+        const std::optional<double> lat = comma == std::string_view::npos
+                                              ? std::nullopt
+                                              : NumberOrOpen(value.substr(0, comma), NAN);
+        const std::optional<double> lon = comma == std::string_view::npos
+                                              ? std::nullopt
+                                              : NumberOrOpen(value.substr(comma + 1), NAN);
+        if (lat && lon && std::fabs(*lat) <= 90 && std::fabs(*lon) <= 360) {
+            options.origin = std::array<double, 2>{*lat, *lon};
+        }
+    } else if (key == UnitKey) {
+        options.unit = UnitNamed(value).value_or(options.unit);
+    } else if (key == DepthUnitKey) {
+        options.depthUnit = UnitNamed(value).value_or(options.depthUnit);
+    } else if (key == DepthKey) {
+        if (value == "down" || value == "up") {
+            options.depthDown = value == "down";
+        }
+    } else if (key == TimeReferenceKey) {
+        CalendarInstant instant;
+        if (ReadIsoTime(value, &instant)) {
+            options.timeReference = instant;
+        }
+    } else if (key == MagnitudeKey) {
+        (void)ReadRange(value, &options.magnitudeMin, &options.magnitudeMax);
+    } else if (key == TimeRangeKey) {
+        (void)ReadRange(value, &options.timeMin, &options.timeMax);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace korvane
