@@ -19,6 +19,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
@@ -84,7 +85,7 @@ QLineEdit* Box(QWidget* parent, const char* name, const char* placeholder) {
     return box;
 }
 
-std::string Trim(std::string text) {
+std::string Trim(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t");
     const std::size_t last = text.find_last_not_of(" \t");
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
@@ -555,7 +556,8 @@ void OpenImportCatalogue(QWidget* owner, const std::string& path, const Catalogu
                          std::function<void(const ImportCatalogueDlg&)> ok) {
     auto* dialog = new ImportCatalogueDlg(path, options, services, owner);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, ok] { ok(*dialog); });
+    QObject::connect(dialog, &QDialog::accepted, dialog,
+                     [dialog, ok = std::move(ok)] { ok(*dialog); });
     dialog->open();
 }
 
