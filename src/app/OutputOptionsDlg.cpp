@@ -23,6 +23,7 @@ constexpr ColourMap ColourMaps[] = {ColourMap::Classic, ColourMap::Viridis, Colo
 constexpr DensityScale Scales[] = {DensityScale::Linear, DensityScale::Log, DensityScale::Sqrt};
 constexpr EventWeighting Weightings[] = {EventWeighting::None, EventWeighting::Value,
                                          EventWeighting::Moment};
+constexpr RadiusUnit RadiusUnits[] = {RadiusUnit::Pixels, RadiusUnit::Coordinates};
 constexpr MaximumMode MaximumModes[] = {MaximumMode::Catalogue, MaximumMode::Series,
                                         MaximumMode::Percentile};
 
@@ -112,6 +113,9 @@ QGroupBox* OutputOptionsDlg::CreateColourControls() {
     m_weights = Choices(colours, "IDC_WEIGHTS",
                         {"none: every event counts 1", "the weight column's value",
                          "relative seismic moment from the magnitude"});
+    m_radiusUnit = Choices(colours, "IDC_RADIUS_UNIT",
+                           {"pixel steps (the box follows the picture size)",
+                            "the events' units (the same densities at any size)"});
     auto* maximumRow = new QHBoxLayout;
     maximumRow->addWidget(m_maximum, 1);
     maximumRow->addWidget(m_percentile);
@@ -120,6 +124,7 @@ QGroupBox* OutputOptionsDlg::CreateColourControls() {
     form->addRow("Scale:", m_scale);
     form->addRow("Top of the scale:", maximumRow);
     form->addRow("Weight of an event:", m_weights);
+    form->addRow("Radius in:", m_radiusUnit);
     return colours;
 }
 
@@ -139,6 +144,7 @@ void OutputOptionsDlg::ShowOutput(const OutputOptions& output) {
     m_percentile->setValue(output.maximum.percentile);
     m_percentile->setEnabled(output.maximum.mode == MaximumMode::Percentile);
     m_weights->setCurrentIndex(IndexOf(Weightings, output.eventWeights));
+    m_radiusUnit->setCurrentIndex(IndexOf(RadiusUnits, output.radiusUnit));
 }
 
 OutputOptions OutputOptionsDlg::TakeOutput() const {
@@ -154,6 +160,7 @@ OutputOptions OutputOptionsDlg::TakeOutput() const {
     const double shown = m_percentile->valueFromText(m_percentile->textFromValue(stored));
     output.maximum.percentile = m_percentile->value() == shown ? stored : m_percentile->value();
     output.eventWeights = At(Weightings, m_weights->currentIndex());
+    output.radiusUnit = At(RadiusUnits, m_radiusUnit->currentIndex());
     return output;
 }
 

@@ -47,6 +47,7 @@ class OutputOptionsDlg : public QDialog {
     QComboBox* m_maximum = nullptr;
     QDoubleSpinBox* m_percentile = nullptr;  // of the percentile maximum
     QComboBox* m_weights = nullptr;
+    QComboBox* m_radiusUnit = nullptr;
 };
 
 }  // namespace korvane

@@ -67,6 +67,13 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
         if (!given || !options.weights) {
             options.problem = "--weights takes none, value or moment, e.g. --weights moment";
         }
+    } else if (Names(word, "--radius-unit")) {
+        const bool given = TakeValue(arguments, i, "--radius-unit", value);
+        options.radiusUnit = RadiusUnitNamed(value);
+        if (!given || !options.radiusUnit) {
+            options.problem =
+                "--radius-unit takes pixels or coordinates, e.g. --radius-unit coordinates";
+        }
     } else if (Names(word, "--maximum")) {
         const bool given = TakeValue(arguments, i, "--maximum", value);
         options.maximum = MaximumChoiceNamed(value);
@@ -124,6 +131,9 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     }
     if (options.maximum) {
         values.output.maximum = *options.maximum;
+    }
+    if (options.radiusUnit) {
+        values.output.radiusUnit = *options.radiusUnit;
     }
     if (options.densities) {
         values.output.densities = true;

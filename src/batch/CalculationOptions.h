@@ -24,6 +24,7 @@ struct CalculationOptions {
     std::optional<DensityScale> scale;        // --scale linear|log|sqrt
     std::optional<EventWeighting> weights;    // --weights none|value|moment
     std::optional<MaximumChoice> maximum;     // --maximum catalogue|series|percentile[:P]
+    std::optional<RadiusUnit> radiusUnit;     // --radius-unit pixels|coordinates
     bool densities = false;                   // --densities
     bool noIndex = false;                     // --no-index
     CatalogueOptions catalogue;               // --columns, --origin, --unit, ...

@@ -67,6 +67,12 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       of their non-zero pixel densities. Both compute every picture's
                       densities once before the first picture is coloured
                         korvane-batch time --maximum percentile:99 examples/time.ini
+  --radius-unit pixels|coordinates
+                      what the radius counts (default: the setup's [Radiusunit], else
+                      pixels: pixel and slice steps, so the box follows the picture
+                      size); coordinates: the events' units on every axis, so the same
+                      events give the same densities at any picture size
+                        korvane-batch spatial --radius-unit coordinates examples/spatial.ini
   --densities         beside each picture, its densities as a 32-bit float TIFF
                       (space0001.tiff), row 0 at the top like the picture
                         korvane-batch spatial --densities examples/spatial.ini

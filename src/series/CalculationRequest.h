@@ -50,6 +50,10 @@ struct OutputOptions {
     // or taken from this series' own pixel densities (a first pass computes them all before
     // the first picture is coloured).
     MaximumChoice maximum;
+    // What the dialog's radius is measured in: pixel (and slice) steps, as always, or the
+    // events' own units on every axis, so that the densities do not depend on the picture
+    // size or the number of slices.
+    RadiusUnit radiusUnit = RadiusUnit::Pixels;
 
     bool operator==(const OutputOptions&) const = default;
 };

@@ -33,6 +33,7 @@ PerspectiveBox PerspectiveBoxOf(const CalculationRequest& request) {
     box.width = TruncateToInt(request.pictureWidth);
     box.height = TruncateToInt(request.pictureHeight);
     box.windows = request.numberOfPictures;
+    box.radiusUnit = request.output.radiusUnit;
     return box;
 }
 

@@ -30,11 +30,11 @@ double EstimatedMaximum(SeriesContext& ctx) {
                                                 request.weighting, request.cumulative, observer);
     }
     if (request.kind == CalculationKind::Spatial) {
-        return EstimateSpatialMaximum(ctx.events, view.axes, view.scale, view.step,
+        return EstimateSpatialMaximum(ctx.events, view.axes, view.radiusStep, view.depthRadiusStep,
                                       request.weighting, observer);
     }
-    return EstimateTimeMaximum(ctx.events, view.axes, view.scale, view.step, request.cumulative,
-                               request.weighting, observer);
+    return EstimateTimeMaximum(ctx.events, view.axes, view.radiusStep, view.step,
+                               request.cumulative, request.weighting, observer);
 }
 
 Status Calculate(const CalculationRequest& request, RunObserver& observer,

@@ -14,6 +14,10 @@ ViewGeometry ViewGeometryOf(const CalculationRequest& request) {
     view.positions = request.kind == CalculationKind::Spatial ? request.box.Column(view.axes.depth)
                                                               : request.time;
     view.step = ScaleOrStep(view.positions, request.numberOfPictures);
+    const RadiusUnit unit = request.output.radiusUnit;
+    view.radiusStep = {RadiusStep(unit, view.scale.horizontal),
+                       RadiusStep(unit, view.scale.vertical)};
+    view.depthRadiusStep = RadiusStep(unit, view.step);
     return view;
 }
 

@@ -39,6 +39,10 @@ struct ViewGeometry {
     PlaneScale scale;
     AxisRange positions;
     double step = 0;
+    // World units per step of the radius across, up and (slices) in depth: the pixel scales
+    // and the slice step, or 1 on every axis with a radius in coordinates.
+    PlaneScale radiusStep;
+    double depthRadiusStep = 1;
 };
 
 // The geometry of the request's view, worked out once for a run.

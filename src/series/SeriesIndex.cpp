@@ -88,6 +88,9 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
     if (request.output.eventWeights != defaults.eventWeights) {
         index["eventWeights"] = std::string(EventWeightingName(request.output.eventWeights));
     }
+    if (request.output.radiusUnit != defaults.radiusUnit) {
+        index["radiusUnit"] = std::string(RadiusUnitName(request.output.radiusUnit));
+    }
     index["complete"] = complete;
     index["pictures"] = std::move(list);
     // Invalid UTF-8 in a path is replaced rather than refused: the index stays readable.

@@ -61,6 +61,7 @@ constexpr const char* ColourMapKey = "[Colourmap]";          // viridis, inferno
 constexpr const char* ScaleKey = "[Scale]";                  // log or sqrt
 constexpr const char* WeightsKey = "[Weights]";              // value or moment
 constexpr const char* MaximumKey = "[Maximum]";              // series or percentile:P
+constexpr const char* RadiusUnitKey = "[Radiusunit]";        // coordinates
 
 void AppendLine(std::string& text, const char* key, std::string_view value) {
     text += key;
@@ -91,6 +92,9 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
     }
     if (output.maximum != defaults.maximum) {
         AppendLine(text, MaximumKey, MaximumChoiceText(output.maximum));
+    }
+    if (output.radiusUnit != defaults.radiusUnit) {
+        AppendLine(text, RadiusUnitKey, RadiusUnitName(output.radiusUnit));
     }
 }
 
@@ -123,6 +127,10 @@ bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_vie
     }
     if (key == MaximumKey) {
         output.maximum = MaximumChoiceNamed(value).value_or(output.maximum);
+        return true;
+    }
+    if (key == RadiusUnitKey) {
+        output.radiusUnit = RadiusUnitNamed(value).value_or(output.radiusUnit);
         return true;
     }
     return false;

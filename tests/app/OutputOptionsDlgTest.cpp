@@ -65,7 +65,8 @@ class OutputOptionsDlgTest : public QObject {
             Child<QComboBox>(dialog, "IDC_SCALE")->setCurrentIndex(1);       // log
             Child<QComboBox>(dialog, "IDC_MAXIMUM")->setCurrentIndex(2);     // percentile
             Child<QDoubleSpinBox>(dialog, "IDC_PERCENTILE")->setValue(99);
-            Child<QComboBox>(dialog, "IDC_WEIGHTS")->setCurrentIndex(2);  // moment
+            Child<QComboBox>(dialog, "IDC_WEIGHTS")->setCurrentIndex(2);      // moment
+            Child<QComboBox>(dialog, "IDC_RADIUS_UNIT")->setCurrentIndex(1);  // coordinates
             Child<QPushButton>(dialog, "IDOK")->click();
         });
         app.mainFrame()->commands().outputOptions->trigger();
@@ -80,6 +81,7 @@ class OutputOptionsDlgTest : public QObject {
         QCOMPARE(loaded.Output.scale, DensityScale::Log);
         QVERIFY((loaded.Output.maximum == MaximumChoice{MaximumMode::Percentile, 99.0}));
         QCOMPARE(loaded.Output.eventWeights, EventWeighting::Moment);
+        QCOMPARE(loaded.Output.radiusUnit, RadiusUnit::Coordinates);
         loaded.Output = {};
         QVERIFY(loaded == stored);  // the rest of the setup is as it was
         QVERIFY(boxes.shown.empty());

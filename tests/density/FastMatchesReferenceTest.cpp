@@ -43,7 +43,8 @@ EventTable Cloud(CloudShape shape, unsigned seed, int count = 250) {
 }
 
 // Two frames: one whose scales are exact in binary (events fall exactly on pixel positions
-// and box edges), one whose scales are not.
+// and box edges), one whose scales are not; each with the radius in pixel steps and in
+// coordinates.
 std::vector<reference::Frame> Frames(double radius, bool gaussian) {
     reference::Frame exact;
     exact.hMin = 0, exact.hMax = 10, exact.vMin = 0, exact.vMax = 10;
@@ -53,7 +54,11 @@ std::vector<reference::Frame> Frames(double radius, bool gaussian) {
     awkward.hMin = 0.1, awkward.vMin = -0.3;
     awkward.hScale = (10 - 0.1) / 37.0, awkward.vScale = (10 + 0.3) / 29.0;
     awkward.densityMaximum = 2.7;
-    return {exact, awkward};
+    reference::Frame exactInCoordinates = exact;
+    exactInCoordinates.coordinateRadius = true;
+    reference::Frame awkwardInCoordinates = awkward;
+    awkwardInCoordinates.coordinateRadius = true;
+    return {exact, awkward, exactInCoordinates, awkwardInCoordinates};
 }
 
 TEST(FastFillMatchesReference, SpatialAndTimePicturesOnRandomClouds) {
@@ -122,11 +127,14 @@ TEST(FastEstimatesMatchAllPairs, SpatialAndTimeOnRandomClouds) {
     for (CloudShape shape : kShapes) {
         for (double radius : kRadii) {
             for (bool gaussian : {false, true}) {
-                for (unsigned seed = 1; seed <= 3; ++seed) {
+                for (unsigned seed = 1; seed <= 4; ++seed) {
                     const EventTable cloud = Cloud(shape, seed, 300);
                     const std::string what = Describe(shape, radius, gaussian, seed);
                     const int direction = static_cast<int>(seed % 3);
-                    const double hScale = seed == 2 ? 0.25 : 0.31, vScale = 0.5, step = 0.5;
+                    // Seed 4: a radius in coordinates, one unit per radius step on every axis.
+                    const bool units = seed == 4;
+                    const double hScale = units ? 1.0 : seed == 2 ? 0.25 : 0.31;
+                    const double vScale = units ? 1.0 : 0.5, step = units ? 1.0 : 0.5;
                     EXPECT_EQ(EstimateSpatialMaximum(
                                   cloud, ViewAxes(static_cast<ViewDirection>(direction)),
                                   PlaneScale{hScale, vScale}, step, Weighting{radius, gaussian}),
@@ -277,7 +285,8 @@ TEST(WeightedSumsMatchAllPairs, EstimatesAndPixelDensitiesOnRandomClouds) {
                                                                          cumulative, gaussian))
                             << what << (cumulative ? " cumulative" : "");
                     }
-                    reference::Frame f = Frames(radius, gaussian)[kind % 2];
+                    reference::Frame f =
+                        Frames(radius, gaussian)[(kind + static_cast<int>(shape)) % 4];
                     cv::Mat expected(reference::BlackRaster(f).size(), CV_64F, cv::Scalar(0));
                     f.densities = &expected;
                     f.weights = cloud.weights.data();

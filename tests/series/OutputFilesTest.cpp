@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <string>
@@ -12,6 +13,7 @@
 #include "reference/ReferenceDensity.h"
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
+#include "series/RunCalculation.h"
 #include "support/EventClouds.h"
 #include "support/Folders.h"
 #include "support/TempDir.h"
@@ -206,6 +208,43 @@ TEST(OutputFiles, IndexListsWhatWasWritten) {
         }
         EXPECT_EQ(picture["events"], inSlice) << i;
     }
+}
+
+// A radius in coordinates is the same box at any picture size: the whole file's estimate
+// does not change with the size, where a radius in pixel steps does. The index says so.
+TEST(OutputFiles, RadiusInCoordinatesKeepsTheEstimateAtAnyPictureSize) {
+    TempDir dir;
+    const std::string events = dir.write("events.dat", SmallCloud);
+    std::map<std::pair<RadiusUnit, int>, json> indices;
+    for (RadiusUnit unit : {RadiusUnit::Pixels, RadiusUnit::Coordinates}) {
+        for (int size : {20, 40}) {
+            const std::string name = std::string(RadiusUnitName(unit)) + std::to_string(size);
+            std::filesystem::create_directory(dir.file(name));
+            CalculationRequest request;
+            request.kind = CalculationKind::Time;
+            request.eventFilePath = events;
+            request.box = {{0, 10}, {0, 10}, {0, 10}};
+            request.time = {0, 10};
+            request.pictureWidth = request.pictureHeight = size;
+            request.numberOfPictures = 2;
+            request.weighting = {1.0, true};
+            request.output.radiusUnit = unit;
+            request.output.folder = dir.file(name);
+            Recorder observer;
+            CalculationWorkspace workspace;
+            ASSERT_TRUE(RunCalculation(request, observer, workspace).ok()) << name;
+            indices[{unit, size}] = json::parse(ReadWholeFile(dir.file(name + "/time.json")));
+        }
+    }
+    const auto maximum = [&](RadiusUnit unit, int size) {
+        return indices[{unit, size}]["densityMaximum"].get<double>();
+    };
+    EXPECT_EQ(maximum(RadiusUnit::Coordinates, 20), maximum(RadiusUnit::Coordinates, 40));
+    EXPECT_NE(maximum(RadiusUnit::Pixels, 20), maximum(RadiusUnit::Pixels, 40));
+    const json& inPixels = indices[{RadiusUnit::Pixels, 20}];
+    EXPECT_FALSE(inPixels.contains("radiusUnit"));
+    const json& inCoordinates = indices[{RadiusUnit::Coordinates, 20}];
+    EXPECT_EQ(inCoordinates["radiusUnit"], "coordinates");
 }
 
 TEST(OutputFiles, TimeIndexCountsEachWindowAndTheSummaryCountsTheRest) {
