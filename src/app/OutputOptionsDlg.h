@@ -14,6 +14,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QGroupBox;
+class QLineEdit;
 class QRadioButton;
 
 namespace korvane {
@@ -48,6 +49,7 @@ class OutputOptionsDlg : public QDialog {
     QDoubleSpinBox* m_percentile = nullptr;  // of the percentile maximum
     QComboBox* m_weights = nullptr;
     QComboBox* m_radiusUnit = nullptr;
+    QLineEdit* m_unit = nullptr;  // empty: "m", or a catalogue's own
 };
 
 }  // namespace korvane

@@ -13,6 +13,7 @@
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "movie/VideoWriter.h"
+#include "picture/DensityPicture.h"
 
 namespace korvane::batch {
 namespace {
@@ -22,6 +23,21 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
                 CalculationOptions& options) {
     const std::string& word = arguments[i];
     std::string value;
+    // The unit of the coordinates; km or m is also the unit a catalogue's latitude and
+    // longitude become, so that the pictures name the unit the numbers are in.
+    if (Names(word, "--unit")) {
+        const bool given = TakeValue(arguments, i, "--unit", value);
+        if (!given || !IsUnitText(value)) {
+            options.problem =
+                "--unit takes the unit of the coordinates, up to 16 plain characters, e.g. "
+                "--unit km";
+        }
+        options.unit = value;
+        if (value == "km" || value == "m") {
+            options.catalogue.unit = value == "m" ? LengthUnit::Metre : LengthUnit::Kilometre;
+        }
+        return;
+    }
     if (TakeCatalogueOption(arguments, i, options.catalogue, options.problem)) {
         return;
     }
@@ -134,6 +150,9 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     }
     if (options.radiusUnit) {
         values.output.radiusUnit = *options.radiusUnit;
+    }
+    if (options.unit) {
+        values.output.unit = *options.unit;
     }
     if (options.densities) {
         values.output.densities = true;

@@ -77,6 +77,7 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
     steps.labels.densityMaximum = ctx.densityMaximum;
     steps.labels.colourMap = ctx.request.output.colourMap;
     steps.labels.scale = ctx.request.output.scale;
+    SetEventLabels(ctx, steps.labels);
     const ColourFunction colours =
         ColourFunctionOf(ctx.request.output.colourMap, ctx.request.output.scale);
     steps.field = &fill.field;
@@ -105,7 +106,8 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
         window.end = t0 + dt;
         picture.setTo(cv::Scalar(0, 0, 0));
         FillPerspectiveWindow(frame, window, picture, fill, colours);
-        DrawPerspectiveLabels(frame, window.end, picture);
+        DrawPerspectiveLabels(frame, window.end, picture,
+                              steps.labels.calendar ? steps.labels.calendar(window.end) : "");
         facts.bounds = {t0, window.end};
         facts.run = WindowRun(ctx.events, t0, window.end, window.cumulative, previous);
         previous = facts.run;

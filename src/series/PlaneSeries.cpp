@@ -78,6 +78,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.labels.densityMaximum = ctx.densityMaximum;
     steps.labels.colourMap = request.output.colourMap;
     steps.labels.scale = request.output.scale;
+    SetEventLabels(ctx, steps.labels);
     steps.field = &ctx.work.field;
     steps.densityArea = ctx.work.raster.size();
     steps.extent = ranges;

@@ -56,6 +56,7 @@ Status Calculate(const CalculationRequest& request, RunObserver& observer,
     }
     // The view's geometry is worked out here, once, with the context.
     SeriesContext context{observer, workspace.events, request, 0.0, workspace.series};
+    context.catalogue = &workspace.catalogue;
     // A maximum from the series' own densities is found by the series, before its first
     // picture; the whole file's is estimated here.
     if (!MaximumFromSeries(request)) {

@@ -15,6 +15,7 @@
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "common/ReadableFile.h"
+#include "picture/DensityPicture.h"
 #include "picture/PictureFileName.h"
 
 namespace korvane {
@@ -62,6 +63,7 @@ constexpr const char* ScaleKey = "[Scale]";                  // log or sqrt
 constexpr const char* WeightsKey = "[Weights]";              // value or moment
 constexpr const char* MaximumKey = "[Maximum]";              // series or percentile:P
 constexpr const char* RadiusUnitKey = "[Radiusunit]";        // coordinates
+constexpr const char* UnitKey = "[Unit]";                    // km, ft, ...
 
 void AppendLine(std::string& text, const char* key, std::string_view value) {
     text += key;
@@ -96,6 +98,9 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
     if (output.radiusUnit != defaults.radiusUnit) {
         AppendLine(text, RadiusUnitKey, RadiusUnitName(output.radiusUnit));
     }
+    if (output.unit != defaults.unit) {
+        AppendLine(text, UnitKey, output.unit);
+    }
 }
 
 // An output key's value; false for a key that is none of them. A format other than BMP or
@@ -127,6 +132,12 @@ bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_vie
     }
     if (key == MaximumKey) {
         output.maximum = MaximumChoiceNamed(value).value_or(output.maximum);
+        return true;
+    }
+    if (key == UnitKey) {
+        if (IsUnitText(value)) {
+            output.unit.assign(value);
+        }
         return true;
     }
     if (key == RadiusUnitKey) {

@@ -243,6 +243,9 @@ TEST(OutputFiles, RadiusInCoordinatesKeepsTheEstimateAtAnyPictureSize) {
     EXPECT_NE(maximum(RadiusUnit::Pixels, 20), maximum(RadiusUnit::Pixels, 40));
     const json& inPixels = indices[{RadiusUnit::Pixels, 20}];
     EXPECT_FALSE(inPixels.contains("radiusUnit"));
+    // A plain file has no unit of its own nor calendar time: the index says nothing of them.
+    EXPECT_FALSE(inPixels.contains("unit"));
+    EXPECT_FALSE(inPixels.contains("timeReference"));
     const json& inCoordinates = indices[{RadiusUnit::Coordinates, 20}];
     EXPECT_EQ(inCoordinates["radiusUnit"], "coordinates");
 }
