@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <string>
@@ -215,39 +214,34 @@ TEST(OutputFiles, IndexListsWhatWasWritten) {
 TEST(OutputFiles, RadiusInCoordinatesKeepsTheEstimateAtAnyPictureSize) {
     TempDir dir;
     const std::string events = dir.write("events.dat", SmallCloud);
-    std::map<std::pair<RadiusUnit, int>, json> indices;
-    for (RadiusUnit unit : {RadiusUnit::Pixels, RadiusUnit::Coordinates}) {
-        for (int size : {20, 40}) {
-            const std::string name = std::string(RadiusUnitName(unit)) + std::to_string(size);
-            std::filesystem::create_directory(dir.file(name));
-            CalculationRequest request;
-            request.kind = CalculationKind::Time;
-            request.eventFilePath = events;
-            request.box = {{0, 10}, {0, 10}, {0, 10}};
-            request.time = {0, 10};
-            request.pictureWidth = request.pictureHeight = size;
-            request.numberOfPictures = 2;
-            request.weighting = {1.0, true};
-            request.output.radiusUnit = unit;
-            request.output.folder = dir.file(name);
-            Recorder observer;
-            CalculationWorkspace workspace;
-            ASSERT_TRUE(RunCalculation(request, observer, workspace).ok()) << name;
-            indices[{unit, size}] = json::parse(ReadWholeFile(dir.file(name + "/time.json")));
-        }
-    }
-    const auto maximum = [&](RadiusUnit unit, int size) {
-        return indices[{unit, size}]["densityMaximum"].get<double>();
+    const auto index = [&](RadiusUnit unit, int size) {
+        const std::string folder =
+            dir.file(std::string(RadiusUnitName(unit)) + std::to_string(size));
+        std::filesystem::create_directory(folder);
+        CalculationRequest request;
+        request.kind = CalculationKind::Time;
+        request.eventFilePath = events;
+        request.box = {{0, 10}, {0, 10}, {0, 10}};
+        request.time = {0, 10};
+        request.pictureWidth = request.pictureHeight = size;
+        request.weighting = {1.0, true};
+        request.output.radiusUnit = unit;
+        request.output.folder = folder;
+        Recorder observer;
+        CalculationWorkspace workspace;
+        EXPECT_TRUE(RunCalculation(request, observer, workspace).ok()) << folder;
+        return json::parse(ReadWholeFile(folder + "/time.json"));
     };
-    EXPECT_EQ(maximum(RadiusUnit::Coordinates, 20), maximum(RadiusUnit::Coordinates, 40));
-    EXPECT_NE(maximum(RadiusUnit::Pixels, 20), maximum(RadiusUnit::Pixels, 40));
-    const json& inPixels = indices[{RadiusUnit::Pixels, 20}];
-    EXPECT_FALSE(inPixels.contains("radiusUnit"));
-    // A plain file has no unit of its own nor calendar time: the index says nothing of them.
-    EXPECT_FALSE(inPixels.contains("unit"));
-    EXPECT_FALSE(inPixels.contains("timeReference"));
-    const json& inCoordinates = indices[{RadiusUnit::Coordinates, 20}];
+    const json inCoordinates = index(RadiusUnit::Coordinates, 20);
+    const json inPixels = index(RadiusUnit::Pixels, 20);
+    EXPECT_EQ(inCoordinates["densityMaximum"],
+              index(RadiusUnit::Coordinates, 40)["densityMaximum"]);
+    EXPECT_NE(inPixels["densityMaximum"], index(RadiusUnit::Pixels, 40)["densityMaximum"]);
     EXPECT_EQ(inCoordinates["radiusUnit"], "coordinates");
+    // A plain file, radius in pixel steps: the index says nothing of units or calendar time.
+    for (const char* key : {"radiusUnit", "unit", "timeReference"}) {
+        EXPECT_FALSE(inPixels.contains(key)) << key;
+    }
 }
 
 TEST(OutputFiles, TimeIndexCountsEachWindowAndTheSummaryCountsTheRest) {
