@@ -38,7 +38,9 @@ void SetOptionsToolTips(const OptionsControls& c) {
     c.numberOfPicturesBox->setToolTip(
         "How many pictures the series writes: slices along the direction of view, or time "
         "windows (1 to 9998).");
-    c.radiusBox->setToolTip("Half the side of the counting box around each pixel, in pixel steps.");
+    c.radiusBox->setToolTip(
+        "Half the side of the counting box around each pixel, in pixel steps (or in the "
+        "events' units, as chosen in Output Options).");
     c.fixedSizeCheck->setToolTip("Give the density area of each picture a size of your own.");
     c.widthBox->setToolTip("Width of the density area, in pixels.");
     c.heightBox->setToolTip("Height of the density area, in pixels.");

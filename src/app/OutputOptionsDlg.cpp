@@ -7,12 +7,14 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
+#include "picture/DensityPicture.h"
 #include "setup/SetupFile.h"
 
 namespace korvane {
@@ -23,6 +25,7 @@ constexpr ColourMap ColourMaps[] = {ColourMap::Classic, ColourMap::Viridis, Colo
 constexpr DensityScale Scales[] = {DensityScale::Linear, DensityScale::Log, DensityScale::Sqrt};
 constexpr EventWeighting Weightings[] = {EventWeighting::None, EventWeighting::Value,
                                          EventWeighting::Moment};
+constexpr RadiusUnit RadiusUnits[] = {RadiusUnit::Pixels, RadiusUnit::Coordinates};
 constexpr MaximumMode MaximumModes[] = {MaximumMode::Catalogue, MaximumMode::Series,
                                         MaximumMode::Percentile};
 
@@ -52,6 +55,10 @@ Value At(const Value (&values)[Count], int index) {
                ? values[static_cast<std::size_t>(index)]
                : values[0];
 }
+
+constexpr const char* UnitMessage =
+    "The unit of the coordinates can be up to 16 letters, digits or signs (e.g. km), with no "
+    "accents.";
 
 }  // namespace
 
@@ -112,6 +119,13 @@ QGroupBox* OutputOptionsDlg::CreateColourControls() {
     m_weights = Choices(colours, "IDC_WEIGHTS",
                         {"none: every event counts 1", "the weight column's value",
                          "relative seismic moment from the magnitude"});
+    m_radiusUnit = Choices(colours, "IDC_RADIUS_UNIT",
+                           {"pixel steps (the box follows the picture size)",
+                            "the events' units (the same densities at any size)"});
+    m_unit = new QLineEdit(colours);
+    m_unit->setObjectName("IDC_UNIT");
+    m_unit->setMaxLength(16);
+    m_unit->setPlaceholderText("m (a catalogue's km or m)");
     auto* maximumRow = new QHBoxLayout;
     maximumRow->addWidget(m_maximum, 1);
     maximumRow->addWidget(m_percentile);
@@ -120,6 +134,8 @@ QGroupBox* OutputOptionsDlg::CreateColourControls() {
     form->addRow("Scale:", m_scale);
     form->addRow("Top of the scale:", maximumRow);
     form->addRow("Weight of an event:", m_weights);
+    form->addRow("Radius in:", m_radiusUnit);
+    form->addRow("Unit of the coordinates:", m_unit);
     return colours;
 }
 
@@ -139,6 +155,8 @@ void OutputOptionsDlg::ShowOutput(const OutputOptions& output) {
     m_percentile->setValue(output.maximum.percentile);
     m_percentile->setEnabled(output.maximum.mode == MaximumMode::Percentile);
     m_weights->setCurrentIndex(IndexOf(Weightings, output.eventWeights));
+    m_radiusUnit->setCurrentIndex(IndexOf(RadiusUnits, output.radiusUnit));
+    m_unit->setText(QString::fromStdString(output.unit));
 }
 
 OutputOptions OutputOptionsDlg::TakeOutput() const {
@@ -154,11 +172,19 @@ OutputOptions OutputOptionsDlg::TakeOutput() const {
     const double shown = m_percentile->valueFromText(m_percentile->textFromValue(stored));
     output.maximum.percentile = m_percentile->value() == shown ? stored : m_percentile->value();
     output.eventWeights = At(Weightings, m_weights->currentIndex());
+    output.radiusUnit = At(RadiusUnits, m_radiusUnit->currentIndex());
+    output.unit = m_unit->text().trimmed().toStdString();
     return output;
 }
 
 void OutputOptionsDlg::OnOk() {
-    m_setup.Output = TakeOutput();
+    const OutputOptions output = TakeOutput();
+    if (!output.unit.empty() && !IsUnitText(output.unit)) {
+        m_services.messageBoxes.Show(this, UnitMessage, "Error", MessageIcon::Stop);
+        m_unit->setFocus();
+        return;
+    }
+    m_setup.Output = output;
     const Status saved = SaveSetupFile(m_setup, m_files.setupIniPath);
     if (!saved.ok()) {
         m_services.messageBoxes.Show(this, saved.message(), "Error", MessageIcon::Stop);

@@ -14,6 +14,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QGroupBox;
+class QLineEdit;
 class QRadioButton;
 
 namespace korvane {
@@ -47,6 +48,8 @@ class OutputOptionsDlg : public QDialog {
     QComboBox* m_maximum = nullptr;
     QDoubleSpinBox* m_percentile = nullptr;  // of the percentile maximum
     QComboBox* m_weights = nullptr;
+    QComboBox* m_radiusUnit = nullptr;
+    QLineEdit* m_unit = nullptr;  // empty: "m", or a catalogue's own
 };
 
 }  // namespace korvane

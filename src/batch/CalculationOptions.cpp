@@ -13,6 +13,7 @@
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "movie/VideoWriter.h"
+#include "picture/DensityPicture.h"
 
 namespace korvane::batch {
 namespace {
@@ -22,6 +23,21 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
                 CalculationOptions& options) {
     const std::string& word = arguments[i];
     std::string value;
+    // The unit of the coordinates; km or m is also the unit a catalogue's latitude and
+    // longitude become, so that the pictures name the unit the numbers are in.
+    if (Names(word, "--unit")) {
+        const bool given = TakeValue(arguments, i, "--unit", value);
+        if (!given || !IsUnitText(value)) {
+            options.problem =
+                "--unit takes the unit of the coordinates, up to 16 plain characters, e.g. "
+                "--unit km";
+        }
+        options.unit = value;
+        if (value == "km" || value == "m") {
+            options.catalogue.unit = value == "m" ? LengthUnit::Metre : LengthUnit::Kilometre;
+        }
+        return;
+    }
     if (TakeCatalogueOption(arguments, i, options.catalogue, options.problem)) {
         options.catalogueGiven = true;
         return;
@@ -67,6 +83,13 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
         options.weights = EventWeightingNamed(value);
         if (!given || !options.weights) {
             options.problem = "--weights takes none, value or moment, e.g. --weights moment";
+        }
+    } else if (Names(word, "--radius-unit")) {
+        const bool given = TakeValue(arguments, i, "--radius-unit", value);
+        options.radiusUnit = RadiusUnitNamed(value);
+        if (!given || !options.radiusUnit) {
+            options.problem =
+                "--radius-unit takes pixels or coordinates, e.g. --radius-unit coordinates";
         }
     } else if (Names(word, "--maximum")) {
         const bool given = TakeValue(arguments, i, "--maximum", value);
@@ -114,6 +137,10 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     if (options.catalogueGiven) {
         values.catalogue = options.catalogue;
     }
+    // --unit km or m also sets the unit latitude and longitude become, over the setup's.
+    if (options.unit == "km" || options.unit == "m") {
+        values.catalogue.unit = *options.unit == "m" ? LengthUnit::Metre : LengthUnit::Kilometre;
+    }
     if (options.format) {
         values.output.format = *options.format;
     }
@@ -128,6 +155,12 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     }
     if (options.maximum) {
         values.output.maximum = *options.maximum;
+    }
+    if (options.radiusUnit) {
+        values.output.radiusUnit = *options.radiusUnit;
+    }
+    if (options.unit) {
+        values.output.unit = *options.unit;
     }
     if (options.densities) {
         values.output.densities = true;

@@ -24,6 +24,8 @@ struct CalculationOptions {
     std::optional<DensityScale> scale;        // --scale linear|log|sqrt
     std::optional<EventWeighting> weights;    // --weights none|value|moment
     std::optional<MaximumChoice> maximum;     // --maximum catalogue|series|percentile[:P]
+    std::optional<RadiusUnit> radiusUnit;     // --radius-unit pixels|coordinates
+    std::optional<std::string> unit;          // --unit TEXT: the coordinates' unit
     bool densities = false;                   // --densities
     bool noIndex = false;                     // --no-index
     CatalogueOptions catalogue;               // --columns, --origin, --unit, ...

@@ -67,6 +67,18 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       of their non-zero pixel densities. Both compute every picture's
                       densities once before the first picture is coloured
                         korvane-batch time --maximum percentile:99 examples/time.ini
+  --radius-unit pixels|coordinates
+                      what the radius counts (default: the setup's [Radiusunit], else
+                      pixels: pixel and slice steps, so the box follows the picture
+                      size); coordinates: the events' units on every axis, so the same
+                      events give the same densities at any picture size
+                        korvane-batch spatial --radius-unit coordinates examples/spatial.ini
+  --unit TEXT         the unit of the coordinates (default: the setup's [Unit], else m,
+                      or km or m for a catalogue of latitude and longitude), named in the
+                      axis titles and the slice caption; other than m, or with weights,
+                      the colour bar gets the title "events per box" ("weight per box");
+                      km or m is also the unit latitude and longitude become
+                        korvane-batch spatial --unit km examples/spatial.ini
   --densities         beside each picture, its densities as a 32-bit float TIFF
                       (space0001.tiff), row 0 at the top like the picture
                         korvane-batch spatial --densities examples/spatial.ini
@@ -96,7 +108,8 @@ is skipped and counted. Options of spatial, time and import:
                       nonlinloc (.hyp) or quakeml (QuakeML 1.2, depth in metres); QuakeML
                       and NonLinLoc files are also known by their first line
   --origin LAT,LON    the point that becomes x = y = 0 (default: the middle)
-  --unit km|m         the unit of x, y and z made from latitude, longitude, depth
+  --unit km|m         the unit of x, y and z made from latitude, longitude, depth (also
+                      the pictures' unit, see above)
   --depth-down        z is depth, positive down (the default); --depth-up: elevation
   --time-reference ISO  the instant of t = 0 for calendar time (default: midnight UTC
                       of the earliest event's day)

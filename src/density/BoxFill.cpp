@@ -78,7 +78,7 @@ IndexRange RunOf(const FillAxis& axis, double x) {
     }
     const double* p = positions.data();
     const double half = axis.halfWidth;
-    const int guess = GuessIndex(positions, x - half, axis.scale);
+    const int guess = GuessIndex(positions, x - half, axis.spacing);
     if (axis.inclusive) {
         range.lo = PartitionNear(p, n, guess, [&](double q) { return x - q > half; });
         range.hi =

@@ -17,7 +17,8 @@ struct FillAxis {
     bool ordered = false;    // every position finite and none below the one before
     double halfWidth = 0;    // the box's half width in world units
     bool inclusive = false;  // |x - position| <= halfWidth, else strictly below it
-    double scale = 1;        // world units per pixel step, for the Gaussian distance
+    double scale = 1;        // world units per step of the radius, for the Gaussian distance
+    double spacing = 1;      // world units from one position to the next (a search's guess)
 };
 
 // A point to add: its coordinates along the column and row axes, and the square of its

@@ -15,7 +15,8 @@ namespace korvane {
 // Highest sum of KernelWeight over the events j in the strict box around event i (the
 // weight of j times KernelWeight when the table has weights; the same below) (the
 // columns `axes` puts across, up and in depth, 3-D distance), over every event i of the
-// table. `depthStep` is the slice step.
+// table. `scale` and `depthStep` are the world units per step of the radius (see
+// RadiusStep): the pixel scales and the slice step, or 1 with a radius in coordinates.
 //
 // Every estimate reports the events done to `observer` (may be null) every few thousand
 // events and stops early when it asks to: the result is then 0, and the caller, asking
@@ -40,7 +41,7 @@ struct TimedPlanePoint {
 };
 
 // The highest sum of KernelWeight over the points j in the strict box around point i in the
-// plane (2-D distance in steps of `scale`), j counting only if, cumulative: j is strictly
+// plane (2-D distance in radius steps of `scale`), j counting only if, cumulative: j is strictly
 // earlier; else |t(i) - t(j)| < timeStep; over every point i, each sum added in point order.
 // Each term is the weight of j times KernelWeight (the same bits when every weight is 1).
 double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,

@@ -18,11 +18,12 @@ void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int 
                   : 0.0,
             weights != nullptr ? weights[i] : 1.0};
     }
-    const FillAxis columns{&grid.columnPositions, grid.columnsAscending,
-                           BoxHalfWidth(tests.radius, tests.hScale), tests.horizontalInclusive,
-                           tests.hScale};
-    const FillAxis rows{&grid.rowPositions, grid.rowsAscending,
-                        BoxHalfWidth(tests.radius, tests.vScale), false, tests.vScale};
+    const FillAxis columns{
+        &grid.columnPositions,     grid.columnsAscending, BoxHalfWidth(tests.radius, tests.hScale),
+        tests.horizontalInclusive, tests.hScale,          grid.scale.horizontal};
+    const FillAxis rows{
+        &grid.rowPositions, grid.rowsAscending, BoxHalfWidth(tests.radius, tests.vScale), false,
+        tests.vScale,       grid.scale.vertical};
     field.weighted = weights != nullptr;
     FillBoxes(columns, rows, {tests.radius, tests.gaussian}, field, tests.addToPrevious, visitor);
 }

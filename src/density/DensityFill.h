@@ -13,14 +13,14 @@ struct PixelTests {
     int hColumn = 0;                   // event column across the picture (0 x, 1 y, 2 z)
     int vColumn = 1;                   // event column up the picture
     bool horizontalInclusive = false;  // |dh| <= half width (spatial) or < (time)
-    double radius = 0;                 // box half width and kernel width, in steps
-    double hScale = 1;                 // world units per column
-    double vScale = 1;                 // world units per row
+    double radius = 0;                 // box half width and kernel width, in radius steps
+    double hScale = 1;                 // world units per radius step across (see RadiusStep)
+    double vScale = 1;                 // world units per radius step up
     bool gaussian = false;             // Gaussian distance weighting, else every event is 1
     bool withDepth = false;            // distance includes the offset from the slice position
     int depthColumn = 2;               // event column of the slice axis (withDepth only)
     double slicePosition = 0;          // p of the slice (withDepth only)
-    double depthStep = 1;              // slice step (withDepth only)
+    double depthStep = 1;              // world units per radius step in depth (withDepth only)
     bool addToPrevious = false;        // the run's events come after those of the picture
                                        // before and add to its densities (cumulative windows)
 };

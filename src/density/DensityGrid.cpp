@@ -57,6 +57,7 @@ Status MakeDensityGrid(const PlaneRange& ranges, const PlaneScale& scale,
                                 " pixels is too large to compute.");
     }
     grid.width = static_cast<int>(across);
+    grid.scale = scale;
     grid.height = static_cast<int>(up);
     try {
         grid.columnPositions = WalkPositions(hMin, hMax, hScale, grid.width);

@@ -28,6 +28,7 @@ struct DensityGrid {
     // columns and rows by bisection instead of testing every one.
     bool columnsAscending = true;
     bool rowsAscending = true;
+    PlaneScale scale;  // world units per column and row
 };
 
 // The columns and rows a picture adds around its raster (axes, labels, colour bar).

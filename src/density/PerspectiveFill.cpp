@@ -37,9 +37,17 @@ void ComputePerspectiveDensities(const PerspectiveFrame& frame, const Perspectiv
             field.points.push_back({e.u, e.w, 0.0, e.weight});
         }
     }
-    const FillAxis columns{&work.columnU, work.columnsOrdered,
-                           BoxHalfWidth(window.radius, frame.du), false, frame.du};
-    const FillAxis rows{&work.rowW, work.rowsOrdered, BoxHalfWidth(window.radius, frame.dw), false,
+    const FillAxis columns{&work.columnU,
+                           work.columnsOrdered,
+                           BoxHalfWidth(window.radius, frame.radiusStep.horizontal),
+                           false,
+                           frame.radiusStep.horizontal,
+                           frame.du};
+    const FillAxis rows{&work.rowW,
+                        work.rowsOrdered,
+                        BoxHalfWidth(window.radius, frame.radiusStep.vertical),
+                        false,
+                        frame.radiusStep.vertical,
                         frame.dw};
     field.weighted = frame.weighted;
     FillBoxes(columns, rows, {window.radius, window.gaussian}, field);

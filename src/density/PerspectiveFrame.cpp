@@ -86,6 +86,7 @@ void BuildPerspectiveFrame(const EventTable& events, const PerspectiveBox& box,
 
     frame.du = (static_cast<double>(frame.uMax) - static_cast<double>(frame.uMin)) / box.width;
     frame.dw = (static_cast<double>(frame.wMax) - static_cast<double>(frame.wMin)) / box.height;
+    frame.radiusStep = {RadiusStep(box.radiusUnit, frame.du), RadiusStep(box.radiusUnit, frame.dw)};
 }
 
 int TruncatePixel(double value) {

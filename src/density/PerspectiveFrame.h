@@ -5,6 +5,8 @@
 #include <array>
 #include <vector>
 
+#include "common/Ranges.h"
+#include "density/Kernel.h"
 #include "events/EventTable.h"
 
 namespace korvane {
@@ -12,9 +14,10 @@ namespace korvane {
 // The box, window and picture size, as read from the dialog's boxes.
 struct PerspectiveBox {
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0, zmin = 0, zmax = 0;
-    double start = 0, end = 0;  // time range
-    int width = 0, height = 0;  // density area, pixels (the boxes truncated)
-    double windows = 0;         // number of pictures N
+    double start = 0, end = 0;                   // time range
+    int width = 0, height = 0;                   // density area, pixels (the boxes truncated)
+    double windows = 0;                          // number of pictures N
+    RadiusUnit radiusUnit = RadiusUnit::Pixels;  // what the radius is measured in
 };
 
 // Where one point lands on the picture plane, in the units of the event file: u grows to
@@ -63,6 +66,9 @@ struct PerspectiveFrame {
     // Picture plane units per pixel column and row.
     double du = 0;
     double dw = 0;
+    // Picture plane units per step of the radius: du and dw, or 1 and 1 with a radius in
+    // coordinates (the turn keeps lengths, so u and w are in the events' units).
+    PlaneScale radiusStep;
 };
 
 // Keeps and projects the events of `events` (in their table order; the series sorts them

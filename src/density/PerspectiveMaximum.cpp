@@ -14,8 +14,8 @@ double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double d
     for (const ProjectedEvent& e : frame.kept) {
         points.push_back({e.u, e.w, e.t, e.weight});
     }
-    return EstimateTimedPlaneMaximum(points, {frame.du, frame.dw}, dt, cumulative,
-                                     {radius, gaussian}, observer);
+    return EstimateTimedPlaneMaximum(points, frame.radiusStep, dt, cumulative, {radius, gaussian},
+                                     observer);
 }
 
 double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box,

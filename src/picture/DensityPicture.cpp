@@ -158,6 +158,14 @@ void DrawColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
     }
 }
 
+// The title above the colour bar, when the picture has one.
+void DrawColourBarTitle(cv::Mat& canvas, cv::Size rasterSize, const PictureLabels& labels) {
+    const PlacedText title = LayoutColourBarTitle(rasterSize, labels);
+    if (!title.text.empty()) {
+        Text(canvas, title, cv::Scalar(0, 0, 0));
+    }
+}
+
 std::string PictureFailureText(const std::string& path, const std::string& reason) {
     return "Cannot write the picture " + path + ": " + reason;
 }
@@ -178,9 +186,22 @@ void DrawFrame(cv::Size rasterSize, const PictureLabels& labels, const cv::Scala
     if (H > 0) {
         DrawColourBar(frame, W, H, labels);
     }
+    DrawColourBarTitle(frame, rasterSize, labels);
 }
 
 }  // namespace
+
+bool IsUnitText(std::string_view text) {
+    if (text.empty() || text.size() > 16) {
+        return false;
+    }
+    for (char c : text) {
+        if (c < ' ' || c > '~') {
+            return false;
+        }
+    }
+    return true;
+}
 
 void SeriesCanvas::Prepare(cv::Size rasterSize, const PictureLabels& labels) {
     m_labels = labels;

@@ -2,8 +2,10 @@
 // The labelled density picture: the raster on a white canvas with ticks, labels, titles, a
 // caption and a colour scale bar, saved as BMP (or PNG) in the folder of the event file.
 
+#include <functional>
 #include <opencv2/core.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/Ranges.h"
@@ -30,7 +32,16 @@ struct PictureLabels {
     double densityMaximum = 0;                  // the colour bar's bottom label
     ColourMap colourMap = ColourMap::Classic;   // the colour bar's colours
     DensityScale scale = DensityScale::Linear;  // and how its labels are spaced
+    std::string unit = "m";  // of the coordinates: the axis titles and the slice caption
+    bool weighted = false;   // the densities sum event weights rather than count events
+    // The calendar time of a time in seconds ("2023-02-07 00:00:00 UTC"), for a time
+    // caption; empty when the times are no calendar time.
+    std::function<std::string(double)> calendar = nullptr;
 };
+
+// Whether `text` can stand as the unit of the coordinates in the pictures: 1 to 16
+// printable ASCII characters (the pictures' font draws no others).
+bool IsUnitText(std::string_view text);
 
 // The labelled pictures of one series. The frame (white canvas, ticks, tick labels, titles,
 // colour bar) is drawn once; each picture then puts in its raster and its caption. Two

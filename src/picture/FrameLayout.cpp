@@ -20,20 +20,27 @@ constexpr int UpGap = 3;
 // A mended vertical label ends this far left of the raster, clear of the tick marks.
 constexpr int VerticalLabelEnd = RasterLeft - 12;
 
+// The colour bar's title sits on this baseline, in the tick labels' font: below the
+// caption (baseline 60) and above the bar's first label (baseline RasterTop).
+constexpr int BarTitleBaseline = 82;
+// The bar's left end, as the bar is drawn: W + 190.
+constexpr int BarLeft = 190;
+
 struct AxisTexts {
-    const char* horizontal;
-    const char* vertical;
+    std::string horizontal;
+    std::string vertical;
     const char* captionAxis;  // "x", "y" or "z": the caption names the slice position
 };
 
-AxisTexts TextsFor(ViewDirection direction) {
+AxisTexts TextsFor(ViewDirection direction, const std::string& unit) {
+    const auto title = [&](const char* axis) { return std::string(axis) + " [" + unit + "]"; };
     switch (direction) {
         case ViewDirection::AlongX:
-            return {"y [m]", "z [m]", "x"};
+            return {title("y"), title("z"), "x"};
         case ViewDirection::AlongY:
-            return {"x [m]", "z [m]", "y"};
+            return {title("x"), title("z"), "y"};
         case ViewDirection::AlongZ:
-            return {"x [m]", "y [m]", "z"};
+            return {title("x"), title("y"), "z"};
         default:
             return {"", "", ""};
     }
@@ -174,7 +181,7 @@ FrameLayout LayoutFrame(cv::Size rasterSize, const PictureLabels& labels) {
     const int W = rasterSize.width;
     const int H = rasterSize.height;
     const int canvasWidth = W + CanvasExtraWidth;
-    const AxisTexts texts = TextsFor(labels.direction);
+    const AxisTexts texts = TextsFor(labels.direction, labels.unit);
     FrameLayout layout;
     layout.horizontalTitle =
         Place(texts.horizontal, cv::Point(W / 2 + RasterLeft, H + RasterTop + 60), TitleScale);
@@ -216,22 +223,46 @@ FrameLayout LayoutFrame(cv::Size rasterSize, const PictureLabels& labels) {
 }
 
 PlacedText LayoutCaption(cv::Size rasterSize, const PictureLabels& labels, double captionValue) {
-    const AxisTexts texts = TextsFor(labels.direction);
+    const AxisTexts texts = TextsFor(labels.direction, labels.unit);
     std::string caption;
     if (labels.kind == PictureKind::Spatial) {
         if (texts.captionAxis[0] != '\0') {
-            caption = std::string(texts.captionAxis) + ": " + FormatFixed(captionValue, 4) + " m";
+            caption = std::string(texts.captionAxis) + ": " + FormatFixed(captionValue, 4) + " " +
+                      labels.unit;
         }
     } else if (labels.kind == PictureKind::TimeResolved) {
         caption = "Time: " + FormatFixed(captionValue, 1) + " sec";
     }
     const int W = rasterSize.width;
-    PlacedText placed = Place(caption, cv::Point(W, 60), TitleScale);
     const int canvasWidth = W + CanvasExtraWidth;
+    if (labels.kind == PictureKind::TimeResolved && labels.calendar) {
+        // The longest text that fits: both times, the calendar time named, or alone.
+        const std::string calendar = labels.calendar(captionValue);
+        for (std::string text : {caption + " (" + calendar + ")", "Time: " + calendar, calendar}) {
+            caption = std::move(text);
+            if (TextBox(caption, cv::Point(0, 0), TitleScale).width <= canvasWidth) {
+                break;
+            }
+        }
+    }
+    PlacedText placed = Place(caption, cv::Point(W, 60), TitleScale);
     if (placed.box.x + placed.box.width > canvasWidth) {
         MoveTo(placed, cv::Point(std::max(0, canvasWidth - placed.box.width), 60));
     }
     return placed;
+}
+
+PlacedText LayoutColourBarTitle(cv::Size rasterSize, const PictureLabels& labels) {
+    if (labels.unit == "m" && !labels.weighted) {
+        return {};
+    }
+    PlacedText title = Place(labels.weighted ? "weight per box" : "events per box", cv::Point(0, 0),
+                             TickLabelScale);
+    const int canvasWidth = rasterSize.width + CanvasExtraWidth;
+    const int x =
+        std::max(0, std::min(rasterSize.width + BarLeft, canvasWidth - title.box.width - 2));
+    MoveTo(title, cv::Point(x, BarTitleBaseline));
+    return title;
 }
 
 }  // namespace korvane

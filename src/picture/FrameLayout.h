@@ -48,7 +48,13 @@ struct FrameLayout {
 FrameLayout LayoutFrame(cv::Size rasterSize, const PictureLabels& labels);
 
 // The caption above the raster (empty text when the picture has none): at column W, moved
-// left so that it stays whole inside a canvas of `rasterSize` plus the margins.
+// left so that it stays whole inside a canvas of `rasterSize` plus the margins. A time of
+// calendar time adds its calendar time, or gives it alone where both would not fit.
 PlacedText LayoutCaption(cv::Size rasterSize, const PictureLabels& labels, double captionValue);
+
+// The title above the colour bar: "events per box", or "weight per box" with weighted
+// events; empty text for counted events in metres, whose pictures never had one. It stands
+// between the caption's row and the bar's first label, whole inside the canvas.
+PlacedText LayoutColourBarTitle(cv::Size rasterSize, const PictureLabels& labels);
 
 }  // namespace korvane

@@ -1,5 +1,6 @@
 #include "picture/PerspectiveLabels.h"
 
+#include <algorithm>
 #include <opencv2/imgproc.hpp>
 #include <string>
 
@@ -36,9 +37,17 @@ void DrawAxes(const PerspectiveFrame& frame, cv::Mat& picture) {
 
 }  // namespace
 
-void DrawPerspectiveLabels(const PerspectiveFrame& frame, double windowEnd, cv::Mat& picture) {
+void DrawPerspectiveLabels(const PerspectiveFrame& frame, double windowEnd, cv::Mat& picture,
+                           const std::string& calendar) {
     DrawAxes(frame, picture);
     Label(picture, "Time: " + FormatFixed(windowEnd, 1) + " sec", frame.width - 100, 50);
+    if (!calendar.empty()) {
+        int baseline = 0;
+        const int width =
+            cv::getTextSize(calendar, cv::FONT_HERSHEY_SIMPLEX, 1.0, 2, &baseline).width;
+        Label(picture, calendar, std::max(0, std::min(frame.width - 100, picture.cols - width - 4)),
+              85);
+    }
 }
 
 }  // namespace korvane

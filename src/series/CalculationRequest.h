@@ -50,6 +50,14 @@ struct OutputOptions {
     // or taken from this series' own pixel densities (a first pass computes them all before
     // the first picture is coloured).
     MaximumChoice maximum;
+    // What the dialog's radius is measured in: pixel (and slice) steps, as always, or the
+    // events' own units on every axis, so that the densities do not depend on the picture
+    // size or the number of slices.
+    RadiusUnit radiusUnit = RadiusUnit::Pixels;
+    // The unit of the coordinates in the axis titles, the slice caption and (with a colour-bar
+    // title) the pictures; empty: "m", or "km" or "m" for a catalogue whose latitude and
+    // longitude were turned into coordinates in that unit.
+    std::string unit;
 
     bool operator==(const OutputOptions&) const = default;
 };

@@ -34,6 +34,7 @@ PerspectiveBox PerspectiveBoxOf(const CalculationRequest& request) {
     box.width = TruncateToInt(request.pictureWidth);
     box.height = TruncateToInt(request.pictureHeight);
     box.windows = request.numberOfPictures;
+    box.radiusUnit = request.output.radiusUnit;
     return box;
 }
 
@@ -77,6 +78,7 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
     steps.labels.densityMaximum = ctx.densityMaximum;
     steps.labels.colourMap = ctx.request.output.colourMap;
     steps.labels.scale = ctx.request.output.scale;
+    SetEventLabels(ctx, steps.labels);
     const ColourFunction colours =
         ColourFunctionOf(ctx.request.output.colourMap, ctx.request.output.scale);
     steps.field = &fill.field;
@@ -118,7 +120,8 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
             FillPerspectiveWindow(frame, window, picture, fill, colours);
         }
         ++number;
-        DrawPerspectiveLabels(frame, window.end, picture);
+        DrawPerspectiveLabels(frame, window.end, picture,
+                              steps.labels.calendar ? steps.labels.calendar(window.end) : "");
         facts.bounds = {t0, window.end};
         facts.run = WindowRun(ctx.events, t0, window.end, window.cumulative, previous);
         previous = facts.run;

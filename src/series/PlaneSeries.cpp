@@ -4,6 +4,7 @@
 
 #include "common/FloatNarrowing.h"
 #include "density/DensityGrid.h"
+#include "density/Distance.h"
 #include "density/EventRuns.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
@@ -58,13 +59,13 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     tests.vColumn = axes.vertical;
     tests.horizontalInclusive = kind.horizontalInclusive;
     tests.radius = request.weighting.radius;
-    tests.hScale = scale.horizontal;
-    tests.vScale = scale.vertical;
+    tests.hScale = view.radiusStep.horizontal;
+    tests.vScale = view.radiusStep.vertical;
     tests.gaussian = request.weighting.gaussian;
     tests.withDepth = spatial;
     tests.depthColumn = axes.depth;
-    tests.depthStep = view.step;
-    const double slabHalfWidth = request.weighting.radius * view.step;
+    tests.depthStep = view.depthRadiusStep;
+    const double slabHalfWidth = BoxHalfWidth(request.weighting.radius, view.depthRadiusStep);
 
     SeriesSteps steps;
     steps.prefix = kind.prefix;
@@ -78,6 +79,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.labels.densityMaximum = ctx.densityMaximum;
     steps.labels.colourMap = request.output.colourMap;
     steps.labels.scale = request.output.scale;
+    SetEventLabels(ctx, steps.labels);
     steps.field = &ctx.work.field;
     steps.densityArea = ctx.work.raster.size();
     steps.extent = ranges;

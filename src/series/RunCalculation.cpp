@@ -30,11 +30,11 @@ double EstimatedMaximum(SeriesContext& ctx) {
                                                 request.weighting, request.cumulative, observer);
     }
     if (request.kind == CalculationKind::Spatial) {
-        return EstimateSpatialMaximum(ctx.events, view.axes, view.scale, view.step,
+        return EstimateSpatialMaximum(ctx.events, view.axes, view.radiusStep, view.depthRadiusStep,
                                       request.weighting, observer);
     }
-    return EstimateTimeMaximum(ctx.events, view.axes, view.scale, view.step, request.cumulative,
-                               request.weighting, observer);
+    return EstimateTimeMaximum(ctx.events, view.axes, view.radiusStep, view.step,
+                               request.cumulative, request.weighting, observer);
 }
 
 Status Calculate(const CalculationRequest& request, RunObserver& observer,
@@ -56,6 +56,7 @@ Status Calculate(const CalculationRequest& request, RunObserver& observer,
     }
     // The view's geometry is worked out here, once, with the context.
     SeriesContext context{observer, workspace.events, request, 0.0, workspace.series};
+    context.catalogue = &workspace.catalogue;
     // A maximum from the series' own densities is found by the series, before its first
     // picture; the whole file's is estimated here.
     if (!MaximumFromSeries(request)) {

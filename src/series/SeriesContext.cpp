@@ -14,7 +14,42 @@ ViewGeometry ViewGeometryOf(const CalculationRequest& request) {
     view.positions = request.kind == CalculationKind::Spatial ? request.box.Column(view.axes.depth)
                                                               : request.time;
     view.step = ScaleOrStep(view.positions, request.numberOfPictures);
+    const RadiusUnit unit = request.output.radiusUnit;
+    view.radiusStep = {RadiusStep(unit, view.scale.horizontal),
+                       RadiusStep(unit, view.scale.vertical)};
+    view.depthRadiusStep = RadiusStep(unit, view.step);
     return view;
+}
+
+std::string PictureUnitOf(const CalculationRequest& request, const CatalogueReport* catalogue) {
+    if (!request.output.unit.empty()) {
+        return request.output.unit;
+    }
+    if (catalogue != nullptr && catalogue->geographic) {
+        return request.catalogue.unit == LengthUnit::Metre ? "m" : "km";
+    }
+    return "m";
+}
+
+void SetEventLabels(const SeriesContext& ctx, PictureLabels& labels) {
+    labels.unit = PictureUnitOf(ctx.request, ctx.catalogue);
+    labels.weighted = ctx.request.output.eventWeights != EventWeighting::None;
+    if (ctx.catalogue != nullptr && ctx.catalogue->calendarTime) {
+        const CalendarInstant reference = ctx.catalogue->timeReference;
+        // "2023-02-07 00:00:00 UTC": the ISO text to the second, easier to read.
+        labels.calendar = [reference](double seconds) {
+            std::string text = FormatIsoTime(reference, seconds).substr(0, 19);
+            text[10] = ' ';
+            return text + " UTC";
+        };
+    }
+}
+
+std::string CalendarTimeOf(const SeriesContext& ctx, double seconds) {
+    if (ctx.catalogue == nullptr || !ctx.catalogue->calendarTime) {
+        return "";
+    }
+    return FormatIsoTime(ctx.catalogue->timeReference, seconds);
 }
 
 Status SortEventsAsPhase(SeriesContext& ctx, int column) {

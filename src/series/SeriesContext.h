@@ -10,6 +10,7 @@
 #include "common/Status.h"
 #include "events/EventTable.h"
 #include "events/ViewAxes.h"
+#include "picture/DensityPicture.h"
 #include "picture/DensityRaster.h"
 #include "series/CalculationRequest.h"
 #include "series/SeriesResults.h"
@@ -39,6 +40,10 @@ struct ViewGeometry {
     PlaneScale scale;
     AxisRange positions;
     double step = 0;
+    // World units per step of the radius across, up and (slices) in depth: the pixel scales
+    // and the slice step, or 1 on every axis with a radius in coordinates.
+    PlaneScale radiusStep;
+    double depthRadiusStep = 1;
 };
 
 // The geometry of the request's view, worked out once for a run.
@@ -51,7 +56,22 @@ struct SeriesContext {
     double densityMaximum = 0;  // the top of the colour scale
     SeriesWorkspace& work;
     ViewGeometry geometry = ViewGeometryOf(request);
+    // What the reading of a catalogue found (null: a plain event file): its unit and its
+    // calendar time go into the labels and the index.
+    const CatalogueReport* catalogue = nullptr;
 };
+
+// The unit the pictures name: the request's, else the one a catalogue's latitude and
+// longitude became, else "m".
+std::string PictureUnitOf(const CalculationRequest& request, const CatalogueReport* catalogue);
+
+// The frame texts that follow the events rather than the view: the unit, whether events
+// are weighed, and the calendar time of a catalogue that has one.
+void SetEventLabels(const SeriesContext& ctx, PictureLabels& labels);
+
+// The calendar time of a catalogue whose times count from a reference instant: the instant
+// `seconds` after it, "2023-02-07T00:00:00.000000Z"; empty when the times are plain seconds.
+std::string CalendarTimeOf(const SeriesContext& ctx, double seconds);
 
 // Sorts the events on `column` as the series' sorting phase: one call that cannot be
 // interrupted, so the stop is asked just before and just after it. Ok, or Cancelled.

@@ -55,6 +55,10 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
             entry["densities"] = picture.densityFile;
         }
         entry["caption"] = picture.captionValue;
+        if (const std::string calendar = CalendarTimeOf(ctx, picture.captionValue);
+            !spatial && !calendar.empty()) {
+            entry["calendarTime"] = calendar;
+        }
         entry["horizontal"] = Axis(steps.extent.horizontal, steps.scale.horizontal);
         entry["vertical"] = Axis(steps.extent.vertical, steps.scale.vertical);
         entry[spatial ? "slice" : "window"] = Bounds(picture.bounds);
@@ -87,6 +91,16 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
     }
     if (request.output.eventWeights != defaults.eventWeights) {
         index["eventWeights"] = std::string(EventWeightingName(request.output.eventWeights));
+    }
+    if (request.output.radiusUnit != defaults.radiusUnit) {
+        index["radiusUnit"] = std::string(RadiusUnitName(request.output.radiusUnit));
+    }
+    if (const std::string unit = PictureUnitOf(request, ctx.catalogue); unit != "m") {
+        index["unit"] = unit;
+    }
+    // The instant the times count from, for a catalogue of calendar time.
+    if (const std::string reference = CalendarTimeOf(ctx, 0.0); !reference.empty()) {
+        index["timeReference"] = reference;
     }
     index["complete"] = complete;
     index["pictures"] = std::move(list);

@@ -35,7 +35,10 @@ DialogValues DialogValuesFromSetup(const CalculationSetup& setup) {
     values.timeStart = FormatFixed(setup.Timestart, 0);
     values.timeEnd = FormatFixed(setup.Timeend, 0);
     values.numberOfPictures = FormatFixed(setup.NoOfPictures, 0);
-    values.radius = FormatFixed(setup.Radius, 0);
+    // A radius in coordinates keeps its fraction: 0.25 km is a box, 0 none.
+    values.radius = setup.Output.radiusUnit == RadiusUnit::Coordinates
+                        ? FormatShortest(setup.Radius)
+                        : FormatFixed(setup.Radius, 0);
     values.width = FormatFixed(setup.Width, 0);
     values.height = FormatFixed(setup.Height, 0);
     values.densityMaximum = FormatFixed(setup.Maxdensity, 0);

@@ -23,6 +23,9 @@ const char* const NoDirectionMessage = "Choose a direction of view: x, y, z or P
 const char* const RadiusMessage =
     "Check the radius: it must be greater than 0 (it is the half size of the box around a "
     "pixel, in pixel steps).";
+const char* const CoordinateRadiusMessage =
+    "Check the radius: it must be greater than 0 (it is the half size of the box around a "
+    "pixel, in the units of the events).";
 
 constexpr int HighestNumberOfPictures = 9999;
 constexpr double UnfixedPictureSize = 800.0;
@@ -124,7 +127,9 @@ Status FirstFailedTest(const DialogValues& values, CalculationKind kind) {
     }
     // A box of no size around a pixel counts nothing: every picture would be black.
     if (!(ReadDecimal(values.radius) > 0)) {
-        return Status::InvalidInput(RadiusMessage);
+        return Status::InvalidInput(values.output.radiusUnit == RadiusUnit::Coordinates
+                                        ? CoordinateRadiusMessage
+                                        : RadiusMessage);
     }
     return Status::Ok();
 }

@@ -15,6 +15,7 @@
 #include "common/NumberText.h"
 #include "common/Paths.h"
 #include "common/ReadableFile.h"
+#include "picture/DensityPicture.h"
 #include "picture/PictureFileName.h"
 #include "setup/CatalogueKeys.h"
 
@@ -62,6 +63,8 @@ constexpr const char* ColourMapKey = "[Colourmap]";          // viridis, inferno
 constexpr const char* ScaleKey = "[Scale]";                  // log or sqrt
 constexpr const char* WeightsKey = "[Weights]";              // value or moment
 constexpr const char* MaximumKey = "[Maximum]";              // series or percentile:P
+constexpr const char* RadiusUnitKey = "[Radiusunit]";        // coordinates
+constexpr const char* UnitKey = "[Unit]";                    // km, ft, ...
 
 void AppendLine(std::string& text, const char* key, std::string_view value) {
     text += key;
@@ -92,6 +95,12 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
     }
     if (output.maximum != defaults.maximum) {
         AppendLine(text, MaximumKey, MaximumChoiceText(output.maximum));
+    }
+    if (output.radiusUnit != defaults.radiusUnit) {
+        AppendLine(text, RadiusUnitKey, RadiusUnitName(output.radiusUnit));
+    }
+    if (output.unit != defaults.unit) {
+        AppendLine(text, UnitKey, output.unit);
     }
 }
 
@@ -124,6 +133,16 @@ bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_vie
     }
     if (key == MaximumKey) {
         output.maximum = MaximumChoiceNamed(value).value_or(output.maximum);
+        return true;
+    }
+    if (key == UnitKey) {
+        if (IsUnitText(value)) {
+            output.unit.assign(value);
+        }
+        return true;
+    }
+    if (key == RadiusUnitKey) {
+        output.radiusUnit = RadiusUnitNamed(value).value_or(output.radiusUnit);
         return true;
     }
     return false;

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -65,7 +66,9 @@ class OutputOptionsDlgTest : public QObject {
             Child<QComboBox>(dialog, "IDC_SCALE")->setCurrentIndex(1);       // log
             Child<QComboBox>(dialog, "IDC_MAXIMUM")->setCurrentIndex(2);     // percentile
             Child<QDoubleSpinBox>(dialog, "IDC_PERCENTILE")->setValue(99);
-            Child<QComboBox>(dialog, "IDC_WEIGHTS")->setCurrentIndex(2);  // moment
+            Child<QComboBox>(dialog, "IDC_WEIGHTS")->setCurrentIndex(2);      // moment
+            Child<QComboBox>(dialog, "IDC_RADIUS_UNIT")->setCurrentIndex(1);  // coordinates
+            Child<QLineEdit>(dialog, "IDC_UNIT")->setText(" km ");
             Child<QPushButton>(dialog, "IDOK")->click();
         });
         app.mainFrame()->commands().outputOptions->trigger();
@@ -80,6 +83,8 @@ class OutputOptionsDlgTest : public QObject {
         QCOMPARE(loaded.Output.scale, DensityScale::Log);
         QVERIFY((loaded.Output.maximum == MaximumChoice{MaximumMode::Percentile, 99.0}));
         QCOMPARE(loaded.Output.eventWeights, EventWeighting::Moment);
+        QCOMPARE(loaded.Output.radiusUnit, RadiusUnit::Coordinates);
+        QCOMPARE(loaded.Output.unit, std::string("km"));
         loaded.Output = {};
         QVERIFY(loaded == stored);  // the rest of the setup is as it was
         QVERIFY(boxes.shown.empty());

@@ -82,6 +82,31 @@ TEST_F(BatchCatalogue, SaysPlainlyWhenNoEventLiesInsideTheRangesAndFitsThemOnReq
     EXPECT_NE(bad.err.find("--origin takes latitude and longitude"), std::string::npos);
 }
 
+// A time series of calendar time: the index gives the reference instant and each window's
+// end in calendar time; the catalogue's km are the pictures' unit.
+TEST_F(BatchCatalogue, TimeIndexGivesCalendarTimeAndTheCataloguesUnit) {
+    std::string setup = SetupText("quakes.csv");
+    setup.replace(setup.find("[Timeend]\t10"), 12, "[Timeend]\t172800");
+    work.write("project/days.ini", setup);
+    const BatchResult run = Run({"time", "project/days.ini"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::string index = testing::ReadWholeFile(work.file("project/time.json"));
+    EXPECT_NE(index.find("\"unit\": \"km\""), std::string::npos) << index;
+    EXPECT_NE(index.find("\"timeReference\": \"2023-02-06T00:00:00.000000Z\""), std::string::npos)
+        << index;
+    EXPECT_NE(index.find("\"calendarTime\": \"2023-02-07T00:00:00.000000Z\""), std::string::npos)
+        << index;
+    EXPECT_NE(index.find("\"calendarTime\": \"2023-02-08T00:00:00.000000Z\""), std::string::npos)
+        << index;
+    // --unit m turns the catalogue into metres too, over the setup file's catalogue keys.
+    work.write("project/metres.ini", setup + "[Catalogue-Origin]\t37,37\r\n");
+    const BatchResult metres = Run({"time", "--unit", "m", "project/metres.ini"});
+    ASSERT_EQ(metres.exitStatus, 0) << metres.err;
+    EXPECT_NE(metres.err.find("z 7500.000 to 12000.000"), std::string::npos) << metres.err;
+    EXPECT_EQ(testing::ReadWholeFile(work.file("project/time.json")).find("\"unit\""),
+              std::string::npos);  // m, the default
+}
+
 TEST_F(BatchCatalogue, ImportWritesAPlainFileThatReadsBackExactly) {
     const BatchResult result =
         Run({"import", "--unit", "m", "--origin=37,37", "--time-reference", "2023-02-06T00:00:00Z",

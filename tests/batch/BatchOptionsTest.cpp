@@ -184,6 +184,8 @@ TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
         {"spatial", "setup.ini", "--scale"},
         {"spatial", "setup.ini", "--scale=cube"},
         {"spatial", "setup.ini", "--weights", "energy"},
+        {"spatial", "setup.ini", "--radius-unit", "metres"},
+        {"spatial", "setup.ini", "--unit", "far more than sixteen letters"},
         {"spatial", "setup.ini", "--maximum", "percentile:0"},
         {"spatial", "setup.ini", "--output-dir", "blocker"},
         {"spatial", "setup.ini", "--output-dir", "blocker/inside"},

@@ -37,13 +37,13 @@ inline PixelTests TestsFor(const reference::Frame& f, int direction, bool spatia
     tests.vColumn = axes.vertical;
     tests.horizontalInclusive = spatial;
     tests.radius = f.radius;
-    tests.hScale = f.hScale;
-    tests.vScale = f.vScale;
+    tests.hScale = f.coordinateRadius ? 1.0 : f.hScale;
+    tests.vScale = f.coordinateRadius ? 1.0 : f.vScale;
     tests.gaussian = f.gaussian;
     tests.withDepth = spatial;
     tests.depthColumn = axes.depth;
     tests.slicePosition = p;
-    tests.depthStep = depthStep;
+    tests.depthStep = f.coordinateRadius ? 1.0 : depthStep;
     return tests;
 }
 

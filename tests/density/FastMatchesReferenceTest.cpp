@@ -43,7 +43,8 @@ EventTable Cloud(CloudShape shape, unsigned seed, int count = 250) {
 }
 
 // Two frames: one whose scales are exact in binary (events fall exactly on pixel positions
-// and box edges), one whose scales are not.
+// and box edges), one whose scales are not; each with the radius in pixel steps and in
+// coordinates.
 std::vector<reference::Frame> Frames(double radius, bool gaussian) {
     reference::Frame exact;
     exact.hMin = 0, exact.hMax = 10, exact.vMin = 0, exact.vMax = 10;
@@ -53,7 +54,11 @@ std::vector<reference::Frame> Frames(double radius, bool gaussian) {
     awkward.hMin = 0.1, awkward.vMin = -0.3;
     awkward.hScale = (10 - 0.1) / 37.0, awkward.vScale = (10 + 0.3) / 29.0;
     awkward.densityMaximum = 2.7;
-    return {exact, awkward};
+    reference::Frame exactInCoordinates = exact;
+    exactInCoordinates.coordinateRadius = true;
+    reference::Frame awkwardInCoordinates = awkward;
+    awkwardInCoordinates.coordinateRadius = true;
+    return {exact, awkward, exactInCoordinates, awkwardInCoordinates};
 }
 
 TEST(FastFillMatchesReference, SpatialAndTimePicturesOnRandomClouds) {
@@ -277,7 +282,8 @@ TEST(WeightedSumsMatchAllPairs, EstimatesAndPixelDensitiesOnRandomClouds) {
                                                                          cumulative, gaussian))
                             << what << (cumulative ? " cumulative" : "");
                     }
-                    reference::Frame f = Frames(radius, gaussian)[kind % 2];
+                    reference::Frame f =
+                        Frames(radius, gaussian)[(kind + static_cast<int>(shape)) % 4];
                     cv::Mat expected(reference::BlackRaster(f).size(), CV_64F, cv::Scalar(0));
                     f.densities = &expected;
                     f.weights = cloud.weights.data();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -49,10 +51,20 @@ bool Inside(const cv::Rect& box, cv::Size canvas) {
            box.y + box.height <= canvas.height;
 }
 
+// Each case three times: today's frame; in km with weighted events (a colour-bar title); a
+// time series of calendar time (its caption gives both times where they fit).
 TEST(FrameLayout, LabelsNeverOverlapAndStayInsideThePicture) {
-    for (const Case& c : Cases) {
-        SCOPED_TRACE(c.name);
-        const PictureLabels labels = LabelsOver(c.across, c.up);
+    for (std::size_t k = 0; k < 3 * std::size(Cases); ++k) {
+        const Case& c = Cases[k % std::size(Cases)];
+        const std::size_t variant = k / std::size(Cases);
+        SCOPED_TRACE(std::string(c.name) + " variant " + std::to_string(variant));
+        PictureLabels labels = LabelsOver(
+            c.across, c.up, variant == 2 ? PictureKind::TimeResolved : PictureKind::Spatial);
+        labels.unit = variant == 0 ? "m" : "km";
+        labels.weighted = variant == 1;
+        if (variant == 2) {
+            labels.calendar = [](double) { return std::string("2023-02-07 00:00:00 UTC"); };
+        }
         const FrameLayout layout = LayoutFrame(c.raster, labels);
         const cv::Size canvas(c.raster.width + CanvasExtraWidth,
                               c.raster.height + CanvasExtraHeight);
@@ -62,7 +74,18 @@ TEST(FrameLayout, LabelsNeverOverlapAndStayInsideThePicture) {
         all.insert(all.end(), layout.verticalLabels.begin(), layout.verticalLabels.end());
         all.push_back(layout.horizontalTitle);
         all.push_back(layout.verticalTitle);
-        all.push_back(LayoutCaption(c.raster, labels, c.caption));
+        const PlacedText caption = LayoutCaption(c.raster, labels, c.caption);
+        all.push_back(caption);
+        EXPECT_EQ(caption.text.find("2023-02-07 00:00:00 UTC") != std::string::npos, variant == 2);
+        // The colour bar's title, and its first label where the bar draws it.
+        const PlacedText title = LayoutColourBarTitle(c.raster, labels);
+        ASSERT_EQ(title.text.empty(), variant == 0);
+        if (variant > 0) {
+            all.push_back(title);
+            const int width = TextBox("0.00", {}, TitleScale).width;
+            const cv::Point at(std::min(c.raster.width + 210, canvas.width - width), RasterTop);
+            all.push_back({"0.00", at, TitleScale, TextBox("0.00", at, TitleScale)});
+        }
         for (std::size_t i = 0; i < all.size(); ++i) {
             EXPECT_TRUE(Inside(all[i].box, canvas)) << all[i].text;
             EXPECT_EQ((all[i].box & raster).area(), 0) << all[i].text;

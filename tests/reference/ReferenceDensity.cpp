@@ -14,6 +14,11 @@ void SetPixel(cv::Mat& raster, int row, int column, double density, double densi
     raster.at<cv::Vec3b>(row, column) = Pixel(density, ToSingle(densityMaximum));
 }
 
+// The units of one step of the radius along an axis whose pixels are `scale` apart.
+double RadiusStep(const Frame& f, double scale) {
+    return f.coordinateRadius ? 1.0 : scale;
+}
+
 // (|a - b| / scale)^2: one axis' share of the squared distance in steps.
 double Share(double a, double b, double scale) {
     const double steps = std::fabs(a - b) / scale;
@@ -31,13 +36,15 @@ cv::Mat BlackRaster(const Frame& frame) {
 void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const EventRecord* run,
                         int count, double p, double depthStep) {
     const Axes axes = AxesOf(direction);
+    const double hStep = RadiusStep(f, f.hScale);
+    const double vStep = RadiusStep(f, f.vScale);
     std::vector<int> columnCandidates;  // indices into the run
     int k = 0;
     double h = f.hMin;
     while (h <= f.hMax && k < raster.cols) {
         columnCandidates.clear();
         for (int i = 0; i < count; ++i) {
-            if (std::fabs(Coordinate(run[i], axes.horizontal) - h) <= f.radius * f.hScale) {
+            if (std::fabs(Coordinate(run[i], axes.horizontal) - h) <= f.radius * hStep) {
                 columnCandidates.push_back(i);
             }
         }
@@ -47,10 +54,11 @@ void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const Ev
             double density = 0;
             for (int i : columnCandidates) {
                 const EventRecord& e = run[i];
-                if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * f.vScale) {
-                    const double d = std::sqrt(Share(Coordinate(e, axes.horizontal), h, f.hScale) +
-                                               Share(Coordinate(e, axes.vertical), v, f.vScale) +
-                                               Share(Coordinate(e, axes.depth), p, depthStep));
+                if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * vStep) {
+                    const double d =
+                        std::sqrt(Share(Coordinate(e, axes.horizontal), h, hStep) +
+                                  Share(Coordinate(e, axes.vertical), v, vStep) +
+                                  Share(Coordinate(e, axes.depth), p, RadiusStep(f, depthStep)));
                     density += f.weights != nullptr ? f.weights[i] * Weight(d, f.radius, f.gaussian)
                                                     : Weight(d, f.radius, f.gaussian);
                 }
@@ -70,13 +78,15 @@ void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const Ev
 void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const EventRecord* run,
                      int count) {
     const Axes axes = AxesOf(direction);
+    const double hStep = RadiusStep(f, f.hScale);
+    const double vStep = RadiusStep(f, f.vScale);
     std::vector<int> columnCandidates;  // indices into the run
     int k = 0;
     double h = f.hMin;
     while (h <= f.hMax && k < raster.cols) {
         columnCandidates.clear();
         for (int i = 0; i < count; ++i) {
-            if (std::fabs(Coordinate(run[i], axes.horizontal) - h) < f.radius * f.hScale) {
+            if (std::fabs(Coordinate(run[i], axes.horizontal) - h) < f.radius * hStep) {
                 columnCandidates.push_back(i);
             }
         }
@@ -86,9 +96,9 @@ void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const Event
             double density = 0;
             for (int i : columnCandidates) {
                 const EventRecord& e = run[i];
-                if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * f.vScale) {
-                    const double d = std::sqrt(Share(Coordinate(e, axes.horizontal), h, f.hScale) +
-                                               Share(Coordinate(e, axes.vertical), v, f.vScale));
+                if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * vStep) {
+                    const double d = std::sqrt(Share(Coordinate(e, axes.horizontal), h, hStep) +
+                                               Share(Coordinate(e, axes.vertical), v, vStep));
                     density += f.weights != nullptr ? f.weights[i] * Weight(d, f.radius, f.gaussian)
                                                     : Weight(d, f.radius, f.gaussian);
                 }
@@ -172,8 +182,8 @@ std::vector<Picture> SpatialSeries(EventTable table, const Frame& frame, int dir
     int n = 1;
     double p = depthMin;
     while (p < depthMax && static_cast<int>(pictures.size()) < maxPictures) {
-        const double low = p - frame.radius * depthStep;
-        const double high = p + frame.radius * depthStep;
+        const double low = p - frame.radius * RadiusStep(frame, depthStep);
+        const double high = p + frame.radius * RadiusStep(frame, depthStep);
         int start = 0;
         while (start < table.count && !(Coordinate(table.rows[start], direction) >= low)) {
             ++start;

@@ -17,6 +17,10 @@ struct Frame {
     double hScale = 1, vScale = 1;
     double radius = 1;
     bool gaussian = false;
+    // The radius in the events' units on every axis (box half width = radius, distance
+    // = difference / 1); else in pixel and slice steps (half width = radius x scale,
+    // distance = difference / scale).
+    bool coordinateRadius = false;
     double densityMaximum = 1;
     // When set: each pixel's density (64-bit float, one channel, the raster's size), set
     // where the pixel is coloured.

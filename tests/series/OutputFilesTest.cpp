@@ -12,6 +12,7 @@
 #include "reference/ReferenceDensity.h"
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
+#include "series/RunCalculation.h"
 #include "support/EventClouds.h"
 #include "support/Folders.h"
 #include "support/TempDir.h"
@@ -205,6 +206,41 @@ TEST(OutputFiles, IndexListsWhatWasWritten) {
             inSlice += (z >= p - 1.5 * step && z <= p + 1.5 * step) ? 1 : 0;
         }
         EXPECT_EQ(picture["events"], inSlice) << i;
+    }
+}
+
+// A radius in coordinates is the same box at any picture size: the whole file's estimate
+// does not change with the size, where a radius in pixel steps does. The index says so.
+TEST(OutputFiles, RadiusInCoordinatesKeepsTheEstimateAtAnyPictureSize) {
+    TempDir dir;
+    const std::string events = dir.write("events.dat", SmallCloud);
+    const auto index = [&](RadiusUnit unit, int size) {
+        const std::string folder =
+            dir.file(std::string(RadiusUnitName(unit)) + std::to_string(size));
+        std::filesystem::create_directory(folder);
+        CalculationRequest request;
+        request.kind = CalculationKind::Time;
+        request.eventFilePath = events;
+        request.box = {{0, 10}, {0, 10}, {0, 10}};
+        request.time = {0, 10};
+        request.pictureWidth = request.pictureHeight = size;
+        request.weighting = {1.0, true};
+        request.output.radiusUnit = unit;
+        request.output.folder = folder;
+        Recorder observer;
+        CalculationWorkspace workspace;
+        EXPECT_TRUE(RunCalculation(request, observer, workspace).ok()) << folder;
+        return json::parse(ReadWholeFile(folder + "/time.json"));
+    };
+    const json inCoordinates = index(RadiusUnit::Coordinates, 20);
+    const json inPixels = index(RadiusUnit::Pixels, 20);
+    EXPECT_EQ(inCoordinates["densityMaximum"],
+              index(RadiusUnit::Coordinates, 40)["densityMaximum"]);
+    EXPECT_NE(inPixels["densityMaximum"], index(RadiusUnit::Pixels, 40)["densityMaximum"]);
+    EXPECT_EQ(inCoordinates["radiusUnit"], "coordinates");
+    // A plain file, radius in pixel steps: the index says nothing of units or calendar time.
+    for (const char* key : {"radiusUnit", "unit", "timeReference"}) {
+        EXPECT_FALSE(inPixels.contains(key)) << key;
     }
 }
 

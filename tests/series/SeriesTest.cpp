@@ -282,12 +282,14 @@ TEST(Series, SavedPicturesMatchTheLiteralSeries) {
     reference::Frame f;
     f.hMin = 0.5, f.hMax = 9.5, f.vMin = -1, f.vMax = 10;
     f.hScale = 9.0 / 23, f.vScale = 11.0 / 17, f.radius = 1.5, f.densityMaximum = 3;
-    for (unsigned seed = 1; seed <= 4; ++seed) {
+    // Seeds 5 and 6: the radius in coordinates (slab, box and distance in the events' units).
+    for (unsigned seed = 1; seed <= 6; ++seed) {
         CloudRecipe recipe;
         recipe.shape = seed % 2 ? CloudShape::Clustered : CloudShape::Lattice;
         recipe.count = 150;
         recipe.low = -1, recipe.high = 11, recipe.seed = seed;
-        f.gaussian = seed > 2;
+        f.gaussian = seed == 3 || seed == 4 || seed == 6;
+        f.coordinateRadius = seed > 4;
         const int direction = static_cast<int>(seed % 3);
         const bool cumulative = seed % 2 == 0;
         const double step = 10.0 / 6;
@@ -295,6 +297,8 @@ TEST(Series, SavedPicturesMatchTheLiteralSeries) {
         Bench spatial;
         spatial.events = MakeCloud(recipe);
         spatial.request.weighting = {f.radius, f.gaussian};
+        spatial.request.output.radiusUnit =
+            f.coordinateRadius ? RadiusUnit::Coordinates : RadiusUnit::Pixels;
         spatial.densityMaximum = f.densityMaximum;
         spatial.Frame(6, direction, f.hMin, f.hMax, f.vMin, f.vMax, 1);
         // Pictures of 23 x 17 give the frame's scales to the last bit.

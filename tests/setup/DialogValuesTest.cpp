@@ -50,6 +50,11 @@ TEST(DialogValuesFromSetup, ShowsRangesWithThreeDecimalsAndTheRestAsWholeNumbers
     EXPECT_EQ(values.fixedDensityState, 0);
     EXPECT_EQ(values.gaussianState, 1);
     EXPECT_EQ(values.cumulativeState, 0);
+
+    // A radius in coordinates keeps its fraction (0.25 km is a box, 0 is none).
+    CalculationSetup inCoordinates = SampleSetup();
+    inCoordinates.Output.radiusUnit = RadiusUnit::Coordinates;
+    EXPECT_EQ(DialogValuesFromSetup(inCoordinates).radius, "2.5");
 }
 
 TEST(DialogValuesFromSetup, TruncatesTheDirectionAndTheSwitches) {

@@ -56,14 +56,18 @@ TEST(OutputKeys, DefaultsAddNothingAndEachChoiceAddsOnlyItsLine) {
     setup.Output.scale = DensityScale::Log;
     setup.Output.eventWeights = EventWeighting::Moment;
     setup.Output.maximum = {MaximumMode::Percentile, 99};
+    setup.Output.radiusUnit = RadiusUnit::Coordinates;
+    setup.Output.unit = "km";
     EXPECT_EQ(SaveAndRead(setup, dir), std::string(NineteenLines) +
                                            "[Colourmap]\tviridis\r\n[Scale]\tlog\r\n"
-                                           "[Weights]\tmoment\r\n[Maximum]\tpercentile:99\r\n");
+                                           "[Weights]\tmoment\r\n[Maximum]\tpercentile:99\r\n"
+                                           "[Radiusunit]\tcoordinates\r\n[Unit]\tkm\r\n");
     EXPECT_EQ(Loaded(SaveAndRead(setup, dir), dir).Output, setup.Output);
     // A map, scale or weighting this program does not know leaves the setting as it was.
     EXPECT_EQ(Loaded(std::string(NineteenLines) +
                          "[Colourmap]\tjet\r\n[Scale]\tcube\r\n[Weights]\tenergy\r\n"
-                         "[Maximum]\tpercentile:0\r\n",
+                         "[Maximum]\tpercentile:0\r\n[Radiusunit]\tinches\r\n"
+                         "[Unit]\tfar more than sixteen letters\r\n",
                      dir, setup)
                   .Output,
               setup.Output);
