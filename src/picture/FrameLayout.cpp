@@ -238,7 +238,9 @@ PlacedText LayoutCaption(cv::Size rasterSize, const PictureLabels& labels, doubl
     if (labels.kind == PictureKind::TimeResolved && labels.calendar) {
         // The longest text that fits: both times, the calendar time named, or alone.
         const std::string calendar = labels.calendar(captionValue);
-        for (std::string text : {caption + " (" + calendar + ")", "Time: " + calendar, calendar}) {
+        std::string both = caption;
+        both.append(" (").append(calendar).append(")");
+        for (std::string text : {both, std::string("Time: ").append(calendar), calendar}) {
             caption = std::move(text);
             if (TextBox(caption, cv::Point(0, 0), TitleScale).width <= canvasWidth) {
                 break;
