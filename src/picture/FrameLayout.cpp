@@ -112,10 +112,11 @@ int FewestDistinctDecimals(const std::vector<double>& values) {
 }
 
 // Whether neighbouring labels touch: a stroke reaches about a pixel beyond its box, so
-// boxes without a free pixel between them run into each other.
+// boxes with less than two free pixels between them run into each other ("-77.690-62.262"
+// reads as one number).
 bool NeighboursTouch(const std::vector<PlacedText>& labels) {
     for (std::size_t i = 1; i < labels.size(); ++i) {
-        if (Touch(labels[i].box, labels[i - 1].box, 1)) {
+        if (Touch(labels[i].box, labels[i - 1].box, 2)) {
             return true;
         }
     }

@@ -42,6 +42,8 @@ const Case Cases[] = {
      "47.36512",
      "8.54077"},
     {"small raster", {122, 82}, {0, 60}, {0, 40}, 2, "0", "40"},
+    // Signed labels one pixel apart ran together ("-77.690-62.262"); the heights stay.
+    {"km around an origin", {500, 500}, {-77.69, 76.59}, {-80.151, 80.494}, 1, "-78", "80.494"},
     {"tiny raster", {7, 5}, {3, 3}, {-1, 2}, 0, "3", "2.0"},
     {"far caption", {60, 40}, {0, 1}, {0, 1}, 1.0e20, "0.0", "1.0"},
 };
