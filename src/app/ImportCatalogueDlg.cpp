@@ -21,6 +21,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/ChoiceBoxes.h"
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
 #include "common/NumberText.h"
@@ -58,25 +59,6 @@ constexpr const char* FormatTexts[] = {"Delimited text with a header line",
 constexpr char Separators[] = {0, ',', '\t', ';', '|', ' '};
 constexpr const char* SeparatorTexts[] = {
     "found from the header line", "comma", "TAB", "semicolon", "| (bar)", "runs of blanks"};
-
-template <typename Value, std::size_t Count>
-int IndexOf(const Value (&values)[Count], Value value) {
-    for (std::size_t i = 0; i < Count; ++i) {
-        if (values[i] == value) {
-            return static_cast<int>(i);
-        }
-    }
-    return 0;
-}
-
-QComboBox* Choices(QWidget* parent, const char* name, const char* const* texts, std::size_t count) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(name);
-    for (std::size_t i = 0; i < count; ++i) {
-        box->addItem(texts[i]);
-    }
-    return box;
-}
 
 QLineEdit* Box(QWidget* parent, const char* name, const char* placeholder) {
     auto* box = new QLineEdit(parent);

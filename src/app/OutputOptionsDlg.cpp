@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/ChoiceBoxes.h"
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
 #include "picture/DensityPicture.h"
@@ -28,26 +29,6 @@ constexpr EventWeighting Weightings[] = {EventWeighting::None, EventWeighting::V
 constexpr RadiusUnit RadiusUnits[] = {RadiusUnit::Pixels, RadiusUnit::Coordinates};
 constexpr MaximumMode MaximumModes[] = {MaximumMode::Catalogue, MaximumMode::Series,
                                         MaximumMode::Percentile};
-
-QComboBox* Choices(QWidget* parent, const char* name, std::initializer_list<const char*> texts) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(name);
-    for (const char* text : texts) {
-        box->addItem(text);
-    }
-    return box;
-}
-
-// The place of `value` in `values`; 0 (the default) when it is not there.
-template <typename Value, std::size_t Count>
-int IndexOf(const Value (&values)[Count], Value value) {
-    for (std::size_t i = 0; i < Count; ++i) {
-        if (values[i] == value) {
-            return static_cast<int>(i);
-        }
-    }
-    return 0;
-}
 
 template <typename Value, std::size_t Count>
 Value At(const Value (&values)[Count], int index) {
