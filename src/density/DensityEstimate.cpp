@@ -36,12 +36,12 @@ const double* WeightsOf(const EventTable& events) {
                : nullptr;
 }
 
-template <int Dims, class Extra, class Weight>
+template <int Dims, class Extra, class Squared>
 double Highest(const EventTable& events, const std::array<int, Dims>& columns,
-               const std::array<double, Dims>& halfWidths, bool unit, Extra extra, Weight weight,
-               RunObserver* observer) {
-    return estimate::Highest<Dims>(PointsOf<Dims>(events, columns), halfWidths, unit, extra, weight,
-                                   WeightsOf(events), observer);
+               const std::array<double, Dims>& halfWidths, const Weighting& weighting, Extra extra,
+               Squared squared, RunObserver* observer) {
+    return estimate::Highest<Dims>(PointsOf<Dims>(events, columns), halfWidths, weighting, extra,
+                                   squared, WeightsOf(events), observer);
 }
 
 // The points' weights, or empty when every one is 1 (the sums are then the same bits
@@ -66,35 +66,31 @@ double EstimateSpatialMaximum(const EventTable& events, const AxisMap& axes,
                               const PlaneScale& scale, double depthStep, const Weighting& weighting,
                               RunObserver* observer) {
     const double radius = weighting.radius;
-    const bool gaussian = weighting.gaussian;
     const double hScale = scale.horizontal;
     const double vScale = scale.vertical;
     const estimate::AnyTime anyTime;
-    auto weight = [=](const estimate::Point<3>& a, const estimate::Point<3>& b) {
-        const double d = DistanceInSpace(StepsSquared(a.c[0], b.c[0], hScale),
-                                         StepsSquared(a.c[1], b.c[1], vScale),
-                                         StepsSquared(a.c[2], b.c[2], depthStep));
-        return KernelWeight(d, radius, gaussian);
+    auto squared = [=](const estimate::Point<3>& a, const estimate::Point<3>& b) {
+        return SquaredInSpace(StepsSquared(a.c[0], b.c[0], hScale),
+                              StepsSquared(a.c[1], b.c[1], vScale),
+                              StepsSquared(a.c[2], b.c[2], depthStep));
     };
     return Highest<3>(events, {axes.horizontal, axes.vertical, axes.depth},
                       {BoxHalfWidth(radius, hScale), BoxHalfWidth(radius, vScale),
                        BoxHalfWidth(radius, depthStep)},
-                      !gaussian, anyTime, weight, observer);
+                      weighting, anyTime, squared, observer);
 }
 
 double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
                                  const PlaneScale& scale, double timeStep, bool cumulative,
                                  const Weighting& weighting, RunObserver* observer) {
     const double radius = weighting.radius;
-    const bool gaussian = weighting.gaussian;
     const double hScale = scale.horizontal;
     const double vScale = scale.vertical;
     const double hHalf = BoxHalfWidth(radius, hScale);
     const double vHalf = BoxHalfWidth(radius, vScale);
-    auto weight = [=](const auto& a, const auto& b) {
-        const double d = DistanceInPlane(StepsSquared(a.c[0], b.c[0], hScale),
-                                         StepsSquared(a.c[1], b.c[1], vScale));
-        return KernelWeight(d, radius, gaussian);
+    auto squared = [=](const auto& a, const auto& b) {
+        return SquaredInPlane(StepsSquared(a.c[0], b.c[0], hScale),
+                              StepsSquared(a.c[1], b.c[1], vScale));
     };
     const std::vector<double> pointWeights = WeightsOf(points);
     const double* weights = pointWeights.empty() ? nullptr : pointWeights.data();
@@ -106,7 +102,7 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
         auto earlier = [](const estimate::Point<2>& a, const estimate::Point<2>& b) {
             return b.t < a.t;
         };
-        return estimate::Highest<2>(plane, {hHalf, vHalf}, !gaussian, earlier, weight, weights,
+        return estimate::Highest<2>(plane, {hHalf, vHalf}, weighting, earlier, squared, weights,
                                     observer);
     }
     // The time is the third box axis, with the window length as its half width.
@@ -115,7 +111,7 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
         timed[i] = {{points[i].across, points[i].up, points[i].t}, points[i].t};
     }
     const estimate::AnyTime anyTime;
-    return estimate::Highest<3>(timed, {hHalf, vHalf, timeStep}, !gaussian, anyTime, weight,
+    return estimate::Highest<3>(timed, {hHalf, vHalf, timeStep}, weighting, anyTime, squared,
                                 weights, observer);
 }
 

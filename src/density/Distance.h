@@ -28,15 +28,26 @@ inline double StepsSquared(double a, double b, double scale) {
     return steps * steps;
 }
 
+// The squared distance in steps in the picture plane, from the two squared shares.
+inline double SquaredInPlane(double horizontalSquared, double verticalSquared) {
+    return horizontalSquared + verticalSquared;
+}
+
+// The squared distance in steps in space; the shares are added in this order.
+inline double SquaredInSpace(double horizontalSquared, double verticalSquared,
+                             double depthSquared) {
+    return horizontalSquared + verticalSquared + depthSquared;
+}
+
 // The distance in steps in the picture plane, from the two squared shares.
 inline double DistanceInPlane(double horizontalSquared, double verticalSquared) {
-    return std::sqrt(horizontalSquared + verticalSquared);
+    return std::sqrt(SquaredInPlane(horizontalSquared, verticalSquared));
 }
 
 // The distance in steps in space; the shares are added in this order.
 inline double DistanceInSpace(double horizontalSquared, double verticalSquared,
                               double depthSquared) {
-    return std::sqrt(horizontalSquared + verticalSquared + depthSquared);
+    return std::sqrt(SquaredInSpace(horizontalSquared, verticalSquared, depthSquared));
 }
 
 }  // namespace korvane

@@ -13,16 +13,28 @@
 
 #include "common/RunObserver.h"
 #include "density/Distance.h"
+#include "density/Kernel.h"
 
 namespace korvane::estimate {
 
-// Cells along the gridded axes are a little wider than half a box (CellsPerHalfWidth of them
-// per half width), so two events closer than the half width along an axis always lie at
-// most CellsPerHalfWidth cells apart, even after the rounding of (x - origin) / cell. That
-// rounding stays far below the margin while the range spans fewer than MaxCellsPerAxis cells.
-constexpr int CellsPerHalfWidth = 1;
+// Cells along the gridded axes are a little wider than 1/k of a half width (k cells per half
+// width), so two events closer than the half width along an axis always lie at most k cells
+// apart, even after the rounding of (x - origin) / cell. That rounding stays far below the
+// margin while the range spans fewer than MaxCellsPerAxis cells. One cell per half width
+// suits sparse clouds; in dense ones finer cells let the columns wholly inside a box count
+// at once, so fewer events are tested one by one (see CellsPerHalfWidthFor).
 constexpr double CellMargin = 1.0 + 1.0 / 1048576.0;  // 1 + 2^-20
 constexpr double MaxCellsPerAxis = 1073741824.0;      // 2^30
+
+// The cells per half width for points with about `partners` partners each: the columns
+// around a point grow as (2k + 1)^2 while the events tested one by one shrink as 1 / k, so
+// finer cells only pay once the boxes are full. Only the speed depends on the choice.
+inline int CellsPerHalfWidthFor(double partners) {
+    if (partners < 256.0) {
+        return 1;
+    }
+    return partners < 2048.0 ? 2 : 4;
+}
 
 // An event's coordinates on the box axes, and its time.
 template <int Dims>
@@ -79,7 +91,7 @@ inline void SortIndices(std::vector<int>& values, std::vector<int>& scratch, int
 // on the last axis, where an event's partners form one run; as the events of a column are
 // visited in order, both ends of each neighbouring column's run only move forward, tested
 // with the exact comparison (the difference x_i - x_j never grows as x_j grows).
-template <int Dims, class Extra, class Weight>
+template <int Dims, class Extra, class Squared>
 class HighestSum {
   public:
     static constexpr int Gridded = Dims - 1;
@@ -89,13 +101,14 @@ class HighestSum {
     // estimate: Compute() then returns 0 and the caller asks the observer again.
     // `pointWeights` (may be null: every point weighs 1) holds one weight per point.
     HighestSum(const std::vector<Point<Dims>>& points, const std::array<double, Dims>& halfWidths,
-               bool unit, Extra extra, Weight weight, const double* pointWeights = nullptr,
-               RunObserver* observer = nullptr)
+               const Weighting& weighting, Extra extra, Squared squared,
+               const double* pointWeights = nullptr, RunObserver* observer = nullptr)
         : m_points(points),
           m_half(halfWidths),
-          m_unit(unit),
+          m_unit(!weighting.gaussian),
+          m_radius(weighting.radius),
           m_extra(extra),
-          m_weight(weight),
+          m_squared(squared),
           m_pointWeights(pointWeights),
           m_ticker(observer, TickEvents) {}
 
@@ -112,13 +125,14 @@ class HighestSum {
             }
         }
         m_sums.assign(static_cast<std::size_t>(n), 0.0);
+        // Only a box that is the whole condition lets a column pass at once.
+        m_cellsPerHalf =
+            std::is_same_v<Extra, AnyTime> ? CellsPerHalfWidthFor(SampledPartners()) : 1;
         if (BuildColumns()) {
-            if (m_pointWeights != nullptr) {
-                SumWeightedHighestFirst();
-            } else if (m_unit) {
+            if (m_unit && m_pointWeights == nullptr) {
                 CountByColumns();
             } else {
-                SumHighestFirst();
+                SumBoundedHighestFirst();
             }
         } else {
             SumAllPairs();
@@ -147,12 +161,105 @@ class HighestSum {
         return m_unit && m_pointWeights == nullptr ? steps : steps / 2;
     }
 
+    double KernelOf(const Point<Dims>& a, const Point<Dims>& b) const {
+        return KernelWeight(std::sqrt(m_squared(a, b)), m_radius, true);
+    }
+
     // What point j adds to point i's sum.
     double Term(int i, int j) const {
         if (m_pointWeights == nullptr) {
-            return m_unit ? 1.0 : m_weight(m_points[i], m_points[j]);
+            return m_unit ? 1.0 : KernelOf(m_points[i], m_points[j]);
         }
-        return m_unit ? m_pointWeights[j] : m_pointWeights[j] * m_weight(m_points[i], m_points[j]);
+        return m_unit ? m_pointWeights[j] : m_pointWeights[j] * KernelOf(m_points[i], m_points[j]);
+    }
+
+    // Upper bounds of the kernel weight by squared distance, so a bound of a whole sum needs
+    // no exponential per pair. Entry e holds the weight at the squared distance (e - 1) x
+    // step, raised by 2^-40. The squared distance of a pair is taken in table steps with one
+    // multiplication per axis instead of the kernel's divisions: that moves it by a few units
+    // in the last place, far less than the step of slack, and the computed weight of a larger
+    // distance cannot exceed the computed weight of a smaller one by more than a few units in
+    // the last place of each operation (2^-44 all told), far below the raise. The box's
+    // corner lies at 3 radius^2 at most; beyond the table the last entry serves.
+    // False when the factors do not come out finite: the bounds are then the counts.
+    bool BuildKernelBounds() {
+        constexpr int Entries = 4096;
+        m_boundStep = 3.0 * m_radius * m_radius / (Entries - 2);
+        m_kernelBounds.resize(Entries);
+        for (int e = 0; e < Entries; ++e) {
+            const double below = std::max(0, e - 1) * m_boundStep;
+            m_kernelBounds[e] =
+                KernelWeight(std::sqrt(below), m_radius, true) * (1.0 + 1.0 / 1099511627776.0);
+        }
+        // Each axis' share of the squared distance per squared unit, probed with the kernel's
+        // own distance: 0 on an axis the distance leaves out (the time of a time window).
+        bool finite = std::isfinite(m_boundStep) && m_boundStep > 0.0;
+        for (int a = 0; a < Dims; ++a) {
+            Point<Dims> origin{};
+            Point<Dims> along{};
+            along.c[a] = m_half[a];
+            m_boundFactor[a] = m_squared(origin, along) / (m_half[a] * m_half[a]) / m_boundStep;
+            finite = finite && std::isfinite(m_boundFactor[a]);
+        }
+        return finite;
+    }
+
+    // The kernel bound of the nearest place of column k's gridded extent to p (the last axis
+    // counted as no distance): no member of the column lies nearer on any gridded axis, as
+    // the rounded difference never shrinks away from p.
+    double NearestCornerBound(const Point<Dims>& p, int k) const {
+        double steps = 0.0;
+        for (int axis = 0; axis < Gridded; ++axis) {
+            const double x = p.c[axis];
+            const double low = m_columnLow[k][axis];
+            const double high = m_columnHigh[k][axis];
+            const double d = x < low ? low - x : (x > high ? x - high : 0.0);
+            steps += d * d * m_boundFactor[axis];
+        }
+        const double last = static_cast<double>(m_kernelBounds.size() - 1);
+        return m_kernelBounds[static_cast<std::size_t>(steps < last ? steps : last)];
+    }
+
+    // Member m's bound from each partner's kernel bound, found as in SumOfMember but added
+    // in column order, raised as in SumBoundedHighestFirst.
+    double PairBoundOfMember(int m, std::vector<std::pair<int, int>>& neighbours) const {
+        NeighbourColumns(m_memberColumn[m], neighbours);
+        const Point<Dims>& p = m_memberPoints[m];
+        const double x = m_memberLast[m];
+        const double half = m_half[Dims - 1];
+        const double* values = m_memberLast.data();
+        double total = 0.0;
+        int count = 0;
+        for (const auto& [begin, end] : neighbours) {
+            const double* lo = std::partition_point(values + begin, values + end,
+                                                    [&](double y) { return x - y >= half; });
+            const double* hi =
+                std::partition_point(lo, values + end, [&](double y) { return x - y > -half; });
+            const auto stop = static_cast<int>(hi - values);
+            for (auto q = static_cast<int>(lo - values); q < stop; ++q) {
+                const bool passes = PassesGridded(p, m_memberPoints[q]);
+                const double bound = KernelBound(p, m_memberPoints[q]);
+                count += passes ? 1 : 0;
+                total += passes ? bound : 0.0;
+            }
+        }
+        return RaisedBound(total, count);
+    }
+
+    // A sum of `count` bounds of one sign in one order, raised above their sum in any other.
+    static double RaisedBound(double total, int count) {
+        constexpr double Ulp = 1.0 / 9007199254740992.0;  // 2^-53
+        return total * (1.0 + (4.0 * count + 4.0) * Ulp);
+    }
+
+    double KernelBound(const Point<Dims>& a, const Point<Dims>& b) const {
+        double steps = 0.0;
+        for (int axis = 0; axis < Dims; ++axis) {
+            const double d = a.c[axis] - b.c[axis];
+            steps += d * d * m_boundFactor[axis];
+        }
+        const double last = static_cast<double>(m_kernelBounds.size() - 1);
+        return m_kernelBounds[static_cast<std::size_t>(steps < last ? steps : last)];
     }
 
     struct Member {
@@ -177,6 +284,25 @@ class HighestSum {
             }
         }
         return m_extra(a, b);
+    }
+
+    // About how many partners a point has: those of a few evenly spread points among an
+    // evenly spread share of all points, scaled up. It costs about a quarter of a million tests at
+    // most.
+    double SampledPartners() const {
+        const int n = static_cast<int>(m_points.size());
+        constexpr int Samples = 32;
+        constexpr int Pool = 8192;
+        const int samples = std::min(n, Samples);
+        const int stride = std::max(1, n / Pool);
+        long long hits = 0;
+        for (int s = 0; s < samples; ++s) {
+            const Point<Dims>& p = m_points[static_cast<long long>(s) * n / samples];
+            for (int j = 0; j < n; j += stride) {
+                hits += Passes(p, m_points[j]) ? 1 : 0;
+            }
+        }
+        return static_cast<double>(hits) * stride / samples;
     }
 
     // Sorts the events with finite box coordinates into columns of cells; false when a box
@@ -216,7 +342,7 @@ class HighestSum {
         }
         std::array<double, Gridded> cell;
         for (int a = 0; a < Gridded; ++a) {
-            cell[a] = m_half[a] * CellMargin / CellsPerHalfWidth;
+            cell[a] = m_half[a] * CellMargin / m_cellsPerHalf;
             const double span = (high[a] - low[a]) / cell[a];
             if (!(cell[a] > 0.0) || !std::isfinite(cell[a]) || !(span < MaxCellsPerAxis)) {
                 return false;
@@ -263,32 +389,45 @@ class HighestSum {
         return true;
     }
 
-    // The member ranges of the columns within CellsPerHalfWidth cells of column `c`.
+    // The member ranges of the columns within m_cellsPerHalf cells of column `c` on every
+    // gridded axis. The keys are sorted, so for each choice of the other axes the columns
+    // along the last gridded axis are one stretch of keys, found by one bisection.
     void NeighbourColumns(int c, std::vector<std::pair<int, int>>& ranges) const {
         ranges.clear();
+        const int k = m_cellsPerHalf;
+        constexpr int Last = Gridded - 1;
         Key offset;
-        offset.fill(-CellsPerHalfWidth);
+        offset.fill(-k);
         while (true) {
             Key next;
             bool valid = true;
-            for (int a = 0; a < Gridded; ++a) {
+            for (int a = 0; a < Last; ++a) {
                 const long long index = static_cast<long long>(m_keys[c][a]) + offset[a];
                 valid = valid && index >= 0 && index <= MaxCellsPerAxis;
                 next[a] = static_cast<int>(index);
             }
             if (valid) {
-                const auto found = std::lower_bound(m_keys.begin(), m_keys.end(), next);
-                if (found != m_keys.end() && *found == next) {
-                    const std::size_t k = static_cast<std::size_t>(found - m_keys.begin());
-                    ranges.emplace_back(m_starts[k], m_starts[k + 1]);
+                const int centre = m_keys[c][Last];
+                next[Last] = std::max(0, centre - k);
+                auto found = std::lower_bound(m_keys.begin(), m_keys.end(), next);
+                for (; found != m_keys.end(); ++found) {
+                    bool same = (*found)[Last] <= centre + k;
+                    for (int a = 0; a < Last; ++a) {
+                        same = same && (*found)[a] == next[a];
+                    }
+                    if (!same) {
+                        break;
+                    }
+                    const std::size_t index = static_cast<std::size_t>(found - m_keys.begin());
+                    ranges.emplace_back(m_starts[index], m_starts[index + 1]);
                 }
             }
             int a = 0;
-            while (a < Gridded && offset[a] == CellsPerHalfWidth) {
-                offset[a] = -CellsPerHalfWidth;
+            while (a < Last && offset[a] == k) {
+                offset[a] = -k;
                 ++a;
             }
-            if (a == Gridded) {
+            if (a == Last) {
                 break;
             }
             ++offset[a];
@@ -373,45 +512,22 @@ class HighestSum {
         return sum;
     }
 
-    // Kernel weights: only the sums that can be the highest. A sum of weights of at most 1
-    // never exceeds the number of its terms, even rounded (rounding is monotone and counts
-    // are exact), so the sums are taken in order of falling count and stop once no count
-    // left is above the highest sum found. The sums left out are 0 and cannot be the highest.
-    void SumHighestFirst() {
-        CountByColumns();  // every point's count of partners, in m_sums
-        if (m_ticker.Stopped()) {
-            return;
-        }
-        const int members = static_cast<int>(m_memberIndex.size());
-        std::vector<int> counts(static_cast<std::size_t>(members));
-        int top = 0;
-        for (int m = 0; m < members; ++m) {
-            counts[m] = static_cast<int>(m_sums[m_memberIndex[m]]);
-            top = std::max(top, counts[m]);
-        }
-        std::fill(m_sums.begin(), m_sums.end(), 0.0);
-        // The members by falling count (a counting sort).
-        std::vector<int> first(static_cast<std::size_t>(top) + 2, 0);
-        for (int count : counts) {
-            ++first[top - count + 1];
-        }
-        for (int k = 1; k <= top + 1; ++k) {
-            first[k] += first[k - 1];
-        }
-        std::vector<int> order(static_cast<std::size_t>(members));
-        for (int m = 0; m < members; ++m) {
-            order[first[top - counts[m]]++] = m;
-        }
-        SumWhileBoundBeatsHighest(order, [&](int m) { return counts[m]; });
-    }
-
-    // Point weights: as SumHighestFirst, with a bound per member instead of its count. Each
-    // term is at most the partner's weight (a kernel weight is at most 1, the weights are at
-    // least 0, and rounding is monotone), so the sum in ascending order is at most the sum of
-    // the partners' weights in that order; the bound is their sum in column order, raised by
-    // more than the relative gap two orders of summing n terms of one sign can open,
-    // 2 (n - 1) 2^-53 (plus the rounding of the raising itself).
-    void SumWeightedHighestFirst() {
+    // Kernel or point weights: only the sums that can be the highest. Each term is at most
+    // its bound (the kernel bound of its distance, times the partner's weight; a unit kernel
+    // weighs 1, the weights are at least 0, and rounding is monotone), so the sum in
+    // ascending order is at most the sum of the bounds in that order; a member's bound is
+    // their sum in column order, raised by more than the relative gap two orders of summing
+    // n terms of one sign can open, 2 (n - 1) 2^-53 (plus the rounding of the raising
+    // itself). The sums are taken in order of falling bound and stop once no bound left is
+    // above the highest sum found. The sums left out are 0 and cannot be the highest.
+    //
+    // Gaussian kernels without point weights start with a coarser bound that visits no pair:
+    // each neighbouring column's run times the kernel bound at the column's nearest corner.
+    // Only the members whose coarse bound beats the highest sum found are bounded pair by
+    // pair (see PairBoundOfMember), and only those whose pair bound beats it are summed.
+    void SumBoundedHighestFirst() {
+        m_kernelBounded = !m_unit && BuildKernelBounds();
+        m_coarse = m_kernelBounded && m_pointWeights == nullptr && std::is_same_v<Extra, AnyTime>;
         CountByColumns();  // every point's bound, in m_sums
         if (m_ticker.Stopped()) {
             return;
@@ -450,7 +566,11 @@ class HighestSum {
                 std::vector<int> scratch;
                 for (int k = range.start; k < range.end; ++k) {
                     const int m = order[k];
-                    m_sums[m_memberIndex[m]] = SumOfMember(m, neighbours, partners, scratch);
+                    // A coarse bound is checked against the pairs' own bounds first: a sum
+                    // that cannot beat the highest so far is left out (0).
+                    if (!m_coarse || PairBoundOfMember(m, neighbours) > highest) {
+                        m_sums[m_memberIndex[m]] = SumOfMember(m, neighbours, partners, scratch);
+                    }
                 }
             });
             for (int k = next; k < end; ++k) {
@@ -463,8 +583,8 @@ class HighestSum {
         }
     }
 
-    // Every member's count of partners (into m_sums; with point weights the bound of
-    // SumWeightedHighestFirst), walking each column's members in
+    // Every member's count of partners (into m_sums; with kernel or point weights the bound
+    // of SumBoundedHighestFirst), walking each column's members in
     // ascending last coordinate while the neighbouring columns' runs move forward.
     void CountByColumns() {
         const int columns = static_cast<int>(m_keys.size());
@@ -477,16 +597,22 @@ class HighestSum {
             while (last < columns && m_starts[last] - m_starts[first] < TickEvents) {
                 ++last;
             }
-            if (m_pointWeights != nullptr) {
-                CountColumns<true>(first, last);
+            if (m_kernelBounded) {
+                if (m_pointWeights != nullptr) {
+                    CountColumns<true, true>(first, last);
+                } else {
+                    CountColumns<false, true>(first, last);
+                }
+            } else if (m_pointWeights != nullptr) {
+                CountColumns<true, false>(first, last);
             } else {
-                CountColumns<false>(first, last);
+                CountColumns<false, false>(first, last);
             }
             first = last;
         }
     }
 
-    template <bool Weighted>
+    template <bool Weighted, bool Kernel>
     void CountColumns(int firstColumn, int endColumn) {
         cv::parallel_for_(cv::Range(firstColumn, endColumn), [&](const cv::Range& range) {
             std::vector<std::pair<int, int>> neighbours;
@@ -503,26 +629,42 @@ class HighestSum {
                     double total = 0.0;
                     for (NeighbourRun& run : runs) {
                         AdvanceRun(run, m_memberLast[m]);
-                        if constexpr (!Weighted && std::is_same_v<Extra, AnyTime>) {
-                            if (run.lo < run.hi && ColumnInside(p, m_memberColumn[run.lo])) {
-                                count += run.hi - run.lo;
+                        if constexpr (Kernel && !Weighted) {
+                            if (m_coarse) {
+                                if (run.lo < run.hi) {
+                                    count += run.hi - run.lo;
+                                    total += (run.hi - run.lo) *
+                                             NearestCornerBound(p, m_memberColumn[run.lo]);
+                                }
                                 continue;
                             }
                         }
-                        for (int q = run.lo; q < run.hi; ++q) {
-                            if constexpr (Weighted) {
-                                if (PassesGridded(p, m_memberPoints[q])) {
-                                    ++count;
-                                    total += m_pointWeights[m_memberIndex[q]];
+                        const bool inside = std::is_same_v<Extra, AnyTime> && run.lo < run.hi &&
+                                            ColumnInside(p, m_memberColumn[run.lo]);
+                        if constexpr (Weighted || Kernel) {
+                            // Without a branch per pair: about half the pairs pass.
+                            for (int q = run.lo; q < run.hi; ++q) {
+                                const bool passes = inside || PassesGridded(p, m_memberPoints[q]);
+                                double bound = 1.0;
+                                if constexpr (Kernel) {
+                                    bound = KernelBound(p, m_memberPoints[q]);
                                 }
-                            } else {
+                                if constexpr (Weighted) {
+                                    bound *= m_pointWeights[m_memberIndex[q]];
+                                }
+                                count += passes ? 1 : 0;
+                                total += passes ? bound : 0.0;
+                            }
+                        } else if (inside) {
+                            count += run.hi - run.lo;
+                        } else {
+                            for (int q = run.lo; q < run.hi; ++q) {
                                 count += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
                             }
                         }
                     }
-                    if constexpr (Weighted) {
-                        constexpr double Ulp = 1.0 / 9007199254740992.0;  // 2^-53
-                        m_sums[m_memberIndex[m]] = total * (1.0 + (4.0 * count + 4.0) * Ulp);
+                    if constexpr (Weighted || Kernel) {
+                        m_sums[m_memberIndex[m]] = RaisedBound(total, count);
                     } else {
                         m_sums[m_memberIndex[m]] = static_cast<double>(count);
                     }
@@ -557,9 +699,16 @@ class HighestSum {
     const std::vector<Point<Dims>>& m_points;  // in the order the sums add them
     std::array<double, Dims> m_half;
     bool m_unit;
+    double m_radius;  // of the Gaussian kernel
     Extra m_extra;
-    Weight m_weight;
+    Squared m_squared;  // the squared distance in radius steps, as the kernel adds it up
+    std::vector<double> m_kernelBounds;  // see BuildKernelBounds
+    double m_boundStep = 1.0;
+    std::array<double, Dims> m_boundFactor{};
+    bool m_kernelBounded = false;  // the bounds are kernel bounds, not counts
+    bool m_coarse = false;         // the first bounds are by column (NearestCornerBound)
     const double* m_pointWeights;  // one per point, or null: every point weighs 1
+    int m_cellsPerHalf = 1;        // cells per half width on the gridded axes
     std::vector<double> m_sums;    // in the order of the points
     std::vector<Key> m_keys;       // occupied columns, ascending
     std::vector<int> m_starts;     // members of column c: [starts[c], starts[c + 1])
@@ -573,12 +722,12 @@ class HighestSum {
 };
 
 // The highest sum over `points` (see HighestSum).
-template <int Dims, class Extra, class Weight>
+template <int Dims, class Extra, class Squared>
 double Highest(const std::vector<Point<Dims>>& points, const std::array<double, Dims>& halfWidths,
-               bool unit, Extra extra, Weight weight, const double* pointWeights = nullptr,
-               RunObserver* observer = nullptr) {
-    return HighestSum<Dims, Extra, Weight>(points, halfWidths, unit, extra, weight, pointWeights,
-                                           observer)
+               const Weighting& weighting, Extra extra, Squared squared,
+               const double* pointWeights = nullptr, RunObserver* observer = nullptr) {
+    return HighestSum<Dims, Extra, Squared>(points, halfWidths, weighting, extra, squared,
+                                            pointWeights, observer)
         .Compute();
 }
 

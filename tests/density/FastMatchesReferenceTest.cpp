@@ -306,5 +306,44 @@ TEST(WeightedSumsMatchAllPairs, EstimatesAndPixelDensitiesOnRandomClouds) {
     }
 }
 
+// Clouds so dense that the estimate cuts its columns finer and the Gaussian sums are bounded
+// by column before pair by pair: every event has hundreds to thousands of partners.
+TEST(FastEstimatesMatchAllPairs, DenseCloudsWithFinerColumnsAndTighterBounds) {
+    for (int count : {800, 2500}) {
+        for (CloudShape shape :
+             {CloudShape::Clustered, CloudShape::Lattice, CloudShape::Duplicated}) {
+            for (bool gaussian : {false, true}) {
+                for (int kind : {-1, 1}) {
+                    const unsigned seed = static_cast<unsigned>(count) + 1;
+                    CloudRecipe recipe;
+                    recipe.shape = shape;
+                    recipe.count = count;
+                    recipe.high = 3.0;
+                    recipe.seed = seed;
+                    EventTable cloud = MakeCloud(recipe);
+                    if (kind >= 0) {
+                        cloud.weights = RandomWeights(kind, cloud.count, seed);
+                    }
+                    const std::string what = Describe(shape, 7.0, gaussian, seed) + " count " +
+                                             std::to_string(count) + " weights " +
+                                             std::to_string(kind);
+                    const AxisMap axes = ViewAxes(ViewDirection::AlongX);
+                    const Weighting weighting{7.0, gaussian};
+                    EXPECT_EQ(
+                        EstimateSpatialMaximum(cloud, axes, PlaneScale{0.31, 0.5}, 0.5, weighting),
+                        reference::EstimateSpatialMaximumAllPairs(cloud, 7.0, 0.31, 0.5, 0.5, 0,
+                                                                  gaussian))
+                        << what;
+                    EXPECT_EQ(EstimateTimeMaximum(cloud, axes, PlaneScale{0.31, 0.5}, 4.0, false,
+                                                  weighting),
+                              reference::EstimateTimeMaximumAllPairs(cloud, 7.0, 0.31, 0.5, 4.0, 0,
+                                                                     false, gaussian))
+                        << what;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace korvane::testing
