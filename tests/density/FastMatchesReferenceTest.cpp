@@ -345,5 +345,52 @@ TEST(FastEstimatesMatchAllPairs, DenseCloudsWithFinerColumnsAndTighterBounds) {
     }
 }
 
+// A stop asked at a check of an estimate on a dense cloud (in the counts, the bounds or the
+// sums) ends it there: 0 comes back and nothing is reported after the answer.
+TEST(FastEstimatesMatchAllPairs, AStopAtAnyCheckEndsTheEstimateThere) {
+    class Stopper : public RunObserver {
+      public:
+        explicit Stopper(int stopAt) : m_stopAt(stopAt) {}
+        void PhaseStarted(RunPhase, long long) override {}
+        void Progress(long long) override { reportsAfterStop += stopped ? 1 : 0; }
+        bool ShouldStop() override {
+            stopped = stopped || ++checks == m_stopAt;
+            return stopped;
+        }
+        int checks = 0;
+        bool stopped = false;
+        int reportsAfterStop = 0;
+
+      private:
+        int m_stopAt;
+    };
+    CloudRecipe recipe;
+    recipe.shape = CloudShape::Clustered;
+    recipe.count = 20000;
+    recipe.high = 3.0;
+    const EventTable cloud = MakeCloud(recipe);
+    for (bool gaussian : {false, true}) {
+        auto estimate = [&](RunObserver& observer) {
+            return EstimateSpatialMaximum(cloud, ViewAxes(ViewDirection::AlongX),
+                                          PlaneScale{0.05, 0.05}, 0.1, Weighting{3.0, gaussian},
+                                          &observer);
+        };
+        Stopper never(0);
+        EXPECT_GT(estimate(never), 0.0);
+        ASSERT_GE(never.checks, 4) << "too few checks to stop in every stage";
+        std::vector<int> stops;  // checks 1, 2, 4, ... and the very last
+        for (int at = 1; at < never.checks; at *= 2) {
+            stops.push_back(at);
+        }
+        stops.push_back(never.checks);
+        for (int stopAt : stops) {
+            Stopper stopper(stopAt);
+            EXPECT_EQ(estimate(stopper), 0.0) << stopAt;
+            EXPECT_TRUE(stopper.stopped) << stopAt;
+            EXPECT_EQ(stopper.reportsAfterStop, 0) << stopAt;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace korvane::testing
