@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <opencv2/core.hpp>
+#include <utility>
 #include <vector>
 
 #include "density/Distance.h"
@@ -102,8 +103,8 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
         auto earlier = [](const estimate::Point<2>& a, const estimate::Point<2>& b) {
             return b.t < a.t;
         };
-        return estimate::Highest<2>(plane, {hHalf, vHalf}, weighting, earlier, squared, weights,
-                                    observer);
+        return estimate::Highest<2>(std::move(plane), {hHalf, vHalf}, weighting, earlier, squared,
+                                    weights, observer);
     }
     // The time is the third box axis, with the window length as its half width.
     std::vector<estimate::Point<3>> timed(points.size());
@@ -111,8 +112,8 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
         timed[i] = {{points[i].across, points[i].up, points[i].t}, points[i].t};
     }
     const estimate::AnyTime anyTime;
-    return estimate::Highest<3>(timed, {hHalf, vHalf, timeStep}, weighting, anyTime, squared,
-                                weights, observer);
+    return estimate::Highest<3>(std::move(timed), {hHalf, vHalf, timeStep}, weighting, anyTime,
+                                squared, weights, observer);
 }
 
 double EstimateTimeMaximum(const EventTable& events, const AxisMap& axes, const PlaneScale& scale,

@@ -100,10 +100,11 @@ class HighestSum {
     // `observer` (may be null) sees the events done, every few thousand, and may stop the
     // estimate: Compute() then returns 0 and the caller asks the observer again.
     // `pointWeights` (may be null: every point weighs 1) holds one weight per point.
-    HighestSum(const std::vector<Point<Dims>>& points, const std::array<double, Dims>& halfWidths,
+    HighestSum(std::vector<Point<Dims>> points, const std::array<double, Dims>& halfWidths,
                const Weighting& weighting, Extra extra, Squared squared,
                const double* pointWeights = nullptr, RunObserver* observer = nullptr)
-        : m_points(points),
+        : m_points(std::move(points)),
+          m_count(static_cast<int>(m_points.size())),
           m_half(halfWidths),
           m_unit(!weighting.gaussian),
           m_radius(weighting.radius),
@@ -165,12 +166,12 @@ class HighestSum {
         return KernelWeight(std::sqrt(m_squared(a, b)), m_radius, true);
     }
 
-    // What point j adds to point i's sum.
-    double Term(int i, int j) const {
+    // What point j (at b) adds to the sum of the point at a.
+    double Term(const Point<Dims>& a, const Point<Dims>& b, int j) const {
         if (m_pointWeights == nullptr) {
-            return m_unit ? 1.0 : KernelOf(m_points[i], m_points[j]);
+            return m_unit ? 1.0 : KernelOf(a, b);
         }
-        return m_unit ? m_pointWeights[j] : m_pointWeights[j] * KernelOf(m_points[i], m_points[j]);
+        return m_unit ? m_pointWeights[j] : m_pointWeights[j] * KernelOf(a, b);
     }
 
     // Upper bounds of the kernel weight by squared distance, so a bound of a whole sum needs
@@ -359,16 +360,32 @@ class HighestSum {
             m.index = i;
             members.push_back(m);
         }
+        std::vector<int>().swap(kept);
         std::sort(members.begin(), members.end());
+        // The points move into column order in place, and every array is sized exactly: a
+        // catalogue of millions leaves no room for a second copy or for slack.
+        const std::size_t count = members.size();
+        m_memberIndex.resize(count);
+        for (std::size_t p = 0; p < count; ++p) {
+            m_memberIndex[p] = members[p].index;
+        }
+        PutInMemberOrder();
+        m_memberLast.resize(count);
+        m_memberColumn.resize(count);
+        m_position.assign(static_cast<std::size_t>(m_count), -1);
+        std::size_t columns = 0;
+        for (std::size_t p = 0; p < count; ++p) {
+            columns += p == 0 || members[p].key != members[p - 1].key ? 1 : 0;
+        }
         m_keys.clear();
         m_starts.clear();
-        m_memberPoints.clear();
-        m_memberIndex.clear();
-        m_memberLast.clear();
-        m_memberColumn.clear();
         m_columnLow.clear();
         m_columnHigh.clear();
-        for (std::size_t p = 0; p < members.size(); ++p) {
+        m_keys.reserve(columns);
+        m_starts.reserve(columns + 1);
+        m_columnLow.reserve(columns);
+        m_columnHigh.reserve(columns);
+        for (std::size_t p = 0; p < count; ++p) {
             if (p == 0 || members[p].key != members[p - 1].key) {
                 m_keys.push_back(members[p].key);
                 m_starts.push_back(static_cast<int>(p));
@@ -376,17 +393,56 @@ class HighestSum {
                 m_columnHigh.emplace_back().fill(-INFINITY);
             }
             for (int a = 0; a < Gridded; ++a) {
-                const double value = m_points[members[p].index].c[a];
+                const double value = m_memberPoints[p].c[a];
                 m_columnLow.back()[a] = std::min(m_columnLow.back()[a], value);
                 m_columnHigh.back()[a] = std::max(m_columnHigh.back()[a], value);
             }
-            m_memberColumn.push_back(static_cast<int>(m_keys.size()) - 1);
-            m_memberPoints.push_back(m_points[members[p].index]);
-            m_memberIndex.push_back(members[p].index);
-            m_memberLast.push_back(members[p].last);
+            m_memberColumn[p] = static_cast<int>(m_keys.size()) - 1;
+            m_memberLast[p] = members[p].last;
+            m_position[members[p].index] = static_cast<int>(p);
         }
-        m_starts.push_back(static_cast<int>(members.size()));
+        m_starts.push_back(static_cast<int>(count));
         return true;
+    }
+
+    // Moves m_points into the member order (point m_memberIndex[p] to place p, the points
+    // left out after them) by following the cycles of that permutation, and hands them to
+    // m_memberPoints.
+    void PutInMemberOrder() {
+        const std::size_t count = m_memberIndex.size();
+        std::vector<int> from(m_points.size());  // the point that goes to each place
+        std::vector<bool> taken(m_points.size(), false);
+        for (std::size_t p = 0; p < count; ++p) {
+            from[p] = m_memberIndex[p];
+            taken[static_cast<std::size_t>(m_memberIndex[p])] = true;
+        }
+        std::size_t rest = count;
+        for (std::size_t i = 0; i < m_points.size(); ++i) {
+            if (!taken[i]) {
+                from[rest++] = static_cast<int>(i);
+            }
+        }
+        std::vector<bool>().swap(taken);
+        for (std::size_t start = 0; start < from.size(); ++start) {
+            if (from[start] < 0 || static_cast<std::size_t>(from[start]) == start) {
+                continue;
+            }
+            const Point<Dims> first = m_points[start];
+            std::size_t place = start;
+            while (true) {
+                const auto source = static_cast<std::size_t>(from[place]);
+                from[place] = -1;
+                if (source == start) {
+                    m_points[place] = first;
+                    break;
+                }
+                m_points[place] = m_points[source];
+                place = source;
+            }
+        }
+        m_points.resize(count);
+        m_memberPoints = std::move(m_points);
+        m_points = {};
     }
 
     // The member ranges of the columns within m_cellsPerHalf cells of column `c` on every
@@ -503,11 +559,10 @@ class HighestSum {
                 }
             }
         }
-        SortIndices(partners, scratch, static_cast<int>(m_points.size()));
-        const int i = m_memberIndex[m];
+        SortIndices(partners, scratch, m_count);
         double sum = 0.0;
         for (int j : partners) {
-            sum += Term(i, j);
+            sum += Term(p, m_memberPoints[m_position[j]], j);
         }
         return sum;
     }
@@ -687,7 +742,7 @@ class HighestSum {
                     double sum = 0.0;
                     for (int j = 0; j < n; ++j) {
                         if (Passes(m_points[i], m_points[j])) {
-                            sum += Term(i, j);
+                            sum += Term(m_points[i], m_points[j], j);
                         }
                     }
                     m_sums[i] = sum;
@@ -696,7 +751,10 @@ class HighestSum {
         }
     }
 
-    const std::vector<Point<Dims>>& m_points;  // in the order the sums add them
+    // In the order the sums add them; let go once the points are sorted into columns.
+    std::vector<Point<Dims>> m_points;
+    int m_count;                  // of the points
+    std::vector<int> m_position;  // of each point among the members, or -1
     std::array<double, Dims> m_half;
     bool m_unit;
     double m_radius;  // of the Gaussian kernel
@@ -723,11 +781,11 @@ class HighestSum {
 
 // The highest sum over `points` (see HighestSum).
 template <int Dims, class Extra, class Squared>
-double Highest(const std::vector<Point<Dims>>& points, const std::array<double, Dims>& halfWidths,
+double Highest(std::vector<Point<Dims>> points, const std::array<double, Dims>& halfWidths,
                const Weighting& weighting, Extra extra, Squared squared,
                const double* pointWeights = nullptr, RunObserver* observer = nullptr) {
-    return HighestSum<Dims, Extra, Squared>(points, halfWidths, weighting, extra, squared,
-                                            pointWeights, observer)
+    return HighestSum<Dims, Extra, Squared>(std::move(points), halfWidths, weighting, extra,
+                                            squared, pointWeights, observer)
         .Compute();
 }
 
