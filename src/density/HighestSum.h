@@ -125,11 +125,12 @@ class HighestSum {
                 return 0.0;
             }
         }
-        m_sums.assign(static_cast<std::size_t>(n), 0.0);
         // Only a box that is the whole condition lets a column pass at once.
         m_cellsPerHalf =
             std::is_same_v<Extra, AnyTime> ? CellsPerHalfWidthFor(SampledPartners()) : 1;
-        if (BuildColumns()) {
+        const bool columns = BuildColumns();
+        m_sums.assign(static_cast<std::size_t>(n), 0.0);  // after the columns: a lower peak
+        if (columns) {
             if (m_unit && m_pointWeights == nullptr) {
                 CountByColumns();
             } else {
@@ -349,13 +350,18 @@ class HighestSum {
                 return false;
             }
         }
+        auto keyOf = [&](const Point<Dims>& point) {
+            Key key;
+            for (int a = 0; a < Gridded; ++a) {
+                key[a] = static_cast<int>(std::floor((point.c[a] - low[a]) / cell[a]));
+            }
+            return key;
+        };
         std::vector<Member> members;
         members.reserve(kept.size());
         for (int i : kept) {
             Member m;
-            for (int a = 0; a < Gridded; ++a) {
-                m.key[a] = static_cast<int>(std::floor((m_points[i].c[a] - low[a]) / cell[a]));
-            }
+            m.key = keyOf(m_points[i]);
             m.last = m_points[i].c[Dims - 1];
             m.index = i;
             members.push_back(m);
@@ -366,17 +372,16 @@ class HighestSum {
         // catalogue of millions leaves no room for a second copy or for slack.
         const std::size_t count = members.size();
         m_memberIndex.resize(count);
+        std::size_t columns = 0;
         for (std::size_t p = 0; p < count; ++p) {
             m_memberIndex[p] = members[p].index;
+            columns += p == 0 || members[p].key != members[p - 1].key ? 1 : 0;
         }
+        std::vector<Member>().swap(members);  // the keys follow again from the points
         PutInMemberOrder();
         m_memberLast.resize(count);
         m_memberColumn.resize(count);
         m_position.assign(static_cast<std::size_t>(m_count), -1);
-        std::size_t columns = 0;
-        for (std::size_t p = 0; p < count; ++p) {
-            columns += p == 0 || members[p].key != members[p - 1].key ? 1 : 0;
-        }
         m_keys.clear();
         m_starts.clear();
         m_columnLow.clear();
@@ -386,8 +391,9 @@ class HighestSum {
         m_columnLow.reserve(columns);
         m_columnHigh.reserve(columns);
         for (std::size_t p = 0; p < count; ++p) {
-            if (p == 0 || members[p].key != members[p - 1].key) {
-                m_keys.push_back(members[p].key);
+            const Key key = keyOf(m_memberPoints[p]);
+            if (p == 0 || key != m_keys.back()) {
+                m_keys.push_back(key);
                 m_starts.push_back(static_cast<int>(p));
                 m_columnLow.emplace_back().fill(INFINITY);
                 m_columnHigh.emplace_back().fill(-INFINITY);
@@ -398,8 +404,8 @@ class HighestSum {
                 m_columnHigh.back()[a] = std::max(m_columnHigh.back()[a], value);
             }
             m_memberColumn[p] = static_cast<int>(m_keys.size()) - 1;
-            m_memberLast[p] = members[p].last;
-            m_position[members[p].index] = static_cast<int>(p);
+            m_memberLast[p] = m_memberPoints[p].c[Dims - 1];
+            m_position[m_memberIndex[p]] = static_cast<int>(p);
         }
         m_starts.push_back(static_cast<int>(count));
         return true;
