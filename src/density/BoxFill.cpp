@@ -188,12 +188,20 @@ void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
     SumDifferences(field, visitor);
 }
 
-// Gaussian or point weights for the rows [rowBegin, rowEnd): every point, in order, adds its
-// weight to each pixel of its box within those rows: the kernel weight, times the point's
-// weight when the field is weighted (the point's weight alone for unit kernel weights).
+// The rows go to the strips of the worker threads in bands of this many, in turn, so a dense
+// cluster's rows are shared by every thread rather than falling to one.
+constexpr int BandRows = 4;
+
+bool InStrip(int row, int strip, int strips) {
+    return (row / BandRows) % strips == strip;
+}
+
+// Gaussian or point weights for the rows of one strip (see InStrip): every point, in order,
+// adds its weight to each pixel of its box within those rows: the kernel weight, times the
+// point's weight when the field is weighted (the point's weight alone for unit kernel weights).
 template <bool Weighted>
 void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-                int rowBegin, int rowEnd, DensityField& field) {
+                int strip, int strips, DensityField& field) {
     const double radius = weighting.radius;
     const bool gaussian = weighting.gaussian;
     const int C = field.columns;
@@ -205,9 +213,10 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& 
     std::vector<int> rowList;
     for (const BoxPoint& point : field.points) {
         IndicesOf(rows, point.up, rowList);
-        const auto first = std::lower_bound(rowList.begin(), rowList.end(), rowBegin);
-        const auto last = std::lower_bound(first, rowList.end(), rowEnd);
-        if (first == last) {
+        rowList.erase(std::remove_if(rowList.begin(), rowList.end(),
+                                     [&](int row) { return !InStrip(row, strip, strips); }),
+                      rowList.end());
+        if (rowList.empty()) {
             continue;
         }
         IndicesOf(columns, point.across, columnList);
@@ -217,9 +226,9 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& 
         for (int k : columnList) {
             across[k] = StepsSquared(point.across, h[k], columns.scale);
         }
-        for (auto j = first; j != last; ++j) {
-            const double up = StepsSquared(point.up, v[*j], rows.scale);
-            double* row = sums + static_cast<std::size_t>(*j) * C;
+        for (int j : rowList) {
+            const double up = StepsSquared(point.up, v[j], rows.scale);
+            double* row = sums + static_cast<std::size_t>(j) * C;
             if constexpr (Weighted) {
                 const double w = point.weight;
                 for (int k : columnList) {
@@ -271,20 +280,16 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         field.sums.assign(cells, 0.0);
     }
     // Row strips for the worker threads; every pixel still adds its points in their order.
-    const int rowCount = field.rows;
-    const int strips = std::max(1, std::min(rowCount, cv::getNumThreads()));
+    const int bands = (field.rows + BandRows - 1) / BandRows;
+    const int strips = std::max(1, std::min(bands, cv::getNumThreads()));
     cv::parallel_for_(
         cv::Range(0, strips),
         [&](const cv::Range& range) {
             for (int strip = range.start; strip < range.end; ++strip) {
-                const int begin =
-                    static_cast<int>(static_cast<long long>(rowCount) * strip / strips);
-                const int end =
-                    static_cast<int>(static_cast<long long>(rowCount) * (strip + 1) / strips);
                 if (field.weighted) {
-                    SumWeights<true>(columns, rows, weighting, begin, end, field);
+                    SumWeights<true>(columns, rows, weighting, strip, strips, field);
                 } else {
-                    SumWeights<false>(columns, rows, weighting, begin, end, field);
+                    SumWeights<false>(columns, rows, weighting, strip, strips, field);
                 }
             }
         },
