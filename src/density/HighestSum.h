@@ -216,7 +216,7 @@ class HighestSum {
             const double low = m_columnLow[k][axis];
             const double high = m_columnHigh[k][axis];
             const double d = x < low ? low - x : (x > high ? x - high : 0.0);
-            steps += d * d * m_boundFactor[axis];
+            steps += m_boundFactor[axis] > 0.0 ? d * d * m_boundFactor[axis] : 0.0;
         }
         const double last = static_cast<double>(m_kernelBounds.size() - 1);
         return m_kernelBounds[static_cast<std::size_t>(steps < last ? steps : last)];
@@ -254,11 +254,13 @@ class HighestSum {
         return total * (1.0 + (4.0 * count + 4.0) * Ulp);
     }
 
+    // An axis the distance leaves out adds nothing, even where the square of its difference
+    // overflows (infinity times 0 is not a number).
     double KernelBound(const Point<Dims>& a, const Point<Dims>& b) const {
         double steps = 0.0;
         for (int axis = 0; axis < Dims; ++axis) {
             const double d = a.c[axis] - b.c[axis];
-            steps += d * d * m_boundFactor[axis];
+            steps += m_boundFactor[axis] > 0.0 ? d * d * m_boundFactor[axis] : 0.0;
         }
         const double last = static_cast<double>(m_kernelBounds.size() - 1);
         return m_kernelBounds[static_cast<std::size_t>(steps < last ? steps : last)];

@@ -392,5 +392,28 @@ TEST(FastEstimatesMatchAllPairs, AStopAtAnyCheckEndsTheEstimateThere) {
     }
 }
 
+// Two events at one place whose times are so far apart that the square of the difference
+// overflows still hold the highest Gaussian sum of a time window that holds them both, even
+// after more than a batch of events with lower sums but higher first bounds (triangles of
+// three within one column).
+TEST(FastEstimatesMatchAllPairs, TimesFarApartInOneWindowStillCount) {
+    EventTable cloud;
+    cloud.rows = {{0, 0, 0, 0}};
+    for (int triangle = 1; triangle <= 12; ++triangle) {
+        const double x = 10.0 * triangle;
+        cloud.rows.insert(cloud.rows.end(),
+                          {{x + 0.1, 0.1, 0, 0}, {x + 1.0, 0.1, 0, 1}, {x + 0.1, 1.0, 0, 2}});
+    }
+    cloud.rows.push_back({1000.5, 0.5, 0, 1e200});
+    cloud.rows.push_back({1000.5, 0.5, 0, -1e200});
+    cloud.count = static_cast<int>(cloud.rows.size());
+    const double expected =
+        reference::EstimateTimeMaximumAllPairs(cloud, 1.0, 1.0, 1.0, 1e300, 2, false, true);
+    EXPECT_EQ(EstimateTimeMaximum(cloud, ViewAxes(ViewDirection::AlongZ), PlaneScale{1.0, 1.0},
+                                  1e300, false, Weighting{1.0, true}),
+              expected);
+    EXPECT_EQ(expected, 2.0);
+}
+
 }  // namespace
 }  // namespace korvane::testing
