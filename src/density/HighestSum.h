@@ -218,33 +218,21 @@ class HighestSum {
             const double d = x < low ? low - x : (x > high ? x - high : 0.0);
             steps += m_boundFactor[axis] > 0.0 ? d * d * m_boundFactor[axis] : 0.0;
         }
-        const double last = static_cast<double>(m_kernelBounds.size() - 1);
-        return m_kernelBounds[static_cast<std::size_t>(steps < last ? steps : last)];
+        return BoundAtSteps(steps);
     }
 
     // Member m's bound from each partner's kernel bound, found as in SumOfMember but added
     // in column order, raised as in SumBoundedHighestFirst.
     double PairBoundOfMember(int m, std::vector<std::pair<int, int>>& neighbours) const {
-        NeighbourColumns(m_memberColumn[m], neighbours);
         const Point<Dims>& p = m_memberPoints[m];
-        const double x = m_memberLast[m];
-        const double half = m_half[Dims - 1];
-        const double* values = m_memberLast.data();
         double total = 0.0;
         int count = 0;
-        for (const auto& [begin, end] : neighbours) {
-            const double* lo = std::partition_point(values + begin, values + end,
-                                                    [&](double y) { return x - y >= half; });
-            const double* hi =
-                std::partition_point(lo, values + end, [&](double y) { return x - y > -half; });
-            const auto stop = static_cast<int>(hi - values);
-            for (auto q = static_cast<int>(lo - values); q < stop; ++q) {
-                const bool passes = PassesGridded(p, m_memberPoints[q]);
-                const double bound = KernelBound(p, m_memberPoints[q]);
-                count += passes ? 1 : 0;
-                total += passes ? bound : 0.0;
-            }
-        }
+        ForEachInRuns(m, neighbours, [&](int q) {
+            const bool passes = PassesGridded(p, m_memberPoints[q]);
+            const double bound = KernelBound(p, m_memberPoints[q]);
+            count += passes ? 1 : 0;
+            total += passes ? bound : 0.0;
+        });
         return RaisedBound(total, count);
     }
 
@@ -252,6 +240,13 @@ class HighestSum {
     static double RaisedBound(double total, int count) {
         constexpr double Ulp = 1.0 / 9007199254740992.0;  // 2^-53
         return total * (1.0 + (4.0 * count + 4.0) * Ulp);
+    }
+
+    // The table's entry for a squared distance of `steps` table steps; beyond the table (or
+    // not a number) the last.
+    double BoundAtSteps(double steps) const {
+        const double last = static_cast<double>(m_kernelBounds.size() - 1);
+        return m_kernelBounds[static_cast<std::size_t>(steps < last ? steps : last)];
     }
 
     // An axis the distance leaves out adds nothing, even where the square of its difference
@@ -262,8 +257,7 @@ class HighestSum {
             const double d = a.c[axis] - b.c[axis];
             steps += m_boundFactor[axis] > 0.0 ? d * d * m_boundFactor[axis] : 0.0;
         }
-        const double last = static_cast<double>(m_kernelBounds.size() - 1);
-        return m_kernelBounds[static_cast<std::size_t>(steps < last ? steps : last)];
+        return BoundAtSteps(steps);
     }
 
     struct Member {
@@ -545,16 +539,14 @@ class HighestSum {
         }
     }
 
-    // The weights of member m's partners, found by bisection in each neighbouring column,
-    // added in ascending point order.
-    double SumOfMember(int m, std::vector<std::pair<int, int>>& neighbours,
-                       std::vector<int>& partners, std::vector<int>& scratch) const {
+    // Visits every member q of a neighbouring column of member m that passes the last axis'
+    // test against it: within each column they form one run, found by bisection.
+    template <class Visit>
+    void ForEachInRuns(int m, std::vector<std::pair<int, int>>& neighbours, Visit visit) const {
         NeighbourColumns(m_memberColumn[m], neighbours);
-        const Point<Dims>& p = m_memberPoints[m];
         const double x = m_memberLast[m];
         const double half = m_half[Dims - 1];
         const double* values = m_memberLast.data();
-        partners.clear();
         for (const auto& [begin, end] : neighbours) {
             const double* lo = std::partition_point(values + begin, values + end,
                                                     [&](double y) { return x - y >= half; });
@@ -562,11 +554,22 @@ class HighestSum {
                 std::partition_point(lo, values + end, [&](double y) { return x - y > -half; });
             const auto stop = static_cast<int>(hi - values);
             for (auto q = static_cast<int>(lo - values); q < stop; ++q) {
-                if (PassesGridded(p, m_memberPoints[q])) {
-                    partners.push_back(m_memberIndex[q]);
-                }
+                visit(q);
             }
         }
+    }
+
+    // The weights of member m's partners, found by bisection in each neighbouring column,
+    // added in ascending point order.
+    double SumOfMember(int m, std::vector<std::pair<int, int>>& neighbours,
+                       std::vector<int>& partners, std::vector<int>& scratch) const {
+        const Point<Dims>& p = m_memberPoints[m];
+        partners.clear();
+        ForEachInRuns(m, neighbours, [&](int q) {
+            if (PassesGridded(p, m_memberPoints[q])) {
+                partners.push_back(m_memberIndex[q]);
+            }
+        });
         SortIndices(partners, scratch, m_count);
         double sum = 0.0;
         for (int j : partners) {
