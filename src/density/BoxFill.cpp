@@ -5,6 +5,7 @@
 #include <opencv2/core.hpp>
 
 #include "density/Distance.h"
+#include "density/KernelBox.h"
 
 namespace korvane {
 
@@ -208,7 +209,9 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& 
     double* sums = field.sums.data();
     const double* h = columns.positions->data();
     const double* v = rows.positions->data();
-    std::vector<double> across(static_cast<std::size_t>(C));
+    std::vector<double> across;
+    std::vector<double> up;
+    std::vector<double> kernel;
     std::vector<int> columnList;
     std::vector<int> rowList;
     for (const BoxPoint& point : field.points) {
@@ -223,24 +226,36 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& 
         if (columnList.empty()) {
             continue;
         }
-        for (int k : columnList) {
-            across[k] = StepsSquared(point.across, h[k], columns.scale);
-        }
-        for (int j : rowList) {
-            const double up = StepsSquared(point.up, v[j], rows.scale);
-            double* row = sums + static_cast<std::size_t>(j) * C;
-            if constexpr (Weighted) {
-                const double w = point.weight;
+        if (!gaussian) {
+            // Only a weighted field gets here without a Gaussian: the point's weight.
+            for (int j : rowList) {
+                double* row = sums + static_cast<std::size_t>(j) * C;
                 for (int k : columnList) {
-                    row[k] += gaussian ? w * KernelWeight(
-                                                 DistanceInSpace(across[k], up, point.depthSquared),
-                                                 radius, true)
-                                       : w;
+                    row[k] += point.weight;
                 }
-            } else {
-                for (int k : columnList) {
-                    row[k] += KernelWeight(DistanceInSpace(across[k], up, point.depthSquared),
-                                           radius, true);
+            }
+            continue;
+        }
+        across.clear();
+        for (int k : columnList) {
+            across.push_back(StepsSquared(point.across, h[k], columns.scale));
+        }
+        up.clear();
+        for (int j : rowList) {
+            up.push_back(StepsSquared(point.up, v[j], rows.scale));
+        }
+        const int n = static_cast<int>(columnList.size());
+        kernel.resize(rowList.size() * columnList.size());
+        GaussianWeightsOfBox(across.data(), n, up.data(), static_cast<int>(rowList.size()),
+                             point.depthSquared, radius, kernel.data());
+        const double* weight = kernel.data();
+        for (int j : rowList) {
+            double* row = sums + static_cast<std::size_t>(j) * C;
+            for (int i = 0; i < n; ++i, ++weight) {
+                if constexpr (Weighted) {
+                    row[columnList[i]] += point.weight * *weight;
+                } else {
+                    row[columnList[i]] += *weight;
                 }
             }
         }

@@ -29,6 +29,9 @@ struct Weighting {
     bool gaussian = false;  // Gaussian of the distance, else 1 per event
 };
 
+// The Gaussian's distance in radius steps is scaled by this before it is squared.
+inline constexpr double GaussianWidthFactor = 2.506628;
+
 // 1 without Gaussian weighting; else exp(-0.5 * (d / radius * 2.506628)^2), d in radius steps.
 // Shared by the fast engine and the reference so both give the same bits. Defined here so
 // the pixel loops can inline it; the operation order is part of the result, keep it.
@@ -36,7 +39,7 @@ inline double KernelWeight(double d, double radius, bool gaussian) {
     if (!gaussian) {
         return 1.0;
     }
-    const double scaled = d / radius * 2.506628;
+    const double scaled = d / radius * GaussianWidthFactor;
     return std::exp(-0.5 * (scaled * scaled));
 }
 

@@ -1,0 +1,21 @@
+#pragma once
+// The Gaussian weights of one box of pixels: the fill's hot loop, four pixels at a time where
+// the machine allows, bit for bit the weights KernelWeight gives one at a time.
+
+namespace korvane {
+
+// weights[j * columns + i] = KernelWeight(DistanceInSpace(across[i], up[j], depthSquared),
+// radius, true) for every i < columns and j < rows: the squared steps of a box's columns and
+// rows from its event. Every pixel of a Gaussian box costs one of these.
+void GaussianWeightsOfBox(const double* across, int columns, const double* up, int rows,
+                          double depthSquared, double radius, double* weights);
+
+// out[i] = std::exp(x[i]) for every i < n, with the same bits.
+void ExpOfEach(const double* x, int n, double* out);
+
+// Whether the four-wide exponential is in use: the processor has AVX2 and FMA, and the C
+// library's exp gave the same bits on every argument of the check made at first use.
+// Otherwise the weights come from std::exp one at a time.
+bool FourWideExpInUse();
+
+}  // namespace korvane
