@@ -14,6 +14,7 @@
 #include "common/RunObserver.h"
 #include "density/Distance.h"
 #include "density/Kernel.h"
+#include "density/PairBounds.h"
 
 namespace korvane::estimate {
 
@@ -222,18 +223,38 @@ class HighestSum {
     }
 
     // Member m's bound from each partner's kernel bound, found as in SumOfMember but added
-    // in column order, raised as in SumBoundedHighestFirst.
+    // run by run (four at a time in space where the processor can), raised as in
+    // SumBoundedHighestFirst: the raise covers any order of adding them.
     double PairBoundOfMember(int m, std::vector<std::pair<int, int>>& neighbours) const {
         const Point<Dims>& p = m_memberPoints[m];
-        double total = 0.0;
-        int count = 0;
-        ForEachInRuns(m, neighbours, [&](int q) {
-            const bool passes = PassesGridded(p, m_memberPoints[q]);
-            const double bound = KernelBound(p, m_memberPoints[q]);
-            count += passes ? 1 : 0;
-            total += passes ? bound : 0.0;
+        PairBoundTotal sum;
+        PairBoundSum fourWide = nullptr;
+        PairBoundFrame frame{};
+        if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
+            static_assert(sizeof(Point<Dims>) == 4 * sizeof(double));
+            fourWide = FourWidePairBounds();
+            frame = {{p.c[0], p.c[1], p.c[2]},
+                     {m_half[0], m_half[1]},
+                     {m_boundFactor[0], m_boundFactor[1], m_boundFactor[2]},
+                     m_kernelBounds.data(),
+                     static_cast<int>(m_kernelBounds.size() - 1)};
+        }
+        ForEachRun(m, neighbours, [&](int lo, int hi) {
+            if (fourWide != nullptr) {
+                const PairBoundTotal run =
+                    fourWide(reinterpret_cast<const double*>(&m_memberPoints[lo]), hi - lo, frame);
+                sum.total += run.total;
+                sum.count += run.count;
+                return;
+            }
+            for (int q = lo; q < hi; ++q) {
+                const bool passes = PassesGridded(p, m_memberPoints[q]);
+                const double bound = KernelBound(p, m_memberPoints[q]);
+                sum.count += passes ? 1 : 0;
+                sum.total += passes ? bound : 0.0;
+            }
         });
-        return RaisedBound(total, count);
+        return RaisedBound(sum.total, sum.count);
     }
 
     // A sum of `count` bounds of one sign in one order, raised above their sum in any other.
@@ -543,6 +564,16 @@ class HighestSum {
     // test against it: within each column they form one run, found by bisection.
     template <class Visit>
     void ForEachInRuns(int m, std::vector<std::pair<int, int>>& neighbours, Visit visit) const {
+        ForEachRun(m, neighbours, [&](int lo, int hi) {
+            for (int q = lo; q < hi; ++q) {
+                visit(q);
+            }
+        });
+    }
+
+    // The same runs, each as the members [lo, hi).
+    template <class Visit>
+    void ForEachRun(int m, std::vector<std::pair<int, int>>& neighbours, Visit visit) const {
         NeighbourColumns(m_memberColumn[m], neighbours);
         const double x = m_memberLast[m];
         const double half = m_half[Dims - 1];
@@ -552,9 +583,8 @@ class HighestSum {
                                                     [&](double y) { return x - y >= half; });
             const double* hi =
                 std::partition_point(lo, values + end, [&](double y) { return x - y > -half; });
-            const auto stop = static_cast<int>(hi - values);
-            for (auto q = static_cast<int>(lo - values); q < stop; ++q) {
-                visit(q);
+            if (lo < hi) {
+                visit(static_cast<int>(lo - values), static_cast<int>(hi - values));
             }
         }
     }

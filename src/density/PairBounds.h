@@ -1,0 +1,30 @@
+#pragma once
+// The pair bounds of the exact estimate's Gaussian sums, four pairs at a time: the hot loop
+// of the estimate once the column bounds are spent.
+
+namespace korvane::estimate {
+
+// What every pair bound of one event shares: the event (x, y, z), the half widths of the box
+// test on x and y (strict), each axis' share of the squared distance per squared unit in
+// table steps (0: the axis adds nothing), and the table of kernel bounds by step.
+struct PairBoundFrame {
+    double p[3];
+    double half[2];
+    double factor[3];
+    const double* table;
+    int lastEntry;  // the table's last index: it serves every distance beyond it
+};
+
+struct PairBoundTotal {
+    double total = 0.0;  // of the passing pairs' bounds, in some order
+    int count = 0;       // of the passing pairs
+};
+
+// The points are n records of four doubles (x, y, z, time). For each that passes the box
+// test on x and y: the bound at the table entry of its squared steps, the differences taken
+// as event minus point and the shares added in axis order. Null when this processor cannot
+// do it four at a time (the caller then visits the pairs itself).
+using PairBoundSum = PairBoundTotal (*)(const double* points, int n, const PairBoundFrame& frame);
+PairBoundSum FourWidePairBounds();
+
+}  // namespace korvane::estimate

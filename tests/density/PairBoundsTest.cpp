@@ -1,0 +1,70 @@
+// The four-wide pair bounds against the same bounds taken one pair at a time.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "density/PairBounds.h"
+
+namespace korvane::estimate {
+namespace {
+
+// Runs of every length up to 11 from one event: points inside and outside the box, on its
+// edge (not passing), beyond the table, not a number, and an axis that adds nothing although
+// its difference squared overflows.
+TEST(PairBoundsTest, FourWideMatchesOneAtATime) {
+    const PairBoundSum fourWide = FourWidePairBounds();
+    if (fourWide == nullptr) {
+        GTEST_SKIP() << "no AVX2 here";
+    }
+    std::vector<double> table(64);
+    for (std::size_t e = 0; e < table.size(); ++e) {
+        table[e] = 1.0 / static_cast<double>(e + 1);
+    }
+    std::mt19937_64 random(3);
+    std::uniform_real_distribution<double> near(-1.5, 1.5);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const double zFactor : {20.0, 0.0}) {
+        const PairBoundFrame frame{{0.25, -0.5, 3.0},
+                                   {1.0, 0.75},
+                                   {20.0, 30.0, zFactor},
+                                   table.data(),
+                                   static_cast<int>(table.size() - 1)};
+        for (int n = 0; n <= 11; ++n) {
+            for (int trial = 0; trial < 40; ++trial) {
+                std::vector<double> points;
+                for (int q = 0; q < n; ++q) {
+                    double x = frame.p[0] + near(random);
+                    const double y = q == 2 ? frame.p[1] - 0.75 : frame.p[1] + near(random);
+                    const double z = q == 3 ? 1e300 : frame.p[2] + near(random);
+                    x = q == 5 && trial % 2 == 0 ? nan : x;
+                    points.insert(points.end(), {x, y, z, 0.0});
+                }
+                PairBoundTotal plain;
+                for (int q = 0; q < n; ++q) {
+                    const double* r = &points[static_cast<std::size_t>(4 * q)];
+                    const double d[3] = {frame.p[0] - r[0], frame.p[1] - r[1], frame.p[2] - r[2]};
+                    if (std::fabs(d[0]) < frame.half[0] && std::fabs(d[1]) < frame.half[1]) {
+                        double steps = 0.0;
+                        for (int a = 0; a < 3; ++a) {
+                            steps += frame.factor[a] > 0.0 ? d[a] * d[a] * frame.factor[a] : 0.0;
+                        }
+                        const double last = frame.lastEntry;
+                        plain.total += table[static_cast<std::size_t>(steps < last ? steps : last)];
+                        ++plain.count;
+                    }
+                }
+                const PairBoundTotal fast = fourWide(points.data(), n, frame);
+                ASSERT_EQ(fast.count, plain.count) << n << " " << trial;
+                ASSERT_NEAR(fast.total, plain.total, 1e-14 * n) << n << " " << trial;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvane::estimate
