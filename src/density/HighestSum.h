@@ -710,6 +710,10 @@ class HighestSum {
 
     template <bool Weighted, bool Kernel>
     void CountColumns(int firstColumn, int endColumn) {
+        PassingCount countPassing = nullptr;
+        if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
+            countPassing = FourWidePassingCount();
+        }
         cv::parallel_for_(cv::Range(firstColumn, endColumn), [&](const cv::Range& range) {
             std::vector<std::pair<int, int>> neighbours;
             std::vector<NeighbourRun> runs;
@@ -753,6 +757,10 @@ class HighestSum {
                             }
                         } else if (inside) {
                             count += run.hi - run.lo;
+                        } else if (countPassing != nullptr) {
+                            count += countPassing(
+                                reinterpret_cast<const double*>(&m_memberPoints[run.lo]),
+                                run.hi - run.lo, {p.c[0], p.c[1]}, {m_half[0], m_half[1]});
                         } else {
                             for (int q = run.lo; q < run.hi; ++q) {
                                 count += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;

@@ -93,7 +93,48 @@ __attribute__((target("avx2"))) PairBoundTotal SumFourWide(const double* points,
     return AddOneAtATime(points + static_cast<std::ptrdiff_t>(4) * q, n - q, f, sum);
 }
 
+__attribute__((target("avx2"))) int CountFourWide(const double* points, int n,
+                                                  std::array<double, 2> p,
+                                                  std::array<double, 2> half) {
+    const __m256d px = _mm256_set1_pd(p[0]);
+    const __m256d py = _mm256_set1_pd(p[1]);
+    const __m256d hx = _mm256_set1_pd(half[0]);
+    const __m256d hy = _mm256_set1_pd(half[1]);
+    const __m256d sign = _mm256_set1_pd(-0.0);
+    __m256i count = _mm256_setzero_si256();  // minus the passing pairs, lane by lane
+    int q = 0;
+    for (; q + 4 <= n; q += 4) {
+        const double* record = points + static_cast<std::ptrdiff_t>(4) * q;
+        const __m256d xy01 =
+            _mm256_permute2f128_pd(_mm256_loadu_pd(record), _mm256_loadu_pd(record + 4), 0x20);
+        const __m256d xy23 =
+            _mm256_permute2f128_pd(_mm256_loadu_pd(record + 8), _mm256_loadu_pd(record + 12), 0x20);
+        // xy01 = (x0, y0, x1, y1), xy23 = (x2, y2, x3, y3): x and y of the four, lanes 0 2 1 3.
+        const __m256d dx = _mm256_sub_pd(px, _mm256_unpacklo_pd(xy01, xy23));
+        const __m256d dy = _mm256_sub_pd(py, _mm256_unpackhi_pd(xy01, xy23));
+        const __m256d passes =
+            _mm256_and_pd(_mm256_cmp_pd(_mm256_andnot_pd(sign, dx), hx, _CMP_LT_OQ),
+                          _mm256_cmp_pd(_mm256_andnot_pd(sign, dy), hy, _CMP_LT_OQ));
+        count = _mm256_add_epi64(count, _mm256_castpd_si256(passes));
+    }
+    alignas(32) long long counts[4];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(counts), count);
+    _mm256_zeroupper();
+    long long passing = -(counts[0] + counts[1] + counts[2] + counts[3]);
+    for (; q < n; ++q) {
+        const double* record = points + static_cast<std::ptrdiff_t>(4) * q;
+        passing +=
+            std::fabs(p[0] - record[0]) < half[0] && std::fabs(p[1] - record[1]) < half[1] ? 1 : 0;
+    }
+    return static_cast<int>(passing);
+}
+
 }  // namespace
+
+PassingCount FourWidePassingCount() {
+    static const PassingCount count = __builtin_cpu_supports("avx2") ? &CountFourWide : nullptr;
+    return count;
+}
 
 PairBoundSum FourWidePairBounds() {
     static const PairBoundSum sum = __builtin_cpu_supports("avx2") ? &SumFourWide : nullptr;

@@ -1,6 +1,9 @@
 #pragma once
 // The pair bounds of the exact estimate's Gaussian sums, four pairs at a time: the hot loop
-// of the estimate once the column bounds are spent.
+// of the estimate once the column bounds are spent, and the unit count of the columns a box
+// cuts.
+
+#include <array>
 
 namespace korvane::estimate {
 
@@ -26,5 +29,12 @@ struct PairBoundTotal {
 // do it four at a time (the caller then visits the pairs itself).
 using PairBoundSum = PairBoundTotal (*)(const double* points, int n, const PairBoundFrame& frame);
 PairBoundSum FourWidePairBounds();
+
+// How many of the n point records pass the box test on x and y (strict, the differences
+// taken as event minus point) against the event at (x, y): the unit count of a column the box
+// cuts. Null when this processor cannot do it four at a time.
+using PassingCount = int (*)(const double* points, int n, std::array<double, 2> p,
+                             std::array<double, 2> half);
+PassingCount FourWidePassingCount();
 
 }  // namespace korvane::estimate

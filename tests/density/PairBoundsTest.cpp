@@ -1,4 +1,4 @@
-// The four-wide pair bounds against the same bounds taken one pair at a time.
+// The four-wide pair bounds and counts against the same taken one pair at a time.
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,8 @@ namespace {
 // its difference squared overflows.
 TEST(PairBoundsTest, FourWideMatchesOneAtATime) {
     const PairBoundSum fourWide = FourWidePairBounds();
-    if (fourWide == nullptr) {
+    const PassingCount countPassing = FourWidePassingCount();
+    if (fourWide == nullptr || countPassing == nullptr) {
         GTEST_SKIP() << "no AVX2 here";
     }
     std::vector<double> table(64);
@@ -60,6 +61,10 @@ TEST(PairBoundsTest, FourWideMatchesOneAtATime) {
                 }
                 const PairBoundTotal fast = fourWide(points.data(), n, frame);
                 ASSERT_EQ(fast.count, plain.count) << n << " " << trial;
+                ASSERT_EQ(countPassing(points.data(), n, {frame.p[0], frame.p[1]},
+                                       {frame.half[0], frame.half[1]}),
+                          plain.count)
+                    << n << " " << trial;
                 ASSERT_NEAR(fast.total, plain.total, 1e-14 * n) << n << " " << trial;
             }
         }
