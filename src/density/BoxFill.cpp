@@ -214,11 +214,15 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& 
     std::vector<double> kernel;
     std::vector<int> columnList;
     std::vector<int> rowList;
+    std::vector<char> mine(static_cast<std::size_t>(field.rows));
+    for (int row = 0; row < field.rows; ++row) {
+        mine[row] = InStrip(row, strip, strips) ? 1 : 0;
+    }
     for (const BoxPoint& point : field.points) {
         IndicesOf(rows, point.up, rowList);
-        rowList.erase(std::remove_if(rowList.begin(), rowList.end(),
-                                     [&](int row) { return !InStrip(row, strip, strips); }),
-                      rowList.end());
+        rowList.erase(
+            std::remove_if(rowList.begin(), rowList.end(), [&](int row) { return mine[row] == 0; }),
+            rowList.end());
         if (rowList.empty()) {
             continue;
         }
@@ -249,15 +253,21 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& 
         GaussianWeightsOfBox(across.data(), n, up.data(), static_cast<int>(rowList.size()),
                              point.depthSquared, radius, kernel.data());
         const double* weight = kernel.data();
+        // On ordered columns a box's columns are one run: its pixels lie side by side.
+        const bool run = IsRun(columns, point.across);
         for (int j : rowList) {
             double* row = sums + static_cast<std::size_t>(j) * C;
-            for (int i = 0; i < n; ++i, ++weight) {
-                if constexpr (Weighted) {
-                    row[columnList[i]] += point.weight * *weight;
-                } else {
-                    row[columnList[i]] += *weight;
+            if (run) {
+                double* pixel = row + columnList.front();
+                for (int i = 0; i < n; ++i) {
+                    pixel[i] += Weighted ? point.weight * weight[i] : weight[i];
+                }
+            } else {
+                for (int i = 0; i < n; ++i) {
+                    row[columnList[i]] += Weighted ? point.weight * weight[i] : weight[i];
                 }
             }
+            weight += n;
         }
     }
 }
