@@ -1,12 +1,16 @@
 #include "density/KernelBox.h"
 
 #include <immintrin.h>
+#include <link.h>
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "density/Distance.h"
@@ -14,11 +18,16 @@
 
 // The four-wide exponential repeats, lane by lane, the operations of the C library's exp on
 // processors with FMA (the algorithm and constants of Arm's optimized-routines, MIT OR
-// Apache-2.0 WITH LLVM-exception): the same table, the same coefficients, the same fused and
-// unfused steps in the same order, so every lane has the bits std::exp gives. Arguments
-// outside the library's main path (|x| below 2^-54, from 512 up, not a number) go to std::exp
-// itself. A check at first use compares the two on a dense sweep and falls back to std::exp
-// for good if a single bit differs, so another library version can only cost speed.
+// Apache-2.0 WITH LLVM-exception), read from the machine code of one build of the library:
+// the same table, the same coefficients, the same fused and unfused steps in the same order,
+// so every lane has the bits std::exp gives. Arguments outside the library's main path (|x|
+// below 2^-54, from 512 up, not a number) go to std::exp itself.
+//
+// A rebuild of the library may fuse a step differently, which changes a result only once in
+// about a million arguments: too rarely for any quick check. So the four-wide exp is used only
+// with a math library whose build is listed below, and only if a dense sweep at first use
+// agrees to the bit (the library picks its variant by the processor, and may be told to pick
+// another). Anywhere else every weight comes from std::exp: only speed is lost.
 
 #define KORVANE_FOUR_WIDE __attribute__((target("avx2,fma")))
 #define KORVANE_FOUR_WIDE_INLINE __attribute__((target("avx2,fma"), always_inline)) inline
@@ -210,6 +219,63 @@ KORVANE_FOUR_WIDE void GaussianWeightsFourWide(int count, double depthSquared, d
     LeaveWideState();
 }
 
+// The GNU build IDs of the math libraries whose exp was read and checked: Debian 12's glibc
+// 2.36-9+deb12u14.
+constexpr std::array<std::string_view, 1> CheckedMathLibraries = {
+    "d6e6f9e3af1243eed9bf5efd366dd015a9f22c13",
+};
+
+// The build ID note of a loaded object, as hex; empty if it has none.
+std::string BuildIdOf(const dl_phdr_info& object) {
+    for (int h = 0; h < object.dlpi_phnum; ++h) {
+        const ElfW(Phdr)& header = object.dlpi_phdr[h];
+        if (header.p_type != PT_NOTE) {
+            continue;
+        }
+        // The loader gives the object's base address as a number.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
+        const auto* at = reinterpret_cast<const unsigned char*>(object.dlpi_addr + header.p_vaddr);
+        const unsigned char* end = at + header.p_memsz;
+        while (at + sizeof(ElfW(Nhdr)) <= end) {
+            const auto* note = reinterpret_cast<const ElfW(Nhdr)*>(at);
+            const unsigned char* name = at + sizeof(ElfW(Nhdr));
+            const unsigned char* description = name + ((note->n_namesz + 3) & ~3U);
+            if (description + note->n_descsz > end) {
+                break;
+            }
+            if (note->n_type == NT_GNU_BUILD_ID && note->n_namesz == 4 &&
+                std::memcmp(name, "GNU", 4) == 0) {
+                std::string hex;
+                for (unsigned i = 0; i < note->n_descsz; ++i) {
+                    constexpr std::string_view Digits = "0123456789abcdef";
+                    hex += Digits[description[i] >> 4];
+                    hex += Digits[description[i] & 15];
+                }
+                return hex;
+            }
+            at = description + ((note->n_descsz + 3) & ~3U);
+        }
+    }
+    return {};
+}
+
+// Whether the math library this process runs with is one of CheckedMathLibraries.
+bool MathLibraryChecked() {
+    std::string id;
+    dl_iterate_phdr(
+        [](dl_phdr_info* object, std::size_t /*size*/, void* found) {
+            const std::string_view name = object->dlpi_name != nullptr ? object->dlpi_name : "";
+            if (name.find("/libm.so") == std::string_view::npos) {
+                return 0;
+            }
+            *static_cast<std::string*>(found) = BuildIdOf(*object);
+            return 1;
+        },
+        &id);
+    return std::find(CheckedMathLibraries.begin(), CheckedMathLibraries.end(), id) !=
+           CheckedMathLibraries.end();
+}
+
 // A sweep of the kernel's arguments, -10 to 0 in 2^16 steps, each with its two neighbouring
 // doubles, and of the whole main path, -600 to 600 in 2^12 steps.
 bool FourWideMatchesLibrary() {
@@ -237,8 +303,8 @@ bool FourWideMatchesLibrary() {
 }  // namespace
 
 bool FourWideExpInUse() {
-    static const bool inUse =
-        __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && FourWideMatchesLibrary();
+    static const bool inUse = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
+                              MathLibraryChecked() && FourWideMatchesLibrary();
     return inUse;
 }
 
