@@ -251,11 +251,12 @@ class HighestSum {
         }
         ForEachRun(m, neighbours, [&](int lo, int hi) {
             if (fourWide != nullptr) {
-                const PairBoundTotal run =
-                    fourWide(reinterpret_cast<const double*>(&m_memberPoints[lo]), hi - lo, frame);
+                const int whole = (hi - lo) / 4 * 4;
+                const PairBoundTotal run = fourWide(
+                    reinterpret_cast<const double*>(m_memberPoints.data() + lo), whole, frame);
                 sum.total += run.total;
                 sum.count += run.count;
-                return;
+                lo += whole;
             }
             for (int q = lo; q < hi; ++q) {
                 const bool passes = PassesGridded(p, m_memberPoints[q]);
@@ -767,12 +768,16 @@ class HighestSum {
                             }
                         } else if (inside) {
                             count += run.hi - run.lo;
-                        } else if (countPassing != nullptr) {
-                            count += countPassing(
-                                reinterpret_cast<const double*>(&m_memberPoints[run.lo]),
-                                run.hi - run.lo, {p.c[0], p.c[1]}, {m_half[0], m_half[1]});
                         } else {
-                            for (int q = run.lo; q < run.hi; ++q) {
+                            int q = run.lo;
+                            if (countPassing != nullptr) {
+                                const int whole = (run.hi - run.lo) / 4 * 4;
+                                count += countPassing(
+                                    reinterpret_cast<const double*>(m_memberPoints.data() + q),
+                                    whole, {p.c[0], p.c[1]}, {m_half[0], m_half[1]});
+                                q += whole;
+                            }
+                            for (; q < run.hi; ++q) {
                                 count += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
                             }
                         }

@@ -2,34 +2,11 @@
 
 #include <immintrin.h>
 
-#include <cmath>
 #include <cstddef>
 
 namespace korvane::estimate {
 
 namespace {
-
-double ShareOf(double d, double factor) {
-    return factor > 0.0 ? d * d * factor : 0.0;
-}
-
-PairBoundTotal AddOneAtATime(const double* points, int n, const PairBoundFrame& f,
-                             PairBoundTotal sum) {
-    for (int q = 0; q < n; ++q) {
-        const double* point = points + static_cast<std::ptrdiff_t>(4) * q;
-        const double dx = f.p[0] - point[0];
-        const double dy = f.p[1] - point[1];
-        const double dz = f.p[2] - point[2];
-        if (std::fabs(dx) < f.half[0] && std::fabs(dy) < f.half[1]) {
-            const double steps =
-                ShareOf(dx, f.factor[0]) + ShareOf(dy, f.factor[1]) + ShareOf(dz, f.factor[2]);
-            const double last = f.lastEntry;
-            sum.total += f.table[static_cast<std::size_t>(steps < last ? steps : last)];
-            ++sum.count;
-        }
-    }
-    return sum;
-}
 
 __attribute__((target("avx2"))) inline __m256d Share(__m256d d, __m256d factor, __m256d used) {
     return _mm256_and_pd(_mm256_mul_pd(_mm256_mul_pd(d, d), factor), used);
@@ -53,8 +30,7 @@ __attribute__((target("avx2"))) PairBoundTotal SumFourWide(const double* points,
     const __m256d last = _mm256_set1_pd(f.lastEntry);
     __m256d total = _mm256_setzero_pd();
     __m256d count = _mm256_setzero_pd();
-    int q = 0;
-    for (; q + 4 <= n; q += 4) {
+    for (int q = 0; q < n; q += 4) {
         const double* record = points + static_cast<std::ptrdiff_t>(4) * q;
         const __m256d r0 = _mm256_loadu_pd(record);
         const __m256d r1 = _mm256_loadu_pd(record + 4);
@@ -90,7 +66,7 @@ __attribute__((target("avx2"))) PairBoundTotal SumFourWide(const double* points,
     PairBoundTotal sum;
     sum.total = (totals[0] + totals[1]) + (totals[2] + totals[3]);
     sum.count = static_cast<int>((counts[0] + counts[1]) + (counts[2] + counts[3]));
-    return AddOneAtATime(points + static_cast<std::ptrdiff_t>(4) * q, n - q, f, sum);
+    return sum;
 }
 
 __attribute__((target("avx2"))) int CountFourWide(const double* points, int n,
@@ -102,8 +78,7 @@ __attribute__((target("avx2"))) int CountFourWide(const double* points, int n,
     const __m256d hy = _mm256_set1_pd(half[1]);
     const __m256d sign = _mm256_set1_pd(-0.0);
     __m256i count = _mm256_setzero_si256();  // minus the passing pairs, lane by lane
-    int q = 0;
-    for (; q + 4 <= n; q += 4) {
+    for (int q = 0; q < n; q += 4) {
         const double* record = points + static_cast<std::ptrdiff_t>(4) * q;
         const __m256d xy01 =
             _mm256_permute2f128_pd(_mm256_loadu_pd(record), _mm256_loadu_pd(record + 4), 0x20);
@@ -120,13 +95,7 @@ __attribute__((target("avx2"))) int CountFourWide(const double* points, int n,
     alignas(32) long long counts[4];
     _mm256_store_si256(reinterpret_cast<__m256i*>(counts), count);
     _mm256_zeroupper();
-    long long passing = -(counts[0] + counts[1] + counts[2] + counts[3]);
-    for (; q < n; ++q) {
-        const double* record = points + static_cast<std::ptrdiff_t>(4) * q;
-        passing +=
-            std::fabs(p[0] - record[0]) < half[0] && std::fabs(p[1] - record[1]) < half[1] ? 1 : 0;
-    }
-    return static_cast<int>(passing);
+    return static_cast<int>(-(counts[0] + counts[1] + counts[2] + counts[3]));
 }
 
 }  // namespace

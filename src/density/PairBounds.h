@@ -23,16 +23,17 @@ struct PairBoundTotal {
     int count = 0;       // of the passing pairs
 };
 
-// The points are n records of four doubles (x, y, z, time). For each that passes the box
+// The points are n records of four doubles (x, y, z, time), n a multiple of four (the caller
+// takes the rest one by one). For each that passes the box
 // test on x and y: the bound at the table entry of its squared steps, the differences taken
 // as event minus point and the shares added in axis order. Null when this processor cannot
 // do it four at a time (the caller then visits the pairs itself).
 using PairBoundSum = PairBoundTotal (*)(const double* points, int n, const PairBoundFrame& frame);
 PairBoundSum FourWidePairBounds();
 
-// How many of the n point records pass the box test on x and y (strict, the differences
-// taken as event minus point) against the event at (x, y): the unit count of a column the box
-// cuts. Null when this processor cannot do it four at a time.
+// How many of the n point records (n a multiple of four) pass the box test on x and y (strict, the
+// differences taken as event minus point) against the event at (x, y): the unit count of a column
+// the box cuts. Null when this processor cannot do it four at a time.
 using PassingCount = int (*)(const double* points, int n, std::array<double, 2> p,
                              std::array<double, 2> half);
 PassingCount FourWidePassingCount();
