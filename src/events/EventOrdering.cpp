@@ -1,5 +1,9 @@
 #include "events/EventOrdering.h"
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -73,18 +77,11 @@ class MinimumTree {
     int m_leaves = 1;
 };
 
-}  // namespace
-
-void SortEventsByColumn(EventTable& table, int column) {
+// The selection sort by replaying its swaps in a tournament tree: any keys, not a number
+// included (its comparisons then decide as the tree plays them).
+void ReplaySelectionSort(EventTable& table, std::vector<double>& keys) {
     const int n = table.count;
-    if (n < 2) {
-        return;
-    }
-    std::vector<double> keys(static_cast<std::size_t>(n));
     std::vector<int> nodes;
-    for (int i = 0; i < n; ++i) {
-        keys[static_cast<std::size_t>(i)] = table.rows[static_cast<std::size_t>(i)].Column(column);
-    }
     MinimumTree tree(keys, nodes);
     const bool weighted = table.weights.size() >= static_cast<std::size_t>(n);
     for (int i = 0; i < n; ++i) {
@@ -102,6 +99,123 @@ void SortEventsByColumn(EventTable& table, int column) {
         }
         tree.Remove(i);
     }
+}
+
+struct KeyedRow {
+    double key;
+    int row;
+};
+
+// The same order without replaying every step. While the selection sort places the rows of
+// one key, it takes them from their places of the moment in ascending order, and each swap
+// moves only the row it takes and the row at the front (of a larger key) into the place
+// taken. So the rows of each key, smallest key first, are placed in the order of where they
+// stand when their turn comes, and only the rows they displace move. Keys must be ordered
+// (no key not a number). Returns false, with the table untouched, when `stop` asks to.
+bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys,
+                      const std::function<bool()>& stop) {
+    const int n = table.count;
+    std::vector<KeyedRow> sorted(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        // 0 and -0 are one key.
+        sorted[static_cast<std::size_t>(i)] = {keys[static_cast<std::size_t>(i)] + 0.0, i};
+    }
+    std::vector<double>().swap(keys);
+    std::sort(sorted.begin(), sorted.end(), [](const KeyedRow& a, const KeyedRow& b) {
+        return a.key != b.key ? a.key < b.key : a.row < b.row;
+    });
+    if (stop && stop()) {
+        return false;
+    }
+    std::vector<int> at(static_cast<std::size_t>(n));     // the row now at each place
+    std::vector<int> place(static_cast<std::size_t>(n));  // each row's place now
+    std::iota(at.begin(), at.end(), 0);
+    std::iota(place.begin(), place.end(), 0);
+    std::vector<int> places;
+    constexpr int CheckRows = 1 << 20;
+    int nextCheck = CheckRows;
+    for (int first = 0; first < n;) {
+        int end = first + 1;
+        while (end < n && sorted[static_cast<std::size_t>(end)].key ==
+                              sorted[static_cast<std::size_t>(first)].key) {
+            ++end;
+        }
+        places.clear();
+        for (int k = first; k < end; ++k) {
+            places.push_back(
+                place[static_cast<std::size_t>(sorted[static_cast<std::size_t>(k)].row)]);
+        }
+        std::sort(places.begin(), places.end());
+        for (int k = first; k < end; ++k) {
+            const int from = places[static_cast<std::size_t>(k - first)];
+            if (from != k) {
+                const int taken = at[static_cast<std::size_t>(from)];
+                const int displaced = at[static_cast<std::size_t>(k)];
+                at[static_cast<std::size_t>(k)] = taken;
+                place[static_cast<std::size_t>(taken)] = k;
+                at[static_cast<std::size_t>(from)] = displaced;
+                place[static_cast<std::size_t>(displaced)] = from;
+            }
+        }
+        first = end;
+        if (first >= nextCheck) {
+            nextCheck += CheckRows;
+            if (stop && stop()) {
+                return false;
+            }
+        }
+    }
+    std::vector<KeyedRow>().swap(sorted);
+    std::vector<int>().swap(place);
+    // Row at[k] goes to place k: follow the cycles of that permutation, in place.
+    const bool weighted = table.weights.size() >= static_cast<std::size_t>(n);
+    for (int start = 0; start < n; ++start) {
+        if (at[static_cast<std::size_t>(start)] < 0 ||
+            at[static_cast<std::size_t>(start)] == start) {
+            continue;
+        }
+        const EventRecord firstRow = table.rows[static_cast<std::size_t>(start)];
+        const double firstWeight = weighted ? table.weights[static_cast<std::size_t>(start)] : 0.0;
+        int k = start;
+        while (true) {
+            const int source = at[static_cast<std::size_t>(k)];
+            at[static_cast<std::size_t>(k)] = -1;
+            if (source == start) {
+                table.rows[static_cast<std::size_t>(k)] = firstRow;
+                if (weighted) {
+                    table.weights[static_cast<std::size_t>(k)] = firstWeight;
+                }
+                break;
+            }
+            table.rows[static_cast<std::size_t>(k)] = table.rows[static_cast<std::size_t>(source)];
+            if (weighted) {
+                table.weights[static_cast<std::size_t>(k)] =
+                    table.weights[static_cast<std::size_t>(source)];
+            }
+            k = source;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SortEventsByColumn(EventTable& table, int column, const std::function<bool()>& stop) {
+    const int n = table.count;
+    if (n < 2) {
+        return true;
+    }
+    std::vector<double> keys(static_cast<std::size_t>(n));
+    bool ordered = true;
+    for (int i = 0; i < n; ++i) {
+        keys[static_cast<std::size_t>(i)] = table.rows[static_cast<std::size_t>(i)].Column(column);
+        ordered = ordered && !std::isnan(keys[static_cast<std::size_t>(i)]);
+    }
+    if (!ordered) {
+        ReplaySelectionSort(table, keys);
+        return true;
+    }
+    return PlaceByKeyGroups(table, keys, stop);
 }
 
 }  // namespace korvane

@@ -1,13 +1,16 @@
 #pragma once
 // Ordering the event table on one column.
 
+#include <functional>
+
 #include "events/EventTable.h"
 
 namespace korvane {
 
 // Sorts the rows in use ascending on `column` (0 x, 1 y, 2 z, 3 t), leaving them in exactly
 // the order a selection sort that always takes the first smallest row and swaps it forward
-// gives (equal keys included), in O(N log N).
-void SortEventsByColumn(EventTable& table, int column);
+// gives (equal keys included), in O(N log N). `stop` (may be empty) is asked now and then;
+// when it answers true the sort ends early, the table as it was, and false comes back.
+bool SortEventsByColumn(EventTable& table, int column, const std::function<bool()>& stop = {});
 
 }  // namespace korvane

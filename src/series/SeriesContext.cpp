@@ -57,8 +57,10 @@ Status SortEventsAsPhase(SeriesContext& ctx, int column) {
     if (ctx.observer.ShouldStop()) {
         return Status::Cancelled();
     }
-    SortEventsByColumn(ctx.events, column);
-    return ctx.observer.ShouldStop() ? Status::Cancelled() : Status::Ok();
+    // A stop in the middle leaves the table as it was.
+    const bool sorted =
+        SortEventsByColumn(ctx.events, column, [&] { return ctx.observer.ShouldStop(); });
+    return !sorted || ctx.observer.ShouldStop() ? Status::Cancelled() : Status::Ok();
 }
 
 }  // namespace korvane

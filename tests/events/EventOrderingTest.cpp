@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -120,6 +121,37 @@ TEST(SortEventsByColumn, WeightsMoveWithTheirRows) {
     for (int i = 0; i < table.count; ++i) {
         ASSERT_EQ(table.weights[i], 0.5 * table.rows[i].t) << "row " << i;
     }
+}
+
+// A stop asked after the keys are sorted, or between groups of keys, leaves every row where it
+// was; without a stop the same table ends sorted, ties in the selection sort's order. A key
+// that is not a number takes the replay, which never stops.
+TEST(SortEventsByColumn, AStopLeavesTheTableAsItWas) {
+    constexpr int Rows = (1 << 20) + 5000;  // two chances to stop
+    EventTable input;
+    input.rows.resize(Rows);
+    input.count = Rows;
+    std::mt19937 random(11);
+    for (int i = 0; i < Rows; ++i) {
+        input.rows[i] = {static_cast<double>(random() % 100000), static_cast<double>(i), 0, 0};
+    }
+    struct Case {
+        int stopAt;  // the ask that answers true; 0: none does
+        bool sorted;
+    };
+    for (const Case& c : {Case{1, false}, Case{2, false}, Case{0, true}, Case{3, true}}) {
+        EventTable table = input;
+        int asks = 0;
+        const bool done = SortEventsByColumn(table, 0, [&] { return ++asks == c.stopAt; });
+        EXPECT_EQ(done, c.sorted) << c.stopAt;
+        for (int i = 1; i < Rows; ++i) {
+            ASSERT_TRUE(c.sorted ? table.rows[i - 1].x <= table.rows[i].x
+                                 : SameRow(table.rows[i], input.rows[i]))
+                << "stop at " << c.stopAt << ", row " << i;
+        }
+    }
+    EventTable notANumber = TableOf({{2, 0, 0, 0}, {std::nan(""), 1, 0, 0}, {1, 2, 0, 0}});
+    EXPECT_TRUE(SortEventsByColumn(notANumber, 0, [] { return true; }));
 }
 
 }  // namespace
