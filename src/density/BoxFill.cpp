@@ -80,16 +80,19 @@ IndexRange RunOf(const FillAxis& axis, double x) {
     const double* p = positions.data();
     const double half = axis.halfWidth;
     const int guess = GuessIndex(positions, x - half, axis.spacing);
+    // The far end is guessed from the far edge too: searched from the near end it would take
+    // a few doubling steps and a bisection across the whole box.
+    const int guessEnd = GuessIndex(positions, x + half, axis.spacing);
     if (axis.inclusive) {
         range.lo = PartitionNear(p, n, guess, [&](double q) { return x - q > half; });
-        range.hi =
-            PartitionNear(p + range.lo, n - range.lo, 0, [&](double q) { return x - q >= -half; }) +
-            range.lo;
+        range.hi = PartitionNear(p + range.lo, n - range.lo, guessEnd - range.lo,
+                                 [&](double q) { return x - q >= -half; }) +
+                   range.lo;
     } else {
         range.lo = PartitionNear(p, n, guess, [&](double q) { return x - q >= half; });
-        range.hi =
-            PartitionNear(p + range.lo, n - range.lo, 0, [&](double q) { return x - q > -half; }) +
-            range.lo;
+        range.hi = PartitionNear(p + range.lo, n - range.lo, guessEnd - range.lo,
+                                 [&](double q) { return x - q > -half; }) +
+                   range.lo;
     }
     return range;
 }
