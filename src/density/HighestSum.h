@@ -143,7 +143,11 @@ class HighestSum {
         m_sums.assign(static_cast<std::size_t>(n), 0.0);  // after the columns: a lower peak
         if (columns) {
             if (m_unit && m_pointWeights == nullptr) {
-                CountByColumns();
+                if (m_cellsPerHalf > 1) {
+                    CountBoundedHighestFirst();
+                } else {
+                    CountByColumns();
+                }
             } else {
                 SumBoundedHighestFirst();
             }
@@ -171,7 +175,7 @@ class HighestSum {
     // The progress of `steps` steps: one per point, or two with kernel weights (the count of
     // partners, then the sums that can be the highest).
     long long Done(long long steps) const {
-        return m_unit && m_pointWeights == nullptr ? steps : steps / 2;
+        return m_unit && m_pointWeights == nullptr && m_cellsPerHalf == 1 ? steps : steps / 2;
     }
 
     double KernelOf(const Point<Dims>& a, const Point<Dims>& b) const {
@@ -571,6 +575,40 @@ class HighestSum {
         }
     }
 
+    // Unit bounds for the members of column c, a slab of the last axis at a time: every
+    // member from `low` to `high` on it gets the members of the neighbouring columns' runs
+    // from the run of `low`'s first end to the run of `high`'s last, which hold the runs of
+    // all of them (both ends only move forward as the coordinate grows). A slab half the half
+    // width thick loosens the bound a little and moves the runs once per slab rather than
+    // once per member.
+    void BoundColumnBySlabs(int c, std::vector<NeighbourRun>& runs) {
+        const double half = m_half[Dims - 1];
+        const double slab = half / 2.0;
+        const double* values = m_memberLast.data();
+        for (int m = m_starts[c]; m < m_starts[c + 1];) {
+            const double low = values[m];
+            int end = m + 1;
+            while (end < m_starts[c + 1] && values[end] - low < slab) {
+                ++end;
+            }
+            const double high = values[end - 1];
+            int count = 0;
+            for (NeighbourRun& run : runs) {
+                while (run.lo < run.end && low - values[run.lo] >= half) {
+                    ++run.lo;
+                }
+                run.hi = std::max(run.hi, run.lo);
+                while (run.end > run.hi && high - values[run.hi] > -half) {
+                    ++run.hi;
+                }
+                count += run.hi - run.lo;
+            }
+            for (; m < end; ++m) {
+                m_sums[m_memberIndex[m]] = static_cast<double>(count);
+            }
+        }
+    }
+
     // Visits every member q of a neighbouring column of member m that passes the last axis'
     // test against it: within each column they form one run, found by bisection.
     template <class Visit>
@@ -650,34 +688,130 @@ class HighestSum {
         std::sort(order.begin(), order.end(), [&](int a, int b) {
             return bounds[a] != bounds[b] ? bounds[a] > bounds[b] : a < b;
         });
-        SumWhileBoundBeatsHighest(order, [&](int m) { return bounds[m]; });
+        SumWhileBoundBeatsHighest(
+            order, [&](int m) { return bounds[m]; },
+            [&](int m, MemberScratch& scratch) {
+                // A coarse bound is checked against the pairs' own bounds first: a sum that
+                // cannot beat the highest so far is left out (0).
+                if (!m_coarse || PairBoundOfMember(m, scratch.neighbours) > scratch.highest) {
+                    m_sums[m_memberIndex[m]] =
+                        SumOfMember(m, scratch.neighbours, scratch.partners, scratch.indices);
+                }
+            });
     }
+
+    // Unit counts in dense clouds: most of the work of counting every member goes to the
+    // neighbouring columns the box only partly covers. Their whole runs bound a count from
+    // above at the cost of moving the runs' ends; only the members whose bound beats the
+    // highest count found are counted exactly, highest bound first. The counts are whole
+    // numbers, so the order of counting changes nothing; the counts left out are 0 and
+    // cannot be the highest.
+    void CountBoundedHighestFirst() {
+        m_runBounds = true;
+        CountByColumns();  // every point's bound, in m_sums
+        m_runBounds = false;
+        if (m_ticker.Stopped()) {
+            return;
+        }
+        const int members = static_cast<int>(m_memberIndex.size());
+        if (members == 0) {
+            return;
+        }
+        std::vector<int> bounds(static_cast<std::size_t>(members));
+        int top = 0;
+        for (int m = 0; m < members; ++m) {
+            bounds[m] = static_cast<int>(m_sums[m_memberIndex[m]]);
+            top = bounds[m] > bounds[top] ? m : top;
+        }
+        std::fill(m_sums.begin(), m_sums.end(), 0.0);
+        // The member with the highest bound gives a first count: only members bounded above
+        // it are counted, which spares sorting all of them.
+        std::vector<std::pair<int, int>> neighbours;
+        const int first = CountOfMember(top, neighbours);
+        m_sums[m_memberIndex[top]] = first;
+        std::vector<int> order;
+        for (int m = 0; m < members; ++m) {
+            if (bounds[m] > first && m != top) {
+                order.push_back(m);
+            }
+        }
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            return bounds[a] != bounds[b] ? bounds[a] > bounds[b] : a < b;
+        });
+        SumWhileBoundBeatsHighest(
+            order, [&](int m) { return static_cast<double>(bounds[m]); },
+            [&](int m, MemberScratch& scratch) {
+                m_sums[m_memberIndex[m]] = CountOfMember(m, scratch.neighbours);
+            },
+            first);
+    }
+
+    // The exact count of member m's partners, found by bisection in each neighbouring column.
+    int CountOfMember(int m, std::vector<std::pair<int, int>>& neighbours) const {
+        const Point<Dims>& p = m_memberPoints[m];
+        const PassingCount countPassing = FourWideCount();
+        int count = 0;
+        ForEachRun(m, neighbours, [&](int lo, int hi) {
+            const bool inside =
+                std::is_same_v<Extra, AnyTime> && ColumnInside(p, m_memberColumn[lo]);
+            count += inside ? hi - lo : CountInRun(p, lo, hi, countPassing);
+        });
+        return count;
+    }
+
+    // The members of [lo, hi) that pass the tests on the gridded axes against p, four at a
+    // time where the processor can.
+    int CountInRun(const Point<Dims>& p, int lo, int hi, PassingCount countPassing) const {
+        int count = 0;
+        int q = lo;
+        if constexpr (Dims == 3) {
+            if (countPassing != nullptr) {
+                const int whole = (hi - lo) / 4 * 4;
+                count += countPassing(reinterpret_cast<const double*>(m_memberPoints.data() + q),
+                                      whole, {p.c[0], p.c[1]}, {m_half[0], m_half[1]});
+                q += whole;
+            }
+        }
+        for (; q < hi; ++q) {
+            count += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
+        }
+        return count;
+    }
+
+    // The four-wide count of a run, where the box is the whole condition in space.
+    static PassingCount FourWideCount() {
+        if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
+            return FourWidePassingCount();
+        }
+        return nullptr;
+    }
+
+    // What each thread of SumWhileBoundBeatsHighest keeps between its members.
+    struct MemberScratch {
+        double highest;  // the highest sum found before this batch
+        std::vector<std::pair<int, int>> neighbours;
+        std::vector<int> partners;
+        std::vector<int> indices;
+    };
 
     // Sums the members in `order` (highest bound first), a batch at a time on every core,
     // while the next member's bound beats the highest sum found so far: no member from there
     // on can hold a higher sum.
-    template <typename BoundOf>
-    void SumWhileBoundBeatsHighest(const std::vector<int>& order, BoundOf boundOf) {
+    template <typename BoundOf, typename SumOf>
+    void SumWhileBoundBeatsHighest(const std::vector<int>& order, BoundOf boundOf, SumOf sumOf,
+                                   double highest = 0.0) {
         const int members = static_cast<int>(order.size());
         constexpr int Batch = 32;
-        double highest = 0.0;
         int next = 0;
         while (next < members && boundOf(order[next]) > highest) {
-            if (m_ticker.Check(Done(members + next))) {
+            if (m_ticker.Check(Done(static_cast<long long>(m_memberIndex.size()) + next))) {
                 return;
             }
             const int end = std::min(members, next + Batch);
             cv::parallel_for_(cv::Range(next, end), [&](const cv::Range& range) {
-                std::vector<std::pair<int, int>> neighbours;
-                std::vector<int> partners;
-                std::vector<int> scratch;
+                MemberScratch scratch{highest, {}, {}, {}};
                 for (int k = range.start; k < range.end; ++k) {
-                    const int m = order[k];
-                    // A coarse bound is checked against the pairs' own bounds first: a sum
-                    // that cannot beat the highest so far is left out (0).
-                    if (!m_coarse || PairBoundOfMember(m, neighbours) > highest) {
-                        m_sums[m_memberIndex[m]] = SumOfMember(m, neighbours, partners, scratch);
-                    }
+                    sumOf(order[k], scratch);
                 }
             });
             for (int k = next; k < end; ++k) {
@@ -721,10 +855,7 @@ class HighestSum {
 
     template <bool Weighted, bool Kernel>
     void CountColumns(int firstColumn, int endColumn) {
-        PassingCount countPassing = nullptr;
-        if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
-            countPassing = FourWidePassingCount();
-        }
+        const PassingCount countPassing = FourWideCount();
         cv::parallel_for_(cv::Range(firstColumn, endColumn), [&](const cv::Range& range) {
             std::vector<std::pair<int, int>> neighbours;
             std::vector<NeighbourRun> runs;
@@ -733,6 +864,12 @@ class HighestSum {
                 runs.clear();
                 for (const auto& [begin, end] : neighbours) {
                     runs.push_back({begin, begin, end});
+                }
+                if constexpr (!Weighted && !Kernel) {
+                    if (m_runBounds) {
+                        BoundColumnBySlabs(c, runs);
+                        continue;
+                    }
                 }
                 for (int m = m_starts[c]; m < m_starts[c + 1]; ++m) {
                     const Point<Dims>& p = m_memberPoints[m];
@@ -751,7 +888,7 @@ class HighestSum {
                             }
                         }
                         const bool inside = std::is_same_v<Extra, AnyTime> && run.lo < run.hi &&
-                                            ColumnInside(p, m_memberColumn[run.lo]);
+                                            !m_runBounds && ColumnInside(p, m_memberColumn[run.lo]);
                         if constexpr (Weighted || Kernel) {
                             // Without a branch per pair: about half the pairs pass.
                             for (int q = run.lo; q < run.hi; ++q) {
@@ -766,20 +903,10 @@ class HighestSum {
                                 count += passes ? 1 : 0;
                                 total += passes ? bound : 0.0;
                             }
-                        } else if (inside) {
+                        } else if (m_runBounds || inside) {
                             count += run.hi - run.lo;
                         } else {
-                            int q = run.lo;
-                            if (countPassing != nullptr) {
-                                const int whole = (run.hi - run.lo) / 4 * 4;
-                                count += countPassing(
-                                    reinterpret_cast<const double*>(m_memberPoints.data() + q),
-                                    whole, {p.c[0], p.c[1]}, {m_half[0], m_half[1]});
-                                q += whole;
-                            }
-                            for (; q < run.hi; ++q) {
-                                count += PassesGridded(p, m_memberPoints[q]) ? 1 : 0;
-                            }
+                            count += CountInRun(p, run.lo, run.hi, countPassing);
                         }
                     }
                     if constexpr (Weighted || Kernel) {
@@ -829,6 +956,7 @@ class HighestSum {
     std::array<double, Dims> m_boundFactor{};
     bool m_kernelBounded = false;  // the bounds are kernel bounds, not counts
     bool m_coarse = false;         // the first bounds are by column (NearestCornerBound)
+    bool m_runBounds = false;      // unit counts take whole runs (CountBoundedHighestFirst)
     const double* m_pointWeights;  // one per point, or null: every point weighs 1
     int m_cellsPerHalf = 1;        // cells per half width on the gridded axes
     std::vector<double> m_sums;    // in the order of the points
