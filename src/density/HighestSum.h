@@ -707,31 +707,44 @@ class HighestSum {
     // numbers, so the order of counting changes nothing; the counts left out are 0 and
     // cannot be the highest.
     void CountBoundedHighestFirst() {
-        m_runBounds = true;
-        CountByColumns();  // every point's bound, in m_sums
-        m_runBounds = false;
-        if (m_ticker.Stopped()) {
-            return;
-        }
         const int members = static_cast<int>(m_memberIndex.size());
         if (members == 0) {
             return;
         }
+        // A first count from the middle of the fullest column: where the whole neighbouring
+        // columns hold no more members than that, no count can beat it and the runs stay
+        // unmoved (the bounds left 0).
+        int fullest = 0;
+        for (int c = 1; c + 1 < static_cast<int>(m_starts.size()); ++c) {
+            fullest = m_starts[c + 1] - m_starts[c] > m_starts[fullest + 1] - m_starts[fullest]
+                          ? c
+                          : fullest;
+        }
+        std::vector<std::pair<int, int>> neighbours;
+        const int seed = (m_starts[fullest] + m_starts[fullest + 1]) / 2;
+        m_seedCount = CountOfMember(seed, neighbours);
+        m_runBounds = true;
+        CountByColumns();  // the bounds that can beat the first count, in m_sums
+        m_runBounds = false;
+        if (m_ticker.Stopped()) {
+            return;
+        }
         std::vector<int> bounds(static_cast<std::size_t>(members));
-        int top = 0;
+        int top = seed;
         for (int m = 0; m < members; ++m) {
             bounds[m] = static_cast<int>(m_sums[m_memberIndex[m]]);
             top = bounds[m] > bounds[top] ? m : top;
         }
         std::fill(m_sums.begin(), m_sums.end(), 0.0);
-        // The member with the highest bound gives a first count: only members bounded above
-        // it are counted, which spares sorting all of them.
-        std::vector<std::pair<int, int>> neighbours;
-        const int first = CountOfMember(top, neighbours);
-        m_sums[m_memberIndex[top]] = first;
+        m_sums[m_memberIndex[seed]] = m_seedCount;
+        // The member with the highest bound gives a second count: only members bounded above
+        // the higher of the two are counted, which spares sorting all of them.
+        const int second = top == seed ? m_seedCount : CountOfMember(top, neighbours);
+        m_sums[m_memberIndex[top]] = second;
+        const int highest = std::max(m_seedCount, second);
         std::vector<int> order;
         for (int m = 0; m < members; ++m) {
-            if (bounds[m] > first && m != top) {
+            if (bounds[m] > highest && m != top && m != seed) {
                 order.push_back(m);
             }
         }
@@ -743,7 +756,7 @@ class HighestSum {
             [&](int m, MemberScratch& scratch) {
                 m_sums[m_memberIndex[m]] = CountOfMember(m, scratch.neighbours);
             },
-            first);
+            highest);
     }
 
     // The exact count of member m's partners, found by bisection in each neighbouring column.
@@ -867,7 +880,13 @@ class HighestSum {
                 }
                 if constexpr (!Weighted && !Kernel) {
                     if (m_runBounds) {
-                        BoundColumnBySlabs(c, runs);
+                        int whole = 0;
+                        for (const auto& [begin, end] : neighbours) {
+                            whole += end - begin;
+                        }
+                        if (whole > m_seedCount) {
+                            BoundColumnBySlabs(c, runs);
+                        }
                         continue;
                     }
                 }
@@ -957,6 +976,7 @@ class HighestSum {
     bool m_kernelBounded = false;  // the bounds are kernel bounds, not counts
     bool m_coarse = false;         // the first bounds are by column (NearestCornerBound)
     bool m_runBounds = false;      // unit counts take whole runs (CountBoundedHighestFirst)
+    int m_seedCount = 0;           // the first exact count of CountBoundedHighestFirst
     const double* m_pointWeights;  // one per point, or null: every point weighs 1
     int m_cellsPerHalf = 1;        // cells per half width on the gridded axes
     std::vector<double> m_sums;    // in the order of the points

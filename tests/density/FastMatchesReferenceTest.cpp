@@ -345,6 +345,25 @@ TEST(FastEstimatesMatchAllPairs, DenseCloudsWithFinerColumnsAndTighterBounds) {
     }
 }
 
+// Dense unit counts start from a count in the fullest column (a line along the depth, each of
+// its events with about 700 partners) and pass over columns whose whole neighbourhood holds
+// no more: the highest count lies in a clump just above that, which must not be passed over.
+TEST(FastEstimatesMatchAllPairs, AClumpJustAboveTheFullestColumnsCountIsFound) {
+    for (int clump : {690, 710, 730}) {
+        EventTable cloud;
+        for (int i = 0; i < 2000; ++i) {
+            cloud.rows[cloud.count++] = {i * 0.01, 0.0, 0.0, 0.0};
+        }
+        for (int i = 0; i < clump; ++i) {
+            cloud.rows[cloud.count++] = {100.0, 100.0, 100.0, 0.0};
+        }
+        EXPECT_EQ(EstimateSpatialMaximum(cloud, ViewAxes(ViewDirection::AlongX),
+                                         PlaneScale{0.31, 0.5}, 0.5, Weighting{7.0, false}),
+                  reference::EstimateSpatialMaximumAllPairs(cloud, 7.0, 0.31, 0.5, 0.5, 0, false))
+            << clump;
+    }
+}
+
 // A stop asked at a check of an estimate on a dense cloud (in the counts, the bounds or the
 // sums) ends it there: 0 comes back and nothing is reported after the answer.
 TEST(FastEstimatesMatchAllPairs, AStopAtAnyCheckEndsTheEstimateThere) {
