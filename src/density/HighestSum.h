@@ -774,7 +774,9 @@ class HighestSum {
 
     // The members of [lo, hi) that pass the tests on the gridded axes against p, four at a
     // time where the processor can.
-    int CountInRun(const Point<Dims>& p, int lo, int hi, PassingCount countPassing) const {
+    // Kept out of line: inlined into the column loop, its loop lost its registers.
+    [[gnu::noinline]] int CountInRun(const Point<Dims>& p, int lo, int hi,
+                                     PassingCount countPassing) const {
         int count = 0;
         int q = lo;
         if constexpr (Dims == 3) {
