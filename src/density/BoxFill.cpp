@@ -97,6 +97,19 @@ IndexRange RunOf(const FillAxis& axis, double x) {
     return range;
 }
 
+}  // namespace
+
+BoxRectangle RectangleOf(const FillAxis& columns, const FillAxis& rows, double across, double up) {
+    if (!IsRun(columns, across) || !IsRun(rows, up)) {
+        return {};
+    }
+    const IndexRange r = RunOf(rows, up);
+    const IndexRange c = RunOf(columns, across);
+    return {r.lo, r.hi, c.lo, c.hi};
+}
+
+namespace {
+
 // Every index whose position passes, one by one: for positions that are not finite or not
 // in order, or a point that is not finite.
 void ListOf(const FillAxis& axis, double x, std::vector<int>& out) {
@@ -155,7 +168,8 @@ void SumDifferences(DensityField& field, const CountRowVisitor* visitor) {
 // of pixels its box covers (one rectangle, or one per pixel for a box that is not a run of
 // columns and rows); prefix sums then give every pixel's count, exactly the sum of ones.
 void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
-                 const CountRowVisitor* visitor, DensityField& field) {
+                 const CountRowVisitor* visitor, const BoxRectangle* rectangles,
+                 DensityField& field) {
     const int C = field.columns;
     const int R = field.rows;
     const std::size_t stride = static_cast<std::size_t>(C) + 1;
@@ -172,10 +186,14 @@ void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
     };
     std::vector<int> columnList;
     std::vector<int> rowList;
-    for (const BoxPoint& point : field.points) {
-        if (IsRun(columns, point.across) && IsRun(rows, point.up)) {
-            const IndexRange r = RunOf(rows, point.up);
-            const IndexRange c = RunOf(columns, point.across);
+    for (std::size_t i = 0; i < field.points.size(); ++i) {
+        const BoxPoint& point = field.points[i];
+        const BoxRectangle box = rectangles != nullptr
+                                     ? rectangles[i]
+                                     : RectangleOf(columns, rows, point.across, point.up);
+        if (box.rowLo >= 0) {
+            const IndexRange r{box.rowLo, box.rowHi};
+            const IndexRange c{box.columnLo, box.columnHi};
             if (!r.empty() && !c.empty()) {
                 addRectangle(r, c);
             }
@@ -287,7 +305,8 @@ bool PositionsOrdered(const std::vector<double>& positions) {
 }
 
 void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-               DensityField& field, bool continuing, const CountRowVisitor* visitor) {
+               DensityField& field, bool continuing, const CountRowVisitor* visitor,
+               const BoxRectangle* rectangles) {
     const int C = static_cast<int>(columns.positions->size());
     const int R = static_cast<int>(rows.positions->size());
     const bool counted = !weighting.gaussian && !field.weighted;
@@ -300,7 +319,7 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         return;
     }
     if (field.counted) {
-        CountPoints(columns, rows, continuing, visitor, field);
+        CountPoints(columns, rows, continuing, visitor, rectangles, field);
         return;
     }
     const std::size_t cells = static_cast<std::size_t>(R) * C;

@@ -30,6 +30,16 @@ struct BoxPoint {
     double weight = 1;  // what it adds, times its kernel weight (fields with `weighted`)
 };
 
+// The pixels a point's box covers when they form one rectangle: rows [rowLo, rowHi) and
+// columns [columnLo, columnHi). rowLo is -1 when they do not (positions out of order, a
+// point that is not finite): the box is then found pixel by pixel.
+struct BoxRectangle {
+    int rowLo = -1;
+    int rowHi = 0;
+    int columnLo = 0;
+    int columnHi = 0;
+};
+
 // The densities of one picture, row 0 at the bottom. Kept from picture to picture.
 struct DensityField {
     int columns = 0;
@@ -61,9 +71,14 @@ using CountRowVisitor = std::function<void(int row, const int* counts, int highe
 // `continuing`: the points come after those of the field's last fill (same axes and
 // weighting), whose densities they add to; the result is that of one fill of all of them,
 // as a cumulative series needs it. `visitor`: unit weights only, see CountRowVisitor.
+// `rectangles` (unit weights, may be null): the points' rectangles from RectangleOf, one per
+// point, so a series whose pictures share their events finds each event's box once.
 void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
                DensityField& field, bool continuing = false,
-               const CountRowVisitor* visitor = nullptr);
+               const CountRowVisitor* visitor = nullptr, const BoxRectangle* rectangles = nullptr);
+
+// The rectangle of pixels whose box holds a point at (across, up).
+BoxRectangle RectangleOf(const FillAxis& columns, const FillAxis& rows, double across, double up);
 
 // Whether positions are finite and never decrease (the fill then finds a point's columns or
 // rows by bisection).

@@ -23,6 +23,8 @@ struct PixelTests {
     double depthStep = 1;              // world units per radius step in depth (withDepth only)
     bool addToPrevious = false;        // the run's events come after those of the picture
                                        // before and add to its densities (cumulative windows)
+    const BoxRectangle* rectangles = nullptr;  // the run's events' rectangles (unit weights,
+                                               // PlaneRectanglesOf), or null
 };
 
 // The densities of the pixels the walk reaches (the grid's positions; the vertical test is
@@ -32,5 +34,11 @@ void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int 
                            const PixelTests& tests, DensityField& field,
                            const CountRowVisitor* visitor = nullptr,
                            const double* weights = nullptr);
+
+// The rectangle of pixels each of events[0..count) covers on the grid with these tests: a
+// series whose pictures share most of their events (slices of a thick slab) finds each box
+// once rather than in every picture.
+std::vector<BoxRectangle> PlaneRectanglesOf(const DensityGrid& grid, const EventRecord* events,
+                                            int count, const PixelTests& tests);
 
 }  // namespace korvane

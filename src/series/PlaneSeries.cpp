@@ -1,6 +1,7 @@
 #include "series/PlaneSeries.h"
 
 #include <utility>
+#include <vector>
 
 #include "common/FloatNarrowing.h"
 #include "density/DensityGrid.h"
@@ -66,6 +67,12 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     tests.depthColumn = axes.depth;
     tests.depthStep = view.depthRadiusStep;
     const double slabHalfWidth = BoxHalfWidth(request.weighting.radius, view.depthRadiusStep);
+    // The slabs of a spatial series overlap: an event counts in several slices, and its
+    // rectangle of pixels is found once for all of them.
+    std::vector<BoxRectangle> rectangles;
+    if (spatial && !request.weighting.gaussian && ctx.events.weights.empty()) {
+        rectangles = PlaneRectanglesOf(grid, ctx.events.rows.data(), ctx.events.count, tests);
+    }
 
     SeriesSteps steps;
     steps.prefix = kind.prefix;
@@ -105,7 +112,9 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         tests.slicePosition = position;
         const bool growing = request.cumulative && !spatial && !first;
         tests.addToPrevious = growing;
-        return std::pair{run, growing ? EventRun{previous.end, run.end} : run};
+        const EventRun added = growing ? EventRun{previous.end, run.end} : run;
+        tests.rectangles = rectangles.empty() ? nullptr : rectangles.data() + added.begin;
+        return std::pair{run, added};
     };
     const auto weightsOf = [&](const EventRun& added) {
         return ctx.events.weights.empty() ? nullptr : ctx.events.weights.data() + added.begin;

@@ -48,9 +48,10 @@ inline PixelTests TestsFor(const reference::Frame& f, int direction, bool spatia
 }
 
 // The engine's picture of run[0..count), on a black raster (or `background` when given).
-inline cv::Mat FastPicture(const reference::Frame& f, const PixelTests& tests,
-                           const EventRecord* run, int count,
-                           cv::Scalar background = cv::Scalar::all(0)) {
+// `keptRectangles`: the events' rectangles are found once beforehand, as a spatial series does.
+inline cv::Mat FastPicture(const reference::Frame& f, PixelTests tests, const EventRecord* run,
+                           int count, cv::Scalar background = cv::Scalar::all(0),
+                           bool keptRectangles = false) {
     DensityGrid grid;
     const Status made =
         MakeDensityGrid(PlaneRange{{f.hMin, f.hMax}, {f.vMin, f.vMax}},
@@ -59,6 +60,11 @@ inline cv::Mat FastPicture(const reference::Frame& f, const PixelTests& tests,
     RasterWork work;
     EXPECT_TRUE(PrepareRaster(grid, work.raster).ok());
     work.raster.setTo(background);
+    std::vector<BoxRectangle> rectangles;
+    if (keptRectangles) {
+        rectangles = PlaneRectanglesOf(grid, run, count, tests);
+        tests.rectangles = rectangles.data();
+    }
     FillDensityGrid(grid, run, count, tests, f.densityMaximum, work);
     return work.raster;
 }

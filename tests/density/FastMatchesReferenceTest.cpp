@@ -74,10 +74,13 @@ TEST(FastFillMatchesReference, SpatialAndTimePicturesOnRandomClouds) {
                         cv::Mat expected = reference::BlackRaster(f);
                         reference::FillSpatialPicture(expected, f, direction, cloud.rows.data(),
                                                       cloud.count, p, depthStep);
-                        const cv::Mat spatial =
-                            FastPicture(f, TestsFor(f, direction, true, p, depthStep),
-                                        cloud.rows.data(), cloud.count);
-                        EXPECT_TRUE(SameBytes(spatial, expected)) << "spatial, " << what;
+                        for (bool kept : {false, true}) {
+                            const cv::Mat spatial = FastPicture(
+                                f, TestsFor(f, direction, true, p, depthStep), cloud.rows.data(),
+                                cloud.count, cv::Scalar::all(0), kept);
+                            EXPECT_TRUE(SameBytes(spatial, expected))
+                                << "spatial, " << what << (kept ? ", kept rectangles" : "");
+                        }
 
                         expected = reference::BlackRaster(f);
                         reference::FillTimePicture(expected, f, direction, cloud.rows.data(),
@@ -117,9 +120,12 @@ TEST(FastFillMatchesReference, EventsWithCoordinatesThatAreNotFinite) {
         const reference::Frame f = Frames(2.0, gaussian)[0];
         cv::Mat expected = reference::BlackRaster(f);
         reference::FillSpatialPicture(expected, f, 0, cloud.rows.data(), cloud.count, 5.0, 1.0);
-        EXPECT_TRUE(SameBytes(
-            FastPicture(f, TestsFor(f, 0, true, 5.0, 1.0), cloud.rows.data(), cloud.count),
-            expected));
+        for (bool kept : {false, true}) {
+            EXPECT_TRUE(SameBytes(FastPicture(f, TestsFor(f, 0, true, 5.0, 1.0), cloud.rows.data(),
+                                              cloud.count, cv::Scalar::all(0), kept),
+                                  expected))
+                << gaussian << kept;
+        }
     }
 }
 
