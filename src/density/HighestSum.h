@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <numeric>
 #include <opencv2/core.hpp>
 #include <type_traits>
@@ -296,8 +297,18 @@ class HighestSum {
         return BoundAtSteps(steps);
     }
 
+    // A column key as one number, in the same order: every cell index lies in [0, 2^30].
+    static std::uint64_t PackedKey(const Key& key) {
+        static_assert(Gridded <= 2, "two cell indices at most fit one key");
+        std::uint64_t packed = 0;
+        for (int a = 0; a < Gridded; ++a) {
+            packed = (packed << 32) | static_cast<std::uint32_t>(key[a]);
+        }
+        return packed;
+    }
+
     struct Member {
-        Key key;
+        std::uint64_t key;  // PackedKey
         double last;
         int index;
         bool operator<(const Member& other) const {
@@ -393,7 +404,7 @@ class HighestSum {
         members.reserve(kept.size());
         for (int i : kept) {
             Member m;
-            m.key = keyOf(m_points[i]);
+            m.key = PackedKey(keyOf(m_points[i]));
             m.last = m_points[i].c[Dims - 1];
             m.index = i;
             members.push_back(m);
