@@ -237,10 +237,23 @@ class HighestSum {
         return BoundAtSteps(steps);
     }
 
+    // A neighbouring run of a member and its coarse bound (see PairBoundOfMember).
+    struct CoarseRun {
+        int lo;
+        int hi;
+        double bound;  // the run's length times the kernel bound of its column's nearest place
+    };
+
     // Member m's bound from each partner's kernel bound, found as in SumOfMember but added
     // run by run (four at a time in space where the processor can), raised as in
-    // SumBoundedHighestFirst: the raise covers any order of adding them.
-    double PairBoundOfMember(int m, std::vector<std::pair<int, int>>& neighbours) const {
+    // SumBoundedHighestFirst: the raise covers any order of adding them. The runs go from
+    // the largest coarse bound down, and once the pairs' bounds so far plus the coarse
+    // bounds of the runs left are no more than `highest`, that bound is returned at once:
+    // it already shows the sum cannot beat `highest`. Every term of it is still a bound of
+    // one pair (or of a run's pairs together), so the same raise holds.
+    double PairBoundOfMember(int m, std::vector<std::pair<int, int>>& neighbours,
+                             std::vector<CoarseRun>& runs, std::vector<double>& left,
+                             double highest) const {
         const Point<Dims>& p = m_memberPoints[m];
         PairBoundTotal sum;
         PairBoundSum fourWide = nullptr;
@@ -254,7 +267,21 @@ class HighestSum {
                      m_kernelBounds.data(),
                      static_cast<int>(m_kernelBounds.size() - 1)};
         }
+        runs.clear();
+        int members = 0;
         ForEachRun(m, neighbours, [&](int lo, int hi) {
+            runs.push_back({lo, hi, (hi - lo) * NearestCornerBound(p, m_memberColumn[lo])});
+            members += hi - lo;
+        });
+        std::sort(runs.begin(), runs.end(),
+                  [](const CoarseRun& a, const CoarseRun& b) { return a.bound > b.bound; });
+        left.assign(runs.size() + 1, 0.0);  // the coarse bounds of runs r.. added
+        for (std::size_t r = runs.size(); r-- > 0;) {
+            left[r] = left[r + 1] + runs[r].bound;
+        }
+        for (std::size_t r = 0; r < runs.size(); ++r) {
+            int lo = runs[r].lo;
+            const int hi = runs[r].hi;
             if (fourWide != nullptr) {
                 const int whole = (hi - lo) / 4 * 4;
                 const PairBoundTotal run = fourWide(
@@ -269,7 +296,11 @@ class HighestSum {
                 sum.count += passes ? 1 : 0;
                 sum.total += passes ? bound : 0.0;
             }
-        });
+            const double sofar = RaisedBound(sum.total + left[r + 1], members);
+            if (sofar <= highest) {
+                return sofar;
+            }
+        }
         return RaisedBound(sum.total, sum.count);
     }
 
@@ -684,18 +715,37 @@ class HighestSum {
     void SumBoundedHighestFirst() {
         m_kernelBounded = !m_unit && BuildKernelBounds();
         m_coarse = m_kernelBounded && m_pointWeights == nullptr && std::is_same_v<Extra, AnyTime>;
+        const int members = static_cast<int>(m_memberIndex.size());
+        if (members == 0) {
+            return;
+        }
+        std::vector<std::pair<int, int>> neighbours;
+        std::vector<int> partners;
+        std::vector<int> indices;
+        // Coarse bounds start from a sum in the middle of the fullest column: where the whole
+        // neighbouring columns, each member at the kernel's peak, add up to no more, no sum
+        // can beat it and the members are not bounded one by one (their bounds left 0).
+        int seed = -1;
+        if (m_coarse) {
+            seed = MiddleOfFullestColumn();
+            m_seedSum = SumOfMember(seed, neighbours, partners, indices);
+        }
         CountByColumns();  // every point's bound, in m_sums
         if (m_ticker.Stopped()) {
             return;
         }
-        const int members = static_cast<int>(m_memberIndex.size());
         std::vector<double> bounds(static_cast<std::size_t>(members));
+        std::vector<int> order;
         for (int m = 0; m < members; ++m) {
             bounds[m] = m_sums[m_memberIndex[m]];
+            if (bounds[m] > m_seedSum && m != seed) {
+                order.push_back(m);
+            }
         }
         std::fill(m_sums.begin(), m_sums.end(), 0.0);
-        std::vector<int> order(static_cast<std::size_t>(members));
-        std::iota(order.begin(), order.end(), 0);
+        if (seed >= 0) {
+            m_sums[m_memberIndex[seed]] = m_seedSum;
+        }
         std::sort(order.begin(), order.end(), [&](int a, int b) {
             return bounds[a] != bounds[b] ? bounds[a] > bounds[b] : a < b;
         });
@@ -704,11 +754,14 @@ class HighestSum {
             [&](int m, MemberScratch& scratch) {
                 // A coarse bound is checked against the pairs' own bounds first: a sum that
                 // cannot beat the highest so far is left out (0).
-                if (!m_coarse || PairBoundOfMember(m, scratch.neighbours) > scratch.highest) {
+                if (!m_coarse ||
+                    PairBoundOfMember(m, scratch.neighbours, scratch.runs, scratch.left,
+                                      scratch.highest) > scratch.highest) {
                     m_sums[m_memberIndex[m]] =
                         SumOfMember(m, scratch.neighbours, scratch.partners, scratch.indices);
                 }
-            });
+            },
+            m_seedSum);
     }
 
     // Unit counts in dense clouds: most of the work of counting every member goes to the
@@ -725,14 +778,8 @@ class HighestSum {
         // A first count from the middle of the fullest column: where the whole neighbouring
         // columns hold no more members than that, no count can beat it and the runs stay
         // unmoved (the bounds left 0).
-        int fullest = 0;
-        for (int c = 1; c + 1 < static_cast<int>(m_starts.size()); ++c) {
-            fullest = m_starts[c + 1] - m_starts[c] > m_starts[fullest + 1] - m_starts[fullest]
-                          ? c
-                          : fullest;
-        }
         std::vector<std::pair<int, int>> neighbours;
-        const int seed = (m_starts[fullest] + m_starts[fullest + 1]) / 2;
+        const int seed = MiddleOfFullestColumn();
         m_seedCount = CountOfMember(seed, neighbours);
         m_runBounds = true;
         CountByColumns();  // the bounds that can beat the first count, in m_sums
@@ -768,6 +815,18 @@ class HighestSum {
                 m_sums[m_memberIndex[m]] = CountOfMember(m, scratch.neighbours);
             },
             highest);
+    }
+
+    // The member in the middle of the column with the most members, on the last axis: in
+    // the densest part of the cloud, so its sum is a high first mark. There is a member.
+    int MiddleOfFullestColumn() const {
+        int fullest = 0;
+        for (int c = 1; c + 1 < static_cast<int>(m_starts.size()); ++c) {
+            fullest = m_starts[c + 1] - m_starts[c] > m_starts[fullest + 1] - m_starts[fullest]
+                          ? c
+                          : fullest;
+        }
+        return (m_starts[fullest] + m_starts[fullest + 1]) / 2;
     }
 
     // The exact count of member m's partners, found by bisection in each neighbouring column.
@@ -818,6 +877,8 @@ class HighestSum {
         std::vector<std::pair<int, int>> neighbours;
         std::vector<int> partners;
         std::vector<int> indices;
+        std::vector<CoarseRun> runs;
+        std::vector<double> left;
     };
 
     // Sums the members in `order` (highest bound first), a batch at a time on every core,
@@ -835,7 +896,7 @@ class HighestSum {
             }
             const int end = std::min(members, next + Batch);
             cv::parallel_for_(cv::Range(next, end), [&](const cv::Range& range) {
-                MemberScratch scratch{highest, {}, {}, {}};
+                MemberScratch scratch{highest, {}, {}, {}, {}, {}};
                 for (int k = range.start; k < range.end; ++k) {
                     sumOf(order[k], scratch);
                 }
@@ -890,6 +951,17 @@ class HighestSum {
                 runs.clear();
                 for (const auto& [begin, end] : neighbours) {
                     runs.push_back({begin, begin, end});
+                }
+                if constexpr (Kernel && !Weighted) {
+                    if (m_coarse) {
+                        int whole = 0;
+                        for (const auto& [begin, end] : neighbours) {
+                            whole += end - begin;
+                        }
+                        if (RaisedBound(whole * m_kernelBounds.front(), whole) <= m_seedSum) {
+                            continue;
+                        }
+                    }
                 }
                 if constexpr (!Weighted && !Kernel) {
                     if (m_runBounds) {
@@ -990,6 +1062,7 @@ class HighestSum {
     bool m_coarse = false;         // the first bounds are by column (NearestCornerBound)
     bool m_runBounds = false;      // unit counts take whole runs (CountBoundedHighestFirst)
     int m_seedCount = 0;           // the first exact count of CountBoundedHighestFirst
+    double m_seedSum = 0.0;        // the first exact sum of SumBoundedHighestFirst (coarse)
     const double* m_pointWeights;  // one per point, or null: every point weighs 1
     int m_cellsPerHalf = 1;        // cells per half width on the gridded axes
     std::vector<double> m_sums;    // in the order of the points

@@ -361,12 +361,37 @@ TEST(FastEstimatesMatchAllPairs, AClumpJustAboveTheFullestColumnsCountIsFound) {
             cloud.rows[cloud.count++] = {i * 0.01, 0.0, 0.0, 0.0};
         }
         for (int i = 0; i < clump; ++i) {
-            cloud.rows[cloud.count++] = {100.0, 100.0, 100.0, 0.0};
+            // Apart by a hair: an event adds nothing to its own place's sum.
+            cloud.rows[cloud.count++] = {100.0 + 1e-6 * i, 100.0, 100.0, 0.0};
         }
         EXPECT_EQ(EstimateSpatialMaximum(cloud, ViewAxes(ViewDirection::AlongX),
                                          PlaneScale{0.31, 0.5}, 0.5, Weighting{7.0, false}),
                   reference::EstimateSpatialMaximumAllPairs(cloud, 7.0, 0.31, 0.5, 0.5, 0, false))
             << clump;
+    }
+}
+
+// A line along the depth has high coarse bounds (they leave the depth out) but lower sums,
+// so its events are summed first; a clump whose sum lies just above the line's must still be
+// summed after them, not given up on a bound that is only nearly as high.
+TEST(FastEstimatesMatchAllPairs, AClumpJustAboveTheSumsFoundFirstIsSummed) {
+    EventTable line;
+    for (int i = 0; i < 2000; ++i) {
+        line.rows[line.count++] = {0.01 * i, 0.0, 0.0, 0.0};
+    }
+    const double lineHighest =
+        reference::EstimateSpatialMaximumAllPairs(line, 7.0, 0.31, 0.5, 0.5, 0, true);
+    ASSERT_GT(lineHighest, 300.0);
+    for (double above : {1.0, 2.0}) {
+        EventTable cloud = line;
+        for (int i = 0; i <= static_cast<int>(lineHighest + above); ++i) {
+            // Apart by a hair: an event adds nothing to its own place's sum.
+            cloud.rows[cloud.count++] = {100.0 + 1e-6 * i, 100.0, 100.0, 0.0};
+        }
+        EXPECT_EQ(EstimateSpatialMaximum(cloud, ViewAxes(ViewDirection::AlongX),
+                                         PlaneScale{0.31, 0.5}, 0.5, Weighting{7.0, true}),
+                  reference::EstimateSpatialMaximumAllPairs(cloud, 7.0, 0.31, 0.5, 0.5, 0, true))
+            << above;
     }
 }
 
