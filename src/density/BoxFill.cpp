@@ -223,7 +223,7 @@ bool InStrip(int row, int strip, int strips) {
 // point's weight when the field is weighted (the point's weight alone for unit kernel weights).
 template <bool Weighted>
 void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-                int strip, int strips, DensityField& field) {
+                int strip, int strips, const BoxRectangle* rectangles, DensityField& field) {
     const double radius = weighting.radius;
     const bool gaussian = weighting.gaussian;
     const int C = field.columns;
@@ -239,15 +239,33 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& 
     for (int row = 0; row < field.rows; ++row) {
         mine[row] = InStrip(row, strip, strips) ? 1 : 0;
     }
-    for (const BoxPoint& point : field.points) {
-        IndicesOf(rows, point.up, rowList);
-        rowList.erase(
-            std::remove_if(rowList.begin(), rowList.end(), [&](int row) { return mine[row] == 0; }),
-            rowList.end());
+    for (std::size_t p = 0; p < field.points.size(); ++p) {
+        const BoxPoint& point = field.points[p];
+        const bool known = rectangles != nullptr && rectangles[p].rowLo >= 0;
+        if (known) {
+            rowList.clear();
+            for (int row = rectangles[p].rowLo; row < rectangles[p].rowHi; ++row) {
+                if (mine[row] != 0) {
+                    rowList.push_back(row);
+                }
+            }
+        } else {
+            IndicesOf(rows, point.up, rowList);
+            rowList.erase(std::remove_if(rowList.begin(), rowList.end(),
+                                         [&](int row) { return mine[row] == 0; }),
+                          rowList.end());
+        }
         if (rowList.empty()) {
             continue;
         }
-        IndicesOf(columns, point.across, columnList);
+        if (known) {
+            columnList.clear();
+            for (int column = rectangles[p].columnLo; column < rectangles[p].columnHi; ++column) {
+                columnList.push_back(column);
+            }
+        } else {
+            IndicesOf(columns, point.across, columnList);
+        }
         if (columnList.empty()) {
             continue;
         }
@@ -334,9 +352,9 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         [&](const cv::Range& range) {
             for (int strip = range.start; strip < range.end; ++strip) {
                 if (field.weighted) {
-                    SumWeights<true>(columns, rows, weighting, strip, strips, field);
+                    SumWeights<true>(columns, rows, weighting, strip, strips, rectangles, field);
                 } else {
-                    SumWeights<false>(columns, rows, weighting, strip, strips, field);
+                    SumWeights<false>(columns, rows, weighting, strip, strips, rectangles, field);
                 }
             }
         },

@@ -71,8 +71,8 @@ using CountRowVisitor = std::function<void(int row, const int* counts, int highe
 // `continuing`: the points come after those of the field's last fill (same axes and
 // weighting), whose densities they add to; the result is that of one fill of all of them,
 // as a cumulative series needs it. `visitor`: unit weights only, see CountRowVisitor.
-// `rectangles` (unit weights, may be null): the points' rectangles from RectangleOf, one per
-// point, so a series whose pictures share their events finds each event's box once.
+// `rectangles` (may be null): the points' rectangles from RectangleOf, one per point, so a
+// series whose pictures share their events finds each event's box once.
 void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
                DensityField& field, bool continuing = false,
                const CountRowVisitor* visitor = nullptr, const BoxRectangle* rectangles = nullptr);

@@ -37,9 +37,8 @@ void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int 
             weights != nullptr ? weights[i] : 1.0};
     }
     field.weighted = weights != nullptr;
-    const BoxRectangle* rectangles = tests.gaussian || field.weighted ? nullptr : tests.rectangles;
     FillBoxes(ColumnAxisOf(grid, tests), RowAxisOf(grid, tests), {tests.radius, tests.gaussian},
-              field, tests.addToPrevious, visitor, rectangles);
+              field, tests.addToPrevious, visitor, tests.rectangles);
 }
 
 std::vector<BoxRectangle> PlaneRectanglesOf(const DensityGrid& grid, const EventRecord* events,

@@ -23,8 +23,8 @@ struct PixelTests {
     double depthStep = 1;              // world units per radius step in depth (withDepth only)
     bool addToPrevious = false;        // the run's events come after those of the picture
                                        // before and add to its densities (cumulative windows)
-    const BoxRectangle* rectangles = nullptr;  // the run's events' rectangles (unit weights,
-                                               // PlaneRectanglesOf), or null
+    const BoxRectangle* rectangles = nullptr;  // the run's events' rectangles
+                                               // (PlaneRectanglesOf), or null
 };
 
 // The densities of the pixels the walk reaches (the grid's positions; the vertical test is

@@ -70,7 +70,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     // The slabs of a spatial series overlap: an event counts in several slices, and its
     // rectangle of pixels is found once for all of them.
     std::vector<BoxRectangle> rectangles;
-    if (spatial && !request.weighting.gaussian && ctx.events.weights.empty()) {
+    if (spatial) {
         rectangles = PlaneRectanglesOf(grid, ctx.events.rows.data(), ctx.events.count, tests);
     }
 
