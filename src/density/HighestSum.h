@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <numeric>
 #include <opencv2/core.hpp>
 #include <type_traits>
 #include <utility>
@@ -173,8 +172,8 @@ class HighestSum {
     static constexpr long long TickEvents = 4096;
     static constexpr long long ChunkPairs = 1LL << 24;
 
-    // The progress of `steps` steps: one per point, or two with kernel weights (the count of
-    // partners, then the sums that can be the highest).
+    // The progress of `steps` steps: one per point, or two where bounds come first (kernel
+    // or point weights, dense unit counts): the bounds, then the sums that can be the highest.
     long long Done(long long steps) const {
         return m_unit && m_pointWeights == nullptr && m_cellsPerHalf == 1 ? steps : steps / 2;
     }
@@ -715,107 +714,84 @@ class HighestSum {
     void SumBoundedHighestFirst() {
         m_kernelBounded = !m_unit && BuildKernelBounds();
         m_coarse = m_kernelBounded && m_pointWeights == nullptr && std::is_same_v<Extra, AnyTime>;
-        const int members = static_cast<int>(m_memberIndex.size());
-        if (members == 0) {
+        if (m_memberIndex.empty()) {
             return;
         }
-        std::vector<std::pair<int, int>> neighbours;
-        std::vector<int> partners;
-        std::vector<int> indices;
         // Coarse bounds start from a sum in the middle of the fullest column: where the whole
         // neighbouring columns, each member at the kernel's peak, add up to no more, no sum
         // can beat it and the members are not bounded one by one (their bounds left 0).
-        int seed = -1;
+        int first = -1;
         if (m_coarse) {
-            seed = MiddleOfFullestColumn();
-            m_seedSum = SumOfMember(seed, neighbours, partners, indices);
+            first = MiddleOfFullestColumn();
+            std::vector<std::pair<int, int>> neighbours;
+            std::vector<int> partners;
+            std::vector<int> indices;
+            m_firstSum = SumOfMember(first, neighbours, partners, indices);
         }
-        CountByColumns();  // every point's bound, in m_sums
-        if (m_ticker.Stopped()) {
-            return;
-        }
-        std::vector<double> bounds(static_cast<std::size_t>(members));
-        std::vector<int> order;
-        for (int m = 0; m < members; ++m) {
-            bounds[m] = m_sums[m_memberIndex[m]];
-            if (bounds[m] > m_seedSum && m != seed) {
-                order.push_back(m);
+        BoundThenSumHighestFirst(first, [&](int m, MemberScratch& scratch) {
+            // A coarse bound is checked against the pairs' own bounds first: a sum that
+            // cannot beat the highest so far is left out (0).
+            if (!m_coarse || PairBoundOfMember(m, scratch.neighbours, scratch.runs, scratch.left,
+                                               scratch.highest) > scratch.highest) {
+                m_sums[m_memberIndex[m]] =
+                    SumOfMember(m, scratch.neighbours, scratch.partners, scratch.indices);
             }
-        }
-        std::fill(m_sums.begin(), m_sums.end(), 0.0);
-        if (seed >= 0) {
-            m_sums[m_memberIndex[seed]] = m_seedSum;
-        }
-        std::sort(order.begin(), order.end(), [&](int a, int b) {
-            return bounds[a] != bounds[b] ? bounds[a] > bounds[b] : a < b;
         });
-        SumWhileBoundBeatsHighest(
-            order, [&](int m) { return bounds[m]; },
-            [&](int m, MemberScratch& scratch) {
-                // A coarse bound is checked against the pairs' own bounds first: a sum that
-                // cannot beat the highest so far is left out (0).
-                if (!m_coarse ||
-                    PairBoundOfMember(m, scratch.neighbours, scratch.runs, scratch.left,
-                                      scratch.highest) > scratch.highest) {
-                    m_sums[m_memberIndex[m]] =
-                        SumOfMember(m, scratch.neighbours, scratch.partners, scratch.indices);
-                }
-            },
-            m_seedSum);
     }
 
     // Unit counts in dense clouds: most of the work of counting every member goes to the
     // neighbouring columns the box only partly covers. Their whole runs bound a count from
     // above at the cost of moving the runs' ends; only the members whose bound beats the
     // highest count found are counted exactly, highest bound first. The counts are whole
-    // numbers, so the order of counting changes nothing; the counts left out are 0 and
-    // cannot be the highest.
+    // numbers, so the order of counting changes nothing. A first count from the middle of
+    // the fullest column spares the columns whose whole neighbourhood holds no more members:
+    // their runs stay unmoved (the bounds left 0).
     void CountBoundedHighestFirst() {
-        const int members = static_cast<int>(m_memberIndex.size());
-        if (members == 0) {
+        if (m_memberIndex.empty()) {
             return;
         }
-        // A first count from the middle of the fullest column: where the whole neighbouring
-        // columns hold no more members than that, no count can beat it and the runs stay
-        // unmoved (the bounds left 0).
+        const int first = MiddleOfFullestColumn();
         std::vector<std::pair<int, int>> neighbours;
-        const int seed = MiddleOfFullestColumn();
-        m_seedCount = CountOfMember(seed, neighbours);
+        m_firstSum = CountOfMember(first, neighbours);
         m_runBounds = true;
-        CountByColumns();  // the bounds that can beat the first count, in m_sums
-        m_runBounds = false;
+        BoundThenSumHighestFirst(first, [&](int m, MemberScratch& scratch) {
+            m_sums[m_memberIndex[m]] = CountOfMember(m, scratch.neighbours);
+        });
+    }
+
+    // Every member's bound (CountByColumns, into m_sums), then the sums of the members bounded
+    // above the first sum (of member `first`, m_firstSum; none when `first` is -1), highest
+    // bound first, by `sumOf` (see SumWhileBoundBeatsHighest). The sums left out are 0 and
+    // cannot be the highest.
+    template <typename SumOf>
+    void BoundThenSumHighestFirst(int first, SumOf sumOf) {
+        CountByColumns();
         if (m_ticker.Stopped()) {
             return;
         }
-        std::vector<int> bounds(static_cast<std::size_t>(members));
-        int top = seed;
+        // Only the bounds above the first sum are kept: in a dense cloud a few per cent.
+        std::vector<BoundedMember> ranked;
+        const int members = static_cast<int>(m_memberIndex.size());
         for (int m = 0; m < members; ++m) {
-            bounds[m] = static_cast<int>(m_sums[m_memberIndex[m]]);
-            top = bounds[m] > bounds[top] ? m : top;
-        }
-        std::fill(m_sums.begin(), m_sums.end(), 0.0);
-        m_sums[m_memberIndex[seed]] = m_seedCount;
-        // The member with the highest bound gives a second count: only members bounded above
-        // the higher of the two are counted, which spares sorting all of them.
-        const int second = top == seed ? m_seedCount : CountOfMember(top, neighbours);
-        m_sums[m_memberIndex[top]] = second;
-        const int highest = std::max(m_seedCount, second);
-        std::vector<int> order;
-        for (int m = 0; m < members; ++m) {
-            if (bounds[m] > highest && m != top && m != seed) {
-                order.push_back(m);
+            const double bound = m_sums[m_memberIndex[m]];
+            if (bound > m_firstSum && m != first) {
+                ranked.push_back({bound, m});
             }
         }
-        std::sort(order.begin(), order.end(), [&](int a, int b) {
-            return bounds[a] != bounds[b] ? bounds[a] > bounds[b] : a < b;
+        std::fill(m_sums.begin(), m_sums.end(), 0.0);
+        if (first >= 0) {
+            m_sums[m_memberIndex[first]] = m_firstSum;
+        }
+        std::sort(ranked.begin(), ranked.end(), [](const BoundedMember& a, const BoundedMember& b) {
+            return a.bound != b.bound ? a.bound > b.bound : a.member < b.member;
         });
-        SumWhileBoundBeatsHighest(
-            order, [&](int m) { return static_cast<double>(bounds[m]); },
-            [&](int m, MemberScratch& scratch) {
-                m_sums[m_memberIndex[m]] = CountOfMember(m, scratch.neighbours);
-            },
-            highest);
+        SumWhileBoundBeatsHighest(ranked, sumOf, m_firstSum);
     }
+
+    struct BoundedMember {
+        double bound;
+        int member;
+    };
 
     // The member in the middle of the column with the most members, on the last axis: in
     // the densest part of the cloud, so its sum is a high first mark. There is a member.
@@ -881,16 +857,16 @@ class HighestSum {
         std::vector<double> left;
     };
 
-    // Sums the members in `order` (highest bound first), a batch at a time on every core,
-    // while the next member's bound beats the highest sum found so far: no member from there
-    // on can hold a higher sum.
-    template <typename BoundOf, typename SumOf>
-    void SumWhileBoundBeatsHighest(const std::vector<int>& order, BoundOf boundOf, SumOf sumOf,
-                                   double highest = 0.0) {
-        const int members = static_cast<int>(order.size());
+    // Sums the `ranked` members (highest bound first), a batch at a time on every core,
+    // while the next member's bound beats the highest sum found so far (from `highest` on):
+    // no member from there on can hold a higher sum.
+    template <typename SumOf>
+    void SumWhileBoundBeatsHighest(const std::vector<BoundedMember>& ranked, SumOf sumOf,
+                                   double highest) {
+        const int members = static_cast<int>(ranked.size());
         constexpr int Batch = 32;
         int next = 0;
-        while (next < members && boundOf(order[next]) > highest) {
+        while (next < members && ranked[next].bound > highest) {
             if (m_ticker.Check(Done(static_cast<long long>(m_memberIndex.size()) + next))) {
                 return;
             }
@@ -898,11 +874,11 @@ class HighestSum {
             cv::parallel_for_(cv::Range(next, end), [&](const cv::Range& range) {
                 MemberScratch scratch{highest, {}, {}, {}, {}, {}};
                 for (int k = range.start; k < range.end; ++k) {
-                    sumOf(order[k], scratch);
+                    sumOf(ranked[k].member, scratch);
                 }
             });
             for (int k = next; k < end; ++k) {
-                const double sum = m_sums[m_memberIndex[order[k]]];
+                const double sum = m_sums[m_memberIndex[ranked[k].member]];
                 if (sum > highest) {
                     highest = sum;
                 }
@@ -952,26 +928,23 @@ class HighestSum {
                 for (const auto& [begin, end] : neighbours) {
                     runs.push_back({begin, begin, end});
                 }
-                if constexpr (Kernel && !Weighted) {
-                    if (m_coarse) {
+                // Columns whose whole neighbourhood, every member at its largest weight,
+                // cannot beat the first sum keep their bounds at 0.
+                if constexpr (!Weighted) {
+                    if (m_coarse || m_runBounds) {
                         int whole = 0;
                         for (const auto& [begin, end] : neighbours) {
                             whole += end - begin;
                         }
-                        if (RaisedBound(whole * m_kernelBounds.front(), whole) <= m_seedSum) {
+                        const double largest = Kernel ? m_kernelBounds.front() : 1.0;
+                        if (RaisedBound(whole * largest, whole) <= m_firstSum) {
                             continue;
                         }
                     }
                 }
                 if constexpr (!Weighted && !Kernel) {
                     if (m_runBounds) {
-                        int whole = 0;
-                        for (const auto& [begin, end] : neighbours) {
-                            whole += end - begin;
-                        }
-                        if (whole > m_seedCount) {
-                            BoundColumnBySlabs(c, runs);
-                        }
+                        BoundColumnBySlabs(c, runs);
                         continue;
                     }
                 }
@@ -992,7 +965,7 @@ class HighestSum {
                             }
                         }
                         const bool inside = std::is_same_v<Extra, AnyTime> && run.lo < run.hi &&
-                                            !m_runBounds && ColumnInside(p, m_memberColumn[run.lo]);
+                                            ColumnInside(p, m_memberColumn[run.lo]);
                         if constexpr (Weighted || Kernel) {
                             // Without a branch per pair: about half the pairs pass.
                             for (int q = run.lo; q < run.hi; ++q) {
@@ -1007,7 +980,7 @@ class HighestSum {
                                 count += passes ? 1 : 0;
                                 total += passes ? bound : 0.0;
                             }
-                        } else if (m_runBounds || inside) {
+                        } else if (inside) {
                             count += run.hi - run.lo;
                         } else {
                             count += CountInRun(p, run.lo, run.hi, countPassing);
@@ -1061,8 +1034,7 @@ class HighestSum {
     bool m_kernelBounded = false;  // the bounds are kernel bounds, not counts
     bool m_coarse = false;         // the first bounds are by column (NearestCornerBound)
     bool m_runBounds = false;      // unit counts take whole runs (CountBoundedHighestFirst)
-    int m_seedCount = 0;           // the first exact count of CountBoundedHighestFirst
-    double m_seedSum = 0.0;        // the first exact sum of SumBoundedHighestFirst (coarse)
+    double m_firstSum = 0.0;       // the first exact sum (or count) the bounds must beat
     const double* m_pointWeights;  // one per point, or null: every point weighs 1
     int m_cellsPerHalf = 1;        // cells per half width on the gridded axes
     std::vector<double> m_sums;    // in the order of the points

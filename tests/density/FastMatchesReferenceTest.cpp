@@ -351,47 +351,54 @@ TEST(FastEstimatesMatchAllPairs, DenseCloudsWithFinerColumnsAndTighterBounds) {
     }
 }
 
-// Dense unit counts start from a count in the fullest column (a line along the depth, each of
-// its events with about 700 partners) and pass over columns whose whole neighbourhood holds
-// no more: the highest count lies in a clump just above that, which must not be passed over.
-TEST(FastEstimatesMatchAllPairs, AClumpJustAboveTheFullestColumnsCountIsFound) {
-    for (int clump : {690, 710, 730}) {
-        EventTable cloud;
-        for (int i = 0; i < 2000; ++i) {
-            cloud.rows[cloud.count++] = {i * 0.01, 0.0, 0.0, 0.0};
-        }
-        for (int i = 0; i < clump; ++i) {
-            // Apart by a hair: an event adds nothing to its own place's sum.
-            cloud.rows[cloud.count++] = {100.0 + 1e-6 * i, 100.0, 100.0, 0.0};
-        }
-        EXPECT_EQ(EstimateSpatialMaximum(cloud, ViewAxes(ViewDirection::AlongX),
-                                         PlaneScale{0.31, 0.5}, 0.5, Weighting{7.0, false}),
-                  reference::EstimateSpatialMaximumAllPairs(cloud, 7.0, 0.31, 0.5, 0.5, 0, false))
-            << clump;
-    }
-}
-
-// A line along the depth has high coarse bounds (they leave the depth out) but lower sums,
-// so its events are summed first; a clump whose sum lies just above the line's must still be
-// summed after them, not given up on a bound that is only nearly as high.
-TEST(FastEstimatesMatchAllPairs, AClumpJustAboveTheSumsFoundFirstIsSummed) {
+// A line of 2,000 events along the depth (x, seen along x), 0.01 apart: about 700 partners
+// each, and one column for all of them.
+EventTable LineAlongTheDepth() {
     EventTable line;
     for (int i = 0; i < 2000; ++i) {
         line.rows[line.count++] = {0.01 * i, 0.0, 0.0, 0.0};
     }
-    const double lineHighest =
-        reference::EstimateSpatialMaximumAllPairs(line, 7.0, 0.31, 0.5, 0.5, 0, true);
+    return line;
+}
+
+// `events` events far from the line, apart by a hair: an event adds nothing to its own
+// place's Gaussian sum, so the clump's highest sum is about events - 1.
+EventTable WithClump(EventTable cloud, int events) {
+    for (int i = 0; i < events; ++i) {
+        cloud.rows[cloud.count++] = {100.0 + 1e-6 * i, 100.0, 100.0, 0.0};
+    }
+    return cloud;
+}
+
+double AllPairsSpatialMaximum(const EventTable& cloud, bool gaussian) {
+    return reference::EstimateSpatialMaximumAllPairs(cloud, 7.0, 0.31, 0.5, 0.5, 0, gaussian);
+}
+
+double FastSpatialMaximum(const EventTable& cloud, bool gaussian) {
+    return EstimateSpatialMaximum(cloud, ViewAxes(ViewDirection::AlongX), PlaneScale{0.31, 0.5},
+                                  0.5, Weighting{7.0, gaussian});
+}
+
+// Dense unit counts start from a count in the fullest column (the line) and pass over columns
+// whose whole neighbourhood holds no more: the highest count lies in a clump just above that,
+// which must not be passed over.
+TEST(FastEstimatesMatchAllPairs, AClumpJustAboveTheFullestColumnsCountIsFound) {
+    for (int clump : {690, 710, 730}) {
+        const EventTable cloud = WithClump(LineAlongTheDepth(), clump);
+        EXPECT_EQ(FastSpatialMaximum(cloud, false), AllPairsSpatialMaximum(cloud, false)) << clump;
+    }
+}
+
+// The line has high coarse bounds (they leave the depth out) but lower sums, so its events
+// are summed first; a clump whose sum lies just above the line's must still be summed after
+// them, not given up on a bound that is only nearly as high.
+TEST(FastEstimatesMatchAllPairs, AClumpJustAboveTheSumsFoundFirstIsSummed) {
+    const double lineHighest = AllPairsSpatialMaximum(LineAlongTheDepth(), true);
     ASSERT_GT(lineHighest, 300.0);
     for (double above : {1.0, 2.0}) {
-        EventTable cloud = line;
-        for (int i = 0; i <= static_cast<int>(lineHighest + above); ++i) {
-            // Apart by a hair: an event adds nothing to its own place's sum.
-            cloud.rows[cloud.count++] = {100.0 + 1e-6 * i, 100.0, 100.0, 0.0};
-        }
-        EXPECT_EQ(EstimateSpatialMaximum(cloud, ViewAxes(ViewDirection::AlongX),
-                                         PlaneScale{0.31, 0.5}, 0.5, Weighting{7.0, true}),
-                  reference::EstimateSpatialMaximumAllPairs(cloud, 7.0, 0.31, 0.5, 0.5, 0, true))
-            << above;
+        const EventTable cloud =
+            WithClump(LineAlongTheDepth(), static_cast<int>(lineHighest + above) + 1);
+        EXPECT_EQ(FastSpatialMaximum(cloud, true), AllPairsSpatialMaximum(cloud, true)) << above;
     }
 }
 
