@@ -19,11 +19,14 @@ struct SeriesSummary;   // series/SeriesResults.h
 
 enum class RunPhase {
     Reading,     // the event file, in bytes
-    Sorting,     // the events along the series' axis; no measure (total 0)
+    Sorting,     // the events along the series' axis, in SortingSteps shares of the work
     Estimating,  // the automatic top of the colour scale, in events
     Pictures,    // the pictures of a series, counted one by one
     Frames       // the frames of a movie, counted one by one
 };
+
+// The measure of the sorting phase: thousandths of the sort's work.
+constexpr long long SortingSteps = 1000;
 
 class RunObserver {
   public:

@@ -1,7 +1,9 @@
 #include "events/EventOrdering.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <numeric>
 #include <utility>
@@ -102,29 +104,95 @@ void ReplaySelectionSort(EventTable& table, std::vector<double>& keys) {
 }
 
 struct KeyedRow {
-    double key;
+    std::uint64_t key;  // OrderedBits
     int row;
 };
+
+// A key's bits turned so that their unsigned order is the order of the doubles (no key not a
+// number, and 0 and -0 made one key before).
+std::uint64_t OrderedBits(double key) {
+    const auto bits = std::bit_cast<std::uint64_t>(key);
+    return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+}
+
+// The share of the sort's work done by the end of each stage: the radix passes, the groups of
+// equal keys, the moving of the rows.
+constexpr double KeysSortedShare = 0.4;
+constexpr double GroupsPlacedShare = 0.8;
+
+// Reports `share` of the work done; true when the sort must end.
+bool Report(const SortProgress& progress, double share) {
+    return progress && progress(share);
+}
+
+// Sorts by key, equal keys in ascending row (the rows come in ascending): a stable radix sort
+// of 16 bits a pass, lowest first, skipping the passes whose digit every key shares. False as
+// soon as `progress` asks to stop.
+bool SortByKey(std::vector<KeyedRow>& rows, const SortProgress& progress) {
+    constexpr int DigitBits = 16;
+    constexpr int Passes = 64 / DigitBits;
+    constexpr std::size_t Buckets = std::size_t{1} << DigitBits;
+    std::vector<std::size_t> counts(Passes * Buckets, 0);
+    for (const KeyedRow& r : rows) {
+        for (int pass = 0; pass < Passes; ++pass) {
+            ++counts[pass * Buckets + ((r.key >> (pass * DigitBits)) & (Buckets - 1))];
+        }
+    }
+    std::vector<KeyedRow> scratch;
+    for (int pass = 0; pass < Passes; ++pass) {
+        std::size_t* starts = counts.data() + pass * Buckets;
+        const int shift = pass * DigitBits;
+        if (starts[(rows.front().key >> shift) & (Buckets - 1)] == rows.size()) {
+            continue;  // one digit for all
+        }
+        std::size_t sum = 0;
+        for (std::size_t b = 0; b < Buckets; ++b) {
+            sum += std::exchange(starts[b], sum);
+        }
+        scratch.resize(rows.size());
+        for (const KeyedRow& r : rows) {
+            scratch[starts[(r.key >> shift) & (Buckets - 1)]++] = r;
+        }
+        rows.swap(scratch);
+        if (Report(progress, KeysSortedShare * (pass + 1) / Passes)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Puts values[at[k]] at place k for every k < n.
+template <class Value>
+void MoveToPlaces(std::vector<Value>& values, const std::vector<int>& at, int n) {
+    constexpr int Ahead = 16;
+    std::vector<Value> moved(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) {
+        if (k + Ahead < n) {
+            __builtin_prefetch(
+                &values[static_cast<std::size_t>(at[static_cast<std::size_t>(k + Ahead)])]);
+        }
+        moved[static_cast<std::size_t>(k)] =
+            values[static_cast<std::size_t>(at[static_cast<std::size_t>(k)])];
+    }
+    std::copy(moved.begin(), moved.end(), values.begin());
+}
 
 // The same order without replaying every step. While the selection sort places the rows of
 // one key, it takes them from their places of the moment in ascending order, and each swap
 // moves only the row it takes and the row at the front (of a larger key) into the place
 // taken. So the rows of each key, smallest key first, are placed in the order of where they
 // stand when their turn comes, and only the rows they displace move. Keys must be ordered
-// (no key not a number). Returns false, with the table untouched, when `stop` asks to.
-bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys,
-                      const std::function<bool()>& stop) {
+// (no key not a number). Returns false, with the table untouched, when `progress` asks to.
+bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys, const SortProgress& progress) {
     const int n = table.count;
     std::vector<KeyedRow> sorted(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         // 0 and -0 are one key.
-        sorted[static_cast<std::size_t>(i)] = {keys[static_cast<std::size_t>(i)] + 0.0, i};
+        sorted[static_cast<std::size_t>(i)] = {OrderedBits(keys[static_cast<std::size_t>(i)] + 0.0),
+                                               i};
     }
     std::vector<double>().swap(keys);
-    std::sort(sorted.begin(), sorted.end(), [](const KeyedRow& a, const KeyedRow& b) {
-        return a.key != b.key ? a.key < b.key : a.row < b.row;
-    });
-    if (stop && stop()) {
+    if (!SortByKey(sorted, progress)) {
         return false;
     }
     std::vector<int> at(static_cast<std::size_t>(n));     // the row now at each place
@@ -133,8 +201,19 @@ bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys,
     std::iota(place.begin(), place.end(), 0);
     std::vector<int> places;
     constexpr int CheckRows = 1 << 20;
+    // Rows this far ahead are fetched early: the places are read in no order, and a wait
+    // for memory at every row would cost more than the rest of the loop.
+    constexpr int Ahead = 16;
     int nextCheck = CheckRows;
     for (int first = 0; first < n;) {
+        if (first + Ahead < n) {
+            __builtin_prefetch(&place[static_cast<std::size_t>(
+                sorted[static_cast<std::size_t>(first + Ahead)].row)]);
+            __builtin_prefetch(
+                &place[static_cast<std::size_t>(at[static_cast<std::size_t>(first + Ahead)])]);
+            __builtin_prefetch(&at[static_cast<std::size_t>(place[static_cast<std::size_t>(
+                sorted[static_cast<std::size_t>(first + Ahead / 2)].row)])]);
+        }
         int end = first + 1;
         while (end < n && sorted[static_cast<std::size_t>(end)].key ==
                               sorted[static_cast<std::size_t>(first)].key) {
@@ -160,47 +239,30 @@ bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys,
         first = end;
         if (first >= nextCheck) {
             nextCheck += CheckRows;
-            if (stop && stop()) {
+            const double share = static_cast<double>(first) / n;
+            if (Report(progress, KeysSortedShare + (GroupsPlacedShare - KeysSortedShare) * share)) {
                 return false;
             }
         }
     }
     std::vector<KeyedRow>().swap(sorted);
     std::vector<int>().swap(place);
-    // Row at[k] goes to place k: follow the cycles of that permutation, in place.
-    const bool weighted = table.weights.size() >= static_cast<std::size_t>(n);
-    for (int start = 0; start < n; ++start) {
-        if (at[static_cast<std::size_t>(start)] < 0 ||
-            at[static_cast<std::size_t>(start)] == start) {
-            continue;
-        }
-        const EventRecord firstRow = table.rows[static_cast<std::size_t>(start)];
-        const double firstWeight = weighted ? table.weights[static_cast<std::size_t>(start)] : 0.0;
-        int k = start;
-        while (true) {
-            const int source = at[static_cast<std::size_t>(k)];
-            at[static_cast<std::size_t>(k)] = -1;
-            if (source == start) {
-                table.rows[static_cast<std::size_t>(k)] = firstRow;
-                if (weighted) {
-                    table.weights[static_cast<std::size_t>(k)] = firstWeight;
-                }
-                break;
-            }
-            table.rows[static_cast<std::size_t>(k)] = table.rows[static_cast<std::size_t>(source)];
-            if (weighted) {
-                table.weights[static_cast<std::size_t>(k)] =
-                    table.weights[static_cast<std::size_t>(source)];
-            }
-            k = source;
-        }
+    if (Report(progress, GroupsPlacedShare)) {
+        return false;
     }
+    // Row at[k] goes to place k: gathered into a copy in place order, read ahead, and copied
+    // back (the table keeps its own storage).
+    MoveToPlaces(table.rows, at, n);
+    if (table.weights.size() >= static_cast<std::size_t>(n)) {
+        MoveToPlaces(table.weights, at, n);
+    }
+    Report(progress, 1.0);
     return true;
 }
 
 }  // namespace
 
-bool SortEventsByColumn(EventTable& table, int column, const std::function<bool()>& stop) {
+bool SortEventsByColumn(EventTable& table, int column, const SortProgress& progress) {
     const int n = table.count;
     if (n < 2) {
         return true;
@@ -215,7 +277,7 @@ bool SortEventsByColumn(EventTable& table, int column, const std::function<bool(
         ReplaySelectionSort(table, keys);
         return true;
     }
-    return PlaceByKeyGroups(table, keys, stop);
+    return PlaceByKeyGroups(table, keys, progress);
 }
 
 }  // namespace korvane

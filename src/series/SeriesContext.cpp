@@ -1,5 +1,7 @@
 #include "series/SeriesContext.h"
 
+#include <cmath>
+
 #include "events/EventOrdering.h"
 
 namespace korvane {
@@ -53,13 +55,15 @@ std::string CalendarTimeOf(const SeriesContext& ctx, double seconds) {
 }
 
 Status SortEventsAsPhase(SeriesContext& ctx, int column) {
-    ctx.observer.PhaseStarted(RunPhase::Sorting, 0);
+    ctx.observer.PhaseStarted(RunPhase::Sorting, SortingSteps);
     if (ctx.observer.ShouldStop()) {
         return Status::Cancelled();
     }
     // A stop in the middle leaves the table as it was.
-    const bool sorted =
-        SortEventsByColumn(ctx.events, column, [&] { return ctx.observer.ShouldStop(); });
+    const bool sorted = SortEventsByColumn(ctx.events, column, [&](double done) {
+        ctx.observer.Progress(std::llround(done * SortingSteps));
+        return ctx.observer.ShouldStop();
+    });
     return !sorted || ctx.observer.ShouldStop() ? Status::Cancelled() : Status::Ok();
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "events/EventOrdering.h"
 #include "reference/ReferenceSort.h"
@@ -123,11 +124,11 @@ TEST(SortEventsByColumn, WeightsMoveWithTheirRows) {
     }
 }
 
-// A stop asked after the keys are sorted, or between groups of keys, leaves every row where it
-// was; without a stop the same table ends sorted, ties in the selection sort's order. A key
-// that is not a number takes the replay, which never stops.
+// The sort reports rising shares of its work up to 1. A stop at any report before the last
+// (during the radix passes or between groups of keys) leaves every row where it was; the last
+// comes with the rows in place. A key that is not a number takes the replay, which never stops.
 TEST(SortEventsByColumn, AStopLeavesTheTableAsItWas) {
-    constexpr int Rows = (1 << 20) + 5000;  // two chances to stop
+    constexpr int Rows = (1 << 20) + 5000;  // a report between groups of keys, too
     EventTable input;
     input.rows.resize(Rows);
     input.count = Rows;
@@ -135,23 +136,30 @@ TEST(SortEventsByColumn, AStopLeavesTheTableAsItWas) {
     for (int i = 0; i < Rows; ++i) {
         input.rows[i] = {static_cast<double>(random() % 100000), static_cast<double>(i), 0, 0};
     }
-    struct Case {
-        int stopAt;  // the ask that answers true; 0: none does
-        bool sorted;
-    };
-    for (const Case& c : {Case{1, false}, Case{2, false}, Case{0, true}, Case{3, true}}) {
+    std::vector<double> shares;
+    EventTable whole = input;
+    ASSERT_TRUE(SortEventsByColumn(whole, 0, [&](double done) {
+        shares.push_back(done);
+        return false;
+    }));
+    ASSERT_GE(shares.size(), 4U);
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+    EXPECT_EQ(shares.back(), 1.0);
+    for (int i = 1; i < Rows; ++i) {
+        ASSERT_LE(whole.rows[i - 1].x, whole.rows[i].x) << i;
+    }
+    for (int stopAt = 1; stopAt < static_cast<int>(shares.size()); ++stopAt) {
         EventTable table = input;
-        int asks = 0;
-        const bool done = SortEventsByColumn(table, 0, [&] { return ++asks == c.stopAt; });
-        EXPECT_EQ(done, c.sorted) << c.stopAt;
-        for (int i = 1; i < Rows; ++i) {
-            ASSERT_TRUE(c.sorted ? table.rows[i - 1].x <= table.rows[i].x
-                                 : SameRow(table.rows[i], input.rows[i]))
-                << "stop at " << c.stopAt << ", row " << i;
+        int reports = 0;
+        EXPECT_FALSE(SortEventsByColumn(table, 0, [&](double) { return ++reports == stopAt; }));
+        EXPECT_EQ(reports, stopAt);
+        for (int i = 0; i < Rows; ++i) {
+            ASSERT_TRUE(SameRow(table.rows[i], input.rows[i]))
+                << "stop at " << stopAt << ", row " << i;
         }
     }
     EventTable notANumber = TableOf({{2, 0, 0, 0}, {std::nan(""), 1, 0, 0}, {1, 2, 0, 0}});
-    EXPECT_TRUE(SortEventsByColumn(notANumber, 0, [] { return true; }));
+    EXPECT_TRUE(SortEventsByColumn(notANumber, 0, [](double) { return true; }));
 }
 
 }  // namespace

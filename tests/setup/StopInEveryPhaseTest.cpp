@@ -85,7 +85,8 @@ TEST(StopInEveryPhase, EndsTheRunAtTheNextCheckAndLeavesOnlyWholePictures) {
         {"a catalogue's later block", RunPhase::Reading, 3, false, 0, true},
         {"before the sort", RunPhase::Sorting, 0, false, 0},
         {"in the sort", RunPhase::Sorting, 1, false, 0},
-        {"after the sort", RunPhase::Sorting, 2, false, 0},
+        {"before the rows move", RunPhase::Sorting, 5, false, 0},
+        {"after the sort", RunPhase::Sorting, 7, false, 0},  // its four passes and three more
         {"counting estimate", RunPhase::Estimating, 2, false, 0},
         {"kernel estimate", RunPhase::Estimating, 2, true, 0},
         {"after picture 1", RunPhase::Pictures, 0, false, 1},
