@@ -526,9 +526,14 @@ class HighestSum {
 
     // The member ranges of the columns within m_cellsPerHalf cells of column `c` on every
     // gridded axis. The keys are sorted, so for each choice of the other axes the columns
-    // along the last gridded axis are one stretch of keys, found by one bisection.
-    void NeighbourColumns(int c, std::vector<std::pair<int, int>>& ranges) const {
+    // along the last gridded axis are one stretch of keys, found by one bisection. A caller
+    // that visits the columns in ascending order passes `hints` (empty at first): each
+    // stretch then starts after the previous column's, and is found by a search forward
+    // from there, which spares the bisections of sparse clouds' many columns.
+    void NeighbourColumns(int c, std::vector<std::pair<int, int>>& ranges,
+                          std::vector<std::size_t>* hints = nullptr) const {
         ranges.clear();
+        std::size_t stretch = 0;
         const int k = m_cellsPerHalf;
         constexpr int Last = Gridded - 1;
         Key offset;
@@ -544,7 +549,9 @@ class HighestSum {
             if (valid) {
                 const int centre = m_keys[c][Last];
                 next[Last] = std::max(0, centre - k);
-                auto found = std::lower_bound(m_keys.begin(), m_keys.end(), next);
+                auto found = hints != nullptr
+                                 ? FirstKeyFrom(*hints, stretch, next)
+                                 : std::lower_bound(m_keys.begin(), m_keys.end(), next);
                 for (; found != m_keys.end(); ++found) {
                     bool same = (*found)[Last] <= centre + k;
                     for (int a = 0; a < Last; ++a) {
@@ -557,6 +564,7 @@ class HighestSum {
                     ranges.emplace_back(m_starts[index], m_starts[index + 1]);
                 }
             }
+            ++stretch;
             int a = 0;
             while (a < Last && offset[a] == k) {
                 offset[a] = -k;
@@ -567,6 +575,29 @@ class HighestSum {
             }
             ++offset[a];
         }
+    }
+
+    // The first key not below `target`, searched forward from hint `stretch` (no key before
+    // it is below the targets that come there, as they only grow) by doubling steps; the hint
+    // moves to it.
+    typename std::vector<Key>::const_iterator FirstKeyFrom(std::vector<std::size_t>& hints,
+                                                           std::size_t stretch,
+                                                           const Key& target) const {
+        if (hints.size() <= stretch) {
+            hints.resize(stretch + 1, 0);
+        }
+        std::size_t low = hints[stretch];
+        std::size_t high = low;
+        for (std::size_t step = 1; high < m_keys.size() && m_keys[high] < target; step *= 2) {
+            low = high + 1;
+            high += step;
+        }
+        high = std::min(high, m_keys.size());
+        const auto found =
+            std::lower_bound(m_keys.begin() + static_cast<std::ptrdiff_t>(low),
+                             m_keys.begin() + static_cast<std::ptrdiff_t>(high), target);
+        hints[stretch] = static_cast<std::size_t>(found - m_keys.begin());
+        return found;
     }
 
     // The box tests on the gridded axes and the extra test; the last axis is settled by the
@@ -922,8 +953,9 @@ class HighestSum {
         cv::parallel_for_(cv::Range(firstColumn, endColumn), [&](const cv::Range& range) {
             std::vector<std::pair<int, int>> neighbours;
             std::vector<NeighbourRun> runs;
+            std::vector<std::size_t> hints;
             for (int c = range.start; c < range.end; ++c) {
-                NeighbourColumns(c, neighbours);
+                NeighbourColumns(c, neighbours, &hints);
                 runs.clear();
                 for (const auto& [begin, end] : neighbours) {
                     runs.push_back({begin, begin, end});
