@@ -786,7 +786,8 @@ class HighestSum {
         m_firstSum = CountOfMember(first, neighbours);
         m_runBounds = true;
         BoundThenSumHighestFirst(first, [&](int m, MemberScratch& scratch) {
-            m_sums[m_memberIndex[m]] = CountOfMember(m, scratch.neighbours);
+            m_sums[m_memberIndex[m]] =
+                CountOfMember(m, scratch.neighbours, &scratch.runs, scratch.highest);
         });
     }
 
@@ -837,16 +838,59 @@ class HighestSum {
     }
 
     // The exact count of member m's partners, found by bisection in each neighbouring column.
-    int CountOfMember(int m, std::vector<std::pair<int, int>>& neighbours) const {
+    // With `cut` (scratch for the runs the box cuts), the runs wholly inside count first and
+    // the cut ones after; once the count so far and the cut runs left, counted whole, are no
+    // more than `highest`, that bound comes back instead: it cannot be the highest count, and
+    // a sum at or below the highest found changes nothing.
+    double CountOfMember(int m, std::vector<std::pair<int, int>>& neighbours,
+                         std::vector<CoarseRun>* cut = nullptr, double highest = INFINITY) const {
         const Point<Dims>& p = m_memberPoints[m];
         const PassingCount countPassing = FourWideCount();
-        int count = 0;
+        long long count = 0;
+        long long left = 0;  // members of the cut runs not yet counted
+        if (cut != nullptr) {
+            cut->clear();
+        }
         ForEachRun(m, neighbours, [&](int lo, int hi) {
-            const bool inside =
-                std::is_same_v<Extra, AnyTime> && ColumnInside(p, m_memberColumn[lo]);
-            count += inside ? hi - lo : CountInRun(p, lo, hi, countPassing);
+            if (std::is_same_v<Extra, AnyTime> && ColumnInside(p, m_memberColumn[lo])) {
+                count += hi - lo;
+            } else if (cut != nullptr) {
+                cut->push_back({lo, hi, 0.0});
+                left += hi - lo;
+            } else {
+                count += CountInRun(p, lo, hi, countPassing);
+            }
         });
-        return count;
+        if (cut != nullptr) {
+            // The runs likely to lose the most members go first, so the bound falls fastest.
+            for (CoarseRun& run : *cut) {
+                run.bound = OutsideShare(p, m_memberColumn[run.lo]) * (run.hi - run.lo);
+            }
+            std::sort(cut->begin(), cut->end(),
+                      [](const CoarseRun& a, const CoarseRun& b) { return a.bound > b.bound; });
+            for (const CoarseRun& run : *cut) {
+                if (static_cast<double>(count + left) <= highest) {
+                    return static_cast<double>(count + left);
+                }
+                count += CountInRun(p, run.lo, run.hi, countPassing);
+                left -= run.hi - run.lo;
+            }
+        }
+        return static_cast<double>(count);
+    }
+
+    // About the share of column k's members outside p's box on the gridded axes, from the
+    // column's extent (only an order of work: any number will do).
+    double OutsideShare(const Point<Dims>& p, int k) const {
+        double outside = 0.0;
+        for (int axis = 0; axis < Gridded; ++axis) {
+            const double low = m_columnLow[k][axis];
+            const double high = m_columnHigh[k][axis];
+            const double over = std::max(0.0, high - (p.c[axis] + m_half[axis])) +
+                                std::max(0.0, (p.c[axis] - m_half[axis]) - low);
+            outside += high > low ? over / (high - low) : (over > 0.0 ? 1.0 : 0.0);
+        }
+        return outside;
     }
 
     // The members of [lo, hi) that pass the tests on the gridded axes against p, four at a

@@ -402,6 +402,18 @@ TEST(FastEstimatesMatchAllPairs, AClumpJustAboveTheSumsFoundFirstIsSummed) {
     }
 }
 
+// Dense unit counts give up on a candidate once its cut columns can no longer lift it above
+// the highest count found: many candidates end just below it, none may end above.
+TEST(FastEstimatesMatchAllPairs, CountsGivenUpOnStayBelowTheHighest) {
+    for (unsigned seed : {3U, 4U, 5U}) {
+        CloudRecipe recipe;
+        recipe.count = 6000;  // uniform: about 1,300 partners each, many counts near the top
+        recipe.seed = seed;
+        const EventTable cloud = MakeCloud(recipe);
+        EXPECT_EQ(FastSpatialMaximum(cloud, false), AllPairsSpatialMaximum(cloud, false)) << seed;
+    }
+}
+
 // A stop asked at a check of an estimate on a dense cloud (in the counts, the bounds or the
 // sums) ends it there: 0 comes back and nothing is reported after the answer.
 TEST(FastEstimatesMatchAllPairs, AStopAtAnyCheckEndsTheEstimateThere) {
