@@ -414,6 +414,16 @@ TEST(FastEstimatesMatchAllPairs, CountsGivenUpOnStayBelowTheHighest) {
     }
 }
 
+// Kernel sums over clouds this full (over 8,000 partners each) take the finest columns.
+TEST(FastEstimatesMatchAllPairs, KernelSumsInTheFinestColumns) {
+    CloudRecipe recipe;
+    recipe.shape = CloudShape::Clustered;
+    recipe.count = 9000;
+    recipe.high = 3.0;
+    const EventTable cloud = MakeCloud(recipe);
+    EXPECT_EQ(FastSpatialMaximum(cloud, true), AllPairsSpatialMaximum(cloud, true));
+}
+
 // A stop asked at a check of an estimate on a dense cloud (in the counts, the bounds or the
 // sums) ends it there: 0 comes back and nothing is reported after the answer.
 TEST(FastEstimatesMatchAllPairs, AStopAtAnyCheckEndsTheEstimateThere) {
