@@ -172,6 +172,7 @@ class HighestSum {
     // run in chunks of about this much work so the asking stays on the caller's thread.
     static constexpr long long TickEvents = 4096;
     static constexpr long long ChunkPairs = 1LL << 24;
+    static constexpr int PieceMembers = 2048;  // see Piece
 
     // The progress of `steps` steps: one per point, or two where bounds come first (kernel
     // or point weights, dense unit counts): the bounds, then the sums that can be the highest.
@@ -648,20 +649,40 @@ class HighestSum {
         }
     }
 
+    // A column's members [begin, end): a column is cut into pieces of at most PieceMembers
+    // so that the threads share even a crowded one.
+    struct Piece {
+        int column;
+        int begin;
+        int end;
+    };
+
+    // The run of the members of [begin, end) (a neighbouring column) that pass the last
+    // axis' test against x, by bisection: where a piece's cursors start.
+    NeighbourRun RunAt(int begin, int end, double x) const {
+        const double half = m_half[Dims - 1];
+        const double* values = m_memberLast.data();
+        const double* lo = std::partition_point(values + begin, values + end,
+                                                [&](double y) { return x - y >= half; });
+        const double* hi =
+            std::partition_point(lo, values + end, [&](double y) { return x - y > -half; });
+        return {static_cast<int>(lo - values), static_cast<int>(hi - values), end};
+    }
+
     // Unit bounds for the members of column c, a slab of the last axis at a time: every
     // member from `low` to `high` on it gets the members of the neighbouring columns' runs
     // from the run of `low`'s first end to the run of `high`'s last, which hold the runs of
     // all of them (both ends only move forward as the coordinate grows). A slab half the half
     // width thick loosens the bound a little and moves the runs once per slab rather than
     // once per member.
-    void BoundColumnBySlabs(int c, std::vector<NeighbourRun>& runs) {
+    void BoundColumnBySlabs(const Piece& piece, std::vector<NeighbourRun>& runs) {
         const double half = m_half[Dims - 1];
         const double slab = half / 2.0;
         const double* values = m_memberLast.data();
-        for (int m = m_starts[c]; m < m_starts[c + 1];) {
+        for (int m = piece.begin; m < piece.end;) {
             const double low = values[m];
             int end = m + 1;
-            while (end < m_starts[c + 1] && values[end] - low < slab) {
+            while (end < piece.end && values[end] - low < slab) {
                 ++end;
             }
             const double high = values[end - 1];
@@ -968,42 +989,53 @@ class HighestSum {
     // ascending last coordinate while the neighbouring columns' runs move forward.
     void CountByColumns() {
         const int columns = static_cast<int>(m_keys.size());
-        // Columns in chunks of about TickEvents members (a column is never split).
-        for (int first = 0; first < columns;) {
-            if (m_ticker.Tick(Done(m_starts[first]))) {
+        // Pieces in chunks of about TickEvents members, in column order.
+        std::vector<Piece> pieces;
+        for (int c = 0, m = 0; c < columns;) {
+            if (m_ticker.Tick(Done(m))) {
                 return;
             }
-            int last = first + 1;
-            while (last < columns && m_starts[last] - m_starts[first] < TickEvents) {
-                ++last;
+            pieces.clear();
+            for (int members = 0; c < columns && members < TickEvents;) {
+                const int end = std::min(m_starts[c + 1], m + PieceMembers);
+                pieces.push_back({c, m, end});
+                members += end - m;
+                m = end;
+                c += m == m_starts[c + 1] ? 1 : 0;
             }
             if (m_kernelBounded) {
                 if (m_pointWeights != nullptr) {
-                    CountColumns<true, true>(first, last);
+                    CountPieces<true, true>(pieces);
                 } else {
-                    CountColumns<false, true>(first, last);
+                    CountPieces<false, true>(pieces);
                 }
             } else if (m_pointWeights != nullptr) {
-                CountColumns<true, false>(first, last);
+                CountPieces<true, false>(pieces);
             } else {
-                CountColumns<false, false>(first, last);
+                CountPieces<false, false>(pieces);
             }
-            first = last;
         }
     }
 
     template <bool Weighted, bool Kernel>
-    void CountColumns(int firstColumn, int endColumn) {
+    void CountPieces(const std::vector<Piece>& pieces) {
         const PassingCount countPassing = FourWideCount();
-        cv::parallel_for_(cv::Range(firstColumn, endColumn), [&](const cv::Range& range) {
+        const int count = static_cast<int>(pieces.size());
+        cv::parallel_for_(cv::Range(0, count), [&](const cv::Range& range) {
             std::vector<std::pair<int, int>> neighbours;
             std::vector<NeighbourRun> runs;
             std::vector<std::size_t> hints;
-            for (int c = range.start; c < range.end; ++c) {
+            for (int k = range.start; k < range.end; ++k) {
+                const Piece& piece = pieces[k];
+                const int c = piece.column;
                 NeighbourColumns(c, neighbours, &hints);
                 runs.clear();
+                // A column's first piece starts its cursors at the columns' starts; a later
+                // one where its first member's runs lie.
+                const bool first = piece.begin == m_starts[c];
                 for (const auto& [begin, end] : neighbours) {
-                    runs.push_back({begin, begin, end});
+                    runs.push_back(first ? NeighbourRun{begin, begin, end}
+                                         : RunAt(begin, end, m_memberLast[piece.begin]));
                 }
                 // Columns whose whole neighbourhood, every member at its largest weight,
                 // cannot beat the first sum keep their bounds at 0.
@@ -1021,11 +1053,11 @@ class HighestSum {
                 }
                 if constexpr (!Weighted && !Kernel) {
                     if (m_runBounds) {
-                        BoundColumnBySlabs(c, runs);
+                        BoundColumnBySlabs(piece, runs);
                         continue;
                     }
                 }
-                for (int m = m_starts[c]; m < m_starts[c + 1]; ++m) {
+                for (int m = piece.begin; m < piece.end; ++m) {
                     const Point<Dims>& p = m_memberPoints[m];
                     int count = 0;
                     double total = 0.0;

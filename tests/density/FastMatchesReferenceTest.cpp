@@ -414,6 +414,22 @@ TEST(FastEstimatesMatchAllPairs, CountsGivenUpOnStayBelowTheHighest) {
     }
 }
 
+// One column of 5,000 events (a line along the depth) is shared out among the threads in
+// pieces of up to 2,048 events, each starting its runs in the middle of the line. The line's
+// events lie far apart, but the 100 from the 2,049th on lie at one place, where a piece
+// begins, and hold the highest count.
+TEST(FastEstimatesMatchAllPairs, AColumnCutIntoPiecesCountsAsAWhole) {
+    EventTable line;
+    for (int i = 0; i < 5000; ++i) {
+        const int away = i < 2048 ? i - 2048 : std::max(0, i - 2147);
+        line.rows[line.count++] = {10.0 * away, 0.0, 0.0, 0.0};
+    }
+    for (bool gaussian : {false, true}) {
+        EXPECT_EQ(FastSpatialMaximum(line, gaussian), AllPairsSpatialMaximum(line, gaussian))
+            << gaussian;
+    }
+}
+
 // Kernel sums over clouds this full (over 8,000 partners each) take the finest columns.
 TEST(FastEstimatesMatchAllPairs, KernelSumsInTheFinestColumns) {
     CloudRecipe recipe;
