@@ -164,15 +164,14 @@ bool SortByKey(std::vector<KeyedRow>& rows, const SortProgress& progress) {
 // Puts values[at[k]] at place k for every k < n.
 template <class Value>
 void MoveToPlaces(std::vector<Value>& values, const std::vector<int>& at, int n) {
-    constexpr int Ahead = 16;
-    std::vector<Value> moved(static_cast<std::size_t>(n));
-    for (int k = 0; k < n; ++k) {
-        if (k + Ahead < n) {
-            __builtin_prefetch(
-                &values[static_cast<std::size_t>(at[static_cast<std::size_t>(k + Ahead)])]);
+    constexpr std::size_t Ahead = 16;
+    const auto count = static_cast<std::size_t>(n);
+    std::vector<Value> moved(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (k + Ahead < count) {
+            __builtin_prefetch(&values[static_cast<std::size_t>(at[k + Ahead])]);
         }
-        moved[static_cast<std::size_t>(k)] =
-            values[static_cast<std::size_t>(at[static_cast<std::size_t>(k)])];
+        moved[k] = values[static_cast<std::size_t>(at[k])];
     }
     std::copy(moved.begin(), moved.end(), values.begin());
 }
@@ -203,16 +202,17 @@ bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys, const SortPr
     constexpr int CheckRows = 1 << 20;
     // Rows this far ahead are fetched early: the places are read in no order, and a wait
     // for memory at every row would cost more than the rest of the loop.
-    constexpr int Ahead = 16;
+    constexpr std::size_t Ahead = 16;
+    const auto rows = static_cast<std::size_t>(n);
     int nextCheck = CheckRows;
     for (int first = 0; first < n;) {
-        if (first + Ahead < n) {
-            __builtin_prefetch(&place[static_cast<std::size_t>(
-                sorted[static_cast<std::size_t>(first + Ahead)].row)]);
-            __builtin_prefetch(
-                &place[static_cast<std::size_t>(at[static_cast<std::size_t>(first + Ahead)])]);
-            __builtin_prefetch(&at[static_cast<std::size_t>(place[static_cast<std::size_t>(
-                sorted[static_cast<std::size_t>(first + Ahead / 2)].row)])]);
+        const auto ahead = static_cast<std::size_t>(first) + Ahead;
+        if (ahead < rows) {
+            const auto halfway = static_cast<std::size_t>(first) + Ahead / 2;
+            __builtin_prefetch(&place[static_cast<std::size_t>(sorted[ahead].row)]);
+            __builtin_prefetch(&place[static_cast<std::size_t>(at[ahead])]);
+            __builtin_prefetch(&at[static_cast<std::size_t>(
+                place[static_cast<std::size_t>(sorted[halfway].row)])]);
         }
         int end = first + 1;
         while (end < n && sorted[static_cast<std::size_t>(end)].key ==
