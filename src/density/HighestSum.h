@@ -669,12 +669,12 @@ class HighestSum {
         return {static_cast<int>(lo - values), static_cast<int>(hi - values), end};
     }
 
-    // Unit bounds for the members of column c, a slab of the last axis at a time: every
-    // member from `low` to `high` on it gets the members of the neighbouring columns' runs
-    // from the run of `low`'s first end to the run of `high`'s last, which hold the runs of
-    // all of them (both ends only move forward as the coordinate grows). A slab half the half
-    // width thick loosens the bound a little and moves the runs once per slab rather than
-    // once per member.
+    // Unit bounds for the members of a piece of a column, a slab of the last axis at a time:
+    // every member from `low` to `high` on it gets the members of the neighbouring columns'
+    // runs from the run of `low`'s first end to the run of `high`'s last, which hold the runs
+    // of all of them (both ends only move forward as the coordinate grows). A slab half the
+    // half width thick loosens the bound a little and moves the runs once per slab rather
+    // than once per member.
     void BoundColumnBySlabs(const Piece& piece, std::vector<NeighbourRun>& runs) {
         const double half = m_half[Dims - 1];
         const double slab = half / 2.0;
