@@ -116,9 +116,10 @@ std::uint64_t OrderedBits(double key) {
 }
 
 // The share of the sort's work done by the end of each stage: the radix passes, the groups of
-// equal keys, the moving of the rows.
+// equal keys, the gathering of the rows (the weights take the rest).
 constexpr double KeysSortedShare = 0.4;
 constexpr double GroupsPlacedShare = 0.8;
+constexpr double RowsMovedShare = 0.95;
 
 // Reports `share` of the work done; true when the sort must end.
 bool Report(const SortProgress& progress, double share) {
@@ -161,19 +162,28 @@ bool SortByKey(std::vector<KeyedRow>& rows, const SortProgress& progress) {
     return true;
 }
 
-// Puts values[at[k]] at place k for every k < n.
+// Gathers values[at[k]] into place k of `moved` for every k < n, reading ahead. False, with
+// `moved` partly filled, as soon as `progress` asks to stop; it hears shares from `from` to
+// `to` of the sort's work.
 template <class Value>
-void MoveToPlaces(std::vector<Value>& values, const std::vector<int>& at, int n) {
+bool GatherInPlaceOrder(const std::vector<Value>& values, const std::vector<int>& at, int n,
+                        std::vector<Value>& moved, const SortProgress& progress, double from,
+                        double to) {
     constexpr std::size_t Ahead = 16;
+    constexpr std::size_t CheckRows = std::size_t{1} << 20;
     const auto count = static_cast<std::size_t>(n);
-    std::vector<Value> moved(count);
+    moved.resize(count);
     for (std::size_t k = 0; k < count; ++k) {
         if (k + Ahead < count) {
             __builtin_prefetch(&values[static_cast<std::size_t>(at[k + Ahead])]);
         }
         moved[k] = values[static_cast<std::size_t>(at[k])];
+        if ((k + 1) % CheckRows == 0 &&
+            Report(progress, from + (to - from) * static_cast<double>(k + 1) / n)) {
+            return false;
+        }
     }
-    std::copy(moved.begin(), moved.end(), values.begin());
+    return true;
 }
 
 // The same order without replaying every step. While the selection sort places the rows of
@@ -250,11 +260,22 @@ bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys, const SortPr
     if (Report(progress, GroupsPlacedShare)) {
         return false;
     }
-    // Row at[k] goes to place k: gathered into a copy in place order, read ahead, and copied
-    // back (the table keeps its own storage).
-    MoveToPlaces(table.rows, at, n);
-    if (table.weights.size() >= static_cast<std::size_t>(n)) {
-        MoveToPlaces(table.weights, at, n);
+    // Row at[k] goes to place k: gathered into copies in place order, and copied back only
+    // when nothing can stop the sort any more (the table keeps its own storage).
+    std::vector<EventRecord> movedRows;
+    if (!GatherInPlaceOrder(table.rows, at, n, movedRows, progress, GroupsPlacedShare,
+                            RowsMovedShare)) {
+        return false;
+    }
+    std::vector<double> movedWeights;
+    const bool weighted = table.weights.size() >= static_cast<std::size_t>(n);
+    if (weighted &&
+        !GatherInPlaceOrder(table.weights, at, n, movedWeights, progress, RowsMovedShare, 1.0)) {
+        return false;
+    }
+    std::copy(movedRows.begin(), movedRows.end(), table.rows.begin());
+    if (weighted) {
+        std::copy(movedWeights.begin(), movedWeights.end(), table.weights.begin());
     }
     Report(progress, 1.0);
     return true;
