@@ -81,9 +81,9 @@ double EstimateSpatialMaximum(const EventTable& events, const AxisMap& axes,
                       weighting, anyTime, squared, observer);
 }
 
-double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
-                                 const PlaneScale& scale, double timeStep, bool cumulative,
-                                 const Weighting& weighting, RunObserver* observer) {
+double EstimateTimedPlaneMaximum(std::vector<TimedPlanePoint> points, const PlaneScale& scale,
+                                 double timeStep, bool cumulative, const Weighting& weighting,
+                                 RunObserver* observer) {
     const double radius = weighting.radius;
     const double hScale = scale.horizontal;
     const double vScale = scale.vertical;
@@ -100,17 +100,16 @@ double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
         for (std::size_t i = 0; i < points.size(); ++i) {
             plane[i] = {{points[i].across, points[i].up}, points[i].t};
         }
-        auto earlier = [](const estimate::Point<2>& a, const estimate::Point<2>& b) {
-            return b.t < a.t;
-        };
-        return estimate::Highest<2>(std::move(plane), {hHalf, vHalf}, weighting, earlier, squared,
-                                    weights, observer);
+        std::vector<TimedPlanePoint>().swap(points);
+        return estimate::Highest<2>(std::move(plane), {hHalf, vHalf}, weighting,
+                                    estimate::Earlier{}, squared, weights, observer);
     }
     // The time is the third box axis, with the window length as its half width.
     std::vector<estimate::Point<3>> timed(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) {
         timed[i] = {{points[i].across, points[i].up, points[i].t}, points[i].t};
     }
+    std::vector<TimedPlanePoint>().swap(points);
     const estimate::AnyTime anyTime;
     return estimate::Highest<3>(std::move(timed), {hHalf, vHalf, timeStep}, weighting, anyTime,
                                 squared, weights, observer);
@@ -126,7 +125,8 @@ double EstimateTimeMaximum(const EventTable& events, const AxisMap& axes, const 
         points[static_cast<std::size_t>(i)] = {e.Column(axes.horizontal), e.Column(axes.vertical),
                                                e.t, weights != nullptr ? weights[i] : 1.0};
     }
-    return EstimateTimedPlaneMaximum(points, scale, timeStep, cumulative, weighting, observer);
+    return EstimateTimedPlaneMaximum(std::move(points), scale, timeStep, cumulative, weighting,
+                                     observer);
 }
 
 double SelectDensityMaximum(bool fixedDensity, double maxDensity,

@@ -44,9 +44,11 @@ struct TimedPlanePoint {
 // plane (2-D distance in radius steps of `scale`), j counting only if, cumulative: j is strictly
 // earlier; else |t(i) - t(j)| < timeStep; over every point i, each sum added in point order.
 // Each term is the weight of j times KernelWeight (the same bits when every weight is 1).
-double EstimateTimedPlaneMaximum(const std::vector<TimedPlanePoint>& points,
-                                 const PlaneScale& scale, double timeStep, bool cumulative,
-                                 const Weighting& weighting, RunObserver* observer = nullptr);
+// The points are taken over and let go before the sums: at millions of events a second copy
+// would set the peak of the run.
+double EstimateTimedPlaneMaximum(std::vector<TimedPlanePoint> points, const PlaneScale& scale,
+                                 double timeStep, bool cumulative, const Weighting& weighting,
+                                 RunObserver* observer = nullptr);
 
 // The user's fixed maximum, or 0.8 times the estimate (computed only when needed).
 double SelectDensityMaximum(bool fixedDensity, double maxDensity,

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <opencv2/core.hpp>
 #include <type_traits>
 #include <utility>
@@ -55,6 +56,14 @@ struct AnyTime {
     template <class P>
     bool operator()(const P& /*a*/, const P& /*b*/) const {
         return true;
+    }
+};
+
+// The extra test of a cumulative window: only points strictly earlier than the event count.
+struct Earlier {
+    template <class P>
+    bool operator()(const P& a, const P& b) const {
+        return b.t < a.t;
     }
 };
 
@@ -131,9 +140,13 @@ class HighestSum {
                 return 0.0;
             }
         }
-        // Only a box that is the whole condition lets a column pass at once.
+        // Finer cells pay where a column can pass at once (the box is the whole condition) or
+        // where whole runs bound unit counts (earlier-only counts too, see BoundColumnBySlabs).
+        const bool unitCounts = m_unit && m_pointWeights == nullptr;
         m_cellsPerHalf =
-            std::is_same_v<Extra, AnyTime> ? CellsPerHalfWidthFor(SampledPartners(), !m_unit) : 1;
+            std::is_same_v<Extra, AnyTime> || (std::is_same_v<Extra, Earlier> && unitCounts)
+                ? CellsPerHalfWidthFor(SampledPartners(), !m_unit)
+                : 1;
         bool columns = BuildColumns();
         // Finer cells can overrun the cells an axis may span where coarser ones do not: rather
         // than visit every pair, take coarser cells.
@@ -173,6 +186,7 @@ class HighestSum {
     static constexpr long long TickEvents = 4096;
     static constexpr long long ChunkPairs = 1LL << 24;
     static constexpr int PieceMembers = 2048;  // see Piece
+    static constexpr int TimeBins = 64;        // see BinTimes
 
     // The progress of `steps` steps: one per point, or two where bounds come first (kernel
     // or point weights, dense unit counts): the bounds, then the sums that can be the highest.
@@ -675,10 +689,25 @@ class HighestSum {
     // of all of them (both ends only move forward as the coordinate grows). A slab half the
     // half width thick loosens the bound a little and moves the runs once per slab rather
     // than once per member.
+    //
+    // Where only earlier points count, the runs' members are tallied by time bin as the ends
+    // move, and each member gets only those of its own bin and the bins before: no later
+    // bin holds a point earlier than it. Early members then get bounds well below late ones.
     void BoundColumnBySlabs(const Piece& piece, std::vector<NeighbourRun>& runs) {
+        constexpr bool timed = std::is_same_v<Extra, Earlier>;
         const double half = m_half[Dims - 1];
         const double slab = half / 2.0;
         const double* values = m_memberLast.data();
+        const std::uint8_t* bins = m_timeBin.data();
+        std::array<int, TimeBins> inRuns{};  // the runs' members by time bin
+        if constexpr (timed) {
+            for (const NeighbourRun& run : runs) {
+                for (int q = run.lo; q < run.hi; ++q) {
+                    ++inRuns[bins[q]];
+                }
+            }
+        }
+        std::array<int, TimeBins> upTo{};  // the runs' members of each bin and the bins before
         for (int m = piece.begin; m < piece.end;) {
             const double low = values[m];
             int end = m + 1;
@@ -689,17 +718,55 @@ class HighestSum {
             int count = 0;
             for (NeighbourRun& run : runs) {
                 while (run.lo < run.end && low - values[run.lo] >= half) {
+                    if constexpr (timed) {
+                        inRuns[bins[run.lo]] -= run.lo < run.hi ? 1 : 0;
+                    }
                     ++run.lo;
                 }
                 run.hi = std::max(run.hi, run.lo);
                 while (run.end > run.hi && high - values[run.hi] > -half) {
+                    if constexpr (timed) {
+                        ++inRuns[bins[run.hi]];
+                    }
                     ++run.hi;
                 }
                 count += run.hi - run.lo;
             }
-            for (; m < end; ++m) {
-                m_sums[m_memberIndex[m]] = static_cast<double>(count);
+            if constexpr (timed) {
+                int below = 0;
+                for (int b = 0; b < TimeBins; ++b) {
+                    below += inRuns[b];
+                    upTo[b] = below;
+                }
+                for (; m < end; ++m) {
+                    m_sums[m_memberIndex[m]] = static_cast<double>(upTo[bins[m]]);
+                }
+            } else {
+                for (; m < end; ++m) {
+                    m_sums[m_memberIndex[m]] = static_cast<double>(count);
+                }
             }
+        }
+    }
+
+    // Each member's time bin, for the bounds of earlier-only counts: TimeBins equal spans
+    // between the earliest and latest finite time, rising with the time (a time not a number
+    // in the last bin, as it counts for no one).
+    void BinTimes() {
+        double first = std::numeric_limits<double>::infinity();
+        double last = -std::numeric_limits<double>::infinity();
+        for (const Point<Dims>& p : m_memberPoints) {
+            if (std::isfinite(p.t)) {
+                first = std::min(first, p.t);
+                last = std::max(last, p.t);
+            }
+        }
+        const double perBin = last > first ? TimeBins / (last - first) : 0.0;
+        m_timeBin.resize(m_memberPoints.size());
+        for (std::size_t m = 0; m < m_memberPoints.size(); ++m) {
+            const double bin = (m_memberPoints[m].t - first) * perBin;
+            m_timeBin[m] = static_cast<std::uint8_t>(
+                std::isnan(bin) ? TimeBins - 1 : std::clamp(bin, 0.0, TimeBins - 1.0));
         }
     }
 
@@ -803,6 +870,9 @@ class HighestSum {
         if (m_memberIndex.empty()) {
             return;
         }
+        if constexpr (std::is_same_v<Extra, Earlier>) {
+            BinTimes();
+        }
         const int first = MiddleOfFullestColumn();
         std::vector<std::pair<int, int>> neighbours;
         m_firstSum = CountOfMember(first, neighbours);
@@ -849,6 +919,8 @@ class HighestSum {
 
     // The member in the middle of the column with the most members, on the last axis: in
     // the densest part of the cloud, so its sum is a high first mark. There is a member.
+    // Where only earlier points count, the latest member within a quarter of the half width
+    // of the middle: an early one counts few.
     int MiddleOfFullestColumn() const {
         int fullest = 0;
         for (int c = 1; c + 1 < static_cast<int>(m_starts.size()); ++c) {
@@ -856,7 +928,21 @@ class HighestSum {
                           ? c
                           : fullest;
         }
-        return (m_starts[fullest] + m_starts[fullest + 1]) / 2;
+        const int begin = m_starts[fullest];
+        const int end = m_starts[fullest + 1];
+        const int middle = (begin + end) / 2;
+        if constexpr (!std::is_same_v<Extra, Earlier>) {
+            return middle;
+        }
+        const double near = m_half[Dims - 1] / 4.0;
+        int latest = middle;
+        for (int m = middle; m < end && m_memberLast[m] - m_memberLast[middle] < near; ++m) {
+            latest = m_memberPoints[m].t > m_memberPoints[latest].t ? m : latest;
+        }
+        for (int m = middle; m >= begin && m_memberLast[middle] - m_memberLast[m] < near; --m) {
+            latest = m_memberPoints[m].t > m_memberPoints[latest].t ? m : latest;
+        }
+        return latest;
     }
 
     // The exact count of member m's partners, found by bisection in each neighbouring column.
@@ -1154,7 +1240,8 @@ class HighestSum {
     std::vector<Point<Dims>> m_memberPoints;                // by column, then on the last axis
     std::vector<int> m_memberIndex;
     std::vector<double> m_memberLast;
-    std::vector<int> m_memberColumn;  // the column of each member
+    std::vector<int> m_memberColumn;      // the column of each member
+    std::vector<std::uint8_t> m_timeBin;  // of each member, for earlier-only counts
     PhaseTicker m_ticker;
 };
 

@@ -1,5 +1,6 @@
 #include "density/PerspectiveMaximum.h"
 
+#include <utility>
 #include <vector>
 
 #include "density/DensityEstimate.h"
@@ -14,8 +15,8 @@ double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double d
     for (const ProjectedEvent& e : frame.kept) {
         points.push_back({e.u, e.w, e.t, e.weight});
     }
-    return EstimateTimedPlaneMaximum(points, frame.radiusStep, dt, cumulative, {radius, gaussian},
-                                     observer);
+    return EstimateTimedPlaneMaximum(std::move(points), frame.radiusStep, dt, cumulative,
+                                     {radius, gaussian}, observer);
 }
 
 double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box,

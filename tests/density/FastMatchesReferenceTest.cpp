@@ -440,6 +440,52 @@ TEST(FastEstimatesMatchAllPairs, KernelSumsInTheFinestColumns) {
     EXPECT_EQ(FastSpatialMaximum(cloud, true), AllPairsSpatialMaximum(cloud, true));
 }
 
+// Cumulative counts over clouds this full bound each event by the partners of its own time bin
+// and the bins before. Whole times bring many equal ones; times infinite or not a number fall
+// in the edge bins. The last cloud's highest count lies in a late clump whose bin holds it
+// all; beside it, in the next column, lies a fuller wall of early events too far up to count,
+// which the clump's runs pass over without taking in.
+TEST(FastEstimatesMatchAllPairs, CumulativeCountsBoundedByTimeBins) {
+    struct Case {
+        const char* name;
+        CloudShape shape;
+        double timeHigh;
+        bool oddTimes;
+        bool clumpAndWall;
+    };
+    const Case cases[] = {
+        {"uniform", CloudShape::Uniform, 10.0, false, false},
+        {"whole times", CloudShape::Lattice, 10.0, false, false},
+        {"odd times", CloudShape::Clustered, 10.0, true, false},
+        {"clump and wall", CloudShape::Uniform, 10.0, false, true},
+    };
+    for (const Case& c : cases) {
+        CloudRecipe recipe;
+        recipe.shape = c.shape;
+        recipe.count = c.clumpAndWall ? 3000 : 6000;
+        recipe.timeHigh = c.timeHigh;
+        EventTable cloud = MakeCloud(recipe);
+        if (c.oddTimes) {
+            cloud.rows[0].t = NAN;
+            cloud.rows[1].t = INFINITY;
+            cloud.rows[2].t = -INFINITY;
+            cloud.rows[3].t = 1e300;
+        }
+        for (int i = 0; c.clumpAndWall && i < 2500; ++i) {
+            cloud.rows[cloud.count++] = {101.5, 80.0, 0.0, 0.0};
+            if (i < 2000) {
+                cloud.rows[cloud.count++] = {100.0, 100.0, 0.0, 20.0 + 1e-6 * i};
+            }
+        }
+        const AxisMap axes = ViewAxes(ViewDirection::AlongZ);
+        EXPECT_EQ(
+            EstimateTimeMaximum(cloud, axes, PlaneScale{0.31, 0.5}, 1.0, true,
+                                Weighting{7.0, false}),
+            reference::EstimateTimeMaximumAllPairs(cloud, 7.0, 0.31, 0.5, 1.0, 2, true, false))
+            << c.name;
+    }
+}
+
 // A stop asked at a check of an estimate on a dense cloud (in the counts, the bounds or the
 // sums) ends it there: 0 comes back and nothing is reported after the answer.
 TEST(FastEstimatesMatchAllPairs, AStopAtAnyCheckEndsTheEstimateThere) {
