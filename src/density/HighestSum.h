@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <numeric>
 #include <opencv2/core.hpp>
 #include <type_traits>
 #include <utility>
@@ -187,6 +188,10 @@ class HighestSum {
     static constexpr long long ChunkPairs = 1LL << 24;
     static constexpr int PieceMembers = 2048;  // see Piece
     static constexpr int TimeBins = 64;        // see BinTimes
+    // Points sorted into columns are dealt into about this many per bucket, in at most
+    // MaxBuckets buckets (see PutInColumnOrder).
+    static constexpr std::size_t BucketMembers = 1024;
+    static constexpr std::size_t MaxBuckets = 4096;
 
     // The progress of `steps` steps: one per point, or two where bounds come first (kernel
     // or point weights, dense unit counts): the bounds, then the sums that can be the highest.
@@ -357,6 +362,7 @@ class HighestSum {
         std::uint64_t key;  // PackedKey
         double last;
         int index;
+        int from;  // where it stood in its bucket before the sort
         bool operator<(const Member& other) const {
             if (key != other.key) {
                 return key < other.key;
@@ -396,6 +402,17 @@ class HighestSum {
         return static_cast<double>(hits) * stride / samples;
     }
 
+    // Whether every box coordinate of a point is finite. One that is not passes no strict
+    // test against anything (the differences are infinite or not a number): its sum stays 0
+    // and it adds to no one's.
+    static bool Finite(const Point<Dims>& point) {
+        bool finite = true;
+        for (int a = 0; a < Dims; ++a) {
+            finite = finite && std::isfinite(point.c[a]);
+        }
+        return finite;
+    }
+
     // Sorts the events with finite box coordinates into columns of cells; false when a box
     // is unbounded or the range too wide for safe cell indices, and the plain loop must do.
     bool BuildColumns() {
@@ -404,20 +421,12 @@ class HighestSum {
         std::array<double, Gridded> high;
         low.fill(INFINITY);
         high.fill(-INFINITY);
-        std::vector<int> kept;
-        kept.reserve(static_cast<std::size_t>(n));
+        std::size_t count = 0;  // of the members: the points with finite box coordinates
         for (int i = 0; i < n; ++i) {
-            bool finite = true;
-            for (int a = 0; a < Dims; ++a) {
-                finite = finite && std::isfinite(m_points[i].c[a]);
-            }
-            // An event with a box coordinate that is not finite passes no strict test
-            // against anything (the differences are infinite or not a number): its sum
-            // stays 0 and it adds to no one's.
-            if (!finite) {
+            if (!Finite(m_points[i])) {
                 continue;
             }
-            kept.push_back(i);
+            ++count;
             for (int a = 0; a < Gridded; ++a) {
                 low[a] = std::min(low[a], m_points[i].c[a]);
                 high[a] = std::max(high[a], m_points[i].c[a]);
@@ -428,7 +437,7 @@ class HighestSum {
                 return false;
             }
         }
-        if (kept.empty()) {
+        if (count == 0) {
             return true;  // no columns, every sum 0
         }
         std::array<double, Gridded> cell;
@@ -446,28 +455,16 @@ class HighestSum {
             }
             return key;
         };
-        std::vector<Member> members;
-        members.reserve(kept.size());
-        for (int i : kept) {
-            Member m;
-            m.key = PackedKey(keyOf(m_points[i]));
-            m.last = m_points[i].c[Dims - 1];
-            m.index = i;
-            members.push_back(m);
+        Point<Dims> highest{};
+        for (int a = 0; a < Gridded; ++a) {
+            highest.c[a] = high[a];
         }
-        std::vector<int>().swap(kept);
-        std::sort(members.begin(), members.end());
-        // The points move into column order in place, and every array is sized exactly: a
-        // catalogue of millions leaves no room for a second copy or for slack.
-        const std::size_t count = members.size();
-        m_memberIndex.resize(count);
+        PutInColumnOrder(keyOf, keyOf(highest), count);
+        // Every array is sized exactly: a catalogue of millions leaves no room for slack.
         std::size_t columns = 0;
         for (std::size_t p = 0; p < count; ++p) {
-            m_memberIndex[p] = members[p].index;
-            columns += p == 0 || members[p].key != members[p - 1].key ? 1 : 0;
+            columns += p == 0 || keyOf(m_memberPoints[p]) != keyOf(m_memberPoints[p - 1]) ? 1 : 0;
         }
-        std::vector<Member>().swap(members);  // the keys follow again from the points
-        PutInMemberOrder();
         m_memberLast.resize(count);
         m_memberColumn.resize(count);
         m_position.assign(static_cast<std::size_t>(m_count), -1);
@@ -500,44 +497,108 @@ class HighestSum {
         return true;
     }
 
-    // Moves m_points into the member order (point m_memberIndex[p] to place p, the points
-    // left out after them) by following the cycles of that permutation, and hands them to
-    // m_memberPoints.
-    void PutInMemberOrder() {
-        const std::size_t count = m_memberIndex.size();
-        std::vector<int> from(m_points.size());  // the point that goes to each place
-        std::vector<bool> taken(m_points.size(), false);
-        for (std::size_t p = 0; p < count; ++p) {
-            from[p] = m_memberIndex[p];
-            taken[static_cast<std::size_t>(m_memberIndex[p])] = true;
+    // Puts the `count` points with finite box coordinates first in column order (by column
+    // key, then on the last axis, then by index), hands them to m_memberPoints and their
+    // indices to m_memberIndex; `lastKey` is the key of the highest cell on every axis. A
+    // bucket sort in place first deals the points into runs of whole columns in key order,
+    // each then sorted on its own, in cache and on every core: one sort of all the points
+    // and one permutation across all of memory cost several times more at millions of
+    // events, and a second copy of the points would not fit beside the table.
+    template <class KeyOf>
+    void PutInColumnOrder(KeyOf keyOf, const Key& lastKey, std::size_t count) {
+        const std::size_t n = m_points.size();
+        // The columns numbered from 0 in key order; each bucket takes a stretch of numbers.
+        std::array<std::uint64_t, Gridded> stride;
+        std::uint64_t numbers = 1;
+        for (int a = Gridded - 1; a >= 0; --a) {
+            stride[a] = numbers;
+            numbers *= static_cast<std::uint64_t>(lastKey[a]) + 1;  // below 2^62 all told
         }
-        std::size_t rest = count;
-        for (std::size_t i = 0; i < m_points.size(); ++i) {
-            if (!taken[i]) {
-                from[rest++] = static_cast<int>(i);
-            }
-        }
-        std::vector<bool>().swap(taken);
-        for (std::size_t start = 0; start < from.size(); ++start) {
-            if (from[start] < 0 || static_cast<std::size_t>(from[start]) == start) {
-                continue;
-            }
-            const Point<Dims> first = m_points[start];
-            std::size_t place = start;
-            while (true) {
-                const auto source = static_cast<std::size_t>(from[place]);
-                from[place] = -1;
-                if (source == start) {
-                    m_points[place] = first;
-                    break;
+        const std::size_t buckets = std::clamp<std::size_t>(count / BucketMembers, 1, MaxBuckets);
+        const std::uint64_t perBucket = (numbers + buckets - 1) / buckets;
+        std::vector<std::uint16_t> bucketOf(n);
+        std::vector<std::size_t> starts(buckets + 2, 0);  // the points left out in the last
+        for (std::size_t i = 0; i < n; ++i) {
+            std::size_t bucket = buckets;
+            if (Finite(m_points[i])) {
+                const Key key = keyOf(m_points[i]);
+                std::uint64_t number = 0;
+                for (int a = 0; a < Gridded; ++a) {
+                    number += static_cast<std::uint64_t>(key[a]) * stride[a];
                 }
-                m_points[place] = m_points[source];
-                place = source;
+                bucket = static_cast<std::size_t>(number / perBucket);
+            }
+            bucketOf[i] = static_cast<std::uint16_t>(bucket);
+            ++starts[bucket + 1];
+        }
+        for (std::size_t b = 1; b < starts.size(); ++b) {
+            starts[b] += starts[b - 1];
+        }
+        std::vector<int> order(n);
+        std::iota(order.begin(), order.end(), 0);
+        // Each point is swapped straight to the next free place of its bucket; the places
+        // before `next` of a bucket are settled.
+        std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+        for (std::size_t b = 0; b <= buckets; ++b) {
+            while (next[b] < starts[b + 1]) {
+                const std::size_t i = next[b];
+                const std::size_t to = bucketOf[i];
+                if (to == b) {
+                    ++next[b];
+                    continue;
+                }
+                const std::size_t j = next[to]++;
+                std::swap(m_points[i], m_points[j]);
+                std::swap(order[i], order[j]);
+                std::swap(bucketOf[i], bucketOf[j]);
             }
         }
+        std::vector<std::uint16_t>().swap(bucketOf);
+        cv::parallel_for_(cv::Range(0, static_cast<int>(buckets)), [&](const cv::Range& range) {
+            std::vector<Member> sorted;
+            for (int b = range.start; b < range.end; ++b) {
+                SortBucket(starts[b], starts[b + 1], keyOf, order, sorted);
+            }
+        });
+        order.resize(count);
+        m_memberIndex = std::move(order);
         m_points.resize(count);
         m_memberPoints = std::move(m_points);
         m_points = {};
+    }
+
+    // Sorts the points of [begin, end) and their indices in `order` into column order, the
+    // points by following the cycles of the permutation (within the bucket: in cache).
+    template <class KeyOf>
+    void SortBucket(std::size_t begin, std::size_t end, KeyOf keyOf, std::vector<int>& order,
+                    std::vector<Member>& sorted) {
+        sorted.clear();
+        for (std::size_t p = begin; p < end; ++p) {
+            sorted.push_back({PackedKey(keyOf(m_points[p])), m_points[p].c[Dims - 1], order[p],
+                              static_cast<int>(p - begin)});
+        }
+        std::sort(sorted.begin(), sorted.end());
+        Point<Dims>* points = m_points.data() + begin;
+        const int size = static_cast<int>(sorted.size());
+        for (int k = 0; k < size; ++k) {
+            order[begin + static_cast<std::size_t>(k)] = sorted[k].index;
+        }
+        for (int k = 0; k < size; ++k) {
+            if (sorted[k].from < 0 || sorted[k].from == k) {
+                continue;
+            }
+            const Point<Dims> first = points[k];
+            int place = k;
+            while (true) {
+                const int source = std::exchange(sorted[place].from, -1);
+                if (source == k) {
+                    points[place] = first;
+                    break;
+                }
+                points[place] = points[source];
+                place = source;
+            }
+        }
     }
 
     // The member ranges of the columns within m_cellsPerHalf cells of column `c` on every
