@@ -5,7 +5,9 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <system_error>
 
 namespace korvane {
@@ -73,6 +75,38 @@ std::size_t DecimalExtent(std::string_view text) {
     return ScanDecimal(text).end;
 }
 
+// A decimal without sign or exponent whose digits, point removed, form a whole number of at
+// most 2^53 and that has at most 22 digits after the point: both that number and the power
+// of ten are doubles exactly, so one division rounds exactly as the full readers do. Most
+// catalogue numbers are of this kind; false sends the rest to the full readers.
+bool ReadShortDecimal(std::string_view number, double& magnitude) {
+    constexpr double PowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr std::size_t MostDigits = 19;  // below 2^64 whatever they are
+    constexpr std::uint64_t LargestExact = std::uint64_t{1} << 53;
+    std::uint64_t whole = 0;
+    std::size_t digits = 0;
+    std::size_t afterPoint = 0;
+    bool point = false;
+    for (const char c : number) {
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (!IsDigit(c) || ++digits > MostDigits) {
+            return false;
+        }
+        whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
+        afterPoint += point ? 1 : 0;
+    }
+    if (whole > LargestExact || afterPoint >= std::size(PowersOfTen)) {
+        return false;
+    }
+    magnitude = static_cast<double>(whole) / PowersOfTen[afterPoint];
+    return true;
+}
+
 double ReadDecimal(std::string_view text) {
     const Extent extent = ScanDecimal(text);
     if (extent.end == 0) {
@@ -89,6 +123,9 @@ double ReadDecimal(std::string_view text) {
         number.remove_prefix(1);
     }
     double magnitude = 0.0;
+    if (ReadShortDecimal(number, magnitude)) {
+        return negative ? -magnitude : magnitude;
+    }
     const auto [rest, error] =
         std::from_chars(number.data(), number.data() + number.size(), magnitude);
     if (error != std::errc() || rest != number.data() + number.size()) {

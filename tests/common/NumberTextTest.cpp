@@ -3,9 +3,12 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <random>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "common/NumberText.h"
 
@@ -65,6 +68,41 @@ TEST(ReadDecimal, RoundsExactlyAsTheCLibrary) {
         if (coin(random) != 0) {
             text += 'e' + std::to_string(exponent(random));
         }
+        const double expected = std::strtod(text.c_str(), nullptr);
+        const double actual = ReadDecimal(text);
+        ASSERT_EQ(std::signbit(actual), std::signbit(expected)) << text;
+        ASSERT_EQ(actual, expected) << text;
+    }
+}
+
+// Catalogue numbers (up to 20 digits, the point anywhere, no exponent) are read by a short
+// way where the digits fit a double exactly; at its edges and beyond, the bits must still be
+// the C library's.
+TEST(ReadDecimal, ShortDecimalsRoundAsTheCLibrary) {
+    const char* edges[] = {
+        "9007199254740992",         "9007199254740993",
+        "900719925474099.3",        "18446744073709551615",
+        "0.0000000000000000000001", "0.00000000000000000000001",
+        "1234567890123456789",      "-0.000",
+        "0.30000000000000004",      "000000000000000000012",
+        "4503599627370497.5",       "123.4560000000000000000",
+    };
+    std::mt19937_64 random(5);
+    std::uniform_int_distribution<int> digitCount(1, 20);
+    std::uniform_int_distribution<int> digit(0, 9);
+    std::vector<std::string> texts(std::begin(edges), std::end(edges));
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = digit(random) == 0 ? "-" : "";
+        const int digits = digitCount(random);
+        std::uniform_int_distribution<int> pointAt(0, digits);
+        const int point = digit(random) == 0 ? -1 : pointAt(random);
+        for (int d = 0; d < digits; ++d) {
+            text += d == point ? "." : "";
+            text += static_cast<char>('0' + digit(random));
+        }
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
         const double expected = std::strtod(text.c_str(), nullptr);
         const double actual = ReadDecimal(text);
         ASSERT_EQ(std::signbit(actual), std::signbit(expected)) << text;
