@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <system_error>
+#include <vector>
 
 #include "common/ReadableFile.h"
 
@@ -35,6 +36,21 @@ std::string Named(const TextFileNames& names) {
 
 Status ForEachTextLine(int fd, const TextFileNames& names, RunObserver* observer,
                        const TakeTextLine& take, bool* stopped) {
+    return ForEachTextBlock(
+        fd, names, observer,
+        [&](std::vector<TextLine>& lines) {
+            for (const TextLine& line : lines) {
+                if (!take(line.begin, line.length)) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        stopped);
+}
+
+Status ForEachTextBlock(int fd, const TextFileNames& names, RunObserver* observer,
+                        const TakeTextLines& take, bool* stopped) {
     if (stopped != nullptr) {
         *stopped = false;
     }
@@ -51,6 +67,7 @@ Status ForEachTextLine(int fd, const TextFileNames& names, RunObserver* observer
     std::string buffer;
     buffer.reserve(2 * BlockSize);
     std::size_t carried = 0;
+    std::vector<TextLine> whole;  // the whole lines of the block
     bool firstBlock = true;
     char lineEnd = '\n';
     for (;;) {
@@ -87,6 +104,7 @@ Status ForEachTextLine(int fd, const TextFileNames& names, RunObserver* observer
         }
         // Only the new bytes can hold a line end: the carried part had none.
         std::size_t scanFrom = std::max(carried, lineStart);
+        whole.clear();
         for (;;) {
             void* found = std::memchr(data + scanFrom, lineEnd, filled - scanFrom);
             if (found == nullptr) {
@@ -94,11 +112,12 @@ Status ForEachTextLine(int fd, const TextFileNames& names, RunObserver* observer
             }
             const std::size_t end = static_cast<std::size_t>(static_cast<char*>(found) - data);
             ++lines;
-            if (!take(data + lineStart, end - lineStart)) {
-                return stop();
-            }
+            whole.push_back({data + lineStart, end - lineStart});
             lineStart = end + 1;
             scanFrom = lineStart;
+        }
+        if (!whole.empty() && !take(whole)) {
+            return stop();
         }
         carried = filled - lineStart;
         if (carried > MaximumLineBytes) {
@@ -111,8 +130,11 @@ Status ForEachTextLine(int fd, const TextFileNames& names, RunObserver* observer
             std::memmove(data, data + lineStart, carried);
         }
     }
-    if (carried > 0 && !take(buffer.data(), carried)) {  // the last line, without its end
-        return stop();
+    if (carried > 0) {  // the last line, without its end
+        whole.assign(1, {buffer.data(), carried});
+        if (!take(whole)) {
+            return stop();
+        }
     }
     return Status::Ok();
 }

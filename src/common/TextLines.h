@@ -2,12 +2,14 @@
 // The line scanner of the text files the program reads as streams (event files,
 // catalogues): blocks of 64 KiB, a line that spans blocks carried over, LF, CR LF or CR-only
 // line ends, a UTF-8 byte-order mark passed over, text with NUL bytes and endless lines
-// refused by name, and a reader that can be stopped between blocks.
+// refused by name, and a reader that can be stopped between blocks. Lines come one at a time,
+// or all the whole lines of a block at once.
 
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/RunObserver.h"
 #include "common/Status.h"
@@ -26,6 +28,15 @@ struct TextFileNames {
 // it in place. False stops the reading.
 using TakeTextLine = std::function<bool(char* begin, std::size_t length)>;
 
+struct TextLine {
+    char* begin;
+    std::size_t length;
+};
+
+// The whole lines of one block, in file order, as TakeTextLine has them; a reader may work on
+// them together (on several cores). False stops the reading.
+using TakeTextLines = std::function<bool(std::vector<TextLine>& lines)>;
+
 // Hands every line of the regular file open as `fd` to `take`, the last one also without a
 // line end. Ok when every line was taken or `take` stopped the reading (`*stopped` then
 // true); Cancelled when `observer` (bytes read, every block; may be null) asks to stop;
@@ -33,5 +44,10 @@ using TakeTextLine = std::function<bool(char* begin, std::size_t length)>;
 // MaximumLineBytes.
 Status ForEachTextLine(int fd, const TextFileNames& names, RunObserver* observer,
                        const TakeTextLine& take, bool* stopped = nullptr);
+
+// The same reading, a block's lines at a time (the file's last line without a line end
+// alone, after the others).
+Status ForEachTextBlock(int fd, const TextFileNames& names, RunObserver* observer,
+                        const TakeTextLines& take, bool* stopped = nullptr);
 
 }  // namespace korvane

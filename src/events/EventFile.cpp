@@ -10,8 +10,10 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <opencv2/core.hpp>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "common/NumberText.h"
 #include "common/ReadableFile.h"
@@ -37,40 +39,99 @@ bool IsBlankLine(std::string_view line) {
                        [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
 }
 
-// Fills the table line by line. A line is handed over without its line feed, and may be
-// rewritten in place (the comma rule), which is why it arrives as a mutable range.
+// One line of an event file as read on its own: what it holds does not depend on the lines
+// before it, so the lines of a block are read on several cores and added in order after.
+struct EventLine {
+    enum class Kind : char { Skipped, Event, Refused };
+    Kind kind = Kind::Skipped;
+    bool weighted = false;  // a fifth field: the event's weight source
+    EventRecord row;
+    double weightSource = 0.0;
+};
+
+// A line is handed over without its line feed, and may be rewritten in place (the comma
+// rule), which is why it arrives as a mutable range.
+EventLine ReadEventLine(char* begin, std::size_t length) {
+    EventLine line;
+    if (length > 0 && begin[length - 1] == '\r') {
+        --length;  // the carriage return of a CR LF line end
+    }
+    if (length < 2) {
+        return line;
+    }
+    char* const end = begin + length;
+    char* searchFrom = begin;
+    for (int i = 0; i < CommasTurnedIntoPoints; ++i) {
+        char* comma = std::find(searchFrom, end, ',');
+        if (comma == end) {
+            break;
+        }
+        *comma = '.';
+        searchFrom = comma + 1;  // every comma before this one is already a point
+    }
+
+    char* const tab1 = std::find(begin, end, '\t');
+    char* const tab2 = tab1 == end ? end : std::find(tab1 + 1, end, '\t');
+    char* const tab3 = tab2 == end ? end : std::find(tab2 + 1, end, '\t');
+    if (tab3 == end) {
+        line.kind = IsBlankLine(std::string_view(begin, length)) ? EventLine::Kind::Skipped
+                                                                 : EventLine::Kind::Refused;
+        return line;
+    }
+    line.kind = EventLine::Kind::Event;
+    // x, y and z each run up to the next TAB; the TAB that opens a field is white space
+    // that the number reader skips. The time runs to the end of the line: a fourth TAB
+    // stops its number like any other character that is not part of one.
+    line.row.x = ReadDecimal(std::string_view(begin, tab1 - begin));
+    line.row.y = ReadDecimal(std::string_view(tab1, tab2 - tab1));
+    line.row.z = ReadDecimal(std::string_view(tab2, tab3 - tab2));
+    line.row.t = ReadDecimal(std::string_view(tab3, end - tab3));
+    // A fifth field is the event's weight source (a weight or a magnitude); rows
+    // without one read 0, as a catalogue's rows without a magnitude do.
+    char* const tab4 = std::find(tab3 + 1, end, '\t');
+    if (tab4 != end) {
+        line.weighted = true;
+        line.weightSource = ReadDecimal(std::string_view(tab4, end - tab4));
+    }
+    return line;
+}
+
+// Fills the table a block of lines at a time.
 class EventLineReader {
   public:
     EventLineReader(EventTable& table, const std::string& path, long long maxEvents)
         : m_table(table), m_path(path), m_maxEvents(maxEvents) {}
 
     // False when the file must be refused; message() then says why.
-    bool AddLine(char* begin, std::size_t length) {
-        ++m_lineNumber;
-        if (length > 0 && begin[length - 1] == '\r') {
-            --length;  // the carriage return of a CR LF line end
+    bool AddLines(std::vector<TextLine>& lines) {
+        // Below this many lines a block is read on the caller's thread alone.
+        constexpr int LinesWorthSharing = 256;
+        const int count = static_cast<int>(lines.size());
+        m_read.resize(lines.size());
+        const auto readRange = [&](const cv::Range& range) {
+            for (int i = range.start; i < range.end; ++i) {
+                m_read[i] = ReadEventLine(lines[i].begin, lines[i].length);
+            }
+        };
+        if (count < LinesWorthSharing) {
+            readRange(cv::Range(0, count));
+        } else {
+            cv::parallel_for_(cv::Range(0, count), readRange);
         }
-        if (length < 2) {
+        for (int i = 0; i < count; ++i) {
+            if (!AddLine(m_read[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool AddLine(const EventLine& line) {
+        ++m_lineNumber;
+        if (line.kind == EventLine::Kind::Skipped) {
             return true;
         }
-        char* const end = begin + length;
-        char* searchFrom = begin;
-        for (int i = 0; i < CommasTurnedIntoPoints; ++i) {
-            char* comma = std::find(searchFrom, end, ',');
-            if (comma == end) {
-                break;
-            }
-            *comma = '.';
-            searchFrom = comma + 1;  // every comma before this one is already a point
-        }
-
-        char* const tab1 = std::find(begin, end, '\t');
-        char* const tab2 = tab1 == end ? end : std::find(tab1 + 1, end, '\t');
-        char* const tab3 = tab2 == end ? end : std::find(tab2 + 1, end, '\t');
-        if (tab3 == end) {
-            if (IsBlankLine(std::string_view(begin, length))) {
-                return true;
-            }
+        if (line.kind == EventLine::Kind::Refused) {
             m_message = "Line " + std::to_string(m_lineNumber) + " of the event file " +
                         Quoted(m_path) +
                         " does not hold the four values x, y, z and t separated by TABs.";
@@ -87,20 +148,10 @@ class EventLineReader {
         if (static_cast<std::size_t>(m_table.count) == m_table.rows.size() && !Grow()) {
             return false;
         }
-        // x, y and z each run up to the next TAB; the TAB that opens a field is white space
-        // that the number reader skips. The time runs to the end of the line: a fourth TAB
-        // stops its number like any other character that is not part of one.
-        EventRecord& row = m_table.rows[static_cast<std::size_t>(m_table.count)];
-        row.x = ReadDecimal(std::string_view(begin, tab1 - begin));
-        row.y = ReadDecimal(std::string_view(tab1, tab2 - tab1));
-        row.z = ReadDecimal(std::string_view(tab2, tab3 - tab2));
-        row.t = ReadDecimal(std::string_view(tab3, end - tab3));
-        // A fifth field is the event's weight source (a weight or a magnitude); rows
-        // without one read 0, as a catalogue's rows without a magnitude do.
-        char* const tab4 = std::find(tab3 + 1, end, '\t');
-        if (tab4 != end) {
+        m_table.rows[static_cast<std::size_t>(m_table.count)] = line.row;
+        if (line.weighted) {
             m_table.weightSource.resize(static_cast<std::size_t>(m_table.count), 0.0);
-            m_table.weightSource.push_back(ReadDecimal(std::string_view(tab4, end - tab4)));
+            m_table.weightSource.push_back(line.weightSource);
         }
         ++m_table.count;
         return true;
@@ -135,16 +186,16 @@ class EventLineReader {
     long long m_maxEvents;
     long long m_lineNumber = 0;
     std::string m_message;
+    std::vector<EventLine> m_read;  // the lines of the block, read
 };
 
 Status ReadLines(int fd, const std::string& path, EventTable& table, long long maxEvents,
                  RunObserver* observer) {
     EventLineReader reader(table, path, maxEvents);
     bool refused = false;
-    const Status status = ForEachTextLine(
+    const Status status = ForEachTextBlock(
         fd, {path, "event file", ": an event file holds one event of four numbers per line"},
-        observer, [&](char* begin, std::size_t length) { return reader.AddLine(begin, length); },
-        &refused);
+        observer, [&](std::vector<TextLine>& lines) { return reader.AddLines(lines); }, &refused);
     return refused ? Status::InvalidInput(reader.message()) : status;
 }
 

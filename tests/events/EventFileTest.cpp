@@ -81,6 +81,17 @@ TEST(ReadEventFile, ReadsTheLinesOfTheFormat) {
     }
 }
 
+std::string ManyEvents(int count) {
+    std::string content;
+    for (int i = 0; i < count; ++i) {
+        const std::string n = FormatInteger(i);
+        content += n + "\t" + n + ",5\t-" + n + "\t" + n + "e-3\n";
+    }
+    return content;
+}
+
+// Long blocks of lines are read on several cores: the line named is still the first bad one,
+// counted over blank lines and blocks.
 TEST(ReadEventFile, RefusesALineWithoutFourFieldsAndNamesIt) {
     struct Case {
         std::string content;
@@ -91,6 +102,8 @@ TEST(ReadEventFile, RefusesALineWithoutFourFieldsAndNamesIt) {
         {"12\n", "Line 1 "},
         {"1\t2\t3\t4\r\n\r\nx\r\n1 2 3 4\r\n", "Line 4 "},
         {"1\t2\t3\t4\n1\t2\t3", "Line 2 "},
+        {ManyEvents(3000) + "5\t6\n" + ManyEvents(10) + "x\n", "Line 3001 "},
+        {ManyEvents(2000) + "\n" + ManyEvents(5000) + "x y\n", "Line 7002 "},
     };
     TempDir dir;
     EventTable table;
@@ -102,15 +115,13 @@ TEST(ReadEventFile, RefusesALineWithoutFourFieldsAndNamesIt) {
         EXPECT_NE(status.message().find(path), std::string::npos) << status.message();
         EXPECT_EQ(table.count, 0);
     }
-}
-
-std::string ManyEvents(int count) {
-    std::string content;
-    for (int i = 0; i < count; ++i) {
-        const std::string n = FormatInteger(i);
-        content += n + "\t" + n + ",5\t-" + n + "\t" + n + "e-3\n";
-    }
-    return content;
+    // A weight on one line of many: the rows before and after it weigh 0.
+    const std::string weighted = ManyEvents(3000) + "1\t2\t3\t4\t7.5\n" + ManyEvents(10);
+    ASSERT_TRUE(ReadEventFile(dir.write("weighted.dat", weighted), table).ok());
+    ASSERT_EQ(table.weightSource.size(), 3011u);
+    EXPECT_EQ(table.weightSource[2999], 0.0);
+    EXPECT_EQ(table.weightSource[3000], 7.5);
+    EXPECT_EQ(table.weightSource[3010], 0.0);
 }
 
 TEST(ReadEventFile, GrowsForLongFilesAndRefusesMoreThanTheBudget) {
