@@ -155,6 +155,9 @@ class HighestSum {
             m_cellsPerHalf /= 2;
             columns = BuildColumns();
         }
+        if (m_ticker.Stopped()) {
+            return 0.0;
+        }
         m_sums.assign(static_cast<std::size_t>(n), 0.0);  // after the columns: a lower peak
         if (columns) {
             if (m_unit && m_pointWeights == nullptr) {
@@ -192,6 +195,8 @@ class HighestSum {
     // MaxBuckets buckets (see PutInColumnOrder).
     static constexpr std::size_t BucketMembers = 1024;
     static constexpr std::size_t MaxBuckets = 4096;
+    // Putting the points into columns asks whether to stop about every this many points.
+    static constexpr std::size_t CheckEvery = std::size_t{1} << 19;
 
     // The progress of `steps` steps: one per point, or two where bounds come first (kernel
     // or point weights, dense unit counts): the bounds, then the sums that can be the highest.
@@ -460,6 +465,9 @@ class HighestSum {
             highest.c[a] = high[a];
         }
         PutInColumnOrder(keyOf, keyOf(highest), count);
+        if (m_ticker.Stopped()) {
+            return true;  // the caller asks the ticker
+        }
         // Every array is sized exactly: a catalogue of millions leaves no room for slack.
         std::size_t columns = 0;
         for (std::size_t p = 0; p < count; ++p) {
@@ -477,6 +485,9 @@ class HighestSum {
         m_columnLow.reserve(columns);
         m_columnHigh.reserve(columns);
         for (std::size_t p = 0; p < count; ++p) {
+            if ((p + 1) % CheckEvery == 0 && m_ticker.Check(0)) {
+                return true;
+            }
             const Key key = keyOf(m_memberPoints[p]);
             if (p == 0 || key != m_keys.back()) {
                 m_keys.push_back(key);
@@ -539,8 +550,15 @@ class HighestSum {
         // Each point is swapped straight to the next free place of its bucket; the places
         // before `next` of a bucket are settled.
         std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+        if (m_ticker.Check(0)) {
+            return;
+        }
+        std::size_t looked = 0;
         for (std::size_t b = 0; b <= buckets; ++b) {
             while (next[b] < starts[b + 1]) {
+                if (++looked % CheckEvery == 0 && m_ticker.Check(0)) {
+                    return;
+                }
                 const std::size_t i = next[b];
                 const std::size_t to = bucketOf[i];
                 if (to == b) {
@@ -554,12 +572,20 @@ class HighestSum {
             }
         }
         std::vector<std::uint16_t>().swap(bucketOf);
-        cv::parallel_for_(cv::Range(0, static_cast<int>(buckets)), [&](const cv::Range& range) {
-            std::vector<Member> sorted;
-            for (int b = range.start; b < range.end; ++b) {
-                SortBucket(starts[b], starts[b + 1], keyOf, order, sorted);
+        // A stretch of buckets at a time, so that a stop is heard between them.
+        const std::size_t stretch = std::max<std::size_t>(1, CheckEvery / BucketMembers);
+        for (std::size_t first = 0; first < buckets; first += stretch) {
+            if (m_ticker.Check(0)) {
+                return;
             }
-        });
+            const auto end = static_cast<int>(std::min(buckets, first + stretch));
+            cv::parallel_for_(cv::Range(static_cast<int>(first), end), [&](const cv::Range& range) {
+                std::vector<Member> sorted;
+                for (int b = range.start; b < range.end; ++b) {
+                    SortBucket(starts[b], starts[b + 1], keyOf, order, sorted);
+                }
+            });
+        }
         order.resize(count);
         m_memberIndex = std::move(order);
         m_points.resize(count);
