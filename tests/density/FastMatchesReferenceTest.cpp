@@ -489,8 +489,8 @@ TEST(FastEstimatesMatchAllPairs, CumulativeCountsBoundedByTimeBins) {
 }
 
 // A stop asked at a check of an estimate on a dense cloud (in putting the points into columns,
-// the counts, the bounds or the
-// sums) ends it there: 0 comes back and nothing is reported after the answer.
+// the counts, the bounds or the sums) ends it there: 0 comes back and nothing is reported
+// after the answer.
 TEST(FastEstimatesMatchAllPairs, AStopAtAnyCheckEndsTheEstimateThere) {
     class Stopper : public RunObserver {
       public:
