@@ -8,14 +8,22 @@
 
 namespace korvane {
 
-double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double dt, double radius,
-                                         bool cumulative, bool gaussian, RunObserver* observer) {
+namespace {
+
+std::vector<TimedPlanePoint> PointsOf(const PerspectiveFrame& frame) {
     std::vector<TimedPlanePoint> points;
     points.reserve(frame.kept.size());
     for (const ProjectedEvent& e : frame.kept) {
         points.push_back({e.u, e.w, e.t, e.weight});
     }
-    return EstimateTimedPlaneMaximum(std::move(points), frame.radiusStep, dt, cumulative,
+    return points;
+}
+
+}  // namespace
+
+double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double dt, double radius,
+                                         bool cumulative, bool gaussian, RunObserver* observer) {
+    return EstimateTimedPlaneMaximum(PointsOf(frame), frame.radiusStep, dt, cumulative,
                                      {radius, gaussian}, observer);
 }
 
@@ -26,8 +34,12 @@ double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box,
     PerspectiveFrame frame;
     BuildPerspectiveFrame(events, box, frame);
     const double dt = (box.end - box.start) / box.windows;
-    return EstimatePerspectiveMaximumOfFrame(frame, dt, weighting.radius, cumulative,
-                                             weighting.gaussian, observer);
+    std::vector<TimedPlanePoint> points = PointsOf(frame);
+    // The projected events are let go before the sums: at ten million events they and the
+    // estimate's own copies would not fit beside the table together.
+    std::vector<ProjectedEvent>().swap(frame.kept);
+    return EstimateTimedPlaneMaximum(std::move(points), frame.radiusStep, dt, cumulative, weighting,
+                                     observer);
 }
 
 }  // namespace korvane
