@@ -470,8 +470,11 @@ class HighestSum {
         }
         // Every array is sized exactly: a catalogue of millions leaves no room for slack.
         std::size_t columns = 0;
+        Key previous{};
         for (std::size_t p = 0; p < count; ++p) {
-            columns += p == 0 || keyOf(m_memberPoints[p]) != keyOf(m_memberPoints[p - 1]) ? 1 : 0;
+            const Key key = keyOf(m_memberPoints[p]);
+            columns += p == 0 || key != previous ? 1 : 0;
+            previous = key;
         }
         m_memberLast.resize(count);
         m_memberColumn.resize(count);
@@ -759,7 +762,8 @@ class HighestSum {
     };
 
     // The run of the members of [begin, end) (a neighbouring column) that pass the last
-    // axis' test against x, by bisection: where a piece's cursors start.
+    // axis' test against x, by bisection: where a piece's cursors start, and each run of
+    // ForEachRun.
     NeighbourRun RunAt(int begin, int end, double x) const {
         const double half = m_half[Dims - 1];
         const double* values = m_memberLast.data();
@@ -872,16 +876,10 @@ class HighestSum {
     template <class Visit>
     void ForEachRun(int m, std::vector<std::pair<int, int>>& neighbours, Visit visit) const {
         NeighbourColumns(m_memberColumn[m], neighbours);
-        const double x = m_memberLast[m];
-        const double half = m_half[Dims - 1];
-        const double* values = m_memberLast.data();
         for (const auto& [begin, end] : neighbours) {
-            const double* lo = std::partition_point(values + begin, values + end,
-                                                    [&](double y) { return x - y >= half; });
-            const double* hi =
-                std::partition_point(lo, values + end, [&](double y) { return x - y > -half; });
-            if (lo < hi) {
-                visit(static_cast<int>(lo - values), static_cast<int>(hi - values));
+            const NeighbourRun run = RunAt(begin, end, m_memberLast[m]);
+            if (run.lo < run.hi) {
+                visit(run.lo, run.hi);
             }
         }
     }
