@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -1127,31 +1128,47 @@ class HighestSum {
 
     // Sums the `ranked` members (highest bound first), a batch at a time on every core,
     // while the next member's bound beats the highest sum found so far (from `highest` on):
-    // no member from there on can hold a higher sum.
+    // no member from there on can hold a higher sum. Within a batch the members go in column
+    // order, so those taken one after the other share their neighbouring columns in the
+    // cache, and each starts from the highest sum any thread has found by then: the sooner
+    // a bound falls below it, the fewer pairs it visits. Batches of a few hundred keep the
+    // threads from waiting on each other and the asking whether to stop frequent.
     template <typename SumOf>
     void SumWhileBoundBeatsHighest(const std::vector<BoundedMember>& ranked, SumOf sumOf,
                                    double highest) {
         const int members = static_cast<int>(ranked.size());
-        constexpr int Batch = 32;
+        constexpr int Batch = 256;
+        std::atomic<double> shared{highest};
+        std::vector<int> batch;
         int next = 0;
         while (next < members && ranked[next].bound > highest) {
             if (m_ticker.Check(Done(static_cast<long long>(m_memberIndex.size()) + next))) {
                 return;
             }
             const int end = std::min(members, next + Batch);
-            cv::parallel_for_(cv::Range(next, end), [&](const cv::Range& range) {
+            batch.clear();
+            for (int k = next; k < end; ++k) {
+                batch.push_back(ranked[k].member);
+            }
+            std::sort(batch.begin(), batch.end());
+            cv::parallel_for_(cv::Range(0, end - next), [&](const cv::Range& range) {
                 MemberScratch scratch{highest, {}, {}, {}, {}, {}};
                 for (int k = range.start; k < range.end; ++k) {
-                    sumOf(ranked[k].member, scratch);
+                    scratch.highest = shared.load(std::memory_order_relaxed);
+                    sumOf(batch[k], scratch);
+                    RaiseTo(shared, m_sums[m_memberIndex[batch[k]]]);
                 }
             });
-            for (int k = next; k < end; ++k) {
-                const double sum = m_sums[m_memberIndex[ranked[k].member]];
-                if (sum > highest) {
-                    highest = sum;
-                }
-            }
+            highest = shared.load();
             next = end;
+        }
+    }
+
+    // shared = max(shared, value), whichever threads race for it.
+    static void RaiseTo(std::atomic<double>& shared, double value) {
+        double current = shared.load(std::memory_order_relaxed);
+        while (value > current &&
+               !shared.compare_exchange_weak(current, value, std::memory_order_relaxed)) {
         }
     }
 
