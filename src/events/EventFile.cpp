@@ -99,8 +99,10 @@ EventLine ReadEventLine(char* begin, std::size_t length) {
 // Fills the table a block of lines at a time.
 class EventLineReader {
   public:
-    EventLineReader(EventTable& table, const std::string& path, long long maxEvents)
-        : m_table(table), m_path(path), m_maxEvents(maxEvents) {}
+    // `fileBytes`: the file's size, from which the table foresees its rows.
+    EventLineReader(EventTable& table, const std::string& path, long long maxEvents,
+                    long long fileBytes)
+        : m_table(table), m_path(path), m_maxEvents(maxEvents), m_fileBytes(fileBytes) {}
 
     // False when the file must be refused; message() then says why.
     bool AddLines(std::vector<TextLine>& lines) {
@@ -119,6 +121,7 @@ class EventLineReader {
             cv::parallel_for_(cv::Range(0, count), readRange);
         }
         for (int i = 0; i < count; ++i) {
+            m_bytesSeen += static_cast<long long>(lines[i].length) + 1;
             if (!AddLine(m_read[i])) {
                 return false;
             }
@@ -161,11 +164,20 @@ class EventLineReader {
     long long linesRead() const { return m_lineNumber; }
 
   private:
-    // Room for more rows: the table doubles, within the budget. False, with the message, when
-    // the memory runs out.
+    // Room for more rows, within the budget: as many as the rest of the file holds at the
+    // rate of the lines so far (and an eighth more at least, so that a poor forecast still
+    // grows the table geometrically), so that a long file is moved once rather than at every
+    // doubling: each move copies every row and briefly holds both tables. Without a forecast
+    // the table doubles. False, with the message, when the memory runs out.
     bool Grow() {
         const long long have = static_cast<long long>(m_table.rows.size());
-        const long long wanted = std::min(std::max<long long>(2 * have, 1024), m_maxEvents);
+        long long wanted = std::max<long long>(2 * have, 1024);
+        const double foreseen = ForeseenRows();
+        if (foreseen > static_cast<double>(have)) {
+            wanted = std::max(have + have / 8,
+                              static_cast<long long>(std::min(foreseen, 1.0 * m_maxEvents)));
+        }
+        wanted = std::min(wanted, m_maxEvents);
         try {
             m_table.rows.resize(static_cast<std::size_t>(wanted));
         } catch (const std::bad_alloc&) {
@@ -181,17 +193,33 @@ class EventLineReader {
         return true;
     }
 
+    // The rows the whole file holds at the rate of the lines so far; 0 before any line.
+    double ForeseenRows() const {
+        if (m_bytesSeen <= 0 || m_fileBytes <= m_bytesSeen) {
+            return 0.0;
+        }
+        const double rowsPerByte = static_cast<double>(m_table.count) / m_bytesSeen;
+        return m_table.count +
+               rowsPerByte * static_cast<double>(m_fileBytes - m_bytesSeen) * ForeseenMargin +
+               1024.0;
+    }
+
     EventTable& m_table;
     const std::string& m_path;
     long long m_maxEvents;
+    // A little more than the lines so far foresee, for lines a little shorter further on.
+    static constexpr double ForeseenMargin = 1.02;
+
+    long long m_fileBytes;
+    long long m_bytesSeen = 0;  // of the lines added, with their line ends
     long long m_lineNumber = 0;
     std::string m_message;
     std::vector<EventLine> m_read;  // the lines of the block, read
 };
 
 Status ReadLines(int fd, const std::string& path, EventTable& table, long long maxEvents,
-                 RunObserver* observer) {
-    EventLineReader reader(table, path, maxEvents);
+                 long long fileBytes, RunObserver* observer) {
+    EventLineReader reader(table, path, maxEvents, fileBytes);
     bool refused = false;
     const Status status = ForEachTextBlock(
         fd, {path, "event file", ": an event file holds one event of four numbers per line"},
@@ -276,7 +304,7 @@ Status ReadEventFile(const std::string& path, EventTable& table, long long maxEv
     }
     Status status = Status::Ok();
     try {
-        status = ReadLines(fd, path, table, maxEvents, observer);
+        status = ReadLines(fd, path, table, maxEvents, info.st_size, observer);
         if (status.ok()) {
             status = CheckUnchanged(fd, path, opened);
         }
