@@ -210,12 +210,27 @@ void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
     SumDifferences(field, visitor);
 }
 
-// The rows go to the strips of the worker threads in bands of this many, in turn, so a dense
-// cluster's rows are shared by every thread rather than falling to one.
-constexpr int BandRows = 4;
+// The rows go to the strips of the worker threads in bands, in turn: about BandsPerStrip
+// bands each, so that a dense cluster's rows are shared by every thread rather than falling
+// to one, yet each band is several boxes high, so that most boxes lie in one band and the
+// work of finding a box's pixels and their distances is not repeated by every thread.
+constexpr int BandsPerStrip = 8;
+constexpr int MinBandRows = 4;
 
-bool InStrip(int row, int strip, int strips) {
-    return (row / BandRows) % strips == strip;
+struct Strips {
+    int count;     // of strips, one per thread at most
+    int bandRows;  // rows per band
+};
+
+Strips StripsFor(int rows) {
+    const int threads = std::max(1, cv::getNumThreads());
+    const int bandRows = std::max(MinBandRows, rows / (threads * BandsPerStrip));
+    const int bands = (rows + bandRows - 1) / bandRows;
+    return {std::max(1, std::min(bands, threads)), bandRows};
+}
+
+bool InStrip(int row, int strip, const Strips& strips) {
+    return (row / strips.bandRows) % strips.count == strip;
 }
 
 // Gaussian or point weights for the rows of one strip (see InStrip): every point, in order,
@@ -223,7 +238,8 @@ bool InStrip(int row, int strip, int strips) {
 // point's weight when the field is weighted (the point's weight alone for unit kernel weights).
 template <bool Weighted>
 void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-                int strip, int strips, const BoxRectangle* rectangles, DensityField& field) {
+                int strip, const Strips& strips, const BoxRectangle* rectangles,
+                DensityField& field) {
     const double radius = weighting.radius;
     const bool gaussian = weighting.gaussian;
     const int C = field.columns;
@@ -345,10 +361,9 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         field.sums.assign(cells, 0.0);
     }
     // Row strips for the worker threads; every pixel still adds its points in their order.
-    const int bands = (field.rows + BandRows - 1) / BandRows;
-    const int strips = std::max(1, std::min(bands, cv::getNumThreads()));
+    const Strips strips = StripsFor(field.rows);
     cv::parallel_for_(
-        cv::Range(0, strips),
+        cv::Range(0, strips.count),
         [&](const cv::Range& range) {
             for (int strip = range.start; strip < range.end; ++strip) {
                 if (field.weighted) {
@@ -358,7 +373,7 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
                 }
             }
         },
-        strips);
+        strips.count);
 }
 
 }  // namespace korvane
