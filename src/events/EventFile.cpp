@@ -174,8 +174,8 @@ class EventLineReader {
         long long wanted = std::max<long long>(2 * have, 1024);
         const double foreseen = ForeseenRows();
         if (foreseen > static_cast<double>(have)) {
-            wanted = std::max(have + have / 8,
-                              static_cast<long long>(std::min(foreseen, 1.0 * m_maxEvents)));
+            const double most = static_cast<double>(m_maxEvents);
+            wanted = std::max(have + have / 8, static_cast<long long>(std::min(foreseen, most)));
         }
         wanted = std::min(wanted, m_maxEvents);
         try {
@@ -198,7 +198,8 @@ class EventLineReader {
         if (m_bytesSeen <= 0 || m_fileBytes <= m_bytesSeen) {
             return 0.0;
         }
-        const double rowsPerByte = static_cast<double>(m_table.count) / m_bytesSeen;
+        const double rowsPerByte =
+            static_cast<double>(m_table.count) / static_cast<double>(m_bytesSeen);
         return m_table.count +
                rowsPerByte * static_cast<double>(m_fileBytes - m_bytesSeen) * ForeseenMargin +
                1024.0;
