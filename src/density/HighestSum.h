@@ -18,6 +18,7 @@
 #include "density/Distance.h"
 #include "density/Kernel.h"
 #include "density/PairBounds.h"
+#include "density/PlaceCodes.h"
 
 namespace korvane::estimate {
 
@@ -198,6 +199,9 @@ class HighestSum {
     static constexpr std::size_t MaxBuckets = 4096;
     // Putting the points into columns asks whether to stop about every this many points.
     static constexpr std::size_t CheckEvery = std::size_t{1} << 19;
+    // A cell's width in place codes: half their range, so rounding never takes a member's
+    // code to the top.
+    static constexpr double CodesPerCell = 16384.0;
 
     // The progress of `steps` steps: one per point, or two where bounds come first (kernel
     // or point weights, dense unit counts): the bounds, then the sums that can be the highest.
@@ -449,6 +453,7 @@ class HighestSum {
         std::array<double, Gridded> cell;
         for (int a = 0; a < Gridded; ++a) {
             cell[a] = m_half[a] * CellMargin / m_cellsPerHalf;
+            m_codeScale[a] = CodesPerCell / cell[a];
             const double span = (high[a] - low[a]) / cell[a];
             if (!(cell[a] > 0.0) || !std::isfinite(cell[a]) || !(span < MaxCellsPerAxis)) {
                 return false;
@@ -963,9 +968,10 @@ class HighestSum {
         std::vector<std::pair<int, int>> neighbours;
         m_firstSum = CountOfMember(first, neighbours);
         m_runBounds = true;
+        BuildPlaceCodes();
         BoundThenSumHighestFirst(first, [&](int m, MemberScratch& scratch) {
-            m_sums[m_memberIndex[m]] =
-                CountOfMember(m, scratch.neighbours, &scratch.runs, scratch.highest);
+            m_sums[m_memberIndex[m]] = CountOfMember(m, scratch.neighbours, &scratch.runs,
+                                                     scratch.highest, &scratch.unsure);
         });
     }
 
@@ -1036,8 +1042,10 @@ class HighestSum {
     // the cut ones after; once the count so far and the cut runs left, counted whole, are no
     // more than `highest`, that bound comes back instead: it cannot be the highest count, and
     // a sum at or below the highest found changes nothing.
+    // `unsure` is scratch for the members a cut run's place codes cannot tell.
     double CountOfMember(int m, std::vector<std::pair<int, int>>& neighbours,
-                         std::vector<CoarseRun>* cut = nullptr, double highest = INFINITY) const {
+                         std::vector<CoarseRun>* cut = nullptr, double highest = INFINITY,
+                         std::vector<int>* unsure = nullptr) const {
         const Point<Dims>& p = m_memberPoints[m];
         const PassingCount countPassing = FourWideCount();
         long long count = 0;
@@ -1062,11 +1070,14 @@ class HighestSum {
             }
             std::sort(cut->begin(), cut->end(),
                       [](const CoarseRun& a, const CoarseRun& b) { return a.bound > b.bound; });
+            std::array<BoxEdges, 2> edges{};
+            const bool coded = unsure != nullptr && EdgesForCodes(p, edges);
             for (const CoarseRun& run : *cut) {
                 if (static_cast<double>(count + left) <= highest) {
                     return static_cast<double>(count + left);
                 }
-                count += CountInRun(p, run.lo, run.hi, countPassing);
+                count += coded ? CountCutRunByCodes(p, run.lo, run.hi, edges, *unsure)
+                               : CountInRun(p, run.lo, run.hi, countPassing);
                 left -= run.hi - run.lo;
             }
         }
@@ -1108,6 +1119,58 @@ class HighestSum {
         return count;
     }
 
+    // Each member's codes of its place within its column on the gridded axes (PlaceCodes.h):
+    // the cut runs of the exact counts then read four bytes a member rather than its point.
+    // Only where the box is the whole condition in space.
+    void BuildPlaceCodes() {
+        if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
+            m_placeCodes.resize(m_memberPoints.size());
+            const int columns = static_cast<int>(m_keys.size());
+            cv::parallel_for_(cv::Range(0, columns), [&](const cv::Range& range) {
+                for (int k = range.start; k < range.end; ++k) {
+                    const std::array<double, Gridded>& low = m_columnLow[k];
+                    for (int m = m_starts[k]; m < m_starts[k + 1]; ++m) {
+                        const Point<Dims>& q = m_memberPoints[m];
+                        m_placeCodes[m] = PackCodes(PlaceCode(q.c[0], low[0], m_codeScale[0]),
+                                                    PlaceCode(q.c[1], low[1], m_codeScale[1]));
+                    }
+                }
+            });
+        }
+    }
+
+    // The edges of p's box on the gridded axes, where place codes were built and the edges
+    // are found.
+    bool EdgesForCodes(const Point<Dims>& p, std::array<BoxEdges, 2>& edges) const {
+        if constexpr (Dims == 3) {
+            return !m_placeCodes.empty() && FindBoxEdges(p.c[0], m_half[0], edges[0]) &&
+                   FindBoxEdges(p.c[1], m_half[1], edges[1]);
+        }
+        return false;
+    }
+
+    // The members of the cut run [lo, hi) that pass the tests on the gridded axes against p:
+    // those whose codes cannot tell by the exact test.
+    int CountCutRunByCodes(const Point<Dims>& p, int lo, int hi,
+                           const std::array<BoxEdges, 2>& edges, std::vector<int>& unsure) const {
+        if constexpr (Dims == 3) {
+            const int n = hi - lo;
+            if (unsure.size() < static_cast<std::size_t>(n)) {
+                unsure.resize(static_cast<std::size_t>(n));
+            }
+            const std::array<double, Gridded>& low = m_columnLow[m_memberColumn[lo]];
+            int unsureCount = 0;
+            int count =
+                CountSurePasses(m_placeCodes.data() + lo, n, EdgeCodesIn(edges, low, m_codeScale),
+                                unsure.data(), unsureCount);
+            for (int u = 0; u < unsureCount; ++u) {
+                count += PassesGridded(p, m_memberPoints[lo + unsure[u]]) ? 1 : 0;
+            }
+            return count;
+        }
+        return 0;
+    }
+
     // The four-wide count of a run, where the box is the whole condition in space.
     static PassingCount FourWideCount() {
         if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
@@ -1124,6 +1187,7 @@ class HighestSum {
         std::vector<int> indices;
         std::vector<CoarseRun> runs;
         std::vector<double> left;
+        std::vector<int> unsure;  // members a cut run's place codes cannot tell
     };
 
     // Sums the `ranked` members (highest bound first), a batch at a time on every core,
@@ -1152,7 +1216,7 @@ class HighestSum {
             }
             std::sort(batch.begin(), batch.end());
             cv::parallel_for_(cv::Range(0, end - next), [&](const cv::Range& range) {
-                MemberScratch scratch{highest, {}, {}, {}, {}, {}};
+                MemberScratch scratch{highest, {}, {}, {}, {}, {}, {}};
                 for (int k = range.start; k < range.end; ++k) {
                     scratch.highest = shared.load(std::memory_order_relaxed);
                     sumOf(batch[k], scratch);
@@ -1342,8 +1406,10 @@ class HighestSum {
     std::vector<Point<Dims>> m_memberPoints;                // by column, then on the last axis
     std::vector<int> m_memberIndex;
     std::vector<double> m_memberLast;
-    std::vector<int> m_memberColumn;      // the column of each member
-    std::vector<std::uint8_t> m_timeBin;  // of each member, for earlier-only counts
+    std::vector<int> m_memberColumn;            // the column of each member
+    std::vector<std::uint8_t> m_timeBin;        // of each member, for earlier-only counts
+    std::vector<std::uint32_t> m_placeCodes;    // of each member, see BuildPlaceCodes
+    std::array<double, Gridded> m_codeScale{};  // place codes per unit on the gridded axes
     PhaseTicker m_ticker;
 };
 
