@@ -186,13 +186,42 @@ bool GatherInPlaceOrder(const std::vector<Value>& values, const std::vector<int>
     return true;
 }
 
+// Row at[k] goes to place k: gathered into copies in place order, and copied back only when
+// nothing can stop the sort any more (the table keeps its own storage).
+bool GatherRows(EventTable& table, const std::vector<int>& at, const SortProgress& progress) {
+    const int n = table.count;
+    if (Report(progress, GroupsPlacedShare)) {
+        return false;
+    }
+    std::vector<EventRecord> movedRows;
+    if (!GatherInPlaceOrder(table.rows, at, n, movedRows, progress, GroupsPlacedShare,
+                            RowsMovedShare)) {
+        return false;
+    }
+    std::vector<double> movedWeights;
+    const bool weighted = table.weights.size() >= static_cast<std::size_t>(n);
+    if (weighted &&
+        !GatherInPlaceOrder(table.weights, at, n, movedWeights, progress, RowsMovedShare, 1.0)) {
+        return false;
+    }
+    std::copy(movedRows.begin(), movedRows.end(), table.rows.begin());
+    if (weighted) {
+        std::copy(movedWeights.begin(), movedWeights.end(), table.weights.begin());
+    }
+    Report(progress, 1.0);
+    return true;
+}
+
 // The same order without replaying every step. While the selection sort places the rows of
 // one key, it takes them from their places of the moment in ascending order, and each swap
 // moves only the row it takes and the row at the front (of a larger key) into the place
 // taken. So the rows of each key, smallest key first, are placed in the order of where they
 // stand when their turn comes, and only the rows they displace move. Keys must be ordered
 // (no key not a number). Returns false, with the table untouched, when `progress` asks to.
-bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys, const SortProgress& progress) {
+// With `EqualKeys::InAnyOrder` the rows of a key keep the order they stood in (the radix sort
+// is stable) and none is displaced.
+bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys, const SortProgress& progress,
+                      EqualKeys equalKeys) {
     const int n = table.count;
     std::vector<KeyedRow> sorted(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
@@ -204,7 +233,14 @@ bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys, const SortPr
     if (!SortByKey(sorted, progress)) {
         return false;
     }
-    std::vector<int> at(static_cast<std::size_t>(n));     // the row now at each place
+    std::vector<int> at(static_cast<std::size_t>(n));  // the row now at each place
+    if (equalKeys == EqualKeys::InAnyOrder) {
+        for (std::size_t k = 0; k < at.size(); ++k) {
+            at[k] = sorted[k].row;
+        }
+        std::vector<KeyedRow>().swap(sorted);
+        return GatherRows(table, at, progress);
+    }
     std::vector<int> place(static_cast<std::size_t>(n));  // each row's place now
     std::iota(at.begin(), at.end(), 0);
     std::iota(place.begin(), place.end(), 0);
@@ -257,33 +293,13 @@ bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys, const SortPr
     }
     std::vector<KeyedRow>().swap(sorted);
     std::vector<int>().swap(place);
-    if (Report(progress, GroupsPlacedShare)) {
-        return false;
-    }
-    // Row at[k] goes to place k: gathered into copies in place order, and copied back only
-    // when nothing can stop the sort any more (the table keeps its own storage).
-    std::vector<EventRecord> movedRows;
-    if (!GatherInPlaceOrder(table.rows, at, n, movedRows, progress, GroupsPlacedShare,
-                            RowsMovedShare)) {
-        return false;
-    }
-    std::vector<double> movedWeights;
-    const bool weighted = table.weights.size() >= static_cast<std::size_t>(n);
-    if (weighted &&
-        !GatherInPlaceOrder(table.weights, at, n, movedWeights, progress, RowsMovedShare, 1.0)) {
-        return false;
-    }
-    std::copy(movedRows.begin(), movedRows.end(), table.rows.begin());
-    if (weighted) {
-        std::copy(movedWeights.begin(), movedWeights.end(), table.weights.begin());
-    }
-    Report(progress, 1.0);
-    return true;
+    return GatherRows(table, at, progress);
 }
 
 }  // namespace
 
-bool SortEventsByColumn(EventTable& table, int column, const SortProgress& progress) {
+bool SortEventsByColumn(EventTable& table, int column, const SortProgress& progress,
+                        EqualKeys equalKeys) {
     const int n = table.count;
     if (n < 2) {
         return true;
@@ -298,7 +314,7 @@ bool SortEventsByColumn(EventTable& table, int column, const SortProgress& progr
         ReplaySelectionSort(table, keys);
         return true;
     }
-    return PlaceByKeyGroups(table, keys, progress);
+    return PlaceByKeyGroups(table, keys, progress, equalKeys);
 }
 
 }  // namespace korvane

@@ -12,7 +12,13 @@ namespace korvane {
 // gives (equal keys included), in O(N log N). `progress` (may be empty) hears now and then
 // the share of the work done (0 to 1); when it answers true the sort ends early, the table
 // as it was, and false comes back.
+//
+// With `EqualKeys::InAnyOrder` the rows of equal keys may end in any order (here the order
+// they stood in), which spares the slowest step at millions of rows: for callers to whom the
+// order of equal keys makes no difference, such as counts of events.
 using SortProgress = std::function<bool(double done)>;
-bool SortEventsByColumn(EventTable& table, int column, const SortProgress& progress = {});
+enum class EqualKeys { AsSelectionSort, InAnyOrder };
+bool SortEventsByColumn(EventTable& table, int column, const SortProgress& progress = {},
+                        EqualKeys equalKeys = EqualKeys::AsSelectionSort);
 
 }  // namespace korvane

@@ -50,7 +50,14 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     const cv::Vec3b none = ctx.work.colours.pixel(0.0, NarrowToFloat(ctx.densityMaximum));
     ctx.work.raster.setTo(cv::Scalar(none[0], none[1], none[2]));
 
-    if (Status sorted = SortEventsAsPhase(ctx, spatial ? axes.depth : TimeColumn); !sorted.ok()) {
+    // Counts of events come out the same whatever the order of events of equal keys; sums of
+    // Gaussian or event weights are added in the table's order, which must then be the
+    // selection sort's.
+    const bool counted = !request.weighting.gaussian && ctx.events.weights.empty();
+    if (Status sorted =
+            SortEventsAsPhase(ctx, spatial ? axes.depth : TimeColumn,
+                              counted ? EqualKeys::InAnyOrder : EqualKeys::AsSelectionSort);
+        !sorted.ok()) {
         return sorted;
     }
     ctx.observer.Trace(kind.sortedTrace);

@@ -54,16 +54,19 @@ std::string CalendarTimeOf(const SeriesContext& ctx, double seconds) {
     return FormatIsoTime(ctx.catalogue->timeReference, seconds);
 }
 
-Status SortEventsAsPhase(SeriesContext& ctx, int column) {
+Status SortEventsAsPhase(SeriesContext& ctx, int column, EqualKeys equalKeys) {
     ctx.observer.PhaseStarted(RunPhase::Sorting, SortingSteps);
     if (ctx.observer.ShouldStop()) {
         return Status::Cancelled();
     }
     // A stop in the middle leaves the table as it was.
-    const bool sorted = SortEventsByColumn(ctx.events, column, [&](double done) {
-        ctx.observer.Progress(std::llround(done * SortingSteps));
-        return ctx.observer.ShouldStop();
-    });
+    const bool sorted = SortEventsByColumn(
+        ctx.events, column,
+        [&](double done) {
+            ctx.observer.Progress(std::llround(done * SortingSteps));
+            return ctx.observer.ShouldStop();
+        },
+        equalKeys);
     return !sorted || ctx.observer.ShouldStop() ? Status::Cancelled() : Status::Ok();
 }
 

@@ -8,6 +8,7 @@
 #include "common/Ranges.h"
 #include "common/RunObserver.h"
 #include "common/Status.h"
+#include "events/EventOrdering.h"
 #include "events/EventTable.h"
 #include "events/ViewAxes.h"
 #include "picture/DensityPicture.h"
@@ -73,8 +74,9 @@ void SetEventLabels(const SeriesContext& ctx, PictureLabels& labels);
 // `seconds` after it, "2023-02-07T00:00:00.000000Z"; empty when the times are plain seconds.
 std::string CalendarTimeOf(const SeriesContext& ctx, double seconds);
 
-// Sorts the events on `column` as the series' sorting phase: one call that cannot be
-// interrupted, so the stop is asked just before and just after it. Ok, or Cancelled.
-Status SortEventsAsPhase(SeriesContext& ctx, int column);
+// Sorts the events on `column` as the series' sorting phase, reporting progress and stopping
+// when asked (the table then as it was). Ok, or Cancelled.
+Status SortEventsAsPhase(SeriesContext& ctx, int column,
+                         EqualKeys equalKeys = EqualKeys::AsSelectionSort);
 
 }  // namespace korvane

@@ -104,6 +104,19 @@ TEST(SortEventsByColumn, MatchesTheSelectionSortOnRandomTables) {
                 ASSERT_TRUE(SameRow(fast.rows[i], literal.rows[i]))
                     << "round " << round << ", column " << column << ", row " << i;
             }
+            // In any order of equal keys: the same keys in each place, each row once (its tag).
+            std::copy_n(input.rows.begin(), n, fast.rows.begin());
+            SortEventsByColumn(fast, column, {}, EqualKeys::InAnyOrder);
+            std::vector<double> tags;
+            for (int i = 0; i < n; ++i) {
+                ASSERT_EQ(fast.rows[i].Column(column), literal.rows[i].Column(column))
+                    << "round " << round << ", column " << column << ", row " << i;
+                tags.push_back(fast.rows[i].Column(round % 4));
+            }
+            std::sort(tags.begin(), tags.end());
+            for (int i = 0; i < n && column != round % 4; ++i) {
+                ASSERT_EQ(tags[static_cast<std::size_t>(i)], 1000.0 + i) << "round " << round;
+            }
         }
     }
 }
