@@ -491,30 +491,55 @@ class HighestSum {
         m_columnHigh.clear();
         m_keys.reserve(columns);
         m_starts.reserve(columns + 1);
-        m_columnLow.reserve(columns);
-        m_columnHigh.reserve(columns);
         for (std::size_t p = 0; p < count; ++p) {
-            if ((p + 1) % CheckEvery == 0 && m_ticker.Check(0)) {
-                return true;
-            }
             const Key key = keyOf(m_memberPoints[p]);
             if (p == 0 || key != m_keys.back()) {
                 m_keys.push_back(key);
                 m_starts.push_back(static_cast<int>(p));
-                m_columnLow.emplace_back().fill(INFINITY);
-                m_columnHigh.emplace_back().fill(-INFINITY);
             }
-            for (int a = 0; a < Gridded; ++a) {
-                const double value = m_memberPoints[p].c[a];
-                m_columnLow.back()[a] = std::min(m_columnLow.back()[a], value);
-                m_columnHigh.back()[a] = std::max(m_columnHigh.back()[a], value);
-            }
-            m_memberColumn[p] = static_cast<int>(m_keys.size()) - 1;
-            m_memberLast[p] = m_memberPoints[p].c[Dims - 1];
-            m_position[m_memberIndex[p]] = static_cast<int>(p);
         }
         m_starts.push_back(static_cast<int>(count));
+        m_columnLow.resize(columns);
+        m_columnHigh.resize(columns);
+        // The columns' own arrays on every core, a stretch of about CheckEvery members at a
+        // time so that a stop is heard between them.
+        for (std::size_t first = 0; first < columns;) {
+            if (m_ticker.Check(0)) {
+                return true;
+            }
+            std::size_t end = first + 1;
+            while (end < columns &&
+                   static_cast<std::size_t>(m_starts[end] - m_starts[first]) < CheckEvery) {
+                ++end;
+            }
+            cv::parallel_for_(cv::Range(static_cast<int>(first), static_cast<int>(end)),
+                              [&](const cv::Range& range) {
+                                  for (int c = range.start; c < range.end; ++c) {
+                                      DescribeColumn(c);
+                                  }
+                              });
+            first = end;
+        }
         return true;
+    }
+
+    // Column c's extent on the gridded axes, and its members' column, last coordinate and
+    // place among the members.
+    void DescribeColumn(int c) {
+        std::array<double, Gridded>& low = m_columnLow[c];
+        std::array<double, Gridded>& high = m_columnHigh[c];
+        low.fill(INFINITY);
+        high.fill(-INFINITY);
+        for (int p = m_starts[c]; p < m_starts[c + 1]; ++p) {
+            for (int a = 0; a < Gridded; ++a) {
+                const double value = m_memberPoints[p].c[a];
+                low[a] = std::min(low[a], value);
+                high[a] = std::max(high[a], value);
+            }
+            m_memberColumn[p] = c;
+            m_memberLast[p] = m_memberPoints[p].c[Dims - 1];
+            m_position[m_memberIndex[p]] = p;
+        }
     }
 
     // Puts the `count` points with finite box coordinates first in column order (by column
