@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/RunObserver.h"
+#include "density/CodeTallies.h"
 #include "density/Distance.h"
 #include "density/Kernel.h"
 #include "density/PairBounds.h"
@@ -1089,21 +1090,37 @@ class HighestSum {
             }
         });
         if (cut != nullptr) {
-            // The runs likely to lose the most members go first, so the bound falls fastest.
-            for (CoarseRun& run : *cut) {
-                run.bound = OutsideShare(p, m_memberColumn[run.lo]) * (run.hi - run.lo);
+            std::array<BoxEdges, 2> edges{};
+            const bool coded = unsure != nullptr && EdgesForCodes(p, edges);
+            // With place codes a cut run counts no more than its codes' tallies allow, which
+            // is close: most counts end here, without a code read one by one. Otherwise a
+            // run counts no more than its length, and the runs likely to lose the most
+            // members go first, so the bound falls fastest.
+            if (coded) {
+                left = 0;
+                for (CoarseRun& run : *cut) {
+                    run.bound = MostPassingInCutRun(run.lo, run.hi, edges);
+                    left += static_cast<long long>(run.bound);
+                }
+            } else {
+                for (CoarseRun& run : *cut) {
+                    run.bound = OutsideShare(p, m_memberColumn[run.lo]) * (run.hi - run.lo);
+                }
             }
             std::sort(cut->begin(), cut->end(),
                       [](const CoarseRun& a, const CoarseRun& b) { return a.bound > b.bound; });
-            std::array<BoxEdges, 2> edges{};
-            const bool coded = unsure != nullptr && EdgesForCodes(p, edges);
             for (const CoarseRun& run : *cut) {
                 if (static_cast<double>(count + left) <= highest) {
                     return static_cast<double>(count + left);
                 }
-                count += coded ? CountCutRunByCodes(p, run.lo, run.hi, edges, *unsure)
-                               : CountInRun(p, run.lo, run.hi, countPassing);
-                left -= run.hi - run.lo;
+                if (coded) {
+                    count +=
+                        run.bound > 0.0 ? CountCutRunByCodes(p, run.lo, run.hi, edges, *unsure) : 0;
+                    left -= static_cast<long long>(run.bound);
+                } else {
+                    count += CountInRun(p, run.lo, run.hi, countPassing);
+                    left -= run.hi - run.lo;
+                }
             }
         }
         return static_cast<double>(count);
@@ -1150,6 +1167,7 @@ class HighestSum {
     void BuildPlaceCodes() {
         if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
             m_placeCodes.resize(m_memberPoints.size());
+            m_codeTallies.Reserve(m_starts);
             const int columns = static_cast<int>(m_keys.size());
             cv::parallel_for_(cv::Range(0, columns), [&](const cv::Range& range) {
                 for (int k = range.start; k < range.end; ++k) {
@@ -1159,6 +1177,7 @@ class HighestSum {
                         m_placeCodes[m] = PackCodes(PlaceCode(q.c[0], low[0], m_codeScale[0]),
                                                     PlaceCode(q.c[1], low[1], m_codeScale[1]));
                     }
+                    m_codeTallies.TallyColumn(k, m_starts[k], m_starts[k + 1], m_placeCodes.data());
                 }
             });
         }
@@ -1172,6 +1191,18 @@ class HighestSum {
                    FindBoxEdges(p.c[1], m_half[1], edges[1]);
         }
         return false;
+    }
+
+    // No fewer than the members of the cut run [lo, hi) that pass the tests on the gridded
+    // axes against the event whose box has `edges`, from the tallies of their place codes.
+    double MostPassingInCutRun(int lo, int hi, const std::array<BoxEdges, 2>& edges) const {
+        if constexpr (Dims == 3) {
+            const int column = m_memberColumn[lo];
+            return m_codeTallies.MostPassing(column, m_starts[column], lo, hi,
+                                             EdgeCodesIn(edges, m_columnLow[column], m_codeScale),
+                                             m_placeCodes.data());
+        }
+        return hi - lo;
     }
 
     // The members of the cut run [lo, hi) that pass the tests on the gridded axes against p:
@@ -1434,6 +1465,7 @@ class HighestSum {
     std::vector<int> m_memberColumn;            // the column of each member
     std::vector<std::uint8_t> m_timeBin;        // of each member, for earlier-only counts
     std::vector<std::uint32_t> m_placeCodes;    // of each member, see BuildPlaceCodes
+    CodeTallies m_codeTallies;                  // of the place codes, column by column
     std::array<double, Gridded> m_codeScale{};  // place codes per unit on the gridded axes
     PhaseTicker m_ticker;
 };

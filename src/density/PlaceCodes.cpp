@@ -59,11 +59,6 @@ double EdgeOf(double p, double half, double toward) {
                                            : LastFailing(p, half, toward * INFINITY, guess);
 }
 
-// One axis' 16-bit half of a packed word.
-std::int16_t CodeOn(std::uint32_t packed, int axis) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(packed >> (16 * axis)));
-}
-
 // 1 sure to pass, -1 sure to fail, 0 for the exact test.
 int Verdict(std::uint32_t codes, const EdgeCodes& edges) {
     bool inside = true;
@@ -122,7 +117,41 @@ __attribute__((target("avx2"))) int CountSurePassesEightWide(const std::uint32_t
     return passes + CountSurePassesOneByOne(codes, q, n, edges, unsure, unsureCount);
 }
 
+// The members not sure to fail, eight a step.
+__attribute__((target("avx2"))) int CountMaybePassesEightWide(const std::uint32_t* codes, int n,
+                                                              const EdgeCodes& edges) {
+    const __m256i failLow = _mm256_set1_epi32(static_cast<int>(edges.failLow));
+    const __m256i failHigh = _mm256_set1_epi32(static_cast<int>(edges.failHigh));
+    const __m256i noneSet = _mm256_setzero_si256();
+    int kept = 0;
+    int q = 0;
+    for (; q + 8 <= n; q += 8) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + q));
+        const __m256i outside =
+            _mm256_or_si256(_mm256_cmpgt_epi16(failLow, v), _mm256_cmpgt_epi16(v, failHigh));
+        kept += __builtin_popcount(static_cast<unsigned>(
+            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(outside, noneSet)))));
+    }
+    _mm256_zeroupper();
+    for (; q < n; ++q) {
+        kept += Verdict(codes[q], edges) >= 0 ? 1 : 0;
+    }
+    return kept;
+}
+
 }  // namespace
+
+int CountMaybePasses(const std::uint32_t* codes, int n, const EdgeCodes& edges) {
+    static const bool eightWide = __builtin_cpu_supports("avx2");
+    if (eightWide) {
+        return CountMaybePassesEightWide(codes, n, edges);
+    }
+    int kept = 0;
+    for (int q = 0; q < n; ++q) {
+        kept += Verdict(codes[q], edges) >= 0 ? 1 : 0;
+    }
+    return kept;
+}
 
 bool FindBoxEdges(double p, double half, BoxEdges& edges) {
     if (!std::isfinite(p) || !(half > 0.0) || !std::isfinite(half)) {

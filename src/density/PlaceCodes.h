@@ -50,4 +50,13 @@ EdgeCodes EdgeCodesIn(const std::array<BoxEdges, 2>& edges, const std::array<dou
 int CountSurePasses(const std::uint32_t* codes, int n, const EdgeCodes& edges, int* unsure,
                     int& unsureCount);
 
+// How many of the n members with `codes` are not sure to fail on either axis: the sure passes
+// and those the codes cannot tell, an upper bound on the passes.
+int CountMaybePasses(const std::uint32_t* codes, int n, const EdgeCodes& edges);
+
+// A packed word's code on one axis (0 the first).
+inline std::int16_t CodeOn(std::uint32_t packed, int axis) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(packed >> (16 * axis)));
+}
+
 }  // namespace korvane::estimate
