@@ -27,7 +27,7 @@ void CodeTallies::Reserve(const std::vector<int>& starts) {
         m_firstRow[c] = rows;
         rows += static_cast<std::uint32_t>(WholeBlocks(starts[c + 1] - starts[c]));
     }
-    m_rows.assign(static_cast<std::size_t>(rows) * RowLength, 0);
+    m_rows.resize(static_cast<std::size_t>(rows) * RowLength);
 }
 
 void CodeTallies::TallyColumn(int c, int begin, int end, const std::uint32_t* codes) {

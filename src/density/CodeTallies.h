@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/FillLaterVector.h"
 #include "density/PlaceCodes.h"
 
 namespace korvane::estimate {
@@ -36,7 +37,7 @@ class CodeTallies {
     static constexpr int RowLength = 2 * Bins;
 
     std::vector<std::uint32_t> m_firstRow;  // of each column
-    std::vector<std::int32_t> m_rows;
+    FillLaterVector<std::int32_t> m_rows;   // every entry written by TallyColumn
 };
 
 }  // namespace korvane::estimate

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/FillLaterVector.h"
 #include "common/RunObserver.h"
 #include "density/CodeTallies.h"
 #include "density/Distance.h"
@@ -161,7 +162,8 @@ class HighestSum {
         if (m_ticker.Stopped()) {
             return 0.0;
         }
-        m_sums.assign(static_cast<std::size_t>(n), 0.0);  // after the columns: a lower peak
+        m_sums.resize(static_cast<std::size_t>(n));  // after the columns: a lower peak
+        FillOnEveryCore(m_sums, 0.0);
         if (columns) {
             if (m_unit && m_pointWeights == nullptr) {
                 if (m_cellsPerHalf > 1) {
@@ -471,35 +473,18 @@ class HighestSum {
         for (int a = 0; a < Gridded; ++a) {
             highest.c[a] = high[a];
         }
-        PutInColumnOrder(keyOf, keyOf(highest), count);
+        const std::vector<std::size_t> buckets = PutInColumnOrder(keyOf, keyOf(highest), count);
         if (m_ticker.Stopped()) {
             return true;  // the caller asks the ticker
         }
-        // Every array is sized exactly: a catalogue of millions leaves no room for slack.
-        std::size_t columns = 0;
-        Key previous{};
-        for (std::size_t p = 0; p < count; ++p) {
-            const Key key = keyOf(m_memberPoints[p]);
-            columns += p == 0 || key != previous ? 1 : 0;
-            previous = key;
-        }
+        const std::size_t columns = FindColumns(keyOf, buckets);
+        // Filled on every core: by DescribeColumn, the points left out here.
         m_memberLast.resize(count);
         m_memberColumn.resize(count);
-        m_position.assign(static_cast<std::size_t>(m_count), -1);
-        m_keys.clear();
-        m_starts.clear();
+        m_position.resize(static_cast<std::size_t>(m_count));
+        FillOnEveryCore(m_position, -1);
         m_columnLow.clear();
         m_columnHigh.clear();
-        m_keys.reserve(columns);
-        m_starts.reserve(columns + 1);
-        for (std::size_t p = 0; p < count; ++p) {
-            const Key key = keyOf(m_memberPoints[p]);
-            if (p == 0 || key != m_keys.back()) {
-                m_keys.push_back(key);
-                m_starts.push_back(static_cast<int>(p));
-            }
-        }
-        m_starts.push_back(static_cast<int>(count));
         m_columnLow.resize(columns);
         m_columnHigh.resize(columns);
         // The columns' own arrays on every core, a stretch of about CheckEvery members at a
@@ -522,6 +507,63 @@ class HighestSum {
             first = end;
         }
         return true;
+    }
+
+    // The columns' keys and first members, and their number. The buckets of PutInColumnOrder
+    // (their first members, in `buckets`) hold whole columns, so each is searched on its own,
+    // on every core: once to count its columns, once to write them where the buckets before
+    // leave off. Every array is sized exactly: a catalogue of millions leaves no room for slack.
+    template <class KeyOf>
+    std::size_t FindColumns(KeyOf keyOf, const std::vector<std::size_t>& buckets) {
+        const int count = static_cast<int>(buckets.size()) - 2;  // the last holds no members
+        const auto forEachColumn = [&](int b, auto visit) {
+            Key previous{};
+            for (std::size_t p = buckets[b]; p < buckets[b + 1]; ++p) {
+                const Key key = keyOf(m_memberPoints[p]);
+                if (p == buckets[b] || key != previous) {
+                    visit(p, key);
+                }
+                previous = key;
+            }
+        };
+        std::vector<std::size_t> before(static_cast<std::size_t>(count) + 1, 0);
+        cv::parallel_for_(cv::Range(0, count), [&](const cv::Range& range) {
+            for (int b = range.start; b < range.end; ++b) {
+                std::size_t columns = 0;
+                forEachColumn(b, [&](std::size_t /*p*/, const Key& /*key*/) { ++columns; });
+                before[b + 1] = columns;
+            }
+        });
+        std::partial_sum(before.begin(), before.end(), before.begin());
+        const std::size_t columns = before.back();
+        m_keys.assign(columns, Key{});
+        m_starts.assign(columns + 1, 0);
+        cv::parallel_for_(cv::Range(0, count), [&](const cv::Range& range) {
+            for (int b = range.start; b < range.end; ++b) {
+                std::size_t c = before[b];
+                forEachColumn(b, [&](std::size_t p, const Key& key) {
+                    m_keys[c] = key;
+                    m_starts[c] = static_cast<int>(p);
+                    ++c;
+                });
+            }
+        });
+        m_starts[columns] = static_cast<int>(buckets[count]);
+        return columns;
+    }
+
+    // Every element of `values` set to `value`, a stretch per core.
+    template <class Vector, class Value>
+    static void FillOnEveryCore(Vector& values, Value value) {
+        const int stretches = std::max(1, cv::getNumThreads());
+        const std::size_t size = values.size();
+        cv::parallel_for_(cv::Range(0, stretches), [&](const cv::Range& range) {
+            for (int k = range.start; k < range.end; ++k) {
+                std::fill(values.begin() + static_cast<std::ptrdiff_t>(size * k / stretches),
+                          values.begin() + static_cast<std::ptrdiff_t>(size * (k + 1) / stretches),
+                          value);
+            }
+        });
     }
 
     // Column c's extent on the gridded axes, and its members' column, last coordinate and
@@ -550,8 +592,10 @@ class HighestSum {
     // each then sorted on its own, in cache and on every core: one sort of all the points
     // and one permutation across all of memory cost several times more at millions of
     // events, and a second copy of the points would not fit beside the table.
+    // Returns where each bucket's members start, and after the last the number of members and
+    // of points (empty after a stop).
     template <class KeyOf>
-    void PutInColumnOrder(KeyOf keyOf, const Key& lastKey, std::size_t count) {
+    std::vector<std::size_t> PutInColumnOrder(KeyOf keyOf, const Key& lastKey, std::size_t count) {
         const std::size_t n = m_points.size();
         // The columns numbered from 0 in key order; each bucket takes a stretch of numbers.
         std::array<std::uint64_t, Gridded> stride;
@@ -586,13 +630,13 @@ class HighestSum {
         // before `next` of a bucket are settled.
         std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
         if (m_ticker.Check(0)) {
-            return;
+            return {};
         }
         std::size_t looked = 0;
         for (std::size_t b = 0; b <= buckets; ++b) {
             while (next[b] < starts[b + 1]) {
                 if (++looked % CheckEvery == 0 && m_ticker.Check(0)) {
-                    return;
+                    return {};
                 }
                 const std::size_t i = next[b];
                 const std::size_t to = bucketOf[i];
@@ -611,7 +655,7 @@ class HighestSum {
         const std::size_t stretch = std::max<std::size_t>(1, CheckEvery / BucketMembers);
         for (std::size_t first = 0; first < buckets; first += stretch) {
             if (m_ticker.Check(0)) {
-                return;
+                return {};
             }
             const auto end = static_cast<int>(std::min(buckets, first + stretch));
             cv::parallel_for_(cv::Range(static_cast<int>(first), end), [&](const cv::Range& range) {
@@ -626,6 +670,7 @@ class HighestSum {
         m_points.resize(count);
         m_memberPoints = std::move(m_points);
         m_points = {};
+        return starts;
     }
 
     // Sorts the points of [begin, end) and their indices in `order` into column order, the
@@ -1020,7 +1065,7 @@ class HighestSum {
                 ranked.push_back({bound, m});
             }
         }
-        std::fill(m_sums.begin(), m_sums.end(), 0.0);
+        FillOnEveryCore(m_sums, 0.0);
         if (first >= 0) {
             m_sums[m_memberIndex[first]] = m_firstSum;
         }
@@ -1438,8 +1483,8 @@ class HighestSum {
 
     // In the order the sums add them; let go once the points are sorted into columns.
     std::vector<Point<Dims>> m_points;
-    int m_count;                  // of the points
-    std::vector<int> m_position;  // of each point among the members, or -1
+    int m_count;                      // of the points
+    FillLaterVector<int> m_position;  // of each point among the members, or -1
     std::array<double, Dims> m_half;
     bool m_unit;
     double m_radius;  // of the Gaussian kernel
@@ -1448,25 +1493,25 @@ class HighestSum {
     std::vector<double> m_kernelBounds;  // see BuildKernelBounds
     double m_boundStep = 1.0;
     std::array<double, Dims> m_boundFactor{};
-    bool m_kernelBounded = false;  // the bounds are kernel bounds, not counts
-    bool m_coarse = false;         // the first bounds are by column (NearestCornerBound)
-    bool m_runBounds = false;      // unit counts take whole runs (CountBoundedHighestFirst)
-    double m_firstSum = 0.0;       // the first exact sum (or count) the bounds must beat
-    const double* m_pointWeights;  // one per point, or null: every point weighs 1
-    int m_cellsPerHalf = 1;        // cells per half width on the gridded axes
-    std::vector<double> m_sums;    // in the order of the points
-    std::vector<Key> m_keys;       // occupied columns, ascending
-    std::vector<int> m_starts;     // members of column c: [starts[c], starts[c + 1])
+    bool m_kernelBounded = false;    // the bounds are kernel bounds, not counts
+    bool m_coarse = false;           // the first bounds are by column (NearestCornerBound)
+    bool m_runBounds = false;        // unit counts take whole runs (CountBoundedHighestFirst)
+    double m_firstSum = 0.0;         // the first exact sum (or count) the bounds must beat
+    const double* m_pointWeights;    // one per point, or null: every point weighs 1
+    int m_cellsPerHalf = 1;          // cells per half width on the gridded axes
+    FillLaterVector<double> m_sums;  // in the order of the points
+    std::vector<Key> m_keys;         // occupied columns, ascending
+    std::vector<int> m_starts;       // members of column c: [starts[c], starts[c + 1])
     std::vector<std::array<double, Gridded>> m_columnLow;   // the lowest and highest gridded
     std::vector<std::array<double, Gridded>> m_columnHigh;  // coordinates of each column
     std::vector<Point<Dims>> m_memberPoints;                // by column, then on the last axis
     std::vector<int> m_memberIndex;
-    std::vector<double> m_memberLast;
-    std::vector<int> m_memberColumn;            // the column of each member
-    std::vector<std::uint8_t> m_timeBin;        // of each member, for earlier-only counts
-    std::vector<std::uint32_t> m_placeCodes;    // of each member, see BuildPlaceCodes
-    CodeTallies m_codeTallies;                  // of the place codes, column by column
-    std::array<double, Gridded> m_codeScale{};  // place codes per unit on the gridded axes
+    FillLaterVector<double> m_memberLast;
+    FillLaterVector<int> m_memberColumn;          // the column of each member
+    std::vector<std::uint8_t> m_timeBin;          // of each member, for earlier-only counts
+    FillLaterVector<std::uint32_t> m_placeCodes;  // of each member, see BuildPlaceCodes
+    CodeTallies m_codeTallies;                    // of the place codes, column by column
+    std::array<double, Gridded> m_codeScale{};    // place codes per unit on the gridded axes
     PhaseTicker m_ticker;
 };
 
