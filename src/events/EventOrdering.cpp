@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <functional>
 #include <numeric>
+#include <opencv2/core.hpp>
 #include <utility>
 #include <vector>
+
+#include "common/FillLaterVector.h"
 
 namespace korvane {
 namespace {
@@ -126,34 +129,67 @@ bool Report(const SortProgress& progress, double share) {
     return progress && progress(share);
 }
 
+// The rows split into about equal stretches, one per core: stretch k is [Bound(k), Bound(k + 1)).
+struct Stretches {
+    std::size_t size;
+    int count = std::max(1, cv::getNumThreads());
+    std::size_t Bound(int k) const { return size * static_cast<std::size_t>(k) / count; }
+};
+
+// Calls work(k) for every stretch k, on every core.
+template <class Work>
+void ForEachStretch(const Stretches& stretches, Work work) {
+    cv::parallel_for_(cv::Range(0, stretches.count), [&](const cv::Range& range) {
+        for (int k = range.start; k < range.end; ++k) {
+            work(k);
+        }
+    });
+}
+
 // Sorts by key, equal keys in ascending row (the rows come in ascending): a stable radix sort
-// of 16 bits a pass, lowest first, skipping the passes whose digit every key shares. False as
-// soon as `progress` asks to stop.
-bool SortByKey(std::vector<KeyedRow>& rows, const SortProgress& progress) {
+// of 16 bits a pass, lowest first, skipping the passes whose digit every key shares. Each
+// pass deals a stretch of the rows per core, each stretch to its own places within every
+// bucket, after the stretches before it: the order of equal digits stays. False as soon as
+// `progress` asks to stop.
+bool SortByKey(FillLaterVector<KeyedRow>& rows, const SortProgress& progress) {
     constexpr int DigitBits = 16;
     constexpr int Passes = 64 / DigitBits;
     constexpr std::size_t Buckets = std::size_t{1} << DigitBits;
-    std::vector<std::size_t> counts(Passes * Buckets, 0);
-    for (const KeyedRow& r : rows) {
-        for (int pass = 0; pass < Passes; ++pass) {
-            ++counts[pass * Buckets + ((r.key >> (pass * DigitBits)) & (Buckets - 1))];
-        }
-    }
-    std::vector<KeyedRow> scratch;
+    const Stretches stretches{rows.size()};
+    // counts[k * Buckets + b]: the rows of stretch k with digit b, then where they go.
+    std::vector<std::size_t> counts(static_cast<std::size_t>(stretches.count) * Buckets);
+    FillLaterVector<KeyedRow> scratch;
     for (int pass = 0; pass < Passes; ++pass) {
-        std::size_t* starts = counts.data() + pass * Buckets;
         const int shift = pass * DigitBits;
-        if (starts[(rows.front().key >> shift) & (Buckets - 1)] == rows.size()) {
-            continue;  // one digit for all
-        }
+        const auto digit = [shift](const KeyedRow& r) {
+            return static_cast<std::size_t>((r.key >> shift) & (Buckets - 1));
+        };
+        ForEachStretch(stretches, [&](int k) {
+            std::size_t* count = counts.data() + static_cast<std::size_t>(k) * Buckets;
+            std::fill(count, count + Buckets, 0);
+            for (std::size_t i = stretches.Bound(k); i < stretches.Bound(k + 1); ++i) {
+                ++count[digit(rows[i])];
+            }
+        });
         std::size_t sum = 0;
+        bool oneDigit = false;
         for (std::size_t b = 0; b < Buckets; ++b) {
-            sum += std::exchange(starts[b], sum);
+            const std::size_t before = sum;
+            for (int k = 0; k < stretches.count; ++k) {
+                sum += std::exchange(counts[k * Buckets + b], sum);
+            }
+            oneDigit = oneDigit || sum - before == rows.size();
+        }
+        if (oneDigit) {
+            continue;
         }
         scratch.resize(rows.size());
-        for (const KeyedRow& r : rows) {
-            scratch[starts[(r.key >> shift) & (Buckets - 1)]++] = r;
-        }
+        ForEachStretch(stretches, [&](int k) {
+            std::size_t* next = counts.data() + static_cast<std::size_t>(k) * Buckets;
+            for (std::size_t i = stretches.Bound(k); i < stretches.Bound(k + 1); ++i) {
+                scratch[next[digit(rows[i])]++] = rows[i];
+            }
+        });
         rows.swap(scratch);
         if (Report(progress, KeysSortedShare * (pass + 1) / Passes)) {
             return false;
@@ -162,24 +198,30 @@ bool SortByKey(std::vector<KeyedRow>& rows, const SortProgress& progress) {
     return true;
 }
 
-// Gathers values[at[k]] into place k of `moved` for every k < n, reading ahead. False, with
-// `moved` partly filled, as soon as `progress` asks to stop; it hears shares from `from` to
-// `to` of the sort's work.
+// Gathers values[at[k]] into place k of `moved` for every k < n, reading ahead, a stretch per
+// core. False, with `moved` partly filled, as soon as `progress` asks to stop; it hears
+// shares from `from` to `to` of the sort's work.
 template <class Value>
 bool GatherInPlaceOrder(const std::vector<Value>& values, const std::vector<int>& at, int n,
-                        std::vector<Value>& moved, const SortProgress& progress, double from,
+                        FillLaterVector<Value>& moved, const SortProgress& progress, double from,
                         double to) {
     constexpr std::size_t Ahead = 16;
     constexpr std::size_t CheckRows = std::size_t{1} << 20;
     const auto count = static_cast<std::size_t>(n);
     moved.resize(count);
-    for (std::size_t k = 0; k < count; ++k) {
-        if (k + Ahead < count) {
-            __builtin_prefetch(&values[static_cast<std::size_t>(at[k + Ahead])]);
-        }
-        moved[k] = values[static_cast<std::size_t>(at[k])];
-        if ((k + 1) % CheckRows == 0 &&
-            Report(progress, from + (to - from) * static_cast<double>(k + 1) / n)) {
+    for (std::size_t first = 0; first < count; first += CheckRows) {
+        const std::size_t end = std::min(count, first + CheckRows);
+        const Stretches stretches{end - first};
+        ForEachStretch(stretches, [&](int k) {
+            const std::size_t last = first + stretches.Bound(k + 1);
+            for (std::size_t i = first + stretches.Bound(k); i < last; ++i) {
+                if (i + Ahead < last) {
+                    __builtin_prefetch(&values[static_cast<std::size_t>(at[i + Ahead])]);
+                }
+                moved[i] = values[static_cast<std::size_t>(at[i])];
+            }
+        });
+        if (Report(progress, from + (to - from) * static_cast<double>(end) / n)) {
             return false;
         }
     }
@@ -193,12 +235,12 @@ bool GatherRows(EventTable& table, const std::vector<int>& at, const SortProgres
     if (Report(progress, GroupsPlacedShare)) {
         return false;
     }
-    std::vector<EventRecord> movedRows;
+    FillLaterVector<EventRecord> movedRows;
     if (!GatherInPlaceOrder(table.rows, at, n, movedRows, progress, GroupsPlacedShare,
                             RowsMovedShare)) {
         return false;
     }
-    std::vector<double> movedWeights;
+    FillLaterVector<double> movedWeights;
     const bool weighted = table.weights.size() >= static_cast<std::size_t>(n);
     if (weighted &&
         !GatherInPlaceOrder(table.weights, at, n, movedWeights, progress, RowsMovedShare, 1.0)) {
@@ -223,12 +265,14 @@ bool GatherRows(EventTable& table, const std::vector<int>& at, const SortProgres
 bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys, const SortProgress& progress,
                       EqualKeys equalKeys) {
     const int n = table.count;
-    std::vector<KeyedRow> sorted(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        // 0 and -0 are one key.
-        sorted[static_cast<std::size_t>(i)] = {OrderedBits(keys[static_cast<std::size_t>(i)] + 0.0),
-                                               i};
-    }
+    FillLaterVector<KeyedRow> sorted(static_cast<std::size_t>(n));
+    const Stretches stretches{sorted.size()};
+    ForEachStretch(stretches, [&](int k) {
+        for (std::size_t i = stretches.Bound(k); i < stretches.Bound(k + 1); ++i) {
+            // 0 and -0 are one key.
+            sorted[i] = {OrderedBits(keys[i] + 0.0), static_cast<int>(i)};
+        }
+    });
     std::vector<double>().swap(keys);
     if (!SortByKey(sorted, progress)) {
         return false;
@@ -238,7 +282,7 @@ bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys, const SortPr
         for (std::size_t k = 0; k < at.size(); ++k) {
             at[k] = sorted[k].row;
         }
-        std::vector<KeyedRow>().swap(sorted);
+        FillLaterVector<KeyedRow>().swap(sorted);
         return GatherRows(table, at, progress);
     }
     std::vector<int> place(static_cast<std::size_t>(n));  // each row's place now
@@ -291,7 +335,7 @@ bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys, const SortPr
             }
         }
     }
-    std::vector<KeyedRow>().swap(sorted);
+    FillLaterVector<KeyedRow>().swap(sorted);
     std::vector<int>().swap(place);
     return GatherRows(table, at, progress);
 }
