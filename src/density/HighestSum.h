@@ -487,6 +487,10 @@ class HighestSum {
         m_columnHigh.clear();
         m_columnLow.resize(columns);
         m_columnHigh.resize(columns);
+        const bool coded = WantsPlaceCodes();
+        if (coded) {
+            ReservePlaceCodes();
+        }
         // The columns' own arrays on every core, a stretch of about CheckEvery members at a
         // time so that a stop is heard between them.
         for (std::size_t first = 0; first < columns;) {
@@ -502,6 +506,9 @@ class HighestSum {
                               [&](const cv::Range& range) {
                                   for (int c = range.start; c < range.end; ++c) {
                                       DescribeColumn(c);
+                                      if (coded) {
+                                          CodeColumn(c);
+                                      }
                                   }
                               });
             first = end;
@@ -1039,7 +1046,6 @@ class HighestSum {
         std::vector<std::pair<int, int>> neighbours;
         m_firstSum = CountOfMember(first, neighbours);
         m_runBounds = true;
-        BuildPlaceCodes();
         BoundThenSumHighestFirst(first, [&](int m, MemberScratch& scratch) {
             m_sums[m_memberIndex[m]] = CountOfMember(m, scratch.neighbours, &scratch.runs,
                                                      scratch.highest, &scratch.unsure);
@@ -1056,15 +1062,27 @@ class HighestSum {
         if (m_ticker.Stopped()) {
             return;
         }
-        // Only the bounds above the first sum are kept: in a dense cloud a few per cent.
-        std::vector<BoundedMember> ranked;
-        const int members = static_cast<int>(m_memberIndex.size());
-        for (int m = 0; m < members; ++m) {
-            const double bound = m_sums[m_memberIndex[m]];
-            if (bound > m_firstSum && m != first) {
-                ranked.push_back({bound, m});
+        // Only the bounds above the first sum are kept: in a dense cloud a few per cent. The
+        // members are looked at a stretch per core (the order is settled by the sort).
+        const int stretches = std::max(1, cv::getNumThreads());
+        std::vector<std::vector<BoundedMember>> kept(static_cast<std::size_t>(stretches));
+        const long long members = static_cast<long long>(m_memberIndex.size());
+        cv::parallel_for_(cv::Range(0, stretches), [&](const cv::Range& range) {
+            for (int k = range.start; k < range.end; ++k) {
+                const auto end = static_cast<int>(members * (k + 1) / stretches);
+                for (auto m = static_cast<int>(members * k / stretches); m < end; ++m) {
+                    const double bound = m_sums[m_memberIndex[m]];
+                    if (bound > m_firstSum && m != first) {
+                        kept[k].push_back({bound, m});
+                    }
+                }
             }
+        });
+        std::vector<BoundedMember> ranked;
+        for (const std::vector<BoundedMember>& some : kept) {
+            ranked.insert(ranked.end(), some.begin(), some.end());
         }
+        kept = {};
         FillOnEveryCore(m_sums, 0.0);
         if (first >= 0) {
             m_sums[m_memberIndex[first]] = m_firstSum;
@@ -1206,25 +1224,30 @@ class HighestSum {
         return count;
     }
 
-    // Each member's codes of its place within its column on the gridded axes (PlaceCodes.h):
-    // the cut runs of the exact counts then read four bytes a member rather than its point.
-    // Only where the box is the whole condition in space.
-    void BuildPlaceCodes() {
-        if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
-            m_placeCodes.resize(m_memberPoints.size());
-            m_codeTallies.Reserve(m_starts);
-            const int columns = static_cast<int>(m_keys.size());
-            cv::parallel_for_(cv::Range(0, columns), [&](const cv::Range& range) {
-                for (int k = range.start; k < range.end; ++k) {
-                    const std::array<double, Gridded>& low = m_columnLow[k];
-                    for (int m = m_starts[k]; m < m_starts[k + 1]; ++m) {
-                        const Point<Dims>& q = m_memberPoints[m];
-                        m_placeCodes[m] = PackCodes(PlaceCode(q.c[0], low[0], m_codeScale[0]),
-                                                    PlaceCode(q.c[1], low[1], m_codeScale[1]));
-                    }
-                    m_codeTallies.TallyColumn(k, m_starts[k], m_starts[k + 1], m_placeCodes.data());
-                }
-            });
+    // Each member's codes of its place within its column on the gridded axes (PlaceCodes.h),
+    // and their tallies: the cut runs of the exact counts then read four bytes a member rather
+    // than its point, or only a few tallies. Only for the exact counts of dense unit counts
+    // where the box is the whole condition in space (see CountBoundedHighestFirst).
+    bool WantsPlaceCodes() const {
+        return Dims == 3 && std::is_same_v<Extra, AnyTime> && m_unit && m_pointWeights == nullptr &&
+               m_cellsPerHalf > 1;
+    }
+
+    void ReservePlaceCodes() {
+        m_placeCodes.resize(m_memberPoints.size());
+        m_codeTallies.Reserve(m_starts);
+    }
+
+    // Column k's codes and tallies, from its extent.
+    void CodeColumn(int k) {
+        if constexpr (Dims == 3) {
+            const std::array<double, Gridded>& low = m_columnLow[k];
+            for (int m = m_starts[k]; m < m_starts[k + 1]; ++m) {
+                const Point<Dims>& q = m_memberPoints[m];
+                m_placeCodes[m] = PackCodes(PlaceCode(q.c[0], low[0], m_codeScale[0]),
+                                            PlaceCode(q.c[1], low[1], m_codeScale[1]));
+            }
+            m_codeTallies.TallyColumn(k, m_starts[k], m_starts[k + 1], m_placeCodes.data());
         }
     }
 
@@ -1509,7 +1532,7 @@ class HighestSum {
     FillLaterVector<double> m_memberLast;
     FillLaterVector<int> m_memberColumn;          // the column of each member
     std::vector<std::uint8_t> m_timeBin;          // of each member, for earlier-only counts
-    FillLaterVector<std::uint32_t> m_placeCodes;  // of each member, see BuildPlaceCodes
+    FillLaterVector<std::uint32_t> m_placeCodes;  // of each member, see WantsPlaceCodes
     CodeTallies m_codeTallies;                    // of the place codes, column by column
     std::array<double, Gridded> m_codeScale{};    // place codes per unit on the gridded axes
     PhaseTicker m_ticker;
