@@ -16,17 +16,24 @@ namespace korvane {
 
 namespace {
 
-// The events' coordinates on the box axes `columns`, and their times, in table order.
+// The events' coordinates on the box axes `columns`, and their times, in table order: a
+// stretch of the table per core.
 template <int Dims>
-std::vector<estimate::Point<Dims>> PointsOf(const EventTable& events,
-                                            const std::array<int, Dims>& columns) {
-    std::vector<estimate::Point<Dims>> points(static_cast<std::size_t>(events.count));
-    for (int i = 0; i < events.count; ++i) {
-        for (int a = 0; a < Dims; ++a) {
-            points[i].c[a] = events.rows[i].Column(columns[a]);
+estimate::Points<Dims> PointsOf(const EventTable& events, const std::array<int, Dims>& columns) {
+    estimate::Points<Dims> points(static_cast<std::size_t>(events.count));
+    const int stretches = std::max(1, cv::getNumThreads());
+    const long long count = events.count;
+    cv::parallel_for_(cv::Range(0, stretches), [&](const cv::Range& range) {
+        for (int k = range.start; k < range.end; ++k) {
+            const auto end = static_cast<int>(count * (k + 1) / stretches);
+            for (auto i = static_cast<int>(count * k / stretches); i < end; ++i) {
+                for (int a = 0; a < Dims; ++a) {
+                    points[i].c[a] = events.rows[i].Column(columns[a]);
+                }
+                points[i].t = events.rows[i].t;
+            }
         }
-        points[i].t = events.rows[i].t;
-    }
+    });
     return points;
 }
 
@@ -96,7 +103,7 @@ double EstimateTimedPlaneMaximum(std::vector<TimedPlanePoint> points, const Plan
     const std::vector<double> pointWeights = WeightsOf(points);
     const double* weights = pointWeights.empty() ? nullptr : pointWeights.data();
     if (cumulative) {
-        std::vector<estimate::Point<2>> plane(points.size());
+        estimate::Points<2> plane(points.size());
         for (std::size_t i = 0; i < points.size(); ++i) {
             plane[i] = {{points[i].across, points[i].up}, points[i].t};
         }
@@ -105,7 +112,7 @@ double EstimateTimedPlaneMaximum(std::vector<TimedPlanePoint> points, const Plan
                                     estimate::Earlier{}, squared, weights, observer);
     }
     // The time is the third box axis, with the window length as its half width.
-    std::vector<estimate::Point<3>> timed(points.size());
+    estimate::Points<3> timed(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) {
         timed[i] = {{points[i].across, points[i].up, points[i].t}, points[i].t};
     }

@@ -55,6 +55,10 @@ struct Point {
     double t;
 };
 
+// The points of an estimate: millions, filled by the caller.
+template <int Dims>
+using Points = FillLaterVector<Point<Dims>>;
+
 // The extra test of a sum whose box is the whole condition: every pair passes it. A column
 // of events lying wholly inside a point's box then counts without a test per event.
 struct AnyTime {
@@ -120,7 +124,7 @@ class HighestSum {
     // `observer` (may be null) sees the events done, every few thousand, and may stop the
     // estimate: Compute() then returns 0 and the caller asks the observer again.
     // `pointWeights` (may be null: every point weighs 1) holds one weight per point.
-    HighestSum(std::vector<Point<Dims>> points, const std::array<double, Dims>& halfWidths,
+    HighestSum(Points<Dims> points, const std::array<double, Dims>& halfWidths,
                const Weighting& weighting, Extra extra, Squared squared,
                const double* pointWeights = nullptr, RunObserver* observer = nullptr)
         : m_points(std::move(points)),
@@ -1505,7 +1509,7 @@ class HighestSum {
     }
 
     // In the order the sums add them; let go once the points are sorted into columns.
-    std::vector<Point<Dims>> m_points;
+    Points<Dims> m_points;
     int m_count;                      // of the points
     FillLaterVector<int> m_position;  // of each point among the members, or -1
     std::array<double, Dims> m_half;
@@ -1527,7 +1531,7 @@ class HighestSum {
     std::vector<int> m_starts;       // members of column c: [starts[c], starts[c + 1])
     std::vector<std::array<double, Gridded>> m_columnLow;   // the lowest and highest gridded
     std::vector<std::array<double, Gridded>> m_columnHigh;  // coordinates of each column
-    std::vector<Point<Dims>> m_memberPoints;                // by column, then on the last axis
+    Points<Dims> m_memberPoints;                            // by column, then on the last axis
     std::vector<int> m_memberIndex;
     FillLaterVector<double> m_memberLast;
     FillLaterVector<int> m_memberColumn;          // the column of each member
@@ -1540,7 +1544,7 @@ class HighestSum {
 
 // The highest sum over `points` (see HighestSum).
 template <int Dims, class Extra, class Squared>
-double Highest(std::vector<Point<Dims>> points, const std::array<double, Dims>& halfWidths,
+double Highest(Points<Dims> points, const std::array<double, Dims>& halfWidths,
                const Weighting& weighting, Extra extra, Squared squared,
                const double* pointWeights = nullptr, RunObserver* observer = nullptr) {
     return HighestSum<Dims, Extra, Squared>(std::move(points), halfWidths, weighting, extra,
