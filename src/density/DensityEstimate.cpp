@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/CoreStretches.h"
 #include "density/Distance.h"
 #include "density/HighestSum.h"
 #include "density/Kernel.h"
@@ -21,17 +22,12 @@ namespace {
 template <int Dims>
 estimate::Points<Dims> PointsOf(const EventTable& events, const std::array<int, Dims>& columns) {
     estimate::Points<Dims> points(static_cast<std::size_t>(events.count));
-    const int stretches = std::max(1, cv::getNumThreads());
-    const long long count = events.count;
-    cv::parallel_for_(cv::Range(0, stretches), [&](const cv::Range& range) {
-        for (int k = range.start; k < range.end; ++k) {
-            const auto end = static_cast<int>(count * (k + 1) / stretches);
-            for (auto i = static_cast<int>(count * k / stretches); i < end; ++i) {
-                for (int a = 0; a < Dims; ++a) {
-                    points[i].c[a] = events.rows[i].Column(columns[a]);
-                }
-                points[i].t = events.rows[i].t;
+    CoreStretches{points.size()}.ForEach([&](int /*k*/, std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            for (int a = 0; a < Dims; ++a) {
+                points[i].c[a] = events.rows[i].Column(columns[a]);
             }
+            points[i].t = events.rows[i].t;
         }
     });
     return points;

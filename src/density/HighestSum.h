@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/CoreStretches.h"
 #include "common/FillLaterVector.h"
 #include "common/RunObserver.h"
 #include "density/CodeTallies.h"
@@ -566,14 +567,9 @@ class HighestSum {
     // Every element of `values` set to `value`, a stretch per core.
     template <class Vector, class Value>
     static void FillOnEveryCore(Vector& values, Value value) {
-        const int stretches = std::max(1, cv::getNumThreads());
-        const std::size_t size = values.size();
-        cv::parallel_for_(cv::Range(0, stretches), [&](const cv::Range& range) {
-            for (int k = range.start; k < range.end; ++k) {
-                std::fill(values.begin() + static_cast<std::ptrdiff_t>(size * k / stretches),
-                          values.begin() + static_cast<std::ptrdiff_t>(size * (k + 1) / stretches),
-                          value);
-            }
+        CoreStretches{values.size()}.ForEach([&](int /*k*/, std::size_t begin, std::size_t end) {
+            std::fill(values.begin() + static_cast<std::ptrdiff_t>(begin),
+                      values.begin() + static_cast<std::ptrdiff_t>(end), value);
         });
     }
 
@@ -1068,17 +1064,13 @@ class HighestSum {
         }
         // Only the bounds above the first sum are kept: in a dense cloud a few per cent. The
         // members are looked at a stretch per core (the order is settled by the sort).
-        const int stretches = std::max(1, cv::getNumThreads());
-        std::vector<std::vector<BoundedMember>> kept(static_cast<std::size_t>(stretches));
-        const long long members = static_cast<long long>(m_memberIndex.size());
-        cv::parallel_for_(cv::Range(0, stretches), [&](const cv::Range& range) {
-            for (int k = range.start; k < range.end; ++k) {
-                const auto end = static_cast<int>(members * (k + 1) / stretches);
-                for (auto m = static_cast<int>(members * k / stretches); m < end; ++m) {
-                    const double bound = m_sums[m_memberIndex[m]];
-                    if (bound > m_firstSum && m != first) {
-                        kept[k].push_back({bound, m});
-                    }
+        const CoreStretches stretches{m_memberIndex.size()};
+        std::vector<std::vector<BoundedMember>> kept(static_cast<std::size_t>(stretches.count));
+        stretches.ForEach([&](int k, std::size_t begin, std::size_t end) {
+            for (auto m = static_cast<int>(begin); m < static_cast<int>(end); ++m) {
+                const double bound = m_sums[m_memberIndex[m]];
+                if (bound > m_firstSum && m != first) {
+                    kept[k].push_back({bound, m});
                 }
             }
         });

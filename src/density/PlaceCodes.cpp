@@ -86,7 +86,25 @@ int CountSurePassesOneByOne(const std::uint32_t* codes, int first, int n, const 
     return passes;
 }
 
-// Eight members a step: each 16-bit lane is one member's code on one axis.
+int CountMaybePassesOneByOne(const std::uint32_t* codes, int first, int n, const EdgeCodes& edges) {
+    int kept = 0;
+    for (int q = first; q < n; ++q) {
+        kept += Verdict(codes[q], edges) >= 0 ? 1 : 0;
+    }
+    return kept;
+}
+
+// Of eight members' codes `v` (each 16-bit lane one member's code on one axis), those sure to
+// fail on neither axis, a bit each.
+__attribute__((target("avx2"), always_inline)) inline int NotSureToFail(__m256i v, __m256i failLow,
+                                                                        __m256i failHigh) {
+    const __m256i outside =
+        _mm256_or_si256(_mm256_cmpgt_epi16(failLow, v), _mm256_cmpgt_epi16(v, failHigh));
+    return _mm256_movemask_ps(
+        _mm256_castsi256_ps(_mm256_cmpeq_epi32(outside, _mm256_setzero_si256())));
+}
+
+// Eight members a step.
 __attribute__((target("avx2"))) int CountSurePassesEightWide(const std::uint32_t* codes, int n,
                                                              const EdgeCodes& edges, int* unsure,
                                                              int& unsureCount) {
@@ -95,19 +113,15 @@ __attribute__((target("avx2"))) int CountSurePassesEightWide(const std::uint32_t
     const __m256i passHigh = _mm256_set1_epi32(static_cast<int>(edges.passHigh));
     const __m256i failHigh = _mm256_set1_epi32(static_cast<int>(edges.failHigh));
     const __m256i allSet = _mm256_set1_epi32(-1);
-    const __m256i noneSet = _mm256_setzero_si256();
     int passes = 0;
     int q = 0;
     for (; q + 8 <= n; q += 8) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + q));
-        const __m256i outside =
-            _mm256_or_si256(_mm256_cmpgt_epi16(failLow, v), _mm256_cmpgt_epi16(v, failHigh));
         const __m256i inside =
             _mm256_and_si256(_mm256_cmpgt_epi16(v, passLow), _mm256_cmpgt_epi16(passHigh, v));
         const int sure =
             _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(inside, allSet)));
-        const int kept =
-            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(outside, noneSet)));
+        const int kept = NotSureToFail(v, failLow, failHigh);
         passes += __builtin_popcount(static_cast<unsigned>(sure));
         for (unsigned left = static_cast<unsigned>(kept & ~sure); left != 0; left &= left - 1) {
             unsure[unsureCount++] = q + __builtin_ctz(left);
@@ -122,35 +136,22 @@ __attribute__((target("avx2"))) int CountMaybePassesEightWide(const std::uint32_
                                                               const EdgeCodes& edges) {
     const __m256i failLow = _mm256_set1_epi32(static_cast<int>(edges.failLow));
     const __m256i failHigh = _mm256_set1_epi32(static_cast<int>(edges.failHigh));
-    const __m256i noneSet = _mm256_setzero_si256();
     int kept = 0;
     int q = 0;
     for (; q + 8 <= n; q += 8) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + q));
-        const __m256i outside =
-            _mm256_or_si256(_mm256_cmpgt_epi16(failLow, v), _mm256_cmpgt_epi16(v, failHigh));
-        kept += __builtin_popcount(static_cast<unsigned>(
-            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(outside, noneSet)))));
+        kept += __builtin_popcount(static_cast<unsigned>(NotSureToFail(v, failLow, failHigh)));
     }
     _mm256_zeroupper();
-    for (; q < n; ++q) {
-        kept += Verdict(codes[q], edges) >= 0 ? 1 : 0;
-    }
-    return kept;
+    return kept + CountMaybePassesOneByOne(codes, q, n, edges);
 }
 
 }  // namespace
 
 int CountMaybePasses(const std::uint32_t* codes, int n, const EdgeCodes& edges) {
     static const bool eightWide = __builtin_cpu_supports("avx2");
-    if (eightWide) {
-        return CountMaybePassesEightWide(codes, n, edges);
-    }
-    int kept = 0;
-    for (int q = 0; q < n; ++q) {
-        kept += Verdict(codes[q], edges) >= 0 ? 1 : 0;
-    }
-    return kept;
+    return eightWide ? CountMaybePassesEightWide(codes, n, edges)
+                     : CountMaybePassesOneByOne(codes, 0, n, edges);
 }
 
 bool FindBoxEdges(double p, double half, BoxEdges& edges) {

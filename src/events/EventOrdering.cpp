@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <functional>
 #include <numeric>
-#include <opencv2/core.hpp>
 #include <utility>
 #include <vector>
 
+#include "common/CoreStretches.h"
 #include "common/FillLaterVector.h"
 
 namespace korvane {
@@ -129,23 +129,6 @@ bool Report(const SortProgress& progress, double share) {
     return progress && progress(share);
 }
 
-// The rows split into about equal stretches, one per core: stretch k is [Bound(k), Bound(k + 1)).
-struct Stretches {
-    std::size_t size;
-    int count = std::max(1, cv::getNumThreads());
-    std::size_t Bound(int k) const { return size * static_cast<std::size_t>(k) / count; }
-};
-
-// Calls work(k) for every stretch k, on every core.
-template <class Work>
-void ForEachStretch(const Stretches& stretches, Work work) {
-    cv::parallel_for_(cv::Range(0, stretches.count), [&](const cv::Range& range) {
-        for (int k = range.start; k < range.end; ++k) {
-            work(k);
-        }
-    });
-}
-
 // Sorts by key, equal keys in ascending row (the rows come in ascending): a stable radix sort
 // of 16 bits a pass, lowest first, skipping the passes whose digit every key shares. Each
 // pass deals a stretch of the rows per core, each stretch to its own places within every
@@ -155,7 +138,7 @@ bool SortByKey(FillLaterVector<KeyedRow>& rows, const SortProgress& progress) {
     constexpr int DigitBits = 16;
     constexpr int Passes = 64 / DigitBits;
     constexpr std::size_t Buckets = std::size_t{1} << DigitBits;
-    const Stretches stretches{rows.size()};
+    const CoreStretches stretches{rows.size()};
     // counts[k * Buckets + b]: the rows of stretch k with digit b, then where they go.
     std::vector<std::size_t> counts(static_cast<std::size_t>(stretches.count) * Buckets);
     FillLaterVector<KeyedRow> scratch;
@@ -164,10 +147,10 @@ bool SortByKey(FillLaterVector<KeyedRow>& rows, const SortProgress& progress) {
         const auto digit = [shift](const KeyedRow& r) {
             return static_cast<std::size_t>((r.key >> shift) & (Buckets - 1));
         };
-        ForEachStretch(stretches, [&](int k) {
+        stretches.ForEach([&](int k, std::size_t begin, std::size_t end) {
             std::size_t* count = counts.data() + static_cast<std::size_t>(k) * Buckets;
             std::fill(count, count + Buckets, 0);
-            for (std::size_t i = stretches.Bound(k); i < stretches.Bound(k + 1); ++i) {
+            for (std::size_t i = begin; i < end; ++i) {
                 ++count[digit(rows[i])];
             }
         });
@@ -184,9 +167,9 @@ bool SortByKey(FillLaterVector<KeyedRow>& rows, const SortProgress& progress) {
             continue;
         }
         scratch.resize(rows.size());
-        ForEachStretch(stretches, [&](int k) {
+        stretches.ForEach([&](int k, std::size_t begin, std::size_t end) {
             std::size_t* next = counts.data() + static_cast<std::size_t>(k) * Buckets;
-            for (std::size_t i = stretches.Bound(k); i < stretches.Bound(k + 1); ++i) {
+            for (std::size_t i = begin; i < end; ++i) {
                 scratch[next[digit(rows[i])]++] = rows[i];
             }
         });
@@ -211,10 +194,9 @@ bool GatherInPlaceOrder(const std::vector<Value>& values, const std::vector<int>
     moved.resize(count);
     for (std::size_t first = 0; first < count; first += CheckRows) {
         const std::size_t end = std::min(count, first + CheckRows);
-        const Stretches stretches{end - first};
-        ForEachStretch(stretches, [&](int k) {
-            const std::size_t last = first + stretches.Bound(k + 1);
-            for (std::size_t i = first + stretches.Bound(k); i < last; ++i) {
+        CoreStretches{end - first}.ForEach([&](int /*k*/, std::size_t begin, std::size_t stop) {
+            const std::size_t last = first + stop;
+            for (std::size_t i = first + begin; i < last; ++i) {
                 if (i + Ahead < last) {
                     __builtin_prefetch(&values[static_cast<std::size_t>(at[i + Ahead])]);
                 }
@@ -266,9 +248,8 @@ bool PlaceByKeyGroups(EventTable& table, std::vector<double>& keys, const SortPr
                       EqualKeys equalKeys) {
     const int n = table.count;
     FillLaterVector<KeyedRow> sorted(static_cast<std::size_t>(n));
-    const Stretches stretches{sorted.size()};
-    ForEachStretch(stretches, [&](int k) {
-        for (std::size_t i = stretches.Bound(k); i < stretches.Bound(k + 1); ++i) {
+    CoreStretches{sorted.size()}.ForEach([&](int /*k*/, std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
             // 0 and -0 are one key.
             sorted[i] = {OrderedBits(keys[i] + 0.0), static_cast<int>(i)};
         }
