@@ -65,9 +65,13 @@ TEST(KernelBoxTest, BoxWeightsMatchTheKernelOneAtATime) {
                 }
                 const double depth = trial % 4 == 0 ? 0.0 : share(random);
                 const double radius = 1.0 + trial % 5;
-                std::vector<double> weights(up.size() * across.size());
+                // Four sentinels after the box: nothing may be written past it.
+                std::vector<double> weights(up.size() * across.size() + 4, -1.0);
                 GaussianWeightsOfBox(across.data(), columns, up.data(), rows, depth, radius,
                                      weights.data());
+                for (std::size_t k = up.size() * across.size(); k < weights.size(); ++k) {
+                    ASSERT_EQ(weights[k], -1.0) << rows << " x " << columns << ": past the box";
+                }
                 for (int j = 0; j < rows; ++j) {
                     for (int i = 0; i < columns; ++i) {
                         const double one =
@@ -78,6 +82,25 @@ TEST(KernelBoxTest, BoxWeightsMatchTheKernelOneAtATime) {
                 }
             }
         }
+    }
+}
+
+// The steps of a run of positions, for every length up to 13, against StepsSquared.
+TEST(KernelBoxTest, StepsOfARunMatchTheOperationOneAtATime) {
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> any(-50.0, 50.0);
+    for (int n = 0; n <= 13; ++n) {
+        std::vector<double> positions(static_cast<std::size_t>(n));
+        for (double& position : positions) {
+            position = any(random);
+        }
+        const double x = any(random);
+        std::vector<double> steps(static_cast<std::size_t>(n) + 1, -1.0);
+        StepsSquaredOfEach(x, positions.data(), n, 0.37, steps.data());
+        for (int i = 0; i < n; ++i) {
+            EXPECT_EQ(Bits(steps[i]), Bits(StepsSquared(x, positions[i], 0.37))) << n;
+        }
+        EXPECT_EQ(steps[static_cast<std::size_t>(n)], -1.0) << n << ": written past the run";
     }
 }
 
