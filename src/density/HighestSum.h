@@ -366,18 +366,8 @@ class HighestSum {
         return BoundAtSteps(steps);
     }
 
-    // A column key as one number, in the same order: every cell index lies in [0, 2^30].
-    static std::uint64_t PackedKey(const Key& key) {
-        static_assert(Gridded <= 2, "two cell indices at most fit one key");
-        std::uint64_t packed = 0;
-        for (int a = 0; a < Gridded; ++a) {
-            packed = (packed << 32) | static_cast<std::uint32_t>(key[a]);
-        }
-        return packed;
-    }
-
     struct Member {
-        std::uint64_t key;  // PackedKey
+        std::uint64_t key;  // the column's number: rises with its key
         double last;
         int index;
         int from;  // where it stood in its bucket before the sort
@@ -611,6 +601,14 @@ class HighestSum {
             stride[a] = numbers;
             numbers *= static_cast<std::uint64_t>(lastKey[a]) + 1;  // below 2^62 all told
         }
+        const auto numberOf = [&](const Point<Dims>& point) {
+            const Key key = keyOf(point);
+            std::uint64_t number = 0;
+            for (int a = 0; a < Gridded; ++a) {
+                number += static_cast<std::uint64_t>(key[a]) * stride[a];
+            }
+            return number;
+        };
         const std::size_t buckets = std::clamp<std::size_t>(count / BucketMembers, 1, MaxBuckets);
         const std::uint64_t perBucket = (numbers + buckets - 1) / buckets;
         std::vector<std::uint16_t> bucketOf(n);
@@ -618,12 +616,7 @@ class HighestSum {
         for (std::size_t i = 0; i < n; ++i) {
             std::size_t bucket = buckets;
             if (Finite(m_points[i])) {
-                const Key key = keyOf(m_points[i]);
-                std::uint64_t number = 0;
-                for (int a = 0; a < Gridded; ++a) {
-                    number += static_cast<std::uint64_t>(key[a]) * stride[a];
-                }
-                bucket = static_cast<std::size_t>(number / perBucket);
+                bucket = static_cast<std::size_t>(numberOf(m_points[i]) / perBucket);
             }
             bucketOf[i] = static_cast<std::uint16_t>(bucket);
             ++starts[bucket + 1];
@@ -666,9 +659,10 @@ class HighestSum {
             }
             const auto end = static_cast<int>(std::min(buckets, first + stretch));
             cv::parallel_for_(cv::Range(static_cast<int>(first), end), [&](const cv::Range& range) {
-                std::vector<Member> sorted;
+                BucketScratch scratch;
                 for (int b = range.start; b < range.end; ++b) {
-                    SortBucket(starts[b], starts[b + 1], keyOf, order, sorted);
+                    SortBucket(starts[b], starts[b + 1], numberOf, b * perBucket, perBucket, order,
+                               scratch);
                 }
             });
         }
@@ -680,17 +674,54 @@ class HighestSum {
         return starts;
     }
 
+    struct BucketScratch {
+        std::vector<Member> sorted;
+        std::vector<int> columnStarts;
+    };
+
     // Sorts the points of [begin, end) and their indices in `order` into column order, the
-    // points by following the cycles of the permutation (within the bucket: in cache).
-    template <class KeyOf>
-    void SortBucket(std::size_t begin, std::size_t end, KeyOf keyOf, std::vector<int>& order,
-                    std::vector<Member>& sorted) {
-        sorted.clear();
-        for (std::size_t p = begin; p < end; ++p) {
-            sorted.push_back({PackedKey(keyOf(m_points[p])), m_points[p].c[Dims - 1], order[p],
-                              static_cast<int>(p - begin)});
+    // points by following the cycles of the permutation (within the bucket: in cache). The
+    // bucket holds the columns numbered from `first` (numberOf) up to `columns` more: where
+    // they are not many more than its points, the points are counted into their columns and
+    // each column sorted on its own (the order is the same: the column numbers rise with the
+    // keys, and no two points compare equal); else all are sorted at once.
+    template <class NumberOf>
+    void SortBucket(std::size_t begin, std::size_t end, NumberOf numberOf, std::uint64_t first,
+                    std::uint64_t columns, std::vector<int>& order, BucketScratch& scratch) {
+        std::vector<Member>& sorted = scratch.sorted;
+        const std::size_t members = end - begin;
+        if (columns > 4 * members + 1024) {
+            sorted.clear();
+            for (std::size_t p = begin; p < end; ++p) {
+                sorted.push_back({numberOf(m_points[p]), m_points[p].c[Dims - 1], order[p],
+                                  static_cast<int>(p - begin)});
+            }
+            std::sort(sorted.begin(), sorted.end());
+        } else {
+            std::vector<int>& columnStarts = scratch.columnStarts;
+            columnStarts.assign(static_cast<std::size_t>(columns) + 1, 0);
+            for (std::size_t p = begin; p < end; ++p) {
+                ++columnStarts[numberOf(m_points[p]) - first + 1];
+            }
+            for (std::size_t c = 1; c < columnStarts.size(); ++c) {
+                columnStarts[c] += columnStarts[c - 1];
+            }
+            sorted.resize(members);
+            for (std::size_t p = begin; p < end; ++p) {
+                const std::uint64_t number = numberOf(m_points[p]);
+                sorted[static_cast<std::size_t>(columnStarts[number - first]++)] = {
+                    number, m_points[p].c[Dims - 1], order[p], static_cast<int>(p - begin)};
+            }
+            // columnStarts[c] is now where column c + 1 starts.
+            for (std::size_t c = 0, from = 0; c + 1 < columnStarts.size(); ++c) {
+                const auto to = static_cast<std::size_t>(columnStarts[c]);
+                if (to - from > 1) {
+                    std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(from),
+                              sorted.begin() + static_cast<std::ptrdiff_t>(to));
+                }
+                from = to;
+            }
         }
-        std::sort(sorted.begin(), sorted.end());
         Point<Dims>* points = m_points.data() + begin;
         const int size = static_cast<int>(sorted.size());
         for (int k = 0; k < size; ++k) {
