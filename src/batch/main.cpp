@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "LibraryLogs.h"
+#include "MemoryReuse.h"
 #include "MovieProgram.h"
 #include "common/Licence.h"
 #include "setup/CalculateCommand.h"
@@ -15,6 +16,7 @@
 int main(int argc, char** argv) {
     using namespace korvane::batch;
     SilenceLibraryLogs();
+    KeepFreedMemoryForReuse();
     const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (words.empty()) {
         ReportUsageError("which command?");
