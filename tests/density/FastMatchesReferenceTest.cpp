@@ -387,6 +387,30 @@ double FastSpatialMaximum(const EventTable& cloud, bool gaussian) {
                                   0.5, Weighting{7.0, gaussian});
 }
 
+// Points are put into columns a bucket of column numbers at a time: a bucket with few columns
+// for its points is counted into them, one with many more columns than points is sorted
+// whole. A cloud crowded into a few units takes the first way, one spread over thousands of
+// units the second; coincident points are told apart by their indices either way.
+TEST(FastEstimatesMatchAllPairs, CrowdedAndSpreadBucketsPutPointsInTheSameOrder) {
+    for (double high : {3.0, 3000.0}) {
+        for (CloudShape shape : {CloudShape::Duplicated, CloudShape::Lattice}) {
+            CloudRecipe recipe;
+            recipe.shape = shape;
+            recipe.count = 3000;
+            recipe.high = high;
+            recipe.lattice = high / 40.0;
+            const EventTable cloud = MakeCloud(recipe);
+            for (bool gaussian : {false, true}) {
+                EXPECT_EQ(
+                    EstimateSpatialMaximum(cloud, ViewAxes(ViewDirection::AlongX),
+                                           PlaneScale{0.31, 0.5}, 0.5, Weighting{7.0, gaussian}),
+                    AllPairsSpatialMaximum(cloud, gaussian))
+                    << Describe(shape, 7.0, gaussian, recipe.seed) << " high " << high;
+            }
+        }
+    }
+}
+
 // Dense unit counts start from a count in the fullest column (the line) and pass over columns
 // whose whole neighbourhood holds no more: the highest count lies in a clump just above that,
 // which must not be passed over.
