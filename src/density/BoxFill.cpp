@@ -295,26 +295,21 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& 
             }
             continue;
         }
-        // On ordered columns a box's columns are one run: its pixels lie side by side.
-        const bool run = IsRun(columns, point.across);
-        const int n = static_cast<int>(columnList.size());
-        across.resize(columnList.size());
-        if (run) {
-            StepsSquaredOfEach(point.across, h + columnList.front(), n, columns.scale,
-                               across.data());
-        } else {
-            for (int i = 0; i < n; ++i) {
-                across[i] = StepsSquared(point.across, h[columnList[i]], columns.scale);
-            }
+        across.clear();
+        for (int k : columnList) {
+            across.push_back(StepsSquared(point.across, h[k], columns.scale));
         }
         up.clear();
         for (int j : rowList) {
             up.push_back(StepsSquared(point.up, v[j], rows.scale));
         }
+        const int n = static_cast<int>(columnList.size());
         kernel.resize(rowList.size() * columnList.size());
         GaussianWeightsOfBox(across.data(), n, up.data(), static_cast<int>(rowList.size()),
                              point.depthSquared, radius, kernel.data());
         const double* weight = kernel.data();
+        // On ordered columns a box's columns are one run: its pixels lie side by side.
+        const bool run = IsRun(columns, point.across);
         for (int j : rowList) {
             double* row = sums + static_cast<std::size_t>(j) * C;
             if (run) {

@@ -196,84 +196,27 @@ KORVANE_FOUR_WIDE_INLINE __m256d KernelExponent(__m256d inPlane, __m256d depth, 
     return _mm256_mul_pd(_mm256_set1_pd(-0.5), _mm256_mul_pd(scaled, scaled));
 }
 
-// The exponents of one row of a box, four columns at a time, into `exponents` (`whole` plus
-// four long where a tail is left): each pixel's squared distance in the plane is made in the
-// register that goes on to its exponent. The row's last one to three columns come from
-// `tailAcross`, padded with copies of its last column.
-KORVANE_FOUR_WIDE_INLINE void RowExponents(const double* across, int whole, bool tail,
-                                           __m256d tailAcross, double up, __m256d depth,
-                                           __m256d radius, double* exponents) {
-    const __m256d upShare = _mm256_set1_pd(up);
-    for (int i = 0; i < whole; i += 4) {
-        const __m256d inPlane = _mm256_add_pd(_mm256_loadu_pd(across + i), upShare);
-        _mm256_storeu_pd(exponents + i, KernelExponent(inPlane, depth, radius));
-    }
-    if (tail) {
-        _mm256_storeu_pd(exponents + whole,
-                         KernelExponent(_mm256_add_pd(tailAcross, upShare), depth, radius));
-    }
-}
-
-// A box's weights row by row. The next row's exponents (a root and a division each, which
-// wait on the divider) are made before this row's exponentials, so the processor works on
-// both at once: made pixel by pixel just before its exponential, each root and division held
-// the exponential up, and the box took a quarter longer (see KernelBench).
-KORVANE_FOUR_WIDE void GaussianBoxFourWide(const double* across, int columns, const double* up,
-                                           int rows, double depthSquared, double radius,
-                                           double* weights, std::vector<double>& scratch) {
+// In place: each squared distance in the plane becomes its pixel's kernel weight.
+KORVANE_FOUR_WIDE void GaussianWeightsFourWide(int count, double depthSquared, double radius,
+                                               double* weights) {
     const __m256d depth = _mm256_set1_pd(depthSquared);
     const __m256d vRadius = _mm256_set1_pd(radius);
-    const int whole = columns - columns % 4;
-    const int tail = columns - whole;
-    const auto shareAt = [&](int i) { return across[std::min(i, columns - 1)]; };
-    const __m256d tailAcross =
-        _mm256_set_pd(shareAt(whole + 3), shareAt(whole + 2), shareAt(whole + 1), shareAt(whole));
-    const __m256i tailMask = _mm256_set_epi64x(tail > 3 ? -1 : 0, tail > 2 ? -1 : 0,
-                                               tail > 1 ? -1 : 0, tail > 0 ? -1 : 0);
-    // This row's exponents and the next row's, in turn.
-    const std::ptrdiff_t padded = whole + 4;
-    scratch.resize(2 * static_cast<std::size_t>(padded));
-    RowExponents(across, whole, tail > 0, tailAcross, up[0], depth, vRadius, scratch.data());
-    for (int j = 0; j < rows; ++j) {
-        const double* exponents = scratch.data() + (j % 2) * padded;
-        if (j + 1 < rows) {
-            RowExponents(across, whole, tail > 0, tailAcross, up[j + 1], depth, vRadius,
-                         scratch.data() + ((j + 1) % 2) * padded);
+    int k = 0;
+    for (; k + 4 <= count; k += 4) {
+        StoreExp(KernelExponent(_mm256_loadu_pd(weights + k), depth, vRadius), weights + k);
+    }
+    if (k < count) {
+        // The last one to three pixels, padded with the last one; only theirs are kept.
+        alignas(32) std::array<double, 4> rest{};
+        for (int lane = 0; lane < 4; ++lane) {
+            rest[static_cast<std::size_t>(lane)] = weights[std::min(k + lane, count - 1)];
         }
-        double* out = weights + static_cast<std::ptrdiff_t>(j) * columns;
-        for (int i = 0; i < whole; i += 4) {
-            StoreExp(_mm256_loadu_pd(exponents + i), out + i);
-        }
-        if (tail > 0) {
-            alignas(32) std::array<double, 4> rest{};
-            StoreExp(_mm256_loadu_pd(exponents + whole), rest.data());
-            _mm256_maskstore_pd(out + whole, tailMask, _mm256_load_pd(rest.data()));
+        StoreExp(KernelExponent(_mm256_load_pd(rest.data()), depth, vRadius), rest.data());
+        for (int lane = 0; k + lane < count; ++lane) {
+            weights[k + lane] = rest[static_cast<std::size_t>(lane)];
         }
     }
     LeaveWideState();
-}
-
-// The squared steps of a box's run of columns, four at a time with the bits of StepsSquared.
-KORVANE_FOUR_WIDE void StepsSquaredFourWide(double x, const double* positions, int n, double scale,
-                                            double* out) {
-    const __m256d vx = _mm256_set1_pd(x);
-    const __m256d vScale = _mm256_set1_pd(scale);
-    const __m256d sign = _mm256_set1_pd(-0.0);
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        const __m256d difference = _mm256_sub_pd(vx, _mm256_loadu_pd(positions + i));
-        const __m256d steps = _mm256_div_pd(_mm256_andnot_pd(sign, difference), vScale);
-        _mm256_storeu_pd(out + i, _mm256_mul_pd(steps, steps));
-    }
-    LeaveWideState();
-    for (; i < n; ++i) {
-        out[i] = StepsSquared(x, positions[i], scale);
-    }
-}
-
-bool FourWideArithmetic() {
-    static const bool supported = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return supported;
 }
 
 // The GNU build IDs of the math libraries whose exp was read and checked: Debian 12's glibc
@@ -386,18 +329,12 @@ void GaussianWeightsOfBox(const double* across, int columns, const double* up, i
         }
         return;
     }
-    thread_local std::vector<double> scratch;
-    GaussianBoxFourWide(across, columns, up, rows, depthSquared, radius, weights, scratch);
-}
-
-void StepsSquaredOfEach(double x, const double* positions, int n, double scale, double* out) {
-    if (FourWideArithmetic()) {
-        StepsSquaredFourWide(x, positions, n, scale, out);
-        return;
+    for (int j = 0; j < rows; ++j) {
+        for (int i = 0; i < columns; ++i) {
+            weights[j * columns + i] = SquaredInPlane(across[i], up[j]);
+        }
     }
-    for (int i = 0; i < n; ++i) {
-        out[i] = StepsSquared(x, positions[i], scale);
-    }
+    GaussianWeightsFourWide(rows * columns, depthSquared, radius, weights);
 }
 
 }  // namespace korvane

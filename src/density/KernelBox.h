@@ -10,10 +10,6 @@ namespace korvane {
 void GaussianWeightsOfBox(const double* across, int columns, const double* up, int rows,
                           double depthSquared, double radius, double* weights);
 
-// out[i] = StepsSquared(x, positions[i], scale) for every i < n, with the same bits: the
-// squared steps of a box's run of columns or rows from its event.
-void StepsSquaredOfEach(double x, const double* positions, int n, double scale, double* out);
-
 // out[i] = std::exp(x[i]) for every i < n, with the same bits.
 void ExpOfEach(const double* x, int n, double* out);
 

@@ -85,24 +85,5 @@ TEST(KernelBoxTest, BoxWeightsMatchTheKernelOneAtATime) {
     }
 }
 
-// The steps of a run of positions, for every length up to 13, against StepsSquared.
-TEST(KernelBoxTest, StepsOfARunMatchTheOperationOneAtATime) {
-    std::mt19937_64 random(11);
-    std::uniform_real_distribution<double> any(-50.0, 50.0);
-    for (int n = 0; n <= 13; ++n) {
-        std::vector<double> positions(static_cast<std::size_t>(n));
-        for (double& position : positions) {
-            position = any(random);
-        }
-        const double x = any(random);
-        std::vector<double> steps(static_cast<std::size_t>(n) + 1, -1.0);
-        StepsSquaredOfEach(x, positions.data(), n, 0.37, steps.data());
-        for (int i = 0; i < n; ++i) {
-            EXPECT_EQ(Bits(steps[i]), Bits(StepsSquared(x, positions[i], 0.37))) << n;
-        }
-        EXPECT_EQ(steps[static_cast<std::size_t>(n)], -1.0) << n << ": written past the run";
-    }
-}
-
 }  // namespace
 }  // namespace korvane::testing
