@@ -675,6 +675,7 @@ class HighestSum {
     }
 
     struct BucketScratch {
+        std::vector<Member> dealt;  // in the bucket's order, before counting into columns
         std::vector<Member> sorted;
         std::vector<int> columnStarts;
     };
@@ -688,29 +689,28 @@ class HighestSum {
     template <class NumberOf>
     void SortBucket(std::size_t begin, std::size_t end, NumberOf numberOf, std::uint64_t first,
                     std::uint64_t columns, std::vector<int>& order, BucketScratch& scratch) {
+        const bool crowded = columns <= 4 * (end - begin) + 1024;
+        std::vector<Member>& dealt = crowded ? scratch.dealt : scratch.sorted;
+        dealt.clear();
+        for (std::size_t p = begin; p < end; ++p) {
+            dealt.push_back({numberOf(m_points[p]), m_points[p].c[Dims - 1], order[p],
+                             static_cast<int>(p - begin)});
+        }
         std::vector<Member>& sorted = scratch.sorted;
-        const std::size_t members = end - begin;
-        if (columns > 4 * members + 1024) {
-            sorted.clear();
-            for (std::size_t p = begin; p < end; ++p) {
-                sorted.push_back({numberOf(m_points[p]), m_points[p].c[Dims - 1], order[p],
-                                  static_cast<int>(p - begin)});
-            }
+        if (!crowded) {
             std::sort(sorted.begin(), sorted.end());
         } else {
             std::vector<int>& columnStarts = scratch.columnStarts;
             columnStarts.assign(static_cast<std::size_t>(columns) + 1, 0);
-            for (std::size_t p = begin; p < end; ++p) {
-                ++columnStarts[numberOf(m_points[p]) - first + 1];
+            for (const Member& member : dealt) {
+                ++columnStarts[member.key - first + 1];
             }
             for (std::size_t c = 1; c < columnStarts.size(); ++c) {
                 columnStarts[c] += columnStarts[c - 1];
             }
-            sorted.resize(members);
-            for (std::size_t p = begin; p < end; ++p) {
-                const std::uint64_t number = numberOf(m_points[p]);
-                sorted[static_cast<std::size_t>(columnStarts[number - first]++)] = {
-                    number, m_points[p].c[Dims - 1], order[p], static_cast<int>(p - begin)};
+            sorted.resize(dealt.size());
+            for (const Member& member : dealt) {
+                sorted[static_cast<std::size_t>(columnStarts[member.key - first]++)] = member;
             }
             // columnStarts[c] is now where column c + 1 starts.
             for (std::size_t c = 0, from = 0; c + 1 < columnStarts.size(); ++c) {
