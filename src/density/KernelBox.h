@@ -1,6 +1,6 @@
 #pragma once
-// The Gaussian weights of one box of pixels: the fill's hot loop, four pixels at a time where
-// the machine allows, bit for bit the weights KernelWeight gives one at a time.
+// The Gaussian weights of one box of pixels: the fill's hot loop, four or eight pixels at a
+// time where the machine allows, bit for bit the weights KernelWeight gives one at a time.
 
 namespace korvane {
 
@@ -17,5 +17,10 @@ void ExpOfEach(const double* x, int n, double* out);
 // library's exp gave the same bits on every argument of the check made at first use.
 // Otherwise the weights come from std::exp one at a time.
 bool FourWideExpInUse();
+
+// Whether the weights go eight at a time: the four-wide exponential is in use, the processor
+// has AVX-512, and the eight-wide one gave the library's bits on the same check. Each lane
+// takes the four-wide steps.
+bool EightWideExpInUse();
 
 }  // namespace korvane

@@ -44,7 +44,8 @@ TEST(KernelBoxTest, ExpHasTheLibraryBitsOnADenseSweepAndAtTheEdges) {
     for (std::size_t i = 0; i < x.size(); ++i) {
         differing += Bits(fast[i]) != Bits(std::exp(x[i])) ? 1 : 0;
     }
-    EXPECT_EQ(differing, 0) << "four-wide in use: " << FourWideExpInUse();
+    EXPECT_EQ(differing, 0) << "four-wide in use: " << FourWideExpInUse()
+                            << ", eight-wide: " << EightWideExpInUse();
 }
 
 // Boxes of one to four rows of every width up to 13 (whole groups of four and one to three
