@@ -294,11 +294,11 @@ class HighestSum {
                              double highest) const {
         const Point<Dims>& p = m_memberPoints[m];
         PairBoundTotal sum;
-        PairBoundSum fourWide = nullptr;
+        PairBoundSum wide = nullptr;
         PairBoundFrame frame{};
         if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
             static_assert(sizeof(Point<Dims>) == 4 * sizeof(double));
-            fourWide = FourWidePairBounds();
+            wide = WidePairBounds();
             frame = {{p.c[0], p.c[1], p.c[2]},
                      {m_half[0], m_half[1]},
                      {m_boundFactor[0], m_boundFactor[1], m_boundFactor[2]},
@@ -320,10 +320,10 @@ class HighestSum {
         for (std::size_t r = 0; r < runs.size(); ++r) {
             int lo = runs[r].lo;
             const int hi = runs[r].hi;
-            if (fourWide != nullptr) {
+            if (wide != nullptr) {
                 const int whole = (hi - lo) / 4 * 4;
-                const PairBoundTotal run = fourWide(
-                    reinterpret_cast<const double*>(m_memberPoints.data() + lo), whole, frame);
+                const PairBoundTotal run =
+                    wide(reinterpret_cast<const double*>(m_memberPoints.data() + lo), whole, frame);
                 sum.total += run.total;
                 sum.count += run.count;
                 lo += whole;
@@ -1163,7 +1163,7 @@ class HighestSum {
                          std::vector<CoarseRun>* cut = nullptr, double highest = INFINITY,
                          std::vector<int>* unsure = nullptr) const {
         const Point<Dims>& p = m_memberPoints[m];
-        const PassingCount countPassing = FourWideCount();
+        const PassingCount countPassing = WideCount();
         long long count = 0;
         long long left = 0;  // members of the cut runs not yet counted
         if (cut != nullptr) {
@@ -1322,10 +1322,10 @@ class HighestSum {
         return 0;
     }
 
-    // The four-wide count of a run, where the box is the whole condition in space.
-    static PassingCount FourWideCount() {
+    // The wide count of a run, where the box is the whole condition in space.
+    static PassingCount WideCount() {
         if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
-            return FourWidePassingCount();
+            return WidePassingCount();
         }
         return nullptr;
     }
@@ -1422,7 +1422,7 @@ class HighestSum {
 
     template <bool Weighted, bool Kernel>
     void CountPieces(const std::vector<Piece>& pieces) {
-        const PassingCount countPassing = FourWideCount();
+        const PassingCount countPassing = WideCount();
         const int count = static_cast<int>(pieces.size());
         cv::parallel_for_(cv::Range(0, count), [&](const cv::Range& range) {
             std::vector<std::pair<int, int>> neighbours;

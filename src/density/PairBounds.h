@@ -1,6 +1,6 @@
 #pragma once
-// The pair bounds of the exact estimate's Gaussian sums, four pairs at a time: the hot loop
-// of the estimate once the column bounds are spent, and the unit count of the columns a box
+// The pair bounds of the exact estimate's Gaussian sums, four or eight pairs at a time: the hot
+// loop of the estimate once the column bounds are spent, and the unit count of the columns a box
 // cuts.
 
 #include <array>
@@ -26,16 +26,17 @@ struct PairBoundTotal {
 // The points are n records of four doubles (x, y, z, time), n a multiple of four (the caller
 // takes the rest one by one). For each that passes the box
 // test on x and y: the bound at the table entry of its squared steps, the differences taken
-// as event minus point and the shares added in axis order. Null when this processor cannot
-// do it four at a time (the caller then visits the pairs itself).
+// as event minus point and the shares added in axis order. Eight at a time where the
+// processor has AVX-512; null when it cannot do four at a time (the caller then visits the
+// pairs itself).
 using PairBoundSum = PairBoundTotal (*)(const double* points, int n, const PairBoundFrame& frame);
-PairBoundSum FourWidePairBounds();
+PairBoundSum WidePairBounds();
 
 // How many of the n point records (n a multiple of four) pass the box test on x and y (strict, the
 // differences taken as event minus point) against the event at (x, y): the unit count of a column
 // the box cuts. Null when this processor cannot do it four at a time.
 using PassingCount = int (*)(const double* points, int n, std::array<double, 2> p,
                              std::array<double, 2> half);
-PassingCount FourWidePassingCount();
+PassingCount WidePassingCount();
 
 }  // namespace korvane::estimate
