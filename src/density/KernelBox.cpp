@@ -289,6 +289,27 @@ KORVANE_EIGHT_WIDE_INLINE __m512d KernelExponent(__m512d inPlane, __m512d depth,
     return _mm512_mul_pd(_mm512_set1_pd(-0.5), _mm512_mul_pd(scaled, scaled));
 }
 
+// weights[j * columns + i] = SquaredInPlane(across[i], up[j]) (one addition), eight columns
+// at a time.
+KORVANE_EIGHT_WIDE void SquaredInPlaneEightWide(const double* across, int columns, const double* up,
+                                                int rows, double* weights) {
+    const int whole = columns / 8 * 8;
+    const __mmask8 rest = static_cast<__mmask8>((1U << (columns - whole)) - 1);
+    for (int j = 0; j < rows; ++j) {
+        const __m512d share = _mm512_set1_pd(up[j]);
+        double* row = weights + static_cast<std::ptrdiff_t>(j) * columns;
+        for (int i = 0; i < whole; i += 8) {
+            _mm512_storeu_pd(row + i, _mm512_add_pd(_mm512_loadu_pd(across + i), share));
+        }
+        if (rest != 0) {
+            _mm512_mask_storeu_pd(
+                row + whole, rest,
+                _mm512_add_pd(_mm512_maskz_loadu_pd(rest, across + whole), share));
+        }
+    }
+    LeaveWideState();
+}
+
 KORVANE_EIGHT_WIDE void GaussianWeightsEightWide(int count, double depthSquared, double radius,
                                                  double* weights) {
     const __m512d depth = _mm512_set1_pd(depthSquared);
@@ -422,14 +443,15 @@ void GaussianWeightsOfBox(const double* across, int columns, const double* up, i
         }
         return;
     }
+    if (EightWideExpInUse()) {
+        SquaredInPlaneEightWide(across, columns, up, rows, weights);
+        GaussianWeightsEightWide(rows * columns, depthSquared, radius, weights);
+        return;
+    }
     for (int j = 0; j < rows; ++j) {
         for (int i = 0; i < columns; ++i) {
             weights[j * columns + i] = SquaredInPlane(across[i], up[j]);
         }
-    }
-    if (EightWideExpInUse()) {
-        GaussianWeightsEightWide(rows * columns, depthSquared, radius, weights);
-        return;
     }
     GaussianWeightsFourWide(rows * columns, depthSquared, radius, weights);
 }
