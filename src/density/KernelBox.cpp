@@ -318,8 +318,17 @@ KORVANE_EIGHT_WIDE void GaussianWeightsEightWide(int count, double depthSquared,
     for (; k + 8 <= count; k += 8) {
         StoreExp(KernelExponent(_mm512_loadu_pd(weights + k), depth, vRadius), weights + k);
     }
+    if (k < count) {
+        // The last one to seven pixels, padded with the last one; only theirs are kept.
+        const int rest = count - k;
+        const __m512d squares = _mm512_mask_loadu_pd(
+            _mm512_set1_pd(weights[count - 1]),
+            static_cast<__mmask8>((1U << static_cast<unsigned>(rest)) - 1), weights + k);
+        alignas(64) std::array<double, 8> lanes{};
+        StoreExp(KernelExponent(squares, depth, vRadius), lanes.data());
+        std::copy_n(lanes.begin(), rest, weights + k);
+    }
     LeaveWideState();
-    GaussianWeightsFourWide(count - k, depthSquared, radius, weights + k);
 }
 
 // The GNU build IDs of the math libraries whose exp was read and checked: Debian 12's glibc
