@@ -427,12 +427,20 @@ bool EightWideExpInUse() {
     return inUse;
 }
 
-void ExpOfEach(const double* x, int n, double* out) {
+LaneWidth WidestLaneWidth() {
     if (EightWideExpInUse()) {
+        return LaneWidth::Eight;
+    }
+    return FourWideExpInUse() ? LaneWidth::Four : LaneWidth::One;
+}
+
+void ExpOfEach(const double* x, int n, double* out, LaneWidth width) {
+    width = std::min(width, WidestLaneWidth());
+    if (width == LaneWidth::Eight) {
         ExpEightWide(x, n, out);
         return;
     }
-    if (FourWideExpInUse()) {
+    if (width == LaneWidth::Four) {
         ExpFourWide(x, n, out);
         return;
     }
@@ -442,8 +450,9 @@ void ExpOfEach(const double* x, int n, double* out) {
 }
 
 void GaussianWeightsOfBox(const double* across, int columns, const double* up, int rows,
-                          double depthSquared, double radius, double* weights) {
-    if (!FourWideExpInUse()) {
+                          double depthSquared, double radius, double* weights, LaneWidth width) {
+    width = std::min(width, WidestLaneWidth());
+    if (width == LaneWidth::One) {
         for (int j = 0; j < rows; ++j) {
             for (int i = 0; i < columns; ++i) {
                 weights[j * columns + i] =
@@ -452,7 +461,7 @@ void GaussianWeightsOfBox(const double* across, int columns, const double* up, i
         }
         return;
     }
-    if (EightWideExpInUse()) {
+    if (width == LaneWidth::Eight) {
         SquaredInPlaneEightWide(across, columns, up, rows, weights);
         GaussianWeightsEightWide(rows * columns, depthSquared, radius, weights);
         return;

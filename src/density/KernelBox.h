@@ -4,14 +4,22 @@
 
 namespace korvane {
 
+// How many lanes the weights and the exponential take at a time.
+enum class LaneWidth { One, Four, Eight };
+
+// The widest of them this machine can take (see FourWideExpInUse and EightWideExpInUse).
+LaneWidth WidestLaneWidth();
+
 // weights[j * columns + i] = KernelWeight(DistanceInSpace(across[i], up[j], depthSquared),
 // radius, true) for every i < columns and j < rows: the squared steps of a box's columns and
-// rows from its event. Every pixel of a Gaussian box costs one of these.
+// rows from its event. Every pixel of a Gaussian box costs one of these. `width`: at most
+// that many at a time (the tests try each); the bits are the same at every width.
 void GaussianWeightsOfBox(const double* across, int columns, const double* up, int rows,
-                          double depthSquared, double radius, double* weights);
+                          double depthSquared, double radius, double* weights,
+                          LaneWidth width = WidestLaneWidth());
 
 // out[i] = std::exp(x[i]) for every i < n, with the same bits.
-void ExpOfEach(const double* x, int n, double* out);
+void ExpOfEach(const double* x, int n, double* out, LaneWidth width = WidestLaneWidth());
 
 // Whether the four-wide exponential is in use: the processor has AVX2 and FMA, and the C
 // library's exp gave the same bits on every argument of the check made at first use.

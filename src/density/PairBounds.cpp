@@ -207,18 +207,32 @@ KORVANE_EIGHT_WIDE int CountEightWide(const double* points, int n, std::array<do
 
 }  // namespace
 
-PassingCount WidePassingCount() {
-    static const PassingCount count = __builtin_cpu_supports("avx512f") ? &CountEightWide
-                                      : __builtin_cpu_supports("avx2")  ? &CountFourWide
-                                                                        : nullptr;
+PassingCount FourWidePassingCount() {
+    static const PassingCount count = __builtin_cpu_supports("avx2") ? &CountFourWide : nullptr;
     return count;
 }
 
-PairBoundSum WidePairBounds() {
-    static const PairBoundSum sum = __builtin_cpu_supports("avx512f") ? &SumEightWide
-                                    : __builtin_cpu_supports("avx2")  ? &SumFourWide
-                                                                      : nullptr;
+PassingCount EightWidePassingCount() {
+    static const PassingCount count = __builtin_cpu_supports("avx512f") ? &CountEightWide : nullptr;
+    return count;
+}
+
+PassingCount WidePassingCount() {
+    return EightWidePassingCount() != nullptr ? EightWidePassingCount() : FourWidePassingCount();
+}
+
+PairBoundSum FourWidePairBounds() {
+    static const PairBoundSum sum = __builtin_cpu_supports("avx2") ? &SumFourWide : nullptr;
     return sum;
+}
+
+PairBoundSum EightWidePairBounds() {
+    static const PairBoundSum sum = __builtin_cpu_supports("avx512f") ? &SumEightWide : nullptr;
+    return sum;
+}
+
+PairBoundSum WidePairBounds() {
+    return EightWidePairBounds() != nullptr ? EightWidePairBounds() : FourWidePairBounds();
 }
 
 }  // namespace korvane::estimate

@@ -31,6 +31,9 @@ struct PairBoundTotal {
 // pairs itself).
 using PairBoundSum = PairBoundTotal (*)(const double* points, int n, const PairBoundFrame& frame);
 PairBoundSum WidePairBounds();
+// The two widths on their own (null where the processor lacks them), for the tests.
+PairBoundSum FourWidePairBounds();
+PairBoundSum EightWidePairBounds();
 
 // How many of the n point records (n a multiple of four) pass the box test on x and y (strict, the
 // differences taken as event minus point) against the event at (x, y): the unit count of a column
@@ -38,5 +41,7 @@ PairBoundSum WidePairBounds();
 using PassingCount = int (*)(const double* points, int n, std::array<double, 2> p,
                              std::array<double, 2> half);
 PassingCount WidePassingCount();
+PassingCount FourWidePassingCount();
+PassingCount EightWidePassingCount();
 
 }  // namespace korvane::estimate

@@ -1,4 +1,5 @@
-// The four-wide kernel weights and exponential against the one-at-a-time ones, bit for bit.
+// The kernel weights and exponential at every lane width against the one-at-a-time ones, bit
+// for bit.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,17 @@ std::uint64_t Bits(double x) {
     return std::bit_cast<std::uint64_t>(x);
 }
 
+// Every width this machine can take: each is checked on its own, whichever the fill picks.
+std::vector<LaneWidth> Widths() {
+    std::vector<LaneWidth> widths;
+    for (LaneWidth width : {LaneWidth::One, LaneWidth::Four, LaneWidth::Eight}) {
+        if (width <= WidestLaneWidth()) {
+            widths.push_back(width);
+        }
+    }
+    return widths;
+}
+
 // Every argument a kernel can give, -9.43 (the corner of a box in space) to 0, in 2^22
 // steps, then random doubles over the whole range and the edges of the main path.
 TEST(KernelBoxTest, ExpHasTheLibraryBitsOnADenseSweepAndAtTheEdges) {
@@ -38,18 +50,19 @@ TEST(KernelBoxTest, ExpHasTheLibraryBitsOnADenseSweepAndAtTheEdges) {
                         -inf, std::numeric_limits<double>::quiet_NaN()}) {
         x.insert(x.end(), {edge, -edge, std::nextafter(edge, 0.0)});
     }
-    std::vector<double> fast(x.size());
-    ExpOfEach(x.data(), static_cast<int>(x.size()), fast.data());
-    int differing = 0;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        differing += Bits(fast[i]) != Bits(std::exp(x[i])) ? 1 : 0;
+    for (LaneWidth width : Widths()) {
+        std::vector<double> fast(x.size());
+        ExpOfEach(x.data(), static_cast<int>(x.size()), fast.data(), width);
+        int differing = 0;
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            differing += Bits(fast[i]) != Bits(std::exp(x[i])) ? 1 : 0;
+        }
+        EXPECT_EQ(differing, 0) << "lanes " << static_cast<int>(width);
     }
-    EXPECT_EQ(differing, 0) << "four-wide in use: " << FourWideExpInUse()
-                            << ", eight-wide: " << EightWideExpInUse();
 }
 
-// Boxes of one to four rows of every width up to 13 (whole groups of four and one to three
-// left over), with pixels on the event (a zero exponent leaves the main path).
+// Boxes of one to four rows of every width up to 13 (whole groups of four or eight and one
+// to seven left over), with pixels on the event (a zero exponent leaves the main path).
 TEST(KernelBoxTest, BoxWeightsMatchTheKernelOneAtATime) {
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> share(0.0, 25.0);
@@ -66,19 +79,22 @@ TEST(KernelBoxTest, BoxWeightsMatchTheKernelOneAtATime) {
                 }
                 const double depth = trial % 4 == 0 ? 0.0 : share(random);
                 const double radius = 1.0 + trial % 5;
-                // Four sentinels after the box: nothing may be written past it.
-                std::vector<double> weights(up.size() * across.size() + 4, -1.0);
-                GaussianWeightsOfBox(across.data(), columns, up.data(), rows, depth, radius,
-                                     weights.data());
-                for (std::size_t k = up.size() * across.size(); k < weights.size(); ++k) {
-                    ASSERT_EQ(weights[k], -1.0) << rows << " x " << columns << ": past the box";
-                }
-                for (int j = 0; j < rows; ++j) {
-                    for (int i = 0; i < columns; ++i) {
-                        const double one =
-                            KernelWeight(DistanceInSpace(across[i], up[j], depth), radius, true);
-                        ASSERT_EQ(Bits(weights[j * columns + i]), Bits(one))
-                            << rows << " x " << columns << ", trial " << trial;
+                for (LaneWidth width : Widths()) {
+                    // Eight sentinels after the box: nothing may be written past it.
+                    std::vector<double> weights(up.size() * across.size() + 8, -1.0);
+                    GaussianWeightsOfBox(across.data(), columns, up.data(), rows, depth, radius,
+                                         weights.data(), width);
+                    for (std::size_t k = up.size() * across.size(); k < weights.size(); ++k) {
+                        ASSERT_EQ(weights[k], -1.0) << rows << " x " << columns << ": past the box";
+                    }
+                    for (int j = 0; j < rows; ++j) {
+                        for (int i = 0; i < columns; ++i) {
+                            const double one = KernelWeight(
+                                DistanceInSpace(across[i], up[j], depth), radius, true);
+                            ASSERT_EQ(Bits(weights[j * columns + i]), Bits(one))
+                                << rows << " x " << columns << ", trial " << trial << ", lanes "
+                                << static_cast<int>(width);
+                        }
                     }
                 }
             }

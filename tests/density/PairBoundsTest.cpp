@@ -16,12 +16,7 @@ namespace {
 // Runs of 0 to 20 members (whole groups of four) from one event: points inside and outside the box,
 // on its edge (not passing), beyond the table, not a number, and an axis that adds nothing although
 // its difference squared overflows.
-TEST(PairBoundsTest, WideMatchesOneAtATime) {
-    const PairBoundSum wide = WidePairBounds();
-    const PassingCount countPassing = WidePassingCount();
-    if (wide == nullptr || countPassing == nullptr) {
-        GTEST_SKIP() << "no AVX2 here";
-    }
+void ExpectMatchesOneAtATime(PairBoundSum wide, PassingCount countPassing, int lanes) {
     std::vector<double> table(64);
     for (std::size_t e = 0; e < table.size(); ++e) {
         table[e] = 1.0 / static_cast<double>(e + 1);
@@ -60,14 +55,25 @@ TEST(PairBoundsTest, WideMatchesOneAtATime) {
                     }
                 }
                 const PairBoundTotal fast = wide(points.data(), n, frame);
-                ASSERT_EQ(fast.count, plain.count) << n << " " << trial;
+                ASSERT_EQ(fast.count, plain.count) << lanes << " lanes: " << n << " " << trial;
                 ASSERT_EQ(countPassing(points.data(), n, {frame.p[0], frame.p[1]},
                                        {frame.half[0], frame.half[1]}),
                           plain.count)
-                    << n << " " << trial;
-                ASSERT_NEAR(fast.total, plain.total, 1e-14 * n) << n << " " << trial;
+                    << lanes << " lanes: " << n << " " << trial;
+                ASSERT_NEAR(fast.total, plain.total, 1e-14 * n)
+                    << lanes << " lanes: " << n << " " << trial;
             }
         }
+    }
+}
+
+TEST(PairBoundsTest, EveryWidthMatchesOneAtATime) {
+    if (FourWidePairBounds() == nullptr || FourWidePassingCount() == nullptr) {
+        GTEST_SKIP() << "no AVX2 here";
+    }
+    ExpectMatchesOneAtATime(FourWidePairBounds(), FourWidePassingCount(), 4);
+    if (EightWidePairBounds() != nullptr && EightWidePassingCount() != nullptr) {
+        ExpectMatchesOneAtATime(EightWidePairBounds(), EightWidePassingCount(), 8);
     }
 }
 
