@@ -1,5 +1,5 @@
-// The Gaussian weights of an 11 x 11 box (a radius of 5 pixels), four at a time against one
-// at a time, with the same bits. Run with
+// The Gaussian weights of an 11 x 11 box (a radius of 5 pixels), four and eight at a time
+// against one at a time, with the same bits. Run with
 //   build/bench/korvane_bench --benchmark_filter=KernelBox
 
 #include <benchmark/benchmark.h>
@@ -31,19 +31,25 @@ std::vector<double> RandomShares() {
     return shares;
 }
 
-void BM_KernelBoxFourWide(benchmark::State& state) {
+// The argument: lanes at a time, 4 or 8 (at most what the machine has).
+void BM_KernelBoxWide(benchmark::State& state) {
+    const LaneWidth width = state.range(0) == 8 ? LaneWidth::Eight : LaneWidth::Four;
+    if (width > WidestLaneWidth()) {
+        state.SkipWithError("this machine cannot take that many lanes");
+        return;
+    }
     const std::vector<double> shares = RandomShares();
     std::vector<double> weights(Side * Side);
     for (auto _ : state) {
         for (int b = 0; b < Boxes; ++b) {
             GaussianWeightsOfBox(&shares[2 * b * Side], Side, &shares[(2 * b + 1) * Side], Side,
-                                 1.0, 5.0, weights.data());
+                                 1.0, 5.0, weights.data(), width);
             benchmark::DoNotOptimize(weights.data());
         }
     }
     state.SetItemsProcessed(state.iterations() * Boxes * Side * Side);
 }
-BENCHMARK(BM_KernelBoxFourWide);
+BENCHMARK(BM_KernelBoxWide)->Arg(4)->Arg(8);
 
 void BM_KernelBoxOneAtATime(benchmark::State& state) {
     const std::vector<double> shares = RandomShares();
