@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -1347,21 +1346,13 @@ class HighestSum {
     // no member from there on can hold a higher sum. Within a batch the members go in column
     // order, so those taken one after the other share their neighbouring columns in the
     // cache, and each starts from the highest sum any thread has found by then: the sooner
-    // a bound falls below it, the fewer pairs it visits. Between batches the run asks whether
-    // to stop, so a batch should take well under a tenth of a second: the first members, with
-    // the most partners, can take milliseconds each. Batches start at 16 members and double
-    // while one takes less than a fortieth of a second, up to 1024 (larger batches share more
-    // neighbouring columns in the cache), and halve when one takes more than a tenth. The
-    // highest sum does not depend on how the members are batched.
+    // a bound falls below it, the fewer pairs it visits. Batches of a few hundred keep the
+    // threads from waiting on each other and the asking whether to stop frequent.
     template <typename SumOf>
     void SumWhileBoundBeatsHighest(const std::vector<BoundedMember>& ranked, SumOf sumOf,
                                    double highest) {
         const int members = static_cast<int>(ranked.size());
-        constexpr int FewestInBatch = 16;
-        constexpr int MostInBatch = 1024;
-        constexpr double QuickBatch = 0.025;  // seconds
-        constexpr double SlowBatch = 0.1;
-        int inBatch = FewestInBatch;
+        constexpr int Batch = 256;
         std::atomic<double> shared{highest};
         std::vector<int> batch;
         int next = 0;
@@ -1369,8 +1360,7 @@ class HighestSum {
             if (m_ticker.Check(Done(static_cast<long long>(m_memberIndex.size()) + next))) {
                 return;
             }
-            const auto start = std::chrono::steady_clock::now();
-            const int end = std::min(members, next + inBatch);
+            const int end = std::min(members, next + Batch);
             batch.clear();
             for (int k = next; k < end; ++k) {
                 batch.push_back(ranked[k].member);
@@ -1386,13 +1376,6 @@ class HighestSum {
             });
             highest = shared.load();
             next = end;
-            const double seconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            if (seconds < QuickBatch) {
-                inBatch = std::min(MostInBatch, 2 * inBatch);
-            } else if (seconds > SlowBatch) {
-                inBatch = std::max(FewestInBatch, inBatch / 2);
-            }
         }
     }
 
