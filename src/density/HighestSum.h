@@ -22,6 +22,7 @@
 #include "density/Kernel.h"
 #include "density/PairBounds.h"
 #include "density/PlaceCodes.h"
+#include "density/SumBatches.h"
 
 namespace korvane::estimate {
 
@@ -201,6 +202,11 @@ class HighestSum {
     static constexpr long long ChunkPairs = 1LL << 24;
     static constexpr int PieceMembers = 2048;  // see Piece
     static constexpr int TimeBins = 64;        // see BinTimes
+    // The partners a batch of kernel sums may stand for (see SumBatches.h): tens of
+    // milliseconds on two cores, whether pair bounds come first (about a nanosecond a
+    // partner) or each member is summed whole (an exponential and a sorted place a partner).
+    static constexpr double PairBoundBatchPartners = 1048576.0;
+    static constexpr double WholeSumBatchPartners = 262144.0;
     // Points sorted into columns are dealt into about this many per bucket, in at most
     // MaxBuckets buckets (see PutInColumnOrder).
     static constexpr std::size_t BucketMembers = 1024;
@@ -1048,7 +1054,7 @@ class HighestSum {
             std::vector<int> indices;
             m_firstSum = SumOfMember(first, neighbours, partners, indices);
         }
-        BoundThenSumHighestFirst(first, [&](int m, MemberScratch& scratch) {
+        const auto sumOf = [&](int m, MemberScratch& scratch) {
             // A coarse bound is checked against the pairs' own bounds first: a sum that
             // cannot beat the highest so far is left out (0).
             if (!m_coarse || PairBoundOfMember(m, scratch.neighbours, scratch.runs, scratch.left,
@@ -1056,7 +1062,20 @@ class HighestSum {
                 m_sums[m_memberIndex[m]] =
                     SumOfMember(m, scratch.neighbours, scratch.partners, scratch.indices);
             }
-        });
+        };
+        const BatchWork work{LargestTermBound(),
+                             m_coarse ? PairBoundBatchPartners : WholeSumBatchPartners};
+        BoundThenSumHighestFirst(first, sumOf, work);
+    }
+
+    // No one partner adds more to a sum, or to a bound of it, than this (0 where the point
+    // weights leave it unknown: not finite).
+    double LargestTermBound() const {
+        double largest = m_kernelBounded ? m_kernelBounds.front() : 1.0;
+        if (m_pointWeights != nullptr) {
+            largest *= *std::max_element(m_pointWeights, m_pointWeights + m_count);
+        }
+        return std::isfinite(largest) ? largest : 0.0;
     }
 
     // Unit counts in dense clouds: most of the work of counting every member goes to the
@@ -1088,7 +1107,7 @@ class HighestSum {
     // bound first, by `sumOf` (see SumWhileBoundBeatsHighest). The sums left out are 0 and
     // cannot be the highest.
     template <typename SumOf>
-    void BoundThenSumHighestFirst(int first, SumOf sumOf) {
+    void BoundThenSumHighestFirst(int first, SumOf sumOf, BatchWork work = {}) {
         CountByColumns();
         if (m_ticker.Stopped()) {
             return;
@@ -1117,7 +1136,7 @@ class HighestSum {
         std::sort(ranked.begin(), ranked.end(), [](const BoundedMember& a, const BoundedMember& b) {
             return a.bound != b.bound ? a.bound > b.bound : a.member < b.member;
         });
-        SumWhileBoundBeatsHighest(ranked, sumOf, m_firstSum);
+        SumWhileBoundBeatsHighest(ranked, sumOf, m_firstSum, work);
     }
 
     struct BoundedMember {
@@ -1346,11 +1365,12 @@ class HighestSum {
     // no member from there on can hold a higher sum. Within a batch the members go in column
     // order, so those taken one after the other share their neighbouring columns in the
     // cache, and each starts from the highest sum any thread has found by then: the sooner
-    // a bound falls below it, the fewer pairs it visits. Batches of a few hundred keep the
-    // threads from waiting on each other and the asking whether to stop frequent.
+    // a bound falls below it, the fewer pairs it visits. Batches of at most a few hundred,
+    // fewer where `work` finds them standing for many partners, keep the threads from
+    // waiting on each other and the asking whether to stop frequent.
     template <typename SumOf>
     void SumWhileBoundBeatsHighest(const std::vector<BoundedMember>& ranked, SumOf sumOf,
-                                   double highest) {
+                                   double highest, BatchWork work) {
         const int members = static_cast<int>(ranked.size());
         constexpr int Batch = 256;
         std::atomic<double> shared{highest};
@@ -1360,7 +1380,7 @@ class HighestSum {
             if (m_ticker.Check(Done(static_cast<long long>(m_memberIndex.size()) + next))) {
                 return;
             }
-            const int end = std::min(members, next + Batch);
+            const int end = BatchEnd(ranked, next, Batch, work);
             batch.clear();
             for (int k = next; k < end; ++k) {
                 batch.push_back(ranked[k].member);
