@@ -4,6 +4,7 @@
 // partners, a batch must not hold hundreds of members.
 
 #include <algorithm>
+#include <limits>
 
 namespace korvane::estimate {
 
@@ -12,8 +13,8 @@ namespace korvane::estimate {
 // a batch of bounds that stand for `partners` visits at least that many. The split depends on
 // the bounds alone: a stop asked at the same check ends the estimate at the same place.
 struct BatchWork {
-    double termBound = 0.0;  // the most one partner adds; 0: batches by member count alone
-    double partners = 0.0;
+    double termBound = 0.0;  // the most one partner adds; 0: no bound stands for partners
+    double partners = std::numeric_limits<double>::infinity();  // by member count alone
 };
 
 // The end of the batch that starts at `next` of the members ranked (each with a `bound`):

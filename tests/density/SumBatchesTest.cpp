@@ -23,7 +23,8 @@ TEST(SumBatchesTest, BatchesEndAtTheCountOrOnceTheyStandForThePartners) {
         BatchWork work;
         int end;
     } cases[] = {
-        {"by count alone", 0, 4, {0.0, 1.0}, 4},
+        {"by count alone", 0, 4, {}, 4},
+        {"by count where the bounds stand for no more", 0, 4, {1.0}, 4},
         {"the count cut at the last member", 4, 4, {0.0, 1.0}, 6},
         {"partners reached within the count", 0, 6, {2.0, 701.0}, 3},  // 400 + 300 short of it
         {"partners reached exactly", 1, 6, {1.0, 1200.0}, 3},
