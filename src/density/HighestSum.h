@@ -281,6 +281,28 @@ class HighestSum {
         return BoundAtSteps(steps);
     }
 
+    // The members of a neighbouring column that pass the last axis' test against x. Within
+    // the column the members are sorted on the last axis, so they form one run [lo, hi):
+    // lo is the first member with x - y < half, hi the first from there with x - y <= -half.
+    // The events of a column are visited in ascending x, and x - y never shrinks as x
+    // grows, so both ends only move forward.
+    struct NeighbourRun {
+        int lo;
+        int hi;
+        int end;
+    };
+
+    // Where member after member of one column found its neighbouring runs. The members of a
+    // batch go in column order, so most follow one of their own column at a higher place on
+    // the last axis: their neighbouring columns are the same, and each run's ends move
+    // forward from where they were (LeapRun) instead of being bisected anew.
+    struct RunCursor {
+        int column = -1;
+        double last = 0.0;  // the place of the member that left the runs
+        std::vector<std::pair<int, int>> neighbours;
+        std::vector<NeighbourRun> runs;
+    };
+
     // A neighbouring run of a member and its coarse bound (see PairBoundOfMember).
     struct CoarseRun {
         int lo;
@@ -295,9 +317,8 @@ class HighestSum {
     // bounds of the runs left are no more than `highest`, that bound is returned at once:
     // it already shows the sum cannot beat `highest`. Every term of it is still a bound of
     // one pair (or of a run's pairs together), so the same raise holds.
-    double PairBoundOfMember(int m, std::vector<std::pair<int, int>>& neighbours,
-                             std::vector<CoarseRun>& runs, std::vector<double>& left,
-                             double highest) const {
+    double PairBoundOfMember(int m, RunCursor& cursor, std::vector<CoarseRun>& runs,
+                             std::vector<double>& left, double highest) const {
         const Point<Dims>& p = m_memberPoints[m];
         PairBoundTotal sum;
         PairBoundSum wide = nullptr;
@@ -313,7 +334,7 @@ class HighestSum {
         }
         runs.clear();
         int members = 0;
-        ForEachRun(m, neighbours, [&](int lo, int hi) {
+        ForEachRun(m, cursor, [&](int lo, int hi) {
             runs.push_back({lo, hi, (hi - lo) * NearestCornerBound(p, m_memberColumn[lo])});
             members += hi - lo;
         });
@@ -851,17 +872,6 @@ class HighestSum {
         return inside;
     }
 
-    // The members of a neighbouring column that pass the last axis' test against x. Within
-    // the column the members are sorted on the last axis, so they form one run [lo, hi):
-    // lo is the first member with x - y < half, hi the first from there with x - y <= -half.
-    // The events of a column are visited in ascending x, and x - y never shrinks as x
-    // grows, so both ends only move forward.
-    struct NeighbourRun {
-        int lo;
-        int hi;
-        int end;
-    };
-
     void AdvanceRun(NeighbourRun& run, double x) const {
         const double half = m_half[Dims - 1];
         const double* values = m_memberLast.data();
@@ -883,8 +893,7 @@ class HighestSum {
     };
 
     // The run of the members of [begin, end) (a neighbouring column) that pass the last
-    // axis' test against x, by bisection: where a piece's cursors start, and each run of
-    // ForEachRun.
+    // axis' test against x, by bisection: where a piece's cursors start.
     NeighbourRun RunAt(int begin, int end, double x) const {
         const double half = m_half[Dims - 1];
         const double* values = m_memberLast.data();
@@ -893,6 +902,34 @@ class HighestSum {
         const double* hi =
             std::partition_point(lo, values + end, [&](double y) { return x - y > -half; });
         return {static_cast<int>(lo - values), static_cast<int>(hi - values), end};
+    }
+
+    // AdvanceRun's ends, found by steps that double from where they were, then by bisection:
+    // as cheap as a bisection after a long way, and one test after none.
+    void LeapRun(NeighbourRun& run, double x) const {
+        const double half = m_half[Dims - 1];
+        run.lo = FirstFailing(run.lo, run.end, [&](double y) { return x - y >= half; });
+        run.hi = FirstFailing(std::max(run.hi, run.lo), run.end,
+                              [&](double y) { return x - y > -half; });
+    }
+
+    // The first member from `from` on whose place fails `holds`, which holds up to some
+    // point of [from, end) and fails from there.
+    template <class Holds>
+    int FirstFailing(int from, int end, Holds holds) const {
+        const double* values = m_memberLast.data();
+        if (from >= end || !holds(values[from])) {
+            return from;
+        }
+        int known = from;  // holds here
+        for (int step = 1;; step *= 2) {
+            const int probe = step < end - known ? known + step : end;
+            if (probe == end || !holds(values[probe])) {
+                return static_cast<int>(
+                    std::partition_point(values + known + 1, values + probe, holds) - values);
+            }
+            known = probe;
+        }
     }
 
     // Unit bounds for the members of a piece of a column, a slab of the last axis at a time:
@@ -983,22 +1020,32 @@ class HighestSum {
     }
 
     // Visits every member q of a neighbouring column of member m that passes the last axis'
-    // test against it: within each column they form one run, found by bisection.
+    // test against it: within each column they form one run.
     template <class Visit>
-    void ForEachInRuns(int m, std::vector<std::pair<int, int>>& neighbours, Visit visit) const {
-        ForEachRun(m, neighbours, [&](int lo, int hi) {
+    void ForEachInRuns(int m, RunCursor& cursor, Visit visit) const {
+        ForEachRun(m, cursor, [&](int lo, int hi) {
             for (int q = lo; q < hi; ++q) {
                 visit(q);
             }
         });
     }
 
-    // The same runs, each as the members [lo, hi).
+    // The same runs, each as the members [lo, hi), found from where `cursor` left them.
     template <class Visit>
-    void ForEachRun(int m, std::vector<std::pair<int, int>>& neighbours, Visit visit) const {
-        NeighbourColumns(m_memberColumn[m], neighbours);
-        for (const auto& [begin, end] : neighbours) {
-            const NeighbourRun run = RunAt(begin, end, m_memberLast[m]);
+    void ForEachRun(int m, RunCursor& cursor, Visit visit) const {
+        const int column = m_memberColumn[m];
+        const double x = m_memberLast[m];
+        if (column != cursor.column || !(x >= cursor.last)) {
+            NeighbourColumns(column, cursor.neighbours);
+            cursor.runs.clear();
+            for (const auto& [begin, end] : cursor.neighbours) {
+                cursor.runs.push_back({begin, begin, end});
+            }
+            cursor.column = column;
+        }
+        cursor.last = x;
+        for (NeighbourRun& run : cursor.runs) {
+            LeapRun(run, x);
             if (run.lo < run.hi) {
                 visit(run.lo, run.hi);
             }
@@ -1007,11 +1054,11 @@ class HighestSum {
 
     // The weights of member m's partners, found by bisection in each neighbouring column,
     // added in ascending point order.
-    double SumOfMember(int m, std::vector<std::pair<int, int>>& neighbours,
-                       std::vector<int>& partners, std::vector<int>& scratch) const {
+    double SumOfMember(int m, RunCursor& cursor, std::vector<int>& partners,
+                       std::vector<int>& scratch) const {
         const Point<Dims>& p = m_memberPoints[m];
         partners.clear();
-        ForEachInRuns(m, neighbours, [&](int q) {
+        ForEachInRuns(m, cursor, [&](int q) {
             if (PassesGridded(p, m_memberPoints[q])) {
                 partners.push_back(m_memberIndex[q]);
             }
@@ -1049,18 +1096,18 @@ class HighestSum {
         int first = -1;
         if (m_coarse) {
             first = MiddleOfFullestColumn();
-            std::vector<std::pair<int, int>> neighbours;
+            RunCursor cursor;
             std::vector<int> partners;
             std::vector<int> indices;
-            m_firstSum = SumOfMember(first, neighbours, partners, indices);
+            m_firstSum = SumOfMember(first, cursor, partners, indices);
         }
         const auto sumOf = [&](int m, MemberScratch& scratch) {
             // A coarse bound is checked against the pairs' own bounds first: a sum that
             // cannot beat the highest so far is left out (0).
-            if (!m_coarse || PairBoundOfMember(m, scratch.neighbours, scratch.runs, scratch.left,
+            if (!m_coarse || PairBoundOfMember(m, scratch.cursor, scratch.runs, scratch.left,
                                                scratch.highest) > scratch.highest) {
                 m_sums[m_memberIndex[m]] =
-                    SumOfMember(m, scratch.neighbours, scratch.partners, scratch.indices);
+                    SumOfMember(m, scratch.cursor, scratch.partners, scratch.indices);
             }
         };
         const BatchWork work{LargestTermBound(),
@@ -1093,12 +1140,12 @@ class HighestSum {
             BinTimes();
         }
         const int first = MiddleOfFullestColumn();
-        std::vector<std::pair<int, int>> neighbours;
-        m_firstSum = CountOfMember(first, neighbours);
+        RunCursor cursor;
+        m_firstSum = CountOfMember(first, cursor);
         m_runBounds = true;
         BoundThenSumHighestFirst(first, [&](int m, MemberScratch& scratch) {
-            m_sums[m_memberIndex[m]] = CountOfMember(m, scratch.neighbours, &scratch.runs,
-                                                     scratch.highest, &scratch.unsure);
+            m_sums[m_memberIndex[m]] =
+                CountOfMember(m, scratch.cursor, &scratch.runs, scratch.highest, &scratch.unsure);
         });
     }
 
@@ -1178,9 +1225,8 @@ class HighestSum {
     // more than `highest`, that bound comes back instead: it cannot be the highest count, and
     // a sum at or below the highest found changes nothing.
     // `unsure` is scratch for the members a cut run's place codes cannot tell.
-    double CountOfMember(int m, std::vector<std::pair<int, int>>& neighbours,
-                         std::vector<CoarseRun>* cut = nullptr, double highest = INFINITY,
-                         std::vector<int>* unsure = nullptr) const {
+    double CountOfMember(int m, RunCursor& cursor, std::vector<CoarseRun>* cut = nullptr,
+                         double highest = INFINITY, std::vector<int>* unsure = nullptr) const {
         const Point<Dims>& p = m_memberPoints[m];
         const PassingCount countPassing = WideCount();
         long long count = 0;
@@ -1188,7 +1234,7 @@ class HighestSum {
         if (cut != nullptr) {
             cut->clear();
         }
-        ForEachRun(m, neighbours, [&](int lo, int hi) {
+        ForEachRun(m, cursor, [&](int lo, int hi) {
             if (std::is_same_v<Extra, AnyTime> && ColumnInside(p, m_memberColumn[lo])) {
                 count += hi - lo;
             } else if (cut != nullptr) {
@@ -1352,7 +1398,7 @@ class HighestSum {
     // What each thread of SumWhileBoundBeatsHighest keeps between its members.
     struct MemberScratch {
         double highest;  // the highest sum found before this batch
-        std::vector<std::pair<int, int>> neighbours;
+        RunCursor cursor;
         std::vector<int> partners;
         std::vector<int> indices;
         std::vector<CoarseRun> runs;
