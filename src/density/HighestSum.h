@@ -1110,9 +1110,26 @@ class HighestSum {
                     SumOfMember(m, scratch.cursor, scratch.partners, scratch.indices);
             }
         };
+        WeighMembers();
         const BatchWork work{LargestTermBound(),
                              m_coarse ? PairBoundBatchPartners : WholeSumBatchPartners};
         BoundThenSumHighestFirst(first, sumOf, work);
+    }
+
+    // The point weights in member order, where kernel bounds weighted by them are added four
+    // or eight pairs at a time: the wide sums read them beside the members' records.
+    void WeighMembers() {
+        if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
+            if (m_pointWeights != nullptr && m_kernelBounded && WidePairBounds() != nullptr) {
+                m_memberWeights.resize(m_memberIndex.size());
+                const CoreStretches stretches{m_memberIndex.size()};
+                stretches.ForEach([&](int, std::size_t begin, std::size_t end) {
+                    for (std::size_t m = begin; m < end; ++m) {
+                        m_memberWeights[m] = m_pointWeights[m_memberIndex[m]];
+                    }
+                });
+            }
+        }
     }
 
     // No one partner adds more to a sum, or to a bound of it, than this (0 where the point
@@ -1545,8 +1562,17 @@ class HighestSum {
                         const bool inside = std::is_same_v<Extra, AnyTime> && run.lo < run.hi &&
                                             ColumnInside(p, m_memberColumn[run.lo]);
                         if constexpr (Weighted || Kernel) {
+                            int q = run.lo;
+                            if constexpr (Weighted && Kernel) {
+                                if (!m_memberWeights.empty()) {
+                                    const PairBoundTotal wide = WeightedBoundsOfRun(p, run);
+                                    total += wide.total;
+                                    count += wide.count;
+                                    q += (run.hi - run.lo) / 4 * 4;
+                                }
+                            }
                             // Without a branch per pair: about half the pairs pass.
-                            for (int q = run.lo; q < run.hi; ++q) {
+                            for (; q < run.hi; ++q) {
                                 const bool passes = inside || PassesGridded(p, m_memberPoints[q]);
                                 double bound = 1.0;
                                 if constexpr (Kernel) {
@@ -1572,6 +1598,24 @@ class HighestSum {
                 }
             }
         });
+    }
+
+    // The weighted kernel bounds of a run's members against p, four or eight at a time, for
+    // its members up to the last whole four (WeighMembers).
+    PairBoundTotal WeightedBoundsOfRun(const Point<Dims>& p, const NeighbourRun& run) const {
+        const int whole = run.hi > run.lo ? (run.hi - run.lo) / 4 * 4 : 0;
+        if constexpr (Dims == 3) {
+            static_assert(sizeof(Point<Dims>) == 4 * sizeof(double));
+            const PairBoundFrame frame{{p.c[0], p.c[1], p.c[2]},
+                                       {m_half[0], m_half[1]},
+                                       {m_boundFactor[0], m_boundFactor[1], m_boundFactor[2]},
+                                       m_kernelBounds.data(),
+                                       static_cast<int>(m_kernelBounds.size() - 1),
+                                       m_memberWeights.data() + run.lo};
+            return WidePairBounds()(reinterpret_cast<const double*>(m_memberPoints.data() + run.lo),
+                                    whole, frame);
+        }
+        return {};
     }
 
     void SumAllPairs() {
@@ -1624,6 +1668,7 @@ class HighestSum {
     std::vector<int> m_memberIndex;
     FillLaterVector<double> m_memberLast;
     FillLaterVector<int> m_memberColumn;          // the column of each member
+    FillLaterVector<double> m_memberWeights;      // of each member, see WeighMembers
     std::vector<std::uint8_t> m_timeBin;          // of each member, for earlier-only counts
     FillLaterVector<std::uint32_t> m_placeCodes;  // of each member, see WantsPlaceCodes
     CodeTallies m_codeTallies;                    // of the place codes, column by column

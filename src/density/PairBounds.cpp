@@ -13,8 +13,9 @@ __attribute__((target("avx2"))) inline __m256d Share(__m256d d, __m256d factor, 
 }
 
 // Four points' records turned into one register per axis; the times are dropped.
-__attribute__((target("avx2"))) PairBoundTotal SumFourWide(const double* points, int n,
-                                                           const PairBoundFrame& f) {
+template <bool Weighted>
+__attribute__((target("avx2"))) PairBoundTotal SumFourWideOf(const double* points, int n,
+                                                             const PairBoundFrame& f) {
     const __m256d px = _mm256_set1_pd(f.p[0]);
     const __m256d py = _mm256_set1_pd(f.p[1]);
     const __m256d pz = _mm256_set1_pd(f.p[2]);
@@ -53,8 +54,11 @@ __attribute__((target("avx2"))) PairBoundTotal SumFourWide(const double* points,
         const __m256d entry = _mm256_blendv_pd(last, steps, _mm256_cmp_pd(steps, last, _CMP_LT_OQ));
         alignas(16) int index[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm256_cvttpd_epi32(entry));
-        const __m256d bound = _mm256_set_pd(f.table[index[3]], f.table[index[2]], f.table[index[1]],
-                                            f.table[index[0]]);
+        __m256d bound = _mm256_set_pd(f.table[index[3]], f.table[index[2]], f.table[index[1]],
+                                      f.table[index[0]]);
+        if constexpr (Weighted) {
+            bound = _mm256_mul_pd(bound, _mm256_loadu_pd(f.weights + q));
+        }
         total = _mm256_add_pd(total, _mm256_and_pd(bound, passes));
         count = _mm256_add_pd(count, _mm256_and_pd(_mm256_set1_pd(1.0), passes));
     }
@@ -67,6 +71,12 @@ __attribute__((target("avx2"))) PairBoundTotal SumFourWide(const double* points,
     sum.total = (totals[0] + totals[1]) + (totals[2] + totals[3]);
     sum.count = static_cast<int>((counts[0] + counts[1]) + (counts[2] + counts[3]));
     return sum;
+}
+
+__attribute__((target("avx2"))) PairBoundTotal SumFourWide(const double* points, int n,
+                                                           const PairBoundFrame& f) {
+    return f.weights != nullptr ? SumFourWideOf<true>(points, n, f)
+                                : SumFourWideOf<false>(points, n, f);
 }
 
 __attribute__((target("avx2"))) int CountFourWide(const double* points, int n,
@@ -139,8 +149,9 @@ KORVANE_EIGHT_WIDE inline __mmask8 PassesOfEight(const EightAxes& q, __m512d px,
            _mm512_cmp_pd_mask(_mm512_abs_pd(dy), hy, _CMP_LT_OQ);
 }
 
-KORVANE_EIGHT_WIDE PairBoundTotal SumEightWide(const double* points, int n,
-                                               const PairBoundFrame& f) {
+template <bool Weighted>
+KORVANE_EIGHT_WIDE PairBoundTotal SumEightWideOf(const double* points, int n,
+                                                 const PairBoundFrame& f) {
     const int whole = n / 8 * 8;
     const __m512d px = _mm512_set1_pd(f.p[0]);
     const __m512d py = _mm512_set1_pd(f.p[1]);
@@ -170,20 +181,37 @@ KORVANE_EIGHT_WIDE PairBoundTotal SumEightWide(const double* points, int n,
         const __m512d entry =
             _mm512_mask_blend_pd(_mm512_cmp_pd_mask(steps, last, _CMP_LT_OQ), last, steps);
         // Only the passing lanes are read from the table; the others add 0.
-        total = _mm512_add_pd(total, _mm512_mask_i32gather_pd(
-                                         _mm512_setzero_pd(), passes,
-                                         _mm512_maskz_cvttpd_epi32(AllLanes, entry), f.table, 8));
+        __m512d bound = _mm512_mask_i32gather_pd(
+            _mm512_setzero_pd(), passes, _mm512_maskz_cvttpd_epi32(AllLanes, entry), f.table, 8);
+        if constexpr (Weighted) {
+            const __m512i laneOrder = _mm512_set_epi64(7, 5, 6, 4, 3, 1, 2, 0);
+            bound = _mm512_maskz_mul_pd(
+                passes, bound,
+                _mm512_maskz_permutexvar_pd(AllLanes, laneOrder, _mm512_loadu_pd(f.weights + q)));
+        }
+        total = _mm512_add_pd(total, bound);
         count += __builtin_popcount(passes);
     }
     alignas(64) double totals[8];
     _mm512_store_pd(totals, total);
     _mm256_zeroupper();
-    PairBoundTotal sum = SumFourWide(points + static_cast<std::ptrdiff_t>(4) * whole, n - whole, f);
+    PairBoundFrame rest = f;
+    if constexpr (Weighted) {
+        rest.weights += whole;
+    }
+    PairBoundTotal sum =
+        SumFourWideOf<Weighted>(points + static_cast<std::ptrdiff_t>(4) * whole, n - whole, rest);
     for (const double t : totals) {
         sum.total += t;
     }
     sum.count += count;
     return sum;
+}
+
+KORVANE_EIGHT_WIDE PairBoundTotal SumEightWide(const double* points, int n,
+                                               const PairBoundFrame& f) {
+    return f.weights != nullptr ? SumEightWideOf<true>(points, n, f)
+                                : SumEightWideOf<false>(points, n, f);
 }
 
 KORVANE_EIGHT_WIDE int CountEightWide(const double* points, int n, std::array<double, 2> p,

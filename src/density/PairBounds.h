@@ -16,6 +16,9 @@ struct PairBoundFrame {
     double factor[3];
     const double* table;
     int lastEntry;  // the table's last index: it serves every distance beyond it
+    // One weight per record from `points` on, each pair's bound multiplied by its record's;
+    // null: every record weighs 1.
+    const double* weights = nullptr;
 };
 
 struct PairBoundTotal {
@@ -25,8 +28,9 @@ struct PairBoundTotal {
 
 // The points are n records of four doubles (x, y, z, time), n a multiple of four (the caller
 // takes the rest one by one). For each that passes the box
-// test on x and y: the bound at the table entry of its squared steps, the differences taken
-// as event minus point and the shares added in axis order. Eight at a time where the
+// test on x and y: the bound at the table entry of its squared steps (times its weight, where
+// the frame has weights), the differences taken as event minus point and the shares added in
+// axis order. Eight at a time where the
 // processor has AVX-512; null when it cannot do four at a time (the caller then visits the
 // pairs itself).
 using PairBoundSum = PairBoundTotal (*)(const double* points, int n, const PairBoundFrame& frame);

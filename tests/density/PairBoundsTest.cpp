@@ -15,7 +15,8 @@ namespace {
 
 // Runs of 0 to 20 members (whole groups of four) from one event: points inside and outside the box,
 // on its edge (not passing), beyond the table, not a number, and an axis that adds nothing although
-// its difference squared overflows.
+// its difference squared overflows; unweighted and weighted (an infinite weight on the edge adds
+// nothing either).
 void ExpectMatchesOneAtATime(PairBoundSum wide, PassingCount countPassing, int lanes) {
     std::vector<double> table(64);
     for (std::size_t e = 0; e < table.size(); ++e) {
@@ -24,12 +25,17 @@ void ExpectMatchesOneAtATime(PairBoundSum wide, PassingCount countPassing, int l
     std::mt19937_64 random(3);
     std::uniform_real_distribution<double> near(-1.5, 1.5);
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (const double zFactor : {20.0, 0.0}) {
+    std::vector<double> weights(20);
+    for (std::size_t q = 0; q < weights.size(); ++q) {
+        weights[q] = q % 7 == 2 ? std::numeric_limits<double>::infinity() : 0.5 + 0.25 * q;
+    }
+    for (const auto& [zFactor, weighted] : {std::pair{20.0, false}, {0.0, false}, {20.0, true}}) {
         const PairBoundFrame frame{{0.25, -0.5, 3.0},
                                    {1.0, 0.75},
                                    {20.0, 30.0, zFactor},
                                    table.data(),
-                                   static_cast<int>(table.size() - 1)};
+                                   static_cast<int>(table.size() - 1),
+                                   weighted ? weights.data() : nullptr};
         for (int n = 0; n <= 20; n += 4) {
             for (int trial = 0; trial < 40; ++trial) {
                 std::vector<double> points;
@@ -50,7 +56,9 @@ void ExpectMatchesOneAtATime(PairBoundSum wide, PassingCount countPassing, int l
                             steps += frame.factor[a] > 0.0 ? d[a] * d[a] * frame.factor[a] : 0.0;
                         }
                         const double last = frame.lastEntry;
-                        plain.total += table[static_cast<std::size_t>(steps < last ? steps : last)];
+                        plain.total +=
+                            table[static_cast<std::size_t>(steps < last ? steps : last)] *
+                            (weighted ? weights[static_cast<std::size_t>(q)] : 1.0);
                         ++plain.count;
                     }
                 }
