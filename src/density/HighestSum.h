@@ -326,11 +326,7 @@ class HighestSum {
         if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
             static_assert(sizeof(Point<Dims>) == 4 * sizeof(double));
             wide = WidePairBounds();
-            frame = {{p.c[0], p.c[1], p.c[2]},
-                     {m_half[0], m_half[1]},
-                     {m_boundFactor[0], m_boundFactor[1], m_boundFactor[2]},
-                     m_kernelBounds.data(),
-                     static_cast<int>(m_kernelBounds.size() - 1)};
+            frame = PairBoundFrameOf(p);
         }
         runs.clear();
         int members = 0;
@@ -367,6 +363,16 @@ class HighestSum {
             }
         }
         return RaisedBound(sum.total, sum.count);
+    }
+
+    // What the wide pair bounds of p share (three box axes only), unweighted.
+    PairBoundFrame PairBoundFrameOf(const Point<Dims>& p) const {
+        static_assert(Dims == 3);
+        return {{p.c[0], p.c[1], p.c[2]},
+                {m_half[0], m_half[1]},
+                {m_boundFactor[0], m_boundFactor[1], m_boundFactor[2]},
+                m_kernelBounds.data(),
+                static_cast<int>(m_kernelBounds.size() - 1)};
     }
 
     // A sum of `count` bounds of one sign in one order, raised above their sum in any other.
@@ -1606,12 +1612,8 @@ class HighestSum {
         const int whole = run.hi > run.lo ? (run.hi - run.lo) / 4 * 4 : 0;
         if constexpr (Dims == 3) {
             static_assert(sizeof(Point<Dims>) == 4 * sizeof(double));
-            const PairBoundFrame frame{{p.c[0], p.c[1], p.c[2]},
-                                       {m_half[0], m_half[1]},
-                                       {m_boundFactor[0], m_boundFactor[1], m_boundFactor[2]},
-                                       m_kernelBounds.data(),
-                                       static_cast<int>(m_kernelBounds.size() - 1),
-                                       m_memberWeights.data() + run.lo};
+            PairBoundFrame frame = PairBoundFrameOf(p);
+            frame.weights = m_memberWeights.data() + run.lo;
             return WidePairBounds()(reinterpret_cast<const double*>(m_memberPoints.data() + run.lo),
                                     whole, frame);
         }
