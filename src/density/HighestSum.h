@@ -22,6 +22,7 @@
 #include "density/Kernel.h"
 #include "density/PairBounds.h"
 #include "density/PlaceCodes.h"
+#include "density/RunWeights.h"
 #include "density/SumBatches.h"
 
 namespace korvane::estimate {
@@ -328,10 +329,14 @@ class HighestSum {
             wide = WidePairBounds();
             frame = PairBoundFrameOf(p);
         }
+        if (m_pointWeights != nullptr) {
+            frame.weights = m_memberWeights.empty() ? nullptr : m_memberWeights.data();
+            wide = frame.weights != nullptr ? wide : nullptr;
+        }
         runs.clear();
         int members = 0;
         ForEachRun(m, cursor, [&](int lo, int hi) {
-            runs.push_back({lo, hi, (hi - lo) * NearestCornerBound(p, m_memberColumn[lo])});
+            runs.push_back({lo, hi, CoarseRunBound(p, lo, hi)});
             members += hi - lo;
         });
         std::sort(runs.begin(), runs.end(),
@@ -345,15 +350,20 @@ class HighestSum {
             const int hi = runs[r].hi;
             if (wide != nullptr) {
                 const int whole = (hi - lo) / 4 * 4;
-                const PairBoundTotal run =
-                    wide(reinterpret_cast<const double*>(m_memberPoints.data() + lo), whole, frame);
+                PairBoundFrame runFrame = frame;
+                runFrame.weights = frame.weights != nullptr ? frame.weights + lo : nullptr;
+                const PairBoundTotal run = wide(
+                    reinterpret_cast<const double*>(m_memberPoints.data() + lo), whole, runFrame);
                 sum.total += run.total;
                 sum.count += run.count;
                 lo += whole;
             }
             for (int q = lo; q < hi; ++q) {
                 const bool passes = PassesGridded(p, m_memberPoints[q]);
-                const double bound = KernelBound(p, m_memberPoints[q]);
+                double bound = KernelBound(p, m_memberPoints[q]);
+                if (m_pointWeights != nullptr) {
+                    bound *= m_pointWeights[m_memberIndex[q]];
+                }
                 sum.count += passes ? 1 : 0;
                 sum.total += passes ? bound : 0.0;
             }
@@ -363,6 +373,17 @@ class HighestSum {
             }
         }
         return RaisedBound(sum.total, sum.count);
+    }
+
+    // The coarse bound of the members [lo, hi) of one neighbouring column of p: their number, or
+    // with point weights a bound of their weight, times the kernel bound at the column's
+    // nearest place to p.
+    double CoarseRunBound(const Point<Dims>& p, int lo, int hi) const {
+        const int column = m_memberColumn[lo];
+        const double weight = m_pointWeights == nullptr
+                                  ? static_cast<double>(hi - lo)
+                                  : m_runWeights.Bound(m_starts[column], lo, hi);
+        return weight * NearestCornerBound(p, column);
     }
 
     // What the wide pair bounds of p share (three box axes only), unweighted.
@@ -1086,13 +1107,14 @@ class HighestSum {
     // itself). The sums are taken in order of falling bound and stop once no bound left is
     // above the highest sum found. The sums left out are 0 and cannot be the highest.
     //
-    // Gaussian kernels without point weights start with a coarser bound that visits no pair:
-    // each neighbouring column's run times the kernel bound at the column's nearest corner.
+    // Gaussian kernels start with a coarser bound that visits no pair: each neighbouring
+    // column's run (with point weights, a bound of its weight from the columns' running totals)
+    // times the kernel bound at the column's nearest corner.
     // Only the members whose coarse bound beats the highest sum found are bounded pair by
     // pair (see PairBoundOfMember), and only those whose pair bound beats it are summed.
     void SumBoundedHighestFirst() {
         m_kernelBounded = !m_unit && BuildKernelBounds();
-        m_coarse = m_kernelBounded && m_pointWeights == nullptr && std::is_same_v<Extra, AnyTime>;
+        m_coarse = m_kernelBounded && std::is_same_v<Extra, AnyTime>;
         if (m_memberIndex.empty()) {
             return;
         }
@@ -1106,6 +1128,9 @@ class HighestSum {
             std::vector<int> partners;
             std::vector<int> indices;
             m_firstSum = SumOfMember(first, cursor, partners, indices);
+        }
+        if (m_coarse && m_pointWeights != nullptr) {
+            m_runWeights.Build(m_starts, m_pointWeights, m_memberIndex);
         }
         const auto sumOf = [&](int m, MemberScratch& scratch) {
             // A coarse bound is checked against the pairs' own bounds first: a sum that
@@ -1529,18 +1554,21 @@ class HighestSum {
                     runs.push_back(first ? NeighbourRun{begin, begin, end}
                                          : RunAt(begin, end, m_memberLast[piece.begin]));
                 }
-                // Columns whose whole neighbourhood, every member at its largest weight,
-                // cannot beat the first sum keep their bounds at 0.
-                if constexpr (!Weighted) {
-                    if (m_coarse || m_runBounds) {
-                        int whole = 0;
-                        for (const auto& [begin, end] : neighbours) {
-                            whole += end - begin;
+                // Columns whose whole neighbourhood, every member at the kernel's peak (with
+                // point weights: the columns' weights), cannot beat the first sum keep their
+                // bounds at 0.
+                if (m_coarse || (!Weighted && m_runBounds)) {
+                    int whole = 0;
+                    double weight = 0.0;
+                    for (const auto& [begin, end] : neighbours) {
+                        whole += end - begin;
+                        if constexpr (Weighted) {
+                            weight += m_runWeights.Bound(begin, begin, end);
                         }
-                        const double largest = Kernel ? m_kernelBounds.front() : 1.0;
-                        if (RaisedBound(whole * largest, whole) <= m_firstSum) {
-                            continue;
-                        }
+                    }
+                    const double largest = Kernel ? m_kernelBounds.front() : 1.0;
+                    if (RaisedBound((Weighted ? weight : whole) * largest, whole) <= m_firstSum) {
+                        continue;
                     }
                 }
                 if constexpr (!Weighted && !Kernel) {
@@ -1555,12 +1583,11 @@ class HighestSum {
                     double total = 0.0;
                     for (NeighbourRun& run : runs) {
                         AdvanceRun(run, m_memberLast[m]);
-                        if constexpr (Kernel && !Weighted) {
+                        if constexpr (Kernel) {
                             if (m_coarse) {
                                 if (run.lo < run.hi) {
                                     count += run.hi - run.lo;
-                                    total += (run.hi - run.lo) *
-                                             NearestCornerBound(p, m_memberColumn[run.lo]);
+                                    total += CoarseRunBound(p, run.lo, run.hi);
                                 }
                                 continue;
                             }
@@ -1671,6 +1698,7 @@ class HighestSum {
     FillLaterVector<double> m_memberLast;
     FillLaterVector<int> m_memberColumn;          // the column of each member
     FillLaterVector<double> m_memberWeights;      // of each member, see WeighMembers
+    RunWeightTotals m_runWeights;                 // with point weights and coarse bounds
     std::vector<std::uint8_t> m_timeBin;          // of each member, for earlier-only counts
     FillLaterVector<std::uint32_t> m_placeCodes;  // of each member, see WantsPlaceCodes
     CodeTallies m_codeTallies;                    // of the place codes, column by column
