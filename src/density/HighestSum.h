@@ -377,13 +377,66 @@ class HighestSum {
 
     // The coarse bound of the members [lo, hi) of one neighbouring column of p: their number, or
     // with point weights a bound of their weight, times the kernel bound at the column's
-    // nearest place to p.
+    // nearest place to p (unit kernels: 1, or 0 where no member can pass).
     double CoarseRunBound(const Point<Dims>& p, int lo, int hi) const {
         const int column = m_memberColumn[lo];
         const double weight = m_pointWeights == nullptr
                                   ? static_cast<double>(hi - lo)
                                   : m_runWeights.Bound(m_starts[column], lo, hi);
+        if (!m_kernelBounded) {
+            return ColumnMayPass(p, column) ? weight : 0.0;
+        }
         return weight * NearestCornerBound(p, column);
+    }
+
+    // Unit kernels with point weights: member m's bound from the exact weights of the members of
+    // the runs its box cuts and the weight bounds of the runs wholly inside, cut runs of the
+    // largest weight first; as in PairBoundOfMember, once the bound so far and the runs left
+    // are no more than `highest`, that comes back at once.
+    double CutBoundOfMember(int m, RunCursor& cursor, std::vector<CoarseRun>& cut,
+                            std::vector<double>& left, double highest) const {
+        const Point<Dims>& p = m_memberPoints[m];
+        double total = 0.0;  // of the runs inside, then of the cut runs' passing members
+        int members = 0;
+        cut.clear();
+        ForEachRun(m, cursor, [&](int lo, int hi) {
+            const double bound = CoarseRunBound(p, lo, hi);
+            if (ColumnInside(p, m_memberColumn[lo])) {
+                total += bound;
+            } else if (bound > 0.0) {
+                cut.push_back({lo, hi, bound});
+            }
+            members += hi - lo;
+        });
+        std::sort(cut.begin(), cut.end(),
+                  [](const CoarseRun& a, const CoarseRun& b) { return a.bound > b.bound; });
+        left.assign(cut.size() + 1, 0.0);  // the bounds of cut runs r.. added
+        for (std::size_t r = cut.size(); r-- > 0;) {
+            left[r] = left[r + 1] + cut[r].bound;
+        }
+        for (std::size_t r = 0; r < cut.size(); ++r) {
+            const double sofar = RaisedBound(total + left[r], members);
+            if (sofar <= highest) {
+                return sofar;
+            }
+            for (int q = cut[r].lo; q < cut[r].hi; ++q) {
+                total +=
+                    PassesGridded(p, m_memberPoints[q]) ? m_pointWeights[m_memberIndex[q]] : 0.0;
+            }
+        }
+        return RaisedBound(total, members);
+    }
+
+    // Whether any member of column k can pass the tests on the gridded axes against p: its
+    // nearest place on each axis does (see ColumnInside).
+    bool ColumnMayPass(const Point<Dims>& p, int k) const {
+        bool may = true;
+        for (int axis = 0; axis < Gridded; ++axis) {
+            const double nearest =
+                std::clamp(p.c[axis], m_columnLow[k][axis], m_columnHigh[k][axis]);
+            may &= WithinStrict(p.c[axis], nearest, m_half[axis]);
+        }
+        return may;
     }
 
     // What the wide pair bounds of p share (three box axes only), unweighted.
@@ -1114,7 +1167,7 @@ class HighestSum {
     // pair (see PairBoundOfMember), and only those whose pair bound beats it are summed.
     void SumBoundedHighestFirst() {
         m_kernelBounded = !m_unit && BuildKernelBounds();
-        m_coarse = m_kernelBounded && std::is_same_v<Extra, AnyTime>;
+        m_coarse = (m_kernelBounded || m_unit) && std::is_same_v<Extra, AnyTime>;
         if (m_memberIndex.empty()) {
             return;
         }
@@ -1135,15 +1188,15 @@ class HighestSum {
         const auto sumOf = [&](int m, MemberScratch& scratch) {
             // A coarse bound is checked against the pairs' own bounds first: a sum that
             // cannot beat the highest so far is left out (0).
-            if (!m_coarse || PairBoundOfMember(m, scratch.cursor, scratch.runs, scratch.left,
-                                               scratch.highest) > scratch.highest) {
+            if (!m_coarse || RefinedBound(m, scratch) > scratch.highest) {
                 m_sums[m_memberIndex[m]] =
                     SumOfMember(m, scratch.cursor, scratch.partners, scratch.indices);
             }
         };
         WeighMembers();
-        const BatchWork work{LargestTermBound(),
-                             m_coarse ? PairBoundBatchPartners : WholeSumBatchPartners};
+        const BatchWork work{LargestTermBound(), m_coarse && m_kernelBounded
+                                                     ? PairBoundBatchPartners
+                                                     : WholeSumBatchPartners};
         BoundThenSumHighestFirst(first, sumOf, work);
     }
 
@@ -1454,6 +1507,15 @@ class HighestSum {
         std::vector<int> unsure;  // members a cut run's place codes cannot tell
     };
 
+    // A coarse bound made closer by visiting pairs: the kernel bound of each, or for unit
+    // kernels the weight of each member of the runs the box cuts.
+    double RefinedBound(int m, MemberScratch& scratch) const {
+        return m_kernelBounded ? PairBoundOfMember(m, scratch.cursor, scratch.runs, scratch.left,
+                                                   scratch.highest)
+                               : CutBoundOfMember(m, scratch.cursor, scratch.runs, scratch.left,
+                                                  scratch.highest);
+    }
+
     // Sums the `ranked` members (highest bound first), a batch at a time on every core,
     // while the next member's bound beats the highest sum found so far (from `highest` on):
     // no member from there on can hold a higher sum. Within a batch the members go in column
@@ -1583,7 +1645,7 @@ class HighestSum {
                     double total = 0.0;
                     for (NeighbourRun& run : runs) {
                         AdvanceRun(run, m_memberLast[m]);
-                        if constexpr (Kernel) {
+                        if constexpr (Kernel || Weighted) {
                             if (m_coarse) {
                                 if (run.lo < run.hi) {
                                     count += run.hi - run.lo;

@@ -18,7 +18,8 @@ class RunWeightTotals {
     // The running totals of every column c, whose members are [starts[c], starts[c + 1]) (starts
     // ends with the number of members); member m weighs weights[index[m]], at least 0 (infinite
     // or not a number gives infinite bounds). On every core.
-    void Build(const std::vector<int>& starts, const double* weights, const std::vector<int>& index);
+    void Build(const std::vector<int>& starts, const double* weights,
+               const std::vector<int>& index);
 
     bool Built() const { return !m_totals.empty(); }
 

@@ -15,7 +15,7 @@ namespace {
 TEST(RunWeightsTest, RunBoundsHoldTheirWeightsAndStayClose) {
     const struct {
         const char* name;
-        double low;   // the weights are low x 10^(0 to spread), some 0
+        double low;  // the weights are low x 10^(0 to spread), some 0
         double spread;
     } cases[] = {
         {"near one", 1.0, 0.1},
