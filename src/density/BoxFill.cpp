@@ -312,11 +312,21 @@ void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& 
             continue;
         }
         if (!gaussian) {
-            // Only a weighted field gets here without a Gaussian: the point's weight.
+            // Only a weighted field gets here without a Gaussian: the point's weight. A run of
+            // columns lies side by side, and its loop goes several pixels at a time.
+            const bool run = IsRun(columns, point.across);
+            const int n = static_cast<int>(columnList.size());
             for (int j : rowList) {
                 double* row = sums + static_cast<std::size_t>(j) * C;
-                for (int k : columnList) {
-                    row[k] += point.weight;
+                if (run) {
+                    double* pixel = row + columnList.front();
+                    for (int i = 0; i < n; ++i) {
+                        pixel[i] += point.weight;
+                    }
+                } else {
+                    for (int k : columnList) {
+                        row[k] += point.weight;
+                    }
                 }
             }
             continue;
