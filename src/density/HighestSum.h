@@ -152,13 +152,10 @@ class HighestSum {
                 return 0.0;
             }
         }
-        // Finer cells pay where a column can pass at once (the box is the whole condition) or
-        // where whole runs bound unit counts (earlier-only counts too, see BoundColumnBySlabs).
-        const bool unitCounts = m_unit && m_pointWeights == nullptr;
-        m_cellsPerHalf =
-            std::is_same_v<Extra, AnyTime> || (std::is_same_v<Extra, Earlier> && unitCounts)
-                ? CellsPerHalfWidthFor(SampledPartners(), !m_unit)
-                : 1;
+        // Finer cells pay where a column can pass at once (the box is the whole condition), where
+        // whole runs bound counts (earlier-only counts too, see BoundColumnBySlabs) and where
+        // whole runs bound sums (the nearer corners of finer columns bound them closer).
+        m_cellsPerHalf = CellsPerHalfWidthFor(SampledPartners(), !m_unit);
         bool columns = BuildColumns();
         // Finer cells can overrun the cells an axis may span where coarser ones do not: rather
         // than visit every pair, take coarser cells.
@@ -1160,14 +1157,16 @@ class HighestSum {
     // itself). The sums are taken in order of falling bound and stop once no bound left is
     // above the highest sum found. The sums left out are 0 and cannot be the highest.
     //
-    // Gaussian kernels start with a coarser bound that visits no pair: each neighbouring
-    // column's run (with point weights, a bound of its weight from the columns' running totals)
-    // times the kernel bound at the column's nearest corner.
-    // Only the members whose coarse bound beats the highest sum found are bounded pair by
-    // pair (see PairBoundOfMember), and only those whose pair bound beats it are summed.
+    // The sums start with a coarser bound that visits no pair: each neighbouring column's run
+    // (with point weights, a bound of its weight from the columns' running totals) times the
+    // kernel bound at the column's nearest corner (1 for unit kernels). Where only earlier
+    // points count, it counts the later ones too: still a bound, and the closer bounds that
+    // follow leave them out. Only the members whose coarse bound beats the highest sum found
+    // are bounded pair by pair (see RefinedBound), and only those whose closer bound beats it
+    // are summed. Where the kernel bounds cannot be built, every member is bounded pair by pair.
     void SumBoundedHighestFirst() {
         m_kernelBounded = !m_unit && BuildKernelBounds();
-        m_coarse = (m_kernelBounded || m_unit) && std::is_same_v<Extra, AnyTime>;
+        m_coarse = m_kernelBounded || m_unit;
         if (m_memberIndex.empty()) {
             return;
         }
