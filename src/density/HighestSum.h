@@ -23,6 +23,7 @@
 #include "density/PairBounds.h"
 #include "density/PlaceCodes.h"
 #include "density/RunWeights.h"
+#include "density/SubCellBlocks.h"
 #include "density/SumBatches.h"
 
 namespace korvane::estimate {
@@ -336,34 +337,30 @@ class HighestSum {
             runs.push_back({lo, hi, CoarseRunBound(p, lo, hi)});
             members += hi - lo;
         });
-        std::sort(runs.begin(), runs.end(),
-                  [](const CoarseRun& a, const CoarseRun& b) { return a.bound > b.bound; });
-        left.assign(runs.size() + 1, 0.0);  // the coarse bounds of runs r.. added
-        for (std::size_t r = runs.size(); r-- > 0;) {
-            left[r] = left[r + 1] + runs[r].bound;
+        SortRunsAndAddUp(runs, left);
+        // Where the columns' blocks were counted by sub-cell, each run's coarse bound gives way
+        // to its blocks' (see BlockBoundOfRun), largest coarse bound first, until the bound so
+        // far with the coarse bounds left cannot beat `highest`.
+        if (!m_subCells.Empty()) {
+            double closer = 0.0;
+            for (std::size_t r = 0; r < runs.size(); ++r) {
+                const double sofar = RaisedBound(closer + left[r], members);
+                if (sofar <= highest) {
+                    return sofar;
+                }
+                runs[r].bound = std::min(runs[r].bound, BlockBoundOfRun(p, runs[r].lo, runs[r].hi));
+                closer += runs[r].bound;
+            }
+            const double blocks = RaisedBound(closer, members);
+            if (blocks <= highest) {
+                return blocks;
+            }
+            SortRunsAndAddUp(runs, left);
         }
         for (std::size_t r = 0; r < runs.size(); ++r) {
-            int lo = runs[r].lo;
-            const int hi = runs[r].hi;
-            if (wide != nullptr) {
-                const int whole = (hi - lo) / 4 * 4;
-                PairBoundFrame runFrame = frame;
-                runFrame.weights = frame.weights != nullptr ? frame.weights + lo : nullptr;
-                const PairBoundTotal run = wide(
-                    reinterpret_cast<const double*>(m_memberPoints.data() + lo), whole, runFrame);
-                sum.total += run.total;
-                sum.count += run.count;
-                lo += whole;
-            }
-            for (int q = lo; q < hi; ++q) {
-                const bool passes = PassesGridded(p, m_memberPoints[q]);
-                double bound = KernelBound(p, m_memberPoints[q]);
-                if (m_pointWeights != nullptr) {
-                    bound *= m_pointWeights[m_memberIndex[q]];
-                }
-                sum.count += passes ? 1 : 0;
-                sum.total += passes ? bound : 0.0;
-            }
+            const PairBoundTotal run = PairBoundsOf(p, runs[r].lo, runs[r].hi, wide, frame);
+            sum.total += run.total;
+            sum.count += run.count;
             const double sofar = RaisedBound(sum.total + left[r + 1], members);
             if (sofar <= highest) {
                 return sofar;
@@ -372,10 +369,119 @@ class HighestSum {
         return RaisedBound(sum.total, sum.count);
     }
 
+    // Sorts runs by falling bound; left[r] becomes the bounds of runs r.. added (0 after the last).
+    static void SortRunsAndAddUp(std::vector<CoarseRun>& runs, std::vector<double>& left) {
+        std::sort(runs.begin(), runs.end(),
+                  [](const CoarseRun& a, const CoarseRun& b) { return a.bound > b.bound; });
+        left.assign(runs.size() + 1, 0.0);
+        for (std::size_t r = runs.size(); r-- > 0;) {
+            left[r] = left[r + 1] + runs[r].bound;
+        }
+    }
+
+    // The kernel bounds of the members [lo, hi) that pass the tests on the gridded axes
+    // against p (times their weights, with point weights), `wide` taking all but the last few.
+    PairBoundTotal PairBoundsOf(const Point<Dims>& p, int lo, int hi, PairBoundSum wide,
+                                const PairBoundFrame& frame) const {
+        PairBoundTotal sum;
+        if (wide != nullptr) {
+            const int whole = (hi - lo) / 4 * 4;
+            PairBoundFrame runFrame = frame;
+            runFrame.weights = frame.weights != nullptr ? frame.weights + lo : nullptr;
+            sum =
+                wide(reinterpret_cast<const double*>(m_memberPoints.data() + lo), whole, runFrame);
+            lo += whole;
+        }
+        for (int q = lo; q < hi; ++q) {
+            const bool passes = PassesGridded(p, m_memberPoints[q]);
+            double bound = KernelBound(p, m_memberPoints[q]);
+            if (m_pointWeights != nullptr) {
+                bound *= m_pointWeights[m_memberIndex[q]];
+            }
+            sum.count += passes ? 1 : 0;
+            sum.total += passes ? bound : 0.0;
+        }
+        return sum;
+    }
+
+    // A bound of the kernel bounds of the members [lo, hi) of one column against p (unweighted,
+    // three axes), block by block (SubCellBlocks): each sub-cell's members at its nearest place
+    // to p on the gridded axes (none where that place fails the box) and at the block's
+    // nearest place on the last axis. The members before the first whole block and after the
+    // last go together at the nearest of those sub-cells' places and their own nearest place
+    // on the last axis.
+    double BlockBoundOfRun(const Point<Dims>& p, int lo, int hi) const {
+        constexpr int Block = SubCellBlocks::BlockMembers;
+        constexpr int Parts = SubCellBlocks::Parts;
+        const int column = m_memberColumn[lo];
+        const int start = m_starts[column];
+        SubCellBlocks::BlockFrame frame{
+            {}, 0U, m_kernelBounds.data(), static_cast<int>(m_kernelBounds.size() - 1)};
+        // Each sub-cell's share of the squared steps on the gridded axes, in axis order.
+        std::array<std::array<double, Parts>, 2> share{};
+        std::array<std::array<bool, Parts>, 2> passes{};
+        for (int axis = 0; axis < 2; ++axis) {
+            const double x = p.c[axis];
+            const SubCellBlocks::Extent extent{m_columnLow[column][axis],
+                                               m_columnHigh[column][axis]};
+            for (int part = 0; part < Parts; ++part) {
+                const SubCellBlocks::Extent places = SubCellBlocks::PartExtent(extent, part);
+                const double d =
+                    x < places.low ? places.low - x : (x > places.high ? x - places.high : 0.0);
+                share[axis][part] = m_boundFactor[axis] > 0.0 ? d * d * m_boundFactor[axis] : 0.0;
+                passes[axis][part] =
+                    WithinStrict(x, std::clamp(x, places.low, places.high), m_half[axis]);
+            }
+        }
+        double nearest = INFINITY;  // the fewest steps of a sub-cell that may pass
+        for (int j = 0; j < Parts; ++j) {
+            for (int i = 0; i < Parts; ++i) {
+                const double steps = share[0][i] + share[1][j];
+                frame.steps[i + Parts * j] = steps;
+                if (passes[0][i] && passes[1][j]) {
+                    frame.may |= 1U << (i + Parts * j);
+                    nearest = std::min(nearest, steps);
+                }
+            }
+        }
+        if (frame.may == 0) {
+            return 0.0;  // no member can pass
+        }
+        const double z = p.c[Dims - 1];
+        const double factor = m_boundFactor[Dims - 1];
+        const auto depthOf = [&](int from, int to) {  // members [from, to), to > from
+            const double low = m_memberLast[from];
+            const double high = m_memberLast[to - 1];
+            const double d = z < low ? low - z : (z > high ? z - high : 0.0);
+            return factor > 0.0 ? d * d * factor : 0.0;
+        };
+        const int first = std::min((lo - start + Block - 1) / Block, (hi - start) / Block);
+        const int end = (hi - start) / Block;
+        double total = 0.0;
+        for (const auto& [from, to] : {std::pair{lo, start + first * Block},
+                                       std::pair{std::max(lo, start + end * Block), hi}}) {
+            if (to > from) {
+                total += (to - from) * BoundAtSteps(nearest + depthOf(from, to));
+            }
+        }
+        constexpr int Chunk = 64;
+        std::array<double, Chunk> depths{};
+        for (int b = first; b < end; b += Chunk) {
+            const int n = std::min(Chunk, end - b);
+            for (int k = 0; k < n; ++k) {
+                const int from = start + (b + k) * Block;
+                depths[static_cast<std::size_t>(k)] = depthOf(from, from + Block);
+            }
+            total +=
+                SubCellBlocks::BlockBounds(m_subCells.Counts(column, b), depths.data(), n, frame);
+        }
+        return total;
+    }
+
     // The coarse bound of the members [lo, hi) of one neighbouring column of p: their number, or
     // with point weights a bound of their weight, times the kernel bound at the column's
     // nearest place to p (unit kernels: 1, or 0 where no member can pass).
-    double CoarseRunBound(const Point<Dims>& p, int lo, int hi) const {
+    [[gnu::always_inline]] double CoarseRunBound(const Point<Dims>& p, int lo, int hi) const {
         const int column = m_memberColumn[lo];
         const double weight = m_pointWeights == nullptr
                                   ? static_cast<double>(hi - lo)
@@ -1184,6 +1290,7 @@ class HighestSum {
         if (m_coarse && m_pointWeights != nullptr) {
             m_runWeights.Build(m_starts, m_pointWeights, m_memberIndex);
         }
+        CountSubCells();
         const auto sumOf = [&](int m, MemberScratch& scratch) {
             // A coarse bound is checked against the pairs' own bounds first: a sum that
             // cannot beat the highest so far is left out (0).
@@ -1197,6 +1304,26 @@ class HighestSum {
                                                      ? PairBoundBatchPartners
                                                      : WholeSumBatchPartners};
         BoundThenSumHighestFirst(first, sumOf, work);
+    }
+
+    // Each column's blocks counted by sub-cell (SubCellBlocks), for unweighted kernel sums over
+    // three box axes: their coarse bounds then give way to closer ones before any pair's.
+    void CountSubCells() {
+        if constexpr (Dims == 3 && std::is_same_v<Extra, AnyTime>) {
+            if (!m_coarse || !m_kernelBounded || m_pointWeights != nullptr) {
+                return;
+            }
+            m_subCells.Reserve(m_starts);
+            const int columns = static_cast<int>(m_keys.size());
+            cv::parallel_for_(cv::Range(0, columns), [&](const cv::Range& range) {
+                for (int c = range.start; c < range.end; ++c) {
+                    m_subCells.CountColumn(c, m_starts[c], m_starts[c + 1],
+                                           {{{m_columnLow[c][0], m_columnHigh[c][0]},
+                                             {m_columnLow[c][1], m_columnHigh[c][1]}}},
+                                           reinterpret_cast<const double*>(m_memberPoints.data()));
+                }
+            });
+        }
     }
 
     // The point weights in member order, where kernel bounds weighted by them are added four
@@ -1760,6 +1887,7 @@ class HighestSum {
     FillLaterVector<int> m_memberColumn;          // the column of each member
     FillLaterVector<double> m_memberWeights;      // of each member, see WeighMembers
     RunWeightTotals m_runWeights;                 // with point weights and coarse bounds
+    SubCellBlocks m_subCells;                     // see CountSubCells
     std::vector<std::uint8_t> m_timeBin;          // of each member, for earlier-only counts
     FillLaterVector<std::uint32_t> m_placeCodes;  // of each member, see WantsPlaceCodes
     CodeTallies m_codeTallies;                    // of the place codes, column by column
