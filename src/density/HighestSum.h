@@ -337,7 +337,10 @@ class HighestSum {
             runs.push_back({lo, hi, CoarseRunBound(p, lo, hi)});
             members += hi - lo;
         });
-        SortRunsAndAddUp(runs, left);
+        // Most bounds by blocks end within the first hundred runs or so: only those are sorted
+        // first (the order changes only how soon a bound ends, never what it bounds).
+        constexpr std::size_t BlockRunsSorted = 128;
+        SortRunsAndAddUp(runs, left, m_subCells.Empty() ? SIZE_MAX : BlockRunsSorted);
         // Where the columns' blocks were counted by sub-cell, each run's coarse bound gives way
         // to its blocks' (see BlockBoundOfRun), largest coarse bound first, until the bound so
         // far with the coarse bounds left cannot beat `highest`.
@@ -369,10 +372,20 @@ class HighestSum {
         return RaisedBound(sum.total, sum.count);
     }
 
-    // Sorts runs by falling bound; left[r] becomes the bounds of runs r.. added (0 after the last).
-    static void SortRunsAndAddUp(std::vector<CoarseRun>& runs, std::vector<double>& left) {
-        std::sort(runs.begin(), runs.end(),
-                  [](const CoarseRun& a, const CoarseRun& b) { return a.bound > b.bound; });
+    // Sorts runs by falling bound, or only the largest `sorted` of them, the rest after them
+    // in any order; left[r] becomes the bounds of runs r.. added (0 after the last).
+    static void SortRunsAndAddUp(std::vector<CoarseRun>& runs, std::vector<double>& left,
+                                 std::size_t sorted = SIZE_MAX) {
+        const auto larger = [](const CoarseRun& a, const CoarseRun& b) {
+            return a.bound > b.bound;
+        };
+        if (sorted < runs.size()) {
+            std::nth_element(runs.begin(), runs.begin() + static_cast<std::ptrdiff_t>(sorted),
+                             runs.end(), larger);
+        }
+        std::sort(runs.begin(),
+                  runs.begin() + static_cast<std::ptrdiff_t>(std::min(sorted, runs.size())),
+                  larger);
         left.assign(runs.size() + 1, 0.0);
         for (std::size_t r = runs.size(); r-- > 0;) {
             left[r] = left[r + 1] + runs[r].bound;
@@ -422,10 +435,10 @@ class HighestSum {
         std::array<std::array<bool, Parts>, 2> passes{};
         for (int axis = 0; axis < 2; ++axis) {
             const double x = p.c[axis];
-            const SubCellBlocks::Extent extent{m_columnLow[column][axis],
-                                               m_columnHigh[column][axis]};
+            const std::array<SubCellBlocks::Extent, Parts> parts =
+                SubCellBlocks::PartExtents({m_columnLow[column][axis], m_columnHigh[column][axis]});
             for (int part = 0; part < Parts; ++part) {
-                const SubCellBlocks::Extent places = SubCellBlocks::PartExtent(extent, part);
+                const SubCellBlocks::Extent& places = parts[part];
                 const double d =
                     x < places.low ? places.low - x : (x > places.high ? x - places.high : 0.0);
                 share[axis][part] = m_boundFactor[axis] > 0.0 ? d * d * m_boundFactor[axis] : 0.0;

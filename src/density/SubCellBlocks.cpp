@@ -14,7 +14,7 @@ namespace {
 // share of the larger magnitude of its ends: far more than the rounding of PartOf's operations
 // and of the edges' own can move a coordinate across an edge (a few units in the last place of
 // the ends, and of the width).
-constexpr double WidthMargin = 1.0 / 16777216.0;      // 2^-24
+constexpr double WidthMargin = 1.0 / 16777216.0;              // 2^-24
 constexpr double MagnitudeMargin = 1.0 / 1125899906842624.0;  // 2^-50
 
 int BlocksOf(int members) {
@@ -51,8 +51,8 @@ constexpr __mmask8 AllEight = 0xFF;
 // from the table nor added. The minimum takes the last entry for a step that is not a number,
 // as TableAt does.
 __attribute__((target("avx512f,avx2"))) double BlockBoundsEightWide(const std::uint8_t* counts,
-                                                               const double* depths, int n,
-                                                               const BlockFrame& frame) {
+                                                                    const double* depths, int n,
+                                                                    const BlockFrame& frame) {
     static_assert(Cells == 16);
     const __m512d low = _mm512_loadu_pd(frame.steps.data());
     const __m512d high = _mm512_loadu_pd(frame.steps.data() + 8);
@@ -97,16 +97,20 @@ int SubCellBlocks::PartOf(double x, Extent extent) {
     return static_cast<int>(std::clamp(part, 0.0, static_cast<double>(Parts - 1)));
 }
 
-SubCellBlocks::Extent SubCellBlocks::PartExtent(Extent extent, int part) {
+std::array<SubCellBlocks::Extent, SubCellBlocks::Parts> SubCellBlocks::PartExtents(Extent extent) {
     const double width = extent.high - extent.low;
-    const double margin =
-        width * WidthMargin +
-        std::max(std::fabs(extent.low), std::fabs(extent.high)) * MagnitudeMargin;
+    const double margin = width * WidthMargin +
+                          std::max(std::fabs(extent.low), std::fabs(extent.high)) * MagnitudeMargin;
     // The first and last sub-cells reach the column's own ends: no member lies beyond them.
-    const double low = part == 0 ? extent.low : extent.low + width * part / Parts - margin;
-    const double high =
-        part == Parts - 1 ? extent.high : extent.low + width * (part + 1) / Parts + margin;
-    return {low, high};
+    std::array<Extent, Parts> places{};
+    places[0].low = extent.low;
+    for (int part = 1; part < Parts; ++part) {
+        const double edge = extent.low + width * part / Parts;
+        places[part - 1].high = edge + margin;
+        places[part].low = edge - margin;
+    }
+    places[Parts - 1].high = extent.high;
+    return places;
 }
 
 void SubCellBlocks::Reserve(const std::vector<int>& starts) {

@@ -29,9 +29,9 @@ class SubCellBlocks {
     // The sub-cell a coordinate of the column falls in on one axis, 0 to Parts - 1.
     static int PartOf(double x, Extent extent);
 
-    // The places of sub-cell `part` on one axis: every member PartOf puts there lies within
-    // them (widened a little past the rounding of PartOf).
-    static Extent PartExtent(Extent extent, int part);
+    // The places of each sub-cell on one axis: every member PartOf puts in a sub-cell lies
+    // within its places (widened a little past the rounding of PartOf and of the edges).
+    static std::array<Extent, Parts> PartExtents(Extent extent);
 
     // Room for the columns whose members start at starts[c] (starts ends with the number of
     // members). Each column is then counted by CountColumn, in any order, on any thread.

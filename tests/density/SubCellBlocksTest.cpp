@@ -35,8 +35,8 @@ TEST(SubCellBlocksTest, EveryCoordinateLiesWithinItsSubCellsPlaces) {
         for (int part = 1; part < SubCellBlocks::Parts; ++part) {
             // Around the edges between sub-cells, where rounding decides.
             const double edge = c.extent.low + (c.extent.high - c.extent.low) * part / 4;
-            xs.insert(xs.end(), {edge, std::nextafter(edge, -INFINITY),
-                                 std::nextafter(edge, INFINITY)});
+            xs.insert(xs.end(),
+                      {edge, std::nextafter(edge, -INFINITY), std::nextafter(edge, INFINITY)});
         }
         for (int k = 0; k < 10000; ++k) {
             xs.push_back(along(random));
@@ -48,7 +48,7 @@ TEST(SubCellBlocksTest, EveryCoordinateLiesWithinItsSubCellsPlaces) {
             const int part = SubCellBlocks::PartOf(x, c.extent);
             ASSERT_GE(part, 0) << c.name;
             ASSERT_LT(part, SubCellBlocks::Parts) << c.name;
-            const SubCellBlocks::Extent places = SubCellBlocks::PartExtent(c.extent, part);
+            const SubCellBlocks::Extent places = SubCellBlocks::PartExtents(c.extent)[part];
             EXPECT_LE(places.low, x) << c.name << " part " << part;
             EXPECT_GE(places.high, x) << c.name << " part " << part;
         }
