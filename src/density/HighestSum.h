@@ -271,13 +271,16 @@ class HighestSum {
     double NearestCornerBound(const Point<Dims>& p, int k) const {
         double steps = 0.0;
         for (int axis = 0; axis < Gridded; ++axis) {
-            const double x = p.c[axis];
-            const double low = m_columnLow[k][axis];
-            const double high = m_columnHigh[k][axis];
-            const double d = x < low ? low - x : (x > high ? x - high : 0.0);
-            steps += m_boundFactor[axis] > 0.0 ? d * d * m_boundFactor[axis] : 0.0;
+            steps += StepsOutside(p.c[axis], m_columnLow[k][axis], m_columnHigh[k][axis], axis);
         }
         return BoundAtSteps(steps);
+    }
+
+    // The share of `axis` in the squared steps from x to the nearest place of [low, high] on it
+    // (0 within it, and on an axis the distance leaves out).
+    double StepsOutside(double x, double low, double high, int axis) const {
+        const double d = x < low ? low - x : (x > high ? x - high : 0.0);
+        return m_boundFactor[axis] > 0.0 ? d * d * m_boundFactor[axis] : 0.0;
     }
 
     // The members of a neighbouring column that pass the last axis' test against x. Within
@@ -439,9 +442,7 @@ class HighestSum {
                 SubCellBlocks::PartExtents({m_columnLow[column][axis], m_columnHigh[column][axis]});
             for (int part = 0; part < Parts; ++part) {
                 const SubCellBlocks::Extent& places = parts[part];
-                const double d =
-                    x < places.low ? places.low - x : (x > places.high ? x - places.high : 0.0);
-                share[axis][part] = m_boundFactor[axis] > 0.0 ? d * d * m_boundFactor[axis] : 0.0;
+                share[axis][part] = StepsOutside(x, places.low, places.high, axis);
                 passes[axis][part] =
                     WithinStrict(x, std::clamp(x, places.low, places.high), m_half[axis]);
             }
@@ -460,13 +461,8 @@ class HighestSum {
         if (frame.may == 0) {
             return 0.0;  // no member can pass
         }
-        const double z = p.c[Dims - 1];
-        const double factor = m_boundFactor[Dims - 1];
         const auto depthOf = [&](int from, int to) {  // members [from, to), to > from
-            const double low = m_memberLast[from];
-            const double high = m_memberLast[to - 1];
-            const double d = z < low ? low - z : (z > high ? z - high : 0.0);
-            return factor > 0.0 ? d * d * factor : 0.0;
+            return StepsOutside(p.c[Dims - 1], m_memberLast[from], m_memberLast[to - 1], Dims - 1);
         };
         const int first = std::min((lo - start + Block - 1) / Block, (hi - start) / Block);
         const int end = (hi - start) / Block;
@@ -524,12 +520,7 @@ class HighestSum {
             }
             members += hi - lo;
         });
-        std::sort(cut.begin(), cut.end(),
-                  [](const CoarseRun& a, const CoarseRun& b) { return a.bound > b.bound; });
-        left.assign(cut.size() + 1, 0.0);  // the bounds of cut runs r.. added
-        for (std::size_t r = cut.size(); r-- > 0;) {
-            left[r] = left[r + 1] + cut[r].bound;
-        }
+        SortRunsAndAddUp(cut, left);
         for (std::size_t r = 0; r < cut.size(); ++r) {
             const double sofar = RaisedBound(total + left[r], members);
             if (sofar <= highest) {
@@ -1796,17 +1787,8 @@ class HighestSum {
                         const bool inside = std::is_same_v<Extra, AnyTime> && run.lo < run.hi &&
                                             ColumnInside(p, m_memberColumn[run.lo]);
                         if constexpr (Weighted || Kernel) {
-                            int q = run.lo;
-                            if constexpr (Weighted && Kernel) {
-                                if (!m_memberWeights.empty()) {
-                                    const PairBoundTotal wide = WeightedBoundsOfRun(p, run);
-                                    total += wide.total;
-                                    count += wide.count;
-                                    q += (run.hi - run.lo) / 4 * 4;
-                                }
-                            }
                             // Without a branch per pair: about half the pairs pass.
-                            for (; q < run.hi; ++q) {
+                            for (int q = run.lo; q < run.hi; ++q) {
                                 const bool passes = inside || PassesGridded(p, m_memberPoints[q]);
                                 double bound = 1.0;
                                 if constexpr (Kernel) {
@@ -1832,20 +1814,6 @@ class HighestSum {
                 }
             }
         });
-    }
-
-    // The weighted kernel bounds of a run's members against p, four or eight at a time, for
-    // its members up to the last whole four (WeighMembers).
-    PairBoundTotal WeightedBoundsOfRun(const Point<Dims>& p, const NeighbourRun& run) const {
-        const int whole = run.hi > run.lo ? (run.hi - run.lo) / 4 * 4 : 0;
-        if constexpr (Dims == 3) {
-            static_assert(sizeof(Point<Dims>) == 4 * sizeof(double));
-            PairBoundFrame frame = PairBoundFrameOf(p);
-            frame.weights = m_memberWeights.data() + run.lo;
-            return WidePairBounds()(reinterpret_cast<const double*>(m_memberPoints.data() + run.lo),
-                                    whole, frame);
-        }
-        return {};
     }
 
     void SumAllPairs() {
