@@ -7,12 +7,22 @@
 #                or the machine's fully qualified name.
 # A host without a dot (a machine with no domain, "vm") has no address mail could reach, and
 # the package's checks refuse it: such an address gets the reserved top-level domain
-# ".invalid", which says plainly that it reaches nobody.
+# ".invalid", which says plainly that it reaches nobody. root is no person (lintian refuses it
+# in a contact): a build by root names the user who called sudo, else, with neither variable
+# set, the project's developers at such an address.
 function(korvane_package_maintainer out)
     execute_process(COMMAND id -un OUTPUT_VARIABLE user OUTPUT_STRIP_TRAILING_WHITESPACE
                     ERROR_QUIET)
-    if(user STREQUAL "")
-        set(user "builder")
+    if(user STREQUAL "root" AND NOT "$ENV{SUDO_USER}" STREQUAL "" AND
+       NOT "$ENV{SUDO_USER}" STREQUAL "root")
+        set(user "$ENV{SUDO_USER}")
+    endif()
+    if(user STREQUAL "" OR user STREQUAL "root")
+        if("$ENV{DEBEMAIL}$ENV{EMAIL}" STREQUAL "")
+            set(${out} "The Korvane developers <developers@korvane.invalid>" PARENT_SCOPE)
+            return()
+        endif()
+        set(user "")
     endif()
 
     set(name "$ENV{DEBFULLNAME}")
@@ -28,6 +38,9 @@ function(korvane_package_maintainer out)
     endif()
     if(name STREQUAL "")
         set(name "$ENV{NAME}")
+    endif()
+    if(name STREQUAL "" AND user STREQUAL "")
+        string(REGEX REPLACE "@.*" "" name "${address}")
     endif()
     if(name STREQUAL "")
         execute_process(COMMAND getent passwd "${user}" OUTPUT_VARIABLE account
