@@ -426,6 +426,8 @@ class CatalogueBuilder {
         m_zScale = vertical ? ScaleBetween(*vertical, m_options.unit) : LengthScale{};
         m_report.unitKnown = m_geographic || xy || vertical;
         m_report.unit = m_options.unit;
+        m_report.xyUnit = m_geographic ? std::nullopt : xy;
+        m_report.depthUnit = vertical;
     }
 
     // The unit the header name of the column of `role` gives; false without one.

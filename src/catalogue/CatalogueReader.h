@@ -100,6 +100,10 @@ struct CatalogueReport {
     // unit is known (by its name or a choice). False: the file's numbers as they stand.
     bool unitKnown = false;
     LengthUnit unit = LengthUnit::Kilometre;
+    // The units the file's projected x, y and its z, depth or elevation were read in; unset
+    // where no unit was known (or, for x and y, latitude and longitude were read).
+    std::optional<LengthUnit> xyUnit;
+    std::optional<LengthUnit> depthUnit;
     // The fields of the first data rows as the reader split them (at most
     // `FirstRowsKept`), read or skipped, for showing the catalogue.
     static constexpr std::size_t FirstRowsKept = 20;
