@@ -1,6 +1,8 @@
 // korvane-batch import [OPTIONS] CATALOGUE OUT.dat: a catalogue converted into a plain event
 // file that other tools and older setups read.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -68,7 +70,8 @@ int RunImportCommand(const std::vector<std::string>& arguments) {
     if (const std::string frame = report.FrameText(); !frame.empty()) {
         std::fprintf(stderr, "korvane-batch: frame: %s\n", frame.c_str());
     }
-    if (!table.weightSource.empty()) {
+    if (std::any_of(table.weightSource.begin(), table.weightSource.end(),
+                    [](double number) { return std::isfinite(number); })) {
         const bool weight = report.columnOf[static_cast<std::size_t>(ColumnRole::Weight)] >= 0;
         std::fprintf(stderr, "korvane-batch: the fifth column is the %s\n",
                      report.header.empty() ? "file's own fifth field"
