@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CatalogueChecks.h"
 #include "FuzzSupport.h"
 #include "catalogue/CatalogueReader.h"
 
@@ -39,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string columns = text.substr(0, first);
     const std::size_t second = text.find('\n', first + 1);
-    const std::string headerLine =
-        text.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+    const std::string headerLine = text.substr(
+        first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
     const std::vector<std::string> header = Split(headerLine, ',');
 
     std::array<int, korvane::ColumnRoleCount> columnOf{};
@@ -55,8 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         using korvane::ColumnRole;
         Require(has(ColumnRole::X) || has(ColumnRole::Longitude), "no x");
         Require(has(ColumnRole::Y) || has(ColumnRole::Latitude), "no y");
-        Require(has(ColumnRole::Z) || has(ColumnRole::Depth) || has(ColumnRole::Elevation),
-                "no z");
+        Require(has(ColumnRole::Z) || has(ColumnRole::Depth) || has(ColumnRole::Elevation), "no z");
         Require(has(ColumnRole::Time) || has(ColumnRole::Date) ||
                     (has(ColumnRole::Year) && has(ColumnRole::Month) && has(ColumnRole::Day)),
                 "no time");
@@ -80,16 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static korvane::EventTable table;
     korvane::CatalogueReport report;
     const korvane::Status status = korvane::ReadEvents(path, options, table, &report, FuzzBudget);
-    if (!status.ok()) {
-        Require(table.count == 0 && table.weightSource.empty(),
-                "a refused file left events in the table");
-        return 0;
-    }
-    Require(report.rowsKept == table.count, "the kept rows are not the table's");
-    Require(report.rowsRead == report.rowsKept + report.rowsFiltered + report.rowsSkipped,
-            "rows read do not add up");
-    Require(table.weightSource.empty() ||
-                table.weightSource.size() == static_cast<std::size_t>(table.count),
-            "one weight per event");
+    (void)korvane::fuzzing::RequireAReadingThatAddsUp(status, table, report);
     return 0;
 }

@@ -9,8 +9,8 @@ namespace korvane {
 namespace {
 
 constexpr std::array<const char*, ColumnRoleCount> RoleNames = {
-    "x",         "y",      "z",    "t",     "lat", "lon",  "depth",  "elevation", "magnitude",
-    "weight",    "year",   "month", "day",  "hour", "minute", "second", "date"};
+    "x",      "y",    "z",     "t",   "lat",  "lon",    "depth",  "elevation", "magnitude",
+    "weight", "year", "month", "day", "hour", "minute", "second", "date"};
 
 // The words a header may use for each role, lower case, without blanks, '_', '-' or '.'.
 struct NameRole {
@@ -213,9 +213,86 @@ std::string Candidates(const std::vector<std::string>& header, const std::vector
     return text;
 }
 
+// Hands each "role=column" pair of a column map to `take`, as the text before the '=' and
+// the text after it (both trimmed; `hasEquals` false for a pair without one); stops when
+// `take` returns false.
+template <typename Take>
+void ForEachPair(std::string_view columns, Take take) {
+    std::size_t pos = 0;
+    while (pos <= columns.size()) {
+        const std::size_t end = std::min(columns.find(',', pos), columns.size());
+        const std::string_view pair = Trimmed(columns.substr(pos, end - pos));
+        pos = end + 1;
+        if (pair.empty()) {
+            continue;
+        }
+        const std::size_t equals = pair.find('=');
+        const bool hasEquals = equals != std::string_view::npos;
+        if (!take(pair, hasEquals ? Trimmed(pair.substr(0, equals)) : pair,
+                  hasEquals ? Trimmed(pair.substr(equals + 1)) : std::string_view(), hasEquals)) {
+            return;
+        }
+    }
+}
+
 const char* const RoleList =
     "roles: x, y, z, t, lat, lon, depth, elevation, mag, weight, year, month, day, hour, "
     "minute, second, date";
+
+// One "role=column" pair of a column map on top of `columnOf`; refused, naming `path`, when
+// it is not of that form or its column is not there or could be several.
+Status TakePair(const std::vector<std::string>& header, std::string_view pair,
+                std::string_view keyText, std::string_view value, const std::string& path,
+                std::array<int, ColumnRoleCount>& columnOf) {
+    auto at = [&](ColumnRole role) -> int& { return columnOf[static_cast<std::size_t>(role)]; };
+    const std::string key = LooseName(keyText);
+    int role = -1;
+    for (int r = 0; r < ColumnRoleCount && role < 0; ++r) {
+        if (key == RoleNames[static_cast<std::size_t>(r)]) {
+            role = r;
+        }
+    }
+    if (role < 0) {
+        role = RoleOfColumnName(keyText);
+    }
+    if (role < 0 || value.empty()) {
+        return Status::InvalidInput("The column choice " + Quoted(pair) +
+                                    " is not of the form role=column (" + RoleList + ").");
+    }
+    std::string problem;
+    const int column = ColumnOfChoice(header, value, path, &problem);
+    if (column < 0) {
+        return Status::InvalidInput(problem.substr(0, problem.size() - 1) + " (chosen for " + key +
+                                    ").");
+    }
+    // x and y given a longitude or latitude column take it as such; z given a depth or
+    // elevation column likewise.
+    if (static_cast<std::size_t>(column) < header.size() &&
+        (role == static_cast<int>(ColumnRole::X) || role == static_cast<int>(ColumnRole::Y) ||
+         role == static_cast<int>(ColumnRole::Z))) {
+        const int named = RoleOfColumnName(header[static_cast<std::size_t>(column)]);
+        if (named >= 0 &&
+            AxisOf(static_cast<ColumnRole>(named)) == AxisOf(static_cast<ColumnRole>(role))) {
+            role = named;
+        }
+    }
+    const int axis = AxisOf(static_cast<ColumnRole>(role));
+    if (axis >= 0) {
+        for (int r = 0; r < ColumnRoleCount; ++r) {
+            if (AxisOf(static_cast<ColumnRole>(r)) == axis) {
+                columnOf[static_cast<std::size_t>(r)] = -1;
+            }
+        }
+    }
+    if (role == static_cast<int>(ColumnRole::Time)) {
+        for (ColumnRole split : {ColumnRole::Year, ColumnRole::Month, ColumnRole::Day,
+                                 ColumnRole::Hour, ColumnRole::Minute, ColumnRole::Second}) {
+            at(split) = -1;
+        }
+    }
+    columnOf[static_cast<std::size_t>(role)] = column;
+    return Status::Ok();
+}
 
 }  // namespace
 
@@ -285,21 +362,14 @@ std::string ChoiceOfColumn(const std::vector<std::string>& header, std::size_t i
 
 bool ColumnsAllByNumber(std::string_view columns) {
     bool any = false;
-    std::size_t pos = 0;
-    while (pos <= columns.size()) {
-        const std::size_t end = std::min(columns.find(',', pos), columns.size());
-        const std::string_view pair = Trimmed(columns.substr(pos, end - pos));
-        pos = end + 1;
-        if (pair.empty()) {
-            continue;
-        }
-        const std::size_t equals = pair.find('=');
-        if (equals == std::string_view::npos || ColumnNumber(pair.substr(equals + 1)) < 0) {
-            return false;
-        }
-        any = true;
-    }
-    return any;
+    bool all = true;
+    ForEachPair(columns,
+                [&](std::string_view, std::string_view, std::string_view value, bool hasEquals) {
+                    all = hasEquals && ColumnNumber(value) >= 0;
+                    any = true;
+                    return all;
+                });
+    return any && all;
 }
 
 Status MapCatalogueColumns(const std::vector<std::string>& header, std::string_view columns,
@@ -321,66 +391,15 @@ Status MapCatalogueColumns(const std::vector<std::string>& header, std::string_v
     } else if (at(ColumnRole::Depth) >= 0) {
         at(ColumnRole::Elevation) = -1;
     }
-    std::size_t pos = 0;
-    while (pos <= columns.size()) {
-        const std::size_t end = std::min(columns.find(',', pos), columns.size());
-        const std::string_view pair = Trimmed(columns.substr(pos, end - pos));
-        pos = end + 1;
-        if (pair.empty()) {
-            continue;
-        }
-        const std::size_t equals = pair.find('=');
-        const std::string_view keyText =
-            equals == std::string_view::npos ? pair : Trimmed(pair.substr(0, equals));
-        const std::string key = LooseName(keyText);
-        const std::string_view value = equals == std::string_view::npos
-                                           ? std::string_view()
-                                           : Trimmed(pair.substr(equals + 1));
-        int role = -1;
-        for (int r = 0; r < ColumnRoleCount && role < 0; ++r) {
-            if (key == RoleNames[static_cast<std::size_t>(r)]) {
-                role = r;
-            }
-        }
-        if (role < 0) {
-            role = RoleOfColumnName(keyText);
-        }
-        if (role < 0 || value.empty()) {
-            return Status::InvalidInput("The column choice " + Quoted(pair) +
-                                        " is not of the form role=column (" + RoleList + ").");
-        }
-        std::string problem;
-        const int column = ColumnOfChoice(header, value, path, &problem);
-        if (column < 0) {
-            return Status::InvalidInput(problem.substr(0, problem.size() - 1) + " (chosen for " +
-                                        key + ").");
-        }
-        // x and y given a longitude or latitude column take it as such; z given a depth or
-        // elevation column likewise.
-        if (static_cast<std::size_t>(column) < header.size() &&
-            (role == static_cast<int>(ColumnRole::X) || role == static_cast<int>(ColumnRole::Y) ||
-             role == static_cast<int>(ColumnRole::Z))) {
-            const int named = RoleOfColumnName(header[static_cast<std::size_t>(column)]);
-            if (named >= 0 &&
-                AxisOf(static_cast<ColumnRole>(named)) == AxisOf(static_cast<ColumnRole>(role))) {
-                role = named;
-            }
-        }
-        const int axis = AxisOf(static_cast<ColumnRole>(role));
-        if (axis >= 0) {
-            for (int r = 0; r < ColumnRoleCount; ++r) {
-                if (AxisOf(static_cast<ColumnRole>(r)) == axis) {
-                    columnOf[static_cast<std::size_t>(r)] = -1;
-                }
-            }
-        }
-        if (role == static_cast<int>(ColumnRole::Time)) {
-            for (ColumnRole split : {ColumnRole::Year, ColumnRole::Month, ColumnRole::Day,
-                                     ColumnRole::Hour, ColumnRole::Minute, ColumnRole::Second}) {
-                at(split) = -1;
-            }
-        }
-        columnOf[static_cast<std::size_t>(role)] = column;
+    Status refused = Status::Ok();
+    ForEachPair(columns, [&](std::string_view pair, std::string_view keyText,
+                             std::string_view value, bool hasEquals) {
+        refused =
+            TakePair(header, pair, keyText, hasEquals ? value : std::string_view(), path, columnOf);
+        return refused.ok();
+    });
+    if (!refused.ok()) {
+        return refused;
     }
     const bool splitDate =
         at(ColumnRole::Year) >= 0 && at(ColumnRole::Month) >= 0 && at(ColumnRole::Day) >= 0;
@@ -405,7 +424,8 @@ Status MapCatalogueColumns(const std::vector<std::string>& header, std::string_v
     std::string missing;
     for (const auto& [has, word] :
          {std::pair{hasX, "x (or longitude)"}, std::pair{hasY, "y (or latitude)"},
-          std::pair{hasZ, "z (or depth)"}, std::pair{hasT, "time (or date, or year, month, day)"}}) {
+          std::pair{hasZ, "z (or depth)"},
+          std::pair{hasT, "time (or date, or year, month, day)"}}) {
         if (!has) {
             missing += (missing.empty() ? "" : ", ") + std::string(word);
         }

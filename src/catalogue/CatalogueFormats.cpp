@@ -61,14 +61,7 @@ bool HoldsNonLinLocBlocks(const std::vector<std::string_view>& lines) {
 // The numbers of a line split by blanks and TABs; false when a field is no number.
 bool Numbers(std::string_view line, std::vector<double>& out) {
     out.clear();
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-        const std::size_t start = line.find_first_not_of(" \t", pos);
-        if (start == std::string_view::npos) {
-            break;
-        }
-        const std::size_t end = std::min(line.find_first_of(" \t", start), line.size());
-        const std::string_view field = line.substr(start, end - start);
+    for (const std::string_view field : BlankSeparatedWords(line)) {
         if (DecimalExtent(field) != field.size()) {
             return false;
         }
@@ -76,7 +69,6 @@ bool Numbers(std::string_view line, std::vector<double>& out) {
         if (!std::isfinite(out.back())) {
             return false;
         }
-        pos = end;
     }
     return !out.empty();
 }

@@ -58,8 +58,8 @@ TEST(CatalogueColumns, NamesGiveRolesAndUnits) {
 }
 
 TEST(CatalogueColumns, AChoiceMatchesExactlyFirstAndNeverOneOfSeveral) {
-    const std::vector<std::string> header = {"time",      "depth (km)", "depth (m)", "Mag",
-                                             "mag",       "Weight",     "2",         "a,b"};
+    const std::vector<std::string> header = {"time", "depth (km)", "depth (m)", "Mag",
+                                             "mag",  "Weight",     "2",         "a,b"};
     struct Case {
         const char* choice;
         int column;
@@ -119,13 +119,13 @@ TEST(CatalogueColumns, EveryAxisIsTurnedIntoTheOutputUnitOnce) {
                     options.origin = std::array<double, 2>{47, 8};
                     EventTable table;
                     CatalogueReport report;
-                    const std::string what = text + (output == LengthUnit::Metre ? " in m" : " in km");
+                    const std::string what =
+                        text + (output == LengthUnit::Metre ? " in m" : " in km");
                     ASSERT_TRUE(ReadEvents(dir.write("u.csv", text), options, table, &report).ok())
                         << what;
                     const double perKm = output == LengthUnit::Metre ? 1000.0 : 1.0;
                     EXPECT_NEAR(table.rows[0].z, 0.905 * perKm, 1e-9 * perKm) << what;
-                    EXPECT_NEAR(table.rows[0].y, (geographic ? 1.0008 : 1.0) * perKm,
-                                0.001 * perKm)
+                    EXPECT_NEAR(table.rows[0].y, (geographic ? 1.0008 : 1.0) * perKm, 0.001 * perKm)
                         << what;
                     EXPECT_TRUE(report.unitKnown) << what;
                 }
@@ -149,10 +149,9 @@ TEST(CatalogueColumns, EveryAxisIsTurnedIntoTheOutputUnitOnce) {
     EXPECT_EQ(table.rows[0].x, 1.0);
     EXPECT_EQ(table.rows[0].z, 0.905);
     options.depthUnit = LengthUnit::Kilometre;
-    ASSERT_TRUE(
-        ReadEvents(dir.write("n.csv", "x,y,depth_m,t\n1000,1000,0.905,0\n"), options, table,
-                   &report)
-            .ok());
+    ASSERT_TRUE(ReadEvents(dir.write("n.csv", "x,y,depth_m,t\n1000,1000,0.905,0\n"), options, table,
+                           &report)
+                    .ok());
     EXPECT_EQ(table.rows[0].z, 0.905);
 }
 
@@ -207,8 +206,8 @@ TEST(CalendarTime, YearsOutsideTheCalendarAreSecondsWithANoteAndNeverRead) {
     EXPECT_EQ(FormatCalendarCaption(reference, 86400.0), "2023-02-07 00:00:00 UTC");
     // The calendar's ends are read and written back as the same instants; past them nothing
     // is read, so no time reference can be saved that does not read back.
-    for (const char* text : {"0001-01-01T00:00:00Z", "9999-12-31T23:59:60.5Z",
-                             "9999-12-31T21:59:59.999999-02:00"}) {
+    for (const char* text :
+         {"0001-01-01T00:00:00Z", "9999-12-31T23:59:60.5Z", "9999-12-31T21:59:59.999999-02:00"}) {
         CalendarInstant instant;
         ASSERT_TRUE(ReadIsoTime(text, &instant)) << text;
         EXPECT_TRUE(RoundTripsAsText(instant)) << text;

@@ -42,6 +42,10 @@ const char* const MagnitudeAndWeight =
     "2023-02-06T02:00:00Z,37,37,5,1.5,4.6\n"
     "2023-02-06T03:00:00Z,37,37,5,5.0,1\n";
 
+const char* const RoundTheGlobe =
+    "lat,lon,depth,time\n0,0,1,2020-01-01\n0,90,1,2020-01-01\n0,180,1,2020-01-01\n"
+    "0,-90,1,2020-01-01\n";
+
 struct Hostile {
     const char* what;
     const char* name;
@@ -64,17 +68,15 @@ TEST(HostileCatalogues, EachIsKeptSkippedOrRefusedAsItDeserves) {
              EXPECT_NEAR(t.rows[0].x, -7.0, 0.1);  // west of Greenwich, 7 km
              EXPECT_NEAR(t.rows[1].x, 7.0, 0.1);
          }},
-        {"a catalogue round the globe cannot be one local frame", "globe.csv",
-         "lat,lon,depth,time\n0,0,1,2020-01-01\n0,90,1,2020-01-01\n0,180,1,2020-01-01\n"
-         "0,-90,1,2020-01-01\n",
+        {"a catalogue round the globe cannot be one local frame", "globe.csv", RoundTheGlobe,
          nullptr, -1, "lie up to 135.0 degrees of arc from their middle", nullptr},
-        {"with an origin the far side of the globe is skipped", "globe.csv",
-         "lat,lon,depth,time\n0,0,1,2020-01-01\n0,90,1,2020-01-01\n0,180,1,2020-01-01\n"
-         "0,-90,1,2020-01-01\n",
-         [](CatalogueOptions& o) { o.origin = std::array<double, 2>{0, 0}; }, 3,
-         "1 row skipped: more than 90 degrees from the origin (line 4)", nullptr},
-        {"the magnitude filter and moment weights read the magnitude, not the weight",
-         "mw.csv", MagnitudeAndWeight,
+        {"with an origin the far side of the globe is skipped", "globe.csv", RoundTheGlobe,
+         [](CatalogueOptions& o) {
+             o.origin = std::array<double, 2>{0, 0};
+         },
+         3, "1 row skipped: more than 90 degrees from the origin (line 4)", nullptr},
+        {"the magnitude filter and moment weights read the magnitude, not the weight", "mw.csv",
+         MagnitudeAndWeight,
          [](CatalogueOptions& o) {
              o.magnitudeMin = 4;
              o.weights = EventWeighting::Moment;
@@ -111,8 +113,8 @@ TEST(HostileCatalogues, EachIsKeptSkippedOrRefusedAsItDeserves) {
          "1\t2\t3\t4\t-1\n1\t2\t3\t5\n1\t2\t3\t6\t\n1\t2\t3\t7\t-2\n",
          [](CatalogueOptions& o) { o.weights = EventWeighting::Moment; }, 2,
          "2 rows skipped: no fifth field (lines 2, 3)", nullptr},
-        {"a plain file without weights reads as always", "ae.dat",
-         "1\t2\t3\t4\t-1\n1\t2\t3\t5\n", nullptr, 2, "", nullptr},
+        {"a plain file without weights reads as always", "ae.dat", "1\t2\t3\t4\t-1\n1\t2\t3\t5\n",
+         nullptr, 2, "", nullptr},
         {"a comma in a QuakeML value shifts nothing", "c.xml",
          QuakeMl(QuakeMlEvent("37,5", "2,5") + QuakeMlEvent("37.7", "3")), nullptr, 2,
          "2 events read.",
@@ -132,10 +134,9 @@ TEST(HostileCatalogues, EachIsKeptSkippedOrRefusedAsItDeserves) {
          "seconds, ISO 8601",
          nullptr},
         {"columns by number need no header line", "n.txt", "1;2;3;4\n5;6;7;8\n",
-         [](CatalogueOptions& o) { o.columns = "x=1,y=2,z=3,t=4"; }, 2, "2 events read.",
-         nullptr},
-        {"a headerless table without columns is refused with the way out", "n.csv",
-         "1;2;3;4\n", [](CatalogueOptions& o) { o.separator = ';'; }, -1,
+         [](CatalogueOptions& o) { o.columns = "x=1,y=2,z=3,t=4"; }, 2, "2 events read.", nullptr},
+        {"a headerless table without columns is refused with the way out", "n.csv", "1;2;3;4\n",
+         [](CatalogueOptions& o) { o.separator = ';'; }, -1,
          "has no header line naming its columns: choose a format, or the columns by their "
          "numbers",
          nullptr},
@@ -185,8 +186,8 @@ TEST(HostileCatalogues, EachIsKeptSkippedOrRefusedAsItDeserves) {
              EXPECT_EQ(t.weightSource, (std::vector<double>{7.8}));
          }},
         {"a ZMAP table is read as one, never as x, y, z, t", "zmap.dat",
-         "37.03 37.17 2023.1 2 6 7.8 10.5 1 17 34.82\n36.5 37.5 2023.1 2 6 4 5 10 0\n",
-         nullptr, 2, "2 events read.",
+         "37.03 37.17 2023.1 2 6 7.8 10.5 1 17 34.82\n36.5 37.5 2023.1 2 6 4 5 10 0\n", nullptr, 2,
+         "2 events read.",
          [](const EventTable& t, const CatalogueReport& r) {
              EXPECT_EQ(r.preset, CataloguePreset::Zmap);
              EXPECT_EQ(t.rows[0].z, 10.5);
