@@ -767,7 +767,11 @@ class CatalogueBuilder {
         m_report.geographic = true;
         m_report.originLatitude = lat0;
         m_report.originLongitude = lon0;
-        if (!m_options.origin) {
+        // No event lies farther from the middle than half the latitudes' span and half the
+        // longitudes' arc together: only a catalogue that could reach beyond the limit is
+        // measured event by event.
+        const double bound = 0.5 * (m_maxLat - m_minLat) + 0.5 * m_longitudes.Length() + 1e-6;
+        if (!m_options.origin && bound > FarthestFromOrigin) {
             double farthest = 0.0;
             for (int i = 0; i < m_table.count; ++i) {
                 const EventRecord& row = m_table.rows[static_cast<std::size_t>(i)];
