@@ -119,12 +119,8 @@ std::string BoundText(double value) {
 
 // The role box a column-map key belongs to, or -1.
 int RoleBoxOfKey(const std::string& key) {
-    // The key read as the reader reads it: a role's own name, else a column name's role.
-    int role = -1;
-    for (int r = 0; r < ColumnRoleCount && role < 0; ++r) {
-        role = Trim(key) == ColumnRoleName(static_cast<ColumnRole>(r)) ? r : -1;
-    }
-    role = role >= 0 ? role : RoleOfColumnName(key);
+    // The key read as the reader reads it.
+    const int role = RoleOfChoiceKey(key);
     for (std::size_t i = 0; i < std::size(RoleBoxes); ++i) {
         if (static_cast<int>(RoleBoxes[i].role) == role) {
             return static_cast<int>(i);

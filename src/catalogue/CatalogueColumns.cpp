@@ -246,15 +246,7 @@ Status TakePair(const std::vector<std::string>& header, std::string_view pair,
                 std::array<int, ColumnRoleCount>& columnOf) {
     auto at = [&](ColumnRole role) -> int& { return columnOf[static_cast<std::size_t>(role)]; };
     const std::string key = LooseName(keyText);
-    int role = -1;
-    for (int r = 0; r < ColumnRoleCount && role < 0; ++r) {
-        if (key == RoleNames[static_cast<std::size_t>(r)]) {
-            role = r;
-        }
-    }
-    if (role < 0) {
-        role = RoleOfColumnName(keyText);
-    }
+    int role = RoleOfChoiceKey(keyText);
     if (role < 0 || value.empty()) {
         return Status::InvalidInput("The column choice " + Quoted(pair) +
                                     " is not of the form role=column (" + RoleList + ").");
@@ -316,6 +308,16 @@ int RoleOfColumnName(std::string_view name, std::optional<LengthUnit>* unit) {
         unit->reset();
     }
     return -1;
+}
+
+int RoleOfChoiceKey(std::string_view key) {
+    const std::string loose = LooseName(key);
+    for (int r = 0; r < ColumnRoleCount; ++r) {
+        if (loose == RoleNames[static_cast<std::size_t>(r)]) {
+            return r;
+        }
+    }
+    return RoleOfColumnName(key);
 }
 
 int ColumnOfChoice(const std::vector<std::string>& header, std::string_view choice,

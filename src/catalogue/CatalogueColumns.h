@@ -49,6 +49,10 @@ const char* ColumnRoleName(ColumnRole role);
 // unset.
 int RoleOfColumnName(std::string_view name, std::optional<LengthUnit>* unit = nullptr);
 
+// The role the key of a "role=column" pair names: a role's name ("x", "lat", "magnitude") or
+// a column name's role ("mag", "Latitude"), case and blanks aside; -1 for none.
+int RoleOfChoiceKey(std::string_view key);
+
 // The column that `choice` names among `header`: a whole number from 1 (any column, also one
 // past the header), else the one header name equal to it with case and blanks aside, else the
 // one name that matches as the names of RoleOfColumnName are matched (without '_', '-', '.',
