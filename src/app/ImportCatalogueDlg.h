@@ -1,8 +1,9 @@
 #pragma once
 // "Import Catalogue...": how a catalogue is read. It shows the first rows of the file as a
-// table, the format found and the column of each role as choices, the origin, the unit, the
-// sign of depth, the time reference and the filters, and the count of rows read, kept and
-// skipped. The whole file is counted on a worker after every change, so a big catalogue never
+// table, the format found and the column of each role as choices, the origin, the units, the
+// sign of depth, the date order, the time reference and the filters, and the count of rows
+// read, kept and skipped. OK keeps the frame the count found (origin, time reference) with
+// the choices. The whole file is counted on a worker after every change, so a big catalogue never
 // holds the window; OK takes the choices as they stand (a count still running stops).
 
 #include <QDialog>
@@ -52,6 +53,7 @@ class ImportCatalogueDlg : public QDialog {
     void FinishCount(const CountResult& result);
     void ShowReport();
     void FillColumnChoices();
+    void ShowLegacyTimeRange();
     void OnColumnChosen(std::size_t role, int index);
 
     std::string m_path;
@@ -59,9 +61,13 @@ class ImportCatalogueDlg : public QDialog {
     WindowServices m_services;
     // The column chosen by hand for each role of the column boxes (a header name or a number
     // from 1), empty when found by name; other pairs of the column map are kept as they were.
-    std::array<std::string, 8> m_chosenColumns;
+    std::array<std::string, 10> m_chosenColumns;
     std::vector<std::string> m_otherColumns;
     CatalogueReport m_report;
+    CatalogueOptions m_counted;  // the choices `m_report` was counted with
+    // The time boxes hold seconds since 1970 of an earlier setup, as first shown.
+    bool m_legacyTimeRange = false;
+    std::array<std::string, 2> m_legacyTexts;
     std::string m_readProblem;  // why the last count failed, "" when it did not
     bool m_recountWanted = false;
 
@@ -69,11 +75,14 @@ class ImportCatalogueDlg : public QDialog {
     QLabel* m_detected = nullptr;
     QComboBox* m_format = nullptr;
     QComboBox* m_separator = nullptr;
-    std::array<QComboBox*, 8> m_columns{};
+    std::array<QComboBox*, 10> m_columns{};
     QLineEdit* m_originLat = nullptr;
     QLineEdit* m_originLon = nullptr;
     QComboBox* m_unit = nullptr;
+    QComboBox* m_xyUnit = nullptr;
+    QComboBox* m_depthUnit = nullptr;
     QComboBox* m_depthSign = nullptr;
+    QComboBox* m_dateOrder = nullptr;
     QLineEdit* m_timeReference = nullptr;
     QLineEdit* m_magnitudeMin = nullptr;
     QLineEdit* m_magnitudeMax = nullptr;

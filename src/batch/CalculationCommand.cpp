@@ -108,9 +108,16 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     if (outcome.warning) {
         observer.Message(*outcome.warning);
     }
-    if (!workspace->catalogue.header.empty() &&
-        outcome.status.code() != Status::Code::InvalidInput) {
-        Say("catalogue: " + workspace->catalogue.Summary());
+    const CatalogueReport& catalogue = workspace->catalogue;
+    if (outcome.status.code() != Status::Code::InvalidInput) {
+        if (!catalogue.header.empty()) {
+            Say("catalogue: " + catalogue.Summary());
+            if (const std::string frame = catalogue.FrameText(); !frame.empty()) {
+                Say("catalogue frame: " + frame);
+            }
+        } else if (catalogue.rowsSkipped > 0) {
+            Say("event file: " + catalogue.Summary());  // lines without the weight asked for
+        }
     }
     if (observer.summary) {
         Say(SummaryText(*observer.summary));

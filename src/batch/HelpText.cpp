@@ -96,25 +96,47 @@ Catalogues: an event file whose first line names its columns (a header) is read 
 catalogue: fields split by commas, TABs, ';', '|' or blanks (detected), '#' lines
 skipped, quoted fields, a decimal comma where the separator is no comma. Columns are
 found by name (x/east/easting, y/north/northing, z, depth, elevation, t/time/origin
-time, latitude/lat, longitude/lon, magnitude/mag, weight, year, month, day, hour,
-minute, second); times are seconds or ISO 8601 ("2023-02-06T01:17:34.820Z", UTC when
-no zone is given), latitude and longitude become km east and north of the middle of
-the catalogue, depth (in km) is positive down. A row whose x, y, z or t cannot be read
-is skipped and counted. Options of spatial, time and import:
+time, date, latitude/lat, longitude/lon, magnitude/mag/ML, weight, year/yr, month/mo,
+day/dy, hour/hr, minute/mi, second/sc, seconds); a name the user gives matches exactly
+first, and one that could mean several columns is refused naming them. Times are
+seconds or calendar time: ISO 8601 ("2023-02-06T01:17:34.820Z", UTC when no zone is
+given), 2023/02/06 01:17:34, 06.02.2023 01:17:34, a Date and a Time column, or year,
+month, day, hour, minute and second columns. Latitude and longitude become km east and
+north of the middle of the catalogue (the middle of the shortest arc of its
+longitudes; a catalogue whose events lie more than 90 degrees of arc from it is
+refused), depth is positive down. Each length column has a unit: [m], (m), _m or _km in
+its name, else km beside latitude and longitude, and every length is turned into
+--unit. The origin and the time reference (midnight UTC of the earliest day) come from
+every readable row before any filter, so a filter never moves the events; a run prints
+them as the catalogue's frame. A row whose x, y, z or t cannot be read, or without the
+magnitude a filter or the weights need, is skipped and counted. Options of spatial,
+time and import:
   --columns MAP       choose columns by name or number (from 1), e.g.
                         --columns x=lon,y=lat,z=depth,t=time
+                      (all by number: the file needs no header line)
   --format-preset NAME  a catalogue without a header line: hypodd (.reloc), growclust
                       (its output catalogue), fdsn (FDSN event text, "|" between fields),
-                      nonlinloc (.hyp) or quakeml (QuakeML 1.2, depth in metres); QuakeML
-                      and NonLinLoc files are also known by their first line
-  --origin LAT,LON    the point that becomes x = y = 0 (default: the middle)
-  --unit km|m         the unit of x, y and z made from latitude, longitude, depth (also
-                      the pictures' unit, see above)
+                      nonlinloc (.hyp), quakeml (QuakeML 1.2, depth in metres) or zmap
+                      (lon lat year month day mag depth hour minute second); all but fdsn
+                      are also known by their content
+  --origin LAT,LON    the point that becomes x = y = 0 (default: the middle); events
+                      more than 90 degrees of arc from it are skipped
+  --unit km|m         the unit of x, y and z in the table: what latitude and longitude
+                      become and every length column is turned into (also the pictures'
+                      unit, see above)
+  --xy-unit km|m      the unit of projected x and y columns (default: their names, else
+                      the depth's unit, else taken as --unit)
+  --depth-unit km|m   the unit of z, depth and elevation columns (default: their names,
+                      else km beside latitude and longitude, m in QuakeML)
   --depth-down        z is depth, positive down (the default); --depth-up: elevation
+  --date-order dmy|mdy  how 06/02/2023 is read: day first or month first (06.02.2023
+                      is read day first without it)
   --time-reference ISO  the instant of t = 0 for calendar time (default: midnight UTC
                       of the earliest event's day)
   --magnitude MIN[:MAX]  only events of this magnitude
                         korvane-batch import --magnitude 2.5 catalogue.csv events.dat
+import writes x, y, z and t, and as a fifth column the catalogue's weight column, else its
+magnitude (a plain file's own fifth field), where a row has one.
 
 SETUP.ini is a setup file as the desktop program's "Save Setup" writes it: lines of
 "[Key]", a TAB and a value ([File-Path], [Direction], [Amin] ... [Radius]). The

@@ -41,7 +41,10 @@ Status Calculate(const CalculationRequest& request, RunObserver& observer,
                  CalculationWorkspace& workspace) {
     // The event file passed the input tests, but it may have changed since, or not fit the
     // table: no series runs on a table that does not hold the file.
-    const Status read = ReadEvents(request.eventFilePath, request.catalogue, workspace.events,
+    // A row without the number its weight needs is skipped as it is read.
+    CatalogueOptions reading = request.catalogue;
+    reading.weights = request.output.eventWeights;
+    const Status read = ReadEvents(request.eventFilePath, reading, workspace.events,
                                    &workspace.catalogue, EventMemoryBudget(), &observer);
     if (read.code() == Status::Code::Cancelled) {
         return read;

@@ -329,6 +329,9 @@ Status SaveSetupFile(const CalculationSetup& setup, const std::string& path,
     if (path.empty()) {
         return SaveFailure(path, ENOENT);
     }
+    if (const std::string problem = CatalogueKeysProblem(setup.Catalogue); !problem.empty()) {
+        return Status::InvalidInput(problem);
+    }
     const std::string text = SetupText(setup);
     const std::string target = FollowLinks(path).string();
 

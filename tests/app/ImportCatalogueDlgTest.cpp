@@ -35,6 +35,11 @@ class ImportCatalogueDlgTest : public QObject {
         QCOMPARE(table->rowCount(), 3);
         QCOMPARE(table->horizontalHeaderItem(1)->text(), QString("lat\n[lat]"));
         QCOMPARE(table->item(1, 0)->text(), QString("2023-02-06T02:00:00+01:00"));
+        // The frame found is shown, with the fewest digits that read back.
+        QVERIFY(import->findChild<QLabel*>("detectedLabel")
+                    ->text()
+                    .contains("origin 37.05, 37.05 (x and y in km east and north of it); t in "
+                              "seconds from 2023-02-06T00:00:00Z"));
 
         auto* magnitude = import->findChild<QLineEdit*>("magnitudeMinBox");
         magnitude->setText("3");
@@ -66,6 +71,8 @@ class ImportCatalogueDlgTest : public QObject {
         CatalogueOptions expected;
         expected.magnitudeMin = 3;
         expected.origin = std::array<double, 2>{37, 37.5};
+        // The time reference found goes with the choices: a later filter moves no event.
+        QVERIFY(ReadIsoTime("2023-02-06", &expected.timeReference.emplace()));
         QCOMPARE(saved.FilePath, catalogue);
         QVERIFY(saved.Catalogue == expected);
     }
