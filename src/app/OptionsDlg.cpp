@@ -203,7 +203,7 @@ void OptionsDlg::OnCalculate() {
     DisableCommandsDuringRun();
     emit calculationStarting();
     // The worker works on its own copy of the values; the workspace is the application's and
-    // outlives the dialog. The boxes to show (the outcome, then a warning) wait for the end.
+    // outlives the dialog. The box to show waits for the end.
     auto messages = std::make_shared<std::vector<UserMessage>>();
     const bool started = m_worker.Start(
         [values = m_values, kind = m_kind, workspace = &m_workspace,
@@ -212,9 +212,6 @@ void OptionsDlg::OnCalculate() {
                 const CalculationOutcome outcome = Calculate(values, kind, observer, *workspace);
                 if (outcome.message) {
                     messages->push_back(*outcome.message);
-                }
-                if (outcome.warning) {
-                    messages->push_back(*outcome.warning);
                 }
             } catch (const std::exception& error) {
                 // Nothing may escape the worker.

@@ -78,7 +78,11 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
         return ExitInvalidInput;
     }
     // The boxes show rounded texts (a radius of 2.5 shows as 2); the calculation runs on
-    // what the boxes show, exactly as after opening the dialog.
+    // what the boxes show, exactly as after opening the dialog. A radius in coordinates
+    // keeps its fraction, whether the setup file or the command line measures it so.
+    if (options.radiusUnit) {
+        setup.Output.radiusUnit = *options.radiusUnit;
+    }
     DialogValues values = DialogValuesFromSetup(setup);
     values.eventFilePath = EventPathBesideSetup(values.eventFilePath, setupPath);
     if (const std::string problem = ApplyCalculationOptions(options, values); !problem.empty()) {
@@ -102,11 +106,12 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     BatchSeriesObserver observer(PrintLine);
     const CalculationOutcome outcome = Calculate(values, mode, observer, *workspace);
     observer.FinishLine();
-    if (outcome.message) {
+    if (outcome.status.code() == Status::Code::NothingMade) {
+        // The message says itself that no picture was written: one sentence, no caption.
+        observer.FinishLine();
+        Say(outcome.message->text);
+    } else if (outcome.message) {
         observer.Message(*outcome.message);
-    }
-    if (outcome.warning) {
-        observer.Message(*outcome.warning);
     }
     if (!workspace->catalogue.header.empty() &&
         outcome.status.code() != Status::Code::InvalidInput) {

@@ -60,12 +60,13 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       10^(1.5 (M - Mmax)) of its magnitude M, the largest event 1
                         korvane-batch spatial --weights moment --events quakes.csv s.ini
   --maximum catalogue|series|percentile[:P]
-                      the top of the colour scale when the setup fixes none (default:
-                      the setup's [Maximum], else catalogue: 0.8 times the densest spot
-                      of the whole file); series: the highest pixel density of this
-                      series' pictures; percentile: the P-th percentile (default 99.5)
-                      of their non-zero pixel densities. Both compute every picture's
-                      densities once before the first picture is coloured
+                      the top of the colour scale, also over a maximum the setup fixes
+                      (default: the setup's fixed maximum or [Maximum], else catalogue:
+                      0.8 times the densest spot of the whole file); series: the highest
+                      pixel density of this series' pictures; percentile: the P-th
+                      percentile (default 99.5) of their non-zero pixel densities. Both
+                      compute every picture's densities once before the first picture
+                      is coloured
                         korvane-batch time --maximum percentile:99 examples/time.ini
   --radius-unit pixels|coordinates
                       what the radius counts (default: the setup's [Radiusunit], else

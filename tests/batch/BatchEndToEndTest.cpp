@@ -238,8 +238,11 @@ TEST_F(BatchTest, RejectedInputExitsWithOneAndWritesNoPicture) {
         {"a pipe as the event file", "time", "[File-Path]", "data/pipe.dat",
          "is not a regular file"},
         {"an empty depth range", "spatial", "[Cmax]", "0",
-         "No picture written: No picture was written: the range the pictures step through, "
+         "korvane-batch: No picture was written: the range the pictures step through, "
          "from 0 to 0, is empty."},
+        {"no event inside the ranges", "time", "[Amax]", "0.5",
+         "korvane-batch: No event lies inside the ranges of this calculation, so no picture "
+         "was written. The events span x "},
         {"an empty time range", "time", "[Timeend]", "0", "No picture was written"},
     };
     ::mkfifo((work.path() / "data" / "pipe.dat").c_str(), 0600);
