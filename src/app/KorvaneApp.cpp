@@ -143,7 +143,7 @@ void KorvaneApp::ReportSeries(int written, const std::string& lastPath, int last
     const std::vector<NumberedPicture> stale = PicturesBeyond(folder, prefix, lastNumber);
     QString notice;
     if (!stale.empty()) {
-        notice = QString::fromStdString(StalePicturesText(stale));
+        notice = QString::fromStdString(StalePicturesText(stale, folder, prefix));
         summary += ". " + notice.toStdString();
     }
     m_mainFrame->viewer()->SetNotice(notice);

@@ -56,7 +56,7 @@ void WarnOfOlderPictures(const BatchSeriesObserver& observer) {
     const std::vector<NumberedPicture> stale =
         PicturesBeyond(folder, prefix, observer.summary->lastNumberOnDisk);
     if (!stale.empty()) {
-        Say(StalePicturesText(stale));
+        Say(StalePicturesText(stale, folder, prefix));
     }
 }
 }  // namespace

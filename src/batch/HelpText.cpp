@@ -22,7 +22,9 @@ Commands:
             to the window's end): time0001.bmp, ... With [Direction] 3 it writes the
             perspective view instead: perspective0001.bmp, ...
   movie     Turns the numbered pictures of FOLDER (space0001.bmp, ... or space0001.png,
-            ...) into one movie at 10 frames per second. The movie file's extension picks
+            ...) into one movie at 10 frames per second: those of the last run where its
+            series index (space.json, ...) says it finished, else those of the format
+            written last. The movie file's extension picks
             the container (any other name: AVI) and with it the codec, the first one of
             these this build can write, unless --codec names another (a wrong one lists
             those it can):

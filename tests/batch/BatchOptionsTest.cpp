@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
@@ -283,13 +284,15 @@ TEST_F(BatchOptions, TheCommandLineWinsOverTheSetupFile) {
 }
 
 // No writer replaces the file it works from: import its catalogue, a series its event file
-// (named like a picture in the output folder).
+// (named like a picture in the output folder), a movie one of its pictures.
 TEST_F(BatchOptions, NoOutputReplacesItsInput) {
     work.write("data/c.csv", "time,x,y,z\n2023-02-06T01:00:00Z,1,1,1\n");
     fs::create_symlink("c.csv", work.path() / "data" / "link.dat");
     fs::create_directory(work.path() / "frames");
     work.write("frames/space0001.bmp", Events);
     work.write("frames/frames.ini", SetupText("space0001.bmp"));
+    ASSERT_EQ(Run({"spatial", "setup.ini", "--output-dir", "pictures"}).exitStatus, 0);
+    fs::create_symlink("space0002.bmp", work.path() / "pictures" / "film.avi");
     const struct {
         std::vector<std::string> arguments;
         const char* message;
@@ -303,6 +306,9 @@ TEST_F(BatchOptions, NoOutputReplacesItsInput) {
         {{"spatial", "frames/frames.ini"},
          "The picture \"frames/space0001.bmp\" would replace the event file",
          "frames/space0001.bmp"},
+        {{"movie", "pictures", "pictures/film.avi"},
+         "The movie \"pictures/film.avi\" would replace the picture \"pictures/space0002.bmp\"",
+         "pictures/space0002.bmp"},
     };
     for (const auto& row : rows) {
         const std::string before = testing::ReadWholeFile(work.file(row.kept));
@@ -313,15 +319,31 @@ TEST_F(BatchOptions, NoOutputReplacesItsInput) {
     }
 }
 
-TEST_F(BatchOptions, AFolderWithBmpAndPngOfOneSeriesIsRefused) {
+// One movie never mixes BMP and PNG pictures of a series: it takes those of the last run (as
+// its index lists them), or without an index those of the format written last, and names
+// the others.
+TEST_F(BatchOptions, AMovieOfBmpAndPngPicturesTakesTheLastRunsFormat) {
     ASSERT_EQ(Run({"spatial", "setup.ini"}).exitStatus, 0);
     ASSERT_EQ(Run({"spatial", "setup.ini", "--format", "png"}).exitStatus, 0);
-    const BatchResult result = Run({"movie", "data", "mixed.avi"});
-    EXPECT_NE(result.exitStatus, 0);
-    EXPECT_NE(result.err.find("holds BMP and PNG pictures of the series \"space\""),
+    BatchResult result = Run({"movie", "data", "mixed.avi"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.err.find("4 pictures of the series \"space\" are left out (space0001.bmp "
+                              "to space0004.bmp): the series index space.json lists the 4"),
               std::string::npos)
         << result.err;
-    EXPECT_FALSE(fs::exists(work.path() / "mixed.avi"));
+    EXPECT_EQ(result.err.find("Empty folder"), std::string::npos) << result.err;
+
+    fs::remove(work.path() / "data" / "space.json");
+    for (int n = 1; n <= 4; ++n) {
+        fs::last_write_time(work.path() / "data" / ("space000" + std::to_string(n) + ".bmp"),
+                            fs::file_time_type::clock::now() + std::chrono::hours(1));
+    }
+    result = Run({"movie", "data", "mixed.avi"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.err.find("(space0001.png to space0004.png): they are PNG pictures, and the "
+                              "picture written last is a BMP picture"),
+              std::string::npos)
+        << result.err;
 }
 
 }  // namespace
