@@ -90,8 +90,11 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
         return ExitInvalidInput;
     }
     if (options.fitRanges) {
+        // Events that cannot be read, or whose ranges would have no width, are the input
+        // the calculation cannot use.
         if (const std::string problem = FitRangesToEvents(values); !problem.empty()) {
-            Say(problem);
+            TerminalObserver(PrintLine).Message(
+                *MessageOfCalculation(Status::InvalidInput(problem)));
             return ExitInvalidInput;
         }
         Say("ranges fitted to the events: x " + values.xMin + " to " + values.xMax + ", y " +

@@ -89,8 +89,10 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       picture's file, caption value, ranges, scales, slice or window and
                       its number of events)
                         korvane-batch time examples/perspective.ini --no-index
-  --fit-ranges        set the x, y, z and time ranges to the events' extent, with a
-                      margin of 5 % on each side
+  --fit-ranges        set the x, y, z ranges to the events' extent with a margin of 5 %
+                      on each side, and time from just before the first event (the hour
+                      or the day of calendar time) to just after the last; each in
+                      exactly the [NoOfPictures] slices or windows
                         korvane-batch spatial --fit-ranges examples/spatial.ini
   --version           print the version and end
                         korvane-batch --version
