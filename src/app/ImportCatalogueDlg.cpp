@@ -24,6 +24,8 @@
 #include "app/ChoiceBoxes.h"
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
+#include "app/ViewerPictures.h"
+#include "catalogue/EventExtent.h"
 #include "common/NumberText.h"
 
 namespace korvane {
@@ -125,7 +127,9 @@ int RoleBoxOfKey(const std::string& key) {
 }  // namespace
 
 struct ImportCatalogueDlg::CountResult {
+    CatalogueOptions options;  // counted with
     CatalogueReport report;
+    std::array<AxisRange, 4> extent{};
     std::string problem;
     bool cancelled = false;
 };
@@ -173,7 +177,6 @@ void ImportCatalogueDlg::CreateControls() {
     m_table->setObjectName("previewTable");
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setMinimumHeight(DialogSizeToPixels(BaseUnitsOf(font()), 10, 110).height());
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     auto* format = new QGroupBox("Format", this);
     m_detected = new QLabel(format);
@@ -389,12 +392,14 @@ void ImportCatalogueDlg::Recount() {
     m_count->setText("Counting the rows...");
     m_bar->show();
     auto result = std::make_shared<CountResult>();
+    result->options = options;
     const bool started = m_worker.Start(
         [path = m_path, options, result](RunObserver& observer) {
             try {
                 EventTable table;
                 const Status read = ReadCatalogue(path, options, table, &result->report,
                                                   EventMemoryBudget(), &observer);
+                result->extent = EventExtentOf(table);
                 result->cancelled = read.code() == Status::Code::Cancelled;
                 result->problem = read.ok() ? std::string() : read.message();
             } catch (const std::exception& error) {
@@ -418,14 +423,18 @@ void ImportCatalogueDlg::FinishCount(const CountResult& result) {
         return;
     }
     m_report = result.report;
+    m_extent = result.extent;
+    m_countedOptions = result.options;
     m_readProblem = result.problem;
     ShowReport();
 }
 
 void ImportCatalogueDlg::ShowReport() {
     const CatalogueReport& report = m_report;
-    // The table: the header's names, each with the role the reader gave it.
-    const int columnCount = static_cast<int>(report.header.size());
+    // The table: the header's names, each with the role the reader gave it, of the first
+    // columns only (the rows keep no more fields); the others are counted.
+    const int columnCount =
+        static_cast<int>(std::min(report.header.size(), CatalogueReport::FirstFieldsKept));
     m_table->clear();
     m_table->setColumnCount(columnCount);
     QStringList names;
@@ -447,11 +456,17 @@ void ImportCatalogueDlg::ShowReport() {
                              new QTableWidgetItem(QString::fromStdString(fields[c])));
         }
     }
+    // Sized once, now that it is filled.
+    m_table->resizeColumnsToContents();
 
     const char separator = report.separator;
     std::string found = FormatTexts[IndexOf(Formats, report.preset)];
     if (report.preset == CataloguePreset::None && !report.header.empty()) {
         found += std::string(", ") + SeparatorTexts[IndexOf(Separators, separator)];
+    }
+    if (report.header.size() > static_cast<std::size_t>(columnCount)) {
+        found += "; " + GroupedInteger(static_cast<long long>(report.header.size())) +
+                 " columns, the first " + std::to_string(columnCount) + " shown";
     }
     if (report.geographic) {
         found += "; latitude and longitude around " + FormatFixed(report.originLatitude, 4) + ", " +
@@ -521,7 +536,9 @@ void ImportCatalogueDlg::OnColumnChosen(std::size_t role, int index) {
 void ImportCatalogueDlg::accept() {
     std::string problem;
     const CatalogueOptions options = TakeOptions(problem);
-    if (problem.empty() && !m_worker.IsRunning() && !m_recountWanted) {
+    // The last count is of the choices taken when no other is running or waiting.
+    const bool counted = !m_worker.IsRunning() && !m_recountWanted;
+    if (problem.empty() && counted) {
         problem = m_readProblem;  // the choices as counted: say what is wrong with them
     }
     if (!problem.empty()) {
@@ -530,6 +547,7 @@ void ImportCatalogueDlg::accept() {
     }
     m_worker.StopAndWait();
     m_options = options;
+    m_counted = counted && options == m_countedOptions && !m_report.header.empty();
     QDialog::accept();
 }
 

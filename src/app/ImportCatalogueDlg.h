@@ -1,8 +1,8 @@
 #pragma once
 // "Import Catalogue...": how a catalogue is read. It shows the first rows of the file as a
-// table, the format found and the column of each role as choices, the origin, the unit, the
-// sign of depth, the time reference and the filters, and the count of rows read, kept and
-// skipped. The whole file is counted on a worker after every change, so a big catalogue never
+// table (its first columns), the format found and the column of each role as choices, the origin,
+// the unit, the sign of depth, the time reference and the filters, and the count of rows read, kept
+// and skipped. The whole file is counted on a worker after every change, so a big catalogue never
 // holds the window; OK takes the choices as they stand (a count still running stops).
 
 #include <QDialog>
@@ -15,6 +15,7 @@
 #include "app/RunWorker.h"
 #include "app/WindowServices.h"
 #include "catalogue/CatalogueReader.h"
+#include "common/Ranges.h"
 
 class QComboBox;
 class QLabel;
@@ -36,6 +37,10 @@ class ImportCatalogueDlg : public QDialog {
     const std::string& path() const { return m_path; }
     // The choices, as OK took them.
     const CatalogueOptions& options() const { return m_options; }
+    // What the count of those choices found, and the extent of the events it kept: none when
+    // OK came before the count of the choices taken was done.
+    const CatalogueReport* countedReport() const { return m_counted ? &m_report : nullptr; }
+    const std::array<AxisRange, 4>& countedExtent() const { return m_extent; }
     // True while the file is being counted.
     bool IsCounting() const { return m_worker.IsRunning(); }
 
@@ -62,7 +67,10 @@ class ImportCatalogueDlg : public QDialog {
     std::array<std::string, 8> m_chosenColumns;
     std::vector<std::string> m_otherColumns;
     CatalogueReport m_report;
-    std::string m_readProblem;  // why the last count failed, "" when it did not
+    std::array<AxisRange, 4> m_extent{};  // of the events the last count kept
+    CatalogueOptions m_countedOptions;    // the choices it counted
+    bool m_counted = false;               // the last count is of the choices OK took
+    std::string m_readProblem;            // why the last count failed, "" when it did not
     bool m_recountWanted = false;
 
     QTableWidget* m_table = nullptr;

@@ -111,8 +111,10 @@ struct CatalogueReport {
     CalendarInstant timeReference;
     bool geographic = false;  // x and y were made from latitude and longitude
     // The fields of the first data rows as the reader split them (at most
-    // `FirstRowsKept`), read or skipped, for showing the catalogue.
+    // `FirstRowsKept`, and of each its first `FirstFieldsKept`), read or skipped, for
+    // showing the catalogue.
     static constexpr std::size_t FirstRowsKept = 20;
+    static constexpr std::size_t FirstFieldsKept = 50;
     std::vector<std::vector<std::string>> firstRows;
     double originLatitude = 0.0;
     double originLongitude = 0.0;
