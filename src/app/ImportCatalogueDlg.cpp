@@ -24,6 +24,8 @@
 #include "app/ChoiceBoxes.h"
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
+#include "app/ViewerPictures.h"
+#include "catalogue/EventExtent.h"
 #include "common/NumberText.h"
 
 namespace korvane {
@@ -134,6 +136,7 @@ int RoleBoxOfKey(const std::string& key) {
 struct ImportCatalogueDlg::CountResult {
     CatalogueOptions options;  // the choices counted
     CatalogueReport report;
+    std::array<AxisRange, 4> extent{};
     std::string problem;
     bool cancelled = false;
 };
@@ -181,7 +184,6 @@ void ImportCatalogueDlg::CreateControls() {
     m_table->setObjectName("previewTable");
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setMinimumHeight(DialogSizeToPixels(BaseUnitsOf(font()), 10, 110).height());
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     auto* format = new QGroupBox("Format", this);
     m_detected = new QLabel(format);
@@ -423,13 +425,14 @@ void ImportCatalogueDlg::Recount() {
     m_count->setText("Counting the rows...");
     m_bar->show();
     auto result = std::make_shared<CountResult>();
+    result->options = options;
     const bool started = m_worker.Start(
         [path = m_path, options, result](RunObserver& observer) {
-            result->options = options;
             try {
                 EventTable table;
                 const Status read = ReadCatalogue(path, options, table, &result->report,
                                                   EventMemoryBudget(), &observer);
+                result->extent = EventExtentOf(table);
                 result->cancelled = read.code() == Status::Code::Cancelled;
                 result->problem = read.ok() ? std::string() : read.message();
             } catch (const std::exception& error) {
@@ -453,8 +456,9 @@ void ImportCatalogueDlg::FinishCount(const CountResult& result) {
         return;
     }
     m_report = result.report;
+    m_extent = result.extent;
+    m_countedOptions = result.options;
     m_readProblem = result.problem;
-    m_counted = result.options;
     ShowLegacyTimeRange();
     ShowReport();
 }
@@ -481,8 +485,10 @@ void ImportCatalogueDlg::ShowLegacyTimeRange() {
 
 void ImportCatalogueDlg::ShowReport() {
     const CatalogueReport& report = m_report;
-    // The table: the header's names, each with the role the reader gave it.
-    const int columnCount = static_cast<int>(report.header.size());
+    // The table: the header's names, each with the role the reader gave it, of the first
+    // columns only (the rows keep no more fields); the others are counted.
+    const int columnCount =
+        static_cast<int>(std::min(report.header.size(), CatalogueReport::FirstFieldsKept));
     m_table->clear();
     m_table->setColumnCount(columnCount);
     QStringList names;
@@ -504,11 +510,17 @@ void ImportCatalogueDlg::ShowReport() {
                              new QTableWidgetItem(QString::fromStdString(fields[c])));
         }
     }
+    // Sized once, now that it is filled.
+    m_table->resizeColumnsToContents();
 
     const char separator = report.separator;
     std::string found = FormatTexts[IndexOf(Formats, report.preset)];
     if (report.preset == CataloguePreset::None && !report.header.empty()) {
         found += std::string(", ") + SeparatorTexts[IndexOf(Separators, separator)];
+    }
+    if (report.header.size() > static_cast<std::size_t>(columnCount)) {
+        found += "; " + GroupedInteger(static_cast<long long>(report.header.size())) +
+                 " columns, the first " + std::to_string(columnCount) + " shown";
     }
     if (const std::string frame = report.FrameText(); !frame.empty()) {
         found += "; " + frame;
@@ -586,7 +598,9 @@ void ImportCatalogueDlg::OnColumnChosen(std::size_t role, int index) {
 void ImportCatalogueDlg::accept() {
     std::string problem;
     const CatalogueOptions options = TakeOptions(problem);
-    if (problem.empty() && !m_worker.IsRunning() && !m_recountWanted) {
+    // The last count is of the choices taken when no other is running or waiting.
+    const bool counted = !m_worker.IsRunning() && !m_recountWanted;
+    if (problem.empty() && counted) {
         problem = m_readProblem;  // the choices as counted: say what is wrong with them
     }
     if (!problem.empty()) {
@@ -595,12 +609,14 @@ void ImportCatalogueDlg::accept() {
     }
     m_worker.StopAndWait();
     m_options = options;
+    m_counted = counted && options == m_countedOptions && !m_report.header.empty();
     // The frame the count found goes with the choices, so that the events keep their places
     // and times whatever filter is chosen later; only the choices of which columns and how
     // they are read change it.
-    const bool sameFrame =
-        options.columns == m_counted.columns && options.preset == m_counted.preset &&
-        options.separator == m_counted.separator && options.dateOrder == m_counted.dateOrder;
+    const bool sameFrame = options.columns == m_countedOptions.columns &&
+                           options.preset == m_countedOptions.preset &&
+                           options.separator == m_countedOptions.separator &&
+                           options.dateOrder == m_countedOptions.dateOrder;
     if (m_readProblem.empty() && !m_recountWanted && sameFrame) {
         if (m_report.geographic && !m_options.origin) {
             m_options.origin =

@@ -1,9 +1,10 @@
 #pragma once
 // "Import Catalogue...": how a catalogue is read. It shows the first rows of the file as a
-// table, the format found and the column of each role as choices, the origin, the units, the
-// sign of depth, the date order, the time reference and the filters, and the count of rows
-// read, kept and skipped. OK keeps the frame the count found (origin, time reference) with
-// the choices. The whole file is counted on a worker after every change, so a big catalogue never
+// table (its first columns), the format found and the column of each role as choices, the
+// origin, the units, the sign of depth, the date order, the time reference and the filters,
+// and the count of rows read, kept and skipped. OK keeps the frame the count found (origin,
+// time reference) with the choices. The whole file is counted on a worker after every change,
+// so a big catalogue never
 // holds the window; OK takes the choices as they stand (a count still running stops).
 
 #include <QDialog>
@@ -16,6 +17,7 @@
 #include "app/RunWorker.h"
 #include "app/WindowServices.h"
 #include "catalogue/CatalogueReader.h"
+#include "common/Ranges.h"
 
 class QComboBox;
 class QLabel;
@@ -37,6 +39,10 @@ class ImportCatalogueDlg : public QDialog {
     const std::string& path() const { return m_path; }
     // The choices, as OK took them.
     const CatalogueOptions& options() const { return m_options; }
+    // What the count of those choices found, and the extent of the events it kept: none when
+    // OK came before the count of the choices taken was done.
+    const CatalogueReport* countedReport() const { return m_counted ? &m_report : nullptr; }
+    const std::array<AxisRange, 4>& countedExtent() const { return m_extent; }
     // True while the file is being counted.
     bool IsCounting() const { return m_worker.IsRunning(); }
 
@@ -64,7 +70,9 @@ class ImportCatalogueDlg : public QDialog {
     std::array<std::string, 10> m_chosenColumns;
     std::vector<std::string> m_otherColumns;
     CatalogueReport m_report;
-    CatalogueOptions m_counted;  // the choices `m_report` was counted with
+    CatalogueOptions m_countedOptions;    // the choices `m_report` was counted with
+    std::array<AxisRange, 4> m_extent{};  // of the events the last count kept
+    bool m_counted = false;               // the last count is of the choices OK took
     // The time boxes hold seconds since 1970 of an earlier setup, as first shown.
     bool m_legacyTimeRange = false;
     std::array<std::string, 2> m_legacyTexts;

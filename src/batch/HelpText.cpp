@@ -22,7 +22,9 @@ Commands:
             to the window's end): time0001.bmp, ... With [Direction] 3 it writes the
             perspective view instead: perspective0001.bmp, ...
   movie     Turns the numbered pictures of FOLDER (space0001.bmp, ... or space0001.png,
-            ...) into one movie at 10 frames per second. The movie file's extension picks
+            ...) into one movie at 10 frames per second: those of the last run where its
+            series index (space.json, ...) says it finished, else those of the format
+            written last. The movie file's extension picks
             the container (any other name: AVI) and with it the codec, the first one of
             these this build can write, unless --codec names another (a wrong one lists
             those it can):
@@ -60,12 +62,13 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       10^(1.5 (M - Mmax)) of its magnitude M, the largest event 1
                         korvane-batch spatial --weights moment --events quakes.csv s.ini
   --maximum catalogue|series|percentile[:P]
-                      the top of the colour scale when the setup fixes none (default:
-                      the setup's [Maximum], else catalogue: 0.8 times the densest spot
-                      of the whole file); series: the highest pixel density of this
-                      series' pictures; percentile: the P-th percentile (default 99.5)
-                      of their non-zero pixel densities. Both compute every picture's
-                      densities once before the first picture is coloured
+                      the top of the colour scale, also over a maximum the setup fixes
+                      (default: the setup's fixed maximum or [Maximum], else catalogue:
+                      0.8 times the densest spot of the whole file); series: the highest
+                      pixel density of this series' pictures; percentile: the P-th
+                      percentile (default 99.5) of their non-zero pixel densities. Both
+                      compute every picture's densities once before the first picture
+                      is coloured
                         korvane-batch time --maximum percentile:99 examples/time.ini
   --radius-unit pixels|coordinates
                       what the radius counts (default: the setup's [Radiusunit], else
@@ -86,8 +89,10 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       picture's file, caption value, ranges, scales, slice or window and
                       its number of events)
                         korvane-batch time examples/perspective.ini --no-index
-  --fit-ranges        set the x, y, z and time ranges to the events' extent, with a
-                      margin of 5 % on each side
+  --fit-ranges        set the x, y, z ranges to the events' extent with a margin of 5 %
+                      on each side, and time from just before the first event (the hour
+                      or the day of calendar time) to just after the last; each in
+                      exactly the [NoOfPictures] slices or windows
                         korvane-batch spatial --fit-ranges examples/spatial.ini
   --version           print the version and end
                         korvane-batch --version

@@ -14,6 +14,7 @@
 #include "TerminalObserver.h"
 #include "catalogue/EventExtent.h"
 #include "common/NumberText.h"
+#include "common/Paths.h"
 
 namespace korvane::batch {
 
@@ -41,6 +42,12 @@ int RunImportCommand(const std::vector<std::string>& arguments) {
     }
     if (!problem.empty()) {
         ReportUsageError(problem);
+        return ExitInvalidInput;
+    }
+    // Writing the event file over the catalogue it is read from would lose the catalogue.
+    if (const Status apart = RefuseOverInput(files[1], "event file", files[0], "catalogue");
+        !apart.ok()) {
+        std::fprintf(stderr, "korvane-batch: %s\n", apart.message().c_str());
         return ExitInvalidInput;
     }
     EventTable table;

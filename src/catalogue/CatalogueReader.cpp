@@ -613,7 +613,10 @@ class CatalogueBuilder {
             }
         }
         if (m_report.firstRows.size() < CatalogueReport::FirstRowsKept) {
-            m_report.firstRows.emplace_back(m_fields.begin(), m_fields.end());
+            m_report.firstRows.emplace_back(
+                m_fields.begin(),
+                m_fields.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                       m_fields.size(), CatalogueReport::FirstFieldsKept)));
         }
         ++m_report.rowsRead;
         EventRecord row;

@@ -105,8 +105,10 @@ struct CatalogueReport {
     std::optional<LengthUnit> xyUnit;
     std::optional<LengthUnit> depthUnit;
     // The fields of the first data rows as the reader split them (at most
-    // `FirstRowsKept`), read or skipped, for showing the catalogue.
+    // `FirstRowsKept`, and of each its first `FirstFieldsKept`), read or skipped, for
+    // showing the catalogue.
     static constexpr std::size_t FirstRowsKept = 20;
+    static constexpr std::size_t FirstFieldsKept = 50;
     std::vector<std::vector<std::string>> firstRows;
     double originLatitude = 0.0;
     double originLongitude = 0.0;

@@ -53,12 +53,15 @@ class BatchCatalogue : public ::testing::Test {
 };
 
 TEST_F(BatchCatalogue, SaysPlainlyWhenNoEventLiesInsideTheRangesAndFitsThemOnRequest) {
+    // The run writes nothing and says so once, without a word of success.
     const BatchResult outside = Run({"spatial", "project/setup.ini"});
-    ASSERT_EQ(outside.exitStatus, 0) << outside.err;
-    EXPECT_NE(outside.err.find("No event inside the ranges: No event lies inside the ranges of "
-                               "this calculation, so the pictures are empty. The events span x "),
+    ASSERT_EQ(outside.exitStatus, 1) << outside.err;
+    EXPECT_NE(outside.err.find("korvane-batch: No event lies inside the ranges of this "
+                               "calculation, so no picture was written. The events span x "),
               std::string::npos)
         << outside.err;
+    EXPECT_EQ(outside.err.find("successfully"), std::string::npos) << outside.err;
+    EXPECT_TRUE(testing::PictureNames(work.path() / "project").empty());
     EXPECT_NE(outside.err.find("(2023-02-06T01:17:34.820000Z to 2023-02-08T12:00:00.000001Z)"),
               std::string::npos)
         << outside.err;
@@ -85,8 +88,15 @@ TEST_F(BatchCatalogue, SaysPlainlyWhenNoEventLiesInsideTheRangesAndFitsThemOnReq
 // A time series of calendar time: the index gives the reference instant and each window's
 // end in calendar time; the catalogue's km are the pictures' unit.
 TEST_F(BatchCatalogue, TimeIndexGivesCalendarTimeAndTheCataloguesUnit) {
+    // A box that holds the events, in km and in m.
     std::string setup = SetupText("quakes.csv");
     setup.replace(setup.find("[Timeend]\t10"), 12, "[Timeend]\t172800");
+    for (const char* key : {"[Amin]", "[Bmin]"}) {
+        setup.replace(setup.find(key), std::string(key).size() + 2, std::string(key) + "\t-50000");
+    }
+    for (const char* key : {"[Amax]", "[Bmax]", "[Cmax]"}) {
+        setup.replace(setup.find(key), std::string(key).size() + 3, std::string(key) + "\t50000");
+    }
     work.write("project/days.ini", setup);
     const BatchResult run = Run({"time", "project/days.ini"});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
@@ -100,9 +110,9 @@ TEST_F(BatchCatalogue, TimeIndexGivesCalendarTimeAndTheCataloguesUnit) {
         << index;
     // --unit m turns the catalogue into metres too, over the setup file's catalogue keys.
     work.write("project/metres.ini", setup + "[Catalogue-Origin]\t37,37\r\n");
-    const BatchResult metres = Run({"time", "--unit", "m", "project/metres.ini"});
+    const BatchResult metres = Run({"time", "--unit", "m", "--fit-ranges", "project/metres.ini"});
     ASSERT_EQ(metres.exitStatus, 0) << metres.err;
-    EXPECT_NE(metres.err.find("z 7500.000 to 12000.000"), std::string::npos) << metres.err;
+    EXPECT_NE(metres.err.find("z 7275.000 to 12225.000"), std::string::npos) << metres.err;
     EXPECT_EQ(testing::ReadWholeFile(work.file("project/time.json")).find("\"unit\""),
               std::string::npos);  // m, the default
 }
