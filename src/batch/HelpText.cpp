@@ -24,10 +24,9 @@ Commands:
   movie     Turns the numbered pictures of FOLDER (space0001.bmp, ... or space0001.png,
             ...) into one movie at 10 frames per second: those of the last run where its
             series index (space.json, ...) says it finished, else those of the format
-            written last. The movie file's extension picks
-            the container (any other name: AVI) and with it the codec, the first one of
-            these this build can write, unless --codec names another (a wrong one lists
-            those it can):
+            written last. The movie file's extension picks the container (any other
+            name: AVI) and with it the codec, the first one of these this build can
+            write, unless --codec names another (a wrong one lists those it can):
               .avi    MJPG (Motion JPEG)
               .mp4    avc1 (H.264), else mp4v (MPEG-4)
               .mkv    H264 (H.264), else FFV1 (lossless)
