@@ -12,6 +12,7 @@
 #include "catalogue/CatalogueBuilder.h"
 #include "catalogue/NonLinLocRecords.h"
 #include "catalogue/QuakeMlRecords.h"
+#include "common/NumberText.h"
 #include "common/ReadableFile.h"
 #include "common/TextLines.h"
 
@@ -123,6 +124,24 @@ void SkipRowsWithoutFifthField(EventTable& table, const MissingFifthFields& miss
 }
 
 }  // namespace
+
+std::optional<std::array<double, 2>> OriginOf(std::string_view latitude,
+                                              std::string_view longitude) {
+    const std::optional<double> lat = NumberFillingText(latitude);
+    const std::optional<double> lon = NumberFillingText(longitude);
+    if (!lat || !lon || std::fabs(*lat) > 90 || std::fabs(*lon) > 360) {
+        return std::nullopt;
+    }
+    return std::array<double, 2>{*lat, *lon};
+}
+
+std::optional<std::array<double, 2>> OriginOf(std::string_view latitudeAndLongitude) {
+    const std::size_t comma = latitudeAndLongitude.find(',');
+    if (comma == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return OriginOf(latitudeAndLongitude.substr(0, comma), latitudeAndLongitude.substr(comma + 1));
+}
 
 Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, EventTable& table,
                      CatalogueReport* report, long long maxEvents, RunObserver* observer) {

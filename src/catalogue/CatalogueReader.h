@@ -79,6 +79,15 @@ struct CatalogueOptions {
     bool operator==(const CatalogueOptions&) const = default;
 };
 
+// The origin of a local frame from the texts of its latitude and longitude in degrees, each a
+// number and nothing else: none when either is not one, when the latitude lies beyond 90
+// degrees north or south or the longitude beyond 360 east or west (the reader wraps it).
+// The batch, the setup file and the import dialog all take an origin through this.
+std::optional<std::array<double, 2>> OriginOf(std::string_view latitude,
+                                              std::string_view longitude);
+// The same from "LAT,LON".
+std::optional<std::array<double, 2>> OriginOf(std::string_view latitudeAndLongitude);
+
 // Empties `table` and reads the catalogue at `path` into it (x, y, z, t, and into
 // `weightSource` the number the weighting needs: the magnitude for moment weights, else the
 // weight column, else the magnitude; NaN for a row without it), up to `maxEvents` events. A
