@@ -1,8 +1,6 @@
 #include "catalogue/CatalogueReader.h"
 
-#include <errno.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <GeographicLib/LocalCartesian.hpp>
 #include <cmath>
@@ -47,17 +45,7 @@ CataloguePreset PresetOfContent(const std::string& path) {
         return CataloguePreset::None;  // the reading says why
     }
     std::string head(HeadBytes, '\0');
-    std::size_t have = 0;
-    while (have < head.size()) {
-        const ssize_t got = read(file.get(), head.data() + have, head.size() - have);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        have += static_cast<std::size_t>(got);
-    }
+    const std::size_t have = ReadUpTo(file.get(), head.data(), head.size());
     head.resize(have);
     // The whole file: its last line counts, with or without a line end.
     if (have < HeadBytes) {
