@@ -29,8 +29,7 @@ bool TakeCatalogueOption(const std::vector<std::string>& arguments, std::size_t&
         options.columns = value;
     } else if (Names(word, "--origin")) {
         const bool given = TakeValue(arguments, i, "--origin", value);
-        const std::optional<std::array<double, 2>> origin =
-            given ? OriginOf(value) : std::nullopt;
+        const std::optional<std::array<double, 2>> origin = given ? OriginOf(value) : std::nullopt;
         if (!origin) {
             problem = "--origin takes latitude and longitude in degrees, e.g. --origin 37.2,37.0";
         }
