@@ -379,7 +379,8 @@ CatalogueOptions ImportCatalogueDlg::TakeOptions(std::string& problem) const {
     for (const Bound& bound : bounds) {
         const std::string text = TextOf(bound.box);
         const std::optional<double> value =
-            text.empty() ? bound.open : (bound.time ? TimeIn(text, countedFrom) : NumberFillingText(text));
+            text.empty() ? bound.open
+                         : (bound.time ? TimeIn(text, countedFrom) : NumberFillingText(text));
         if (!value) {
             problem = std::string(bound.what) +
                       (bound.time ? " must be seconds from the time reference, an ISO 8601 time "

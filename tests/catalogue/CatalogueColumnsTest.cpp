@@ -97,8 +97,8 @@ TEST(CatalogueColumns, AnOriginIsTwoNumbersWithinTheEarthsDegrees) {
         bool taken;
     };
     const Case cases[] = {
-        {"37.2,37.0", true}, {"-90,-360", true}, {"90,360", true},  {"90.001,0", false},
-        {"0,360.5", false},  {"1.5x,2", false},  {"1,", false},     {",2", false},
+        {"37.2,37.0", true}, {"-90,-360", true}, {"90,360", true},   {"90.001,0", false},
+        {"0,360.5", false},  {"1.5x,2", false},  {"1,", false},      {",2", false},
         {"37.2", false},     {"", false},        {"1e999,0", false}, {"0,1,2", false},
     };
     for (const Case& c : cases) {
