@@ -94,15 +94,6 @@ std::string TextOf(const QLineEdit* box) {
     return Trim(box->text().toStdString());
 }
 
-// A number filling the whole text; none for anything else.
-std::optional<double> NumberIn(const std::string& text) {
-    if (text.empty() || DecimalExtent(text) != text.size()) {
-        return std::nullopt;
-    }
-    const double value = ReadDecimal(text);
-    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
-}
-
 // An instant of the time range: seconds from the time reference, or ISO 8601 text when the
 // reference is known.
 std::optional<double> TimeIn(const std::string& text,
@@ -112,7 +103,7 @@ std::optional<double> TimeIn(const std::string& text,
         return static_cast<double>(instant.day - reference->day) * 86400.0 + instant.second -
                reference->second;
     }
-    return NumberIn(text);
+    return NumberFillingText(text);
 }
 
 std::string BoundText(double value) {
@@ -337,15 +328,13 @@ CatalogueOptions ImportCatalogueDlg::TakeOptions(std::string& problem) const {
     const std::string lon = TextOf(m_originLon);
     options.origin.reset();
     if (!lat.empty() || !lon.empty()) {
-        const std::optional<double> latitude = NumberIn(lat);
-        const std::optional<double> longitude = NumberIn(lon);
-        if (!latitude || !longitude || std::fabs(*latitude) > 90 || std::fabs(*longitude) > 360) {
+        options.origin = OriginOf(lat, lon);
+        if (!options.origin) {
             problem =
                 "The origin needs a latitude (-90 to 90) and a longitude (-180 to 360) in "
                 "degrees, or neither (the middle of the catalogue).";
             return options;
         }
-        options.origin = std::array<double, 2>{*latitude, *longitude};
     }
     options.unit = m_unit->currentIndex() == 1 ? LengthUnit::Metre : LengthUnit::Kilometre;
     options.xyUnit = ColumnUnits[std::max(0, m_xyUnit->currentIndex())];
@@ -390,7 +379,8 @@ CatalogueOptions ImportCatalogueDlg::TakeOptions(std::string& problem) const {
     for (const Bound& bound : bounds) {
         const std::string text = TextOf(bound.box);
         const std::optional<double> value =
-            text.empty() ? bound.open : (bound.time ? TimeIn(text, countedFrom) : NumberIn(text));
+            text.empty() ? bound.open
+                         : (bound.time ? TimeIn(text, countedFrom) : NumberFillingText(text));
         if (!value) {
             problem = std::string(bound.what) +
                       (bound.time ? " must be seconds from the time reference, an ISO 8601 time "
@@ -475,7 +465,7 @@ void ImportCatalogueDlg::ShowLegacyTimeRange() {
     // Seconds since 1970 shown as the calendar time they are, which then counts from the
     // catalogue's reference.
     for (QLineEdit* box : {m_timeFrom, m_timeTo}) {
-        const std::optional<double> seconds = NumberIn(TextOf(box));
+        const std::optional<double> seconds = NumberFillingText(TextOf(box));
         if (seconds && InCalendarRange({0, 0.0}, *seconds)) {
             box->setText(QString::fromStdString(FormatIsoTime({0, 0.0}, *seconds)));
         }

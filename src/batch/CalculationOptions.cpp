@@ -48,6 +48,8 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
         options.densities = true;
     } else if (word == "--no-index") {
         options.noIndex = true;
+    } else if (word == "--gaussian" || word == "--count") {
+        options.gaussian = word == "--gaussian";
     } else if (Names(word, "--events")) {
         if (!TakeValue(arguments, i, "--events", value) || value.empty()) {
             options.problem = "--events needs an event file, e.g. --events other.dat";
@@ -164,6 +166,9 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     }
     if (options.unit) {
         values.output.unit = *options.unit;
+    }
+    if (options.gaussian) {
+        values.gaussianState = *options.gaussian ? 1 : 0;
     }
     if (options.densities) {
         values.output.densities = true;

@@ -26,6 +26,7 @@ struct CalculationOptions {
     std::optional<MaximumChoice> maximum;     // --maximum catalogue|series|percentile[:P]
     std::optional<RadiusUnit> radiusUnit;     // --radius-unit pixels|coordinates
     std::optional<std::string> unit;          // --unit TEXT: the coordinates' unit
+    std::optional<bool> gaussian;             // --gaussian (true) or --count (false)
     bool densities = false;                   // --densities
     bool noIndex = false;                     // --no-index
     CatalogueOptions catalogue;               // --columns, --origin, --unit, ...

@@ -9,11 +9,9 @@ namespace korvane::batch {
 namespace {
 
 bool WholeNumber(const std::string& text, double* value) {
-    if (text.empty() || DecimalExtent(text) != text.size()) {
-        return false;
-    }
-    *value = ReadDecimal(text);
-    return std::isfinite(*value);
+    const std::optional<double> number = NumberFillingText(text);
+    *value = number.value_or(*value);
+    return number.has_value();
 }
 
 }  // namespace
@@ -30,16 +28,12 @@ bool TakeCatalogueOption(const std::vector<std::string>& arguments, std::size_t&
         }
         options.columns = value;
     } else if (Names(word, "--origin")) {
-        const std::size_t comma =
-            TakeValue(arguments, i, "--origin", value) ? value.find(',') : std::string::npos;
-        double lat = 0;
-        double lon = 0;
-        if (comma == std::string::npos || !WholeNumber(value.substr(0, comma), &lat) ||
-            !WholeNumber(value.substr(comma + 1), &lon) || std::fabs(lat) > 90 ||
-            std::fabs(lon) > 360) {
+        const bool given = TakeValue(arguments, i, "--origin", value);
+        const std::optional<std::array<double, 2>> origin = given ? OriginOf(value) : std::nullopt;
+        if (!origin) {
             problem = "--origin takes latitude and longitude in degrees, e.g. --origin 37.2,37.0";
         }
-        options.origin = std::array<double, 2>{lat, lon};
+        options.origin = origin;
     } else if (Names(word, "--format-preset")) {
         const bool given = TakeValue(arguments, i, "--format-preset", value);
         const std::optional<CataloguePreset> preset = CataloguePresetNamed(value);

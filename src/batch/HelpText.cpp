@@ -75,6 +75,11 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       size); coordinates: the events' units on every axis, so the same
                       events give the same densities at any picture size
                         korvane-batch spatial --radius-unit coordinates examples/spatial.ini
+  --gaussian          weight each event in the box by a Gaussian of its distance from the
+                      pixel (the setup's [Gaussiandistance] 1)
+                        korvane-batch spatial --gaussian counted.ini
+  --count             count the events in the box (the setup's [Gaussiandistance] 0)
+                        korvane-batch time --count examples/time.ini
   --unit TEXT         the unit of the coordinates (default: the setup's [Unit], else m,
                       or km or m for a catalogue of latitude and longitude), named in the
                       axis titles and the slice caption; other than m, or with weights,

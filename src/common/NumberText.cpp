@@ -75,6 +75,14 @@ std::size_t DecimalExtent(std::string_view text) {
     return ScanDecimal(text).end;
 }
 
+std::optional<double> NumberFillingText(std::string_view text) {
+    if (text.empty() || DecimalExtent(text) != text.size()) {
+        return std::nullopt;
+    }
+    const double value = ReadDecimal(text);
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
 // A decimal without sign or exponent whose digits, point removed, form a whole number of at
 // most 2^53 and that has at most 22 digits after the point: both that number and the power
 // of ten are doubles exactly, so one division rounds exactly as the full readers do. Most

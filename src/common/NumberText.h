@@ -5,6 +5,7 @@
 // file, a box or a picture, goes through these functions: a desktop session under a German
 // locale must still read "1.5" as one and a half and write it with a point.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ double ReadDecimal(std::string_view text);
 // How many characters of `text` ReadDecimal consumes (white space included); 0 when the
 // text holds no number at its start.
 std::size_t DecimalExtent(std::string_view text);
+
+// A finite number filling the whole of `text`, nothing before or after it; none for anything
+// else (an empty text, a word, "1.5x", a number too large for a double).
+std::optional<double> NumberFillingText(std::string_view text);
 
 // printf("%.<decimals>f", value) in the "C" locale ("%.03f" is decimals = 3, "%.0lf" is 0).
 std::string FormatFixed(double value, int decimals);

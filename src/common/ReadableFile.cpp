@@ -110,6 +110,33 @@ Status OpenRegularFile(const std::string& path, std::string_view noun, FileDescr
     return Status::Ok();
 }
 
+long ReadSome(int fd, char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, size);
+        if (got >= 0 || errno != EINTR) {
+            return static_cast<long>(got);
+        }
+    }
+}
+
+std::size_t ReadUpTo(int fd, char* buffer, std::size_t size, int* error) {
+    if (error != nullptr) {
+        *error = 0;
+    }
+    std::size_t filled = 0;
+    while (filled < size) {
+        const long got = ReadSome(fd, buffer + filled, size - filled);
+        if (got < 0 && error != nullptr) {
+            *error = errno;
+        }
+        if (got <= 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    return filled;
+}
+
 std::string NotPlainTextReason(std::string_view head) {
     if (head.find('\0') == std::string_view::npos) {
         return "";

@@ -3,6 +3,7 @@
 // blocking: a FIFO or a device named where a file belongs would otherwise hang the open or
 // the first read for ever. Only regular files are read; anything else is refused by name.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,16 @@ class FileDescriptor {
 // folder (""..." is a folder, not an event file.") or another kind of file ("... is not a regular
 // file ...").
 Status OpenRegularFile(const std::string& path, std::string_view noun, FileDescriptor& file);
+
+// The one place where the readers meet read(2): a read interrupted by a signal (EINTR) is
+// made again, and a short read is only the end of the file when the next one returns 0.
+//
+// ReadSome: one read of at most `size` bytes into `buffer`, made again while a signal
+// interrupts it. Returns what read(2) returns: the bytes read, 0 at the end, or -1 with errno.
+long ReadSome(int fd, char* buffer, std::size_t size);
+// ReadUpTo: reads until `size` bytes are in `buffer` or the file ends, and returns how many
+// are. A failed read stops it early; `error` (may be null) then holds its errno, else 0.
+std::size_t ReadUpTo(int fd, char* buffer, std::size_t size, int* error = nullptr);
 
 // The refusal of a file whose first bytes hold NUL bytes, which plain text never does:
 // empty when `head` (the first kilobyte or less) has none, else the sentence that names the

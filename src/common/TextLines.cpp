@@ -77,11 +77,8 @@ Status ForEachTextBlock(int fd, const TextFileNames& names, RunObserver* observe
         if (buffer.size() < carried + BlockSize) {
             buffer.resize(carried + BlockSize);
         }
-        const ssize_t got = read(fd, buffer.data() + carried, BlockSize);
+        const long got = ReadSome(fd, buffer.data() + carried, BlockSize);
         if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             return Status::IoError(Named(names) + " could not be read (" +
                                    std::generic_category().message(errno) + ").");
         }

@@ -127,17 +127,7 @@ bool ReadPictureSize(const std::string& path, int& width, int& height) {
         return false;
     }
     char head[32];
-    std::size_t filled = 0;
-    while (filled < sizeof head) {
-        const ssize_t got = ::read(file.get(), head + filled, sizeof head - filled);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        filled += static_cast<std::size_t>(got);
-    }
+    const std::size_t filled = ReadUpTo(file.get(), head, sizeof head);
     return PictureHeaderSize(std::string_view(head, filled), width, height);
 }
 
@@ -157,22 +147,14 @@ Status ReadPictureFile(const std::string& path, cv::Mat& picture) {
                                ").");
     }
     std::vector<unsigned char> bytes(static_cast<std::size_t>(info.st_size));
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t got = ::read(file.get(), bytes.data() + filled, bytes.size() - filled);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return Status::IoError("The picture " + quoted + " cannot be read (" +
-                                   SystemReason(errno) + ").");
-        }
-        if (got == 0) {
-            bytes.resize(filled);  // shortened while it was read
-            break;
-        }
-        filled += static_cast<std::size_t>(got);
+    int error = 0;
+    const std::size_t filled =
+        ReadUpTo(file.get(), reinterpret_cast<char*>(bytes.data()), bytes.size(), &error);
+    if (error != 0) {
+        return Status::IoError("The picture " + quoted + " cannot be read (" + SystemReason(error) +
+                               ").");
     }
+    bytes.resize(filled);  // shorter when the file shrank while it was read
     const std::string problem = PictureHeaderProblem(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     if (!problem.empty()) {

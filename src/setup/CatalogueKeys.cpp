@@ -49,14 +49,7 @@ std::string RangeText(double min, double max) {
 
 // A finite number and nothing else; an empty text is `open`.
 std::optional<double> NumberOrOpen(std::string_view text, double open) {
-    if (text.empty()) {
-        return open;
-    }
-    if (DecimalExtent(text) != text.size()) {
-        return std::nullopt;
-    }
-    const double value = ReadDecimal(text);
-    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+    return text.empty() ? std::optional<double>(open) : NumberFillingText(text);
 }
 
 bool ReadRange(std::string_view value, double* min, double* max) {
@@ -159,15 +152,8 @@ bool ApplyCatalogueKey(CatalogueOptions& options, std::string_view key, std::str
             }
         }
     } else if (key == OriginKey) {
-        const std::size_t comma = value.find(',');
-        const std::optional<double> lat = comma == std::string_view::npos
-                                              ? std::nullopt
-                                              : NumberOrOpen(value.substr(0, comma), NAN);
-        const std::optional<double> lon = comma == std::string_view::npos
-                                              ? std::nullopt
-                                              : NumberOrOpen(value.substr(comma + 1), NAN);
-        if (lat && lon && std::fabs(*lat) <= 90 && std::fabs(*lon) <= 360) {
-            options.origin = std::array<double, 2>{*lat, *lon};
+        if (const std::optional<std::array<double, 2>> origin = OriginOf(value)) {
+            options.origin = origin;
         }
     } else if (key == UnitKey) {
         options.unit = UnitNamed(value).value_or(options.unit);

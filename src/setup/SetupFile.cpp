@@ -214,11 +214,8 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
 int ReadAll(int fd, std::string& text, std::size_t limit) {
     char block[1 << 14];
     for (;;) {
-        const ssize_t got = read(fd, block, sizeof block);
+        const long got = ReadSome(fd, block, sizeof block);
         if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             return errno;
         }
         if (got == 0) {

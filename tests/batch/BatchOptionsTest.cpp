@@ -269,6 +269,11 @@ TEST_F(BatchOptions, TheCommandLineWinsOverTheSetupFile) {
         {"[Radius]\t1.5\r\n[Radiusunit]\tcoordinates\r\n",
          {"--radius-unit", "pixels"},
          {"\"radius\": 2.0"}},
+        // The setup says [Gaussiandistance] 1; the last of --count and --gaussian wins.
+        {"", {"--count"}, {"\"weighting\": \"count\""}},
+        {"", {"--count", "--gaussian"}, {"\"weighting\": \"gaussian\""}},
+        {"[Gaussiandistance]\t0\r\n", {}, {"\"weighting\": \"count\""}},
+        {"[Gaussiandistance]\t0\r\n", {"--gaussian"}, {"\"weighting\": \"gaussian\""}},
     };
     for (const auto& row : rows) {
         work.write("wins.ini", SetupText("data/events.dat", row.setupLines));

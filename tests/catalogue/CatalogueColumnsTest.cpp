@@ -90,6 +90,28 @@ TEST(CatalogueColumns, AChoiceMatchesExactlyFirstAndNeverOneOfSeveral) {
     EXPECT_EQ(ChoiceOfColumn(header, 2), "depth (m)");
 }
 
+// One origin rule for the batch's --origin, the setup file's key and the import dialog.
+TEST(CatalogueColumns, AnOriginIsTwoNumbersWithinTheEarthsDegrees) {
+    struct Case {
+        const char* text;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"37.2,37.0", true}, {"-90,-360", true}, {"90,360", true},   {"90.001,0", false},
+        {"0,360.5", false},  {"1.5x,2", false},  {"1,", false},      {",2", false},
+        {"37.2", false},     {"", false},        {"1e999,0", false}, {"0,1,2", false},
+    };
+    for (const Case& c : cases) {
+        const std::optional<std::array<double, 2>> origin = OriginOf(c.text);
+        EXPECT_EQ(origin.has_value(), c.taken) << c.text;
+    }
+    EXPECT_EQ(OriginOf("-12.5", "370").has_value(), false);
+    const std::optional<std::array<double, 2>> origin = OriginOf("-12.5", "-170.25");
+    ASSERT_TRUE(origin);
+    EXPECT_EQ((*origin)[0], -12.5);
+    EXPECT_EQ((*origin)[1], -170.25);
+}
+
 TEST(CatalogueColumns, EveryAxisIsTurnedIntoTheOutputUnitOnce) {
     // 905 m below the surface, written in m or km, as a depth or an elevation; x and y one km
     // east and north, written in m or km, or 0.009 degrees of latitude north of the origin.

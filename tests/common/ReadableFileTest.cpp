@@ -1,11 +1,15 @@
 // Files the program reads are opened without blocking and only as regular files: a pipe, a
 // device or a folder where a file belongs is named at once, never waited on.
 
+#include <errno.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "common/ReadableFile.h"
 #include "support/TempDir.h"
@@ -57,6 +61,33 @@ TEST(ReadableFile, NulBytesNameTheEncodingTheyLookLike) {
                                   "1"),
               3u);
     EXPECT_EQ(ByteOrderMarkLength("1\t2"), 0u);
+}
+
+// A pipe hands its bytes over in the pieces they were written in: one read takes what is
+// there (a short read), ReadUpTo keeps reading to the end; a failed read stops it with its errno.
+TEST(ReadableFile, ReadUpToTakesShortReadsToTheEndAndNamesAFailure) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    std::thread writer([&] {
+        for (const char* piece : {"12", "345", "6789"}) {
+            ASSERT_EQ(::write(ends[1], piece, std::char_traits<char>::length(piece)),
+                      static_cast<long>(std::char_traits<char>::length(piece)));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ::close(ends[1]);
+    });
+    char buffer[16] = {};
+    const long first = ReadSome(ends[0], buffer, sizeof buffer);
+    ASSERT_GT(first, 0);
+    const std::size_t taken = static_cast<std::size_t>(first);
+    int error = -1;
+    EXPECT_EQ(ReadUpTo(ends[0], buffer + taken, sizeof buffer - taken, &error), 9 - taken);
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(std::string(buffer), "123456789");
+    writer.join();
+    ::close(ends[0]);
+    EXPECT_EQ(ReadUpTo(-1, buffer, sizeof buffer, &error), 0u);
+    EXPECT_EQ(error, EBADF);
 }
 
 }  // namespace
