@@ -65,6 +65,8 @@ OutputOptionsDlg::OutputOptionsDlg(WindowServices services, OptionsDlgFiles file
     m_densities->setObjectName("IDC_DENSITY_DATA");
     m_index = new QCheckBox("Series index beside the pictures (JSON)", this);
     m_index->setObjectName("IDC_SERIES_INDEX");
+    m_volume = new QCheckBox("3-D volume (NetCDF): all densities of a series in one file", this);
+    m_volume->setObjectName("IDC_DENSITY_VOLUME");
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName("IDOK");
@@ -76,6 +78,7 @@ OutputOptionsDlg::OutputOptionsDlg(WindowServices services, OptionsDlgFiles file
     layout->addWidget(format);
     layout->addWidget(m_densities);
     layout->addWidget(m_index);
+    layout->addWidget(m_volume);
     layout->addWidget(CreateColourControls());
     layout->addWidget(buttons);
 }
@@ -130,6 +133,7 @@ void OutputOptionsDlg::ShowOutput(const OutputOptions& output) {
     (output.format == PictureFormat::Png ? m_png : m_bmp)->setChecked(true);
     m_densities->setChecked(output.densities);
     m_index->setChecked(output.index);
+    m_volume->setChecked(output.volume);
     m_colourMap->setCurrentIndex(IndexOf(ColourMaps, output.colourMap));
     m_scale->setCurrentIndex(IndexOf(Scales, output.scale));
     m_maximum->setCurrentIndex(IndexOf(MaximumModes, output.maximum.mode));
@@ -145,6 +149,7 @@ OutputOptions OutputOptionsDlg::TakeOutput() const {
     output.format = m_png->isChecked() ? PictureFormat::Png : PictureFormat::Bmp;
     output.densities = m_densities->isChecked();
     output.index = m_index->isChecked();
+    output.volume = m_volume->isChecked();
     output.colourMap = At(ColourMaps, m_colourMap->currentIndex());
     output.scale = At(Scales, m_scale->currentIndex());
     output.maximum.mode = At(MaximumModes, m_maximum->currentIndex());

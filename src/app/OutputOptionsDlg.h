@@ -42,6 +42,7 @@ class OutputOptionsDlg : public QDialog {
     QRadioButton* m_bmp = nullptr;
     QRadioButton* m_png = nullptr;
     QCheckBox* m_densities = nullptr;
+    QCheckBox* m_volume = nullptr;
     QCheckBox* m_index = nullptr;
     QComboBox* m_colourMap = nullptr;
     QComboBox* m_scale = nullptr;

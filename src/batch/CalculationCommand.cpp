@@ -16,6 +16,7 @@
 #include "TerminalObserver.h"
 #include "common/Paths.h"
 #include "movie/PictureFolder.h"
+#include "series/SeriesVolume.h"
 #include "setup/CalculateCommand.h"
 #include "setup/DialogValues.h"
 #include "setup/FitToEvents.h"
@@ -137,6 +138,11 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     switch (outcome.status.code()) {
         case Status::Code::Ok:
             Say("the pictures are in " + folder);
+            if (values.output.volume) {
+                const CalculationKind kind =
+                    mode == SpatialResolvedMode ? CalculationKind::Spatial : CalculationKind::Time;
+                Say("the density volume is " + VolumePathOf(values.output, kind, folder));
+            }
             return ExitSuccess;
         case Status::Code::Cancelled:
             Say("interrupted; the pictures written so far are complete, in " + folder);

@@ -50,6 +50,11 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
         options.noIndex = true;
     } else if (word == "--gaussian" || word == "--count") {
         options.gaussian = word == "--gaussian";
+    } else if (Names(word, "--volume")) {
+        if (!TakeValue(arguments, i, "--volume", value) || value.empty()) {
+            options.problem = "--volume needs a file for the densities, e.g. --volume slices.nc";
+        }
+        options.volume = value;
     } else if (Names(word, "--events")) {
         if (!TakeValue(arguments, i, "--events", value) || value.empty()) {
             options.problem = "--events needs an event file, e.g. --events other.dat";
@@ -175,6 +180,10 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     }
     if (options.noIndex) {
         values.output.index = false;
+    }
+    if (options.volume) {
+        values.output.volume = true;
+        values.output.volumePath = *options.volume;
     }
     if (!options.outputFolder) {
         return {};

@@ -29,6 +29,7 @@ struct CalculationOptions {
     std::optional<bool> gaussian;             // --gaussian (true) or --count (false)
     bool densities = false;                   // --densities
     bool noIndex = false;                     // --no-index
+    std::optional<std::string> volume;        // --volume FILE.nc
     CatalogueOptions catalogue;               // --columns, --origin, --unit, ...
     bool catalogueGiven = false;              // any of them: they replace the setup's
     bool fitRanges = false;                   // --fit-ranges: x, y, z and time from the events

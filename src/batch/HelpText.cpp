@@ -89,6 +89,10 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
   --densities         beside each picture, its densities as a 32-bit float TIFF
                       (space0001.tiff), row 0 at the top like the picture
                         korvane-batch spatial --densities examples/spatial.ini
+  --volume FILE       all the densities of a spatial or time series in one NetCDF-4
+                      file (CF conventions: the slices or windows over x and y, their
+                      positions and units), put in place when the series finishes
+                        korvane-batch spatial --volume slices.nc examples/spatial.ini
   --no-index          no series index (space.json, time.json or perspective.json: each
                       picture's file, caption value, ranges, scales, slice or window and
                       its number of events)
@@ -160,7 +164,8 @@ Where the pictures go: into the folder of the event file named by [File-Path] (o
 relative [File-Path] is taken from the setup file's folder, else from the current
 directory; --events from the current directory. Existing pictures of the same names
 are replaced. The files written: the pictures (BMP, or PNG), the series index (JSON)
-and, with --densities, each picture's densities (TIFF).
+and, with --densities, each picture's densities (TIFF); with --volume or [Volume] 1,
+all of them in one NetCDF file (space.nc or time.nc beside the pictures).
 
 At the end a summary line says how many pictures were written, how many events were
 read and how many of them lie outside every picture (in no slice or window, or off

@@ -36,6 +36,10 @@ struct OutputOptions {
     PictureFormat format = PictureFormat::Bmp;  // the pictures' file format
     bool densities = false;  // each picture's densities as a 32-bit float TIFF beside it
     bool index = true;       // space.json, time.json or perspective.json beside the pictures
+    // The densities of all the pictures of a spatial or time series as one NetCDF volume:
+    // at `volumePath`, or (empty) space.nc or time.nc beside the pictures.
+    bool volume = false;
+    std::string volumePath;  // set for one run, never kept in a setup file
     std::string folder;      // where the files go; empty: the folder of the event file
                              // (set for one run, never kept in a setup file)
     // The pictures' colours: the classic black-blue-green-red map on a linear scale by

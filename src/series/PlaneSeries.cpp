@@ -96,6 +96,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     SetEventLabels(ctx, steps.labels);
     steps.field = &ctx.work.field;
     steps.densityArea = ctx.work.raster.size();
+    steps.grid = &grid;
     steps.extent = ranges;
     steps.scale = scale;
     steps.columns = {axes.horizontal, axes.vertical, spatial ? axes.depth : TimeColumn};

@@ -16,6 +16,7 @@
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
 #include "series/SeriesLoop.h"
+#include "series/SeriesVolume.h"
 
 namespace korvane {
 
@@ -159,6 +160,9 @@ Status WeightsFitTheDensities(const CalculationRequest& request, const EventTabl
 
 Status Calculate(const CalculationRequest& typed, RunObserver& observer,
                  CalculationWorkspace& workspace) {
+    if (const std::string refusal = VolumeRefusal(typed); !refusal.empty()) {
+        return Status::InvalidInput(refusal);
+    }
     // The event file passed the input tests, but it may have changed since, or not fit the
     // table: no series runs on a table that does not hold the file.
     // A row without the number its weight needs is skipped as it is read.

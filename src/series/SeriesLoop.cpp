@@ -18,6 +18,7 @@
 #include "picture/PictureFiles.h"
 #include "series/PictureWriter.h"
 #include "series/SeriesIndex.h"
+#include "series/SeriesVolume.h"
 
 namespace korvane {
 
@@ -204,7 +205,8 @@ Status RemoveEarlierIndex(const std::string& folder, const SeriesSteps& steps) {
 // four digits, ".bmp", ".png" or ".tiff") and its index (the prefix and ".json").
 TemporaryTargets SeriesFiles(std::string prefix) {
     return [prefix = std::move(prefix)](std::string_view target) {
-        return target == prefix + ".json" || IsNumberedFileOf(target, prefix)
+        return target == prefix + ".json" || target == prefix + ".nc" ||
+                       IsNumberedFileOf(target, prefix)
                    ? TemporaryKind::File
                    : TemporaryKind::NotOurs;
     };
@@ -372,6 +374,20 @@ Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const Picture
         return removed;
     }
 
+    SeriesVolume volume;
+    if (const std::string path = VolumePathOf(ctx.request.output, ctx.request.kind, folder);
+        !path.empty() && steps.grid != nullptr) {
+        removed = RefuseOverInput(path, "density volume", eventFile, ctx.request.eventFilePath,
+                                  "event file");
+        if (removed.ok()) {
+            removed = volume.Begin(ctx, *steps.grid, path);
+        }
+        if (!removed.ok()) {
+            ctx.observer.SeriesFinished({0, ctx.events.count, ctx.events.count, 0, ""});
+            return removed;
+        }
+    }
+
     SeriesRun run(ctx, steps, folder, eventFile);
     RunUnion drawn;
     Status result = Status::Ok();
@@ -386,7 +402,16 @@ Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const Picture
             result = settled.ok() ? computed : settled;
             break;
         }
-        result = run.Hand(number, facts.caption.value_or(position + steps.step), facts);
+        const double caption = facts.caption.value_or(position + steps.step);
+        if (volume.open()) {
+            result = volume.Add(*steps.field, steps.densityArea, caption, facts.bounds);
+            if (!result.ok()) {
+                const Status settled = run.Settle();
+                result = settled.ok() ? result : settled;
+                break;
+            }
+        }
+        result = run.Hand(number, caption, facts);
         if (!result.ok()) {
             break;
         }
@@ -398,6 +423,10 @@ Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const Picture
     }
     if (result.ok() && number == 1) {
         result = NothingWritten(steps);
+    }
+    // The volume is put in place only for a series that ran to its end.
+    if (result.ok() && volume.open()) {
+        result = volume.Finish();
     }
     const Status finished = WithIndex(result, ctx, steps, folder, run.Written());
     ctx.observer.SeriesFinished({static_cast<int>(run.Written().size()), ctx.events.count,

@@ -11,6 +11,7 @@
 
 #include "common/Status.h"
 #include "density/BoxFill.h"
+#include "density/DensityGrid.h"
 #include "density/EventRuns.h"
 #include "picture/DensityPicture.h"
 #include "series/SeriesContext.h"
@@ -32,6 +33,8 @@ struct SeriesSteps {
     // the perspective's density area): the density files are copied from them.
     const DensityField* field = nullptr;
     cv::Size densityArea;
+    // The plane series' pixel positions, for a density volume (null: the series makes none).
+    const DensityGrid* grid = nullptr;
     PictureColumns columns;  // for the front ends: what the pictures' axes and caption show
     // For the series index and the summary:
     PlaneRange extent;  // the plane a picture shows (the perspective: its projected plane)

@@ -59,6 +59,7 @@ constexpr NumberKey NumberKeys[] = {
 constexpr const char* PictureFormatKey = "[Pictureformat]";  // BMP or PNG
 constexpr const char* DensityDataKey = "[Densitydata]";      // 1: a TIFF of densities
 constexpr const char* SeriesIndexKey = "[Seriesindex]";      // 0: no series index
+constexpr const char* VolumeKey = "[Volume]";                // 1: a NetCDF density volume
 constexpr const char* ColourMapKey = "[Colourmap]";          // viridis, inferno, ...
 constexpr const char* ScaleKey = "[Scale]";                  // log or sqrt
 constexpr const char* WeightsKey = "[Weights]";              // value or moment
@@ -83,6 +84,9 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
     }
     if (output.index != defaults.index) {
         AppendLine(text, SeriesIndexKey, output.index ? "1" : "0");
+    }
+    if (output.volume != defaults.volume) {
+        AppendLine(text, VolumeKey, output.volume ? "1" : "0");
     }
     if (output.colourMap != defaults.colourMap) {
         AppendLine(text, ColourMapKey, ColourMapName(output.colourMap));
@@ -117,6 +121,10 @@ bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_vie
     }
     if (key == SeriesIndexKey) {
         output.index = ReadDecimal(value) != 0.0;
+        return true;
+    }
+    if (key == VolumeKey) {
+        output.volume = ReadDecimal(value) != 0.0;
         return true;
     }
     if (key == ColourMapKey) {

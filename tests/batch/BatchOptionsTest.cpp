@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
@@ -28,6 +29,19 @@ using testing::FolderNames;
 using testing::RunBatch;
 using testing::TempDir;
 namespace fs = std::filesystem;
+
+// What a shell command prints.
+std::string CommandOutput(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            text.append(buffer, n);
+        }
+        pclose(pipe);
+    }
+    return text;
+}
 
 const char* const Events =
     "1.0\t1.0\t1.0\t0.5\n2.0\t2.5\t3.0\t1.5\n2.2\t2.4\t3.1\t1.6\n5.0\t5.0\t5.0\t4.5\n"
@@ -98,6 +112,19 @@ TEST_F(BatchOptions, EachOptionBeforeOrAfterTheSetupFile) {
     const BatchResult dashed = Run({"time", "--format", "BMP", "--", "-odd.ini"});
     EXPECT_EQ(dashed.exitStatus, 0) << dashed.err;
     EXPECT_TRUE(fs::exists(work.path() / "data/time.json"));
+}
+
+// The volume goes where --volume says and opens as NetCDF (ncdump reads its header).
+TEST_F(BatchOptions, AVolumeOfTheSlicesOpensAsNetCdf) {
+    const BatchResult run = Run({"spatial", "setup.ini", "--volume", "slices.nc"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_NE(run.err.find("the density volume is slices.nc"), std::string::npos) << run.err;
+    const std::string header =
+        CommandOutput("ncdump -h '" + (work.path() / "slices.nc").string() + "'");
+    for (const char* part : {"float density(z, y, x)", ":Conventions = \"CF-1.8\"",
+                             "z:bounds = \"z_bounds\"", "x:units = \"m\""}) {
+        EXPECT_NE(header.find(part), std::string::npos) << part << "\n" << header;
+    }
 }
 
 TEST_F(BatchOptions, TheSetupFilesOwnChoicesApplyAndOptionsOverrideThem) {
@@ -192,6 +219,7 @@ TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
         {"spatial", "setup.ini", "--output-dir", "blocker/inside"},
         {"spatial", "--densities", "setup.ini", "more.ini"},
         {"spatial", "--", "--densities"},
+        {"spatial", "setup.ini", "--volume"},
     };
     for (const auto& call : calls) {
         std::string shown;

@@ -2,6 +2,7 @@
 // data of each picture, the series index, and the summary a front end prints.
 
 #include <gtest/gtest.h>
+#include <netcdf.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -13,6 +14,7 @@
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
 #include "series/RunCalculation.h"
+#include "series/SeriesVolume.h"
 #include "support/EventClouds.h"
 #include "support/Folders.h"
 #include "support/TempDir.h"
@@ -413,6 +415,94 @@ TEST(OutputFiles, WeightsBeyondWhatADensityHoldsStopTheRun) {
             << status.message();
         EXPECT_TRUE(observer.written.empty());
     }
+}
+
+// A NetCDF variable read whole, as doubles.
+std::vector<double> ReadVariable(int file, const char* name, std::size_t size) {
+    int variable = -1;
+    EXPECT_EQ(nc_inq_varid(file, name, &variable), NC_NOERR) << name;
+    std::vector<double> values(size);
+    EXPECT_EQ(nc_get_var_double(file, variable, values.data()), NC_NOERR) << name;
+    return values;
+}
+
+// The volume holds the density files' planes (bottom row first), the slices' or windows'
+// positions and bounds as the index gives them, and ascending pixel positions.
+TEST(OutputFiles, TheVolumeHoldsEveryDensityFileAndTheIndexPositions) {
+    const struct {
+        CalculationKind kind;
+        bool cumulative;
+        const char* volume;
+        const char* stack;
+        const char* index;
+    } cases[] = {{CalculationKind::Spatial, false, "space.nc", "z", "space.json"},
+                 {CalculationKind::Time, false, "time.nc", "time", "time.json"},
+                 {CalculationKind::Time, true, "time.nc", "time", "time.json"}};
+    for (const auto& c : cases) {
+        SeriesRun run(Cloud(5));
+        run.request.cumulative = c.cumulative;
+        run.request.weighting = {1.5, true};
+        run.request.output.densities = true;
+        run.request.output.volume = true;
+        ASSERT_TRUE(run.Go(c.kind).ok()) << c.volume;
+        const json pictures = run.Index(c.index)["pictures"];
+        int file = -1;
+        ASSERT_EQ(nc_open(run.File(c.volume).c_str(), NC_NOWRITE, &file), NC_NOERR) << c.volume;
+        std::size_t planes = 0, rows = 0, columns = 0;
+        int dim = -1;
+        for (auto [name, size] : {std::pair{c.stack, &planes}, {"y", &rows}, {"x", &columns}}) {
+            ASSERT_EQ(nc_inq_dimid(file, name, &dim), NC_NOERR) << name;
+            ASSERT_EQ(nc_inq_dimlen(file, dim, size), NC_NOERR);
+        }
+        ASSERT_EQ(planes, pictures.size());
+        const std::vector<double> x = ReadVariable(file, "x", columns);
+        const std::vector<double> y = ReadVariable(file, "y", rows);
+        EXPECT_TRUE(std::is_sorted(x.begin(), x.end()) && std::is_sorted(y.begin(), y.end()));
+        EXPECT_EQ(x.front(), 0.0);
+        EXPECT_LE(x.back(), 10.0);
+        const std::vector<double> stack = ReadVariable(file, c.stack, planes);
+        const std::vector<double> bounds =
+            ReadVariable(file, (std::string(c.stack) + "_bounds").c_str(), 2 * planes);
+        std::vector<float> densities(planes * rows * columns);
+        int variable = -1;
+        ASSERT_EQ(nc_inq_varid(file, "density", &variable), NC_NOERR);
+        ASSERT_EQ(nc_get_var_float(file, variable, densities.data()), NC_NOERR);
+        nc_close(file);
+        for (std::size_t k = 0; k < planes; ++k) {
+            const json& picture = pictures[k];
+            const char* extent = c.kind == CalculationKind::Spatial ? "slice" : "window";
+            EXPECT_EQ(stack[k], picture["caption"].get<double>());
+            EXPECT_EQ(bounds[2 * k], picture[extent]["min"].get<double>());
+            EXPECT_EQ(bounds[2 * k + 1], picture[extent]["max"].get<double>());
+            const cv::Mat tiff =
+                cv::imread(run.File(picture["densities"].get<std::string>()), cv::IMREAD_UNCHANGED);
+            ASSERT_GE(static_cast<std::size_t>(tiff.rows), rows);
+            for (std::size_t j = 0; j < rows; ++j) {
+                const float* row = tiff.ptr<float>(tiff.rows - 1 - static_cast<int>(j));
+                for (std::size_t i = 0; i < columns; ++i) {
+                    ASSERT_EQ(densities[(k * rows + j) * columns + i], row[i])
+                        << c.volume << " plane " << k << " row " << j << " column " << i;
+                }
+            }
+        }
+    }
+}
+
+// A series stopped part-way leaves no volume and no temporary of one; the perspective,
+// which has no planes, is refused before anything is read.
+TEST(OutputFiles, OnlyAFinishedPlaneSeriesLeavesAVolume) {
+    SeriesRun run(Cloud(2));
+    run.request.output.volume = true;
+    run.observer.cancelAfter = 2;
+    EXPECT_EQ(run.Go(CalculationKind::Spatial).code(), Status::Code::Cancelled);
+    for (const auto& entry : std::filesystem::directory_iterator(run.dir.path())) {
+        EXPECT_EQ(entry.path().string().find(".nc"), std::string::npos) << entry.path();
+    }
+    run.request.kind = CalculationKind::Time;
+    run.request.direction = ViewDirection::Perspective;
+    EXPECT_NE(VolumeRefusal(run.request).find("perspective view has none"), std::string::npos);
+    run.request.output.volume = false;
+    EXPECT_EQ(VolumeRefusal(run.request), "");
 }
 
 }  // namespace

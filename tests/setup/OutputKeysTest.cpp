@@ -52,6 +52,10 @@ TEST(OutputKeys, DefaultsAddNothingAndEachChoiceAddsOnlyItsLine) {
     setup.Output.index = false;
     EXPECT_EQ(SaveAndRead(setup, dir), std::string(NineteenLines) + "[Seriesindex]\t0\r\n");
     setup.Output = {};
+    setup.Output.volume = true;
+    EXPECT_EQ(SaveAndRead(setup, dir), std::string(NineteenLines) + "[Volume]\t1\r\n");
+    EXPECT_TRUE(Loaded(SaveAndRead(setup, dir), dir).Output.volume);
+    setup.Output = {};
     setup.Output.colourMap = ColourMap::Viridis;
     setup.Output.scale = DensityScale::Log;
     setup.Output.eventWeights = EventWeighting::Moment;
