@@ -64,7 +64,8 @@ bool CatalogueBuilder::ReadTime(double* t, long long* day, std::string* text) {
         std::string calendarText;
         const bool number = ReadNumber(Field(timeColumn), m_decimalComma, &seconds);
         if (!number && !ReadInstant(&instant, &calendarText)) {
-            *text = std::string(Field(timeColumn));
+            // With a Date column the date is quoted too: it is often what did not read.
+            *text = calendarText;
             return false;
         }
         m_calendar = !number;

@@ -133,6 +133,9 @@ TEST(HostileCatalogues, EachIsKeptSkippedOrRefusedAsItDeserves) {
          "no time (line 2); the first time not read is \"yesterday\" (times are read as "
          "seconds, ISO 8601",
          nullptr},
+        {"a date that needs its order is quoted with its time", "d.csv",
+         "x,y,z,Date,Time\n1,2,3,01/04/1965,01:23:39\n", nullptr, -1,
+         "the first time not read is \"01/04/1965 01:23:39\"", nullptr},
         {"columns by number need no header line", "n.txt", "1;2;3;4\n5;6;7;8\n",
          [](CatalogueOptions& o) { o.columns = "x=1,y=2,z=3,t=4"; }, 2, "2 events read.", nullptr},
         {"a headerless table without columns is refused with the way out", "n.csv", "1;2;3;4\n",
