@@ -15,7 +15,7 @@
 #include "density/DensityEstimate.h"
 #include "density/DensityFill.h"
 #include "density/DensityTestSupport.h"
-#include "density/HighestSum.h"
+#include "density/estimate/HighestSum.h"
 #include "reference/ReferenceDensity.h"
 #include "support/EventClouds.h"
 

@@ -1,4 +1,4 @@
-#include "density/PairBounds.h"
+#include "density/estimate/WideBounds.h"
 
 #include <immintrin.h>
 
