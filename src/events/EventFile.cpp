@@ -15,6 +15,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/HugePages.h"
 #include "common/NumberText.h"
 #include "common/ReadableFile.h"
 #include "common/TextLines.h"
@@ -179,7 +180,14 @@ class EventLineReader {
         }
         wanted = std::min(wanted, m_maxEvents);
         try {
-            m_table.rows.resize(static_cast<std::size_t>(wanted));
+            // A fresh buffer on huge pages, where the rows so far are copied and the rest
+            // made ready.
+            std::vector<EventRecord> grown;
+            grown.reserve(static_cast<std::size_t>(wanted));
+            PreferHugePages(grown.data(), grown.capacity() * sizeof(EventRecord));
+            grown.insert(grown.end(), m_table.rows.begin(), m_table.rows.end());
+            grown.resize(static_cast<std::size_t>(wanted));
+            m_table.rows.swap(grown);
         } catch (const std::bad_alloc&) {
             m_message =
                 "The event file " + Quoted(m_path) +
