@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "density/Kernel.h"
+#include "density/WideExp.h"
 
 // The four-wide exponential follows the algorithm and constants of Arm's optimized-routines
 // (MIT OR Apache-2.0 WITH LLVM-exception), the C library's exp on processors with FMA: a table of
@@ -199,65 +200,12 @@ KORVANE_FOUR_WIDE void GaussianFactorsFourWide(double x, const double* positions
     LeaveWideState();
 }
 
-// The exponential eight lanes at a time, where the processor has AVX-512.
+// The exponential eight lanes at a time, where the processor has AVX-512 (WideExp.h).
 #define KORVANE_EIGHT_WIDE __attribute__((target("avx512f,avx2,fma")))
-#define KORVANE_EIGHT_WIDE_INLINE __attribute__((target("avx512f,avx2,fma"), always_inline)) inline
-
-// The masked forms, every lane on: the plain ones leave part of a register unset, which the
-// compiler warns of.
-constexpr __mmask8 AllLanes = 0xFF;
-
-KORVANE_EIGHT_WIDE_INLINE bool OnMainPath(__m512d x) {
-    const __m512d magnitude = _mm512_abs_pd(x);
-    return _mm512_cmp_pd_mask(magnitude, _mm512_set1_pd(512.0), _CMP_LT_OQ) == AllLanes;
-}
-
-// exp(x) = 2^k exp(r), with x = k ln2 + r and |r| <= ln2 / 2, exp(r) by its Taylor polynomial of
-// degree 12 (the first term left out is below 2^-52 of it): no table to gather, and the
-// processor's scaling by 2^k, which also takes results below the normal range to their
-// subnormal values or 0.
-KORVANE_EIGHT_WIDE_INLINE __m512d ExpOnMainPath(__m512d x) {
-    constexpr double Log2E = 1.4426950408889634;
-    constexpr double Ln2Hi = std::bit_cast<double>(std::uint64_t{0x3fe62e42fee00000});
-    constexpr double Ln2Lo = std::bit_cast<double>(std::uint64_t{0x3dea39ef35793c76});
-    const __m512d k = _mm512_maskz_roundscale_pd(AllLanes, _mm512_mul_pd(x, _mm512_set1_pd(Log2E)),
-                                                 _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-    __m512d r = _mm512_fnmadd_pd(k, _mm512_set1_pd(Ln2Hi), x);
-    r = _mm512_fnmadd_pd(k, _mm512_set1_pd(Ln2Lo), r);
-    // Estrin's scheme: pairs of terms, then pairs of pairs, with r^2, r^4 and r^8: a quarter of
-    // the dependent steps of Horner's.
-    constexpr std::array<double, 13> Inverse = [] {
-        std::array<double, 13> inverse{};
-        inverse[0] = 1.0;
-        for (int n = 1; n < 13; ++n) {
-            inverse[n] = inverse[n - 1] / n;
-        }
-        return inverse;
-    }();
-#define KORVANE_C(n) _mm512_set1_pd(Inverse[n])
-    // 1 + r + r^2 P(r), P's eleven terms by Estrin's scheme (pairs of terms, then pairs of pairs,
-    // with r^2, r^4 and r^8: a third of the dependent steps of Horner's), the leading two added
-    // last so that P's roundings count only at its small share.
-    const __m512d r2 = _mm512_mul_pd(r, r);
-    const __m512d r4 = _mm512_mul_pd(r2, r2);
-    const __m512d r8 = _mm512_mul_pd(r4, r4);
-    const __m512d q0 = _mm512_fmadd_pd(KORVANE_C(3), r, KORVANE_C(2));
-    const __m512d q1 = _mm512_fmadd_pd(KORVANE_C(5), r, KORVANE_C(4));
-    const __m512d q2 = _mm512_fmadd_pd(KORVANE_C(7), r, KORVANE_C(6));
-    const __m512d q3 = _mm512_fmadd_pd(KORVANE_C(9), r, KORVANE_C(8));
-    const __m512d q4 = _mm512_fmadd_pd(KORVANE_C(11), r, KORVANE_C(10));
-    const __m512d s0 = _mm512_fmadd_pd(q1, r2, q0);
-    const __m512d s1 = _mm512_fmadd_pd(q3, r2, q2);
-    const __m512d s2 = _mm512_fmadd_pd(KORVANE_C(12), r2, q4);
-    const __m512d big = _mm512_fmadd_pd(s2, r8, _mm512_fmadd_pd(s1, r4, s0));
-    const __m512d p = _mm512_add_pd(_mm512_set1_pd(1.0), _mm512_fmadd_pd(big, r2, r));
-#undef KORVANE_C
-    return _mm512_maskz_scalef_pd(AllLanes, p, k);
-}
 
 KORVANE_EIGHT_WIDE_INLINE void StoreExp(__m512d x, double* out) {
-    if (OnMainPath(x)) {
-        _mm512_storeu_pd(out, ExpOnMainPath(x));
+    if (ExpOnMainPathEightWide(x)) {
+        _mm512_storeu_pd(out, ExpEightWide(x));
         return;
     }
     alignas(64) std::array<double, 8> lanes{};
@@ -268,7 +216,7 @@ KORVANE_EIGHT_WIDE_INLINE void StoreExp(__m512d x, double* out) {
     }
 }
 
-KORVANE_EIGHT_WIDE void ExpEightWide(const double* x, int n, double* out) {
+KORVANE_EIGHT_WIDE void ExpOfEachEightWide(const double* x, int n, double* out) {
     int i = 0;
     for (; i + 8 <= n; i += 8) {
         StoreExp(_mm512_loadu_pd(x + i), out + i);
@@ -292,8 +240,8 @@ KORVANE_EIGHT_WIDE void GaussianFactorsEightWide(double x, const double* positio
         const auto mask = static_cast<__mmask8>((1U << static_cast<unsigned>(lanes)) - 1);
         const __m512d exponent =
             FactorExponent(_mm512_mask_loadu_pd(vx, mask, positions + i), vx, vPerStep);
-        if (OnMainPath(exponent)) {
-            _mm512_mask_storeu_pd(factors + i, mask, ExpOnMainPath(exponent));
+        if (ExpOnMainPathEightWide(exponent)) {
+            _mm512_mask_storeu_pd(factors + i, mask, ExpEightWide(exponent));
         } else {
             alignas(64) std::array<double, 8> values{};
             _mm512_store_pd(values.data(), exponent);
@@ -328,7 +276,7 @@ LaneWidth WidestLaneWidth() {
 void ExpOfEach(const double* x, int n, double* out, LaneWidth width) {
     width = std::min(width, WidestLaneWidth());
     if (width == LaneWidth::Eight) {
-        ExpEightWide(x, n, out);
+        ExpOfEachEightWide(x, n, out);
         return;
     }
     if (width == LaneWidth::Four) {

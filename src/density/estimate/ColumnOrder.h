@@ -85,13 +85,9 @@ bool HighestSum<Dims, Extra, Squared>::BuildColumns() {
             return false;
         }
     }
-    auto keyOf = [&](const Point<Dims>& point) {
-        Key key;
-        for (int a = 0; a < Gridded; ++a) {
-            key[a] = static_cast<int>(std::floor((point.c[a] - low[a]) / cell[a]));
-        }
-        return key;
-    };
+    m_cellLow = low;
+    m_cellWidth = cell;
+    auto keyOf = [&](const Point<Dims>& point) { return CellKeyOf(point.c); };
     Point<Dims> highest{};
     for (int a = 0; a < Gridded; ++a) {
         highest.c[a] = high[a];
@@ -101,11 +97,9 @@ bool HighestSum<Dims, Extra, Squared>::BuildColumns() {
         return true;  // the caller asks the ticker
     }
     const std::size_t columns = FindColumns(keyOf, buckets);
-    // Filled on every core: by DescribeColumn, the points left out here.
+    // Filled on every core, by DescribeColumn.
     m_memberLast.resize(count);
     m_memberColumn.resize(count);
-    m_position.resize(static_cast<std::size_t>(m_count));
-    FillOnEveryCore(m_position, -1);
     m_columnLow.clear();
     m_columnHigh.clear();
     m_columnLow.resize(columns);
@@ -210,8 +204,23 @@ void HighestSum<Dims, Extra, Squared>::DescribeColumn(int c) {
         }
         m_memberColumn[p] = c;
         m_memberLast[p] = m_memberPoints[p].c[Dims - 1];
-        m_position[m_memberIndex[p]] = p;
     }
+}
+
+// Each point's place among the members (-1 for the points left out), for the sums that add
+// their partners in the points' order (SumOfMember); on every core.
+template <int Dims, class Extra, class Squared>
+void HighestSum<Dims, Extra, Squared>::PlaceEveryPoint() {
+    if (!m_position.empty() || m_memberIndex.empty()) {
+        return;
+    }
+    m_position.resize(static_cast<std::size_t>(m_count));
+    FillOnEveryCore(m_position, -1);
+    CoreStretches{m_memberIndex.size()}.ForEach([&](int /*k*/, std::size_t begin, std::size_t end) {
+        for (std::size_t m = begin; m < end; ++m) {
+            m_position[m_memberIndex[m]] = static_cast<int>(m);
+        }
+    });
 }
 
 // Puts the `count` points with finite box coordinates first in column order (by column

@@ -6,6 +6,65 @@
 
 namespace korvane::estimate {
 
+// The estimate: the cells per half width for the points' crowding, the columns, then the bounds
+// and sums of the kind of weights at hand.
+template <int Dims, class Extra, class Squared>
+double HighestSum<Dims, Extra, Squared>::Compute() {
+    const int n = static_cast<int>(m_points.size());
+    if (n == 0) {
+        return 0.0;
+    }
+    for (double half : m_half) {
+        // A strict test against a half width of zero, below or not a number never
+        // passes: every sum stays 0.
+        if (!(half > 0.0)) {
+            return 0.0;
+        }
+    }
+    // Finer cells pay where a column can pass at once (the box is the whole condition), where
+    // whole runs bound counts (earlier-only counts too, see BoundColumnBySlabs) and where
+    // whole runs bound sums (the nearer corners of finer columns bound them closer).
+    m_cellsPerHalf = CellsPerHalfWidthFor(SampledPartners(), !m_unit);
+    m_grid = WantsKernelGrid();
+    bool columns = BuildColumns();
+    // Finer cells can overrun the cells an axis may span where coarser ones do not: rather
+    // than visit every pair, take coarser cells.
+    while (!columns && m_cellsPerHalf > 1) {
+        m_cellsPerHalf /= 2;
+        columns = BuildColumns();
+    }
+    if (m_ticker.Stopped()) {
+        return 0.0;
+    }
+    m_sums.resize(static_cast<std::size_t>(n));  // after the columns: a lower peak
+    FillOnEveryCore(m_sums, 0.0);
+    if (columns) {
+        if (m_unit && m_pointWeights == nullptr) {
+            if (m_cellsPerHalf > 1) {
+                CountBoundedHighestFirst();
+            } else {
+                CountByColumns();
+            }
+        } else if (m_grid) {
+            SumGridBoundedHighestFirst();
+        } else {
+            SumBoundedHighestFirst();
+        }
+    } else {
+        SumAllPairs();
+    }
+    double result = 0.0;
+    if (m_ticker.Stopped()) {
+        return result;
+    }
+    for (double sum : m_sums) {
+        if (sum > result) {
+            result = sum;
+        }
+    }
+    return result;
+}
+
 // The progress of `steps` steps: one per point, or two where bounds come first (kernel
 // or point weights, dense unit counts): the bounds, then the sums that can be the highest.
 template <int Dims, class Extra, class Squared>
@@ -36,6 +95,7 @@ void HighestSum<Dims, Extra, Squared>::SumBoundedHighestFirst() {
     if (m_memberIndex.empty()) {
         return;
     }
+    PlaceEveryPoint();
     // Coarse bounds start from a sum in the middle of the fullest column: where the whole
     // neighbouring columns, each member at the kernel's peak, add up to no more, no sum
     // can beat it and the members are not bounded one by one (their bounds left 0).

@@ -20,6 +20,7 @@
 #include "density/Distance.h"
 #include "density/Kernel.h"
 #include "density/estimate/CodeTallies.h"
+#include "density/estimate/KernelGrid.h"
 #include "density/estimate/PlaceCodes.h"
 #include "density/estimate/Points.h"
 #include "density/estimate/RunWeights.h"
@@ -30,12 +31,10 @@
 namespace korvane::estimate {
 
 // The highest kernel sum over a list of points. Point j counts for point i when it lies in
-// the strict box around i on every axis and passes `extra(i, j)`; each sum adds the weights
-// of i's points in ascending j, exactly as the plain all-pairs loop does, so the result is
-// that loop's to the last bit. Kernel weights are never above 1.
-//
-// Points may carry weights of their own (at least 0, any size): j then adds its weight
-// times the kernel weight (or its weight alone for unit kernels), still in ascending j.
+// the strict box around i on every axis and passes `extra(i, j)`. Counts are exact; a sum of
+// kernel weights (never above 1) is within a few units in the last place of each term of the
+// exact sum, in any order of adding. Points may carry weights of their own (at least 0, any
+// size): j then adds its weight times the kernel weight (or its weight alone for unit kernels).
 //
 // The first Dims - 1 axes are cut into cells; within a column of cells the events are sorted
 // on the last axis, where an event's partners form one run; as the events of a column are
@@ -63,58 +62,8 @@ class HighestSum {
           m_pointWeights(pointWeights),
           m_ticker(observer, TickEvents) {}
 
-    double Compute() {
-        const int n = static_cast<int>(m_points.size());
-        if (n == 0) {
-            return 0.0;
-        }
-        for (double half : m_half) {
-            // A strict test against a half width of zero, below or not a number never
-            // passes: every sum stays 0.
-            if (!(half > 0.0)) {
-                return 0.0;
-            }
-        }
-        // Finer cells pay where a column can pass at once (the box is the whole condition), where
-        // whole runs bound counts (earlier-only counts too, see BoundColumnBySlabs) and where
-        // whole runs bound sums (the nearer corners of finer columns bound them closer).
-        m_cellsPerHalf = CellsPerHalfWidthFor(SampledPartners(), !m_unit);
-        bool columns = BuildColumns();
-        // Finer cells can overrun the cells an axis may span where coarser ones do not: rather
-        // than visit every pair, take coarser cells.
-        while (!columns && m_cellsPerHalf > 1) {
-            m_cellsPerHalf /= 2;
-            columns = BuildColumns();
-        }
-        if (m_ticker.Stopped()) {
-            return 0.0;
-        }
-        m_sums.resize(static_cast<std::size_t>(n));  // after the columns: a lower peak
-        FillOnEveryCore(m_sums, 0.0);
-        if (columns) {
-            if (m_unit && m_pointWeights == nullptr) {
-                if (m_cellsPerHalf > 1) {
-                    CountBoundedHighestFirst();
-                } else {
-                    CountByColumns();
-                }
-            } else {
-                SumBoundedHighestFirst();
-            }
-        } else {
-            SumAllPairs();
-        }
-        double result = 0.0;
-        if (m_ticker.Stopped()) {
-            return result;
-        }
-        for (double sum : m_sums) {
-            if (sum > result) {
-                result = sum;
-            }
-        }
-        return result;
-    }
+    // The highest sum (see the class comment); 0 after a stop.
+    double Compute();
 
   private:
     // How often the estimate reports and asks whether to stop, in events; the parallel loops
@@ -134,6 +83,19 @@ class HighestSum {
     static constexpr std::size_t MaxBuckets = 4096;
     // Putting the points into columns asks whether to stop about every this many points.
     static constexpr std::size_t CheckEvery = std::size_t{1} << 19;
+    // The kernel grids (GridSums.h): the coarse one takes at most CoarseNodesPerHalf nodes per
+    // half width, and CoarseNodesPerMember nodes a member up to
+    // CoarseGridNodes (of eight bytes); its bounds go GridBoundStretch members at a time. The
+    // fine ones take FineNodesPerHalf nodes per half width and at most FineGridNodes (twice
+    // eight bytes). A batch of exact sums stands for about KernelSumBatchPartners partners (a
+    // few milliseconds on two cores).
+    static constexpr int CoarseNodesPerHalf = 4;
+    static constexpr std::size_t CoarseNodesPerMember = 8;
+    static constexpr std::size_t CoarseGridNodes = std::size_t{1} << 24;
+    static constexpr int GridBoundStretch = 1 << 16;
+    static constexpr std::array<int, 3> FineNodesPerHalf = {8, 16, 32};
+    static constexpr std::size_t FineGridNodes = std::size_t{1} << 22;
+    static constexpr double KernelSumBatchPartners = 4194304.0;
     // A cell's width in place codes: half their range, so rounding never takes a member's
     // code to the top.
     static constexpr double CodesPerCell = 16384.0;
@@ -228,8 +190,13 @@ class HighestSum {
     template <class NumberOf>
     void SortBucket(std::size_t begin, std::size_t end, NumberOf numberOf, std::uint64_t first,
                     std::uint64_t columns, std::vector<int>& order, BucketScratch& scratch);
+    void PlaceEveryPoint();
 
     // A member's neighbouring columns and their runs on the last axis (NeighbourRuns.h).
+    Key CellKeyOf(const std::array<double, Dims>& c) const;
+    template <class Visit>
+    void ForEachRunWithin(const std::array<double, Dims>& low, const std::array<double, Dims>& high,
+                          Visit visit) const;
     bool ColumnMayPass(const Point<Dims>& p, int k) const;
     void NeighbourColumns(int c, std::vector<std::pair<int, int>>& ranges,
                           std::vector<std::size_t>* hints = nullptr) const;
@@ -312,10 +279,21 @@ class HighestSum {
                                    double highest, BatchWork work);
     static void RaiseTo(std::atomic<double>& shared, double value);
 
+    // Gaussian sums in space, bounded by the kernel grid (GridSums.h).
+    std::array<double, Dims> GaussianExponents() const;
+    bool WantsKernelGrid() const;
+    double KernelSumOfMember(int m, RunCursor& cursor) const;
+    std::array<KernelGrid::Axis, 3> GridRegion(const std::array<double, Dims>& low,
+                                               const std::array<double, Dims>& high,
+                                               const std::array<double, Dims>& kappa) const;
+    void RefineInBoxes(std::vector<BoundedMember>& hot, double highest, int perHalf);
+    void RaiseFirstSum(std::vector<BoundedMember>& ranked, int& first);
+    void SumGridBoundedHighestFirst();
+
     // In the order the sums add them; let go once the points are sorted into columns.
     Points<Dims> m_points;
     int m_count;                      // of the points
-    FillLaterVector<int> m_position;  // of each point among the members, or -1
+    FillLaterVector<int> m_position;  // of each point among the members, or -1 (PlaceEveryPoint)
     std::array<double, Dims> m_half;
     bool m_unit;
     double m_radius;  // of the Gaussian kernel
@@ -327,12 +305,15 @@ class HighestSum {
     bool m_kernelBounded = false;    // the bounds are kernel bounds, not counts
     bool m_coarse = false;           // the first bounds are by column (NearestCornerBound)
     bool m_runBounds = false;        // unit counts take whole runs (CountBoundedHighestFirst)
+    bool m_grid = false;             // the kernel grid bounds the sums (GridSums.h)
     double m_firstSum = 0.0;         // the first exact sum (or count) the bounds must beat
     const double* m_pointWeights;    // one per point, or null: every point weighs 1
     int m_cellsPerHalf = 1;          // cells per half width on the gridded axes
     FillLaterVector<double> m_sums;  // in the order of the points
     std::vector<Key> m_keys;         // occupied columns, ascending
-    std::vector<int> m_starts;       // members of column c: [starts[c], starts[c + 1])
+    std::array<double, Gridded> m_cellLow{};    // where cell 0 starts on the gridded axes
+    std::array<double, Gridded> m_cellWidth{};  // and the cells' width there
+    std::vector<int> m_starts;                  // members of column c: [starts[c], starts[c + 1])
     std::vector<std::array<double, Gridded>> m_columnLow;   // the lowest and highest gridded
     std::vector<std::array<double, Gridded>> m_columnHigh;  // coordinates of each column
     Points<Dims> m_memberPoints;                            // by column, then on the last axis
@@ -356,6 +337,7 @@ class HighestSum {
 #include "density/estimate/CoarseBounds.h"
 #include "density/estimate/ColumnOrder.h"
 #include "density/estimate/ExactSums.h"
+#include "density/estimate/GridSums.h"
 #include "density/estimate/HighestFirst.h"
 #include "density/estimate/NeighbourRuns.h"
 #include "density/estimate/PairBounds.h"

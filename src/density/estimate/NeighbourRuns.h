@@ -6,6 +6,44 @@
 
 namespace korvane::estimate {
 
+// The key of the cell of the place c on the gridded axes (BuildColumns). It never falls as c
+// rises on an axis.
+template <int Dims, class Extra, class Squared>
+auto HighestSum<Dims, Extra, Squared>::CellKeyOf(const std::array<double, Dims>& c) const -> Key {
+    Key key;
+    for (int a = 0; a < Gridded; ++a) {
+        key[a] = static_cast<int>(std::floor((c[a] - m_cellLow[a]) / m_cellWidth[a]));
+    }
+    return key;
+}
+
+// Visits, as runs [begin, end) of members, every member whose place lies within [low, high] on
+// the last axis and whose column's cells on the gridded axes reach [low, high] there (some
+// members of those columns lie a little outside it). Two gridded axes.
+template <int Dims, class Extra, class Squared>
+template <class Visit>
+void HighestSum<Dims, Extra, Squared>::ForEachRunWithin(const std::array<double, Dims>& low,
+                                                        const std::array<double, Dims>& high,
+                                                        Visit visit) const {
+    static_assert(Gridded == 2);
+    Key first = CellKeyOf(low);
+    const Key last = CellKeyOf(high);
+    const double* places = m_memberLast.data();
+    for (int x = std::max(first[0], 0); x <= last[0]; ++x) {
+        auto found = std::lower_bound(m_keys.begin(), m_keys.end(), Key{x, std::max(first[1], 0)});
+        for (; found != m_keys.end() && (*found)[0] == x && (*found)[1] <= last[1]; ++found) {
+            const auto c = static_cast<std::size_t>(found - m_keys.begin());
+            const double* begin = places + m_starts[c];
+            const double* end = places + m_starts[c + 1];
+            const double* from = std::lower_bound(begin, end, low[Dims - 1]);
+            const double* to = std::upper_bound(from, end, high[Dims - 1]);
+            if (to > from) {
+                visit(static_cast<int>(from - places), static_cast<int>(to - places));
+            }
+        }
+    }
+}
+
 // Whether any member of column k can pass the tests on the gridded axes against p: its
 // nearest place on each axis does (see ColumnInside).
 template <int Dims, class Extra, class Squared>
