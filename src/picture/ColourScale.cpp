@@ -281,7 +281,7 @@ cv::Scalar MappedColour(double density, float maximum) {
 
 template <ColourMap Map, class Place>
 ColourFunction FunctionOf() {
-    return {MappedPixel<Map, Place>, MappedColour<Map, Place>};
+    return {MappedPixel<Map, Place>, MappedColour<Map, Place>, std::is_same_v<Place, LinearPlace>};
 }
 
 template <ColourMap Map>

@@ -37,6 +37,11 @@ cv::Vec3b DensityToPixel(double density, float maximum);
 struct ColourFunction {
     cv::Vec3b (*pixel)(double density, float maximum) = DensityToPixel;
     cv::Scalar (*colour)(double density, float maximum) = DensityToColour;
+    // The colours follow one path as the density rises: each holds one stretch of densities,
+    // so a table of the densities where they change gives the same colours (ColourTable.h).
+    // So on a linear scale, whose steps are correctly rounded; the curved scales keep their
+    // own tables (their logarithm and root are not).
+    bool rising = true;
 };
 ColourFunction ColourFunctionOf(ColourMap map, DensityScale scale);
 

@@ -1,0 +1,105 @@
+#include "picture/ColourTable.h"
+
+#include <cstring>
+#include <limits>
+
+namespace korvane {
+
+namespace {
+
+double Double(std::uint64_t bits) {
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+bool SamePixel(const cv::Vec3b& a, const cv::Vec3b& b) {
+    return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
+}
+
+// A table of more colours than this is not worth its look-ups.
+constexpr std::size_t MostColours = 4096;
+constexpr std::size_t Buckets = 8192;
+
+}  // namespace
+
+std::uint64_t ColourTable::Bits(double value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+void ColourTable::Prepare(const ColourFunction& colours, float maximum) {
+    // The same bits, not just an equal value: a NaN maximum stays NaN.
+    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): the bits are what is compared.
+    if (m_ready && m_pixel == colours.pixel &&
+        std::memcmp(&m_maximum, &maximum, sizeof maximum) == 0) {
+        return;
+    }
+    m_ready = true;
+    m_usable = false;
+    m_maximum = maximum;
+    m_pixel = colours.pixel;
+    m_edges.clear();
+    m_colours.clear();
+    m_bucketStart.clear();
+    if (!colours.rising) {
+        return;
+    }
+    // Non-negative doubles are ordered as their bit patterns. From the smallest positive
+    // density, each next edge is the first pattern whose colour differs, found by bisection:
+    // along one path a colour, once left, never comes back.
+    const std::uint64_t infinity = Bits(std::numeric_limits<double>::infinity());
+    std::uint64_t at = 1;
+    cv::Vec3b colour = m_pixel(Double(at), maximum);
+    m_edges.push_back(at);
+    m_colours.push_back(colour);
+    while (true) {
+        std::uint64_t low = at;  // has `colour`
+        std::uint64_t high = infinity;
+        if (SamePixel(m_pixel(Double(high), maximum), colour)) {
+            break;
+        }
+        while (high - low > 1) {
+            const std::uint64_t middle = low + (high - low) / 2;
+            if (SamePixel(m_pixel(Double(middle), maximum), colour)) {
+                low = middle;
+            } else {
+                high = middle;
+            }
+        }
+        at = high;
+        colour = m_pixel(Double(at), maximum);
+        for (const cv::Vec3b& seen : m_colours) {
+            if (SamePixel(seen, colour) || m_colours.size() >= MostColours) {
+                return;  // not one path: no table
+            }
+        }
+        m_edges.push_back(at);
+        m_colours.push_back(colour);
+    }
+    m_edges.push_back(infinity);
+    m_lastStart = m_edges[m_edges.size() - 2];
+    if (m_edges.size() < 3) {
+        return;  // one colour for every positive density: the function itself is as quick
+    }
+    // Buckets of equal spans of patterns from edge 1 to the last colour's.
+    const std::uint64_t first = m_edges[1];
+    const std::uint64_t span = m_lastStart - first;
+    m_shift = 0;
+    while ((span >> m_shift) >= Buckets) {
+        ++m_shift;
+    }
+    m_bucketStart.resize((span >> m_shift) + 1);
+    std::size_t k = 1;
+    for (std::size_t b = 0; b < m_bucketStart.size(); ++b) {
+        const std::uint64_t start = first + (static_cast<std::uint64_t>(b) << m_shift);
+        while (m_edges[k + 1] <= start) {
+            ++k;
+        }
+        m_bucketStart[b] = static_cast<std::uint32_t>(k);
+    }
+    m_usable = true;
+}
+
+}  // namespace korvane
