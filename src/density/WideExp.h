@@ -20,8 +20,7 @@ inline constexpr __mmask8 AllEightLanes = 0xFF;
 // Whether every lane lies where ExpEightWide holds: |x| < 512 (a tiny or zero x gives 1 + x).
 // Elsewhere, and for a lane not a number, std::exp serves.
 KORVANE_EIGHT_WIDE_INLINE bool ExpOnMainPathEightWide(__m512d x) {
-    return _mm512_cmp_pd_mask(_mm512_abs_pd(x), _mm512_set1_pd(512.0), _CMP_LT_OQ) ==
-           AllEightLanes;
+    return _mm512_cmp_pd_mask(_mm512_abs_pd(x), _mm512_set1_pd(512.0), _CMP_LT_OQ) == AllEightLanes;
 }
 
 // exp(x) = 2^k exp(r), with x = k ln2 + r and |r| <= ln2 / 2, exp(r) by its Taylor polynomial of
