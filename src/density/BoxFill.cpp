@@ -218,7 +218,10 @@ void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
 // which stay in the cache while the points that reach the band are added, one band per thread
 // at a time. Every pixel lies in one band, whose points are added in their order, so the sums
 // are the same whatever the number of threads.
-constexpr std::size_t BandBytes = std::size_t{1} << 17;
+constexpr std::size_t BandBytes = std::size_t{1} << 18;
+
+// The points are put into their bands this many stretches at a time.
+constexpr int BandStretches = 8;
 
 int BandRowsFor(int columns, int rows) {
     const auto perRow = static_cast<std::size_t>(columns) * sizeof(double);
@@ -343,41 +346,65 @@ void SumPoints(const FillAxis& columns, const FillAxis& rows, const Weighting& w
     }
     const int bandRows = BandRowsFor(field.columns, field.rows);
     const int bands = (field.rows + bandRows - 1) / bandRows;
-    // The points of each band, in their order: a count per band, then a place for each.
-    std::vector<int>& starts = field.bandStarts;
-    starts.assign(static_cast<std::size_t>(bands) + 1, 0);
-    std::vector<int> listed;
     const auto firstBand = [&](const BoxRectangle& box) { return box.rowLo / bandRows; };
     const auto lastBand = [&](const BoxRectangle& box) {
         return box.rowLo < box.rowHi && box.columnLo < box.columnHi ? (box.rowHi - 1) / bandRows
                                                                     : -1;
     };
-    for (int i = 0; i < n; ++i) {
-        const BoxRectangle& box = rectangles[i];
-        if (box.rowLo < 0) {
-            listed.push_back(i);
-            continue;
+    // The points of each band, in their order: stretches of the points count theirs per band,
+    // then each puts them where the stretches before leave off. The stretches are fixed, not one
+    // per thread, so the order within a band does not depend on the threads.
+    const int stretches = std::min(BandStretches, std::max(n, 1));
+    const auto stretchBegin = [&](int s) {
+        return static_cast<int>(static_cast<long long>(n) * s / stretches);
+    };
+    std::vector<int> places(static_cast<std::size_t>(stretches) * bands, 0);
+    std::vector<std::vector<int>> listed(static_cast<std::size_t>(stretches));
+    cv::parallel_for_(cv::Range(0, stretches), [&](const cv::Range& range) {
+        for (int s = range.start; s < range.end; ++s) {
+            int* counts = places.data() + static_cast<std::size_t>(s) * bands;
+            for (int i = stretchBegin(s); i < stretchBegin(s + 1); ++i) {
+                const BoxRectangle& box = rectangles[i];
+                if (box.rowLo < 0) {
+                    listed[static_cast<std::size_t>(s)].push_back(i);
+                    continue;
+                }
+                for (int b = firstBand(box); b <= lastBand(box); ++b) {
+                    ++counts[b];
+                }
+            }
         }
-        for (int b = firstBand(box); b <= lastBand(box); ++b) {
-            ++starts[static_cast<std::size_t>(b) + 1];
+    });
+    std::vector<int>& starts = field.bandStarts;
+    starts.assign(static_cast<std::size_t>(bands) + 1, 0);
+    int total = 0;
+    for (int b = 0; b < bands; ++b) {
+        starts[static_cast<std::size_t>(b)] = total;
+        for (int s = 0; s < stretches; ++s) {
+            int& place = places[static_cast<std::size_t>(s) * bands + b];
+            const int count = place;
+            place = total;
+            total += count;
         }
     }
-    std::partial_sum(starts.begin(), starts.end(), starts.begin());
+    starts[static_cast<std::size_t>(bands)] = total;
     std::vector<BandPoint>& inBands = field.bandPoints;
-    inBands.resize(static_cast<std::size_t>(starts.back()));
-    {
-        std::vector<int> next(starts.begin(), starts.end() - 1);
-        for (int i = 0; i < n; ++i) {
-            const BoxRectangle& box = rectangles[i];
-            if (box.rowLo < 0) {
-                continue;
-            }
-            for (int b = firstBand(box); b <= lastBand(box); ++b) {
-                inBands[static_cast<std::size_t>(next[static_cast<std::size_t>(b)]++)] = {
-                    field.points[static_cast<std::size_t>(i)], box};
+    inBands.resize(static_cast<std::size_t>(total));
+    cv::parallel_for_(cv::Range(0, stretches), [&](const cv::Range& range) {
+        for (int s = range.start; s < range.end; ++s) {
+            int* next = places.data() + static_cast<std::size_t>(s) * bands;
+            for (int i = stretchBegin(s); i < stretchBegin(s + 1); ++i) {
+                const BoxRectangle& box = rectangles[i];
+                if (box.rowLo < 0) {
+                    continue;
+                }
+                for (int b = firstBand(box); b <= lastBand(box); ++b) {
+                    inBands[static_cast<std::size_t>(next[b]++)] = {
+                        field.points[static_cast<std::size_t>(i)], box};
+                }
             }
         }
-    }
+    });
     const BoxKernel kernel{weighting.gaussian, GaussianAxisOf(columns.scale, weighting.radius),
                            GaussianAxisOf(rows.scale, weighting.radius)};
     cv::parallel_for_(
@@ -397,9 +424,11 @@ void SumPoints(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         bands);
     std::vector<int> columnList;
     std::vector<int> rowList;
-    for (int i : listed) {
-        AddListedPoint(columns, rows, weighting, field.points[static_cast<std::size_t>(i)],
-                       columnList, rowList, field);
+    for (const std::vector<int>& some : listed) {
+        for (int i : some) {
+            AddListedPoint(columns, rows, weighting, field.points[static_cast<std::size_t>(i)],
+                           columnList, rowList, field);
+        }
     }
 }
 
