@@ -226,13 +226,18 @@ class EventLineReader {
     std::vector<EventLine> m_read;  // the lines of the block, read
 };
 
+// An event file is read in blocks of a mebibyte: some thirty thousand lines, which the cores
+// share (a block of 64 KiB left the second core waiting on the first's reading).
+constexpr std::size_t EventBlockBytes = std::size_t{1} << 20;
+
 Status ReadLines(int fd, const std::string& path, EventTable& table, long long maxEvents,
                  long long fileBytes, RunObserver* observer) {
     EventLineReader reader(table, path, maxEvents, fileBytes);
     bool refused = false;
     const Status status = ForEachTextBlock(
         fd, {path, "event file", ": an event file holds one event of four numbers per line"},
-        observer, [&](std::vector<TextLine>& lines) { return reader.AddLines(lines); }, &refused);
+        observer, [&](std::vector<TextLine>& lines) { return reader.AddLines(lines); }, &refused,
+        EventBlockBytes);
     return refused ? Status::InvalidInput(reader.message()) : status;
 }
 
