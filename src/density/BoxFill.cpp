@@ -1,12 +1,10 @@
 #include "density/BoxFill.h"
 
-#include <immintrin.h>
-
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <opencv2/core.hpp>
 
+#include "density/BoxBands.h"
 #include "density/Distance.h"
 #include "density/Kernel.h"
 #include "density/KernelBox.h"
@@ -214,80 +212,11 @@ void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
     SumDifferences(field, visitor);
 }
 
-// Gaussian or point weights go to the sums a band of rows at a time: about BandBytes of sums,
-// which stay in the cache while the points that reach the band are added, one band per thread
-// at a time. Every pixel lies in one band, whose points are added in their order, so the sums
-// are the same whatever the number of threads.
-constexpr std::size_t BandBytes = std::size_t{1} << 18;
-
-// The points are put into their bands this many stretches at a time.
-constexpr int BandStretches = 8;
-
-int BandRowsFor(int columns, int rows) {
-    const auto perRow = static_cast<std::size_t>(columns) * sizeof(double);
-    return std::clamp(static_cast<int>(BandBytes / std::max<std::size_t>(perRow, 1)), 1, rows);
-}
-
-// sums[j * stride + i] += rowFactors[j] * factors[i] for every j < m and i < n: a box's pixels,
-// a row at a time, eight pixels at a time where the processor has AVX-512.
-__attribute__((target("avx512f"))) void AddBoxEightWide(double* sums, std::size_t stride,
-                                                        const double* factors, int n,
-                                                        const double* rowFactors, int m) {
-    for (int j = 0; j < m; ++j) {
-        const __m512d scale = _mm512_set1_pd(rowFactors[j]);
-        double* row = sums + static_cast<std::size_t>(j) * stride;
-        for (int i = 0; i < n; i += 8) {
-            const auto mask = static_cast<__mmask8>((1U << std::min(8, n - i)) - 1);
-            const __m512d added = _mm512_mul_pd(scale, _mm512_maskz_loadu_pd(mask, factors + i));
-            _mm512_mask_storeu_pd(row + i, mask,
-                                  _mm512_add_pd(_mm512_maskz_loadu_pd(mask, row + i), added));
-        }
-    }
-    _mm256_zeroupper();
-}
-
-bool EightWideAddInUse() {
-    static const bool inUse = __builtin_cpu_supports("avx512f");
-    return inUse;
-}
-
-void AddBox(double* sums, std::size_t stride, const double* factors, int n,
-            const double* rowFactors, int m) {
-    if (EightWideAddInUse()) {
-        AddBoxEightWide(sums, stride, factors, n, rowFactors, m);
-        return;
-    }
-    for (int j = 0; j < m; ++j) {
-        double* row = sums + static_cast<std::size_t>(j) * stride;
-        for (int i = 0; i < n; ++i) {
-            row[i] += rowFactors[j] * factors[i];
-        }
-    }
-}
-
 // What a thread keeps between the points of its bands.
 struct BoxScratch {
     std::vector<double> across;  // the kernel's factor of each column of a box (or 1)
     std::vector<double> up;      // of each row, times the point's weight
 };
-
-// What the bands share: the Gaussian along the columns and rows (with Gaussian weights).
-struct BoxKernel {
-    bool gaussian;
-    GaussianAxis columns;
-    GaussianAxis rows;
-};
-
-// The factors of a point at x for the positions [lo, hi) of `axis`: the Gaussian's, or 1 each.
-void FactorsOf(const FillAxis& axis, double x, int lo, int hi, bool gaussian,
-               const GaussianAxis& kernel, std::vector<double>& factors) {
-    factors.resize(static_cast<std::size_t>(hi - lo));
-    if (gaussian) {
-        GaussianFactors(x, axis.positions->data() + lo, hi - lo, kernel, factors.data());
-    } else {
-        std::fill(factors.begin(), factors.end(), 1.0);
-    }
-}
 
 // The point adds to the rows of [rowLo, rowHi) that its box covers.
 void AddPointInRows(const FillAxis& columns, const FillAxis& rows, const BoxKernel& kernel,
@@ -305,27 +234,6 @@ void AddPointInRows(const FillAxis& columns, const FillAxis& rows, const BoxKern
     const std::size_t stride = static_cast<std::size_t>(field.columns);
     AddBox(field.sums.data() + static_cast<std::size_t>(r0) * stride + box.columnLo, stride,
            scratch.across.data(), box.columnHi - box.columnLo, scratch.up.data(), r1 - r0);
-}
-
-// A point whose box is not one rectangle (positions out of order, a point that is not finite)
-// adds to each pixel of its lists of columns and rows.
-void AddListedPoint(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-                    const BoxPoint& point, std::vector<int>& columnList, std::vector<int>& rowList,
-                    DensityField& field) {
-    IndicesOf(columns, point.across, columnList);
-    IndicesOf(rows, point.up, rowList);
-    const auto factor = [&](const FillAxis& axis, double x, int k) {
-        const double steps =
-            std::fabs(x - (*axis.positions)[static_cast<std::size_t>(k)]) / axis.scale;
-        return weighting.gaussian ? KernelWeight(steps, weighting.radius, true) : 1.0;
-    };
-    for (int j : rowList) {
-        double* row = field.sums.data() + static_cast<std::size_t>(j) * field.columns;
-        const double rowFactor = point.weight * factor(rows, point.up, j);
-        for (int k : columnList) {
-            row[k] += rowFactor * factor(columns, point.across, k);
-        }
-    }
 }
 
 // Gaussian or point weights: every point adds its weight times its kernel factors to each pixel
@@ -346,65 +254,15 @@ void SumPoints(const FillAxis& columns, const FillAxis& rows, const Weighting& w
     }
     const int bandRows = BandRowsFor(field.columns, field.rows);
     const int bands = (field.rows + bandRows - 1) / bandRows;
-    const auto firstBand = [&](const BoxRectangle& box) { return box.rowLo / bandRows; };
-    const auto lastBand = [&](const BoxRectangle& box) {
-        return box.rowLo < box.rowHi && box.columnLo < box.columnHi ? (box.rowHi - 1) / bandRows
-                                                                    : -1;
-    };
-    // The points of each band, in their order: stretches of the points count theirs per band,
-    // then each puts them where the stretches before leave off. The stretches are fixed, not one
-    // per thread, so the order within a band does not depend on the threads.
-    const int stretches = std::min(BandStretches, std::max(n, 1));
-    const auto stretchBegin = [&](int s) {
-        return static_cast<int>(static_cast<long long>(n) * s / stretches);
-    };
-    std::vector<int> places(static_cast<std::size_t>(stretches) * bands, 0);
-    std::vector<std::vector<int>> listed(static_cast<std::size_t>(stretches));
-    cv::parallel_for_(cv::Range(0, stretches), [&](const cv::Range& range) {
-        for (int s = range.start; s < range.end; ++s) {
-            int* counts = places.data() + static_cast<std::size_t>(s) * bands;
-            for (int i = stretchBegin(s); i < stretchBegin(s + 1); ++i) {
-                const BoxRectangle& box = rectangles[i];
-                if (box.rowLo < 0) {
-                    listed[static_cast<std::size_t>(s)].push_back(i);
-                    continue;
-                }
-                for (int b = firstBand(box); b <= lastBand(box); ++b) {
-                    ++counts[b];
-                }
-            }
-        }
-    });
-    std::vector<int>& starts = field.bandStarts;
-    starts.assign(static_cast<std::size_t>(bands) + 1, 0);
-    int total = 0;
-    for (int b = 0; b < bands; ++b) {
-        starts[static_cast<std::size_t>(b)] = total;
-        for (int s = 0; s < stretches; ++s) {
-            int& place = places[static_cast<std::size_t>(s) * bands + b];
-            const int count = place;
-            place = total;
-            total += count;
-        }
-    }
-    starts[static_cast<std::size_t>(bands)] = total;
-    std::vector<BandPoint>& inBands = field.bandPoints;
-    inBands.resize(static_cast<std::size_t>(total));
-    cv::parallel_for_(cv::Range(0, stretches), [&](const cv::Range& range) {
-        for (int s = range.start; s < range.end; ++s) {
-            int* next = places.data() + static_cast<std::size_t>(s) * bands;
-            for (int i = stretchBegin(s); i < stretchBegin(s + 1); ++i) {
-                const BoxRectangle& box = rectangles[i];
-                if (box.rowLo < 0) {
-                    continue;
-                }
-                for (int b = firstBand(box); b <= lastBand(box); ++b) {
-                    inBands[static_cast<std::size_t>(next[b]++)] = {
-                        field.points[static_cast<std::size_t>(i)], box};
-                }
-            }
-        }
-    });
+    std::vector<int> listed;
+    PutInBands(
+        rectangles, n, bandRows, bands,
+        [&](int i, const BoxRectangle& box) {
+            return BandPoint{field.points[static_cast<std::size_t>(i)], box};
+        },
+        field.bandStarts, field.bandPoints, listed);
+    const std::vector<int>& starts = field.bandStarts;
+    const std::vector<BandPoint>& inBands = field.bandPoints;
     const BoxKernel kernel{weighting.gaussian, GaussianAxisOf(columns.scale, weighting.radius),
                            GaussianAxisOf(rows.scale, weighting.radius)};
     cv::parallel_for_(
@@ -424,11 +282,10 @@ void SumPoints(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         bands);
     std::vector<int> columnList;
     std::vector<int> rowList;
-    for (const std::vector<int>& some : listed) {
-        for (int i : some) {
-            AddListedPoint(columns, rows, weighting, field.points[static_cast<std::size_t>(i)],
-                           columnList, rowList, field);
-        }
+    for (int i : listed) {
+        const BoxPoint& point = field.points[static_cast<std::size_t>(i)];
+        AddListedPoint(columns, rows, weighting, point.across, point.up, point.weight,
+                       field.sums.data(), field.columns, columnList, rowList);
     }
 }
 
@@ -441,6 +298,25 @@ bool PositionsOrdered(const std::vector<double>& positions) {
         }
     }
     return true;
+}
+
+void AddListedPoint(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
+                    double across, double up, double weight, double* sums, int stride,
+                    std::vector<int>& columnList, std::vector<int>& rowList) {
+    IndicesOf(columns, across, columnList);
+    IndicesOf(rows, up, rowList);
+    const auto factor = [&](const FillAxis& axis, double x, int k) {
+        const double steps =
+            std::fabs(x - (*axis.positions)[static_cast<std::size_t>(k)]) / axis.scale;
+        return weighting.gaussian ? KernelWeight(steps, weighting.radius, true) : 1.0;
+    };
+    for (int j : rowList) {
+        double* row = sums + static_cast<std::size_t>(j) * stride;
+        const double rowFactor = weight * factor(rows, up, j);
+        for (int k : columnList) {
+            row[k] += rowFactor * factor(columns, across, k);
+        }
+    }
 }
 
 void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
