@@ -46,37 +46,63 @@ void ColourTable::Prepare(const ColourFunction& colours, float maximum) {
     if (!colours.rising) {
         return;
     }
-    // Non-negative doubles are ordered as their bit patterns. From the smallest positive
-    // density, each next edge is the first pattern whose colour differs, found by bisection:
+    // Non-negative doubles are ordered as their bit patterns. From 0, each next edge is the first
+    // pattern whose colour differs, found by bisection within the stretch between two restarts:
     // along one path a colour, once left, never comes back.
     const std::uint64_t infinity = Bits(std::numeric_limits<double>::infinity());
-    std::uint64_t at = 1;
-    cv::Vec3b colour = m_pixel(Double(at), maximum);
+    std::vector<std::uint64_t> stretchEnds;  // the last pattern of each stretch
+    if (colours.restarts != nullptr) {
+        for (double restart : colours.restarts(maximum)) {
+            if (restart > 0.0 && restart < std::numeric_limits<double>::infinity() &&
+                (stretchEnds.empty() || Bits(restart) > stretchEnds.back())) {
+                stretchEnds.push_back(Bits(restart));
+            }
+        }
+    }
+    stretchEnds.push_back(infinity);
+    std::uint64_t at = 0;
+    cv::Vec3b colour = m_pixel(0.0, maximum);
     m_edges.push_back(at);
     m_colours.push_back(colour);
-    while (true) {
-        std::uint64_t low = at;  // has `colour`
-        std::uint64_t high = infinity;
-        if (SamePixel(m_pixel(Double(high), maximum), colour)) {
+    std::size_t stretchStart = 0;  // of the colours in the stretch
+    for (const std::uint64_t stretchEnd : stretchEnds) {
+        while (at < stretchEnd) {
+            std::uint64_t low = at;  // has `colour`
+            std::uint64_t high = stretchEnd;
+            if (SamePixel(m_pixel(Double(high), maximum), colour)) {
+                break;  // the rest of the stretch has this colour
+            }
+            while (high - low > 1) {
+                const std::uint64_t middle = low + (high - low) / 2;
+                if (SamePixel(m_pixel(Double(middle), maximum), colour)) {
+                    low = middle;
+                } else {
+                    high = middle;
+                }
+            }
+            at = high;
+            colour = m_pixel(Double(at), maximum);
+            for (std::size_t k = stretchStart; k < m_colours.size(); ++k) {
+                if (SamePixel(m_colours[k], colour) || m_colours.size() >= MostColours) {
+                    return;  // not one path: no table
+                }
+            }
+            m_edges.push_back(at);
+            m_colours.push_back(colour);
+        }
+        if (stretchEnd == infinity) {
             break;
         }
-        while (high - low > 1) {
-            const std::uint64_t middle = low + (high - low) / 2;
-            if (SamePixel(m_pixel(Double(middle), maximum), colour)) {
-                low = middle;
-            } else {
-                high = middle;
-            }
+        // The next stretch starts after this one's end, perhaps with another colour.
+        at = stretchEnd + 1;
+        const cv::Vec3b next = m_pixel(Double(at), maximum);
+        stretchStart = m_colours.size() - 1;
+        if (!SamePixel(next, colour)) {
+            colour = next;
+            stretchStart = m_colours.size();
+            m_edges.push_back(at);
+            m_colours.push_back(colour);
         }
-        at = high;
-        colour = m_pixel(Double(at), maximum);
-        for (const cv::Vec3b& seen : m_colours) {
-            if (SamePixel(seen, colour) || m_colours.size() >= MostColours) {
-                return;  // not one path: no table
-            }
-        }
-        m_edges.push_back(at);
-        m_colours.push_back(colour);
     }
     m_edges.push_back(infinity);
     m_lastStart = m_edges[m_edges.size() - 2];

@@ -15,22 +15,23 @@ namespace korvane {
 class ColourTable {
   public:
     // Makes the table for `colours` under `maximum`, unless it is made already. Only a function
-    // whose colours follow one path as the density rises (ColourFunction::rising), where each
-    // colour holds one stretch of densities, is put in a table; the others are left to their
-    // own function, as is a table that finds a colour again after another.
+    // whose colours follow one path as the density rises between its restarts
+    // (ColourFunction::rising) is put in a table; the others are left to their own function, as
+    // is a table that finds a colour again after another within a stretch.
     void Prepare(const ColourFunction& colours, float maximum);
 
     // colours.pixel(density, maximum), for the function and maximum of the last Prepare.
     cv::Vec3b Pixel(double density) const {
-        if (!m_usable || !(density > 0.0)) {
-            return m_pixel(density, m_maximum);  // no table, no density, below 0 or not a number
+        if (!m_usable) {
+            return m_pixel(density, m_maximum);
         }
+        // Patterns past infinity's are not a number; those with the sign bit set, below 0.
         const std::uint64_t bits = Bits(density);
-        if (bits >= m_lastStart) {
-            return m_colours.back();
-        }
         if (bits < m_edges[1]) {
-            return m_colours[0];
+            return m_colours[0];  // no density, or too little to change its colour
+        }
+        if (bits >= m_lastStart) {
+            return bits <= m_edges.back() ? m_colours.back() : m_pixel(density, m_maximum);
         }
         std::size_t k = m_bucketStart[static_cast<std::size_t>((bits - m_edges[1]) >> m_shift)];
         while (m_edges[k + 1] <= bits) {
@@ -47,8 +48,8 @@ class ColourTable {
     float m_maximum = 0;
     cv::Vec3b (*m_pixel)(double, float) = nullptr;
     std::uint64_t m_lastStart = 0;  // the pattern where the last colour starts
-    // The bit patterns of the positive densities where colour k starts (edge 0 is the smallest
-    // positive double), and colour k; the last edge is infinity's pattern.
+    // The bit patterns of the densities from 0 up where colour k starts (edge 0 is 0's), and
+    // colour k; the last edge is infinity's pattern.
     std::vector<std::uint64_t> m_edges;
     std::vector<cv::Vec3b> m_colours;
     // For equal spans of patterns from edge 1 on, the colour at the span's start.

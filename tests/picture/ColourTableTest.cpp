@@ -34,6 +34,7 @@ TEST(ColourTableTest, EveryDensityGetsItsFunctionsColour) {
                 // scale's components step at halves of 1/255 of each third of the maximum, the
                 // maps' steps at halves of 1/255 of the maximum.
                 std::vector<double> densities = {0.0,
+                                                 -0.0,
                                                  -1.0,
                                                  std::numeric_limits<double>::quiet_NaN(),
                                                  std::numeric_limits<double>::infinity(),
