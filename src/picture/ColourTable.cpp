@@ -23,12 +23,6 @@ constexpr std::size_t Buckets = 8192;
 
 }  // namespace
 
-std::uint64_t ColourTable::Bits(double value) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
 void ColourTable::Prepare(const ColourFunction& colours, float maximum) {
     // The same bits, not just an equal value: a NaN maximum stays NaN.
     // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): the bits are what is compared.

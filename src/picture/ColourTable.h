@@ -4,6 +4,7 @@
 // among them rather than the scale's arithmetic, with the same result.
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <opencv2/core.hpp>
 #include <vector>
@@ -41,7 +42,7 @@ class ColourTable {
     }
 
   private:
-    static std::uint64_t Bits(double value);
+    static std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
 
     bool m_ready = false;
     bool m_usable = false;
