@@ -56,13 +56,10 @@ foreach(page ${KORVANE_MAN_PAGES})
     korvane_gzip(${page_file} ${page_file}.gz)
     install(FILES ${page_file}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
-# The package's maintainer, in its control file (cmake/Package.cmake) and change log. The
-# project has no mail address, so none is given unless whoever builds the package to hand it
-# on names themselves, as Debian's tools take it: DEBFULLNAME and DEBEMAIL.
-set(KORVANE_PACKAGE_MAINTAINER "The Korvane developers")
-if(NOT "$ENV{DEBEMAIL}" STREQUAL "")
-    set(KORVANE_PACKAGE_MAINTAINER "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
-endif()
+# The package's maintainer, in its control file (cmake/Package.cmake) and change log:
+# whoever builds the package, found as Debian's own tools find them (cmake/Maintainer.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/Maintainer.cmake)
+korvane_package_maintainer(KORVANE_PACKAGE_MAINTAINER)
 configure_file(${packaging}/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
 korvane_gzip(${PROJECT_BINARY_DIR}/packaging/changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
 add_custom_target(korvane_compressed_docs ALL DEPENDS ${KORVANE_COMPRESSED})

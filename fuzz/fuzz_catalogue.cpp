@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "CatalogueChecks.h"
 #include "FuzzSupport.h"
 #include "catalogue/CatalogueReader.h"
 
@@ -47,21 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(table.count >= 0 && table.count <= FuzzBudget &&
                 static_cast<std::size_t>(table.count) <= table.rows.size(),
             "count out of range");
-    if (!status.ok()) {
-        Require(table.count == 0 && table.weightSource.empty(),
-                "a refused file left events in the table");
-        Require(!status.message().empty(), "a refused file without a reason");
+    if (!korvane::fuzzing::RequireAReadingThatAddsUp(status, table, report)) {
         return 0;
     }
-    if (report.header.empty()) {
-        return 0;  // a plain event file: the event file target checks it
-    }
-    Require(report.rowsKept == table.count, "the kept rows are not the table's");
-    Require(report.rowsRead == report.rowsKept + report.rowsFiltered + report.rowsSkipped,
-            "rows read do not add up");
-    Require(table.weightSource.empty() ||
-                table.weightSource.size() == static_cast<std::size_t>(table.count),
-            "one weight per event");
     for (int i = 0; i < table.count; ++i) {
         const korvane::EventRecord& row = table.rows[static_cast<std::size_t>(i)];
         Require(std::isfinite(row.x) && std::isfinite(row.y) && std::isfinite(row.z),

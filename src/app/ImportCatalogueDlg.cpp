@@ -24,6 +24,8 @@
 #include "app/ChoiceBoxes.h"
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
+#include "app/ViewerPictures.h"
+#include "catalogue/EventExtent.h"
 #include "common/NumberText.h"
 
 namespace korvane {
@@ -45,20 +47,35 @@ constexpr RoleBox RoleBoxes[] = {
     {ColumnRole::Longitude, "lon", "Longitude:", "columnLon"},
     {ColumnRole::Depth, "depth", "Depth:", "columnDepth"},
     {ColumnRole::Magnitude, "magnitude", "Magnitude:", "columnMagnitude"},
+    {ColumnRole::Date, "date", "Date:", "columnDate"},
+    {ColumnRole::Weight, "weight", "Weight:", "columnWeight"},
 };
+
+static_assert(std::size(RoleBoxes) == 10, "one chosen column and one box per role box");
 
 constexpr CataloguePreset Formats[] = {CataloguePreset::None,      CataloguePreset::HypoDD,
                                        CataloguePreset::GrowClust, CataloguePreset::FdsnText,
-                                       CataloguePreset::NonLinLoc, CataloguePreset::QuakeMl};
+                                       CataloguePreset::NonLinLoc, CataloguePreset::QuakeMl,
+                                       CataloguePreset::Zmap};
 constexpr const char* FormatTexts[] = {"Delimited text with a header line",
                                        "hypoDD .reloc",
                                        "GrowClust catalogue",
                                        "FDSN event text",
                                        "NonLinLoc .hyp",
-                                       "QuakeML 1.2"};
+                                       "QuakeML 1.2",
+                                       "ZMAP table"};
 constexpr char Separators[] = {0, ',', '\t', ';', '|', ' '};
 constexpr const char* SeparatorTexts[] = {
     "found from the header line", "comma", "TAB", "semicolon", "| (bar)", "runs of blanks"};
+// The unit of a file's length columns: found from their names, or chosen.
+constexpr std::optional<LengthUnit> ColumnUnits[] = {std::nullopt, LengthUnit::Kilometre,
+                                                     LengthUnit::Metre};
+constexpr const char* ColumnUnitTexts[] = {"from the column names", "km", "m"};
+constexpr DateOrder DateOrders[] = {DateOrder::Automatic, DateOrder::DayFirst,
+                                    DateOrder::MonthFirst};
+constexpr const char* DateOrderTexts[] = {"06.02.2023 day first, 06/02/2023 not read",
+                                          "day first: 06.02.2023, 06/02/2023",
+                                          "month first: 02/06/2023, 02.06.2023"};
 
 QLineEdit* Box(QWidget* parent, const char* name, const char* placeholder) {
     auto* box = new QLineEdit(parent);
@@ -86,11 +103,14 @@ std::optional<double> NumberIn(const std::string& text) {
     return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
-// An instant of the time range: ISO 8601 text, or seconds (since 1970 for calendar time).
-std::optional<double> TimeIn(const std::string& text) {
+// An instant of the time range: seconds from the time reference, or ISO 8601 text when the
+// reference is known.
+std::optional<double> TimeIn(const std::string& text,
+                             const std::optional<CalendarInstant>& reference) {
     CalendarInstant instant;
-    if (ReadIsoTime(text, &instant)) {
-        return static_cast<double>(instant.day) * 86400.0 + instant.second;
+    if (reference && ReadIsoTime(text, &instant)) {
+        return static_cast<double>(instant.day - reference->day) * 86400.0 + instant.second -
+               reference->second;
     }
     return NumberIn(text);
 }
@@ -99,23 +119,12 @@ std::string BoundText(double value) {
     return std::isinf(value) ? std::string() : FormatShortest(value);
 }
 
-// Lower case, without blanks: how the reader compares a chosen name with the header's.
-std::string Folded(const std::string& name) {
-    std::string out;
-    for (const char c : name) {
-        if (c != ' ' && c != '_' && c != '-' && c != '.') {
-            out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        }
-    }
-    return out;
-}
-
 // The role box a column-map key belongs to, or -1.
 int RoleBoxOfKey(const std::string& key) {
-    const std::string folded = Folded(key);
+    // The key read as the reader reads it.
+    const int role = RoleOfChoiceKey(key);
     for (std::size_t i = 0; i < std::size(RoleBoxes); ++i) {
-        if (folded == RoleBoxes[i].key ||
-            (RoleBoxes[i].role == ColumnRole::Magnitude && folded == "mag")) {
+        if (static_cast<int>(RoleBoxes[i].role) == role) {
             return static_cast<int>(i);
         }
     }
@@ -125,7 +134,9 @@ int RoleBoxOfKey(const std::string& key) {
 }  // namespace
 
 struct ImportCatalogueDlg::CountResult {
+    CatalogueOptions options;  // the choices counted
     CatalogueReport report;
+    std::array<AxisRange, 4> extent{};
     std::string problem;
     bool cancelled = false;
 };
@@ -173,7 +184,6 @@ void ImportCatalogueDlg::CreateControls() {
     m_table->setObjectName("previewTable");
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setMinimumHeight(DialogSizeToPixels(BaseUnitsOf(font()), 10, 110).height());
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     auto* format = new QGroupBox("Format", this);
     m_detected = new QLabel(format);
@@ -193,8 +203,8 @@ void ImportCatalogueDlg::CreateControls() {
         box->setObjectName(RoleBoxes[i].name);
         box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         m_columns[i] = box;
-        const int row = static_cast<int>(i % 4);
-        const int column = static_cast<int>(i / 4) * 2;
+        const int row = static_cast<int>(i % 5);
+        const int column = static_cast<int>(i / 5) * 2;
         columnGrid->addWidget(new QLabel(RoleBoxes[i].caption, columns), row, column);
         columnGrid->addWidget(box, row, column + 1);
         connect(box, &QComboBox::activated, this,
@@ -207,9 +217,12 @@ void ImportCatalogueDlg::CreateControls() {
     m_unit = new QComboBox(place);
     m_unit->setObjectName("unitCombo");
     m_unit->addItems({"km", "m"});
+    m_xyUnit = Choices(place, "xyUnitCombo", ColumnUnitTexts, std::size(ColumnUnitTexts));
+    m_depthUnit = Choices(place, "depthUnitCombo", ColumnUnitTexts, std::size(ColumnUnitTexts));
     m_depthSign = new QComboBox(place);
     m_depthSign->setObjectName("depthSignCombo");
     m_depthSign->addItems({"depth, positive down", "elevation, positive up"});
+    m_dateOrder = Choices(place, "dateOrderCombo", DateOrderTexts, std::size(DateOrderTexts));
     m_timeReference = Box(place, "timeReferenceBox", "midnight UTC of the earliest day");
     auto* origin = new QHBoxLayout;
     origin->addWidget(m_originLat);
@@ -217,14 +230,17 @@ void ImportCatalogueDlg::CreateControls() {
     auto* placeForm = new QFormLayout(place);
     placeForm->addRow("Origin (lat, lon):", origin);
     placeForm->addRow("Unit of x, y, z:", m_unit);
+    placeForm->addRow("File's x, y in:", m_xyUnit);
+    placeForm->addRow("File's z, depth in:", m_depthUnit);
     placeForm->addRow("z is:", m_depthSign);
+    placeForm->addRow("Dates:", m_dateOrder);
     placeForm->addRow("Time reference:", m_timeReference);
 
     auto* filters = new QGroupBox("Filters", this);
     m_magnitudeMin = Box(filters, "magnitudeMinBox", "any");
     m_magnitudeMax = Box(filters, "magnitudeMaxBox", "any");
-    m_timeFrom = Box(filters, "timeFromBox", "ISO 8601 or seconds");
-    m_timeTo = Box(filters, "timeToBox", "ISO 8601 or seconds");
+    m_timeFrom = Box(filters, "timeFromBox", "date, or seconds");
+    m_timeTo = Box(filters, "timeToBox", "date, or seconds");
     auto* magnitudes = new QHBoxLayout;
     magnitudes->addWidget(m_magnitudeMin);
     magnitudes->addWidget(new QLabel("to", filters));
@@ -235,7 +251,7 @@ void ImportCatalogueDlg::CreateControls() {
     times->addWidget(m_timeTo);
     auto* filterForm = new QFormLayout(filters);
     filterForm->addRow("Magnitude:", magnitudes);
-    filterForm->addRow("Time:", times);
+    filterForm->addRow("Time (from the reference):", times);
 
     m_count = new QLabel(this);
     m_count->setObjectName("countLabel");
@@ -252,7 +268,8 @@ void ImportCatalogueDlg::CreateControls() {
     connect(buttons, &QDialogButtonBox::accepted, this, &ImportCatalogueDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    for (QComboBox* box : {m_format, m_separator, m_unit, m_depthSign}) {
+    for (QComboBox* box :
+         {m_format, m_separator, m_unit, m_xyUnit, m_depthUnit, m_depthSign, m_dateOrder}) {
         connect(box, &QComboBox::activated, this, &ImportCatalogueDlg::Recount);
     }
     for (QLineEdit* box : {m_originLat, m_originLon, m_timeReference, m_magnitudeMin,
@@ -282,18 +299,25 @@ void ImportCatalogueDlg::ShowOptions() {
     m_originLat->setText(m_options.origin ? FormatShortest((*m_options.origin)[0]).c_str() : "");
     m_originLon->setText(m_options.origin ? FormatShortest((*m_options.origin)[1]).c_str() : "");
     m_unit->setCurrentIndex(m_options.unit == LengthUnit::Metre ? 1 : 0);
+    m_xyUnit->setCurrentIndex(IndexOf(ColumnUnits, m_options.xyUnit));
+    m_depthUnit->setCurrentIndex(IndexOf(ColumnUnits, m_options.depthUnit));
     m_depthSign->setCurrentIndex(m_options.depthDown ? 0 : 1);
+    m_dateOrder->setCurrentIndex(IndexOf(DateOrders, m_options.dateOrder));
     m_timeReference->setText(
         m_options.timeReference ? FormatIsoInstant(*m_options.timeReference).c_str() : "");
     m_magnitudeMin->setText(BoundText(m_options.magnitudeMin).c_str());
     m_magnitudeMax->setText(BoundText(m_options.magnitudeMax).c_str());
     m_timeFrom->setText(BoundText(m_options.timeMin).c_str());
     m_timeTo->setText(BoundText(m_options.timeMax).c_str());
+    // A time range of an earlier setup counts seconds since 1970: it keeps that meaning
+    // until the count shows the catalogue's reference, and is then shown as calendar time.
+    m_legacyTimeRange = m_options.timeRangeSince1970;
+    m_legacyTexts = {TextOf(m_timeFrom), TextOf(m_timeTo)};
 }
 
 CatalogueOptions ImportCatalogueDlg::TakeOptions(std::string& problem) const {
     constexpr double Infinity = std::numeric_limits<double>::infinity();
-    CatalogueOptions options = m_options;  // the depth unit has no box and stays
+    CatalogueOptions options = m_options;
     problem.clear();
     options.preset = Formats[std::max(0, m_format->currentIndex())];
     options.separator = Separators[std::max(0, m_separator->currentIndex())];
@@ -324,7 +348,10 @@ CatalogueOptions ImportCatalogueDlg::TakeOptions(std::string& problem) const {
         options.origin = std::array<double, 2>{*latitude, *longitude};
     }
     options.unit = m_unit->currentIndex() == 1 ? LengthUnit::Metre : LengthUnit::Kilometre;
+    options.xyUnit = ColumnUnits[std::max(0, m_xyUnit->currentIndex())];
+    options.depthUnit = ColumnUnits[std::max(0, m_depthUnit->currentIndex())];
     options.depthDown = m_depthSign->currentIndex() == 0;
+    options.dateOrder = DateOrders[std::max(0, m_dateOrder->currentIndex())];
 
     const std::string reference = TextOf(m_timeReference);
     options.timeReference.reset();
@@ -332,8 +359,8 @@ CatalogueOptions ImportCatalogueDlg::TakeOptions(std::string& problem) const {
         CalendarInstant instant;
         if (!ReadIsoTime(reference, &instant)) {
             problem =
-                "The time reference must be an ISO 8601 time, e.g. 2023-02-06T00:00:00Z, or "
-                "empty (midnight UTC of the earliest event's day).";
+                "The time reference must be an ISO 8601 time from 0001 to 9999 (UTC), e.g. "
+                "2023-02-06T00:00:00Z, or empty (midnight UTC of the earliest event's day).";
             return options;
         }
         options.timeReference = instant;
@@ -352,13 +379,22 @@ CatalogueOptions ImportCatalogueDlg::TakeOptions(std::string& problem) const {
         {m_timeFrom, &options.timeMin, -Infinity, true, "The start of the time range"},
         {m_timeTo, &options.timeMax, Infinity, true, "The end of the time range"},
     };
+    // Dates count from the reference given, else from the one the count found.
+    std::optional<CalendarInstant> countedFrom = options.timeReference;
+    if (!countedFrom && m_report.calendarTime) {
+        countedFrom = m_report.timeReference;
+    }
+    options.timeRangeSince1970 =
+        m_legacyTimeRange &&
+        std::array<std::string, 2>{TextOf(m_timeFrom), TextOf(m_timeTo)} == m_legacyTexts;
     for (const Bound& bound : bounds) {
         const std::string text = TextOf(bound.box);
         const std::optional<double> value =
-            text.empty() ? bound.open : (bound.time ? TimeIn(text) : NumberIn(text));
+            text.empty() ? bound.open : (bound.time ? TimeIn(text, countedFrom) : NumberIn(text));
         if (!value) {
             problem = std::string(bound.what) +
-                      (bound.time ? " must be an ISO 8601 time or seconds since 1970, or empty."
+                      (bound.time ? " must be seconds from the time reference, an ISO 8601 time "
+                                    "once the reference is known, or empty."
                                   : " must be a number, or empty.");
             return options;
         }
@@ -389,12 +425,14 @@ void ImportCatalogueDlg::Recount() {
     m_count->setText("Counting the rows...");
     m_bar->show();
     auto result = std::make_shared<CountResult>();
+    result->options = options;
     const bool started = m_worker.Start(
         [path = m_path, options, result](RunObserver& observer) {
             try {
                 EventTable table;
                 const Status read = ReadCatalogue(path, options, table, &result->report,
                                                   EventMemoryBudget(), &observer);
+                result->extent = EventExtentOf(table);
                 result->cancelled = read.code() == Status::Code::Cancelled;
                 result->problem = read.ok() ? std::string() : read.message();
             } catch (const std::exception& error) {
@@ -418,14 +456,39 @@ void ImportCatalogueDlg::FinishCount(const CountResult& result) {
         return;
     }
     m_report = result.report;
+    m_extent = result.extent;
+    m_countedOptions = result.options;
     m_readProblem = result.problem;
+    ShowLegacyTimeRange();
     ShowReport();
+}
+
+void ImportCatalogueDlg::ShowLegacyTimeRange() {
+    if (!m_legacyTimeRange || !m_readProblem.empty() ||
+        std::array<std::string, 2>{TextOf(m_timeFrom), TextOf(m_timeTo)} != m_legacyTexts) {
+        return;
+    }
+    m_legacyTimeRange = false;
+    if (!m_report.calendarTime) {
+        return;  // the file's own seconds: the numbers mean what they meant
+    }
+    // Seconds since 1970 shown as the calendar time they are, which then counts from the
+    // catalogue's reference.
+    for (QLineEdit* box : {m_timeFrom, m_timeTo}) {
+        const std::optional<double> seconds = NumberIn(TextOf(box));
+        if (seconds && InCalendarRange({0, 0.0}, *seconds)) {
+            box->setText(QString::fromStdString(FormatIsoTime({0, 0.0}, *seconds)));
+        }
+    }
+    Recount();  // the same range in its new form, counted so that OK keeps the frame
 }
 
 void ImportCatalogueDlg::ShowReport() {
     const CatalogueReport& report = m_report;
-    // The table: the header's names, each with the role the reader gave it.
-    const int columnCount = static_cast<int>(report.header.size());
+    // The table: the header's names, each with the role the reader gave it, of the first
+    // columns only (the rows keep no more fields); the others are counted.
+    const int columnCount =
+        static_cast<int>(std::min(report.header.size(), CatalogueReport::FirstFieldsKept));
     m_table->clear();
     m_table->setColumnCount(columnCount);
     QStringList names;
@@ -447,19 +510,39 @@ void ImportCatalogueDlg::ShowReport() {
                              new QTableWidgetItem(QString::fromStdString(fields[c])));
         }
     }
+    // Sized once, now that it is filled.
+    m_table->resizeColumnsToContents();
 
     const char separator = report.separator;
     std::string found = FormatTexts[IndexOf(Formats, report.preset)];
     if (report.preset == CataloguePreset::None && !report.header.empty()) {
         found += std::string(", ") + SeparatorTexts[IndexOf(Separators, separator)];
     }
-    if (report.geographic) {
-        found += "; latitude and longitude around " + FormatFixed(report.originLatitude, 4) + ", " +
-                 FormatFixed(report.originLongitude, 4);
+    if (report.header.size() > static_cast<std::size_t>(columnCount)) {
+        found += "; " + GroupedInteger(static_cast<long long>(report.header.size())) +
+                 " columns, the first " + std::to_string(columnCount) + " shown";
     }
-    if (report.calendarTime) {
-        found += "; calendar time from " + FormatIsoInstant(report.timeReference);
+    if (const std::string frame = report.FrameText(); !frame.empty()) {
+        found += "; " + frame;
     }
+    // The units and the frame found show in the boxes that would change them.
+    const auto unitFound = [](const std::optional<LengthUnit>& unit) {
+        return QString("found: ") + (!unit                        ? "none, as the unit of x, y, z"
+                                     : *unit == LengthUnit::Metre ? "m"
+                                                                  : "km");
+    };
+    m_xyUnit->setItemText(
+        0, report.geographic ? QString("latitude and longitude") : unitFound(report.xyUnit));
+    m_depthUnit->setItemText(0, unitFound(report.depthUnit));
+    m_originLat->setPlaceholderText(
+        report.geographic ? QString::fromStdString(FormatShortest(report.originLatitude))
+                          : QString("middle of the catalogue"));
+    m_originLon->setPlaceholderText(
+        report.geographic ? QString::fromStdString(FormatShortest(report.originLongitude))
+                          : QString("middle of the catalogue"));
+    m_timeReference->setPlaceholderText(
+        report.calendarTime ? QString::fromStdString(FormatIsoInstant(report.timeReference))
+                            : QString("midnight UTC of the earliest day"));
     m_detected->setText(report.header.empty() ? QString("nothing yet")
                                               : QString::fromStdString(found));
     FillColumnChoices();
@@ -475,6 +558,9 @@ void ImportCatalogueDlg::ShowReport() {
         if (!report.SkippedText().empty()) {
             text += "\n" + report.SkippedText() + ".";
         }
+        for (const std::string& note : report.notes) {
+            text += "\nNote: " + note + ".";
+        }
     }
     m_count->setText(QString::fromStdString(text));
 }
@@ -488,31 +574,22 @@ void ImportCatalogueDlg::FillColumnChoices() {
                                           : std::string("none");
         box->clear();
         box->addItem(QString::fromStdString("(by name: " + foundName + ")"));
-        int selected = 0;
         const std::string& chosen = m_chosenColumns[i];
-        const std::optional<double> number = NumberIn(chosen);
-        for (std::size_t c = 0; c < m_report.header.size(); ++c) {
-            const std::string& name = m_report.header[c];
+        // The column the reader takes for the choice, as the reader finds it.
+        const int column = chosen.empty() ? -1 : ColumnOfChoice(m_report.header, chosen, m_path);
+        for (const std::string& name : m_report.header) {
             box->addItem(QString::fromStdString(name));
-            if (!chosen.empty() && selected == 0 &&
-                (number ? *number == static_cast<double>(c + 1) : Folded(chosen) == Folded(name))) {
-                selected = static_cast<int>(c) + 1;
-            }
         }
-        box->setCurrentIndex(selected);
+        box->setCurrentIndex(
+            column >= 0 && column < static_cast<int>(m_report.header.size()) ? column + 1 : 0);
     }
 }
 
 void ImportCatalogueDlg::OnColumnChosen(std::size_t role, int index) {
     std::string chosen;
     if (index > 0 && static_cast<std::size_t>(index) <= m_report.header.size()) {
-        const std::string& name = m_report.header[static_cast<std::size_t>(index - 1)];
-        // A name the column map cannot hold, or one an earlier column also has, goes by number.
-        bool byNumber = name.empty() || name.find_first_of(",=") != std::string::npos;
-        for (int c = 0; c < index - 1 && !byNumber; ++c) {
-            byNumber = Folded(m_report.header[static_cast<std::size_t>(c)]) == Folded(name);
-        }
-        chosen = byNumber ? std::to_string(index) : name;
+        // The name when the reader takes exactly this column for it, else the number.
+        chosen = ChoiceOfColumn(m_report.header, static_cast<std::size_t>(index - 1));
     }
     m_chosenColumns[role] = chosen;
     Recount();
@@ -521,7 +598,9 @@ void ImportCatalogueDlg::OnColumnChosen(std::size_t role, int index) {
 void ImportCatalogueDlg::accept() {
     std::string problem;
     const CatalogueOptions options = TakeOptions(problem);
-    if (problem.empty() && !m_worker.IsRunning() && !m_recountWanted) {
+    // The last count is of the choices taken when no other is running or waiting.
+    const bool counted = !m_worker.IsRunning() && !m_recountWanted;
+    if (problem.empty() && counted) {
         problem = m_readProblem;  // the choices as counted: say what is wrong with them
     }
     if (!problem.empty()) {
@@ -530,6 +609,23 @@ void ImportCatalogueDlg::accept() {
     }
     m_worker.StopAndWait();
     m_options = options;
+    m_counted = counted && options == m_countedOptions && !m_report.header.empty();
+    // The frame the count found goes with the choices, so that the events keep their places
+    // and times whatever filter is chosen later; only the choices of which columns and how
+    // they are read change it.
+    const bool sameFrame = options.columns == m_countedOptions.columns &&
+                           options.preset == m_countedOptions.preset &&
+                           options.separator == m_countedOptions.separator &&
+                           options.dateOrder == m_countedOptions.dateOrder;
+    if (m_readProblem.empty() && !m_recountWanted && sameFrame) {
+        if (m_report.geographic && !m_options.origin) {
+            m_options.origin =
+                std::array<double, 2>{m_report.originLatitude, m_report.originLongitude};
+        }
+        if (m_report.calendarTime && !m_options.timeReference) {
+            m_options.timeReference = m_report.timeReference;
+        }
+    }
     QDialog::accept();
 }
 

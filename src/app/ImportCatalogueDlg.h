@@ -1,8 +1,10 @@
 #pragma once
 // "Import Catalogue...": how a catalogue is read. It shows the first rows of the file as a
-// table, the format found and the column of each role as choices, the origin, the unit, the
-// sign of depth, the time reference and the filters, and the count of rows read, kept and
-// skipped. The whole file is counted on a worker after every change, so a big catalogue never
+// table (its first columns), the format found and the column of each role as choices, the
+// origin, the units, the sign of depth, the date order, the time reference and the filters,
+// and the count of rows read, kept and skipped. OK keeps the frame the count found (origin,
+// time reference) with the choices. The whole file is counted on a worker after every change,
+// so a big catalogue never
 // holds the window; OK takes the choices as they stand (a count still running stops).
 
 #include <QDialog>
@@ -15,6 +17,7 @@
 #include "app/RunWorker.h"
 #include "app/WindowServices.h"
 #include "catalogue/CatalogueReader.h"
+#include "common/Ranges.h"
 
 class QComboBox;
 class QLabel;
@@ -36,6 +39,10 @@ class ImportCatalogueDlg : public QDialog {
     const std::string& path() const { return m_path; }
     // The choices, as OK took them.
     const CatalogueOptions& options() const { return m_options; }
+    // What the count of those choices found, and the extent of the events it kept: none when
+    // OK came before the count of the choices taken was done.
+    const CatalogueReport* countedReport() const { return m_counted ? &m_report : nullptr; }
+    const std::array<AxisRange, 4>& countedExtent() const { return m_extent; }
     // True while the file is being counted.
     bool IsCounting() const { return m_worker.IsRunning(); }
 
@@ -52,6 +59,7 @@ class ImportCatalogueDlg : public QDialog {
     void FinishCount(const CountResult& result);
     void ShowReport();
     void FillColumnChoices();
+    void ShowLegacyTimeRange();
     void OnColumnChosen(std::size_t role, int index);
 
     std::string m_path;
@@ -59,9 +67,15 @@ class ImportCatalogueDlg : public QDialog {
     WindowServices m_services;
     // The column chosen by hand for each role of the column boxes (a header name or a number
     // from 1), empty when found by name; other pairs of the column map are kept as they were.
-    std::array<std::string, 8> m_chosenColumns;
+    std::array<std::string, 10> m_chosenColumns;
     std::vector<std::string> m_otherColumns;
     CatalogueReport m_report;
+    CatalogueOptions m_countedOptions;    // the choices `m_report` was counted with
+    std::array<AxisRange, 4> m_extent{};  // of the events the last count kept
+    bool m_counted = false;               // the last count is of the choices OK took
+    // The time boxes hold seconds since 1970 of an earlier setup, as first shown.
+    bool m_legacyTimeRange = false;
+    std::array<std::string, 2> m_legacyTexts;
     std::string m_readProblem;  // why the last count failed, "" when it did not
     bool m_recountWanted = false;
 
@@ -69,11 +83,14 @@ class ImportCatalogueDlg : public QDialog {
     QLabel* m_detected = nullptr;
     QComboBox* m_format = nullptr;
     QComboBox* m_separator = nullptr;
-    std::array<QComboBox*, 8> m_columns{};
+    std::array<QComboBox*, 10> m_columns{};
     QLineEdit* m_originLat = nullptr;
     QLineEdit* m_originLon = nullptr;
     QComboBox* m_unit = nullptr;
+    QComboBox* m_xyUnit = nullptr;
+    QComboBox* m_depthUnit = nullptr;
     QComboBox* m_depthSign = nullptr;
+    QComboBox* m_dateOrder = nullptr;
     QLineEdit* m_timeReference = nullptr;
     QLineEdit* m_magnitudeMin = nullptr;
     QLineEdit* m_magnitudeMax = nullptr;

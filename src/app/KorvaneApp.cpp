@@ -22,6 +22,7 @@
 #include "app/OutputOptionsDlg.h"
 #include "app/PictureViewer.h"
 #include "app/TraceLine.h"
+#include "common/NumberText.h"
 #include "common/Paths.h"
 #include "movie/MovieSummary.h"
 #include "movie/PictureFolder.h"
@@ -104,6 +105,7 @@ void KorvaneApp::OpenFile(const std::string& path) {
 void KorvaneApp::RunOptionsDialog(CalculationKind kind,
                                   const std::function<void(OptionsDlg&)>& prepare) {
     m_calculationKind = kind;
+    m_lastCalculation = kind;
     OptionsDlg dialog(kind, *m_workspace, m_services, m_files, m_mainFrame.get());
     PictureViewer& viewer = *m_mainFrame->viewer();
     ViewerFeed feed(viewer);
@@ -143,7 +145,7 @@ void KorvaneApp::ReportSeries(int written, const std::string& lastPath, int last
     const std::vector<NumberedPicture> stale = PicturesBeyond(folder, prefix, lastNumber);
     QString notice;
     if (!stale.empty()) {
-        notice = QString::fromStdString(StalePicturesText(stale));
+        notice = QString::fromStdString(StalePicturesText(stale, folder, prefix));
         summary += ". " + notice.toStdString();
     }
     m_mainFrame->viewer()->SetNotice(notice);
@@ -273,13 +275,12 @@ void KorvaneApp::OnImportCatalogue() {
     if (import.exec() != QDialog::Accepted) {
         return;
     }
-    // The Options dialog then opens on the catalogue, read as chosen.
-    RunOptionsDialog(CalculationKind::Spatial, [&import](OptionsDlg& dialog) {
-        CalculationSetup setup = dialog.setup();
-        setup.FilePath = import.path();
-        setup.Catalogue = import.options();
-        dialog.ShowSetup(setup);
-    });
+    // The Options dialog then opens on the catalogue, read as chosen, with the ranges fitted
+    // to its events, for the calculation the user chose last (a perspective view is a time
+    // series).
+    const CalculationKind kind = m_lastCalculation.value_or(
+        TruncateToInt(last.Direction) == 3 ? CalculationKind::Time : CalculationKind::Spatial);
+    RunOptionsDialog(kind, [&import](OptionsDlg& dialog) { dialog.TakeImport(import); });
 }
 
 }  // namespace korvane

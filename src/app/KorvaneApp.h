@@ -72,6 +72,9 @@ class KorvaneApp : public QObject {
     WindowServices m_services;
     OptionsDlgFiles m_files;
     std::optional<CalculationKind> m_calculationKind;
+    // The calculation the Options dialog was last opened for (none yet: the setup's own
+    // direction tells).
+    std::optional<CalculationKind> m_lastCalculation;
     std::unique_ptr<CalculationWorkspace> m_workspace;
     std::unique_ptr<MainFrame> m_mainFrame;
     RecentFolders m_recent;

@@ -22,6 +22,7 @@ enum class Kind {
     Group,
     HiddenGroup,
     Label,
+    WrappedLabel,  // lines of a text that changes, within its place
     Edit,
     Button,
     DefaultButton,
@@ -96,6 +97,9 @@ constexpr LayoutEntry kLayout[] = {
      Keep<&OptionsControls::timeStartBox>},
     {"timeEndBox", Kind::Edit, "", 55, 181, 50, 12, true, G::TimeScale,
      Keep<&OptionsControls::timeEndBox>},
+    // For a catalogue of calendar time: the calendar time of the start and end typed.
+    {"calendarTimeLabel", Kind::WrappedLabel, "", 215, 155, 108, 40, true, G::TimeScale,
+     Keep<&OptionsControls::calendarTimeLabel>},
     {"numberOfPicturesLabel", Kind::Label, "Number of pictures:", 119, 168, 62, 8, false, G::None,
      nullptr},
     {"numberOfPicturesBox", Kind::Edit, "", 183, 166, 24, 12, false, G::None,
@@ -150,6 +154,12 @@ QWidget* MakeControl(const LayoutEntry& entry, QWidget* parent) {
         }
         case Kind::Label:
             return new QLabel(caption, parent);
+        case Kind::WrappedLabel: {
+            auto* label = new QLabel(caption, parent);
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
         case Kind::Edit:
             return new QLineEdit(parent);
         case Kind::Button:

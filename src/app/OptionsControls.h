@@ -10,6 +10,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -45,6 +46,7 @@ struct OptionsControls {
     QLineEdit* zMaxBox = nullptr;
     QLineEdit* timeStartBox = nullptr;
     QLineEdit* timeEndBox = nullptr;
+    QLabel* calendarTimeLabel = nullptr;  // the calendar time of the time boxes
     QLineEdit* numberOfPicturesBox = nullptr;
     QLineEdit* radiusBox = nullptr;
 

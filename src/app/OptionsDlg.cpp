@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -79,6 +80,10 @@ void OptionsDlg::ConnectCommands() {
     connect(m_controls.calculateButton, &QPushButton::clicked, this, &OptionsDlg::OnCalculate);
     connect(m_controls.fitToEventsButton, &QPushButton::clicked, this, &OptionsDlg::OnFitToEvents);
     connect(m_controls.stopButton, &QPushButton::clicked, this, &OptionsDlg::RequestStop);
+    for (QLineEdit* box :
+         {m_controls.eventFileBox, m_controls.timeStartBox, m_controls.timeEndBox}) {
+        connect(box, &QLineEdit::textChanged, this, &OptionsDlg::ShowCalendarTimes);
+    }
 }
 
 void OptionsDlg::FillControls() {
@@ -111,7 +116,19 @@ void OptionsDlg::ShowSetup(const CalculationSetup& setup) {
 
 void OptionsDlg::TakeSetup(CalculationSetup& setup) {
     TakeValues(m_controls, m_values);
-    setup = SetupFromDialogValues(m_values);
+    // The setup keeps seconds: a calendar time typed counts from the catalogue's time
+    // reference, found by reading the catalogue when no reading of it has told it yet.
+    std::optional<CalendarInstant> reference = KnownTimeReference();
+    if (!reference &&
+        (CalendarTimeInBox(m_values.timeStart) || CalendarTimeInBox(m_values.timeEnd))) {
+        EventTable table;
+        CatalogueReport report;
+        if (ReadEvents(m_values.eventFilePath, m_values.catalogue, table, &report).ok()) {
+            LearnTimeReference(m_values.eventFilePath, report);
+            reference = KnownTimeReference();
+        }
+    }
+    setup = SetupFromDialogValues(m_values, reference);
 }
 
 void OptionsDlg::ApplyEnableRules() {
@@ -126,16 +143,56 @@ void OptionsDlg::OnLoad() {
         const CatalogueOptions before =
             *path == m_values.eventFilePath ? m_values.catalogue : CatalogueOptions{};
         OpenImportCatalogue(this, *path, before, m_services,
-                            [this](const ImportCatalogueDlg& import) {
-                                m_values.eventFilePath = import.path();
-                                m_values.catalogue = import.options();
-                                ShowValues(m_values, m_controls);
-                            });
+                            [this](const ImportCatalogueDlg& import) { TakeImport(import); });
     } else if (path) {
         m_values.eventFilePath = *path;
         m_values.catalogue = {};  // how another file was read does not apply to this one
         ShowValues(m_values, m_controls);
     }
+}
+
+void OptionsDlg::TakeImport(const ImportCatalogueDlg& import) {
+    // What was typed meanwhile stays, the number of pictures the fit steps through included.
+    TakeValues(m_controls, m_values);
+    m_values.eventFilePath = import.path();
+    m_values.catalogue = import.options();
+    const CatalogueReport* counted = import.countedReport();
+    std::string problem;
+    if (counted != nullptr) {
+        LearnTimeReference(import.path(), *counted);
+        problem = FitRangesToExtent(m_values, import.countedExtent(), *counted);
+    }
+    ShowValues(m_values, m_controls);
+    if (!problem.empty()) {
+        ShowMessage({problem, "Fit to events", MessageIcon::Stop});
+    }
+    if (counted == nullptr) {
+        OnFitToEvents();
+    }
+}
+
+void OptionsDlg::LearnTimeReference(const std::string& path, const CatalogueReport& report) {
+    m_referenceFile = path;
+    m_learnedReference.reset();
+    if (report.calendarTime) {
+        m_learnedReference = report.timeReference;
+    }
+    ShowCalendarTimes();
+}
+
+std::optional<CalendarInstant> OptionsDlg::KnownTimeReference() const {
+    // A reference given with the catalogue's choices, else the one its reading found.
+    const std::string path = m_controls.eventFileBox->text().toStdString();
+    if (path == m_values.eventFilePath && m_values.catalogue.timeReference) {
+        return m_values.catalogue.timeReference;
+    }
+    return path == m_referenceFile ? m_learnedReference : std::nullopt;
+}
+
+void OptionsDlg::ShowCalendarTimes() {
+    m_controls.calendarTimeLabel->setText(QString::fromStdString(CalendarTimeOfBoxes(
+        m_controls.timeStartBox->text().trimmed().toStdString(),
+        m_controls.timeEndBox->text().trimmed().toStdString(), KnownTimeReference())));
 }
 
 std::optional<std::string> OptionsDlg::ChooseInCurrentFolder(const char* filter) {
@@ -203,7 +260,7 @@ void OptionsDlg::OnCalculate() {
     DisableCommandsDuringRun();
     emit calculationStarting();
     // The worker works on its own copy of the values; the workspace is the application's and
-    // outlives the dialog. The boxes to show (the outcome, then a warning) wait for the end.
+    // outlives the dialog. The box to show waits for the end.
     auto messages = std::make_shared<std::vector<UserMessage>>();
     const bool started = m_worker.Start(
         [values = m_values, kind = m_kind, workspace = &m_workspace,
@@ -212,9 +269,6 @@ void OptionsDlg::OnCalculate() {
                 const CalculationOutcome outcome = Calculate(values, kind, observer, *workspace);
                 if (outcome.message) {
                     messages->push_back(*outcome.message);
-                }
-                if (outcome.warning) {
-                    messages->push_back(*outcome.warning);
                 }
             } catch (const std::exception& error) {
                 // Nothing may escape the worker.
@@ -237,22 +291,24 @@ void OptionsDlg::OnFitToEvents() {
     TakeValues(m_controls, m_values);
     DisableCommandsDuringRun();
     auto fitted = std::make_shared<DialogValues>(m_values);
+    auto report = std::make_shared<CatalogueReport>();
     auto problem = std::make_shared<std::string>();
     const bool started = m_worker.Start(
-        [fitted, problem](RunObserver& observer) {
+        [fitted, report, problem](RunObserver& observer) {
             try {
-                *problem = FitRangesToEvents(*fitted, &observer);
+                *problem = FitRangesToEvents(*fitted, &observer, report.get());
             } catch (const std::exception& error) {
                 *problem = error.what();  // nothing may escape the worker
             }
         },
-        [this, fitted, problem] { FinishFit(*fitted, *problem); });
+        [this, fitted, report, problem] { FinishFit(*fitted, *report, *problem); });
     if (!started) {
-        FinishFit(m_values, {});
+        FinishFit(m_values, {}, {});
     }
 }
 
-void OptionsDlg::FinishFit(const DialogValues& fitted, const std::string& problem) {
+void OptionsDlg::FinishFit(const DialogValues& fitted, const CatalogueReport& report,
+                           const std::string& problem) {
     RestoreCommandsAfterRun();
     m_controls.progressBar->reset();
     if (m_closeAfterWork) {
@@ -263,6 +319,7 @@ void OptionsDlg::FinishFit(const DialogValues& fitted, const std::string& proble
     if (!problem.empty()) {
         ShowMessage({problem, "Fit to events", MessageIcon::Stop});
     } else if (!m_worker.StopRequested()) {
+        LearnTimeReference(fitted.eventFilePath, report);
         // Only the ranges change: what else the user typed meanwhile stays.
         TakeValues(m_controls, m_values);
         m_values.xMin = fitted.xMin;
@@ -278,6 +335,10 @@ void OptionsDlg::FinishFit(const DialogValues& fitted, const std::string& proble
 }
 
 void OptionsDlg::FinishCalculation(const std::vector<UserMessage>& messages) {
+    // What the run's reading of a catalogue found tells the setup saved next its seconds.
+    if (!m_workspace.catalogue.header.empty()) {
+        LearnTimeReference(m_values.eventFilePath, m_workspace.catalogue);
+    }
     for (const UserMessage& message : messages) {
         ShowMessage(message);
     }

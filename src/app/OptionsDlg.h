@@ -18,6 +18,8 @@
 
 namespace korvane {
 
+class ImportCatalogueDlg;
+
 // The files the dialog works with besides the user's own.
 struct OptionsDlgFiles {
     std::string setupIniPath;   // "Setup.ini": read when the dialog opens, written when it closes
@@ -45,6 +47,9 @@ class OptionsDlg : public QDialog {
     void ShowSetup(const CalculationSetup& setup);
     // Fills a setup from the controls.
     void TakeSetup(CalculationSetup& setup);
+    // The catalogue an import dialog read, with its choices; the ranges are fitted to its
+    // events (read again on the worker when the import did not finish counting them).
+    void TakeImport(const ImportCatalogueDlg& import);
 
     const CalculationSetup& setup() const { return m_setup; }
     // Sees each run this dialog starts (the main window's viewer), on the window's thread;
@@ -86,7 +91,16 @@ class OptionsDlg : public QDialog {
     void OnCalculate();
     // Reads the events on the worker (the bar follows, Stop stops) and sets the ranges.
     void OnFitToEvents();
-    void FinishFit(const DialogValues& fitted, const std::string& problem);
+    void FinishFit(const DialogValues& fitted, const CatalogueReport& report,
+                   const std::string& problem);
+    // Keeps the time reference a reading of the catalogue at `path` found, for the calendar
+    // time beside the time boxes.
+    void LearnTimeReference(const std::string& path, const CatalogueReport& report);
+    // The time reference of the catalogue the event file box names: given with its choices,
+    // or found by a reading of it; none when neither is known.
+    std::optional<CalendarInstant> KnownTimeReference() const;
+    // The calendar time of the time boxes, for a catalogue whose time reference is known.
+    void ShowCalendarTimes();
     // On the window's thread once the worker is done: the box, the commands, the end.
     void FinishCalculation(const std::vector<UserMessage>& messages);
     void ShowMessage(const UserMessage& message);
@@ -110,6 +124,9 @@ class OptionsDlg : public QDialog {
     // The box texts and the direction as last shown or read (typed text counts once it is
     // read); the check states as the boxes hold them now.
     DialogValues m_values;
+    // The time reference a reading of the catalogue `m_referenceFile` found.
+    std::optional<CalendarInstant> m_learnedReference;
+    std::string m_referenceFile;
     bool m_calculating = false;     // a calculation, or the reading of "Fit to events"
     bool m_closeAfterWork = false;  // the window was closed while the events were read
     std::vector<std::pair<QWidget*, bool>> m_enabledBeforeRun;

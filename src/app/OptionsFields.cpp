@@ -104,10 +104,16 @@ void ShowValues(const DialogValues& values, const OptionsControls& controls) {
 }
 
 void TakeValues(const OptionsControls& controls, DialogValues& values, FieldSet which) {
+    const std::string eventFile = values.eventFilePath;
     for (const Field& field : kFields) {
         if (InSet(field, which)) {
             std::visit([&](const auto& binding) { Take(binding, controls, values); }, field);
         }
+    }
+    // Another event file typed into the box: how the last one was read (its columns,
+    // filters, origin) does not apply to it, as after "Load".
+    if (values.eventFilePath != eventFile) {
+        values.catalogue = {};
     }
 }
 

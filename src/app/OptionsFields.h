@@ -17,7 +17,8 @@ enum class FieldSet {
 // the check states (1 is checked).
 void ShowValues(const DialogValues& values, const OptionsControls& controls);
 
-// Reads the controls of `which` into `values`; the other fields keep their values.
+// Reads the controls of `which` into `values`; the other fields keep their values. An event
+// file other than the one `values` held sets the catalogue choices back to their defaults.
 void TakeValues(const OptionsControls& controls, DialogValues& values,
                 FieldSet which = FieldSet::All);
 

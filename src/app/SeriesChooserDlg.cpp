@@ -24,7 +24,16 @@ QStringList SeriesRowTexts(const SeriesDescription& series) {
     // A series of 0001.bmp, 0002.bmp, ... has no name of its own.
     const QString name =
         series.prefix.empty() ? QString("(numbers only)") : QString::fromStdString(series.prefix);
-    return {name, QString::number(series.count), size, newest};
+    // The pictures the last run's index lists, which the movie takes: all, or which numbers.
+    QString lastRun;
+    if (series.lastRun > 0) {
+        lastRun = series.lastRun == series.count ? QString("all")
+                                                 : QString("%1: numbers %2 to %3")
+                                                       .arg(series.lastRun)
+                                                       .arg(series.lastRunFirst)
+                                                       .arg(series.lastRunLast);
+    }
+    return {name, QString::number(series.count), size, newest, lastRun};
 }
 
 SeriesChooserDlg::SeriesChooserDlg(const std::vector<SeriesDescription>& series,
@@ -34,13 +43,18 @@ SeriesChooserDlg::SeriesChooserDlg(const std::vector<SeriesDescription>& series,
     setWindowTitle("Choose a Series");
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        new QLabel("The folder holds several picture series. Make the movie of:", this));
+    auto* prompt = new QLabel(
+        "The folder holds several picture series. Make the movie of (where the last run of a "
+        "series finished, the movie takes its pictures only):",
+        this);
+    prompt->setWordWrap(true);
+    layout->addWidget(prompt);
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName("seriesList");
     m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels({"Series", "Pictures", "Picture size", "Newest picture"});
+    m_list->setHeaderLabels(
+        {"Series", "Pictures", "Picture size", "Newest picture", "Of the last run"});
     for (const SeriesDescription& description : series) {
         auto* row = new QTreeWidgetItem(m_list, SeriesRowTexts(description));
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
@@ -57,7 +71,7 @@ SeriesChooserDlg::SeriesChooserDlg(const std::vector<SeriesDescription>& series,
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &QDialog::accept);
     layout->addWidget(buttons);
-    resize(520, 140 + 22 * static_cast<int>(std::min<std::size_t>(series.size(), 8)));
+    resize(640, 140 + 22 * static_cast<int>(std::min<std::size_t>(series.size(), 8)));
 }
 
 std::size_t SeriesChooserDlg::chosen() const {

@@ -1,6 +1,7 @@
 #pragma once
 // "Choose a Series": which of the picture series of a folder becomes the movie, each shown by
-// its name, its picture count, its picture size and when its newest picture was written.
+// its name, its picture count, its picture size, when its newest picture was written and
+// which of its pictures belong to the last run.
 
 #include <QDialog>
 #include <vector>
@@ -25,7 +26,8 @@ class SeriesChooserDlg : public QDialog {
     QTreeWidget* m_list = nullptr;
 };
 
-// The texts of a series' row: name, pictures, picture size, newest picture (local time).
+// The texts of a series' row: name, pictures, picture size, newest picture (local time),
+// and which of its pictures the last run wrote, where its index says that run finished.
 QStringList SeriesRowTexts(const SeriesDescription& series);
 
 }  // namespace korvane

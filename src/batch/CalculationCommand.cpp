@@ -56,7 +56,7 @@ void WarnOfOlderPictures(const BatchSeriesObserver& observer) {
     const std::vector<NumberedPicture> stale =
         PicturesBeyond(folder, prefix, observer.summary->lastNumberOnDisk);
     if (!stale.empty()) {
-        Say(StalePicturesText(stale));
+        Say(StalePicturesText(stale, folder, prefix));
     }
 }
 }  // namespace
@@ -78,7 +78,11 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
         return ExitInvalidInput;
     }
     // The boxes show rounded texts (a radius of 2.5 shows as 2); the calculation runs on
-    // what the boxes show, exactly as after opening the dialog.
+    // what the boxes show, exactly as after opening the dialog. A radius in coordinates
+    // keeps its fraction, whether the setup file or the command line measures it so.
+    if (options.radiusUnit) {
+        setup.Output.radiusUnit = *options.radiusUnit;
+    }
     DialogValues values = DialogValuesFromSetup(setup);
     values.eventFilePath = EventPathBesideSetup(values.eventFilePath, setupPath);
     if (const std::string problem = ApplyCalculationOptions(options, values); !problem.empty()) {
@@ -86,8 +90,11 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
         return ExitInvalidInput;
     }
     if (options.fitRanges) {
+        // Events that cannot be read, or whose ranges would have no width, are the input
+        // the calculation cannot use.
         if (const std::string problem = FitRangesToEvents(values); !problem.empty()) {
-            Say(problem);
+            TerminalObserver(PrintLine).Message(
+                *MessageOfCalculation(Status::InvalidInput(problem)));
             return ExitInvalidInput;
         }
         Say("ranges fitted to the events: x " + values.xMin + " to " + values.xMax + ", y " +
@@ -102,15 +109,23 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     BatchSeriesObserver observer(PrintLine);
     const CalculationOutcome outcome = Calculate(values, mode, observer, *workspace);
     observer.FinishLine();
-    if (outcome.message) {
+    if (outcome.status.code() == Status::Code::NothingMade) {
+        // The message says itself that no picture was written: one sentence, no caption.
+        observer.FinishLine();
+        Say(outcome.message->text);
+    } else if (outcome.message) {
         observer.Message(*outcome.message);
     }
-    if (outcome.warning) {
-        observer.Message(*outcome.warning);
-    }
-    if (!workspace->catalogue.header.empty() &&
-        outcome.status.code() != Status::Code::InvalidInput) {
-        Say("catalogue: " + workspace->catalogue.Summary());
+    const CatalogueReport& catalogue = workspace->catalogue;
+    if (outcome.status.code() != Status::Code::InvalidInput) {
+        if (!catalogue.header.empty()) {
+            Say("catalogue: " + catalogue.Summary());
+            if (const std::string frame = catalogue.FrameText(); !frame.empty()) {
+                Say("catalogue frame: " + frame);
+            }
+        } else if (catalogue.rowsSkipped > 0) {
+            Say("event file: " + catalogue.Summary());  // lines without the weight asked for
+        }
     }
     if (observer.summary) {
         Say(SummaryText(*observer.summary));

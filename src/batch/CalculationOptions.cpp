@@ -154,7 +154,10 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
         values.output.eventWeights = *options.weights;
     }
     if (options.maximum) {
+        // Where the top of the colour scale comes from, asked on the command line, wins
+        // over a maximum the setup file fixes.
         values.output.maximum = *options.maximum;
+        values.fixedDensityState = 0;
     }
     if (options.radiusUnit) {
         values.output.radiusUnit = *options.radiusUnit;

@@ -55,12 +55,30 @@ bool TakeCatalogueOption(const std::vector<std::string>& arguments, std::size_t&
             problem = "--unit takes km or m, e.g. --unit km";
         }
         options.unit = value == "m" ? LengthUnit::Metre : LengthUnit::Kilometre;
+    } else if (Names(word, "--xy-unit") || Names(word, "--depth-unit")) {
+        const bool xy = Names(word, "--xy-unit");
+        const char* name = xy ? "--xy-unit" : "--depth-unit";
+        const bool given = TakeValue(arguments, i, name, value);
+        if (!given || (value != "km" && value != "m")) {
+            problem = std::string(name) + " takes km or m, e.g. " + name + " m";
+        }
+        (xy ? options.xyUnit : options.depthUnit) =
+            value == "m" ? LengthUnit::Metre : LengthUnit::Kilometre;
+    } else if (Names(word, "--date-order")) {
+        const bool given = TakeValue(arguments, i, "--date-order", value);
+        const std::optional<DateOrder> order = DateOrderNamed(value);
+        if (!given || !order) {
+            problem =
+                "--date-order takes dmy (06.02.2023, 06/02/2023) or mdy (02/06/2023), e.g. "
+                "--date-order mdy";
+        }
+        options.dateOrder = order.value_or(DateOrder::Automatic);
     } else if (Names(word, "--time-reference")) {
         CalendarInstant instant;
         if (!TakeValue(arguments, i, "--time-reference", value) || !ReadIsoTime(value, &instant)) {
             problem =
-                "--time-reference takes an ISO 8601 time, e.g. --time-reference "
-                "2023-02-06T00:00:00Z";
+                "--time-reference takes an ISO 8601 time from 0001 to 9999 (UTC), e.g. "
+                "--time-reference 2023-02-06T00:00:00Z";
         }
         options.timeReference = instant;
     } else if (Names(word, "--magnitude")) {

@@ -12,8 +12,9 @@
 namespace korvane::batch {
 
 // One catalogue option at arguments[i] (its value the next word or after "="): --columns,
-// --origin, --unit, --depth-down, --depth-up, --time-reference, --magnitude. False when the
-// word is none of them; `problem` is set when its value is wrong.
+// --format-preset, --origin, --unit, --xy-unit, --depth-unit, --depth-down, --depth-up,
+// --date-order, --time-reference, --magnitude. False when the word is none of them;
+// `problem` is set when its value is wrong.
 bool TakeCatalogueOption(const std::vector<std::string>& arguments, std::size_t& i,
                          CatalogueOptions& options, std::string& problem);
 

@@ -22,7 +22,9 @@ Commands:
             to the window's end): time0001.bmp, ... With [Direction] 3 it writes the
             perspective view instead: perspective0001.bmp, ...
   movie     Turns the numbered pictures of FOLDER (space0001.bmp, ... or space0001.png,
-            ...) into one movie at 10 frames per second. The movie file's extension picks
+            ...) into one movie at 10 frames per second: those of the last run where its
+            series index (space.json, ...) says it finished, else those of the format
+            written last. The movie file's extension picks
             the container (any other name: AVI) and with it the codec, the first one of
             these this build can write, unless --codec names another (a wrong one lists
             those it can):
@@ -60,12 +62,13 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       10^(1.5 (M - Mmax)) of its magnitude M, the largest event 1
                         korvane-batch spatial --weights moment --events quakes.csv s.ini
   --maximum catalogue|series|percentile[:P]
-                      the top of the colour scale when the setup fixes none (default:
-                      the setup's [Maximum], else catalogue: 0.8 times the densest spot
-                      of the whole file); series: the highest pixel density of this
-                      series' pictures; percentile: the P-th percentile (default 99.5)
-                      of their non-zero pixel densities. Both compute every picture's
-                      densities once before the first picture is coloured
+                      the top of the colour scale, also over a maximum the setup fixes
+                      (default: the setup's fixed maximum or [Maximum], else catalogue:
+                      0.8 times the densest spot of the whole file); series: the highest
+                      pixel density of this series' pictures; percentile: the P-th
+                      percentile (default 99.5) of their non-zero pixel densities. Both
+                      compute every picture's densities once before the first picture
+                      is coloured
                         korvane-batch time --maximum percentile:99 examples/time.ini
   --radius-unit pixels|coordinates
                       what the radius counts (default: the setup's [Radiusunit], else
@@ -86,8 +89,10 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       picture's file, caption value, ranges, scales, slice or window and
                       its number of events)
                         korvane-batch time examples/perspective.ini --no-index
-  --fit-ranges        set the x, y, z and time ranges to the events' extent, with a
-                      margin of 5 % on each side
+  --fit-ranges        set the x, y, z ranges to the events' extent with a margin of 5 %
+                      on each side, and time from just before the first event (the hour
+                      or the day of calendar time) to just after the last; each in
+                      exactly the [NoOfPictures] slices or windows
                         korvane-batch spatial --fit-ranges examples/spatial.ini
   --version           print the version and end
                         korvane-batch --version
@@ -96,25 +101,47 @@ Catalogues: an event file whose first line names its columns (a header) is read 
 catalogue: fields split by commas, TABs, ';', '|' or blanks (detected), '#' lines
 skipped, quoted fields, a decimal comma where the separator is no comma. Columns are
 found by name (x/east/easting, y/north/northing, z, depth, elevation, t/time/origin
-time, latitude/lat, longitude/lon, magnitude/mag, weight, year, month, day, hour,
-minute, second); times are seconds or ISO 8601 ("2023-02-06T01:17:34.820Z", UTC when
-no zone is given), latitude and longitude become km east and north of the middle of
-the catalogue, depth (in km) is positive down. A row whose x, y, z or t cannot be read
-is skipped and counted. Options of spatial, time and import:
+time, date, latitude/lat, longitude/lon, magnitude/mag/ML, weight, year/yr, month/mo,
+day/dy, hour/hr, minute/mi, second/sc, seconds); a name the user gives matches exactly
+first, and one that could mean several columns is refused naming them. Times are
+seconds or calendar time: ISO 8601 ("2023-02-06T01:17:34.820Z", UTC when no zone is
+given), 2023/02/06 01:17:34, 06.02.2023 01:17:34, a Date and a Time column, or year,
+month, day, hour, minute and second columns. Latitude and longitude become km east and
+north of the middle of the catalogue (the middle of the shortest arc of its
+longitudes; a catalogue whose events lie more than 90 degrees of arc from it is
+refused), depth is positive down. Each length column has a unit: [m], (m), _m or _km in
+its name, else km beside latitude and longitude, and every length is turned into
+--unit. The origin and the time reference (midnight UTC of the earliest day) come from
+every readable row before any filter, so a filter never moves the events; a run prints
+them as the catalogue's frame. A row whose x, y, z or t cannot be read, or without the
+magnitude a filter or the weights need, is skipped and counted. Options of spatial,
+time and import:
   --columns MAP       choose columns by name or number (from 1), e.g.
                         --columns x=lon,y=lat,z=depth,t=time
+                      (all by number: the file needs no header line)
   --format-preset NAME  a catalogue without a header line: hypodd (.reloc), growclust
                       (its output catalogue), fdsn (FDSN event text, "|" between fields),
-                      nonlinloc (.hyp) or quakeml (QuakeML 1.2, depth in metres); QuakeML
-                      and NonLinLoc files are also known by their first line
-  --origin LAT,LON    the point that becomes x = y = 0 (default: the middle)
-  --unit km|m         the unit of x, y and z made from latitude, longitude, depth (also
-                      the pictures' unit, see above)
+                      nonlinloc (.hyp), quakeml (QuakeML 1.2, depth in metres) or zmap
+                      (lon lat year month day mag depth hour minute second); all but fdsn
+                      are also known by their content
+  --origin LAT,LON    the point that becomes x = y = 0 (default: the middle); events
+                      more than 90 degrees of arc from it are skipped
+  --unit km|m         the unit of x, y and z in the table: what latitude and longitude
+                      become and every length column is turned into (also the pictures'
+                      unit, see above)
+  --xy-unit km|m      the unit of projected x and y columns (default: their names, else
+                      the depth's unit, else taken as --unit)
+  --depth-unit km|m   the unit of z, depth and elevation columns (default: their names,
+                      else km beside latitude and longitude, m in QuakeML)
   --depth-down        z is depth, positive down (the default); --depth-up: elevation
+  --date-order dmy|mdy  how 06/02/2023 is read: day first or month first (06.02.2023
+                      is read day first without it)
   --time-reference ISO  the instant of t = 0 for calendar time (default: midnight UTC
                       of the earliest event's day)
   --magnitude MIN[:MAX]  only events of this magnitude
                         korvane-batch import --magnitude 2.5 catalogue.csv events.dat
+import writes x, y, z and t, and as a fifth column the catalogue's weight column, else its
+magnitude (a plain file's own fifth field), where a row has one.
 
 SETUP.ini is a setup file as the desktop program's "Save Setup" writes it: lines of
 "[Key]", a TAB and a value ([File-Path], [Direction], [Amin] ... [Radius]). The

@@ -1,5 +1,6 @@
 #include "catalogue/CalendarTime.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/NumberText.h"
@@ -41,7 +42,146 @@ std::string TwoDigits(long long value) {
            static_cast<char>('0' + value % 10);
 }
 
+// The first and last day the calendar writes as dates.
+long long FirstCalendarDay() {
+    return DaysFromCivil(FirstCalendarYear, 1, 1);
+}
+long long LastCalendarDay() {
+    return DaysFromCivil(LastCalendarYear, 12, 31);
+}
+
+constexpr const char* OutsideTheCalendar = "outside the years 0001 to 9999";
+
+// Reads one or two digits at `pos`.
+bool ReadShortNumber(std::string_view text, std::size_t& pos, int* value) {
+    if (pos >= text.size() || !IsDigit(text[pos])) {
+        return false;
+    }
+    *value = text[pos++] - '0';
+    if (pos < text.size() && IsDigit(text[pos])) {
+        *value = *value * 10 + (text[pos++] - '0');
+    }
+    return true;
+}
+
+// The date at the start of `text` in any of ReadCalendarText's forms but ISO 8601; `pos` is
+// left after it.
+bool ReadDate(std::string_view text, DateOrder order, std::size_t& pos, int* year, int* month,
+              int* day) {
+    pos = 0;
+    int first = 0;
+    if (ReadDigits(text, pos, 4, &first)) {
+        // yyyy/mm/dd
+        *year = first;
+        return pos < text.size() && text[pos++] == '/' && ReadShortNumber(text, pos, month) &&
+               pos < text.size() && text[pos++] == '/' && ReadShortNumber(text, pos, day);
+    }
+    pos = 0;
+    int second = 0;
+    if (!ReadShortNumber(text, pos, &first) || pos >= text.size()) {
+        return false;
+    }
+    const char separator = text[pos++];
+    if ((separator != '.' && separator != '/') || !ReadShortNumber(text, pos, &second) ||
+        pos >= text.size() || text[pos++] != separator || !ReadDigits(text, pos, 4, year)) {
+        return false;
+    }
+    // Dots are the day-first habit; slashes need the order said.
+    const bool dayFirst =
+        order == DateOrder::DayFirst || (order == DateOrder::Automatic && separator == '.');
+    if (order == DateOrder::Automatic && separator == '/') {
+        return false;
+    }
+    *day = dayFirst ? first : second;
+    *month = dayFirst ? second : first;
+    return true;
+}
+
+// "yyyy-mm-dd" of the date fields (which ReadIsoTime checks).
+std::string IsoDate(int year, int month, int day) {
+    std::string text = std::to_string(year);
+    text.insert(0, 4 - std::min<std::size_t>(4, text.size()), '0');
+    return text + "-" + TwoDigits(month) + "-" + TwoDigits(day);
+}
+
+// A clock time with a one-digit hour gets its leading zero, for ReadIsoTime.
+std::string PaddedClock(std::string_view clock) {
+    while (!clock.empty() && (clock.front() == ' ' || clock.front() == '\t')) {
+        clock.remove_prefix(1);
+    }
+    std::string text(clock);
+    if (text.size() >= 2 && IsDigit(text[0]) && text[1] == ':') {
+        text.insert(0, 1, '0');
+    }
+    return text;
+}
+
+std::string_view TrimmedText(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// The day and the whole microseconds into it of the instant `seconds` after `reference`;
+// false when it is no number or its date lies outside the calendar's years (checked before
+// any conversion to an integer, so that every double is safe).
+bool SplitInstant(const CalendarInstant& reference, double seconds, long long* day,
+                  long long* micros) {
+    const double fromMidnight = reference.second + seconds;
+    if (!std::isfinite(fromMidnight)) {
+        return false;
+    }
+    const double days = std::floor(fromMidnight / SecondsPerDay);
+    const double dayNumber = static_cast<double>(reference.day) + days;
+    if (!(dayNumber >= static_cast<double>(FirstCalendarDay()) &&
+          dayNumber <= static_cast<double>(LastCalendarDay()))) {
+        return false;
+    }
+    *day = static_cast<long long>(dayNumber);
+    *micros = std::llround((fromMidnight - days * SecondsPerDay) * 1e6);
+    if (*micros >= 86400000000LL) {
+        *micros -= 86400000000LL;
+        *day += 1;
+    }
+    return *day <= LastCalendarDay();
+}
+
 }  // namespace
+
+const char* const CalendarForms =
+    "seconds, ISO 8601 (2023-02-06T01:17:34.82Z), 2023/02/06 01:17:34, 06.02.2023 01:17:34, "
+    "02/06/2023 with a date order chosen, a Date and a Time column, or year, month, day, hour, "
+    "minute and second columns";
+
+const char* DateOrderName(DateOrder order) {
+    switch (order) {
+        case DateOrder::DayFirst:
+            return "dmy";
+        case DateOrder::MonthFirst:
+            return "mdy";
+        case DateOrder::Automatic:
+            break;
+    }
+    return "";
+}
+
+std::optional<DateOrder> DateOrderNamed(std::string_view name) {
+    std::string lower;
+    for (const char c : name) {
+        lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    if (lower == "dmy") {
+        return DateOrder::DayFirst;
+    }
+    if (lower == "mdy") {
+        return DateOrder::MonthFirst;
+    }
+    return std::nullopt;
+}
 
 long long DaysFromCivil(long long year, int month, int day) {
     // The year starts in March, so that the leap day ends it.
@@ -55,7 +195,7 @@ long long DaysFromCivil(long long year, int month, int day) {
 
 bool InstantFromFields(long long year, int month, int day, int hour, int minute, double second,
                        CalendarInstant* out) {
-    if (year < -100000 || year > 100000 || month < 1 || month > 12 || day < 1 ||
+    if (year < FirstCalendarYear || year > LastCalendarYear || month < 1 || month > 12 || day < 1 ||
         day > DaysInMonth(year, month) || hour < 0 || hour > 24 || minute < 0 || minute > 59 ||
         !(second >= 0.0 && second < 61.0) || (hour == 24 && (minute != 0 || second != 0.0))) {
         return false;
@@ -159,18 +299,55 @@ bool ReadIsoTime(std::string_view text, CalendarInstant* out) {
         out->day += 1;
     }
     out->second = ReadDecimal(std::to_string(seconds) + "." + (fraction.empty() ? "0" : fraction));
-    return true;
+    // A zone may carry the instant over either end of the calendar.
+    return out->day >= FirstCalendarDay() && out->day <= LastCalendarDay();
+}
+
+bool ReadCalendarText(std::string_view text, DateOrder order, CalendarInstant* out) {
+    text = TrimmedText(text);
+    if (ReadIsoTime(text, out)) {
+        return true;
+    }
+    std::size_t pos = 0;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (!ReadDate(text, order, pos, &year, &month, &day)) {
+        return false;
+    }
+    if (pos == text.size()) {
+        return ReadIsoTime(IsoDate(year, month, day), out);
+    }
+    if (text[pos] != ' ' && text[pos] != 'T' && text[pos] != '\t') {
+        return false;
+    }
+    return ReadIsoTime(IsoDate(year, month, day) + "T" + PaddedClock(text.substr(pos + 1)), out);
+}
+
+bool ReadDateAndClock(std::string_view date, std::string_view clock, DateOrder order,
+                      CalendarInstant* out) {
+    date = TrimmedText(date);
+    clock = TrimmedText(clock);
+    CalendarInstant day;
+    // The date alone, whatever its form, gives its day; ReadIsoTime then reads both as one.
+    if (clock.empty() || !ReadCalendarText(date, order, &day) || day.second != 0.0) {
+        return false;
+    }
+    const std::string midnight = FormatIsoTime(day, 0.0);
+    return ReadIsoTime(midnight.substr(0, 10) + "T" + PaddedClock(clock), out);
+}
+
+bool InCalendarRange(const CalendarInstant& reference, double seconds) {
+    long long day = 0;
+    long long micros = 0;
+    return SplitInstant(reference, seconds, &day, &micros);
 }
 
 std::string FormatIsoTime(const CalendarInstant& reference, double seconds) {
-    // Whole microseconds from the reference's midnight, counted in integers from there on.
-    const double fromMidnight = reference.second + seconds;
-    const double days = std::floor(fromMidnight / SecondsPerDay);
-    long long day = reference.day + static_cast<long long>(days);
-    long long micros = std::llround((fromMidnight - days * SecondsPerDay) * 1e6);
-    if (micros >= 86400000000LL) {
-        micros -= 86400000000LL;
-        day += 1;
+    long long day = 0;
+    long long micros = 0;
+    if (!SplitInstant(reference, seconds, &day, &micros)) {
+        return FormatShortest(seconds) + " s (" + OutsideTheCalendar + ")";
     }
     // The civil date of `day` (the inverse of DaysFromCivil).
     const long long z = day + 719468;
@@ -186,14 +363,35 @@ std::string FormatIsoTime(const CalendarInstant& reference, double seconds) {
     const long long secondOfDay = micros / 1000000;
     std::string fraction = std::to_string(micros % 1000000);
     fraction.insert(0, 6 - fraction.size(), '0');
-    std::string yearText = std::to_string(year < 0 ? -year : year);
-    yearText.insert(0, yearText.size() < 4 ? 4 - yearText.size() : 0, '0');
-    return (year < 0 ? "-" : "") + yearText + "-" + TwoDigits(month) + "-" + TwoDigits(dayOfMonth) +
-           "T" + TwoDigits(secondOfDay / 3600) + ":" + TwoDigits(secondOfDay / 60 % 60) + ":" +
+    // SplitInstant keeps the year within 1 to 9999.
+    std::string yearText = std::to_string(year);
+    yearText.insert(0, 4 - std::min<std::size_t>(4, yearText.size()), '0');
+    return yearText + "-" + TwoDigits(month) + "-" + TwoDigits(dayOfMonth) + "T" +
+           TwoDigits(secondOfDay / 3600) + ":" + TwoDigits(secondOfDay / 60 % 60) + ":" +
            TwoDigits(secondOfDay % 60) + "." + fraction + "Z";
 }
 
+std::string FormatCalendarCaption(const CalendarInstant& reference, double seconds) {
+    if (!InCalendarRange(reference, seconds)) {
+        return OutsideTheCalendar;
+    }
+    // The ISO text to the second, easier to read.
+    std::string text = FormatIsoTime(reference, seconds).substr(0, 19);
+    text[10] = ' ';
+    return text + " UTC";
+}
+
+bool RoundTripsAsText(const CalendarInstant& instant) {
+    CalendarInstant back;
+    return ReadIsoTime(FormatIsoInstant(instant), &back) && back == instant;
+}
+
 std::string FormatIsoInstant(const CalendarInstant& instant) {
+    if (instant.day < FirstCalendarDay() || instant.day > LastCalendarDay() ||
+        !(instant.second >= 0.0 && instant.second < 86401.0)) {
+        return "day " + std::to_string(instant.day) + " second " + FormatShortest(instant.second) +
+               " (" + OutsideTheCalendar + ")";
+    }
     const std::string midnight = FormatIsoTime({instant.day, 0.0}, 0.0);
     const std::string date = midnight.substr(0, midnight.find('T'));
     const double second = instant.second;

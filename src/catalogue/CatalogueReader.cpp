@@ -12,6 +12,7 @@
 #include <new>
 #include <string_view>
 
+#include "catalogue/GeographicFrame.h"
 #include "catalogue/NonLinLocRecords.h"
 #include "catalogue/QuakeMlRecords.h"
 #include "common/NumberText.h"
@@ -24,110 +25,36 @@ namespace {
 constexpr double SecondsPerDay = 86400.0;
 // How many skipped lines the report names.
 constexpr std::size_t NamedSkippedLines = 5;
+// The farthest an event may lie from the origin, in degrees of arc: beyond it a local frame
+// folds the far side of the earth onto the near one.
+constexpr double FarthestFromOrigin = 90.0;
+// The first bytes a format is known by.
+constexpr std::size_t HeadBytes = 1 << 16;
+// The longest text of a time that the report quotes.
+constexpr std::size_t QuotedTimeBytes = 40;
 
 std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
 }
 
-constexpr std::array<const char*, ColumnRoleCount> RoleNames = {
-    "x",         "y",      "z",    "t",     "lat", "lon",  "depth",  "elevation",
-    "magnitude", "weight", "year", "month", "day", "hour", "minute", "second"};
+// Turns a length in one unit into another: times 1000, or divided by 1000 (so that 905 m
+// become exactly the double of 0.905 km).
+struct LengthScale {
+    double times = 1.0;
+    double dividedBy = 1.0;
 
-// The words a header may use for each role, lower case, without blanks, '_', '-' or '.'.
-struct NameRole {
-    const char* name;
-    ColumnRole role;
-};
-constexpr NameRole KnownNames[] = {
-    {"x", ColumnRole::X},
-    {"east", ColumnRole::X},
-    {"easting", ColumnRole::X},
-    {"y", ColumnRole::Y},
-    {"north", ColumnRole::Y},
-    {"northing", ColumnRole::Y},
-    {"z", ColumnRole::Z},
-    {"depth", ColumnRole::Depth},
-    {"dep", ColumnRole::Depth},
-    {"elevation", ColumnRole::Elevation},
-    {"elev", ColumnRole::Elevation},
-    {"t", ColumnRole::Time},
-    {"time", ColumnRole::Time},
-    {"origintime", ColumnRole::Time},
-    {"datetime", ColumnRole::Time},
-    {"latitude", ColumnRole::Latitude},
-    {"lat", ColumnRole::Latitude},
-    {"longitude", ColumnRole::Longitude},
-    {"lon", ColumnRole::Longitude},
-    {"long", ColumnRole::Longitude},
-    {"lng", ColumnRole::Longitude},
-    {"magnitude", ColumnRole::Magnitude},
-    {"mag", ColumnRole::Magnitude},
-    {"weight", ColumnRole::Weight},
-    {"year", ColumnRole::Year},
-    {"month", ColumnRole::Month},
-    {"day", ColumnRole::Day},
-    {"hour", ColumnRole::Hour},
-    {"minute", ColumnRole::Minute},
-    {"min", ColumnRole::Minute},
-    {"second", ColumnRole::Second},
-    {"sec", ColumnRole::Second},
+    double operator()(double value) const { return value * times / dividedBy; }
 };
 
-// The header each preset stands for, and its separator. hypoDD's x, y and z (metres from
-// the cluster's centroid) are named so that latitude and longitude place the events.
-struct PresetColumns {
-    const char* header;
-    char separator;
-};
-PresetColumns ColumnsOfPreset(CataloguePreset preset) {
-    switch (preset) {
-        case CataloguePreset::HypoDD:
-            return {
-                "id lat lon depth dx_m dy_m dz_m ex ey ez year month day hour minute second "
-                "mag nccp nccs nctp ncts rcc rct cid",
-                ' '};
-        case CataloguePreset::GrowClust:
-            return {
-                "year month day hour minute second evid lat lon depth mag qid cid nbranch "
-                "qnpair qndiffp qndiffs rmsp rmss eh ez et latc lonc depc",
-                ' '};
-        case CataloguePreset::FdsnText:
-            return {
-                "EventID|Time|Latitude|Longitude|Depth/km|Author|Catalog|Contributor|"
-                "ContributorID|MagType|Magnitude|MagAuthor|EventLocationName",
-                '|'};
-        case CataloguePreset::NonLinLoc:
-            return {NonLinLocColumns, ' '};
-        case CataloguePreset::QuakeMl:
-            return {QuakeMlColumns, ','};
-        default:
-            return {"", 0};
+LengthScale ScaleBetween(LengthUnit from, LengthUnit to) {
+    if (from == to) {
+        return {};
     }
+    return from == LengthUnit::Kilometre ? LengthScale{1000.0, 1.0} : LengthScale{1.0, 1000.0};
 }
 
-// "Depth/km", "Origin Time", "origin_time (UTC)" -> "depth", "origintime", "origintime".
-std::string NormalName(std::string_view name) {
-    std::string out;
-    for (const char c : name) {
-        if (c == '/' || c == '(' || c == '[') {
-            break;
-        }
-        if (c == ' ' || c == '_' || c == '-' || c == '.' || c == '\t' || c == '#') {
-            continue;
-        }
-        out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return out;
-}
-
-int RoleOfName(std::string_view name) {
-    const std::string normal = NormalName(name);
-    for (const NameRole& known : KnownNames) {
-        if (normal == known.name) {
-            return static_cast<int>(known.role);
-        }
-    }
-    return -1;
+const char* UnitText(LengthUnit unit) {
+    return unit == LengthUnit::Metre ? "m" : "km";
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -291,157 +218,10 @@ bool IsCommentOrBlank(std::string_view line) {
     return line.empty() || line.front() == '#';
 }
 
-// Which axis a role fills: 0 x, 1 y, 2 z, 3 t, -1 none.
-int AxisOf(ColumnRole role) {
-    switch (role) {
-        case ColumnRole::X:
-        case ColumnRole::Longitude:
-            return 0;
-        case ColumnRole::Y:
-        case ColumnRole::Latitude:
-            return 1;
-        case ColumnRole::Z:
-        case ColumnRole::Depth:
-        case ColumnRole::Elevation:
-            return 2;
-        case ColumnRole::Time:
-        case ColumnRole::Year:
-            return 3;
-        default:
-            return -1;
-    }
-}
-
-// The column map: found by name, then the user's choices on top.
-Status MapColumns(const std::vector<std::string_view>& header, const std::string& columns,
-                  const std::string& path, std::array<int, ColumnRoleCount>& columnOf) {
-    columnOf.fill(-1);
-    for (std::size_t i = 0; i < header.size(); ++i) {
-        const int role = RoleOfName(header[i]);
-        if (role >= 0 && columnOf[static_cast<std::size_t>(role)] < 0) {
-            columnOf[static_cast<std::size_t>(role)] = static_cast<int>(i);
-        }
-    }
-    // Projected coordinates, a z column and a time column win over their other kinds.
-    auto at = [&](ColumnRole role) -> int& { return columnOf[static_cast<std::size_t>(role)]; };
-    if (at(ColumnRole::X) >= 0 || at(ColumnRole::Y) >= 0) {
-        at(ColumnRole::Latitude) = at(ColumnRole::Longitude) = -1;
-    }
-    if (at(ColumnRole::Z) >= 0) {
-        at(ColumnRole::Depth) = at(ColumnRole::Elevation) = -1;
-    } else if (at(ColumnRole::Depth) >= 0) {
-        at(ColumnRole::Elevation) = -1;
-    }
-    std::size_t pos = 0;
-    while (pos < columns.size()) {
-        std::size_t end = columns.find(',', pos);
-        if (end == std::string::npos) {
-            end = columns.size();
-        }
-        const std::string_view pair = Trimmed(std::string_view(columns).substr(pos, end - pos));
-        pos = end + 1;
-        if (pair.empty()) {
-            continue;
-        }
-        const std::size_t equals = pair.find('=');
-        const std::string key =
-            NormalName(equals == std::string_view::npos ? pair : pair.substr(0, equals));
-        const std::string_view value = equals == std::string_view::npos
-                                           ? std::string_view()
-                                           : Trimmed(pair.substr(equals + 1));
-        int role = -1;
-        for (int r = 0; r < ColumnRoleCount; ++r) {
-            if (key == RoleNames[static_cast<std::size_t>(r)]) {
-                role = r;
-            }
-        }
-        if (role < 0) {
-            role = RoleOfName(key);
-        }
-        if (role < 0 || value.empty()) {
-            return Status::InvalidInput("The column choice \"" + std::string(pair) +
-                                        "\" is not of the form role=column (roles: x, y, z, t, "
-                                        "lat, lon, depth, elevation, mag, weight, year, month, "
-                                        "day, hour, minute, second).");
-        }
-        int column = -1;
-        double number = 0.0;
-        if (ReadNumber(value, false, &number) && number >= 1 && number == std::floor(number) &&
-            number <= 100000) {
-            column = static_cast<int>(number) - 1;
-        } else {
-            const std::string wanted = NormalName(value);
-            for (std::size_t i = 0; i < header.size() && column < 0; ++i) {
-                if (NormalName(header[i]) == wanted) {
-                    column = static_cast<int>(i);
-                }
-            }
-            if (column < 0) {
-                return Status::InvalidInput("The catalogue " + Quoted(path) + " has no column \"" +
-                                            std::string(value) + "\" (chosen for " + key + ").");
-            }
-        }
-        // x and y given a longitude or latitude column take it as such; z given a depth or
-        // elevation column likewise.
-        if (static_cast<std::size_t>(column) < header.size()) {
-            const int named = RoleOfName(header[static_cast<std::size_t>(column)]);
-            const int axis = AxisOf(static_cast<ColumnRole>(role));
-            if (named >= 0 && axis >= 0 && axis < 3 &&
-                AxisOf(static_cast<ColumnRole>(named)) == axis &&
-                (role == static_cast<int>(ColumnRole::X) ||
-                 role == static_cast<int>(ColumnRole::Y) ||
-                 role == static_cast<int>(ColumnRole::Z))) {
-                role = named;
-            }
-        }
-        const int axis = AxisOf(static_cast<ColumnRole>(role));
-        if (axis >= 0 && axis < 3) {
-            for (int r = 0; r < ColumnRoleCount; ++r) {
-                if (AxisOf(static_cast<ColumnRole>(r)) == axis) {
-                    columnOf[static_cast<std::size_t>(r)] = -1;
-                }
-            }
-        }
-        if (role == static_cast<int>(ColumnRole::Time)) {
-            for (ColumnRole split : {ColumnRole::Year, ColumnRole::Month, ColumnRole::Day,
-                                     ColumnRole::Hour, ColumnRole::Minute, ColumnRole::Second}) {
-                at(split) = -1;
-            }
-        }
-        columnOf[static_cast<std::size_t>(role)] = column;
-    }
-    if (at(ColumnRole::Time) >= 0) {
-        for (ColumnRole split : {ColumnRole::Year, ColumnRole::Month, ColumnRole::Day,
-                                 ColumnRole::Hour, ColumnRole::Minute, ColumnRole::Second}) {
-            at(split) = -1;
-        }
-    }
-    const bool hasX = at(ColumnRole::X) >= 0 || at(ColumnRole::Longitude) >= 0;
-    const bool hasY = at(ColumnRole::Y) >= 0 || at(ColumnRole::Latitude) >= 0;
-    const bool hasZ =
-        at(ColumnRole::Z) >= 0 || at(ColumnRole::Depth) >= 0 || at(ColumnRole::Elevation) >= 0;
-    const bool hasT =
-        at(ColumnRole::Time) >= 0 ||
-        (at(ColumnRole::Year) >= 0 && at(ColumnRole::Month) >= 0 && at(ColumnRole::Day) >= 0);
-    if (!(hasX && hasY && hasZ && hasT)) {
-        std::string missing;
-        for (const auto& [has, word] :
-             {std::pair{hasX, "x (or longitude)"}, std::pair{hasY, "y (or latitude)"},
-              std::pair{hasZ, "z (or depth)"}, std::pair{hasT, "time (or year, month, day)"}}) {
-            if (!has) {
-                missing += (missing.empty() ? "" : ", ") + std::string(word);
-            }
-        }
-        return Status::InvalidInput("The catalogue " + Quoted(path) + " has no column for " +
-                                    missing +
-                                    ": name the columns in its header line or choose them.");
-    }
-    return Status::Ok();
-}
-
-// Reads the file's lines and fills the table. Values are kept raw while reading (latitude in
+// Reads the file's records and fills the table. Values are kept raw while reading (latitude in
 // x, longitude in y, time from the first event's day) and turned into the table's values at
-// the end, once the extent is known.
+// the end, once the frame is known: the origin and the time reference come from every row
+// whose place and time can be read, before any filter.
 class CatalogueBuilder {
   public:
     CatalogueBuilder(const std::string& path, const CatalogueOptions& options, EventTable& table,
@@ -451,6 +231,16 @@ class CatalogueBuilder {
           m_table(table),
           m_report(report),
           m_maxEvents(maxEvents) {}
+
+    // A row of separate fields (a record of another format) that starts at line `number`.
+    bool AddFieldsAt(const std::vector<std::string_view>& fields, long long number) {
+        m_lineNumber = number;
+        if (!m_haveHeader && !TakeHeaderLine({}, true)) {
+            return false;
+        }
+        m_fields = fields;
+        return AddRow();
+    }
 
     // A row made from a record of the file that starts at line `number`.
     bool AddLineAt(std::string_view line, long long number) {
@@ -477,7 +267,8 @@ class CatalogueBuilder {
         if (IsCommentOrBlank(line)) {
             return true;
         }
-        return AddRow(line);
+        m_splitter.Split(line, m_separator, m_fields);
+        return AddRow();
     }
 
     Status Finish() {
@@ -489,119 +280,194 @@ class CatalogueBuilder {
             return Status::InvalidInput("The catalogue " + Quoted(m_path) +
                                         " holds no header line naming its columns.");
         }
-        if (m_table.count == 0) {
-            std::string why = m_report.rowsFiltered > 0
-                                  ? std::to_string(m_report.rowsFiltered) +
-                                        " rows lie outside the magnitude or time range"
-                                  : m_report.SkippedText();
-            return Status::InvalidInput("The catalogue " + Quoted(m_path) +
-                                        " holds no event that can be read" +
-                                        (why.empty() ? "." : ": " + why + "."));
+        if (m_calendar && m_table.count > 0) {
+            PlaceInTime();
         }
-        if (m_calendar) {
-            CalendarInstant reference{m_firstDay, 0.0};
-            if (m_options.timeReference.has_value()) {
-                reference = *m_options.timeReference;
-            }
-            m_report.calendarTime = true;
-            m_report.timeReference = reference;
-            const double shift =
-                static_cast<double>(m_anchorDay - reference.day) * SecondsPerDay - reference.second;
-            for (int i = 0; i < m_table.count; ++i) {
-                m_table.rows[static_cast<std::size_t>(i)].t += shift;
-            }
+        if (m_table.count == 0) {
+            return NothingReadable();
         }
         if (m_geographic) {
-            const double lat0 =
-                m_options.origin ? (*m_options.origin)[0] : 0.5 * (m_minLat + m_maxLat);
-            const double lon0 = m_options.origin ? (*m_options.origin)[1] : MiddleLongitude();
-            m_report.geographic = true;
-            m_report.originLatitude = lat0;
-            m_report.originLongitude = lon0;
-            const GeographicLib::LocalCartesian plane(lat0, lon0, 0.0);
-            const double scale = m_options.unit == LengthUnit::Kilometre ? 1e-3 : 1.0;
-            for (int i = 0; i < m_table.count; ++i) {
-                EventRecord& row = m_table.rows[static_cast<std::size_t>(i)];
-                double east = 0.0;
-                double north = 0.0;
-                double up = 0.0;
-                plane.Forward(row.x, row.y, 0.0, east, north, up);
-                row.x = east * scale;
-                row.y = north * scale;
+            if (Status placed = PlaceOnTheEarth(); !placed.ok()) {
+                return placed;
             }
         }
+        m_report.rowsKept = m_table.count;
         return Status::Ok();
     }
 
-    // The middle of the shorter span of the longitudes: a catalogue across the 180th
-    // meridian (179.9 and -179.9) has its middle there, not on the far side of the earth.
-    double MiddleLongitude() const {
-        const double span = m_maxLon - m_minLon;
-        if (span > 180.0 && m_maxLonEastward - m_minLonEastward < span) {
-            const double middle = 0.5 * (m_minLonEastward + m_maxLonEastward);
-            return middle > 180.0 ? middle - 360.0 : middle;
-        }
-        return 0.5 * (m_minLon + m_maxLon);
-    }
-
-    const Status& status() const { return m_status; }
-    long long lineNumber() const { return m_lineNumber; }
-
   private:
-    bool TakeHeaderLine(std::string_view line) {
-        if (IsCommentOrBlank(line)) {
+    // The header line, or the first row of a file whose columns need no header; `record`:
+    // the fields of the first record come separately (the header alone is taken).
+    bool TakeHeaderLine(std::string_view line, bool record = false) {
+        const PresetColumns preset = ColumnsOfPreset(m_options.preset);
+        if (!record && IsCommentOrBlank(line)) {
             // A comment line may be the header (as in the FDSN text format "#EventID|...").
             if (!Trimmed(line).empty()) {
                 m_lastComment.assign(Trimmed(line).substr(1));
             }
             return true;
         }
-        const PresetColumns preset = ColumnsOfPreset(m_options.preset);
         const bool isHeader = preset.separator == 0 && !LineHoldsANumber(line);
+        // Columns all chosen by number need no names: the first line is a row.
+        const bool byNumber =
+            preset.separator == 0 && !isHeader && ColumnsAllByNumber(m_options.columns);
         std::string headerLine;
         if (preset.separator != 0) {
             headerLine = preset.header;
         } else if (isHeader) {
             headerLine.assign(line);
-        } else if (!m_lastComment.empty()) {
+        } else if (!m_lastComment.empty() && !byNumber) {
             headerLine = m_lastComment;
-        } else {
-            m_status = Status::InvalidInput(
-                "The catalogue " + Quoted(m_path) +
-                " has no header line naming its columns: choose a format or the columns.");
-            return false;
         }
+        const bool named = !headerLine.empty();
         m_separator = m_options.separator != 0 ? m_options.separator
                       : preset.separator != 0  ? preset.separator
-                                               : DetectSeparator(headerLine);
-        m_decimalComma = m_separator != ',';
-        m_headerText = std::move(headerLine);
-        m_splitter.Split(m_headerText, m_separator, m_fields);
-        m_report.header.assign(m_fields.begin(), m_fields.end());
-        for (std::string& name : m_report.header) {
-            name = std::string(Trimmed(name));
+                      : named                  ? DetectSeparator(headerLine)
+                                               : DetectSeparator(line);
+        // Fields passed one by one (QuakeML) hold no separator, so a comma is a decimal one.
+        m_decimalComma = m_separator != ',' || m_options.preset == CataloguePreset::QuakeMl;
+        if (named) {
+            m_headerText = std::move(headerLine);
+            m_splitter.Split(m_headerText, m_separator, m_fields);
+            m_report.header.assign(m_fields.begin(), m_fields.end());
+            for (std::string& name : m_report.header) {
+                name = std::string(Trimmed(name));
+            }
+        } else {
+            // No names: the columns go by their numbers, which the first row shows.
+            m_splitter.Split(line, m_separator, m_fields);
+            for (std::size_t i = 0; i < m_fields.size(); ++i) {
+                m_report.header.push_back(std::to_string(i + 1));
+            }
+            m_report.firstRows.emplace_back(m_fields.begin(), m_fields.end());
+            if (!byNumber) {
+                m_status = Status::InvalidInput(
+                    "The catalogue " + Quoted(m_path) +
+                    " has no header line naming its columns: choose a format, or the columns by "
+                    "their numbers.");
+                return false;
+            }
+            m_report.firstRows.clear();  // the row is added again as it is read
         }
         m_report.separator = m_separator;
-        std::vector<std::string_view> names(m_report.header.begin(), m_report.header.end());
-        m_status = MapColumns(names, m_options.columns, m_path, m_columnOf);
+        m_status = MapCatalogueColumns(m_report.header, m_options.columns, m_path, m_columnOf);
         m_report.columnOf = m_columnOf;
         if (!m_status.ok()) {
             return false;
         }
         m_haveHeader = true;
+        m_geographic = Column(ColumnRole::Longitude) >= 0;
+        ChooseNumberColumns();
+        if (!m_status.ok()) {
+            return false;
+        }
+        ChooseUnits(std::nullopt);
+        m_table.weightSource.clear();
+        if (isHeader || record) {
+            return true;
+        }
+        if (named) {
+            m_splitter.Split(line, m_separator, m_fields);
+        }
+        return AddRow();
+    }
+
+    // The magnitude for the filter and moment weights, the weight column for value weights
+    // (else the magnitude), and either for the table's fifth number.
+    void ChooseNumberColumns() {
         m_filterMagnitude =
             std::isfinite(m_options.magnitudeMin) || std::isfinite(m_options.magnitudeMax);
-        m_weightColumn = Column(ColumnRole::Magnitude) >= 0 ? Column(ColumnRole::Magnitude)
-                                                            : Column(ColumnRole::Weight);
-        if (Column(ColumnRole::Weight) >= 0) {
-            m_weightColumn = Column(ColumnRole::Weight);
+        const int magnitude = Column(ColumnRole::Magnitude);
+        const int weight = Column(ColumnRole::Weight);
+        if (m_filterMagnitude && magnitude < 0) {
+            m_status = Status::InvalidInput(
+                "The catalogue " + Quoted(m_path) +
+                " has no magnitude column to filter by: choose one (mag=COLUMN) or no magnitude "
+                "range.");
+            return;
         }
-        m_geographic = Column(ColumnRole::Longitude) >= 0;
-        m_table.weightSource.clear();
-        return isHeader ? true : AddRow(line);
+        m_numberColumn = m_options.weights == EventWeighting::Moment ? magnitude
+                         : weight >= 0                               ? weight
+                                                                     : magnitude;
+        m_numberNeeded = m_options.weights != EventWeighting::None;
+        m_numberReason = m_numberColumn == magnitude ? "no magnitude" : "no weight";
+    }
+
+    // The unit of each length column: chosen, else named in the header, else the custom of
+    // the format; projected x, y and z share a unit known for either. `gridUnit` sets both
+    // (NonLinLoc's grid).
+    void ChooseUnits(std::optional<LengthUnit> gridUnit) {
+        std::optional<LengthUnit> xy = m_options.xyUnit;
+        std::optional<LengthUnit> vertical = m_options.depthUnit;
+        std::optional<LengthUnit> hint;
+        for (const ColumnRole role : {ColumnRole::X, ColumnRole::Y}) {
+            if (!xy && NamedUnit(role, &hint)) {
+                xy = hint;
+            }
+        }
+        for (const ColumnRole role : {ColumnRole::Z, ColumnRole::Depth, ColumnRole::Elevation}) {
+            if (!vertical && NamedUnit(role, &hint)) {
+                vertical = hint;
+            }
+        }
+        if (m_options.preset == CataloguePreset::QuakeMl) {
+            vertical = LengthUnit::Metre;  // QuakeML gives depth in metres, always
+        }
+        if (gridUnit) {
+            xy = vertical = gridUnit;
+        }
+        if (m_geographic) {
+            vertical = vertical.value_or(LengthUnit::Kilometre);
+        } else {
+            xy = xy ? xy : vertical;
+            vertical = vertical ? vertical : xy;
+        }
+        m_xyScale = xy ? ScaleBetween(*xy, m_options.unit) : LengthScale{};
+        m_zScale = vertical ? ScaleBetween(*vertical, m_options.unit) : LengthScale{};
+        m_report.unitKnown = m_geographic || xy || vertical;
+        m_report.unit = m_options.unit;
+        m_report.xyUnit = m_geographic ? std::nullopt : xy;
+        m_report.depthUnit = vertical;
+    }
+
+    // The unit the header name of the column of `role` gives; false without one.
+    bool NamedUnit(ColumnRole role, std::optional<LengthUnit>* unit) const {
+        const int column = Column(role);
+        if (column < 0 || static_cast<std::size_t>(column) >= m_report.header.size()) {
+            return false;
+        }
+        (void)RoleOfColumnName(m_report.header[static_cast<std::size_t>(column)], unit);
+        return unit->has_value();
+    }
+
+    // NonLinLoc's GEOGRAPHIC line holds the grid's own coordinates where the location was
+    // made in a projected grid ("Lat 5307.4 Long 4424.7"): x, y and z are then the
+    // HYPOCENTER's, in km.
+    void UseNonLinLocGrid() {
+        m_gridChecked = true;
+        double latitude = 0.0;
+        if (m_options.preset != CataloguePreset::NonLinLoc || !m_options.columns.empty() ||
+            !Value(ColumnRole::Latitude, &latitude) || std::fabs(latitude) <= 90.0) {
+            return;
+        }
+        const std::string found = FormatShortest(latitude);
+        m_status =
+            MapCatalogueColumns(m_report.header, "x=gridx,y=gridy,depth=gridz", m_path, m_columnOf);
+        m_report.columnOf = m_columnOf;
+        m_geographic = false;
+        ChooseUnits(LengthUnit::Kilometre);
+        m_report.notes.push_back("the GEOGRAPHIC lines hold grid coordinates (Lat " + found +
+                                 "), so x, y and z are the HYPOCENTER's (km in the grid)");
     }
 
     int Column(ColumnRole role) const { return m_columnOf[static_cast<std::size_t>(role)]; }
+
+    // The field of column `column`, "" past the end of the row.
+    std::string_view Field(int column) const {
+        return column >= 0 && static_cast<std::size_t>(column) < m_fields.size()
+                   ? m_fields[static_cast<std::size_t>(column)]
+                   : std::string_view();
+    }
 
     // The number in the column of `role`; false when the row lacks it.
     bool Value(ColumnRole role, double* out) const {
@@ -622,67 +488,135 @@ class CatalogueBuilder {
         return true;
     }
 
-    // The time of the row: seconds from the first event's day for calendar time.
-    bool ReadTime(double* t, double* absolute) {
-        const int column = Column(ColumnRole::Time);
-        CalendarInstant instant;
-        if (column >= 0) {
-            if (static_cast<std::size_t>(column) >= m_fields.size()) {
-                return false;
-            }
-            const std::string_view field = m_fields[static_cast<std::size_t>(column)];
-            double seconds = 0.0;
-            if (!m_calendar && m_table.count == 0 && !m_sawTime) {
-                m_calendar = !ReadNumber(field, m_decimalComma, &seconds);
-            }
-            m_sawTime = true;
-            if (!m_calendar) {
-                if (!ReadNumber(field, m_decimalComma, &seconds)) {
-                    return false;
-                }
-                *t = *absolute = seconds;
+    bool SkipForTime(std::string_view text) {
+        if (m_report.firstUnreadTime.empty()) {
+            m_report.firstUnreadTime.assign(Trimmed(text).substr(0, QuotedTimeBytes));
+        }
+        return Skip("no time");
+    }
+
+    // The calendar instant of the row, from whichever columns hold it; false when they do
+    // not hold one, with `text` what was not read.
+    bool ReadInstant(CalendarInstant* instant, std::string* text) const {
+        const int timeColumn = Column(ColumnRole::Time);
+        const int dateColumn = Column(ColumnRole::Date);
+        if (timeColumn >= 0 || dateColumn >= 0) {
+            const std::string_view time = Field(timeColumn);
+            const std::string_view date = Field(dateColumn);
+            *text = std::string(timeColumn >= 0 ? time : date);
+            if (timeColumn >= 0 && ReadCalendarText(time, m_options.dateOrder, instant)) {
                 return true;
             }
-            if (!ReadIsoTime(field, &instant)) {
+            if (dateColumn >= 0 && timeColumn >= 0) {
+                *text = std::string(date) + " " + std::string(time);
+                return ReadDateAndClock(date, time, m_options.dateOrder, instant);
+            }
+            return timeColumn < 0 && ReadCalendarText(date, m_options.dateOrder, instant);
+        }
+        const ColumnRole split[] = {ColumnRole::Year, ColumnRole::Month,  ColumnRole::Day,
+                                    ColumnRole::Hour, ColumnRole::Minute, ColumnRole::Second};
+        double values[6] = {0, 0, 0, 0, 0, 0};
+        bool read = true;
+        for (std::size_t i = 0; i < 6; ++i) {
+            const int column = Column(split[i]);
+            text->append(i > 0 ? " " : "").append(Field(column));
+            // ZMAP's nine-column table has no seconds.
+            const bool absent =
+                column < 0 || (i == 5 && m_options.preset == CataloguePreset::Zmap &&
+                               static_cast<std::size_t>(column) >= m_fields.size());
+            read = read && ((absent && i >= 3) || Value(split[i], &values[i]));
+        }
+        // ZMAP's year holds the year's fraction as well; its month and day say the same.
+        if (m_options.preset == CataloguePreset::Zmap) {
+            values[0] = std::floor(values[0]);
+        }
+        for (std::size_t i = 0; i < 5; ++i) {
+            read = read && values[i] == std::floor(values[i]) && std::fabs(values[i]) <= 100000;
+        }
+        return read &&
+               InstantFromFields(static_cast<long long>(values[0]), static_cast<int>(values[1]),
+                                 static_cast<int>(values[2]), static_cast<int>(values[3]),
+                                 static_cast<int>(values[4]), values[5], instant);
+    }
+
+    // The time of the row: the file's seconds, or the calendar instant as a day and the
+    // seconds from the first row's day (`*day`). False, with the text, when it has none.
+    bool ReadTime(double* t, long long* day, std::string* text) {
+        const int timeColumn = Column(ColumnRole::Time);
+        if (timeColumn >= 0 && !m_kindKnown) {
+            // The first time that reads decides: seconds, or calendar time. A row before it
+            // (an empty time, a word) is skipped without deciding for the others.
+            double seconds = 0.0;
+            CalendarInstant instant;
+            std::string calendarText;
+            const bool number = ReadNumber(Field(timeColumn), m_decimalComma, &seconds);
+            if (!number && !ReadInstant(&instant, &calendarText)) {
+                *text = std::string(Field(timeColumn));
                 return false;
             }
-        } else {
-            m_calendar = true;
-            double year = 0.0;
-            double month = 0.0;
-            double day = 0.0;
-            double hour = 0.0;
-            double minute = 0.0;
-            double second = 0.0;
-            const auto optional = [&](ColumnRole role, double* value) {
-                return Column(role) < 0 || Value(role, value);
-            };
-            if (!Value(ColumnRole::Year, &year) || !Value(ColumnRole::Month, &month) ||
-                !Value(ColumnRole::Day, &day) || !optional(ColumnRole::Hour, &hour) ||
-                !optional(ColumnRole::Minute, &minute) || !optional(ColumnRole::Second, &second) ||
-                year != std::floor(year) || month != std::floor(month) || day != std::floor(day) ||
-                hour != std::floor(hour) || minute != std::floor(minute) ||
-                std::fabs(year) > 100000 ||
-                !InstantFromFields(static_cast<long long>(year), static_cast<int>(month),
-                                   static_cast<int>(day), static_cast<int>(hour),
-                                   static_cast<int>(minute), second, &instant)) {
-                return false;
-            }
+            m_calendar = !number;
+            m_kindKnown = true;
+        } else if (timeColumn < 0) {
+            m_calendar = m_kindKnown = true;
+        }
+        if (!m_calendar) {
+            *text = std::string(Field(timeColumn));
+            return Value(ColumnRole::Time, t);
+        }
+        CalendarInstant instant;
+        if (!ReadInstant(&instant, text)) {
+            return false;
         }
         if (!m_haveAnchor) {
             m_haveAnchor = true;
             m_anchorDay = m_firstDay = instant.day;
         }
+        *day = instant.day;
         *t = static_cast<double>(instant.day - m_anchorDay) * SecondsPerDay + instant.second;
-        *absolute = static_cast<double>(instant.day) * SecondsPerDay + instant.second;
-        m_candidateDay = instant.day;
         return true;
     }
 
-    bool AddRow(std::string_view line) {
-        m_splitter.Split(line, m_separator, m_fields);
+    // The row's time as the filter counts it, once the frame allows; false while the time
+    // reference is still to be found (the row is then checked at the end).
+    bool FilterTime(double t, double* counted) const {
+        if (!m_calendar) {
+            *counted = t;
+            return true;
+        }
+        const double anchor = static_cast<double>(m_anchorDay) * SecondsPerDay;
+        if (m_options.timeRangeSince1970) {
+            *counted = anchor + t;
+            return true;
+        }
+        if (m_options.timeReference) {
+            const CalendarInstant& reference = *m_options.timeReference;
+            *counted = static_cast<double>(m_anchorDay - reference.day) * SecondsPerDay -
+                       reference.second + t;
+            return true;
+        }
+        return false;
+    }
+
+    bool TimeRangeSet() const {
+        return std::isfinite(m_options.timeMin) || std::isfinite(m_options.timeMax);
+    }
+
+    bool OutsideTimeRange(double counted) const {
+        return counted < m_options.timeMin || counted > m_options.timeMax;
+    }
+
+    bool AddRow() {
+        if (!m_gridChecked) {
+            UseNonLinLocGrid();
+            if (!m_status.ok()) {
+                return false;
+            }
+        }
         if (m_report.firstRows.size() < CatalogueReport::FirstRowsKept) {
-            m_report.firstRows.emplace_back(m_fields.begin(), m_fields.end());
+            m_report.firstRows.emplace_back(
+                m_fields.begin(),
+                m_fields.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                       m_fields.size(), CatalogueReport::FirstFieldsKept)));
         }
         ++m_report.rowsRead;
         EventRecord row;
@@ -693,6 +627,7 @@ class CatalogueBuilder {
             if (!Value(ColumnRole::Longitude, &row.y) || std::fabs(row.y) > 540.0) {
                 return Skip("no longitude");
             }
+            row.y = WrappedLongitude(row.y);
         } else {
             if (!Value(ColumnRole::X, &row.x)) {
                 return Skip("no x");
@@ -700,38 +635,65 @@ class CatalogueBuilder {
             if (!Value(ColumnRole::Y, &row.y)) {
                 return Skip("no y");
             }
+            row.x = m_xyScale(row.x);
+            row.y = m_xyScale(row.y);
         }
-        if (Column(ColumnRole::Z) >= 0) {
-            if (!Value(ColumnRole::Z, &row.z)) {
-                return Skip("no z");
-            }
-        } else {
-            const bool depth = Column(ColumnRole::Depth) >= 0;
-            if (!Value(depth ? ColumnRole::Depth : ColumnRole::Elevation, &row.z)) {
-                return Skip(depth ? "no depth" : "no elevation");
-            }
-            const double toUnit =
-                m_options.depthUnit == m_options.unit
-                    ? 1.0
-                    : (m_options.depthUnit == LengthUnit::Kilometre ? 1000.0 : 1e-3);
-            // Depth down: a depth keeps its sign, an elevation turns.
-            row.z *= toUnit * ((depth == m_options.depthDown) ? 1.0 : -1.0);
+        const bool z = Column(ColumnRole::Z) >= 0;
+        const bool depth = !z && Column(ColumnRole::Depth) >= 0;
+        const ColumnRole vertical = z       ? ColumnRole::Z
+                                    : depth ? ColumnRole::Depth
+                                            : ColumnRole::Elevation;
+        if (!Value(vertical, &row.z)) {
+            return Skip(z ? "no z" : depth ? "no depth" : "no elevation");
         }
-        double absolute = 0.0;
-        if (!ReadTime(&row.t, &absolute)) {
-            return Skip("no time");
+        // z as the file has it; depth down: a depth keeps its sign, an elevation turns.
+        row.z = m_zScale(row.z) * ((z || depth == m_options.depthDown) ? 1.0 : -1.0);
+        long long day = 0;
+        std::string timeText;
+        if (!ReadTime(&row.t, &day, &timeText)) {
+            return SkipForTime(timeText);
+        }
+        // The row is part of the catalogue's frame from here on, whatever the filters say.
+        if (m_geographic) {
+            m_minLat = std::min(m_minLat, row.x);
+            m_maxLat = std::max(m_maxLat, row.x);
+            m_longitudes.Add(row.y);
+        }
+        if (m_calendar) {
+            m_firstDay = std::min(m_firstDay, day);
         }
         double magnitude = 0.0;
-        const bool hasMagnitude = m_weightColumn >= 0 &&
-                                  static_cast<std::size_t>(m_weightColumn) < m_fields.size() &&
-                                  ReadNumber(m_fields[static_cast<std::size_t>(m_weightColumn)],
-                                             m_decimalComma, &magnitude);
-        if ((m_filterMagnitude && (!hasMagnitude || magnitude < m_options.magnitudeMin ||
-                                   magnitude > m_options.magnitudeMax)) ||
-            absolute < m_options.timeMin || absolute > m_options.timeMax) {
+        const bool hasMagnitude = Value(ColumnRole::Magnitude, &magnitude);
+        if (m_filterMagnitude) {
+            if (!hasMagnitude) {
+                return Skip("no magnitude");
+            }
+            if (magnitude < m_options.magnitudeMin || magnitude > m_options.magnitudeMax) {
+                ++m_report.rowsFiltered;
+                return true;
+            }
+        }
+        double number = std::numeric_limits<double>::quiet_NaN();
+        if (m_numberColumn >= 0 && !ReadNumber(Field(m_numberColumn), m_decimalComma, &number)) {
+            number = std::numeric_limits<double>::quiet_NaN();
+        }
+        if (m_numberNeeded && m_numberColumn >= 0 && std::isnan(number)) {
+            return Skip(m_numberReason);
+        }
+        double counted = 0.0;
+        if (TimeRangeSet() && FilterTime(row.t, &counted) && OutsideTimeRange(counted)) {
             ++m_report.rowsFiltered;
             return true;
         }
+        if (m_options.origin && m_geographic &&
+            ArcDegrees((*m_options.origin)[0], (*m_options.origin)[1], row.x, row.y) >
+                FarthestFromOrigin) {
+            return Skip("more than 90 degrees from the origin");
+        }
+        return Keep(row, number);
+    }
+
+    bool Keep(const EventRecord& row, double number) {
         if (m_table.count >= m_maxEvents) {
             m_status = Status::InvalidInput(
                 "The catalogue " + Quoted(m_path) + " holds more than " +
@@ -743,25 +705,11 @@ class CatalogueBuilder {
         if (static_cast<std::size_t>(m_table.count) == m_table.rows.size() && !Grow()) {
             return false;
         }
-        if (m_calendar) {
-            m_firstDay = std::min(m_firstDay, m_candidateDay);
-        }
-        if (m_geographic) {
-            m_minLat = std::min(m_minLat, row.x);
-            m_maxLat = std::max(m_maxLat, row.x);
-            m_minLon = std::min(m_minLon, row.y);
-            m_maxLon = std::max(m_maxLon, row.y);
-            const double eastward = row.y < 0.0 ? row.y + 360.0 : row.y;
-            m_minLonEastward = std::min(m_minLonEastward, eastward);
-            m_maxLonEastward = std::max(m_maxLonEastward, eastward);
-        }
         m_table.rows[static_cast<std::size_t>(m_table.count)] = row;
-        if (m_weightColumn >= 0) {
-            // A row without one weighs nothing.
-            m_table.weightSource.push_back(hasMagnitude ? magnitude : 0.0);
+        if (m_numberColumn >= 0) {
+            m_table.weightSource.push_back(number);
         }
         ++m_table.count;
-        ++m_report.rowsKept;
         return true;
     }
 
@@ -780,6 +728,99 @@ class CatalogueBuilder {
         return true;
     }
 
+    // Times from the reference: the one given, else midnight UTC of the earliest day of the
+    // catalogue's readable rows. Rows left for the time filter until the reference was known
+    // go or stay now.
+    void PlaceInTime() {
+        const CalendarInstant reference =
+            m_options.timeReference.value_or(CalendarInstant{m_firstDay, 0.0});
+        m_report.calendarTime = true;
+        m_report.timeReference = reference;
+        const double shift =
+            static_cast<double>(m_anchorDay - reference.day) * SecondsPerDay - reference.second;
+        double unused = 0.0;
+        const bool filterNow = TimeRangeSet() && !FilterTime(0.0, &unused);
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(m_table.count); ++i) {
+            EventRecord row = m_table.rows[i];
+            row.t += shift;
+            if (filterNow && OutsideTimeRange(row.t)) {
+                ++m_report.rowsFiltered;
+                continue;
+            }
+            m_table.rows[kept] = row;
+            if (!m_table.weightSource.empty()) {
+                m_table.weightSource[kept] = m_table.weightSource[i];
+            }
+            ++kept;
+        }
+        m_table.count = static_cast<int>(kept);
+        if (!m_table.weightSource.empty()) {
+            m_table.weightSource.resize(kept);
+        }
+    }
+
+    // x and y east and north of the origin: the one given, else the middle of the readable
+    // rows' latitudes and of the shortest arc of their longitudes, rounded to a centimetre.
+    Status PlaceOnTheEarth() {
+        const double lat0 =
+            m_options.origin ? (*m_options.origin)[0] : RoundedDegrees(0.5 * (m_minLat + m_maxLat));
+        const double lon0 =
+            m_options.origin ? (*m_options.origin)[1] : RoundedDegrees(m_longitudes.Middle());
+        m_report.geographic = true;
+        m_report.originLatitude = lat0;
+        m_report.originLongitude = lon0;
+        // No event lies farther from the middle than half the latitudes' span and half the
+        // longitudes' arc together: only a catalogue that could reach beyond the limit is
+        // measured event by event.
+        const double bound = 0.5 * (m_maxLat - m_minLat) + 0.5 * m_longitudes.Length() + 1e-6;
+        if (!m_options.origin && bound > FarthestFromOrigin) {
+            double farthest = 0.0;
+            for (int i = 0; i < m_table.count; ++i) {
+                const EventRecord& row = m_table.rows[static_cast<std::size_t>(i)];
+                farthest = std::max(farthest, ArcDegrees(lat0, lon0, row.x, row.y));
+            }
+            if (farthest > FarthestFromOrigin) {
+                return Status::InvalidInput(
+                    "The catalogue " + Quoted(m_path) +
+                    " spans more of the earth than one local frame can hold: its events lie up "
+                    "to " +
+                    FormatFixed(farthest, 1) + " degrees of arc from their middle (latitudes " +
+                    FormatShortest(m_minLat) + " to " + FormatShortest(m_maxLat) +
+                    ", longitudes over " + FormatFixed(m_longitudes.Length(), 1) +
+                    " degrees). Give an origin near the events that matter (--origin LAT,LON, "
+                    "or the origin in Import Catalogue): events more than 90 degrees from it "
+                    "are then skipped. Or keep only the events of one region in the file.");
+            }
+        }
+        const GeographicLib::LocalCartesian plane(lat0, lon0, 0.0);
+        const LengthScale scale = ScaleBetween(LengthUnit::Metre, m_options.unit);
+        for (int i = 0; i < m_table.count; ++i) {
+            EventRecord& row = m_table.rows[static_cast<std::size_t>(i)];
+            double east = 0.0;
+            double north = 0.0;
+            double up = 0.0;
+            plane.Forward(row.x, row.y, 0.0, east, north, up);
+            row.x = scale(east);
+            row.y = scale(north);
+        }
+        return Status::Ok();
+    }
+
+    Status NothingReadable() const {
+        std::string why = m_report.rowsFiltered > 0
+                              ? std::to_string(m_report.rowsFiltered) +
+                                    " rows lie outside the magnitude or time range"
+                              : m_report.SkippedText();
+        return Status::InvalidInput("The catalogue " + Quoted(m_path) +
+                                    " holds no event that can be read" +
+                                    (why.empty() ? "." : ": " + why + "."));
+    }
+
+  public:
+    const Status& status() const { return m_status; }
+
+  private:
     const std::string& m_path;
     const CatalogueOptions& m_options;
     EventTable& m_table;
@@ -794,25 +835,26 @@ class CatalogueBuilder {
     char m_separator = ',';
     bool m_decimalComma = false;
     std::array<int, ColumnRoleCount> m_columnOf{};
-    int m_weightColumn = -1;
     bool m_filterMagnitude = false;
+    int m_numberColumn = -1;      // the fifth number of the table: weight or magnitude
+    bool m_numberNeeded = false;  // a row without it is skipped
+    const char* m_numberReason = "no magnitude";
     FieldSplitter m_splitter;
     std::vector<std::string_view> m_fields;
+    bool m_gridChecked = false;
+    LengthScale m_xyScale;  // file's x, y to the table's unit
+    LengthScale m_zScale;   // file's z, depth or elevation to the table's unit
 
     bool m_geographic = false;
     double m_minLat = 90.0;
     double m_maxLat = -90.0;
-    double m_minLon = 540.0;
-    double m_maxLon = -540.0;
-    double m_minLonEastward = 720.0;  // the same with longitudes from 0 to 360
-    double m_maxLonEastward = -720.0;
+    LongitudeSpan m_longitudes;
 
     bool m_calendar = false;
-    bool m_sawTime = false;
+    bool m_kindKnown = false;  // seconds or calendar time, decided by the first time written
     bool m_haveAnchor = false;
     long long m_anchorDay = 0;
     long long m_firstDay = 0;
-    long long m_candidateDay = 0;
 };
 
 // Hands every line of the file to `take` (a bool(std::string_view) callable) without its
@@ -833,22 +875,31 @@ Status ForEachLine(const std::string& path, TakeLine take, RunObserver* observer
         [&](char* begin, std::size_t length) { return take(std::string_view(begin, length)); });
 }
 
-// The formats known by their first characters: QuakeML (XML) and NonLinLoc's blocks.
+// The format the file's first bytes and its name show (RecognisedPreset).
 CataloguePreset PresetOfContent(const std::string& path) {
     FileDescriptor file;
     if (!OpenRegularFile(path, "catalogue", file).ok()) {
         return CataloguePreset::None;  // the reading says why
     }
-    std::array<char, 512> head{};
-    ssize_t got = 0;
-    do {
-        got = read(file.get(), head.data(), head.size());
-    } while (got < 0 && errno == EINTR);
-    const std::string_view text(head.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
-    if (LooksLikeXml(text)) {
-        return CataloguePreset::QuakeMl;
+    std::string head(HeadBytes, '\0');
+    std::size_t have = 0;
+    while (have < head.size()) {
+        const ssize_t got = read(file.get(), head.data() + have, head.size() - have);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        have += static_cast<std::size_t>(got);
     }
-    return LooksLikeNonLinLoc(text) ? CataloguePreset::NonLinLoc : CataloguePreset::None;
+    head.resize(have);
+    // The whole file: its last line counts, with or without a line end.
+    if (have < HeadBytes) {
+        head += '\n';
+    }
+    const std::size_t slash = path.find_last_of('/');
+    return RecognisedPreset(head, slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 // Hands the file's records to `builder` as rows: the lines of a text catalogue, one row per
@@ -856,9 +907,12 @@ CataloguePreset PresetOfContent(const std::string& path) {
 Status ReadRecords(const std::string& path, CataloguePreset preset, CatalogueBuilder& builder,
                    RunObserver* observer) {
     if (preset == CataloguePreset::QuakeMl) {
-        return ForEachQuakeMlEvent(path, [&](std::string_view row, long long line) {
-            return builder.AddLineAt(row, line);
-        });
+        return ForEachQuakeMlEvent(
+            path,
+            [&](const std::vector<std::string_view>& fields, long long line) {
+                return builder.AddFieldsAt(fields, line);
+            },
+            observer);
     }
     if (preset == CataloguePreset::NonLinLoc) {
         NonLinLocRows blocks([&](std::string_view row, long long line, const char* skipReason) {
@@ -877,49 +931,34 @@ Status ReadRecords(const std::string& path, CataloguePreset preset, CatalogueBui
         path, [&](std::string_view line) { return builder.AddLine(line); }, observer);
 }
 
+// A plain file read with weights: rows without the fifth field the weights need are skipped
+// and counted, as a catalogue's rows without their magnitude are.
+void SkipRowsWithoutFifthField(EventTable& table, const MissingFifthFields& missing,
+                               CatalogueReport* report) {
+    if (missing.count == 0 || table.weightSource.empty()) {
+        return;  // every row has one, or none has (the weighting then refuses the file)
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(table.count); ++i) {
+        if (std::isnan(table.weightSource[i])) {
+            continue;
+        }
+        table.rows[kept] = table.rows[i];
+        table.weightSource[kept] = table.weightSource[i];
+        ++kept;
+    }
+    if (report != nullptr) {
+        report->rowsRead = table.count;
+        report->rowsKept = static_cast<long long>(kept);
+        report->rowsSkipped = missing.count;
+        report->skippedLines = missing.firstLines;
+        report->skipReasons = {"no fifth field"};
+    }
+    table.count = static_cast<int>(kept);
+    table.weightSource.resize(kept);
+}
+
 }  // namespace
-
-std::optional<CataloguePreset> CataloguePresetNamed(std::string_view name) {
-    const std::string normal = NormalName(name);
-    if (normal == "hypodd" || normal == "reloc") {
-        return CataloguePreset::HypoDD;
-    }
-    if (normal == "growclust") {
-        return CataloguePreset::GrowClust;
-    }
-    if (normal == "fdsn" || normal == "fdsntext") {
-        return CataloguePreset::FdsnText;
-    }
-    if (normal == "nonlinloc" || normal == "nlloc" || normal == "hyp") {
-        return CataloguePreset::NonLinLoc;
-    }
-    if (normal == "quakeml" || normal == "xml") {
-        return CataloguePreset::QuakeMl;
-    }
-    return std::nullopt;
-}
-
-const char* CataloguePresetName(CataloguePreset preset) {
-    switch (preset) {
-        case CataloguePreset::HypoDD:
-            return "hypodd";
-        case CataloguePreset::GrowClust:
-            return "growclust";
-        case CataloguePreset::FdsnText:
-            return "fdsn";
-        case CataloguePreset::NonLinLoc:
-            return "nonlinloc";
-        case CataloguePreset::QuakeMl:
-            return "quakeml";
-        case CataloguePreset::None:
-            break;
-    }
-    return "";
-}
-
-const char* ColumnRoleName(ColumnRole role) {
-    return RoleNames[static_cast<std::size_t>(role)];
-}
 
 std::string CatalogueReport::SkippedText() const {
     if (rowsSkipped == 0) {
@@ -934,7 +973,12 @@ std::string CatalogueReport::SkippedText() const {
     for (std::size_t i = 0; i < skippedLines.size(); ++i) {
         text += (i > 0 ? ", " : "") + std::to_string(skippedLines[i]);
     }
-    return text + (static_cast<long long>(skippedLines.size()) < rowsSkipped ? ", ...)" : ")");
+    text += static_cast<long long>(skippedLines.size()) < rowsSkipped ? ", ...)" : ")";
+    if (!firstUnreadTime.empty()) {
+        text += "; the first time not read is \"" + firstUnreadTime + "\" (times are read as " +
+                CalendarForms + ")";
+    }
+    return text;
 }
 
 std::string CatalogueReport::Summary() const {
@@ -943,7 +987,24 @@ std::string CatalogueReport::Summary() const {
         text += ", " + std::to_string(rowsFiltered) + " outside the magnitude or time range";
     }
     const std::string skipped = SkippedText();
-    return skipped.empty() ? text + "." : text + "; " + skipped + ".";
+    text += skipped.empty() ? "" : "; " + skipped;
+    for (const std::string& note : notes) {
+        text += "; " + note;
+    }
+    return text + ".";
+}
+
+std::string CatalogueReport::FrameText() const {
+    std::string text;
+    if (geographic) {
+        text = "origin " + FormatShortest(originLatitude) + ", " + FormatShortest(originLongitude) +
+               " (x and y in " + UnitText(unit) + " east and north of it)";
+    }
+    if (calendarTime) {
+        text += (text.empty() ? "" : "; ") + std::string("t in seconds from ") +
+                FormatIsoInstant(timeReference);
+    }
+    return text;
 }
 
 Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, EventTable& table,
@@ -962,9 +1023,6 @@ Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, E
         CatalogueOptions chosen = options;
         if (chosen.preset == CataloguePreset::None) {
             chosen.preset = PresetOfContent(path);
-        }
-        if (chosen.preset == CataloguePreset::QuakeMl) {
-            chosen.depthUnit = LengthUnit::Metre;
         }
         out.preset = chosen.preset;
         CatalogueBuilder builder(path, chosen, table, out, maxEvents);
@@ -987,6 +1045,9 @@ Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, E
 }
 
 bool StartsWithHeader(const std::string& path) {
+    if (PresetOfContent(path) != CataloguePreset::None) {
+        return true;
+    }
     bool header = false;
     const Status status = ForEachLine(path, [&](std::string_view line) {
         if (!line.empty() && line.back() == '\r') {
@@ -1014,7 +1075,12 @@ Status ReadEvents(const std::string& path, const CatalogueOptions& options, Even
         return ReadCatalogue(path, options, table, report, maxEvents, observer);
     }
     table.weightSource.clear();
-    return ReadEventFile(path, table, maxEvents, observer);
+    MissingFifthFields missing;
+    const Status status = ReadEventFile(path, table, maxEvents, observer, &missing);
+    if (status.ok() && options.weights != EventWeighting::None) {
+        SkipRowsWithoutFifthField(table, missing, report);
+    }
+    return status;
 }
 
 }  // namespace korvane

@@ -1,8 +1,11 @@
 #pragma once
 // Reading other people's catalogues into the event table: delimited text whose header line
-// names the columns. Latitude and longitude become local east/north coordinates around an
-// origin, calendar time becomes seconds from a reference instant, and rows outside the
-// magnitude or time range are left out. A plain event file (no header) reads as before.
+// names the columns, or a format known by its content. Latitude and longitude become local
+// east/north coordinates around an origin, calendar time becomes seconds from a reference
+// instant, every length is turned into one unit, and rows outside the magnitude or time range
+// are left out. The origin and the reference (the catalogue's frame) come from every readable
+// row before any filter, so that a filter never moves the events. A plain event file (no
+// header) reads as before.
 
 #include <array>
 #include <cstddef>
@@ -13,58 +16,23 @@
 #include <vector>
 
 #include "catalogue/CalendarTime.h"
+#include "catalogue/CatalogueColumns.h"
+#include "catalogue/CatalogueFormats.h"
 #include "common/RunObserver.h"
 #include "common/Status.h"
 #include "events/EventFile.h"
 #include "events/EventTable.h"
+#include "events/EventWeights.h"
 
 namespace korvane {
-
-// What a column of a catalogue holds.
-enum class ColumnRole {
-    X,          // east, projected: passes through
-    Y,          // north, projected: passes through
-    Z,          // z as the file has it: passes through
-    Time,       // seconds, or ISO 8601 calendar time
-    Latitude,   // degrees north
-    Longitude,  // degrees east
-    Depth,      // below the surface, in the depth unit
-    Elevation,  // above the surface, in the depth unit
-    Magnitude,
-    Weight,
-    Year,
-    Month,
-    Day,
-    Hour,
-    Minute,
-    Second
-};
-constexpr int ColumnRoleCount = 16;
-
-enum class LengthUnit { Kilometre, Metre };
-
-// Catalogue formats without a header line of their own, each a column map.
-enum class CataloguePreset {
-    None,       // the file's own header line names the columns
-    HypoDD,     // hypoDD's .reloc: id lat lon depth x y z ex ey ez yr mo dy hr mi sc mag ...
-    GrowClust,  // GrowClust's catalogue: yr mon day hr min sec evid latR lonR depR mag ...
-    FdsnText,   // FDSN event text: EventID|Time|Latitude|Longitude|Depth/km|...|Magnitude|...
-    NonLinLoc,  // NonLinLoc's .hyp blocks: the GEOGRAPHIC and HYPOCENTER lines
-    QuakeMl     // QuakeML 1.2: each event's preferred origin and magnitude; depth in metres
-};
-
-// "hypodd", "growclust", "fdsn", "nonlinloc", "quakeml" (any case); none for another name.
-std::optional<CataloguePreset> CataloguePresetNamed(std::string_view name);
-
-// The name CataloguePresetNamed reads back: "hypodd", ..., "quakeml"; "" for None.
-const char* CataloguePresetName(CataloguePreset preset);
 
 // The choices of an import; every default finds the columns by name.
 struct CatalogueOptions {
     // Columns chosen by hand, "role=column" pairs split by commas, a column given by its
     // header name or its number from 1 ("x=lon,y=lat,z=depth,t=time"). Roles: x, y, z, t,
-    // lat, lon, depth, elevation, mag, weight, year, month, day, hour, minute, second. x and
-    // y given a longitude or latitude column take it as such. Empty: by name only.
+    // lat, lon, depth, elevation, mag, weight, year, month, day, hour, minute, second, date.
+    // x and y given a longitude or latitude column take it as such. Empty: by name only.
+    // Every column given by number: the file needs no header line.
     std::string columns;
     // A format without a header line; its column map stands in for the header.
     CataloguePreset preset = CataloguePreset::None;
@@ -72,24 +40,40 @@ struct CatalogueOptions {
     // from the header line.
     char separator = 0;
     // Latitude and longitude, in degrees, of the point that becomes x = y = 0; unset: the
-    // middle of the catalogue's extent.
+    // middle of the catalogue's extent. Events more than 90 degrees of arc from a given
+    // origin are skipped.
     std::optional<std::array<double, 2>> origin;
-    // The unit of x, y and z made from latitude, longitude and depth.
+    // The unit of x, y and z in the table: what latitude and longitude become, and what every
+    // length column is turned into.
     LengthUnit unit = LengthUnit::Kilometre;
-    // The unit of the file's depth and elevation columns (text catalogues give km).
-    LengthUnit depthUnit = LengthUnit::Kilometre;
+    // The unit of the file's projected x and y columns; unset: what their names say ("x_m",
+    // "easting [km]"), else the depth's unit where that is known, else taken as `unit`.
+    std::optional<LengthUnit> xyUnit;
+    // The unit of the file's z, depth and elevation columns; unset: what the name says
+    // ("depth_m", "Depth/km"), else km beside latitude and longitude (metres in QuakeML), the
+    // x/y unit beside projected x and y where that is known, else taken as `unit`.
+    std::optional<LengthUnit> depthUnit;
     // z is depth, positive down (true), or elevation, positive up.
     bool depthDown = true;
+    // How a date ending with its year is read (06.02.2023, 02/06/2023).
+    DateOrder dateOrder = DateOrder::Automatic;
     // The instant of t = 0 for calendar time; unset: midnight UTC of the earliest event's day.
     std::optional<CalendarInstant> timeReference;
-    // Rows whose magnitude lies outside [min, max] are left out; with a bound set, so is a
-    // row without a magnitude.
+    // Rows whose magnitude lies outside [min, max] are left out; with a bound set, a row
+    // without a magnitude is skipped (and a catalogue without a magnitude column refused).
     double magnitudeMin = -std::numeric_limits<double>::infinity();
     double magnitudeMax = std::numeric_limits<double>::infinity();
-    // Rows whose time lies outside [min, max] are left out: seconds since 1970-01-01 UTC
-    // for calendar time, the file's own seconds otherwise.
+    // Rows whose time lies outside [min, max] are left out, in the table's seconds: from the
+    // time reference for calendar time, the file's own seconds otherwise.
     double timeMin = -std::numeric_limits<double>::infinity();
     double timeMax = std::numeric_limits<double>::infinity();
+    // The time range of a setup file of an earlier version: seconds since 1970-01-01 UTC for
+    // calendar time (the file's own seconds otherwise).
+    bool timeRangeSince1970 = false;
+    // What the events are weighed by, for this reading only (the run's [Weights]; no setup key
+    // of its own): moment needs the magnitude column, value the weight column (else the
+    // magnitude), and a row without that number is skipped.
+    EventWeighting weights = EventWeighting::None;
 
     bool operator==(const CatalogueOptions&) const = default;
 };
@@ -107,44 +91,60 @@ struct CatalogueReport {
     long long rowsSkipped = 0;             // a value that could not be read
     std::vector<long long> skippedLines;   // the first few, 1-based
     std::vector<std::string> skipReasons;  // "no depth", in order of first appearance
+    std::string firstUnreadTime;           // the text of the first row skipped for its time
+    std::vector<std::string> notes;        // how the file was understood, where it matters
     bool calendarTime = false;             // t counts from `timeReference`
     CalendarInstant timeReference;
     bool geographic = false;  // x and y were made from latitude and longitude
+    // x, y and z are in the options' unit: latitude and longitude, or a length column whose
+    // unit is known (by its name or a choice). False: the file's numbers as they stand.
+    bool unitKnown = false;
+    LengthUnit unit = LengthUnit::Kilometre;
+    // The units the file's projected x, y and its z, depth or elevation were read in; unset
+    // where no unit was known (or, for x and y, latitude and longitude were read).
+    std::optional<LengthUnit> xyUnit;
+    std::optional<LengthUnit> depthUnit;
     // The fields of the first data rows as the reader split them (at most
-    // `FirstRowsKept`), read or skipped, for showing the catalogue.
+    // `FirstRowsKept`, and of each its first `FirstFieldsKept`), read or skipped, for
+    // showing the catalogue.
     static constexpr std::size_t FirstRowsKept = 20;
+    static constexpr std::size_t FirstFieldsKept = 50;
     std::vector<std::vector<std::string>> firstRows;
     double originLatitude = 0.0;
     double originLongitude = 0.0;
 
-    // "12 rows skipped: no depth (lines 33, 48, ...)", or "" when none was.
+    // "12 rows skipped: no depth (lines 33, 48, ...)", or "" when none was; a row skipped
+    // for its time adds the first text not read and the forms that are.
     std::string SkippedText() const;
-    // One line: events kept, left out and skipped.
+    // One line: events kept, left out and skipped, and the notes.
     std::string Summary() const;
+    // "origin 37.5, 37.1 (x and y in km east and north of it); t in seconds from
+    // 2023-02-06T00:00:00Z": the frame of the events, or "" for a catalogue with neither.
+    std::string FrameText() const;
 };
 
-// The name a role goes by in `CatalogueOptions::columns`.
-const char* ColumnRoleName(ColumnRole role);
-
-// Empties `table` and reads the catalogue at `path` into it (x, y, z, t, and the magnitude
-// or weight column, if any, into `weightSource`), up to `maxEvents` events. A row whose x, y,
-// z or t cannot be read is skipped and counted in `report`. Refused, naming the file, when it
-// cannot be read, has no header line that names the columns needed, or holds no readable
-// row; the table is then empty. An `observer` follows the reading of a text catalogue block
-// by block and may stop it (Cancelled, the table empty).
+// Empties `table` and reads the catalogue at `path` into it (x, y, z, t, and into
+// `weightSource` the number the weighting needs: the magnitude for moment weights, else the
+// weight column, else the magnitude; NaN for a row without it), up to `maxEvents` events. A
+// row whose x, y, z or t (or the number its weighting or filter needs) cannot be read is
+// skipped and counted in `report`. Refused, naming the file, when it cannot be read, has no
+// header line that names the columns needed, spans more of the earth than a local frame
+// holds, or holds no readable row; the table is then empty. An `observer` follows the reading
+// block by block and may stop it (Cancelled, the table empty).
 Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, EventTable& table,
                      CatalogueReport* report, long long maxEvents = EventMemoryBudget(),
                      RunObserver* observer = nullptr);
 
-// True when the first line of the file that is not blank holds no number: a header line (or
-// a comment, an XML declaration, an NLLOC line), so the file is a catalogue rather than a
-// plain event file.
+// True when the file is a catalogue rather than a plain event file: a format known by its
+// content (RecognisedPreset), or a first line that is not blank and holds no number (a header
+// line, or a comment).
 bool StartsWithHeader(const std::string& path);
 
 // Reads an event file of either kind: a plain event file exactly as ReadEventFile does, a
-// file that starts with a header line as a catalogue with `options`. `report` (may be null)
-// is filled for a catalogue and left empty for a plain file. An `observer` follows the
-// reading block by block and may stop it (see ReadEventFile).
+// catalogue (StartsWithHeader, or any catalogue choice made) with `options`. `report` (may be
+// null) is filled for a catalogue; for a plain file it holds only the rows skipped because
+// the weighting needs a fifth field they lack. An `observer` follows the reading block by
+// block and may stop it (see ReadEventFile).
 Status ReadEvents(const std::string& path, const CatalogueOptions& options, EventTable& table,
                   CatalogueReport* report, long long maxEvents = EventMemoryBudget(),
                   RunObserver* observer = nullptr);

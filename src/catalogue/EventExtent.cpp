@@ -1,6 +1,7 @@
 #include "catalogue/EventExtent.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
@@ -51,7 +52,12 @@ Status WritePlainEventFile(const EventTable& table, const std::string& path) {
     for (int i = 0; i < table.count; ++i) {
         const EventRecord& row = table.rows[static_cast<std::size_t>(i)];
         block += FormatShortest(row.x) + '\t' + FormatShortest(row.y) + '\t' +
-                 FormatShortest(row.z) + '\t' + FormatShortest(row.t) + '\n';
+                 FormatShortest(row.z) + '\t' + FormatShortest(row.t);
+        if (static_cast<std::size_t>(i) < table.weightSource.size() &&
+            std::isfinite(table.weightSource[static_cast<std::size_t>(i)])) {
+            block += '\t' + FormatShortest(table.weightSource[static_cast<std::size_t>(i)]);
+        }
+        block += '\n';
         if (block.size() >= BlockBytes) {
             if (Status written = file.Write(block); !written.ok()) {
                 return written;

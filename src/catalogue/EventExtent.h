@@ -24,7 +24,9 @@ AxisRange WithMargin(const AxisRange& range);
 std::string ExtentText(const std::array<AxisRange, 4>& extent, const CatalogueReport& report);
 
 // Writes the table as a plain event file (x TAB y TAB z TAB t, one event a line, every
-// number with the digits it needs to read back exactly) at `path`, in one piece.
+// number with the digits it needs to read back exactly) at `path`, in one piece. The
+// table's weight source (a catalogue's weight column, else its magnitude) becomes the fifth
+// field of each event that has one.
 Status WritePlainEventFile(const EventTable& table, const std::string& path);
 
 }  // namespace korvane

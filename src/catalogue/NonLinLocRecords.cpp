@@ -6,21 +6,6 @@
 namespace korvane {
 namespace {
 
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        const std::size_t start = line.find_first_not_of(" \t\r", at);
-        if (start == std::string_view::npos) {
-            break;
-        }
-        const std::size_t end = std::min(line.find_first_of(" \t\r", start), line.size());
-        words.push_back(line.substr(start, end - start));
-        at = end;
-    }
-    return words;
-}
-
 // The `count` words after `key` joined by blanks, "-" for each one missing.
 std::string After(const std::vector<std::string_view>& words, std::string_view key, int count) {
     std::size_t at = 0;
@@ -74,11 +59,11 @@ bool NonLinLocRows::TakeLine(std::string_view line, long long number) {
     } else if (!m_inBlock) {
         return true;
     } else if (StartsWithWord(line, "GEOGRAPHIC")) {
-        const std::vector<std::string_view> words = Words(line);
+        const std::vector<std::string_view> words = BlankSeparatedWords(line);
         m_geographic = After(words, "OT", 6) + ' ' + After(words, "Lat", 1) + ' ' +
                        After(words, "Long", 1) + ' ' + After(words, "Depth", 1);
     } else if (StartsWithWord(line, "HYPOCENTER")) {
-        const std::vector<std::string_view> words = Words(line);
+        const std::vector<std::string_view> words = BlankSeparatedWords(line);
         m_grid = After(words, "x", 1) + ' ' + After(words, "y", 1) + ' ' + After(words, "z", 1);
     } else if (StartsWithWord(line, "END_NLLOC")) {
         m_inBlock = false;
@@ -102,6 +87,21 @@ bool NonLinLocRows::EmitBlock() {
     const std::string row = (m_geographic.empty() ? "- - - - - - - - -" : m_geographic) + ' ' +
                             (m_grid.empty() ? "- - -" : m_grid);
     return m_emit(row, m_blockLine, nullptr);
+}
+
+std::vector<std::string_view> BlankSeparatedWords(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const std::size_t start = line.find_first_not_of(" \t\r", at);
+        if (start == std::string_view::npos) {
+            break;
+        }
+        const std::size_t end = std::min(line.find_first_of(" \t\r", start), line.size());
+        words.push_back(line.substr(start, end - start));
+        at = end;
+    }
+    return words;
 }
 
 bool LooksLikeNonLinLoc(std::string_view head) {

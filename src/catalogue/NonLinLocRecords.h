@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvane {
 
@@ -39,6 +40,9 @@ class NonLinLocRows {
     std::string m_geographic;  // "year month day hour minute second lat lon depth"
     std::string m_grid;        // "x y z"
 };
+
+// The words of a line split by blanks, TABs and carriage returns.
+std::vector<std::string_view> BlankSeparatedWords(std::string_view line);
 
 // True when the first line that is not blank starts with "NLLOC".
 bool LooksLikeNonLinLoc(std::string_view head);

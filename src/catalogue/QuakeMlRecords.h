@@ -7,19 +7,25 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "common/RunObserver.h"
 #include "common/Status.h"
 
 namespace korvane {
 
-// The columns of every row, split by commas; depth in metres, as QuakeML gives it.
+// The columns of every row, named split by commas; depth in metres, as QuakeML gives it.
 inline constexpr const char* QuakeMlColumns = "time,latitude,longitude,depth,mag";
 
-// Hands each event of the QuakeML file at `path` to `take` as a row (empty fields for values
-// the event lacks) with the line of the file where the event starts; stops when `take`
-// returns false. Refused, naming the file, when it is not well-formed XML.
-Status ForEachQuakeMlEvent(const std::string& path,
-                           const std::function<bool(std::string_view row, long long line)>& take);
+// Hands each event of the QuakeML file at `path` to `take` as the fields of a row (empty for
+// values the event lacks), each value on its own whatever it holds, with the line of the file
+// where the event starts; stops when `take` returns false. Refused, naming the file, when it
+// is not well-formed XML. An `observer` (may be null) follows the reading in bytes and may
+// stop it (Cancelled).
+using TakeQuakeMlEvent =
+    std::function<bool(const std::vector<std::string_view>& fields, long long line)>;
+Status ForEachQuakeMlEvent(const std::string& path, const TakeQuakeMlEvent& take,
+                           RunObserver* observer = nullptr);
 
 // True when the text starts (after blanks and a byte-order mark) with '<': an XML file.
 bool LooksLikeXml(std::string_view head);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <opencv2/core.hpp>
 #include <string_view>
@@ -26,6 +27,10 @@ namespace {
 // Commas turned into points before a line is split, so that a decimal comma works in every
 // field; a further comma stays and ends the number that holds it.
 constexpr int CommasTurnedIntoPoints = 5;
+// The weight source of a line without a fifth field.
+constexpr double NoNumber = std::numeric_limits<double>::quiet_NaN();
+// How many lines without a fifth field are named.
+constexpr std::size_t NamedMissingLines = 5;
 
 std::string ErrorText(int error) {
     return std::generic_category().message(error);
@@ -45,10 +50,30 @@ bool IsBlankLine(std::string_view line) {
 struct EventLine {
     enum class Kind : char { Skipped, Event, Refused };
     Kind kind = Kind::Skipped;
-    bool weighted = false;  // a fifth field: the event's weight source
+    bool weighted = false;   // a fifth field: the event's weight source
+    bool delimited = false;  // refused, but four or more fields split by another separator
     EventRecord row;
     double weightSource = 0.0;
 };
+
+// A refused line that splits into four or more fields at commas (before they became points),
+// ';', '|' or blanks: a catalogue rather than a broken event file.
+bool LooksDelimited(std::string_view line, int commas) {
+    if (commas >= 3 || std::count(line.begin(), line.end(), ';') >= 3 ||
+        std::count(line.begin(), line.end(), '|') >= 3) {
+        return true;
+    }
+    int fields = 0;
+    for (std::size_t pos = 0; pos < line.size();) {
+        const std::size_t start = line.find_first_not_of(" \t", pos);
+        if (start == std::string_view::npos) {
+            break;
+        }
+        ++fields;
+        pos = line.find_first_of(" \t", start);
+    }
+    return fields >= 4;
+}
 
 // A line is handed over without its line feed, and may be rewritten in place (the comma
 // rule), which is why it arrives as a mutable range.
@@ -62,7 +87,8 @@ EventLine ReadEventLine(char* begin, std::size_t length) {
     }
     char* const end = begin + length;
     char* searchFrom = begin;
-    for (int i = 0; i < CommasTurnedIntoPoints; ++i) {
+    int commas = 0;
+    for (; commas < CommasTurnedIntoPoints; ++commas) {
         char* comma = std::find(searchFrom, end, ',');
         if (comma == end) {
             break;
@@ -75,8 +101,9 @@ EventLine ReadEventLine(char* begin, std::size_t length) {
     char* const tab2 = tab1 == end ? end : std::find(tab1 + 1, end, '\t');
     char* const tab3 = tab2 == end ? end : std::find(tab2 + 1, end, '\t');
     if (tab3 == end) {
-        line.kind = IsBlankLine(std::string_view(begin, length)) ? EventLine::Kind::Skipped
-                                                                 : EventLine::Kind::Refused;
+        const std::string_view text(begin, length);
+        line.kind = IsBlankLine(text) ? EventLine::Kind::Skipped : EventLine::Kind::Refused;
+        line.delimited = line.kind == EventLine::Kind::Refused && LooksDelimited(text, commas);
         return line;
     }
     line.kind = EventLine::Kind::Event;
@@ -87,10 +114,10 @@ EventLine ReadEventLine(char* begin, std::size_t length) {
     line.row.y = ReadDecimal(std::string_view(tab1, tab2 - tab1));
     line.row.z = ReadDecimal(std::string_view(tab2, tab3 - tab2));
     line.row.t = ReadDecimal(std::string_view(tab3, end - tab3));
-    // A fifth field is the event's weight source (a weight or a magnitude); rows
-    // without one read 0, as a catalogue's rows without a magnitude do.
+    // A fifth field is the event's weight source (a weight or a magnitude); an empty one is
+    // none.
     char* const tab4 = std::find(tab3 + 1, end, '\t');
-    if (tab4 != end) {
+    if (tab4 != end && !IsBlankLine(std::string_view(tab4, end - tab4))) {
         line.weighted = true;
         line.weightSource = ReadDecimal(std::string_view(tab4, end - tab4));
     }
@@ -102,8 +129,12 @@ class EventLineReader {
   public:
     // `fileBytes`: the file's size, from which the table foresees its rows.
     EventLineReader(EventTable& table, const std::string& path, long long maxEvents,
-                    long long fileBytes)
-        : m_table(table), m_path(path), m_maxEvents(maxEvents), m_fileBytes(fileBytes) {}
+                    long long fileBytes, MissingFifthFields* missing)
+        : m_table(table),
+          m_path(path),
+          m_maxEvents(maxEvents),
+          m_fileBytes(fileBytes),
+          m_missing(missing) {}
 
     // False when the file must be refused; message() then says why.
     bool AddLines(std::vector<TextLine>& lines) {
@@ -139,6 +170,11 @@ class EventLineReader {
             m_message = "Line " + std::to_string(m_lineNumber) + " of the event file " +
                         Quoted(m_path) +
                         " does not hold the four values x, y, z and t separated by TABs.";
+            if (line.delimited) {
+                m_message +=
+                    " It looks like a catalogue: read it with \"Import Catalogue\" (File "
+                    "menu), or with korvane-batch --columns or --format-preset.";
+            }
             return false;
         }
         if (m_table.count >= m_maxEvents) {
@@ -154,8 +190,13 @@ class EventLineReader {
         }
         m_table.rows[static_cast<std::size_t>(m_table.count)] = line.row;
         if (line.weighted) {
-            m_table.weightSource.resize(static_cast<std::size_t>(m_table.count), 0.0);
+            m_table.weightSource.resize(static_cast<std::size_t>(m_table.count), NoNumber);
             m_table.weightSource.push_back(line.weightSource);
+        } else if (m_missing != nullptr) {
+            if (m_missing->firstLines.size() < NamedMissingLines) {
+                m_missing->firstLines.push_back(m_lineNumber);
+            }
+            ++m_missing->count;
         }
         ++m_table.count;
         return true;
@@ -220,6 +261,7 @@ class EventLineReader {
     static constexpr double ForeseenMargin = 1.02;
 
     long long m_fileBytes;
+    MissingFifthFields* m_missing;
     long long m_bytesSeen = 0;  // of the lines added, with their line ends
     long long m_lineNumber = 0;
     std::string m_message;
@@ -231,8 +273,8 @@ class EventLineReader {
 constexpr std::size_t EventBlockBytes = std::size_t{1} << 20;
 
 Status ReadLines(int fd, const std::string& path, EventTable& table, long long maxEvents,
-                 long long fileBytes, RunObserver* observer) {
-    EventLineReader reader(table, path, maxEvents, fileBytes);
+                 long long fileBytes, RunObserver* observer, MissingFifthFields* missing) {
+    EventLineReader reader(table, path, maxEvents, fileBytes, missing);
     bool refused = false;
     const Status status = ForEachTextBlock(
         fd, {path, "event file", ": an event file holds one event of four numbers per line"},
@@ -294,7 +336,10 @@ long long EventMemoryBudget() {
 }
 
 Status ReadEventFile(const std::string& path, EventTable& table, long long maxEvents,
-                     RunObserver* observer) {
+                     RunObserver* observer, MissingFifthFields* missing) {
+    if (missing != nullptr) {
+        *missing = MissingFifthFields();
+    }
     table.count = 0;
     table.weightSource.clear();
     table.weights.clear();
@@ -318,7 +363,7 @@ Status ReadEventFile(const std::string& path, EventTable& table, long long maxEv
     }
     Status status = Status::Ok();
     try {
-        status = ReadLines(fd, path, table, maxEvents, info.st_size, observer);
+        status = ReadLines(fd, path, table, maxEvents, info.st_size, observer, missing);
         if (status.ok()) {
             status = CheckUnchanged(fd, path, opened);
         }
@@ -331,7 +376,7 @@ Status ReadEventFile(const std::string& path, EventTable& table, long long maxEv
         table.count = 0;
         table.weightSource.clear();
     } else if (!table.weightSource.empty()) {
-        table.weightSource.resize(static_cast<std::size_t>(table.count), 0.0);
+        table.weightSource.resize(static_cast<std::size_t>(table.count), NoNumber);
     }
     return status;
 }

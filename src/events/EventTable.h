@@ -35,7 +35,7 @@ struct EventTable {
     std::vector<EventRecord> rows = std::vector<EventRecord>(InitialEventRows);
     int count = 0;
     // the per-event number a weighting reads (a plain file's fifth column, a catalogue's
-    // weight or magnitude column); empty when the file has none
+    // weight or magnitude column), NaN for an event without it; empty when the file has none
     std::vector<double> weightSource;
     // The weight each row in use adds to a density, in row order (sorting moves it with its
     // row); empty when every event weighs 1. Set from `weightSource` by WeighEvents.

@@ -36,9 +36,11 @@ Status WeighEvents(EventWeighting weighting, const std::string& path, EventTable
     const auto n = static_cast<std::size_t>(table.count);
     const std::string what = weighting == EventWeighting::Value ? "weight" : "magnitude";
     if (table.weightSource.size() < n) {
-        return Status::InvalidInput("The event file \"" + path + "\" has no " + what +
-                                    " column (a fifth column, or a weight or magnitude column "
-                                    "of a catalogue) to weigh its events by.");
+        return Status::InvalidInput(
+            "The event file \"" + path + "\" has no " + what +
+            " column (a fifth column, or a catalogue's " +
+            (weighting == EventWeighting::Value ? "weight or magnitude" : "magnitude") +
+            " column) to weigh its events by.");
     }
     double largest = -std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < n; ++i) {

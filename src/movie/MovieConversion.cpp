@@ -109,15 +109,37 @@ std::string PicturesText(int count) {
 std::string SeriesNote(const PictureSeries& series) {
     const std::string shown = "The movie shows the series " + Quoted(FileNameOf(series.basePath)) +
                               " (" + PicturesText(series.count) + ")";
+    std::string note;
     if (!series.others.empty()) {
         std::string others;
         for (const SeriesCount& other : series.others) {
             others += (others.empty() ? "" : ", ") + Quoted(other.prefix) + " (" +
                       PicturesText(other.count) + ")";
         }
-        return shown + "; the folder also holds " + others + ", left out.";
+        note = shown + "; the folder also holds " + others + ", left out.";
+    } else if (series.count == 1) {
+        note = shown + ": a movie of a single picture.";
     }
-    return series.count == 1 ? shown + ": a movie of a single picture." : "";
+    if (!series.leftAside.empty()) {
+        note += (note.empty() ? shown + ". " : std::string(" ")) + series.leftAside;
+    }
+    return note;
+}
+
+// A movie named like a picture of its own series (a link to it) would replace that picture.
+Status MovieApartFromPictures(const std::string& moviePath, const std::string& folder,
+                              const PictureSeries& series) {
+    const FileIdentity movie = IdentityOf(moviePath);
+    if (!movie.exists) {
+        return Status::Ok();
+    }
+    for (const std::string& name : series.names) {
+        const std::string picture = JoinPath(folder, name);
+        if (IdentityOf(picture).Is(movie)) {
+            return RefuseOverInput(moviePath, "movie", movie, picture, "picture");
+        }
+    }
+    return Status::Ok();
 }
 
 // One conversion in its steps, each of which fails with the message the user sees.
@@ -141,6 +163,9 @@ class Conversion {
         if (m_series.count == 0) {
             m_empty = true;
             return Status::InvalidInput("Folder does not contain pictures!");
+        }
+        if (Status apart = MovieApartFromPictures(m_moviePath, m_folder, m_series); !apart.ok()) {
+            return apart;
         }
         int fourcc = 0;
         if (!ParseFourcc(fourccText, fourcc)) {
@@ -184,9 +209,11 @@ class Conversion {
         m_observer.PhaseStarted(RunPhase::Frames, frames);
         for (int j = 1; j <= frames; ++j) {
             cv::Mat picture;
-            if (Status read =
-                    ReadFrame(FramePicturePath(m_series.basePath, j, m_series.extension), picture);
-                !read.ok()) {
+            const std::string path =
+                m_series.indexed.empty()
+                    ? FramePicturePath(m_series.basePath, j, m_series.extension)
+                    : JoinPath(m_folder, m_series.indexed[static_cast<std::size_t>(j - 1)]);
+            if (Status read = ReadFrame(path, picture); !read.ok()) {
                 return read;
             }
             if (picture.size() != m_pictureSize) {

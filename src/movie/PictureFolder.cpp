@@ -113,16 +113,23 @@ std::vector<NumberedPicture> PicturesBeyond(const std::string& folder, const std
     return pictures;
 }
 
-std::string StalePicturesText(const std::vector<NumberedPicture>& stale) {
+std::string StalePicturesText(const std::vector<NumberedPicture>& stale, const std::string& folder,
+                              const std::string& prefix) {
     const std::size_t count = stale.size();
     const std::string which = count == 1
                                   ? NameOf(stale.front().path)
                                   : NameOf(stale.front().path) + " to " + NameOf(stale.back().path);
-    return FormatInteger(static_cast<double>(count)) +
-           (count == 1 ? " older picture (" : " older pictures (") + which +
-           ") of an earlier run " + (count == 1 ? "is" : "are") +
-           " still in the folder: a movie of the folder would include " +
-           (count == 1 ? "it." : "them.");
+    const std::string older = FormatInteger(static_cast<double>(count)) +
+                              (count == 1 ? " older picture (" : " older pictures (") + which +
+                              ") of an earlier run " + (count == 1 ? "is" : "are") +
+                              " still in the folder";
+    // The series index of a run that finished tells a movie to leave them out.
+    PictureSeries movie;
+    if (ListPictureSeries(folder, movie, prefix).ok() && !movie.indexed.empty()) {
+        return older + "; a movie of the folder takes only the pictures of the last run, " +
+               "which its series index lists.";
+    }
+    return older + ": a movie of the folder would include " + (count == 1 ? "it." : "them.");
 }
 
 }  // namespace korvane

@@ -40,7 +40,9 @@ Status OpenPictureFolder(const std::string& folder, PictureFolder& series);
 std::vector<NumberedPicture> PicturesBeyond(const std::string& folder, const std::string& prefix,
                                             int written);
 
-// What to say about `stale` pictures (not empty): how many, which, and why they matter.
-std::string StalePicturesText(const std::vector<NumberedPicture>& stale);
+// What to say about `stale` pictures of the series `prefix` in `folder` (not empty): how
+// many, which, and whether a movie of the folder would include them.
+std::string StalePicturesText(const std::vector<NumberedPicture>& stale, const std::string& folder,
+                              const std::string& prefix);
 
 }  // namespace korvane

@@ -18,12 +18,18 @@ struct SeriesCount {
 
 // What a folder holds for a movie.
 struct PictureSeries {
-    std::string firstPicture;         // full path of the series' first picture in name order
-    std::string basePath;             // folder joined with the series prefix ("<folder>/space")
-    int count = 0;                    // numbered pictures of that prefix; 0 when there is none
-    std::string extension;            // ".bmp" or ".png", that of the first picture
-    std::vector<std::string> names;   // the file names of its pictures, in name order: the
-                                      // regular files the listing found, and no others
+    std::string firstPicture;        // full path of the series' first frame
+    std::string basePath;            // folder joined with the series prefix ("<folder>/space")
+    int count = 0;                   // the frames; 0 when the folder holds no series
+    std::string extension;           // ".bmp" or ".png", that of the frames
+    std::vector<std::string> names;  // the file names of its frames, in name order: regular
+                                     // files the listing found, and no others
+    // The frames in movie order when the series index of the last run says it is complete
+    // (its pictures, as it lists them); empty: frames 1 to count by number.
+    std::vector<std::string> indexed;
+    // Pictures of the series' prefix that the movie leaves out, and why (another run's,
+    // another format's); empty when there are none.
+    std::string leftAside;
     std::vector<SeriesCount> others;  // the folder's other series, left out
 };
 
@@ -34,6 +40,11 @@ struct SeriesDescription {
     int width = 0;       // the size of its first picture in name order, from the picture's
     int height = 0;      // header; 0 x 0 when that picture cannot be read
     std::chrono::system_clock::time_point newest;  // when its newest picture was last written
+    // The pictures the series index of the last run lists, when it says that run is complete
+    // (the movie takes these); 0 when there is no such index.
+    int lastRun = 0;
+    int lastRunFirst = 0;  // the lowest and highest number among them
+    int lastRunLast = 0;
 };
 
 // True when `fileName` is a prefix, at least four digits and ".bmp" or ".png" (the extension
@@ -44,10 +55,12 @@ bool IsNumberedPictureName(const std::string& fileName);
 // series: the first picture not yet in a series fixes a prefix (its name without the last
 // four digits and the extension), and every numbered picture of that prefix joins it. The
 // series named `wantedPrefix` is taken, or without one the series with the most pictures
-// (the first in name order of those with as many); its first picture fixes the extension,
-// and `count` is the number of its pictures with that extension. Fails, with the reason,
-// when the folder cannot be listed, (InvalidInput) when it holds no series `wantedPrefix`,
-// and when it holds BMP and PNG pictures of the series taken: one movie never mixes them.
+// (the first in name order of those with as many). Where the series index beside them
+// (`prefix`.json) says the last run of the series is complete and every picture it lists is
+// there, the frames are exactly those; otherwise every picture of the prefix, of the format
+// (BMP or PNG) of its newest picture, since one movie never mixes them. Pictures of the
+// prefix left out are named in `leftAside`. Fails, with the reason, when the folder cannot
+// be listed, and (InvalidInput) when it holds no series `wantedPrefix`.
 Status ListPictureSeries(const std::string& folder, PictureSeries& series,
                          const std::string& wantedPrefix = "");
 

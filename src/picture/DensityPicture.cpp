@@ -22,7 +22,6 @@ namespace {
 struct Font {
     double scale;
 };
-constexpr Font TitleFont{TitleScale};
 
 void Text(cv::Mat& canvas, const std::string& text, int x, int y, Font font,
           const cv::Scalar& colour) {
@@ -77,6 +76,54 @@ std::string BarLabelText(const BarLabel& label, bool decade, int decimals) {
     return FormatFixed(label.density, static_cast<int>(decadeDecimals));
 }
 
+// The first canvas column clear of the colour bar (which ends at W + 200) for its labels.
+constexpr int BarLabelLeft = 202;
+
+int BarLabelWidth(const std::string& text, double scale) {
+    return TextBox(text, cv::Point(0, 0), scale).width;
+}
+
+// The room between the colour bar and the picture's right edge for its labels.
+int BarLabelRoom(const cv::Mat& canvas, int W) {
+    return canvas.cols - (W + BarLabelLeft);
+}
+
+// The decimals the bar's labels of `densities` take: `decimals` where they all fit beside
+// the bar, else as many fewer as makes them fit (none at the least).
+int FittingBarDecimals(const std::vector<double>& densities, int decimals, int room) {
+    for (; decimals > 0; --decimals) {
+        bool fit = true;
+        for (const double density : densities) {
+            fit = fit && BarLabelWidth(FormatFixed(density, decimals), TitleScale) <= room;
+        }
+        if (fit) {
+            break;
+        }
+    }
+    return decimals;
+}
+
+// Writes a bar label at row `y`, right of the bar: at W + 210, moved left as far as the bar
+// for a long one, so that it stays whole inside the picture and clear of the bar. A label
+// that does not fit even so is written in powers of ten ("1.98e+12"), in a smaller font if
+// need be.
+void DrawBarLabel(cv::Mat& canvas, int W, int y, std::string text, double density,
+                  const cv::Scalar& colour) {
+    const int room = BarLabelRoom(canvas, W);
+    double scale = TitleScale;
+    if (BarLabelWidth(text, scale) > room) {
+        const std::string exponent = FormatExponent(density);
+        const std::size_t e = exponent.find('e');
+        text = FormatFixed(ReadDecimal(exponent.substr(0, e)), 2) + exponent.substr(e);
+    }
+    while (BarLabelWidth(text, scale) > room && scale > 0.1) {
+        scale -= 0.025;
+    }
+    const int x =
+        std::max(W + BarLabelLeft, std::min(W + 210, canvas.cols - BarLabelWidth(text, scale)));
+    Text(canvas, text, x, y, Font{scale}, colour);
+}
+
 // The classic bar writes each label in the colour of its row; the other maps in black, as
 // their light ends would hardly show on the white canvas.
 cv::Scalar BarLabelColour(const PictureLabels& labels, const cv::Scalar& row) {
@@ -107,7 +154,8 @@ void DrawScaledColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& lab
             plain.push_back(barLabels[i].density);
         }
     }
-    const int decimals = ColourBarDecimals(plain);
+    const int decimals =
+        FittingBarDecimals(plain, ColourBarDecimals(plain), BarLabelRoom(canvas, W));
     const int bottomRow = H + RasterTop;
     constexpr int Gap = 14;  // a label's height and a little air
     int lastRow = -Gap;
@@ -118,11 +166,8 @@ void DrawScaledColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& lab
         if (!end && (y - lastRow < Gap || bottomRow - y < Gap)) {
             continue;
         }
-        const std::string text = BarLabelText(label, log && !end, decimals);
-        const int width = TextBox(text, cv::Point(0, 0), TitleScale).width;
-        const int x = std::max(0, std::min(W + 210, canvas.cols - width));
-        Text(canvas, text, x, y, TitleFont,
-             BarLabelColour(labels, colours.colour(label.density, maximum)));
+        DrawBarLabel(canvas, W, y, BarLabelText(label, log && !end, decimals), label.density,
+                     BarLabelColour(labels, colours.colour(label.density, maximum)));
         lastRow = y;
     }
 }
@@ -141,20 +186,24 @@ void DrawColourBar(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
     for (int i = 0; i <= 5; ++i) {
         fifths.push_back(i / 5.0 * densityMaximum);
     }
-    const int decimals = ColourBarDecimals(fifths);
+    const int decimals =
+        FittingBarDecimals(fifths, ColourBarDecimals(fifths), BarLabelRoom(canvas, W));
+    // The labels go on once the bar is drawn, so that no row of it covers one.
+    std::vector<std::pair<int, cv::Scalar>> labelRows;
     int j = 0;
     for (int y = RasterTop; y <= H + RasterTop; ++y) {
         const double value = static_cast<double>(y - RasterTop) / H * densityMaximum;
         const cv::Scalar colour = colourOf(value, maximum);
         Line(canvas, W + 190, y, W + 200, y, colour);
         if (std::fabs((y - RasterTop) - static_cast<double>(j) * H / 5) < 1) {
-            // A label too long for the margin moves left to stay whole inside the picture.
-            const std::string text = FormatFixed(j / 5.0 * densityMaximum, decimals);
-            const int width = TextBox(text, cv::Point(0, 0), TitleScale).width;
-            const int x = std::max(0, std::min(W + 210, canvas.cols - width));
-            Text(canvas, text, x, y, TitleFont, BarLabelColour(labels, colour));
+            labelRows.emplace_back(y, colour);
             ++j;
         }
+    }
+    for (std::size_t i = 0; i < labelRows.size(); ++i) {
+        const double value = static_cast<double>(i) / 5.0 * densityMaximum;
+        DrawBarLabel(canvas, W, labelRows[i].first, FormatFixed(value, decimals), value,
+                     BarLabelColour(labels, labelRows[i].second));
     }
 }
 

@@ -86,7 +86,13 @@ std::vector<std::string> Texts(const std::vector<double>& values, int decimals) 
     std::vector<std::string> texts;
     texts.reserve(values.size());
     for (double value : values) {
-        texts.push_back(FormatFixed(value, decimals));
+        std::string text = FormatFixed(value, decimals);
+        // A tick a little below zero rounds to "-0": the axis shows it as the zero it reads.
+        if (text.size() > 1 && text[0] == '-' &&
+            text.find_first_not_of("0.", 1) == std::string::npos) {
+            text.erase(0, 1);
+        }
+        texts.push_back(std::move(text));
     }
     return texts;
 }

@@ -68,6 +68,10 @@ struct CalculationRequest {
     std::string eventFilePath;  // the pictures go into its folder (unless output.folder)
     SpaceBox box;               // x, y and z ranges
     AxisRange time;             // time range, seconds (time series)
+    // An end of the time range typed as calendar time (ISO 8601): it becomes seconds from the
+    // catalogue's time reference once the catalogue is read, in place of that end of `time`.
+    std::optional<CalendarInstant> timeStartInstant;
+    std::optional<CalendarInstant> timeEndInstant;
     // Picture size in pixels: 800 x 800 unless fixed; the perspective's density area takes
     // the width and height as given, whether fixed or not.
     double pictureWidth = 800;

@@ -166,6 +166,12 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         first = false;
         facts.bounds = spatial ? AxisRange{position - slabHalfWidth, position + slabHalfWidth}
                                : AxisRange{position, position + view.step};
+        // A slice is captioned with the end of its step, which lies beyond a slab narrower
+        // than the step (a radius in coordinates below it): such a slice is captioned with
+        // its middle, a value it holds.
+        if (spatial && !(position + view.step <= facts.bounds.max)) {
+            facts.caption = position;
+        }
         facts.run = run;
         facts.events = run.size();
         return Status::Ok();

@@ -1,12 +1,17 @@
 #include "series/RunCalculation.h"
 
+#include <cfloat>
+#include <cmath>
 #include <new>
 #include <opencv2/core.hpp>
 #include <string>
 #include <system_error>
 
 #include "catalogue/CatalogueReader.h"
+#include "catalogue/EventExtent.h"
+#include "common/NumberText.h"
 #include "density/DensityEstimate.h"
+#include "density/Distance.h"
 #include "density/PerspectiveMaximum.h"
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
@@ -37,11 +42,129 @@ double EstimatedMaximum(SeriesContext& ctx) {
                                request.cumulative, request.weighting, observer);
 }
 
-Status Calculate(const CalculationRequest& request, RunObserver& observer,
+// The request with its time range in seconds: a time box typed as calendar time counts from
+// the catalogue's time reference, which is known once the catalogue is read. Refused when
+// the events' times are no calendar time, or the range then ends before it starts.
+Status ResolveCalendarTimes(const CalculationRequest& request, const CatalogueReport& catalogue,
+                            CalculationRequest& resolved) {
+    resolved = request;
+    const std::optional<CalendarInstant>* dates[] = {&request.timeStartInstant,
+                                                     &request.timeEndInstant};
+    double* seconds[] = {&resolved.time.min, &resolved.time.max};
+    const char* boxes[] = {"Start:", "End:"};
+    for (int i = 0; i < 2; ++i) {
+        if (!dates[i]->has_value()) {
+            continue;
+        }
+        if (!catalogue.calendarTime) {
+            return Status::InvalidInput(
+                "The box \"" + std::string(boxes[i]) + "\" holds a calendar time, " +
+                FormatIsoInstant(**dates[i]) + ", but the times of the event file \"" +
+                request.eventFilePath + "\" are plain seconds: type the seconds.");
+        }
+        *seconds[i] = SecondsFrom(catalogue.timeReference, **dates[i]);
+    }
+    if (resolved.time.max < resolved.time.min) {
+        return Status::InvalidInput("The time range ends before it starts: \"End:\" is " +
+                                    FormatShortest(resolved.time.max) + " s, \"Start:\" " +
+                                    FormatShortest(resolved.time.min) +
+                                    " s from the catalogue's time reference " +
+                                    FormatIsoInstant(catalogue.timeReference) + ".");
+    }
+    return Status::Ok();
+}
+
+bool Within(double value, double low, double high) {
+    return value >= low && value <= high;
+}
+
+// Whether some event can count in some picture: inside the plane the pictures show, widened
+// by the reach of the box around a pixel, and inside the slices (widened by a slab's half
+// width) or up to the end of the windows. The perspective takes the events of its box.
+bool SomeEventCounts(const CalculationRequest& request, const ViewGeometry& view,
+                     const EventTable& events) {
+    const bool perspective = request.direction == ViewDirection::Perspective;
+    const bool spatial = request.kind == CalculationKind::Spatial;
+    const double radius = request.weighting.radius;
+    const double hReach = BoxHalfWidth(radius, view.radiusStep.horizontal);
+    const double vReach = BoxHalfWidth(radius, view.radiusStep.vertical);
+    const double depthReach = BoxHalfWidth(radius, view.depthRadiusStep);
+    for (int i = 0; i < events.count; ++i) {
+        const EventRecord& e = events.rows[static_cast<std::size_t>(i)];
+        bool counts = true;
+        if (perspective) {
+            for (int column = 0; column < 3 && counts; ++column) {
+                const AxisRange& range = request.box.Column(column);
+                counts = Within(e.Column(column), range.min, range.max);
+            }
+        } else {
+            const PlaneRange& plane = view.ranges;
+            counts = Within(e.Column(view.axes.horizontal), plane.horizontal.min - hReach,
+                            plane.horizontal.max + hReach) &&
+                     Within(e.Column(view.axes.vertical), plane.vertical.min - vReach,
+                            plane.vertical.max + vReach);
+        }
+        if (counts && spatial) {
+            counts = Within(e.Column(view.axes.depth), view.positions.min - depthReach,
+                            view.positions.max + depthReach);
+        } else if (counts) {
+            counts = e.t <= request.time.max && (request.cumulative || e.t >= request.time.min);
+        }
+        if (counts) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A run none of whose events can show in any picture writes none: it says so, naming the
+// events' extent. (A range the pictures cannot step through at all is the series' to name.)
+Status EventsInsideTheRanges(const CalculationRequest& request, const EventTable& events,
+                             const CatalogueReport& catalogue) {
+    const ViewGeometry view = ViewGeometryOf(request);
+    const AxisRange stepped =
+        request.kind == CalculationKind::Spatial && request.direction != ViewDirection::Perspective
+            ? view.positions
+            : request.time;
+    if (!(stepped.min < stepped.max) || SomeEventCounts(request, view, events)) {
+        return Status::Ok();
+    }
+    return Status::NothingMade(
+        "No event lies inside the ranges of this calculation, so no picture was written. The "
+        "events span " +
+        ExtentText(EventExtentOf(events), catalogue) + ".");
+}
+
+// Densities are sums of event weights: where the weights add up beyond what a density (or a
+// density file's 32-bit float) holds, a picture would show an infinite maximum as black.
+Status WeightsFitTheDensities(const CalculationRequest& request, const EventTable& events) {
+    long double total = 0.0L;
+    for (const double weight : events.weights) {
+        total += weight;
+    }
+    const std::string weights =
+        "The weights of the events of \"" + request.eventFilePath + "\" add up to more than ";
+    if (total > static_cast<long double>(DBL_MAX)) {
+        return Status::InvalidInput(weights +
+                                    "a density can hold (about 1.8e308), so no picture could "
+                                    "show them. Scale the weights down.");
+    }
+    if (request.output.densities && total > static_cast<long double>(FLT_MAX)) {
+        return Status::InvalidInput(weights +
+                                    "the density data's 32-bit numbers hold (about 3.4e38). "
+                                    "Scale the weights down, or write no density data.");
+    }
+    return Status::Ok();
+}
+
+Status Calculate(const CalculationRequest& typed, RunObserver& observer,
                  CalculationWorkspace& workspace) {
     // The event file passed the input tests, but it may have changed since, or not fit the
     // table: no series runs on a table that does not hold the file.
-    const Status read = ReadEvents(request.eventFilePath, request.catalogue, workspace.events,
+    // A row without the number its weight needs is skipped as it is read.
+    CatalogueOptions reading = typed.catalogue;
+    reading.weights = typed.output.eventWeights;
+    const Status read = ReadEvents(typed.eventFilePath, reading, workspace.events,
                                    &workspace.catalogue, EventMemoryBudget(), &observer);
     if (read.code() == Status::Code::Cancelled) {
         return read;
@@ -49,10 +172,22 @@ Status Calculate(const CalculationRequest& request, RunObserver& observer,
     if (!read.ok()) {
         return Status::InvalidInput(read.message());
     }
+    CalculationRequest request;
+    if (Status resolved = ResolveCalendarTimes(typed, workspace.catalogue, request);
+        !resolved.ok()) {
+        return resolved;
+    }
     if (Status weighed =
             WeighEvents(request.output.eventWeights, request.eventFilePath, workspace.events);
         !weighed.ok()) {
         return weighed;
+    }
+    if (Status fits = WeightsFitTheDensities(request, workspace.events); !fits.ok()) {
+        return fits;
+    }
+    if (Status inside = EventsInsideTheRanges(request, workspace.events, workspace.catalogue);
+        !inside.ok()) {
+        return inside;
     }
     // The view's geometry is worked out here, once, with the context.
     SeriesContext context{observer, workspace.events, request, 0.0, workspace.series};
@@ -82,6 +217,11 @@ constexpr const char* NoMemoryText =
     "Not enough memory for this calculation. Choose a smaller picture size or fewer events.";
 
 }  // namespace
+
+double SecondsFrom(const CalendarInstant& reference, const CalendarInstant& instant) {
+    return static_cast<double>(instant.day - reference.day) * 86400.0 +
+           (instant.second - reference.second);
+}
 
 Status RunCalculation(const CalculationRequest& request, RunObserver& observer,
                       CalculationWorkspace& workspace) {

@@ -9,6 +9,9 @@
 
 namespace korvane {
 
+// The seconds from a catalogue's time reference (its t = 0) to an instant of calendar time.
+double SecondsFrom(const CalendarInstant& reference, const CalendarInstant& instant);
+
 // Reads the event file, fixes the top of the colour scale (the request's fixed value, or 0.8
 // times the estimate) and runs the series the request selects, reporting to `observer`.
 // Ok when the series ran to its end; Cancelled when the observer asked to stop (in any

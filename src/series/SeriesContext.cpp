@@ -27,7 +27,7 @@ std::string PictureUnitOf(const CalculationRequest& request, const CatalogueRepo
     if (!request.output.unit.empty()) {
         return request.output.unit;
     }
-    if (catalogue != nullptr && catalogue->geographic) {
+    if (catalogue != nullptr && catalogue->unitKnown) {
         return request.catalogue.unit == LengthUnit::Metre ? "m" : "km";
     }
     return "m";
@@ -40,15 +40,15 @@ void SetEventLabels(const SeriesContext& ctx, PictureLabels& labels) {
         const CalendarInstant reference = ctx.catalogue->timeReference;
         // "2023-02-07 00:00:00 UTC": the ISO text to the second, easier to read.
         labels.calendar = [reference](double seconds) {
-            std::string text = FormatIsoTime(reference, seconds).substr(0, 19);
-            text[10] = ' ';
-            return text + " UTC";
+            return FormatCalendarCaption(reference, seconds);
         };
     }
 }
 
 std::string CalendarTimeOf(const SeriesContext& ctx, double seconds) {
-    if (ctx.catalogue == nullptr || !ctx.catalogue->calendarTime) {
+    // An instant outside the calendar's years has no calendar time.
+    if (ctx.catalogue == nullptr || !ctx.catalogue->calendarTime ||
+        !InCalendarRange(ctx.catalogue->timeReference, seconds)) {
         return "";
     }
     return FormatIsoTime(ctx.catalogue->timeReference, seconds);

@@ -86,7 +86,9 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
     if (request.output.scale != defaults.scale) {
         index["colourScale"] = std::string(DensityScaleName(request.output.scale));
     }
-    if (request.output.maximum != defaults.maximum) {
+    // A fixed maximum wins over where an unfixed one would come from: the index names only
+    // what made the pictures.
+    if (request.output.maximum != defaults.maximum && !request.fixedDensityMaximum) {
         index["densityMaximumFrom"] = MaximumChoiceText(request.output.maximum);
     }
     if (request.output.eventWeights != defaults.eventWeights) {

@@ -32,8 +32,9 @@ struct PictureInHand {
 
 class SeriesRun {
   public:
-    SeriesRun(SeriesContext& ctx, const SeriesSteps& steps, std::string folder)
-        : m_ctx(ctx), m_steps(steps), m_folder(std::move(folder)) {
+    SeriesRun(SeriesContext& ctx, const SeriesSteps& steps, std::string folder,
+              const FileIdentity& eventFile)
+        : m_ctx(ctx), m_steps(steps), m_folder(std::move(folder)), m_eventFile(eventFile) {
         m_canvas.Prepare(steps.raster->size(), steps.labels);
     }
 
@@ -93,6 +94,16 @@ class SeriesRun {
             job.densities = &m_densities[slot];
             job.densityPath = JoinPath(m_folder, picture.entry.densityFile);
         }
+        // The event file itself may carry a picture's name in the output folder.
+        for (const auto& [target, kind] :
+             {std::pair{&picture.path, "picture"}, std::pair{&job.densityPath, "density file"}}) {
+            if (Status apart = RefuseOverInput(*target, kind, m_eventFile,
+                                               m_ctx.request.eventFilePath, "event file");
+                !apart.ok()) {
+                const Status settled = Settle();
+                return settled.ok() ? apart : settled;
+            }
+        }
         const Status settled = Settle();
         if (!settled.ok()) {
             return settled;
@@ -110,6 +121,7 @@ class SeriesRun {
     SeriesContext& m_ctx;
     const SeriesSteps& m_steps;
     const std::string m_folder;
+    const FileIdentity m_eventFile;
     SeriesCanvas m_canvas;
     cv::Mat m_densities[2];  // like the canvases: one written while the next is copied
     std::optional<PictureInHand> m_inHand;
@@ -272,6 +284,22 @@ void NoteDensities(const DensityField& field, bool keep, double& highest,
 
 }  // namespace
 
+long long SeriesPictureLimit(double numberOfPictures) {
+    return std::min<long long>(static_cast<long long>(TruncateToInt(numberOfPictures)) + 1,
+                               INT_MAX - 1);
+}
+
+long long SeriesPictureCount(const AxisRange& range, double numberOfPictures) {
+    const double step = ScaleOrStep(range, numberOfPictures);
+    const long long limit = SeriesPictureLimit(numberOfPictures);
+    long long count = 0;
+    for (double position = range.min; position < range.max && count < limit;
+         position = position + step) {
+        ++count;
+    }
+    return count;
+}
+
 bool MaximumFromSeries(const CalculationRequest& request) {
     return !request.fixedDensityMaximum.has_value() &&
            request.output.maximum.mode != MaximumMode::Catalogue;
@@ -296,8 +324,7 @@ Status MeasureSeriesMaximum(SeriesContext& ctx, const SeriesSteps& steps,
     }
     const bool percentile = ctx.request.output.maximum.mode == MaximumMode::Percentile;
     const double pictures = ctx.request.numberOfPictures;
-    const long long limit =
-        std::min<long long>(static_cast<long long>(TruncateToInt(pictures)) + 1, INT_MAX - 1);
+    const long long limit = SeriesPictureLimit(pictures);
     ctx.observer.PhaseStarted(RunPhase::Estimating, std::max(TruncateToInt(pictures + 1.0) - 1, 0));
     double highest = 0.0;
     // The non-zero densities of every picture. Single precision is enough: the colours
@@ -326,20 +353,26 @@ Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const Picture
     ctx.observer.PhaseStarted(RunPhase::Pictures, std::max(TruncateToInt(pictures + 1.0) - 1, 0));
     // The counter must not overflow, and a position that stops advancing must not write
     // pictures for ever: no more than the box asked for, plus the one that rounding adds.
-    const long long limit =
-        std::min<long long>(static_cast<long long>(TruncateToInt(pictures)) + 1, INT_MAX - 1);
+    const long long limit = SeriesPictureLimit(pictures);
     const std::string folder = ctx.request.output.folder.empty()
                                    ? FolderOf(ctx.request.eventFilePath)
                                    : ctx.request.output.folder;
     // What a killed run of this series left half-written there goes before the new pictures
     // come; the files of other programs and of other series stay.
     RemoveStaleTemporaries(folder, SeriesFiles(steps.prefix));
-    if (Status removed = RemoveEarlierIndex(folder, steps); !removed.ok()) {
+    // No file of the series replaces the event file it is drawn from.
+    const FileIdentity eventFile = IdentityOf(ctx.request.eventFilePath);
+    Status removed = RefuseOverInput(IndexPath(folder, steps), "series index", eventFile,
+                                     ctx.request.eventFilePath, "event file");
+    if (removed.ok()) {
+        removed = RemoveEarlierIndex(folder, steps);
+    }
+    if (!removed.ok()) {
         ctx.observer.SeriesFinished({0, ctx.events.count, ctx.events.count, 0, ""});
         return removed;
     }
 
-    SeriesRun run(ctx, steps, folder);
+    SeriesRun run(ctx, steps, folder, eventFile);
     RunUnion drawn;
     Status result = Status::Ok();
     int number = 1;
@@ -353,7 +386,7 @@ Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const Picture
             result = settled.ok() ? computed : settled;
             break;
         }
-        result = run.Hand(number, position + steps.step, facts);
+        result = run.Hand(number, facts.caption.value_or(position + steps.step), facts);
         if (!result.ok()) {
             break;
         }

@@ -5,6 +5,7 @@
 // question whether to stop. After the series comes the series index.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,10 +45,21 @@ struct PictureFacts {
     AxisRange bounds;      // the slice (depth) or window (time) the picture draws from
     EventRun run;          // its rows of the sorted event table
     long long events = 0;  // the events it counted (the perspective: those inside the box)
+    // The caption's value when it is not the position plus the step.
+    std::optional<double> caption;
 };
 
 // Computes the raster of the picture at `position` and says what it was made of.
 using PictureComputer = std::function<Status(double position, PictureFacts& facts)>;
+
+// The most pictures a series of `numberOfPictures` writes: trunc(N) + 1, so that a position
+// that stops advancing cannot write pictures for ever.
+long long SeriesPictureLimit(double numberOfPictures);
+
+// How many pictures the series loop writes over `range` cut into `numberOfPictures` steps:
+// positions from range.min, each the one before plus the step (ScaleOrStep), while below
+// range.max. Rounding of the sums may make it one more than the number asked.
+long long SeriesPictureCount(const AxisRange& range, double numberOfPictures);
 
 // Runs the pictures of a series into the output folder (the event file's unless the
 // request names one), numbered from 1. Stops at the first picture that cannot be computed

@@ -1,35 +1,6 @@
 #include "setup/CalculateCommand.h"
 
-#include <algorithm>
-
-#include "catalogue/EventExtent.h"
-
 namespace korvane {
-namespace {
-
-bool Inside(double value, const AxisRange& range) {
-    return value >= std::min(range.min, range.max) && value <= std::max(range.min, range.max);
-}
-
-}  // namespace
-
-std::optional<UserMessage> NoEventInsideWarning(const CalculationRequest& request,
-                                                const EventTable& events,
-                                                const CatalogueReport& report) {
-    const bool timed = request.kind == CalculationKind::Time;
-    for (int i = 0; i < events.count; ++i) {
-        const EventRecord& row = events.rows[static_cast<std::size_t>(i)];
-        if (Inside(row.x, request.box.x) && Inside(row.y, request.box.y) &&
-            Inside(row.z, request.box.z) && (!timed || Inside(row.t, request.time))) {
-            return std::nullopt;
-        }
-    }
-    return UserMessage{
-        "No event lies inside the ranges of this calculation, so the pictures "
-        "are empty. The events span " +
-            ExtentText(EventExtentOf(events), report) + ".",
-        "No event inside the ranges", MessageIcon::Warning};
-}
 
 std::optional<UserMessage> MessageOfCalculation(const Status& status) {
     switch (status.code()) {
@@ -51,7 +22,7 @@ CalculationOutcome Calculate(const DialogValues& values, int calculationMode, Ru
                              CalculationWorkspace& workspace) {
     if (calculationMode != SpatialResolvedMode && calculationMode != TimeResolvedMode) {
         Status none = Status::Internal("There is no calculation in this mode.");
-        return {none, MessageOfCalculation(none), std::nullopt};
+        return {none, MessageOfCalculation(none)};
     }
     return Calculate(
         values,
@@ -67,11 +38,7 @@ CalculationOutcome Calculate(const DialogValues& values, CalculationKind kind,
         status = RunCalculation(request, observer, workspace);
     }
     std::optional<UserMessage> message = MessageOfCalculation(status);
-    std::optional<UserMessage> warning;
-    if (status.ok()) {
-        warning = NoEventInsideWarning(request, workspace.events, workspace.catalogue);
-    }
-    return {std::move(status), std::move(message), std::move(warning)};
+    return {std::move(status), std::move(message)};
 }
 
 }  // namespace korvane

@@ -15,20 +15,12 @@ namespace korvane {
 struct CalculationOutcome {
     Status status;                       // Ok when the series ran to its end
     std::optional<UserMessage> message;  // the box to show; none after a cancel
-    // Shown beside that box: a run none of whose events lay inside its ranges.
-    std::optional<UserMessage> warning;
 };
 
-// The warning of a finished run when no event of `events` lies inside the request's x, y
-// and z ranges (and, for a time series, its time range), naming the events' extent.
-std::optional<UserMessage> NoEventInsideWarning(const CalculationRequest& request,
-                                                const EventTable& events,
-                                                const CatalogueReport& report);
-
 // The box a calculation's status is shown in: "Calculation finished successfully."
-// (Information); a run that had nothing to draw under "No picture written" (Warning); an
-// input test or an unusable event file under "Invalid input!"; any other
-// failure under "Error"; nothing after a cancel.
+// (Information); a run that had nothing to draw (no event inside its ranges, a range with
+// no picture) under "No picture written" (Warning); an input test or an unusable event file
+// under "Invalid input!"; any other failure under "Error"; nothing after a cancel.
 std::optional<UserMessage> MessageOfCalculation(const Status& status);
 
 // Parses `values` for a calculation of `kind` and runs the request. The caller clears its

@@ -14,11 +14,16 @@ constexpr const char* PresetKey = "[Catalogue-Preset]";                // hypodd
 constexpr const char* SeparatorKey = "[Catalogue-Separator]";          // comma, tab, ..., blank
 constexpr const char* OriginKey = "[Catalogue-Origin]";                // LAT,LON in degrees
 constexpr const char* UnitKey = "[Catalogue-Unit]";                    // m (km is the default)
-constexpr const char* DepthUnitKey = "[Catalogue-Depthunit]";          // m (km is the default)
+constexpr const char* XyUnitKey = "[Catalogue-Xyunit]";                // km or m (from the names)
+constexpr const char* DepthUnitKey = "[Catalogue-Depthunit]";          // km or m (from the names)
 constexpr const char* DepthKey = "[Catalogue-Depth]";                  // up (down is the default)
+constexpr const char* DateOrderKey = "[Catalogue-Dateorder]";          // dmy or mdy
 constexpr const char* TimeReferenceKey = "[Catalogue-Timereference]";  // ISO 8601
 constexpr const char* MagnitudeKey = "[Catalogue-Magnitude]";  // MIN:MAX, a side may be empty
-constexpr const char* TimeRangeKey = "[Catalogue-Time]";       // MIN:MAX, seconds
+// MIN:MAX in seconds from the time reference (the file's own seconds without calendar time).
+constexpr const char* TimeRangeKey = "[Catalogue-Timerange]";
+// The same range as written by earlier versions: seconds since 1970 for calendar time.
+constexpr const char* TimeRangeSince1970Key = "[Catalogue-Time]";
 
 constexpr double Infinity = std::numeric_limits<double>::infinity();
 
@@ -108,11 +113,17 @@ void AppendCatalogueKeys(std::string& text, const CatalogueOptions& options) {
     if (options.unit != defaults.unit) {
         AppendLine(text, UnitKey, UnitName(options.unit));
     }
-    if (options.depthUnit != defaults.depthUnit) {
-        AppendLine(text, DepthUnitKey, UnitName(options.depthUnit));
+    if (options.xyUnit) {
+        AppendLine(text, XyUnitKey, UnitName(*options.xyUnit));
+    }
+    if (options.depthUnit) {
+        AppendLine(text, DepthUnitKey, UnitName(*options.depthUnit));
     }
     if (options.depthDown != defaults.depthDown) {
         AppendLine(text, DepthKey, options.depthDown ? "down" : "up");
+    }
+    if (options.dateOrder != defaults.dateOrder) {
+        AppendLine(text, DateOrderKey, DateOrderName(options.dateOrder));
     }
     if (options.timeReference) {
         AppendLine(text, TimeReferenceKey, FormatIsoInstant(*options.timeReference));
@@ -122,8 +133,18 @@ void AppendCatalogueKeys(std::string& text, const CatalogueOptions& options) {
         AppendLine(text, MagnitudeKey, RangeText(options.magnitudeMin, options.magnitudeMax));
     }
     if (options.timeMin != defaults.timeMin || options.timeMax != defaults.timeMax) {
-        AppendLine(text, TimeRangeKey, RangeText(options.timeMin, options.timeMax));
+        AppendLine(text, options.timeRangeSince1970 ? TimeRangeSince1970Key : TimeRangeKey,
+                   RangeText(options.timeMin, options.timeMax));
     }
+}
+
+std::string CatalogueKeysProblem(const CatalogueOptions& options) {
+    if (options.timeReference && !RoundTripsAsText(*options.timeReference)) {
+        return "The time reference " + FormatIsoInstant(*options.timeReference) +
+               " cannot be kept in a setup file: choose one between 0001-01-01 and 9999-12-31 "
+               "(UTC).";
+    }
+    return {};
 }
 
 bool ApplyCatalogueKey(CatalogueOptions& options, std::string_view key, std::string_view value) {
@@ -150,12 +171,16 @@ bool ApplyCatalogueKey(CatalogueOptions& options, std::string_view key, std::str
         }
     } else if (key == UnitKey) {
         options.unit = UnitNamed(value).value_or(options.unit);
+    } else if (key == XyUnitKey) {
+        options.xyUnit = UnitNamed(value) ? UnitNamed(value) : options.xyUnit;
     } else if (key == DepthUnitKey) {
-        options.depthUnit = UnitNamed(value).value_or(options.depthUnit);
+        options.depthUnit = UnitNamed(value) ? UnitNamed(value) : options.depthUnit;
     } else if (key == DepthKey) {
         if (value == "down" || value == "up") {
             options.depthDown = value == "down";
         }
+    } else if (key == DateOrderKey) {
+        options.dateOrder = DateOrderNamed(value).value_or(options.dateOrder);
     } else if (key == TimeReferenceKey) {
         CalendarInstant instant;
         if (ReadIsoTime(value, &instant)) {
@@ -163,8 +188,10 @@ bool ApplyCatalogueKey(CatalogueOptions& options, std::string_view key, std::str
         }
     } else if (key == MagnitudeKey) {
         (void)ReadRange(value, &options.magnitudeMin, &options.magnitudeMax);
-    } else if (key == TimeRangeKey) {
-        (void)ReadRange(value, &options.timeMin, &options.timeMax);
+    } else if (key == TimeRangeKey || key == TimeRangeSince1970Key) {
+        if (ReadRange(value, &options.timeMin, &options.timeMax)) {
+            options.timeRangeSince1970 = key == TimeRangeSince1970Key;
+        }
     } else {
         return false;
     }

@@ -1,6 +1,8 @@
 #include "setup/DialogValues.h"
 
 #include "common/NumberText.h"
+#include "series/RunCalculation.h"
+#include "setup/ParseCalculation.h"
 
 namespace korvane {
 namespace {
@@ -15,6 +17,16 @@ double SwitchFromState(int state) {
 int SelectableDirection(double direction) {
     const int index = TruncateToInt(direction);
     return (index >= 0 && index <= 3) ? index : -1;
+}
+
+// The seconds a time box stands for: its number, or its calendar time counted from the
+// reference (the file keeps seconds).
+double TimeOfBox(const std::string& box, const std::optional<CalendarInstant>& reference) {
+    const std::optional<CalendarInstant> date = CalendarTimeInBox(box);
+    if (date && reference) {
+        return SecondsFrom(*reference, *date);
+    }
+    return ReadDecimal(box);
 }
 
 }  // namespace
@@ -52,7 +64,8 @@ DialogValues DialogValuesFromSetup(const CalculationSetup& setup) {
     return values;
 }
 
-CalculationSetup SetupFromDialogValues(const DialogValues& values) {
+CalculationSetup SetupFromDialogValues(const DialogValues& values,
+                                       const std::optional<CalendarInstant>& timeReference) {
     CalculationSetup setup;
     setup.FilePath = values.eventFilePath;
     setup.Direction = values.direction;
@@ -62,8 +75,8 @@ CalculationSetup SetupFromDialogValues(const DialogValues& values) {
     setup.Bmax = ReadDecimal(values.yMax);
     setup.Cmin = ReadDecimal(values.zMin);
     setup.Cmax = ReadDecimal(values.zMax);
-    setup.Timestart = ReadDecimal(values.timeStart);
-    setup.Timeend = ReadDecimal(values.timeEnd);
+    setup.Timestart = TimeOfBox(values.timeStart, timeReference);
+    setup.Timeend = TimeOfBox(values.timeEnd, timeReference);
     setup.Width = ReadDecimal(values.width);
     setup.Height = ReadDecimal(values.height);
     setup.Maxdensity = ReadDecimal(values.densityMaximum);

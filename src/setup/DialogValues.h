@@ -2,6 +2,7 @@
 // The Options dialog's exchanged values: the box texts, the selected direction and the four
 // check states. The Calculate command runs on this record, whoever filled it.
 
+#include <optional>
 #include <string>
 
 #include "catalogue/CatalogueReader.h"
@@ -33,7 +34,10 @@ struct DialogValues {
 // The texts a setup shows in the boxes ("%.03f" ranges, "%.0lf" for the rest).
 DialogValues DialogValuesFromSetup(const CalculationSetup& setup);
 
-// The setup the boxes hold (numbers read as by atof, check states 0 or 1).
-CalculationSetup SetupFromDialogValues(const DialogValues& values);
+// The setup the boxes hold (numbers read as by atof, check states 0 or 1). A time box that
+// holds a calendar time gives its seconds from `timeReference`, the catalogue's t = 0, when
+// that is known.
+CalculationSetup SetupFromDialogValues(const DialogValues& values,
+                                       const std::optional<CalendarInstant>& timeReference = {});
 
 }  // namespace korvane

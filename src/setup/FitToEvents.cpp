@@ -1,41 +1,128 @@
 #include "setup/FitToEvents.h"
 
-#include <array>
 #include <cmath>
 
 #include "catalogue/EventExtent.h"
 #include "common/NumberText.h"
+#include "series/SeriesLoop.h"
 
 namespace korvane {
 namespace {
 
-std::string BoxText(double value, bool upper) {
+constexpr double SecondsPerHour = 3600.0;
+constexpr double SecondsPerDay = 86400.0;
+
+// The box text of a value on a grid of `decimals` decimals: `value` rounded down, or up.
+std::string GridText(double value, int decimals, bool up) {
+    const double scale = std::pow(10.0, decimals);
     const double rounded =
-        upper ? std::ceil(value * 1000.0) / 1000.0 : std::floor(value * 1000.0) / 1000.0;
-    return FormatFixed(rounded, 3);
+        up ? std::ceil(value * scale) / scale : std::floor(value * scale) / scale;
+    return FormatFixed(rounded, decimals);
+}
+
+// The decimals a time box gets: whole seconds, which the box keeps when the setup is shown
+// again, unless the events span less than a second.
+int TimeDecimals(const AxisRange& times) {
+    return times.max - times.min >= 1.0 ? 0 : 3;
+}
+
+// The text of the largest value of the grid below `value` (strictly: a window holds no
+// event on its start), the grid's step being `unit`; times of a calendar start at the hour
+// or the day, counted from midnight UTC of the reference's day.
+std::string TimeStartText(double first, double unit, int decimals, double referenceSecond) {
+    const double grid = std::pow(10.0, -decimals);
+    const double step = std::max(unit, grid);
+    double start = std::floor((referenceSecond + first) / step) * step - referenceSecond;
+    std::string text = GridText(start, decimals, false);
+    if (!(ReadDecimal(text) < first)) {
+        start -= step;
+        text = GridText(start, decimals, false);
+    }
+    return text;
+}
+
+// The end of the range: the first value of the grid above `last`, moved up the grid until
+// the series' steps, added as the series adds them, give exactly `pictures` pictures (the
+// sums may otherwise stop a rounding short of the end and add a picture).
+std::string ExactEndText(const std::string& startText, double last, int decimals, bool strictly,
+                         double pictures) {
+    const double grid = std::pow(10.0, -decimals);
+    std::string text = GridText(last, decimals, true);
+    if (strictly && !(ReadDecimal(text) > last)) {
+        text = GridText(ReadDecimal(text) + grid, decimals, true);
+    }
+    if (!(pictures >= 1) || !(pictures <= 9999)) {
+        return text;  // the input test will name the number of pictures
+    }
+    const long long asked = static_cast<long long>(std::ceil(pictures));
+    const double start = ReadDecimal(startText);
+    const double end = ReadDecimal(text);
+    constexpr int Tries = 64;
+    for (int k = 0; k < Tries; ++k) {
+        const std::string tried = FormatFixed(end + k * grid, decimals);
+        if (SeriesPictureCount({start, ReadDecimal(tried)}, pictures) == asked) {
+            return tried;
+        }
+    }
+    return text;  // values too large for the grid's steps to tell apart
 }
 
 }  // namespace
 
-std::string FitRangesToEvents(DialogValues& values, RunObserver* observer) {
-    EventTable table;
-    CatalogueReport report;
-    const Status read = ReadEvents(values.eventFilePath, values.catalogue, table, &report,
-                                   EventMemoryBudget(), observer);
-    if (!read.ok()) {
-        return read.code() == Status::Code::Cancelled ? std::string() : read.message();
-    }
-    const std::array<AxisRange, 4> extent = EventExtentOf(table);
-    std::string* boxes[4][2] = {{&values.xMin, &values.xMax},
-                                {&values.yMin, &values.yMax},
-                                {&values.zMin, &values.zMax},
-                                {&values.timeStart, &values.timeEnd}};
-    for (std::size_t column = 0; column < 4; ++column) {
+std::string FitRangesToExtent(DialogValues& values, const std::array<AxisRange, 4>& extent,
+                              const CatalogueReport& report) {
+    const double pictures = ReadDecimal(values.numberOfPictures);
+    DialogValues fitted = values;
+    std::string* boxes[3][2] = {
+        {&fitted.xMin, &fitted.xMax}, {&fitted.yMin, &fitted.yMax}, {&fitted.zMin, &fitted.zMax}};
+    static constexpr const char* names[] = {"x", "y", "z"};
+    for (std::size_t column = 0; column < 3; ++column) {
+        // Space gets a margin, so the outermost events do not sit on a picture's edge.
         const AxisRange range = WithMargin(extent[column]);
-        *boxes[column][0] = BoxText(range.min, false);
-        *boxes[column][1] = BoxText(range.max, true);
+        *boxes[column][0] = GridText(range.min, 3, false);
+        *boxes[column][1] = ExactEndText(*boxes[column][0], range.max, 3, false, pictures);
+        // Beyond about 1e15 the margin is lost in the number's precision: a range of no
+        // width has no pixel to show the events in.
+        if (!(ReadDecimal(*boxes[column][1]) > ReadDecimal(*boxes[column][0]))) {
+            return "The events' " + std::string(names[column]) + " values (" +
+                   FormatShortest(extent[column].min) + " to " +
+                   FormatShortest(extent[column].max) +
+                   ") are too large for a range around them to have any width: no picture "
+                   "could show them. Move the events' coordinates nearer to 0.";
+        }
     }
+    // Time gets none: the first window starts just before the first event (at the hour or
+    // the day for calendar time), the last ends just after the last event.
+    const AxisRange& times = extent[3];
+    const int decimals = TimeDecimals(times);
+    double unit = 0.0;
+    double referenceSecond = 0.0;
+    if (report.calendarTime) {
+        const double span = times.max - times.min;
+        unit = span >= 2 * SecondsPerDay    ? SecondsPerDay
+               : span >= 2 * SecondsPerHour ? SecondsPerHour
+                                            : 0.0;
+        referenceSecond = report.timeReference.second;
+    }
+    fitted.timeStart = TimeStartText(times.min, unit, decimals, referenceSecond);
+    fitted.timeEnd = ExactEndText(fitted.timeStart, times.max, decimals, true, pictures);
+    values = fitted;
     return {};
+}
+
+std::string FitRangesToEvents(DialogValues& values, RunObserver* observer,
+                              CatalogueReport* report) {
+    EventTable table;
+    CatalogueReport read;
+    const Status status = ReadEvents(values.eventFilePath, values.catalogue, table, &read,
+                                     EventMemoryBudget(), observer);
+    if (!status.ok()) {
+        return status.code() == Status::Code::Cancelled ? std::string() : status.message();
+    }
+    if (report != nullptr) {
+        *report = read;
+    }
+    return FitRangesToExtent(values, EventExtentOf(table), read);
 }
 
 }  // namespace korvane

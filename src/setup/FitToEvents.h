@@ -2,18 +2,33 @@
 // "Fit to events": the x, y, z and time boxes set from the events themselves, so a new
 // catalogue is not pictured through the ranges of an older one.
 
+#include <array>
 #include <string>
 
+#include "catalogue/CatalogueReader.h"
+#include "common/Ranges.h"
 #include "common/RunObserver.h"
 #include "setup/DialogValues.h"
 
 namespace korvane {
 
-// Reads the events of `values` as a run would (a catalogue with its options) and sets the x,
-// y, z and time boxes to their extent with a margin, each end rounded outward to the boxes'
-// three decimals so the outermost events stay inside. Returns what went wrong reading them
-// (the boxes then stay as they were), empty when all is well. An `observer` follows the
-// reading and may stop it.
-std::string FitRangesToEvents(DialogValues& values, RunObserver* observer = nullptr);
+// Sets the x, y, z and time boxes of `values` to the events' `extent` (as EventExtentOf gives
+// it, with the `report` of their reading). Space gets a margin of 5 % on each side, rounded
+// outward to the boxes' three decimals; time none: the first window starts just before the
+// first event (at the hour or the day for a catalogue's calendar time spanning hours or
+// days) and the last ends just after the last event, in whole seconds unless the events
+// span less than a second. Each range's end is chosen so that the pictures asked for in the
+// number-of-pictures box step through it in exactly that many pictures, with the steps added
+// as the series adds them. Refused (the boxes as they were, the reason returned) when a
+// space range would have no width, the events' coordinates being too large for its margin.
+std::string FitRangesToExtent(DialogValues& values, const std::array<AxisRange, 4>& extent,
+                              const CatalogueReport& report);
+
+// Reads the events of `values` as a run would (a catalogue with its options) and fits the
+// boxes to them as above. Returns what went wrong reading or fitting them (the boxes then
+// stay as they were), empty when all is well or the reading was stopped. An `observer` follows the
+// reading and may stop it; `report` (may be null) gets what the reading found.
+std::string FitRangesToEvents(DialogValues& values, RunObserver* observer = nullptr,
+                              CatalogueReport* report = nullptr);
 
 }  // namespace korvane

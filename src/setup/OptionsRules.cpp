@@ -1,6 +1,11 @@
 #include "setup/OptionsRules.h"
 
+#include <cmath>
+
+#include "catalogue/CalendarTime.h"
+#include "common/NumberText.h"
 #include "setup/CalculateCommand.h"
+#include "setup/ParseCalculation.h"
 
 namespace korvane {
 
@@ -31,6 +36,35 @@ int UsableDirection(CalculationKind kind, int direction) {
         return 0;
     }
     return direction;
+}
+
+namespace {
+
+// "2020-01-01 06:00:00" of a box's text; "?" when it reads as neither seconds nor a date.
+std::string CalendarTimeOfBox(const std::string& box, const CalendarInstant& reference) {
+    std::string text;
+    if (const std::optional<CalendarInstant> date = CalendarTimeInBox(box)) {
+        text = FormatIsoTime(*date, 0.0);
+    } else if (!box.empty() && IsNumberText(box) && std::isfinite(ReadDecimal(box))) {
+        text = FormatIsoTime(reference, ReadDecimal(box));
+    }
+    if (text.size() < 19 || text[10] != 'T') {
+        return "?";  // nothing read, or a year the calendar text cannot show
+    }
+    text = text.substr(0, 19);
+    text[10] = ' ';
+    return text;
+}
+
+}  // namespace
+
+std::string CalendarTimeOfBoxes(const std::string& start, const std::string& end,
+                                const std::optional<CalendarInstant>& reference) {
+    if (!reference) {
+        return "";
+    }
+    return "Calendar time (UTC):\nfrom " + CalendarTimeOfBox(start, *reference) + "\nto " +
+           CalendarTimeOfBox(end, *reference);
 }
 
 }  // namespace korvane

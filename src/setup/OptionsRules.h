@@ -4,6 +4,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 
 #include "series/CalculationRequest.h"
 
@@ -37,5 +38,13 @@ OptionsEnables OptionsEnablesFor(const OptionsRuleInput& input);
 // calculation can use it, else the first it can (a spatial series has no perspective view,
 // so it looks along x). No selection (-1) stays, to be reported when "Calculate!" is pressed.
 int UsableDirection(CalculationKind kind, int direction);
+
+// What the dialog says beside the time boxes of a catalogue whose times count from
+// `reference`: the calendar time (UTC) of the start and end typed, as seconds from the
+// reference or as calendar time ("Calendar time (UTC):", "from 2020-01-01 06:00:00", "to
+// ..."); "?" for a box that reads as neither. Empty without a reference (a plain event
+// file, or a catalogue not read yet).
+std::string CalendarTimeOfBoxes(const std::string& start, const std::string& end,
+                                const std::optional<CalendarInstant>& reference);
 
 }  // namespace korvane

@@ -1,8 +1,11 @@
 #include "setup/ParseCalculation.h"
 
 #include <cmath>
+#include <optional>
 #include <string>
 
+#include "catalogue/CalendarTime.h"
+#include "catalogue/CatalogueReader.h"
 #include "common/NumberText.h"
 #include "common/ReadableFile.h"
 
@@ -59,6 +62,30 @@ AxisRange RangeOfBoxes(const std::string& min, const std::string& max) {
     return {ReadDecimal(min), ReadDecimal(max)};
 }
 
+// Whether the event file is read as a catalogue, whose times may be calendar time.
+bool ReadAsCatalogue(const DialogValues& values) {
+    const CatalogueOptions& chosen = values.catalogue;
+    return chosen.preset != CataloguePreset::None || !chosen.columns.empty() ||
+           chosen.separator != 0 || StartsWithHeader(values.eventFilePath);
+}
+
+// The test of a time box ("Start:" or "End:"): seconds as ever, or a calendar time, which
+// the run turns into seconds once it has read the catalogue's time reference (and refuses
+// for an event file whose times are plain seconds). Text of neither kind in a catalogue's
+// box is named with the forms it takes.
+std::optional<Status> TimeBoxFailure(const DialogValues& values, const std::string& box,
+                                     const char* name) {
+    if (CalendarTimeInBox(box) || BoxHoldsNumber(box)) {
+        return std::nullopt;
+    }
+    if (!ReadAsCatalogue(values)) {
+        return Status::InvalidInput(NotNumbersMessage);
+    }
+    return Status::InvalidInput("The box \"" + std::string(name) + "\" cannot be read: \"" + box +
+                                "\". Type seconds from the catalogue's time reference, or a "
+                                "calendar time such as 2020-01-01 or 2020-01-01T06:00Z.");
+}
+
 // The typed request of values that passed every test.
 CalculationRequest RequestOf(const DialogValues& values, CalculationKind kind) {
     CalculationRequest request;
@@ -68,6 +95,12 @@ CalculationRequest RequestOf(const DialogValues& values, CalculationKind kind) {
     request.box = {RangeOfBoxes(values.xMin, values.xMax), RangeOfBoxes(values.yMin, values.yMax),
                    RangeOfBoxes(values.zMin, values.zMax)};
     request.time = RangeOfBoxes(values.timeStart, values.timeEnd);
+    request.timeStartInstant = CalendarTimeInBox(values.timeStart);
+    request.timeEndInstant = CalendarTimeInBox(values.timeEnd);
+    // A calendar time counts once the catalogue's time reference is known; until then the
+    // range holds no number of it.
+    request.time.min = request.timeStartInstant ? 0.0 : request.time.min;
+    request.time.max = request.timeEndInstant ? 0.0 : request.time.max;
     // The perspective's density area takes the width and height boxes whether or not
     // "Fixed image size" is checked.
     const bool givenSize =
@@ -103,16 +136,31 @@ Status FirstFailedTest(const DialogValues& values, CalculationKind kind) {
         &values.height,    &values.width,   &values.densityMaximum,
         &values.radius};
     for (const std::string* box : boxes) {
-        if (!BoxHoldsNumber(*box)) {
+        if (box == &values.timeStart || box == &values.timeEnd) {
+            if (std::optional<Status> failed =
+                    TimeBoxFailure(values, *box, box == &values.timeStart ? "Start:" : "End:")) {
+                return *failed;
+            }
+        } else if (!BoxHoldsNumber(*box)) {
             return Status::InvalidInput(NotNumbersMessage);
         }
     }
 
+    // Two calendar times compare as instants; one beside seconds once the catalogue's time
+    // reference is known (the run checks it then).
+    const std::optional<CalendarInstant> start = CalendarTimeInBox(values.timeStart);
+    const std::optional<CalendarInstant> end = CalendarTimeInBox(values.timeEnd);
+    bool timeInOrder = ReadDecimal(values.timeEnd) >= ReadDecimal(values.timeStart);
+    if (start && end) {
+        timeInOrder =
+            end->day > start->day || (end->day == start->day && end->second >= start->second);
+    } else if (start || end) {
+        timeInOrder = true;
+    }
     const double numberOfPictures = ReadDecimal(values.numberOfPictures);
     const bool inRange = ReadDecimal(values.xMax) >= ReadDecimal(values.xMin) &&
                          ReadDecimal(values.yMax) >= ReadDecimal(values.yMin) &&
-                         ReadDecimal(values.zMax) >= ReadDecimal(values.zMin) &&
-                         ReadDecimal(values.timeEnd) >= ReadDecimal(values.timeStart) &&
+                         ReadDecimal(values.zMax) >= ReadDecimal(values.zMin) && timeInOrder &&
                          numberOfPictures > 0 && numberOfPictures <= HighestNumberOfPictures &&
                          ReadDecimal(values.width) > 0 && ReadDecimal(values.height) > 0;
     if (!inRange) {
@@ -135,6 +183,15 @@ Status FirstFailedTest(const DialogValues& values, CalculationKind kind) {
 }
 
 }  // namespace
+
+std::optional<CalendarInstant> CalendarTimeInBox(const std::string& box) {
+    CalendarInstant instant;
+    if (box.find_first_not_of("0123456789.- ") == std::string::npos &&
+        box.find('-', box.find_first_not_of(" -")) == std::string::npos) {
+        return std::nullopt;  // "1.5", "-20": seconds, as the boxes have always read them
+    }
+    return ReadIsoTime(box, &instant) ? std::optional<CalendarInstant>(instant) : std::nullopt;
+}
 
 bool IsNumberText(std::string_view text) {
     for (const char c : text) {

@@ -2,6 +2,8 @@
 // The "Calculate!" command's front half: the input tests over the dialog's values, in their
 // order, and the typed request they give. Shows nothing; the front end shows the result.
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "common/Status.h"
@@ -17,6 +19,10 @@ constexpr int MovieConversionMode = 101;
 
 // True when every character is a digit, a point or a minus sign (the empty text too).
 bool IsNumberText(std::string_view text);
+
+// The calendar time a time box holds ("2020-01-01", "2020-01-01T06:00Z", as ReadIsoTime
+// reads it); none for seconds ("1.5", "-20") and for any other text.
+std::optional<CalendarInstant> CalendarTimeInBox(const std::string& box);
 
 // Runs the input tests on `values` in order. The first failure comes back as InvalidInput
 // with its message (shown with the caption "Invalid input!"); otherwise `out` holds the

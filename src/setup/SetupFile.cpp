@@ -329,6 +329,14 @@ Status SaveSetupFile(const CalculationSetup& setup, const std::string& path,
     if (path.empty()) {
         return SaveFailure(path, ENOENT);
     }
+    if (const std::string problem = CatalogueKeysProblem(setup.Catalogue); !problem.empty()) {
+        return Status::InvalidInput(problem);
+    }
+    // A setup saved under the name of its own event file would replace the events.
+    if (Status apart = RefuseOverInput(path, "setup file", setup.FilePath, "event file");
+        !apart.ok()) {
+        return apart;
+    }
     const std::string text = SetupText(setup);
     const std::string target = FollowLinks(path).string();
 

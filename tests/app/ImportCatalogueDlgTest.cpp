@@ -2,6 +2,7 @@
 // change, a bad choice refused with a message, and OK storing the choices with the file.
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
 
@@ -35,6 +36,11 @@ class ImportCatalogueDlgTest : public QObject {
         QCOMPARE(table->rowCount(), 3);
         QCOMPARE(table->horizontalHeaderItem(1)->text(), QString("lat\n[lat]"));
         QCOMPARE(table->item(1, 0)->text(), QString("2023-02-06T02:00:00+01:00"));
+        // The frame found is shown, with the fewest digits that read back.
+        QVERIFY(import->findChild<QLabel*>("detectedLabel")
+                    ->text()
+                    .contains("origin 37.05, 37.05 (x and y in km east and north of it); t in "
+                              "seconds from 2023-02-06T00:00:00Z"));
 
         auto* magnitude = import->findChild<QLineEdit*>("magnitudeMinBox");
         magnitude->setText("3");
@@ -66,8 +72,66 @@ class ImportCatalogueDlgTest : public QObject {
         CatalogueOptions expected;
         expected.magnitudeMin = 3;
         expected.origin = std::array<double, 2>{37, 37.5};
+        // The time reference found goes with the choices: a later filter moves no event.
+        QVERIFY(ReadIsoTime("2023-02-06", &expected.timeReference.emplace()));
         QCOMPARE(saved.FilePath, catalogue);
         QVERIFY(saved.Catalogue == expected);
+    }
+
+    // OK fits the ranges to the events read, and the time boxes then take calendar time:
+    // the dialog says the calendar time of what is typed. Another path typed into the box
+    // drops the catalogue's choices, as "Load" does.
+    void okFitsTheRangesAndTheTimeBoxesShowCalendarTime() {
+        OptionsDialogFixture fixture;
+        fixture.OpenWith(CalculationKind::Time, RunnableSetup("/data/events.dat"));
+        fixture.choosers.fileAnswers.push_back(fixture.dir.write(
+            "cat.csv", "time,x,y,z\n2023-02-06T01:00:00Z,1,1,1\n2023-02-08T20:00:00Z,3,5,2\n"));
+        fixture.Click("loadEventFileButton");
+        auto* import = fixture.dialog->findChild<ImportCatalogueDlg*>();
+        QVERIFY(import);
+        QTRY_VERIFY(import->findChild<QLabel*>("countLabel")->text().startsWith("2 rows read"));
+        import->findChild<QLineEdit*>("magnitudeMinBox")->setFocus();
+        import->findChild<QPushButton*>("okButton")->click();
+        QCOMPARE(fixture.Text("xMaxBox") + " " + fixture.Text("timeStartBox") + " " +
+                     fixture.Text("timeEndBox"),
+                 QString("3.100 0 244801"));
+        auto* calendar = fixture.Find<QLabel>("calendarTimeLabel");
+        QCOMPARE(calendar->text(), QString("Calendar time (UTC):\nfrom 2023-02-06 00:00:00\nto "
+                                           "2023-02-08 20:00:01"));
+        QVERIFY(calendar->isVisible() && calendar->isEnabled());
+        fixture.Edit("timeStartBox")->setText("2023-02-07T06:00+03:00");
+        QVERIFY(calendar->text().contains("from 2023-02-07 03:00:00"));
+
+        fixture.Edit("eventFileBox")->setText("/data/events.dat");
+        QCOMPARE(calendar->text(), QString());
+        CalculationSetup taken;
+        fixture.dialog->TakeSetup(taken);
+        QVERIFY(taken.Catalogue == CatalogueOptions{});
+    }
+
+    // A file of many columns shows the first 50 and counts the others; the reader keeps no
+    // more fields of its first rows.
+    void aWideCatalogueShowsItsFirstFiftyColumns() {
+        OptionsDialogFixture fixture;
+        fixture.OpenWith(CalculationKind::Spatial, RunnableSetup("/data/events.dat"));
+        std::string header = "time,x,y,z";
+        std::string row = "2023-02-06T01:00:00Z,1,1,1";
+        for (int c = 5; c <= 1200; ++c) {
+            header += ",c" + std::to_string(c);
+            row += "," + std::to_string(c);
+        }
+        fixture.choosers.fileAnswers.push_back(
+            fixture.dir.write("wide.csv", header + "\n" + row + "\n"));
+        fixture.Click("loadEventFileButton");
+        auto* import = fixture.dialog->findChild<ImportCatalogueDlg*>();
+        QVERIFY(import);
+        QTRY_VERIFY(import->findChild<QLabel*>("countLabel")->text().startsWith("1 rows read"));
+        auto* table = import->findChild<QTableWidget*>("previewTable");
+        QCOMPARE(table->columnCount(), 50);
+        QCOMPARE(table->item(0, 49)->text(), QString("50"));
+        QVERIFY(import->findChild<QLabel*>("detectedLabel")
+                    ->text()
+                    .contains("1,200 columns, the first 50 shown"));
     }
 };
 

@@ -43,8 +43,9 @@ class OptionsDlgFilesTest : public QObject {
         QCOMPARE(fixture.Text("eventFileBox"), QString("/data/run 7/events.dat"));
     }
 
-    // "Fit to events" reads the file on the worker and sets only the ranges, with a margin of
-    // 5 % of each span; an unreadable file changes nothing and says why.
+    // "Fit to events" reads the file on the worker and sets only the ranges, space with a
+    // margin of 5 % of each span, time in whole seconds just around the events; an unreadable
+    // file changes nothing and says why.
     void fitToEventsSetsTheRangesFromTheEvents() {
         OptionsDialogFixture fixture;
         const std::string events = fixture.dir.write("events.dat", "0\t0\t0\t0\n10\t20\t40\t100\n");
@@ -58,8 +59,7 @@ class OptionsDlgFilesTest : public QObject {
         for (const QString& box : boxes) {
             shown << fixture.Text(box);
         }
-        QCOMPARE(shown.join(' '),
-                 QString("-0.500 10.500 -1.000 21.000 -2.000 42.000 -5.000 105.000 3"));
+        QCOMPARE(shown.join(' '), QString("-0.500 10.500 -1.000 21.000 -2.000 42.000 -1 101 3"));
 
         fixture.Edit("eventFileBox")->setText(QString::fromStdString(fixture.dir.file("gone")));
         fixture.Click("fitToEventsButton");

@@ -227,7 +227,8 @@ class PictureViewerTest : public QObject {
 
         const QString warning =
             "3 older pictures (space0008.bmp to space0010.bmp) of an earlier run are still in "
-            "the folder: a movie of the folder would include them.";
+            "the folder; a movie of the folder takes only the pictures of the last run, which "
+            "its series index lists.";
         QCOMPARE(frame.viewer()->notice(), warning);
         QVERIFY(frame.messageText().endsWith(warning));
         QVERIFY(std::filesystem::exists(dir.file("space0010.bmp")));

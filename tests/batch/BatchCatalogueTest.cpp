@@ -53,12 +53,15 @@ class BatchCatalogue : public ::testing::Test {
 };
 
 TEST_F(BatchCatalogue, SaysPlainlyWhenNoEventLiesInsideTheRangesAndFitsThemOnRequest) {
+    // The run writes nothing and says so once, without a word of success.
     const BatchResult outside = Run({"spatial", "project/setup.ini"});
-    ASSERT_EQ(outside.exitStatus, 0) << outside.err;
-    EXPECT_NE(outside.err.find("No event inside the ranges: No event lies inside the ranges of "
-                               "this calculation, so the pictures are empty. The events span x "),
+    ASSERT_EQ(outside.exitStatus, 1) << outside.err;
+    EXPECT_NE(outside.err.find("korvane-batch: No event lies inside the ranges of this "
+                               "calculation, so no picture was written. The events span x "),
               std::string::npos)
         << outside.err;
+    EXPECT_EQ(outside.err.find("successfully"), std::string::npos) << outside.err;
+    EXPECT_TRUE(testing::PictureNames(work.path() / "project").empty());
     EXPECT_NE(outside.err.find("(2023-02-06T01:17:34.820000Z to 2023-02-08T12:00:00.000001Z)"),
               std::string::npos)
         << outside.err;
@@ -85,8 +88,15 @@ TEST_F(BatchCatalogue, SaysPlainlyWhenNoEventLiesInsideTheRangesAndFitsThemOnReq
 // A time series of calendar time: the index gives the reference instant and each window's
 // end in calendar time; the catalogue's km are the pictures' unit.
 TEST_F(BatchCatalogue, TimeIndexGivesCalendarTimeAndTheCataloguesUnit) {
+    // A box that holds the events, in km and in m.
     std::string setup = SetupText("quakes.csv");
     setup.replace(setup.find("[Timeend]\t10"), 12, "[Timeend]\t172800");
+    for (const char* key : {"[Amin]", "[Bmin]"}) {
+        setup.replace(setup.find(key), std::string(key).size() + 2, std::string(key) + "\t-50000");
+    }
+    for (const char* key : {"[Amax]", "[Bmax]", "[Cmax]"}) {
+        setup.replace(setup.find(key), std::string(key).size() + 3, std::string(key) + "\t50000");
+    }
     work.write("project/days.ini", setup);
     const BatchResult run = Run({"time", "project/days.ini"});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
@@ -100,9 +110,9 @@ TEST_F(BatchCatalogue, TimeIndexGivesCalendarTimeAndTheCataloguesUnit) {
         << index;
     // --unit m turns the catalogue into metres too, over the setup file's catalogue keys.
     work.write("project/metres.ini", setup + "[Catalogue-Origin]\t37,37\r\n");
-    const BatchResult metres = Run({"time", "--unit", "m", "project/metres.ini"});
+    const BatchResult metres = Run({"time", "--unit", "m", "--fit-ranges", "project/metres.ini"});
     ASSERT_EQ(metres.exitStatus, 0) << metres.err;
-    EXPECT_NE(metres.err.find("z 7500.000 to 12000.000"), std::string::npos) << metres.err;
+    EXPECT_NE(metres.err.find("z 7275.000 to 12225.000"), std::string::npos) << metres.err;
     EXPECT_EQ(testing::ReadWholeFile(work.file("project/time.json")).find("\"unit\""),
               std::string::npos);  // m, the default
 }
@@ -112,8 +122,12 @@ TEST_F(BatchCatalogue, ImportWritesAPlainFileThatReadsBackExactly) {
         Run({"import", "--unit", "m", "--origin=37,37", "--time-reference", "2023-02-06T00:00:00Z",
              "project/quakes.csv", "project/quakes.dat"});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_NE(result.err.find("x and y are m east and north of 37, 37"), std::string::npos)
+    EXPECT_NE(result.err.find("frame: origin 37, 37 (x and y in m east and north of it); t in "
+                              "seconds from 2023-02-06T00:00:00Z"),
+              std::string::npos)
         << result.err;
+    EXPECT_NE(result.err.find("the fifth column is the catalogue's magnitude column"),
+              std::string::npos);
     EventTable table;
     ASSERT_TRUE(ReadEventFile((work.path() / "project/quakes.dat").string(), table).ok());
     ASSERT_EQ(table.count, 3);
@@ -121,6 +135,7 @@ TEST_F(BatchCatalogue, ImportWritesAPlainFileThatReadsBackExactly) {
     EXPECT_EQ(table.rows[1].t, 7 * 3600 + 24 * 60 + 49);  // 10:24:49 at +03:00
     EXPECT_NEAR(table.rows[2].t, 2 * 86400 + 43200 + 0.000001, 1e-9);
     EXPECT_EQ(table.rows[2].z, 12000.0);
+    EXPECT_EQ(table.weightSource, (std::vector<double>{7.8, 7.5, 3.0}));
     // A plain file imported again: the same bytes.
     ASSERT_EQ(Run({"import", "project/quakes.dat", "project/again.dat"}).exitStatus, 0);
     EXPECT_EQ(testing::ReadWholeFile(work.file("project/again.dat")),
@@ -129,6 +144,32 @@ TEST_F(BatchCatalogue, ImportWritesAPlainFileThatReadsBackExactly) {
     const BatchResult missing = Run({"import", "project/none.csv", "project/x.dat"});
     EXPECT_EQ(missing.exitStatus, 1);
     EXPECT_FALSE(fs::exists(work.path() / "project/x.dat"));
+}
+
+// The same setup with its filters changed: the frame (origin and time reference) stays, and
+// so do the places and times of the events that stay.
+TEST_F(BatchCatalogue, FiltersChangeWhichEventsNotWhereOrWhen) {
+    std::string frame;
+    for (const char* filter :
+         {"", "[Catalogue-Magnitude]\t7.6:\r\n", "[Catalogue-Timerange]\t:40000\r\n"}) {
+        work.write("project/f.ini", SetupText("quakes.csv") + filter);
+        const BatchResult run = Run({"spatial", "--fit-ranges", "project/f.ini"});
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        const std::size_t at = run.err.find("catalogue frame: ");
+        ASSERT_NE(at, std::string::npos) << run.err;
+        const std::string line = run.err.substr(at, run.err.find('\n', at) - at);
+        EXPECT_EQ(line,
+                  "catalogue frame: origin 37.595, 36.85 (x and y in km east and north of it); t "
+                  "in seconds from 2023-02-06T00:00:00Z")
+            << filter;
+    }
+    ASSERT_EQ(Run({"import", "project/quakes.csv", "project/all.dat"}).exitStatus, 0);
+    ASSERT_EQ(
+        Run({"import", "--magnitude", "7.6", "project/quakes.csv", "project/big.dat"}).exitStatus,
+        0);
+    const std::string all = testing::ReadWholeFile(work.file("project/all.dat"));
+    const std::string big = testing::ReadWholeFile(work.file("project/big.dat"));
+    EXPECT_EQ(big, all.substr(0, all.find('\n') + 1));  // the M7.8 event, to the last digit
 }
 
 }  // namespace

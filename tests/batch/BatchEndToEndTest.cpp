@@ -149,8 +149,9 @@ TEST_F(BatchTest, SpatialSeriesWritesItsPicturesBesideTheEventFile) {
     EXPECT_FALSE(first.empty());
 }
 
-// A shorter run after a longer one: the older pictures stay, and the output says so.
-TEST_F(BatchTest, OlderPicturesBeyondTheSeriesAreNamedAndKept) {
+// A shorter run after a longer one: the older pictures stay, and the output says so; a movie
+// of the folder shows the last run, as its series index lists it.
+TEST_F(BatchTest, OlderPicturesBeyondTheSeriesAreNamedAndKeptAndTheMovieIsOfOneRun) {
     SetupLines setup = ValidSetup("data/events.dat");
     setup["[NoOfPictures]"] = "6.000000e+00";
     ASSERT_EQ(RunSetup("spatial", setup).exitStatus, 0);
@@ -160,11 +161,23 @@ TEST_F(BatchTest, OlderPicturesBeyondTheSeriesAreNamedAndKept) {
     const BatchResult shorter = RunSetup("spatial", ValidSetup("data/events.dat"));
     EXPECT_EQ(shorter.exitStatus, 0) << shorter.err;
     EXPECT_NE(shorter.err.find("2 older pictures (space0005.bmp to space0006.bmp) of an earlier "
-                               "run are still in the folder: a movie of the folder would "
-                               "include them."),
+                               "run are still in the folder; a movie of the folder takes only "
+                               "the pictures of the last run, which its series index lists."),
               std::string::npos)
         << shorter.err;
     EXPECT_EQ(Pictures(), Numbered("space", 6));
+
+    const BatchResult movie = Run({"movie", "data", "run.avi"});
+    ASSERT_EQ(movie.exitStatus, 0) << movie.err;
+    EXPECT_NE(movie.err.find("The movie shows the series \"space\" (4 pictures). 2 pictures of "
+                             "the series \"space\" are left out (space0005.bmp to "
+                             "space0006.bmp): the series index space.json lists the 4 of the "
+                             "last run, which the movie shows."),
+              std::string::npos)
+        << movie.err;
+    cv::VideoCapture frames((work.path() / "run.avi").string());
+    ASSERT_TRUE(frames.isOpened());
+    EXPECT_EQ(frames.get(cv::CAP_PROP_FRAME_COUNT), 4.0);
 }
 
 TEST_F(BatchTest, TimeSeriesPlainCumulativeAndPerspective) {
@@ -238,8 +251,11 @@ TEST_F(BatchTest, RejectedInputExitsWithOneAndWritesNoPicture) {
         {"a pipe as the event file", "time", "[File-Path]", "data/pipe.dat",
          "is not a regular file"},
         {"an empty depth range", "spatial", "[Cmax]", "0",
-         "No picture written: No picture was written: the range the pictures step through, "
+         "korvane-batch: No picture was written: the range the pictures step through, "
          "from 0 to 0, is empty."},
+        {"no event inside the ranges", "time", "[Amax]", "0.5",
+         "korvane-batch: No event lies inside the ranges of this calculation, so no picture "
+         "was written. The events span x "},
         {"an empty time range", "time", "[Timeend]", "0", "No picture was written"},
     };
     ::mkfifo((work.path() / "data" / "pipe.dat").c_str(), 0600);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
@@ -250,15 +251,99 @@ TEST_F(BatchOptions, MoviesOfEachContainerReadBackWithTheirFramesSizeAndRate) {
     }
 }
 
-TEST_F(BatchOptions, AFolderWithBmpAndPngOfOneSeriesIsRefused) {
+// A command-line option wins over the setup file, and the index says what made the pictures.
+TEST_F(BatchOptions, TheCommandLineWinsOverTheSetupFile) {
+    const struct {
+        const char* setupLines;
+        std::vector<std::string> options;
+        std::vector<const char*> inIndex;
+    } rows[] = {
+        {"[Fixeddensity]\t1\r\n[Maxdensity]\t12\r\n",
+         {"--maximum", "series"},
+         {"\"densityMaximumFixed\": false", "\"densityMaximumFrom\": \"series\""}},
+        {"[Fixeddensity]\t1\r\n[Maxdensity]\t12\r\n[Maximum]\tseries\r\n",
+         {},
+         {"\"densityMaximum\": 12.0", "\"densityMaximumFixed\": true,\n  \"complete\""}},
+        {"[Radius]\t1.5\r\n", {"--radius-unit", "coordinates"}, {"\"radius\": 1.5"}},
+        {"[Radius]\t0.5\r\n", {"--radius-unit=coordinates"}, {"\"radius\": 0.5"}},
+        {"[Radius]\t1.5\r\n[Radiusunit]\tcoordinates\r\n",
+         {"--radius-unit", "pixels"},
+         {"\"radius\": 2.0"}},
+    };
+    for (const auto& row : rows) {
+        work.write("wins.ini", SetupText("data/events.dat", row.setupLines));
+        std::vector<std::string> arguments = {"time", "wins.ini"};
+        arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+        const BatchResult result = Run(arguments);
+        ASSERT_EQ(result.exitStatus, 0) << row.setupLines << result.err;
+        const std::string index = testing::ReadWholeFile(work.file("data/time.json"));
+        for (const char* part : row.inIndex) {
+            EXPECT_NE(index.find(part), std::string::npos) << row.setupLines << part << index;
+        }
+    }
+}
+
+// No writer replaces the file it works from: import its catalogue, a series its event file
+// (named like a picture in the output folder), a movie one of its pictures.
+TEST_F(BatchOptions, NoOutputReplacesItsInput) {
+    work.write("data/c.csv", "time,x,y,z\n2023-02-06T01:00:00Z,1,1,1\n");
+    fs::create_symlink("c.csv", work.path() / "data" / "link.dat");
+    fs::create_directory(work.path() / "frames");
+    work.write("frames/space0001.bmp", Events);
+    work.write("frames/frames.ini", SetupText("space0001.bmp"));
+    ASSERT_EQ(Run({"spatial", "setup.ini", "--output-dir", "pictures"}).exitStatus, 0);
+    fs::create_symlink("space0002.bmp", work.path() / "pictures" / "film.avi");
+    const struct {
+        std::vector<std::string> arguments;
+        const char* message;
+        const char* kept;
+    } rows[] = {
+        {{"import", "data/c.csv", "data/c.csv"},
+         "The event file \"data/c.csv\" would replace the catalogue \"data/c.csv\": they are the "
+         "same file.",
+         "data/c.csv"},
+        {{"import", "data/c.csv", "data/link.dat"}, "would replace the catalogue", "data/c.csv"},
+        {{"spatial", "frames/frames.ini"},
+         "The picture \"frames/space0001.bmp\" would replace the event file",
+         "frames/space0001.bmp"},
+        {{"movie", "pictures", "pictures/film.avi"},
+         "The movie \"pictures/film.avi\" would replace the picture \"pictures/space0002.bmp\"",
+         "pictures/space0002.bmp"},
+    };
+    for (const auto& row : rows) {
+        const std::string before = testing::ReadWholeFile(work.file(row.kept));
+        const BatchResult result = Run(row.arguments);
+        EXPECT_NE(result.exitStatus, 0) << result.err;
+        EXPECT_NE(result.err.find(row.message), std::string::npos) << result.err;
+        EXPECT_EQ(testing::ReadWholeFile(work.file(row.kept)), before) << row.kept;
+    }
+}
+
+// One movie never mixes BMP and PNG pictures of a series: it takes those of the last run (as
+// its index lists them), or without an index those of the format written last, and names
+// the others.
+TEST_F(BatchOptions, AMovieOfBmpAndPngPicturesTakesTheLastRunsFormat) {
     ASSERT_EQ(Run({"spatial", "setup.ini"}).exitStatus, 0);
     ASSERT_EQ(Run({"spatial", "setup.ini", "--format", "png"}).exitStatus, 0);
-    const BatchResult result = Run({"movie", "data", "mixed.avi"});
-    EXPECT_NE(result.exitStatus, 0);
-    EXPECT_NE(result.err.find("holds BMP and PNG pictures of the series \"space\""),
+    BatchResult result = Run({"movie", "data", "mixed.avi"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.err.find("4 pictures of the series \"space\" are left out (space0001.bmp "
+                              "to space0004.bmp): the series index space.json lists the 4"),
               std::string::npos)
         << result.err;
-    EXPECT_FALSE(fs::exists(work.path() / "mixed.avi"));
+    EXPECT_EQ(result.err.find("Empty folder"), std::string::npos) << result.err;
+
+    fs::remove(work.path() / "data" / "space.json");
+    for (int n = 1; n <= 4; ++n) {
+        fs::last_write_time(work.path() / "data" / ("space000" + std::to_string(n) + ".bmp"),
+                            fs::file_time_type::clock::now() + std::chrono::hours(1));
+    }
+    result = Run({"movie", "data", "mixed.avi"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.err.find("(space0001.png to space0004.png): they are PNG pictures, and the "
+                              "picture written last is a BMP picture"),
+              std::string::npos)
+        << result.err;
 }
 
 }  // namespace

@@ -24,8 +24,12 @@ using testing::RadiusMessage;
 using testing::RecordingObserver;
 using testing::TempDir;
 
+// With an event at the edge of each tiny range below: a run whose ranges hold no event
+// writes nothing.
 const char* const SmallCloud =
-    "1\t1\t1\t0.5\n2\t2.5\t3\t1.5\n5\t5\t5\t4.5\n5.1\t5.2\t4.9\t4.6\n9\t9\t9\t9.5\n";
+    "1\t1\t1\t0.5\n2\t2.5\t3\t1.5\n5\t5\t5\t4.5\n5.1\t5.2\t4.9\t4.6\n9\t9\t9\t9.5\n"
+    "1000000000\t5\t5\t5\n5\t-1000000000\t5\t5\n5\t5\t1000000000\t5\n5\t5\t5\t1000000000\n"
+    "5\t5\t5\t0.0000005\n";
 
 struct BoxCase {
     const char* label;

@@ -67,6 +67,40 @@ TEST(ReadRecordFormats, QuakeMlTakesThePreferredOriginAndMagnitude) {
     EXPECT_EQ(report.SkippedText(), "1 row skipped: no depth (line 16)");
 }
 
+// A stop asked for at the first look ends the reading of a long QuakeML file at once; line
+// numbers past 65535 are counted as they are.
+TEST(ReadRecordFormats, QuakeMlStopsWhenAskedAndCountsEveryLine) {
+    class StopAtOnce : public RunObserver {
+      public:
+        void PhaseStarted(RunPhase, long long) override {}
+        void Progress(long long) override {}
+        bool ShouldStop() override { return true; }
+    };
+    std::string events;
+    for (int i = 0; i < 2000; ++i) {
+        events += QuakeMlEvent(Origin("o", "2023-02-06T05:00:00Z", "1000"));
+    }
+    TempDir dir;
+    const std::string path = dir.write("long.xml", QuakeMl(events));
+    EventTable table;
+    StopAtOnce stop;
+    EXPECT_EQ(ReadCatalogue(path, {}, table, nullptr, EventMemoryBudget(), &stop).code(),
+              Status::Code::Cancelled);
+    EXPECT_EQ(table.count, 0);
+
+    const std::string noDepth = QuakeMlEvent(
+        "<origin publicID=\"o\"><time><value>2023-02-06T11:00:00Z</value></time>"
+        "<latitude><value>37</value></latitude><longitude><value>37</value>"
+        "</longitude></origin>\n");
+    CatalogueReport report;
+    ASSERT_TRUE(
+        ReadEvents(dir.write("lines.xml", QuakeMl(std::string(70000, '\n') + events + noDepth)), {},
+                   table, &report)
+            .ok());
+    EXPECT_EQ(report.SkippedText(),
+              "1 row skipped: no depth (line " + std::to_string(70004 + 2000 * 3) + ")");
+}
+
 TEST(ReadRecordFormats, NonLinLocReadsLocatedBlocks) {
     const std::string block =
         "NLLOC \"loc/turkey.20230206.011734.grid0\" \"LOCATED\" \"Location completed.\"\n"

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 #include <random>
 #include <string>
@@ -36,7 +38,7 @@ TEST(ReadEventFile, ReadsTheLinesOfTheFormat) {
         const char* name;
         std::string content;
         std::vector<Row> rows;
-        std::vector<double> weightSource = {};  // a fifth field's numbers, 0 where missing
+        std::vector<double> weightSource = {};  // a fifth field's numbers, -1: none there
     };
     const Case cases[] = {
         {"decimal commas", "1,5\t2,25\t-3\t4,0\n", {{1.5, 2.25, -3, 4.0}}},
@@ -44,10 +46,10 @@ TEST(ReadEventFile, ReadsTheLinesOfTheFormat) {
          "0.1\t0.2\t0.3\t7.5\t99\t8\n",
          {{0.1, 0.2, 0.3, 7.5}},
          {99}},
-        {"lines without a fifth field weigh 0",
-         "1\t2\t3\t4\n1\t2\t3\t4\t2,5\n1\t2\t3\t4\n",
+        {"lines without a fifth field (or an empty one) have no number, not 0",
+         "1\t2\t3\t4\n1\t2\t3\t4\t2,5\n1\t2\t3\t4\t \n",
          {{1, 2, 3, 4}, {1, 2, 3, 4}, {1, 2, 3, 4}},
-         {0, 2.5, 0}},
+         {-1, 2.5, -1}},
         {"heading line is an event at the origin",
          "x\ty\tz\tt\n1\t2\t3\t4\n",
          {{0, 0, 0, 0}, {1, 2, 3, 4}}},
@@ -77,7 +79,10 @@ TEST(ReadEventFile, ReadsTheLinesOfTheFormat) {
         const Status status = ReadEventFile(dir.write("events.dat", c.content), table);
         EXPECT_TRUE(status.ok()) << c.name << ": " << status.message();
         ExpectRows(table, c.rows, c.name);
-        EXPECT_EQ(table.weightSource, c.weightSource) << c.name;
+        std::vector<double> read = table.weightSource;
+        std::replace_if(
+            read.begin(), read.end(), [](double w) { return std::isnan(w); }, -1.0);
+        EXPECT_EQ(read, c.weightSource) << c.name;
     }
 }
 
@@ -115,13 +120,18 @@ TEST(ReadEventFile, RefusesALineWithoutFourFieldsAndNamesIt) {
         EXPECT_NE(status.message().find(path), std::string::npos) << status.message();
         EXPECT_EQ(table.count, 0);
     }
-    // A weight on one line of many: the rows before and after it weigh 0.
+    // A weight on one line of many: the rows before and after it have none, counted.
     const std::string weighted = ManyEvents(3000) + "1\t2\t3\t4\t7.5\n" + ManyEvents(10);
-    ASSERT_TRUE(ReadEventFile(dir.write("weighted.dat", weighted), table).ok());
+    MissingFifthFields missing;
+    ASSERT_TRUE(ReadEventFile(dir.write("weighted.dat", weighted), table, EventMemoryBudget(),
+                              nullptr, &missing)
+                    .ok());
     ASSERT_EQ(table.weightSource.size(), 3011u);
-    EXPECT_EQ(table.weightSource[2999], 0.0);
+    EXPECT_TRUE(std::isnan(table.weightSource[2999]));
     EXPECT_EQ(table.weightSource[3000], 7.5);
-    EXPECT_EQ(table.weightSource[3010], 0.0);
+    EXPECT_TRUE(std::isnan(table.weightSource[3010]));
+    EXPECT_EQ(missing.count, 3010);
+    EXPECT_EQ(missing.firstLines, (std::vector<long long>{1, 2, 3, 4, 5}));
 }
 
 TEST(ReadEventFile, GrowsForLongFilesAndRefusesMoreThanTheBudget) {

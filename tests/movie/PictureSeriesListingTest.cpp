@@ -170,6 +170,80 @@ TEST(PictureSeriesListing, DescribesEverySeriesAndFindsTheNewest) {
     EXPECT_FALSE(DescribePictureSeries("/no/such/folder", none).ok());
 }
 
+// A complete series index speaks for the last run: its pictures, and only while every one
+// of them is there; without one, the format of the picture written last.
+TEST(PictureSeriesListing, TheLastRunsIndexOrTheNewestFormatChoosesThePictures) {
+    const std::string listed = R"({"complete": true, "pictures": [{"file": "time0001.bmp"},
+        {"file": "time0002.bmp"}, {"file": "time0003.bmp"}]})";
+    const struct {
+        const char* what;
+        std::vector<const char*> files;  // the last is written last
+        std::string index;
+        int count;
+        int lastRun;
+        const char* leftAside;  // its start, or "" for none
+    } cases[] = {
+        {"a shorter last run",
+         {"time0004.bmp", "time0005.bmp", "time0001.bmp", "time0002.bmp", "time0003.bmp"},
+         listed,
+         3,
+         3,
+         "2 pictures of the series \"time\" are left out (time0004.bmp to time0005.bmp): the "
+         "series index time.json lists the 3 of the last run"},
+        {"a run cut short",
+         {"time0001.bmp", "time0002.bmp", "time0003.bmp", "time0004.bmp"},
+         R"({"complete": false, "pictures": [{"file": "time0001.bmp"}]})",
+         4,
+         0,
+         ""},
+        {"a picture of the index gone",
+         {"time0001.bmp", "time0003.bmp", "time0004.bmp"},
+         listed,
+         3,
+         0,
+         ""},
+        {"an index of other names",
+         {"time0001.bmp", "time0002.bmp"},
+         R"({"complete": true, "pictures": [{"file": "space0001.bmp"}]})",
+         2,
+         0,
+         ""},
+        {"an index that is no JSON",
+         {"time0001.bmp", "time0002.bmp"},
+         "{\"complete\": tr",
+         2,
+         0,
+         ""},
+        {"both formats, PNG written last",
+         {"time0001.bmp", "time0002.bmp", "time0001.png"},
+         "",
+         1,
+         0,
+         "2 pictures of the series \"time\" are left out (time0001.bmp to time0002.bmp): they "
+         "are BMP pictures, and the picture written last is a PNG picture"},
+    };
+    for (const auto& c : cases) {
+        TempDir folder;
+        auto written = std::chrono::file_clock::now() - std::chrono::hours(1);
+        for (const char* name : c.files) {
+            folder.write(name, "");
+            std::filesystem::last_write_time(folder.file(name), written += std::chrono::minutes(1));
+        }
+        if (!c.index.empty()) {
+            folder.write("time.json", c.index);
+        }
+        PictureSeries series;
+        ASSERT_TRUE(ListPictureSeries(folder.path().string(), series).ok()) << c.what;
+        EXPECT_EQ(series.count, c.count) << c.what;
+        EXPECT_EQ(series.leftAside.rfind(c.leftAside, 0), 0u) << c.what << ": " << series.leftAside;
+        EXPECT_EQ(series.indexed.size(), static_cast<std::size_t>(c.lastRun)) << c.what;
+        std::vector<SeriesDescription> described;
+        ASSERT_TRUE(DescribePictureSeries(folder.path().string(), described).ok());
+        EXPECT_EQ(described.at(0).lastRun, c.lastRun) << c.what;
+        EXPECT_EQ(described.at(0).lastRunLast, c.lastRun) << c.what;
+    }
+}
+
 TEST(PictureSeriesListing, FramePathsFollowThePictureNames) {
     EXPECT_EQ(FramePicturePath("/d/space", 1), "/d/space0001.bmp");
     EXPECT_EQ(FramePicturePath("/d/space", 999), "/d/space0999.bmp");

@@ -116,23 +116,36 @@ TEST(WriteDensityPicture, TicksOfAn802PixelRasterEvery80Pixels) {
     EXPECT_EQ(r.canvas.at<cv::Vec3b>(H + 100, 951), White);
 }
 
+// The bar is whole and its labels clear of it, also labels far longer than the margin
+// right of it (which take fewer decimals, or powers of ten).
 TEST(WriteDensityPicture, ColourBarRunsFromBlackToTheMaximum) {
-    TempDir dir;
-    const int W = 60, H = 47;
-    const double maximum = 3.7;
-    const Rendered r = Render(dir, PatternRaster(W, H), PictureKind::TimeResolved, maximum);
-    ASSERT_TRUE(r.status.ok()) << r.status.message();
-    for (int y = 100; y <= H + 100; ++y) {
-        const cv::Vec3b colour = BarColour(static_cast<double>(y - 100) / H * maximum, maximum);
-        for (int x = W + 190; x <= W + 200; ++x) {
-            ASSERT_EQ(r.canvas.at<cv::Vec3b>(y, x), colour) << "row " << y << " column " << x;
+    const struct {
+        int W, H;
+        double maximum;
+    } rows[] = {{60, 47, 3.7}, {500, 500, 19753086.24}, {60, 47, 1975308624000.0}};
+    for (const auto& row : rows) {
+        TempDir dir;
+        const int W = row.W, H = row.H;
+        const double maximum = row.maximum;
+        const Rendered r = Render(dir, PatternRaster(W, H), PictureKind::TimeResolved, maximum);
+        ASSERT_TRUE(r.status.ok()) << r.status.message();
+        int ink = 0;
+        for (int y = 100; y <= H + 100; ++y) {
+            const cv::Vec3b colour = BarColour(static_cast<double>(y - 100) / H * maximum, maximum);
+            for (int x = W + 190; x <= W + 200; ++x) {
+                ASSERT_EQ(r.canvas.at<cv::Vec3b>(y, x), colour) << "row " << y << " column " << x;
+            }
+            ASSERT_EQ(r.canvas.at<cv::Vec3b>(y, W + 189), White) << "row " << y;
+            ASSERT_EQ(r.canvas.at<cv::Vec3b>(y, W + 201), White) << maximum << " row " << y;
+            for (int x = W + 202; x < r.canvas.cols; ++x) {
+                ink += r.canvas.at<cv::Vec3b>(y, x) != White;
+            }
         }
-        ASSERT_EQ(r.canvas.at<cv::Vec3b>(y, W + 189), White) << "row " << y;
-        ASSERT_EQ(r.canvas.at<cv::Vec3b>(y, W + 201), White) << "row " << y;
+        EXPECT_GT(ink, 0) << maximum;
+        EXPECT_EQ(r.canvas.at<cv::Vec3b>(100, W + 195), Black);
+        EXPECT_EQ(r.canvas.at<cv::Vec3b>(99, W + 195), White);
+        EXPECT_EQ(r.canvas.at<cv::Vec3b>(H + 101, W + 195), White);
     }
-    EXPECT_EQ(r.canvas.at<cv::Vec3b>(100, W + 195), Black);
-    EXPECT_EQ(r.canvas.at<cv::Vec3b>(99, W + 195), White);
-    EXPECT_EQ(r.canvas.at<cv::Vec3b>(H + 101, W + 195), White);
 }
 
 // Six labels in fifths of the maximum, each on its row (baseline) and in that row's colour.

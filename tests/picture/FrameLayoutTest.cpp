@@ -134,5 +134,21 @@ TEST(FrameLayout, LabelsThatNeverCollidedStayWhereTheyWere) {
     EXPECT_GE(last.x + last.width, 150 + 400);
 }
 
+// A tick just below zero on an axis of whole numbers reads "0", never "-0".
+TEST(FrameLayout, ATickJustBelowZeroHasNoSign) {
+    const FrameLayout layout = LayoutFrame({502, 502}, LabelsOver({-157.62, 157.03}, {-0.3, 9.7}));
+    std::vector<std::string> texts;
+    for (const auto* labels : {&layout.horizontalLabels, &layout.verticalLabels}) {
+        for (const PlacedText& label : *labels) {
+            texts.push_back(label.text);
+        }
+    }
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "0"), texts.end());
+    for (const std::string& text : texts) {
+        EXPECT_FALSE(text[0] == '-' && text.find_first_not_of("0.", 1) == std::string::npos)
+            << text;
+    }
+}
+
 }  // namespace
 }  // namespace korvane

@@ -345,5 +345,75 @@ TEST(OutputFiles, AnUnwritableFolderFailsNamingTheFileAndStillReports) {
     EXPECT_EQ(run.observer.summary.picturesWritten, 0);
 }
 
+// A slice is captioned with the end of its step, unless a radius in coordinates makes its
+// slab narrower than the step: then with its middle, which the slab holds.
+TEST(OutputFiles, SliceCaptionsNameAValueInsideTheirSlab) {
+    const struct {
+        RadiusUnit unit;
+        double radius;
+        std::vector<double> captions;
+    } rows[] = {
+        {RadiusUnit::Pixels, 1.5, {5, 10}},
+        {RadiusUnit::Coordinates, 1, {0, 5}},
+        {RadiusUnit::Coordinates, 5, {5, 10}},  // the end of the step on the slab's edge
+    };
+    for (const auto& row : rows) {
+        SeriesRun run(Cloud(3));
+        run.request.direction = ViewDirection::AlongY;
+        run.request.numberOfPictures = 2;
+        run.request.weighting.radius = row.radius;
+        run.request.output.radiusUnit = row.unit;
+        ASSERT_TRUE(run.Go(CalculationKind::Spatial).ok());
+        std::vector<double> captions;
+        const json index = run.Index("space.json");
+        for (const json& picture : index["pictures"]) {
+            captions.push_back(picture["caption"]);
+            EXPECT_LE(picture["slice"]["min"], picture["caption"]);
+            EXPECT_GE(picture["slice"]["max"], picture["caption"]);
+        }
+        EXPECT_EQ(captions, row.captions) << row.radius;
+    }
+}
+
+// Densities are sums of weights: weights that add up beyond a double, or beyond the float
+// of the density data, stop the run before a picture, naming the weights.
+TEST(OutputFiles, WeightsBeyondWhatADensityHoldsStopTheRun) {
+    const struct {
+        const char* weights;
+        bool densities;
+        const char* message;  // none: the run finishes
+    } rows[] = {
+        {"1e308", false, "add up to more than a density can hold"},
+        {"2e38", true, "add up to more than the density data's 32-bit numbers hold"},
+        {"2e38", false, nullptr},
+        {"1e38", true, nullptr},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        CalculationRequest request;
+        request.kind = CalculationKind::Time;
+        request.eventFilePath = dir.write("events.dat", std::string("5\t5\t5\t1\t") + row.weights +
+                                                            "\n5\t5\t5\t2\t" + row.weights + "\n");
+        request.box = {{0, 10}, {0, 10}, {0, 10}};
+        request.time = {0, 10};
+        request.pictureWidth = request.pictureHeight = 10;
+        request.output.eventWeights = EventWeighting::Value;
+        request.output.densities = row.densities;
+        Recorder observer;
+        CalculationWorkspace workspace;
+        const Status status = RunCalculation(request, observer, workspace);
+        if (row.message == nullptr) {
+            EXPECT_TRUE(status.ok()) << status.message();
+            continue;
+        }
+        EXPECT_EQ(status.code(), Status::Code::InvalidInput) << row.weights;
+        EXPECT_NE(status.message().find(std::string("The weights of the events of \"") +
+                                        request.eventFilePath + "\" " + row.message),
+                  std::string::npos)
+            << status.message();
+        EXPECT_TRUE(observer.written.empty());
+    }
+}
+
 }  // namespace
 }  // namespace korvane::testing

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <limits>
 #include <string>
@@ -73,6 +74,12 @@ TEST(CatalogueKeys, EachChoiceWritesOneLineAndReadsBackExactly) {
              o.depthDown = false;
          },
          "[Catalogue-Unit]\tm\r\n[Catalogue-Depthunit]\tm\r\n[Catalogue-Depth]\tup\r\n"},
+        {[](CatalogueOptions& o) {
+             o.xyUnit = LengthUnit::Kilometre;
+             o.depthUnit = LengthUnit::Kilometre;
+             o.dateOrder = DateOrder::MonthFirst;
+         },
+         "[Catalogue-Xyunit]\tkm\r\n[Catalogue-Depthunit]\tkm\r\n[Catalogue-Dateorder]\tmdy\r\n"},
         {[](CatalogueOptions& o) { o.timeReference = Instant("2023-02-06T01:17:34.82+03:00"); },
          "[Catalogue-Timereference]\t2023-02-05T22:17:34.82Z\r\n"},
         {[](CatalogueOptions& o) { o.timeReference = Instant("1969-12-31"); },
@@ -86,10 +93,16 @@ TEST(CatalogueKeys, EachChoiceWritesOneLineAndReadsBackExactly) {
          },
          "[Catalogue-Magnitude]\t:7\r\n"},
         {[](CatalogueOptions& o) {
-             o.timeMin = 1700086400.5;
-             o.timeMax = 1700086400.500001;
+             o.timeMin = 86400.5;
+             o.timeMax = 86400.500001;
          },
-         "[Catalogue-Time]\t1700086400.5:1700086400.500001\r\n"},
+         "[Catalogue-Timerange]\t86400.5:86400.500001\r\n"},
+        // An earlier version's range, since 1970, keeps its key and its meaning.
+        {[](CatalogueOptions& o) {
+             o.timeMin = 1700086400.5;
+             o.timeRangeSince1970 = true;
+         },
+         "[Catalogue-Time]\t1700086400.5:\r\n"},
     };
     TempDir dir;
     const CalculationSetup plain = Load(NineteenLines, dir);
@@ -111,6 +124,16 @@ TEST(CatalogueKeys, EachChoiceWritesOneLineAndReadsBackExactly) {
     }
 }
 
+TEST(CatalogueKeys, ATimeReferenceThatWouldNotReadBackIsRefusedOnSave) {
+    TempDir dir;
+    CalculationSetup setup = Load(NineteenLines, dir);
+    setup.Catalogue.timeReference = CalendarInstant{DaysFromCivil(10000, 1, 1), 3600.0};
+    const Status saved = SaveSetupFile(setup, dir.file("out.ini"));
+    EXPECT_EQ(saved.code(), Status::Code::InvalidInput);
+    EXPECT_NE(saved.message().find("cannot be kept in a setup file"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.ini")));
+}
+
 TEST(CatalogueKeys, ValuesThatCannotBeReadLeaveTheChoice) {
     TempDir dir;
     const CalculationSetup setup =
@@ -119,7 +142,9 @@ TEST(CatalogueKeys, ValuesThatCannotBeReadLeaveTheChoice) {
                  "[Catalogue-Origin]\t95,10\r\n[Catalogue-Origin]\t12\r\n"
                  "[Catalogue-Unit]\tmiles\r\n[Catalogue-Depth]\tsideways\r\n"
                  "[Catalogue-Timereference]\tyesterday\r\n[Catalogue-Magnitude]\t5:2\r\n"
-                 "[Catalogue-Time]\tnan:\r\n[Catalogue-Separator]\tcolon\r\n",
+                 "[Catalogue-Time]\tnan:\r\n[Catalogue-Separator]\tcolon\r\n"
+                 "[Catalogue-Xyunit]\tfeet\r\n[Catalogue-Dateorder]\tymd\r\n"
+                 "[Catalogue-Timereference]\t9999-12-31T23:00:00-02:00\r\n",
              dir);
     CatalogueOptions expected;
     expected.preset = CataloguePreset::FdsnText;

@@ -227,6 +227,23 @@ TEST(SaveSetupFile, ReplacesAnExistingFileAndKeepsALinkToIt) {
     EXPECT_EQ(FilesIn(dir.path()), 2u);
 }
 
+// A setup saved under the name of its own event file (or a link to it) would replace the
+// events: refused naming both, the events as they were.
+TEST(SaveSetupFile, NeverReplacesItsEventFile) {
+    TempDir dir;
+    CalculationSetup setup = DistinctSetup();
+    setup.FilePath = dir.write("events.dat", "1\t2\t3\t4\n");
+    fs::create_symlink("events.dat", dir.file("events.ini"));
+    for (const std::string& target : {setup.FilePath, dir.file("events.ini")}) {
+        const Status saved = SaveSetupFile(setup, target);
+        EXPECT_EQ(saved.code(), Status::Code::InvalidInput) << target;
+        EXPECT_NE(saved.message().find("would replace the event file \"" + setup.FilePath),
+                  std::string::npos)
+            << saved.message();
+        EXPECT_EQ(ReadWholeFile(setup.FilePath), "1\t2\t3\t4\n");
+    }
+}
+
 // Links planted at the names a save used to write first (".Setup.ini.saving-<pid>-<n>-<k>"),
 // at "Setup.ini.part" and in the folder of a linked setup file, dangling or pointing at a
 // file outside: the save writes past them and the file outside stays as it was.
