@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "density/WideExp.h"
+#include "density/estimate/EightAxes.h"
 
 namespace korvane::estimate {
 
@@ -17,34 +18,15 @@ KORVANE_EIGHT_WIDE_INLINE __m512i LaneRecords() {
     return _mm512_set_epi64(7, 5, 6, 4, 3, 1, 2, 0);
 }
 
-struct Axes {
-    __m512d x;
-    __m512d y;
-    __m512d z;
-};
-
 // The x, y and z of the first `n` (at most eight) records from `record`, lanes in the order
 // 0 2 1 3 4 6 5 7; the records past n are not read.
-KORVANE_EIGHT_WIDE_INLINE Axes AxesOf(const double* record, int n) {
+KORVANE_EIGHT_WIDE_INLINE EightAxes AxesOf(const double* record, int n) {
     const auto pair = [&](int first) __attribute__((target("avx512f"))) {
         const int records = n - first < 0 ? 0 : (n - first > 2 ? 2 : n - first);
         const auto mask = static_cast<__mmask8>((1U << (4 * records)) - 1);
         return _mm512_maskz_loadu_pd(mask, record + 4 * first);
     };
-    const __m512d r01 = pair(0);
-    const __m512d r23 = pair(2);
-    const __m512d r45 = pair(4);
-    const __m512d r67 = pair(6);
-    // (x0 x2 | z0 z2 | x1 x3 | z1 z3) and (y0 y2 | t0 t2 | y1 y3 | t1 t3), likewise for 4 to 7.
-    const __m512d xz0123 = _mm512_maskz_unpacklo_pd(AllEightLanes, r01, r23);
-    const __m512d yt0123 = _mm512_maskz_unpackhi_pd(AllEightLanes, r01, r23);
-    const __m512d xz4567 = _mm512_maskz_unpacklo_pd(AllEightLanes, r45, r67);
-    const __m512d yt4567 = _mm512_maskz_unpackhi_pd(AllEightLanes, r45, r67);
-    constexpr int Even = _MM_SHUFFLE(2, 0, 2, 0);
-    constexpr int Odd = _MM_SHUFFLE(3, 1, 3, 1);
-    return {_mm512_maskz_shuffle_f64x2(AllEightLanes, xz0123, xz4567, Even),
-            _mm512_maskz_shuffle_f64x2(AllEightLanes, yt0123, yt4567, Even),
-            _mm512_maskz_shuffle_f64x2(AllEightLanes, xz0123, xz4567, Odd)};
+    return EightAxesOf(pair(0), pair(2), pair(4), pair(6));
 }
 
 template <bool Weighted>
@@ -63,7 +45,7 @@ KORVANE_EIGHT_WIDE double SumEightWideOf(const double* points, int n, const Kern
     __m512d total = _mm512_setzero_pd();
     for (int q = 0; q < n; q += 8) {
         const int left = n - q;
-        const Axes a = AxesOf(points + static_cast<std::ptrdiff_t>(4) * q, left);
+        const EightAxes a = AxesOf(points + static_cast<std::ptrdiff_t>(4) * q, left);
         const __m512d dx = _mm512_sub_pd(px, a.x);
         const __m512d dy = _mm512_sub_pd(py, a.y);
         const __m512d dz = _mm512_sub_pd(pz, a.z);
