@@ -24,7 +24,7 @@ void DepthFactors(const EventRecord* run, int count, const PixelTests& tests, De
         }
         GaussianFactors(tests.slicePosition, depths.data(), n, axis, factors.data());
         for (int i = 0; i < n; ++i) {
-            field.points[static_cast<std::size_t>(first + i)].weight *=
+            field.points[static_cast<std::size_t>(first) + static_cast<std::size_t>(i)].weight *=
                 factors[static_cast<std::size_t>(i)];
         }
     }

@@ -1,6 +1,7 @@
 #include "picture/ColourTable.h"
 
-#include <cstring>
+#include <bit>
+#include <cstdint>
 #include <limits>
 
 namespace korvane {
@@ -8,9 +9,7 @@ namespace korvane {
 namespace {
 
 double Double(std::uint64_t bits) {
-    double value = 0;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+    return std::bit_cast<double>(bits);
 }
 
 bool SamePixel(const cv::Vec3b& a, const cv::Vec3b& b) {
@@ -25,9 +24,8 @@ constexpr std::size_t Buckets = 8192;
 
 void ColourTable::Prepare(const ColourFunction& colours, float maximum) {
     // The same bits, not just an equal value: a NaN maximum stays NaN.
-    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): the bits are what is compared.
     if (m_ready && m_pixel == colours.pixel &&
-        std::memcmp(&m_maximum, &maximum, sizeof maximum) == 0) {
+        std::bit_cast<std::uint32_t>(m_maximum) == std::bit_cast<std::uint32_t>(maximum)) {
         return;
     }
     m_ready = true;

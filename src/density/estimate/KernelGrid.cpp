@@ -119,7 +119,7 @@ void KernelGrid::Finish() {
 // Gaussian of their distance: one axis of the separable sum around each node. Within h + 2b lie
 // all the nodes a member's spread can reach from a place whose own spread reaches this node.
 void KernelGrid::SumAlong(int a) {
-    const auto reach = static_cast<std::ptrdiff_t>(m_perHalf + 1);
+    const std::ptrdiff_t reach = std::ptrdiff_t{m_perHalf} + 1;
     std::vector<double> gauss(static_cast<std::size_t>(2 * reach + 1));
     for (std::ptrdiff_t d = -reach; d <= reach; ++d) {
         const double distance = static_cast<double>(d) * m_step[a];

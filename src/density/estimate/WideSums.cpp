@@ -24,7 +24,7 @@ KORVANE_EIGHT_WIDE_INLINE EightAxes AxesOf(const double* record, int n) {
     const auto pair = [&](int first) __attribute__((target("avx512f"))) {
         const int records = n - first < 0 ? 0 : (n - first > 2 ? 2 : n - first);
         const auto mask = static_cast<__mmask8>((1U << (4 * records)) - 1);
-        return _mm512_maskz_loadu_pd(mask, record + 4 * first);
+        return _mm512_maskz_loadu_pd(mask, record + std::ptrdiff_t{4} * first);
     };
     return EightAxesOf(pair(0), pair(2), pair(4), pair(6));
 }
