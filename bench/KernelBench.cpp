@@ -1,13 +1,13 @@
-// The Gaussian weights of an 11 x 11 box (a radius of 5 pixels), four and eight at a time
-// against one at a time, with the same bits. Run with
-//   build/bench/korvane_bench --benchmark_filter=KernelBox
+// The Gaussian factors of the columns of 11-pixel boxes (a radius of 5 pixels), four and eight
+// at a time against one at a time. Run with
+//   build/bench/korvane_bench --benchmark_filter=GaussianFactors
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <random>
 #include <vector>
 
-#include "density/Distance.h"
 #include "density/Kernel.h"
 #include "density/KernelBox.h"
 
@@ -17,59 +17,47 @@ namespace {
 constexpr int Side = 11;
 constexpr int Boxes = 1000;
 
-// Each box's squared steps across and up, from an event somewhere inside its middle pixel.
-std::vector<double> RandomShares() {
+// Each box's points, somewhere inside the middle pixel of columns 1 unit apart.
+std::vector<double> RandomPoints() {
     std::mt19937_64 random(5);
     std::uniform_real_distribution<double> offset(-0.5, 0.5);
-    std::vector<double> shares;
-    for (int b = 0; b < 2 * Boxes; ++b) {
-        const double o = offset(random);
-        for (int k = -Side / 2; k <= Side / 2; ++k) {
-            shares.push_back((k - o) * (k - o));
-        }
+    std::vector<double> points;
+    for (int b = 0; b < Boxes; ++b) {
+        points.push_back(Side / 2 + offset(random));
     }
-    return shares;
+    return points;
 }
 
-// The argument: lanes at a time, 4 or 8 (at most what the machine has).
-void BM_KernelBoxWide(benchmark::State& state) {
-    const LaneWidth width = state.range(0) == 8 ? LaneWidth::Eight : LaneWidth::Four;
+std::vector<double> Columns() {
+    std::vector<double> columns;
+    for (int k = 0; k < Side; ++k) {
+        columns.push_back(k);
+    }
+    return columns;
+}
+
+// The argument: lanes at a time, 1, 4 or 8 (at most what the machine has).
+void BM_GaussianFactors(benchmark::State& state) {
+    const LaneWidth width = state.range(0) == 8   ? LaneWidth::Eight
+                            : state.range(0) == 4 ? LaneWidth::Four
+                                                  : LaneWidth::One;
     if (width > WidestLaneWidth()) {
         state.SkipWithError("this machine cannot take that many lanes");
         return;
     }
-    const std::vector<double> shares = RandomShares();
-    std::vector<double> weights(Side * Side);
+    const std::vector<double> points = RandomPoints();
+    const std::vector<double> columns = Columns();
+    std::vector<double> factors(Side);
+    const GaussianAxis axis = GaussianAxisOf(1.0, 5.0, width);
     for (auto _ : state) {
-        for (int b = 0; b < Boxes; ++b) {
-            GaussianWeightsOfBox(&shares[2 * b * Side], Side, &shares[(2 * b + 1) * Side], Side,
-                                 1.0, 5.0, weights.data(), width);
-            benchmark::DoNotOptimize(weights.data());
+        for (double x : points) {
+            GaussianFactors(x, columns.data(), Side, axis, factors.data());
+            benchmark::DoNotOptimize(factors.data());
         }
     }
-    state.SetItemsProcessed(state.iterations() * Boxes * Side * Side);
+    state.SetItemsProcessed(state.iterations() * Boxes * Side);
 }
-BENCHMARK(BM_KernelBoxWide)->Arg(4)->Arg(8);
-
-void BM_KernelBoxOneAtATime(benchmark::State& state) {
-    const std::vector<double> shares = RandomShares();
-    std::vector<double> weights(Side * Side);
-    for (auto _ : state) {
-        for (int b = 0; b < Boxes; ++b) {
-            const double* across = &shares[2 * b * Side];
-            const double* up = &shares[(2 * b + 1) * Side];
-            for (int j = 0; j < Side; ++j) {
-                for (int i = 0; i < Side; ++i) {
-                    weights[j * Side + i] =
-                        KernelWeight(DistanceInSpace(across[i], up[j], 1.0), 5.0, true);
-                }
-            }
-            benchmark::DoNotOptimize(weights.data());
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * Boxes * Side * Side);
-}
-BENCHMARK(BM_KernelBoxOneAtATime);
+BENCHMARK(BM_GaussianFactors)->Arg(1)->Arg(4)->Arg(8);
 
 }  // namespace
 }  // namespace korvane

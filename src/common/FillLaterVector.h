@@ -1,12 +1,16 @@
 #pragma once
 // A vector whose new elements of plain types are left for the caller to fill. For arrays of
 // millions that a parallel loop fills at once, zeroing them first would cost a pass over all
-// of them on one core, and that core would touch every new page first.
+// of them on one core, and that core would touch every new page first. Large ones ask for huge
+// pages (HugePages.h).
 
+#include <cstddef>
 #include <memory>
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+#include "common/HugePages.h"
 
 namespace korvane {
 
@@ -21,6 +25,12 @@ class FillLaterAllocator : public std::allocator<T> {
     FillLaterAllocator() = default;
     template <class U>
     explicit FillLaterAllocator(const FillLaterAllocator<U>& /*other*/) noexcept {}
+
+    T* allocate(std::size_t n) {
+        T* at = std::allocator<T>::allocate(n);
+        PreferHugePages(at, n * sizeof(T));
+        return at;
+    }
 
     // Default initialisation: nothing for a plain type.
     template <class U>

@@ -13,9 +13,6 @@
 namespace korvane {
 namespace {
 
-// The file is read in blocks of this size; a line that spans blocks is carried over.
-constexpr std::size_t BlockSize = 1 << 16;
-
 // The first kilobyte tells plain text from text with NUL bytes (UTF-16, UTF-32, binary).
 constexpr std::size_t EncodingProbeBytes = 1024;
 
@@ -50,7 +47,9 @@ Status ForEachTextLine(int fd, const TextFileNames& names, RunObserver* observer
 }
 
 Status ForEachTextBlock(int fd, const TextFileNames& names, RunObserver* observer,
-                        const TakeTextLines& take, bool* stopped) {
+                        const TakeTextLines& take, bool* stopped, std::size_t blockBytes) {
+    // A line that spans blocks is carried over into the next.
+    const std::size_t blockSize = std::max<std::size_t>(blockBytes, 1);
     if (stopped != nullptr) {
         *stopped = false;
     }
@@ -65,7 +64,7 @@ Status ForEachTextBlock(int fd, const TextFileNames& names, RunObserver* observe
     long long lines = 0;
     // Holds the unfinished line at its start, followed by the block just read.
     std::string buffer;
-    buffer.reserve(2 * BlockSize);
+    buffer.reserve(2 * blockSize);
     std::size_t carried = 0;
     std::vector<TextLine> whole;  // the whole lines of the block
     bool firstBlock = true;
@@ -74,10 +73,10 @@ Status ForEachTextBlock(int fd, const TextFileNames& names, RunObserver* observe
         if (ticker.Tick(bytesRead)) {
             return Status::Cancelled();
         }
-        if (buffer.size() < carried + BlockSize) {
-            buffer.resize(carried + BlockSize);
+        if (buffer.size() < carried + blockSize) {
+            buffer.resize(carried + blockSize);
         }
-        const long got = ReadSome(fd, buffer.data() + carried, BlockSize);
+        const long got = ReadSome(fd, buffer.data() + carried, blockSize);
         if (got < 0) {
             return Status::IoError(Named(names) + " could not be read (" +
                                    std::generic_category().message(errno) + ").");

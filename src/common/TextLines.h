@@ -1,8 +1,8 @@
 #pragma once
 // The line scanner of the text files the program reads as streams (event files,
-// catalogues): blocks of 64 KiB, a line that spans blocks carried over, LF, CR LF or CR-only
-// line ends, a UTF-8 byte-order mark passed over, text with NUL bytes and endless lines
-// refused by name, and a reader that can be stopped between blocks. Lines come one at a time,
+// catalogues): blocks of 64 KiB (or as the reader asks), a line that spans blocks carried over, LF,
+// CR LF or CR-only line ends, a UTF-8 byte-order mark passed over, text with NUL bytes and endless
+// lines refused by name, and a reader that can be stopped between blocks. Lines come one at a time,
 // or all the whole lines of a block at once.
 
 #include <cstddef>
@@ -45,9 +45,14 @@ using TakeTextLines = std::function<bool(std::vector<TextLine>& lines)>;
 Status ForEachTextLine(int fd, const TextFileNames& names, RunObserver* observer,
                        const TakeTextLine& take, bool* stopped = nullptr);
 
+// The blocks of ForEachTextLine, in bytes.
+inline constexpr std::size_t TextBlockBytes = std::size_t{1} << 16;
+
 // The same reading, a block's lines at a time (the file's last line without a line end
-// alone, after the others).
+// alone, after the others), in blocks of `blockBytes`: a reader that works on a block's lines
+// on several cores asks for blocks large enough to share.
 Status ForEachTextBlock(int fd, const TextFileNames& names, RunObserver* observer,
-                        const TakeTextLines& take, bool* stopped = nullptr);
+                        const TakeTextLines& take, bool* stopped = nullptr,
+                        std::size_t blockBytes = TextBlockBytes);
 
 }  // namespace korvane

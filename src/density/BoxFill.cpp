@@ -1,12 +1,12 @@
 #include "density/BoxFill.h"
 
-#include <immintrin.h>
-
 #include <algorithm>
 #include <cmath>
 #include <opencv2/core.hpp>
 
+#include "density/BoxBands.h"
 #include "density/Distance.h"
+#include "density/Kernel.h"
 #include "density/KernelBox.h"
 
 namespace korvane {
@@ -212,156 +212,80 @@ void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
     SumDifferences(field, visitor);
 }
 
-// The rows go to the strips of the worker threads in bands, in turn: about BandsPerStrip
-// bands each, so that a dense cluster's rows are shared by every thread rather than falling
-// to one, yet each band is several boxes high, so that most boxes lie in one band and the
-// work of finding a box's pixels and their distances is not repeated by every thread.
-constexpr int BandsPerStrip = 8;
-constexpr int MinBandRows = 4;
-
-struct Strips {
-    int count;     // of strips, one per thread at most
-    int bandRows;  // rows per band
+// What a thread keeps between the points of its bands.
+struct BoxScratch {
+    std::vector<double> across;  // the kernel's factor of each column of a box (or 1)
+    std::vector<double> up;      // of each row, times the point's weight
 };
 
-Strips StripsFor(int rows) {
-    const int threads = std::max(1, cv::getNumThreads());
-    const int bandRows = std::max(MinBandRows, rows / (threads * BandsPerStrip));
-    const int bands = (rows + bandRows - 1) / bandRows;
-    return {std::max(1, std::min(bands, threads)), bandRows};
-}
-
-bool InStrip(int row, int strip, const Strips& strips) {
-    return (row / strips.bandRows) % strips.count == strip;
-}
-
-// pixels[i] += weights[i] for every i < n, eight at a time: each pixel still adds its
-// points in their order, one point's box after the other.
-__attribute__((target("avx512f"))) void AddEachEightWide(const double* weights, int n,
-                                                         double* pixels) {
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-        _mm512_storeu_pd(pixels + i,
-                         _mm512_add_pd(_mm512_loadu_pd(pixels + i), _mm512_loadu_pd(weights + i)));
+// The point adds to the rows of [rowLo, rowHi) that its box covers.
+void AddPointInRows(const FillAxis& columns, const FillAxis& rows, const BoxKernel& kernel,
+                    const BandPoint& entry, int rowLo, int rowHi, BoxScratch& scratch,
+                    DensityField& field) {
+    const BoxRectangle& box = entry.box;
+    const int r0 = std::max(box.rowLo, rowLo);
+    const int r1 = std::min(box.rowHi, rowHi);
+    FactorsOf(columns, entry.point.across, box.columnLo, box.columnHi, kernel.gaussian,
+              kernel.columns, scratch.across);
+    FactorsOf(rows, entry.point.up, r0, r1, kernel.gaussian, kernel.rows, scratch.up);
+    for (double& factor : scratch.up) {
+        factor *= entry.point.weight;
     }
-    if (i < n) {
-        const __mmask8 rest = static_cast<__mmask8>((1U << (n - i)) - 1);
-        _mm512_mask_storeu_pd(pixels + i, rest,
-                              _mm512_add_pd(_mm512_maskz_loadu_pd(rest, pixels + i),
-                                            _mm512_maskz_loadu_pd(rest, weights + i)));
+    const std::size_t stride = static_cast<std::size_t>(field.columns);
+    AddBox(field.sums.data() + static_cast<std::size_t>(r0) * stride + box.columnLo, stride,
+           scratch.across.data(), box.columnHi - box.columnLo, scratch.up.data(), r1 - r0);
+}
+
+// Gaussian or point weights: every point adds its weight times its kernel factors to each pixel
+// of its box, band by band (see BandBytes).
+void SumPoints(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
+               const BoxRectangle* rectangles, DensityField& field) {
+    const int n = static_cast<int>(field.points.size());
+    if (rectangles == nullptr) {
+        field.boxes.resize(static_cast<std::size_t>(n));
+        cv::parallel_for_(cv::Range(0, n), [&](const cv::Range& range) {
+            for (int i = range.start; i < range.end; ++i) {
+                const BoxPoint& point = field.points[static_cast<std::size_t>(i)];
+                field.boxes[static_cast<std::size_t>(i)] =
+                    RectangleOf(columns, rows, point.across, point.up);
+            }
+        });
+        rectangles = field.boxes.data();
     }
-    _mm256_zeroupper();
-}
-
-bool EightWideAddInUse() {
-    static const bool inUse = __builtin_cpu_supports("avx512f");
-    return inUse;
-}
-
-// Gaussian or point weights for the rows of one strip (see InStrip): every point, in order,
-// adds its weight to each pixel of its box within those rows: the kernel weight, times the
-// point's weight when the field is weighted (the point's weight alone for unit kernel weights).
-template <bool Weighted>
-void SumWeights(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-                int strip, const Strips& strips, const BoxRectangle* rectangles,
-                DensityField& field) {
-    const double radius = weighting.radius;
-    const bool gaussian = weighting.gaussian;
-    const int C = field.columns;
-    double* sums = field.sums.data();
-    const double* h = columns.positions->data();
-    const double* v = rows.positions->data();
-    std::vector<double> across;
-    std::vector<double> up;
-    std::vector<double> kernel;
+    const int bandRows = BandRowsFor(field.columns, field.rows);
+    const int bands = (field.rows + bandRows - 1) / bandRows;
+    std::vector<int> listed;
+    PutInBands(
+        rectangles, n, bandRows, bands,
+        [&](int i, const BoxRectangle& box) {
+            return BandPoint{field.points[static_cast<std::size_t>(i)], box};
+        },
+        field.bandStarts, field.bandPoints, listed);
+    const std::vector<int>& starts = field.bandStarts;
+    const std::vector<BandPoint>& inBands = field.bandPoints;
+    const BoxKernel kernel{weighting.gaussian, GaussianAxisOf(columns.scale, weighting.radius),
+                           GaussianAxisOf(rows.scale, weighting.radius)};
+    cv::parallel_for_(
+        cv::Range(0, bands),
+        [&](const cv::Range& range) {
+            BoxScratch scratch;
+            for (int b = range.start; b < range.end; ++b) {
+                const int rowLo = b * bandRows;
+                const int rowHi = std::min(field.rows, rowLo + bandRows);
+                for (int k = starts[static_cast<std::size_t>(b)];
+                     k < starts[static_cast<std::size_t>(b) + 1]; ++k) {
+                    AddPointInRows(columns, rows, kernel, inBands[static_cast<std::size_t>(k)],
+                                   rowLo, rowHi, scratch, field);
+                }
+            }
+        },
+        bands);
     std::vector<int> columnList;
     std::vector<int> rowList;
-    const bool wideAdd = EightWideAddInUse();
-    std::vector<char> mine(static_cast<std::size_t>(field.rows));
-    for (int row = 0; row < field.rows; ++row) {
-        mine[row] = InStrip(row, strip, strips) ? 1 : 0;
-    }
-    for (std::size_t p = 0; p < field.points.size(); ++p) {
-        const BoxPoint& point = field.points[p];
-        const bool known = rectangles != nullptr && rectangles[p].rowLo >= 0;
-        if (known) {
-            rowList.clear();
-            for (int row = rectangles[p].rowLo; row < rectangles[p].rowHi; ++row) {
-                if (mine[row] != 0) {
-                    rowList.push_back(row);
-                }
-            }
-        } else {
-            IndicesOf(rows, point.up, rowList);
-            rowList.erase(std::remove_if(rowList.begin(), rowList.end(),
-                                         [&](int row) { return mine[row] == 0; }),
-                          rowList.end());
-        }
-        if (rowList.empty()) {
-            continue;
-        }
-        if (known) {
-            columnList.clear();
-            for (int column = rectangles[p].columnLo; column < rectangles[p].columnHi; ++column) {
-                columnList.push_back(column);
-            }
-        } else {
-            IndicesOf(columns, point.across, columnList);
-        }
-        if (columnList.empty()) {
-            continue;
-        }
-        if (!gaussian) {
-            // Only a weighted field gets here without a Gaussian: the point's weight. A run of
-            // columns lies side by side, and its loop goes several pixels at a time.
-            const bool run = IsRun(columns, point.across);
-            const int n = static_cast<int>(columnList.size());
-            for (int j : rowList) {
-                double* row = sums + static_cast<std::size_t>(j) * C;
-                if (run) {
-                    double* pixel = row + columnList.front();
-                    for (int i = 0; i < n; ++i) {
-                        pixel[i] += point.weight;
-                    }
-                } else {
-                    for (int k : columnList) {
-                        row[k] += point.weight;
-                    }
-                }
-            }
-            continue;
-        }
-        across.clear();
-        for (int k : columnList) {
-            across.push_back(StepsSquared(point.across, h[k], columns.scale));
-        }
-        up.clear();
-        for (int j : rowList) {
-            up.push_back(StepsSquared(point.up, v[j], rows.scale));
-        }
-        const int n = static_cast<int>(columnList.size());
-        kernel.resize(rowList.size() * columnList.size());
-        GaussianWeightsOfBox(across.data(), n, up.data(), static_cast<int>(rowList.size()),
-                             point.depthSquared, radius, kernel.data());
-        const double* weight = kernel.data();
-        // On ordered columns a box's columns are one run: its pixels lie side by side.
-        const bool run = IsRun(columns, point.across);
-        for (int j : rowList) {
-            double* row = sums + static_cast<std::size_t>(j) * C;
-            if (run && !Weighted && wideAdd) {
-                AddEachEightWide(weight, n, row + columnList.front());
-            } else if (run) {
-                double* pixel = row + columnList.front();
-                for (int i = 0; i < n; ++i) {
-                    pixel[i] += Weighted ? point.weight * weight[i] : weight[i];
-                }
-            } else {
-                for (int i = 0; i < n; ++i) {
-                    row[columnList[i]] += Weighted ? point.weight * weight[i] : weight[i];
-                }
-            }
-            weight += n;
-        }
+    for (int i : listed) {
+        const BoxPoint& point = field.points[static_cast<std::size_t>(i)];
+        AddListedPoint(columns, rows, weighting, point.across, point.up, point.weight,
+                       field.sums.data(), field.columns, columnList, rowList);
     }
 }
 
@@ -374,6 +298,25 @@ bool PositionsOrdered(const std::vector<double>& positions) {
         }
     }
     return true;
+}
+
+void AddListedPoint(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
+                    double across, double up, double weight, double* sums, int stride,
+                    std::vector<int>& columnList, std::vector<int>& rowList) {
+    IndicesOf(columns, across, columnList);
+    IndicesOf(rows, up, rowList);
+    const auto factor = [&](const FillAxis& axis, double x, int k) {
+        const double steps =
+            std::fabs(x - (*axis.positions)[static_cast<std::size_t>(k)]) / axis.scale;
+        return weighting.gaussian ? KernelWeight(steps, weighting.radius, true) : 1.0;
+    };
+    for (int j : rowList) {
+        double* row = sums + static_cast<std::size_t>(j) * stride;
+        const double rowFactor = weight * factor(rows, up, j);
+        for (int k : columnList) {
+            row[k] += rowFactor * factor(columns, across, k);
+        }
+    }
 }
 
 void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
@@ -398,20 +341,7 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
     if (!continuing || field.sums.size() != cells) {
         field.sums.assign(cells, 0.0);
     }
-    // Row strips for the worker threads; every pixel still adds its points in their order.
-    const Strips strips = StripsFor(field.rows);
-    cv::parallel_for_(
-        cv::Range(0, strips.count),
-        [&](const cv::Range& range) {
-            for (int strip = range.start; strip < range.end; ++strip) {
-                if (field.weighted) {
-                    SumWeights<true>(columns, rows, weighting, strip, strips, rectangles, field);
-                } else {
-                    SumWeights<false>(columns, rows, weighting, strip, strips, rectangles, field);
-                }
-            }
-        },
-        strips.count);
+    SumPoints(columns, rows, weighting, rectangles, field);
 }
 
 }  // namespace korvane

@@ -21,13 +21,13 @@ struct FillAxis {
     double spacing = 1;      // world units from one position to the next (a search's guess)
 };
 
-// A point to add: its coordinates along the column and row axes, and the square of its
-// distance in steps along the third axis (0 for a point in the picture plane).
+// A point to add: its coordinates along the column and row axes, and what it adds at the
+// kernel's peak: its weight (1 unless the field is `weighted`), times the kernel's factor of its
+// distance from the picture plane where that counts (a slice's Gaussian).
 struct BoxPoint {
     double across = 0;
     double up = 0;
-    double depthSquared = 0;
-    double weight = 1;  // what it adds, times its kernel weight (fields with `weighted`)
+    double weight = 1;
 };
 
 // The pixels a point's box covers when they form one rectangle: rows [rowLo, rowHi) and
@@ -38,6 +38,13 @@ struct BoxRectangle {
     int rowHi = 0;
     int columnLo = 0;
     int columnHi = 0;
+};
+
+// A point with its rectangle, as a band of rows of the sums takes it: the points of each band
+// lie side by side, so that the band reads them in order rather than across all the points.
+struct BandPoint {
+    BoxPoint point;
+    BoxRectangle box;
 };
 
 // The densities of one picture, row 0 at the bottom. Kept from picture to picture.
@@ -53,6 +60,11 @@ struct DensityField {
     std::vector<double> sums;      // columns per row
     int highestCount = 0;          // the largest count (unit weights)
     std::vector<BoxPoint> points;  // the points of the picture in progress, in their order
+    // Kept for the next fill: the points' rectangles (when the caller has none), and the
+    // points of each band of rows with their rectangles (sums, see BoxFill.cpp).
+    std::vector<BoxRectangle> boxes;
+    std::vector<int> bandStarts;
+    std::vector<BandPoint> bandPoints;
 
     int CountAt(int column, int row) const {
         return counts[static_cast<std::size_t>(row) * (columns + 1) + column];
@@ -66,8 +78,9 @@ struct DensityField {
 // with the row's largest count: a painter colours the row while it is still in the cache.
 using CountRowVisitor = std::function<void(int row, const int* counts, int highest)>;
 
-// Fills `field` from `field.points`. Each pixel adds its points' weights in the points'
-// order, so the sums are those of a plain per-pixel scan of the points to the last bit.
+// Fills `field` from `field.points`: counts are exact; a sum is each point's weight times the
+// Gaussian's factors along the columns and rows (the kernel of the distance, to within a few
+// units in the last place), added in an order that does not depend on the threads.
 // `continuing`: the points come after those of the field's last fill (same axes and
 // weighting), whose densities they add to; the result is that of one fill of all of them,
 // as a cumulative series needs it. `visitor`: unit weights only, see CountRowVisitor.

@@ -9,8 +9,8 @@
 
 #include "common/CoreStretches.h"
 #include "density/Distance.h"
-#include "density/HighestSum.h"
 #include "density/Kernel.h"
+#include "density/estimate/HighestSum.h"
 #include "events/ViewAxes.h"
 
 namespace korvane {

@@ -1,13 +1,34 @@
 #include "density/DensityFill.h"
 
 #include <algorithm>
+#include <array>
 #include <opencv2/core.hpp>
 
 #include "density/Distance.h"
+#include "density/KernelBox.h"
 
 namespace korvane {
 
 namespace {
+
+// Each point's weight times the Gaussian's factor of its steps from the slice position.
+void DepthFactors(const EventRecord* run, int count, const PixelTests& tests, DensityField& field) {
+    constexpr int Chunk = 256;
+    std::array<double, Chunk> depths{};
+    std::array<double, Chunk> factors{};
+    const GaussianAxis axis = GaussianAxisOf(tests.depthStep, tests.radius);
+    for (int first = 0; first < count; first += Chunk) {
+        const int n = std::min(Chunk, count - first);
+        for (int i = 0; i < n; ++i) {
+            depths[static_cast<std::size_t>(i)] = run[first + i].Column(tests.depthColumn);
+        }
+        GaussianFactors(tests.slicePosition, depths.data(), n, axis, factors.data());
+        for (int i = 0; i < n; ++i) {
+            field.points[static_cast<std::size_t>(first) + static_cast<std::size_t>(i)].weight *=
+                factors[static_cast<std::size_t>(i)];
+        }
+    }
+}
 
 FillAxis ColumnAxisOf(const DensityGrid& grid, const PixelTests& tests) {
     return {
@@ -26,15 +47,15 @@ void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int 
                            const PixelTests& tests, DensityField& field,
                            const CountRowVisitor* visitor, const double* weights) {
     field.points.resize(static_cast<std::size_t>(count));
-    // Only a Gaussian weight looks at the distance from the slice.
-    const bool depth = tests.withDepth && tests.gaussian;
     for (int i = 0; i < count; ++i) {
         const EventRecord& e = run[i];
-        field.points[static_cast<std::size_t>(i)] = {
-            e.Column(tests.hColumn), e.Column(tests.vColumn),
-            depth ? StepsSquared(e.Column(tests.depthColumn), tests.slicePosition, tests.depthStep)
-                  : 0.0,
-            weights != nullptr ? weights[i] : 1.0};
+        field.points[static_cast<std::size_t>(i)] = {e.Column(tests.hColumn),
+                                                     e.Column(tests.vColumn),
+                                                     weights != nullptr ? weights[i] : 1.0};
+    }
+    // Only a Gaussian weight looks at the distance from the slice: its factor along the depth.
+    if (tests.withDepth && tests.gaussian) {
+        DepthFactors(run, count, tests, field);
     }
     field.weighted = weights != nullptr;
     FillBoxes(ColumnAxisOf(grid, tests), RowAxisOf(grid, tests), {tests.radius, tests.gaussian},

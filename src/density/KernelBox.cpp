@@ -1,33 +1,22 @@
 #include "density/KernelBox.h"
 
 #include <immintrin.h>
-#include <link.h>
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
-#include <string>
-#include <string_view>
-#include <vector>
 
-#include "density/Distance.h"
 #include "density/Kernel.h"
+#include "density/WideExp.h"
 
-// The four-wide exponential repeats, lane by lane, the operations of the C library's exp on
-// processors with FMA (the algorithm and constants of Arm's optimized-routines, MIT OR
-// Apache-2.0 WITH LLVM-exception), read from the machine code of one build of the library:
-// the same table, the same coefficients, the same fused and unfused steps in the same order,
-// so every lane has the bits std::exp gives. Arguments outside the library's main path (|x|
-// below 2^-54, from 512 up, not a number) go to std::exp itself.
-//
-// A rebuild of the library may fuse a step differently, which changes a result only once in
-// about a million arguments: too rarely for any quick check. So the four-wide exp is used only
-// with a math library whose build is listed below, and only if a dense sweep at first use
-// agrees to the bit (the library picks its variant by the processor, and may be told to pick
-// another). Anywhere else every weight comes from std::exp: only speed is lost.
+// The four-wide exponential follows the algorithm and constants of Arm's optimized-routines
+// (MIT OR Apache-2.0 WITH LLVM-exception), the C library's exp on processors with FMA: a table of
+// 2^(i/128) and a polynomial of the rest, within about half a unit in the last place of the exact
+// value. The eight-wide one takes a longer polynomial instead of the table (see its
+// ExpOnMainPath), within a unit or two. Arguments from 512 up in size, and those not a number,
+// go to std::exp itself.
 
 #define KORVANE_FOUR_WIDE __attribute__((target("avx2,fma")))
 #define KORVANE_FOUR_WIDE_INLINE __attribute__((target("avx2,fma"), always_inline)) inline
@@ -121,12 +110,11 @@ KORVANE_FOUR_WIDE_INLINE void LeaveWideState() {
     _mm256_zeroupper();
 }
 
-// Whether every lane lies on the library's main path: 2^-54 <= |x| < 512.
+// Whether every lane lies on the main path: |x| < 512 (a tiny or zero x gives 1 + x there).
 KORVANE_FOUR_WIDE_INLINE bool OnMainPath(__m256d x) {
     const __m256d magnitude = _mm256_andnot_pd(_mm256_set1_pd(-0.0), x);
-    const __m256d above = _mm256_cmp_pd(magnitude, _mm256_set1_pd(0x1p-54), _CMP_GE_OQ);
     const __m256d below = _mm256_cmp_pd(magnitude, _mm256_set1_pd(512.0), _CMP_LT_OQ);
-    return _mm256_movemask_pd(_mm256_and_pd(above, below)) == 0xF;
+    return _mm256_movemask_pd(below) == 0xF;
 }
 
 // exp(x) = 2^(k/128) exp(r), with x = k ln2/128 + r and |r| <= ln2/256.
@@ -186,82 +174,38 @@ KORVANE_FOUR_WIDE void ExpFourWide(const double* x, int n, double* out) {
     }
 }
 
-// The kernel's exponent for four pixels from their squared distances in the picture plane,
-// each step the scalar one: the depth's share added last (the order of SquaredInSpace), the
-// root, the division by the radius, the width factor, the square, -0.5.
-KORVANE_FOUR_WIDE_INLINE __m256d KernelExponent(__m256d inPlane, __m256d depth, __m256d radius) {
-    const __m256d squared = _mm256_add_pd(inPlane, depth);
-    const __m256d scaled = _mm256_mul_pd(_mm256_div_pd(_mm256_sqrt_pd(squared), radius),
-                                         _mm256_set1_pd(GaussianWidthFactor));
+// The kernel's exponent for four positions p along one axis: -0.5 (|x - p| x perStep)^2, where
+// perStep = 2.506628 / scale / radius: the kernel of the steps along the axis.
+KORVANE_FOUR_WIDE_INLINE __m256d FactorExponent(__m256d p, __m256d x, __m256d perStep) {
+    const __m256d distance = _mm256_andnot_pd(_mm256_set1_pd(-0.0), _mm256_sub_pd(x, p));
+    const __m256d scaled = _mm256_mul_pd(distance, perStep);
     return _mm256_mul_pd(_mm256_set1_pd(-0.5), _mm256_mul_pd(scaled, scaled));
 }
 
-// In place: each squared distance in the plane becomes its pixel's kernel weight.
-KORVANE_FOUR_WIDE void GaussianWeightsFourWide(int count, double depthSquared, double radius,
-                                               double* weights) {
-    const __m256d depth = _mm256_set1_pd(depthSquared);
-    const __m256d vRadius = _mm256_set1_pd(radius);
-    int k = 0;
-    for (; k + 4 <= count; k += 4) {
-        StoreExp(KernelExponent(_mm256_loadu_pd(weights + k), depth, vRadius), weights + k);
+KORVANE_FOUR_WIDE void GaussianFactorsFourWide(double x, const double* positions, int n,
+                                               double perStep, double* factors) {
+    const __m256d vx = _mm256_set1_pd(x);
+    const __m256d vPerStep = _mm256_set1_pd(perStep);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        StoreExp(FactorExponent(_mm256_loadu_pd(positions + i), vx, vPerStep), factors + i);
     }
-    if (k < count) {
-        // The last one to three pixels, padded with the last one; only theirs are kept.
-        alignas(32) std::array<double, 4> rest{};
-        for (int lane = 0; lane < 4; ++lane) {
-            rest[static_cast<std::size_t>(lane)] = weights[std::min(k + lane, count - 1)];
-        }
-        StoreExp(KernelExponent(_mm256_load_pd(rest.data()), depth, vRadius), rest.data());
-        for (int lane = 0; k + lane < count; ++lane) {
-            weights[k + lane] = rest[static_cast<std::size_t>(lane)];
-        }
+    if (i < n) {
+        // The last one to three, padded with x itself; only theirs are kept.
+        alignas(32) std::array<double, 4> rest{x, x, x, x};
+        std::copy(positions + i, positions + n, rest.begin());
+        StoreExp(FactorExponent(_mm256_load_pd(rest.data()), vx, vPerStep), rest.data());
+        std::copy_n(rest.begin(), n - i, factors + i);
     }
     LeaveWideState();
 }
 
-// The same exponential and kernel eight lanes at a time, where the processor has AVX-512:
-// every lane takes the four-wide path's steps, so the bits are the same.
+// The exponential eight lanes at a time, where the processor has AVX-512 (WideExp.h).
 #define KORVANE_EIGHT_WIDE __attribute__((target("avx512f,avx2,fma")))
-#define KORVANE_EIGHT_WIDE_INLINE __attribute__((target("avx512f,avx2,fma"), always_inline)) inline
-
-// The masked forms, every lane on: the plain ones leave part of a register unset, which the
-// compiler warns of.
-constexpr __mmask8 AllLanes = 0xFF;
-
-KORVANE_EIGHT_WIDE_INLINE bool OnMainPath(__m512d x) {
-    const __m512d magnitude = _mm512_abs_pd(x);
-    const __mmask8 above = _mm512_cmp_pd_mask(magnitude, _mm512_set1_pd(0x1p-54), _CMP_GE_OQ);
-    const __mmask8 below = _mm512_cmp_pd_mask(magnitude, _mm512_set1_pd(512.0), _CMP_LT_OQ);
-    return (above & below) == AllLanes;
-}
-
-KORVANE_EIGHT_WIDE_INLINE __m512d ExpOnMainPath(__m512d x) {
-    const __m512d shift = _mm512_set1_pd(Shift);
-    __m512d kd = _mm512_fmadd_pd(x, _mm512_set1_pd(InvLn2N), shift);
-    const __m512i ki = _mm512_castpd_si512(kd);
-    kd = _mm512_sub_pd(kd, shift);
-    __m512d r = _mm512_fmadd_pd(kd, _mm512_set1_pd(NegLn2HiN), x);
-    r = _mm512_fmadd_pd(kd, _mm512_set1_pd(NegLn2LoN), r);
-    // Two gathers of the lanes' table entries: faster here than eight pair loads.
-    const __m512i index =
-        _mm512_maskz_slli_epi64(AllLanes, _mm512_and_si512(ki, _mm512_set1_epi64(127)), 1);
-    const __m512d tail =
-        _mm512_mask_i64gather_pd(_mm512_setzero_pd(), AllLanes, index, ExpTable, 8);
-    const __m512i scaleBits = _mm512_add_epi64(
-        _mm512_mask_i64gather_epi64(_mm512_setzero_si512(), AllLanes, index, ExpTable + 1, 8),
-        _mm512_maskz_slli_epi64(AllLanes, ki, 45));
-    const __m512d r2 = _mm512_mul_pd(r, r);
-    const __m512d low = _mm512_fmadd_pd(r, _mm512_set1_pd(C3), _mm512_set1_pd(C2));
-    const __m512d high = _mm512_fmadd_pd(r, _mm512_set1_pd(C5), _mm512_set1_pd(C4));
-    const __m512d sum = _mm512_fmadd_pd(low, r2, _mm512_add_pd(r, tail));
-    const __m512d tmp = _mm512_fmadd_pd(_mm512_mul_pd(r2, r2), high, sum);
-    const __m512d scale = _mm512_castsi512_pd(scaleBits);
-    return _mm512_fmadd_pd(scale, tmp, scale);
-}
 
 KORVANE_EIGHT_WIDE_INLINE void StoreExp(__m512d x, double* out) {
-    if (OnMainPath(x)) {
-        _mm512_storeu_pd(out, ExpOnMainPath(x));
+    if (ExpOnMainPathEightWide(x)) {
+        _mm512_storeu_pd(out, ExpEightWide(x));
         return;
     }
     alignas(64) std::array<double, 8> lanes{};
@@ -272,7 +216,7 @@ KORVANE_EIGHT_WIDE_INLINE void StoreExp(__m512d x, double* out) {
     }
 }
 
-KORVANE_EIGHT_WIDE void ExpEightWide(const double* x, int n, double* out) {
+KORVANE_EIGHT_WIDE void ExpOfEachEightWide(const double* x, int n, double* out) {
     int i = 0;
     for (; i + 8 <= n; i += 8) {
         StoreExp(_mm512_loadu_pd(x + i), out + i);
@@ -281,149 +225,44 @@ KORVANE_EIGHT_WIDE void ExpEightWide(const double* x, int n, double* out) {
     ExpFourWide(x + i, n - i, out + i);
 }
 
-KORVANE_EIGHT_WIDE_INLINE __m512d KernelExponent(__m512d inPlane, __m512d depth, __m512d radius) {
-    const __m512d squared = _mm512_add_pd(inPlane, depth);
-    const __m512d scaled =
-        _mm512_mul_pd(_mm512_div_pd(_mm512_maskz_sqrt_pd(AllLanes, squared), radius),
-                      _mm512_set1_pd(GaussianWidthFactor));
+KORVANE_EIGHT_WIDE_INLINE __m512d FactorExponent(__m512d p, __m512d x, __m512d perStep) {
+    const __m512d scaled = _mm512_mul_pd(_mm512_abs_pd(_mm512_sub_pd(x, p)), perStep);
     return _mm512_mul_pd(_mm512_set1_pd(-0.5), _mm512_mul_pd(scaled, scaled));
 }
 
-// weights[j * columns + i] = SquaredInPlane(across[i], up[j]) (one addition), eight columns
-// at a time.
-KORVANE_EIGHT_WIDE void SquaredInPlaneEightWide(const double* across, int columns, const double* up,
-                                                int rows, double* weights) {
-    const int whole = columns / 8 * 8;
-    const __mmask8 rest = static_cast<__mmask8>((1U << (columns - whole)) - 1);
-    for (int j = 0; j < rows; ++j) {
-        const __m512d share = _mm512_set1_pd(up[j]);
-        double* row = weights + static_cast<std::ptrdiff_t>(j) * columns;
-        for (int i = 0; i < whole; i += 8) {
-            _mm512_storeu_pd(row + i, _mm512_add_pd(_mm512_loadu_pd(across + i), share));
-        }
-        if (rest != 0) {
-            _mm512_mask_storeu_pd(
-                row + whole, rest,
-                _mm512_add_pd(_mm512_maskz_loadu_pd(rest, across + whole), share));
+KORVANE_EIGHT_WIDE void GaussianFactorsEightWide(double x, const double* positions, int n,
+                                                 double perStep, double* factors) {
+    const __m512d vx = _mm512_set1_pd(x);
+    const __m512d vPerStep = _mm512_set1_pd(perStep);
+    for (int i = 0; i < n; i += 8) {
+        // The last one to seven padded with x itself; only theirs are stored.
+        const int lanes = std::min(8, n - i);
+        const auto mask = static_cast<__mmask8>((1U << static_cast<unsigned>(lanes)) - 1);
+        const __m512d exponent =
+            FactorExponent(_mm512_mask_loadu_pd(vx, mask, positions + i), vx, vPerStep);
+        if (ExpOnMainPathEightWide(exponent)) {
+            _mm512_mask_storeu_pd(factors + i, mask, ExpEightWide(exponent));
+        } else {
+            alignas(64) std::array<double, 8> values{};
+            _mm512_store_pd(values.data(), exponent);
+            LeaveWideState();
+            for (int lane = 0; lane < lanes; ++lane) {
+                factors[i + lane] = std::exp(values[static_cast<std::size_t>(lane)]);
+            }
         }
     }
     LeaveWideState();
-}
-
-KORVANE_EIGHT_WIDE void GaussianWeightsEightWide(int count, double depthSquared, double radius,
-                                                 double* weights) {
-    const __m512d depth = _mm512_set1_pd(depthSquared);
-    const __m512d vRadius = _mm512_set1_pd(radius);
-    int k = 0;
-    for (; k + 8 <= count; k += 8) {
-        StoreExp(KernelExponent(_mm512_loadu_pd(weights + k), depth, vRadius), weights + k);
-    }
-    if (k < count) {
-        // The last one to seven pixels, padded with the last one; only theirs are kept.
-        const int rest = count - k;
-        const __m512d squares = _mm512_mask_loadu_pd(
-            _mm512_set1_pd(weights[count - 1]),
-            static_cast<__mmask8>((1U << static_cast<unsigned>(rest)) - 1), weights + k);
-        alignas(64) std::array<double, 8> lanes{};
-        StoreExp(KernelExponent(squares, depth, vRadius), lanes.data());
-        std::copy_n(lanes.begin(), rest, weights + k);
-    }
-    LeaveWideState();
-}
-
-// The GNU build IDs of the math libraries whose exp was read and checked: Debian 12's glibc
-// 2.36-9+deb12u14.
-constexpr std::array<std::string_view, 1> CheckedMathLibraries = {
-    "d6e6f9e3af1243eed9bf5efd366dd015a9f22c13",
-};
-
-// The build ID note of a loaded object, as hex; empty if it has none.
-std::string BuildIdOf(const dl_phdr_info& object) {
-    for (int h = 0; h < object.dlpi_phnum; ++h) {
-        const ElfW(Phdr)& header = object.dlpi_phdr[h];
-        if (header.p_type != PT_NOTE) {
-            continue;
-        }
-        // The loader gives the object's base address as a number.
-        // NOLINTNEXTLINE(performance-no-int-to-ptr)
-        const auto* at = reinterpret_cast<const unsigned char*>(object.dlpi_addr + header.p_vaddr);
-        const unsigned char* end = at + header.p_memsz;
-        while (at + sizeof(ElfW(Nhdr)) <= end) {
-            const auto* note = reinterpret_cast<const ElfW(Nhdr)*>(at);
-            const unsigned char* name = at + sizeof(ElfW(Nhdr));
-            const unsigned char* description = name + ((note->n_namesz + 3) & ~3U);
-            if (description + note->n_descsz > end) {
-                break;
-            }
-            if (note->n_type == NT_GNU_BUILD_ID && note->n_namesz == 4 &&
-                std::memcmp(name, "GNU", 4) == 0) {
-                std::string hex;
-                for (unsigned i = 0; i < note->n_descsz; ++i) {
-                    constexpr std::string_view Digits = "0123456789abcdef";
-                    hex += Digits[description[i] >> 4];
-                    hex += Digits[description[i] & 15];
-                }
-                return hex;
-            }
-            at = description + ((note->n_descsz + 3) & ~3U);
-        }
-    }
-    return {};
-}
-
-// Whether the math library this process runs with is one of CheckedMathLibraries.
-bool MathLibraryChecked() {
-    std::string id;
-    dl_iterate_phdr(
-        [](dl_phdr_info* object, std::size_t /*size*/, void* found) {
-            const std::string_view name = object->dlpi_name != nullptr ? object->dlpi_name : "";
-            if (name.find("/libm.so") == std::string_view::npos) {
-                return 0;
-            }
-            *static_cast<std::string*>(found) = BuildIdOf(*object);
-            return 1;
-        },
-        &id);
-    return std::find(CheckedMathLibraries.begin(), CheckedMathLibraries.end(), id) !=
-           CheckedMathLibraries.end();
-}
-
-// Whether `exp` gives std::exp's bits on a sweep of the kernel's arguments, -10 to 0 in 2^16
-// steps, each with its two neighbouring doubles, and of the whole main path, -600 to 600 in
-// 2^12 steps.
-bool MatchesLibrary(void (*exp)(const double*, int, double*)) {
-    constexpr int KernelSteps = 1 << 16;
-    constexpr int WideSteps = 1 << 12;
-    std::vector<double> x;
-    x.reserve(3 * KernelSteps + WideSteps + 1);
-    for (int i = 0; i < KernelSteps; ++i) {
-        const double a = -10.0 * (i + 0.5) / KernelSteps;
-        x.insert(x.end(), {a, std::nextafter(a, 0.0), std::nextafter(a, -1.0)});
-    }
-    for (int i = 0; i <= WideSteps; ++i) {
-        x.push_back(-600.0 + 1200.0 * i / WideSteps);
-    }
-    std::vector<double> fast(x.size());
-    exp(x.data(), static_cast<int>(x.size()), fast.data());
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        if (std::bit_cast<std::uint64_t>(fast[i]) != std::bit_cast<std::uint64_t>(std::exp(x[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
 
 bool FourWideExpInUse() {
-    static const bool inUse = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
-                              MathLibraryChecked() && MatchesLibrary(&ExpFourWide);
+    static const bool inUse = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return inUse;
 }
 
 bool EightWideExpInUse() {
-    static const bool inUse =
-        FourWideExpInUse() && __builtin_cpu_supports("avx512f") && MatchesLibrary(&ExpEightWide);
+    static const bool inUse = FourWideExpInUse() && __builtin_cpu_supports("avx512f");
     return inUse;
 }
 
@@ -437,7 +276,7 @@ LaneWidth WidestLaneWidth() {
 void ExpOfEach(const double* x, int n, double* out, LaneWidth width) {
     width = std::min(width, WidestLaneWidth());
     if (width == LaneWidth::Eight) {
-        ExpEightWide(x, n, out);
+        ExpOfEachEightWide(x, n, out);
         return;
     }
     if (width == LaneWidth::Four) {
@@ -449,29 +288,30 @@ void ExpOfEach(const double* x, int n, double* out, LaneWidth width) {
     }
 }
 
-void GaussianWeightsOfBox(const double* across, int columns, const double* up, int rows,
-                          double depthSquared, double radius, double* weights, LaneWidth width) {
-    width = std::min(width, WidestLaneWidth());
-    if (width == LaneWidth::One) {
-        for (int j = 0; j < rows; ++j) {
-            for (int i = 0; i < columns; ++i) {
-                weights[j * columns + i] =
-                    KernelWeight(DistanceInSpace(across[i], up[j], depthSquared), radius, true);
-            }
-        }
+GaussianAxis GaussianAxisOf(double scale, double radius, LaneWidth width) {
+    GaussianAxis axis;
+    axis.scale = scale;
+    axis.radius = radius;
+    // One multiplication per factor instead of two divisions, where that is finite (else a
+    // point on a position would give 0 times infinity).
+    axis.perStep = GaussianWidthFactor / scale / radius;
+    axis.width = std::isfinite(axis.perStep) ? std::min(width, WidestLaneWidth()) : LaneWidth::One;
+    return axis;
+}
+
+void GaussianFactors(double x, const double* positions, int n, const GaussianAxis& axis,
+                     double* factors) {
+    if (axis.width == LaneWidth::Eight) {
+        GaussianFactorsEightWide(x, positions, n, axis.perStep, factors);
         return;
     }
-    if (width == LaneWidth::Eight) {
-        SquaredInPlaneEightWide(across, columns, up, rows, weights);
-        GaussianWeightsEightWide(rows * columns, depthSquared, radius, weights);
+    if (axis.width == LaneWidth::Four) {
+        GaussianFactorsFourWide(x, positions, n, axis.perStep, factors);
         return;
     }
-    for (int j = 0; j < rows; ++j) {
-        for (int i = 0; i < columns; ++i) {
-            weights[j * columns + i] = SquaredInPlane(across[i], up[j]);
-        }
+    for (int i = 0; i < n; ++i) {
+        factors[i] = KernelWeight(std::fabs(x - positions[i]) / axis.scale, axis.radius, true);
     }
-    GaussianWeightsFourWide(rows * columns, depthSquared, radius, weights);
 }
 
 }  // namespace korvane

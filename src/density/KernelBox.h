@@ -1,34 +1,42 @@
 #pragma once
-// The Gaussian weights of one box of pixels: the fill's hot loop, four or eight pixels at a
-// time where the machine allows, bit for bit the weights KernelWeight gives one at a time.
+// The Gaussian factors of a box: the kernel of a distance is the product of the kernels of its
+// steps along the axes, so a point's box needs one factor per column, per row (and per slice),
+// not one exponential per pixel. Four or eight factors at a time where the machine allows.
 
 namespace korvane {
 
-// How many lanes the weights and the exponential take at a time.
+// How many lanes the factors and the exponential take at a time.
 enum class LaneWidth { One, Four, Eight };
 
 // The widest of them this machine can take (see FourWideExpInUse and EightWideExpInUse).
 LaneWidth WidestLaneWidth();
 
-// weights[j * columns + i] = KernelWeight(DistanceInSpace(across[i], up[j], depthSquared),
-// radius, true) for every i < columns and j < rows: the squared steps of a box's columns and
-// rows from its event. Every pixel of a Gaussian box costs one of these. `width`: at most
-// that many at a time (the tests try each); the bits are the same at every width.
-void GaussianWeightsOfBox(const double* across, int columns, const double* up, int rows,
-                          double depthSquared, double radius, double* weights,
-                          LaneWidth width = WidestLaneWidth());
+// The Gaussian along one axis whose steps are `scale` units apart, as its factors take it.
+struct GaussianAxis {
+    double scale = 1;
+    double radius = 1;
+    double perStep = 0;                // 2.506628 / scale / radius
+    LaneWidth width = LaneWidth::One;  // how many factors at a time
+};
 
-// out[i] = std::exp(x[i]) for every i < n, with the same bits.
+// `width`: at most that many at a time (the tests try each); one at a time where perStep is not
+// finite.
+GaussianAxis GaussianAxisOf(double scale, double radius, LaneWidth width = WidestLaneWidth());
+
+// factors[i] = KernelWeight(|x - positions[i]| / scale, radius, true) for every i < n: the
+// Gaussian's factor along the axis of a point at x for the positions of a box's columns or rows,
+// within a few units in the last place.
+void GaussianFactors(double x, const double* positions, int n, const GaussianAxis& axis,
+                     double* factors);
+
+// out[i] = exp(x[i]) for every i < n, within a unit or two in the last place.
 void ExpOfEach(const double* x, int n, double* out, LaneWidth width = WidestLaneWidth());
 
-// Whether the four-wide exponential is in use: the processor has AVX2 and FMA, and the C
-// library's exp gave the same bits on every argument of the check made at first use.
-// Otherwise the weights come from std::exp one at a time.
+// Whether the exponential goes four at a time: the processor has AVX2 and FMA. Otherwise every
+// factor comes from std::exp one at a time.
 bool FourWideExpInUse();
 
-// Whether the weights go eight at a time: the four-wide exponential is in use, the processor
-// has AVX-512, and the eight-wide one gave the library's bits on the same check. Each lane
-// takes the four-wide steps.
+// Whether it goes eight at a time: the processor also has AVX-512.
 bool EightWideExpInUse();
 
 }  // namespace korvane

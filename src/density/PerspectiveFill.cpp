@@ -34,7 +34,7 @@ void ComputePerspectiveDensities(const PerspectiveFrame& frame, const Perspectiv
             break;
         }
         if (InPerspectiveWindow(e.t, window)) {
-            field.points.push_back({e.u, e.w, 0.0, e.weight});
+            field.points.push_back({e.u, e.w, e.weight});
         }
     }
     const FillAxis columns{&work.columnU,

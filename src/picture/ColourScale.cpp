@@ -47,6 +47,11 @@ inline Bgr ColourOf(double v, float maximum) {
 
 }  // namespace
 
+std::array<double, 3> ClassicThirds(float maximum) {
+    const double t = maximum / 3.0f;
+    return {t, 2 * t, 3 * t};
+}
+
 cv::Scalar DensityToColour(double density, float maximum) {
     const Bgr c = ColourOf(density, maximum);
     return cv::Scalar(c.blue, c.green, c.red, 0.0);
@@ -281,7 +286,8 @@ cv::Scalar MappedColour(double density, float maximum) {
 
 template <ColourMap Map, class Place>
 ColourFunction FunctionOf() {
-    return {MappedPixel<Map, Place>, MappedColour<Map, Place>};
+    return {MappedPixel<Map, Place>, MappedColour<Map, Place>, std::is_same_v<Place, LinearPlace>,
+            nullptr};
 }
 
 template <ColourMap Map>

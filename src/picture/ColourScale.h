@@ -2,6 +2,7 @@
 // The colour scales of the density pictures: the classic black-blue-green-red scale and the
 // perceptually uniform maps, each on a linear, logarithmic or square-root scale.
 
+#include <array>
 #include <opencv2/core.hpp>
 #include <optional>
 #include <string>
@@ -30,6 +31,10 @@ cv::Scalar DensityToColour(double density, float maximum);
 // when it sets a pixel from a scalar.
 cv::Vec3b DensityToPixel(double density, float maximum);
 
+// The densities where the classic scale's components hand over: the thirds of the maximum (the
+// third kept in single precision, as the scale keeps it).
+std::array<double, 3> ClassicThirds(float maximum);
+
 // The colour function of one map and scale, chosen once for a series. The classic map on the
 // linear scale is DensityToPixel itself. Every other pairing places the density at a
 // fraction t of the maximum on its scale and takes the nearest of 256 steps of the map. A
@@ -37,6 +42,14 @@ cv::Vec3b DensityToPixel(double density, float maximum);
 struct ColourFunction {
     cv::Vec3b (*pixel)(double density, float maximum) = DensityToPixel;
     cv::Scalar (*colour)(double density, float maximum) = DensityToColour;
+    // The colours follow one path as the density rises, each holding one stretch of densities,
+    // at least between the densities `restarts` gives (at most three, rising), where a path may
+    // start afresh: so a table of the densities where the colour changes gives the same colours
+    // (ColourTable.h). So on a linear scale, whose steps are correctly rounded (the classic
+    // scale hands over from one component to the next at each third of the maximum); the
+    // curved scales keep their own tables (their logarithm and root are not).
+    bool rising = true;
+    std::array<double, 3> (*restarts)(float maximum) = ClassicThirds;
 };
 ColourFunction ColourFunctionOf(ColourMap map, DensityScale scale);
 

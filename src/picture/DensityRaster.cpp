@@ -48,10 +48,11 @@ void PaintDensityField(const DensityField& field, float maximum, int left, int b
     }
     if (field.counted) {
         PrepareCountColours(field.highestCount, maximum, colours, countColours);
+    } else {
+        countColours.sums.Prepare(colours, maximum);
     }
+    const ColourTable& sums = countColours.sums;
     const std::array<unsigned char, 4>* countTable = countColours.colours.data();
-    const auto pixelOf = colours.pixel;
-    const cv::Vec3b zero = pixelOf(0.0, maximum);
     cv::parallel_for_(cv::Range(0, rows), [&](const cv::Range& band) {
         for (int j = band.start; j < band.end; ++j) {
             cv::Vec3b* pixels = target.ptr<cv::Vec3b>(bottom - j) + left;
@@ -61,7 +62,7 @@ void PaintDensityField(const DensityField& field, float maximum, int left, int b
             } else {
                 const double* row = &field.sums[static_cast<std::size_t>(j) * columns];
                 for (int k = 0; k < columns; ++k) {
-                    pixels[k] = row[k] == 0.0 ? zero : pixelOf(row[k], maximum);
+                    pixels[k] = sums.Pixel(row[k]);
                 }
             }
         }

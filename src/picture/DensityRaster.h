@@ -7,16 +7,18 @@
 
 #include "density/BoxFill.h"
 #include "picture/ColourScale.h"
+#include "picture/ColourTable.h"
 
 namespace korvane {
 
 // The colour of each count 0, 1, 2, ... under one maximum, as blue, green, red and a spare
 // byte, so that a row is painted with whole four-byte stores. Grown as the counts grow and
-// kept while the maximum and the colour function stay.
+// kept while the maximum and the colour function stay; and the table of the colours of sums.
 struct CountColours {
     float maximum = 0;
     cv::Vec3b (*pixel)(double, float) = DensityToPixel;
     std::vector<std::array<unsigned char, 4>> colours;
+    ColourTable sums;  // the colours of sums (Gaussian or weighted densities), by table
 };
 
 // A picture raster and the buffers that fill it, kept for a whole series.

@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "density/CodeTallies.h"
-#include "density/PlaceCodes.h"
+#include "density/estimate/CodeTallies.h"
+#include "density/estimate/PlaceCodes.h"
 
 namespace korvane::estimate {
 namespace {

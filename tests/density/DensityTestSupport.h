@@ -1,11 +1,13 @@
 #pragma once
-// Small helpers shared by the density tests: run the engine's fill on a run of events, and
-// compare rasters byte for byte.
+// Small helpers shared by the density tests: run the engine's fill on a run of events, compare
+// rasters byte for byte and sums within the engine's contract.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <opencv2/core.hpp>
+#include <string>
 
 #include "density/DensityGrid.h"
 #include "reference/ReferenceDensity.h"
@@ -26,6 +28,38 @@ inline bool SameBytes(const cv::Mat& a, const cv::Mat& b) {
         }
     }
     return true;
+}
+
+// The engine against the reference (which adds every sum in long double): counts exactly,
+// Gaussian or weighted sums and the estimates made of them within a relative 1e-13.
+constexpr double SumTolerance = 1e-13;
+
+inline bool AgreesWithReference(double engine, double reference) {
+    if (std::isnan(engine) || std::isnan(reference)) {
+        return std::isnan(engine) && std::isnan(reference);
+    }
+    return engine == reference ||
+           std::fabs(engine - reference) <= SumTolerance * std::fabs(reference);
+}
+
+// The engine's picture against the reference's: the same bytes, but where the reference's
+// density (`densities`, the raster's size) lies within the contract of a colour step, where
+// either colour may show.
+inline void ExpectSamePicture(const cv::Mat& picture, const cv::Mat& expected,
+                              const cv::Mat& densities, double maximum, const std::string& what) {
+    ASSERT_EQ(picture.size(), expected.size()) << what;
+    const float top = reference::ToSingle(maximum);
+    int differing = 0;
+    for (int r = 0; r < picture.rows; ++r) {
+        for (int c = 0; c < picture.cols; ++c) {
+            const double d = densities.at<double>(r, c);
+            const bool atStep = reference::Pixel(d * (1 - SumTolerance), top) !=
+                                reference::Pixel(d * (1 + SumTolerance), top);
+            differing +=
+                picture.at<cv::Vec3b>(r, c) == expected.at<cv::Vec3b>(r, c) || atStep ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(differing, 0) << what;
 }
 
 inline PixelTests TestsFor(const reference::Frame& f, int direction, bool spatial, double p = 0,

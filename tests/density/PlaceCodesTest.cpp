@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "density/Distance.h"
-#include "density/PlaceCodes.h"
+#include "density/estimate/PlaceCodes.h"
 
 namespace korvane::estimate {
 namespace {

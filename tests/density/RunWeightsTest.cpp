@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "density/RunWeights.h"
+#include "density/estimate/RunWeights.h"
 
 namespace korvane::estimate {
 namespace {

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "density/SubCellBlocks.h"
+#include "density/estimate/SubCellBlocks.h"
 
 namespace korvane::estimate {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "density/SumBatches.h"
+#include "density/estimate/SumBatches.h"
 
 namespace korvane::estimate {
 namespace {

@@ -14,14 +14,21 @@ void SetPixel(cv::Mat& raster, int row, int column, double density, double densi
     raster.at<cv::Vec3b>(row, column) = Pixel(density, ToSingle(densityMaximum));
 }
 
+// What event i of a run adds at distance d: its weight, when the frame has them, times the
+// kernel.
+long double Term(const Frame& f, int i, long double d) {
+    const long double kernel = Weight(d, f.radius, f.gaussian);
+    return f.weights != nullptr ? f.weights[i] * kernel : kernel;
+}
+
 // The units of one step of the radius along an axis whose pixels are `scale` apart.
 double RadiusStep(const Frame& f, double scale) {
     return f.coordinateRadius ? 1.0 : scale;
 }
 
-// (|a - b| / scale)^2: one axis' share of the squared distance in steps.
-double Share(double a, double b, double scale) {
-    const double steps = std::fabs(a - b) / scale;
+// (|a - b| / scale)^2: one axis' share of the squared distance in steps, in long double.
+long double Share(double a, double b, double scale) {
+    const long double steps = std::fabs(static_cast<long double>(a) - b) / scale;
     return steps * steps;
 }
 
@@ -51,21 +58,20 @@ void FillSpatialPicture(cv::Mat& raster, const Frame& f, int direction, const Ev
         int r = raster.rows - 1;
         double v = f.vMin;
         while (v <= f.vMax && r >= 0) {
-            double density = 0;
+            long double density = 0;
             for (int i : columnCandidates) {
                 const EventRecord& e = run[i];
                 if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * vStep) {
-                    const double d =
+                    const long double d =
                         std::sqrt(Share(Coordinate(e, axes.horizontal), h, hStep) +
                                   Share(Coordinate(e, axes.vertical), v, vStep) +
                                   Share(Coordinate(e, axes.depth), p, RadiusStep(f, depthStep)));
-                    density += f.weights != nullptr ? f.weights[i] * Weight(d, f.radius, f.gaussian)
-                                                    : Weight(d, f.radius, f.gaussian);
+                    density += Term(f, i, d);
                 }
             }
-            SetPixel(raster, r, k, density, f.densityMaximum);
+            SetPixel(raster, r, k, static_cast<double>(density), f.densityMaximum);
             if (f.densities != nullptr) {
-                f.densities->at<double>(r, k) = density;
+                f.densities->at<double>(r, k) = static_cast<double>(density);
             }
             r = r - 1;
             v = v + f.vScale;
@@ -93,19 +99,19 @@ void FillTimePicture(cv::Mat& raster, const Frame& f, int direction, const Event
         int r = raster.rows - 1;
         double v = f.vMin;
         while (v <= f.vMax && r >= 0) {
-            double density = 0;
+            long double density = 0;
             for (int i : columnCandidates) {
                 const EventRecord& e = run[i];
                 if (std::fabs(Coordinate(e, axes.vertical) - v) < f.radius * vStep) {
-                    const double d = std::sqrt(Share(Coordinate(e, axes.horizontal), h, hStep) +
-                                               Share(Coordinate(e, axes.vertical), v, vStep));
-                    density += f.weights != nullptr ? f.weights[i] * Weight(d, f.radius, f.gaussian)
-                                                    : Weight(d, f.radius, f.gaussian);
+                    const long double d =
+                        std::sqrt(Share(Coordinate(e, axes.horizontal), h, hStep) +
+                                  Share(Coordinate(e, axes.vertical), v, vStep));
+                    density += Term(f, i, d);
                 }
             }
-            SetPixel(raster, r, k, density, f.densityMaximum);
+            SetPixel(raster, r, k, static_cast<double>(density), f.densityMaximum);
             if (f.densities != nullptr) {
-                f.densities->at<double>(r, k) = density;
+                f.densities->at<double>(r, k) = static_cast<double>(density);
             }
             r = r - 1;
             v = v + f.vScale;
@@ -119,20 +125,20 @@ double EstimateSpatialMaximumAllPairs(const EventTable& events, double radius, d
                                       double vScale, double depthStep, int direction,
                                       bool gaussian) {
     const Axes axes = AxesOf(direction);
-    double result = 0;
+    long double result = 0;
     for (int i = 0; i < events.count; ++i) {
         const double ah = Coordinate(events.rows[i], axes.horizontal);
         const double av = Coordinate(events.rows[i], axes.vertical);
         const double ad = Coordinate(events.rows[i], axes.depth);
-        double sum = 0;
+        long double sum = 0;
         for (int j = 0; j < events.count; ++j) {
             const double bh = Coordinate(events.rows[j], axes.horizontal);
             const double bv = Coordinate(events.rows[j], axes.vertical);
             const double bd = Coordinate(events.rows[j], axes.depth);
             if (std::fabs(ah - bh) < radius * hScale && std::fabs(av - bv) < radius * vScale &&
                 std::fabs(ad - bd) < radius * depthStep) {
-                const double d = std::sqrt(Share(ah, bh, hScale) + Share(av, bv, vScale) +
-                                           Share(ad, bd, depthStep));
+                const long double d = std::sqrt(Share(ah, bh, hScale) + Share(av, bv, vScale) +
+                                                Share(ad, bd, depthStep));
                 sum += events.weights.empty() ? Weight(d, radius, gaussian)
                                               : events.weights[j] * Weight(d, radius, gaussian);
             }
@@ -141,19 +147,19 @@ double EstimateSpatialMaximumAllPairs(const EventTable& events, double radius, d
             result = sum;
         }
     }
-    return result;
+    return static_cast<double>(result);
 }
 
 double EstimateTimeMaximumAllPairs(const EventTable& events, double radius, double hScale,
                                    double vScale, double timeStep, int direction, bool cumulative,
                                    bool gaussian) {
     const Axes axes = AxesOf(direction);
-    double result = 0;
+    long double result = 0;
     for (int i = 0; i < events.count; ++i) {
         const double ah = Coordinate(events.rows[i], axes.horizontal);
         const double av = Coordinate(events.rows[i], axes.vertical);
         const double at = Coordinate(events.rows[i], 3);
-        double sum = 0;
+        long double sum = 0;
         for (int j = 0; j < events.count; ++j) {
             const double bh = Coordinate(events.rows[j], axes.horizontal);
             const double bv = Coordinate(events.rows[j], axes.vertical);
@@ -161,7 +167,7 @@ double EstimateTimeMaximumAllPairs(const EventTable& events, double radius, doub
             const bool inTime = cumulative ? bt < at : std::fabs(at - bt) < timeStep;
             if (std::fabs(ah - bh) < radius * hScale && std::fabs(av - bv) < radius * vScale &&
                 inTime) {
-                const double d = std::sqrt(Share(ah, bh, hScale) + Share(av, bv, vScale));
+                const long double d = std::sqrt(Share(ah, bh, hScale) + Share(av, bv, vScale));
                 sum += events.weights.empty() ? Weight(d, radius, gaussian)
                                               : events.weights[j] * Weight(d, radius, gaussian);
             }
@@ -170,7 +176,7 @@ double EstimateTimeMaximumAllPairs(const EventTable& events, double radius, doub
             result = sum;
         }
     }
-    return result;
+    return static_cast<double>(result);
 }
 
 std::vector<Picture> SpatialSeries(EventTable table, const Frame& frame, int direction,

@@ -16,7 +16,7 @@ void FillPerspectiveWindowLiteral(const PerspectiveFrame& frame, double t0, doub
         for (int k = 0; k < frame.height; ++k) {
             const double U = frame.uMin + i * du;
             const double W = frame.wMax - k * dw;
-            double density = 0;
+            long double density = 0;
             for (const ProjectedEvent& e : frame.kept) {
                 if (!(e.t < t0 + dt)) {
                     break;
@@ -24,13 +24,13 @@ void FillPerspectiveWindowLiteral(const PerspectiveFrame& frame, double t0, doub
                 const bool inWindow = cumulative ? e.t < t0 + dt : (t0 < e.t && e.t < t0 + dt);
                 if (inWindow && std::fabs(e.u - U) < radius * du &&
                     std::fabs(e.w - W) < radius * dw) {
-                    const double a = std::fabs(e.u - U) / du;
-                    const double b = std::fabs(e.w - W) / dw;
-                    const double d = std::sqrt(a * a + b * b);
-                    density += Weight(d, radius, gaussian);
+                    const long double a = std::fabs(static_cast<long double>(e.u) - U) / du;
+                    const long double b = std::fabs(static_cast<long double>(e.w) - W) / dw;
+                    density += Weight(std::sqrt(a * a + b * b), radius, gaussian);
                 }
             }
-            picture.at<cv::Vec3b>(k + 100, i + 100) = Pixel(density, ToSingle(densityMaximum));
+            picture.at<cv::Vec3b>(k + 100, i + 100) =
+                Pixel(static_cast<double>(density), ToSingle(densityMaximum));
         }
     }
 }
@@ -39,15 +39,15 @@ double EstimatePerspectiveMaximumAllPairs(const PerspectiveFrame& frame, double 
                                           bool cumulative, bool gaussian) {
     const double du = frame.du;
     const double dw = frame.dw;
-    double result = 0;
+    long double result = 0;
     for (const ProjectedEvent& i : frame.kept) {
-        double sum = 0;
+        long double sum = 0;
         for (const ProjectedEvent& j : frame.kept) {
             const bool timeCounts = cumulative ? j.t < i.t : std::fabs(i.t - j.t) < dt;
             if (std::fabs(i.u - j.u) < radius * du && std::fabs(i.w - j.w) < radius * dw &&
                 timeCounts) {
-                const double a = std::fabs(i.u - j.u) / du;
-                const double b = std::fabs(i.w - j.w) / dw;
+                const long double a = std::fabs(static_cast<long double>(i.u) - j.u) / du;
+                const long double b = std::fabs(static_cast<long double>(i.w) - j.w) / dw;
                 sum += Weight(std::sqrt(a * a + b * b), radius, gaussian);
             }
         }
@@ -55,7 +55,7 @@ double EstimatePerspectiveMaximumAllPairs(const PerspectiveFrame& frame, double 
             result = sum;
         }
     }
-    return result;
+    return static_cast<double>(result);
 }
 
 namespace {

@@ -30,12 +30,12 @@ Axes AxesOf(int direction) {
     return {0, 1, 2};  // x across, y up, z in depth
 }
 
-double Weight(double d, double radius, bool gaussian) {
+long double Weight(long double d, double radius, bool gaussian) {
     if (!gaussian) {
-        return 1.0;
+        return 1.0L;
     }
-    const double x = d / radius * 2.506628;
-    return std::exp(-0.5 * (x * x));
+    const long double x = d / radius * 2.506628L;
+    return std::exp(-0.5L * (x * x));
 }
 
 float ToSingle(double value) {

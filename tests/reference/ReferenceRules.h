@@ -27,8 +27,9 @@ struct Axes {
 // 2 (along z): x across, y up, z in depth.
 Axes AxesOf(int direction);
 
-// 1 without Gaussian weighting, else exp(-0.5 (d / radius x 2.506628)^2), d in steps.
-double Weight(double d, double radius, bool gaussian);
+// 1 without Gaussian weighting, else exp(-0.5 (d / radius x 2.506628)^2), d in steps; in long
+// double, as every sum of the reference is added.
+long double Weight(long double d, double radius, bool gaussian);
 
 // The double rounded to the nearest float; beyond the float range it becomes the largest
 // float or an infinity, whichever rounding to nearest gives. NaN stays NaN.

@@ -58,13 +58,13 @@ class SlowStopper : public RunObserver {
     bool m_stopped = false;
 };
 
-// 20,000 events in the box: several blocks to read and several checks of the estimate; with
-// a header line, a catalogue.
-std::string ManyEvents(const TempDir& dir, bool header) {
+// `count` events in the box (20,000: several checks of the estimate and several of a
+// catalogue's blocks; an event file is read in larger blocks); with a header line, a catalogue.
+std::string ManyEvents(const TempDir& dir, bool header, int count) {
     std::mt19937 random(7);
     std::uniform_real_distribution<double> in(0.0, 10.0);
     std::string text = header ? "x\ty\tz\tt\n" : "";
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < count; ++i) {
         text += FormatFixed(in(random), 4) + "\t" + FormatFixed(in(random), 4) + "\t" +
                 FormatFixed(in(random), 4) + "\t" + FormatFixed(in(random), 4) + "\n";
     }
@@ -79,9 +79,11 @@ TEST(StopInEveryPhase, EndsTheRunAtTheNextCheckAndLeavesOnlyWholePictures) {
         bool gaussian;
         int pictures;  // on disk afterwards
         bool catalogue = false;
+        int events = 20000;
     } cases[] = {
         {"first block read", RunPhase::Reading, 0, false, 0},
-        {"a later block read", RunPhase::Reading, 3, false, 0},
+        // Some 3 MB: four blocks of the event file.
+        {"a later block read", RunPhase::Reading, 3, false, 0, false, 120000},
         {"a catalogue's later block", RunPhase::Reading, 3, false, 0, true},
         {"before the sort", RunPhase::Sorting, 0, false, 0},
         {"in the sort", RunPhase::Sorting, 1, false, 0},
@@ -93,7 +95,7 @@ TEST(StopInEveryPhase, EndsTheRunAtTheNextCheckAndLeavesOnlyWholePictures) {
     };
     for (const auto& c : cases) {
         TempDir dir;
-        DialogValues values = PassingValues(ManyEvents(dir, c.catalogue));
+        DialogValues values = PassingValues(ManyEvents(dir, c.catalogue, c.events));
         values.fixedDensityState = 0;  // the estimate runs
         values.gaussianState = c.gaussian ? 1 : 0;
         values.numberOfPictures = "4";

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "density/PairBounds.h"
+#include "density/estimate/WideBounds.h"
 
 namespace korvane::estimate {
 namespace {

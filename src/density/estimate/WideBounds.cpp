@@ -1,8 +1,10 @@
-#include "density/PairBounds.h"
+#include "density/estimate/WideBounds.h"
 
 #include <immintrin.h>
 
 #include <cstddef>
+
+#include "density/estimate/EightAxes.h"
 
 namespace korvane::estimate {
 
@@ -117,28 +119,10 @@ __attribute__((target("avx2"))) int CountFourWide(const double* points, int n,
 // compiler warns of.
 constexpr __mmask8 AllLanes = 0xFF;
 
-// The x, y and z of eight records (x, y, z, time), lanes in the order 0 2 1 3 4 6 5 7.
-struct EightAxes {
-    __m512d x;
-    __m512d y;
-    __m512d z;
-};
-
+// The x, y and z of eight records from `record`, lanes in the order 0 2 1 3 4 6 5 7.
 KORVANE_EIGHT_WIDE inline EightAxes AxesOfEight(const double* record) {
-    const __m512d r01 = _mm512_loadu_pd(record);
-    const __m512d r23 = _mm512_loadu_pd(record + 8);
-    const __m512d r45 = _mm512_loadu_pd(record + 16);
-    const __m512d r67 = _mm512_loadu_pd(record + 24);
-    // (x0 x2 | z0 z2 | x1 x3 | z1 z3) and (y0 y2 | t0 t2 | y1 y3 | t1 t3), likewise for 4 to 7.
-    const __m512d xz0123 = _mm512_maskz_unpacklo_pd(AllLanes, r01, r23);
-    const __m512d yt0123 = _mm512_maskz_unpackhi_pd(AllLanes, r01, r23);
-    const __m512d xz4567 = _mm512_maskz_unpacklo_pd(AllLanes, r45, r67);
-    const __m512d yt4567 = _mm512_maskz_unpackhi_pd(AllLanes, r45, r67);
-    constexpr int Even = _MM_SHUFFLE(2, 0, 2, 0);
-    constexpr int Odd = _MM_SHUFFLE(3, 1, 3, 1);
-    return {_mm512_maskz_shuffle_f64x2(AllLanes, xz0123, xz4567, Even),
-            _mm512_maskz_shuffle_f64x2(AllLanes, yt0123, yt4567, Even),
-            _mm512_maskz_shuffle_f64x2(AllLanes, xz0123, xz4567, Odd)};
+    return EightAxesOf(_mm512_loadu_pd(record), _mm512_loadu_pd(record + 8),
+                       _mm512_loadu_pd(record + 16), _mm512_loadu_pd(record + 24));
 }
 
 KORVANE_EIGHT_WIDE inline __mmask8 PassesOfEight(const EightAxes& q, __m512d px, __m512d py,

@@ -1,4 +1,4 @@
-#include "density/PlaceCodes.h"
+#include "density/estimate/PlaceCodes.h"
 
 #include <immintrin.h>
 

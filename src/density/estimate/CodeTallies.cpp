@@ -1,4 +1,4 @@
-#include "density/CodeTallies.h"
+#include "density/estimate/CodeTallies.h"
 
 #include <algorithm>
 #include <array>

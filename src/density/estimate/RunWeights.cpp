@@ -1,4 +1,4 @@
-#include "density/RunWeights.h"
+#include "density/estimate/RunWeights.h"
 
 #include <cfloat>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "density/SubCellBlocks.h"
+#include "density/estimate/SubCellBlocks.h"
 
 #include <immintrin.h>
 
