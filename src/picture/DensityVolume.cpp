@@ -2,7 +2,6 @@
 
 #include <netcdf.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <mutex>
 

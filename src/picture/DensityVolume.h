@@ -34,7 +34,8 @@ struct VolumeLayout {
     std::vector<std::pair<std::string, double>> numberAttributes;     // of the file
 };
 
-// The file's name beside its target while it is written (kept apart from the pictures').
+// One volume file: Begin, Append plane after plane, Finish. Until Finish it is a locked
+// temporary beside its target, removed if the writing stops.
 class DensityVolumeFile {
   public:
     explicit DensityVolumeFile(std::string target);
@@ -51,8 +52,6 @@ class DensityVolumeFile {
     // Closes the file and puts it in place. Without it (a series stopped or failed) nothing
     // is left behind.
     Status Finish();
-
-    int planes() const { return m_planes; }
 
   private:
     Status Failed(int error);
