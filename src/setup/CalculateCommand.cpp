@@ -29,7 +29,7 @@ std::optional<CalculationKind> KindOfMode(int calculationMode) {
 }
 
 CalculationOutcome Calculate(const DialogValues& values, int calculationMode,
-                             RunObserver& observer, CalculationWorkspace& workspace) {
+                             SeriesObserver& observer, CalculationWorkspace& workspace) {
     const std::optional<CalculationKind> kind = KindOfMode(calculationMode);
     if (!kind) {
         Status none = Status::Internal("There is no calculation in this mode.");
@@ -42,7 +42,7 @@ namespace {
 
 // Runs the request of a setup that passed its tests, and the box to show after.
 CalculationOutcome RunParsed(Status status, const CalculationRequest& request,
-                             RunObserver& observer, CalculationWorkspace& workspace) {
+                             SeriesObserver& observer, CalculationWorkspace& workspace) {
     if (status.ok()) {
         status = RunCalculation(request, observer, workspace);
     }
@@ -53,14 +53,14 @@ CalculationOutcome RunParsed(Status status, const CalculationRequest& request,
 }  // namespace
 
 CalculationOutcome Calculate(const DialogValues& values, CalculationKind kind,
-                             RunObserver& observer, CalculationWorkspace& workspace) {
+                             SeriesObserver& observer, CalculationWorkspace& workspace) {
     CalculationRequest request;
     Status status = ParseCalculation(values, kind, &request);
     return RunParsed(std::move(status), request, observer, workspace);
 }
 
 CalculationOutcome Calculate(const CalculationSetup& setup, CalculationKind kind,
-                             RunObserver& observer, CalculationWorkspace& workspace) {
+                             SeriesObserver& observer, CalculationWorkspace& workspace) {
     CalculationRequest request;
     Status status = ParseCalculation(setup, kind, &request);
     return RunParsed(std::move(status), request, observer, workspace);
