@@ -1,4 +1,4 @@
-#include "app/ScreenshotTour.h"
+#include "ScreenshotTour.h"
 
 #include <QApplication>
 #include <QDialog>
