@@ -68,10 +68,9 @@ PixelTests TimeTests(bool gaussian) {
     PixelTests tests;
     tests.hColumn = axes.horizontal;
     tests.vColumn = axes.vertical;
-    tests.radius = Radius;
+    tests.weighting = {Radius, gaussian};
     tests.hScale = 1;
     tests.vScale = 1;
-    tests.gaussian = gaussian;
     return tests;
 }
 

@@ -52,8 +52,7 @@ PerspectiveWindow WholeRange(bool gaussian) {
     PerspectiveWindow window;
     window.t0 = -1;  // every kept event lies inside the one window
     window.end = 11;
-    window.radius = 3;
-    window.gaussian = gaussian;
+    window.weighting = {3, gaussian};
     window.maximum = 40.0f;
     return window;
 }
@@ -77,8 +76,8 @@ void BM_PerspectiveFillReference(benchmark::State& state) {
     cv::Mat picture(1000, 1000, CV_8UC3, cv::Scalar(0, 0, 0));
     for (auto _ : state) {
         reference::FillPerspectiveWindowLiteral(frame, window.t0, window.end - window.t0, false,
-                                                window.radius, window.gaussian, window.maximum,
-                                                picture);
+                                                window.weighting.radius, window.weighting.gaussian,
+                                                window.maximum, picture);
         benchmark::DoNotOptimize(picture.data);
     }
 }
@@ -92,7 +91,7 @@ void BM_PerspectiveMaximumGrid(benchmark::State& state) {
     const PerspectiveFrame& frame = BenchFrame();
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            EstimatePerspectiveMaximumOfFrame(frame, 1.0, 3.0, false, state.range(0) != 0));
+            EstimatePerspectiveMaximumOfFrame(frame, 1.0, {3.0, state.range(0) != 0}, false));
     }
 }
 BENCHMARK(BM_PerspectiveMaximumGrid)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

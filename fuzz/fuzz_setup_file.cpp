@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -24,36 +25,32 @@ CalculationSetup Sentinel(double base, bool otherOutput = false) {
         setup.Output.densities = true;
         setup.Output.index = false;
     }
-    double* const fields[] = {&setup.Direction,
-                              &setup.Amin,
-                              &setup.Amax,
-                              &setup.Bmin,
-                              &setup.Bmax,
-                              &setup.Timestart,
-                              &setup.Timeend,
-                              &setup.Fixedsize,
-                              &setup.Width,
-                              &setup.Height,
-                              &setup.Fixeddensity,
-                              &setup.Maxdensity,
-                              &setup.Gaussiandistance,
-                              &setup.NoOfPictures,
-                              &setup.Cmin,
-                              &setup.Cmax,
-                              &setup.Cumulative,
-                              &setup.Radius};
+    // Each number its own value; the direction and the switches differ between a sentinel
+    // of a positive base and one of a negative base.
+    double* const fields[] = {nullptr,      &setup.Amin,         &setup.Amax,    &setup.Bmin,
+                              &setup.Bmax,  &setup.Timestart,    &setup.Timeend, nullptr,
+                              &setup.Width, &setup.Height,       nullptr,        &setup.Maxdensity,
+                              nullptr,      &setup.NoOfPictures, &setup.Cmin,    &setup.Cmax,
+                              nullptr,      &setup.Radius};
+    const bool positive = base > 0;
     for (double* field : fields) {
-        *field = base;
+        if (field != nullptr) {
+            *field = base;
+        }
         base += 1.0;
     }
+    setup.Direction = positive ? std::optional(korvane::ViewDirection::AlongY) : std::nullopt;
+    setup.Fixedsize = positive;
+    setup.Fixeddensity = positive;
+    setup.Gaussiandistance = positive;
+    setup.Cumulative = positive;
     return setup;
 }
 
 bool AllFinite(const CalculationSetup& s) {
-    const double values[] = {
-        s.Direction,        s.Amin,         s.Amax,  s.Bmin,   s.Bmax,         s.Timestart,
-        s.Timeend,          s.Fixedsize,    s.Width, s.Height, s.Fixeddensity, s.Maxdensity,
-        s.Gaussiandistance, s.NoOfPictures, s.Cmin,  s.Cmax,   s.Cumulative,   s.Radius};
+    const double values[] = {s.Amin,    s.Amax,  s.Bmin,   s.Bmax,       s.Timestart,
+                             s.Timeend, s.Width, s.Height, s.Maxdensity, s.NoOfPictures,
+                             s.Cmin,    s.Cmax,  s.Radius};
     for (const double v : values) {
         if (!std::isfinite(v))
             return false;

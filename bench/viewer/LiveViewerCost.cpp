@@ -23,9 +23,9 @@ namespace {
 
 // The viewer fed on the window's thread after each picture, its events handled there:
 // the cost the window pays for following a series.
-class DesktopObserver : public RunObserver {
+class DesktopObserver : public SeriesObserver {
   public:
-    explicit DesktopObserver(RunObserver* viewer) : m_viewer(viewer) {}
+    explicit DesktopObserver(SeriesObserver* viewer) : m_viewer(viewer) {}
     void PhaseStarted(RunPhase, long long) override {}
     void Progress(long long) override { QCoreApplication::processEvents(); }
     bool ShouldStop() override { return false; }
@@ -36,7 +36,7 @@ class DesktopObserver : public RunObserver {
     }
 
   private:
-    RunObserver* m_viewer;
+    SeriesObserver* m_viewer;
 };
 
 double Median(std::vector<double> values) {

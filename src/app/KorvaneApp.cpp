@@ -279,7 +279,8 @@ void KorvaneApp::OnImportCatalogue() {
     // to its events, for the calculation the user chose last (a perspective view is a time
     // series).
     const CalculationKind kind = m_lastCalculation.value_or(
-        TruncateToInt(last.Direction) == 3 ? CalculationKind::Time : CalculationKind::Spatial);
+        last.Direction == ViewDirection::Perspective ? CalculationKind::Time
+                                                     : CalculationKind::Spatial);
     RunOptionsDialog(kind, [&import](OptionsDlg& dialog) { dialog.TakeImport(import); });
 }
 

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <algorithm>
 #include <optional>
+#include <string_view>
 #include <type_traits>
 
 #include "app/DialogUnits.h"
@@ -240,6 +241,11 @@ OptionsControls CreateOptionsControls(QWidget& dialog) {
         control->setEnabled(!entry.greyed);
         if (entry.keep) {
             entry.keep(controls, control);
+        }
+        for (const ClassicField& field : ClassicFields()) {
+            if (std::string_view(field.control) == entry.name) {
+                controls.fields.emplace_back(&field, control);
+            }
         }
         if (entry.group != RuleGroup::None) {
             controls.ruled.emplace_back(control, entry.group);

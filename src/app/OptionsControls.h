@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "setup/ClassicFields.h"
 #include "setup/OptionsRules.h"
 
 class QButtonGroup;
@@ -65,6 +66,9 @@ struct OptionsControls {
     QProgressBar* progressBar = nullptr;
     QPushButton* stopButton = nullptr;
 
+    // The control of each classic field the dialog shows in a box or a check box, found by
+    // the field's control name (the direction is the group above).
+    std::vector<std::pair<const ClassicField*, QWidget*>> fields;
     // Every control an enable rule switches, with its group.
     std::vector<std::pair<QWidget*, RuleGroup>> ruled;
     // Everything that reacts to a click: buttons, radio buttons and check boxes.

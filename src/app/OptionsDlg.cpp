@@ -264,7 +264,7 @@ void OptionsDlg::OnCalculate() {
     auto messages = std::make_shared<std::vector<UserMessage>>();
     const bool started = m_worker.Start(
         [values = m_values, kind = m_kind, workspace = &m_workspace,
-         messages](RunObserver& observer) {
+         messages](SeriesObserver& observer) {
             try {
                 const CalculationOutcome outcome = Calculate(values, kind, observer, *workspace);
                 if (outcome.message) {

@@ -54,7 +54,7 @@ class OptionsDlg : public QDialog {
     const CalculationSetup& setup() const { return m_setup; }
     // Sees each run this dialog starts (the main window's viewer), on the window's thread;
     // may be null.
-    void SetSeriesWatcher(RunObserver* watcher) { m_progress.SetWatcher(watcher); }
+    void SetSeriesWatcher(SeriesObserver* watcher) { m_progress.SetWatcher(watcher); }
     bool IsCalculating() const { return m_calculating; }
     // True once the user asked the running calculation to stop (or closed the dialog).
     bool StopRequested() const { return m_worker.StopRequested(); }

@@ -5,73 +5,13 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <string>
-#include <variant>
 
 namespace korvane {
 
 namespace {
 
-// A box and the text it holds.
-struct BoxText {
-    QLineEdit* OptionsControls::*box;
-    std::string DialogValues::*text;
-};
-
-// A check box and its state.
-struct CheckState {
-    QCheckBox* OptionsControls::*check;
-    int DialogValues::*state;
-};
-
-// A radio group and the index of its selected button, -1 when none is selected.
-struct SelectedButton {
-    QButtonGroup* OptionsControls::*group;
-    int DialogValues::*index;
-};
-
-using Field = std::variant<BoxText, CheckState, SelectedButton>;
-
-using C = OptionsControls;
-using V = DialogValues;
-
-const Field kFields[] = {
-    BoxText{&C::eventFileBox, &V::eventFilePath},
-    BoxText{&C::xMinBox, &V::xMin},
-    BoxText{&C::xMaxBox, &V::xMax},
-    BoxText{&C::yMinBox, &V::yMin},
-    BoxText{&C::yMaxBox, &V::yMax},
-    BoxText{&C::zMinBox, &V::zMin},
-    BoxText{&C::zMaxBox, &V::zMax},
-    BoxText{&C::timeStartBox, &V::timeStart},
-    BoxText{&C::timeEndBox, &V::timeEnd},
-    BoxText{&C::widthBox, &V::width},
-    BoxText{&C::heightBox, &V::height},
-    BoxText{&C::densityMaximumBox, &V::densityMaximum},
-    BoxText{&C::numberOfPicturesBox, &V::numberOfPictures},
-    BoxText{&C::radiusBox, &V::radius},
-    SelectedButton{&C::directionGroup, &V::direction},
-    CheckState{&C::fixedSizeCheck, &V::fixedSizeState},
-    CheckState{&C::fixedDensityCheck, &V::fixedDensityState},
-    CheckState{&C::gaussianCheck, &V::gaussianState},
-    CheckState{&C::cumulativeCheck, &V::cumulativeState},
-};
-
-void Show(const BoxText& field, const DialogValues& values, const OptionsControls& controls) {
-    (controls.*field.box)->setText(QString::fromStdString(values.*field.text));
-}
-
-void Show(const CheckState& field, const DialogValues& values, const OptionsControls& controls) {
-    (controls.*field.check)->setChecked(values.*field.state == 1);
-}
-
-void Show(const SelectedButton& field, const DialogValues& values,
-          const OptionsControls& controls) {
-    QButtonGroup* group = controls.*field.group;
-    if (QAbstractButton* selected = group->button(values.*field.index)) {
-        selected->setChecked(true);
-        return;
-    }
-    // No button of the group is selected.
+// No button of the direction group is selected.
+void SelectNoButton(QButtonGroup* group) {
     group->setExclusive(false);
     for (QAbstractButton* button : group->buttons()) {
         button->setChecked(false);
@@ -79,36 +19,44 @@ void Show(const SelectedButton& field, const DialogValues& values,
     group->setExclusive(true);
 }
 
-void Take(const BoxText& field, const OptionsControls& controls, DialogValues& values) {
-    values.*field.text = (controls.*field.box)->text().toStdString();
+void Show(const ClassicField& field, QWidget* control, const DialogValues& values) {
+    if (field.type == FieldType::Switch) {
+        static_cast<QCheckBox*>(control)->setChecked(values.*field.state == 1);
+    } else {
+        static_cast<QLineEdit*>(control)->setText(QString::fromStdString(values.*field.text));
+    }
 }
 
-void Take(const CheckState& field, const OptionsControls& controls, DialogValues& values) {
-    values.*field.state = (controls.*field.check)->isChecked() ? 1 : 0;
-}
-
-void Take(const SelectedButton& field, const OptionsControls& controls, DialogValues& values) {
-    values.*field.index = (controls.*field.group)->checkedId();
-}
-
-bool InSet(const Field& field, FieldSet which) {
-    return which == FieldSet::All || std::holds_alternative<CheckState>(field);
+void Take(const ClassicField& field, const QWidget* control, DialogValues& values) {
+    if (field.type == FieldType::Switch) {
+        values.*field.state = static_cast<const QCheckBox*>(control)->isChecked() ? 1 : 0;
+    } else {
+        values.*field.text = static_cast<const QLineEdit*>(control)->text().toStdString();
+    }
 }
 
 }  // namespace
 
 void ShowValues(const DialogValues& values, const OptionsControls& controls) {
-    for (const Field& field : kFields) {
-        std::visit([&](const auto& binding) { Show(binding, values, controls); }, field);
+    for (const auto& [field, control] : controls.fields) {
+        Show(*field, control, values);
+    }
+    if (QAbstractButton* selected = controls.directionGroup->button(values.direction)) {
+        selected->setChecked(true);
+    } else {
+        SelectNoButton(controls.directionGroup);
     }
 }
 
 void TakeValues(const OptionsControls& controls, DialogValues& values, FieldSet which) {
     const std::string eventFile = values.eventFilePath;
-    for (const Field& field : kFields) {
-        if (InSet(field, which)) {
-            std::visit([&](const auto& binding) { Take(binding, controls, values); }, field);
+    for (const auto& [field, control] : controls.fields) {
+        if (which == FieldSet::All || field->type == FieldType::Switch) {
+            Take(*field, control, values);
         }
+    }
+    if (which == FieldSet::All) {
+        values.direction = controls.directionGroup->checkedId();
     }
     // Another event file typed into the box: how the last one was read (its columns,
     // filters, origin) does not apply to it, as after "Load".

@@ -1,6 +1,6 @@
 #pragma once
-// The Options dialog's boxes and their values: one table ties each control to its field of
-// DialogValues, and the two copies below, one each way, run over it.
+// The Options dialog's boxes and their values: the classic fields' table ties each control
+// to its field of DialogValues, and the two copies below, one each way, run over it.
 
 #include "app/OptionsControls.h"
 #include "setup/DialogValues.h"

@@ -5,7 +5,7 @@
 #include <QElapsedTimer>
 #include <string>
 
-#include "common/RunObserver.h"
+#include "series/SeriesObserver.h"
 #include "series/SeriesResults.h"
 
 class QProgressBar;
@@ -20,13 +20,13 @@ std::string ProgressCaption(int picture, int pictures, double elapsedSeconds);
 // ("reading the events", "sorting the events", "estimating the maximum", then "picture k of
 // N" at k of N), and each report passed on to a watcher (the main window's viewer). The
 // stop is the worker's to answer.
-class OptionsProgressObserver : public RunObserver {
+class OptionsProgressObserver : public SeriesObserver {
   public:
     // The bar it moves; set before the first report.
     void SetBar(QProgressBar& bar) { m_bar = &bar; }
 
     // Sees each report after the bar (may be null).
-    void SetWatcher(RunObserver* watcher) { m_watcher = watcher; }
+    void SetWatcher(SeriesObserver* watcher) { m_watcher = watcher; }
 
     void PhaseStarted(RunPhase phase, long long total) override;
     void Progress(long long done) override;
@@ -37,7 +37,7 @@ class OptionsProgressObserver : public RunObserver {
 
   private:
     QProgressBar* m_bar = nullptr;
-    RunObserver* m_watcher = nullptr;
+    SeriesObserver* m_watcher = nullptr;
     QElapsedTimer m_clock;
     RunPhase m_phase = RunPhase::Reading;
     long long m_total = 0;

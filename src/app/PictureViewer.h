@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/ViewerPictures.h"
-#include "common/RunObserver.h"
+#include "series/SeriesObserver.h"
 #include "series/SeriesResults.h"
 
 class QLabel;
@@ -113,7 +113,7 @@ class PictureViewer : public QWidget {
 };
 
 // Feeds a running series into the viewer and remembers what it wrote; stops nothing.
-class ViewerFeed : public RunObserver {
+class ViewerFeed : public SeriesObserver {
   public:
     explicit ViewerFeed(PictureViewer& viewer) : m_viewer(viewer) {}
     void PhaseStarted(RunPhase, long long) override {}

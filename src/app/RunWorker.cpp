@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "series/SeriesResults.h"
+#include "series/SeriesObserver.h"
 
 namespace korvane {
 
@@ -62,7 +62,7 @@ struct PictureCopy {
 
 // The worker's side: each report is queued for the front; the stop is the worker's flag.
 // Progress within a phase is passed on at most every few hundredths of a second.
-class QueuedObserver : public RunObserver {
+class QueuedObserver : public SeriesObserver {
   public:
     QueuedObserver(QObject* context, RunObserver& front, const std::atomic<bool>& stop,
                    std::shared_ptr<std::atomic<bool>> alive, std::shared_ptr<WorkerReports> handled)
@@ -96,13 +96,22 @@ class QueuedObserver : public RunObserver {
     void Trace(const std::string& line) override {
         Post([line](RunObserver& front) { front.Trace(line); });
     }
+    // A front that follows no series (a movie's) is told nothing of one.
     void PictureWritten(const WrittenPicture& picture) override {
         auto copy = std::make_shared<const PictureCopy>(picture);
-        Post([copy](RunObserver& front) { front.PictureWritten(copy->View()); });
+        Post([copy](RunObserver& front) {
+            if (auto* series = dynamic_cast<SeriesObserver*>(&front)) {
+                series->PictureWritten(copy->View());
+            }
+        });
     }
     void SeriesFinished(const SeriesSummary& summary) override {
         Flush();
-        Post([summary](RunObserver& front) { front.SeriesFinished(summary); });
+        Post([summary](RunObserver& front) {
+            if (auto* series = dynamic_cast<SeriesObserver*>(&front)) {
+                series->SeriesFinished(summary);
+            }
+        });
     }
 
     // The last progress held back by the interval, so the front sees where the work ended.
@@ -161,7 +170,8 @@ RunWorker::~RunWorker() {
     StopAndWait();
 }
 
-bool RunWorker::Start(std::function<void(RunObserver& observer)> work, std::function<void()> done) {
+bool RunWorker::Start(std::function<void(SeriesObserver& observer)> work,
+                      std::function<void()> done) {
     if (m_running) {
         return false;
     }

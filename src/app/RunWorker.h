@@ -1,6 +1,6 @@
 #pragma once
 // Long work (a calculation, a movie) on a worker thread, followed by a window that never
-// waits for it: what the work tells its RunObserver reaches `front`, an observer that lives
+// waits for it: what the work tells its observer reaches `front`, an observer that lives
 // on the window's thread, through the window's event loop; the stop is a flag the work asks
 // without waiting for the window. One piece of work at a time.
 
@@ -10,7 +10,7 @@
 #include <memory>
 #include <thread>
 
-#include "common/RunObserver.h"
+#include "series/SeriesObserver.h"
 
 namespace korvane {
 
@@ -24,9 +24,10 @@ class RunWorker : public QObject {
     // Stops the work still running and waits for it.
     ~RunWorker() override;
 
-    // Starts `work` on the worker; `done` runs afterwards on this object's thread, once every
+    // Starts `work` on the worker (a series run tells its pictures too, which reach a
+    // `front` that is a SeriesObserver); `done` runs afterwards on this object's thread, once every
     // report has reached `front`. False, and nothing starts, while work is running.
-    bool Start(std::function<void(RunObserver& observer)> work, std::function<void()> done);
+    bool Start(std::function<void(SeriesObserver& observer)> work, std::function<void()> done);
 
     // Asks the work to stop at its next check (any thread).
     void RequestStop();

@@ -1,7 +1,6 @@
 // Korvane's desktop program: the application object over Qt's own dialogs.
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <string>
@@ -11,7 +10,6 @@
 #include "app/KorvaneApp.h"
 #include "app/QtChoosers.h"
 #include "app/QtMessageBoxes.h"
-#include "app/ScreenshotTour.h"
 
 namespace {
 
@@ -59,21 +57,11 @@ int main(int argc, char** argv) {
     korvane::QtChoosers choosers;
     korvane::QtMessageBoxes messageBoxes;
 
-    korvane::OptionsDlgFiles files = korvane::DefaultOptionsDlgFiles();
-    const QString screenshotFolder = korvane::ScreenshotFolder();
-    QTemporaryDir tourSetupFolder;
-    if (!screenshotFolder.isEmpty()) {
-        // The tour shows what a new user sees and leaves the user's "Setup.ini" alone.
-        files.setupIniPath = tourSetupFolder.filePath("Setup.ini").toStdString();
-    }
-
-    korvane::KorvaneApp app({choosers, messageBoxes}, files);
+    korvane::KorvaneApp app({choosers, messageBoxes}, korvane::DefaultOptionsDlgFiles());
     if (!app.Start()) {
         return 1;
     }
-    if (!screenshotFolder.isEmpty()) {
-        korvane::StartScreenshotTour(app, screenshotFolder);
-    } else if (!line.file.empty()) {
+    if (!line.file.empty()) {
         // Once the main window is up, so the dialog opens over it.
         QTimer::singleShot(0, &app, [&app, &line] { app.OpenFile(line.file); });
     }

@@ -1,5 +1,5 @@
-// korvane-batch spatial|time [OPTIONS] SETUP.ini: the dialog's "Calculate!" with the values a
-// setup file shows in the dialog, and the output options given.
+// korvane-batch spatial|time [OPTIONS] SETUP.ini: the dialog's "Calculate!" on the setup
+// file as the dialog would show it, and the output options given.
 
 #include <cstdio>
 #include <filesystem>
@@ -18,7 +18,6 @@
 #include "movie/PictureFolder.h"
 #include "series/SeriesVolume.h"
 #include "setup/CalculateCommand.h"
-#include "setup/DialogValues.h"
 #include "setup/FitToEvents.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupPaths.h"
@@ -60,88 +59,69 @@ void WarnOfOlderPictures(const BatchSeriesObserver& observer) {
         Say(StalePicturesText(stale, folder, prefix));
     }
 }
-}  // namespace
-
-int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
-    const CalculationOptions options = ParseCalculationOptions(arguments);
-    if (!options.problem.empty()) {
-        ReportUsageError(options.problem);
-        return ExitInvalidInput;
-    }
+// The setup the command runs: the setup file as the dialog's boxes would show it (a radius
+// of 2.5 as 2), exactly as after opening the dialog, with the options over it and the
+// ranges fitted when asked. False, having said why, when there is none.
+bool SetupToRun(const CalculationOptions& options, CalculationSetup& setup) {
     const std::string& setupPath = options.setupPath;
-
     // What the dialog shows when a setup file lacks a key: zero, an empty path, direction x.
-    CalculationSetup setup;
     std::error_code ignored;
     if (std::filesystem::is_directory(setupPath, ignored) ||
         !LoadSetupFile(setup, setupPath, PrintLine).ok()) {
         Say("cannot read the setup file \"" + setupPath + "\"");
-        return ExitInvalidInput;
+        return false;
     }
-    // The boxes show rounded texts (a radius of 2.5 shows as 2); the calculation runs on
-    // what the boxes show, exactly as after opening the dialog. A radius in coordinates
-    // keeps its fraction, whether the setup file or the command line measures it so.
+    // A radius in coordinates keeps its fraction, whether the setup file or the command line
+    // measures it so.
     if (options.radiusUnit) {
         setup.Output.radiusUnit = *options.radiusUnit;
     }
-    DialogValues values = DialogValuesFromSetup(setup);
-    values.eventFilePath = EventPathBesideSetup(values.eventFilePath, setupPath);
-    if (const std::string problem = ApplyCalculationOptions(options, values); !problem.empty()) {
+    setup = setup.AsBoxesShowIt();
+    setup.FilePath = EventPathBesideSetup(setup.FilePath, setupPath);
+    if (const std::string problem = ApplyCalculationOptions(options, setup); !problem.empty()) {
         Say(problem);
-        return ExitInvalidInput;
+        return false;
     }
     if (options.fitRanges) {
         // Events that cannot be read, or whose ranges would have no width, are the input
         // the calculation cannot use.
-        if (const std::string problem = FitRangesToEvents(values); !problem.empty()) {
+        FittedRanges fitted;
+        if (const std::string problem = FitRangesToEvents(setup, fitted); !problem.empty()) {
             TerminalObserver(PrintLine).Message(
                 *MessageOfCalculation(Status::InvalidInput(problem)));
-            return ExitInvalidInput;
+            return false;
         }
-        Say("ranges fitted to the events: x " + values.xMin + " to " + values.xMax + ", y " +
-            values.yMin + " to " + values.yMax + ", z " + values.zMin + " to " + values.zMax +
-            ", t " + values.timeStart + " to " + values.timeEnd);
+        const auto& t = fitted.texts;
+        Say("ranges fitted to the events: x " + t[0] + " to " + t[1] + ", y " + t[2] + " to " +
+            t[3] + ", z " + t[4] + " to " + t[5] + ", t " + t[6] + " to " + t[7]);
     }
+    return true;
+}
 
-    WatchForInterrupt();
-    // The workspace of this one run (the event rows and the picture buffers), held as the
-    // desktop program holds its own.
-    auto workspace = std::make_unique<CalculationWorkspace>();
-    BatchSeriesObserver observer(PrintLine);
-    const CalculationOutcome outcome = Calculate(values, mode, observer, *workspace);
-    observer.FinishLine();
-    if (outcome.status.code() == Status::Code::NothingMade) {
-        // The message says itself that no picture was written: one sentence, no caption.
-        observer.FinishLine();
-        Say(outcome.message->text);
-    } else if (outcome.message) {
-        observer.Message(*outcome.message);
+// What the catalogue's reading found, unless the input was refused before it.
+void SayWhatWasRead(const CalculationOutcome& outcome, const CatalogueReport& catalogue) {
+    if (outcome.status.code() == Status::Code::InvalidInput) {
+        return;
     }
-    const CatalogueReport& catalogue = workspace->catalogue;
-    if (outcome.status.code() != Status::Code::InvalidInput) {
-        if (!catalogue.header.empty()) {
-            Say("catalogue: " + catalogue.Summary());
-            if (const std::string frame = catalogue.FrameText(); !frame.empty()) {
-                Say("catalogue frame: " + frame);
-            }
-        } else if (catalogue.rowsSkipped > 0) {
-            Say("event file: " + catalogue.Summary());  // lines without the weight asked for
+    if (!catalogue.header.empty()) {
+        Say("catalogue: " + catalogue.Summary());
+        if (const std::string frame = catalogue.FrameText(); !frame.empty()) {
+            Say("catalogue frame: " + frame);
         }
+    } else if (catalogue.rowsSkipped > 0) {
+        Say("event file: " + catalogue.Summary());  // lines without the weight asked for
     }
-    if (observer.summary) {
-        Say(SummaryText(*observer.summary));
-    }
+}
 
-    WarnOfOlderPictures(observer);
+// Where the files went, and the exit status of the outcome.
+int Finish(const CalculationOutcome& outcome, const CalculationSetup& setup, CalculationKind kind) {
     const std::string folder =
-        values.output.folder.empty() ? FolderOf(values.eventFilePath) : values.output.folder;
+        setup.Output.folder.empty() ? FolderOf(setup.FilePath) : setup.Output.folder;
     switch (outcome.status.code()) {
         case Status::Code::Ok:
             Say("the pictures are in " + folder);
-            if (values.output.volume) {
-                const CalculationKind kind =
-                    mode == SpatialResolvedMode ? CalculationKind::Spatial : CalculationKind::Time;
-                Say("the density volume is " + VolumePathOf(values.output, kind, folder));
+            if (setup.Output.volume) {
+                Say("the density volume is " + VolumePathOf(setup.Output, kind, folder));
             }
             return ExitSuccess;
         case Status::Code::Cancelled:
@@ -153,6 +133,42 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
         default:
             return ExitFailure;
     }
+}
+
+}  // namespace
+
+int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
+    const CalculationOptions options = ParseCalculationOptions(arguments);
+    if (!options.problem.empty()) {
+        ReportUsageError(options.problem);
+        return ExitInvalidInput;
+    }
+    CalculationSetup setup;
+    if (!SetupToRun(options, setup)) {
+        return ExitInvalidInput;
+    }
+
+    WatchForInterrupt();
+    // The workspace of this one run (the event rows and the picture buffers), held as the
+    // desktop program holds its own.
+    auto workspace = std::make_unique<CalculationWorkspace>();
+    BatchSeriesObserver observer(PrintLine);
+    const CalculationKind kind = *KindOfMode(mode);
+    const CalculationOutcome outcome = Calculate(setup, kind, observer, *workspace);
+    observer.FinishLine();
+    if (outcome.status.code() == Status::Code::NothingMade) {
+        // The message says itself that no picture was written: one sentence, no caption.
+        observer.FinishLine();
+        Say(outcome.message->text);
+    } else if (outcome.message) {
+        observer.Message(*outcome.message);
+    }
+    SayWhatWasRead(outcome, workspace->catalogue);
+    if (observer.summary) {
+        Say(SummaryText(*observer.summary));
+    }
+    WarnOfOlderPictures(observer);
+    return Finish(outcome, setup, kind);
 }
 
 }  // namespace korvane::batch

@@ -136,54 +136,54 @@ CalculationOptions ParseCalculationOptions(const std::vector<std::string>& argum
     return options;
 }
 
-std::string ApplyCalculationOptions(const CalculationOptions& options, DialogValues& values) {
+std::string ApplyCalculationOptions(const CalculationOptions& options, CalculationSetup& setup) {
     if (options.eventFile) {
-        values.eventFilePath = *options.eventFile;
+        setup.FilePath = *options.eventFile;
     }
     // Catalogue options on the command line replace the setup file's catalogue keys.
     if (options.catalogueGiven) {
-        values.catalogue = options.catalogue;
+        setup.Catalogue = options.catalogue;
     }
     // --unit km or m also sets the unit latitude and longitude become, over the setup's.
     if (options.unit == "km" || options.unit == "m") {
-        values.catalogue.unit = *options.unit == "m" ? LengthUnit::Metre : LengthUnit::Kilometre;
+        setup.Catalogue.unit = *options.unit == "m" ? LengthUnit::Metre : LengthUnit::Kilometre;
     }
     if (options.format) {
-        values.output.format = *options.format;
+        setup.Output.format = *options.format;
     }
     if (options.colourMap) {
-        values.output.colourMap = *options.colourMap;
+        setup.Output.colourMap = *options.colourMap;
     }
     if (options.scale) {
-        values.output.scale = *options.scale;
+        setup.Output.scale = *options.scale;
     }
     if (options.weights) {
-        values.output.eventWeights = *options.weights;
+        setup.Output.eventWeights = *options.weights;
     }
     if (options.maximum) {
         // Where the top of the colour scale comes from, asked on the command line, wins
         // over a maximum the setup file fixes.
-        values.output.maximum = *options.maximum;
-        values.fixedDensityState = 0;
+        setup.Output.maximum = *options.maximum;
+        setup.Fixeddensity = false;
     }
     if (options.radiusUnit) {
-        values.output.radiusUnit = *options.radiusUnit;
+        setup.Output.radiusUnit = *options.radiusUnit;
     }
     if (options.unit) {
-        values.output.unit = *options.unit;
+        setup.Output.unit = *options.unit;
     }
     if (options.gaussian) {
-        values.gaussianState = *options.gaussian ? 1 : 0;
+        setup.Gaussiandistance = *options.gaussian;
     }
     if (options.densities) {
-        values.output.densities = true;
+        setup.Output.densities = true;
     }
     if (options.noIndex) {
-        values.output.index = false;
+        setup.Output.index = false;
     }
     if (options.volume) {
-        values.output.volume = true;
-        values.output.volumePath = *options.volume;
+        setup.Output.volume = true;
+        setup.Output.volumePath = *options.volume;
     }
     if (!options.outputFolder) {
         return {};
@@ -198,7 +198,7 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     if (access(folder.c_str(), W_OK | X_OK) != 0) {
         return "cannot write into the output folder \"" + folder + "\": " + SystemReason(errno);
     }
-    values.output.folder = folder;
+    setup.Output.folder = folder;
     return {};
 }
 

@@ -11,7 +11,7 @@
 #include "picture/ColourScale.h"
 #include "picture/PictureFileName.h"
 #include "series/SeriesResults.h"
-#include "setup/DialogValues.h"
+#include "setup/CalculationSetup.h"
 
 namespace korvane::batch {
 
@@ -41,10 +41,10 @@ struct CalculationOptions {
 // may follow its option as the next word or after "=" (--format=png).
 CalculationOptions ParseCalculationOptions(const std::vector<std::string>& arguments);
 
-// Puts the options into what the dialog would hold, over the setup file's own choices, and
-// makes the output folder if it does not exist. Returns what is wrong (an output folder
-// that cannot be made or written), empty when all is well.
-std::string ApplyCalculationOptions(const CalculationOptions& options, DialogValues& values);
+// Puts the options into the setup, over the setup file's own choices, and makes the output
+// folder if it does not exist. Returns what is wrong (an output folder that cannot be made
+// or written), empty when all is well.
+std::string ApplyCalculationOptions(const CalculationOptions& options, CalculationSetup& setup);
 
 // "12 pictures written, 2000 events read, 35 outside every picture".
 std::string SummaryText(const SeriesSummary& summary);

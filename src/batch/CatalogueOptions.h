@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "catalogue/CatalogueReader.h"
-#include "setup/DialogValues.h"
 
 namespace korvane::batch {
 

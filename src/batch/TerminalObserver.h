@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "common/RunObserver.h"
 #include "common/Trace.h"
+#include "series/SeriesObserver.h"
 
 namespace korvane::batch {
 
-class TerminalObserver : public RunObserver {
+class TerminalObserver : public SeriesObserver {
   public:
     // `trace` (may be empty) receives the engine's trace lines.
     explicit TerminalObserver(TraceSink trace = nullptr);

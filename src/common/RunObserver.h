@@ -1,8 +1,8 @@
 #pragma once
 // How a front end follows a long piece of work (a calculation or a movie): the phase it is in
-// and how far that phase has come, each picture written, a message for the user, the trace
-// lines, and whether to stop. korvane-batch shows it on the terminal, the desktop program on
-// its windows (the work runs on a worker thread), the tests with a recorder.
+// and how far that phase has come, a message for the user, the trace lines, and whether to
+// stop (a calculation tells more: series/SeriesObserver.h). korvane-batch shows it on the terminal,
+// the desktop program on its windows (the work runs on a worker thread), the tests with a recorder.
 //
 // The work calls one observer from one thread at a time. It asks ShouldStop() often enough in
 // every phase (per block read, around the sort, every few thousand events of an estimate,
@@ -13,9 +13,6 @@
 #include "common/UserMessage.h"
 
 namespace korvane {
-
-struct WrittenPicture;  // series/SeriesResults.h
-struct SeriesSummary;   // series/SeriesResults.h
 
 enum class RunPhase {
     Reading,     // the event file, in bytes
@@ -44,10 +41,6 @@ class RunObserver {
     virtual void Message(const UserMessage& message) { (void)message; }
     // A diagnostic line ("input[][] sorted by direction!"); the front ends print it.
     virtual void Trace(const std::string& line) { (void)line; }
-    // A picture of a series is on disk.
-    virtual void PictureWritten(const WrittenPicture& picture) { (void)picture; }
-    // The series ended (finished, stopped or failed); what it wrote.
-    virtual void SeriesFinished(const SeriesSummary& summary) { (void)summary; }
 };
 
 // Reports a long loop's progress and asks whether to stop, once every `stride` units: the

@@ -324,7 +324,7 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
                const BoxRectangle* rectangles) {
     const int C = static_cast<int>(columns.positions->size());
     const int R = static_cast<int>(rows.positions->size());
-    const bool counted = !weighting.gaussian && !field.weighted;
+    const bool counted = CountsEvents(weighting, field.weighted);
     continuing = continuing && field.columns == C && field.rows == R && field.counted == counted;
     field.columns = C;
     field.rows = R;

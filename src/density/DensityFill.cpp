@@ -16,7 +16,7 @@ void DepthFactors(const EventRecord* run, int count, const PixelTests& tests, De
     constexpr int Chunk = 256;
     std::array<double, Chunk> depths{};
     std::array<double, Chunk> factors{};
-    const GaussianAxis axis = GaussianAxisOf(tests.depthStep, tests.radius);
+    const GaussianAxis axis = GaussianAxisOf(tests.depthStep, tests.weighting.radius);
     for (int first = 0; first < count; first += Chunk) {
         const int n = std::min(Chunk, count - first);
         for (int i = 0; i < n; ++i) {
@@ -31,14 +31,21 @@ void DepthFactors(const EventRecord* run, int count, const PixelTests& tests, De
 }
 
 FillAxis ColumnAxisOf(const DensityGrid& grid, const PixelTests& tests) {
-    return {
-        &grid.columnPositions,     grid.columnsAscending, BoxHalfWidth(tests.radius, tests.hScale),
-        tests.horizontalInclusive, tests.hScale,          grid.scale.horizontal};
+    return {&grid.columnPositions,
+            grid.columnsAscending,
+            BoxHalfWidth(tests.weighting.radius, tests.hScale),
+            tests.horizontalInclusive,
+            tests.hScale,
+            grid.scale.horizontal};
 }
 
 FillAxis RowAxisOf(const DensityGrid& grid, const PixelTests& tests) {
-    return {&grid.rowPositions, grid.rowsAscending, BoxHalfWidth(tests.radius, tests.vScale), false,
-            tests.vScale,       grid.scale.vertical};
+    return {&grid.rowPositions,
+            grid.rowsAscending,
+            BoxHalfWidth(tests.weighting.radius, tests.vScale),
+            false,
+            tests.vScale,
+            grid.scale.vertical};
 }
 
 }  // namespace
@@ -54,12 +61,12 @@ void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int 
                                                      weights != nullptr ? weights[i] : 1.0};
     }
     // Only a Gaussian weight looks at the distance from the slice: its factor along the depth.
-    if (tests.withDepth && tests.gaussian) {
+    if (tests.withDepth && tests.weighting.gaussian) {
         DepthFactors(run, count, tests, field);
     }
     field.weighted = weights != nullptr;
-    FillBoxes(ColumnAxisOf(grid, tests), RowAxisOf(grid, tests), {tests.radius, tests.gaussian},
-              field, tests.addToPrevious, visitor, tests.rectangles);
+    FillBoxes(ColumnAxisOf(grid, tests), RowAxisOf(grid, tests), tests.weighting, field,
+              tests.addToPrevious, visitor, tests.rectangles);
 }
 
 std::vector<BoxRectangle> PlaneRectanglesOf(const DensityGrid& grid, const EventRecord* events,

@@ -13,10 +13,10 @@ struct PixelTests {
     int hColumn = 0;                   // event column across the picture (0 x, 1 y, 2 z)
     int vColumn = 1;                   // event column up the picture
     bool horizontalInclusive = false;  // |dh| <= half width (spatial) or < (time)
-    double radius = 0;                 // box half width and kernel width, in radius steps
+    Weighting weighting;               // box half width and kernel width in radius steps,
+                                       // and whether the distance weighs
     double hScale = 1;                 // world units per radius step across (see RadiusStep)
     double vScale = 1;                 // world units per radius step up
-    bool gaussian = false;             // Gaussian distance weighting, else every event is 1
     bool withDepth = false;            // distance includes the offset from the slice position
     int depthColumn = 2;               // event column of the slice axis (withDepth only)
     double slicePosition = 0;          // p of the slice (withDepth only)

@@ -29,6 +29,13 @@ struct Weighting {
     bool gaussian = false;  // Gaussian of the distance, else 1 per event
 };
 
+// Whether the densities are plain counts (every event 1, no distance weighting), which the
+// fill keeps as integers and paints row by row, or sums of weights. The one place that rule
+// is made; `weighted`: the events carry weights of their own.
+inline bool CountsEvents(const Weighting& weighting, bool weighted) {
+    return !weighting.gaussian && !weighted;
+}
+
 // The Gaussian's distance in radius steps is scaled by this before it is squared.
 inline constexpr double GaussianWidthFactor = 2.506628;
 

@@ -39,18 +39,18 @@ void ComputePerspectiveDensities(const PerspectiveFrame& frame, const Perspectiv
     }
     const FillAxis columns{&work.columnU,
                            work.columnsOrdered,
-                           BoxHalfWidth(window.radius, frame.radiusStep.horizontal),
+                           BoxHalfWidth(window.weighting.radius, frame.radiusStep.horizontal),
                            false,
                            frame.radiusStep.horizontal,
                            frame.du};
     const FillAxis rows{&work.rowW,
                         work.rowsOrdered,
-                        BoxHalfWidth(window.radius, frame.radiusStep.vertical),
+                        BoxHalfWidth(window.weighting.radius, frame.radiusStep.vertical),
                         false,
                         frame.radiusStep.vertical,
                         frame.dw};
     field.weighted = frame.weighted;
-    FillBoxes(columns, rows, {window.radius, window.gaussian}, field);
+    FillBoxes(columns, rows, window.weighting, field);
 }
 
 }  // namespace korvane

@@ -13,9 +13,8 @@ struct PerspectiveWindow {
     double t0 = 0;   // the window's start
     double end = 0;  // t0 + dt, its end
     bool cumulative = false;
-    double radius = 0;  // box half width and kernel width, in pixels
-    bool gaussian = false;
-    float maximum = 0;  // top of the colour scale, single precision (for the colours)
+    Weighting weighting;  // box half width and kernel width in pixels; the distance weighs
+    float maximum = 0;    // top of the colour scale, single precision (for the colours)
 };
 
 // The time test of a window: strictly inside it, or (cumulative) strictly before its end.

@@ -21,10 +21,11 @@ std::vector<TimedPlanePoint> PointsOf(const PerspectiveFrame& frame) {
 
 }  // namespace
 
-double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double dt, double radius,
-                                         bool cumulative, bool gaussian, RunObserver* observer) {
-    return EstimateTimedPlaneMaximum(PointsOf(frame), frame.radiusStep, dt, cumulative,
-                                     {radius, gaussian}, observer);
+double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double dt,
+                                         const Weighting& weighting, bool cumulative,
+                                         RunObserver* observer) {
+    return EstimateTimedPlaneMaximum(PointsOf(frame), frame.radiusStep, dt, cumulative, weighting,
+                                     observer);
 }
 
 double EstimatePerspectiveMaximum(EventTable& events, const PerspectiveBox& box,

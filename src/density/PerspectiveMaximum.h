@@ -11,8 +11,8 @@ namespace korvane {
 // kept event i, the sum over the kept events j (in time order) with |u(i) - u(j)| < R du
 // and |w(i) - w(j)| < R dw of KernelWeight(d), d the distance in pixels, where j also has
 // to be strictly earlier than i (cumulative) or within |t(i) - t(j)| < dt.
-double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double dt, double radius,
-                                         bool cumulative, bool gaussian,
+double EstimatePerspectiveMaximumOfFrame(const PerspectiveFrame& frame, double dt,
+                                         const Weighting& weighting, bool cumulative,
                                          RunObserver* observer = nullptr);
 
 // The density maximum of a perspective calculation without a fixed maximum, before the

@@ -63,8 +63,7 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
 
     PerspectiveWindow window;
     window.cumulative = ctx.request.cumulative;
-    window.radius = ctx.request.weighting.radius;
-    window.gaussian = ctx.request.weighting.gaussian;
+    window.weighting = ctx.request.weighting;
     window.maximum = NarrowToFloat(ctx.densityMaximum);
 
     SeriesSteps steps;

@@ -25,170 +25,237 @@ struct PlaneSeriesKind {
     bool horizontalInclusive;  // a slice's box includes its horizontal bound, a window's not
 };
 
-Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
-    const CalculationRequest& request = ctx.request;
-    if (request.direction == ViewDirection::Perspective) {
-        return Status::Internal("A series of slices or windows needs a direction along x, y or z.");
+// One series of slices or windows, in the steps it takes: the raster, the sort, the pixel
+// tests, the series' steps, the maximum from its own densities if asked, then the pictures.
+class PlaneSeries {
+  public:
+    PlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind)
+        : m_ctx(ctx),
+          m_request(ctx.request),
+          m_view(ctx.geometry),
+          m_kind(kind),
+          m_spatial(kind.pictureKind == PictureKind::Spatial) {}
+
+    Status Run() {
+        if (m_request.direction == ViewDirection::Perspective) {
+            return Status::Internal(
+                "A series of slices or windows needs a direction along x, y or z.");
+        }
+        if (Status made = MakeRaster(); !made.ok()) {
+            return made;
+        }
+        if (Status sorted = SortEvents(); !sorted.ok()) {
+            return sorted;
+        }
+        SetPixelTests();
+        SetSteps();
+        if (MaximumFromSeries(m_request)) {
+            if (Status measured = MeasureMaximum(); !measured.ok()) {
+                return measured;
+            }
+        }
+        return DrawPictures();
     }
-    const ViewGeometry& view = ctx.geometry;
-    const PlaneRange& ranges = view.ranges;
-    const PlaneScale& scale = view.scale;
-    const AxisMap& axes = view.axes;
-    const bool spatial = kind.pictureKind == PictureKind::Spatial;
-    DensityGrid grid;
-    const Status gridMade =
-        MakeDensityGrid(ranges, scale, {CanvasExtraWidth, CanvasExtraHeight}, grid);
-    if (!gridMade.ok()) {
-        return gridMade;
+
+  private:
+    // The density grid and the raster, in the colour of no density (black in the classic
+    // map) where no event reaches.
+    Status MakeRaster() {
+        const Status gridMade = MakeDensityGrid(m_view.ranges, m_view.scale,
+                                                {CanvasExtraWidth, CanvasExtraHeight}, m_grid);
+        if (!gridMade.ok()) {
+            return gridMade;
+        }
+        const Status rasterMade = PrepareRaster(m_grid, m_ctx.work.raster);
+        if (!rasterMade.ok()) {
+            return rasterMade;
+        }
+        m_ctx.work.colours = ColourFunctionOf(m_request.output.colourMap, m_request.output.scale);
+        ClearRaster();
+        return Status::Ok();
     }
-    const Status rasterMade = PrepareRaster(grid, ctx.work.raster);
-    if (!rasterMade.ok()) {
-        return rasterMade;
+
+    void ClearRaster() {
+        const cv::Vec3b none = m_ctx.work.colours.pixel(0.0, NarrowToFloat(m_ctx.densityMaximum));
+        m_ctx.work.raster.setTo(cv::Scalar(none[0], none[1], none[2]));
     }
-    // Pixels no event reaches show the colour of no density, black in the classic map.
-    ctx.work.colours = ColourFunctionOf(request.output.colourMap, request.output.scale);
-    const cv::Vec3b none = ctx.work.colours.pixel(0.0, NarrowToFloat(ctx.densityMaximum));
-    ctx.work.raster.setTo(cv::Scalar(none[0], none[1], none[2]));
 
     // Counts of events come out the same whatever the order of events of equal keys; sums of
     // Gaussian or event weights are added in the table's order, which must then be the
     // selection sort's.
-    const bool counted = !request.weighting.gaussian && ctx.events.weights.empty();
-    if (Status sorted =
-            SortEventsAsPhase(ctx, spatial ? axes.depth : TimeColumn,
-                              counted ? EqualKeys::InAnyOrder : EqualKeys::AsSelectionSort);
-        !sorted.ok()) {
-        return sorted;
-    }
-    ctx.observer.Trace(kind.sortedTrace);
-
-    PixelTests tests;
-    tests.hColumn = axes.horizontal;
-    tests.vColumn = axes.vertical;
-    tests.horizontalInclusive = kind.horizontalInclusive;
-    tests.radius = request.weighting.radius;
-    tests.hScale = view.radiusStep.horizontal;
-    tests.vScale = view.radiusStep.vertical;
-    tests.gaussian = request.weighting.gaussian;
-    tests.withDepth = spatial;
-    tests.depthColumn = axes.depth;
-    tests.depthStep = view.depthRadiusStep;
-    const double slabHalfWidth = BoxHalfWidth(request.weighting.radius, view.depthRadiusStep);
-    // The slabs of a spatial series overlap: an event counts in several slices, and its
-    // rectangle of pixels is found once for all of them.
-    std::vector<BoxRectangle> rectangles;
-    if (spatial) {
-        rectangles = PlaneRectanglesOf(grid, ctx.events.rows.data(), ctx.events.count, tests);
+    Status SortEvents() {
+        const bool counted = CountsEvents(m_request.weighting, !m_ctx.events.weights.empty());
+        if (Status sorted =
+                SortEventsAsPhase(m_ctx, m_spatial ? m_view.axes.depth : TimeColumn,
+                                  counted ? EqualKeys::InAnyOrder : EqualKeys::AsSelectionSort);
+            !sorted.ok()) {
+            return sorted;
+        }
+        m_ctx.observer.Trace(m_kind.sortedTrace);
+        return Status::Ok();
     }
 
-    SeriesSteps steps;
-    steps.prefix = kind.prefix;
-    steps.start = view.positions.min;
-    steps.end = view.positions.max;
-    steps.step = view.step;
-    steps.raster = &ctx.work.raster;
-    steps.labels.ranges = ranges;
-    steps.labels.direction = request.direction;
-    steps.labels.kind = kind.pictureKind;
-    steps.labels.densityMaximum = ctx.densityMaximum;
-    steps.labels.colourMap = request.output.colourMap;
-    steps.labels.scale = request.output.scale;
-    SetEventLabels(ctx, steps.labels);
-    steps.field = &ctx.work.field;
-    steps.densityArea = ctx.work.raster.size();
-    steps.grid = &grid;
-    steps.extent = ranges;
-    steps.scale = scale;
-    steps.columns = {axes.horizontal, axes.vertical, spatial ? axes.depth : TimeColumn};
-    steps.inPicturePlane = [&](const EventRecord& e) {
-        const double h = e.Column(axes.horizontal);
-        const double v = e.Column(axes.vertical);
-        return ranges.horizontal.min <= h && h <= ranges.horizontal.max &&
-               ranges.vertical.min <= v && v <= ranges.vertical.max;
-    };
-    cv::Mat paintArea;  // the pictures are painted on their canvas
-    steps.paintArea = &paintArea;
-    EventRun previous;
-    bool first = true;
+    void SetPixelTests() {
+        const AxisMap& axes = m_view.axes;
+        m_tests.hColumn = axes.horizontal;
+        m_tests.vColumn = axes.vertical;
+        m_tests.horizontalInclusive = m_kind.horizontalInclusive;
+        m_tests.weighting = m_request.weighting;
+        m_tests.hScale = m_view.radiusStep.horizontal;
+        m_tests.vScale = m_view.radiusStep.vertical;
+        m_tests.withDepth = m_spatial;
+        m_tests.depthColumn = axes.depth;
+        m_tests.depthStep = m_view.depthRadiusStep;
+        m_slabHalfWidth = BoxHalfWidth(m_request.weighting.radius, m_view.depthRadiusStep);
+        // The slabs of a spatial series overlap: an event counts in several slices, and its
+        // rectangle of pixels is found once for all of them.
+        if (m_spatial) {
+            m_rectangles =
+                PlaneRectanglesOf(m_grid, m_ctx.events.rows.data(), m_ctx.events.count, m_tests);
+        }
+    }
+
+    void SetSteps() {
+        const PlaneRange& ranges = m_view.ranges;
+        const AxisMap& axes = m_view.axes;
+        m_steps.prefix = m_kind.prefix;
+        m_steps.start = m_view.positions.min;
+        m_steps.end = m_view.positions.max;
+        m_steps.step = m_view.step;
+        m_steps.raster = &m_ctx.work.raster;
+        m_steps.labels.ranges = ranges;
+        m_steps.labels.direction = m_request.direction;
+        m_steps.labels.kind = m_kind.pictureKind;
+        m_steps.labels.densityMaximum = m_ctx.densityMaximum;
+        m_steps.labels.colourMap = m_request.output.colourMap;
+        m_steps.labels.scale = m_request.output.scale;
+        SetEventLabels(m_ctx, m_steps.labels);
+        m_steps.field = &m_ctx.work.field;
+        m_steps.densityArea = m_ctx.work.raster.size();
+        m_steps.grid = &m_grid;
+        m_steps.extent = ranges;
+        m_steps.scale = m_view.scale;
+        m_steps.columns = {axes.horizontal, axes.vertical, m_spatial ? axes.depth : TimeColumn};
+        m_steps.inPicturePlane = [ranges, axes](const EventRecord& e) {
+            const double h = e.Column(axes.horizontal);
+            const double v = e.Column(axes.vertical);
+            return ranges.horizontal.min <= h && h <= ranges.horizontal.max &&
+                   ranges.vertical.min <= v && v <= ranges.vertical.max;
+        };
+        m_steps.paintArea = &m_paintArea;  // the pictures are painted on their canvas
+    }
+
     // The events of the picture at `position`, and those its fill adds (to the densities of
     // the picture before, for a cumulative window after the first).
-    const auto runsAt = [&](double position) {
-        const EventRun run = spatial ? SliceRun(ctx.events, axes.depth, position - slabHalfWidth,
-                                                position + slabHalfWidth, previous)
-                                     : WindowRun(ctx.events, position, position + view.step,
-                                                 request.cumulative, previous);
-        tests.slicePosition = position;
-        const bool growing = request.cumulative && !spatial && !first;
-        tests.addToPrevious = growing;
-        const EventRun added = growing ? EventRun{previous.end, run.end} : run;
-        tests.rectangles = rectangles.empty() ? nullptr : rectangles.data() + added.begin;
-        return std::pair{run, added};
-    };
-    const auto weightsOf = [&](const EventRun& added) {
-        return ctx.events.weights.empty() ? nullptr : ctx.events.weights.data() + added.begin;
-    };
+    std::pair<EventRun, EventRun> RunsAt(double position) {
+        const EventRun run =
+            m_spatial ? SliceRun(m_ctx.events, m_view.axes.depth, position - m_slabHalfWidth,
+                                 position + m_slabHalfWidth, m_previous)
+                      : WindowRun(m_ctx.events, position, position + m_view.step,
+                                  m_request.cumulative, m_previous);
+        m_tests.slicePosition = position;
+        const bool growing = m_request.cumulative && !m_spatial && !m_first;
+        m_tests.addToPrevious = growing;
+        const EventRun added = growing ? EventRun{m_previous.end, run.end} : run;
+        m_tests.rectangles = m_rectangles.empty() ? nullptr : m_rectangles.data() + added.begin;
+        return {run, added};
+    }
+
+    const double* WeightsOf(const EventRun& added) const {
+        return m_ctx.events.weights.empty() ? nullptr : m_ctx.events.weights.data() + added.begin;
+    }
+
+    // The picture at a position is done: the next one follows it.
+    void Passed(const EventRun& run) {
+        m_previous = run;
+        m_first = false;
+    }
+
     // A maximum from the series' own densities needs them all before the first picture is
     // coloured; they are kept from that pass when they fit, not computed twice.
-    KeptDensities kept;
-    std::size_t measuredPictures = 0;
-    if (MaximumFromSeries(request)) {
-        const Status measured = MeasureSeriesMaximum(ctx, steps, [&](double position) {
-            const auto [run, added] = runsAt(position);
-            ComputePlaneDensities(grid, ctx.events.rows.data() + added.begin, added.size(), tests,
-                                  ctx.work.field, nullptr, weightsOf(added));
-            kept.Keep(ctx.work.field);
-            ++measuredPictures;
-            previous = run;
-            first = false;
+    Status MeasureMaximum() {
+        const Status measured = MeasureSeriesMaximum(m_ctx, m_steps, [&](double position) {
+            const auto [run, added] = RunsAt(position);
+            ComputePlaneDensities(m_grid, m_ctx.events.rows.data() + added.begin, added.size(),
+                                  m_tests, m_ctx.work.field, nullptr, WeightsOf(added));
+            m_kept.Keep(m_ctx.work.field);
+            ++m_measuredPictures;
+            Passed(run);
         });
         if (!measured.ok()) {
             return measured;
         }
-        previous = EventRun{};
-        first = true;
-        steps.labels.densityMaximum = ctx.densityMaximum;
-        const cv::Vec3b zero = ctx.work.colours.pixel(0.0, NarrowToFloat(ctx.densityMaximum));
-        ctx.work.raster.setTo(cv::Scalar(zero[0], zero[1], zero[2]));
+        m_previous = EventRun{};
+        m_first = true;
+        m_steps.labels.densityMaximum = m_ctx.densityMaximum;
+        ClearRaster();
+        return Status::Ok();
     }
-    const bool fromKept = measuredPictures > 0 && kept.Holds(measuredPictures);
-    std::size_t picture = 0;
-    return RunSeriesLoop(ctx, steps, [&](double position, PictureFacts& facts) {
-        const auto [run, added] = runsAt(position);
-        if (fromKept && picture < measuredPictures) {
-            kept.Take(picture, ctx.work.field);
-            PaintDensityField(ctx.work.field, NarrowToFloat(ctx.densityMaximum), 0, grid.height - 1,
-                              ctx.work.countColours, paintArea, ctx.work.colours);
-        } else {
-            FillDensityGrid(grid, ctx.events.rows.data() + added.begin, added.size(), tests,
-                            ctx.densityMaximum, ctx.work, &paintArea, weightsOf(added));
-        }
-        ++picture;
-        previous = run;
-        first = false;
-        facts.bounds = spatial ? AxisRange{position - slabHalfWidth, position + slabHalfWidth}
-                               : AxisRange{position, position + view.step};
+
+    Status DrawPictures() {
+        const bool fromKept = m_measuredPictures > 0 && m_kept.Holds(m_measuredPictures);
+        std::size_t picture = 0;
+        return RunSeriesLoop(m_ctx, m_steps, [&](double position, PictureFacts& facts) {
+            const auto [run, added] = RunsAt(position);
+            if (fromKept && picture < m_measuredPictures) {
+                m_kept.Take(picture, m_ctx.work.field);
+                PaintDensityField(m_ctx.work.field, NarrowToFloat(m_ctx.densityMaximum), 0,
+                                  m_grid.height - 1, m_ctx.work.countColours, m_paintArea,
+                                  m_ctx.work.colours);
+            } else {
+                FillDensityGrid(m_grid, m_ctx.events.rows.data() + added.begin, added.size(),
+                                m_tests, m_ctx.densityMaximum, m_ctx.work, &m_paintArea,
+                                WeightsOf(added));
+            }
+            ++picture;
+            Passed(run);
+            DescribePicture(position, run, facts);
+            return Status::Ok();
+        });
+    }
+
+    void DescribePicture(double position, const EventRun& run, PictureFacts& facts) const {
+        facts.bounds = m_spatial ? AxisRange{position - m_slabHalfWidth, position + m_slabHalfWidth}
+                                 : AxisRange{position, position + m_view.step};
         // A slice is captioned with the end of its step, which lies beyond a slab narrower
         // than the step (a radius in coordinates below it): such a slice is captioned with
         // its middle, a value it holds.
-        if (spatial && !(position + view.step <= facts.bounds.max)) {
+        if (m_spatial && !(position + m_view.step <= facts.bounds.max)) {
             facts.caption = position;
         }
         facts.run = run;
         facts.events = run.size();
-        return Status::Ok();
-    });
-}
+    }
+
+    SeriesContext& m_ctx;
+    const CalculationRequest& m_request;
+    const ViewGeometry& m_view;
+    const PlaneSeriesKind& m_kind;
+    const bool m_spatial;
+    DensityGrid m_grid;
+    PixelTests m_tests;
+    double m_slabHalfWidth = 0;
+    std::vector<BoxRectangle> m_rectangles;
+    SeriesSteps m_steps;
+    cv::Mat m_paintArea;
+    EventRun m_previous;
+    bool m_first = true;
+    KeptDensities m_kept;
+    std::size_t m_measuredPictures = 0;
+};
 
 }  // namespace
 
 Status RunSpatialSeries(SeriesContext& ctx) {
-    return RunPlaneSeries(ctx,
-                          {"space", PictureKind::Spatial, "input[][] sorted by direction!", true});
+    const PlaneSeriesKind kind{"space", PictureKind::Spatial, "input[][] sorted by direction!",
+                               true};
+    return PlaneSeries(ctx, kind).Run();
 }
 
 Status RunTimeSeries(SeriesContext& ctx) {
-    return RunPlaneSeries(ctx,
-                          {"time", PictureKind::TimeResolved, "input[][] sorted by time!", false});
+    const PlaneSeriesKind kind{"time", PictureKind::TimeResolved, "input[][] sorted by time!",
+                               false};
+    return PlaneSeries(ctx, kind).Run();
 }
 
 }  // namespace korvane

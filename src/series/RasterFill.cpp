@@ -17,7 +17,7 @@ void FillDensityGrid(const DensityGrid& grid, const EventRecord* run, int count,
                      cv::Mat* target, const double* weights) {
     const float maximum = NarrowToFloat(densityMaximum);
     cv::Mat& raster = target != nullptr ? *target : work.raster;
-    if (tests.gaussian || weights != nullptr) {
+    if (!CountsEvents(tests.weighting, weights != nullptr)) {
         ComputePlaneDensities(grid, run, count, tests, work.field, nullptr, weights);
         PaintDensityField(work.field, maximum, 0, grid.height - 1, work.countColours, raster,
                           work.colours);

@@ -158,7 +158,7 @@ Status WeightsFitTheDensities(const CalculationRequest& request, const EventTabl
     return Status::Ok();
 }
 
-Status Calculate(const CalculationRequest& typed, RunObserver& observer,
+Status Calculate(const CalculationRequest& typed, SeriesObserver& observer,
                  CalculationWorkspace& workspace) {
     if (const std::string refusal = VolumeRefusal(typed); !refusal.empty()) {
         return Status::InvalidInput(refusal);
@@ -227,7 +227,7 @@ double SecondsFrom(const CalendarInstant& reference, const CalendarInstant& inst
            (instant.second - reference.second);
 }
 
-Status RunCalculation(const CalculationRequest& request, RunObserver& observer,
+Status RunCalculation(const CalculationRequest& request, SeriesObserver& observer,
                       CalculationWorkspace& workspace) {
     try {
         return Calculate(request, observer, workspace);

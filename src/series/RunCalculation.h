@@ -1,10 +1,10 @@
 #pragma once
 // The engine's edge: one calculation from a typed request to pictures on disk.
 
-#include "common/RunObserver.h"
 #include "common/Status.h"
 #include "series/CalculationRequest.h"
 #include "series/SeriesContext.h"
+#include "series/SeriesObserver.h"
 #include "series/SeriesResults.h"
 
 namespace korvane {
@@ -20,7 +20,7 @@ double SecondsFrom(const CalendarInstant& reference, const CalendarInstant& inst
 // the first failure: InvalidInput when the event file cannot be used, IoError when a
 // picture cannot be written, NoMemory when a picture or the table does not fit. Nothing is
 // thrown past this function.
-Status RunCalculation(const CalculationRequest& request, RunObserver& observer,
+Status RunCalculation(const CalculationRequest& request, SeriesObserver& observer,
                       CalculationWorkspace& workspace);
 
 }  // namespace korvane

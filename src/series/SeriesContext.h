@@ -6,7 +6,6 @@
 #include <opencv2/core.hpp>
 
 #include "common/Ranges.h"
-#include "common/RunObserver.h"
 #include "common/Status.h"
 #include "events/EventOrdering.h"
 #include "events/EventTable.h"
@@ -14,6 +13,7 @@
 #include "picture/DensityPicture.h"
 #include "picture/DensityRaster.h"
 #include "series/CalculationRequest.h"
+#include "series/SeriesObserver.h"
 #include "series/SeriesResults.h"
 
 namespace korvane {
@@ -51,7 +51,7 @@ struct ViewGeometry {
 ViewGeometry ViewGeometryOf(const CalculationRequest& request);
 
 struct SeriesContext {
-    RunObserver& observer;
+    SeriesObserver& observer;
     EventTable& events;
     const CalculationRequest& request;
     double densityMaximum = 0;  // the top of the colour scale

@@ -26,10 +26,16 @@ std::optional<UserMessage> MessageOfCalculation(const Status& status);
 // Parses `values` for a calculation of `kind` and runs the request. The caller clears its
 // cancel flag before and closes its dialog after.
 CalculationOutcome Calculate(const DialogValues& values, CalculationKind kind,
-                             RunObserver& observer, CalculationWorkspace& workspace);
+                             SeriesObserver& observer, CalculationWorkspace& workspace);
 // The same for the menu's `calculationMode` (SpatialResolvedMode or TimeResolvedMode; any
 // other mode has no calculation).
-CalculationOutcome Calculate(const DialogValues& values, int calculationMode, RunObserver& observer,
-                             CalculationWorkspace& workspace);
+CalculationOutcome Calculate(const DialogValues& values, int calculationMode,
+                             SeriesObserver& observer, CalculationWorkspace& workspace);
+// The same for a setup whose numbers are as its boxes would show them (AsBoxesShowIt).
+CalculationOutcome Calculate(const CalculationSetup& setup, CalculationKind kind,
+                             SeriesObserver& observer, CalculationWorkspace& workspace);
+
+// The calculation of the menu's `calculationMode`; none for another mode.
+std::optional<CalculationKind> KindOfMode(int calculationMode);
 
 }  // namespace korvane

@@ -67,23 +67,20 @@ std::string ExactEndText(const std::string& startText, double last, int decimals
     return text;  // values too large for the grid's steps to tell apart
 }
 
-}  // namespace
-
-std::string FitRangesToExtent(DialogValues& values, const std::array<AxisRange, 4>& extent,
-                              const CatalogueReport& report) {
-    const double pictures = ReadDecimal(values.numberOfPictures);
-    DialogValues fitted = values;
-    std::string* boxes[3][2] = {
-        {&fitted.xMin, &fitted.xMax}, {&fitted.yMin, &fitted.yMax}, {&fitted.zMin, &fitted.zMax}};
+// The fitted texts of the boxes, or what keeps the ranges from being fitted.
+std::string FitTexts(double pictures, const std::array<AxisRange, 4>& extent,
+                     const CatalogueReport& report, FittedRanges& fitted) {
     static constexpr const char* names[] = {"x", "y", "z"};
     for (std::size_t column = 0; column < 3; ++column) {
+        std::string& min = fitted.texts[2 * column];
+        std::string& max = fitted.texts[2 * column + 1];
         // Space gets a margin, so the outermost events do not sit on a picture's edge.
         const AxisRange range = WithMargin(extent[column]);
-        *boxes[column][0] = GridText(range.min, 3, false);
-        *boxes[column][1] = ExactEndText(*boxes[column][0], range.max, 3, false, pictures);
+        min = GridText(range.min, 3, false);
+        max = ExactEndText(min, range.max, 3, false, pictures);
         // Beyond about 1e15 the margin is lost in the number's precision: a range of no
         // width has no pixel to show the events in.
-        if (!(ReadDecimal(*boxes[column][1]) > ReadDecimal(*boxes[column][0]))) {
+        if (!(ReadDecimal(max) > ReadDecimal(min))) {
             return "The events' " + std::string(names[column]) + " values (" +
                    FormatShortest(extent[column].min) + " to " +
                    FormatShortest(extent[column].max) +
@@ -104,9 +101,35 @@ std::string FitRangesToExtent(DialogValues& values, const std::array<AxisRange, 
                                             : 0.0;
         referenceSecond = report.timeReference.second;
     }
-    fitted.timeStart = TimeStartText(times.min, unit, decimals, referenceSecond);
-    fitted.timeEnd = ExactEndText(fitted.timeStart, times.max, decimals, true, pictures);
-    values = fitted;
+    fitted.texts[6] = TimeStartText(times.min, unit, decimals, referenceSecond);
+    fitted.texts[7] = ExactEndText(fitted.texts[6], times.max, decimals, true, pictures);
+    return {};
+}
+
+// The text box of each fitted range in DialogValues, in the order of FittedRanges.
+constexpr std::string DialogValues::*FittedBoxes[] = {
+    &DialogValues::xMin, &DialogValues::xMax, &DialogValues::yMin,      &DialogValues::yMax,
+    &DialogValues::zMin, &DialogValues::zMax, &DialogValues::timeStart, &DialogValues::timeEnd};
+
+// The same ranges' members of CalculationSetup.
+constexpr double CalculationSetup::*FittedNumbers[] = {
+    &CalculationSetup::Amin,      &CalculationSetup::Amax,   &CalculationSetup::Bmin,
+    &CalculationSetup::Bmax,      &CalculationSetup::Cmin,   &CalculationSetup::Cmax,
+    &CalculationSetup::Timestart, &CalculationSetup::Timeend};
+
+}  // namespace
+
+std::string FitRangesToExtent(DialogValues& values, const std::array<AxisRange, 4>& extent,
+                              const CatalogueReport& report) {
+    FittedRanges fitted;
+    if (std::string problem =
+            FitTexts(ReadDecimal(values.numberOfPictures), extent, report, fitted);
+        !problem.empty()) {
+        return problem;
+    }
+    for (std::size_t i = 0; i < fitted.texts.size(); ++i) {
+        values.*FittedBoxes[i] = fitted.texts[i];
+    }
     return {};
 }
 
@@ -123,6 +146,24 @@ std::string FitRangesToEvents(DialogValues& values, RunObserver* observer,
         *report = read;
     }
     return FitRangesToExtent(values, EventExtentOf(table), read);
+}
+
+std::string FitRangesToEvents(CalculationSetup& setup, FittedRanges& fitted) {
+    EventTable table;
+    CatalogueReport read;
+    const Status status =
+        ReadEvents(setup.FilePath, setup.Catalogue, table, &read, EventMemoryBudget(), nullptr);
+    if (!status.ok()) {
+        return status.code() == Status::Code::Cancelled ? std::string() : status.message();
+    }
+    if (std::string problem = FitTexts(setup.NoOfPictures, EventExtentOf(table), read, fitted);
+        !problem.empty()) {
+        return problem;
+    }
+    for (std::size_t i = 0; i < fitted.texts.size(); ++i) {
+        setup.*FittedNumbers[i] = ReadDecimal(fitted.texts[i]);
+    }
+    return {};
 }
 
 }  // namespace korvane

@@ -31,4 +31,13 @@ std::string FitRangesToExtent(DialogValues& values, const std::array<AxisRange, 
 std::string FitRangesToEvents(DialogValues& values, RunObserver* observer = nullptr,
                               CatalogueReport* report = nullptr);
 
+// The texts the fitted boxes show: x, y, z and time, each its start and its end.
+struct FittedRanges {
+    std::array<std::string, 8> texts;
+};
+
+// The same for a setup: its ranges become the numbers of the fitted boxes, whose texts
+// `fitted` gets. The setup's number of pictures is taken as its box shows it.
+std::string FitRangesToEvents(CalculationSetup& setup, FittedRanges& fitted);
+
 }  // namespace korvane

@@ -8,6 +8,7 @@
 #include "catalogue/CatalogueReader.h"
 #include "common/NumberText.h"
 #include "common/ReadableFile.h"
+#include "setup/ClassicFields.h"
 
 namespace korvane {
 namespace {
@@ -54,31 +55,23 @@ bool BoxHoldsNumber(const std::string& text) {
     return IsNumberText(text) && std::isfinite(ReadDecimal(text));
 }
 
-bool Checked(int state) {
-    return state == 1;
-}
-
-AxisRange RangeOfBoxes(const std::string& min, const std::string& max) {
-    return {ReadDecimal(min), ReadDecimal(max)};
-}
-
 // Whether the event file is read as a catalogue, whose times may be calendar time.
-bool ReadAsCatalogue(const DialogValues& values) {
-    const CatalogueOptions& chosen = values.catalogue;
+bool ReadAsCatalogue(const CalculationSetup& setup) {
+    const CatalogueOptions& chosen = setup.Catalogue;
     return chosen.preset != CataloguePreset::None || !chosen.columns.empty() ||
-           chosen.separator != 0 || StartsWithHeader(values.eventFilePath);
+           chosen.separator != 0 || StartsWithHeader(setup.FilePath);
 }
 
 // The test of a time box ("Start:" or "End:"): seconds as ever, or a calendar time, which
 // the run turns into seconds once it has read the catalogue's time reference (and refuses
 // for an event file whose times are plain seconds). Text of neither kind in a catalogue's
 // box is named with the forms it takes.
-std::optional<Status> TimeBoxFailure(const DialogValues& values, const std::string& box,
+std::optional<Status> TimeBoxFailure(const CalculationSetup& setup, const std::string& box,
                                      const char* name) {
     if (CalendarTimeInBox(box) || BoxHoldsNumber(box)) {
         return std::nullopt;
     }
-    if (!ReadAsCatalogue(values)) {
+    if (!ReadAsCatalogue(setup)) {
         return Status::InvalidInput(NotNumbersMessage);
     }
     return Status::InvalidInput("The box \"" + std::string(name) + "\" cannot be read: \"" + box +
@@ -86,83 +79,82 @@ std::optional<Status> TimeBoxFailure(const DialogValues& values, const std::stri
                                 "calendar time such as 2020-01-01 or 2020-01-01T06:00Z.");
 }
 
-// The typed request of values that passed every test.
-CalculationRequest RequestOf(const DialogValues& values, CalculationKind kind) {
+// The ends of the time range typed as calendar time, none for seconds.
+struct TimeInstants {
+    std::optional<CalendarInstant> start;
+    std::optional<CalendarInstant> end;
+};
+
+// The typed request of a setup that passed every test.
+CalculationRequest RequestOf(const CalculationSetup& setup, const TimeInstants& instants,
+                             CalculationKind kind) {
     CalculationRequest request;
     request.kind = kind;
-    request.direction = static_cast<ViewDirection>(values.direction);
-    request.eventFilePath = values.eventFilePath;
-    request.box = {RangeOfBoxes(values.xMin, values.xMax), RangeOfBoxes(values.yMin, values.yMax),
-                   RangeOfBoxes(values.zMin, values.zMax)};
-    request.time = RangeOfBoxes(values.timeStart, values.timeEnd);
-    request.timeStartInstant = CalendarTimeInBox(values.timeStart);
-    request.timeEndInstant = CalendarTimeInBox(values.timeEnd);
+    request.direction = *setup.Direction;
+    request.eventFilePath = setup.FilePath;
+    request.box = {{setup.Amin, setup.Amax}, {setup.Bmin, setup.Bmax}, {setup.Cmin, setup.Cmax}};
+    request.timeStartInstant = instants.start;
+    request.timeEndInstant = instants.end;
     // A calendar time counts once the catalogue's time reference is known; until then the
     // range holds no number of it.
-    request.time.min = request.timeStartInstant ? 0.0 : request.time.min;
-    request.time.max = request.timeEndInstant ? 0.0 : request.time.max;
+    request.time = {instants.start ? 0.0 : setup.Timestart, instants.end ? 0.0 : setup.Timeend};
     // The perspective's density area takes the width and height boxes whether or not
     // "Fixed image size" is checked.
-    const bool givenSize =
-        Checked(values.fixedSizeState) || request.direction == ViewDirection::Perspective;
-    request.pictureWidth = givenSize ? ReadDecimal(values.width) : UnfixedPictureSize;
-    request.pictureHeight = givenSize ? ReadDecimal(values.height) : UnfixedPictureSize;
-    request.numberOfPictures = ReadDecimal(values.numberOfPictures);
-    request.weighting = {ReadDecimal(values.radius), Checked(values.gaussianState)};
+    const bool givenSize = setup.Fixedsize || request.direction == ViewDirection::Perspective;
+    request.pictureWidth = givenSize ? setup.Width : UnfixedPictureSize;
+    request.pictureHeight = givenSize ? setup.Height : UnfixedPictureSize;
+    request.numberOfPictures = setup.NoOfPictures;
+    request.weighting = {setup.Radius, setup.Gaussiandistance};
     // The spatial series has no time windows: its cumulative switch means nothing.
-    request.cumulative = kind == CalculationKind::Time && Checked(values.cumulativeState);
-    if (Checked(values.fixedDensityState)) {
-        request.fixedDensityMaximum = ReadDecimal(values.densityMaximum);
+    request.cumulative = kind == CalculationKind::Time && setup.Cumulative;
+    if (setup.Fixeddensity) {
+        request.fixedDensityMaximum = setup.Maxdensity;
     }
-    request.output = values.output;
-    request.catalogue = values.catalogue;
+    request.output = setup.Output;
+    request.catalogue = setup.Catalogue;
     return request;
 }
 
-// The first failed input test, in the order the dialog has always tested them.
-Status FirstFailedTest(const DialogValues& values, CalculationKind kind) {
-    if (Status opens = EventFileOpens(values.eventFilePath); !opens.ok()) {
+// The tests that come before the boxes': the event file, and a perspective asked of a
+// spatial series.
+Status FirstTests(const CalculationSetup& setup, CalculationKind kind) {
+    if (Status opens = EventFileOpens(setup.FilePath); !opens.ok()) {
         return opens;
     }
-    if (kind == CalculationKind::Spatial && values.direction == 3) {
+    if (kind == CalculationKind::Spatial && setup.Direction == ViewDirection::Perspective) {
         return Status::InvalidInput(PerspectiveInSpatialMessage);
     }
+    return Status::Ok();
+}
 
-    // Every box is tested, also the greyed ones, in the order of the dialog's tab stops.
-    const std::string* const boxes[] = {
-        &values.xMin,      &values.xMax,    &values.yMin,
-        &values.yMax,      &values.zMin,    &values.zMax,
-        &values.timeStart, &values.timeEnd, &values.numberOfPictures,
-        &values.height,    &values.width,   &values.densityMaximum,
-        &values.radius};
-    for (const std::string* box : boxes) {
-        if (box == &values.timeStart || box == &values.timeEnd) {
-            if (std::optional<Status> failed =
-                    TimeBoxFailure(values, *box, box == &values.timeStart ? "Start:" : "End:")) {
-                return *failed;
-            }
-        } else if (!BoxHoldsNumber(*box)) {
-            return Status::InvalidInput(NotNumbersMessage);
+// The test of one box's text (every box is tested, also the greyed ones).
+Status TestBox(const ClassicField& field, const CalculationSetup& setup, const std::string& box) {
+    if (field.test == BoxTest::Time) {
+        if (std::optional<Status> failed = TimeBoxFailure(setup, box, field.label)) {
+            return *failed;
         }
+    } else if (field.test == BoxTest::Number && !BoxHoldsNumber(box)) {
+        return Status::InvalidInput(NotNumbersMessage);
     }
+    return Status::Ok();
+}
 
+// The tests of the numbers the boxes held, in the order the dialog has always made them.
+Status ValueTests(const CalculationSetup& setup, const TimeInstants& instants) {
     // Two calendar times compare as instants; one beside seconds once the catalogue's time
     // reference is known (the run checks it then).
-    const std::optional<CalendarInstant> start = CalendarTimeInBox(values.timeStart);
-    const std::optional<CalendarInstant> end = CalendarTimeInBox(values.timeEnd);
-    bool timeInOrder = ReadDecimal(values.timeEnd) >= ReadDecimal(values.timeStart);
-    if (start && end) {
-        timeInOrder =
-            end->day > start->day || (end->day == start->day && end->second >= start->second);
-    } else if (start || end) {
+    bool timeInOrder = setup.Timeend >= setup.Timestart;
+    if (instants.start && instants.end) {
+        const CalendarInstant& start = *instants.start;
+        const CalendarInstant& end = *instants.end;
+        timeInOrder = end.day > start.day || (end.day == start.day && end.second >= start.second);
+    } else if (instants.start || instants.end) {
         timeInOrder = true;
     }
-    const double numberOfPictures = ReadDecimal(values.numberOfPictures);
-    const bool inRange = ReadDecimal(values.xMax) >= ReadDecimal(values.xMin) &&
-                         ReadDecimal(values.yMax) >= ReadDecimal(values.yMin) &&
-                         ReadDecimal(values.zMax) >= ReadDecimal(values.zMin) && timeInOrder &&
-                         numberOfPictures > 0 && numberOfPictures <= HighestNumberOfPictures &&
-                         ReadDecimal(values.width) > 0 && ReadDecimal(values.height) > 0;
+    const bool inRange = setup.Amax >= setup.Amin && setup.Bmax >= setup.Bmin &&
+                         setup.Cmax >= setup.Cmin && timeInOrder && setup.NoOfPictures > 0 &&
+                         setup.NoOfPictures <= HighestNumberOfPictures && setup.Width > 0 &&
+                         setup.Height > 0;
     if (!inRange) {
         return Status::InvalidInput(OutOfRangeMessage);
     }
@@ -170,14 +162,28 @@ Status FirstFailedTest(const DialogValues& values, CalculationKind kind) {
     // With no radio button selected (a setup file with a direction outside 0..3) there are
     // no picture axes to derive; running on would sort and label by a column that does not
     // exist.
-    if (values.direction < 0 || values.direction > 3) {
+    if (!setup.Direction) {
         return Status::InvalidInput(NoDirectionMessage);
     }
     // A box of no size around a pixel counts nothing: every picture would be black.
-    if (!(ReadDecimal(values.radius) > 0)) {
-        return Status::InvalidInput(values.output.radiusUnit == RadiusUnit::Coordinates
+    if (!(setup.Radius > 0)) {
+        return Status::InvalidInput(setup.Output.radiusUnit == RadiusUnit::Coordinates
                                         ? CoordinateRadiusMessage
                                         : RadiusMessage);
+    }
+    return Status::Ok();
+}
+
+// Runs the box tests over every tested field, the box texts given by `textOf`.
+template <typename TextOf>
+Status BoxTests(const CalculationSetup& setup, TextOf textOf) {
+    for (const ClassicField& field : ClassicFields()) {
+        if (field.test == BoxTest::None) {
+            continue;
+        }
+        if (Status passed = TestBox(field, setup, textOf(field)); !passed.ok()) {
+            return passed;
+        }
     }
     return Status::Ok();
 }
@@ -204,11 +210,45 @@ bool IsNumberText(std::string_view text) {
 }
 
 Status ParseCalculation(const DialogValues& values, CalculationKind kind, CalculationRequest* out) {
-    Status failed = FirstFailedTest(values, kind);
-    if (!failed.ok()) {
-        return failed;
+    const CalculationSetup setup = SetupFromDialogValues(values);
+    if (Status first = FirstTests(setup, kind); !first.ok()) {
+        return first;
     }
-    *out = RequestOf(values, kind);
+    if (Status boxes = BoxTests(
+            setup,
+            [&](const ClassicField& field) -> const std::string& { return values.*field.text; });
+        !boxes.ok()) {
+        return boxes;
+    }
+    const TimeInstants instants{CalendarTimeInBox(values.timeStart),
+                                CalendarTimeInBox(values.timeEnd)};
+    if (Status tested = ValueTests(setup, instants); !tested.ok()) {
+        return tested;
+    }
+    *out = RequestOf(setup, instants, kind);
+    return Status::Ok();
+}
+
+Status ParseCalculation(const CalculationSetup& setup, CalculationKind kind,
+                        CalculationRequest* out) {
+    if (Status first = FirstTests(setup, kind); !first.ok()) {
+        return first;
+    }
+    // A number is its box's text as the dialog would show it: the test then fails only for
+    // a number that is not finite.
+    if (Status boxes =
+            BoxTests(setup, [&](const ClassicField& field) { return BoxText(field, setup); });
+        !boxes.ok()) {
+        return boxes;
+    }
+    // Text that is no number may still read as a calendar time ("nan" does), as it would
+    // in the box.
+    const TimeInstants instants{CalendarTimeInBox(FormatFixed(setup.Timestart, 0)),
+                                CalendarTimeInBox(FormatFixed(setup.Timeend, 0))};
+    if (Status values = ValueTests(setup, instants); !values.ok()) {
+        return values;
+    }
+    *out = RequestOf(setup, instants, kind);
     return Status::Ok();
 }
 

@@ -29,4 +29,9 @@ std::optional<CalendarInstant> CalendarTimeInBox(const std::string& box);
 // request the boxes describe. `kind` is the calculation the menu chose.
 Status ParseCalculation(const DialogValues& values, CalculationKind kind, CalculationRequest* out);
 
+// The same tests on a setup's numbers, as its boxes hold them (see
+// CalculationSetup::AsBoxesShowIt): a number fails its box's test only when it is not finite.
+Status ParseCalculation(const CalculationSetup& setup, CalculationKind kind,
+                        CalculationRequest* out);
+
 }  // namespace korvane

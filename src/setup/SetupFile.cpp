@@ -18,54 +18,10 @@
 #include "picture/DensityPicture.h"
 #include "picture/PictureFileName.h"
 #include "setup/CatalogueKeys.h"
+#include "setup/ClassicFields.h"
 
 namespace korvane {
 namespace {
-
-enum class Written { Integer, Exponent };
-
-struct NumberKey {
-    const char* key;
-    double CalculationSetup::*field;
-    Written form;
-};
-
-constexpr const char* FilePathKey = "[File-Path]";
-
-// The eighteen numbers in the order of the file, after the path line.
-constexpr NumberKey NumberKeys[] = {
-    {"[Direction]", &CalculationSetup::Direction, Written::Integer},
-    {"[Amin]", &CalculationSetup::Amin, Written::Exponent},
-    {"[Amax]", &CalculationSetup::Amax, Written::Exponent},
-    {"[Bmin]", &CalculationSetup::Bmin, Written::Exponent},
-    {"[Bmax]", &CalculationSetup::Bmax, Written::Exponent},
-    {"[Cmin]", &CalculationSetup::Cmin, Written::Exponent},
-    {"[Cmax]", &CalculationSetup::Cmax, Written::Exponent},
-    {"[Timestart]", &CalculationSetup::Timestart, Written::Exponent},
-    {"[Timeend]", &CalculationSetup::Timeend, Written::Exponent},
-    {"[Fixedsize]", &CalculationSetup::Fixedsize, Written::Integer},
-    {"[Width]", &CalculationSetup::Width, Written::Integer},
-    {"[Height]", &CalculationSetup::Height, Written::Integer},
-    {"[Fixeddensity]", &CalculationSetup::Fixeddensity, Written::Integer},
-    {"[Maxdensity]", &CalculationSetup::Maxdensity, Written::Exponent},
-    {"[Gaussiandistance]", &CalculationSetup::Gaussiandistance, Written::Integer},
-    {"[NoOfPictures]", &CalculationSetup::NoOfPictures, Written::Exponent},
-    {"[Cumulative]", &CalculationSetup::Cumulative, Written::Integer},
-    {"[Radius]", &CalculationSetup::Radius, Written::Exponent},
-};
-
-// The output keys follow the nineteen lines, each only when its value differs from the
-// default, so a setup with the default output is saved exactly as it always was.
-constexpr const char* PictureFormatKey = "[Pictureformat]";  // BMP or PNG
-constexpr const char* DensityDataKey = "[Densitydata]";      // 1: a TIFF of densities
-constexpr const char* SeriesIndexKey = "[Seriesindex]";      // 0: no series index
-constexpr const char* VolumeKey = "[Volume]";                // 1: a NetCDF density volume
-constexpr const char* ColourMapKey = "[Colourmap]";          // viridis, inferno, ...
-constexpr const char* ScaleKey = "[Scale]";                  // log or sqrt
-constexpr const char* WeightsKey = "[Weights]";              // value or moment
-constexpr const char* MaximumKey = "[Maximum]";              // series or percentile:P
-constexpr const char* RadiusUnitKey = "[Radiusunit]";        // coordinates
-constexpr const char* UnitKey = "[Unit]";                    // km, ft, ...
 
 void AppendLine(std::string& text, const char* key, std::string_view value) {
     text += key;
@@ -74,84 +30,84 @@ void AppendLine(std::string& text, const char* key, std::string_view value) {
     text += "\r\n";
 }
 
+// A switch of the output: "1" or "0", read as any number other than 0.
+std::string SwitchText(bool on) {
+    return on ? "1" : "0";
+}
+bool SwitchOfText(std::string_view value) {
+    return ReadDecimal(value) != 0.0;
+}
+
+// One output key: the member it sets, the text the file holds of it and the reading back.
+// A value that is none of those the key takes leaves the member as it was.
+struct OutputKey {
+    const char* key;
+    bool (*isDefault)(const OutputOptions&);
+    std::string (*text)(const OutputOptions&);
+    void (*read)(OutputOptions&, std::string_view);
+};
+
+template <auto member>
+bool AtDefault(const OutputOptions& output) {
+    return output.*member == OutputOptions().*member;
+}
+
+// A member written by `name` and read by `named` (an optional: none for an unknown value).
+template <auto member, auto name, auto named>
+OutputKey NamedKey(const char* key) {
+    return {key, AtDefault<member>,
+            [](const OutputOptions& output) { return std::string(name(output.*member)); },
+            [](OutputOptions& output, std::string_view value) {
+                output.*member = named(value).value_or(output.*member);
+            }};
+}
+
+template <auto member>
+OutputKey SwitchKey(const char* key) {
+    return {key, AtDefault<member>,
+            [](const OutputOptions& output) { return SwitchText(output.*member); },
+            [](OutputOptions& output, std::string_view value) {
+                output.*member = SwitchOfText(value);
+            }};
+}
+
+using O = OutputOptions;
+
+// The output keys follow the nineteen lines, each only when its value differs from the
+// default, so a setup with the default output is saved exactly as it always was.
+const OutputKey kOutputKeys[] = {
+    NamedKey<&O::format, PictureFormatName, PictureFormatNamed>("[Pictureformat]"),  // BMP, PNG
+    SwitchKey<&O::densities>("[Densitydata]"),  // 1: a TIFF of densities
+    SwitchKey<&O::index>("[Seriesindex]"),      // 0: no series index
+    SwitchKey<&O::volume>("[Volume]"),          // 1: a NetCDF density volume
+    NamedKey<&O::colourMap, ColourMapName, ColourMapNamed>("[Colourmap]"),  // viridis, ...
+    NamedKey<&O::scale, DensityScaleName, DensityScaleNamed>("[Scale]"),    // log or sqrt
+    NamedKey<&O::eventWeights, EventWeightingName, EventWeightingNamed>("[Weights]"),
+    NamedKey<&O::maximum, MaximumChoiceText, MaximumChoiceNamed>("[Maximum]"),  // series, ...
+    NamedKey<&O::radiusUnit, RadiusUnitName, RadiusUnitNamed>("[Radiusunit]"),  // coordinates
+    {"[Unit]", AtDefault<&O::unit>, [](const O& output) { return output.unit; },
+     [](O& output, std::string_view value) {
+         if (IsUnitText(value)) {  // km, ft, ...
+             output.unit.assign(value);
+         }
+     }},
+};
+
 void AppendOutputKeys(std::string& text, const OutputOptions& output) {
-    const OutputOptions defaults;
-    if (output.format != defaults.format) {
-        AppendLine(text, PictureFormatKey, PictureFormatName(output.format));
-    }
-    if (output.densities != defaults.densities) {
-        AppendLine(text, DensityDataKey, output.densities ? "1" : "0");
-    }
-    if (output.index != defaults.index) {
-        AppendLine(text, SeriesIndexKey, output.index ? "1" : "0");
-    }
-    if (output.volume != defaults.volume) {
-        AppendLine(text, VolumeKey, output.volume ? "1" : "0");
-    }
-    if (output.colourMap != defaults.colourMap) {
-        AppendLine(text, ColourMapKey, ColourMapName(output.colourMap));
-    }
-    if (output.scale != defaults.scale) {
-        AppendLine(text, ScaleKey, DensityScaleName(output.scale));
-    }
-    if (output.eventWeights != defaults.eventWeights) {
-        AppendLine(text, WeightsKey, EventWeightingName(output.eventWeights));
-    }
-    if (output.maximum != defaults.maximum) {
-        AppendLine(text, MaximumKey, MaximumChoiceText(output.maximum));
-    }
-    if (output.radiusUnit != defaults.radiusUnit) {
-        AppendLine(text, RadiusUnitKey, RadiusUnitName(output.radiusUnit));
-    }
-    if (output.unit != defaults.unit) {
-        AppendLine(text, UnitKey, output.unit);
+    for (const OutputKey& key : kOutputKeys) {
+        if (!key.isDefault(output)) {
+            AppendLine(text, key.key, key.text(output));
+        }
     }
 }
 
-// An output key's value; false for a key that is none of them. A format other than BMP or
-// PNG leaves the format as it was; so does an unknown colour map, scale, weighting or maximum.
+// An output key's value; false for a key that is none of them.
 bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_view value) {
-    if (key == PictureFormatKey) {
-        output.format = PictureFormatNamed(value).value_or(output.format);
-        return true;
-    }
-    if (key == DensityDataKey) {
-        output.densities = ReadDecimal(value) != 0.0;
-        return true;
-    }
-    if (key == SeriesIndexKey) {
-        output.index = ReadDecimal(value) != 0.0;
-        return true;
-    }
-    if (key == VolumeKey) {
-        output.volume = ReadDecimal(value) != 0.0;
-        return true;
-    }
-    if (key == ColourMapKey) {
-        output.colourMap = ColourMapNamed(value).value_or(output.colourMap);
-        return true;
-    }
-    if (key == ScaleKey) {
-        output.scale = DensityScaleNamed(value).value_or(output.scale);
-        return true;
-    }
-    if (key == WeightsKey) {
-        output.eventWeights = EventWeightingNamed(value).value_or(output.eventWeights);
-        return true;
-    }
-    if (key == MaximumKey) {
-        output.maximum = MaximumChoiceNamed(value).value_or(output.maximum);
-        return true;
-    }
-    if (key == UnitKey) {
-        if (IsUnitText(value)) {
-            output.unit.assign(value);
+    for (const OutputKey& known : kOutputKeys) {
+        if (key == known.key) {
+            known.read(output, value);
+            return true;
         }
-        return true;
-    }
-    if (key == RadiusUnitKey) {
-        output.radiusUnit = RadiusUnitNamed(value).value_or(output.radiusUnit);
-        return true;
     }
     return false;
 }
@@ -166,16 +122,8 @@ void ReportFileFailure(const TraceSink& trace) {
 std::string SetupText(const CalculationSetup& setup) {
     std::string text;
     text.reserve(512 + setup.FilePath.size());
-    text += FilePathKey;
-    text += '\t';
-    text += setup.FilePath;
-    text += "\r\n";
-    for (const NumberKey& key : NumberKeys) {
-        const double value = setup.*key.field;
-        text += key.key;
-        text += '\t';
-        text += key.form == Written::Integer ? FormatInteger(value) : FormatExponentExact(value);
-        text += "\r\n";
+    for (const ClassicField& field : ClassicFields()) {
+        AppendLine(text, field.key, SetupFileValue(field, setup));
     }
     AppendOutputKeys(text, setup.Output);
     AppendCatalogueKeys(text, setup.Catalogue);
@@ -189,22 +137,17 @@ void ApplyLine(CalculationSetup& setup, std::string_view line) {
     }
     const std::string_view key = line.substr(0, tab);
     const std::string_view value = line.substr(tab + 1);
-    if (key == FilePathKey) {
-        setup.FilePath.assign(value);
-        // How a file is read belongs to that file: the catalogue keys that follow, if any.
-        setup.Catalogue = {};
-        return;
-    }
     if (ApplyOutputKey(setup.Output, key, value)) {
         return;
     }
     if (ApplyCatalogueKey(setup.Catalogue, key, value)) {
         return;
     }
-    for (const NumberKey& known : NumberKeys) {
-        if (key == known.key) {
-            setup.*known.field = ReadDecimal(value);
-            return;
+    if (const ClassicField* field = ClassicFieldOfKey(key)) {
+        ReadSetupFileValue(*field, setup, value);
+        if (field->type == FieldType::Path) {
+            // How a file is read belongs to that file: the catalogue keys that follow, if any.
+            setup.Catalogue = {};
         }
     }
 }

@@ -14,26 +14,10 @@
 #include "app/OptionsDlg.h"
 #include "setup/CalculateCommand.h"
 #include "setup/SetupFile.h"
+#include "support/SetupBuilder.h"
 #include "support/TempDir.h"
 
 namespace korvane::testing {
-
-// A setup that passes every input test, for the event file `eventFile`.
-inline CalculationSetup RunnableSetup(const std::string& eventFile) {
-    CalculationSetup setup;
-    setup.FilePath = eventFile;
-    setup.Direction = 2;
-    setup.Amax = 10;
-    setup.Bmax = 10;
-    setup.Cmax = 10;
-    setup.Timeend = 10;
-    setup.Fixedsize = 1;
-    setup.Width = 40;
-    setup.Height = 40;
-    setup.NoOfPictures = 3;
-    setup.Radius = 1;
-    return setup;
-}
 
 class OptionsDialogFixture {
   public:

@@ -86,7 +86,7 @@ class OptionsDlgCalculateTest : public QObject {
         QFETCH(QString, message);
         OptionsDialogFixture fixture;
         CalculationSetup setup = RunnableSetup(TinyEventFile(fixture.dir));
-        setup.Direction = direction;
+        setup.Direction = DirectionOfIndex(direction);
         if (box == "widthBox") {
             setup.Fixedsize = 0;
         }
@@ -199,7 +199,7 @@ class OptionsDlgCalculateTest : public QObject {
     void closingTheDialogStopsTheRunAndWaitsForIt() {
         OptionsDialogFixture fixture;
         CalculationSetup setup = RunnableSetup(TinyEventFile(fixture.dir));
-        setup.Direction = 0;
+        setup.Direction = ViewDirection::AlongX;
         setup.NoOfPictures = 6;
         OptionsDlg& dialog = fixture.OpenWith(CalculationKind::Time, setup);
         fixture.Edit("radiusBox")->setText("2");

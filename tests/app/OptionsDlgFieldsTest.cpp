@@ -14,24 +14,19 @@ class OptionsDlgFieldsTest : public QObject {
   private slots:
     void everyBoxShowsItsOwnField() {
         OptionsDialogFixture fixture;
-        CalculationSetup setup;
-        setup.FilePath = "/data/events.dat";
-        setup.Direction = 1;
-        setup.Amin = 1;
-        setup.Amax = 2;
-        setup.Bmin = 3;
-        setup.Bmax = 4;
-        setup.Cmin = 5;
-        setup.Cmax = 6;
-        setup.Timestart = 7;
-        setup.Timeend = 8;
-        setup.Width = 9;
-        setup.Height = 10;
-        setup.Maxdensity = 11;
-        setup.NoOfPictures = 12;
-        setup.Radius = 13;
-        setup.Fixeddensity = 1;
-        setup.Cumulative = 1;
+        const CalculationSetup setup = SetupBuilder()
+                                           .Events("/data/events.dat")
+                                           .Along(ViewDirection::AlongY)
+                                           .X(1, 2)
+                                           .Y(3, 4)
+                                           .Z(5, 6)
+                                           .Time(7, 8)
+                                           .Size(9, 10, false)
+                                           .Maximum(11)
+                                           .Pictures(12)
+                                           .Radius(13)
+                                           .Cumulative()
+                                           .Build();
         fixture.OpenWith(CalculationKind::Time, setup);
 
         const struct {
@@ -84,7 +79,7 @@ class OptionsDlgFieldsTest : public QObject {
         CalculationSetup taken;
         dialog.TakeSetup(taken);
         QCOMPARE(taken.FilePath, std::string());  // typed before the direction changed
-        QCOMPARE(taken.Direction, 3.0);
+        QVERIFY(taken.Direction == ViewDirection::Perspective);
         QCOMPARE(taken.Amin, 34.0);
         QCOMPARE(taken.Amax, 35.0);
         QCOMPARE(taken.Bmin, 36.0);
@@ -98,10 +93,10 @@ class OptionsDlgFieldsTest : public QObject {
         QCOMPARE(taken.Maxdensity, 44.0);
         QCOMPARE(taken.NoOfPictures, 45.0);
         QCOMPARE(taken.Radius, 46.0);
-        QCOMPARE(taken.Fixedsize, 1.0);
-        QCOMPARE(taken.Fixeddensity, 0.0);
-        QCOMPARE(taken.Gaussiandistance, 1.0);
-        QCOMPARE(taken.Cumulative, 0.0);
+        QCOMPARE(taken.Fixedsize, true);
+        QCOMPARE(taken.Fixeddensity, false);
+        QCOMPARE(taken.Gaussiandistance, true);
+        QCOMPARE(taken.Cumulative, false);
     }
 
     void checkBoxesKeepTheirStateWhenTheBoxesAreShownAgain() {

@@ -111,7 +111,7 @@ class OptionsDlgFilesTest : public QObject {
         QVERIFY(!std::filesystem::exists(chosen + ".ini"));
         const CalculationSetup saved = LoadedFrom(chosen);
         QCOMPARE(saved.Radius, 6.0);
-        QCOMPARE(saved.Fixedsize, 0.0);
+        QCOMPARE(saved.Fixedsize, false);
         QCOMPARE(saved.Width, 40.0);  // the greyed box is saved all the same
         QCOMPARE(saved.FilePath, std::string("/data/events.dat"));
 

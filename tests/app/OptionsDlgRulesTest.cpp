@@ -124,7 +124,7 @@ class OptionsDlgRulesTest : public QObject {
         QFETCH(int, direction);
         OptionsDialogFixture fixture;
         CalculationSetup setup;
-        setup.Direction = direction;
+        setup.Direction = DirectionOfIndex(direction);
         fixture.OpenWith(mode, setup);
 
         for (int axis = 0; axis < 3; ++axis) {
@@ -159,7 +159,7 @@ class OptionsDlgRulesTest : public QObject {
     void directionOutsideTheGroupSelectsNoButton() {
         OptionsDialogFixture fixture;
         CalculationSetup setup;
-        setup.Direction = 7;
+        setup.Direction = std::nullopt;
         fixture.OpenWith(CalculationKind::Time, setup);
         for (const char* name : kDirections) {
             QVERIFY(!fixture.Find<QRadioButton>(name)->isChecked());
@@ -174,7 +174,7 @@ class OptionsDlgRulesTest : public QObject {
         // After a perspective run: a spatial series cannot use it, so x takes its place.
         OptionsDialogFixture fixture;
         CalculationSetup setup;
-        setup.Direction = 3;
+        setup.Direction = ViewDirection::Perspective;
         fixture.OpenWith(CalculationKind::Spatial, setup);
         QVERIFY(!fixture.Find<QRadioButton>("perspectiveRadio")->isChecked());
         QVERIFY(!fixture.Enabled("perspectiveRadio"));
@@ -214,7 +214,7 @@ class OptionsDlgRulesTest : public QObject {
         CalculationSetup setup;
         setup.Amin = 1.5;
         setup.Radius = 3;
-        setup.Direction = 0;
+        setup.Direction = ViewDirection::AlongX;
         fixture.OpenWith(CalculationKind::Time, setup);
         fixture.Edit("xMinBox")->setText("99");
         fixture.Edit("radiusBox")->setText("8");

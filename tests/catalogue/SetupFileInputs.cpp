@@ -12,6 +12,7 @@
 #include "setup/DialogValues.h"
 #include "setup/SetupFile.h"
 #include "support/RecordingObserver.h"
+#include "support/SetupBuilder.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -22,18 +23,17 @@ using testing::RecordingObserver;
 using testing::TempDir;
 
 CalculationSetup KnownSetup() {
-    CalculationSetup setup;
-    setup.FilePath = "/data/events.dat";
-    setup.Direction = 2;
-    setup.Amax = 10;
-    setup.Bmax = 10;
-    setup.Cmax = 10;
-    setup.Timeend = 10;
-    setup.Width = 800;
-    setup.Height = 800;
-    setup.NoOfPictures = 10;
-    setup.Radius = 3;
-    return setup;
+    return testing::SetupBuilder()
+        .Events("/data/events.dat")
+        .Along(ViewDirection::AlongZ)
+        .X(0, 10)
+        .Y(0, 10)
+        .Z(0, 10)
+        .Time(0, 10)
+        .Size(800, 800, false)
+        .Pictures(10)
+        .Radius(3)
+        .Build();
 }
 
 struct SetupFileCase {

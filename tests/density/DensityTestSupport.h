@@ -70,10 +70,9 @@ inline PixelTests TestsFor(const reference::Frame& f, int direction, bool spatia
     tests.hColumn = axes.horizontal;
     tests.vColumn = axes.vertical;
     tests.horizontalInclusive = spatial;
-    tests.radius = f.radius;
+    tests.weighting = {f.radius, f.gaussian};
     tests.hScale = f.coordinateRadius ? 1.0 : f.hScale;
     tests.vScale = f.coordinateRadius ? 1.0 : f.vScale;
-    tests.gaussian = f.gaussian;
     tests.withDepth = spatial;
     tests.depthColumn = axes.depth;
     tests.slicePosition = p;

@@ -105,8 +105,7 @@ void ExpectSameWindows(const PerspectiveFrame& frame, const PerspectiveBox& box,
         w.t0 = t0;
         w.end = t0 + dt;
         w.cumulative = s.cumulative;
-        w.radius = s.radius;
-        w.gaussian = s.gaussian;
+        w.weighting = {s.radius, s.gaussian};
         w.maximum = static_cast<float>(densityMaximum);
         FillPerspectiveWindow(frame, w, fast, work);
         reference::FillPerspectiveWindowLiteral(frame, t0, dt, s.cumulative, s.radius, s.gaussian,
@@ -166,7 +165,7 @@ TEST(PerspectiveFill, EventsExactlyOnBoxEdges) {
         for (double dt : {1.0, 2.0, 0.5}) {
             EXPECT_PRED2(
                 testing::AgreesWithReference,
-                EstimatePerspectiveMaximumOfFrame(frame, dt, s.radius, s.cumulative, s.gaussian),
+                EstimatePerspectiveMaximumOfFrame(frame, dt, {s.radius, s.gaussian}, s.cumulative),
                 reference::EstimatePerspectiveMaximumAllPairs(frame, dt, s.radius, s.cumulative,
                                                               s.gaussian))
                 << "dt " << dt << " radius " << s.radius;
@@ -187,8 +186,8 @@ TEST(PerspectiveMaximum, SameAsAllPairsOnRandomClouds) {
             BuildPerspectiveFrame(table, box, frame);
             for (const Setting& s : AllSettings()) {
                 EXPECT_PRED2(testing::AgreesWithReference,
-                             EstimatePerspectiveMaximumOfFrame(frame, 1.0, s.radius, s.cumulative,
-                                                               s.gaussian),
+                             EstimatePerspectiveMaximumOfFrame(frame, 1.0, {s.radius, s.gaussian},
+                                                               s.cumulative),
                              reference::EstimatePerspectiveMaximumAllPairs(
                                  frame, 1.0, s.radius, s.cumulative, s.gaussian))
                     << "cloud " << static_cast<int>(cloud) << " width " << width << " radius "

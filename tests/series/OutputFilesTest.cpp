@@ -25,7 +25,7 @@ namespace {
 using nlohmann::json;
 
 // Records the summary and can stop after picture n.
-class Recorder : public RunObserver {
+class Recorder : public SeriesObserver {
   public:
     void PhaseStarted(RunPhase, long long) override {}
     void Progress(long long) override {}

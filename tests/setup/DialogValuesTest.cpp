@@ -1,32 +1,27 @@
 #include <gtest/gtest.h>
 
 #include "setup/DialogValues.h"
+#include "support/SetupBuilder.h"
 
 namespace korvane {
 namespace {
 
+using testing::SetupBuilder;
+
 CalculationSetup SampleSetup() {
-    CalculationSetup setup;
-    setup.FilePath = "/data/run 7/events.dat\t";
-    setup.Direction = 2;
-    setup.Amin = -2.5;
-    setup.Amax = 10.0004;
-    setup.Bmin = 0.0005;  // just above 0.0005 in binary: shown as 0.001
-    setup.Bmax = 1234.5678;
-    setup.Cmin = -0.0001;
-    setup.Cmax = 1e6;
-    setup.Timestart = 2.5;  // half to even: 2
-    setup.Timeend = 3.5;    // half to even: 4
-    setup.Fixedsize = 1;
-    setup.Width = 640.9;  // the box rounds; only the setup file truncates
-    setup.Height = 480;
-    setup.Fixeddensity = 0;
-    setup.Maxdensity = 12.5;
-    setup.Gaussiandistance = 1;
-    setup.NoOfPictures = 10;
-    setup.Cumulative = 0;
-    setup.Radius = 2.5;
-    return setup;
+    return SetupBuilder()
+        .Events("/data/run 7/events.dat\t")
+        .Along(ViewDirection::AlongZ)
+        .X(-2.5, 10.0004)
+        .Y(0.0005, 1234.5678)  // just above 0.0005 in binary: shown as 0.001
+        .Z(-0.0001, 1e6)
+        .Time(2.5, 3.5)    // half to even: 2 and 4
+        .Size(640.9, 480)  // the box rounds; only the setup file truncates
+        .Maximum(12.5, false)
+        .Gaussian()
+        .Pictures(10)
+        .Radius(2.5)
+        .Build();
 }
 
 TEST(DialogValuesFromSetup, ShowsRangesWithThreeDecimalsAndTheRestAsWholeNumbers) {
@@ -57,31 +52,27 @@ TEST(DialogValuesFromSetup, ShowsRangesWithThreeDecimalsAndTheRestAsWholeNumbers
     EXPECT_EQ(DialogValuesFromSetup(inCoordinates).radius, "2.5");
 }
 
-TEST(DialogValuesFromSetup, TruncatesTheDirectionAndTheSwitches) {
-    struct Row {
-        double stored;
-        int direction;  // the selected radio button, -1 for none
-        int state;      // the check box state
-    };
-    const Row rows[] = {
-        {0.0, 0, 0},
-        {2.9, 2, 2},
-        {3.0, 3, 3},
-        {-0.9, 0, 0},
-        {4.0, -1, 4},
-        {-1.0, -1, -1},
-        {1e300, -1, 2147483647},
-    };
-    for (const Row& row : rows) {
-        CalculationSetup setup;
-        setup.Direction = row.stored;
-        setup.Fixedsize = row.stored;
-        setup.Cumulative = row.stored;
-        const DialogValues values = DialogValuesFromSetup(setup);
-        EXPECT_EQ(values.direction, row.direction) << row.stored;
-        EXPECT_EQ(values.fixedSizeState, row.state) << row.stored;
-        EXPECT_EQ(values.cumulativeState, row.state) << row.stored;
+TEST(DialogValuesFromSetup, ShowsNoDirectionAsNoSelectedButton) {
+    CalculationSetup setup;
+    setup.Direction = std::nullopt;
+    EXPECT_EQ(DialogValuesFromSetup(setup).direction, -1);
+    setup.Direction = ViewDirection::Perspective;
+    EXPECT_EQ(DialogValuesFromSetup(setup).direction, 3);
+}
+
+// The setup as the boxes show it is what the boxes' texts read back as.
+TEST(CalculationSetup, AsBoxesShowItIsTheBoxTextsReadBack) {
+    for (const RadiusUnit unit : {RadiusUnit::Pixels, RadiusUnit::Coordinates}) {
+        CalculationSetup setup = SampleSetup();
+        setup.Output.radiusUnit = unit;
+        EXPECT_TRUE(setup.AsBoxesShowIt() == SetupFromDialogValues(DialogValuesFromSetup(setup)));
     }
+    const CalculationSetup shown = SampleSetup().AsBoxesShowIt();
+    EXPECT_EQ(shown.Timestart, 2.0);
+    EXPECT_EQ(shown.Timeend, 4.0);
+    EXPECT_EQ(shown.Bmin, 0.001);
+    EXPECT_EQ(shown.Width, 641.0);
+    EXPECT_EQ(shown.Radius, 2.0);
 }
 
 TEST(SetupFromDialogValues, ReadsBoxesAsTheClassicDecimalReaderDoes) {
@@ -108,7 +99,7 @@ TEST(SetupFromDialogValues, ReadsBoxesAsTheClassicDecimalReaderDoes) {
 
     const CalculationSetup setup = SetupFromDialogValues(values);
     EXPECT_EQ(setup.FilePath, " spaced path.dat");
-    EXPECT_EQ(setup.Direction, 1.0);
+    EXPECT_EQ(setup.Direction, ViewDirection::AlongY);
     EXPECT_EQ(setup.Amin, 1.2);
     EXPECT_EQ(setup.Amax, 3.0);
     EXPECT_EQ(setup.Bmin, 2.0);
@@ -122,16 +113,16 @@ TEST(SetupFromDialogValues, ReadsBoxesAsTheClassicDecimalReaderDoes) {
     EXPECT_EQ(setup.Maxdensity, 0.5);
     EXPECT_EQ(setup.NoOfPictures, 12.0);
     EXPECT_EQ(setup.Radius, 3.0);
-    EXPECT_EQ(setup.Fixedsize, 1.0);
-    EXPECT_EQ(setup.Fixeddensity, 0.0);
-    EXPECT_EQ(setup.Gaussiandistance, 0.0);
-    EXPECT_EQ(setup.Cumulative, 1.0);
+    EXPECT_TRUE(setup.Fixedsize);
+    EXPECT_FALSE(setup.Fixeddensity);
+    EXPECT_FALSE(setup.Gaussiandistance);
+    EXPECT_TRUE(setup.Cumulative);
 }
 
-TEST(SetupFromDialogValues, NoSelectedDirectionIsKeptAsMinusOne) {
+TEST(SetupFromDialogValues, NoSelectedDirectionIsKeptAsNone) {
     DialogValues values;
     values.direction = -1;
-    EXPECT_EQ(SetupFromDialogValues(values).Direction, -1.0);
+    EXPECT_EQ(SetupFromDialogValues(values).Direction, std::nullopt);
 }
 
 TEST(DialogValuesRoundTrip, ShowingWhatWasTakenChangesNothing) {

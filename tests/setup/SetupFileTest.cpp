@@ -14,6 +14,7 @@
 
 #include "setup/SetupFile.h"
 #include "support/Folders.h"
+#include "support/SetupBuilder.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -25,27 +26,20 @@ namespace fs = std::filesystem;
 
 // Every field different from its default and from every other field.
 CalculationSetup DistinctSetup() {
-    CalculationSetup setup;
-    setup.FilePath = "/data/before.dat";
-    setup.Direction = 1;
-    setup.Amin = -11;
-    setup.Amax = 12;
-    setup.Bmin = -13;
-    setup.Bmax = 14;
-    setup.Cmin = -15;
-    setup.Cmax = 16;
-    setup.Timestart = 17;
-    setup.Timeend = 18;
-    setup.Fixedsize = 1;
-    setup.Width = 640;
-    setup.Height = 480;
-    setup.Fixeddensity = 1;
-    setup.Maxdensity = 19;
-    setup.Gaussiandistance = 1;
-    setup.NoOfPictures = 20;
-    setup.Cumulative = 1;
-    setup.Radius = 21;
-    return setup;
+    return testing::SetupBuilder()
+        .Events("/data/before.dat")
+        .Along(ViewDirection::AlongY)
+        .X(-11, 12)
+        .Y(-13, 14)
+        .Z(-15, 16)
+        .Time(17, 18)
+        .Size(640, 480)
+        .Maximum(19)
+        .Gaussian()
+        .Pictures(20)
+        .Cumulative()
+        .Radius(21)
+        .Build();
 }
 
 std::size_t FilesIn(const fs::path& folder) {
@@ -53,26 +47,19 @@ std::size_t FilesIn(const fs::path& folder) {
 }
 
 TEST(SaveSetupFile, WritesTheNineteenLinesByteForByte) {
-    CalculationSetup setup;
-    setup.FilePath = "/data/run 1\tb.dat";
-    setup.Direction = 2;
-    setup.Amin = -1.5;
-    setup.Amax = 1000;
-    setup.Bmin = 0.000123456789;
-    setup.Bmax = 1e300;
-    setup.Cmin = -0.0;
-    setup.Cmax = 2.5;
-    setup.Timestart = 0;
-    setup.Timeend = 3600;
-    setup.Fixedsize = 1;
-    setup.Width = 640.9;
-    setup.Height = -480.9;
-    setup.Fixeddensity = 0;
-    setup.Maxdensity = 12.5;
-    setup.Gaussiandistance = 1;
-    setup.NoOfPictures = 25;
-    setup.Cumulative = 0;
-    setup.Radius = 3;
+    const CalculationSetup setup = testing::SetupBuilder()
+                                       .Events("/data/run 1\tb.dat")
+                                       .Along(ViewDirection::AlongZ)
+                                       .X(-1.5, 1000)
+                                       .Y(0.000123456789, 1e300)
+                                       .Z(-0.0, 2.5)
+                                       .Time(0, 3600)
+                                       .Size(640.9, -480.9)
+                                       .Maximum(12.5, false)
+                                       .Gaussian()
+                                       .Pictures(25)
+                                       .Radius(3)
+                                       .Build();
     TempDir dir;
     const std::string path = dir.file("Setup");  // no extension is added
     ASSERT_TRUE(SaveSetupFile(setup, path).ok());
@@ -110,20 +97,27 @@ TEST(SetupFile, RoundTripKeepsEveryDigitAndTruncatesWholeNumbers) {
         CalculationSetup saved;
         saved.FilePath = round % 2 ? "  /a folder/with\ttab.dat " : "";
         for (double* field :
-             {&saved.Direction, &saved.Amin, &saved.Amax, &saved.Bmin, &saved.Bmax, &saved.Cmin,
-              &saved.Cmax, &saved.Timestart, &saved.Timeend, &saved.Fixedsize, &saved.Width,
-              &saved.Height, &saved.Fixeddensity, &saved.Maxdensity, &saved.Gaussiandistance,
-              &saved.NoOfPictures, &saved.Cumulative, &saved.Radius}) {
+             {&saved.Amin, &saved.Amax, &saved.Bmin, &saved.Bmax, &saved.Cmin, &saved.Cmax,
+              &saved.Timestart, &saved.Timeend, &saved.Width, &saved.Height, &saved.Maxdensity,
+              &saved.NoOfPictures, &saved.Radius}) {
             *field = number();
         }
+        saved.Direction =
+            round % 5 == 4 ? std::nullopt : std::optional(static_cast<ViewDirection>(round % 5));
+        saved.Fixedsize = round % 2 == 0;
+        saved.Fixeddensity = round % 3 == 0;
+        saved.Gaussiandistance = round % 5 == 0;
+        saved.Cumulative = round % 7 == 0;
         ASSERT_TRUE(SaveSetupFile(saved, path).ok());
         CalculationSetup loaded = DistinctSetup();
         ASSERT_TRUE(LoadSetupFile(loaded, path).ok());
         EXPECT_EQ(loaded.FilePath, saved.FilePath);
-        for (auto field :
-             {&CalculationSetup::Direction, &CalculationSetup::Fixedsize, &CalculationSetup::Width,
-              &CalculationSetup::Height, &CalculationSetup::Fixeddensity,
-              &CalculationSetup::Gaussiandistance, &CalculationSetup::Cumulative}) {
+        EXPECT_EQ(loaded.Direction, saved.Direction);
+        EXPECT_EQ(loaded.Fixedsize, saved.Fixedsize);
+        EXPECT_EQ(loaded.Fixeddensity, saved.Fixeddensity);
+        EXPECT_EQ(loaded.Gaussiandistance, saved.Gaussiandistance);
+        EXPECT_EQ(loaded.Cumulative, saved.Cumulative);
+        for (auto field : {&CalculationSetup::Width, &CalculationSetup::Height}) {
             EXPECT_EQ(loaded.*field, std::trunc(saved.*field)) << saved.*field;
         }
         for (auto field :
@@ -165,8 +159,8 @@ TEST(LoadSetupFile, ChangesOnlyTheFieldsOfKeysItMeets) {
         {"white space around the key is part of it", " [Width]\t5\n[Width] \t5\n", [](auto&) {}},
         {"text that is no number reads as zero", "junk\tvalue\n\n[Height]\tabc\n",
          [](auto& s) { s.Height = 0; }},
-        {"whole-number keys are not truncated on reading", "[Direction]\t1.9\n",
-         [](auto& s) { s.Direction = 1.9; }},
+        {"whole-number keys are not truncated on reading", "[Width]\t1.9\n",
+         [](auto& s) { s.Width = 1.9; }},
         {"keys in any order, LF line ends", "[Cumulative]\t0\n[Cmax]\t-1\n[Timestart]\t 4\n",
          [](auto& s) {
              s.Cumulative = 0;
@@ -182,6 +176,37 @@ TEST(LoadSetupFile, ChangesOnlyTheFieldsOfKeysItMeets) {
         c.change(expected);
         ASSERT_TRUE(LoadSetupFile(loaded, dir.write("case.ini", c.content)).ok()) << c.name;
         EXPECT_TRUE(loaded == expected) << c.name;
+    }
+}
+
+// The direction and the switches are read as the dialog shows them: the whole part of the
+// number selects a radio button (none outside 0..3) and checks a box only when it is 1.
+TEST(LoadSetupFile, ReadsTheDirectionAndTheSwitchesByTheirWholePart) {
+    struct Row {
+        const char* stored;
+        std::optional<ViewDirection> direction;
+        bool on;
+    };
+    const Row rows[] = {
+        {"0", ViewDirection::AlongX, false},
+        {"1.9", ViewDirection::AlongY, true},
+        {"2.9", ViewDirection::AlongZ, false},
+        {"3", ViewDirection::Perspective, false},
+        {"-0.9", ViewDirection::AlongX, false},
+        {"4", std::nullopt, false},
+        {"-1", std::nullopt, false},
+        {"1e300", std::nullopt, false},
+        {"x", ViewDirection::AlongX, false},
+    };
+    TempDir dir;
+    for (const Row& row : rows) {
+        const std::string text = std::string("[Direction]\t") + row.stored + "\n[Fixedsize]\t" +
+                                 row.stored + "\n[Cumulative]\t" + row.stored + "\n";
+        CalculationSetup loaded = DistinctSetup();
+        ASSERT_TRUE(LoadSetupFile(loaded, dir.write("case.ini", text)).ok());
+        EXPECT_EQ(loaded.Direction, row.direction) << row.stored;
+        EXPECT_EQ(loaded.Fixedsize, row.on) << row.stored;
+        EXPECT_EQ(loaded.Cumulative, row.on) << row.stored;
     }
 }
 

@@ -19,7 +19,7 @@ namespace {
 
 // A slow front end that asks to stop at its first check in `stopIn` (after `skip` checks
 // there) and counts what the engine still does after that answer.
-class SlowStopper : public RunObserver {
+class SlowStopper : public SeriesObserver {
   public:
     explicit SlowStopper(RunPhase stopIn, int skip = 0) : m_stopIn(stopIn), m_skip(skip) {}
 

@@ -1,5 +1,5 @@
 #pragma once
-// A RunObserver for tests: records every phase, every picture or frame counted and every
+// A SeriesObserver for tests: records every phase, every picture or frame counted and every
 // message, keeps the trace lines, and can play the user who asks to stop after picture n.
 
 #include <optional>
@@ -7,17 +7,17 @@
 #include <utility>
 #include <vector>
 
-#include "common/RunObserver.h"
 #include "common/Status.h"
 #include "common/UserMessage.h"
 #include "series/SeriesContext.h"
+#include "series/SeriesObserver.h"
 #include "setup/DialogValues.h"
 
 namespace korvane::testing {
 
 using RecordedMessage = UserMessage;
 
-class RecordingObserver : public RunObserver {
+class RecordingObserver : public SeriesObserver {
   public:
     void PhaseStarted(RunPhase phase, long long total) override;
     void Progress(long long done) override;

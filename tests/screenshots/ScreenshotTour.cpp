@@ -1,4 +1,4 @@
-#include "app/ScreenshotTour.h"
+#include "ScreenshotTour.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -117,7 +117,7 @@ void RunExampleSeries(KorvaneApp& app, const QString& folder, const QTemporaryDi
 }
 
 // Runs without a window and says nothing.
-class QuietRun : public RunObserver {
+class QuietRun : public SeriesObserver {
   public:
     void PhaseStarted(RunPhase, long long) override {}
     void Progress(long long) override {}
