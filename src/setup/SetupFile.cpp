@@ -18,6 +18,7 @@
 #include "picture/DensityPicture.h"
 #include "picture/PictureFileName.h"
 #include "setup/CatalogueKeys.h"
+#include "setup/SectionKeys.h"
 
 namespace korvane {
 namespace {
@@ -178,6 +179,7 @@ std::string SetupText(const CalculationSetup& setup) {
         text += "\r\n";
     }
     AppendOutputKeys(text, setup.Output);
+    AppendSectionKeys(text, setup.Output.section);
     AppendCatalogueKeys(text, setup.Catalogue);
     return text;
 }
@@ -195,7 +197,8 @@ void ApplyLine(CalculationSetup& setup, std::string_view line) {
         setup.Catalogue = {};
         return;
     }
-    if (ApplyOutputKey(setup.Output, key, value)) {
+    if (ApplyOutputKey(setup.Output, key, value) ||
+        ApplySectionKey(setup.Output.section, key, value)) {
         return;
     }
     if (ApplyCatalogueKey(setup.Catalogue, key, value)) {
