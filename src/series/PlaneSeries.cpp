@@ -5,7 +5,6 @@
 
 #include "common/FloatNarrowing.h"
 #include "density/DensityGrid.h"
-#include "density/Distance.h"
 #include "density/EventRuns.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
@@ -34,7 +33,8 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     const PlaneRange& ranges = view.ranges;
     const PlaneScale& scale = view.scale;
     const AxisMap& axes = view.axes;
-    const bool spatial = kind.pictureKind == PictureKind::Spatial;
+    // A section is sliced as space is, across its line.
+    const bool spatial = kind.pictureKind != PictureKind::TimeResolved;
     DensityGrid grid;
     const Status gridMade =
         MakeDensityGrid(ranges, scale, {CanvasExtraWidth, CanvasExtraHeight}, grid);
@@ -73,7 +73,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     tests.withDepth = spatial;
     tests.depthColumn = axes.depth;
     tests.depthStep = view.depthRadiusStep;
-    const double slabHalfWidth = BoxHalfWidth(request.weighting.radius, view.depthRadiusStep);
+    const double slabHalfWidth = SlabHalfWidth(view, request.weighting.radius);
     // The slabs of a spatial series overlap: an event counts in several slices, and its
     // rectangle of pixels is found once for all of them.
     std::vector<BoxRectangle> rectangles;
@@ -170,7 +170,9 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         // A slice is captioned with the end of its step, which lies beyond a slab narrower
         // than the step (a radius in coordinates below it): such a slice is captioned with
         // its middle, a value it holds.
-        if (spatial && !(position + view.step <= facts.bounds.max)) {
+        // A section is captioned with its offset from the line.
+        if (kind.pictureKind == PictureKind::Section ||
+            (spatial && !(position + view.step <= facts.bounds.max))) {
             facts.caption = position;
         }
         facts.run = run;
@@ -180,6 +182,11 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
 }
 
 }  // namespace
+
+Status RunSectionSeries(SeriesContext& ctx) {
+    return RunPlaneSeries(
+        ctx, {"section", PictureKind::Section, "input[][] sorted across the section!", true});
+}
 
 Status RunSpatialSeries(SeriesContext& ctx) {
     return RunPlaneSeries(ctx,
