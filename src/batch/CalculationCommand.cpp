@@ -62,10 +62,15 @@ void WarnOfOlderPictures(const BatchSeriesObserver& observer) {
 }
 }  // namespace
 
-int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
-    const CalculationOptions options = ParseCalculationOptions(arguments);
+int RunCalculationCommand(int mode, const std::vector<std::string>& arguments, bool section) {
+    const CalculationOptions options = ParseCalculationOptions(arguments, section);
     if (!options.problem.empty()) {
         ReportUsageError(options.problem);
+        return ExitInvalidInput;
+    }
+    if (options.section.given && !section) {
+        ReportUsageError(
+            "--from, --to, --width, --step, --count and --lat-lon belong to the section command");
         return ExitInvalidInput;
     }
     const std::string& setupPath = options.setupPath;
@@ -83,6 +88,14 @@ int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
     // keeps its fraction, whether the setup file or the command line measures it so.
     if (options.radiusUnit) {
         setup.Output.radiusUnit = *options.radiusUnit;
+    }
+    if (section) {
+        if (const std::string problem =
+                ApplySectionArguments(options.section, setup.Output.section);
+            !problem.empty()) {
+            ReportUsageError(problem);
+            return ExitInvalidInput;
+        }
     }
     DialogValues values = DialogValuesFromSetup(setup);
     values.eventFilePath = EventPathBesideSetup(values.eventFilePath, setupPath);
