@@ -7,6 +7,8 @@
 #include <string>
 #include <variant>
 
+#include "setup/SectionChoice.h"
+
 namespace korvane {
 
 namespace {
@@ -91,6 +93,30 @@ void Take(const SelectedButton& field, const OptionsControls& controls, DialogVa
     values.*field.index = (controls.*field.group)->checkedId();
 }
 
+// The section's boxes stand for numbers of the section, not texts of the values.
+void ShowSection(const SectionOptions& section, const OptionsControls& controls) {
+    const SectionBoxTexts texts = SectionBoxTextsOf(section);
+    const std::pair<QLineEdit*, const std::string*> boxes[] = {
+        {controls.sectionFromBox, &texts.from},
+        {controls.sectionToBox, &texts.to},
+        {controls.sectionWidthBox, &texts.width},
+        {controls.sectionStepBox, &texts.step},
+        {controls.sectionCountBox, &texts.count}};
+    for (const auto& [box, text] : boxes) {
+        box->setText(QString::fromStdString(*text));
+    }
+    controls.sectionLatLonCheck->setChecked(texts.latLonState == 1);
+}
+
+void TakeSection(const OptionsControls& controls, SectionOptions& section) {
+    const auto text = [](const QLineEdit* box) { return box->text().trimmed().toStdString(); };
+    TakeSectionBoxTexts(
+        {text(controls.sectionFromBox), text(controls.sectionToBox), text(controls.sectionWidthBox),
+         text(controls.sectionStepBox), text(controls.sectionCountBox),
+         controls.sectionLatLonCheck->isChecked() ? 1 : 0},
+        section);
+}
+
 bool InSet(const Field& field, FieldSet which) {
     return which == FieldSet::All || std::holds_alternative<CheckState>(field);
 }
@@ -101,6 +127,7 @@ void ShowValues(const DialogValues& values, const OptionsControls& controls) {
     for (const Field& field : kFields) {
         std::visit([&](const auto& binding) { Show(binding, values, controls); }, field);
     }
+    ShowSection(values.output.section, controls);
 }
 
 void TakeValues(const OptionsControls& controls, DialogValues& values, FieldSet which) {
@@ -109,6 +136,9 @@ void TakeValues(const OptionsControls& controls, DialogValues& values, FieldSet 
         if (InSet(field, which)) {
             std::visit([&](const auto& binding) { Take(binding, controls, values); }, field);
         }
+    }
+    if (which == FieldSet::All) {
+        TakeSection(controls, values.output.section);
     }
     // Another event file typed into the box: how the last one was read (its columns,
     // filters, origin) does not apply to it, as after "Load".
