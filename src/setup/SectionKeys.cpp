@@ -1,5 +1,6 @@
 #include "setup/SectionKeys.h"
 
+#include "catalogue/DelimitedText.h"
 #include "common/NumberText.h"
 
 namespace korvane {
@@ -22,16 +23,6 @@ std::string PairText(double a, double b) {
     return FormatShortest(a) + "," + FormatShortest(b);
 }
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 }  // namespace
 
 std::optional<std::pair<double, double>> NumberPairOf(std::string_view text) {
@@ -39,8 +30,8 @@ std::optional<std::pair<double, double>> NumberPairOf(std::string_view text) {
     if (comma == std::string_view::npos) {
         return std::nullopt;
     }
-    const std::optional<double> first = NumberFillingText(Trimmed(text.substr(0, comma)));
-    const std::optional<double> second = NumberFillingText(Trimmed(text.substr(comma + 1)));
+    const std::optional<double> first = NumberFillingText(TrimmedField(text.substr(0, comma)));
+    const std::optional<double> second = NumberFillingText(TrimmedField(text.substr(comma + 1)));
     if (!first || !second) {
         return std::nullopt;
     }
@@ -77,7 +68,7 @@ bool ApplySectionKey(SectionOptions& section, std::string_view key, std::string_
     const char* const numberKeys[] = {WidthKey, StepKey, CountKey};
     for (int i = 0; i < 3; ++i) {
         if (key == numberKeys[i]) {
-            *numbers[i] = NumberFillingText(Trimmed(value)).value_or(*numbers[i]);
+            *numbers[i] = NumberFillingText(TrimmedField(value)).value_or(*numbers[i]);
             return true;
         }
     }
