@@ -25,10 +25,11 @@ bool TakeSectionOption(const std::vector<std::string>& arguments, std::size_t& i
             const bool given = TakeValue(arguments, i, name, value);
             const auto pair = NumberPairOf(value);
             if (!given || !pair) {
-                problem = name +
-                          " takes an end of the section as two numbers, X,Y (or LAT,LON with "
-                          "--lat-lon), e.g. " +
-                          name + " 12.5,-3";
+                problem = name;
+                problem.append(" takes an end of the section as two numbers, X,Y (or LAT,LON ")
+                    .append("with --lat-lon), e.g. ")
+                    .append(name)
+                    .append(" 12.5,-3");
             }
             (name == "--from" ? section.from : section.to) = pair;
             section.given = true;
@@ -48,7 +49,7 @@ bool TakeSectionOption(const std::vector<std::string>& arguments, std::size_t& i
             const bool given = TakeValue(arguments, i, number.name, value);
             *number.value = NumberFillingText(value);
             if (!given || !*number.value) {
-                problem = std::string(number.name) + " takes " + number.example;
+                problem.assign(number.name).append(" takes ").append(number.example);
             }
             section.given = true;
             return true;
