@@ -72,6 +72,26 @@ constexpr LayoutEntry kLayout[] = {
     {"zDirectionRadio", Kind::Radio, "z", 22, 81, 19, 10, false, G::None, nullptr},
     {"perspectiveRadio", Kind::Radio, "Perspective", 22, 91, 53, 10, false, G::Perspective,
      Keep<&OptionsControls::perspectiveRadio>},
+    {"sectionRadio", Kind::Radio, "Section", 22, 101, 53, 10, false, G::SectionRadio,
+     Keep<&OptionsControls::sectionRadio>},
+    // The section's line and slabs, beside the directions.
+    {"sectionFromLabel", Kind::Label, "A (x,y):", 96, 60, 28, 8, true, G::Section, nullptr},
+    {"sectionFromBox", Kind::Edit, "", 126, 58, 74, 12, true, G::Section,
+     Keep<&OptionsControls::sectionFromBox>},
+    {"sectionToLabel", Kind::Label, "B (x,y):", 96, 75, 28, 8, true, G::Section, nullptr},
+    {"sectionToBox", Kind::Edit, "", 126, 73, 74, 12, true, G::Section,
+     Keep<&OptionsControls::sectionToBox>},
+    {"sectionLatLonCheck", Kind::Check, "Latitude, longitude", 126, 88, 80, 10, true, G::Section,
+     Keep<&OptionsControls::sectionLatLonCheck>},
+    {"sectionWidthLabel", Kind::Label, "Width:", 221, 60, 30, 8, true, G::Section, nullptr},
+    {"sectionWidthBox", Kind::Edit, "", 259, 58, 50, 12, true, G::Section,
+     Keep<&OptionsControls::sectionWidthBox>},
+    {"sectionStepLabel", Kind::Label, "Step:", 221, 75, 30, 8, true, G::Section, nullptr},
+    {"sectionStepBox", Kind::Edit, "", 259, 73, 50, 12, true, G::Section,
+     Keep<&OptionsControls::sectionStepBox>},
+    {"sectionCountLabel", Kind::Label, "Sections:", 221, 90, 30, 8, true, G::Section, nullptr},
+    {"sectionCountBox", Kind::Edit, "", 259, 88, 50, 12, true, G::Section,
+     Keep<&OptionsControls::sectionCountBox>},
     {"rangeLabel", Kind::Label, "Calculation range [units]:", 20, 112, 78, 8, false, G::None,
      nullptr},
     {"xMinLabel", Kind::Label, "x-min:", 20, 123, 19, 8, false, G::XRange, nullptr},
@@ -207,6 +227,10 @@ std::optional<bool> EnabledByRule(RuleGroup group, const OptionsEnables& enables
             return std::nullopt;
         case RuleGroup::Perspective:
             return enables.perspective;
+        case RuleGroup::SectionRadio:
+            return enables.sectionRadio;
+        case RuleGroup::Section:
+            return enables.section;
         case RuleGroup::TimeScale:
             return enables.timeScale;
         case RuleGroup::PictureSize:

@@ -24,6 +24,8 @@ namespace korvane {
 enum class RuleGroup {
     None,
     Perspective,
+    SectionRadio,
+    Section,
     TimeScale,
     PictureSize,
     DensityMaximum,
@@ -36,8 +38,17 @@ struct OptionsControls {
     QLineEdit* eventFileBox = nullptr;
     QPushButton* loadEventFileButton = nullptr;
 
-    QButtonGroup* directionGroup = nullptr;  // ids 0 x, 1 y, 2 z, 3 perspective
+    QButtonGroup* directionGroup = nullptr;  // ids 0 x, 1 y, 2 z, 3 perspective, 4 section
     QRadioButton* perspectiveRadio = nullptr;
+    QRadioButton* sectionRadio = nullptr;
+    // The section's line A-A' ("x,y" or "lat,lon"), width, step and count of parallel
+    // sections, and whether the ends are latitude and longitude.
+    QLineEdit* sectionFromBox = nullptr;
+    QLineEdit* sectionToBox = nullptr;
+    QLineEdit* sectionWidthBox = nullptr;
+    QLineEdit* sectionStepBox = nullptr;
+    QLineEdit* sectionCountBox = nullptr;
+    QCheckBox* sectionLatLonCheck = nullptr;
 
     QLineEdit* xMinBox = nullptr;
     QLineEdit* xMaxBox = nullptr;

@@ -23,6 +23,7 @@
 #include "common/Paths.h"
 #include "setup/FitToEvents.h"
 #include "setup/OptionsRules.h"
+#include "setup/SectionChoice.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupPaths.h"
 
@@ -109,7 +110,7 @@ void OptionsDlg::ShowSetup(const CalculationSetup& setup) {
     m_values = DialogValuesFromSetup(setup);
     // A direction this calculation cannot use (the perspective of an earlier time series)
     // would leave a dialog that can only fail: the first usable one takes its place.
-    m_values.direction = UsableDirection(m_kind, m_values.direction);
+    m_values.direction = UsableDirection(m_kind, DirectionShown(m_values, m_kind));
     ApplyEnableRules();
     ShowValues(m_values, m_controls);
 }
@@ -128,7 +129,7 @@ void OptionsDlg::TakeSetup(CalculationSetup& setup) {
             reference = KnownTimeReference();
         }
     }
-    setup = SetupFromDialogValues(m_values, reference);
+    setup = SetupFromDialogValues(WithSectionFromDirection(m_values, m_kind), reference);
 }
 
 void OptionsDlg::ApplyEnableRules() {
@@ -263,8 +264,8 @@ void OptionsDlg::OnCalculate() {
     // outlives the dialog. The box to show waits for the end.
     auto messages = std::make_shared<std::vector<UserMessage>>();
     const bool started = m_worker.Start(
-        [values = m_values, kind = m_kind, workspace = &m_workspace,
-         messages](SeriesObserver& observer) {
+        [values = WithSectionFromDirection(m_values, m_kind), kind = m_kind,
+         workspace = &m_workspace, messages](SeriesObserver& observer) {
             try {
                 const CalculationOutcome outcome = Calculate(values, kind, observer, *workspace);
                 if (outcome.message) {
@@ -290,7 +291,7 @@ void OptionsDlg::OnFitToEvents() {
     }
     TakeValues(m_controls, m_values);
     DisableCommandsDuringRun();
-    auto fitted = std::make_shared<DialogValues>(m_values);
+    auto fitted = std::make_shared<DialogValues>(WithSectionFromDirection(m_values, m_kind));
     auto report = std::make_shared<CatalogueReport>();
     auto problem = std::make_shared<std::string>();
     const bool started = m_worker.Start(

@@ -6,6 +6,8 @@
 #include <QRadioButton>
 #include <string>
 
+#include "setup/SectionChoice.h"
+
 namespace korvane {
 
 namespace {
@@ -35,6 +37,30 @@ void Take(const ClassicField& field, const QWidget* control, DialogValues& value
     }
 }
 
+// The section's boxes stand for numbers of the section, not texts of the values.
+void ShowSection(const SectionOptions& section, const OptionsControls& controls) {
+    const SectionBoxTexts texts = SectionBoxTextsOf(section);
+    const std::pair<QLineEdit*, const std::string*> boxes[] = {
+        {controls.sectionFromBox, &texts.from},
+        {controls.sectionToBox, &texts.to},
+        {controls.sectionWidthBox, &texts.width},
+        {controls.sectionStepBox, &texts.step},
+        {controls.sectionCountBox, &texts.count}};
+    for (const auto& [box, text] : boxes) {
+        box->setText(QString::fromStdString(*text));
+    }
+    controls.sectionLatLonCheck->setChecked(texts.latLonState == 1);
+}
+
+void TakeSection(const OptionsControls& controls, SectionOptions& section) {
+    const auto text = [](const QLineEdit* box) { return box->text().trimmed().toStdString(); };
+    TakeSectionBoxTexts(
+        {text(controls.sectionFromBox), text(controls.sectionToBox), text(controls.sectionWidthBox),
+         text(controls.sectionStepBox), text(controls.sectionCountBox),
+         controls.sectionLatLonCheck->isChecked() ? 1 : 0},
+        section);
+}
+
 }  // namespace
 
 void ShowValues(const DialogValues& values, const OptionsControls& controls) {
@@ -46,6 +72,7 @@ void ShowValues(const DialogValues& values, const OptionsControls& controls) {
     } else {
         SelectNoButton(controls.directionGroup);
     }
+    ShowSection(values.output.section, controls);
 }
 
 void TakeValues(const OptionsControls& controls, DialogValues& values, FieldSet which) {
@@ -57,6 +84,7 @@ void TakeValues(const OptionsControls& controls, DialogValues& values, FieldSet 
     }
     if (which == FieldSet::All) {
         values.direction = controls.directionGroup->checkedId();
+        TakeSection(controls, values.output.section);
     }
     // Another event file typed into the box: how the last one was read (its columns,
     // filters, origin) does not apply to it, as after "Load".

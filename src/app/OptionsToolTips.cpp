@@ -59,6 +59,21 @@ void SetOptionsToolTips(const OptionsControls& c) {
         "Set the x, y, z and time ranges to the extent of the events in the file above.");
     c.calculateButton->setToolTip("Write the pictures into the event file's folder.");
     c.progressBar->setToolTip("Pictures written so far, and the time left.");
+    c.sectionRadio->setToolTip(
+        "A cross-section along the line from A to B: distance along the line across, depth "
+        "(z) up.");
+    c.sectionFromBox->setToolTip("The section's end A: x,y (or latitude,longitude).");
+    c.sectionToBox->setToolTip("The section's end B: x,y (or latitude,longitude).");
+    c.sectionLatLonCheck->setToolTip(
+        "A and B are latitude,longitude in degrees, for a catalogue read from latitude and "
+        "longitude.");
+    c.sectionWidthBox->setToolTip(
+        "The thickness of the section in the events' units: events within half of it on "
+        "either side of the line count.");
+    c.sectionStepBox->setToolTip("The distance between parallel sections.");
+    c.sectionCountBox->setToolTip(
+        "How many parallel sections, centred on the line (offsets positive on its left, "
+        "looking from A to B).");
 }
 
 }  // namespace korvane

@@ -62,7 +62,7 @@ void WarnOfOlderPictures(const BatchSeriesObserver& observer) {
 // The setup the command runs: the setup file as the dialog's boxes would show it (a radius
 // of 2.5 as 2), exactly as after opening the dialog, with the options over it and the
 // ranges fitted when asked. False, having said why, when there is none.
-bool SetupToRun(const CalculationOptions& options, CalculationSetup& setup) {
+bool SetupToRun(const CalculationOptions& options, bool section, CalculationSetup& setup) {
     const std::string& setupPath = options.setupPath;
     // What the dialog shows when a setup file lacks a key: zero, an empty path, direction x.
     std::error_code ignored;
@@ -75,6 +75,14 @@ bool SetupToRun(const CalculationOptions& options, CalculationSetup& setup) {
     // measures it so.
     if (options.radiusUnit) {
         setup.Output.radiusUnit = *options.radiusUnit;
+    }
+    if (section) {
+        if (const std::string problem =
+                ApplySectionArguments(options.section, setup.Output.section);
+            !problem.empty()) {
+            ReportUsageError(problem);
+            return false;
+        }
     }
     setup = setup.AsBoxesShowIt();
     setup.FilePath = EventPathBesideSetup(setup.FilePath, setupPath);
@@ -137,14 +145,19 @@ int Finish(const CalculationOutcome& outcome, const CalculationSetup& setup, Cal
 
 }  // namespace
 
-int RunCalculationCommand(int mode, const std::vector<std::string>& arguments) {
-    const CalculationOptions options = ParseCalculationOptions(arguments);
+int RunCalculationCommand(int mode, const std::vector<std::string>& arguments, bool section) {
+    const CalculationOptions options = ParseCalculationOptions(arguments, section);
     if (!options.problem.empty()) {
         ReportUsageError(options.problem);
         return ExitInvalidInput;
     }
+    if (options.section.given && !section) {
+        ReportUsageError(
+            "--from, --to, --width, --step, --count and --lat-lon belong to the section command");
+        return ExitInvalidInput;
+    }
     CalculationSetup setup;
-    if (!SetupToRun(options, setup)) {
+    if (!SetupToRun(options, section, setup)) {
         return ExitInvalidInput;
     }
 

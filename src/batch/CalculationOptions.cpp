@@ -20,7 +20,7 @@ namespace {
 
 // One option at arguments[i]; sets `problem` when it is wrong.
 void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
-                CalculationOptions& options) {
+                CalculationOptions& options, bool section) {
     const std::string& word = arguments[i];
     std::string value;
     // The unit of the coordinates; km or m is also the unit a catalogue's latitude and
@@ -36,6 +36,9 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
         if (value == "km" || value == "m") {
             options.catalogue.unit = value == "m" ? LengthUnit::Metre : LengthUnit::Kilometre;
         }
+        return;
+    }
+    if (TakeSectionOption(arguments, i, options.section, options.problem, section)) {
         return;
     }
     if (TakeCatalogueOption(arguments, i, options.catalogue, options.problem)) {
@@ -113,7 +116,8 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
 
 }  // namespace
 
-CalculationOptions ParseCalculationOptions(const std::vector<std::string>& arguments) {
+CalculationOptions ParseCalculationOptions(const std::vector<std::string>& arguments,
+                                           bool section) {
     CalculationOptions options;
     std::vector<std::string> files;
     bool optionsEnded = false;
@@ -122,7 +126,7 @@ CalculationOptions ParseCalculationOptions(const std::vector<std::string>& argum
         if (!optionsEnded && word == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && word.size() > 1 && word[0] == '-') {
-            TakeOption(arguments, i, options);
+            TakeOption(arguments, i, options, section);
         } else {
             files.push_back(word);
         }

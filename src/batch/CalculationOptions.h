@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "SectionOptions.h"
 #include "catalogue/CatalogueReader.h"
 #include "picture/ColourScale.h"
 #include "picture/PictureFileName.h"
@@ -33,13 +34,17 @@ struct CalculationOptions {
     CatalogueOptions catalogue;               // --columns, --origin, --unit, ...
     bool catalogueGiven = false;              // any of them: they replace the setup's
     bool fitRanges = false;                   // --fit-ranges: x, y, z and time from the events
+    SectionArguments section;                 // --from, --to, --width, ... (section only)
     std::string problem;                      // empty when the arguments make sense
 };
 
 // Reads the words after the command word. Options may stand before or after the setup
 // file; "--" ends the options (a setup file whose name starts with "-" follows it). A value
 // may follow its option as the next word or after "=" (--format=png).
-CalculationOptions ParseCalculationOptions(const std::vector<std::string>& arguments);
+// `section`: the words of the section command, where "--count N" with a number is the number
+// of sections (a --count without one still counts the events in the box).
+CalculationOptions ParseCalculationOptions(const std::vector<std::string>& arguments,
+                                           bool section = false);
 
 // Puts the options into the setup, over the setup file's own choices, and makes the output
 // folder if it does not exist. Returns what is wrong (an output folder that cannot be made

@@ -7,8 +7,10 @@
 namespace korvane::batch {
 
 // "spatial [OPTIONS] SETUP.ini" or "time ...": `mode` is the run mode, `arguments` what follows
-// the command word.
-int RunCalculationCommand(int mode, const std::vector<std::string>& arguments);
+// the command word. `section`: "section SETUP.ini --from X,Y --to X,Y --width W ...", a
+// spatial run across the line from X,Y to X,Y.
+int RunCalculationCommand(int mode, const std::vector<std::string>& arguments,
+                          bool section = false);
 
 // "movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC]".
 int RunMovieCommand(const std::vector<std::string>& arguments);

@@ -11,6 +11,7 @@ std::string HelpText() {
 Usage:
   korvane-batch spatial SETUP.ini [OPTIONS]
   korvane-batch time SETUP.ini [OPTIONS]
+  korvane-batch section SETUP.ini --from X,Y --to X,Y --width W [--step S --count N]
   korvane-batch movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC]
   korvane-batch import [CATALOGUE OPTIONS] CATALOGUE OUT.dat
   korvane-batch --help | --version
@@ -21,6 +22,12 @@ Commands:
   time      Writes one picture per time window (or, with [Cumulative] 1, of every event up
             to the window's end): time0001.bmp, ... With [Direction] 3 it writes the
             perspective view instead: perspective0001.bmp, ...
+  section   Writes the cross-section along the line A-A' from --from to --to: the
+            distance along the line from A across the picture, depth (z) up, from the
+            events within W/2 on either side of the line; with --count N, N parallel
+            sections S apart, centred on the line (offsets positive on the left looking
+            from A to B): section0001.bmp, ... The setup's z range, picture size, radius
+            and weighting apply; its x and y ranges and number of pictures do not.
   movie     Turns the numbered pictures of FOLDER (space0001.bmp, ... or space0001.png,
             ...) into one movie at 10 frames per second: those of the last run where its
             series index (space.json, ...) says it finished, else those of the format
@@ -34,7 +41,21 @@ Commands:
   import    Reads a catalogue and writes its events as a plain event file (x TAB y TAB
             z TAB t, every number with the digits it needs to read back exactly).
 
-Options of spatial and time (before or after SETUP.ini; -- ends the options):
+Options of section (besides those of spatial):
+  --from X,Y          the section's end A, in the events' x and y
+  --to X,Y            its end B (not A)
+  --lat-lon           --from and --to are LAT,LON in degrees: a catalogue's latitude and
+                      longitude, placed in its local frame
+  --width W           the thickness of the section, in the events' unit: events within
+                      W/2 of its plane count (greater than 0)
+  --step S            the distance between parallel sections (needed with --count 2 or more)
+  --count N           the number of parallel sections, 1 (default) to 9999 (a --count
+                      with no number after it counts the events in the box, as below)
+                        korvane-batch section examples/spatial.ini --from 0,0 --to 10,10 --width 2
+                        korvane-batch section quakes.ini --lat-lon --from 37.0,36.5 --to 38.0,38.5
+                                        --width 5 --step 5 --count 3
+
+Options of spatial, time and section (before or after SETUP.ini; -- ends the options):
   --events FILE       run the setup on FILE instead of its [File-Path]; the pictures go
                       beside FILE
                         korvane-batch spatial examples/spatial.ini --events other/events.dat

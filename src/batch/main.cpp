@@ -36,6 +36,9 @@ int main(int argc, char** argv) {
     if (command == "spatial") {
         return RunCalculationCommand(korvane::SpatialResolvedMode, rest);
     }
+    if (command == "section") {
+        return RunCalculationCommand(korvane::SpatialResolvedMode, rest, true);
+    }
     if (command == "time") {
         return RunCalculationCommand(korvane::TimeResolvedMode, rest);
     }

@@ -17,7 +17,8 @@
 
 namespace korvane {
 
-enum class PictureKind { Spatial = 0, TimeResolved = 1, Perspective = 3 };
+// Section: a slice across a line A-A', the distance along the line across and z up.
+enum class PictureKind { Spatial = 0, TimeResolved = 1, Perspective = 3, Section = 4 };
 
 // The canvas is the raster plus these margins for the axes, labels and colour bar.
 constexpr int CanvasExtraWidth = 300;

@@ -46,6 +46,14 @@ AxisTexts TextsFor(ViewDirection direction, const std::string& unit) {
     }
 }
 
+// A section's axes: the distance along its line and depth. Its caption names its offset.
+AxisTexts TextsOf(const PictureLabels& labels) {
+    if (labels.kind == PictureKind::Section) {
+        return {"distance along A-A' [" + labels.unit + "]", "depth [" + labels.unit + "]", ""};
+    }
+    return TextsFor(labels.direction, labels.unit);
+}
+
 // A tick step of W / 10 pixels is zero for rasters under 10 pixels; one pixel then keeps
 // the tick loop moving.
 int TickStep(int size) {
@@ -188,7 +196,7 @@ FrameLayout LayoutFrame(cv::Size rasterSize, const PictureLabels& labels) {
     const int W = rasterSize.width;
     const int H = rasterSize.height;
     const int canvasWidth = W + CanvasExtraWidth;
-    const AxisTexts texts = TextsFor(labels.direction, labels.unit);
+    const AxisTexts texts = TextsOf(labels);
     FrameLayout layout;
     layout.horizontalTitle =
         Place(texts.horizontal, cv::Point(W / 2 + RasterLeft, H + RasterTop + 60), TitleScale);
@@ -224,13 +232,17 @@ FrameLayout LayoutFrame(cv::Size rasterSize, const PictureLabels& labels) {
         [&](std::size_t i, cv::Size size) {
             return cv::Point(std::max(0, VerticalLabelEnd - size.width), layout.tickRows[i]);
         },
-        [&](const cv::Rect& box) { return box.x + box.width > RasterLeft; }, UpGap,
-        layout.verticalTitle.box);
+        [&](const cv::Rect& box) {
+            // A section's title, "depth [km]", reaches the classic labels: they make way.
+            return box.x + box.width > RasterLeft || (labels.kind == PictureKind::Section &&
+                                                      Touch(box, layout.verticalTitle.box, UpGap));
+        },
+        UpGap, layout.verticalTitle.box);
     return layout;
 }
 
 PlacedText LayoutCaption(cv::Size rasterSize, const PictureLabels& labels, double captionValue) {
-    const AxisTexts texts = TextsFor(labels.direction, labels.unit);
+    const AxisTexts texts = TextsOf(labels);
     std::string caption;
     if (labels.kind == PictureKind::Spatial) {
         if (texts.captionAxis[0] != '\0') {
@@ -239,6 +251,13 @@ PlacedText LayoutCaption(cv::Size rasterSize, const PictureLabels& labels, doubl
         }
     } else if (labels.kind == PictureKind::TimeResolved) {
         caption = "Time: " + FormatFixed(captionValue, 1) + " sec";
+    } else if (labels.kind == PictureKind::Section) {
+        // "A-A' offset +2.5000 km": across the line, positive on its left from A; an offset
+        // that rounds to zero reads as the line itself, never "-0.0000".
+        const std::string offset = FormatFixed(captionValue, 4);
+        const bool zero = offset.find_first_not_of("-0.") == std::string::npos;
+        caption = std::string("A-A' offset ") +
+                  (zero ? "0.0000" : (captionValue > 0 ? "+" : "") + offset) + " " + labels.unit;
     }
     const int W = rasterSize.width;
     const int canvasWidth = W + CanvasExtraWidth;

@@ -30,6 +30,25 @@ struct SpaceBox {
     const AxisRange& Column(int column) const { return column == 0 ? x : column == 1 ? y : z; }
 };
 
+// A cross-section in place of slices along an axis: pictures of the vertical plane through
+// the line from A to B, the distance along the line from A across and z up, each from the
+// events within half the `width` on either side of its plane. `count` parallel sections, `step`
+// apart, are centred on the line (the middle one on it for an odd count); offsets grow to the left
+// looking from A to B. Off by default: the series slice along the direction of view.
+struct SectionOptions {
+    bool on = false;
+    // A and B: x, y in the events' units; or latitude, longitude in degrees when
+    // `geographic` (a catalogue's ends, placed in its local frame once it is read).
+    double fromX = 0, fromY = 0;
+    double toX = 0, toY = 0;
+    bool geographic = false;
+    double width = 0;  // the slab's thickness across the line, events' units
+    double step = 0;   // between parallel sections (unused for one)
+    double count = 1;  // number of parallel sections, at least 1
+
+    bool operator==(const SectionOptions&) const = default;
+};
+
 // What a series writes besides the pictures' pixels, and where. The defaults write exactly
 // the files the program has always written, plus the series index.
 struct OutputOptions {
@@ -62,6 +81,8 @@ struct OutputOptions {
     // title) the pictures; empty: "m", or "km" or "m" for a catalogue whose latitude and
     // longitude were turned into coordinates in that unit.
     std::string unit;
+    // A cross-section along a line instead of slices (spatial series only).
+    SectionOptions section;
 
     bool operator==(const OutputOptions&) const = default;
 };

@@ -5,7 +5,6 @@
 
 #include "common/FloatNarrowing.h"
 #include "density/DensityGrid.h"
-#include "density/Distance.h"
 #include "density/EventRuns.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
@@ -34,7 +33,8 @@ class PlaneSeries {
           m_request(ctx.request),
           m_view(ctx.geometry),
           m_kind(kind),
-          m_spatial(kind.pictureKind == PictureKind::Spatial) {}
+          // A section is sliced as space is, across its line.
+          m_spatial(kind.pictureKind != PictureKind::TimeResolved) {}
 
     Status Run() {
         if (m_request.direction == ViewDirection::Perspective) {
@@ -106,7 +106,7 @@ class PlaneSeries {
         m_tests.withDepth = m_spatial;
         m_tests.depthColumn = axes.depth;
         m_tests.depthStep = m_view.depthRadiusStep;
-        m_slabHalfWidth = BoxHalfWidth(m_request.weighting.radius, m_view.depthRadiusStep);
+        m_slabHalfWidth = SlabHalfWidth(m_view, m_request.weighting.radius);
         // The slabs of a spatial series overlap: an event counts in several slices, and its
         // rectangle of pixels is found once for all of them.
         if (m_spatial) {
@@ -219,8 +219,9 @@ class PlaneSeries {
                                  : AxisRange{position, position + m_view.step};
         // A slice is captioned with the end of its step, which lies beyond a slab narrower
         // than the step (a radius in coordinates below it): such a slice is captioned with
-        // its middle, a value it holds.
-        if (m_spatial && !(position + m_view.step <= facts.bounds.max)) {
+        // its middle, a value it holds. A section is captioned with its offset from the line.
+        if (m_kind.pictureKind == PictureKind::Section ||
+            (m_spatial && !(position + m_view.step <= facts.bounds.max))) {
             facts.caption = position;
         }
         facts.run = run;
@@ -245,6 +246,12 @@ class PlaneSeries {
 };
 
 }  // namespace
+
+Status RunSectionSeries(SeriesContext& ctx) {
+    const PlaneSeriesKind kind{"section", PictureKind::Section,
+                               "input[][] sorted across the section!", true};
+    return PlaneSeries(ctx, kind).Run();
+}
 
 Status RunSpatialSeries(SeriesContext& ctx) {
     const PlaneSeriesKind kind{"space", PictureKind::Spatial, "input[][] sorted by direction!",

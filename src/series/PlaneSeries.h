@@ -13,4 +13,8 @@ Status RunSpatialSeries(SeriesContext& ctx);
 // cumulative, every event up to the window's end).
 Status RunTimeSeries(SeriesContext& ctx);
 
+// Sorts the events, already in a section's frame, across the line and writes
+// section0001.bmp, ... one per offset across it (ctx.geometry: SectionGeometryOf).
+Status RunSectionSeries(SeriesContext& ctx);
+
 }  // namespace korvane

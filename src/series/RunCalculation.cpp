@@ -15,6 +15,7 @@
 #include "density/PerspectiveMaximum.h"
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
+#include "series/SectionSeries.h"
 #include "series/SeriesLoop.h"
 #include "series/SeriesVolume.h"
 
@@ -89,7 +90,7 @@ bool SomeEventCounts(const CalculationRequest& request, const ViewGeometry& view
     const double radius = request.weighting.radius;
     const double hReach = BoxHalfWidth(radius, view.radiusStep.horizontal);
     const double vReach = BoxHalfWidth(radius, view.radiusStep.vertical);
-    const double depthReach = BoxHalfWidth(radius, view.depthRadiusStep);
+    const double depthReach = SlabHalfWidth(view, radius);
     for (int i = 0; i < events.count; ++i) {
         const EventRecord& e = events.rows[static_cast<std::size_t>(i)];
         bool counts = true;
@@ -120,15 +121,20 @@ bool SomeEventCounts(const CalculationRequest& request, const ViewGeometry& view
 
 // A run none of whose events can show in any picture writes none: it says so, naming the
 // events' extent. (A range the pictures cannot step through at all is the series' to name.)
-Status EventsInsideTheRanges(const CalculationRequest& request, const EventTable& events,
-                             const CatalogueReport& catalogue) {
-    const ViewGeometry view = ViewGeometryOf(request);
+Status EventsInsideTheRanges(const CalculationRequest& request, const ViewGeometry& view,
+                             const EventTable& events, const CatalogueReport& catalogue) {
     const AxisRange stepped =
         request.kind == CalculationKind::Spatial && request.direction != ViewDirection::Perspective
             ? view.positions
             : request.time;
     if (!(stepped.min < stepped.max) || SomeEventCounts(request, view, events)) {
         return Status::Ok();
+    }
+    if (SectionAsked(request)) {
+        // The events are in the section's frame by now: their extent would read as nonsense.
+        return Status::NothingMade(
+            "No event lies within the width of the section and inside its depth range, so "
+            "no picture was written. Widen the section, or move its line nearer the events.");
     }
     return Status::NothingMade(
         "No event lies inside the ranges of this calculation, so no picture was written. The "
@@ -163,6 +169,11 @@ Status Calculate(const CalculationRequest& typed, SeriesObserver& observer,
     if (const std::string refusal = VolumeRefusal(typed); !refusal.empty()) {
         return Status::InvalidInput(refusal);
     }
+    if (SectionAsked(typed)) {
+        if (const std::string refusal = SectionRefusal(typed.output.section); !refusal.empty()) {
+            return Status::InvalidInput(refusal);
+        }
+    }
     // The event file passed the input tests, but it may have changed since, or not fit the
     // table: no series runs on a table that does not hold the file.
     // A row without the number its weight needs is skipped as it is read.
@@ -189,13 +200,33 @@ Status Calculate(const CalculationRequest& typed, SeriesObserver& observer,
     if (Status fits = WeightsFitTheDensities(request, workspace.events); !fits.ok()) {
         return fits;
     }
-    if (Status inside = EventsInsideTheRanges(request, workspace.events, workspace.catalogue);
+    // A section sees the events in the frame of its line, sliced across it: its parallel
+    // sections are the pictures of the series.
+    SectionLine line;
+    const bool section = SectionAsked(request);
+    if (section) {
+        if (Status placed =
+                SectionLineOf(request.output.section, request, workspace.catalogue, line);
+            !placed.ok()) {
+            return placed;
+        }
+        SectionFrame frame;
+        if (Status made = MakeSectionFrame(line, frame); !made.ok()) {
+            return made;
+        }
+        PlaceInSectionFrame(frame, workspace.events);
+        request.direction = ViewDirection::AlongY;
+        request.numberOfPictures = request.output.section.count;
+    }
+    const ViewGeometry view = section ? SectionGeometryOf(request, line) : ViewGeometryOf(request);
+    if (Status inside = EventsInsideTheRanges(request, view, workspace.events, workspace.catalogue);
         !inside.ok()) {
         return inside;
     }
     // The view's geometry is worked out here, once, with the context.
-    SeriesContext context{observer, workspace.events, request, 0.0, workspace.series};
+    SeriesContext context{observer, workspace.events, request, 0.0, workspace.series, view};
     context.catalogue = &workspace.catalogue;
+    context.section = section ? &line : nullptr;
     // A maximum from the series' own densities is found by the series, before its first
     // picture; the whole file's is estimated here.
     if (!MaximumFromSeries(request)) {
@@ -208,6 +239,9 @@ Status Calculate(const CalculationRequest& typed, SeriesObserver& observer,
         return Status::Cancelled();
     }
 
+    if (section) {
+        return RunSectionSeries(context);
+    }
     if (request.kind == CalculationKind::Spatial) {
         return RunSpatialSeries(context);
     }

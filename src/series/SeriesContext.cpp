@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "density/Distance.h"
 #include "events/EventOrdering.h"
 
 namespace korvane {
@@ -21,6 +22,10 @@ ViewGeometry ViewGeometryOf(const CalculationRequest& request) {
                        RadiusStep(unit, view.scale.vertical)};
     view.depthRadiusStep = RadiusStep(unit, view.step);
     return view;
+}
+
+double SlabHalfWidth(const ViewGeometry& view, double radius) {
+    return view.slabHalfWidth.value_or(BoxHalfWidth(radius, view.depthRadiusStep));
 }
 
 std::string PictureUnitOf(const CalculationRequest& request, const CatalogueReport* catalogue) {

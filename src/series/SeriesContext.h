@@ -4,9 +4,11 @@
 // buffers reused from picture to picture.
 
 #include <opencv2/core.hpp>
+#include <optional>
 
 #include "common/Ranges.h"
 #include "common/Status.h"
+#include "density/SectionFrame.h"
 #include "events/EventOrdering.h"
 #include "events/EventTable.h"
 #include "events/ViewAxes.h"
@@ -45,7 +47,14 @@ struct ViewGeometry {
     // and the slice step, or 1 on every axis with a radius in coordinates.
     PlaneScale radiusStep;
     double depthRadiusStep = 1;
+    // How far across its position a slice takes events, when that is not the radius (a
+    // cross-section's half width).
+    std::optional<double> slabHalfWidth;
 };
+
+// The half width of the slab each slice takes its events from: the view's own, else the
+// radius in depth steps.
+double SlabHalfWidth(const ViewGeometry& view, double radius);
 
 // The geometry of the request's view, worked out once for a run.
 ViewGeometry ViewGeometryOf(const CalculationRequest& request);
@@ -60,6 +69,8 @@ struct SeriesContext {
     // What the reading of a catalogue found (null: a plain event file): its unit and its
     // calendar time go into the labels and the index.
     const CatalogueReport* catalogue = nullptr;
+    // The line of a cross-section in the events' x and y (null: no section).
+    const SectionLine* section = nullptr;
 };
 
 // The unit the pictures name: the request's, else the one a catalogue's latitude and

@@ -11,6 +11,9 @@ namespace {
 using nlohmann::ordered_json;
 
 const char* SeriesName(const CalculationRequest& request) {
+    if (request.kind == CalculationKind::Spatial && request.output.section.on) {
+        return "section";
+    }
     if (request.kind == CalculationKind::Spatial) {
         return "spatial";
     }
@@ -38,6 +41,26 @@ ordered_json Bounds(const AxisRange& range) {
     return {{"min", range.min}, {"max", range.max}};
 }
 
+// The line of a section: its ends in x and y (and as given, when latitude and longitude),
+// its length, the width of its slabs and the side its offsets grow to.
+ordered_json SectionEntry(const SectionOptions& section, const SectionLine& line) {
+    SectionFrame frame;
+    (void)MakeSectionFrame(line, frame);
+    ordered_json entry = {{"from", {line.fromX, line.fromY}}, {"to", {line.toX, line.toY}}};
+    if (section.geographic) {
+        entry["fromLatLon"] = {section.fromX, section.fromY};
+        entry["toLatLon"] = {section.toX, section.toY};
+    }
+    entry["length"] = frame.length;
+    entry["width"] = section.width;
+    entry["count"] = static_cast<long long>(section.count);  // a whole number, 1 to 9999
+    if (section.count > 1) {
+        entry["step"] = section.step;
+    }
+    entry["offsetSide"] = "left";  // positive offsets, looking from A to B
+    return entry;
+}
+
 std::string IndexFailureText(const std::string& path, const std::string& reason) {
     return "Cannot write the series index " + path + ": " + reason;
 }
@@ -48,6 +71,7 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
                             const std::vector<IndexedPicture>& pictures, bool complete) {
     const CalculationRequest& request = ctx.request;
     const bool spatial = request.kind == CalculationKind::Spatial;
+    const bool section = ctx.section != nullptr;
     ordered_json list = ordered_json::array();
     for (const IndexedPicture& picture : pictures) {
         ordered_json entry = {{"number", picture.number}, {"file", picture.file}};
@@ -55,20 +79,23 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
             entry["densities"] = picture.densityFile;
         }
         entry["caption"] = picture.captionValue;
+        if (section) {
+            entry["offset"] = picture.captionValue;
+        }
         if (const std::string calendar = CalendarTimeOf(ctx, picture.captionValue);
             !spatial && !calendar.empty()) {
             entry["calendarTime"] = calendar;
         }
         entry["horizontal"] = Axis(steps.extent.horizontal, steps.scale.horizontal);
         entry["vertical"] = Axis(steps.extent.vertical, steps.scale.vertical);
-        entry[spatial ? "slice" : "window"] = Bounds(picture.bounds);
+        entry[section ? "slab" : spatial ? "slice" : "window"] = Bounds(picture.bounds);
         entry["events"] = picture.events;
         list.push_back(std::move(entry));
     }
     ordered_json index = {
         {"program", std::string("korvane ") + KORVANE_VERSION},
         {"series", SeriesName(request)},
-        {"direction", DirectionName(request.direction)},
+        {"direction", section ? "section" : DirectionName(request.direction)},
         {"eventFile", request.eventFilePath},
         {"events", ctx.events.count},
         {"radius", request.weighting.radius},
@@ -103,6 +130,9 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
     // The instant the times count from, for a catalogue of calendar time.
     if (const std::string reference = CalendarTimeOf(ctx, 0.0); !reference.empty()) {
         index["timeReference"] = reference;
+    }
+    if (section) {
+        index["section"] = SectionEntry(request.output.section, *ctx.section);
     }
     index["complete"] = complete;
     index["pictures"] = std::move(list);

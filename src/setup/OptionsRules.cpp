@@ -6,6 +6,7 @@
 #include "common/NumberText.h"
 #include "setup/CalculateCommand.h"
 #include "setup/ParseCalculation.h"
+#include "setup/SectionChoice.h"
 
 namespace korvane {
 
@@ -14,6 +15,9 @@ OptionsEnables OptionsEnablesFor(const OptionsRuleInput& input) {
     // A perspective view is a time series only; the time scale only matters to one.
     enables.perspective = input.kind != CalculationKind::Spatial;
     enables.timeScale = input.kind == CalculationKind::Time;
+    // A cross-section is a spatial series only; it uses z's range, not x's or y's.
+    enables.sectionRadio = input.kind == CalculationKind::Spatial;
+    enables.section = enables.sectionRadio && input.direction == SectionDirection;
     enables.pictureSize = input.fixedSizeState == 1;
     enables.densityMaximum = input.fixedDensityState == 1;
 
@@ -24,6 +28,8 @@ OptionsEnables OptionsEnablesFor(const OptionsRuleInput& input) {
         std::array<bool, 3> ranges{true, true, true};
         ranges[input.direction] = viewingAxisUsed;
         enables.ranges = ranges;
+    } else if (input.direction == SectionDirection && enables.sectionRadio) {
+        enables.ranges = std::array<bool, 3>{false, false, true};
     } else if (input.direction == 3) {
         // The perspective view shows the whole box.
         enables.ranges = std::array<bool, 3>{true, true, true};
@@ -32,7 +38,8 @@ OptionsEnables OptionsEnablesFor(const OptionsRuleInput& input) {
 }
 
 int UsableDirection(CalculationKind kind, int direction) {
-    if (kind == CalculationKind::Spatial && direction == 3) {
+    if ((kind == CalculationKind::Spatial && direction == 3) ||
+        (kind != CalculationKind::Spatial && direction == SectionDirection)) {
         return 0;
     }
     return direction;

@@ -13,7 +13,7 @@ namespace korvane {
 // What the enable rules look at.
 struct OptionsRuleInput {
     CalculationKind kind = CalculationKind::Spatial;  // the menu command's calculation
-    int direction = -1;         // selected direction 0..3, -1 when none is selected
+    int direction = -1;         // selected direction 0..3, 4 a section, -1 when none is
     int fixedSizeState = 0;     // state of "Fixed image size"; 1 is checked
     int fixedDensityState = 0;  // state of "Fixed Density Maximum"; 1 is checked
 };
@@ -21,6 +21,8 @@ struct OptionsRuleInput {
 // Enabled (true) or greyed (false), per group of controls.
 struct OptionsEnables {
     bool perspective = true;      // the "Perspective" radio button
+    bool sectionRadio = false;    // the "Section" radio button
+    bool section = false;         // the section's boxes (its ends, width, step and count)
     bool timeScale = false;       // "Time scale [sec]:", "Start:", "End:", their boxes and
                                   // "Cumulative time plot"
     bool pictureSize = false;     // "Width [px]:", "Height [px]:" and their boxes

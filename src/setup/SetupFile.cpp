@@ -19,6 +19,7 @@
 #include "picture/PictureFileName.h"
 #include "setup/CatalogueKeys.h"
 #include "setup/ClassicFields.h"
+#include "setup/SectionKeys.h"
 
 namespace korvane {
 namespace {
@@ -126,6 +127,7 @@ std::string SetupText(const CalculationSetup& setup) {
         AppendLine(text, field.key, SetupFileValue(field, setup));
     }
     AppendOutputKeys(text, setup.Output);
+    AppendSectionKeys(text, setup.Output.section);
     AppendCatalogueKeys(text, setup.Catalogue);
     return text;
 }
@@ -137,7 +139,8 @@ void ApplyLine(CalculationSetup& setup, std::string_view line) {
     }
     const std::string_view key = line.substr(0, tab);
     const std::string_view value = line.substr(tab + 1);
-    if (ApplyOutputKey(setup.Output, key, value)) {
+    if (ApplyOutputKey(setup.Output, key, value) ||
+        ApplySectionKey(setup.Output.section, key, value)) {
         return;
     }
     if (ApplyCatalogueKey(setup.Catalogue, key, value)) {

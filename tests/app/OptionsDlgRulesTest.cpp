@@ -89,7 +89,10 @@ class OptionsDlgRulesTest : public QObject {
             QString(
                 "calculationFrame eventFileLabel eventFileBox loadEventFileButton directionLabel "
                 "directionFrame xDirectionRadio yDirectionRadio zDirectionRadio perspectiveRadio "
-                "rangeLabel xMinLabel xMaxLabel xMinBox xMaxBox yMinLabel yMaxLabel yMinBox "
+                "sectionRadio sectionFromLabel sectionFromBox sectionToLabel sectionToBox "
+                "sectionLatLonCheck sectionWidthLabel sectionWidthBox sectionStepLabel "
+                "sectionStepBox sectionCountLabel sectionCountBox rangeLabel xMinLabel xMaxLabel "
+                "xMinBox xMaxBox yMinLabel yMaxLabel yMinBox "
                 "yMaxBox zMinLabel zMaxLabel zMinBox zMaxBox timeScaleLabel timeStartLabel "
                 "timeEndLabel timeStartBox timeEndBox calendarTimeLabel numberOfPicturesLabel "
                 "numberOfPicturesBox "
@@ -168,6 +171,42 @@ class OptionsDlgRulesTest : public QObject {
         for (const auto& group : kRangeGroups) {
             QVERIFY(fixture.Enabled(group[2]));
         }
+    }
+
+    void sectionSetupShowsTheSectionDirectionItsLineAndKeepsIt() {
+        OptionsDialogFixture fixture;
+        CalculationSetup setup = RunnableSetup(fixture.dir.file("events.dat"));
+        setup.Output.section = {true, 1, 2.5, 9, 8, false, 2, 0.5, 3};
+        fixture.OpenWith(CalculationKind::Spatial, setup);
+        QVERIFY(fixture.Find<QRadioButton>("sectionRadio")->isChecked());
+        const std::pair<const char*, const char*> shown[] = {{"sectionFromBox", "1,2.5"},
+                                                             {"sectionToBox", "9,8"},
+                                                             {"sectionWidthBox", "2"},
+                                                             {"sectionStepBox", "0.5"},
+                                                             {"sectionCountBox", "3"}};
+        for (const auto& [name, text] : shown) {
+            QCOMPARE(fixture.Text(name), QString(text));
+            QVERIFY2(fixture.Enabled(name), name);
+        }
+        // The line spans x and y; the depth range is z's.
+        QVERIFY(!fixture.Enabled("xMinBox") && !fixture.Enabled("yMaxBox"));
+        QVERIFY(fixture.Enabled("zMinBox"));
+        // Along an axis the section's boxes are greyed; back on Section the width typed is
+        // what the setup keeps when the dialog closes.
+        fixture.Click("xDirectionRadio");
+        QVERIFY(!fixture.Enabled("sectionWidthBox"));
+        fixture.Click("sectionRadio");
+        fixture.Edit("sectionWidthBox")->setText("4");
+        fixture.dialog.reset();
+        CalculationSetup saved;
+        QVERIFY(LoadSetupFile(saved, fixture.iniPath()).ok());
+        QVERIFY(saved.Output.section.on);
+        QCOMPARE(saved.Output.section.width, 4.0);
+        QCOMPARE(saved.Direction, 2.0);
+        // A time series has no section: its radio is greyed and the axis is shown.
+        fixture.Open(CalculationKind::Time);
+        QVERIFY(!fixture.Enabled("sectionRadio"));
+        QVERIFY(fixture.Find<QRadioButton>("zDirectionRadio")->isChecked());
     }
 
     void perspectiveSetupInSpatialModeLooksAlongX() {

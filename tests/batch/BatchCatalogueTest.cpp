@@ -172,5 +172,23 @@ TEST_F(BatchCatalogue, FiltersChangeWhichEventsNotWhereOrWhen) {
     EXPECT_EQ(big, all.substr(0, all.find('\n') + 1));  // the M7.8 event, to the last digit
 }
 
+// A section whose ends are latitude and longitude lies where the catalogue's events lie:
+// the line along 37.17 N passes through the first event only.
+TEST_F(BatchCatalogue, SectionEndsInLatitudeAndLongitudeArePlacedInTheCataloguesFrame) {
+    const BatchResult result = Run({"section", "project/setup.ini", "--lat-lon", "--from",
+                                    "37.17,36.9", "--to", "37.17,37.2", "--width", "2"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const std::string index = testing::ReadWholeFile(work.file("project/section.json"));
+    EXPECT_NE(index.find("\"fromLatLon\": [\n      37.17,\n      36.9\n    ]"), std::string::npos)
+        << index;
+    EXPECT_NE(index.find("\"events\": 1\n"), std::string::npos) << index;
+    // The same ends taken as x and y miss every event.
+    const BatchResult plain = Run({"section", "project/setup.ini", "--from", "37.17,36.9", "--to",
+                                   "37.17,37.2", "--width", "2"});
+    EXPECT_EQ(plain.exitStatus, 1) << plain.err;
+    EXPECT_NE(plain.err.find("No event lies within the width of the section"), std::string::npos)
+        << plain.err;
+}
+
 }  // namespace
 }  // namespace korvane

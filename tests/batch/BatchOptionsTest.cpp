@@ -379,5 +379,42 @@ TEST_F(BatchOptions, AMovieOfBmpAndPngPicturesTakesTheLastRunsFormat) {
         << result.err;
 }
 
+TEST_F(BatchOptions, SectionCommandTakesItsLineAndRefusesBadOnes) {
+    const struct {
+        std::vector<std::string> call;
+        const char* said;
+    } refused[] = {
+        {{"section", "setup.ini", "--from", "1,1", "--to", "1,1", "--width", "2"}, "same point"},
+        {{"section", "setup.ini", "--from", "0,0", "--to", "5,5"}, "--width takes"},
+        {{"section", "setup.ini", "--from", "0,0", "--to", "5,5", "--width", "-1"}, "--width"},
+        {{"section", "setup.ini", "--from", "0,0", "--to", "5,5", "--width=1", "--count=0"},
+         "--count takes"},
+        {{"section", "setup.ini", "--from", "0,0", "--to", "5,5", "--width=1", "--count", "2"},
+         "needs --step"},
+        {{"section", "setup.ini", "--from", "1", "--to", "5,5", "--width=1"}, "X,Y"},
+        {{"section", "setup.ini", "--from", "0,0", "--to", "5,5", "--width", "wide"}, "--width"},
+        {{"spatial", "setup.ini", "--from", "0,0"}, "belong to the section command"},
+        {{"section", "setup.ini", "--lat-lon", "--from", "0,0", "--to", "5,5", "--width", "1"},
+         "give the ends in x and y"},
+    };
+    for (const auto& row : refused) {
+        const BatchResult result = Run(row.call);
+        EXPECT_EQ(result.exitStatus, 1) << row.said << result.err;
+        EXPECT_NE(result.err.find(row.said), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(Names("data"), std::vector<std::string>{"events.dat"});
+
+    // Three sections one apart across the diagonal; a bare --count still counts events.
+    const BatchResult result = Run({"section", "setup.ini", "--from", "0,0", "--to", "10,10",
+                                    "--width", "2", "--step=1", "--count", "3", "--count"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(Names("data"),
+              (std::vector<std::string>{"events.dat", "section.json", "section0001.bmp",
+                                        "section0002.bmp", "section0003.bmp"}));
+    const std::string index = testing::ReadWholeFile(work.file("data/section.json"));
+    EXPECT_NE(index.find("\"weighting\": \"count\""), std::string::npos);
+    EXPECT_NE(index.find("\"length\": 14.142135623730951"), std::string::npos) << index;
+}
+
 }  // namespace
 }  // namespace korvane

@@ -35,6 +35,8 @@ TEST(OptionsEnables, RangeGroupsFollowTheModeAndTheDirection) {
         {Time, -1, std::nullopt},
         {Time, 4, std::nullopt},
         {Spatial, -7, std::nullopt},
+        // A cross-section spans x and y by its line, and z by its depth range.
+        {Spatial, 4, std::array{false, false, true}},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(testing::Message()
@@ -62,6 +64,7 @@ TEST(OptionsEnables, ADirectionTheCalculationCannotUseGivesWayToTheFirstItCan) {
         {Spatial, 3, 0},  // a spatial series has no perspective view
         {Spatial, 0, 0}, {Spatial, 2, 2},   {Time, 3, 3},
         {Time, 1, 1},    {Spatial, -1, -1},  // none chosen: "Calculate!" says so
+        {Spatial, 4, 4}, {Time, 4, 0},       // a time series has no section
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(testing::Message() << static_cast<int>(row.kind) << " " << row.direction);
