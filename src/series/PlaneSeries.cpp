@@ -1,5 +1,7 @@
 #include "series/PlaneSeries.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -86,6 +88,20 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.start = view.positions.min;
     steps.end = view.positions.max;
     steps.step = view.step;
+    // Calendar or growing windows: each its own length, its start included.
+    const bool ownWindows = !spatial && !ctx.windows.empty();
+    if (ownWindows) {
+        steps.windows = &ctx.windows;
+    }
+    const auto windowAt = [&](double position) {
+        if (!ownWindows) {
+            return AxisRange{position, position + view.step};
+        }
+        const auto found = std::lower_bound(
+            ctx.windows.begin(), ctx.windows.end(), position,
+            [](const AxisRange& window, double start) { return window.min < start; });
+        return *found;
+    };
     steps.raster = &ctx.work.raster;
     steps.labels.ranges = ranges;
     steps.labels.direction = request.direction;
@@ -113,10 +129,14 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     // The events of the picture at `position`, and those its fill adds (to the densities of
     // the picture before, for a cumulative window after the first).
     const auto runsAt = [&](double position) {
-        const EventRun run = spatial ? SliceRun(ctx.events, axes.depth, position - slabHalfWidth,
-                                                position + slabHalfWidth, previous)
-                                     : WindowRun(ctx.events, position, position + view.step,
-                                                 request.cumulative, previous);
+        const AxisRange window = windowAt(position);
+        // A window of its own holds the events at its start: the run begins after the
+        // largest time below it.
+        const double after = ownWindows ? std::nextafter(window.min, -HUGE_VAL) : window.min;
+        const EventRun run =
+            spatial ? SliceRun(ctx.events, axes.depth, position - slabHalfWidth,
+                               position + slabHalfWidth, previous)
+                    : WindowRun(ctx.events, after, window.max, request.cumulative, previous);
         tests.slicePosition = position;
         const bool growing = request.cumulative && !spatial && !first;
         tests.addToPrevious = growing;
@@ -166,7 +186,10 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         previous = run;
         first = false;
         facts.bounds = spatial ? AxisRange{position - slabHalfWidth, position + slabHalfWidth}
-                               : AxisRange{position, position + view.step};
+                               : windowAt(position);
+        if (ownWindows) {
+            facts.caption = facts.bounds.max;
+        }
         // A slice is captioned with the end of its step, which lies beyond a slab narrower
         // than the step (a radius in coordinates below it): such a slice is captioned with
         // its middle, a value it holds.

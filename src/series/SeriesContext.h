@@ -4,6 +4,7 @@
 // buffers reused from picture to picture.
 
 #include <opencv2/core.hpp>
+#include <vector>
 
 #include "common/Ranges.h"
 #include "common/RunObserver.h"
@@ -60,6 +61,9 @@ struct SeriesContext {
     // What the reading of a catalogue found (null: a plain event file): its unit and its
     // calendar time go into the labels and the index.
     const CatalogueReport* catalogue = nullptr;
+    // The time series' calendar or growing windows, in seconds of the table; empty: the
+    // time range in equal steps.
+    std::vector<AxisRange> windows{};
 };
 
 // The unit the pictures name: the request's, else the one a catalogue's latitude and
