@@ -75,6 +75,15 @@ Options of spatial and time (before or after SETUP.ini; -- ends the options):
                       size); coordinates: the events' units on every axis, so the same
                       events give the same densities at any picture size
                         korvane-batch spatial --radius-unit coordinates examples/spatial.ini
+  --windows 1h|1d|1w|1mo|1y|log:START,FIRST,FACTOR
+                      time windows on the calendar (default: the setup's [Windows], else
+                      the time range in equal steps): each from a boundary of its unit
+                      (a count before it: 6h, 2w), or growing windows from START (ISO 8601
+                      or seconds), the first FIRST long (seconds, or 30min, 1h, 1d), each
+                      next FACTOR times longer; a window holds its start, not its end
+                        korvane-batch time --windows 1d quakes.ini
+  --utc-offset +HH:MM the zone whose midnight, Monday and first of the month the windows
+                      begin at (default: the setup's [Windowsoffset], else UTC)
   --gaussian          weight each event in the box by a Gaussian of its distance from the
                       pixel (the setup's [Gaussiandistance] 1)
                         korvane-batch spatial --gaussian counted.ini

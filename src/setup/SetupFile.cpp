@@ -17,6 +17,7 @@
 #include "common/ReadableFile.h"
 #include "picture/DensityPicture.h"
 #include "picture/PictureFileName.h"
+#include "series/TimeWindows.h"
 #include "setup/CatalogueKeys.h"
 
 namespace korvane {
@@ -66,6 +67,8 @@ constexpr const char* WeightsKey = "[Weights]";              // value or moment
 constexpr const char* MaximumKey = "[Maximum]";              // series or percentile:P
 constexpr const char* RadiusUnitKey = "[Radiusunit]";        // coordinates
 constexpr const char* UnitKey = "[Unit]";                    // km, ft, ...
+constexpr const char* WindowsKey = "[Windows]";              // 1d, 1mo, log:START,FIRST,FACTOR
+constexpr const char* WindowsOffsetKey = "[Windowsoffset]";  // +09:00
 
 void AppendLine(std::string& text, const char* key, std::string_view value) {
     text += key;
@@ -105,6 +108,12 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
     }
     if (output.unit != defaults.unit) {
         AppendLine(text, UnitKey, output.unit);
+    }
+    if (output.windows.unit != defaults.windows.unit) {
+        AppendLine(text, WindowsKey, TimeWindowsText(output.windows));
+    }
+    if (output.windows.offsetMinutes != defaults.windows.offsetMinutes) {
+        AppendLine(text, WindowsOffsetKey, UtcOffsetText(output.windows.offsetMinutes));
     }
 }
 
@@ -151,6 +160,17 @@ bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_vie
     }
     if (key == RadiusUnitKey) {
         output.radiusUnit = RadiusUnitNamed(value).value_or(output.radiusUnit);
+        return true;
+    }
+    // Windows that cannot be read leave the equal steps; the offset is kept either way.
+    if (key == WindowsKey) {
+        const int offset = output.windows.offsetMinutes;
+        output.windows = TimeWindowsNamed(value, nullptr).value_or(output.windows);
+        output.windows.offsetMinutes = offset;
+        return true;
+    }
+    if (key == WindowsOffsetKey) {
+        output.windows.offsetMinutes = UtcOffsetNamed(value).value_or(output.windows.offsetMinutes);
         return true;
     }
     return false;
