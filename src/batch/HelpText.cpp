@@ -157,6 +157,14 @@ time and import:
                       of the earliest event's day)
   --magnitude MIN[:MAX]  only events of this magnitude
                         korvane-batch import --magnitude 2.5 catalogue.csv events.dat
+  --drop-type TYPE    leave out the events of this type (the event-type column's word, as
+                      "quarry blast"; may be given again); the report counts every type
+  --region LATMIN,LATMAX,LONMIN,LONMAX | --region FILE
+                      only events inside this box (LONMIN above LONMAX crosses the date
+                      line) or polygon (lat,lon lines, or a GeoJSON Polygon); the origin
+                      is then the middle of the events inside
+  --depth-range MIN:MAX  only events at these depths below the surface (a side may be left
+                      out: 5:), in the catalogue's unit
 import writes x, y, z and t, and as a fifth column the catalogue's weight column, else its
 magnitude (a plain file's own fifth field), where a row has one.
 
