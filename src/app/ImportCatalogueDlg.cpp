@@ -233,28 +233,24 @@ void ImportCatalogueDlg::CreateControls() {
     m_magnitudeMax = Box(filters, "magnitudeMaxBox", "any");
     m_timeFrom = Box(filters, "timeFromBox", "date, or seconds");
     m_timeTo = Box(filters, "timeToBox", "date, or seconds");
-    auto* magnitudes = new QHBoxLayout;
-    magnitudes->addWidget(m_magnitudeMin);
-    magnitudes->addWidget(new QLabel("to", filters));
-    magnitudes->addWidget(m_magnitudeMax);
-    auto* times = new QHBoxLayout;
-    times->addWidget(m_timeFrom);
-    times->addWidget(new QLabel("to", filters));
-    times->addWidget(m_timeTo);
     m_dropTypes = Box(filters, "dropTypesBox", "none (types split by ;)");
     m_region = Box(filters, "regionBox", "LATMIN,LATMAX,LONMIN,LONMAX, or a polygon file");
     m_depthMin = Box(filters, "depthMinBox", "any");
     m_depthMax = Box(filters, "depthMaxBox", "any");
-    auto* depths = new QHBoxLayout;
-    depths->addWidget(m_depthMin);
-    depths->addWidget(new QLabel("to", filters));
-    depths->addWidget(m_depthMax);
+    // "from [box] to [box]" on one row.
+    const auto range = [filters](QLineEdit* from, QLineEdit* to) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(from);
+        row->addWidget(new QLabel("to", filters));
+        row->addWidget(to);
+        return row;
+    };
     auto* filterForm = new QFormLayout(filters);
-    filterForm->addRow("Magnitude:", magnitudes);
-    filterForm->addRow("Time (from the reference):", times);
+    filterForm->addRow("Magnitude:", range(m_magnitudeMin, m_magnitudeMax));
+    filterForm->addRow("Time (from the reference):", range(m_timeFrom, m_timeTo));
     filterForm->addRow("Leave out types:", m_dropTypes);
     filterForm->addRow("Region:", m_region);
-    filterForm->addRow("Depth (below the surface):", depths);
+    filterForm->addRow("Depth (below the surface):", range(m_depthMin, m_depthMax));
 
     m_count = new QLabel(this);
     m_count->setObjectName("countLabel");
