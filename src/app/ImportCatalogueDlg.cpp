@@ -25,6 +25,7 @@
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
 #include "app/ViewerPictures.h"
+#include "catalogue/DelimitedText.h"
 #include "catalogue/EventExtent.h"
 #include "common/NumberText.h"
 
@@ -232,17 +233,24 @@ void ImportCatalogueDlg::CreateControls() {
     m_magnitudeMax = Box(filters, "magnitudeMaxBox", "any");
     m_timeFrom = Box(filters, "timeFromBox", "date, or seconds");
     m_timeTo = Box(filters, "timeToBox", "date, or seconds");
-    auto* magnitudes = new QHBoxLayout;
-    magnitudes->addWidget(m_magnitudeMin);
-    magnitudes->addWidget(new QLabel("to", filters));
-    magnitudes->addWidget(m_magnitudeMax);
-    auto* times = new QHBoxLayout;
-    times->addWidget(m_timeFrom);
-    times->addWidget(new QLabel("to", filters));
-    times->addWidget(m_timeTo);
+    m_dropTypes = Box(filters, "dropTypesBox", "none (types split by ;)");
+    m_region = Box(filters, "regionBox", "LATMIN,LATMAX,LONMIN,LONMAX, or a polygon file");
+    m_depthMin = Box(filters, "depthMinBox", "any");
+    m_depthMax = Box(filters, "depthMaxBox", "any");
+    // "from [box] to [box]" on one row.
+    const auto range = [filters](QLineEdit* from, QLineEdit* to) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(from);
+        row->addWidget(new QLabel("to", filters));
+        row->addWidget(to);
+        return row;
+    };
     auto* filterForm = new QFormLayout(filters);
-    filterForm->addRow("Magnitude:", magnitudes);
-    filterForm->addRow("Time (from the reference):", times);
+    filterForm->addRow("Magnitude:", range(m_magnitudeMin, m_magnitudeMax));
+    filterForm->addRow("Time (from the reference):", range(m_timeFrom, m_timeTo));
+    filterForm->addRow("Leave out types:", m_dropTypes);
+    filterForm->addRow("Region:", m_region);
+    filterForm->addRow("Depth (below the surface):", range(m_depthMin, m_depthMax));
 
     m_count = new QLabel(this);
     m_count->setObjectName("countLabel");
@@ -263,8 +271,9 @@ void ImportCatalogueDlg::CreateControls() {
          {m_format, m_separator, m_unit, m_xyUnit, m_depthUnit, m_depthSign, m_dateOrder}) {
         connect(box, &QComboBox::activated, this, &ImportCatalogueDlg::Recount);
     }
-    for (QLineEdit* box : {m_originLat, m_originLon, m_timeReference, m_magnitudeMin,
-                           m_magnitudeMax, m_timeFrom, m_timeTo}) {
+    for (QLineEdit* box :
+         {m_originLat, m_originLon, m_timeReference, m_magnitudeMin, m_magnitudeMax, m_timeFrom,
+          m_timeTo, m_dropTypes, m_region, m_depthMin, m_depthMax}) {
         connect(box, &QLineEdit::editingFinished, this, &ImportCatalogueDlg::Recount);
     }
 
@@ -300,6 +309,14 @@ void ImportCatalogueDlg::ShowOptions() {
     m_magnitudeMax->setText(BoundText(m_options.magnitudeMax).c_str());
     m_timeFrom->setText(BoundText(m_options.timeMin).c_str());
     m_timeTo->setText(BoundText(m_options.timeMax).c_str());
+    std::string types;
+    for (const std::string& type : m_options.dropTypes) {
+        types += (types.empty() ? "" : "; ") + type;
+    }
+    m_dropTypes->setText(QString::fromStdString(types));
+    m_region->setText(QString::fromStdString(m_options.region));
+    m_depthMin->setText(BoundText(m_options.depthMin).c_str());
+    m_depthMax->setText(BoundText(m_options.depthMax).c_str());
     // A time range of an earlier setup counts seconds since 1970: it keeps that meaning
     // until the count shows the catalogue's reference, and is then shown as calendar time.
     m_legacyTimeRange = m_options.timeRangeSince1970;
@@ -367,6 +384,8 @@ CatalogueOptions ImportCatalogueDlg::TakeOptions(std::string& problem) const {
         {m_magnitudeMax, &options.magnitudeMax, Infinity, false, "The highest magnitude"},
         {m_timeFrom, &options.timeMin, -Infinity, true, "The start of the time range"},
         {m_timeTo, &options.timeMax, Infinity, true, "The end of the time range"},
+        {m_depthMin, &options.depthMin, -Infinity, false, "The least depth"},
+        {m_depthMax, &options.depthMax, Infinity, false, "The greatest depth"},
     };
     // Dates count from the reference given, else from the one the count found.
     std::optional<CalendarInstant> countedFrom = options.timeReference;
@@ -394,7 +413,20 @@ CatalogueOptions ImportCatalogueDlg::TakeOptions(std::string& problem) const {
         problem = "The lowest magnitude is above the highest.";
     } else if (options.timeMin > options.timeMax) {
         problem = "The time range ends before it starts.";
+    } else if (options.depthMin > options.depthMax) {
+        problem = "The least depth is greater than the greatest.";
     }
+    options.dropTypes.clear();
+    const std::string types = TextOf(m_dropTypes);
+    for (std::size_t start = 0; start <= types.size();) {
+        const std::size_t end = std::min(types.find(';', start), types.size());
+        const std::string type(TrimmedField(std::string_view(types).substr(start, end - start)));
+        if (!type.empty()) {
+            options.dropTypes.push_back(type);
+        }
+        start = end + 1;
+    }
+    options.region = TextOf(m_region);
     return options;
 }
 
@@ -542,9 +574,23 @@ void ImportCatalogueDlg::ShowReport() {
         text = m_readProblem;
     } else {
         text = std::to_string(report.rowsRead) + " rows read: " + std::to_string(report.rowsKept) +
-               " kept, " + std::to_string(report.rowsFiltered) +
+               " kept, " + std::to_string(report.RowsOutsideRanges()) +
                " outside the magnitude or time range, " + std::to_string(report.rowsSkipped) +
                " skipped.";
+        const std::pair<long long, const char*> leftOut[] = {
+            {report.rowsOutsideRegion, " outside the region"},
+            {report.rowsOutsideDepths, " outside the depth range"},
+            {report.rowsOfDroppedTypes, " of the types left out"}};
+        std::string cut;
+        for (const auto& [rows, why] : leftOut) {
+            if (rows > 0) {
+                cut += (cut.empty() ? "\nLeft out: " : ", ") + std::to_string(rows) + why;
+            }
+        }
+        text += cut.empty() ? "" : cut + ".";
+        if (!report.typeCounts.empty()) {
+            text += "\nEvent types: " + report.TypesText() + ".";
+        }
         if (!report.SkippedText().empty()) {
             text += "\n" + report.SkippedText() + ".";
         }

@@ -96,6 +96,10 @@ class ImportCatalogueDlg : public QDialog {
     QLineEdit* m_magnitudeMax = nullptr;
     QLineEdit* m_timeFrom = nullptr;
     QLineEdit* m_timeTo = nullptr;
+    QLineEdit* m_dropTypes = nullptr;  // types left out, split by ';'
+    QLineEdit* m_region = nullptr;     // a box or a polygon file
+    QLineEdit* m_depthMin = nullptr;
+    QLineEdit* m_depthMax = nullptr;
     QLabel* m_count = nullptr;
     QProgressBar* m_bar = nullptr;
 

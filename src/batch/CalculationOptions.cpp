@@ -14,6 +14,7 @@
 #include "common/NumberText.h"
 #include "movie/VideoWriter.h"
 #include "picture/DensityPicture.h"
+#include "series/TimeWindows.h"
 
 namespace korvane::batch {
 namespace {
@@ -109,6 +110,24 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
                 "--maximum takes catalogue, series or percentile[:P] with 0 < P <= 100, e.g. "
                 "--maximum percentile:99.5";
         }
+    } else if (Names(word, "--windows")) {
+        std::string why = "no windows named";
+        const bool given = TakeValue(arguments, i, "--windows", value);
+        options.windows = given ? TimeWindowsNamed(value, &why) : std::nullopt;
+        if (!options.windows) {
+            options.problem =
+                "--windows takes 1h, 1d, 1w, 1mo, 1y (or a count: 6h) or "
+                "log:START,FIRST,FACTOR, e.g. --windows 1d: " +
+                why;
+        }
+    } else if (Names(word, "--utc-offset")) {
+        const bool given = TakeValue(arguments, i, "--utc-offset", value);
+        options.utcOffset = UtcOffsetNamed(value);
+        if (!given || !options.utcOffset) {
+            options.problem =
+                "--utc-offset takes the windows' offset from UTC, up to 14 hours, e.g. "
+                "--utc-offset +09:00";
+        }
     } else {
         options.problem = "unknown option " + word;
     }
@@ -184,6 +203,14 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, Calculati
     }
     if (options.noIndex) {
         setup.Output.index = false;
+    }
+    if (options.windows) {
+        const int offset = values.output.windows.offsetMinutes;
+        values.output.windows = *options.windows;
+        values.output.windows.offsetMinutes = offset;
+    }
+    if (options.utcOffset) {
+        values.output.windows.offsetMinutes = *options.utcOffset;
     }
     if (options.volume) {
         setup.Output.volume = true;

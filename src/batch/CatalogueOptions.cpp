@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "OptionWords.h"
+#include "catalogue/CatalogueRegion.h"
 #include "common/NumberText.h"
 
 namespace korvane::batch {
@@ -87,6 +88,36 @@ bool TakeCatalogueOption(const std::vector<std::string>& arguments, std::size_t&
         }
         options.magnitudeMin = min;
         options.magnitudeMax = max;
+    } else if (Names(word, "--drop-type")) {
+        if (!TakeValue(arguments, i, "--drop-type", value) || value.empty() ||
+            value.find(';') != std::string::npos) {
+            problem = "--drop-type needs an event type, e.g. --drop-type \"quarry blast\"";
+        }
+        options.dropTypes.push_back(value);
+    } else if (Names(word, "--region")) {
+        std::string why = "no region given";
+        const bool given = TakeValue(arguments, i, "--region", value) && !value.empty();
+        // Numbers make a box; anything else names a polygon file, read with the catalogue.
+        if (!given || (IsRegionBoxText(value) && !CatalogueRegion::FromBoxText(value, &why))) {
+            problem =
+                "--region takes LATMIN,LATMAX,LONMIN,LONMAX or a polygon file (lat,lon "
+                "lines or GeoJSON), e.g. --region 36,38.5,35.5,39: " +
+                why;
+        }
+        options.region = value;
+    } else if (Names(word, "--depth-range")) {
+        std::string why = "no range given";
+        const bool given = TakeValue(arguments, i, "--depth-range", value);
+        const std::optional<std::array<double, 2>> range =
+            given ? DepthRangeOf(value, &why) : std::nullopt;
+        if (!range) {
+            problem =
+                "--depth-range takes MIN:MAX, the depths below the surface to keep, e.g. "
+                "--depth-range 0:30: " +
+                why;
+        }
+        options.depthMin = range ? (*range)[0] : options.depthMin;
+        options.depthMax = range ? (*range)[1] : options.depthMax;
     } else {
         return false;
     }

@@ -96,6 +96,15 @@ Options of spatial, time and section (before or after SETUP.ini; -- ends the opt
                       size); coordinates: the events' units on every axis, so the same
                       events give the same densities at any picture size
                         korvane-batch spatial --radius-unit coordinates examples/spatial.ini
+  --windows 1h|1d|1w|1mo|1y|log:START,FIRST,FACTOR
+                      time windows on the calendar (default: the setup's [Windows], else
+                      the time range in equal steps): each from a boundary of its unit
+                      (a count before it: 6h, 2w), or growing windows from START (ISO 8601
+                      or seconds), the first FIRST long (seconds, or 30min, 1h, 1d), each
+                      next FACTOR times longer; a window holds its start, not its end
+                        korvane-batch time --windows 1d quakes.ini
+  --utc-offset +HH:MM the zone whose midnight, Monday and first of the month the windows
+                      begin at (default: the setup's [Windowsoffset], else UTC)
   --gaussian          weight each event in the box by a Gaussian of its distance from the
                       pixel (the setup's [Gaussiandistance] 1)
                         korvane-batch spatial --gaussian counted.ini
@@ -169,6 +178,14 @@ time and import:
                       of the earliest event's day)
   --magnitude MIN[:MAX]  only events of this magnitude
                         korvane-batch import --magnitude 2.5 catalogue.csv events.dat
+  --drop-type TYPE    leave out the events of this type (the event-type column's word, as
+                      "quarry blast"; may be given again); the report counts every type
+  --region LATMIN,LATMAX,LONMIN,LONMAX | --region FILE
+                      only events inside this box (LONMIN above LONMAX crosses the date
+                      line) or polygon (lat,lon lines, or a GeoJSON Polygon); the origin
+                      is then the middle of the events inside
+  --depth-range MIN:MAX  only events at these depths below the surface (a side may be left
+                      out: 5:), in the catalogue's unit
 import writes x, y, z and t, and as a fifth column the catalogue's weight column, else its
 magnitude (a plain file's own fifth field), where a row has one.
 

@@ -193,6 +193,19 @@ long long DaysFromCivil(long long year, int month, int day) {
     return era * 146097 + dayOfEra - 719468;
 }
 
+void CivilFromDays(long long days, long long* year, int* month, int* day) {
+    const long long z = days + 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long dayOfEra = z - era * 146097;
+    const long long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long long mp = (5 * dayOfYear + 2) / 153;
+    *day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    *month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    *year = yearOfEra + era * 400 + (*month <= 2 ? 1 : 0);
+}
+
 bool InstantFromFields(long long year, int month, int day, int hour, int minute, double second,
                        CalendarInstant* out) {
     if (year < FirstCalendarYear || year > LastCalendarYear || month < 1 || month > 12 || day < 1 ||
@@ -349,17 +362,10 @@ std::string FormatIsoTime(const CalendarInstant& reference, double seconds) {
     if (!SplitInstant(reference, seconds, &day, &micros)) {
         return FormatShortest(seconds) + " s (" + OutsideTheCalendar + ")";
     }
-    // The civil date of `day` (the inverse of DaysFromCivil).
-    const long long z = day + 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long dayOfEra = z - era * 146097;
-    const long long yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long long mp = (5 * dayOfYear + 2) / 153;
-    const long long dayOfMonth = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const long long month = mp < 10 ? mp + 3 : mp - 9;
-    const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    long long year = 0;
+    int month = 0;
+    int dayOfMonth = 0;
+    CivilFromDays(day, &year, &month, &dayOfMonth);
     const long long secondOfDay = micros / 1000000;
     std::string fraction = std::to_string(micros % 1000000);
     fraction.insert(0, 6 - fraction.size(), '0');

@@ -38,6 +38,10 @@ std::optional<DateOrder> DateOrderNamed(std::string_view name);
 // Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
 long long DaysFromCivil(long long year, int month, int day);
 
+// The date of the proleptic Gregorian calendar `days` after 1970-01-01 (the inverse of
+// DaysFromCivil).
+void CivilFromDays(long long days, long long* year, int* month, int* day);
+
 // The date fields given, checked: year FirstCalendarYear..LastCalendarYear, month 1..12, day
 // within its month, hour 0..24, minute 0..59, second 0 up to (not including) 61. False for
 // anything else.

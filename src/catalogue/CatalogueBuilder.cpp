@@ -13,6 +13,14 @@ constexpr std::size_t NamedSkippedLines = 5;
 // The longest text of a time that the report quotes.
 constexpr std::size_t QuotedTimeBytes = 40;
 
+std::string LowerCase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return lower;
+}
+
 }  // namespace
 
 bool CatalogueBuilder::AddFieldsAt(const std::vector<std::string_view>& fields, long long number) {
@@ -58,6 +66,9 @@ Status CatalogueBuilder::Finish() {
     if (!m_haveHeader && ColumnsOfPreset(m_options.preset).separator == 0) {
         return Status::InvalidInput("The catalogue " + QuotedCatalogue(m_path) +
                                     " holds no header line naming its columns.");
+    }
+    if (Status known = TypesToDropKnown(); !known.ok()) {
+        return known;
     }
     if (m_calendar && m_table.count > 0) {
         PlaceInTime();
@@ -160,6 +171,20 @@ bool CatalogueBuilder::AddRow() {
     if (!ReadTime(&row.t, &day, &timeText)) {
         return SkipForTime(timeText);
     }
+    // The region decides the frame: rows outside it are left out before they count in it.
+    if (m_region != nullptr) {
+        if (!m_geographic) {
+            m_status = Status::InvalidInput(
+                "The region is given in latitude and longitude, but the catalogue " +
+                QuotedCatalogue(m_path) + " gives its events in projected x and y.");
+            return false;
+        }
+        if (!m_region->Contains(row.x, row.y)) {
+            ++m_report.rowsFiltered;
+            ++m_report.rowsOutsideRegion;
+            return true;
+        }
+    }
     // The row is part of the catalogue's frame from here on, whatever the filters say.
     if (m_geographic) {
         m_minLat = std::min(m_minLat, row.x);
@@ -168,6 +193,11 @@ bool CatalogueBuilder::AddRow() {
     }
     if (m_calendar) {
         m_firstDay = std::min(m_firstDay, day);
+    }
+    if (Column(ColumnRole::EventType) >= 0 && DroppedType()) {
+        ++m_report.rowsFiltered;
+        ++m_report.rowsOfDroppedTypes;
+        return true;
     }
     double magnitude = 0.0;
     const bool hasMagnitude = Value(ColumnRole::Magnitude, &magnitude);
@@ -187,6 +217,13 @@ bool CatalogueBuilder::AddRow() {
     if (m_numberNeeded && m_numberColumn >= 0 && std::isnan(number)) {
         return Skip(m_numberReason);
     }
+    // Depth below the surface, whichever way z points.
+    if (const double depth = m_options.depthDown ? row.z : -row.z;
+        depth < m_options.depthMin || depth > m_options.depthMax) {
+        ++m_report.rowsFiltered;
+        ++m_report.rowsOutsideDepths;
+        return true;
+    }
     double counted = 0.0;
     if (TimeRangeSet() && FilterTime(row.t, &counted) && OutsideTimeRange(counted)) {
         ++m_report.rowsFiltered;
@@ -198,6 +235,50 @@ bool CatalogueBuilder::AddRow() {
         return Skip("more than 90 degrees from the origin");
     }
     return Keep(row, number);
+}
+
+bool CatalogueBuilder::DroppedType() {
+    const std::string_view type = TrimmedField(Field(Column(ColumnRole::EventType)));
+    const std::string key = LowerCase(type);
+    std::size_t at = 0;
+    while (at < m_typeKeys.size() && m_typeKeys[at] != key) {
+        ++at;
+    }
+    if (at == m_typeKeys.size()) {
+        if (m_droppedTypes.empty()) {
+            for (const std::string& dropped : m_options.dropTypes) {
+                m_droppedTypes.push_back(LowerCase(TrimmedField(dropped)));
+            }
+        }
+        m_typeKeys.push_back(key);
+        const bool dropped =
+            std::find(m_droppedTypes.begin(), m_droppedTypes.end(), key) != m_droppedTypes.end();
+        m_report.typeCounts.push_back({std::string(type), 0, dropped});
+    }
+    CatalogueReport::TypeCount& count = m_report.typeCounts[at];
+    ++count.rows;
+    return count.dropped;
+}
+
+Status CatalogueBuilder::TypesToDropKnown() const {
+    for (const std::string& dropped : m_options.dropTypes) {
+        const std::string key = LowerCase(TrimmedField(dropped));
+        if (std::find(m_typeKeys.begin(), m_typeKeys.end(), key) != m_typeKeys.end()) {
+            continue;
+        }
+        if (Column(ColumnRole::EventType) < 0) {
+            return Status::InvalidInput("The catalogue " + QuotedCatalogue(m_path) +
+                                        " has no event-type column, so no type \"" + dropped +
+                                        "\" can be left out (a column named \"type\" or "
+                                        "\"event type\", or chosen as type=COLUMN).");
+        }
+        return Status::InvalidInput("The catalogue " + QuotedCatalogue(m_path) +
+                                    " holds no event of the type \"" + dropped + "\"" +
+                                    (m_report.typeCounts.empty()
+                                         ? std::string(".")
+                                         : "; its types are: " + m_report.TypesText() + "."));
+    }
+    return Status::Ok();
 }
 
 bool CatalogueBuilder::Keep(const EventRecord& row, double number) {
@@ -236,9 +317,11 @@ bool CatalogueBuilder::Grow() {
 }
 
 Status CatalogueBuilder::NothingReadable() const {
+    const bool rangesOnly = m_report.rowsFiltered == m_report.RowsOutsideRanges();
     std::string why = m_report.rowsFiltered > 0
                           ? std::to_string(m_report.rowsFiltered) +
-                                " rows lie outside the magnitude or time range"
+                                (rangesOnly ? " rows lie outside the magnitude or time range"
+                                            : " rows are left out by the filters")
                           : m_report.SkippedText();
     return Status::InvalidInput("The catalogue " + QuotedCatalogue(m_path) +
                                 " holds no event that can be read" +

@@ -13,6 +13,7 @@
 #include "catalogue/CalendarTime.h"
 #include "catalogue/CatalogueColumns.h"
 #include "catalogue/CatalogueReader.h"
+#include "catalogue/CatalogueRegion.h"
 #include "catalogue/DelimitedText.h"
 #include "catalogue/GeographicFrame.h"
 #include "common/Status.h"
@@ -55,6 +56,8 @@ class CatalogueBuilder {
           m_report(report),
           m_maxEvents(maxEvents) {}
 
+    // The region the rows are cut to (null: everywhere); it outlives the builder.
+    void CutToRegion(const CatalogueRegion* region) { m_region = region; }
     // A row of separate fields (a record of another format) that starts at line `number`.
     bool AddFieldsAt(const std::vector<std::string_view>& fields, long long number);
     // A row made from a record of the file that starts at line `number`.
@@ -106,6 +109,10 @@ class CatalogueBuilder {
     // the reason the row is skipped when one cannot be read, else null.
     const char* ReadPlace(EventRecord* row) const;
     bool AddRow();
+    // Counts the row's event type; true when that type is left out.
+    bool DroppedType();
+    // Refused when a type to leave out is none of the catalogue's.
+    Status TypesToDropKnown() const;
     bool Keep(const EventRecord& row, double number);
     bool Grow();
     // Times from the reference: the one given, else midnight UTC of the earliest day of the
@@ -145,6 +152,10 @@ class CatalogueBuilder {
     double m_minLat = 90.0;
     double m_maxLat = -90.0;
     LongitudeSpan m_longitudes;
+
+    const CatalogueRegion* m_region = nullptr;
+    std::vector<std::string> m_droppedTypes;  // in lower case
+    std::vector<std::string> m_typeKeys;      // each counted type in lower case
 
     bool m_calendar = false;
     bool m_kindKnown = false;  // seconds or calendar time, decided by the first time written

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::array<const char*, ColumnRoleCount> RoleNames = {
     "x",      "y",    "z",     "t",   "lat",  "lon",    "depth",  "elevation", "magnitude",
-    "weight", "year", "month", "day", "hour", "minute", "second", "date"};
+    "weight", "year", "month", "day", "hour", "minute", "second", "date",      "type"};
 
 // The words a header may use for each role, lower case, without blanks, '_', '-' or '.'.
 struct NameRole {
@@ -50,6 +50,9 @@ constexpr NameRole KnownNames[] = {
     {"ml", ColumnRole::Magnitude},
     {"mw", ColumnRole::Magnitude},
     {"weight", ColumnRole::Weight},
+    {"eventtype", ColumnRole::EventType},
+    {"evtype", ColumnRole::EventType},
+    {"type", ColumnRole::EventType},
     {"year", ColumnRole::Year},
     {"yr", ColumnRole::Year},
     {"yyyy", ColumnRole::Year},

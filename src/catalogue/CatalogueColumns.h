@@ -34,9 +34,10 @@ enum class ColumnRole {
     Hour,
     Minute,
     Second,
-    Date  // a calendar date, with the clock time in the Time column (or none)
+    Date,      // a calendar date, with the clock time in the Time column (or none)
+    EventType  // "earthquake", "quarry blast", ...: what the event was
 };
-constexpr int ColumnRoleCount = 17;
+constexpr int ColumnRoleCount = 18;
 
 enum class LengthUnit { Kilometre, Metre };
 

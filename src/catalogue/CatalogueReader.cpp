@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "catalogue/CatalogueBuilder.h"
+#include "catalogue/CatalogueRegion.h"
 #include "catalogue/NonLinLocRecords.h"
 #include "catalogue/QuakeMlRecords.h"
 #include "common/NumberText.h"
@@ -131,6 +132,23 @@ std::optional<std::array<double, 2>> OriginOf(std::string_view latitudeAndLongit
     return OriginOf(latitudeAndLongitude.substr(0, comma), latitudeAndLongitude.substr(comma + 1));
 }
 
+namespace {
+
+// The region a catalogue is cut to: a box of numbers, else the polygon of a file.
+Status RegionOf(const std::string& text, std::optional<CatalogueRegion>& region) {
+    if (IsRegionBoxText(text)) {
+        std::string why;
+        region = CatalogueRegion::FromBoxText(text, &why);
+        return region ? Status::Ok()
+                      : Status::InvalidInput("The region \"" + text + "\" cannot be used: " + why +
+                                             ".");
+    }
+    region.emplace();
+    return CatalogueRegion::FromFile(text, &*region);
+}
+
+}  // namespace
+
 Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, EventTable& table,
                      CatalogueReport* report, long long maxEvents, RunObserver* observer) {
     table.count = 0;
@@ -149,8 +167,16 @@ Status ReadCatalogue(const std::string& path, const CatalogueOptions& options, E
             chosen.preset = PresetOfContent(path);
         }
         out.preset = chosen.preset;
+        std::optional<CatalogueRegion> region;
+        if (!chosen.region.empty()) {
+            status = RegionOf(chosen.region, region);
+        }
         CatalogueBuilder builder(path, chosen, table, out, maxEvents);
-        status = ReadRecords(path, chosen.preset, builder, observer);
+        builder.CutToRegion(region ? &*region : nullptr);
+        // Nothing is read for a region that cannot be.
+        if (status.ok()) {
+            status = ReadRecords(path, chosen.preset, builder, observer);
+        }
         if (status.ok()) {
             status = builder.Finish();
         }
@@ -197,6 +223,16 @@ Status ReadEvents(const std::string& path, const CatalogueOptions& options, Even
                         options.preset != CataloguePreset::None;
     if (chosen || StartsWithHeader(path)) {
         return ReadCatalogue(path, options, table, report, maxEvents, observer);
+    }
+    // The filters of a catalogue need its columns: a plain file is not cut without a word.
+    if (!options.dropTypes.empty() || !options.region.empty() ||
+        options.depthMin != CatalogueOptions().depthMin ||
+        options.depthMax != CatalogueOptions().depthMax) {
+        table.count = 0;
+        return Status::InvalidInput(
+            "The event file \"" + path +
+            "\" is a plain event file without a header line: the filters by event type, region "
+            "and depth read a catalogue whose header names its columns.");
     }
     table.weightSource.clear();
     MissingFifthFields missing;

@@ -31,7 +31,8 @@ namespace korvane {
 struct CatalogueOptions {
     // Columns chosen by hand, "role=column" pairs split by commas, a column given by its
     // header name or its number from 1 ("x=lon,y=lat,z=depth,t=time"). Roles: x, y, z, t,
-    // lat, lon, depth, elevation, mag, weight, year, month, day, hour, minute, second, date.
+    // lat, lon, depth, elevation, mag, weight, year, month, day, hour, minute, second, date,
+    // type.
     // x and y given a longitude or latitude column take it as such. Empty: by name only.
     // Every column given by number: the file needs no header line.
     std::string columns;
@@ -68,6 +69,16 @@ struct CatalogueOptions {
     // time reference for calendar time, the file's own seconds otherwise.
     double timeMin = -std::numeric_limits<double>::infinity();
     double timeMax = std::numeric_limits<double>::infinity();
+    // Event types (the event-type column's words, any case: "quarry blast") whose rows are
+    // left out; empty: every type is kept. A type the catalogue does not hold is refused.
+    std::vector<std::string> dropTypes;
+    // The region the events are cut to: "LATMIN,LATMAX,LONMIN,LONMAX", or the path of a
+    // polygon file (lat,lon lines or GeoJSON); empty: everywhere. Only the rows inside it
+    // make the catalogue's frame, so that the origin is the middle of the region's events.
+    std::string region;
+    // Rows whose depth (below the surface, in `unit`) lies outside [min, max] are left out.
+    double depthMin = -std::numeric_limits<double>::infinity();
+    double depthMax = std::numeric_limits<double>::infinity();
     // The time range of a setup file of an earlier version: seconds since 1970-01-01 UTC for
     // calendar time (the file's own seconds otherwise).
     bool timeRangeSince1970 = false;

@@ -34,8 +34,18 @@ std::string CatalogueReport::SkippedText() const {
 
 std::string CatalogueReport::Summary() const {
     std::string text = std::to_string(rowsKept) + (rowsKept == 1 ? " event" : " events") + " read";
-    if (rowsFiltered > 0) {
-        text += ", " + std::to_string(rowsFiltered) + " outside the magnitude or time range";
+    const std::pair<long long, const char*> leftOut[] = {
+        {RowsOutsideRanges(), " outside the magnitude or time range"},
+        {rowsOutsideRegion, " outside the region"},
+        {rowsOutsideDepths, " outside the depth range"},
+        {rowsOfDroppedTypes, " of the types left out"}};
+    for (const auto& [rows, why] : leftOut) {
+        if (rows > 0) {
+            text += ", " + std::to_string(rows) + why;
+        }
+    }
+    if (!typeCounts.empty()) {
+        text += "; event types: " + TypesText();
     }
     const std::string skipped = SkippedText();
     text += skipped.empty() ? "" : "; " + skipped;
@@ -43,6 +53,15 @@ std::string CatalogueReport::Summary() const {
         text += "; " + note;
     }
     return text + ".";
+}
+
+std::string CatalogueReport::TypesText() const {
+    std::string text;
+    for (const TypeCount& count : typeCounts) {
+        text += (text.empty() ? "" : ", ") + (count.type.empty() ? "(none)" : count.type) + " " +
+                std::to_string(count.rows) + (count.dropped ? " (left out)" : "");
+    }
+    return text;
 }
 
 std::string CatalogueReport::FrameText() const {

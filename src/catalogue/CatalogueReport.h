@@ -21,9 +21,22 @@ struct CatalogueReport {
     char separator = 0;
     // The column of each role (index into `header`), -1 when none.
     std::array<int, ColumnRoleCount> columnOf{};
-    long long rowsRead = 0;                // data rows, kept, left out or skipped
-    long long rowsKept = 0;                // events in the table
-    long long rowsFiltered = 0;            // outside the magnitude or time range
+    long long rowsRead = 0;      // data rows, kept, left out or skipped
+    long long rowsKept = 0;      // events in the table
+    long long rowsFiltered = 0;  // left out by a filter (any of them)
+    // Of those: outside the region, of a type left out, outside the depth range.
+    long long rowsOutsideRegion = 0;
+    long long rowsOfDroppedTypes = 0;
+    long long rowsOutsideDepths = 0;
+    // The events of each type of the event-type column (in the region), in order of first
+    // appearance, as the file first spells it ("" for a row without one); whether it was
+    // left out.
+    struct TypeCount {
+        std::string type;
+        long long rows = 0;
+        bool dropped = false;
+    };
+    std::vector<TypeCount> typeCounts;
     long long rowsSkipped = 0;             // a value that could not be read
     std::vector<long long> skippedLines;   // the first few, 1-based
     std::vector<std::string> skipReasons;  // "no depth", in order of first appearance
@@ -52,8 +65,14 @@ struct CatalogueReport {
     // "12 rows skipped: no depth (lines 33, 48, ...)", or "" when none was; a row skipped
     // for its time adds the first text not read and the forms that are.
     std::string SkippedText() const;
-    // One line: events kept, left out and skipped, and the notes.
+    // One line: events kept, left out and skipped, the events of each type, and the notes.
     std::string Summary() const;
+    // "earthquake 1204, quarry blast 37 (left out)", or "" without an event-type column.
+    std::string TypesText() const;
+    // The rows left out by the magnitude or time range alone.
+    long long RowsOutsideRanges() const {
+        return rowsFiltered - rowsOutsideRegion - rowsOfDroppedTypes - rowsOutsideDepths;
+    }
     // "origin 37.5, 37.1 (x and y in km east and north of it); t in seconds from
     // 2023-02-06T00:00:00Z": the frame of the events, or "" for a catalogue with neither.
     std::string FrameText() const;

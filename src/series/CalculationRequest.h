@@ -49,6 +49,29 @@ struct SectionOptions {
     bool operator==(const SectionOptions&) const = default;
 };
 
+// How a time series cuts its time range into windows. By default into N equal steps (the
+// number of pictures); a calendar unit gives windows that begin on that unit's boundaries
+// (midnight, Monday, the first of the month, ...) in UTC or at a fixed offset from it, and
+// growing windows begin at an instant and last each `factor` times longer than the one
+// before. Calendar and growing windows hold the events from their start (included) to their
+// end (excluded); the first and last are cut to the time range.
+enum class WindowUnit { Steps, Hour, Day, Week, Month, Year, Growing };
+
+struct TimeWindows {
+    WindowUnit unit = WindowUnit::Steps;
+    int count = 1;  // units per window: 6 for six-hour windows
+    // The boundaries' offset from UTC in minutes (+540: windows from midnight at UTC+09:00).
+    int offsetMinutes = 0;
+    // Growing windows: the first starts at `start` (calendar time, else seconds of the
+    // table) and lasts `first` seconds; each next one lasts `factor` times longer.
+    std::optional<CalendarInstant> startInstant;
+    double start = 0;
+    double first = 0;
+    double factor = 1;
+
+    bool operator==(const TimeWindows&) const = default;
+};
+
 // What a series writes besides the pictures' pixels, and where. The defaults write exactly
 // the files the program has always written, plus the series index.
 struct OutputOptions {
@@ -83,6 +106,8 @@ struct OutputOptions {
     std::string unit;
     // A cross-section along a line instead of slices (spatial series only).
     SectionOptions section;
+    // How a time series cuts its time range: equal steps as always, or calendar windows.
+    TimeWindows windows;
 
     bool operator==(const OutputOptions&) const = default;
 };

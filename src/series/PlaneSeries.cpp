@@ -1,5 +1,7 @@
 #include "series/PlaneSeries.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -34,7 +36,8 @@ class PlaneSeries {
           m_view(ctx.geometry),
           m_kind(kind),
           // A section is sliced as space is, across its line.
-          m_spatial(kind.pictureKind != PictureKind::TimeResolved) {}
+          m_spatial(kind.pictureKind != PictureKind::TimeResolved),
+          m_ownWindows(!m_spatial && !ctx.windows.empty()) {}
 
     Status Run() {
         if (m_request.direction == ViewDirection::Perspective) {
@@ -122,6 +125,10 @@ class PlaneSeries {
         m_steps.start = m_view.positions.min;
         m_steps.end = m_view.positions.max;
         m_steps.step = m_view.step;
+        // Calendar or growing windows: each its own length, its start included.
+        if (m_ownWindows) {
+            m_steps.windows = &m_ctx.windows;
+        }
         m_steps.raster = &m_ctx.work.raster;
         m_steps.labels.ranges = ranges;
         m_steps.labels.direction = m_request.direction;
@@ -147,12 +154,27 @@ class PlaneSeries {
 
     // The events of the picture at `position`, and those its fill adds (to the densities of
     // the picture before, for a cumulative window after the first).
+    // The time window that starts at `position`.
+    AxisRange WindowAt(double position) const {
+        if (!m_ownWindows) {
+            return AxisRange{position, position + m_view.step};
+        }
+        const auto found = std::lower_bound(
+            m_ctx.windows.begin(), m_ctx.windows.end(), position,
+            [](const AxisRange& window, double start) { return window.min < start; });
+        return *found;
+    }
+
     std::pair<EventRun, EventRun> RunsAt(double position) {
+        const AxisRange window = WindowAt(position);
+        // A window of its own holds the events at its start: the run begins after the
+        // largest time below it.
+        const double after = m_ownWindows ? std::nextafter(window.min, -HUGE_VAL) : window.min;
         const EventRun run =
             m_spatial ? SliceRun(m_ctx.events, m_view.axes.depth, position - m_slabHalfWidth,
                                  position + m_slabHalfWidth, m_previous)
-                      : WindowRun(m_ctx.events, position, position + m_view.step,
-                                  m_request.cumulative, m_previous);
+                      : WindowRun(m_ctx.events, after, window.max, m_request.cumulative,
+                                  m_previous);
         m_tests.slicePosition = position;
         const bool growing = m_request.cumulative && !m_spatial && !m_first;
         m_tests.addToPrevious = growing;
@@ -216,7 +238,10 @@ class PlaneSeries {
 
     void DescribePicture(double position, const EventRun& run, PictureFacts& facts) const {
         facts.bounds = m_spatial ? AxisRange{position - m_slabHalfWidth, position + m_slabHalfWidth}
-                                 : AxisRange{position, position + m_view.step};
+                                 : WindowAt(position);
+        if (m_ownWindows) {
+            facts.caption = facts.bounds.max;
+        }
         // A slice is captioned with the end of its step, which lies beyond a slab narrower
         // than the step (a radius in coordinates below it): such a slice is captioned with
         // its middle, a value it holds. A section is captioned with its offset from the line.
@@ -233,6 +258,7 @@ class PlaneSeries {
     const ViewGeometry& m_view;
     const PlaneSeriesKind& m_kind;
     const bool m_spatial;
+    const bool m_ownWindows;  // calendar or growing time windows rather than equal steps
     DensityGrid m_grid;
     PixelTests m_tests;
     double m_slabHalfWidth = 0;

@@ -1,5 +1,6 @@
 #include "series/RunCalculation.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <new>
@@ -18,6 +19,7 @@
 #include "series/SectionSeries.h"
 #include "series/SeriesLoop.h"
 #include "series/SeriesVolume.h"
+#include "series/TimeWindows.h"
 
 namespace korvane {
 
@@ -164,6 +166,43 @@ Status WeightsFitTheDensities(const CalculationRequest& request, const EventTabl
     return Status::Ok();
 }
 
+// The calendar or growing windows of a time series (none for equal steps). Refused when
+// the perspective is asked for them, when a start typed as calendar time meets times in
+// plain seconds, or when no window meets the time range.
+Status WindowsOf(const CalculationRequest& request, const CatalogueReport& catalogue,
+                 std::vector<AxisRange>& windows) {
+    const TimeWindows& setting = request.output.windows;
+    windows.clear();
+    if (setting.unit == WindowUnit::Steps || request.kind != CalculationKind::Time) {
+        return Status::Ok();
+    }
+    const std::string named = "The time windows \"" + TimeWindowsText(setting) + "\"";
+    if (request.direction == ViewDirection::Perspective) {
+        return Status::InvalidInput(named +
+                                    " are drawn along x, y or z; the perspective steps through "
+                                    "equal windows. Choose another direction or equal windows.");
+    }
+    if (setting.startInstant && !catalogue.calendarTime) {
+        return Status::InvalidInput(named +
+                                    " begin at a calendar time, but the times of the "
+                                    "event file \"" +
+                                    request.eventFilePath +
+                                    "\" are plain seconds: give the start in seconds.");
+    }
+    // Times in plain seconds count from 1970-01-01 UTC for the calendar's boundaries.
+    const CalendarInstant reference =
+        catalogue.calendarTime ? catalogue.timeReference : CalendarInstant{};
+    if (Status made = TimeWindowsOver(setting, request.time, reference, windows); !made.ok()) {
+        return made;
+    }
+    if (windows.empty() && request.time.min < request.time.max) {
+        return Status::InvalidInput(
+            named + " do not meet the time range from " + FormatShortest(request.time.min) +
+            " to " + FormatShortest(request.time.max) + " s: they begin after its end.");
+    }
+    return Status::Ok();
+}
+
 Status Calculate(const CalculationRequest& typed, SeriesObserver& observer,
                  CalculationWorkspace& workspace) {
     if (const std::string refusal = VolumeRefusal(typed); !refusal.empty()) {
@@ -227,6 +266,17 @@ Status Calculate(const CalculationRequest& typed, SeriesObserver& observer,
     SeriesContext context{observer, workspace.events, request, 0.0, workspace.series, view};
     context.catalogue = &workspace.catalogue;
     context.section = section ? &line : nullptr;
+    if (Status windowed = WindowsOf(request, workspace.catalogue, context.windows);
+        !windowed.ok()) {
+        return windowed;
+    }
+    // The estimate of the maximum takes the longest window.
+    if (!context.windows.empty()) {
+        context.geometry.step = 0;
+        for (const AxisRange& window : context.windows) {
+            context.geometry.step = std::max(context.geometry.step, window.max - window.min);
+        }
+    }
     // A maximum from the series' own densities is found by the series, before its first
     // picture; the whole file's is estimated here.
     if (!MaximumFromSeries(request)) {

@@ -4,6 +4,7 @@
 
 #include "density/Distance.h"
 #include "events/EventOrdering.h"
+#include "series/TimeWindows.h"
 
 namespace korvane {
 
@@ -47,6 +48,15 @@ void SetEventLabels(const SeriesContext& ctx, PictureLabels& labels) {
         labels.calendar = [reference](double seconds) {
             return FormatCalendarCaption(reference, seconds);
         };
+        // A calendar or growing window is captioned with its calendar start and end.
+        if (!ctx.windows.empty()) {
+            labels.calendar = [reference, windows = &ctx.windows,
+                               setting = ctx.request.output.windows](double end) {
+                const AxisRange* window = WindowEndingAt(*windows, end);
+                return window != nullptr ? WindowCalendarText(setting, reference, *window)
+                                         : FormatCalendarCaption(reference, end);
+            };
+        }
     }
 }
 

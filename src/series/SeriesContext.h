@@ -5,6 +5,7 @@
 
 #include <opencv2/core.hpp>
 #include <optional>
+#include <vector>
 
 #include "common/Ranges.h"
 #include "common/Status.h"
@@ -71,6 +72,9 @@ struct SeriesContext {
     const CatalogueReport* catalogue = nullptr;
     // The line of a cross-section in the events' x and y (null: no section).
     const SectionLine* section = nullptr;
+    // The time series' calendar or growing windows, in seconds of the table; empty: the
+    // time range in equal steps.
+    std::vector<AxisRange> windows{};
 };
 
 // The unit the pictures name: the request's, else the one a catalogue's latitude and

@@ -4,6 +4,7 @@
 
 #include "common/AtomicFile.h"
 #include "series/SeriesLoop.h"
+#include "series/TimeWindows.h"
 
 namespace korvane {
 namespace {
@@ -89,6 +90,13 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
         entry["horizontal"] = Axis(steps.extent.horizontal, steps.scale.horizontal);
         entry["vertical"] = Axis(steps.extent.vertical, steps.scale.vertical);
         entry[section ? "slab" : spatial ? "slice" : "window"] = Bounds(picture.bounds);
+        // A calendar or growing window's calendar start and end.
+        if (!spatial && !ctx.windows.empty()) {
+            if (const std::string start = CalendarTimeOf(ctx, picture.bounds.min); !start.empty()) {
+                entry["calendarWindow"] = {{"start", start},
+                                           {"end", CalendarTimeOf(ctx, picture.bounds.max)}};
+            }
+        }
         entry["events"] = picture.events;
         list.push_back(std::move(entry));
     }
@@ -123,6 +131,12 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
     }
     if (request.output.radiusUnit != defaults.radiusUnit) {
         index["radiusUnit"] = std::string(RadiusUnitName(request.output.radiusUnit));
+    }
+    if (!ctx.windows.empty()) {
+        index["windows"] = TimeWindowsText(request.output.windows);
+        if (request.output.windows.offsetMinutes != 0) {
+            index["windowsUtcOffset"] = UtcOffsetText(request.output.windows.offsetMinutes);
+        }
     }
     if (const std::string unit = PictureUnitOf(request, ctx.catalogue); unit != "m") {
         index["unit"] = unit;

@@ -235,6 +235,43 @@ Status NothingWritten(const SeriesSteps& steps) {
         ", is empty. Choose a start below the end.");
 }
 
+// The positions a series visits: from the start, each the one before plus the step, while
+// below the end and within the limit; or the starts of the series' own windows.
+class PositionWalk {
+  public:
+    PositionWalk(const SeriesSteps& steps, long long limit)
+        : m_steps(steps), m_limit(limit), m_position(steps.start) {}
+
+    bool More(int number) const {
+        if (m_steps.windows != nullptr) {
+            return m_index < m_steps.windows->size();
+        }
+        return m_position < m_steps.end && number <= m_limit;
+    }
+    double Position() const {
+        return m_steps.windows != nullptr ? (*m_steps.windows)[m_index].min : m_position;
+    }
+    void Next() {
+        ++m_index;
+        m_position = m_position + m_steps.step;
+    }
+
+  private:
+    const SeriesSteps& m_steps;
+    const long long m_limit;
+    double m_position;
+    std::size_t m_index = 0;
+};
+
+// The pictures the progress counts: those asked for (rounding of the steps may add one),
+// or one per window.
+int PicturesAsked(const SeriesContext& ctx, const SeriesSteps& steps) {
+    if (steps.windows != nullptr) {
+        return static_cast<int>(steps.windows->size());
+    }
+    return std::max(TruncateToInt(ctx.request.numberOfPictures + 1.0) - 1, 0);
+}
+
 }  // namespace
 
 namespace {
@@ -326,17 +363,15 @@ Status MeasureSeriesMaximum(SeriesContext& ctx, const SeriesSteps& steps,
         return Status::Ok();
     }
     const bool percentile = ctx.request.output.maximum.mode == MaximumMode::Percentile;
-    const double pictures = ctx.request.numberOfPictures;
-    const long long limit = SeriesPictureLimit(pictures);
-    ctx.observer.PhaseStarted(RunPhase::Estimating, std::max(TruncateToInt(pictures + 1.0) - 1, 0));
+    const long long limit = SeriesPictureLimit(ctx.request.numberOfPictures);
+    ctx.observer.PhaseStarted(RunPhase::Estimating, PicturesAsked(ctx, steps));
     double highest = 0.0;
     // The non-zero densities of every picture. Single precision is enough: the colours
     // compare densities with the maximum narrowed to single precision.
     std::vector<float> nonZero;
     int number = 1;
-    for (double position = steps.start; position < steps.end && number <= limit;
-         position = position + steps.step) {
-        measure(position);
+    for (PositionWalk walk(steps, limit); walk.More(number); walk.Next()) {
+        measure(walk.Position());
         NoteDensities(*steps.field, percentile, highest, nonZero);
         ctx.observer.Progress(number);
         if (ctx.observer.ShouldStop()) {
@@ -352,8 +387,7 @@ Status MeasureSeriesMaximum(SeriesContext& ctx, const SeriesSteps& steps,
 
 Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const PictureComputer& compute) {
     const double pictures = ctx.request.numberOfPictures;
-    // The pictures asked for; rounding of the steps may add one.
-    ctx.observer.PhaseStarted(RunPhase::Pictures, std::max(TruncateToInt(pictures + 1.0) - 1, 0));
+    ctx.observer.PhaseStarted(RunPhase::Pictures, PicturesAsked(ctx, steps));
     // The counter must not overflow, and a position that stops advancing must not write
     // pictures for ever: no more than the box asked for, plus the one that rounding adds.
     const long long limit = SeriesPictureLimit(pictures);
@@ -393,8 +427,8 @@ Status RunSeriesLoop(SeriesContext& ctx, const SeriesSteps& steps, const Picture
     RunUnion drawn;
     Status result = Status::Ok();
     int number = 1;
-    for (double position = steps.start; position < steps.end && number <= limit;
-         position = position + steps.step) {
+    for (PositionWalk walk(steps, limit); walk.More(number); walk.Next()) {
+        const double position = walk.Position();
         PictureFacts facts;
         run.PointPaintArea(number);
         const Status computed = compute(position, facts);

@@ -41,6 +41,9 @@ struct SeriesSteps {
     PlaneScale scale;   // units per pixel column and row
     // Whether an event lies in the plane a picture shows (the perspective: in the box).
     std::function<bool(const EventRecord&)> inPicturePlane;
+    // Windows of their own (calendar or growing), in place of start, end and step: the loop
+    // visits each window's start, one picture per window.
+    const std::vector<AxisRange>* windows = nullptr;
 };
 
 // What one picture was made of, for the index and the summary.

@@ -1,5 +1,6 @@
 #include "setup/CatalogueKeys.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -24,6 +25,9 @@ constexpr const char* MagnitudeKey = "[Catalogue-Magnitude]";  // MIN:MAX, a sid
 constexpr const char* TimeRangeKey = "[Catalogue-Timerange]";
 // The same range as written by earlier versions: seconds since 1970 for calendar time.
 constexpr const char* TimeRangeSince1970Key = "[Catalogue-Time]";
+constexpr const char* DropTypesKey = "[Catalogue-Droptypes]";  // quarry blast;explosion
+constexpr const char* RegionKey = "[Catalogue-Region]";  // LATMIN,LATMAX,LONMIN,LONMAX or a file
+constexpr const char* DepthRangeKey = "[Catalogue-Depthrange]";  // MIN:MAX, a side may be empty
 
 constexpr double Infinity = std::numeric_limits<double>::infinity();
 
@@ -129,6 +133,19 @@ void AppendCatalogueKeys(std::string& text, const CatalogueOptions& options) {
         AppendLine(text, options.timeRangeSince1970 ? TimeRangeSince1970Key : TimeRangeKey,
                    RangeText(options.timeMin, options.timeMax));
     }
+    if (!options.dropTypes.empty()) {
+        std::string types;
+        for (const std::string& type : options.dropTypes) {
+            types += (types.empty() ? "" : ";") + type;
+        }
+        AppendLine(text, DropTypesKey, types);
+    }
+    if (!options.region.empty()) {
+        AppendLine(text, RegionKey, options.region);
+    }
+    if (options.depthMin != defaults.depthMin || options.depthMax != defaults.depthMax) {
+        AppendLine(text, DepthRangeKey, RangeText(options.depthMin, options.depthMax));
+    }
 }
 
 std::string CatalogueKeysProblem(const CatalogueOptions& options) {
@@ -174,6 +191,19 @@ bool ApplyCatalogueKey(CatalogueOptions& options, std::string_view key, std::str
         }
     } else if (key == MagnitudeKey) {
         (void)ReadRange(value, &options.magnitudeMin, &options.magnitudeMax);
+    } else if (key == DropTypesKey) {
+        options.dropTypes.clear();
+        for (std::size_t start = 0; start <= value.size();) {
+            const std::size_t end = std::min(value.find(';', start), value.size());
+            if (end > start) {
+                options.dropTypes.emplace_back(value.substr(start, end - start));
+            }
+            start = end + 1;
+        }
+    } else if (key == RegionKey) {
+        options.region.assign(value);
+    } else if (key == DepthRangeKey) {
+        (void)ReadRange(value, &options.depthMin, &options.depthMax);
     } else if (key == TimeRangeKey || key == TimeRangeSince1970Key) {
         if (ReadRange(value, &options.timeMin, &options.timeMax)) {
             options.timeRangeSince1970 = key == TimeRangeSince1970Key;

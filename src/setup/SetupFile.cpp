@@ -17,6 +17,7 @@
 #include "common/ReadableFile.h"
 #include "picture/DensityPicture.h"
 #include "picture/PictureFileName.h"
+#include "series/TimeWindows.h"
 #include "setup/CatalogueKeys.h"
 #include "setup/ClassicFields.h"
 #include "setup/SectionKeys.h"
@@ -91,6 +92,21 @@ const OutputKey kOutputKeys[] = {
          if (IsUnitText(value)) {  // km, ft, ...
              output.unit.assign(value);
          }
+     }},
+    // Calendar or growing time windows (1d, 1mo, log:START,FIRST,FACTOR); windows that cannot
+    // be read leave the equal steps, and the offset is kept either way.
+    {"[Windows]", [](const O& output) { return output.windows.unit == WindowUnit::Steps; },
+     [](const O& output) { return TimeWindowsText(output.windows); },
+     [](O& output, std::string_view value) {
+         const int offset = output.windows.offsetMinutes;
+         output.windows = TimeWindowsNamed(value, nullptr).value_or(output.windows);
+         output.windows.offsetMinutes = offset;
+     }},
+    {"[Windowsoffset]", [](const O& output) { return output.windows.offsetMinutes == 0; },
+     [](const O& output) { return UtcOffsetText(output.windows.offsetMinutes); },
+     [](O& output, std::string_view value) {
+         output.windows.offsetMinutes =
+             UtcOffsetNamed(value).value_or(output.windows.offsetMinutes);
      }},
 };
 

@@ -42,6 +42,21 @@ class ImportCatalogueDlgTest : public QObject {
                     .contains("origin 37.05, 37.05 (x and y in km east and north of it); t in "
                               "seconds from 2023-02-06T00:00:00Z"));
 
+        // A type is left out only where the catalogue has types; a depth range cuts the rest.
+        import->findChild<QLineEdit*>("dropTypesBox")->setText("quarry blast");
+        auto* depthMax = import->findChild<QLineEdit*>("depthMaxBox");
+        depthMax->setText("7");
+        emit depthMax->editingFinished();
+        QTRY_VERIFY(count->text().contains("no event-type column, so no type \"quarry blast\""));
+        import->findChild<QLineEdit*>("dropTypesBox")->clear();
+        emit depthMax->editingFinished();
+        QTRY_COMPARE(count->text().section('\n', 0, 1),
+                     QString("3 rows read: 1 kept, 0 outside the magnitude or time range, "
+                             "1 skipped.\nLeft out: 1 outside the depth range."));
+        depthMax->clear();
+        emit depthMax->editingFinished();
+        QTRY_VERIFY(!count->text().contains("Left out"));
+
         auto* magnitude = import->findChild<QLineEdit*>("magnitudeMinBox");
         magnitude->setText("3");
         emit magnitude->editingFinished();

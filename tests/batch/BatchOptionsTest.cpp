@@ -220,6 +220,12 @@ TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
         {"spatial", "--densities", "setup.ini", "more.ini"},
         {"spatial", "--", "--densities"},
         {"spatial", "setup.ini", "--volume"},
+        {"time", "setup.ini", "--windows", "fortnightly"},
+        {"time", "setup.ini", "--windows", "log:0,1h,0.5"},
+        {"time", "setup.ini", "--utc-offset", "+15:00"},
+        {"time", "setup.ini", "--region", "38,36,35,39"},
+        {"time", "setup.ini", "--depth-range", "20:5"},
+        {"time", "setup.ini", "--drop-type"},
     };
     for (const auto& call : calls) {
         std::string shown;
@@ -235,6 +241,8 @@ TEST_F(BatchOptions, BadOptionsExitWithOneAndWriteNothing) {
     EXPECT_NE(Run({"spatial", "setup.ini", "--format", "gif"}).err.find("bmp or png"),
               std::string::npos);
     EXPECT_NE(Run({"spatial", "setup.ini", "--scale", "cube"}).err.find("linear, log or sqrt"),
+              std::string::npos);
+    EXPECT_NE(Run({"time", "setup.ini", "--depth-range", "20:5"}).err.find("lies above its MAX"),
               std::string::npos);
     EXPECT_EQ(Names("data"), std::vector<std::string>{"events.dat"});
 }

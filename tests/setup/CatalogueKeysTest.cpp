@@ -103,6 +103,13 @@ TEST(CatalogueKeys, EachChoiceWritesOneLineAndReadsBackExactly) {
              o.timeRangeSince1970 = true;
          },
          "[Catalogue-Time]\t1700086400.5:\r\n"},
+        {[](CatalogueOptions& o) {
+             o.dropTypes = {"quarry blast", "explosion"};
+             o.region = "36,38.5,35.5,39";
+             o.depthMin = 2;
+         },
+         "[Catalogue-Droptypes]\tquarry blast;explosion\r\n[Catalogue-Region]\t36,38.5,35.5,"
+         "39\r\n[Catalogue-Depthrange]\t2:\r\n"},
     };
     TempDir dir;
     const CalculationSetup plain = Load(NineteenLines, dir);

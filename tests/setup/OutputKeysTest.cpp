@@ -75,6 +75,17 @@ TEST(OutputKeys, DefaultsAddNothingAndEachChoiceAddsOnlyItsLine) {
                      dir, setup)
                   .Output,
               setup.Output);
+    // Calendar windows and their zone; windows that cannot be read leave equal steps.
+    setup.Output = {};
+    setup.Output.windows.unit = WindowUnit::Month;
+    setup.Output.windows.count = 3;
+    setup.Output.windows.offsetMinutes = -210;
+    EXPECT_EQ(SaveAndRead(setup, dir),
+              std::string(NineteenLines) + "[Windows]\t3mo\r\n[Windowsoffset]\t-03:30\r\n");
+    EXPECT_EQ(Loaded(SaveAndRead(setup, dir), dir).Output, setup.Output);
+    EXPECT_EQ(
+        Loaded(std::string(NineteenLines) + "[Windows]\tfortnightly\r\n", dir).Output.windows.unit,
+        WindowUnit::Steps);
     // The folder is chosen for one run and never stored.
     setup.Output = {};
     setup.Output.folder = "/elsewhere";
