@@ -14,6 +14,7 @@
 #include "common/NumberText.h"
 #include "movie/VideoWriter.h"
 #include "picture/DensityPicture.h"
+#include "series/OverlayFiles.h"
 
 namespace korvane::batch {
 namespace {
@@ -55,6 +56,13 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
             options.problem = "--volume needs a file for the densities, e.g. --volume slices.nc";
         }
         options.volume = value;
+    } else if (Names(word, "--overlay")) {
+        if (!TakeValue(arguments, i, "--overlay", value) || value.empty()) {
+            options.problem =
+                "--overlay needs a file of points (CSV) or lines (GeoJSON, x,y[,z] text), e.g. "
+                "--overlay stations.csv";
+        }
+        options.overlays.push_back(value);
     } else if (Names(word, "--events")) {
         if (!TakeValue(arguments, i, "--events", value) || value.empty()) {
             options.problem = "--events needs an event file, e.g. --events other.dat";
@@ -184,6 +192,16 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, DialogVal
     if (options.volume) {
         values.output.volume = true;
         values.output.volumePath = *options.volume;
+    }
+    // Overlays on the command line replace the setup file's.
+    if (!options.overlays.empty()) {
+        values.output.overlayPoints.clear();
+        values.output.overlayLines.clear();
+        for (const std::string& file : options.overlays) {
+            (OverlayKindOf(file) == OverlayKind::Points ? values.output.overlayPoints
+                                                        : values.output.overlayLines)
+                .push_back(file);
+        }
     }
     if (!options.outputFolder) {
         return {};

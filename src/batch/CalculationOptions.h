@@ -30,6 +30,7 @@ struct CalculationOptions {
     bool densities = false;                   // --densities
     bool noIndex = false;                     // --no-index
     std::optional<std::string> volume;        // --volume FILE.nc
+    std::vector<std::string> overlays;        // --overlay FILE, repeated
     CatalogueOptions catalogue;               // --columns, --origin, --unit, ...
     bool catalogueGiven = false;              // any of them: they replace the setup's
     bool fitRanges = false;                   // --fit-ranges: x, y, z and time from the events

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "catalogue/CatalogueReader.h"
 #include "common/Ranges.h"
@@ -62,6 +63,11 @@ struct OutputOptions {
     // title) the pictures; empty: "m", or "km" or "m" for a catalogue whose latitude and
     // longitude were turned into coordinates in that unit.
     std::string unit;
+    // Files drawn over the plane pictures, each in a colour of its own with a legend entry:
+    // named points (CSV: name, latitude and longitude or x and y, optionally depth), and
+    // lines and outlines (GeoJSON, or x,y[,z] polylines). Empty: none, as always.
+    std::vector<std::string> overlayPoints;
+    std::vector<std::string> overlayLines;
 
     bool operator==(const OutputOptions&) const = default;
 };

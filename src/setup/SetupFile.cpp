@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <new>
 #include <string_view>
+#include <vector>
 
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
@@ -66,12 +67,39 @@ constexpr const char* WeightsKey = "[Weights]";              // value or moment
 constexpr const char* MaximumKey = "[Maximum]";              // series or percentile:P
 constexpr const char* RadiusUnitKey = "[Radiusunit]";        // coordinates
 constexpr const char* UnitKey = "[Unit]";                    // km, ft, ...
+// The overlay files, their paths one after the other, each after a TAB.
+constexpr const char* OverlayPointsKey = "[Overlay-Points]";
+constexpr const char* OverlayLinesKey = "[Overlay-Lines]";
 
 void AppendLine(std::string& text, const char* key, std::string_view value) {
     text += key;
     text += '\t';
     text += value;
     text += "\r\n";
+}
+
+void AppendFileList(std::string& text, const char* key, const std::vector<std::string>& files) {
+    if (files.empty()) {
+        return;
+    }
+    text += key;
+    for (const std::string& file : files) {
+        text += '\t';
+        text += file;
+    }
+    text += "\r\n";
+}
+
+std::vector<std::string> FileListOf(std::string_view value) {
+    std::vector<std::string> files;
+    while (!value.empty()) {
+        const std::size_t tab = value.find('\t');
+        if (tab != 0) {
+            files.emplace_back(value.substr(0, tab));
+        }
+        value = tab == std::string_view::npos ? std::string_view() : value.substr(tab + 1);
+    }
+    return files;
 }
 
 void AppendOutputKeys(std::string& text, const OutputOptions& output) {
@@ -106,6 +134,8 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
     if (output.unit != defaults.unit) {
         AppendLine(text, UnitKey, output.unit);
     }
+    AppendFileList(text, OverlayPointsKey, output.overlayPoints);
+    AppendFileList(text, OverlayLinesKey, output.overlayLines);
 }
 
 // An output key's value; false for a key that is none of them. A format other than BMP or
@@ -147,6 +177,10 @@ bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_vie
         if (IsUnitText(value)) {
             output.unit.assign(value);
         }
+        return true;
+    }
+    if (key == OverlayPointsKey || key == OverlayLinesKey) {
+        (key == OverlayPointsKey ? output.overlayPoints : output.overlayLines) = FileListOf(value);
         return true;
     }
     if (key == RadiusUnitKey) {
