@@ -140,7 +140,9 @@ OverlayFrame AxisOverlayFrame(const AxisMap& axes, const PlaneRange& ranges,
     OverlayFrame frame;
     frame.toPlane = [axes](const OverlayPoint& p) {
         const double columns[3] = {p.x, p.y, p.z};
-        const auto at = [&](int column) { return column >= 0 && column < 3 ? columns[column] : 0.0; };
+        const auto at = [&](int column) {
+            return column >= 0 && column < 3 ? columns[column] : 0.0;
+        };
         return cv::Point3d(at(axes.horizontal), at(axes.vertical), at(axes.depth));
     };
     frame.ranges = ranges;
@@ -150,8 +152,9 @@ OverlayFrame AxisOverlayFrame(const AxisMap& axes, const PlaneRange& ranges,
 }
 
 cv::Point2d OverlayPixel(const OverlayFrame& frame, cv::Point2d plane) {
-    return {(plane.x - frame.ranges.horizontal.min) / frame.scale.horizontal,
-            (frame.raster.height - 1) - (plane.y - frame.ranges.vertical.min) / frame.scale.vertical};
+    return {
+        (plane.x - frame.ranges.horizontal.min) / frame.scale.horizontal,
+        (frame.raster.height - 1) - (plane.y - frame.ranges.vertical.min) / frame.scale.vertical};
 }
 
 void DrawOverlays(cv::Mat& area, const Overlays& overlays, const OverlayFrame& frame) {
@@ -174,7 +177,8 @@ void DrawOverlays(cv::Mat& area, const Overlays& overlays, const OverlayFrame& f
         for (const OverlayMarker& marker : overlays[layer].markers) {
             const cv::Point3d p = frame.toPlane(marker.at);
             if (!Finite(p.x) || !Finite(p.y) ||
-                (frame.slab && Finite(p.z) && !(frame.slab->min <= p.z && p.z <= frame.slab->max))) {
+                (frame.slab && Finite(p.z) &&
+                 !(frame.slab->min <= p.z && p.z <= frame.slab->max))) {
                 continue;
             }
             const cv::Point2d at = OverlayPixel(frame, {p.x, p.y});

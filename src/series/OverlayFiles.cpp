@@ -29,10 +29,10 @@ std::string Quoted(const std::string& path) {
 }
 
 Status Refused(const std::string& path, long long line, const std::string& reason) {
-    return Status::InvalidInput("The overlay file " + Quoted(path) +
-                                (line > 0 ? ", line " + FormatInteger(static_cast<double>(line))
-                                          : std::string()) +
-                                ": " + reason);
+    return Status::InvalidInput(
+        "The overlay file " + Quoted(path) +
+        (line > 0 ? ", line " + FormatInteger(static_cast<double>(line)) : std::string()) + ": " +
+        reason);
 }
 
 Status ReadWholeFile(const std::string& path, std::string& text) {
@@ -184,15 +184,15 @@ Status ReadPointsFile(const std::string& path, const std::string& text, OverlayF
                                "\" is not a number.");
         }
         if (columns.geographic && !(std::fabs(up) <= 90.0)) {
-            return Refused(path, number,
-                           "the latitude " + std::string(field(columns.up)) +
-                               " lies beyond 90 degrees.");
+            return Refused(
+                path, number,
+                "the latitude " + std::string(field(columns.up)) + " lies beyond 90 degrees.");
         }
         if (!field(columns.depth).empty() &&
             (!ReadNumber(field(columns.depth), false, &depth) || !std::isfinite(depth))) {
-            return Refused(path, number,
-                           "the depth \"" + std::string(field(columns.depth)) +
-                               "\" is not a number.");
+            return Refused(
+                path, number,
+                "the depth \"" + std::string(field(columns.depth)) + "\" is not a number.");
         }
         out.layer.markers.push_back({std::string(field(columns.name)), {across, up, depth}});
         return Status::Ok();
@@ -232,8 +232,9 @@ Status ReadPolylineFile(const std::string& path, const std::string& text, Overla
         for (std::size_t i = 0; count && i < fields.size(); ++i) {
             if (!ReadNumber(fields[i], false, &values[i]) || !std::isfinite(values[i])) {
                 return Refused(path, number,
-                               "\"" + std::string(fields[i]) + "\" is not a number (a line holds "
-                               "x,y or x,y,z; a blank line or \">\" starts a new polyline).");
+                               "\"" + std::string(fields[i]) +
+                                   "\" is not a number (a line holds "
+                                   "x,y or x,y,z; a blank line or \">\" starts a new polyline).");
             }
         }
         if (!count) {

@@ -94,6 +94,9 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.labels.colourMap = request.output.colourMap;
     steps.labels.scale = request.output.scale;
     SetEventLabels(ctx, steps.labels);
+    steps.labels.overlays = ctx.overlays;
+    steps.overlayFrame = AxisOverlayFrame(axes, ranges, grid.scale, ctx.work.raster.size());
+    steps.slabbed = spatial;
     steps.field = &ctx.work.field;
     steps.densityArea = ctx.work.raster.size();
     steps.grid = &grid;

@@ -3,6 +3,7 @@
 // the request and the geometry of its view, the density at the top of the colour scale, and
 // buffers reused from picture to picture.
 
+#include <memory>
 #include <opencv2/core.hpp>
 
 #include "common/Ranges.h"
@@ -60,6 +61,8 @@ struct SeriesContext {
     // What the reading of a catalogue found (null: a plain event file): its unit and its
     // calendar time go into the labels and the index.
     const CatalogueReport* catalogue = nullptr;
+    // The overlay files' shapes, placed among the events (null: none).
+    std::shared_ptr<const Overlays> overlays = nullptr;
 };
 
 // The unit the pictures name: the request's, else the one a catalogue's latitude and

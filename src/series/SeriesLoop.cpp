@@ -78,7 +78,11 @@ class SeriesRun {
     Status Hand(int number, double captionValue, const PictureFacts& facts) {
         const int slot = number % 2;
         const cv::Mat& raster = m_steps.paintArea != nullptr ? *m_steps.paintArea : *m_steps.raster;
-        const cv::Mat& canvas = m_canvas.Compose(slot, raster, captionValue);
+        OverlayFrame overlayFrame = m_steps.overlayFrame;
+        if (m_steps.slabbed) {
+            overlayFrame.slab = facts.bounds;
+        }
+        const cv::Mat& canvas = m_canvas.Compose(slot, raster, captionValue, &overlayFrame);
         const OutputOptions& output = m_ctx.request.output;
         PictureInHand picture;
         picture.entry = {

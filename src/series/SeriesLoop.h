@@ -39,6 +39,10 @@ struct SeriesSteps {
     // For the series index and the summary:
     PlaneRange extent;  // the plane a picture shows (the perspective: its projected plane)
     PlaneScale scale;   // units per pixel column and row
+    // Where the overlays land on the pictures (no toPlane: none are drawn); with `slabbed`
+    // each picture draws those within its facts' bounds along the direction of view.
+    OverlayFrame overlayFrame;
+    bool slabbed = false;
     // Whether an event lies in the plane a picture shows (the perspective: in the box).
     std::function<bool(const EventRecord&)> inPicturePlane;
 };

@@ -60,11 +60,20 @@ TEST(Overlays, APointLandsOnThePixelOfItsCoordinatesInEveryView) {
         // Along z: x across, y up (row 20 is y = 0).
         {"z slice", ViewDirection::AlongZ, AxisRange{7, 9}, {2, 6, 8}, cv::Point(4, 8)},
         {"z slice, point below its slab", ViewDirection::AlongZ, AxisRange{0, 5}, {2, 6, 8}, {}},
-        {"z slice, slab bounds included", ViewDirection::AlongZ, AxisRange{8, 9}, {2, 6, 8},
+        {"z slice, slab bounds included",
+         ViewDirection::AlongZ,
+         AxisRange{8, 9},
+         {2, 6, 8},
          cv::Point(4, 8)},
-        {"z slice, no depth: every slice", ViewDirection::AlongZ, AxisRange{0, 1}, {2, 6, NaN},
+        {"z slice, no depth: every slice",
+         ViewDirection::AlongZ,
+         AxisRange{0, 1},
+         {2, 6, NaN},
          cv::Point(4, 8)},
-        {"time window: every depth", ViewDirection::AlongZ, std::nullopt, {2, 6, 8},
+        {"time window: every depth",
+         ViewDirection::AlongZ,
+         std::nullopt,
+         {2, 6, 8},
          cv::Point(4, 8)},
         // Along x: y across, z up.
         {"x slice", ViewDirection::AlongX, AxisRange{1, 3}, {2, 6, 8}, cv::Point(12, 4)},
@@ -72,7 +81,10 @@ TEST(Overlays, APointLandsOnThePixelOfItsCoordinatesInEveryView) {
         {"x slice, no depth: no height", ViewDirection::AlongX, AxisRange{1, 3}, {2, 6, NaN}, {}},
         // Along y: x across, z up.
         {"y slice", ViewDirection::AlongY, AxisRange{5, 7}, {2, 6, 8}, cv::Point(4, 4)},
-        {"time window along y", ViewDirection::AlongY, std::nullopt, {2.25, 0, 0},
+        {"time window along y",
+         ViewDirection::AlongY,
+         std::nullopt,
+         {2.25, 0, 0},
          cv::Point(5, 20)},
         {"outside the raster", ViewDirection::AlongZ, std::nullopt, {11, 6, 8}, {}},
     };
@@ -133,7 +145,7 @@ TEST(Overlays, TheLegendStaysInTheBandAboveTheRasterAndLeftOfTheCaption) {
     cv::inRange(canvas, cv::Scalar(255, 255, 255), cv::Scalar(255, 255, 255), changed);
     const cv::Rect drawn = cv::boundingRect(255 - changed);
     EXPECT_FALSE(drawn.empty());
-    EXPECT_LE(drawn.y + drawn.height, RasterTop - 10);    // clear of the top tick label
+    EXPECT_LE(drawn.y + drawn.height, RasterTop - 10);   // clear of the top tick label
     EXPECT_LE(drawn.x + drawn.width, raster.width - 5);  // clear of the caption at column W
 }
 

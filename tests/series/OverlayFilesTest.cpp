@@ -37,9 +37,8 @@ TEST(OverlayFiles, EachKindOfFileGivesItsShapes) {
     EXPECT_EQ(file.layer.paths[2].points[0], OverlayPoint(1, 2, 3));
     EXPECT_FALSE(file.geographic);
 
-    const std::string geojson = dir.write(
-        "faults.geojson",
-        R"({"type":"FeatureCollection","features":[
+    const std::string geojson = dir.write("faults.geojson",
+                                          R"({"type":"FeatureCollection","features":[
             {"type":"Feature","properties":{"name":"EAF"},
              "geometry":{"type":"LineString","coordinates":[[36,37],[37,38,-2000]]}},
             {"type":"Feature","properties":{},"geometry":{"type":"MultiPolygon",
@@ -95,12 +94,12 @@ TEST(OverlayFiles, ABadFileIsRefusedNamingItsFileAndLine) {
         const Status status = ReadOverlayFile(path, c.kind, file);
         ASSERT_FALSE(status.ok());
         EXPECT_EQ(status.code(), Status::Code::InvalidInput);
-        EXPECT_NE(status.message().find("\"" + path + "\""), std::string::npos)
-            << status.message();
+        EXPECT_NE(status.message().find("\"" + path + "\""), std::string::npos) << status.message();
         EXPECT_NE(status.message().find(c.says), std::string::npos) << status.message();
     }
     std::vector<OverlayFile> files;
-    const Status missing = ReadOverlayFiles({dir.write("ok.csv", "name,x,y\nA,1,2\n")}, {dir.file("none.txt")}, files);
+    const Status missing =
+        ReadOverlayFiles({dir.write("ok.csv", "name,x,y\nA,1,2\n")}, {dir.file("none.txt")}, files);
     EXPECT_NE(missing.message().find("none.txt"), std::string::npos);
 }
 
