@@ -9,6 +9,7 @@
 #include "density/EventRuns.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
+#include "picture/WorldFile.h"
 #include "series/KeptDensities.h"
 #include "series/RasterFill.h"
 #include "series/SeriesLoop.h"
@@ -24,6 +25,13 @@ struct PlaneSeriesKind {
     const char* sortedTrace;   // the diagnostic line after sorting
     bool horizontalInclusive;  // a slice's box includes its horizontal bound, a window's not
 };
+
+// Whether the pictures are a map of a catalogue read from latitude and longitude: east
+// across, north up.
+bool MapsTheCatalogue(const SeriesContext& ctx, const AxisMap& axes) {
+    return ctx.catalogue != nullptr && ctx.catalogue->geographic && axes.horizontal == 0 &&
+           axes.vertical == 1;
+}
 
 Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     const CalculationRequest& request = ctx.request;
@@ -97,6 +105,9 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.labels.overlays = ctx.overlays;
     steps.overlayFrame = AxisOverlayFrame(axes, ranges, grid.scale, ctx.work.raster.size());
     steps.slabbed = spatial;
+    if (request.output.densities && MapsTheCatalogue(ctx, axes)) {
+        steps.worldFile = WorldFileText(ranges, grid.scale, ctx.work.raster.size());
+    }
     steps.field = &ctx.work.field;
     steps.densityArea = ctx.work.raster.size();
     steps.grid = &grid;

@@ -43,6 +43,9 @@ struct SeriesSteps {
     // each picture draws those within its facts' bounds along the direction of view.
     OverlayFrame overlayFrame;
     bool slabbed = false;
+    // The world file written beside every density file (empty: none): a map view of a
+    // catalogue read from latitude and longitude, placed in its local east/north frame.
+    std::string worldFile;
     // Whether an event lies in the plane a picture shows (the perspective: in the box).
     std::function<bool(const EventRecord&)> inPicturePlane;
 };
