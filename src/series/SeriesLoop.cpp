@@ -212,8 +212,8 @@ Status RemoveEarlierIndex(const std::string& folder, const SeriesSteps& steps) {
 }
 
 // The temporaries a series writes: its pictures, density files and world files (the prefix,
-// at least four digits, ".bmp", ".png", ".tiff" or ".tfw"), its index (the prefix and ".json") and its
-// density volume beside the pictures (the prefix and ".nc").
+// at least four digits, ".bmp", ".png", ".tiff" or ".tfw"), its index (the prefix and ".json") and
+// its density volume beside the pictures (the prefix and ".nc").
 TemporaryTargets SeriesFiles(std::string prefix) {
     return [prefix = std::move(prefix)](std::string_view target) {
         return target == prefix + ".json" || target == prefix + ".nc" ||
