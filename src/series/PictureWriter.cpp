@@ -58,7 +58,11 @@ void PictureWriter::Run() {
             if (written.ok() && job.densities != nullptr && !job.worldFile.empty()) {
                 AtomicFileOptions options;
                 options.failureText = [](const std::string& path, const std::string& reason) {
-                    return "Cannot write the world file " + path + ": " + reason;
+                    std::string text = "Cannot write the world file ";
+                    text += path;
+                    text += ": ";
+                    text += reason;
+                    return text;
                 };
                 written = WriteFileAtomically(job.worldPath, job.worldFile, options);
             }
