@@ -8,14 +8,17 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "app/ChoiceBoxes.h"
+#include "app/Choosers.h"
 #include "app/DialogUnits.h"
 #include "app/MessageBoxes.h"
 #include "picture/DensityPicture.h"
+#include "series/OverlayFiles.h"
 #include "setup/SetupFile.h"
 
 namespace korvane {
@@ -35,6 +38,18 @@ Value At(const Value (&values)[Count], int index) {
     return index >= 0 && static_cast<std::size_t>(index) < Count
                ? values[static_cast<std::size_t>(index)]
                : values[0];
+}
+
+constexpr char OverlayFileFilter[] =
+    "Overlay files (*.csv *.geojson *.json *.txt *.xy)|*.csv;*.geojson;*.json;*.txt;*.xy|"
+    "All files (*)|*||";
+
+// An item of the overlay list: the file, and whether it holds points (else lines).
+QListWidgetItem* OverlayItem(const std::string& path, bool points) {
+    auto* item = new QListWidgetItem(QString::fromStdString(path));
+    item->setData(Qt::UserRole, points);
+    item->setToolTip(points ? "Named points" : "Lines and outlines");
+    return item;
 }
 
 constexpr const char* UnitMessage =
@@ -80,6 +95,7 @@ OutputOptionsDlg::OutputOptionsDlg(WindowServices services, OptionsDlgFiles file
     layout->addWidget(m_index);
     layout->addWidget(m_volume);
     layout->addWidget(CreateColourControls());
+    layout->addWidget(CreateOverlayControls());
     layout->addWidget(buttons);
 }
 
@@ -123,6 +139,43 @@ QGroupBox* OutputOptionsDlg::CreateColourControls() {
     return colours;
 }
 
+QGroupBox* OutputOptionsDlg::CreateOverlayControls() {
+    auto* group = new QGroupBox("Overlays: points (CSV), lines (GeoJSON, x,y[,z] text)", this);
+    m_overlays = new QListWidget(group);
+    m_overlays->setObjectName("IDC_OVERLAY_LIST");
+    m_overlays->setMaximumHeight(fontMetrics().height() * 6);
+    auto* add = new QPushButton("Add...", group);
+    add->setObjectName("IDC_OVERLAY_ADD");
+    auto* remove = new QPushButton("Remove", group);
+    remove->setObjectName("IDC_OVERLAY_REMOVE");
+    connect(add, &QPushButton::clicked, this, &OutputOptionsDlg::OnAddOverlay);
+    connect(remove, &QPushButton::clicked, this, [this] { delete m_overlays->currentItem(); });
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addStretch();
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(m_overlays, 1);
+    row->addLayout(buttons);
+    return group;
+}
+
+void OutputOptionsDlg::OnAddOverlay() {
+    const std::optional<std::string> path =
+        m_services.choosers.ChooseFile(this, FileDialogKind::Open, "", OverlayFileFilter);
+    if (!path) {
+        return;
+    }
+    // A file is checked when it is chosen, so that the run does not fail on it later.
+    const OverlayKind kind = OverlayKindOf(*path);
+    OverlayFile read;
+    if (const Status status = ReadOverlayFile(*path, kind, read); !status.ok()) {
+        m_services.messageBoxes.Show(this, status.message(), "Error", MessageIcon::Stop);
+        return;
+    }
+    m_overlays->addItem(OverlayItem(*path, kind == OverlayKind::Points));
+}
+
 int OutputOptionsDlg::Run() {
     LoadStartingSetup(m_files, m_setup);
     ShowOutput(m_setup.Output);
@@ -142,6 +195,13 @@ void OutputOptionsDlg::ShowOutput(const OutputOptions& output) {
     m_weights->setCurrentIndex(IndexOf(Weightings, output.eventWeights));
     m_radiusUnit->setCurrentIndex(IndexOf(RadiusUnits, output.radiusUnit));
     m_unit->setText(QString::fromStdString(output.unit));
+    m_overlays->clear();
+    for (const std::string& path : output.overlayPoints) {
+        m_overlays->addItem(OverlayItem(path, true));
+    }
+    for (const std::string& path : output.overlayLines) {
+        m_overlays->addItem(OverlayItem(path, false));
+    }
 }
 
 OutputOptions OutputOptionsDlg::TakeOutput() const {
@@ -160,6 +220,11 @@ OutputOptions OutputOptionsDlg::TakeOutput() const {
     output.eventWeights = At(Weightings, m_weights->currentIndex());
     output.radiusUnit = At(RadiusUnits, m_radiusUnit->currentIndex());
     output.unit = m_unit->text().trimmed().toStdString();
+    for (int i = 0; i < m_overlays->count(); ++i) {
+        const QListWidgetItem* item = m_overlays->item(i);
+        (item->data(Qt::UserRole).toBool() ? output.overlayPoints : output.overlayLines)
+            .push_back(item->text().toStdString());
+    }
     return output;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // "Output Options...": what a series writes besides the pictures' pixels (the picture
 // format, density data, the series index) and how densities become colours (the colour map,
-// the scale, where the top of the scale comes from, the weight of each event). The choices are kept
+// the scale, where the top of the scale comes from, the weight of each event) and the overlay
+// files drawn over the pictures. The choices are kept
 // in "Setup.ini" with the rest of the setup, so the next calculation and the next start use them.
 
 #include <QDialog>
@@ -15,6 +16,7 @@ class QComboBox;
 class QDoubleSpinBox;
 class QGroupBox;
 class QLineEdit;
+class QListWidget;
 class QRadioButton;
 
 namespace korvane {
@@ -35,6 +37,9 @@ class OutputOptionsDlg : public QDialog {
   private:
     void OnOk();
     QGroupBox* CreateColourControls();
+    QGroupBox* CreateOverlayControls();
+    // Asks for an overlay file and adds it to the list, as points or lines by its kind.
+    void OnAddOverlay();
 
     WindowServices m_services;
     OptionsDlgFiles m_files;
@@ -51,6 +56,8 @@ class OutputOptionsDlg : public QDialog {
     QComboBox* m_weights = nullptr;
     QComboBox* m_radiusUnit = nullptr;
     QLineEdit* m_unit = nullptr;  // empty: "m", or a catalogue's own
+    // The overlay files, points first; each item's data says whether it is a points file.
+    QListWidget* m_overlays = nullptr;
 };
 
 }  // namespace korvane

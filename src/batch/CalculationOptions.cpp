@@ -14,6 +14,7 @@
 #include "common/NumberText.h"
 #include "movie/VideoWriter.h"
 #include "picture/DensityPicture.h"
+#include "series/OverlayFiles.h"
 #include "series/TimeWindows.h"
 
 namespace korvane::batch {
@@ -59,6 +60,13 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
             options.problem = "--volume needs a file for the densities, e.g. --volume slices.nc";
         }
         options.volume = value;
+    } else if (Names(word, "--overlay")) {
+        if (!TakeValue(arguments, i, "--overlay", value) || value.empty()) {
+            options.problem =
+                "--overlay needs a file of points (CSV) or lines (GeoJSON, x,y[,z] text), e.g. "
+                "--overlay stations.csv";
+        }
+        options.overlays.push_back(value);
     } else if (Names(word, "--events")) {
         if (!TakeValue(arguments, i, "--events", value) || value.empty()) {
             options.problem = "--events needs an event file, e.g. --events other.dat";
@@ -205,16 +213,26 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, Calculati
         setup.Output.index = false;
     }
     if (options.windows) {
-        const int offset = values.output.windows.offsetMinutes;
-        values.output.windows = *options.windows;
-        values.output.windows.offsetMinutes = offset;
+        const int offset = setup.Output.windows.offsetMinutes;
+        setup.Output.windows = *options.windows;
+        setup.Output.windows.offsetMinutes = offset;
     }
     if (options.utcOffset) {
-        values.output.windows.offsetMinutes = *options.utcOffset;
+        setup.Output.windows.offsetMinutes = *options.utcOffset;
     }
     if (options.volume) {
         setup.Output.volume = true;
         setup.Output.volumePath = *options.volume;
+    }
+    // Overlays on the command line replace the setup file's.
+    if (!options.overlays.empty()) {
+        setup.Output.overlayPoints.clear();
+        setup.Output.overlayLines.clear();
+        for (const std::string& file : options.overlays) {
+            (OverlayKindOf(file) == OverlayKind::Points ? setup.Output.overlayPoints
+                                                        : setup.Output.overlayLines)
+                .push_back(file);
+        }
     }
     if (!options.outputFolder) {
         return {};

@@ -33,6 +33,7 @@ struct CalculationOptions {
     std::optional<std::string> volume;        // --volume FILE.nc
     std::optional<TimeWindows> windows;       // --windows 1d|1mo|log:START,FIRST,FACTOR
     std::optional<int> utcOffset;             // --utc-offset +09:00: the windows' zone
+    std::vector<std::string> overlays;        // --overlay FILE, repeated
     CatalogueOptions catalogue;               // --columns, --origin, --unit, ...
     bool catalogueGiven = false;              // any of them: they replace the setup's
     bool fitRanges = false;                   // --fit-ranges: x, y, z and time from the events

@@ -123,6 +123,13 @@ Options of spatial, time and section (before or after SETUP.ini; -- ends the opt
                       file (CF conventions: the slices or windows over x and y, their
                       positions and units), put in place when the series finishes
                         korvane-batch spatial --volume slices.nc examples/spatial.ini
+  --overlay FILE      draw FILE over the pictures (again for more files; they replace the
+                      setup's [Overlay-Points] and [Overlay-Lines]): named points from a
+                      CSV file (name, latitude and longitude or x and y, optionally
+                      depth), lines and outlines from GeoJSON or from x,y[,z] lines (a
+                      blank line or ">" between polylines); latitude and longitude are
+                      placed around the catalogue's origin
+                        korvane-batch spatial --overlay stations.csv quakes.ini
   --no-index          no series index (space.json, time.json or perspective.json: each
                       picture's file, caption value, ranges, scales, slice or window and
                       its number of events)

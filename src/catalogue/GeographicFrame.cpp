@@ -1,5 +1,6 @@
 #include "catalogue/GeographicFrame.h"
 
+#include <GeographicLib/LocalCartesian.hpp>
 #include <algorithm>
 #include <cmath>
 
@@ -98,6 +99,29 @@ double RoundedDegrees(double degrees) {
     }
     const double rounded = ReadDecimal(FormatFixed(degrees, 7));
     return rounded == 0.0 ? 0.0 : rounded;  // never "-0"
+}
+
+void LocalEastNorth(double originLatitude, double originLongitude, double latitude,
+                    double longitude, double* east, double* north) {
+    const GeographicLib::LocalCartesian plane(originLatitude, originLongitude, 0.0);
+    double up = 0.0;
+    plane.Forward(latitude, longitude, 0.0, *east, *north, up);
+}
+
+void LocalLatitudeLongitude(double originLatitude, double originLongitude, double east,
+                            double north, double* latitude, double* longitude) {
+    const GeographicLib::LocalCartesian plane(originLatitude, originLongitude, 0.0);
+    // The point lies below the plane by as much as the surface falls away from it: lowered
+    // until it meets the ellipsoid, a few steps from the plane itself.
+    double up = 0.0;
+    for (int step = 0; step < 8; ++step) {
+        double height = 0.0;
+        plane.Reverse(east, north, up, *latitude, *longitude, height);
+        if (std::fabs(height) < 1e-9) {
+            break;
+        }
+        up -= height;
+    }
 }
 
 }  // namespace korvane

@@ -39,6 +39,17 @@ class LongitudeSpan {
 // The angle in degrees, at the earth's centre (a sphere), between two points.
 double ArcDegrees(double latitude1, double longitude1, double latitude2, double longitude2);
 
+// East and north, in metres, of the point at `latitude`, `longitude` (degrees) on the plane
+// that touches the earth's ellipsoid at the origin: the local frame a catalogue's events are
+// placed in.
+void LocalEastNorth(double originLatitude, double originLongitude, double latitude,
+                    double longitude, double* east, double* north);
+
+// The latitude and longitude (degrees) of the point of the ellipsoid that LocalEastNorth
+// places at `east`, `north` (metres): its inverse.
+void LocalLatitudeLongitude(double originLatitude, double originLongitude, double east,
+                            double north, double* latitude, double* longitude);
+
 // Degrees rounded to the seventh decimal (about a centimetre), so that an origin is written
 // with the fewest digits and reads back as exactly the origin the events were placed around.
 double RoundedDegrees(double degrees);

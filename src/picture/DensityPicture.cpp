@@ -236,6 +236,9 @@ void DrawFrame(cv::Size rasterSize, const PictureLabels& labels, const cv::Scala
         DrawColourBar(frame, W, H, labels);
     }
     DrawColourBarTitle(frame, rasterSize, labels);
+    if (labels.overlays && labels.kind != PictureKind::Perspective) {
+        DrawOverlayLegend(frame, rasterSize, *labels.overlays);
+    }
 }
 
 }  // namespace
@@ -290,13 +293,16 @@ bool SeriesCanvas::FrameSlot(Slot& slot) {
 
 cv::Mat SeriesCanvas::PaintArea(int slotIndex, const cv::Mat& prepared) {
     Slot& slot = m_slots[slotIndex % 2];
-    if (FrameSlot(slot) && prepared.size() == m_raster && m_raster.area() > 0) {
+    const bool fresh = FrameSlot(slot) || slot.overlaid;
+    slot.overlaid = false;
+    if (fresh && prepared.size() == m_raster && m_raster.area() > 0) {
         prepared.copyTo(slot.canvas(RasterArea()));
     }
     return slot.canvas(RasterArea());
 }
 
-const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, double captionValue) {
+const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, double captionValue,
+                                     const OverlayFrame* overlayFrame) {
     Slot& slot = m_slots[slotIndex % 2];
     if (!FrameSlot(slot)) {
         // Only the caption changes above the raster: its band gets the frame's pixels back.
@@ -307,6 +313,11 @@ const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, doubl
         cv::Mat area = slot.canvas(RasterArea());
         if (area.data != raster.data) {
             raster.copyTo(area);
+        }
+        if (overlayFrame != nullptr && overlayFrame->toPlane && m_labels.overlays &&
+            !m_labels.overlays->empty()) {
+            DrawOverlays(area, *m_labels.overlays, *overlayFrame);
+            slot.overlaid = true;
         }
         for (const OverlayPixel& pixel : m_overlay) {
             area.at<cv::Vec3b>(pixel.at) = pixel.colour;

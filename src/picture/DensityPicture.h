@@ -3,6 +3,7 @@
 // caption and a colour scale bar, saved as BMP (or PNG) in the folder of the event file.
 
 #include <functional>
+#include <memory>
 #include <opencv2/core.hpp>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "common/Status.h"
 #include "events/ViewAxes.h"
 #include "picture/ColourScale.h"
+#include "picture/Overlays.h"
 #include "picture/PictureFileName.h"
 #include "picture/PictureFiles.h"
 
@@ -38,6 +40,8 @@ struct PictureLabels {
     // The calendar time of a time in seconds ("2023-02-07 00:00:00 UTC"), for a time
     // caption; empty when the times are no calendar time.
     std::function<std::string(double)> calendar = nullptr;
+    // Shapes drawn over every raster, with a legend above it (null or empty: none).
+    std::shared_ptr<const Overlays> overlays = nullptr;
 };
 
 // Whether `text` can stand as the unit of the coordinates in the pictures: 1 to 16
@@ -59,8 +63,10 @@ class SeriesCanvas {
 
     // The labelled picture of `raster` with the caption of `captionValue`, composed in
     // canvas `slot` (0 or 1), which stays as it is until that slot is painted or composed
-    // again. `raster` may be the slot's PaintArea.
-    const cv::Mat& Compose(int slot, const cv::Mat& raster, double captionValue);
+    // again. `raster` may be the slot's PaintArea. The labels' overlays are drawn over the
+    // raster in `overlayFrame` (none: not drawn), under the frame's own pixels.
+    const cv::Mat& Compose(int slot, const cv::Mat& raster, double captionValue,
+                           const OverlayFrame* overlayFrame = nullptr);
 
     // Where the raster sits on the canvas.
     cv::Rect RasterArea() const;
@@ -73,6 +79,9 @@ class SeriesCanvas {
     struct Slot {
         cv::Mat canvas;
         bool framed = false;  // holds the frame of the current series
+        // Its raster area holds overlays, which a painter in place would leave where it
+        // does not reach: the area starts again from the prepared pixels.
+        bool overlaid = false;
     };
 
     // Copies the frame into `slot` unless it holds it already; whether it copied.

@@ -125,6 +125,24 @@ Status DensityVolumeFile::Begin(const VolumeLayout& layout) {
     KORVANE_NC(nc_def_var_chunking(h.id, h.density, NC_CHUNKED, chunk));
     KORVANE_NC(nc_def_var_deflate(h.id, h.density, 1, 1, 1));
 
+    // The cells' latitude and longitude, as CF's auxiliary coordinates of the densities.
+    const bool geographic = !layout.latitudes.empty() &&
+                            layout.latitudes.size() == h.rows * h.columns &&
+                            layout.longitudes.size() == layout.latitudes.size();
+    int latitudeVar = -1;
+    int longitudeVar = -1;
+    if (geographic) {
+        const int planeDims[2] = {rowDim, columnDim};
+        KORVANE_NC(nc_def_var(h.id, "lat", NC_DOUBLE, 2, planeDims, &latitudeVar));
+        KORVANE_NC(nc_def_var(h.id, "lon", NC_DOUBLE, 2, planeDims, &longitudeVar));
+        KORVANE_NC(PutText(h.id, latitudeVar, "standard_name", "latitude"));
+        KORVANE_NC(PutText(h.id, latitudeVar, "units", "degrees_north"));
+        KORVANE_NC(PutText(h.id, latitudeVar, "long_name", "latitude of the cell (WGS84)"));
+        KORVANE_NC(PutText(h.id, longitudeVar, "standard_name", "longitude"));
+        KORVANE_NC(PutText(h.id, longitudeVar, "units", "degrees_east"));
+        KORVANE_NC(PutText(h.id, longitudeVar, "long_name", "longitude of the cell (WGS84)"));
+        KORVANE_NC(PutText(h.id, h.density, "coordinates", "lat lon"));
+    }
     const std::pair<int, const VolumeAxis*> axes[] = {
         {h.stack, &layout.stack}, {rowVar, &layout.rows}, {columnVar, &layout.columns}};
     for (const auto& [variable, axis] : axes) {
@@ -151,6 +169,10 @@ Status DensityVolumeFile::Begin(const VolumeLayout& layout) {
     }
     if (h.columns > 0) {
         KORVANE_NC(nc_put_var_double(h.id, columnVar, layout.columns.values.data()));
+    }
+    if (geographic && h.rows > 0 && h.columns > 0) {
+        KORVANE_NC(nc_put_var_double(h.id, latitudeVar, layout.latitudes.data()));
+        KORVANE_NC(nc_put_var_double(h.id, longitudeVar, layout.longitudes.data()));
     }
     m_planes = 0;
     return Status::Ok();

@@ -32,6 +32,10 @@ struct VolumeLayout {
     std::string densityName;                                          // what a cell holds, in words
     std::vector<std::pair<std::string, std::string>> textAttributes;  // of the file
     std::vector<std::pair<std::string, double>> numberAttributes;     // of the file
+    // The latitude and longitude of every cell of a plane, row after row from the bottom
+    // (rows x columns values each), for a map of a catalogue; empty: none.
+    std::vector<double> latitudes;
+    std::vector<double> longitudes;
 };
 
 // One volume file: Begin, Append plane after plane, Finish. Until Finish it is a locked

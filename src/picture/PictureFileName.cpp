@@ -80,7 +80,7 @@ bool IsNumberedFileOf(std::string_view name, std::string_view prefix) {
     }
     std::string_view rest = name.substr(prefix.size());
     bool known = false;
-    for (const std::string_view extension : {".bmp", ".png", ".tiff"}) {
+    for (const std::string_view extension : {".bmp", ".png", ".tiff", ".tfw"}) {
         if (rest.size() > extension.size() &&
             rest.substr(rest.size() - extension.size()) == extension) {
             rest.remove_suffix(extension.size());

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "catalogue/CatalogueReader.h"
 #include "common/Ranges.h"
@@ -108,6 +109,11 @@ struct OutputOptions {
     SectionOptions section;
     // How a time series cuts its time range: equal steps as always, or calendar windows.
     TimeWindows windows;
+    // Files drawn over the plane pictures, each in a colour of its own with a legend entry:
+    // named points (CSV: name, latitude and longitude or x and y, optionally depth), and
+    // lines and outlines (GeoJSON, or x,y[,z] polylines). Empty: none, as always.
+    std::vector<std::string> overlayPoints;
+    std::vector<std::string> overlayLines;
 
     bool operator==(const OutputOptions&) const = default;
 };

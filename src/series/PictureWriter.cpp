@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/AtomicFile.h"
 #include "picture/DensityPicture.h"
 #include "picture/PictureFiles.h"
 
@@ -53,6 +54,17 @@ void PictureWriter::Run() {
             pictureOnDisk = written.ok();
             if (written.ok() && job.densities != nullptr) {
                 written = WriteDensityFile(*job.densities, job.densityPath, m_encoded.bytes);
+            }
+            if (written.ok() && job.densities != nullptr && !job.worldFile.empty()) {
+                AtomicFileOptions options;
+                options.failureText = [](const std::string& path, const std::string& reason) {
+                    std::string text = "Cannot write the world file ";
+                    text += path;
+                    text += ": ";
+                    text += reason;
+                    return text;
+                };
+                written = WriteFileAtomically(job.worldPath, job.worldFile, options);
             }
         } catch (const std::bad_alloc&) {
             written =

@@ -23,6 +23,9 @@ struct PictureJob {
     PictureFormat format = PictureFormat::Bmp;
     const cv::Mat* densities = nullptr;  // none: no density file
     std::string densityPath;
+    // The world file that places the density file on a map (empty: none), and its path.
+    std::string worldFile = {};
+    std::string worldPath = {};
 };
 
 class PictureWriter {

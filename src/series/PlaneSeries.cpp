@@ -10,6 +10,7 @@
 #include "density/EventRuns.h"
 #include "events/EventOrdering.h"
 #include "picture/DensityPicture.h"
+#include "picture/WorldFile.h"
 #include "series/KeptDensities.h"
 #include "series/RasterFill.h"
 #include "series/SeriesLoop.h"
@@ -25,6 +26,13 @@ struct PlaneSeriesKind {
     const char* sortedTrace;   // the diagnostic line after sorting
     bool horizontalInclusive;  // a slice's box includes its horizontal bound, a window's not
 };
+
+// Whether the pictures are a map of a catalogue read from latitude and longitude: east
+// across, north up.
+bool MapsTheCatalogue(const SeriesContext& ctx, const AxisMap& axes) {
+    return ctx.catalogue != nullptr && ctx.catalogue->geographic && axes.horizontal == 0 &&
+           axes.vertical == 1;
+}
 
 // One series of slices or windows, in the steps it takes: the raster, the sort, the pixel
 // tests, the series' steps, the maximum from its own densities if asked, then the pictures.
@@ -137,6 +145,16 @@ class PlaneSeries {
         m_steps.labels.colourMap = m_request.output.colourMap;
         m_steps.labels.scale = m_request.output.scale;
         SetEventLabels(m_ctx, m_steps.labels);
+        // A section's events are in the frame of its line, which the overlays are not.
+        if (m_kind.pictureKind != PictureKind::Section) {
+            m_steps.labels.overlays = m_ctx.overlays;
+            m_steps.overlayFrame =
+                AxisOverlayFrame(axes, ranges, m_grid.scale, m_ctx.work.raster.size());
+        }
+        m_steps.slabbed = m_spatial;
+        if (m_request.output.densities && MapsTheCatalogue(m_ctx, axes)) {
+            m_steps.worldFile = WorldFileText(ranges, m_grid.scale, m_ctx.work.raster.size());
+        }
         m_steps.field = &m_ctx.work.field;
         m_steps.densityArea = m_ctx.work.raster.size();
         m_steps.grid = &m_grid;

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <memory>
 #include <new>
 #include <opencv2/core.hpp>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "catalogue/CatalogueReader.h"
 #include "catalogue/EventExtent.h"
@@ -14,6 +17,7 @@
 #include "density/DensityEstimate.h"
 #include "density/Distance.h"
 #include "density/PerspectiveMaximum.h"
+#include "series/OverlayFiles.h"
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
 #include "series/SectionSeries.h"
@@ -213,6 +217,13 @@ Status Calculate(const CalculationRequest& typed, SeriesObserver& observer,
             return Status::InvalidInput(refusal);
         }
     }
+    // A bad overlay file is named before the events are read and anything is written.
+    std::vector<OverlayFile> overlayFiles;
+    if (Status read =
+            ReadOverlayFiles(typed.output.overlayPoints, typed.output.overlayLines, overlayFiles);
+        !read.ok()) {
+        return read;
+    }
     // The event file passed the input tests, but it may have changed since, or not fit the
     // table: no series runs on a table that does not hold the file.
     // A row without the number its weight needs is skipped as it is read.
@@ -276,6 +287,15 @@ Status Calculate(const CalculationRequest& typed, SeriesObserver& observer,
         for (const AxisRange& window : context.windows) {
             context.geometry.step = std::max(context.geometry.step, window.max - window.min);
         }
+    }
+    if (!overlayFiles.empty()) {
+        auto overlays = std::make_shared<Overlays>();
+        if (Status placed = PlaceOverlays(std::move(overlayFiles), &workspace.catalogue,
+                                          request.catalogue.depthDown, *overlays);
+            !placed.ok()) {
+            return placed;
+        }
+        context.overlays = std::move(overlays);
     }
     // A maximum from the series' own densities is found by the series, before its first
     // picture; the whole file's is estimated here.

@@ -3,6 +3,7 @@
 // the request and the geometry of its view, the density at the top of the colour scale, and
 // buffers reused from picture to picture.
 
+#include <memory>
 #include <opencv2/core.hpp>
 #include <optional>
 #include <vector>
@@ -75,6 +76,8 @@ struct SeriesContext {
     // The time series' calendar or growing windows, in seconds of the table; empty: the
     // time range in equal steps.
     std::vector<AxisRange> windows{};
+    // The overlay files' shapes, placed among the events (null: none).
+    std::shared_ptr<const Overlays> overlays = nullptr;
 };
 
 // The unit the pictures name: the request's, else the one a catalogue's latitude and

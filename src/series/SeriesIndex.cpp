@@ -148,6 +148,19 @@ std::string SeriesIndexText(const SeriesContext& ctx, const SeriesSteps& steps,
     if (section) {
         index["section"] = SectionEntry(request.output.section, *ctx.section);
     }
+    // The frame the world files beside the density files are in: the catalogue's own plane,
+    // which no standard coordinate system names.
+    if (!steps.worldFile.empty() && ctx.catalogue != nullptr) {
+        index["worldFiles"] = {
+            {"files", "a .tfw beside each density file"},
+            {"frame",
+             "local: east and north of the origin on the plane touching the WGS84 "
+             "ellipsoid there, not a standard (EPSG) coordinate system"},
+            {"originLatitude", ctx.catalogue->originLatitude},
+            {"originLongitude", ctx.catalogue->originLongitude},
+            {"unit", ctx.catalogue->unit == LengthUnit::Metre ? "m" : "km"},
+        };
+    }
     index["complete"] = complete;
     index["pictures"] = std::move(list);
     // Invalid UTF-8 in a path is replaced rather than refused: the index stays readable.

@@ -78,7 +78,11 @@ class SeriesRun {
     Status Hand(int number, double captionValue, const PictureFacts& facts) {
         const int slot = number % 2;
         const cv::Mat& raster = m_steps.paintArea != nullptr ? *m_steps.paintArea : *m_steps.raster;
-        const cv::Mat& canvas = m_canvas.Compose(slot, raster, captionValue);
+        OverlayFrame overlayFrame = m_steps.overlayFrame;
+        if (m_steps.slabbed) {
+            overlayFrame.slab = facts.bounds;
+        }
+        const cv::Mat& canvas = m_canvas.Compose(slot, raster, captionValue, &overlayFrame);
         const OutputOptions& output = m_ctx.request.output;
         PictureInHand picture;
         picture.entry = {
@@ -94,10 +98,16 @@ class SeriesRun {
             picture.entry.densityFile = NumberedFileName(m_steps.prefix, number, ".tiff");
             job.densities = &m_densities[slot];
             job.densityPath = JoinPath(m_folder, picture.entry.densityFile);
+            if (!m_steps.worldFile.empty()) {
+                job.worldFile = m_steps.worldFile;
+                job.worldPath =
+                    JoinPath(m_folder, NumberedFileName(m_steps.prefix, number, ".tfw"));
+            }
         }
         // The event file itself may carry a picture's name in the output folder.
         for (const auto& [target, kind] :
-             {std::pair{&picture.path, "picture"}, std::pair{&job.densityPath, "density file"}}) {
+             {std::pair{&picture.path, "picture"}, std::pair{&job.densityPath, "density file"},
+              std::pair{&job.worldPath, "world file"}}) {
             if (Status apart = RefuseOverInput(*target, kind, m_eventFile,
                                                m_ctx.request.eventFilePath, "event file");
                 !apart.ok()) {
@@ -201,9 +211,9 @@ Status RemoveEarlierIndex(const std::string& folder, const SeriesSteps& steps) {
                            "); no picture was written, so that it cannot speak for new ones.");
 }
 
-// The temporaries a series writes: its pictures and density files (the prefix, at least
-// four digits, ".bmp", ".png" or ".tiff"), its index (the prefix and ".json") and its
-// density volume beside the pictures (the prefix and ".nc").
+// The temporaries a series writes: its pictures, density files and world files (the prefix,
+// at least four digits, ".bmp", ".png", ".tiff" or ".tfw"), its index (the prefix and ".json") and
+// its density volume beside the pictures (the prefix and ".nc").
 TemporaryTargets SeriesFiles(std::string prefix) {
     return [prefix = std::move(prefix)](std::string_view target) {
         return target == prefix + ".json" || target == prefix + ".nc" ||

@@ -39,6 +39,13 @@ struct SeriesSteps {
     // For the series index and the summary:
     PlaneRange extent;  // the plane a picture shows (the perspective: its projected plane)
     PlaneScale scale;   // units per pixel column and row
+    // Where the overlays land on the pictures (no toPlane: none are drawn); with `slabbed`
+    // each picture draws those within its facts' bounds along the direction of view.
+    OverlayFrame overlayFrame;
+    bool slabbed = false;
+    // The world file written beside every density file (empty: none): a map view of a
+    // catalogue read from latitude and longitude, placed in its local east/north frame.
+    std::string worldFile;
     // Whether an event lies in the plane a picture shows (the perspective: in the box).
     std::function<bool(const EventRecord&)> inPicturePlane;
     // Windows of their own (calendar or growing), in place of start, end and step: the loop

@@ -1,5 +1,7 @@
 #include "series/SeriesVolume.h"
 
+#include "catalogue/CatalogueBuilder.h"
+#include "catalogue/GeographicFrame.h"
 #include "common/Paths.h"
 #include "events/EventWeights.h"
 #include "picture/PictureFiles.h"
@@ -41,6 +43,26 @@ std::string TimeUnits(const SeriesContext& ctx) {
     return "seconds since " + reference;
 }
 
+// The latitude and longitude of each cell of a map of the catalogue, back from its east and
+// north on the catalogue's plane.
+void CellLatitudesAndLongitudes(const CatalogueReport& catalogue, const DensityGrid& grid,
+                                VolumeLayout& layout) {
+    const LengthScale toMetres = ScaleBetween(catalogue.unit, LengthUnit::Metre);
+    const std::size_t cells = grid.rowPositions.size() * grid.columnPositions.size();
+    layout.latitudes.reserve(cells);
+    layout.longitudes.reserve(cells);
+    for (const double north : grid.rowPositions) {
+        for (const double east : grid.columnPositions) {
+            double latitude = 0.0;
+            double longitude = 0.0;
+            LocalLatitudeLongitude(catalogue.originLatitude, catalogue.originLongitude,
+                                   toMetres(east), toMetres(north), &latitude, &longitude);
+            layout.latitudes.push_back(latitude);
+            layout.longitudes.push_back(longitude);
+        }
+    }
+}
+
 VolumeLayout LayoutOf(const SeriesContext& ctx, const DensityGrid& grid) {
     const CalculationRequest& request = ctx.request;
     const AxisMap axes = ctx.geometry.axes;
@@ -80,6 +102,10 @@ VolumeLayout LayoutOf(const SeriesContext& ctx, const DensityGrid& grid) {
     }
     if (const std::string reference = CalendarTimeOf(ctx, 0.0); !reference.empty()) {
         layout.textAttributes.emplace_back("time_reference", reference);
+    }
+    if (ctx.catalogue != nullptr && ctx.catalogue->geographic && axes.horizontal == 0 &&
+        axes.vertical == 1) {
+        CellLatitudesAndLongitudes(*ctx.catalogue, grid, layout);
     }
     return layout;
 }

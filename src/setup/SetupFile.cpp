@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <new>
 #include <string_view>
+#include <vector>
 
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
@@ -73,6 +74,39 @@ OutputKey SwitchKey(const char* key) {
             }};
 }
 
+// A list of files: their paths one after the other, each after a TAB.
+std::string FileListText(const std::vector<std::string>& files) {
+    std::string text;
+    for (const std::string& file : files) {
+        if (!text.empty()) {
+            text += '\t';
+        }
+        text += file;
+    }
+    return text;
+}
+
+std::vector<std::string> FileListOf(std::string_view value) {
+    std::vector<std::string> files;
+    while (!value.empty()) {
+        const std::size_t tab = value.find('\t');
+        if (tab != 0) {
+            files.emplace_back(value.substr(0, tab));
+        }
+        value = tab == std::string_view::npos ? std::string_view() : value.substr(tab + 1);
+    }
+    return files;
+}
+
+template <auto member>
+OutputKey FileListKey(const char* key) {
+    return {key, AtDefault<member>,
+            [](const OutputOptions& output) { return FileListText(output.*member); },
+            [](OutputOptions& output, std::string_view value) {
+                output.*member = FileListOf(value);
+            }};
+}
+
 using O = OutputOptions;
 
 // The output keys follow the nineteen lines, each only when its value differs from the
@@ -108,6 +142,8 @@ const OutputKey kOutputKeys[] = {
          output.windows.offsetMinutes =
              UtcOffsetNamed(value).value_or(output.windows.offsetMinutes);
      }},
+    FileListKey<&O::overlayPoints>("[Overlay-Points]"),  // stations, wells, a mainshock
+    FileListKey<&O::overlayLines>("[Overlay-Lines]"),    // faults, coastlines, drifts
 };
 
 void AppendOutputKeys(std::string& text, const OutputOptions& output) {
@@ -116,6 +152,8 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
             AppendLine(text, key.key, key.text(output));
         }
     }
+    AppendFileList(text, OverlayPointsKey, output.overlayPoints);
+    AppendFileList(text, OverlayLinesKey, output.overlayLines);
 }
 
 // An output key's value; false for a key that is none of them.

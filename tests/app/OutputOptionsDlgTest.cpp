@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -118,6 +119,32 @@ class OutputOptionsDlgTest : public QObject {
         QCOMPARE(loaded.Output.format, PictureFormat::Png);
         QCOMPARE(loaded.Radius, 8.0);  // the example the Options dialog would have shown
         QCOMPARE(loaded.FilePath, example.file("events.dat"));
+    }
+
+    void overlayFilesAreAddedByKindAndABadOneIsNamedNotAdded() {
+        TempDir dir;
+        const std::string stations = dir.write("stations.csv", "name,x,y\nA,1,2\n");
+        const std::string drifts = dir.write("drifts.txt", "1,2\n3,4\n");
+        const std::string bad = dir.write("bad.txt", "1,2\n3\n");
+        FakeChoosers choosers;
+        choosers.fileAnswers = {drifts, stations, bad, std::nullopt};
+        FakeMessageBoxes boxes;
+        OutputOptionsDlg dialog({choosers, boxes}, OptionsDlgFiles{dir.file("Setup.ini"), ""});
+        ActOnNextModalDialog([](QWidget* shown) {
+            for (int i = 0; i < 4; ++i) {
+                Child<QPushButton>(shown, "IDC_OVERLAY_ADD")->click();
+            }
+            auto* list = Child<QListWidget>(shown, "IDC_OVERLAY_LIST");
+            QCOMPARE(list->count(), 2);
+            Child<QPushButton>(shown, "IDOK")->click();
+        });
+        QCOMPARE(dialog.Run(), int(QDialog::Accepted));
+        QCOMPARE(boxes.shown.size(), std::size_t(1));  // the bad file, by its line
+        QVERIFY(boxes.shown[0].text.find("bad.txt\", line 2") != std::string::npos);
+        CalculationSetup loaded;
+        QVERIFY(LoadSetupFile(loaded, dir.file("Setup.ini")).ok());
+        QCOMPARE(loaded.Output.overlayPoints, std::vector<std::string>{stations});
+        QCOMPARE(loaded.Output.overlayLines, std::vector<std::string>{drifts});
     }
 
     void aSetupIniThatCannotBeWrittenIsReportedAndTheDialogStays() {

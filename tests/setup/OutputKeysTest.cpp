@@ -86,6 +86,14 @@ TEST(OutputKeys, DefaultsAddNothingAndEachChoiceAddsOnlyItsLine) {
     EXPECT_EQ(
         Loaded(std::string(NineteenLines) + "[Windows]\tfortnightly\r\n", dir).Output.windows.unit,
         WindowUnit::Steps);
+    // Overlay files: one line per kind, each path after a TAB (a blank in a path kept).
+    setup.Output = {};
+    setup.Output.overlayLines = {"/maps/faults.geojson", "/mine/drifts 2.txt"};
+    EXPECT_EQ(SaveAndRead(setup, dir),
+              std::string(NineteenLines) +
+                  "[Overlay-Lines]\t/maps/faults.geojson\t/mine/drifts 2.txt\r\n");
+    setup.Output.overlayPoints = {"/maps/stations.csv"};
+    EXPECT_EQ(Loaded(SaveAndRead(setup, dir), dir).Output, setup.Output);
     // The folder is chosen for one run and never stored.
     setup.Output = {};
     setup.Output.folder = "/elsewhere";
