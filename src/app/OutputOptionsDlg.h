@@ -35,6 +35,7 @@ class OutputOptionsDlg : public QDialog {
   private:
     void OnOk();
     QGroupBox* CreateColourControls();
+    QGroupBox* CreateViewControls();
 
     WindowServices m_services;
     OptionsDlgFiles m_files;
@@ -51,6 +52,10 @@ class OutputOptionsDlg : public QDialog {
     QComboBox* m_weights = nullptr;
     QComboBox* m_radiusUnit = nullptr;
     QLineEdit* m_unit = nullptr;  // empty: "m", or a catalogue's own
+    QComboBox* m_depthAxis = nullptr;
+    QCheckBox* m_trueScale = nullptr;
+    QComboBox* m_exaggeration = nullptr;
+    QComboBox* m_ticks = nullptr;
 };
 
 }  // namespace korvane

@@ -12,6 +12,7 @@
 #include "events/ViewAxes.h"
 #include "picture/ColourScale.h"
 #include "picture/PictureFileName.h"
+#include "picture/ViewChoices.h"
 #include "series/MaximumMode.h"
 
 namespace korvane {
@@ -62,6 +63,10 @@ struct OutputOptions {
     // title) the pictures; empty: "m", or "km" or "m" for a catalogue whose latitude and
     // longitude were turned into coordinates in that unit.
     std::string unit;
+    // Which way depth runs up the side views, true scale, the vertical exaggeration note and
+    // the ticks; automatic: as a plain event file has always been drawn, and for a catalogue
+    // depth down, the note and round ticks.
+    ViewChoices view;
 
     bool operator==(const OutputOptions&) const = default;
 };

@@ -66,6 +66,10 @@ constexpr const char* WeightsKey = "[Weights]";              // value or moment
 constexpr const char* MaximumKey = "[Maximum]";              // series or percentile:P
 constexpr const char* RadiusUnitKey = "[Radiusunit]";        // coordinates
 constexpr const char* UnitKey = "[Unit]";                    // km, ft, ...
+constexpr const char* DepthAxisKey = "[Depthaxis]";          // down or up
+constexpr const char* TrueScaleKey = "[Truescale]";          // 1: one unit as long both ways
+constexpr const char* ExaggerationKey = "[Exaggeration]";    // shown or hidden: "V.E. 3.2x"
+constexpr const char* TicksKey = "[Ticks]";                  // round or classic
 
 void AppendLine(std::string& text, const char* key, std::string_view value) {
     text += key;
@@ -105,6 +109,19 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
     }
     if (output.unit != defaults.unit) {
         AppendLine(text, UnitKey, output.unit);
+    }
+    const ViewChoices& view = output.view;
+    if (view.depthAxis != defaults.view.depthAxis) {
+        AppendLine(text, DepthAxisKey, DepthAxisName(view.depthAxis));
+    }
+    if (view.trueScale != defaults.view.trueScale) {
+        AppendLine(text, TrueScaleKey, view.trueScale ? "1" : "0");
+    }
+    if (view.exaggeration != defaults.view.exaggeration) {
+        AppendLine(text, ExaggerationKey, ExaggerationNoteName(view.exaggeration));
+    }
+    if (view.ticks != defaults.view.ticks) {
+        AppendLine(text, TicksKey, TickStyleName(view.ticks));
     }
 }
 
@@ -151,6 +168,22 @@ bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_vie
     }
     if (key == RadiusUnitKey) {
         output.radiusUnit = RadiusUnitNamed(value).value_or(output.radiusUnit);
+        return true;
+    }
+    if (key == DepthAxisKey) {
+        output.view.depthAxis = DepthAxisNamed(value).value_or(output.view.depthAxis);
+        return true;
+    }
+    if (key == TrueScaleKey) {
+        output.view.trueScale = ReadDecimal(value) != 0.0;
+        return true;
+    }
+    if (key == ExaggerationKey) {
+        output.view.exaggeration = ExaggerationNoteNamed(value).value_or(output.view.exaggeration);
+        return true;
+    }
+    if (key == TicksKey) {
+        output.view.ticks = TickStyleNamed(value).value_or(output.view.ticks);
         return true;
     }
     return false;
