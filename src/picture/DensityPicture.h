@@ -37,6 +37,13 @@ struct PictureLabels {
     // The calendar time of a time in seconds ("2023-02-07 00:00:00 UTC"), for a time
     // caption; empty when the times are no calendar time.
     std::function<std::string(double)> calendar = nullptr;
+    // World units per raster column and row (zero: not known; round ticks and the
+    // vertical exaggeration need them).
+    PlaneScale pitch{0, 0};
+    // The vertical axis runs downward: the raster's top row holds the vertical minimum.
+    bool depthDown = false;
+    bool roundTicks = false;        // ticks on 1-2-5 steps rather than at tenths of the range
+    bool exaggerationNote = false;  // "V.E. 3.2x" where a unit is longer up than across
 };
 
 // Whether `text` can stand as the unit of the coordinates in the pictures: 1 to 16

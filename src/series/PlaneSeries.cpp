@@ -93,6 +93,7 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
     steps.labels.densityMaximum = ctx.densityMaximum;
     steps.labels.colourMap = request.output.colourMap;
     steps.labels.scale = request.output.scale;
+    steps.labels.pitch = scale;
     SetEventLabels(ctx, steps.labels);
     steps.field = &ctx.work.field;
     steps.densityArea = ctx.work.raster.size();
@@ -107,7 +108,10 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
                ranges.vertical.min <= v && v <= ranges.vertical.max;
     };
     cv::Mat paintArea;  // the pictures are painted on their canvas
-    steps.paintArea = &paintArea;
+    // Depth down turns the rows over as the picture is composed: painted aside first.
+    const bool inPlace = !steps.labels.depthDown;
+    steps.paintArea = inPlace ? &paintArea : nullptr;
+    cv::Mat& painted = inPlace ? paintArea : ctx.work.raster;
     EventRun previous;
     bool first = true;
     // The events of the picture at `position`, and those its fill adds (to the densities of
@@ -157,10 +161,10 @@ Status RunPlaneSeries(SeriesContext& ctx, const PlaneSeriesKind& kind) {
         if (fromKept && picture < measuredPictures) {
             kept.Take(picture, ctx.work.field);
             PaintDensityField(ctx.work.field, NarrowToFloat(ctx.densityMaximum), 0, grid.height - 1,
-                              ctx.work.countColours, paintArea, ctx.work.colours);
+                              ctx.work.countColours, painted, ctx.work.colours);
         } else {
             FillDensityGrid(grid, ctx.events.rows.data() + added.begin, added.size(), tests,
-                            ctx.densityMaximum, ctx.work, &paintArea, weightsOf(added));
+                            ctx.densityMaximum, ctx.work, &painted, weightsOf(added));
         }
         ++picture;
         previous = run;
