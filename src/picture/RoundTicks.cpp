@@ -25,7 +25,7 @@ std::vector<double> MultiplesInside(double min, double max, double step) {
     const double slack = step * 1e-9;
     const double first = std::ceil((min - slack) / step);
     const double last = std::floor((max + slack) / step);
-    for (double k = first; k <= last && values.size() <= MostTicks; k += 1) {
+    for (double k = first; k <= last && static_cast<double>(values.size()) <= MostTicks; k += 1) {
         values.push_back(k * step);
     }
     return values;
