@@ -30,6 +30,10 @@ constexpr DensityScale Scales[] = {DensityScale::Linear, DensityScale::Log, Dens
 constexpr EventWeighting Weightings[] = {EventWeighting::None, EventWeighting::Value,
                                          EventWeighting::Moment};
 constexpr RadiusUnit RadiusUnits[] = {RadiusUnit::Pixels, RadiusUnit::Coordinates};
+constexpr DepthAxis DepthAxes[] = {DepthAxis::Automatic, DepthAxis::Down, DepthAxis::Up};
+constexpr ExaggerationNote ExaggerationNotes[] = {
+    ExaggerationNote::Automatic, ExaggerationNote::Shown, ExaggerationNote::Hidden};
+constexpr TickStyle TickStyles[] = {TickStyle::Automatic, TickStyle::Round, TickStyle::Classic};
 constexpr MaximumMode MaximumModes[] = {MaximumMode::Catalogue, MaximumMode::Series,
                                         MaximumMode::Percentile};
 
@@ -96,6 +100,7 @@ OutputOptionsDlg::OutputOptionsDlg(WindowServices services, OptionsDlgFiles file
     layout->addWidget(m_volume);
     layout->addWidget(CreateColourControls());
     layout->addWidget(CreateOverlayControls());
+    layout->addWidget(CreateViewControls());
     layout->addWidget(buttons);
 }
 
@@ -176,6 +181,25 @@ void OutputOptionsDlg::OnAddOverlay() {
     m_overlays->addItem(OverlayItem(*path, kind == OverlayKind::Points));
 }
 
+QGroupBox* OutputOptionsDlg::CreateViewControls() {
+    auto* view = new QGroupBox("Axes", this);
+    m_depthAxis = Choices(view, "IDC_DEPTH_AXIS",
+                          {"automatic (down for a catalogue's depths)", "down", "up"});
+    m_trueScale = new QCheckBox("True scale: one unit as long across as up", view);
+    m_trueScale->setObjectName("IDC_TRUE_SCALE");
+    m_exaggeration =
+        Choices(view, "IDC_EXAGGERATION", {"automatic (for a catalogue)", "shown", "hidden"});
+    m_ticks = Choices(view, "IDC_TICKS",
+                      {"automatic (round for a catalogue)", "round (1, 2, 5 steps)",
+                       "classic (tenths of the range)"});
+    auto* form = new QFormLayout(view);
+    form->addRow("Depth runs:", m_depthAxis);
+    form->addRow(m_trueScale);
+    form->addRow("Vertical exaggeration note:", m_exaggeration);
+    form->addRow("Ticks:", m_ticks);
+    return view;
+}
+
 int OutputOptionsDlg::Run() {
     LoadStartingSetup(m_files, m_setup);
     ShowOutput(m_setup.Output);
@@ -202,6 +226,10 @@ void OutputOptionsDlg::ShowOutput(const OutputOptions& output) {
     for (const std::string& path : output.overlayLines) {
         m_overlays->addItem(OverlayItem(path, false));
     }
+    m_depthAxis->setCurrentIndex(IndexOf(DepthAxes, output.view.depthAxis));
+    m_trueScale->setChecked(output.view.trueScale);
+    m_exaggeration->setCurrentIndex(IndexOf(ExaggerationNotes, output.view.exaggeration));
+    m_ticks->setCurrentIndex(IndexOf(TickStyles, output.view.ticks));
 }
 
 OutputOptions OutputOptionsDlg::TakeOutput() const {
@@ -225,6 +253,10 @@ OutputOptions OutputOptionsDlg::TakeOutput() const {
         (item->data(Qt::UserRole).toBool() ? output.overlayPoints : output.overlayLines)
             .push_back(item->text().toStdString());
     }
+    output.view.depthAxis = At(DepthAxes, m_depthAxis->currentIndex());
+    output.view.trueScale = m_trueScale->isChecked();
+    output.view.exaggeration = At(ExaggerationNotes, m_exaggeration->currentIndex());
+    output.view.ticks = At(TickStyles, m_ticks->currentIndex());
     return output;
 }
 

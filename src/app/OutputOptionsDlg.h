@@ -40,6 +40,7 @@ class OutputOptionsDlg : public QDialog {
     QGroupBox* CreateOverlayControls();
     // Asks for an overlay file and adds it to the list, as points or lines by its kind.
     void OnAddOverlay();
+    QGroupBox* CreateViewControls();
 
     WindowServices m_services;
     OptionsDlgFiles m_files;
@@ -58,6 +59,10 @@ class OutputOptionsDlg : public QDialog {
     QLineEdit* m_unit = nullptr;  // empty: "m", or a catalogue's own
     // The overlay files, points first; each item's data says whether it is a points file.
     QListWidget* m_overlays = nullptr;
+    QComboBox* m_depthAxis = nullptr;
+    QCheckBox* m_trueScale = nullptr;
+    QComboBox* m_exaggeration = nullptr;
+    QComboBox* m_ticks = nullptr;
 };
 
 }  // namespace korvane

@@ -110,6 +110,26 @@ void TakeOption(const std::vector<std::string>& arguments, std::size_t& i,
             options.problem =
                 "--radius-unit takes pixels or coordinates, e.g. --radius-unit coordinates";
         }
+    } else if (word == "--true-scale") {
+        options.trueScale = true;
+    } else if (Names(word, "--depth-axis")) {
+        const bool given = TakeValue(arguments, i, "--depth-axis", value);
+        options.depthAxis = DepthAxisNamed(value);
+        if (!given || !options.depthAxis) {
+            options.problem = "--depth-axis takes down or up, e.g. --depth-axis down";
+        }
+    } else if (Names(word, "--ticks")) {
+        const bool given = TakeValue(arguments, i, "--ticks", value);
+        options.ticks = TickStyleNamed(value);
+        if (!given || !options.ticks) {
+            options.problem = "--ticks takes round or classic, e.g. --ticks round";
+        }
+    } else if (Names(word, "--exaggeration")) {
+        const bool given = TakeValue(arguments, i, "--exaggeration", value);
+        options.exaggeration = ExaggerationNoteNamed(value);
+        if (!given || !options.exaggeration) {
+            options.problem = "--exaggeration takes shown or hidden, e.g. --exaggeration shown";
+        }
     } else if (Names(word, "--maximum")) {
         const bool given = TakeValue(arguments, i, "--maximum", value);
         options.maximum = MaximumChoiceNamed(value);
@@ -202,6 +222,18 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, Calculati
     }
     if (options.unit) {
         setup.Output.unit = *options.unit;
+    }
+    if (options.depthAxis) {
+        values.output.view.depthAxis = *options.depthAxis;
+    }
+    if (options.trueScale) {
+        values.output.view.trueScale = true;
+    }
+    if (options.exaggeration) {
+        values.output.view.exaggeration = *options.exaggeration;
+    }
+    if (options.ticks) {
+        values.output.view.ticks = *options.ticks;
     }
     if (options.gaussian) {
         setup.Gaussiandistance = *options.gaussian;

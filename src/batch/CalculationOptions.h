@@ -11,6 +11,7 @@
 #include "catalogue/CatalogueReader.h"
 #include "picture/ColourScale.h"
 #include "picture/PictureFileName.h"
+#include "picture/ViewChoices.h"
 #include "series/SeriesResults.h"
 #include "setup/CalculationSetup.h"
 
@@ -39,6 +40,13 @@ struct CalculationOptions {
     bool fitRanges = false;                   // --fit-ranges: x, y, z and time from the events
     SectionArguments section;                 // --from, --to, --width, ... (section only)
     std::string problem;                      // empty when the arguments make sense
+
+    // The view: --depth-axis down|up, --true-scale, --exaggeration shown|hidden,
+    // --ticks round|classic.
+    std::optional<DepthAxis> depthAxis;
+    bool trueScale = false;
+    std::optional<ExaggerationNote> exaggeration;
+    std::optional<TickStyle> ticks;
 };
 
 // Reads the words after the command word. Options may stand before or after the setup

@@ -105,6 +105,23 @@ Options of spatial, time and section (before or after SETUP.ini; -- ends the opt
                         korvane-batch time --windows 1d quakes.ini
   --utc-offset +HH:MM the zone whose midnight, Monday and first of the month the windows
                       begin at (default: the setup's [Windowsoffset], else UTC)
+  --depth-axis down|up
+                      which way z runs up a side view and the perspective (default: the
+                      setup's [Depthaxis], else down for a catalogue whose z is depth,
+                      up otherwise); the labels keep the true depths
+                        korvane-batch spatial --depth-axis down quakes.ini
+  --true-scale        one unit the same length across and up: the picture keeps within
+                      the width and height and shrinks along the shorter range
+                        korvane-batch spatial --true-scale quakes.ini
+  --exaggeration shown|hidden
+                      whether a picture says how much it stretches up against across
+                      ("V.E. 3.2x"; default: shown for a catalogue)
+                        korvane-batch time --exaggeration shown examples/time.ini
+  --ticks round|classic
+                      round: ticks on 1-2-5 steps with labels that never touch;
+                      classic: eleven ticks at tenths of the range (default: round for a
+                      catalogue, classic for a plain event file)
+                        korvane-batch spatial --ticks round examples/spatial.ini
   --gaussian          weight each event in the box by a Gaussian of its distance from the
                       pixel (the setup's [Gaussiandistance] 1)
                         korvane-batch spatial --gaussian counted.ini

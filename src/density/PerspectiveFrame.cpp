@@ -35,6 +35,8 @@ ProjectedPoint Project(const PerspectiveView& v, double x, double y, double z) {
 void BuildPerspectiveFrame(const EventTable& events, const PerspectiveBox& box,
                            PerspectiveFrame& frame) {
     const PerspectiveView view = FixedPerspectiveView();
+    // Depth down turns z over before the view: the z edge then points down.
+    const double up = box.depthDown ? -1.0 : 1.0;
     frame.width = box.width;
     frame.height = box.height;
 
@@ -47,18 +49,18 @@ void BuildPerspectiveFrame(const EventTable& events, const PerspectiveBox& box,
         const EventRecord& e = events.rows[static_cast<std::size_t>(i)];
         if (box.xmin <= e.x && e.x <= box.xmax && box.ymin <= e.y && e.y <= box.ymax &&
             box.zmin <= e.z && e.z <= box.zmax && box.start <= e.t && e.t <= box.end) {
-            const ProjectedPoint p = Project(view, e.x, e.y, e.z);
+            const ProjectedPoint p = Project(view, e.x, e.y, up * e.z);
             frame.kept.push_back(
                 {p.u, p.w, e.t,
                  frame.weighted ? events.weights[static_cast<std::size_t>(i)] : 1.0});
         }
     }
 
-    const ProjectedPoint corner = Project(view, box.xmin, box.ymin, box.zmin);
+    const ProjectedPoint corner = Project(view, box.xmin, box.ymin, up * box.zmin);
     frame.edgeStart = {corner, corner, corner};
-    frame.edgeEnd = {Project(view, box.xmax, box.ymin, box.zmin),
-                     Project(view, box.xmin, box.ymax, box.zmin),
-                     Project(view, box.xmin, box.ymin, box.zmax)};
+    frame.edgeEnd = {Project(view, box.xmax, box.ymin, up * box.zmin),
+                     Project(view, box.xmin, box.ymax, up * box.zmin),
+                     Project(view, box.xmin, box.ymin, up * box.zmax)};
 
     // The extremes are found in double and then narrowed: narrowing is monotone, so this is
     // the same as keeping the running extremes in single precision.

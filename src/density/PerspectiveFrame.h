@@ -18,6 +18,7 @@ struct PerspectiveBox {
     int width = 0, height = 0;                   // density area, pixels (the boxes truncated)
     double windows = 0;                          // number of pictures N
     RadiusUnit radiusUnit = RadiusUnit::Pixels;  // what the radius is measured in
+    bool depthDown = false;                      // z grows downward in the picture
 };
 
 // Where one point lands on the picture plane, in the units of the event file: u grows to

@@ -64,6 +64,12 @@ void DrawAxes(cv::Mat& canvas, int W, int H, const PictureLabels& labels) {
         Text(canvas, label, black);
     }
     Text(canvas, layout.verticalTitle, black);
+    for (const PlacedText* extra :
+         {&layout.horizontalOffset, &layout.verticalOffset, &layout.exaggeration}) {
+        if (!extra->text.empty()) {
+            Text(canvas, *extra, black);
+        }
+    }
 }
 
 // A bar label's text: `decimals` for a plain label; a decade of the logarithmic bar with as
@@ -311,7 +317,11 @@ const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, doubl
     }
     if (raster.size() == m_raster && m_raster.area() > 0) {
         cv::Mat area = slot.canvas(RasterArea());
-        if (area.data != raster.data) {
+        if (m_labels.depthDown) {
+            // Rows are computed from the bottom up; depth down shows them top down. The
+            // series paints such pictures aside, never into the area itself.
+            cv::flip(raster, area, 0);
+        } else if (area.data != raster.data) {
             raster.copyTo(area);
         }
         if (overlayFrame != nullptr && overlayFrame->toPlane && m_labels.overlays &&

@@ -42,6 +42,13 @@ struct PictureLabels {
     std::function<std::string(double)> calendar = nullptr;
     // Shapes drawn over every raster, with a legend above it (null or empty: none).
     std::shared_ptr<const Overlays> overlays = nullptr;
+    // World units per raster column and row (zero: not known; round ticks and the
+    // vertical exaggeration need them).
+    PlaneScale pitch{0, 0};
+    // The vertical axis runs downward: the raster's top row holds the vertical minimum.
+    bool depthDown = false;
+    bool roundTicks = false;        // ticks on 1-2-5 steps rather than at tenths of the range
+    bool exaggerationNote = false;  // "V.E. 3.2x" where a unit is longer up than across
 };
 
 // Whether `text` can stand as the unit of the coordinates in the pictures: 1 to 16

@@ -1,9 +1,12 @@
 #include "picture/FrameLayout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <opencv2/imgproc.hpp>
 
 #include "common/NumberText.h"
+#include "picture/RoundTicks.h"
+#include "picture/ViewChoices.h"
 
 namespace korvane {
 
@@ -184,7 +187,121 @@ std::vector<PlacedText> LayoutAxis(const std::vector<double>& values, ClassicAt 
     return Thin(std::move(labels), gap, obstacle);
 }
 
+// Round ticks need a known pitch on both axes.
+bool RoundTicksApply(const PictureLabels& labels) {
+    return labels.roundTicks && labels.pitch.horizontal > 0 && labels.pitch.vertical > 0;
+}
+
+// The least distance two round ticks stand apart: across, the widest label and a figure's
+// width of air on each side; up, a label's height and air. On a long axis neither closer
+// than these, so that the axis does not bristle; a short one gets at least three ticks'
+// worth of room.
+constexpr int AcrossSpacing = 60;
+constexpr int UpSpacing = 40;
+
+int WidestText(const std::vector<std::string>& texts) {
+    int widest = 0;
+    for (const std::string& text : texts) {
+        widest = std::max(widest, TextBox(text, cv::Point(0, 0), TickLabelScale).width);
+    }
+    return widest;
+}
+
+// The ticks and labels of both axes on round values.
+void LayoutRoundTicks(cv::Size rasterSize, const PictureLabels& labels, FrameLayout& layout) {
+    const int W = rasterSize.width;
+    const int H = rasterSize.height;
+    const int canvasWidth = W + CanvasExtraWidth;
+    const PlaneRange& r = labels.ranges;
+    const int labelHeight = TextBox("0", cv::Point(0, 0), TickLabelScale).height;
+
+    RoundAxisSpace across;
+    across.min = r.horizontal.min;
+    across.max = r.horizontal.max;
+    const double hPitch = labels.pitch.horizontal;
+    across.pixelOf = [&](double h) {
+        return RasterLeft + static_cast<int>(std::lround((h - r.horizontal.min) / hPitch));
+    };
+    across.spacingFor = [W](const std::vector<std::string>& texts) {
+        return std::max(std::min(AcrossSpacing, W / 3), WidestText(texts) + 2 * AcrossGap);
+    };
+    across.tightSpacingFor = [](const std::vector<std::string>& texts) {
+        return WidestText(texts) + 2 * AcrossGap;
+    };
+    const RoundAxis horizontal = LayoutRoundAxis(across);
+    const int labelRow = H + RasterTop + 20;
+    for (const RoundTick& tick : horizontal.ticks) {
+        layout.tickColumns.push_back(tick.pixel);
+        PlacedText label = Place(tick.text, cv::Point(0, 0), TickLabelScale);
+        const int centred = tick.pixel - label.box.width / 2;
+        MoveTo(label,
+               cv::Point(std::max(0, std::min(centred, canvasWidth - label.box.width)), labelRow));
+        if (layout.horizontalLabels.empty() ||
+            !Touch(label.box, layout.horizontalLabels.back().box, AcrossGap)) {
+            layout.horizontalLabels.push_back(std::move(label));
+        }
+    }
+    if (!horizontal.offset.empty()) {
+        layout.horizontalOffset = Place(horizontal.offset, cv::Point(0, 0), TickLabelScale);
+        MoveTo(layout.horizontalOffset,
+               cv::Point(std::max(0, RasterLeft + W - layout.horizontalOffset.box.width),
+                         labelRow + labelHeight + 12));
+    }
+
+    RoundAxisSpace up;
+    up.min = r.vertical.min;
+    up.max = r.vertical.max;
+    const double vPitch = labels.pitch.vertical;
+    up.pixelOf = [&](double v) {
+        return CanvasRowOf(v, r.vertical.min, vPitch, H, labels.depthDown);
+    };
+    up.spacingFor = [labelHeight, H](const std::vector<std::string>&) {
+        return std::max(std::min(UpSpacing, H / 3), labelHeight + 4 * UpGap);
+    };
+    up.tightSpacingFor = [labelHeight](const std::vector<std::string>&) {
+        return labelHeight + 2 * UpGap;
+    };
+    const RoundAxis vertical = LayoutRoundAxis(up);
+    for (const RoundTick& tick : vertical.ticks) {
+        layout.tickRows.push_back(tick.pixel);
+        PlacedText label = Place(tick.text, cv::Point(0, 0), TickLabelScale);
+        // Centred on its tick, ending left of the tick marks.
+        MoveTo(label, cv::Point(std::max(0, VerticalLabelEnd - label.box.width),
+                                tick.pixel + label.box.height / 2));
+        if (!Touch(label.box, layout.verticalTitle.box, UpGap)) {
+            layout.verticalLabels.push_back(std::move(label));
+        }
+    }
+    if (!vertical.offset.empty()) {
+        layout.verticalOffset = Place(vertical.offset, cv::Point(0, 0), TickLabelScale);
+        MoveTo(layout.verticalOffset,
+               cv::Point(std::max(0, VerticalLabelEnd - layout.verticalOffset.box.width),
+                         RasterTop - labelHeight - 4));
+    }
+}
+
+// "V.E. 3.2x": one decimal below ten, none above; two below one. Empty where a unit is as
+// long up as across (to the decimal shown).
+std::string ExaggerationText(const PlaneScale& pitch) {
+    if (!(pitch.horizontal > 0) || !(pitch.vertical > 0)) {
+        return "";
+    }
+    const double ratio = VerticalExaggeration(pitch);
+    const int decimals = ratio >= 10 ? 0 : ratio >= 1 ? 1 : 2;
+    const std::string number = FormatFixed(ratio, decimals);
+    if (number == "1.0" || !std::isfinite(ratio)) {
+        return "";
+    }
+    return "V.E. " + number + "x";
+}
+
 }  // namespace
+
+int CanvasRowOf(double v, double min, double pitch, int height, bool depthDown) {
+    const double fromMin = (v - min) / pitch;
+    const double row = depthDown ? fromMin : (height - 1) - fromMin;
+    return RasterTop + static_cast<int>(std::lround(row));
+}
 
 cv::Rect TextBox(const std::string& text, cv::Point origin, double scale) {
     int baseline = 0;
@@ -203,6 +320,15 @@ FrameLayout LayoutFrame(cv::Size rasterSize, const PictureLabels& labels) {
     // Half the height plus 150, not plus the raster's top: the title sits a little low.
     layout.verticalTitle = Place(texts.vertical, cv::Point(20, H / 2 + 150), TitleScale);
 
+    if (labels.exaggerationNote) {
+        layout.exaggeration =
+            Place(ExaggerationText(labels.pitch), cv::Point(20, H + RasterTop + 60), TitleScale);
+    }
+    if (RoundTicksApply(labels)) {
+        LayoutRoundTicks(rasterSize, labels, layout);
+        return layout;
+    }
+
     layout.tickColumns = TickPositions(RasterLeft, W);
     layout.tickRows = TickPositions(RasterTop, H);
 
@@ -213,9 +339,10 @@ FrameLayout LayoutFrame(cv::Size rasterSize, const PictureLabels& labels) {
         across.push_back(r.horizontal.min +
                          (r.horizontal.max - r.horizontal.min) * static_cast<double>(i) / 10);
     }
+    // Depth down: the values grow down the axis from the minimum at the top.
     for (std::size_t i = 0; i < layout.tickRows.size(); ++i) {
-        up.push_back(r.vertical.max -
-                     (r.vertical.max - r.vertical.min) * static_cast<double>(i) / 10);
+        const double tenths = (r.vertical.max - r.vertical.min) * static_cast<double>(i) / 10;
+        up.push_back(labels.depthDown ? r.vertical.min + tenths : r.vertical.max - tenths);
     }
 
     const int labelRow = H + RasterTop + 20;

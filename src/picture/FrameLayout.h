@@ -37,6 +37,12 @@ struct FrameLayout {
     std::vector<PlacedText> verticalLabels;
     PlacedText horizontalTitle;
     PlacedText verticalTitle;
+    // With round ticks, the offset the labels of an axis count from ("+6,543,000"); empty
+    // text when they show the values themselves.
+    PlacedText horizontalOffset;
+    PlacedText verticalOffset;
+    // "V.E. 3.2x", or empty text.
+    PlacedText exaggeration;
 };
 
 // The frame texts for a raster of `rasterSize`. Each axis is labelled as it always was
@@ -45,7 +51,14 @@ struct FrameLayout {
 // its labels distinct; the labels are centred on their ticks across and end left of the
 // ticks up, stay whole inside the canvas, and labels that would still touch a neighbour or
 // the vertical title are left out, the two end labels kept.
+// With labels.depthDown the vertical values run from the minimum at the top. With
+// labels.roundTicks (and a known pitch) the ticks stand at round values instead, at their
+// pixels, with labels that touch neither each other nor a tick.
 FrameLayout LayoutFrame(cv::Size rasterSize, const PictureLabels& labels);
+
+// The canvas row of the vertical value `v` of a raster `height` rows high whose pixels are
+// `pitch` apart from `min` (at the bottom row, or at the top row when `depthDown`).
+int CanvasRowOf(double v, double min, double pitch, int height, bool depthDown);
 
 // The caption above the raster (empty text when the picture has none): at column W, moved
 // left so that it stays whole inside a canvas of `rasterSize` plus the margins. A time of

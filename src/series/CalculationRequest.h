@@ -13,6 +13,7 @@
 #include "events/ViewAxes.h"
 #include "picture/ColourScale.h"
 #include "picture/PictureFileName.h"
+#include "picture/ViewChoices.h"
 #include "series/MaximumMode.h"
 
 namespace korvane {
@@ -114,6 +115,10 @@ struct OutputOptions {
     // lines and outlines (GeoJSON, or x,y[,z] polylines). Empty: none, as always.
     std::vector<std::string> overlayPoints;
     std::vector<std::string> overlayLines;
+    // Which way depth runs up the side views, true scale, the vertical exaggeration note and
+    // the ticks; automatic: as a plain event file has always been drawn, and for a catalogue
+    // depth down, the note and round ticks.
+    ViewChoices view;
 
     bool operator==(const OutputOptions&) const = default;
 };

@@ -39,7 +39,8 @@ PerspectiveBox PerspectiveBoxOf(const CalculationRequest& request) {
 }
 
 Status RunPerspectiveSeries(SeriesContext& ctx) {
-    const PerspectiveBox box = PerspectiveBoxOf(ctx.request);
+    PerspectiveBox box = PerspectiveBoxOf(ctx.request);
+    box.depthDown = ViewLookOf(ctx.request, ctx.catalogue).depthDown;
     const double pixels = (static_cast<double>(box.width) + 2 * Frame) *
                           (static_cast<double>(box.height) + 2 * Frame);
     if (box.width < 0 || box.height < 0 || pixels > MaxRasterPixels) {
@@ -80,6 +81,15 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
     SetEventLabels(ctx, steps.labels);
     const ColourFunction colours =
         ColourFunctionOf(ctx.request.output.colourMap, ctx.request.output.scale);
+    // The values and unit at the axes' ends go with the round ticks of the plane pictures.
+    const PerspectiveAxisValues axisValues{ViewLookOf(ctx.request, ctx.catalogue).roundTicks,
+                                           box.xmin,
+                                           box.xmax,
+                                           box.ymin,
+                                           box.ymax,
+                                           box.zmin,
+                                           box.zmax,
+                                           steps.labels.unit};
     steps.field = &fill.field;
     steps.densityArea = cv::Size(box.width, box.height);
     steps.extent = {{frame.uMin, frame.uMax}, {frame.wMin, frame.wMax}};
@@ -120,7 +130,8 @@ Status RunPerspectiveSeries(SeriesContext& ctx) {
         }
         ++number;
         DrawPerspectiveLabels(frame, window.end, picture,
-                              steps.labels.calendar ? steps.labels.calendar(window.end) : "");
+                              steps.labels.calendar ? steps.labels.calendar(window.end) : "",
+                              axisValues);
         facts.bounds = {t0, window.end};
         facts.run = WindowRun(ctx.events, t0, window.end, window.cumulative, previous);
         previous = facts.run;

@@ -144,6 +144,7 @@ class PlaneSeries {
         m_steps.labels.densityMaximum = m_ctx.densityMaximum;
         m_steps.labels.colourMap = m_request.output.colourMap;
         m_steps.labels.scale = m_request.output.scale;
+        m_steps.labels.pitch = m_view.scale;
         SetEventLabels(m_ctx, m_steps.labels);
         // A section's events are in the frame of its line, which the overlays are not.
         if (m_kind.pictureKind != PictureKind::Section) {
@@ -167,7 +168,11 @@ class PlaneSeries {
             return ranges.horizontal.min <= h && h <= ranges.horizontal.max &&
                    ranges.vertical.min <= v && v <= ranges.vertical.max;
         };
-        m_steps.paintArea = &m_paintArea;  // the pictures are painted on their canvas
+        // The pictures are painted on their canvas; depth down turns the rows over as the
+        // picture is composed, so those are painted aside first.
+        const bool inPlace = !m_steps.labels.depthDown;
+        m_steps.paintArea = inPlace ? &m_paintArea : nullptr;
+        m_painted = inPlace ? &m_paintArea : &m_ctx.work.raster;
     }
 
     // The events of the picture at `position`, and those its fill adds (to the densities of
@@ -240,11 +245,11 @@ class PlaneSeries {
             if (fromKept && picture < m_measuredPictures) {
                 m_kept.Take(picture, m_ctx.work.field);
                 PaintDensityField(m_ctx.work.field, NarrowToFloat(m_ctx.densityMaximum), 0,
-                                  m_grid.height - 1, m_ctx.work.countColours, m_paintArea,
+                                  m_grid.height - 1, m_ctx.work.countColours, *m_painted,
                                   m_ctx.work.colours);
             } else {
                 FillDensityGrid(m_grid, m_ctx.events.rows.data() + added.begin, added.size(),
-                                m_tests, m_ctx.densityMaximum, m_ctx.work, &m_paintArea,
+                                m_tests, m_ctx.densityMaximum, m_ctx.work, m_painted,
                                 WeightsOf(added));
             }
             ++picture;
@@ -283,6 +288,7 @@ class PlaneSeries {
     std::vector<BoxRectangle> m_rectangles;
     SeriesSteps m_steps;
     cv::Mat m_paintArea;
+    cv::Mat* m_painted = &m_paintArea;  // where the fill paints: the canvas, or aside
     EventRun m_previous;
     bool m_first = true;
     KeptDensities m_kept;

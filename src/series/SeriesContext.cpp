@@ -13,8 +13,10 @@ ViewGeometry ViewGeometryOf(const CalculationRequest& request) {
     view.axes = ViewAxes(request.direction);
     view.ranges = {request.box.Column(view.axes.horizontal),
                    request.box.Column(view.axes.vertical)};
-    view.scale = {ScaleOrStep(view.ranges.horizontal, request.pictureWidth),
-                  ScaleOrStep(view.ranges.vertical, request.pictureHeight)};
+    view.scale = request.output.view.trueScale
+                     ? TrueScaleOf(view.ranges, request.pictureWidth, request.pictureHeight)
+                     : PlaneScale{ScaleOrStep(view.ranges.horizontal, request.pictureWidth),
+                                  ScaleOrStep(view.ranges.vertical, request.pictureHeight)};
     view.positions = request.kind == CalculationKind::Spatial ? request.box.Column(view.axes.depth)
                                                               : request.time;
     view.step = ScaleOrStep(view.positions, request.numberOfPictures);
@@ -39,7 +41,19 @@ std::string PictureUnitOf(const CalculationRequest& request, const CatalogueRepo
     return "m";
 }
 
+ViewLook ViewLookOf(const CalculationRequest& request, const CatalogueReport* catalogue) {
+    const bool fromCatalogue = catalogue != nullptr && (!catalogue->header.empty() ||
+                                                        catalogue->preset != CataloguePreset::None);
+    return SettleView(request.output.view, fromCatalogue, request.catalogue.depthDown);
+}
+
 void SetEventLabels(const SeriesContext& ctx, PictureLabels& labels) {
+    const ViewLook look = ViewLookOf(ctx.request, ctx.catalogue);
+    // Depth runs down only where it is the vertical axis: the side views.
+    labels.depthDown = look.depthDown && labels.kind != PictureKind::Perspective &&
+                       ViewAxes(labels.direction).vertical == 2;
+    labels.roundTicks = look.roundTicks;
+    labels.exaggerationNote = look.exaggerationNote;
     labels.unit = PictureUnitOf(ctx.request, ctx.catalogue);
     labels.weighted = ctx.request.output.eventWeights != EventWeighting::None;
     if (ctx.catalogue != nullptr && ctx.catalogue->calendarTime) {

@@ -84,8 +84,14 @@ struct SeriesContext {
 // longitude became, else "m".
 std::string PictureUnitOf(const CalculationRequest& request, const CatalogueReport* catalogue);
 
+// The view's automatic choices settled for the events read: a catalogue (with a header or
+// a format of its own) or a plain event file.
+ViewLook ViewLookOf(const CalculationRequest& request, const CatalogueReport* catalogue);
+
 // The frame texts that follow the events rather than the view: the unit, whether events
-// are weighed, and the calendar time of a catalogue that has one.
+// are weighed, the calendar time of a catalogue that has one, and the settled view (depth
+// down for a side view, round ticks, the exaggeration note). Needs labels.kind and
+// labels.direction set.
 void SetEventLabels(const SeriesContext& ctx, PictureLabels& labels);
 
 // The calendar time of a catalogue whose times count from a reference instant: the instant

@@ -55,9 +55,13 @@ class SeriesRun {
         }
         m_written.push_back(picture.entry);
         const cv::Mat area = (*picture.canvas)(m_canvas.RasterArea());
+        PlaneRange shown = m_steps.labels.ranges;
+        if (m_steps.labels.depthDown) {
+            std::swap(shown.vertical.min, shown.vertical.max);  // the top row holds the minimum
+        }
         m_ctx.observer.PictureWritten({picture.entry.number, picture.path, area, *picture.canvas,
-                                       m_steps.labels.ranges, picture.entry.captionValue,
-                                       m_steps.columns, picture.entry.events});
+                                       shown, picture.entry.captionValue, m_steps.columns,
+                                       picture.entry.events});
         m_ctx.observer.Progress(picture.entry.number);
         if (m_ctx.observer.ShouldStop()) {
             return Status::Cancelled();
@@ -95,6 +99,9 @@ class SeriesRun {
         if (output.densities && m_steps.field != nullptr) {
             // The densities are overwritten by the next picture: the writer gets a copy.
             CopyDensities(*m_steps.field, m_steps.densityArea, m_densities[slot]);
+            if (m_steps.labels.depthDown) {
+                cv::flip(m_densities[slot], m_densities[slot], 0);  // rows as the picture's
+            }
             picture.entry.densityFile = NumberedFileName(m_steps.prefix, number, ".tiff");
             job.densities = &m_densities[slot];
             job.densityPath = JoinPath(m_folder, picture.entry.densityFile);

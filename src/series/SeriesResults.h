@@ -25,7 +25,9 @@ struct WrittenPicture {
     const cv::Mat& raster;    // its density raster as the picture shows it (the perspective:
                               // its whole density picture)
     const cv::Mat& canvas;    // the labelled picture as written
-    PlaneRange ranges;        // world ranges across and up (zero for the perspective)
+    // World ranges across and up, from the bottom row's value to the top row's (depth down:
+    // max before min); zero for the perspective.
+    PlaneRange ranges;
     double captionValue = 0;  // slice position or window end, as the caption shows it
     PictureColumns columns;   // what its axes and caption value stand for
     long long events = 0;     // the events it counted (as the series index lists them)

@@ -127,6 +127,27 @@ const OutputKey kOutputKeys[] = {
              output.unit.assign(value);
          }
      }},
+    // Which way depth runs, true scale, the "V.E. 3.2x" note and the ticks.
+    {"[Depthaxis]", [](const O& output) { return output.view.depthAxis == ViewChoices().depthAxis; },
+     [](const O& output) { return std::string(DepthAxisName(output.view.depthAxis)); },
+     [](O& output, std::string_view value) {
+         output.view.depthAxis = DepthAxisNamed(value).value_or(output.view.depthAxis);
+     }},
+    {"[Truescale]", [](const O& output) { return output.view.trueScale == ViewChoices().trueScale; },
+     [](const O& output) { return SwitchText(output.view.trueScale); },
+     [](O& output, std::string_view value) { output.view.trueScale = SwitchOfText(value); }},
+    {"[Exaggeration]",
+     [](const O& output) { return output.view.exaggeration == ViewChoices().exaggeration; },
+     [](const O& output) { return std::string(ExaggerationNoteName(output.view.exaggeration)); },
+     [](O& output, std::string_view value) {
+         output.view.exaggeration =
+             ExaggerationNoteNamed(value).value_or(output.view.exaggeration);
+     }},
+    {"[Ticks]", [](const O& output) { return output.view.ticks == ViewChoices().ticks; },
+     [](const O& output) { return std::string(TickStyleName(output.view.ticks)); },
+     [](O& output, std::string_view value) {
+         output.view.ticks = TickStyleNamed(value).value_or(output.view.ticks);
+     }},
     // Calendar or growing time windows (1d, 1mo, log:START,FIRST,FACTOR); windows that cannot
     // be read leave the equal steps, and the offset is kept either way.
     {"[Windows]", [](const O& output) { return output.windows.unit == WindowUnit::Steps; },
@@ -163,6 +184,22 @@ bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_vie
             known.read(output, value);
             return true;
         }
+    }
+    if (key == DepthAxisKey) {
+        output.view.depthAxis = DepthAxisNamed(value).value_or(output.view.depthAxis);
+        return true;
+    }
+    if (key == TrueScaleKey) {
+        output.view.trueScale = ReadDecimal(value) != 0.0;
+        return true;
+    }
+    if (key == ExaggerationKey) {
+        output.view.exaggeration = ExaggerationNoteNamed(value).value_or(output.view.exaggeration);
+        return true;
+    }
+    if (key == TicksKey) {
+        output.view.ticks = TickStyleNamed(value).value_or(output.view.ticks);
+        return true;
     }
     return false;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "picture/FrameLayout.h"
 #include "reference/ReferenceDensity.h"
 #include "series/PerspectiveSeries.h"
 #include "series/PlaneSeries.h"
@@ -145,6 +146,49 @@ TEST(OutputFiles, DensityFilesHoldTheSumsOfThePlainFill) {
                 ASSERT_EQ(stored.size(), expected.size()) << tiff;
                 EXPECT_EQ(cv::norm(stored, expected, cv::NORM_INF), 0.0)
                     << tiff << " seed " << seed;
+            }
+        }
+    }
+}
+
+// Depth down turns every side view's raster and density file over, and nothing else: the
+// rows of picture n are those of the depth-up picture n read bottom up (the left ticks
+// reach the raster's first column, which is left out). A view along z keeps its pictures.
+TEST(OutputFiles, DepthDownTurnsSideViewsOver) {
+    for (const CalculationKind kind : {CalculationKind::Spatial, CalculationKind::Time}) {
+        for (const ViewDirection direction : {ViewDirection::AlongX, ViewDirection::AlongZ}) {
+            SeriesRun up(Cloud(6)), down(Cloud(6));
+            for (SeriesRun* run : {&up, &down}) {
+                run->request.direction = direction;
+                run->request.output.densities = true;
+                run->request.weighting = {2, kind == CalculationKind::Time};
+            }
+            down.request.output.view.depthAxis = DepthAxis::Down;
+            ASSERT_TRUE(up.Go(kind).ok());
+            ASSERT_TRUE(down.Go(kind).ok());
+            const bool turned = direction == ViewDirection::AlongX;
+            const std::vector<std::string> names = PictureNames(up.dir.path());
+            ASSERT_EQ(names.size(), PictureNames(down.dir.path()).size());
+            for (const std::string& name : names) {
+                const cv::Mat upPicture = ReadPicture(up.File(name));
+                const cv::Rect area(RasterLeft + 1, RasterTop,
+                                    upPicture.cols - CanvasExtraWidth - 1,
+                                    upPicture.rows - CanvasExtraHeight);
+                cv::Mat expected = upPicture(area).clone();
+                if (turned) {
+                    cv::flip(expected, expected, 0);
+                }
+                const cv::Mat shown = ReadPicture(down.File(name))(area);
+                EXPECT_EQ(cv::norm(shown, expected, cv::NORM_INF), 0.0) << name;
+                const std::string tiff = name.substr(0, name.size() - 4) + ".tiff";
+                cv::Mat densities = cv::imread(up.File(tiff), cv::IMREAD_UNCHANGED);
+                if (turned) {
+                    cv::flip(densities, densities, 0);
+                }
+                EXPECT_EQ(cv::norm(cv::imread(down.File(tiff), cv::IMREAD_UNCHANGED), densities,
+                                   cv::NORM_INF),
+                          0.0)
+                    << tiff;
             }
         }
     }

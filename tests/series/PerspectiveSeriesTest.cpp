@@ -6,6 +6,7 @@
 #include "density/PerspectiveFrame.h"
 #include "density/PerspectiveMaximum.h"
 #include "events/EventOrdering.h"
+#include "picture/PerspectiveLabels.h"
 #include "reference/ReferencePerspective.h"
 #include "reference/ReferenceRules.h"
 #include "series/PerspectiveSeries.h"
@@ -262,6 +263,22 @@ TEST(PerspectiveSeries, AxisEdgesPointTheFixedWays) {
     EXPECT_EQ(PictureColumnOf(frame, frame.edgeEnd[2].u), 100);
     EXPECT_LT(PictureRowOf(frame, frame.edgeEnd[2].w), PictureRowOf(frame, frame.edgeStart[2].w));
     EXPECT_GT(PictureRowOf(frame, frame.edgeEnd[0].w), PictureRowOf(frame, frame.edgeStart[0].w));
+
+    // Depth down: the z end lies straight below the corner; an event at the top of the box
+    // lands where the corner is.
+    box.depthDown = true;
+    EventTable top;
+    top.rows = {{0, 0, 0, 0.5}};
+    top.count = 1;
+    BuildPerspectiveFrame(top, box, frame);
+    EXPECT_EQ(PictureColumnOf(frame, frame.edgeEnd[2].u), 100);
+    EXPECT_GT(PictureRowOf(frame, frame.edgeEnd[2].w), PictureRowOf(frame, frame.edgeStart[2].w));
+    ASSERT_EQ(frame.kept.size(), 1u);
+    EXPECT_EQ(frame.kept[0].w, frame.edgeStart[0].w);
+    EXPECT_EQ(AxisEndText(-52.668), "-52.668");
+    EXPECT_EQ(AxisEndText(10.0000001), "10");
+    EXPECT_EQ(AxisEndText(-0.0001), "0");
+    EXPECT_EQ(AxisEndText(2.5), "2.5");
 }
 
 TEST(PerspectiveSeries, StopIsNoticedAfterThePictureWritten) {

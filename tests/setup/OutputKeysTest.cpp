@@ -94,6 +94,18 @@ TEST(OutputKeys, DefaultsAddNothingAndEachChoiceAddsOnlyItsLine) {
                   "[Overlay-Lines]\t/maps/faults.geojson\t/mine/drifts 2.txt\r\n");
     setup.Output.overlayPoints = {"/maps/stations.csv"};
     EXPECT_EQ(Loaded(SaveAndRead(setup, dir), dir).Output, setup.Output);
+    // The view's choices: each line only when it is not automatic; unknown words are ignored.
+    setup.Output = {};
+    setup.Output.view = {DepthAxis::Down, true, ExaggerationNote::Hidden, TickStyle::Round};
+    EXPECT_EQ(SaveAndRead(setup, dir), std::string(NineteenLines) +
+                                           "[Depthaxis]\tdown\r\n[Truescale]\t1\r\n"
+                                           "[Exaggeration]\thidden\r\n[Ticks]\tround\r\n");
+    EXPECT_EQ(Loaded(SaveAndRead(setup, dir), dir).Output, setup.Output);
+    EXPECT_EQ(Loaded(std::string(NineteenLines) +
+                         "[Depthaxis]\tsideways\r\n[Exaggeration]\t\r\n[Ticks]\tsquare\r\n",
+                     dir, setup)
+                  .Output,
+              setup.Output);
     // The folder is chosen for one run and never stored.
     setup.Output = {};
     setup.Output.folder = "/elsewhere";
