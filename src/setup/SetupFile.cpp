@@ -173,8 +173,6 @@ void AppendOutputKeys(std::string& text, const OutputOptions& output) {
             AppendLine(text, key.key, key.text(output));
         }
     }
-    AppendFileList(text, OverlayPointsKey, output.overlayPoints);
-    AppendFileList(text, OverlayLinesKey, output.overlayLines);
 }
 
 // An output key's value; false for a key that is none of them.

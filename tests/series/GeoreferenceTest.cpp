@@ -12,13 +12,14 @@
 #include "catalogue/GeographicFrame.h"
 #include "common/NumberText.h"
 #include "series/PlaneSeries.h"
+#include "series/SeriesObserver.h"
 #include "support/EventClouds.h"
 #include "support/TempDir.h"
 
 namespace korvane::testing {
 namespace {
 
-class Quiet : public RunObserver {
+class Quiet : public SeriesObserver {
   public:
     void PhaseStarted(RunPhase, long long) override {}
     void Progress(long long) override {}
