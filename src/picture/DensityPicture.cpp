@@ -326,7 +326,9 @@ const cv::Mat& SeriesCanvas::Compose(int slotIndex, const cv::Mat& raster, doubl
         }
         if (overlayFrame != nullptr && overlayFrame->toPlane && m_labels.overlays &&
             !m_labels.overlays->empty()) {
-            DrawOverlays(area, *m_labels.overlays, *overlayFrame);
+            OverlayFrame drawn = *overlayFrame;
+            drawn.depthDown = m_labels.depthDown;
+            DrawOverlays(area, *m_labels.overlays, drawn);
             slot.overlaid = true;
         }
         for (const OverlayPixel& pixel : m_overlay) {

@@ -152,9 +152,9 @@ OverlayFrame AxisOverlayFrame(const AxisMap& axes, const PlaneRange& ranges,
 }
 
 cv::Point2d OverlayPixel(const OverlayFrame& frame, cv::Point2d plane) {
-    return {
-        (plane.x - frame.ranges.horizontal.min) / frame.scale.horizontal,
-        (frame.raster.height - 1) - (plane.y - frame.ranges.vertical.min) / frame.scale.vertical};
+    const double fromMin = (plane.y - frame.ranges.vertical.min) / frame.scale.vertical;
+    return {(plane.x - frame.ranges.horizontal.min) / frame.scale.horizontal,
+            frame.depthDown ? fromMin : (frame.raster.height - 1) - fromMin};
 }
 
 void DrawOverlays(cv::Mat& area, const Overlays& overlays, const OverlayFrame& frame) {

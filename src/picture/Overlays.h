@@ -51,6 +51,9 @@ struct OverlayFrame {
     // The depths along the direction of view the picture draws from (a slice's slab);
     // none: every depth (a time window shows the events of all depths).
     std::optional<AxisRange> slab;
+    // The vertical axis runs downward (depth down): the raster's first row shows the
+    // vertical minimum.
+    bool depthDown = false;
 };
 
 // The frame of a view along an axis: the event columns across, up and in depth.
@@ -59,7 +62,7 @@ OverlayFrame AxisOverlayFrame(const AxisMap& axes, const PlaneRange& ranges,
 
 // Where a point of the picture plane (x across, y up) lands on the raster, in pixels: the
 // column from the left and the row from the top (the raster's first row shows the top of
-// the vertical range), fractions kept.
+// the vertical range, or its bottom when depth runs down), fractions kept.
 cv::Point2d OverlayPixel(const OverlayFrame& frame, cv::Point2d plane);
 
 // Draws every layer over `area` (the raster, 8-bit BGR), clipped to it: a path where it

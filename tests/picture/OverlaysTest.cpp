@@ -55,6 +55,7 @@ TEST(Overlays, APointLandsOnThePixelOfItsCoordinatesInEveryView) {
         std::optional<AxisRange> slab;
         OverlayPoint at;
         std::optional<cv::Point> pixel;  // column, row from the top; none: not drawn
+        bool depthDown = false;          // the first row shows the vertical minimum
     };
     const Case cases[] = {
         // Along z: x across, y up (row 20 is y = 0).
@@ -81,6 +82,12 @@ TEST(Overlays, APointLandsOnThePixelOfItsCoordinatesInEveryView) {
         {"x slice, no depth: no height", ViewDirection::AlongX, AxisRange{1, 3}, {2, 6, NaN}, {}},
         // Along y: x across, z up.
         {"y slice", ViewDirection::AlongY, AxisRange{5, 7}, {2, 6, 8}, cv::Point(4, 4)},
+        {"y slice, depth down",
+         ViewDirection::AlongY,
+         AxisRange{5, 7},
+         {2, 6, 8},
+         cv::Point(4, 16),
+         true},
         {"time window along y",
          ViewDirection::AlongY,
          std::nullopt,
@@ -91,7 +98,9 @@ TEST(Overlays, APointLandsOnThePixelOfItsCoordinatesInEveryView) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.view);
         cv::Mat raster(21, 21, CV_8UC3, cv::Scalar(128, 128, 128));
-        DrawOverlays(raster, Dot(c.at), FrameAlong(c.direction, c.slab));
+        OverlayFrame frame = FrameAlong(c.direction, c.slab);
+        frame.depthDown = c.depthDown;
+        DrawOverlays(raster, Dot(c.at), frame);
         const std::vector<cv::Point> black = BlackPixels(raster);
         if (!c.pixel) {
             EXPECT_TRUE(black.empty());
