@@ -224,16 +224,16 @@ std::string ApplyCalculationOptions(const CalculationOptions& options, Calculati
         setup.Output.unit = *options.unit;
     }
     if (options.depthAxis) {
-        values.output.view.depthAxis = *options.depthAxis;
+        setup.Output.view.depthAxis = *options.depthAxis;
     }
     if (options.trueScale) {
-        values.output.view.trueScale = true;
+        setup.Output.view.trueScale = true;
     }
     if (options.exaggeration) {
-        values.output.view.exaggeration = *options.exaggeration;
+        setup.Output.view.exaggeration = *options.exaggeration;
     }
     if (options.ticks) {
-        values.output.view.ticks = *options.ticks;
+        setup.Output.view.ticks = *options.ticks;
     }
     if (options.gaussian) {
         setup.Gaussiandistance = *options.gaussian;

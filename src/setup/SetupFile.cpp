@@ -183,22 +183,6 @@ bool ApplyOutputKey(OutputOptions& output, std::string_view key, std::string_vie
             return true;
         }
     }
-    if (key == DepthAxisKey) {
-        output.view.depthAxis = DepthAxisNamed(value).value_or(output.view.depthAxis);
-        return true;
-    }
-    if (key == TrueScaleKey) {
-        output.view.trueScale = ReadDecimal(value) != 0.0;
-        return true;
-    }
-    if (key == ExaggerationKey) {
-        output.view.exaggeration = ExaggerationNoteNamed(value).value_or(output.view.exaggeration);
-        return true;
-    }
-    if (key == TicksKey) {
-        output.view.ticks = TickStyleNamed(value).value_or(output.view.ticks);
-        return true;
-    }
     return false;
 }
 
