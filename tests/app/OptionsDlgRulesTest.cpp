@@ -202,7 +202,7 @@ class OptionsDlgRulesTest : public QObject {
         QVERIFY(LoadSetupFile(saved, fixture.iniPath()).ok());
         QVERIFY(saved.Output.section.on);
         QCOMPARE(saved.Output.section.width, 4.0);
-        QCOMPARE(saved.Direction, 2.0);
+        QVERIFY(saved.Direction == ViewDirection::AlongZ);
         // A time series has no section: its radio is greyed and the axis is shown.
         fixture.Open(CalculationKind::Time);
         QVERIFY(!fixture.Enabled("sectionRadio"));
