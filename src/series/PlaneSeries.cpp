@@ -194,10 +194,10 @@ class PlaneSeries {
         // largest time below it.
         const double after = m_ownWindows ? std::nextafter(window.min, -HUGE_VAL) : window.min;
         const EventRun run =
-            m_spatial ? SliceRun(m_ctx.events, m_view.axes.depth, position - m_slabHalfWidth,
-                                 position + m_slabHalfWidth, m_previous)
-                      : WindowRun(m_ctx.events, after, window.max, m_request.cumulative,
-                                  m_previous);
+            m_spatial
+                ? SliceRun(m_ctx.events, m_view.axes.depth, position - m_slabHalfWidth,
+                           position + m_slabHalfWidth, m_previous)
+                : WindowRun(m_ctx.events, after, window.max, m_request.cumulative, m_previous);
         m_tests.slicePosition = position;
         const bool growing = m_request.cumulative && !m_spatial && !m_first;
         m_tests.addToPrevious = growing;

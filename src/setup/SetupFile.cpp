@@ -100,11 +100,10 @@ std::vector<std::string> FileListOf(std::string_view value) {
 
 template <auto member>
 OutputKey FileListKey(const char* key) {
-    return {key, AtDefault<member>,
-            [](const OutputOptions& output) { return FileListText(output.*member); },
-            [](OutputOptions& output, std::string_view value) {
-                output.*member = FileListOf(value);
-            }};
+    return {
+        key, AtDefault<member>,
+        [](const OutputOptions& output) { return FileListText(output.*member); },
+        [](OutputOptions& output, std::string_view value) { output.*member = FileListOf(value); }};
 }
 
 using O = OutputOptions;
@@ -128,20 +127,21 @@ const OutputKey kOutputKeys[] = {
          }
      }},
     // Which way depth runs, true scale, the "V.E. 3.2x" note and the ticks.
-    {"[Depthaxis]", [](const O& output) { return output.view.depthAxis == ViewChoices().depthAxis; },
+    {"[Depthaxis]",
+     [](const O& output) { return output.view.depthAxis == ViewChoices().depthAxis; },
      [](const O& output) { return std::string(DepthAxisName(output.view.depthAxis)); },
      [](O& output, std::string_view value) {
          output.view.depthAxis = DepthAxisNamed(value).value_or(output.view.depthAxis);
      }},
-    {"[Truescale]", [](const O& output) { return output.view.trueScale == ViewChoices().trueScale; },
+    {"[Truescale]",
+     [](const O& output) { return output.view.trueScale == ViewChoices().trueScale; },
      [](const O& output) { return SwitchText(output.view.trueScale); },
      [](O& output, std::string_view value) { output.view.trueScale = SwitchOfText(value); }},
     {"[Exaggeration]",
      [](const O& output) { return output.view.exaggeration == ViewChoices().exaggeration; },
      [](const O& output) { return std::string(ExaggerationNoteName(output.view.exaggeration)); },
      [](O& output, std::string_view value) {
-         output.view.exaggeration =
-             ExaggerationNoteNamed(value).value_or(output.view.exaggeration);
+         output.view.exaggeration = ExaggerationNoteNamed(value).value_or(output.view.exaggeration);
      }},
     {"[Ticks]", [](const O& output) { return output.view.ticks == ViewChoices().ticks; },
      [](const O& output) { return std::string(TickStyleName(output.view.ticks)); },
