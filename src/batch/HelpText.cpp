@@ -265,6 +265,7 @@ void ReportUsageError(const std::string& problem) {
     std::fprintf(stderr,
                  "korvane-batch: %s\n"
                  "usage: korvane-batch spatial|time SETUP.ini [OPTIONS]\n"
+                 "       korvane-batch section SETUP.ini --from X,Y --to X,Y --width W [OPTIONS]\n"
                  "       korvane-batch movie FOLDER MOVIE.avi|.mp4|.mkv|.webm [--codec FOURCC]\n"
                  "       korvane-batch import [OPTIONS] CATALOGUE OUT.dat\n"
                  "       korvane-batch --help | --version\n",

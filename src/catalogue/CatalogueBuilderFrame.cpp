@@ -174,7 +174,9 @@ Status CatalogueBuilder::PlaceOnTheEarth() {
                 ", longitudes over " + FormatFixed(m_longitudes.Length(), 1) +
                 " degrees). Give an origin near the events that matter (--origin LAT,LON, "
                 "or the origin in Import Catalogue): events more than 90 degrees from it "
-                "are then skipped. Or keep only the events of one region in the file.");
+                "are then skipped. Or keep only the events of one region (--region "
+                "LATMIN,LATMAX,LONMIN,LONMAX or a polygon file, or the region in Import "
+                "Catalogue).");
         }
     }
     const GeographicLib::LocalCartesian plane(lat0, lon0, 0.0);
