@@ -151,6 +151,15 @@ OverlayFrame AxisOverlayFrame(const AxisMap& axes, const PlaneRange& ranges,
     return frame;
 }
 
+OverlayFrame SectionOverlayFrame(const SectionFrame& section, const PlaneRange& ranges,
+                                 const PlaneScale& scale, cv::Size raster) {
+    OverlayFrame frame = AxisOverlayFrame(ViewAxes(ViewDirection::AlongY), ranges, scale, raster);
+    frame.toPlane = [section](const OverlayPoint& p) {
+        return cv::Point3d(section.Along(p.x, p.y), p.z, section.Across(p.x, p.y));
+    };
+    return frame;
+}
+
 cv::Point2d OverlayPixel(const OverlayFrame& frame, cv::Point2d plane) {
     const double fromMin = (plane.y - frame.ranges.vertical.min) / frame.scale.vertical;
     return {(plane.x - frame.ranges.horizontal.min) / frame.scale.horizontal,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/Ranges.h"
+#include "density/SectionFrame.h"
 #include "events/ViewAxes.h"
 
 namespace korvane {
@@ -59,6 +60,11 @@ struct OverlayFrame {
 // The frame of a view along an axis: the event columns across, up and in depth.
 OverlayFrame AxisOverlayFrame(const AxisMap& axes, const PlaneRange& ranges,
                               const PlaneScale& scale, cv::Size raster);
+
+// The frame of a cross-section: the distance along its line across, z up, the distance from
+// the line in depth (its slab).
+OverlayFrame SectionOverlayFrame(const SectionFrame& section, const PlaneRange& ranges,
+                                 const PlaneScale& scale, cv::Size raster);
 
 // Where a point of the picture plane (x across, y up) lands on the raster, in pixels: the
 // column from the left and the row from the top (the raster's first row shows the top of

@@ -146,12 +146,8 @@ class PlaneSeries {
         m_steps.labels.scale = m_request.output.scale;
         m_steps.labels.pitch = m_view.scale;
         SetEventLabels(m_ctx, m_steps.labels);
-        // A section's events are in the frame of its line, which the overlays are not.
-        if (m_kind.pictureKind != PictureKind::Section) {
-            m_steps.labels.overlays = m_ctx.overlays;
-            m_steps.overlayFrame =
-                AxisOverlayFrame(axes, ranges, m_grid.scale, m_ctx.work.raster.size());
-        }
+        m_steps.labels.overlays = m_ctx.overlays;
+        m_steps.overlayFrame = OverlayFrameOf(ranges);
         m_steps.slabbed = m_spatial;
         if (m_request.output.densities && MapsTheCatalogue(m_ctx, axes)) {
             m_steps.worldFile = WorldFileText(ranges, m_grid.scale, m_ctx.work.raster.size());
@@ -177,6 +173,17 @@ class PlaneSeries {
 
     // The events of the picture at `position`, and those its fill adds (to the densities of
     // the picture before, for a cumulative window after the first).
+    // Where the overlays land: a section's events are in the frame of its line, and its
+    // overlays are turned into that frame as they are drawn.
+    OverlayFrame OverlayFrameOf(const PlaneRange& ranges) const {
+        const cv::Size raster = m_ctx.work.raster.size();
+        SectionFrame section;
+        if (m_ctx.section != nullptr && MakeSectionFrame(*m_ctx.section, section).ok()) {
+            return SectionOverlayFrame(section, ranges, m_grid.scale, raster);
+        }
+        return AxisOverlayFrame(m_view.axes, ranges, m_grid.scale, raster);
+    }
+
     // The time window that starts at `position`.
     AxisRange WindowAt(double position) const {
         if (!m_ownWindows) {

@@ -113,6 +113,39 @@ TEST(Overlays, APointLandsOnThePixelOfItsCoordinatesInEveryView) {
     }
 }
 
+TEST(Overlays, ASectionPlacesAPointByItsDistanceAlongAndAcrossItsLine) {
+    struct Case {
+        const char* line;
+        SectionLine ends;
+        OverlayPoint at;
+        std::optional<cv::Point> pixel;
+    };
+    // Along 0 to 10 across the raster, z 0 to 10 up; the slab is 0 to 2 left of the line.
+    const Case cases[] = {
+        {"along x", {0, 0, 10, 0}, {2, 1, 8}, cv::Point(4, 4)},
+        {"along y: x = -1 is left of it", {0, 0, 0, 10}, {-1, 6, 8}, cv::Point(12, 4)},
+        {"along y: x = 1 is right of it", {0, 0, 0, 10}, {1, 6, 8}, {}},
+        {"no depth: no height in a section", {0, 0, 10, 0}, {2, 1, NaN}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        SectionFrame section;
+        ASSERT_TRUE(MakeSectionFrame(c.ends, section).ok());
+        OverlayFrame frame =
+            SectionOverlayFrame(section, {{0, 10}, {0, 10}}, {0.5, 0.5}, cv::Size(21, 21));
+        frame.slab = AxisRange{0, 2};
+        cv::Mat raster(21, 21, CV_8UC3, cv::Scalar(128, 128, 128));
+        DrawOverlays(raster, Dot(c.at), frame);
+        const std::vector<cv::Point> black = BlackPixels(raster);
+        if (!c.pixel) {
+            EXPECT_TRUE(black.empty());
+            continue;
+        }
+        ASSERT_EQ(black.size(), 1u);
+        EXPECT_EQ(black[0], *c.pixel);
+    }
+}
+
 TEST(Overlays, ASliceDrawsALineOnlyWhereItCrossesTheSlabAndTheRasterClipsIt) {
     // A line rising from z = 0 at x = 0 to z = 10 at x = 10, along y = 5 (row 10).
     OverlayLayer layer;
