@@ -48,6 +48,21 @@ std::vector<cv::Point> BlackPixels(const cv::Mat& raster) {
     return found;
 }
 
+// Draws the point on a grey raster of the frame's size: it lands black on `pixel`, ringed by
+// the light outline so that it shows on black too; none: nothing is drawn.
+void ExpectDotAt(const OverlayFrame& frame, OverlayPoint at, std::optional<cv::Point> pixel) {
+    cv::Mat raster(frame.raster, CV_8UC3, cv::Scalar(128, 128, 128));
+    DrawOverlays(raster, Dot(at), frame);
+    const std::vector<cv::Point> black = BlackPixels(raster);
+    if (!pixel) {
+        EXPECT_TRUE(black.empty());
+        return;
+    }
+    ASSERT_EQ(black.size(), 1u);
+    EXPECT_EQ(black[0], *pixel);
+    EXPECT_NE(raster.at<cv::Vec3b>(pixel->y, pixel->x + 1), Grey);
+}
+
 TEST(Overlays, APointLandsOnThePixelOfItsCoordinatesInEveryView) {
     struct Case {
         const char* view;
@@ -97,19 +112,9 @@ TEST(Overlays, APointLandsOnThePixelOfItsCoordinatesInEveryView) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.view);
-        cv::Mat raster(21, 21, CV_8UC3, cv::Scalar(128, 128, 128));
         OverlayFrame frame = FrameAlong(c.direction, c.slab);
         frame.depthDown = c.depthDown;
-        DrawOverlays(raster, Dot(c.at), frame);
-        const std::vector<cv::Point> black = BlackPixels(raster);
-        if (!c.pixel) {
-            EXPECT_TRUE(black.empty());
-            continue;
-        }
-        ASSERT_EQ(black.size(), 1u);
-        EXPECT_EQ(black[0], *c.pixel);
-        // The outline rings it, so that it shows on black too.
-        EXPECT_NE(raster.at<cv::Vec3b>(c.pixel->y, c.pixel->x + 1), Grey);
+        ExpectDotAt(frame, c.at, c.pixel);
     }
 }
 
@@ -134,15 +139,7 @@ TEST(Overlays, ASectionPlacesAPointByItsDistanceAlongAndAcrossItsLine) {
         OverlayFrame frame =
             SectionOverlayFrame(section, {{0, 10}, {0, 10}}, {0.5, 0.5}, cv::Size(21, 21));
         frame.slab = AxisRange{0, 2};
-        cv::Mat raster(21, 21, CV_8UC3, cv::Scalar(128, 128, 128));
-        DrawOverlays(raster, Dot(c.at), frame);
-        const std::vector<cv::Point> black = BlackPixels(raster);
-        if (!c.pixel) {
-            EXPECT_TRUE(black.empty());
-            continue;
-        }
-        ASSERT_EQ(black.size(), 1u);
-        EXPECT_EQ(black[0], *c.pixel);
+        ExpectDotAt(frame, c.at, c.pixel);
     }
 }
 
