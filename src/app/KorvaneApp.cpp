@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -27,6 +28,7 @@
 #include "movie/MovieSummary.h"
 #include "movie/PictureFolder.h"
 #include "movie/PictureSeriesListing.h"
+#include "setup/SectionChoice.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupPaths.h"
 
@@ -70,6 +72,11 @@ bool KorvaneApp::Start() {
     connect(m_mainFrame.get(), &MainFrame::pathDropped, this,
             [this](const QString& path) { OpenPictures(path.toStdString()); });
     connect(m_mainFrame.get(), &MainFrame::openMovieRequested, this, &KorvaneApp::OpenMovie);
+    // The dialog opens once the mouse is let go, not inside its release.
+    connect(m_mainFrame->viewer(), &PictureViewer::sectionLineDrawn, this,
+            [this](const DrawnLine& line) {
+                QTimer::singleShot(0, this, [this, line] { OnSectionLineDrawn(line); });
+            });
     RebuildRecentMenu();
 
     m_mainFrame->show();
@@ -98,6 +105,16 @@ void KorvaneApp::OpenFile(const std::string& path) {
         } else {
             setup.FilePath = full;
         }
+        dialog.ShowSetup(setup);
+    });
+}
+
+void KorvaneApp::OnSectionLineDrawn(const DrawnLine& line) {
+    RunOptionsDialog(CalculationKind::Spatial, [&line](OptionsDlg& dialog) {
+        CalculationSetup setup = dialog.setup();
+        setup.Output.section =
+            SectionAlongDrawnLine(setup.Output.section, line.from.horizontal, line.from.vertical,
+                                  line.to.horizontal, line.to.vertical, line.resolution);
         dialog.ShowSetup(setup);
     });
 }

@@ -10,6 +10,7 @@
 
 #include "app/OptionsDlg.h"
 #include "app/RecentFolders.h"
+#include "app/ViewerPictures.h"
 #include "app/WindowServices.h"
 #include "setup/CalculateCommand.h"
 
@@ -51,6 +52,10 @@ class KorvaneApp : public QObject {
     // A file named on the command line: the Options dialog of a spatial series with `path`
     // (made absolute) as its event file, or, for a setup file (*.ini), that setup loaded.
     void OpenFile(const std::string& path);
+
+    // A section's line drawn on a map in the viewer: the Options dialog of a spatial series
+    // with the Section direction along it.
+    void OnSectionLineDrawn(const DrawnLine& line);
 
   private:
     // Sets the calculation kind and runs the Options dialog; `prepare` sees it before it is shown.

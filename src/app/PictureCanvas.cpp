@@ -2,7 +2,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace korvane {
 
@@ -17,6 +19,8 @@ PictureCanvas::PictureCanvas(QWidget* parent) : QWidget(parent) {
 void PictureCanvas::SetImage(QImage image) {
     const bool resized = image.size() != m_image.size();
     m_image = std::move(image);
+    m_lineFrom.reset();
+    m_dragging = false;
     if (resized) {
         updateGeometry();
         if (!m_fit) {
@@ -51,6 +55,37 @@ QRect PictureCanvas::ImageRect() const {
     return QRect(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown);
 }
 
+void PictureCanvas::SetLineDrawing(bool on) {
+    if (on == m_lineDrawing) {
+        return;
+    }
+    m_lineDrawing = on;
+    m_dragging = false;
+    m_lineFrom.reset();
+    if (on) {
+        setCursor(Qt::CrossCursor);
+    } else {
+        unsetCursor();
+    }
+    update();
+}
+
+QPoint PictureCanvas::NearestPicturePixel(QPoint at) const {
+    const QRect shown = ImageRect();
+    if (shown.isEmpty()) {
+        return m_lineTo;
+    }
+    return PicturePixelAt(QPoint(std::clamp(at.x(), shown.left(), shown.right()),
+                                 std::clamp(at.y(), shown.top(), shown.bottom())))
+        .value_or(m_lineTo);
+}
+
+QPointF PictureCanvas::WidgetPointOf(QPoint pixel) const {
+    const QRect shown = ImageRect();
+    return {shown.left() + (pixel.x() + 0.5) * shown.width() / m_image.width(),
+            shown.top() + (pixel.y() + 0.5) * shown.height() / m_image.height()};
+}
+
 std::optional<QPoint> PictureCanvas::PicturePixelAt(QPoint at) const {
     const QRect shown = ImageRect();
     if (shown.isEmpty() || !shown.contains(at)) {
@@ -76,9 +111,65 @@ void PictureCanvas::paintEvent(QPaintEvent*) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(shown, m_image);
     }
+    PaintLine(painter);
+}
+
+void PictureCanvas::PaintLine(QPainter& painter) const {
+    if (!m_lineFrom) {
+        return;
+    }
+    const QPointF from = WidgetPointOf(*m_lineFrom);
+    const QPointF to = WidgetPointOf(m_lineTo);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // Dark on a light edge: it stands out on every colour of the scale.
+    painter.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(from, to);
+    painter.setPen(QPen(QColor(20, 20, 20), 2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(from, to);
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    for (const auto& [at, name] : {std::pair{from, "A"}, std::pair{to, "B"}}) {
+        const QRectF box(at + QPointF(4, -18), QSizeF(14, 14));
+        painter.fillRect(box, QColor(255, 255, 255, 210));
+        painter.drawText(box, Qt::AlignCenter, name);
+    }
+}
+
+void PictureCanvas::mousePressEvent(QMouseEvent* event) {
+    const std::optional<QPoint> pixel = PicturePixelAt(event->position().toPoint());
+    if (m_lineDrawing && event->button() == Qt::LeftButton && pixel) {
+        m_dragging = true;
+        m_lineFrom = *pixel;
+        m_lineTo = *pixel;
+        update();
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void PictureCanvas::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_dragging && event->button() == Qt::LeftButton) {
+        m_dragging = false;
+        m_lineTo = NearestPicturePixel(event->position().toPoint());
+        update();
+        if (m_lineTo != *m_lineFrom) {
+            emit lineDrawn(*m_lineFrom, m_lineTo);
+        } else {
+            m_lineFrom.reset();  // a click, not a line
+        }
+        event->accept();
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
 }
 
 void PictureCanvas::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragging) {
+        m_lineTo = NearestPicturePixel(event->position().toPoint());
+        update();
+    }
     emit pointerMoved(PicturePixelAt(event->position().toPoint()));
     QWidget::mouseMoveEvent(event);
 }

@@ -105,6 +105,7 @@ PictureViewer::PictureViewer(QWidget* parent) : QWidget(parent) {
     m_liveTimer->setSingleShot(true);
     connect(m_liveTimer, &QTimer::timeout, this, [this] { ShowFromFile(count() - 1); });
     connect(m_canvas, &PictureCanvas::pointerMoved, this, &PictureViewer::OnPointer);
+    connect(m_canvas, &PictureCanvas::lineDrawn, this, &PictureViewer::OnLineDrawn);
     UpdateControls();
 }
 
@@ -247,6 +248,7 @@ void PictureViewer::ShowBanner() {
     m_current = -1;
     m_canvas->SetImage(QImage());
     UpdateControls();
+    UpdateLineDrawing();
 }
 
 void PictureViewer::SetNotice(const QString& text) {
@@ -284,6 +286,7 @@ void PictureViewer::ShowFromFile(int index) {
 void PictureViewer::ShowCurrentImage(QImage image) {
     m_canvas->SetImage(std::move(image));
     UpdateControls();
+    UpdateLineDrawing();
     const QPoint at = m_canvas->mapFromGlobal(QCursor::pos());
     if (m_canvas->rect().contains(at)) {
         OnPointer(m_canvas->PicturePixelAt(at));
@@ -335,6 +338,24 @@ void PictureViewer::OnPointer(std::optional<QPoint> pixel) {
     const ViewerPicture& picture = m_pictures[static_cast<std::size_t>(m_current)];
     emit pointerTextChanged(QString::fromStdString(
         PointerText(picture, m_axes, WorldPositionAt(picture, pixel->x(), pixel->y()))));
+}
+
+void PictureViewer::UpdateLineDrawing() {
+    const bool map = m_current >= 0 && m_current < count() && !m_canvas->image().isNull() &&
+                     ShowsMap(m_axes) && m_pictures[static_cast<std::size_t>(m_current)].hasRaster;
+    m_canvas->SetLineDrawing(map);
+    m_canvas->setToolTip(map ? "Drag across the map to draw the line of a section" : QString());
+}
+
+void PictureViewer::OnLineDrawn(QPoint from, QPoint to) {
+    if (m_current < 0 || m_current >= count()) {
+        return;
+    }
+    const std::optional<DrawnLine> line = LineOnMap(m_pictures[static_cast<std::size_t>(m_current)],
+                                                    m_axes, from.x(), from.y(), to.x(), to.y());
+    if (line) {
+        emit sectionLineDrawn(*line);
+    }
 }
 
 void PictureViewer::keyPressEvent(QKeyEvent* event) {

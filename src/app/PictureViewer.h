@@ -78,6 +78,8 @@ class PictureViewer : public QWidget {
     // What the status bar shows for the mouse: position, file name and caption value;
     // empty when the mouse is off the picture.
     void pointerTextChanged(const QString& text);
+    // A line was dragged across a map picture of the run just made: the ends of a section.
+    void sectionLineDrawn(const DrawnLine& line);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -90,6 +92,9 @@ class PictureViewer : public QWidget {
     void UpdateControls();
     void OnTick();
     void OnPointer(std::optional<QPoint> pixel);
+    void OnLineDrawn(QPoint from, QPoint to);
+    // Lines may be drawn on the picture on show when it is a map of known ranges.
+    void UpdateLineDrawing();
 
     SplashView* m_banner = nullptr;
     QStackedWidget* m_pages = nullptr;

@@ -28,6 +28,10 @@ ViewerAxes AxesOfPictures(const PictureColumns& columns) {
     axes.caption = named(columns.caption);
     axes.captionDecimals = time ? 1 : 4;
     axes.captionUnit = time ? " s" : "";
+    if (columns.section) {
+        axes.horizontal = "distance";
+        axes.caption = "offset";
+    }
     return axes;
 }
 
@@ -45,6 +49,31 @@ std::optional<WorldPoint> WorldPositionAt(const ViewerPicture& picture, int x, i
     }
     return WorldPoint{r.horizontal.min + column * StepOf(r.horizontal, picture.rasterWidth),
                       r.vertical.min + rowFromBottom * StepOf(r.vertical, picture.rasterHeight)};
+}
+
+bool ShowsMap(const ViewerAxes& axes) {
+    return axes.horizontal == "x" && axes.vertical == "y";
+}
+
+std::optional<DrawnLine> LineOnMap(const ViewerPicture& picture, const ViewerAxes& axes, int fromX,
+                                   int fromY, int toX, int toY) {
+    if (!ShowsMap(axes) || picture.rasterWidth < 1 || picture.rasterHeight < 1) {
+        return std::nullopt;
+    }
+    const auto onRaster = [&picture](int x, int y) {
+        return WorldPositionAt(
+            picture,
+            std::clamp(x, picture.rasterLeft, picture.rasterLeft + picture.rasterWidth - 1),
+            std::clamp(y, picture.rasterTop, picture.rasterTop + picture.rasterHeight - 1));
+    };
+    const std::optional<WorldPoint> from = onRaster(fromX, fromY);
+    const std::optional<WorldPoint> to = onRaster(toX, toY);
+    if (!from || !to || (from->horizontal == to->horizontal && from->vertical == to->vertical)) {
+        return std::nullopt;
+    }
+    const double resolution = std::min(StepOf(picture.ranges.horizontal, picture.rasterWidth),
+                                       StepOf(picture.ranges.vertical, picture.rasterHeight));
+    return DrawnLine{*from, *to, resolution};
 }
 
 std::string PointerText(const ViewerPicture& picture, const ViewerAxes& axes,

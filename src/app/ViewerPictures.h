@@ -47,6 +47,23 @@ struct WorldPoint {
 // min + k * scale, where the raster holds trunc(range / scale) + 2 pixels.
 std::optional<WorldPoint> WorldPositionAt(const ViewerPicture& picture, int x, int y);
 
+// A line drawn on a map picture (x across, y up), its ends in world units, and the world
+// units one raster pixel stands for (the finer of the two axes).
+struct DrawnLine {
+    WorldPoint from;
+    WorldPoint to;
+    double resolution = 0;
+};
+
+// The line from picture pixel `from` to `to` on a map picture of known ranges, each end
+// moved onto the raster when it lies beside it; none when the picture is no map, its
+// ranges are unknown or the ends fall on the same raster pixel.
+std::optional<DrawnLine> LineOnMap(const ViewerPicture& picture, const ViewerAxes& axes, int fromX,
+                                   int fromY, int toX, int toY);
+
+// True when pictures with `axes` are maps: x across and y up.
+bool ShowsMap(const ViewerAxes& axes);
+
 // "x = 1.250, y = 3.500   space0003.bmp   z = 25.0000": the position (when there is one),
 // the file name and the caption value (when known).
 std::string PointerText(const ViewerPicture& picture, const ViewerAxes& axes,

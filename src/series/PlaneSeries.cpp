@@ -157,7 +157,8 @@ class PlaneSeries {
         m_steps.grid = &m_grid;
         m_steps.extent = ranges;
         m_steps.scale = m_view.scale;
-        m_steps.columns = {axes.horizontal, axes.vertical, m_spatial ? axes.depth : TimeColumn};
+        m_steps.columns = {axes.horizontal, axes.vertical, m_spatial ? axes.depth : TimeColumn,
+                           m_ctx.section != nullptr};
         m_steps.inPicturePlane = [ranges, axes](const EventRecord& e) {
             const double h = e.Column(axes.horizontal);
             const double v = e.Column(axes.vertical);

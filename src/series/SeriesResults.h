@@ -16,6 +16,8 @@ struct PictureColumns {
     int horizontal = -1;
     int vertical = -1;
     int caption = TimeColumn;
+    // A section's pictures: across the distance along its line, the caption its offset.
+    bool section = false;
 };
 
 // One picture just written to disk.

@@ -1,5 +1,7 @@
 #include "setup/SectionChoice.h"
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "common/NumberText.h"
@@ -18,6 +20,27 @@ double NumberOfBox(const std::string& text) {
 
 std::string PairText(double a, double b) {
     return FormatShortest(a) + "," + FormatShortest(b);
+}
+
+// `value` to the decimals that tell steps of `resolution` apart (none for steps of 1 or more).
+double RoundedToResolution(double value, double resolution) {
+    if (!(resolution > 0) || !std::isfinite(resolution)) {
+        return value;
+    }
+    const double decimals = std::max(0.0, std::ceil(-std::log10(resolution)));
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
+// The largest 1, 2 or 5 times a power of ten not above `value` (> 0).
+double RoundStepBelow(double value) {
+    const double power = std::pow(10.0, std::floor(std::log10(value)));
+    for (const double mantissa : {5.0, 2.0}) {
+        if (mantissa * power <= value) {
+            return mantissa * power;
+        }
+    }
+    return power;
 }
 
 }  // namespace
@@ -58,6 +81,24 @@ void TakeSectionBoxTexts(const SectionBoxTexts& texts, SectionOptions& section) 
     section.step = NumberOfBox(texts.step);
     section.count = NumberOfBox(texts.count);
     section.geographic = texts.latLonState == 1;
+}
+
+SectionOptions SectionAlongDrawnLine(SectionOptions section, double ax, double ay, double bx,
+                                     double by, double resolution) {
+    section.on = true;
+    section.geographic = false;
+    section.fromX = RoundedToResolution(ax, resolution);
+    section.fromY = RoundedToResolution(ay, resolution);
+    section.toX = RoundedToResolution(bx, resolution);
+    section.toY = RoundedToResolution(by, resolution);
+    const double length = std::hypot(bx - ax, by - ay);
+    if (!(section.width > 0) && length > 0) {
+        section.width = RoundStepBelow(length / 10);
+    }
+    if (!(section.count >= 1)) {
+        section.count = 1;
+    }
+    return section;
 }
 
 }  // namespace korvane

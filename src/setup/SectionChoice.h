@@ -37,4 +37,11 @@ SectionBoxTexts SectionBoxTextsOf(const SectionOptions& section);
 // number (two for an end) NaN, which the calculation refuses naming the value.
 void TakeSectionBoxTexts(const SectionBoxTexts& texts, SectionOptions& section);
 
+// `section` along a line drawn on a map picture from A to B (x, y in the events' units), where
+// one picture pixel stands for `resolution` units: the ends rounded to the digits a pixel can
+// tell, as x, y; the width, when it is not a positive number yet, a tenth of the line's length
+// on a 1-2-5 step; the count at least 1. The other choices stay.
+SectionOptions SectionAlongDrawnLine(SectionOptions section, double ax, double ay, double bx,
+                                     double by, double resolution);
+
 }  // namespace korvane

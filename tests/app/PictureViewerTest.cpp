@@ -9,9 +9,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
@@ -62,6 +64,19 @@ void MoveMouse(QWidget* widget, QPoint at) {
     QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &move);
+}
+
+// A drag with the left button from `from` to `to`, passing halfway.
+void DragMouse(QWidget* widget, QPoint from, QPoint to) {
+    const auto send = [widget](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                               Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, held,
+                          Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 }
 
 void Drop(QWidget* window, const std::string& path) {
@@ -353,6 +368,54 @@ class PictureViewerTest : public QObject {
         QCOMPARE(text, QString("space0001.bmp   z = 2.5000"));
         MoveMouse(shown, origin + QPoint(width, height));
         QCOMPARE(text, QString("space0001.bmp   z = 2.5000"));
+    }
+
+    void aLineDrawnOnAMapOpensTheSectionAlongIt() {
+        TempDir settings;
+        FakeChoosers choosers;
+        FakeMessageBoxes boxes;
+        KorvaneApp app({choosers, boxes, nullptr}, OptionsDlgFiles{settings.file("Setup.ini"), ""});
+        QVERIFY(app.Start());
+        PictureViewer& viewer = *app.mainFrame()->viewer();
+        viewer.SetFitToView(false);
+        // x 0..10 and y -5..5 on a raster of 12 x 12: one unit a pixel.
+        cv::Mat canvas(212, 312, CV_8UC3, cv::Scalar(255, 255, 255));
+        const cv::Mat raster = canvas(cv::Rect(150, 100, 12, 12));
+        const std::string path = "/pictures/space0001.bmp";
+        PictureCanvas* shown = viewer.canvas();
+        const QPoint origin = shown->ImageRect().topLeft() + QPoint(150, 100);
+        // A section: no line is drawn on it, and the mouse reads its own axes.
+        viewer.BeginSeries();
+        viewer.AddWrittenPicture({1,
+                                  "/pictures/section0001.bmp",
+                                  raster,
+                                  canvas,
+                                  {{0, 10}, {-5, 5}},
+                                  2.5,
+                                  {0, 2, 1, true}});
+        QVERIFY(!shown->drawsLines());
+        QString pointer;
+        connect(&viewer, &PictureViewer::pointerTextChanged,
+                [&pointer](const QString& text) { pointer = text; });
+        MoveMouse(shown, origin);
+        QCOMPARE(pointer, "distance = 0.000, z = 6.000   section0001.bmp   offset = 2.5000");
+        viewer.BeginSeries();
+        viewer.AddWrittenPicture({1, path, raster, canvas, {{0, 10}, {-5, 5}}, 2.5, {0, 1, 2}});
+        QVERIFY(shown->drawsLines());
+
+        QStringList texts;
+        QTimer::singleShot(200, [&texts] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            texts << QString::number(dialog->findChild<QRadioButton*>("sectionRadio")->isChecked());
+            for (const char* box : {"sectionFromBox", "sectionToBox", "sectionWidthBox"}) {
+                texts << dialog->findChild<QLineEdit*>(box)->text();
+            }
+            dialog->close();
+        });
+        // From x 1, y -4 to beyond the raster's top right corner, which ends it at x 11, y 6.
+        DragMouse(shown, origin + QPoint(1, 10), origin + QPoint(40, -30));
+        QTRY_COMPARE(texts, (QStringList{"1", "1,-4", "11,6", "1"}));
     }
 
     void openingAFolderTakesOneSeriesByNumber() {

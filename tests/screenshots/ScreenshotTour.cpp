@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -19,6 +20,8 @@
 #include "app/ImportCatalogueDlg.h"
 #include "app/KorvaneApp.h"
 #include "app/MainFrame.h"
+#include "app/PictureCanvas.h"
+#include "app/PictureViewer.h"
 #include "app/QtChoosers.h"
 #include "app/QtMessageBoxes.h"
 #include "common/Paths.h"
@@ -116,6 +119,60 @@ void RunExampleSeries(KorvaneApp& app, const QString& folder, const QTemporaryDi
     Save(app.mainFrame(), folder + "/viewer.png");
 }
 
+// A line dragged across the map on show, from a quarter to three quarters of its raster: the
+// viewer with the line and the Options dialog it opens are grabbed, and the section is run;
+// the viewer then shows the section.
+void DrawSectionOnTheMap(KorvaneApp& app, const QString& folder) {
+    PictureViewer& viewer = *app.mainFrame()->viewer();
+    PictureCanvas* canvas = viewer.canvas();
+    if (viewer.currentIndex() < 0 || !canvas->drawsLines()) {
+        std::fprintf(stderr, "korvane: no map on show; no section drawn\n");
+        return;
+    }
+    const ViewerPicture& picture =
+        viewer.pictures()[static_cast<std::size_t>(viewer.currentIndex())];
+    const QRect shown = canvas->ImageRect();
+    const auto onWidget = [&](double acrossRaster, double downRaster) {
+        const double x = picture.rasterLeft + acrossRaster * picture.rasterWidth;
+        const double y = picture.rasterTop + downRaster * picture.rasterHeight;
+        return QPoint(
+            shown.left() + static_cast<int>(x * shown.width() / canvas->image().width()),
+            shown.top() + static_cast<int>(y * shown.height() / canvas->image().height()));
+    };
+    const auto send = [canvas](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                               Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), QPointF(canvas->mapToGlobal(at)), button, held,
+                          Qt::NoModifier);
+        QApplication::sendEvent(canvas, &event);
+    };
+    QTimer::singleShot(kSettleMilliseconds, [&app, folder] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr) {
+            return;
+        }
+        Save(app.mainFrame(), folder + "/section-line.png");
+        Save(dialog, folder + "/options-section.png");
+        // "Calculation finished successfully." is closed, then the dialog.
+        auto* closer = new QTimer(dialog);
+        QObject::connect(closer, &QTimer::timeout, [dialog] {
+            if (QWidget* modal = QApplication::activeModalWidget();
+                modal != nullptr && modal != dialog) {
+                modal->close();
+                dialog->close();
+            }
+        });
+        closer->start(kSettleMilliseconds / 2);
+        dialog->findChild<QPushButton*>("calculateButton")->click();
+    });
+    const QPoint from = onWidget(0.2, 0.75);
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, onWidget(0.5, 0.5), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, onWidget(0.8, 0.3), Qt::LeftButton, Qt::NoButton);
+    Settle();  // the dialog opens, runs and closes within
+    Settle();
+    Save(app.mainFrame(), folder + "/viewer-section.png");
+}
+
 // Runs without a window and says nothing.
 class QuietRun : public SeriesObserver {
   public:
@@ -207,6 +264,7 @@ void StartScreenshotTour(KorvaneApp& app, const QString& folder) {
         }
         QTemporaryDir work;
         RunExampleSeries(app, folder, work);
+        DrawSectionOnTheMap(app, folder);
         WriteExampleTimeSeries(app, work);
         MakeMovie(app, folder);
         QCoreApplication::quit();
