@@ -237,9 +237,10 @@ void AddPointInRows(const FillAxis& columns, const FillAxis& rows, const BoxKern
 }
 
 // Gaussian or point weights: every point adds its weight times its kernel factors to each pixel
-// of its box, band by band (see BandBytes).
+// of its box, band by band (see BandBytes). `fresh`: the sums start from zero, each band's rows
+// cleared by the thread that adds to them rather than all at once before.
 void SumPoints(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-               const BoxRectangle* rectangles, DensityField& field) {
+               const BoxRectangle* rectangles, bool fresh, DensityField& field) {
     const int n = static_cast<int>(field.points.size());
     if (rectangles == nullptr) {
         field.boxes.resize(static_cast<std::size_t>(n));
@@ -272,6 +273,11 @@ void SumPoints(const FillAxis& columns, const FillAxis& rows, const Weighting& w
             for (int b = range.start; b < range.end; ++b) {
                 const int rowLo = b * bandRows;
                 const int rowHi = std::min(field.rows, rowLo + bandRows);
+                if (fresh) {
+                    const auto stride = static_cast<std::ptrdiff_t>(field.columns);
+                    std::fill(field.sums.begin() + rowLo * stride,
+                              field.sums.begin() + rowHi * stride, 0.0);
+                }
                 for (int k = starts[static_cast<std::size_t>(b)];
                      k < starts[static_cast<std::size_t>(b) + 1]; ++k) {
                     AddPointInRows(columns, rows, kernel, inBands[static_cast<std::size_t>(k)],
@@ -338,10 +344,9 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         return;
     }
     const std::size_t cells = static_cast<std::size_t>(R) * C;
-    if (!continuing || field.sums.size() != cells) {
-        field.sums.assign(cells, 0.0);
-    }
-    SumPoints(columns, rows, weighting, rectangles, field);
+    const bool fresh = !continuing || field.sums.size() != cells;
+    field.sums.resize(cells);
+    SumPoints(columns, rows, weighting, rectangles, fresh, field);
 }
 
 }  // namespace korvane
