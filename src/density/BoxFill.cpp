@@ -249,6 +249,27 @@ int BandsOf(const DensityField& field, int bandRows) {
     return (field.rows + bandRows - 1) / bandRows;
 }
 
+// Calls add(b, rowLo, rowHi, scratch) for each band b of `bandRows` rows of a field `rows` high,
+// the bands shared among the threads, each thread with its scratch.
+template <class AddBand>
+void ForEachBand(int rows, int bandRows, int bands, AddBand add) {
+    cv::parallel_for_(
+        cv::Range(0, bands),
+        [&](const cv::Range& range) {
+            BoxScratch scratch;
+            for (int b = range.start; b < range.end; ++b) {
+                const int rowLo = b * bandRows;
+                add(b, rowLo, std::min(rows, rowLo + bandRows), scratch);
+            }
+        },
+        bands);
+}
+
+BoxKernel KernelOf(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting) {
+    return {weighting.gaussian, GaussianAxisOf(columns.scale, weighting.radius),
+            GaussianAxisOf(rows.scale, weighting.radius)};
+}
+
 // The point adds to the rows of [rowLo, rowHi) that its box covers.
 void AddPointInRows(const FillAxis& columns, const FillAxis& rows, const BoxKernel& kernel,
                     const BandPoint& entry, int rowLo, int rowHi, BoxScratch& scratch,
@@ -285,26 +306,17 @@ void SumPoints(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         field.bandStarts, field.bandPoints, listed);
     const std::vector<int>& starts = field.bandStarts;
     const std::vector<BandPoint>& inBands = field.bandPoints;
-    const BoxKernel kernel{weighting.gaussian, GaussianAxisOf(columns.scale, weighting.radius),
-                           GaussianAxisOf(rows.scale, weighting.radius)};
-    cv::parallel_for_(
-        cv::Range(0, bands),
-        [&](const cv::Range& range) {
-            BoxScratch scratch;
-            for (int b = range.start; b < range.end; ++b) {
-                const int rowLo = b * bandRows;
-                const int rowHi = std::min(field.rows, rowLo + bandRows);
-                if (fresh) {
-                    ClearRows(field, rowLo, rowHi);
-                }
-                for (int k = starts[static_cast<std::size_t>(b)];
-                     k < starts[static_cast<std::size_t>(b) + 1]; ++k) {
-                    AddPointInRows(columns, rows, kernel, inBands[static_cast<std::size_t>(k)],
-                                   rowLo, rowHi, scratch, field);
-                }
-            }
-        },
-        bands);
+    const BoxKernel kernel = KernelOf(columns, rows, weighting);
+    ForEachBand(field.rows, bandRows, bands, [&](int b, int rowLo, int rowHi, BoxScratch& scratch) {
+        if (fresh) {
+            ClearRows(field, rowLo, rowHi);
+        }
+        for (int k = starts[static_cast<std::size_t>(b)];
+             k < starts[static_cast<std::size_t>(b) + 1]; ++k) {
+            AddPointInRows(columns, rows, kernel, inBands[static_cast<std::size_t>(k)], rowLo,
+                           rowHi, scratch, field);
+        }
+    });
     std::vector<int> columnList;
     std::vector<int> rowList;
     for (int i : listed) {
@@ -443,26 +455,16 @@ void FillBoxPair(const FillAxis& columns, const FillAxis& rows, const Weighting&
                                  Holds(secondSpan, i)};
         },
         first.bandStarts, first.bandPairs, listed);
-    const BoxKernel kernel{weighting.gaussian, GaussianAxisOf(columns.scale, weighting.radius),
-                           GaussianAxisOf(rows.scale, weighting.radius)};
-    cv::parallel_for_(
-        cv::Range(0, bands),
-        [&](const cv::Range& range) {
-            BoxScratch scratch;
-            for (int b = range.start; b < range.end; ++b) {
-                const int rowLo = b * bandRows;
-                const int rowHi = std::min(R, rowLo + bandRows);
-                ClearRows(first, rowLo, rowHi);
-                ClearRows(second, rowLo, rowHi);
-                for (int k = first.bandStarts[static_cast<std::size_t>(b)];
-                     k < first.bandStarts[static_cast<std::size_t>(b) + 1]; ++k) {
-                    AddPairInRows(columns, rows, kernel,
-                                  first.bandPairs[static_cast<std::size_t>(k)], rowLo, rowHi,
-                                  scratch, first, second);
-                }
-            }
-        },
-        bands);
+    const BoxKernel kernel = KernelOf(columns, rows, weighting);
+    ForEachBand(R, bandRows, bands, [&](int b, int rowLo, int rowHi, BoxScratch& scratch) {
+        ClearRows(first, rowLo, rowHi);
+        ClearRows(second, rowLo, rowHi);
+        for (int k = first.bandStarts[static_cast<std::size_t>(b)];
+             k < first.bandStarts[static_cast<std::size_t>(b) + 1]; ++k) {
+            AddPairInRows(columns, rows, kernel, first.bandPairs[static_cast<std::size_t>(k)],
+                          rowLo, rowHi, scratch, first, second);
+        }
+    });
     std::vector<int> columnList;
     std::vector<int> rowList;
     for (int i : listed) {
