@@ -34,6 +34,11 @@ bool MapsTheCatalogue(const SeriesContext& ctx, const AxisMap& axes) {
            axes.vertical == 1;
 }
 
+// Two slices filled at once hold about 170 bytes for each event of their slabs, one slice
+// alone about 75: slabs of more events than this are filled one at a time, so that the largest
+// catalogues need little more memory than one slice at a time takes.
+constexpr int PairedEventsAtMost = 1 << 19;
+
 // One series of slices or windows, in the steps it takes: the raster, the sort, the pixel
 // tests, the series' steps, the maximum from its own densities if asked, then the pictures.
 class PlaneSeries {
@@ -256,11 +261,16 @@ class PlaneSeries {
     }
 
     // Fills the slice at `position`, whose run is `run`, into the field, and the slice after it
-    // into m_nextField for the next picture.
-    void FillWithNext(double position, const EventRun& run) {
+    // into m_nextField for the next picture; false, filling nothing, where their slabs hold too
+    // many events for that.
+    bool FillWithNext(double position, const EventRun& run) {
         const double next = position + m_view.step;
         const EventRun nextRun = SliceRun(m_ctx.events, m_view.axes.depth, next - m_slabHalfWidth,
                                           next + m_slabHalfWidth, run);
+        if (std::max(run.end, nextRun.end) - std::min(run.begin, nextRun.begin) >
+            PairedEventsAtMost) {
+            return false;
+        }
         PixelTests tests = m_tests;
         tests.rectangles = m_rectangles.empty() ? nullptr : m_rectangles.data();
         const double* weights =
@@ -268,6 +278,7 @@ class PlaneSeries {
         ComputePlaneDensityPair(m_grid, m_ctx.events.rows.data(), tests, run, nextRun, next,
                                 m_ctx.work.field, m_nextField, weights);
         m_nextHeld = true;
+        return true;
     }
 
     void PaintField() {
@@ -289,8 +300,7 @@ class PlaneSeries {
                 std::swap(m_ctx.work.field.sums, m_nextField.sums);
                 m_nextHeld = false;
                 PaintField();
-            } else if (FillsNextWith(position, picture, fromKept)) {
-                FillWithNext(position, run);
+            } else if (FillsNextWith(position, picture, fromKept) && FillWithNext(position, run)) {
                 PaintField();
             } else {
                 FillDensityGrid(m_grid, m_ctx.events.rows.data() + added.begin, added.size(),
