@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <opencv2/core.hpp>
+#include <utility>
 
 #include "density/BoxBands.h"
 #include "density/Distance.h"
@@ -214,9 +215,60 @@ void CountPoints(const FillAxis& columns, const FillAxis& rows, bool continuing,
 
 // What a thread keeps between the points of its bands.
 struct BoxScratch {
-    std::vector<double> across;  // the kernel's factor of each column of a box (or 1)
-    std::vector<double> up;      // of each row, times the point's weight
+    std::vector<double> across;    // the kernel's factor of each column of a box (or 1)
+    std::vector<double> up;        // of each row, times the point's weight
+    std::vector<double> weighted;  // of each row times a weight, where `up` serves two pictures
 };
+
+// The points' rectangles: the caller's, or found here once, into field.boxes.
+const BoxRectangle* RectanglesFor(const FillAxis& columns, const FillAxis& rows,
+                                  const BoxRectangle* rectangles, DensityField& field) {
+    if (rectangles != nullptr) {
+        return rectangles;
+    }
+    const int n = static_cast<int>(field.points.size());
+    field.boxes.resize(static_cast<std::size_t>(n));
+    cv::parallel_for_(cv::Range(0, n), [&](const cv::Range& range) {
+        for (int i = range.start; i < range.end; ++i) {
+            const BoxPoint& point = field.points[static_cast<std::size_t>(i)];
+            field.boxes[static_cast<std::size_t>(i)] =
+                RectangleOf(columns, rows, point.across, point.up);
+        }
+    });
+    return field.boxes.data();
+}
+
+// Rows [rowLo, rowHi) of the sums back to zero.
+void ClearRows(DensityField& field, int rowLo, int rowHi) {
+    const auto stride = static_cast<std::ptrdiff_t>(field.columns);
+    std::fill(field.sums.begin() + rowLo * stride, field.sums.begin() + rowHi * stride, 0.0);
+}
+
+// The bands of rows of a field `bandRows` high each: how many.
+int BandsOf(const DensityField& field, int bandRows) {
+    return (field.rows + bandRows - 1) / bandRows;
+}
+
+// Calls add(b, rowLo, rowHi, scratch) for each band b of `bandRows` rows of a field `rows` high,
+// the bands shared among the threads, each thread with its scratch.
+template <class AddBand>
+void ForEachBand(int rows, int bandRows, int bands, AddBand add) {
+    cv::parallel_for_(
+        cv::Range(0, bands),
+        [&](const cv::Range& range) {
+            BoxScratch scratch;
+            for (int b = range.start; b < range.end; ++b) {
+                const int rowLo = b * bandRows;
+                add(b, rowLo, std::min(rows, rowLo + bandRows), scratch);
+            }
+        },
+        bands);
+}
+
+BoxKernel KernelOf(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting) {
+    return {weighting.gaussian, GaussianAxisOf(columns.scale, weighting.radius),
+            GaussianAxisOf(rows.scale, weighting.radius)};
+}
 
 // The point adds to the rows of [rowLo, rowHi) that its box covers.
 void AddPointInRows(const FillAxis& columns, const FillAxis& rows, const BoxKernel& kernel,
@@ -237,23 +289,14 @@ void AddPointInRows(const FillAxis& columns, const FillAxis& rows, const BoxKern
 }
 
 // Gaussian or point weights: every point adds its weight times its kernel factors to each pixel
-// of its box, band by band (see BandBytes).
+// of its box, band by band (see BandBytes). `fresh`: the sums start from zero, each band's rows
+// cleared by the thread that adds to them rather than all at once before.
 void SumPoints(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
-               const BoxRectangle* rectangles, DensityField& field) {
+               const BoxRectangle* rectangles, bool fresh, DensityField& field) {
     const int n = static_cast<int>(field.points.size());
-    if (rectangles == nullptr) {
-        field.boxes.resize(static_cast<std::size_t>(n));
-        cv::parallel_for_(cv::Range(0, n), [&](const cv::Range& range) {
-            for (int i = range.start; i < range.end; ++i) {
-                const BoxPoint& point = field.points[static_cast<std::size_t>(i)];
-                field.boxes[static_cast<std::size_t>(i)] =
-                    RectangleOf(columns, rows, point.across, point.up);
-            }
-        });
-        rectangles = field.boxes.data();
-    }
+    rectangles = RectanglesFor(columns, rows, rectangles, field);
     const int bandRows = BandRowsFor(field.columns, field.rows);
-    const int bands = (field.rows + bandRows - 1) / bandRows;
+    const int bands = BandsOf(field, bandRows);
     std::vector<int> listed;
     PutInBands(
         rectangles, n, bandRows, bands,
@@ -263,23 +306,17 @@ void SumPoints(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         field.bandStarts, field.bandPoints, listed);
     const std::vector<int>& starts = field.bandStarts;
     const std::vector<BandPoint>& inBands = field.bandPoints;
-    const BoxKernel kernel{weighting.gaussian, GaussianAxisOf(columns.scale, weighting.radius),
-                           GaussianAxisOf(rows.scale, weighting.radius)};
-    cv::parallel_for_(
-        cv::Range(0, bands),
-        [&](const cv::Range& range) {
-            BoxScratch scratch;
-            for (int b = range.start; b < range.end; ++b) {
-                const int rowLo = b * bandRows;
-                const int rowHi = std::min(field.rows, rowLo + bandRows);
-                for (int k = starts[static_cast<std::size_t>(b)];
-                     k < starts[static_cast<std::size_t>(b) + 1]; ++k) {
-                    AddPointInRows(columns, rows, kernel, inBands[static_cast<std::size_t>(k)],
-                                   rowLo, rowHi, scratch, field);
-                }
-            }
-        },
-        bands);
+    const BoxKernel kernel = KernelOf(columns, rows, weighting);
+    ForEachBand(field.rows, bandRows, bands, [&](int b, int rowLo, int rowHi, BoxScratch& scratch) {
+        if (fresh) {
+            ClearRows(field, rowLo, rowHi);
+        }
+        for (int k = starts[static_cast<std::size_t>(b)];
+             k < starts[static_cast<std::size_t>(b) + 1]; ++k) {
+            AddPointInRows(columns, rows, kernel, inBands[static_cast<std::size_t>(k)], rowLo,
+                           rowHi, scratch, field);
+        }
+    });
     std::vector<int> columnList;
     std::vector<int> rowList;
     for (int i : listed) {
@@ -287,6 +324,41 @@ void SumPoints(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         AddListedPoint(columns, rows, weighting, point.across, point.up, point.weight,
                        field.sums.data(), field.columns, columnList, rowList);
     }
+}
+
+// A point of two pictures adds to the rows of [rowLo, rowHi) that its box covers, in each
+// picture it lies in: its factors are found once, then weighted for each picture as AddPointInRows
+// weighs them.
+void AddPairInRows(const FillAxis& columns, const FillAxis& rows, const BoxKernel& kernel,
+                   const BandPairPoint& entry, int rowLo, int rowHi, BoxScratch& scratch,
+                   DensityField& first, DensityField& second) {
+    const BoxRectangle& box = entry.entry.box;
+    const int r0 = std::max(box.rowLo, rowLo);
+    const int r1 = std::min(box.rowHi, rowHi);
+    const BoxPoint& point = entry.entry.point;
+    FactorsOf(columns, point.across, box.columnLo, box.columnHi, kernel.gaussian, kernel.columns,
+              scratch.across);
+    FactorsOf(rows, point.up, r0, r1, kernel.gaussian, kernel.rows, scratch.up);
+    const std::size_t stride = static_cast<std::size_t>(first.columns);
+    const auto addTo = [&](DensityField& field, double weight) {
+        scratch.weighted.resize(scratch.up.size());
+        for (std::size_t j = 0; j < scratch.up.size(); ++j) {
+            scratch.weighted[j] = scratch.up[j] * weight;
+        }
+        AddBox(field.sums.data() + static_cast<std::size_t>(r0) * stride + box.columnLo, stride,
+               scratch.across.data(), box.columnHi - box.columnLo, scratch.weighted.data(),
+               r1 - r0);
+    };
+    if (entry.inFirst) {
+        addTo(first, point.weight);
+    }
+    if (entry.inSecond) {
+        addTo(second, entry.secondWeight);
+    }
+}
+
+bool Holds(PointSpan span, int i) {
+    return span.begin <= i && i < span.end;
 }
 
 }  // namespace
@@ -338,10 +410,75 @@ void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& w
         return;
     }
     const std::size_t cells = static_cast<std::size_t>(R) * C;
-    if (!continuing || field.sums.size() != cells) {
-        field.sums.assign(cells, 0.0);
+    const bool fresh = !continuing || field.sums.size() != cells;
+    field.sums.resize(cells);
+    SumPoints(columns, rows, weighting, rectangles, fresh, field);
+}
+
+void FillBoxPair(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
+                 DensityField& first, PointSpan firstSpan, DensityField& second,
+                 PointSpan secondSpan, const BoxRectangle* rectangles) {
+    if (CountsEvents(weighting, first.weighted)) {
+        // Counts have no factors to share: each picture is filled from its own points.
+        for (auto [field, span] : {std::pair{&first, firstSpan}, std::pair{&second, secondSpan}}) {
+            field->points.erase(field->points.begin() + span.end, field->points.end());
+            field->points.erase(field->points.begin(), field->points.begin() + span.begin);
+            FillBoxes(columns, rows, weighting, *field, false, nullptr,
+                      rectangles != nullptr ? rectangles + span.begin : nullptr);
+        }
+        return;
     }
-    SumPoints(columns, rows, weighting, rectangles, field);
+    const int C = static_cast<int>(columns.positions->size());
+    const int R = static_cast<int>(rows.positions->size());
+    for (DensityField* field : {&first, &second}) {
+        field->columns = C;
+        field->rows = R;
+        field->counted = false;
+        field->highestCount = 0;
+        field->sums.resize(static_cast<std::size_t>(R) * C);
+    }
+    if (C == 0 || R == 0) {
+        return;
+    }
+    const int n = static_cast<int>(first.points.size());
+    rectangles = RectanglesFor(columns, rows, rectangles, first);
+    const int bandRows = BandRowsFor(C, R);
+    const int bands = BandsOf(first, bandRows);
+    std::vector<int> listed;
+    PutInBands(
+        rectangles, n, bandRows, bands,
+        [&](int i, const BoxRectangle& box) {
+            const auto index = static_cast<std::size_t>(i);
+            return BandPairPoint{{first.points[index], box},
+                                 second.points[index].weight,
+                                 Holds(firstSpan, i),
+                                 Holds(secondSpan, i)};
+        },
+        first.bandStarts, first.bandPairs, listed);
+    const BoxKernel kernel = KernelOf(columns, rows, weighting);
+    ForEachBand(R, bandRows, bands, [&](int b, int rowLo, int rowHi, BoxScratch& scratch) {
+        ClearRows(first, rowLo, rowHi);
+        ClearRows(second, rowLo, rowHi);
+        for (int k = first.bandStarts[static_cast<std::size_t>(b)];
+             k < first.bandStarts[static_cast<std::size_t>(b) + 1]; ++k) {
+            AddPairInRows(columns, rows, kernel, first.bandPairs[static_cast<std::size_t>(k)],
+                          rowLo, rowHi, scratch, first, second);
+        }
+    });
+    std::vector<int> columnList;
+    std::vector<int> rowList;
+    for (int i : listed) {
+        const auto index = static_cast<std::size_t>(i);
+        const BoxPoint& point = first.points[index];
+        if (Holds(firstSpan, i)) {
+            AddListedPoint(columns, rows, weighting, point.across, point.up, point.weight,
+                           first.sums.data(), C, columnList, rowList);
+        }
+        if (Holds(secondSpan, i)) {
+            AddListedPoint(columns, rows, weighting, point.across, point.up,
+                           second.points[index].weight, second.sums.data(), C, columnList, rowList);
+        }
+    }
 }
 
 }  // namespace korvane

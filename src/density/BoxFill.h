@@ -47,6 +47,15 @@ struct BandPoint {
     BoxRectangle box;
 };
 
+// A point of two pictures filled at once (FillBoxPair), as a band of rows takes it: with its
+// weight in the first picture, its weight in the second, and which of the two it lies in.
+struct BandPairPoint {
+    BandPoint entry;
+    double secondWeight = 0;
+    bool inFirst = false;
+    bool inSecond = false;
+};
+
 // The densities of one picture, row 0 at the bottom. Kept from picture to picture.
 struct DensityField {
     int columns = 0;
@@ -65,6 +74,7 @@ struct DensityField {
     std::vector<BoxRectangle> boxes;
     std::vector<int> bandStarts;
     std::vector<BandPoint> bandPoints;
+    std::vector<BandPairPoint> bandPairs;  // the same, for two pictures filled at once
 
     int CountAt(int column, int row) const {
         return counts[static_cast<std::size_t>(row) * (columns + 1) + column];
@@ -89,6 +99,22 @@ using CountRowVisitor = std::function<void(int row, const int* counts, int highe
 void FillBoxes(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
                DensityField& field, bool continuing = false,
                const CountRowVisitor* visitor = nullptr, const BoxRectangle* rectangles = nullptr);
+
+// Points [begin, end) of a list.
+struct PointSpan {
+    int begin = 0;
+    int end = 0;
+};
+
+// Two pictures of sums (Gaussian or weighted, never counts) filled at once from the same points,
+// so that each point's factors along the columns and rows are found once for both: `first.points`
+// holds the points with their weights in the first picture, `second.points` the same points
+// (across and up alike) with their weights in the second. The first picture takes the points of
+// `firstSpan`, the second those of `secondSpan`; each gets the very sums FillBoxes gives of its
+// own points alone. `rectangles` (may be null) as FillBoxes takes them, one per point.
+void FillBoxPair(const FillAxis& columns, const FillAxis& rows, const Weighting& weighting,
+                 DensityField& first, PointSpan firstSpan, DensityField& second,
+                 PointSpan secondSpan, const BoxRectangle* rectangles = nullptr);
 
 // The rectangle of pixels whose box holds a point at (across, up).
 BoxRectangle RectangleOf(const FillAxis& columns, const FillAxis& rows, double across, double up);

@@ -12,7 +12,7 @@ namespace korvane {
 namespace {
 
 // Each point's weight times the Gaussian's factor of its steps from the slice position.
-void DepthFactors(const EventRecord* run, int count, const PixelTests& tests, DensityField& field) {
+void DepthFactors(const EventRecord* run, int count, const PixelTests& tests, BoxPoint* points) {
     constexpr int Chunk = 256;
     std::array<double, Chunk> depths{};
     std::array<double, Chunk> factors{};
@@ -24,8 +24,7 @@ void DepthFactors(const EventRecord* run, int count, const PixelTests& tests, De
         }
         GaussianFactors(tests.slicePosition, depths.data(), n, axis, factors.data());
         for (int i = 0; i < n; ++i) {
-            field.points[static_cast<std::size_t>(first) + static_cast<std::size_t>(i)].weight *=
-                factors[static_cast<std::size_t>(i)];
+            points[first + i].weight *= factors[static_cast<std::size_t>(i)];
         }
     }
 }
@@ -48,11 +47,9 @@ FillAxis RowAxisOf(const DensityGrid& grid, const PixelTests& tests) {
             grid.scale.vertical};
 }
 
-}  // namespace
-
-void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int count,
-                           const PixelTests& tests, DensityField& field,
-                           const CountRowVisitor* visitor, const double* weights) {
+// The points of run[0..count), each weighing its event's weight (or 1).
+void PlacePoints(const EventRecord* run, int count, const PixelTests& tests, const double* weights,
+                 DensityField& field) {
     field.points.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const EventRecord& e = run[i];
@@ -60,13 +57,50 @@ void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int 
                                                      e.Column(tests.vColumn),
                                                      weights != nullptr ? weights[i] : 1.0};
     }
-    // Only a Gaussian weight looks at the distance from the slice: its factor along the depth.
-    if (tests.withDepth && tests.weighting.gaussian) {
-        DepthFactors(run, count, tests, field);
-    }
     field.weighted = weights != nullptr;
+}
+
+// Only a Gaussian weight looks at the distance from the slice: its factor along the depth.
+bool WeighsDepth(const PixelTests& tests) {
+    return tests.withDepth && tests.weighting.gaussian;
+}
+
+}  // namespace
+
+void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int count,
+                           const PixelTests& tests, DensityField& field,
+                           const CountRowVisitor* visitor, const double* weights) {
+    PlacePoints(run, count, tests, weights, field);
+    if (WeighsDepth(tests)) {
+        DepthFactors(run, count, tests, field.points.data());
+    }
     FillBoxes(ColumnAxisOf(grid, tests), RowAxisOf(grid, tests), tests.weighting, field,
               tests.addToPrevious, visitor, tests.rectangles);
+}
+
+void ComputePlaneDensityPair(const DensityGrid& grid, const EventRecord* events,
+                             const PixelTests& tests, EventRun first, EventRun second,
+                             double secondPosition, DensityField& firstField,
+                             DensityField& secondField, const double* weights) {
+    const int begin = std::min(first.begin, second.begin);
+    const int end = std::max(first.end, second.end);
+    PlacePoints(events + begin, end - begin, tests, weights != nullptr ? weights + begin : nullptr,
+                firstField);
+    secondField.points = firstField.points;
+    secondField.weighted = firstField.weighted;
+    if (WeighsDepth(tests)) {
+        // Each picture's depth factors go over its own run, as a picture alone takes them.
+        DepthFactors(events + first.begin, first.size(), tests,
+                     firstField.points.data() + (first.begin - begin));
+        PixelTests secondTests = tests;
+        secondTests.slicePosition = secondPosition;
+        DepthFactors(events + second.begin, second.size(), secondTests,
+                     secondField.points.data() + (second.begin - begin));
+    }
+    FillBoxPair(ColumnAxisOf(grid, tests), RowAxisOf(grid, tests), tests.weighting, firstField,
+                {first.begin - begin, first.end - begin}, secondField,
+                {second.begin - begin, second.end - begin},
+                tests.rectangles != nullptr ? tests.rectangles + begin : nullptr);
 }
 
 std::vector<BoxRectangle> PlaneRectanglesOf(const DensityGrid& grid, const EventRecord* events,

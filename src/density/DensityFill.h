@@ -4,6 +4,7 @@
 
 #include "density/BoxFill.h"
 #include "density/DensityGrid.h"
+#include "density/EventRuns.h"
 #include "events/EventTable.h"
 
 namespace korvane {
@@ -34,6 +35,16 @@ void ComputePlaneDensities(const DensityGrid& grid, const EventRecord* run, int 
                            const PixelTests& tests, DensityField& field,
                            const CountRowVisitor* visitor = nullptr,
                            const double* weights = nullptr);
+
+// Two slices of a spatial series at once, from the sorted table `events`: the pictures of the
+// runs `first` (at tests.slicePosition) and `second` (at `secondPosition`), each the densities
+// ComputePlaneDensities gives of its run alone, into `firstField` and `secondField`. Each event
+// of both runs has its factors along the columns and rows found once. `tests.rectangles` (may be
+// null) and `weights` (may be null) are the whole table's, beside `events`.
+void ComputePlaneDensityPair(const DensityGrid& grid, const EventRecord* events,
+                             const PixelTests& tests, EventRun first, EventRun second,
+                             double secondPosition, DensityField& firstField,
+                             DensityField& secondField, const double* weights = nullptr);
 
 // The rectangle of pixels each of events[0..count) covers on the grid with these tests: a
 // series whose pictures share most of their events (slices of a thick slab) finds each box

@@ -34,6 +34,11 @@ bool MapsTheCatalogue(const SeriesContext& ctx, const AxisMap& axes) {
            axes.vertical == 1;
 }
 
+// Two slices filled at once hold about 170 bytes for each event of their slabs, one slice
+// alone about 75: slabs of more events than this are filled one at a time, so that the largest
+// catalogues need little more memory than one slice at a time takes.
+constexpr int PairedEventsAtMost = 1 << 19;
+
 // One series of slices or windows, in the steps it takes: the raster, the sort, the pixel
 // tests, the series' steps, the maximum from its own densities if asked, then the pictures.
 class PlaneSeries {
@@ -245,6 +250,44 @@ class PlaneSeries {
         return Status::Ok();
     }
 
+    // Whether the slice after the one at `position` (picture `picture`, from 0) is filled with
+    // it: slices of sums share most of their events, whose factors along the columns and rows
+    // are then found once for both. Counts have no factors to share.
+    bool FillsNextWith(double position, std::size_t picture, bool fromKept) const {
+        const std::size_t next = picture + 1;
+        return m_spatial && !CountsEvents(m_request.weighting, !m_ctx.events.weights.empty()) &&
+               !(fromKept && next < m_measuredPictures) &&
+               static_cast<long long>(next) + 1 <= SeriesPictureLimit(m_request.numberOfPictures) &&
+               position + m_view.step < m_view.positions.max;
+    }
+
+    // Fills the slice at `position`, whose run is `run`, into the field, and the slice after it
+    // into m_nextField for the next picture; false, filling nothing, where their slabs hold too
+    // many events for that.
+    bool FillWithNext(double position, const EventRun& run) {
+        const double next = position + m_view.step;
+        const EventRun nextRun = SliceRun(m_ctx.events, m_view.axes.depth, next - m_slabHalfWidth,
+                                          next + m_slabHalfWidth, run);
+        if (std::max(run.end, nextRun.end) - std::min(run.begin, nextRun.begin) >
+            PairedEventsAtMost) {
+            return false;
+        }
+        PixelTests tests = m_tests;
+        tests.rectangles = m_rectangles.empty() ? nullptr : m_rectangles.data();
+        const double* weights =
+            m_ctx.events.weights.empty() ? nullptr : m_ctx.events.weights.data();
+        ComputePlaneDensityPair(m_grid, m_ctx.events.rows.data(), tests, run, nextRun, next,
+                                m_ctx.work.field, m_nextField, weights);
+        m_nextHeld = true;
+        return true;
+    }
+
+    void PaintField() {
+        PaintDensityField(m_ctx.work.field, NarrowToFloat(m_ctx.densityMaximum), 0,
+                          m_grid.height - 1, m_ctx.work.countColours, *m_painted,
+                          m_ctx.work.colours);
+    }
+
     Status DrawPictures() {
         const bool fromKept = m_measuredPictures > 0 && m_kept.Holds(m_measuredPictures);
         std::size_t picture = 0;
@@ -252,9 +295,14 @@ class PlaneSeries {
             const auto [run, added] = RunsAt(position);
             if (fromKept && picture < m_measuredPictures) {
                 m_kept.Take(picture, m_ctx.work.field);
-                PaintDensityField(m_ctx.work.field, NarrowToFloat(m_ctx.densityMaximum), 0,
-                                  m_grid.height - 1, m_ctx.work.countColours, *m_painted,
-                                  m_ctx.work.colours);
+                PaintField();
+            } else if (m_nextHeld) {
+                // Both fields have the same size and kind; the sums are the picture.
+                std::swap(m_ctx.work.field.sums, m_nextField.sums);
+                m_nextHeld = false;
+                PaintField();
+            } else if (FillsNextWith(position, picture, fromKept) && FillWithNext(position, run)) {
+                PaintField();
             } else {
                 FillDensityGrid(m_grid, m_ctx.events.rows.data() + added.begin, added.size(),
                                 m_tests, m_ctx.densityMaximum, m_ctx.work, m_painted,
@@ -301,6 +349,8 @@ class PlaneSeries {
     bool m_first = true;
     KeptDensities m_kept;
     std::size_t m_measuredPictures = 0;
+    DensityField m_nextField;  // the next slice's densities, filled with the one before
+    bool m_nextHeld = false;
 };
 
 }  // namespace
